@@ -1,0 +1,255 @@
+#include "core/MainLoop.h"
+
+#include <re.h>
+#include <sys/timerfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+#include "core/MainMessages.h"
+#include "core/StopSignals.h"
+#include "core/Trace.h"
+
+namespace {
+
+// libre's loop is process-wide state, so at most one MainLoop owns it.
+std::atomic<bool> libreTaken{false};
+
+// Messages handled per wake-up, so sockets and timers get their turn.
+constexpr size_t kMessageBatch = 256;
+// The timerfd is re-armed after a day at the latest; longer timers just wait
+// another round.
+constexpr uint64_t kMaxArmMs = 24ull * 3600 * 1000;
+
+uint64_t SaturatingAdd(uint64_t a, uint64_t b) { return b > UINT64_MAX - a ? UINT64_MAX : a + b; }
+
+}  // namespace
+
+MainLoop::MainLoop(LClock& clock)
+    : clock_(clock),
+      loopThread_(std::this_thread::get_id()),
+      queue_(std::make_shared<MainQueue>()) {
+  valid_ = Setup();
+  if (!valid_) queue_->Shutdown();
+}
+
+bool MainLoop::Setup() {
+  if (queue_->WakeFd() < 0) return false;
+  if (libreTaken.exchange(true)) {
+    Trace("MainLoop another main loop exists FAILED");
+    return false;
+  }
+  ownsLibre_ = true;
+  if (const int err = libre_init()) {
+    Trace("MainLoop libre_init FAILED: %s", std::strerror(err));
+    return false;
+  }
+  libreOpen_ = true;
+  // A timerfd on the monotonic clock, not a libre tmr: libre 1.1.0 measures
+  // its timers with gettimeofday, so a wall-clock step would delay them.
+  timerFd_.Reset(::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC));
+  if (!timerFd_.Valid()) {
+    Trace("MainLoop timerfd_create FAILED: %s", std::strerror(errno));
+    return false;
+  }
+  int err = fd_listen(queue_->WakeFd(), FD_READ, OnWakeFd, this);
+  if (!err) err = fd_listen(timerFd_.Get(), FD_READ, OnTimerFd, this);
+  if (err) {
+    Trace("MainLoop fd_listen FAILED: %s", std::strerror(err));
+    return false;
+  }
+  signals_ = std::make_unique<StopSignals>(queue_->WakeFd());
+  // The listener holds the queue, not the loop: a clock may call a copy of it
+  // on another thread just after the loop is gone.
+  clock_.SetJumpListener([queue = queue_] {
+    queue->Wake();
+    queue->NotifyWaiters();
+  });
+  return true;
+}
+
+MainLoop::~MainLoop() {
+  if (valid_) clock_.SetJumpListener(nullptr);
+  signals_.reset();
+  if (const size_t dropped = queue_->Shutdown())
+    Trace("MainLoop %zu messages dropped at exit", dropped);
+  if (libreOpen_) {
+    fd_close(queue_->WakeFd());
+    if (timerFd_.Valid()) fd_close(timerFd_.Get());
+    libre_close();
+  }
+  if (ownsLibre_) libreTaken.store(false);
+}
+
+bool MainLoop::Run() {
+  if (!OnLoopThread("Run")) return false;
+  if (!valid_) {
+    Trace("MainLoop::Run no main loop FAILED");
+    return false;
+  }
+  if (ran_) {
+    Trace("MainLoop::Run called again FAILED");
+    return false;
+  }
+  ran_ = true;
+  // Handles what was posted before Run, and a Stop that came first.
+  queue_->Wake();
+  const int err = re_main(nullptr);
+  if (err) Trace("MainLoop::Run re_main FAILED: %s", std::strerror(err));
+  if (const size_t dropped = queue_->Shutdown())
+    Trace("MainLoop::Run %zu messages dropped", dropped);
+  return err == 0;
+}
+
+void MainLoop::Stop() { queue_->Close(); }
+
+void MainLoop::SetTimer(LTimerHandler* handler, int id, uint64_t ms) {
+  if (!OnLoopThread("SetTimer")) return;
+  if (!handler) {
+    Trace("MainLoop::SetTimer %d without handler FAILED", id);
+    return;
+  }
+  timers_.Set(handler, id, SaturatingAdd(clock_.TickCount(), ms));
+  ArmTimerFd();
+}
+
+void MainLoop::KillTimer(LTimerHandler* handler, int id) {
+  if (!OnLoopThread("KillTimer")) return;
+  if (timers_.Kill(handler, id)) ArmTimerFd();
+}
+
+void MainLoop::KillTimers(LTimerHandler* handler) {
+  if (!OnLoopThread("KillTimers")) return;
+  timers_.KillAll(handler);
+  ArmTimerFd();
+}
+
+void MainLoop::SetMessageHandler(std::function<int64_t(const LMessage&)> handler) {
+  if (OnLoopThread("SetMessageHandler")) messageHandler_ = std::move(handler);
+}
+
+bool MainLoop::Post(std::function<void()> task) {
+  if (!task) {
+    Trace("MainLoop::Post empty task FAILED");
+    return false;
+  }
+  if (queue_->Push({std::move(task), {}, nullptr})) return true;
+  Trace("MainLoop::Post main loop stopped, task dropped");
+  return false;
+}
+
+bool MainLoop::PostMessage(LMessage message) {
+  const uint32_t id = message.id;
+  if (queue_->Push({nullptr, std::move(message), nullptr})) return true;
+  Trace("MainLoop::PostMessage main loop stopped, message %u dropped", id);
+  return false;
+}
+
+std::optional<int64_t> MainLoop::Send(LMessage message, uint64_t timeoutMs) {
+  if (IsLoopThread()) return HandleMessage(message);
+  const uint32_t id = message.id;
+  // Held here, so a loop destroyed meanwhile releases this wait safely.
+  const std::shared_ptr<MainQueue> queue = queue_;
+  const LClock& clock = clock_;
+  // Shared with the queued item, so a late reply never touches this frame.
+  auto reply = std::make_shared<MainQueue::Reply>();
+  if (!queue->Push({nullptr, std::move(message), reply})) {
+    Trace("MainLoop::Send main loop stopped, message %u dropped", id);
+    return std::nullopt;
+  }
+  if (!queue->WaitReply(*reply, clock, timeoutMs)) {
+    Trace("MainLoop::Send message %u not handled within %llu ms", id,
+          static_cast<unsigned long long>(timeoutMs));
+    return std::nullopt;
+  }
+  return reply->result;
+}
+
+bool MainLoop::OnLoopThread(const char* what) const {
+  if (IsLoopThread()) return true;
+  Trace("MainLoop::%s called off the loop thread FAILED", what);
+  return false;
+}
+
+void MainLoop::OnWakeFd(int, void* arg) { static_cast<MainLoop*>(arg)->HandleWake(); }
+
+void MainLoop::OnTimerFd(int, void* arg) {
+  auto* loop = static_cast<MainLoop*>(arg);
+  uint64_t expirations = 0;
+  ssize_t ignored = ::read(loop->timerFd_.Get(), &expirations, sizeof expirations);
+  (void)ignored;
+  loop->armedDeadline_.reset();
+  loop->FireDueTimers();
+}
+
+void MainLoop::HandleWake() {
+  // Cleared before taking, so a post racing with us wakes the loop again.
+  queue_->ClearWake();
+  if (const int sig = StopSignals::TakePending()) HandleSignal(sig);
+  // Timers first: a clock jump's due timers fire before the messages posted
+  // after the jump.
+  FireDueTimers();
+  for (MainQueue::Item& item : queue_->Take(kMessageBatch)) Dispatch(item);
+  if (queue_->IsClosed() && queue_->Empty()) re_cancel();
+}
+
+void MainLoop::HandleSignal(int sig) {
+  Trace("MainLoop signal %d, orderly shutdown", sig);
+  if (messageHandler_)
+    PostMessage(LMessage{WM_LSHUTDOWN, 0, 0, {}});
+  else
+    Stop();
+}
+
+void MainLoop::Dispatch(MainQueue::Item& item) {
+  if (item.task) {
+    item.task();
+    return;
+  }
+  const std::optional<int64_t> result = HandleMessage(item.message);
+  if (item.reply) queue_->Complete(*item.reply, result);
+}
+
+std::optional<int64_t> MainLoop::HandleMessage(const LMessage& message) {
+  if (!messageHandler_) {
+    Trace("MainLoop message %u dropped, no handler", message.id);
+    return std::nullopt;
+  }
+  return messageHandler_(message);
+}
+
+void MainLoop::FireDueTimers() {
+  // No timer fires once the loop is stopping.
+  if (queue_->IsClosed()) return;
+  const uint64_t now = clock_.TickCount();
+  const uint64_t setBefore = timers_.NextSequence();
+  firing_ = true;
+  while (const auto due = timers_.PopDue(now, setBefore)) {
+    due->handler->OnTimer(due->id);
+    if (queue_->IsClosed()) break;
+  }
+  firing_ = false;
+  ArmTimerFd();
+}
+
+void MainLoop::ArmTimerFd() {
+  if (firing_ || !timerFd_.Valid()) return;
+  const std::optional<uint64_t> next = timers_.NextDeadline();
+  if (next == armedDeadline_) return;
+  armedDeadline_ = next;
+  itimerspec spec{};  // all zero disarms
+  if (next) {
+    const uint64_t now = clock_.TickCount();
+    const uint64_t delay = std::min(*next > now ? *next - now : 0, kMaxArmMs);
+    spec.it_value.tv_sec = static_cast<time_t>(delay / 1000);
+    spec.it_value.tv_nsec = static_cast<long>(delay % 1000 * 1000000);
+    if (delay == 0) spec.it_value.tv_nsec = 1;
+  }
+  if (::timerfd_settime(timerFd_.Get(), 0, &spec, nullptr) != 0) {
+    Trace("MainLoop timerfd_settime FAILED: %s", std::strerror(errno));
+    armedDeadline_.reset();
+  }
+}
