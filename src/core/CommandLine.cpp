@@ -1,0 +1,30 @@
+#include "core/CommandLine.h"
+
+CommandLine CommandLine::Parse(const std::vector<std::string>& args) {
+  CommandLine line;
+  size_t i = 0;
+  for (; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--data") {
+      if (i + 1 >= args.size() || args[i + 1].empty()) {
+        line.error = "--data needs a folder";
+        return line;
+      }
+      line.dataOption = args[++i];
+    } else if (arg.rfind("--data=", 0) == 0) {
+      line.dataOption = arg.substr(7);
+    } else if (arg == "-h" || arg == "--help") {
+      line.command = "help";
+    } else if (arg.rfind("--", 0) == 0) {
+      line.error = "unknown option " + arg;
+      return line;
+    } else {
+      break;
+    }
+  }
+  if (i < args.size()) {
+    line.command = args[i++];
+    line.arguments.assign(args.begin() + static_cast<long>(i), args.end());
+  }
+  return line;
+}

@@ -1,0 +1,79 @@
+#include "core/DataFolders.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/Path.h"
+#include "core/Profile.h"
+#include "core/Trace.h"
+
+namespace {
+
+std::string EnvOrEmpty(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+// A folder named in folders.ini, else the root plus the folder's own name.
+// Relative entries are taken relative to the root.
+std::string FolderOf(const std::string& root, const char* name) {
+  std::string configured =
+      ProfileReadString(PathJoin(root, "folders.ini"), "folders", name, "");
+  if (configured.empty()) return PathJoin(root, name);
+  if (configured.front() == '/') return configured;
+  return PathJoin(root, configured);
+}
+
+bool MakeFolder(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return true;
+    Trace("DataFolders::CreateMissing %s is not a folder", path.c_str());
+    return false;
+  }
+  std::string parent = PathFolder(path);
+  if (!parent.empty() && parent != path && !MakeFolder(parent)) return false;
+  if (::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST) return true;
+  Trace("DataFolders::CreateMissing mkdir %s FAILED: %s", path.c_str(), std::strerror(errno));
+  return false;
+}
+
+}  // namespace
+
+DataRootChoice DataRootChoice::FromEnvironment(std::string option, bool service) {
+  return {std::move(option), EnvOrEmpty("ZAVOTEL_DATA"), EnvOrEmpty("XDG_DATA_HOME"),
+          EnvOrEmpty("HOME"), service};
+}
+
+std::string DataRootChoice::Root() const {
+  if (!option.empty()) return option;
+  if (!environment.empty()) return environment;
+  if (service) return "/var/lib/zavotel";
+  if (!xdgDataHome.empty()) return PathJoin(xdgDataHome, "zavotel");
+  return PathJoin(home.empty() ? "/tmp" : home, ".local/share/zavotel");
+}
+
+DataFolders DataFolders::Resolve(const std::string& root) {
+  DataFolders folders;
+  folders.root_ = root;
+  folders.settingsFile_ = PathJoin(root, "settings.ini");
+  folders.ogms_ = FolderOf(root, "OGMs");
+  folders.mailBoxes_ = FolderOf(root, "MailBoxes");
+  folders.systemPrompts_ = FolderOf(root, "System Prompts");
+  folders.defaultSystemPrompts_ = FolderOf(root, "Default System Prompts");
+  folders.logs_ = FolderOf(root, "Logs");
+  return folders;
+}
+
+bool DataFolders::CreateMissing() const {
+  if (!MakeFolder(root_)) return false;
+  bool ok = true;
+  for (const std::string* folder :
+       {&ogms_, &mailBoxes_, &systemPrompts_, &defaultSystemPrompts_, &logs_}) {
+    ok = MakeFolder(*folder) && ok;
+  }
+  return ok;
+}

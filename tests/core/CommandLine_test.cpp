@@ -1,0 +1,25 @@
+#include "core/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(CommandLine, DefaultsToRunAndTakesDataBeforeTheCommand) {
+  CommandLine none = CommandLine::Parse({});
+  EXPECT_EQ(none.command, "run");
+  EXPECT_TRUE(none.error.empty());
+
+  CommandLine line = CommandLine::Parse({"--data", "/srv/z", "tts", "hello", "--voice", "2"});
+  EXPECT_EQ(line.dataOption, "/srv/z");
+  EXPECT_EQ(line.command, "tts");
+  EXPECT_EQ(line.arguments, (std::vector<std::string>{"hello", "--voice", "2"}));
+  EXPECT_EQ(CommandLine::Parse({"--data=/x"}).dataOption, "/x");
+}
+
+TEST(CommandLine, BadOptionsAreReported) {
+  EXPECT_EQ(CommandLine::Parse({"--data"}).error, "--data needs a folder");
+  EXPECT_EQ(CommandLine::Parse({"--bogus"}).error, "unknown option --bogus");
+  EXPECT_EQ(CommandLine::Parse({"--help"}).command, "help");
+}
+
+}  // namespace
