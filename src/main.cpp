@@ -2,9 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "core/CommandLine.h"
-#include "core/DataFolders.h"
-#include "core/FirstStartSettings.h"
+#include "core/Core.h"
 
 namespace {
 

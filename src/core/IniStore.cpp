@@ -9,7 +9,8 @@
 #include <memory>
 
 #include "core/IniCache.h"
-#include "core/IniLock.h"
+#include "core/FileLock.h"
+#include "core/WriteFully.h"
 #include "core/Trace.h"
 #include "core/UniqueFd.h"
 
@@ -44,15 +45,6 @@ bool ReadAll(int fd, std::string& text) {
     if (n < 0 && errno != EINTR) return false;
     if (n > 0) text.append(buffer, static_cast<std::size_t>(n));
   }
-}
-
-bool WriteAll(int fd, std::string_view text) {
-  while (!text.empty()) {
-    ssize_t n = ::write(fd, text.data(), text.size());
-    if (n < 0 && errno != EINTR) return false;
-    if (n > 0) text.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
 }
 
 // ".<name>.tmp" next to the file: same file system, so the rename is atomic.
@@ -112,7 +104,7 @@ bool WriteTemp(const std::string& path, const std::string& temp, std::string_vie
   }
   struct stat st;
   bool ok = (::fchmod(fd.Get(), old.st_mode & 07777) == 0 || Fail(path, "chmod")) &&
-            (WriteAll(fd.Get(), text) || Fail(path, "write")) &&
+            (WriteFully(fd.Get(), text) || Fail(path, "write")) &&
             (!kFlushBeforeRename || ::fdatasync(fd.Get()) == 0 || Fail(path, "flush")) &&
             (::fstat(fd.Get(), &st) == 0 || Fail(path, "stat"));
   if (!ok) {
@@ -125,7 +117,7 @@ bool WriteTemp(const std::string& path, const std::string& temp, std::string_vie
 }
 
 // Replaces the locked file at `path` by `file` and caches the result.
-bool Replace(const std::string& path, const IniLock& lock, std::unique_ptr<IniFile> file) {
+bool Replace(const std::string& path, const FileLock& lock, std::unique_ptr<IniFile> file) {
   struct stat old;
   if (::fstat(lock.Fd(), &old) != 0) return Fail(path, "stat");
   std::string temp = TempPathFor(path);
@@ -153,7 +145,7 @@ std::optional<std::string> IniRead(const std::string& path, std::string_view sec
 }
 
 bool IniUpdate(const std::string& path, const std::function<bool(IniFile&)>& edit) {
-  IniLock lock(path);
+  FileLock lock(path);
   if (!lock.Acquire()) return Fail(path, "lock");
   std::string old;
   if (!ReadAll(lock.Fd(), old)) {

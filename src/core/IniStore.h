@@ -9,7 +9,7 @@
 
 // INI files shared by threads and processes.
 //
-// Writes are atomic and serialised: under the file's lock (IniLock) the
+// Writes are atomic and serialised: under the file's lock (FileLock) the
 // current file is read afresh, edited, written to a temporary file in the same
 // folder (".<name>.tmp", mode and owner of the old file, 0600 for a new one)
 // and renamed over the old file. A reader therefore sees the old or the new

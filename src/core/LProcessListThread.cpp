@@ -14,7 +14,8 @@
 #include <thread>
 #include <utility>
 
-#include "core/IniLock.h"
+#include "core/FileLock.h"
+#include "core/WriteFully.h"
 #include "core/Trace.h"
 #include "core/UniqueFd.h"
 
@@ -44,18 +45,6 @@ bool ReadFull(int fd, char* data, std::size_t size) {
   return true;
 }
 
-bool WriteFull(int fd, const char* data, std::size_t size, off_t offset) {
-  while (size > 0) {
-    ssize_t n = ::pwrite(fd, data, size, offset);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    offset += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 off_t FileSize(int fd) {
   struct stat info {};
   return ::fstat(fd, &info) == 0 ? info.st_size : 0;
@@ -67,7 +56,10 @@ bool AppendRecord(int fd, const Record& record) {
   off_t size = FileSize(fd);
   off_t whole = size - size % static_cast<off_t>(record.size());
   if (whole != size && ::ftruncate(fd, whole) != 0) return false;
-  if (WriteFull(fd, record.data(), record.size(), whole)) return true;
+  if (::lseek(fd, whole, SEEK_SET) == whole &&
+      WriteFully(fd, std::string_view(record.data(), record.size()))) {
+    return true;
+  }
   if (::ftruncate(fd, whole) != 0) Trace("LProcessListThread::Add partial record left");
   return false;
 }
@@ -78,7 +70,7 @@ bool ReplaceFile(const std::string& file, const std::string& data) {
   std::string temp = file + ".XXXXXX";
   UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
   if (!fd.Valid()) return false;
-  bool ok = WriteFull(fd.Get(), data.data(), data.size(), 0) && ::fsync(fd.Get()) == 0;
+  bool ok = WriteFully(fd.Get(), data) && ::fsync(fd.Get()) == 0;
   fd.Reset();
   if (ok && ::rename(temp.c_str(), file.c_str()) == 0) return true;
   ::unlink(temp.c_str());
@@ -98,7 +90,7 @@ struct LProcessListThread::Shared {
   void Drain(const LSignalObject& stop);
 
   const Processor process;
-  // Guards `file` and the queue file; the IniLock taken with it keeps other
+  // Guards `file` and the queue file; the FileLock taken with it keeps other
   // processes using the same list out too.
   std::mutex lock;
   std::string file;
@@ -117,7 +109,7 @@ bool LProcessListThread::Shared::Append(const std::string& path, bool& restart) 
     Trace("LProcessListThread::Add no list file set");
     return false;
   }
-  IniLock fileLock(file);
+  FileLock fileLock(file);
   UniqueFd fd;
   if (fileLock.Acquire()) fd.Reset(::open(file.c_str(), O_WRONLY | O_CLOEXEC));
   if (!fd.Valid() || !AppendRecord(fd.Get(), MakeRecord(path))) {
@@ -132,7 +124,7 @@ bool LProcessListThread::Shared::Append(const std::string& path, bool& restart) 
 
 bool LProcessListThread::Shared::Contains(const std::string& path) {
   std::lock_guard<std::mutex> guard(lock);
-  IniLock fileLock(file);
+  FileLock fileLock(file);
   if (file.empty() || !fileLock.Acquire()) return false;
   fileLock.DiscardCreated();
   Record record;
@@ -147,7 +139,7 @@ bool LProcessListThread::Shared::Contains(const std::string& path) {
 bool LProcessListThread::Shared::TakeHead(std::string& current, Record& head) {
   std::lock_guard<std::mutex> guard(lock);
   current = file;
-  IniLock fileLock(current);
+  FileLock fileLock(current);
   bool locked = !current.empty() && fileLock.Acquire();
   if (locked && ReadFull(fileLock.Fd(), head.data(), head.size())) return true;
   if (locked) ::unlink(current.c_str());
@@ -162,7 +154,7 @@ bool LProcessListThread::Shared::TakeHead(std::string& current, Record& head) {
 bool LProcessListThread::Shared::RemoveHead(const std::string& current, const Record& head) {
   std::lock_guard<std::mutex> guard(lock);
   ++processed;
-  IniLock fileLock(current);
+  FileLock fileLock(current);
   if (!fileLock.Acquire()) {
     Trace("LProcessListThread::ThreadFunction unable to lock %s", current.c_str());
     return false;

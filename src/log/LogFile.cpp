@@ -11,7 +11,7 @@
 #include "core/Path.h"
 #include "core/Trace.h"
 #include "core/UniqueFd.h"
-#include "log/WriteFully.h"
+#include "core/WriteFully.h"
 
 namespace {
 

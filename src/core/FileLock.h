@@ -4,18 +4,18 @@
 
 #include "core/UniqueFd.h"
 
-// The exclusive advisory lock (flock) that serialises writers of one INI file
+// The exclusive advisory lock (flock) that serialises writers of one file
 // across threads and processes. It is taken on the file itself: a writer
 // replaces the file by renaming a new one over it, so after the lock is
 // granted it checks that the locked file is still the one at the path and
 // starts again if not. A missing file is created (mode 0600, empty) to have
 // something to lock; DiscardCreated removes it again when nothing was
 // written. The lock ends when the object is destroyed.
-class IniLock {
+class FileLock {
  public:
-  explicit IniLock(std::string path) : path_(std::move(path)) {}
-  IniLock(const IniLock&) = delete;
-  IniLock& operator=(const IniLock&) = delete;
+  explicit FileLock(std::string path) : path_(std::move(path)) {}
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
 
   // False with errno set when the file cannot be opened or locked.
   bool Acquire();

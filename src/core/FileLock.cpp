@@ -1,4 +1,4 @@
-#include "core/IniLock.h"
+#include "core/FileLock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -23,7 +23,7 @@ int LockExclusive(int fd) {
 
 }  // namespace
 
-bool IniLock::Acquire() {
+bool FileLock::Acquire() {
   for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
     if (!OpenOrCreate()) return false;
     if (LockExclusive(fd_.Get()) != 0) return false;
@@ -35,7 +35,7 @@ bool IniLock::Acquire() {
   return false;
 }
 
-bool IniLock::OpenOrCreate() {
+bool FileLock::OpenOrCreate() {
   for (;;) {
     fd_.Reset(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd_.Valid()) return true;
@@ -50,14 +50,14 @@ bool IniLock::OpenOrCreate() {
   }
 }
 
-bool IniLock::LockedFileIsAtPath() const {
+bool FileLock::LockedFileIsAtPath() const {
   struct stat locked;
   struct stat atPath;
   if (::fstat(fd_.Get(), &locked) != 0 || ::stat(path_.c_str(), &atPath) != 0) return false;
   return locked.st_dev == atPath.st_dev && locked.st_ino == atPath.st_ino;
 }
 
-void IniLock::DiscardCreated() {
+void FileLock::DiscardCreated() {
   if (created_) ::unlink(path_.c_str());
   created_ = false;
 }

@@ -1,4 +1,4 @@
-#include "log/WriteFully.h"
+#include "core/WriteFully.h"
 
 #include <unistd.h>
 
