@@ -15,9 +15,9 @@
 #include <utility>
 
 #include "core/FileLock.h"
-#include "core/WriteFully.h"
 #include "core/Trace.h"
 #include "core/UniqueFd.h"
+#include "core/WriteFully.h"
 
 namespace {
 

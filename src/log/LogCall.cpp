@@ -10,8 +10,8 @@
 
 #include "core/Path.h"
 #include "core/Trace.h"
-#include "log/LogFile.h"
 #include "core/WriteFully.h"
+#include "log/LogFile.h"
 
 namespace {
 

@@ -3,101 +3,72 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 
 #include <string>
 #include <thread>
 
 #include "LogTestSupport.h"
-#include "core/ManualClock.h"
 #include "core/UniqueFd.h"
+#include "log/StatusDisplay.h"
 
 namespace {
 
-const char kSystemLog[] = "2024-03-05 System Log.txt";
-const char kCallLog[] = "2024-03-05 Call Log.txt";
+using LogFileTest = LogTest;
+const char kSystemLog[] = "2024-12-31 System Log.txt";
 
-class LogFileTest : public ::testing::Test {
- protected:
-  TempLogsFolder folder_;
-  ManualClock clock_{UtcTime(2024, 3, 5, 7, 8, 9), 1000};
-  StatusDisplay display_{clock_};
-  LogFile log_{folder_.Path(), clock_, display_};
-};
-
-TEST_F(LogFileTest, SystemAndCallLogLinesAndNames) {
+TEST_F(LogFileTest, DailyLogsGetTimedLinesCutToFitAndRollOverAtMidnight) {
   log_.Log("Line 1 ringing");
+  // Joined texts are cut at 259 characters, a single text only so that the
+  // whole line holds 1023 characters.
+  log_.Log(std::string(200, 'a'), std::string(200, 'b'));
+  log_.Log(std::string(1500, 'c'));
   clock_.Advance(61000);
   log_.CallLog("Line 1 5551234 [Answered]");
   log_.LogError("Mail ", "failed");
+  clock_.Advance(30000);
+  log_.CallLog("after midnight");
 
-  EXPECT_EQ(folder_.Read(kSystemLog),
-            "07:08:09 Line 1 ringing\r\n"
-            "07:09:10 Line 1 5551234 [Answered]\r\n"
-            "07:09:10 Mail failed\r\n");
-  EXPECT_EQ(folder_.Read(kCallLog), "07:09:10 Line 1 5551234 [Answered]\r\n");
-
-  struct stat info {};
-  ASSERT_EQ(stat(folder_.File(kSystemLog).c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  EXPECT_EQ(Read(kSystemLog), "23:58:30 Line 1 ringing\r\n23:58:30 " + std::string(200, 'a') +
+                                  std::string(59, 'b') + "\r\n23:58:30 " + std::string(1012, 'c') +
+                                  "\r\n23:59:31 Line 1 5551234 [Answered]\r\n"
+                                  "23:59:31 Mail failed\r\n");
+  EXPECT_EQ(Read("2024-12-31 Call Log.txt"), "23:59:31 Line 1 5551234 [Answered]\r\n");
+  EXPECT_EQ(Read("2025-01-01 System Log.txt"), "00:00:01 after midnight\r\n");
+  EXPECT_EQ(Read("2025-01-01 Call Log.txt"), "00:00:01 after midnight\r\n");
+  EXPECT_EQ(std::filesystem::status(dir_ / kSystemLog).permissions(), std::filesystem::perms(0600));
 }
 
-TEST_F(LogFileTest, FirstLineAfterMidnightStartsNewDayFile) {
-  clock_.SetNow(UtcTime(2024, 12, 31, 23, 59, 59));
-  log_.CallLog("before");
-  clock_.Advance(2000);
-  log_.CallLog("after");
-
-  EXPECT_EQ(folder_.Read("2024-12-31 System Log.txt"), "23:59:59 before\r\n");
-  EXPECT_EQ(folder_.Read("2025-01-01 System Log.txt"), "00:00:01 after\r\n");
-  EXPECT_EQ(folder_.Read("2024-12-31 Call Log.txt"), "23:59:59 before\r\n");
-  EXPECT_EQ(folder_.Read("2025-01-01 Call Log.txt"), "00:00:01 after\r\n");
-}
-
-TEST_F(LogFileTest, LongTextsAreCutToFit) {
-  // Joined texts are cut at 259 characters.
-  log_.Log(std::string(200, 'a'), std::string(200, 'b'));
-  // A single text is cut only so the whole line holds 1023 characters.
-  log_.Log(std::string(1500, 'c'));
-  log_.CallLog(std::string(1012, 'd'));
-
-  std::string expected = "07:08:09 " + std::string(200, 'a') + std::string(59, 'b') + "\r\n" +
-                         "07:08:09 " + std::string(1012, 'c') + "\r\n" +
-                         "07:08:09 " + std::string(1012, 'd') + "\r\n";
-  EXPECT_EQ(folder_.Read(kSystemLog), expected);
-  EXPECT_EQ(folder_.Read(kCallLog).size(), 1023u);
-}
-
-TEST_F(LogFileTest, LineIsDroppedWhileAnotherHolderLocksTheFile) {
+TEST_F(LogFileTest, LinesThatCannotBeWrittenAreOnlyShown) {
   log_.Log("first");
   // flock locks belong to the open file description, so this second open
   // conflicts with the logger's own open just as another program's would.
-  UniqueFd holder(::open(folder_.File(kSystemLog).c_str(), O_RDONLY | O_CLOEXEC));
-  ASSERT_TRUE(holder.Valid());
+  UniqueFd holder(::open((dir_ / kSystemLog).c_str(), O_RDONLY | O_CLOEXEC));
   ASSERT_EQ(::flock(holder.Get(), LOCK_EX | LOCK_NB), 0);
   log_.Log("lost");
   ASSERT_EQ(::flock(holder.Get(), LOCK_UN), 0);
   log_.Log("third");
+  LogFile(dir_ / "absent", clock_, display_).CallLog("nowhere");
 
-  EXPECT_EQ(folder_.Read(kSystemLog), "07:08:09 first\r\n07:08:09 third\r\n");
-  // The display still shows every line.
-  EXPECT_NE(display_.GetSnapshot().text.find("lost"), std::string::npos);
+  EXPECT_EQ(Read(kSystemLog), "23:58:30 first\r\n23:58:30 third\r\n");
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "absent"));
+  const std::string shown = display_.GetSnapshot().text;
+  EXPECT_NE(shown.find("lost"), std::string::npos);
+  EXPECT_NE(shown.find("nowhere"), std::string::npos);
 }
 
 TEST_F(LogFileTest, ConcurrentThreadsLoseNoLines) {
   constexpr int kLines = 400;
   auto writer = [this](char tag) {
-    for (int i = 0; i < kLines; ++i) log_.Log(std::string(1, tag) + std::to_string(i));
+    for (int i = 0; i < kLines; ++i) log_.Log(tag + std::to_string(i));
   };
-  std::thread a(writer, 'a');
-  std::thread b(writer, 'b');
+  std::thread a(writer, 'a'), b(writer, 'b');
   a.join();
   b.join();
 
-  std::string text = folder_.Read(kSystemLog);
+  const std::string text = Read(kSystemLog);
   for (char tag : {'a', 'b'}) {
     for (int i = 0; i < kLines; ++i) {
-      std::string line = "07:08:09 " + std::string(1, tag) + std::to_string(i) + "\r\n";
+      const std::string line = "23:58:30 " + (tag + std::to_string(i)) + "\r\n";
       EXPECT_NE(text.find(line), std::string::npos) << line;
     }
   }
@@ -105,11 +76,44 @@ TEST_F(LogFileTest, ConcurrentThreadsLoseNoLines) {
   EXPECT_EQ(text.size(), 2u * (kLines * 12 + 10 * 1 + 90 * 2 + 300 * 3));
 }
 
-TEST_F(LogFileTest, MissingFolderLosesLinesWithoutHarm) {
-  LogFile missing(folder_.File("absent"), clock_, display_);
-  missing.CallLog("nowhere");
-  EXPECT_FALSE(folder_.Exists("absent"));
-  EXPECT_NE(display_.GetSnapshot().text.find("nowhere"), std::string::npos);
+using StatusDisplayTest = LogTest;
+
+TEST_F(StatusDisplayTest, FullBufferDropsItsFirst1024Characters) {
+  display_.Append(std::string(4000, 'a'));
+  std::string pattern;
+  for (int i = 0; i < 200; ++i) pattern += static_cast<char>('0' + i % 10);
+  display_.Append(pattern);
+  // Full after 96 more characters: 1024 'a's go, the other 104 follow.
+  EXPECT_EQ(display_.GetSnapshot().text, std::string(2976, 'a') + pattern);
+
+  display_.Append(std::string(920, 'b'));
+  display_.Append("c");
+  EXPECT_EQ(display_.GetSnapshot().text,
+            std::string(1952, 'a') + pattern + std::string(920, 'b') + "c");
+}
+
+TEST_F(StatusDisplayTest, ErrorStateEndsWithALineMoreThan60SecondsLater) {
+  log_.Log("fine");
+  EXPECT_FALSE(display_.GetSnapshot().error);
+  log_.LogError("Unable to send");
+  clock_.Advance(59000);
+  log_.Log("still red");
+  EXPECT_TRUE(display_.GetSnapshot().error);
+  clock_.Advance(2000);
+  EXPECT_TRUE(display_.GetSnapshot().error);  // time alone does not end it
+  log_.Log("green again");
+  EXPECT_FALSE(display_.GetSnapshot().error);
+  EXPECT_EQ(display_.GetSnapshot().text,
+            "23:58:30 fine\r\n23:58:30 Unable to send\r\n"
+            "23:59:29 still red\r\n23:59:31 green again\r\n");
+
+  // A new error restarts the hold time even while the display is red.
+  log_.LogError("a", "b");
+  clock_.Advance(50000);
+  log_.LogError("again");
+  clock_.Advance(20000);
+  log_.Log("within 60 s of the last error");
+  EXPECT_TRUE(display_.GetSnapshot().error);
 }
 
 }  // namespace
