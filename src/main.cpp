@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/AudioCommand.h"
 #include "core/Core.h"
 
 namespace {
@@ -38,6 +39,12 @@ int PrintHelp(const CommandLine&) {
       "usage: zavotel [--data DIR] [COMMAND]\n"
       "\n"
       "  run       prepare the data folder and run the engine (the default)\n"
+      "  audio info FILE\n"
+      "            describe a WAVE file: format, rate, channels, bits, length\n"
+      "  audio convert IN OUT [--format NAME|TAG,RATE,CHANNELS,BITS]\n"
+      "            convert a WAVE file (default 16-bit PCM, 8000 Hz, mono)\n"
+      "  audio formats\n"
+      "            list the formats convert can write\n"
       "  help      show this text\n"
       "\n"
       "The data folder is DIR, else $ZAVOTEL_DATA, else $XDG_DATA_HOME/zavotel\n"
@@ -52,6 +59,7 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"run", RunEngine},
+    {"audio", RunAudioCommand},
     {"help", PrintHelp},
 };
 

@@ -1,0 +1,223 @@
+#include "audio/AudioCommand.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "audio/LCodecBytes.h"
+#include "audio/LPRSourceToSink.h"
+#include "audio/LProgressConsole.h"
+#include "audio/LSupportedFormats.h"
+#include "audio/LWaveFile.h"
+#include "audio/LWaveFileFormat.h"
+#include "audio/WaveFileIo.h"
+#include "core/CommandLine.h"
+#include "core/UniqueFd.h"
+
+namespace {
+
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitInterrupted = 130;
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: zavotel audio info FILE\n"
+               "       zavotel audio convert IN OUT [--format NAME|TAG,RATE,CHANNELS,BITS]\n"
+               "       zavotel audio formats\n");
+  return kExitUsage;
+}
+
+int Fail(const std::string& path, const char* what) {
+  std::fprintf(stderr, "zavotel: %s: %s\n", path.c_str(), what);
+  return kExitFailed;
+}
+
+// "h:mm:ss.mmm"
+std::string Duration(int64_t frames, int32_t rate) {
+  int64_t ms = frames * 1000 / rate;
+  char text[48];
+  std::snprintf(text, sizeof text, "%" PRId64 ":%02d:%02d.%03d", ms / 3600000,
+                static_cast<int>(ms / 60000 % 60), static_cast<int>(ms / 1000 % 60),
+                static_cast<int>(ms % 1000));
+  return text;
+}
+
+std::string_view FormatName(const LWaveFileFormat& format) {
+  for (const LSupportedFormat& entry : LSupportedFormats::All()) {
+    if (entry.tag == format.Tag() &&
+        (entry.tag != LWaveFileFormat::kTagPcm || entry.bits == format.BitsPerSample())) {
+      return entry.name;
+    }
+  }
+  return format.Tag() == LWaveFileFormat::kTagPcm ? "PCM" : "unknown";
+}
+
+// The "fmt " chunk of a file that LWaveFile::OpenSource accepted: the
+// sources keep their format to themselves.
+bool ReadWaveFormat(const std::string& path, LWaveFileFormat& format) {
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  uint8_t header[12];
+  if (!fd.Valid() || ReadUpTo(fd.Get(), header, sizeof header) != sizeof header) return false;
+  for (;;) {
+    if (std::memcmp(header, "RIFF", 4) == 0 && std::memcmp(header + 8, "WAVE", 4) == 0) break;
+    const uint64_t size = (LoadLeU32(header + 4) + 1ull) & ~1ull;
+    if (size <= 4 || ::lseek(fd.Get(), static_cast<off_t>(size - 4), SEEK_CUR) < 0 ||
+        ReadUpTo(fd.Get(), header, sizeof header) != sizeof header) {
+      return false;
+    }
+  }
+  while (ReadUpTo(fd.Get(), header, 8) == 8) {
+    uint32_t size = LoadLeU32(header + 4);
+    if (std::memcmp(header, "fmt ", 4) == 0) {
+      std::vector<uint8_t> bytes(std::min<uint32_t>(size, LWaveFileFormat::kBufferSize));
+      return ReadUpTo(fd.Get(), bytes.data(), bytes.size()) == bytes.size() &&
+             format.Assign(bytes.data(), bytes.size());
+    }
+    if (::lseek(fd.Get(), static_cast<off_t>((size + 1ull) & ~1ull), SEEK_CUR) < 0) return false;
+  }
+  return false;
+}
+
+// Codec sources only estimate their end until they have decoded it all.
+int32_t ExactEnd(LSoundSourceBase& source, bool estimated) {
+  if (!estimated || source.IsStreaming()) return source.GetEndSample();
+  std::vector<int32_t> block(static_cast<size_t>(LPRSourceToSink::kBlockFrames) *
+                             source.Channels());
+  do {
+    source.Read(block.data(), LPRSourceToSink::kBlockFrames);
+  } while (source.GetPosition() < source.GetEndSample());
+  return source.GetEndSample();
+}
+
+int Info(const std::vector<std::string>& args) {
+  if (args.size() != 2) return Usage();
+  const std::string& path = args[1];
+  LSoundSourceRef source = LWaveFile::OpenSource(path);
+  LWaveFileFormat format;
+  if (source->IsError() || !ReadWaveFormat(path, format)) {
+    return Fail(path, "not a WAVE file this system can read");
+  }
+  const bool pcm = format.Tag() == LWaveFileFormat::kTagPcm && format.BitsPerSample() <= 16;
+  const int32_t frames = ExactEnd(*source, !pcm);
+  std::printf("format     %.*s\n", static_cast<int>(FormatName(format).size()),
+              FormatName(format).data());
+  std::printf("tag        %u (0x%04X)\n", format.Tag(), format.Tag());
+  std::printf("rate       %d Hz\n", static_cast<int>(source->SampleRate()));
+  std::printf("channels   %d\n", source->Channels());
+  std::printf("bits       %u\n", format.BitsPerSample());
+  std::printf("length     %d frames, %s\n", static_cast<int>(frames),
+              Duration(frames, source->SampleRate()).c_str());
+  std::printf("streaming  %s\n", source->IsStreaming() ? "yes" : "no");
+  return 0;
+}
+
+bool ParseNumber(std::string_view text, uint32_t& value) {
+  int base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    text.remove_prefix(2);
+    base = 16;
+  }
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+  return error == std::errc() && end == text.data() + text.size() && !text.empty();
+}
+
+// NAME (as "zavotel audio formats" lists them) or TAG,RATE,CHANNELS,BITS.
+bool ParseFormat(std::string_view text, LWaveFileFormat& format) {
+  if (text.find(',') == std::string_view::npos) {
+    const LSupportedFormat* entry = LSupportedFormats::FindByName(text);
+    return entry && LSupportedFormats::Fill(*entry, format);
+  }
+  uint32_t fields[4];
+  for (uint32_t& field : fields) {
+    size_t comma = std::min(text.find(','), text.size());
+    if (!ParseNumber(text.substr(0, comma), field)) return false;
+    text.remove_prefix(std::min(comma + 1, text.size()));
+  }
+  if (!text.empty() || fields[0] > 0xFFFF || fields[2] > 0xFFFF || fields[3] > 0xFFFF) return false;
+  LSupportedFormat entry{};
+  entry.tag = static_cast<uint16_t>(fields[0]);
+  entry.rate = fields[1];
+  entry.channels = static_cast<uint16_t>(fields[2]);
+  entry.bits = static_cast<uint16_t>(fields[3]);
+  return LSupportedFormats::Fill(entry, format);
+}
+
+int Formats() {
+  for (const LSupportedFormat& entry : LSupportedFormats::All()) {
+    std::printf("%-16.*s %u,%u,%u,%u\n", static_cast<int>(entry.name.size()), entry.name.data(),
+                entry.tag, entry.rate, entry.channels, entry.bits);
+  }
+  return 0;
+}
+
+// A fresh file next to `path` (so the final rename stays on one file
+// system), created with the usual permissions.
+std::string CreatePartFile(const std::string& path) {
+  std::string part = path + ".part" + std::to_string(::getpid());
+  UniqueFd fd(::open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+  return fd.Valid() ? part : std::string();
+}
+
+// Pumps `source` into the file `part`, written in `format`; the file is
+// complete when this returns.
+ProcessResult Pump(LSoundSourceRef source, const std::string& part, const LWaveFileFormat& format,
+                   const std::string& title) {
+  LSoundSinkRef sink = LWaveFile::OpenSink(part, format);
+  LProgressConsole progress(stderr, true);
+  // The sink finishes its file when the pump, its last holder, goes.
+  return LPRSourceToSink(title, std::move(source), std::move(sink)).Process(progress);
+}
+
+int Convert(const std::vector<std::string>& args) {
+  LWaveFileFormat format;  // 16-bit PCM, 8000 Hz, mono
+  std::vector<std::string> paths;
+  for (size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--format" && i + 1 < args.size()) {
+      if (!ParseFormat(args[++i], format)) {
+        std::fprintf(stderr, "zavotel: %s: not a format this system can write\n",
+                     args[i].c_str());
+        return kExitUsage;
+      }
+    } else if (args[i].rfind("--", 0) == 0) {
+      return Usage();
+    } else {
+      paths.push_back(args[i]);
+    }
+  }
+  if (paths.size() != 2) return Usage();
+  const std::string& in = paths[0];
+  const std::string& out = paths[1];
+  LSoundSourceRef source = LWaveFile::OpenSource(in);
+  if (source->IsError()) return Fail(in, "not a WAVE file this system can read");
+  const std::string part = CreatePartFile(out);
+  if (part.empty()) return Fail(out, std::strerror(errno));
+  ProcessResult result = Pump(std::move(source), part, format, "Converting " + in);
+  if (result == kProcessDone && ::rename(part.c_str(), out.c_str()) == 0) return 0;
+  int error = errno;
+  ::unlink(part.c_str());
+  if (result == kProcessCancelled) {
+    std::fprintf(stderr, "zavotel: interrupted\n");
+    return kExitInterrupted;
+  }
+  return Fail(out, result == kProcessDone ? std::strerror(error) : "cannot be written");
+}
+
+}  // namespace
+
+int RunAudioCommand(const CommandLine& line) {
+  const std::vector<std::string>& args = line.arguments;
+  if (args.empty()) return Usage();
+  if (args[0] == "info") return Info(args);
+  if (args[0] == "convert") return Convert(args);
+  if (args[0] == "formats" && args.size() == 1) return Formats();
+  return Usage();
+}

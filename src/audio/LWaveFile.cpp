@@ -1,0 +1,138 @@
+#include "audio/LWaveFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <vector>
+
+#include "audio/LCodecBytes.h"
+#include "audio/LSNKACMFile.h"
+#include "audio/LSNKPCMFileBase.h"
+#include "audio/LSRCACMWave.h"
+#include "audio/LSRCNull.h"
+#include "audio/LSRCPCMFileBase.h"
+#include "audio/LWaveFileFormat.h"
+#include "audio/WaveFileIo.h"
+#include "core/Trace.h"
+#include "core/UniqueFd.h"
+
+namespace {
+
+constexpr uint32_t kMinFmtSize = 14;
+constexpr uint32_t kMaxFmtSize = 8192;
+constexpr uint32_t kMaxRate = 196000;
+
+struct ChunkHeader {
+  char id[4];
+  uint32_t size;
+};
+
+bool IsId(const char* id, const char* expected) { return std::memcmp(id, expected, 4) == 0; }
+
+// RIFF chunk data is padded to an even length.
+uint64_t Padded(uint32_t size) { return (static_cast<uint64_t>(size) + 1) & ~uint64_t{1}; }
+
+bool Skip(int fd, uint64_t bytes) {
+  return ::lseek(fd, static_cast<off_t>(bytes), SEEK_CUR) >= 0;
+}
+
+bool ReadHeader(int fd, ChunkHeader& header) {
+  uint8_t raw[8];
+  if (ReadUpTo(fd, raw, sizeof raw) != sizeof raw) return false;
+  std::memcpy(header.id, raw, 4);
+  header.size = LoadLeU32(raw + 4);
+  return true;
+}
+
+// Skips chunks up to and including the "RIFF" chunk of form "WAVE", leaving
+// the file at its first sub-chunk.
+bool FindWaveForm(int fd) {
+  for (;;) {
+    uint8_t raw[12];
+    if (ReadUpTo(fd, raw, sizeof raw) != sizeof raw) return false;
+    const char* id = reinterpret_cast<const char*>(raw);
+    if (IsId(id, "RIFF") && IsId(id + 8, "WAVE")) return true;
+    const uint64_t size = Padded(LoadLeU32(raw + 4));
+    if (size <= 4 || !Skip(fd, size - 4)) return false;
+  }
+}
+
+// Skips other chunks until `id`, leaving the file at its data. Sizes of 2 GiB
+// and more are taken as corrupt.
+bool FindChunk(int fd, const char* id, ChunkHeader& header) {
+  for (;;) {
+    if (!ReadHeader(fd, header)) return false;
+    if (IsId(header.id, id)) return true;
+    const uint64_t size = Padded(header.size);
+    if (size > INT32_MAX || !Skip(fd, size)) return false;
+  }
+}
+
+bool ReadFormat(int fd, LWaveFileFormat& format) {
+  ChunkHeader header{};
+  if (!FindChunk(fd, "fmt ", header)) return false;
+  if (header.size < kMinFmtSize || header.size > kMaxFmtSize) return false;
+  std::vector<uint8_t> bytes(header.size);
+  if (ReadUpTo(fd, bytes.data(), bytes.size()) != bytes.size()) return false;
+  // An odd-sized chunk is followed by a pad byte before the next header.
+  if ((header.size & 1) != 0 && !Skip(fd, 1)) return false;
+  return format.Assign(bytes.data(), bytes.size());
+}
+
+bool Supported(const LWaveFileFormat& format) {
+  return format.Channels() >= 1 && format.Channels() <= 255 && format.SamplesPerSec() >= 1 &&
+         format.SamplesPerSec() <= kMaxRate;
+}
+
+LSoundSourceRef SourceFor(UniqueFd fd, const LWaveFileFormat& format, uint32_t dataSize) {
+  const auto rate = static_cast<int32_t>(format.SamplesPerSec());
+  const int channels = format.Channels();
+  const uint16_t bits = format.BitsPerSample();
+  if (format.Tag() == LWaveFileFormat::kTagPcm && bits >= 1 && bits <= 8) {
+    return new LSRCPCMFile8(std::move(fd), rate, dataSize, channels);
+  }
+  if (format.Tag() == LWaveFileFormat::kTagPcm && bits >= 9 && bits <= 16) {
+    return new LSRCPCMFile16(std::move(fd), rate, dataSize, channels);
+  }
+  LSoundSourceRef codec = new LSRCACMWave(std::move(fd), format, dataSize);
+  if (codec->IsError()) return new LSRCNull;
+  return codec;
+}
+
+}  // namespace
+
+LSoundSourceRef LWaveFile::OpenSource(const std::string& path) {
+  // Linux has no share modes: a recorder may keep appending to the file
+  // while it is read, which the streaming marker tells the source.
+  // Not blocking in open() on a FIFO or device: only regular files are read.
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  struct stat info {};
+  if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    return new LSRCNull;
+  }
+  ::posix_fadvise(fd.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+  LWaveFileFormat format;
+  ChunkHeader data{};
+  if (!FindWaveForm(fd.Get()) || !ReadFormat(fd.Get(), format) ||
+      !FindChunk(fd.Get(), "data", data) || !Supported(format)) {
+    Trace("LWaveFile::OpenSource %s is not a WAVE file we can read", path.c_str());
+    return new LSRCNull;
+  }
+  return SourceFor(std::move(fd), format, data.size);
+}
+
+LSoundSinkRef LWaveFile::OpenSinkPCM(const std::string& path, uint32_t sampleRate,
+                                     int32_t startFrame, int bits, int channels) {
+  if (bits >= 1 && bits <= 8) return new LSNKPCMFile8(path, sampleRate, startFrame, channels);
+  if (bits >= 9 && bits <= 16) return new LSNKPCMFile16(path, sampleRate, startFrame, channels);
+  return LSoundSinkRef();
+}
+
+LSoundSinkRef LWaveFile::OpenSink(const std::string& path, const LWaveFileFormat& format) {
+  if (format.Tag() == LWaveFileFormat::kTagPcm) {
+    return OpenSinkPCM(path, format.SamplesPerSec(), 0, format.BitsPerSample(), format.Channels());
+  }
+  return new LSNKACMFile(path, format);
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "audio/LSoundSinkBase.h"
+#include "audio/LSoundSourceBase.h"
+
+class LWaveFileFormat;
+
+// Opens RIFF WAVE files as sources and creates them through sinks.
+class LWaveFile {
+ public:
+  LWaveFile() = delete;
+
+  // Any WAVE file: 1..8-bit PCM, 9..16-bit PCM, or anything else through a
+  // codec. A file that cannot be opened or parsed gives an LSRCNull.
+  static LSoundSourceRef OpenSource(const std::string& path);
+  // An 8-bit (1..8 bits) or 16-bit (9..16 bits) PCM file that keeps its first
+  // `startFrame` frames; a null handle for any other depth.
+  static LSoundSinkRef OpenSinkPCM(const std::string& path, uint32_t sampleRate,
+                                   int32_t startFrame, int bits, int channels);
+  // PCM descriptors go to OpenSinkPCM, anything else to a codec sink.
+  static LSoundSinkRef OpenSink(const std::string& path, const LWaveFileFormat& format);
+};

@@ -1,0 +1,88 @@
+#include "audio/WaveFileIo.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <string_view>
+
+#include "audio/LCodecBytes.h"
+#include "audio/LWaveFileFormat.h"
+#include "core/WriteFully.h"
+
+std::size_t ReadUpTo(int fd, void* data, std::size_t size) {
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::read(fd, static_cast<char*>(data) + done, size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return done;
+}
+
+std::size_t ReadUpToAt(int fd, void* data, std::size_t size, off_t offset) {
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::pread(fd, static_cast<char*>(data) + done, size - done,
+                              offset + static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return done;
+}
+
+int64_t WaveFileSize(int fd) {
+  struct stat info {};
+  return ::fstat(fd, &info) == 0 ? static_cast<int64_t>(info.st_size) : 0;
+}
+
+int32_t ClampFrames(int64_t frames) {
+  constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
+  constexpr int64_t kMin = std::numeric_limits<int32_t>::min();
+  return static_cast<int32_t>(frames > kMax ? kMax : (frames < kMin ? kMin : frames));
+}
+
+namespace {
+
+std::size_t PaddedFmtSize(const LWaveFileFormat& format) { return (format.Size() + 1) & ~std::size_t{1}; }
+
+// Everything before the samples: 46 bytes for a plain PCM descriptor.
+std::size_t HeaderBytes(const LWaveFileFormat& format) { return 28 + PaddedFmtSize(format); }
+
+void PutId(uint8_t* p, const char* id) { std::memcpy(p, id, 4); }
+
+}  // namespace
+
+std::vector<uint8_t> WaveHeader(const LWaveFileFormat& format, uint32_t dataSize) {
+  const std::size_t size = HeaderBytes(format);
+  std::vector<uint8_t> header(size, 0);
+  const bool streaming = dataSize == kWaveStreamingSize;
+  PutId(&header[0], "RIFF");
+  StoreLe32(&header[4], streaming ? kWaveStreamingSize : static_cast<uint32_t>(size - 8 + dataSize));
+  PutId(&header[8], "WAVE");
+  PutId(&header[12], "fmt ");
+  StoreLe32(&header[16], static_cast<uint32_t>(format.Size()));
+  std::memcpy(&header[20], format.Data(), format.Size());
+  PutId(&header[size - 8], "data");
+  StoreLe32(&header[size - 4], dataSize);
+  return header;
+}
+
+uint32_t WaveMaxDataSize(const LWaveFileFormat& format, uint32_t blockAlign) {
+  const uint32_t most = kWaveStreamingSize - 1 - static_cast<uint32_t>(HeaderBytes(format) - 8);
+  const uint32_t align = blockAlign == 0 ? 1 : blockAlign;
+  return most - most % align;
+}
+
+bool WriteWaveHeader(int fd, const LWaveFileFormat& format, uint32_t dataSize) {
+  const std::vector<uint8_t> header = WaveHeader(format, dataSize);
+  const off_t offset = ::lseek(fd, 0, SEEK_CUR);
+  if (offset < 0 || ::lseek(fd, 0, SEEK_SET) != 0) return false;
+  const bool written =
+      WriteFully(fd, std::string_view(reinterpret_cast<const char*>(header.data()), header.size()));
+  return ::lseek(fd, offset, SEEK_SET) == offset && written;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class LWaveFileFormat;
+
+// File helpers shared by the WAVE sources and sinks.
+
+// The data size a writer stores while the file is still being written.
+inline constexpr uint32_t kWaveStreamingSize = 0xFFFFFFFF;
+// Frames per block in every pump; the file buffers hold one block.
+inline constexpr int32_t kWaveBlockFrames = 8192;
+
+// Reads until `size` bytes arrived, the file ends or a read fails, resuming
+// after signals; returns the bytes that arrived.
+std::size_t ReadUpTo(int fd, void* data, std::size_t size);
+// The same at `offset`, leaving the file offset alone.
+std::size_t ReadUpToAt(int fd, void* data, std::size_t size, off_t offset);
+// The open file's size now; 0 when it cannot be told.
+int64_t WaveFileSize(int fd);
+// Frame counts saturate at the 32-bit limits instead of wrapping.
+int32_t ClampFrames(int64_t frames);
+
+// "RIFF", "WAVE", "fmt " holding `format` (padded to even), then the "data"
+// chunk header. Both sizes are the streaming marker when `dataSize` is.
+std::vector<uint8_t> WaveHeader(const LWaveFileFormat& format, uint32_t dataSize);
+// The largest data size, a multiple of `blockAlign`, whose sizes still fit in
+// the header without reaching the streaming marker.
+uint32_t WaveMaxDataSize(const LWaveFileFormat& format, uint32_t blockAlign);
+// Writes WaveHeader at the start of the file and restores the file offset.
+bool WriteWaveHeader(int fd, const LWaveFileFormat& format, uint32_t dataSize);

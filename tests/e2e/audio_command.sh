@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# "zavotel audio info" and "zavotel audio convert" against files made and
+# checked by sox: formats, lengths, sample data, and clean failures.
+set -uo pipefail
+zavotel="$(realpath "$1")"
+tmp="$(mktemp -d)"
+trap 'rm -rf "$tmp"' EXIT
+cd "$tmp"
+passed=0
+failed=0
+
+check() {  # check NAME COMMAND...: counts whether COMMAND succeeds
+  local name="$1"
+  shift
+  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
+}
+field() { grep "^$1 " | sed "s/^$1 *//"; }
+raw_equal() { cmp -s <(sox "$1" -t raw -) <(sox "$2" -t raw -); }
+
+sox -n -r 44100 -c 2 -b 16 stereo.wav synth 2.5 sine 440 sine 660 gain -3
+sox -n -r 8000 -c 1 -b 16 phone.wav synth 1.25 sine 300 gain -6
+printf 'not a sound file' >text.wav
+
+info="$("$zavotel" audio info stereo.wav)"
+check "info format" test "$(field format <<<"$info")" = "PCM 16-bit"
+check "info tag" test "$(field tag <<<"$info")" = "1 (0x0001)"
+check "info rate" test "$(field rate <<<"$info")" = "44100 Hz"
+check "info channels" test "$(field channels <<<"$info")" = "2"
+check "info bits" test "$(field bits <<<"$info")" = "16"
+check "info length" test "$(field length <<<"$info")" = "110250 frames, 0:00:02.500"
+check "info streaming" test "$(field streaming <<<"$info")" = "no"
+
+check "convert default" "$zavotel" audio convert stereo.wav default.wav
+check "default rate" test "$(sox --i -r default.wav)" = 8000
+check "default channels" test "$(sox --i -c default.wav)" = 1
+check "default bits" test "$(sox --i -b default.wav)" = 16
+check "default length" test "$(sox --i -s default.wav)" = 20000
+
+check "convert unchanged" "$zavotel" audio convert phone.wav copy.wav
+check "unchanged samples" raw_equal phone.wav copy.wav
+check "convert in place" "$zavotel" audio convert copy.wav copy.wav
+check "in place samples" raw_equal phone.wav copy.wav
+
+check "convert mu-law by name" "$zavotel" audio convert phone.wav ulaw.wav --format mu-law
+check "mu-law encoding" test "$(sox --i -e ulaw.wav)" = "u-law"
+check "mu-law info tag" test "$("$zavotel" audio info ulaw.wav | field tag)" = "7 (0x0007)"
+check "mu-law length" test "$("$zavotel" audio info ulaw.wav | field length)" = "10000 frames, 0:00:01.250"
+check "convert A-law by tuple" "$zavotel" audio convert stereo.wav alaw.wav --format 6,16000,2,8
+check "A-law encoding" test "$(sox --i -e alaw.wav)" = "A-law"
+check "A-law rate and channels" test "$(sox --i -r alaw.wav)/$(sox --i -c alaw.wav)" = 16000/2
+check "convert 8-bit" "$zavotel" audio convert phone.wav pcm8.wav --format "PCM 8-bit"
+check "8-bit depth" test "$(sox --i -b pcm8.wav)" = 8
+check "convert IMA ADPCM" "$zavotel" audio convert phone.wav ima.wav --format 0x11,8000,1,4
+check "IMA ADPCM encoding" test "$(sox --i -e ima.wav)" = "IMA ADPCM"
+
+# A file still being written carries the streaming marker as its data size.
+cp phone.wav growing.wav
+printf '\xff\xff\xff\xff' | dd of=growing.wav bs=1 seek=40 conv=notrunc status=none
+check "streaming marked" test "$("$zavotel" audio info growing.wav | field streaming)" = "yes"
+check "streaming length so far" test "$("$zavotel" audio info growing.wav | field length)" = "10000 frames, 0:00:01.250"
+
+err="$("$zavotel" audio info text.wav 2>&1 >/dev/null)"
+check "text file refused" test $? -ne 0
+check "text file message" test "$(tail -n 1 <<<"$err")" = "zavotel: text.wav: not a WAVE file this system can read"
+check "missing input refused" test "$("$zavotel" audio convert none.wav out.wav >/dev/null 2>&1; echo $?)" -ne 0
+check "no output for missing input" test ! -e out.wav
+check "unknown format refused" test "$("$zavotel" audio convert phone.wav out.wav --format 99,8000,1,16 >/dev/null 2>&1; echo $?)" -ne 0
+check "no output for unknown format" test ! -e out.wav
+check "usage error" test "$("$zavotel" audio convert phone.wav >/dev/null 2>&1; echo $?)" -eq 2
+check "no part files left" test -z "$(find . -name '*.part*')"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
