@@ -37,7 +37,8 @@ inline void Drive(LCodecStream& stream, const std::vector<uint8_t>& input, bool 
   std::size_t offset = 0;
   int round = 0;
   for (;;) {
-    const std::size_t take = std::min<std::size_t>({chunk, capacity - filled, input.size() - offset});
+    const std::size_t take =
+        std::min<std::size_t>({chunk, capacity - filled, input.size() - offset});
     std::copy_n(input.begin() + static_cast<std::ptrdiff_t>(offset), take, source.begin() + filled);
     filled += static_cast<uint32_t>(take);
     offset += take;
@@ -47,7 +48,8 @@ inline void Drive(LCodecStream& stream, const std::vector<uint8_t>& input, bool 
                                    : LCodecStream::Mode::kBlockAlign;
     uint32_t used = 0;
     uint32_t produced = 0;
-    if (!stream.Convert(source.data(), filled, used, dest.data(), destBytes, produced, mode)) return;
+    if (!stream.Convert(source.data(), filled, used, dest.data(), destBytes, produced, mode))
+      return;
     Require(used <= filled && produced <= destBytes && produced % outUnit == 0);
     std::copy(source.begin() + used, source.begin() + filled, source.begin());
     filled -= used;
@@ -75,7 +77,8 @@ inline void Run(std::initializer_list<uint16_t> tags, const uint8_t* data, std::
 
   const LWaveFileFormat pcm = LWaveFileFormat::Pcm(8000, channels, 16);
   if (auto decoder = LCodecStream::Open(format, pcm)) Drive(*decoder, input, true, channels, chunk);
-  if (auto encoder = LCodecStream::Open(pcm, format)) Drive(*encoder, input, false, channels, chunk);
+  if (auto encoder = LCodecStream::Open(pcm, format))
+    Drive(*encoder, input, false, channels, chunk);
 }
 
 }  // namespace fuzz_codec

@@ -63,30 +63,6 @@ std::string_view FormatName(const LWaveFileFormat& format) {
 
 // The "fmt " chunk of a file that LWaveFile::OpenSource accepted: the
 // sources keep their format to themselves.
-bool ReadWaveFormat(const std::string& path, LWaveFileFormat& format) {
-  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  uint8_t header[12];
-  if (!fd.Valid() || ReadUpTo(fd.Get(), header, sizeof header) != sizeof header) return false;
-  for (;;) {
-    if (std::memcmp(header, "RIFF", 4) == 0 && std::memcmp(header + 8, "WAVE", 4) == 0) break;
-    const uint64_t size = (LoadLeU32(header + 4) + 1ull) & ~1ull;
-    if (size <= 4 || ::lseek(fd.Get(), static_cast<off_t>(size - 4), SEEK_CUR) < 0 ||
-        ReadUpTo(fd.Get(), header, sizeof header) != sizeof header) {
-      return false;
-    }
-  }
-  while (ReadUpTo(fd.Get(), header, 8) == 8) {
-    uint32_t size = LoadLeU32(header + 4);
-    if (std::memcmp(header, "fmt ", 4) == 0) {
-      std::vector<uint8_t> bytes(std::min<uint32_t>(size, LWaveFileFormat::kBufferSize));
-      return ReadUpTo(fd.Get(), bytes.data(), bytes.size()) == bytes.size() &&
-             format.Assign(bytes.data(), bytes.size());
-    }
-    if (::lseek(fd.Get(), static_cast<off_t>((size + 1ull) & ~1ull), SEEK_CUR) < 0) return false;
-  }
-  return false;
-}
-
 // Codec sources only estimate their end until they have decoded it all.
 int32_t ExactEnd(LSoundSourceBase& source, bool estimated) {
   if (!estimated || source.IsStreaming()) return source.GetEndSample();
@@ -103,7 +79,7 @@ int Info(const std::vector<std::string>& args) {
   const std::string& path = args[1];
   LSoundSourceRef source = LWaveFile::OpenSource(path);
   LWaveFileFormat format;
-  if (source->IsError() || !ReadWaveFormat(path, format)) {
+  if (source->IsError() || !LWaveFile::ReadFormat(path, format)) {
     return Fail(path, "not a WAVE file this system can read");
   }
   const bool pcm = format.Tag() == LWaveFileFormat::kTagPcm && format.BitsPerSample() <= 16;
@@ -198,6 +174,9 @@ int Convert(const std::vector<std::string>& args) {
   const std::string& out = paths[1];
   LSoundSourceRef source = LWaveFile::OpenSource(in);
   if (source->IsError()) return Fail(in, "not a WAVE file this system can read");
+  if (source->Channels() > 2 && source->Channels() != format.Channels()) {
+    return Fail(in, "has more than two channels; only mono and stereo can be converted");
+  }
   const std::string part = CreatePartFile(out);
   if (part.empty()) return Fail(out, std::strerror(errno));
   ProcessResult result = Pump(std::move(source), part, format, "Converting " + in);

@@ -23,8 +23,7 @@ uint32_t LCodecBlockStream::DestSizeFor(uint32_t sourceBytes) const {
 }
 
 bool LCodecBlockStream::Convert(const uint8_t* source, uint32_t sourceBytes, uint32_t& sourceUsed,
-                                uint8_t* dest, uint32_t destBytes, uint32_t& destUsed,
-                                Mode mode) {
+                                uint8_t* dest, uint32_t destBytes, uint32_t& destUsed, Mode mode) {
   sourceUsed = 0;
   destUsed = 0;
   if (failed_) return false;

@@ -15,8 +15,8 @@ class LCodecBlockStream : public LCodecStream {
 
   uint32_t SourceSizeFor(uint32_t destBytes) const override;
   uint32_t DestSizeFor(uint32_t sourceBytes) const override;
-  bool Convert(const uint8_t* source, uint32_t sourceBytes, uint32_t& sourceUsed,
-               uint8_t* dest, uint32_t destBytes, uint32_t& destUsed, Mode mode) override;
+  bool Convert(const uint8_t* source, uint32_t sourceBytes, uint32_t& sourceUsed, uint8_t* dest,
+               uint32_t destBytes, uint32_t& destUsed, Mode mode) override;
 
  protected:
   LCodecBlockStream(uint32_t inBlock, uint32_t outBlock);

@@ -39,8 +39,8 @@ bool LCodecGsm::Describe(LWaveFileFormat& format, uint32_t rate, uint16_t channe
   if (channels != 1) return false;
   format.SetBitsPerSample(0);
   format.SetBlockAlign(kBlockAlign);
-  format.SetAvgBytesPerSec(static_cast<uint32_t>(static_cast<uint64_t>(rate) * kBlockAlign /
-                                                 kSamplesPerBlock));
+  format.SetAvgBytesPerSec(
+      static_cast<uint32_t>(static_cast<uint64_t>(rate) * kBlockAlign / kSamplesPerBlock));
   uint8_t extra[2];
   StoreLe16(extra, kSamplesPerBlock);
   return format.SetExtra(extra, sizeof extra);

@@ -9,12 +9,12 @@
 namespace {
 
 constexpr std::array<int16_t, 89> kStep = {
-    7,     8,     9,     10,    11,    12,    13,    14,    16,    17,    19,    21,    23,
-    25,    28,    31,    34,    37,    41,    45,    50,    55,    60,    66,    73,    80,
-    88,    97,    107,   118,   130,   143,   157,   173,   190,   209,   230,   253,   279,
-    307,   337,   371,   408,   449,   494,   544,   598,   658,   724,   796,   876,   963,
-    1060,  1166,  1282,  1411,  1552,  1707,  1878,  2066,  2272,  2499,  2749,  3024,  3327,
-    3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845,  8630,  9493,  10442, 11487,
+    7,     8,     9,     10,    11,    12,    13,    14,    16,    17,    19,   21,    23,
+    25,    28,    31,    34,    37,    41,    45,    50,    55,    60,    66,   73,    80,
+    88,    97,    107,   118,   130,   143,   157,   173,   190,   209,   230,  253,   279,
+    307,   337,   371,   408,   449,   494,   544,   598,   658,   724,   796,  876,   963,
+    1060,  1166,  1282,  1411,  1552,  1707,  1878,  2066,  2272,  2499,  2749, 3024,  3327,
+    3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845,  8630,  9493, 10442, 11487,
     12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
 constexpr std::array<int, 8> kIndexShift = {-1, -1, -1, -1, 2, 4, 6, 8};
 constexpr int kMaxIndex = 88;
@@ -70,13 +70,13 @@ std::unique_ptr<LCodecStream> LCodecImaAdpcm::Open(const LWaveFileFormat& ima, b
   const uint32_t capacity = Capacity(align, channels);
   const uint32_t perBlock = ima.ExtraSize() >= 2 ? LoadLeU16(ima.Extra()) : capacity;
   if (perBlock < 1 || perBlock > capacity) return nullptr;
-  return std::make_unique<LCodecImaAdpcm>(channels, align, static_cast<uint16_t>(perBlock),
-                                          decode);
+  return std::make_unique<LCodecImaAdpcm>(channels, align, static_cast<uint16_t>(perBlock), decode);
 }
 
 bool LCodecImaAdpcm::Describe(LWaveFileFormat& format, uint32_t rate, uint16_t channels) {
   if (channels < 1 || channels > kMaxChannels) return false;
-  const uint32_t align = 256u * channels * std::max<uint32_t>(1, std::min<uint32_t>(rate / 11025, 4));
+  const uint32_t align =
+      256u * channels * std::max<uint32_t>(1, std::min<uint32_t>(rate / 11025, 4));
   const uint32_t perBlock = Capacity(align, channels);
   format.SetBitsPerSample(4);
   format.SetBlockAlign(static_cast<uint16_t>(align));

@@ -44,8 +44,8 @@ constexpr uint16_t kCodecDelay = 576 + 529;
 
 std::unique_ptr<LCodecStream> LCodecMp3::Open(const LWaveFileFormat& mp3, bool decode) {
   const uint32_t bits = mp3.AvgBytesPerSec() * 8;
-  if (decode || mp3.Tag() != kTag || mp3.Channels() < 1 || mp3.Channels() > 2 ||
-      bits % 1000 != 0 || !IsLegal(mp3.SamplesPerSec(), bits / 1000)) {
+  if (decode || mp3.Tag() != kTag || mp3.Channels() < 1 || mp3.Channels() > 2 || bits % 1000 != 0 ||
+      !IsLegal(mp3.SamplesPerSec(), bits / 1000)) {
     return nullptr;
   }
   auto stream = std::make_unique<LCodecMp3>(mp3.SamplesPerSec(), mp3.Channels(), bits / 1000);
@@ -143,7 +143,8 @@ bool LCodecMp3::Convert(const uint8_t* source, uint32_t sourceBytes, uint32_t& s
     // A fraction of a frame has no sample to encode; the flush pads the
     // last MPEG frame with silence. Afterwards the stream starts afresh.
     sourceUsed = sourceBytes;
-    const int flushed = lame_encode_flush(lame_, dest + destUsed, static_cast<int>(destBytes - destUsed));
+    const int flushed =
+        lame_encode_flush(lame_, dest + destUsed, static_cast<int>(destBytes - destUsed));
     if (flushed < 0) {
       failed_ = true;
       return false;

@@ -26,8 +26,9 @@ struct Channel {
 
   int32_t Predict() const {
     // 64-bit: damaged coefficients may reach the full 16-bit range.
-    return static_cast<int32_t>(
-        (static_cast<int64_t>(sample1) * weights.first + static_cast<int64_t>(sample2) * weights.second) >> 8);
+    return static_cast<int32_t>((static_cast<int64_t>(sample1) * weights.first +
+                                 static_cast<int64_t>(sample2) * weights.second) >>
+                                8);
   }
   void Apply(int code, int32_t predicted) {
     const int32_t signedCode = code >= 8 ? code - 16 : code;
@@ -149,8 +150,8 @@ void LCodecMsAdpcm::EncodeBlock(const uint8_t* in, uint8_t* out) const {
     // Start the step near a quarter of the first difference, then keep the
     // predictor with the least squared error over the block.
     const int32_t first = samplesPerBlock_ > 2 ? LoadLe16(in + 2 * stride + 2 * c) : sample1;
-    const int32_t delta = std::clamp((first - sample1 < 0 ? sample1 - first : first - sample1) / 4,
-                                     kMinDelta, 32767);
+    const int32_t delta =
+        std::clamp((first - sample1 < 0 ? sample1 - first : first - sample1) / 4, kMinDelta, 32767);
     uint32_t best = 0;
     int64_t bestError = INT64_MAX;
     for (uint32_t p = 0; p < coefficients_.size(); ++p) {

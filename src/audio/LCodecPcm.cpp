@@ -12,7 +12,8 @@ int16_t Narrow(const uint8_t* p, uint32_t width) {
   if (width == 2) return LoadLe16(p);
   uint32_t u = 0;  // left-justified in 32 bits
   for (uint32_t i = 0; i < width; ++i) u |= static_cast<uint32_t>(p[i]) << (8 * (4 - width + i));
-  return Saturate16(static_cast<int32_t>((static_cast<int64_t>(static_cast<int32_t>(u)) + 0x8000) >> 16));
+  return Saturate16(
+      static_cast<int32_t>((static_cast<int64_t>(static_cast<int32_t>(u)) + 0x8000) >> 16));
 }
 
 void Widen(int16_t v, uint8_t* p, uint32_t width) {
@@ -35,8 +36,7 @@ std::unique_ptr<LCodecStream> LCodecPcm::Open(const LWaveFileFormat& pcm, bool d
   return std::make_unique<LCodecPcm>(width, pcm.Channels(), decode);
 }
 
-bool LCodecPcm::Describe(LWaveFileFormat& format, uint32_t rate, uint16_t channels,
-                         uint16_t bits) {
+bool LCodecPcm::Describe(LWaveFileFormat& format, uint32_t rate, uint16_t channels, uint16_t bits) {
   if (bits < 1 || bits > 32) return false;
   const uint16_t align = static_cast<uint16_t>((bits + 7u) / 8u * channels);
   format.SetBitsPerSample(bits);

@@ -70,7 +70,7 @@ bool FindChunk(int fd, const char* id, ChunkHeader& header) {
   }
 }
 
-bool ReadFormat(int fd, LWaveFileFormat& format) {
+bool ReadFmtChunk(int fd, LWaveFileFormat& format) {
   ChunkHeader header{};
   if (!FindChunk(fd, "fmt ", header)) return false;
   if (header.size < kMinFmtSize || header.size > kMaxFmtSize) return false;
@@ -78,7 +78,7 @@ bool ReadFormat(int fd, LWaveFileFormat& format) {
   if (ReadUpTo(fd, bytes.data(), bytes.size()) != bytes.size()) return false;
   // An odd-sized chunk is followed by a pad byte before the next header.
   if ((header.size & 1) != 0 && !Skip(fd, 1)) return false;
-  return format.Assign(bytes.data(), bytes.size());
+  return format.Assign(bytes.data(), bytes.size()) && format.UnwrapExtensible();
 }
 
 bool Supported(const LWaveFileFormat& format) {
@@ -101,21 +101,30 @@ LSoundSourceRef SourceFor(UniqueFd fd, const LWaveFileFormat& format, uint32_t d
   return codec;
 }
 
-}  // namespace
-
-LSoundSourceRef LWaveFile::OpenSource(const std::string& path) {
-  // Linux has no share modes: a recorder may keep appending to the file
-  // while it is read, which the streaming marker tells the source.
-  // Not blocking in open() on a FIFO or device: only regular files are read.
+// Linux has no share modes: a recorder may keep appending to the file while
+// it is read, which the streaming marker tells the source. Not blocking in
+// open() on a FIFO or device: only regular files are read.
+UniqueFd OpenRegularFile(const std::string& path) {
   UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   struct stat info {};
-  if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-    return new LSRCNull;
-  }
+  if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return UniqueFd();
+  return fd;
+}
+
+}  // namespace
+
+bool LWaveFile::ReadFormat(const std::string& path, LWaveFileFormat& format) {
+  UniqueFd fd = OpenRegularFile(path);
+  return fd.Valid() && FindWaveForm(fd.Get()) && ReadFmtChunk(fd.Get(), format);
+}
+
+LSoundSourceRef LWaveFile::OpenSource(const std::string& path) {
+  UniqueFd fd = OpenRegularFile(path);
+  if (!fd.Valid()) return new LSRCNull;
   ::posix_fadvise(fd.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
   LWaveFileFormat format;
   ChunkHeader data{};
-  if (!FindWaveForm(fd.Get()) || !ReadFormat(fd.Get(), format) ||
+  if (!FindWaveForm(fd.Get()) || !ReadFmtChunk(fd.Get(), format) ||
       !FindChunk(fd.Get(), "data", data) || !Supported(format)) {
     Trace("LWaveFile::OpenSource %s is not a WAVE file we can read", path.c_str());
     return new LSRCNull;

@@ -22,4 +22,6 @@ class LWaveFile {
                                    int32_t startFrame, int bits, int channels);
   // PCM descriptors go to OpenSinkPCM, anything else to a codec sink.
   static LSoundSinkRef OpenSink(const std::string& path, const LWaveFileFormat& format);
+  // The descriptor of a WAVE file's "fmt " chunk, as OpenSource reads it.
+  static bool ReadFormat(const std::string& path, LWaveFileFormat& format);
 };

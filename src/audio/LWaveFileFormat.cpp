@@ -87,6 +87,17 @@ bool LWaveFileFormat::Assign(const uint8_t* data, std::size_t size) {
   return true;
 }
 
+bool LWaveFileFormat::UnwrapExtensible() {
+  constexpr uint16_t kTagExtensible = 0xFFFE;
+  constexpr uint16_t kExtensibleSize = 22;  // valid bits, channel mask, sub-format GUID
+  constexpr std::size_t kSubFormat = 6;     // the GUID starts with the real tag
+  if (Tag() != kTagExtensible) return true;
+  if (ExtraSize() < kExtensibleSize) return false;
+  SetTag(LoadLeU16(Extra() + kSubFormat));
+  StoreLe16(&bytes_[kExtraSize], 0);
+  return true;
+}
+
 void LWaveFileFormat::ReadWff(const std::string& path) {
   UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.Valid()) ReadUpTo(fd.Get(), bytes_.data(), kBufferSize);

@@ -43,6 +43,10 @@ class LWaveFileFormat {
   std::size_t Size() const { return kHeaderSize + ExtraSize(); }
   // Takes a "fmt " chunk's bytes; a chunk below 18 bytes has no extra bytes.
   bool Assign(const uint8_t* data, std::size_t size);
+  // Tools write PCM above 16 bits or above two channels with the extensible
+  // tag, whose sub-format names the real one: take that tag and drop the
+  // extension. False for an extensible descriptor too short to say.
+  bool UnwrapExtensible();
 
   // Reads a ".wff" file over this descriptor (up to 1024 bytes), so a missing
   // or short file leaves the preset in place; writes all 1024 bytes.

@@ -76,7 +76,8 @@ TEST(LCodecAdpcmTest, ChannelsStaySeparate) {
     const std::vector<int16_t> decoded = RoundTrip(Described(tag, 8000, 2, 4), pcm);
     ASSERT_GE(decoded.size(), pcm.size());
     int rightPeak = 0;
-    for (std::size_t i = 1; i < pcm.size(); i += 2) rightPeak = std::max(rightPeak, std::abs(decoded[i]));
+    for (std::size_t i = 1; i < pcm.size(); i += 2)
+      rightPeak = std::max(rightPeak, std::abs(decoded[i]));
     EXPECT_LT(rightPeak, 64) << tag;
   }
 }
@@ -113,7 +114,8 @@ TEST(LCodecAdpcmTest, CutOffBlockYieldsItsCompleteSamples) {
   const std::vector<uint8_t> msCoded = ConvertAll(*msEncoder, ToBytes(Tone(8000, 2, 1012, 440)));
   const std::vector<uint8_t> msWhole = ConvertAll(*msDecoder, msCoded);
   // 14 header bytes and 5 code bytes: 2 + 5 frames.
-  const std::vector<uint8_t> msPart = ConvertAll(*msDecoder, {msCoded.begin(), msCoded.begin() + 19});
+  const std::vector<uint8_t> msPart =
+      ConvertAll(*msDecoder, {msCoded.begin(), msCoded.begin() + 19});
   ASSERT_EQ(msPart.size(), 7u * 4);
   EXPECT_TRUE(std::equal(msPart.begin(), msPart.end(), msWhole.begin()));
 }

@@ -17,12 +17,14 @@ namespace {
 
 // Frame length from an MPEG audio frame header (Layer III only).
 uint32_t FrameBytes(const uint8_t* h) {
-  static constexpr uint32_t kMpeg1[] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+  static constexpr uint32_t kMpeg1[] = {0,   32,  40,  48,  56,  64,  80, 96,
+                                        112, 128, 160, 192, 224, 256, 320};
   static constexpr uint32_t kLow[] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
   static constexpr uint32_t kRates[] = {44100, 48000, 32000};
   const uint32_t version = (h[1] >> 3) & 3;  // 3: MPEG-1, 2: MPEG-2, 0: MPEG-2.5
   const uint32_t index = h[2] >> 4;
-  if (h[0] != 0xFF || (h[1] & 0xE0) != 0xE0 || index == 0 || index == 15 || ((h[2] >> 2) & 3) == 3) {
+  if (h[0] != 0xFF || (h[1] & 0xE0) != 0xE0 || index == 0 || index == 15 ||
+      ((h[2] >> 2) & 3) == 3) {
     return 0;
   }
   const uint32_t rate = kRates[(h[2] >> 2) & 3] >> (version == 3 ? 0 : version == 2 ? 1 : 2);
@@ -94,8 +96,8 @@ TEST(LCodecMp3Test, AnotherDecoderReadsTheStream) {
   auto encoder = Encoder(Described(LCodecMp3::kTag, 22050, 2, 0));
   ASSERT_NE(encoder, nullptr);
   const std::vector<uint8_t> mp3 = ConvertAll(*encoder, ToBytes(tone));
-  std::ofstream(mp3Path, std::ios::binary).write(reinterpret_cast<const char*>(mp3.data()),
-                                                 static_cast<std::streamsize>(mp3.size()));
+  std::ofstream(mp3Path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(mp3.data()), static_cast<std::streamsize>(mp3.size()));
   const std::string command = "sox -q " + mp3Path + " -t raw -e signed -b 16 -c 2 " + rawPath;
   ASSERT_EQ(system(command.c_str()), 0);
   std::ifstream raw(rawPath, std::ios::binary);

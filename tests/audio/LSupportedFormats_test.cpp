@@ -55,7 +55,7 @@ TEST(LSupportedFormatsTest, EveryEntryFillsADescriptorOurCodecsTake) {
 TEST(LSupportedFormatsTest, FillRefusesWhatNoCodecWrites) {
   LWaveFileFormat format;
   EXPECT_FALSE(LSupportedFormats::Fill({0x99, 8000, 1, 8, ""}, format));
-  EXPECT_FALSE(LSupportedFormats::Fill({2, 8000, 3, 4, ""}, format));    // ADPCM is mono/stereo
+  EXPECT_FALSE(LSupportedFormats::Fill({2, 8000, 3, 4, ""}, format));     // ADPCM is mono/stereo
   EXPECT_FALSE(LSupportedFormats::Fill({0x55, 9000, 1, 0, ""}, format));  // no such MP3 rate
   EXPECT_FALSE(LSupportedFormats::Fill({6, 8000, 1, 16, ""}, format));
   EXPECT_FALSE(LSupportedFormats::Fill({1, 0, 1, 16, ""}, format));
