@@ -7,18 +7,16 @@
 #include <benchmark/benchmark.h>
 #include <soxr.h>
 #include <speex/speex_resampler.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <numbers>
 #include <string>
 #include <vector>
 
+#include "BenchReporter.h"
 #include "audio/LPRSourceToSink.h"
 #include "audio/LProgress.h"
 #include "audio/LSPCompressor.h"
@@ -168,45 +166,10 @@ void Pump(benchmark::State& state, const std::string& in, const std::string& out
   state.counters["x_real_time"] = benchmark::Counter(kPumpSeconds, benchmark::Counter::kIsIterationInvariantRate);
 }
 
-// Keeps each run's CPU time per iteration, by name, besides printing it; CPU
-// time keeps the ratios steady on a busy machine.
-class RecordingReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      // With repetitions the mean (reported after the single runs) wins.
-      const bool usable = run.run_type == Run::RT_Iteration || run.aggregate_name == "mean";
-      if (!run.error_occurred && usable) {
-        times_[run.run_name.function_name] = run.GetAdjustedCPUTime();
-        if (run.counters.contains("x_real_time")) realTime_ = run.counters.at("x_real_time");
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void PrintRatio(const std::string& ours, const std::string& reference) {
-    if (!times_.contains(ours) || !times_.contains(reference)) return;
-    std::printf("%-14s ours %8.1f us CPU  %-16s %8.1f us  ratio ours/reference %.3f\n", ours.c_str(), times_[ours],
-                reference.c_str(), times_[reference], times_[ours] / times_[reference]);
-  }
-  void PrintRealTime() const {
-    if (realTime_ > 0) std::printf("pump of %d s at 8000 Hz: %.0f times real time\n", kPumpSeconds, realTime_);
-  }
-
- private:
-  std::map<std::string, double> times_;
-  double realTime_ = 0;
-};
-
-std::string MakeTempFolder() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/zavotel-bench-XXXXXX";
-  return ::mkdtemp(pattern.data()) ? pattern : std::string();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string folder = MakeTempFolder();
+  const std::string folder = MakeBenchFolder();
   if (folder.empty()) return 1;
   const std::string in = folder + "/line.wav";
   const std::string out = folder + "/processed.wav";
@@ -218,13 +181,16 @@ int main(int argc, char** argv) {
   }
   benchmark::RegisterBenchmark("Pump 60s", Pump, in, out)->Unit(benchmark::kMillisecond);
   benchmark::Initialize(&argc, argv);
-  RecordingReporter reporter;
+  BenchReporter reporter(BenchReporter::Clock::kCpu);
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  for (const char* pair : {"8k->44k", "44k->8k"}) {
-    reporter.PrintRatio(std::string("Ours ") + pair, std::string("Speex ") + pair);
-    reporter.PrintRatio(std::string("Ours ") + pair, std::string("Soxr ") + pair);
+  for (const std::string pair : {"8k->44k", "44k->8k"}) {
+    for (const std::string reference : {"Speex", "Soxr"}) {
+      reporter.PrintRatio("ConvertRate " + pair, "Ours " + pair, reference + " " + pair, reference);
+    }
   }
-  reporter.PrintRealTime();
+  if (const double realTime = reporter.Counter("x_real_time"); realTime > 0) {
+    std::printf("pump of %d s at 8000 Hz: %.0f times real time\n", kPumpSeconds, realTime);
+  }
   benchmark::Shutdown();
   std::filesystem::remove_all(folder);
   return 0;

@@ -4,15 +4,13 @@
 // reference. Prints ours/reference for each pair at the end.
 #include <benchmark/benchmark.h>
 #include <glib.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <string>
 
+#include "BenchReporter.h"
 #include "core/Profile.h"
 
 namespace {
@@ -93,29 +91,6 @@ void GKeyFileWrite(benchmark::State& state, const std::string& file) {
   }
 }
 
-// Keeps each run's time per iteration, by name, besides printing it.
-class RecordingReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      // With repetitions the mean (reported after the single runs) wins.
-      bool usable = run.run_type == Run::RT_Iteration || run.aggregate_name == "mean";
-      if (!run.error_occurred && usable) {
-        times_[run.run_name.function_name] = run.GetAdjustedRealTime();
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void PrintRatio(const char* what, const std::string& ours, const std::string& reference) {
-    if (!times_.contains(ours) || !times_.contains(reference)) return;
-    std::printf("%-22s ours %9.2f us  GKeyFile %9.2f us  ratio ours/reference %.3f\n", what,
-                times_[ours], times_[reference], times_[ours] / times_[reference]);
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
-
 using Body = void (*)(benchmark::State&, const std::string&);
 
 void Register(const char* name, Body body, const std::string& file) {
@@ -129,16 +104,10 @@ void Register(const char* name, Body body, const std::string& file) {
   })->Unit(benchmark::kMicrosecond);
 }
 
-std::string MakeTempFolder() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/zavotel-bench-XXXXXX";
-  return ::mkdtemp(pattern.data()) ? pattern : std::string();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string folder = MakeTempFolder();
+  std::string folder = MakeBenchFolder();
   if (folder.empty()) return 1;
   std::string ours = folder + "/settings.ini";
   std::string reference = folder + "/reference.ini";
@@ -149,11 +118,12 @@ int main(int argc, char** argv) {
   Register("OursWrite", OursWrite, ours);
   Register("GKeyFileWrite", GKeyFileWrite, reference);
   benchmark::Initialize(&argc, argv);
-  RecordingReporter reporter;
+  BenchReporter reporter(BenchReporter::Clock::kReal);
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio("ProfileReadInt cached", "OursReadCached", "GKeyFileRead");
-  reporter.PrintRatio("ProfileReadInt changed", "OursReadAfterChange", "GKeyFileReadAfterChange");
-  reporter.PrintRatio("ProfileWriteInt", "OursWrite", "GKeyFileWrite");
+  reporter.PrintRatio("ProfileReadInt cached", "OursReadCached", "GKeyFileRead", "GKeyFile");
+  reporter.PrintRatio("ProfileReadInt changed", "OursReadAfterChange", "GKeyFileReadAfterChange",
+                      "GKeyFile");
+  reporter.PrintRatio("ProfileWriteInt", "OursWrite", "GKeyFileWrite", "GKeyFile");
   benchmark::Shutdown();
   std::filesystem::remove_all(folder);
   return 0;

@@ -5,8 +5,11 @@
 
 #include "core/Trace.h"
 
-LCodecBlockStream::LCodecBlockStream(uint32_t inBlock, uint32_t outBlock)
-    : inBlock_(inBlock), outBlock_(outBlock), tail_(inBlock) {}
+LCodecBlockStream::LCodecBlockStream(uint32_t codedBlock, uint32_t pcmBlock, bool decode)
+    : inBlock_(decode ? codedBlock : pcmBlock),
+      outBlock_(decode ? pcmBlock : codedBlock),
+      decode_(decode),
+      tail_(inBlock_) {}
 
 uint32_t LCodecBlockStream::SourceSizeFor(uint32_t destBytes) const {
   // Whole blocks only, so the output of a full source buffer always fits.
@@ -47,6 +50,7 @@ bool LCodecBlockStream::Convert(const uint8_t* source, uint32_t sourceBytes, uin
 }
 
 uint32_t LCodecBlockStream::ConvertTail(const uint8_t* in, uint32_t inBytes, uint8_t* out) {
+  if (decode_) return 0;
   std::memcpy(tail_.data(), in, inBytes);
   std::fill(tail_.begin() + inBytes, tail_.end(), 0);
   return ConvertBlocks(tail_.data(), out, 1) ? outBlock_ : 0;

@@ -89,16 +89,13 @@ bool LCodecG711::Describe(LWaveFileFormat& format, uint32_t rate, uint16_t chann
 }
 
 LCodecG711::LCodecG711(bool aLaw, uint16_t channels, bool decode)
-    : LCodecBlockStream(decode ? channels : 2u * channels, decode ? 2u * channels : channels),
-      aLaw_(aLaw),
-      channels_(channels),
-      decode_(decode) {}
+    : LCodecBlockStream(channels, 2u * channels, decode), aLaw_(aLaw), channels_(channels) {}
 
 bool LCodecG711::ConvertBlocks(const uint8_t* in, uint8_t* out, uint32_t count) {
   const uint32_t samples = count * channels_;
   const std::array<int16_t, 256>& table = aLaw_ ? kALaw : kMuLaw;
   for (uint32_t i = 0; i < samples; ++i) {
-    if (decode_) {
+    if (Decoding()) {
       StoreLe16(out + 2 * i, table[in[i]]);
     } else {
       const int16_t v = LoadLe16(in + 2 * i);
@@ -106,8 +103,4 @@ bool LCodecG711::ConvertBlocks(const uint8_t* in, uint8_t* out, uint32_t count) 
     }
   }
   return true;
-}
-
-uint32_t LCodecG711::ConvertTail(const uint8_t* in, uint32_t inBytes, uint8_t* out) {
-  return decode_ ? 0 : LCodecBlockStream::ConvertTail(in, inBytes, out);
 }

@@ -25,10 +25,8 @@ class LCodecG711 : public LCodecBlockStream {
 
  protected:
   bool ConvertBlocks(const uint8_t* in, uint8_t* out, uint32_t count) override;
-  uint32_t ConvertTail(const uint8_t* in, uint32_t inBytes, uint8_t* out) override;
 
  private:
   bool aLaw_;
   uint16_t channels_;
-  bool decode_;
 };

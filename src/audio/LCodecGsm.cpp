@@ -47,10 +47,7 @@ bool LCodecGsm::Describe(LWaveFileFormat& format, uint32_t rate, uint16_t channe
 }
 
 LCodecGsm::LCodecGsm(bool decode)
-    : LCodecBlockStream(decode ? kBlockAlign : 2u * kSamplesPerBlock,
-                        decode ? 2u * kSamplesPerBlock : kBlockAlign),
-      state_(CreateState()),
-      decode_(decode) {}
+    : LCodecBlockStream(kBlockAlign, 2u * kSamplesPerBlock, decode), state_(CreateState()) {}
 
 LCodecGsm::~LCodecGsm() {
   if (state_ != nullptr) gsm_destroy(state_);
@@ -72,7 +69,7 @@ bool LCodecGsm::ConvertBlocks(const uint8_t* in, uint8_t* out, uint32_t count) {
 
 bool LCodecGsm::ConvertBlock(const uint8_t* in, uint8_t* out) {
   if (state_ == nullptr) return false;
-  if (decode_) {
+  if (Decoding()) {
     std::copy_n(in, kBlockAlign, frames_.begin());
     if (gsm_decode(state_, frames_.data(), samples_.data()) < 0 ||
         gsm_decode(state_, frames_.data() + 33, samples_.data() + kHalf) < 0) {
@@ -86,9 +83,4 @@ bool LCodecGsm::ConvertBlock(const uint8_t* in, uint8_t* out) {
   gsm_encode(state_, samples_.data() + kHalf, frames_.data() + 32);
   std::copy_n(frames_.begin(), kBlockAlign, out);
   return true;
-}
-
-uint32_t LCodecGsm::ConvertTail(const uint8_t* in, uint32_t inBytes, uint8_t* out) {
-  // Half a frame of speech parameters cannot be decoded.
-  return decode_ ? 0 : LCodecBlockStream::ConvertTail(in, inBytes, out);
 }

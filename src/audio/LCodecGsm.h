@@ -28,14 +28,12 @@ class LCodecGsm : public LCodecBlockStream {
 
  protected:
   bool ConvertBlocks(const uint8_t* in, uint8_t* out, uint32_t count) override;
-  uint32_t ConvertTail(const uint8_t* in, uint32_t inBytes, uint8_t* out) override;
   void Reset() override;
 
  private:
   bool ConvertBlock(const uint8_t* in, uint8_t* out);
 
   gsm_state* state_ = nullptr;
-  bool decode_;
   // The library reads and writes frames in place; one spare byte keeps its
   // 33-byte frame access inside the buffer for the block's second half.
   std::array<uint8_t, kBlockAlign + 1> frames_{};

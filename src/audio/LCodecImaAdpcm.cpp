@@ -75,12 +75,9 @@ std::unique_ptr<LCodecStream> LCodecImaAdpcm::Open(const LWaveFileFormat& ima, b
 
 bool LCodecImaAdpcm::Describe(LWaveFileFormat& format, uint32_t rate, uint16_t channels) {
   if (channels < 1 || channels > kMaxChannels) return false;
-  const uint32_t align =
-      256u * channels * std::max<uint32_t>(1, std::min<uint32_t>(rate / 11025, 4));
+  const uint32_t align = StandardBlockAlign(rate, channels);
   const uint32_t perBlock = Capacity(align, channels);
-  format.SetBitsPerSample(4);
-  format.SetBlockAlign(static_cast<uint16_t>(align));
-  format.SetAvgBytesPerSec(static_cast<uint32_t>(static_cast<uint64_t>(rate) * align / perBlock));
+  SetBlockLayout(format, rate, align, perBlock);
   uint8_t extra[2];
   StoreLe16(extra, static_cast<int32_t>(perBlock));
   return format.SetExtra(extra, sizeof extra);
@@ -88,43 +85,21 @@ bool LCodecImaAdpcm::Describe(LWaveFileFormat& format, uint32_t rate, uint16_t c
 
 LCodecImaAdpcm::LCodecImaAdpcm(uint16_t channels, uint16_t blockAlign, uint16_t samplesPerBlock,
                                bool decode)
-    : LCodecBlockStream(decode ? blockAlign : 2u * channels * samplesPerBlock,
-                        decode ? 2u * channels * samplesPerBlock : blockAlign),
-      channels_(channels),
-      blockAlign_(blockAlign),
-      samplesPerBlock_(samplesPerBlock),
-      decode_(decode) {}
+    : LCodecAdpcm(channels, blockAlign, samplesPerBlock, decode) {}
 
-bool LCodecImaAdpcm::ConvertBlocks(const uint8_t* in, uint8_t* out, uint32_t count) {
-  for (uint32_t i = 0; i < count; ++i, in += InBlock(), out += OutBlock()) {
-    if (decode_) {
-      DecodeBlock(in, out, samplesPerBlock_);
-    } else {
-      EncodeBlock(in, out);
-    }
-  }
-  return true;
-}
-
-uint32_t LCodecImaAdpcm::ConvertTail(const uint8_t* in, uint32_t inBytes, uint8_t* out) {
-  if (!decode_) return LCodecBlockStream::ConvertTail(in, inBytes, out);
-  // A cut-off block still yields the frames its complete words hold.
-  const uint32_t header = 4u * channels_;
-  if (inBytes < header) return 0;
-  const uint32_t frames = std::min<uint32_t>(samplesPerBlock_, (inBytes - header) / header * 8 + 1);
-  DecodeBlock(in, out, frames);
-  return frames * 2u * channels_;
+uint32_t LCodecImaAdpcm::FramesIn(uint32_t bytes) const {
+  return bytes < 4u * Channels() ? 0 : Capacity(bytes, Channels());
 }
 
 void LCodecImaAdpcm::DecodeBlock(const uint8_t* in, uint8_t* out, uint32_t frames) const {
-  const uint32_t stride = 2u * channels_;
-  for (uint32_t c = 0; c < channels_; ++c) {
+  const uint32_t stride = 2u * Channels();
+  for (uint32_t c = 0; c < Channels(); ++c) {
     Predictor predictor{LoadLe16(in + 4 * c), std::min<int>(in[4 * c + 2], kMaxIndex)};
     StoreLe16(out + 2 * c, predictor.sample);
     for (uint32_t frame = 1; frame < frames; ++frame) {
       const uint32_t group = (frame - 1) / 8;
       const uint32_t nibble = (frame - 1) % 8;
-      const uint8_t byte = in[4u * channels_ + (group * channels_ + c) * 4 + nibble / 2];
+      const uint8_t byte = in[4u * Channels() + (group * Channels() + c) * 4 + nibble / 2];
       predictor.Apply((nibble & 1) ? byte >> 4 : byte & 0x0F);
       StoreLe16(out + frame * stride + 2 * c, predictor.sample);
     }
@@ -132,17 +107,17 @@ void LCodecImaAdpcm::DecodeBlock(const uint8_t* in, uint8_t* out, uint32_t frame
 }
 
 void LCodecImaAdpcm::EncodeBlock(const uint8_t* in, uint8_t* out) {
-  std::memset(out, 0, blockAlign_);
-  const uint32_t stride = 2u * channels_;
-  for (uint32_t c = 0; c < channels_; ++c) {
+  std::memset(out, 0, BlockAlign());
+  const uint32_t stride = 2u * Channels();
+  for (uint32_t c = 0; c < Channels(); ++c) {
     Predictor predictor{LoadLe16(in + 2 * c), index_[c]};
     StoreLe16(out + 4 * c, predictor.sample);
     out[4 * c + 2] = static_cast<uint8_t>(predictor.index);
-    for (uint32_t frame = 1; frame < samplesPerBlock_; ++frame) {
+    for (uint32_t frame = 1; frame < SamplesPerBlock(); ++frame) {
       const uint32_t group = (frame - 1) / 8;
       const uint32_t nibble = (frame - 1) % 8;
       const int code = predictor.Encode(LoadLe16(in + frame * stride + 2 * c));
-      out[4u * channels_ + (group * channels_ + c) * 4 + nibble / 2] |=
+      out[4u * Channels() + (group * Channels() + c) * 4 + nibble / 2] |=
           static_cast<uint8_t>((nibble & 1) ? code << 4 : code);
     }
     index_[c] = predictor.index;

@@ -4,14 +4,14 @@
 #include <cstdint>
 #include <memory>
 
-#include "audio/LCodecBlockStream.h"
+#include "audio/LCodecAdpcm.h"
 
 class LWaveFileFormat;
 
 // IMA ADPCM in WAVE blocks (format tag 0x11): per channel a 4-byte header
 // (first sample, step index, 0), then per channel 4-byte words of eight
 // 4-bit codes, lowest nibble first, the channels' words taking turns.
-class LCodecImaAdpcm : public LCodecBlockStream {
+class LCodecImaAdpcm : public LCodecAdpcm {
  public:
   static constexpr uint16_t kTag = 0x11;
   static constexpr uint16_t kMaxChannels = 2;
@@ -23,17 +23,12 @@ class LCodecImaAdpcm : public LCodecBlockStream {
   LCodecImaAdpcm(uint16_t channels, uint16_t blockAlign, uint16_t samplesPerBlock, bool decode);
 
  protected:
-  bool ConvertBlocks(const uint8_t* in, uint8_t* out, uint32_t count) override;
-  uint32_t ConvertTail(const uint8_t* in, uint32_t inBytes, uint8_t* out) override;
   void Reset() override { index_.fill(0); }
 
  private:
-  void DecodeBlock(const uint8_t* in, uint8_t* out, uint32_t frames) const;
-  void EncodeBlock(const uint8_t* in, uint8_t* out);
+  uint32_t FramesIn(uint32_t bytes) const override;
+  void DecodeBlock(const uint8_t* in, uint8_t* out, uint32_t frames) const override;
+  void EncodeBlock(const uint8_t* in, uint8_t* out) override;
 
-  uint16_t channels_;
-  uint16_t blockAlign_;
-  uint16_t samplesPerBlock_;
-  bool decode_;
   std::array<int, kMaxChannels> index_{};  // encoder step index, carried across blocks
 };

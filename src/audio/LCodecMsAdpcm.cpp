@@ -43,10 +43,6 @@ uint32_t Capacity(uint32_t blockAlign, uint32_t channels) {
   return (blockAlign - 7 * channels) * 2 / channels + 2;
 }
 
-uint32_t StandardAlign(uint32_t rate, uint16_t channels) {
-  return 256u * channels * std::max<uint32_t>(1, std::min<uint32_t>(rate / 11025, 4));
-}
-
 }  // namespace
 
 std::unique_ptr<LCodecStream> LCodecMsAdpcm::Open(const LWaveFileFormat& adpcm, bool decode) {
@@ -73,11 +69,9 @@ std::unique_ptr<LCodecStream> LCodecMsAdpcm::Open(const LWaveFileFormat& adpcm, 
 
 bool LCodecMsAdpcm::Describe(LWaveFileFormat& format, uint32_t rate, uint16_t channels) {
   if (channels < 1 || channels > kMaxChannels) return false;
-  const uint32_t align = StandardAlign(rate, channels);
+  const uint32_t align = StandardBlockAlign(rate, channels);
   const uint32_t perBlock = Capacity(align, channels);
-  format.SetBitsPerSample(4);
-  format.SetBlockAlign(static_cast<uint16_t>(align));
-  format.SetAvgBytesPerSec(static_cast<uint32_t>(static_cast<uint64_t>(rate) * align / perBlock));
+  SetBlockLayout(format, rate, align, perBlock);
   std::array<uint8_t, 4 + 4 * kStandard.size()> extra{};
   StoreLe16(extra.data(), static_cast<int32_t>(perBlock));
   StoreLe16(extra.data() + 2, static_cast<int32_t>(kStandard.size()));
@@ -90,66 +84,43 @@ bool LCodecMsAdpcm::Describe(LWaveFileFormat& format, uint32_t rate, uint16_t ch
 
 LCodecMsAdpcm::LCodecMsAdpcm(uint16_t channels, uint16_t blockAlign, uint16_t samplesPerBlock,
                              std::vector<Coefficients> coefficients, bool decode)
-    : LCodecBlockStream(decode ? blockAlign : 2u * channels * samplesPerBlock,
-                        decode ? 2u * channels * samplesPerBlock : blockAlign),
-      channels_(channels),
-      blockAlign_(blockAlign),
-      samplesPerBlock_(samplesPerBlock),
-      coefficients_(std::move(coefficients)),
-      decode_(decode) {}
+    : LCodecAdpcm(channels, blockAlign, samplesPerBlock, decode),
+      coefficients_(std::move(coefficients)) {}
 
-bool LCodecMsAdpcm::ConvertBlocks(const uint8_t* in, uint8_t* out, uint32_t count) {
-  for (uint32_t i = 0; i < count; ++i, in += InBlock(), out += OutBlock()) {
-    if (decode_) {
-      DecodeBlock(in, out, samplesPerBlock_);
-    } else {
-      EncodeBlock(in, out);
-    }
-  }
-  return true;
-}
-
-uint32_t LCodecMsAdpcm::ConvertTail(const uint8_t* in, uint32_t inBytes, uint8_t* out) {
-  if (!decode_) return LCodecBlockStream::ConvertTail(in, inBytes, out);
-  // A cut-off block still yields the frames its complete codes hold.
-  const uint32_t header = 7u * channels_;
-  if (inBytes < header) return 0;
-  const uint32_t frames =
-      std::min<uint32_t>(samplesPerBlock_, (inBytes - header) * 2 / channels_ + 2);
-  DecodeBlock(in, out, frames);
-  return frames * 2u * channels_;
+uint32_t LCodecMsAdpcm::FramesIn(uint32_t bytes) const {
+  return bytes < 7u * Channels() ? 0 : Capacity(bytes, Channels());
 }
 
 void LCodecMsAdpcm::DecodeBlock(const uint8_t* in, uint8_t* out, uint32_t frames) const {
   std::array<Channel, kMaxChannels> state{};
   const uint32_t last = static_cast<uint32_t>(coefficients_.size()) - 1;
-  for (uint32_t c = 0; c < channels_; ++c) {
+  for (uint32_t c = 0; c < Channels(); ++c) {
     // A predictor number past the table is a damaged block: use the last pair.
     state[c] = {coefficients_[std::min<uint32_t>(in[c], last)],
-                std::clamp<int32_t>(LoadLe16(in + channels_ + 2 * c), kMinDelta, kMaxDelta),
-                LoadLe16(in + 3 * channels_ + 2 * c), LoadLe16(in + 5 * channels_ + 2 * c)};
+                std::clamp<int32_t>(LoadLe16(in + Channels() + 2 * c), kMinDelta, kMaxDelta),
+                LoadLe16(in + 3 * Channels() + 2 * c), LoadLe16(in + 5 * Channels() + 2 * c)};
     StoreLe16(out + 2 * c, state[c].sample2);
-    if (frames > 1) StoreLe16(out + 2 * channels_ + 2 * c, state[c].sample1);
+    if (frames > 1) StoreLe16(out + 2 * Channels() + 2 * c, state[c].sample1);
   }
-  const uint8_t* codes = in + 7 * channels_;
+  const uint8_t* codes = in + 7 * Channels();
   for (uint32_t frame = 2, k = 0; frame < frames; ++frame) {
-    for (uint32_t c = 0; c < channels_; ++c, ++k) {
+    for (uint32_t c = 0; c < Channels(); ++c, ++k) {
       const int code = (k & 1) ? codes[k / 2] & 0x0F : codes[k / 2] >> 4;
       state[c].Apply(code, state[c].Predict());
-      StoreLe16(out + 2u * (frame * channels_ + c), state[c].sample1);
+      StoreLe16(out + 2u * (frame * Channels() + c), state[c].sample1);
     }
   }
 }
 
-void LCodecMsAdpcm::EncodeBlock(const uint8_t* in, uint8_t* out) const {
-  std::memset(out, 0, blockAlign_);
-  const uint32_t stride = 2u * channels_;
-  for (uint32_t c = 0; c < channels_; ++c) {
+void LCodecMsAdpcm::EncodeBlock(const uint8_t* in, uint8_t* out) {
+  std::memset(out, 0, BlockAlign());
+  const uint32_t stride = 2u * Channels();
+  for (uint32_t c = 0; c < Channels(); ++c) {
     const int32_t sample2 = LoadLe16(in + 2 * c);
-    const int32_t sample1 = samplesPerBlock_ > 1 ? LoadLe16(in + stride + 2 * c) : sample2;
+    const int32_t sample1 = SamplesPerBlock() > 1 ? LoadLe16(in + stride + 2 * c) : sample2;
     // Start the step near a quarter of the first difference, then keep the
     // predictor with the least squared error over the block.
-    const int32_t first = samplesPerBlock_ > 2 ? LoadLe16(in + 2 * stride + 2 * c) : sample1;
+    const int32_t first = SamplesPerBlock() > 2 ? LoadLe16(in + 2 * stride + 2 * c) : sample1;
     const int32_t delta =
         std::clamp((first - sample1 < 0 ? sample1 - first : first - sample1) / 4, kMinDelta, 32767);
     uint32_t best = 0;
@@ -162,19 +133,19 @@ void LCodecMsAdpcm::EncodeBlock(const uint8_t* in, uint8_t* out) const {
       }
     }
     out[c] = static_cast<uint8_t>(best);
-    StoreLe16(out + channels_ + 2 * c, delta);
-    StoreLe16(out + 3 * channels_ + 2 * c, sample1);
-    StoreLe16(out + 5 * channels_ + 2 * c, sample2);
-    EncodeChannel(in, c, best, delta, out + 7 * channels_);
+    StoreLe16(out + Channels() + 2 * c, delta);
+    StoreLe16(out + 3 * Channels() + 2 * c, sample1);
+    StoreLe16(out + 5 * Channels() + 2 * c, sample2);
+    EncodeChannel(in, c, best, delta, out + 7 * Channels());
   }
 }
 
 int64_t LCodecMsAdpcm::EncodeChannel(const uint8_t* in, uint32_t c, uint32_t p, int32_t delta,
                                      uint8_t* out) const {
-  const uint32_t stride = 2u * channels_;
+  const uint32_t stride = 2u * Channels();
   Channel channel{coefficients_[p], delta, LoadLe16(in + stride + 2 * c), LoadLe16(in + 2 * c)};
   int64_t error = 0;
-  for (uint32_t frame = 2; frame < samplesPerBlock_; ++frame) {
+  for (uint32_t frame = 2; frame < SamplesPerBlock(); ++frame) {
     const int32_t x = LoadLe16(in + frame * stride + 2 * c);
     const int32_t predicted = channel.Predict();
     const int32_t diff = x - predicted;
@@ -184,7 +155,7 @@ int64_t LCodecMsAdpcm::EncodeChannel(const uint8_t* in, uint32_t c, uint32_t p, 
     const int64_t miss = x - channel.sample1;
     error += miss * miss;
     if (out != nullptr) {
-      const uint32_t k = (frame - 2) * channels_ + c;
+      const uint32_t k = (frame - 2) * Channels() + c;
       out[k / 2] |= static_cast<uint8_t>((k & 1) ? code & 0x0F : (code & 0x0F) << 4);
     }
   }

@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "audio/LCodecBlockStream.h"
+#include "audio/LCodecAdpcm.h"
 
 class LWaveFileFormat;
 
@@ -12,7 +12,7 @@ class LWaveFileFormat;
 // a starting step and the two first samples, then 4-bit codes high nibble
 // first, channels alternating. The predictor coefficients travel in the
 // descriptor's extra bytes.
-class LCodecMsAdpcm : public LCodecBlockStream {
+class LCodecMsAdpcm : public LCodecAdpcm {
  public:
   static constexpr uint16_t kTag = 2;
   static constexpr uint16_t kMaxChannels = 2;
@@ -31,21 +31,14 @@ class LCodecMsAdpcm : public LCodecBlockStream {
   LCodecMsAdpcm(uint16_t channels, uint16_t blockAlign, uint16_t samplesPerBlock,
                 std::vector<Coefficients> coefficients, bool decode);
 
- protected:
-  bool ConvertBlocks(const uint8_t* in, uint8_t* out, uint32_t count) override;
-  uint32_t ConvertTail(const uint8_t* in, uint32_t inBytes, uint8_t* out) override;
-
  private:
-  void DecodeBlock(const uint8_t* in, uint8_t* out, uint32_t frames) const;
-  void EncodeBlock(const uint8_t* in, uint8_t* out) const;
+  uint32_t FramesIn(uint32_t bytes) const override;
+  void DecodeBlock(const uint8_t* in, uint8_t* out, uint32_t frames) const override;
+  void EncodeBlock(const uint8_t* in, uint8_t* out) override;
   // Encodes one channel with predictor `p`; writes the codes when `out` is
   // given and returns the squared error.
   int64_t EncodeChannel(const uint8_t* in, uint32_t c, uint32_t p, int32_t delta,
                         uint8_t* out) const;
 
-  uint16_t channels_;
-  uint16_t blockAlign_;
-  uint16_t samplesPerBlock_;
   std::vector<Coefficients> coefficients_;
-  bool decode_;
 };

@@ -46,25 +46,18 @@ bool LCodecPcm::Describe(LWaveFileFormat& format, uint32_t rate, uint16_t channe
 }
 
 LCodecPcm::LCodecPcm(uint32_t width, uint16_t channels, bool decode)
-    : LCodecBlockStream(decode ? width * channels : 2u * channels,
-                        decode ? 2u * channels : width * channels),
+    : LCodecBlockStream(width * channels, 2u * channels, decode),
       width_(width),
-      channels_(channels),
-      decode_(decode) {}
+      channels_(channels) {}
 
 bool LCodecPcm::ConvertBlocks(const uint8_t* in, uint8_t* out, uint32_t count) {
   const uint32_t samples = count * channels_;
   for (uint32_t i = 0; i < samples; ++i) {
-    if (decode_) {
+    if (Decoding()) {
       StoreLe16(out + 2 * i, Narrow(in + width_ * i, width_));
     } else {
       Widen(LoadLe16(in + 2 * i), out + width_ * i, width_);
     }
   }
   return true;
-}
-
-uint32_t LCodecPcm::ConvertTail(const uint8_t* in, uint32_t inBytes, uint8_t* out) {
-  // A fraction of a frame carries no whole sample frame to decode.
-  return decode_ ? 0 : LCodecBlockStream::ConvertTail(in, inBytes, out);
 }

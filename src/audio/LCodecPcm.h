@@ -20,10 +20,8 @@ class LCodecPcm : public LCodecBlockStream {
 
  protected:
   bool ConvertBlocks(const uint8_t* in, uint8_t* out, uint32_t count) override;
-  uint32_t ConvertTail(const uint8_t* in, uint32_t inBytes, uint8_t* out) override;
 
  private:
   uint32_t width_;  // container bytes per sample
   uint16_t channels_;
-  bool decode_;
 };

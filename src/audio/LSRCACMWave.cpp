@@ -55,19 +55,10 @@ void LSRCACMWave::Open(const LWaveFileFormat& format) {
 
 void LSRCACMWave::Read(int32_t* buffer, int32_t frames) {
   if (frames <= 0) return;
-  position_ = ClampFrames(static_cast<int64_t>(position_) + frames);
-  const std::size_t channels = Channels();
-  int32_t* const stop = buffer + static_cast<std::size_t>(frames) * channels;
-  if (IsError() || position_ <= 0) {
-    std::fill(buffer, stop, 0);
-    return;
-  }
-  const int32_t lead = frames > position_ ? frames - position_ : 0;
-  int32_t* const out = buffer + static_cast<std::size_t>(lead) * channels;
-  std::fill(buffer, out, 0);
-  const std::size_t delivered =
-      Deliver(out, static_cast<uint64_t>(frames - lead) * frameBytes_);
-  std::fill(out + delivered, stop, 0);
+  ReadWaveFrames(buffer, frames, Channels(), IsError(), position_,
+                 [this](int32_t* out, int32_t count) {
+                   return Deliver(out, static_cast<uint64_t>(count) * frameBytes_);
+                 });
 }
 
 std::size_t LSRCACMWave::Deliver(int32_t* out, uint64_t wanted) {

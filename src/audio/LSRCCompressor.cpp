@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <utility>
 
 #include "audio/GainProduct.h"
 #include "audio/LevelMeter.h"
@@ -21,12 +20,8 @@ int32_t ToGain(double g) {
 
 LSRCCompressor::LSRCCompressor(LSoundSourceRef upstream, int8_t thresholdDb, double ratio,
                                int32_t windowMs)
-    : LSRCFilterBase(std::move(upstream)),
-      curve_(BuildCurve(thresholdDb, ratio)),
-      blockFrames_(BlockFramesFor(windowMs, SampleRate())),
-      blockSamples_(blockFrames_ * Channels()),
-      current_(static_cast<size_t>(blockSamples_), 0),
-      next_(static_cast<size_t>(blockSamples_), 0) {
+    : LSRCLookAhead(upstream, 2, BlockFramesFor(windowMs, upstream->SampleRate())),
+      curve_(BuildCurve(thresholdDb, ratio)) {
   SetMaxLevel(kMaxLevel);
   Restart();
 }
@@ -54,70 +49,20 @@ int32_t LSRCCompressor::BlockFramesFor(int32_t windowMs, int32_t sampleRate) {
   return static_cast<int32_t>(std::clamp<int64_t>(frames, 128, 8192));
 }
 
-void LSRCCompressor::Read(int32_t* buffer, int32_t frames) {
-  const int channels = Channels();
-  while (frames > 0) {
-    if (used_ == blockFrames_) Advance();
-    const int32_t count = std::min(frames, blockFrames_ - used_);
-    const int32_t* in = current_.data() + used_ * channels;
-    for (int32_t i = 0; i < count * channels; i += channels) {
-      for (int c = 0; c < channels; ++c) buffer[i + c] = GainProduct(in[i + c], gain_);
-      gain_ += increment_;
-    }
-    buffer += count * channels;
-    used_ += count;
-    frames -= count;
-  }
-}
-
-int32_t LSRCCompressor::GetPosition() {
-  return LSRCFilterBase::GetPosition() - (2 * blockFrames_ - used_);
-}
-
-int32_t LSRCCompressor::GetEndSample() {
-  const int32_t end = LSRCFilterBase::GetEndSample();
-  return IsStreaming() ? end - 2 * blockFrames_ : end;
-}
-
-void LSRCCompressor::Seek(int32_t frame) {
-  LSRCFilterBase::Seek(frame);
-  Restart();
-}
-
-void LSRCCompressor::Restart() {
-  const int32_t first = Fill(current_);
-  gain_ = first;
-  previousTarget_ = first;
-  target_ = Fill(next_);
-  Plan();
-  used_ = 0;
-}
-
-void LSRCCompressor::Advance() {
-  std::swap(current_, next_);
-  previousTarget_ = target_;
-  target_ = Fill(next_);
-  Plan();
-  used_ = 0;
-}
-
-// Reads a block from the upstream and returns its gain from the curve.
-int32_t LSRCCompressor::Fill(std::vector<int32_t>& block) {
-  Upstream().Read(block.data(), blockFrames_);
-  // A source in error may leave the buffer as it was; it must sound silent.
-  if (IsError()) std::fill(block.begin(), block.end(), 0);
-  const int db = MeanSquareDb(MeanSquareLevel(block.data(), blockSamples_));
+int32_t LSRCCompressor::MeasureBlock(const int32_t* samples, int32_t count) const {
+  const int db = MeanSquareDb(MeanSquareLevel(samples, count));
   return curve_[static_cast<size_t>(db + 128)];
 }
 
 // Compression sets in quickly (over 1.25 blocks); release goes halfway to
 // the next block's gain over two blocks.
-void LSRCCompressor::Plan() {
-  const int64_t current = gain_;
-  if (target_ < gain_) {
-    increment_ = static_cast<int32_t>((target_ - current) / (blockFrames_ + blockFrames_ / 4));
-  } else {
-    const int64_t halfway = (int64_t{target_} + previousTarget_) >> 1;
-    increment_ = static_cast<int32_t>((halfway - current) / (2 * blockFrames_));
+LSRCLookAhead::Ramp LSRCCompressor::PlanRamp(int32_t reached) const {
+  const int32_t frames = BlockFrames();
+  const int32_t target = GainOf(kNext);
+  const int64_t current = reached;
+  if (target < reached) {
+    return {reached, static_cast<int32_t>((target - current) / (frames + frames / 4))};
   }
+  const int64_t halfway = (int64_t{target} + GainOf(kCurrent)) >> 1;
+  return {reached, static_cast<int32_t>((halfway - current) / (2 * frames))};
 }

@@ -29,21 +29,13 @@ void LSRCPCMFileBase::Read(int32_t* buffer, int32_t frames) {
 }
 
 void LSRCPCMFileBase::ReadBlock(int32_t* buffer, int32_t frames) {
-  position_ = ClampFrames(static_cast<int64_t>(position_) + frames);
-  const std::size_t channels = Channels();
-  int32_t* const stop = buffer + static_cast<std::size_t>(frames) * channels;
-  if (IsError() || position_ <= 0) {
-    std::fill(buffer, stop, 0);
-    return;
-  }
-  // Frames before frame 0 are silence; frames past a known end are not read.
-  const int32_t lead = frames > position_ ? frames - position_ : 0;
-  int32_t wanted = frames - lead;
-  if (end_ >= 0 && end_ < position_) wanted = std::max(0, wanted - (position_ - end_));
-  std::fill_n(buffer, static_cast<std::size_t>(lead) * channels, 0);
-  int32_t* const data = buffer + static_cast<std::size_t>(lead) * channels;
-  const int32_t arrived = ReadFrames(data, wanted);
-  std::fill(data + static_cast<std::size_t>(arrived) * channels, stop, 0);
+  ReadWaveFrames(buffer, frames, Channels(), IsError(), position_,
+                 [this](int32_t* out, int32_t count) {
+                   // Frames past a known end are not read.
+                   const int32_t beyond = end_ >= 0 && end_ < position_ ? position_ - end_ : 0;
+                   const int32_t arrived = ReadFrames(out, std::max(0, count - beyond));
+                   return static_cast<std::size_t>(arrived) * Channels();
+                 });
 }
 
 int32_t LSRCPCMFileBase::ReadFrames(int32_t* out, int32_t frames) {

@@ -1,17 +1,13 @@
 #include "audio/LSRCPeakLimit.h"
 
 #include <algorithm>
-#include <utility>
 
 #include "audio/GainProduct.h"
 #include "audio/LevelMeter.h"
 
 LSRCPeakLimit::LSRCPeakLimit(LSoundSourceRef upstream, uint32_t limit)
-    : LSRCFilterBase(std::move(upstream)),
-      limit_(static_cast<int32_t>(std::min<uint32_t>(limit, kMaxLimit))),
-      blockFrames_(std::clamp(SampleRate() / 35, 20, 8192)),
-      blockSamples_(blockFrames_ * Channels()),
-      buffer_(static_cast<size_t>(blockSamples_) * 3, 0) {
+    : LSRCLookAhead(upstream, 3, std::clamp(upstream->SampleRate() / 35, 20, 8192)),
+      limit_(static_cast<int32_t>(std::min<uint32_t>(limit, kMaxLimit))) {
   SetMaxLevel(static_cast<uint32_t>(limit_));
 }
 
@@ -21,79 +17,16 @@ int32_t LSRCPeakLimit::BlockGain(uint32_t peak, int32_t limit) {
   return static_cast<int32_t>((int64_t{limit} * 512 / scaledPeak) * 512);
 }
 
-void LSRCPeakLimit::Read(int32_t* buffer, int32_t frames) {
-  if (frames <= 0) return;
-  if (!started_) Restart();
-  const int channels = Channels();
-  while (frames > 0) {
-    if (used_ == blockFrames_) Advance();
-    const int32_t count = std::min(frames, blockFrames_ - used_);
-    const int32_t* in = BlockData(kCurrent) + used_ * channels;
-    if (gain_ >= kUnityGain && increment_ == 0) {
-      std::copy_n(in, count * channels, buffer);
-    } else {
-      for (int32_t i = 0; i < count * channels; i += channels) {
-        for (int c = 0; c < channels; ++c) buffer[i + c] = GainProduct(in[i + c], gain_);
-        gain_ += increment_;
-      }
-    }
-    buffer += count * channels;
-    used_ += count;
-    frames -= count;
-  }
-}
-
-int32_t LSRCPeakLimit::GetPosition() {
-  const int32_t upstream = LSRCFilterBase::GetPosition();
-  if (!started_) return upstream;
-  return upstream - (3 * blockFrames_ - used_);
-}
-
-int32_t LSRCPeakLimit::GetEndSample() {
-  const int32_t end = LSRCFilterBase::GetEndSample();
-  return IsStreaming() ? end - 3 * blockFrames_ : end;
-}
-
-void LSRCPeakLimit::Seek(int32_t frame) {
-  LSRCFilterBase::Seek(frame);
-  Restart();
-}
-
-void LSRCPeakLimit::Restart() {
-  for (Block block : {kCurrent, kNext, kAfterNext}) FillBlock(block);
-  finishedGain_ = gains_[kCurrent];
-  gain_ = gains_[kCurrent];
-  PlanCurrentBlock();
-  used_ = 0;
-  started_ = true;
-}
-
-// The used-up current block's storage takes the newest block.
-void LSRCPeakLimit::Advance() {
-  slots_ = {slots_[kNext], slots_[kAfterNext], slots_[kCurrent]};
-  finishedGain_ = gains_[kCurrent];
-  gains_[kCurrent] = gains_[kNext];
-  gains_[kNext] = gains_[kAfterNext];
-  FillBlock(kAfterNext);
-  PlanCurrentBlock();
-  used_ = 0;
-}
-
-void LSRCPeakLimit::FillBlock(Block block) {
-  int32_t* data = BlockData(block);
-  Upstream().Read(data, blockFrames_);
-  // A source in error may leave the buffer as it was; it must sound silent.
-  if (IsError()) std::fill_n(data, blockSamples_, 0);
-  gains_[block] = BlockGain(PeakLevel(data, blockSamples_), limit_);
+int32_t LSRCPeakLimit::MeasureBlock(const int32_t* samples, int32_t count) const {
+  return BlockGain(PeakLevel(samples, count), limit_);
 }
 
 // The ramp ends exactly on the target after the block: the remainder of the
 // division is applied at once.
-void LSRCPeakLimit::PlanCurrentBlock() {
+LSRCLookAhead::Ramp LSRCPeakLimit::PlanRamp(int32_t reached) const {
   const int32_t average =
-      (finishedGain_ + gains_[kCurrent] + gains_[kNext] + gains_[kAfterNext]) >> 2;
-  const int32_t target = std::min({gains_[kCurrent], gains_[kNext], average});
-  const int32_t delta = target - gain_;
-  increment_ = delta / blockFrames_;
-  gain_ += delta % blockFrames_;
+      (FinishedGain() + GainOf(kCurrent) + GainOf(kNext) + GainOf(kAfterNext)) >> 2;
+  const int32_t target = std::min({GainOf(kCurrent), GainOf(kNext), average});
+  const int32_t delta = target - reached;
+  return {reached + delta % BlockFrames(), delta / BlockFrames()};
 }

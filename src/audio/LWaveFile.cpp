@@ -140,7 +140,9 @@ LSoundSinkRef LWaveFile::OpenSinkPCM(const std::string& path, uint32_t sampleRat
 }
 
 LSoundSinkRef LWaveFile::OpenSink(const std::string& path, const LWaveFileFormat& format) {
-  if (format.Tag() == LWaveFileFormat::kTagPcm) {
+  // PCM deeper than 16 bits is written by the codec set, like every format
+  // the supported list offers.
+  if (format.Tag() == LWaveFileFormat::kTagPcm && format.BitsPerSample() <= 16) {
     return OpenSinkPCM(path, format.SamplesPerSec(), 0, format.BitsPerSample(), format.Channels());
   }
   return new LSNKACMFile(path, format);

@@ -20,7 +20,8 @@ class LWaveFile {
   // `startFrame` frames; a null handle for any other depth.
   static LSoundSinkRef OpenSinkPCM(const std::string& path, uint32_t sampleRate,
                                    int32_t startFrame, int bits, int channels);
-  // PCM descriptors go to OpenSinkPCM, anything else to a codec sink.
+  // 8- and 16-bit PCM descriptors go to OpenSinkPCM, anything else to a
+  // codec sink.
   static LSoundSinkRef OpenSink(const std::string& path, const LWaveFileFormat& format);
   // The descriptor of a WAVE file's "fmt " chunk, as OpenSource reads it.
   static bool ReadFormat(const std::string& path, LWaveFileFormat& format);

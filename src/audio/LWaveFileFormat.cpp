@@ -112,8 +112,9 @@ bool LWaveFileFormat::WriteWff(const std::string& path) const {
 }
 
 bool LWaveFileFormat::TestSupportedRecord() const {
-  // Plain PCM is written by the PCM sinks themselves, without a codec.
-  if (Tag() == kTagPcm) {
+  // 8- and 16-bit PCM is written by the PCM sinks themselves; everything
+  // else, deeper PCM included, by the codec set.
+  if (Tag() == kTagPcm && BitsPerSample() <= 16) {
     return (BitsPerSample() == 8 || BitsPerSample() == 16) && Channels() >= 1 &&
            Channels() <= 255 && SamplesPerSec() >= 1;
   }

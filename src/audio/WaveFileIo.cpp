@@ -12,10 +12,15 @@
 #include "audio/LWaveFileFormat.h"
 #include "core/WriteFully.h"
 
-std::size_t ReadUpTo(int fd, void* data, std::size_t size) {
+namespace {
+
+// Calls `readSome(done)` until `size` bytes arrived, the file ends or a read
+// fails, resuming after signals; returns the bytes that arrived.
+template <class ReadSome>
+std::size_t ReadLoop(std::size_t size, ReadSome readSome) {
   std::size_t done = 0;
   while (done < size) {
-    const ssize_t n = ::read(fd, static_cast<char*>(data) + done, size - done);
+    const ssize_t n = readSome(done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     done += static_cast<std::size_t>(n);
@@ -23,16 +28,18 @@ std::size_t ReadUpTo(int fd, void* data, std::size_t size) {
   return done;
 }
 
+}  // namespace
+
+std::size_t ReadUpTo(int fd, void* data, std::size_t size) {
+  char* const bytes = static_cast<char*>(data);
+  return ReadLoop(size, [&](std::size_t done) { return ::read(fd, bytes + done, size - done); });
+}
+
 std::size_t ReadUpToAt(int fd, void* data, std::size_t size, off_t offset) {
-  std::size_t done = 0;
-  while (done < size) {
-    const ssize_t n = ::pread(fd, static_cast<char*>(data) + done, size - done,
-                              offset + static_cast<off_t>(done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<std::size_t>(n);
-  }
-  return done;
+  char* const bytes = static_cast<char*>(data);
+  return ReadLoop(size, [&](std::size_t done) {
+    return ::pread(fd, bytes + done, size - done, offset + static_cast<off_t>(done));
+  });
 }
 
 int64_t WaveFileSize(int fd) {

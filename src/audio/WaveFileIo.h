@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -24,6 +25,27 @@ std::size_t ReadUpToAt(int fd, void* data, std::size_t size, off_t offset);
 int64_t WaveFileSize(int fd);
 // Frame counts saturate at the 32-bit limits instead of wrapping.
 int32_t ClampFrames(int64_t frames);
+
+// One Read of a WAVE source: moves `position` on by `frames`, then the frames
+// before frame 0 (all of them after a failure) are silence, `fetch(out,
+// count)` fills the other `count` from the file and returns the samples it
+// filled, and whatever it left is silence too.
+template <class Fetch>
+void ReadWaveFrames(int32_t* buffer, int32_t frames, int channels, bool failed, int32_t& position,
+                    Fetch fetch) {
+  position = ClampFrames(static_cast<int64_t>(position) + frames);
+  const auto width = static_cast<std::size_t>(channels);
+  int32_t* const stop = buffer + static_cast<std::size_t>(frames) * width;
+  if (failed || position <= 0) {
+    std::fill(buffer, stop, 0);
+    return;
+  }
+  const int32_t lead = frames > position ? frames - position : 0;
+  int32_t* const out = buffer + static_cast<std::size_t>(lead) * width;
+  std::fill(buffer, out, 0);
+  const std::size_t filled = fetch(out, frames - lead);
+  std::fill(out + filled, stop, 0);
+}
 
 // "RIFF", "WAVE", "fmt " holding `format` (padded to even), then the "data"
 // chunk header. Both sizes are the streaming marker when `dataSize` is.

@@ -1,94 +1,132 @@
 #include <gtest/gtest.h>
 
-#include "FilterTestSource.h"
-#include "audio/GainTable.h"
+#include "TestSources.h"
 #include "audio/LSPCompressor.h"
+#include "audio/LSPConvChannels.h"
+#include "audio/LSPConvertRate.h"
 #include "audio/LSPGain.h"
 #include "audio/LSPHighPass.h"
 #include "audio/LSPPeakLimit.h"
 #include "audio/LSRCCompressor.h"
 #include "audio/LSRCGain.h"
 #include "audio/LSRCHighPass.h"
+#include "audio/LSRCMonoToStereo.h"
+#include "audio/LSRCNull.h"
 #include "audio/LSRCPeakLimit.h"
+#include "audio/LSRCStereoToMono.h"
 #include "audio/PromptProcessing.h"
 #include "core/Profile.h"
 #include "support/TempDir.h"
 
 namespace {
 
-LSoundSourceRef FileLike(int32_t length = 8000) {
-  return new GeneratedSource(8000, 1, length, Tone(kFullScale16, 1000, 8000));
+LSoundSourceRef FileLike(int32_t length = 8000, int channels = 1,
+                         uint32_t maxLevel = kFullScale16) {
+  return new TestSource(8000, channels, length, Tone(kFullScale16, 1000, 8000), maxLevel);
 }
 
-TEST(LSPPeakLimit, AddsALimiterExactlyWhenTheMaxLevelIsAboveTheLimit) {
-  LSoundSourceRef source = FileLike();
-  EXPECT_EQ(LSPPeakLimit(kFullScale16).OpenSource(source).Get(), source.Get());
-
-  LSoundSourceRef softer = LSPGain(-6).OpenSource(source);
-  EXPECT_EQ(LSPPeakLimit(kFullScale16).OpenSource(softer).Get(), softer.Get());
-  LSoundSourceRef unity = LSPGain(0).OpenSource(source);
-  EXPECT_EQ(LSPPeakLimit(kFullScale16).OpenSource(unity).Get(), unity.Get());
-
-  LSoundSourceRef louder = LSPGain(1).OpenSource(source);
-  EXPECT_EQ(louder->MaxLevel(), 2097152u);
-  LSoundSourceRef limited = LSPPeakLimit(kFullScale16).OpenSource(louder);
-  ASSERT_NE(dynamic_cast<LSRCPeakLimit*>(limited.Get()), nullptr);
-  EXPECT_EQ(limited->MaxLevel(), static_cast<uint32_t>(kFullScale16));
-  EXPECT_LE(PeakOf(ReadFrames(*limited, 8000)), kFullScale16);
+TEST(LSPAdapters, ReturnTheSourceUnchangedWhenThereIsNothingToDo) {
+  const LSoundSourceRef mono = FileLike();
+  const LSoundSourceRef stereo = FileLike(10, 2);
+  const LSoundSourceRef three = FileLike(10, 3);
+  const LSoundSourceRef failed = new LSRCNull;
+  const LSoundSourceRef softer = LSPGain(-6).OpenSource(mono);
+  const LSoundSourceRef unity = LSPGain(0).OpenSource(mono);
+  const LSoundSourceRef louder = LSPGain(1).OpenSource(mono);
+  const LSoundSourceRef highPass = LSPHighPass(0).OpenSource(mono);
+  struct Case {
+    const char* what;
+    LSoundSourceRef in;
+    LSoundSourceRef out;
+    bool unchanged;
+  };
+  const Case cases[] = {
+      {"limit at full scale", mono, LSPPeakLimit(kFullScale16).OpenSource(mono), true},
+      {"limit after -6 dB", softer, LSPPeakLimit(kFullScale16).OpenSource(softer), true},
+      {"limit after 0 dB", unity, LSPPeakLimit(kFullScale16).OpenSource(unity), true},
+      {"limit after +1 dB", louder, LSPPeakLimit(kFullScale16).OpenSource(louder), false},
+      {"limit after a high-pass", highPass, LSPPeakLimit(kFullScale16).OpenSource(highPass), false},
+      {"mono to mono", mono, LSPConvChannels(1).OpenSource(mono), true},
+      {"stereo to stereo", stereo, LSPConvChannels(2).OpenSource(stereo), true},
+      {"three to mono", three, LSPConvChannels(1).OpenSource(three), true},
+      {"stereo to three", stereo, LSPConvChannels(3).OpenSource(stereo), true},
+      {"failed to stereo", failed, LSPConvChannels(2).OpenSource(failed), true},
+      {"mono to stereo", mono, LSPConvChannels(2).OpenSource(mono), false},
+      {"stereo to mono", stereo, LSPConvChannels(1).OpenSource(stereo), false},
+      {"same rate", mono, LSPConvertRate(8000).OpenSource(mono), true},
+      {"failed to 44100", failed, LSPConvertRate(44100).OpenSource(failed), true},
+      {"8000 to 44100", mono, LSPConvertRate(44100).OpenSource(mono), false},
+      {"gain 0 dB", mono, unity, false},
+      {"high-pass at 0 Hz", mono, highPass, false},
+      {"compressor at 0 dB", mono, LSPCompressor(0, 0.9, 50).OpenSource(mono), false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.out.Get() == c.in.Get(), c.unchanged) << c.what;
 }
 
-TEST(LSPAdapters, GainHighPassAndCompressorAlwaysWrapAndDeclareTheirLevels) {
-  LSoundSourceRef source = FileLike();
-  LSoundSourceRef gain = LSPGain(0).OpenSource(source);
-  EXPECT_NE(dynamic_cast<LSRCGain*>(gain.Get()), nullptr);
-  LSoundSourceRef highPass = LSPHighPass(0).OpenSource(source);
-  EXPECT_NE(dynamic_cast<LSRCHighPass*>(highPass.Get()), nullptr);
-  EXPECT_EQ(highPass->MaxLevel(), 2u * kFullScale16);
-  LSoundSourceRef compressor = LSPCompressor(0, 0.9, 50).OpenSource(source);
-  EXPECT_NE(dynamic_cast<LSRCCompressor*>(compressor.Get()), nullptr);
-  EXPECT_EQ(compressor->MaxLevel(), 4194303u);
-  EXPECT_NE(LSPPeakLimit(kFullScale16).OpenSource(highPass).Get(), highPass.Get());
+TEST(LSPAdapters, DeclareTheMaxLevelTheyCanReach) {
+  auto highPassOf = [](uint32_t level) { return new LSRCHighPass(FileLike(1, 1, level), 300); };
+  struct Case {
+    const char* what;
+    LSoundSourceRef source;
+    uint32_t maxLevel;
+  };
+  const Case cases[] = {
+      {"gain +1 dB", LSPGain(1).OpenSource(FileLike()), LSRCGain::kRaisedMaxLevel},
+      {"limit", LSPPeakLimit(kFullScale16).OpenSource(LSPGain(1).OpenSource(FileLike())),
+       kFullScale16},
+      {"limit capped", new LSRCPeakLimit(FileLike(), 9000000), LSRCPeakLimit::kMaxLimit},
+      {"high-pass doubles", highPassOf(kFullScale16), 2 * kFullScale16},
+      {"high-pass doubles to 2^21", highPassOf(1048576), 2097152},
+      {"high-pass beyond", highPassOf(1048577), 1048577},
+      {"compressor", LSPCompressor(0, 0.9, 50).OpenSource(FileLike()), LSRCCompressor::kMaxLevel},
+      {"rate converter rings", LSPConvertRate(44100).OpenSource(FileLike()), 2 * kFullScale16},
+      {"rate converter beyond", LSPConvertRate(16000).OpenSource(FileLike(1, 1, 1048577)), 1048577},
+      {"stereo to mono", LSPConvChannels(1).OpenSource(FileLike(1, 2, 700000)), 700000},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.source->MaxLevel(), c.maxLevel) << c.what;
 }
 
-class PromptProcessingTest : public ::testing::Test {
- protected:
-  void Set(const char* key, const char* value) {
-    ASSERT_TRUE(ProfileWriteString(settings_, "settings", key, value));
+int32_t Numbered(int32_t frame, int channel) { return frame * 10 + channel; }
+
+TEST(LSRCChannels, MonoToStereoCopiesAndStereoToMonoKeepsTheLeftBeyondOneBuffer) {
+  LSoundSourceRef mono = new LSRCStereoToMono(new TestSource(8000, 2, 20000, Numbered));
+  ReadFrames(*mono, 3);
+  const std::vector<int32_t> left = ReadFrames(*mono, 10000);
+  for (int32_t i = 0; i < 10000; ++i) ASSERT_EQ(left[static_cast<size_t>(i)], (i + 3) * 10) << i;
+  EXPECT_EQ(mono->GetPosition(), 10003);
+
+  LSoundSourceRef stereo = new LSRCMonoToStereo(new TestSource(8000, 1, 20000, Numbered));
+  const std::vector<int32_t> both = ReadFrames(*stereo, 9000);
+  for (size_t i = 0; i < both.size(); ++i) {
+    ASSERT_EQ(both[i], static_cast<int32_t>(i / 2) * 10) << i;
   }
-  std::vector<int32_t> Processed(int32_t frames) {
-    LSoundSourceRef source = ApplyPromptProcessing(settings_, FileLike(frames));
-    return ReadFrames(*source, frames);
-  }
-
-  TempDir dir_;
-  std::string settings_ = dir_ / "settings.ini";
-};
-
-TEST_F(PromptProcessingTest, DefaultsAndValuesAtTheThresholdsLeaveTheSourceAlone) {
-  LSoundSourceRef source = FileLike();
-  EXPECT_EQ(ApplyPromptProcessing(settings_, source).Get(), source.Get()) << "no settings file";
-  Set("audiohighpass", "20");
-  Set("audiocompressorthres", "-2dB");
-  Set("audiogain", "1dB");
-  EXPECT_EQ(ApplyPromptProcessing(settings_, source).Get(), source.Get());
-  Set("audiogain", "-1dB");
-  EXPECT_EQ(ApplyPromptProcessing(settings_, source).Get(), source.Get());
 }
 
-TEST_F(PromptProcessingTest, BuildsHighPassThenCompressorThenGain) {
-  Set("audiohighpass", "21");
-  Set("audiocompressorthres", "-3dB");
-  Set("audiogain", "-2dB");
+// High-pass above 20 Hz, then a compressor below -2 dB, then a gain beyond
+// +-1 dB; values at the thresholds leave the source alone.
+TEST(PromptProcessing, BuildsHighPassThenCompressorThenGainPastTheirThresholds) {
+  TempDir dir;
+  const std::string settings = dir / "settings.ini";
+  auto set = [&](const char* key, const char* value) {
+    ASSERT_TRUE(ProfileWriteString(settings, "settings", key, value));
+  };
+  LSoundSourceRef source = FileLike();
+  EXPECT_EQ(ApplyPromptProcessing(settings, source).Get(), source.Get()) << "no settings file";
+  set("audiohighpass", "20");
+  set("audiocompressorthres", "-2dB");
+  for (const char* gain : {"1dB", "-1dB"}) {
+    set("audiogain", gain);
+    EXPECT_EQ(ApplyPromptProcessing(settings, source).Get(), source.Get()) << gain;
+  }
+  set("audiohighpass", "21");
+  set("audiocompressorthres", "-3dB");
+  set("audiogain", "-2dB");
   LSoundSourceRef expected = FileLike(4000);
   expected = new LSRCHighPass(expected, 21);
   expected = new LSRCCompressor(expected, -3, 0.9261187281287935, 50);
   expected = new LSRCGain(expected, -2);
-  EXPECT_EQ(Processed(4000), ReadFrames(*expected, 4000));
-
-  Set("audiogain", "2dB");
-  LSoundSourceRef louder = ApplyPromptProcessing(settings_, FileLike());
-  ASSERT_NE(dynamic_cast<LSRCGain*>(louder.Get()), nullptr);
-  EXPECT_EQ(static_cast<LSRCGain*>(louder.Get())->Gain(), GainTable::Amplitude(2));
+  LSoundSourceRef processed = ApplyPromptProcessing(settings, FileLike(4000));
+  EXPECT_EQ(ReadFrames(*processed, 4000), ReadFrames(*expected, 4000));
 }
 
 }  // namespace

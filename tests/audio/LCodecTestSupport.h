@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "TestSources.h"
 #include "audio/LCodecBytes.h"
 #include "audio/LCodecStream.h"
 #include "audio/LSupportedFormats.h"
@@ -19,37 +20,31 @@ inline LWaveFileFormat Described(uint16_t tag, uint32_t rate, uint16_t channels,
   return format;
 }
 
-inline LWaveFileFormat Pcm16(const LWaveFileFormat& like) {
-  return LWaveFileFormat::Pcm(like.SamplesPerSec(), like.Channels(), 16);
-}
-
+// Streams between `format` and 16-bit PCM of its rate and channels.
 inline std::unique_ptr<LCodecStream> Encoder(const LWaveFileFormat& format) {
-  return LCodecStream::Open(Pcm16(format), format);
+  return LCodecStream::Open(LWaveFileFormat::Pcm(format.SamplesPerSec(), format.Channels(), 16),
+                            format);
 }
 inline std::unique_ptr<LCodecStream> Decoder(const LWaveFileFormat& format) {
-  return LCodecStream::Open(format, Pcm16(format));
+  return LCodecStream::Open(format,
+                            LWaveFileFormat::Pcm(format.SamplesPerSec(), format.Channels(), 16));
 }
 
-// Drives a stream the way the WAVE source and sink do: a source buffer that
-// is topped up `chunk` bytes at a time, block-aligned conversion into an
-// output buffer sized by DestSizeFor, the rest kept; at the end flushes
-// until the input is used up.
+// Drives a stream the way the WAVE source and sink do: input topped up
+// `chunk` bytes at a time, block-aligned conversion into an output buffer
+// sized by DestSizeFor keeping the rest, then flushes at the end.
 inline std::vector<uint8_t> ConvertAll(LCodecStream& stream, const std::vector<uint8_t>& input,
                                        uint32_t chunk = 16384) {
-  std::vector<uint8_t> pending;
-  std::vector<uint8_t> output;
-  std::vector<uint8_t> dest(stream.DestSizeFor(chunk * 2));
-  std::size_t offset = 0;
-  for (;;) {
+  std::vector<uint8_t> pending, output, dest(stream.DestSizeFor(chunk * 2));
+  for (std::size_t offset = 0;;) {
     const std::size_t take = std::min<std::size_t>(chunk, input.size() - offset);
     pending.insert(pending.end(), input.begin() + offset, input.begin() + offset + take);
     offset += take;
     const bool last = offset == input.size();
-    uint32_t used = 0;
-    uint32_t produced = 0;
-    const auto mode = last ? LCodecStream::Mode::kEnd : LCodecStream::Mode::kBlockAlign;
+    uint32_t used = 0, produced = 0;
     if (!stream.Convert(pending.data(), static_cast<uint32_t>(pending.size()), used, dest.data(),
-                        static_cast<uint32_t>(dest.size()), produced, mode)) {
+                        static_cast<uint32_t>(dest.size()), produced,
+                        last ? LCodecStream::Mode::kEnd : LCodecStream::Mode::kBlockAlign)) {
       break;
     }
     output.insert(output.end(), dest.begin(), dest.begin() + produced);
@@ -72,15 +67,12 @@ inline std::vector<int16_t> ToSamples(const std::vector<uint8_t>& bytes) {
 }
 
 // A mono tone (or, for two channels, the tone left and a fifth above right).
-inline std::vector<int16_t> Tone(uint32_t rate, int channels, std::size_t frames, double hz,
-                                 double amplitude = 12000) {
-  std::vector<int16_t> samples(frames * channels);
-  for (std::size_t i = 0; i < frames; ++i) {
-    for (int c = 0; c < channels; ++c) {
-      const double f = hz * (c == 0 ? 1.0 : 1.5);
-      samples[i * channels + c] =
-          static_cast<int16_t>(std::lround(amplitude * std::sin(2 * M_PI * f * i / rate)));
-    }
+inline std::vector<int16_t> ToneSamples(int32_t rate, int channels, int32_t frames, double hz,
+                                        double amplitude = 12000) {
+  std::vector<int16_t> samples;
+  for (int32_t i = 0; i < frames * channels; ++i) {
+    const double f = hz * (i % channels == 0 ? 1.0 : 1.5);
+    samples.push_back(static_cast<int16_t>(std::lround(SineAt(amplitude, f, rate, i / channels))));
   }
   return samples;
 }
@@ -89,13 +81,10 @@ inline std::vector<int16_t> Tone(uint32_t rate, int channels, std::size_t frames
 // common length, skipping `skip` leading samples.
 inline double Snr(const std::vector<int16_t>& original, const std::vector<int16_t>& decoded,
                   std::size_t skip = 0) {
-  double signal = 0;
-  double noise = 0;
-  const std::size_t n = std::min(original.size(), decoded.size());
-  for (std::size_t i = skip; i < n; ++i) {
+  double signal = 0, noise = 0;
+  for (std::size_t i = skip; i < std::min(original.size(), decoded.size()); ++i) {
     signal += static_cast<double>(original[i]) * original[i];
-    const double d = static_cast<double>(original[i]) - decoded[i];
-    noise += d * d;
+    noise += (static_cast<double>(original[i]) - decoded[i]) * (original[i] - decoded[i]);
   }
   return 10 * std::log10(signal / std::max(noise, 1.0));
 }

@@ -2,18 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <memory>
 #include <vector>
 
-#include "PumpTestSupport.h"
+#include "TestSources.h"
+#include "audio/LPromptList.h"
+#include "audio/LSRCGain.h"
 #include "audio/LSRCNull.h"
+#include "audio/LWaveFile.h"
+#include "support/TempDir.h"
 
 namespace {
-
-std::vector<int32_t> ReadFrames(LSoundSourceBase& source, int32_t frames) {
-  std::vector<int32_t> samples(static_cast<size_t>(frames) * source.Channels(), -1);
-  source.Read(samples.data(), frames);
-  return samples;
-}
 
 // The frames a 100-frame ramp followed by a 50-frame ramp hold from `from` on.
 std::vector<int32_t> Expected(int32_t from, int32_t frames) {
@@ -24,70 +24,51 @@ std::vector<int32_t> Expected(int32_t from, int32_t frames) {
   return samples;
 }
 
-LRef<LSRCSequence> TwoRamps() {
+TEST(LSRCSequence, PartsFollowEachOtherInAnyBlockSizeAndSeeksCrossThem) {
   LRef<LSRCSequence> sequence = new LSRCSequence(8000, 1);
-  EXPECT_TRUE(sequence->Append(new RampSource(8000, 1, 100)));
-  EXPECT_TRUE(sequence->Append(new RampSource(8000, 1, 50)));
-  return sequence;
-}
-
-TEST(LSRCSequence, EmptySequenceIsSilenceOfLengthZero) {
-  LSRCSequence sequence(11025, 1);
-  EXPECT_FALSE(sequence.IsError());
-  EXPECT_EQ(sequence.GetEndSample(), 0);
-  EXPECT_EQ(ReadFrames(sequence, 10), std::vector<int32_t>(10, 0));
-  EXPECT_EQ(sequence.GetPosition(), 10);
-  EXPECT_FALSE(sequence.IsStreaming());
-}
-
-TEST(LSRCSequence, PartsFollowEachOtherInAnyBlockSize) {
-  LRef<LSRCSequence> whole = TwoRamps();
-  EXPECT_EQ(whole->GetEndSample(), 150);
-  EXPECT_EQ(ReadFrames(*whole, 8192), Expected(0, 8192));
-  EXPECT_EQ(whole->GetPosition(), 8192);
-
-  LRef<LSRCSequence> pieces = TwoRamps();
+  EXPECT_TRUE(sequence->Append(new TestSource(8000, 1, 100)));
+  EXPECT_TRUE(sequence->Append(new TestSource(8000, 1, 50)));
+  EXPECT_EQ(sequence->GetEndSample(), 150);
   std::vector<int32_t> joined;
   for (int i = 0; i < 30; ++i) {
-    std::vector<int32_t> piece = ReadFrames(*pieces, 7);
+    const std::vector<int32_t> piece = ReadFrames(*sequence, 7);
     joined.insert(joined.end(), piece.begin(), piece.end());
   }
   EXPECT_EQ(joined, Expected(0, 210));
-}
-
-TEST(LSRCSequence, SeeksAcrossPartsAndBeforeTheStart) {
-  LRef<LSRCSequence> sequence = TwoRamps();
-  sequence->Seek(120);
-  EXPECT_EQ(ReadFrames(*sequence, 40), Expected(120, 40));
-  sequence->Seek(95);
-  EXPECT_EQ(ReadFrames(*sequence, 10), Expected(95, 10)) << "back into the first part";
-  sequence->Seek(-5);
-  EXPECT_EQ(ReadFrames(*sequence, 10), Expected(-5, 10));
-  EXPECT_EQ(sequence->GetPosition(), 5);
+  for (int32_t target : {120, 95, -5, 0}) {
+    sequence->Seek(target);
+    EXPECT_EQ(ReadFrames(*sequence, 8192), Expected(target, 8192)) << target;
+    EXPECT_EQ(sequence->GetPosition(), target + 8192);
+  }
 }
 
 TEST(LSRCSequence, SourcesInErrorContributeNothing) {
   LRef<LSRCSequence> sequence = new LSRCSequence(8000, 1);
   EXPECT_FALSE(sequence->Append(new LSRCNull));
-  EXPECT_FALSE(sequence->Append(new RampSource(0, 1, 100)));
+  EXPECT_FALSE(sequence->Append(new TestSource(0, 1, 100)));
   EXPECT_FALSE(sequence->Append(LSoundSourceRef()));
-  EXPECT_FALSE(sequence->Append(new RampSource(8000, 3, 100))) << "no conversion from 3 channels";
-  EXPECT_TRUE(sequence->Append(new RampSource(8000, 1, 100)));
+  EXPECT_FALSE(sequence->Append(new TestSource(8000, 3, 100))) << "no conversion from 3 channels";
+  EXPECT_FALSE(sequence->IsError());
+  EXPECT_EQ(sequence->GetEndSample(), 0);
+  EXPECT_EQ(ReadFrames(*sequence, 10), std::vector<int32_t>(10, 0));
+  EXPECT_FALSE(sequence->IsStreaming());
+
+  EXPECT_TRUE(sequence->Append(new TestSource(8000, 1, 100)));
   EXPECT_EQ(sequence->Parts(), 1);
   EXPECT_EQ(sequence->GetEndSample(), 100);
 }
 
 TEST(LSRCSequence, AGrowingPartPushesTheNextOneBack) {
   LRef<LSRCSequence> sequence = new LSRCSequence(8000, 1);
-  LRef<RampSource> growing = new RampSource(8000, 1, 10);
+  LRef<TestSource> growing = new TestSource(8000, 1, 10);
   growing->Grow(10, 30);
   sequence->Append(growing);
-  sequence->Append(new RampSource(8000, 1, 5));
+  sequence->Append(new TestSource(8000, 1, 5));
   EXPECT_TRUE(sequence->IsStreaming());
   EXPECT_EQ(sequence->GetEndSample(), 15);
   std::vector<int32_t> samples;
   while (sequence->GetPosition() < sequence->GetEndSample()) {
-    std::vector<int32_t> piece = ReadFrames(*sequence, 4);
+    const std::vector<int32_t> piece = ReadFrames(*sequence, 4);
     samples.insert(samples.end(), piece.begin(), piece.end());
   }
   EXPECT_FALSE(sequence->IsStreaming());
@@ -98,13 +79,48 @@ TEST(LSRCSequence, AGrowingPartPushesTheNextOneBack) {
   EXPECT_EQ(samples[34], RampSample(4, 0));
 }
 
-TEST(LSRCSequence, AppendedSourcesAreConvertedToTheSequenceFormat) {
-  LRef<LSRCSequence> sequence = new LSRCSequence(11025, 1);
-  ASSERT_TRUE(sequence->Append(new RampSource(22050, 2, 22050, 2 * kFullScale16)));
-  ASSERT_TRUE(sequence->Append(new RampSource(11025, 1, 100)));
-  EXPECT_EQ(sequence->Channels(), 1);
-  EXPECT_NEAR(sequence->GetEndSample(), 11025 + 100, 20);
-  EXPECT_GE(sequence->MaxLevel(), 2 * kFullScale16) << "the loudest part sets the level";
+// A prompt list is a sequence of files: missing and unreadable ones
+// contribute nothing, and names match whatever their case.
+TEST(LPromptList, PlaysTheReadableFilesInOrderWhateverTheCaseOfTheirNames) {
+  TempDir dir;
+  std::vector<int32_t> expected;
+  for (auto [name, frames] : {std::pair{"One.wav", 100}, {"two.wav", 50}}) {
+    TestSource ramp(8000, 1, frames, [](int32_t f, int) { return RampSample(f, 0) * 16; });
+    const std::vector<int32_t> samples = ReadFrames(ramp, frames);
+    LWaveFile::OpenSinkPCM(dir / name, 8000, 0, 16, 1)->Write(samples.data(), frames);
+    expected.insert(expected.end(), samples.begin(), samples.end());
+  }
+  expected.resize(160, 0);
+  std::ofstream(dir / "bad.wav") << "not a sound";
+  EXPECT_EQ(LPromptList(dir.Path()).OpenSource(8000, 1)->GetEndSample(), 0) << "empty: silence";
+
+  LPromptList list(dir.Path());
+  list.Add("one");
+  list.Add("Missing");
+  list.AddFile(dir / "bad.wav");
+  list.Add("TWO");
+  EXPECT_EQ(list.Files(), (std::vector<std::string>{dir / "one.wav", dir / "Missing.wav",
+                                                    dir / "bad.wav", dir / "TWO.wav"}));
+  LSoundSourceRef source = list.OpenSource(8000, 1);
+  ASSERT_FALSE(source->IsError());
+  ASSERT_EQ(source->GetEndSample(), 150);
+  EXPECT_EQ(ReadFrames(*source, 160), expected);
+  LSoundSourceRef stereo = list.OpenSource(16000, 2);
+  EXPECT_TRUE(stereo->Channels() == 2 && stereo->SampleRate() == 16000);
+  EXPECT_NEAR(stereo->GetEndSample(), 300, 3);
+}
+
+TEST(LSoundRef, LastHandleDestroysTheWholeChainAndSelfAssignmentIsSafe) {
+  const auto token = std::make_shared<int>();  // held by the source while it lives
+  {
+    LSoundSourceRef source = new TestSource(8000, 1, 0, [token](int32_t, int) { return 0; });
+    source = source;
+    source = new LSRCGain(source, 0);  // the chain-building idiom
+    LSoundSourceRef copy = source;
+    source = LSoundSourceRef();
+    EXPECT_EQ(token.use_count(), 2);
+  }
+  EXPECT_EQ(token.use_count(), 1);
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <fstream>
 #include <vector>
 
+#include "TestSources.h"
 #include "WaveTestFiles.h"
+#include "audio/LCodecG711.h"
+#include "audio/LSupportedFormats.h"
 #include "audio/LWaveFile.h"
 #include "audio/LWaveFileFormat.h"
 #include "support/TempDir.h"
@@ -14,27 +16,22 @@ using namespace wave_test;
 
 namespace {
 
-// Frame f of channel c holds a distinct 16-bit value.
-std::vector<int32_t> Frames16(int32_t first, int32_t count, int channels) {
+// Ramp frames on the 16-bit grid, so they come back from a file unchanged.
+std::vector<int32_t> Ramp16(int32_t first, int32_t count, int channels) {
   std::vector<int32_t> samples;
   for (int32_t f = first; f < first + count; ++f) {
-    for (int c = 0; c < channels; ++c) samples.push_back(((f * 7 + c * 1000) % 30000) * 16);
+    for (int c = 0; c < channels; ++c) samples.push_back(RampSample(f, c) * 16);
   }
   return samples;
 }
 
-std::string PcmHeader(uint16_t channels, uint32_t rate, uint16_t bytes, uint32_t dataSize) {
-  const uint32_t align = channels * bytes;
+std::string Head(const std::string& fmt, uint32_t dataSize) {
   const uint32_t riff = dataSize == 0xFFFFFFFF ? dataSize : dataSize + 38;
-  return "RIFF" + Le32(riff) + "WAVE" + "fmt " + Le32(18) + Le16(1) + Le16(channels) +
-         Le32(rate) + Le32(rate * align) + Le16(align) + Le16(bytes * 8) + Le16(0) + "data" +
-         Le32(dataSize);
+  return "RIFF" + Le32(riff) + "WAVE" + "fmt " + Le32(18) + fmt + "data" + Le32(dataSize);
 }
 
-std::string ReadBytes46(const std::string& path) {
-  std::string head(46, '\0');
-  std::ifstream(path, std::ios::binary).read(head.data(), 46);
-  return head;
+std::string PcmHeader(uint16_t channels, uint32_t rate, uint16_t bytes, uint32_t dataSize) {
+  return Head(FmtBody(1, channels, rate, static_cast<uint16_t>(bytes * 8), 18), dataSize);
 }
 
 class WaveSink : public ::testing::Test {
@@ -43,105 +40,109 @@ class WaveSink : public ::testing::Test {
   std::string path_ = dir_ / "out.wav";
 };
 
-TEST_F(WaveSink, WritesTheFixedHeaderAndPatchesItAtTheEnd) {
-  LSoundSinkRef sink = LWaveFile::OpenSinkPCM(path_, 11025, 0, 16, 2);
-  ASSERT_TRUE(sink && !sink->IsError());
-  const std::vector<int32_t> samples = {16, -16, 524272, -524288, 7, -9};
-  sink->Write(samples.data(), 3);
-  EXPECT_EQ(sink->Position(), 3);
-  const std::string data = Samples16({1, -1, 32767, -32768, 0, -1});
-  EXPECT_EQ(ReadBytes(path_), PcmHeader(2, 11025, 2, 0xFFFFFFFF) + data);
-  sink = LSoundSinkRef();
-  EXPECT_EQ(ReadBytes(path_), PcmHeader(2, 11025, 2, 12) + data);
+// Depths below 8 bits are written as 8-bit samples, 12 bits as 16-bit ones.
+TEST_F(WaveSink, WritesAStreamingHeaderAndPatchesItAtTheEnd) {
+  const std::vector<int32_t> chain16 = {16, -16, 524272, -524288, 7, -9};
+  const std::vector<int32_t> chain8 = {0, 2047, 2048, -2049, 127 * 4096, -128 * 4096};
+  const std::string data16 = Samples16({1, -1, 32767, -32768, 0, -1});
+  const std::string data8("\x80\x80\x81\x7F\xFF\x00", 6);
+  for (auto [bits, channels] : {std::pair{16, 2}, {12, 1}, {8, 1}, {4, 1}}) {
+    const bool wide = bits > 8;
+    LSoundSinkRef sink = LWaveFile::OpenSinkPCM(path_, 11025, 0, bits, channels);
+    ASSERT_TRUE(sink && !sink->IsError());
+    sink->Write((wide ? chain16 : chain8).data(), 6 / channels);
+    EXPECT_EQ(sink->Position(), 6 / channels);
+    const uint16_t bytes = wide ? 2 : 1;
+    const std::string& data = wide ? data16 : data8;
+    EXPECT_EQ(ReadBytes(path_), PcmHeader(channels, 11025, bytes, 0xFFFFFFFF) + data) << bits;
+    sink = LSoundSinkRef();
+    EXPECT_EQ(ReadBytes(path_), PcmHeader(channels, 11025, bytes, 6 * bytes) + data) << bits;
+  }
 }
 
-TEST_F(WaveSink, EightBitSinkRoundsToUnsignedBytes) {
-  LSoundSinkRef sink = LWaveFile::OpenSinkPCM(path_, 8000, 0, 8, 1);
-  const std::vector<int32_t> samples = {0, 2047, 2048, -2049, 127 * 4096, -128 * 4096};
-  sink->Write(samples.data(), 6);
-  sink = LSoundSinkRef();
-  EXPECT_EQ(ReadBytes(path_), PcmHeader(1, 8000, 1, 6) + std::string("\x80\x80\x81\x7F\xFF\x00", 6));
-}
-
-TEST_F(WaveSink, BitDepthsChooseTheSink) {
+TEST_F(WaveSink, SinksThatCannotWriteStillCount) {
   EXPECT_FALSE(LWaveFile::OpenSinkPCM(path_, 8000, 0, 24, 1));
   EXPECT_FALSE(LWaveFile::OpenSinkPCM(path_, 8000, 0, 0, 1));
-  LWaveFile::OpenSinkPCM(path_, 8000, 0, 4, 1);
-  EXPECT_EQ(ReadBytes(path_), PcmHeader(1, 8000, 1, 0));
-  LWaveFile::OpenSinkPCM(path_, 8000, 0, 12, 1);
-  EXPECT_EQ(ReadBytes(path_), PcmHeader(1, 8000, 2, 0));
-  LWaveFile::OpenSink(path_, LWaveFileFormat::Pcm(22050, 2, 8));
-  EXPECT_EQ(ReadBytes(path_), PcmHeader(2, 22050, 1, 0));
+  EXPECT_TRUE(LWaveFile::OpenSinkPCM(path_, 8000, 0, 16, 0)->IsError());
+  LWaveFileFormat unknown = LWaveFileFormat::Pcm(8000, 1, 8);
+  unknown.SetTag(0x7777);
+  EXPECT_TRUE(LWaveFile::OpenSink(path_, unknown)->IsError());
+  LSoundSinkRef sink = LWaveFile::OpenSinkPCM(dir_ / "no/such/dir.wav", 8000, 0, 16, 1);
+  ASSERT_TRUE(sink && sink->IsError());
+  sink->Write(Ramp16(0, 10, 1).data(), 10);
+  EXPECT_EQ(sink->Position(), 10);
 }
 
-TEST_F(WaveSink, StartFrameKeepsTheBeginningOfAnEarlierRecording) {
-  const std::vector<int32_t> first = Frames16(0, 2000, 2);
+// A start frame continues an earlier recording and Truncate cuts it back;
+// both keep only frames the file holds.
+TEST_F(WaveSink, StartFrameAndTruncateKeepTheFramesBefore) {
+  const std::vector<int32_t> first = Ramp16(0, 2000, 2);
   LWaveFile::OpenSinkPCM(path_, 8000, 0, 16, 2)->Write(first.data(), 2000);
-
   LSoundSinkRef sink = LWaveFile::OpenSinkPCM(path_, 8000, 1000, 16, 2);
   EXPECT_EQ(sink->Position(), 1000);
-  const std::vector<int32_t> more = Frames16(5000, 10, 2);
+  const std::vector<int32_t> more = Ramp16(5000, 10, 2);
   sink->Write(more.data(), 10);
+  sink->Truncate(1011);
+  EXPECT_EQ(sink->Position(), 1010) << "Truncate never extends";
+  sink->Truncate(1005);
+  sink->Write(more.data(), 3);
   sink = LSoundSinkRef();
-
-  LSoundSourceRef source = LWaveFile::OpenSource(path_);
-  ASSERT_EQ(source->GetEndSample(), 1010);
   std::vector<int32_t> expected(first.begin(), first.begin() + 2000);
-  expected.insert(expected.end(), more.begin(), more.end());
-  EXPECT_EQ(ReadFrames(*source, 1010), expected);
-  source = LSoundSourceRef();
+  expected.insert(expected.end(), more.begin(), more.begin() + 10);
+  expected.insert(expected.end(), more.begin(), more.begin() + 6);
+  LSoundSourceRef back = LWaveFile::OpenSource(path_);
+  EXPECT_EQ(back->GetEndSample(), 1008);
+  EXPECT_EQ(ReadFrames(*back, 1008), expected);
 
-  // Beyond what the file holds only the frames that are there count.
-  EXPECT_EQ(LWaveFile::OpenSinkPCM(path_, 8000, 5000, 16, 2)->Position(), 1010);
-  EXPECT_EQ(LWaveFile::OpenSinkPCM(path_, 8000, -5, 16, 2)->Position(), 0);
-  EXPECT_EQ(ReadBytes(path_), PcmHeader(2, 8000, 2, 0));
-}
-
-TEST_F(WaveSink, TruncateDiscardsOnlyBackwards) {
-  LSoundSinkRef sink = LWaveFile::OpenSinkPCM(path_, 8000, 0, 16, 1);
-  const std::vector<int32_t> samples = Frames16(0, 100, 1);
-  sink->Write(samples.data(), 100);
-  sink->Truncate(101);
-  EXPECT_EQ(sink->Position(), 100);
-  sink->Truncate(40);
-  EXPECT_EQ(sink->Position(), 40);
-  sink->Write(samples.data(), 5);
-  sink = LSoundSinkRef();
-  LSoundSourceRef source = LWaveFile::OpenSource(path_);
-  ASSERT_EQ(source->GetEndSample(), 45);
-  std::vector<int32_t> expected(samples.begin(), samples.begin() + 40);
-  expected.insert(expected.end(), samples.begin(), samples.begin() + 5);
-  EXPECT_EQ(ReadFrames(*source, 45), expected);
-
-  // A negative frame empties the file but leaves the header whole.
-  sink = LWaveFile::OpenSinkPCM(path_, 8000, 45, 16, 1);
+  EXPECT_EQ(LWaveFile::OpenSinkPCM(path_, 8000, 5000, 16, 2)->Position(), 1008);
+  sink = LWaveFile::OpenSinkPCM(path_, 8000, 1008, 16, 2);
   sink->Truncate(-3);
   EXPECT_EQ(sink->Position(), 0);
   sink = LSoundSinkRef();
-  EXPECT_EQ(ReadBytes(path_), PcmHeader(1, 8000, 2, 0));
+  EXPECT_EQ(ReadBytes(path_), PcmHeader(2, 8000, 2, 0));
+  EXPECT_EQ(LWaveFile::OpenSinkPCM(path_, 8000, -5, 16, 2)->Position(), 0);
 }
 
+// A reader opened while the sink still writes follows the file as it grows
+// and finds its final end once the sink is done.
 TEST_F(WaveSink, ReaderFollowsAFileWhileItIsWritten) {
-  LSoundSinkRef sink = LWaveFile::OpenSinkPCM(path_, 8000, 0, 16, 1);
-  const std::vector<int32_t> samples = Frames16(0, 300, 1);
-  sink->Write(samples.data(), 100);
-  LSoundSourceRef source = LWaveFile::OpenSource(path_);
-  ASSERT_FALSE(source->IsError());
-  EXPECT_TRUE(source->IsStreaming());
-  EXPECT_EQ(source->GetEndSample(), 100);
-  EXPECT_EQ(ReadFrames(*source, 80), std::vector<int32_t>(samples.begin(), samples.begin() + 80));
+  LWaveFileFormat alaw;
+  ASSERT_TRUE(LSupportedFormats::Fill({LCodecG711::kTagALaw, 8000, 1, 8, ""}, alaw));
+  const std::vector<int32_t> samples = Ramp16(0, 300, 1);
+  for (const LWaveFileFormat& format : {LWaveFileFormat::Pcm(8000, 1, 16), alaw}) {
+    const bool coded = format.Tag() == LCodecG711::kTagALaw;
+    std::vector<int32_t> expected;
+    for (int32_t x : samples) {
+      const int16_t v = ChainTo16(x);
+      expected.push_back(16 *
+                         (coded ? LCodecG711::LinearFromALaw(LCodecG711::ALawFromLinear(v)) : v));
+    }
+    const std::string fmt(reinterpret_cast<const char*>(format.Data()), format.Size());
+    LSoundSinkRef sink = LWaveFile::OpenSink(path_, format);
+    sink->Write(samples.data(), 100);
+    EXPECT_EQ(ReadBytes(path_).substr(0, 46), Head(fmt, 0xFFFFFFFF));
+    LSoundSourceRef source = LWaveFile::OpenSource(path_);
+    ASSERT_FALSE(source->IsError());
+    EXPECT_TRUE(source->IsStreaming());
+    EXPECT_EQ(source->GetEndSample(), coded ? 99 : 100) << "a codec holds a block back";
+    EXPECT_EQ(ReadFrames(*source, 80),
+              std::vector<int32_t>(expected.begin(), expected.begin() + 80));
 
-  sink->Write(samples.data() + 100, 200);
-  EXPECT_EQ(source->GetEndSample(), 300);
-  EXPECT_TRUE(source->IsStreaming());
-  sink->Truncate(250);
-  sink = LSoundSinkRef();
-  EXPECT_EQ(source->GetEndSample(), 250);
-  EXPECT_FALSE(source->IsStreaming());
-  std::vector<int32_t> rest = ReadFrames(*source, 200);
-  EXPECT_EQ(std::vector<int32_t>(rest.begin(), rest.begin() + 170),
-            std::vector<int32_t>(samples.begin() + 80, samples.begin() + 250));
-  EXPECT_EQ(rest[170], 0);
+    sink->Write(samples.data() + 100, 200);
+    EXPECT_EQ(source->GetEndSample(), coded ? 299 : 300);
+    EXPECT_TRUE(source->IsStreaming());
+    sink->Truncate(250);  // a codec file cannot be cut
+    const int32_t end = coded ? 300 : 250;
+    sink = LSoundSinkRef();
+    EXPECT_EQ(ReadBytes(path_).substr(0, 46), Head(fmt, end * (coded ? 1 : 2)));
+    source->GetEndSample();
+    EXPECT_FALSE(source->IsStreaming());
+    expected.resize(static_cast<size_t>(end));
+    expected.resize(310, 0);
+    EXPECT_EQ(ReadFrames(*source, 230),
+              std::vector<int32_t>(expected.begin() + 80, expected.end()));
+    EXPECT_EQ(source->GetEndSample(), end);
+  }
 }
 
 TEST_F(WaveSink, StopsBeforeTheHeaderSizesWouldOverflow) {
@@ -155,18 +156,9 @@ TEST_F(WaveSink, StopsBeforeTheHeaderSizesWouldOverflow) {
   sink->Write(samples.data(), 8192);
   EXPECT_TRUE(sink->IsError());
   sink = LSoundSinkRef();
-  const uint32_t dataSize = uint32_t{frames} * 4;
-  EXPECT_EQ(ReadBytes46(path_), PcmHeader(2, 8000, 2, dataSize));
-}
-
-TEST_F(WaveSink, SinkThatCannotOpenCountsButWritesNothing) {
-  LSoundSinkRef sink = LWaveFile::OpenSinkPCM(dir_ / "no/such/dir.wav", 8000, 0, 16, 1);
-  ASSERT_TRUE(sink);
-  EXPECT_TRUE(sink->IsError());
-  const std::vector<int32_t> samples(10, 0);
-  sink->Write(samples.data(), 10);
-  EXPECT_EQ(sink->Position(), 10);
-  EXPECT_TRUE(LWaveFile::OpenSinkPCM(path_, 8000, 0, 16, 0)->IsError());
+  std::string head(46, '\0');
+  std::ifstream(path_, std::ios::binary).read(head.data(), 46);
+  EXPECT_EQ(head, PcmHeader(2, 8000, 2, uint32_t{frames} * 4));
 }
 
 }  // namespace

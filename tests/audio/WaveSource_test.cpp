@@ -1,14 +1,17 @@
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <climits>
 #include <fstream>
 #include <vector>
 
-#include "audio/LWaveFile.h"
-#include "support/TempDir.h"
+#include "TestSources.h"
 #include "WaveTestFiles.h"
+#include "audio/LCodecImaAdpcm.h"
+#include "audio/LSupportedFormats.h"
+#include "audio/LWaveFile.h"
+#include "audio/LWaveFileFormat.h"
+#include "support/TempDir.h"
 
 using namespace wave_test;
 
@@ -20,77 +23,77 @@ class WaveSource : public ::testing::Test {
     WriteBytes(dir_ / "in.wav", bytes);
     return LWaveFile::OpenSource(dir_ / "in.wav");
   }
-  bool Opens(const std::string& bytes) { return !Open(bytes)->IsError(); }
 
   TempDir dir_;
 };
 
-const std::string kFourSamples = Samples16({100, -200, 300, -400});
+const std::string kFour = Samples16({100, -200, 300, -400});
+const std::vector<int32_t> kFourRead = {1600, -3200, 4800, -6400};
 
-TEST_F(WaveSource, WalksPastForeignChunksAndPadsOddSizes) {
-  const std::string wave = Chunk("junk", "abc") + Chunk("fmt ", FmtBody(1, 1, 8000, 16)) +
-                           Chunk("LIST", "12345") + Chunk("data", kFourSamples) +
-                           Chunk("fmt ", FmtBody(1, 2, 11025, 8));
-  const std::string file = ChunkSized("JUNK", 7, "1234567") + '\0' + Riff(wave);
-  LSoundSourceRef source = Open(file);
-  ASSERT_FALSE(source->IsError());
-  EXPECT_EQ(source->SampleRate(), 8000);
-  EXPECT_EQ(source->Channels(), 1);
-  EXPECT_EQ(source->MaxLevel(), static_cast<uint32_t>(kFullScale16));
-  EXPECT_EQ(source->GetEndSample(), 4);
-  EXPECT_FALSE(source->IsStreaming());
-  EXPECT_EQ(ReadFrames(*source, 4), (std::vector<int32_t>{1600, -3200, 4800, -6400}));
-  // A "data" chunk before "fmt " is skipped like any other.
-  EXPECT_EQ(Open(Riff(Chunk("data", "xx") + Chunk("fmt ", FmtBody(1, 1, 8000, 16)) +
-                      Chunk("data", kFourSamples)))->GetEndSample(), 4);
-}
+struct ChunkCase {
+  const char* what;
+  std::string bytes;
+  int32_t end;                      // -1: the null source
+  std::vector<int32_t> first = {};  // the first samples read, where given
+};
 
-TEST_F(WaveSource, AcceptsFmtChunksOf14To8192Bytes) {
-  auto withFmt = [](std::size_t size) {
-    return Riff(Chunk("fmt ", FmtBody(1, 1, 8000, 16, size)) + Chunk("data", kFourSamples));
-  };
-  EXPECT_FALSE(Opens(withFmt(12)));
-  EXPECT_FALSE(Opens(withFmt(13)));
-  // 14 bytes carry no bits per sample: 0 bits is no PCM depth we read.
-  EXPECT_FALSE(Opens(withFmt(14)));
-  EXPECT_TRUE(Opens(withFmt(16)));
-  EXPECT_TRUE(Opens(withFmt(18)));
-  EXPECT_TRUE(Opens(withFmt(8192)));
-  EXPECT_FALSE(Opens(withFmt(8193)));
-  EXPECT_FALSE(Opens(withFmt(9000)));
-  // An odd "fmt " chunk is followed by its pad byte.
-  LSoundSourceRef odd = Open(withFmt(19));
-  ASSERT_FALSE(odd->IsError());
-  EXPECT_EQ(ReadFrames(*odd, 4)[3], -6400);
-}
-
-TEST_F(WaveSource, RejectsChannelAndRateOutOfRange) {
-  auto file = [](uint16_t channels, uint32_t rate) {
-    return Riff(Chunk("fmt ", FmtBody(1, channels, rate, 16)) + Chunk("data", kFourSamples));
-  };
-  EXPECT_FALSE(Opens(file(0, 8000)));
-  EXPECT_FALSE(Opens(file(256, 8000)));
-  EXPECT_TRUE(Opens(file(255, 8000)));
-  EXPECT_FALSE(Opens(file(1, 0)));
-  EXPECT_TRUE(Opens(file(1, 196000)));
-  EXPECT_FALSE(Opens(file(1, 196001)));
-}
-
-TEST_F(WaveSource, BrokenFilesGiveTheNullSource) {
+TEST_F(WaveSource, WalksTheChunksAndRefusesWhatItCannotRead) {
   const std::string fmt = Chunk("fmt ", FmtBody(1, 1, 8000, 16));
-  for (const std::string& bytes : {
-           std::string(),                                    // empty
-           std::string("RIFF\x04\0\0\0WAV", 11),               // short form header
-           Riff(fmt),                                        // no data chunk
-           Riff(Chunk("data", kFourSamples)),                // no fmt chunk
-           Riff(fmt + "dat"),                                // short chunk header
-           Riff(ChunkSized("LIST", 0x80000000u, "") + fmt),  // negative chunk size
-           ChunkSized("JUNK", 4, "WAVE") + Riff(fmt),        // foreign chunk of size 4
-           Riff(ChunkSized("fmt ", 18, "short")),            // fmt cut off
-       }) {
-    LSoundSourceRef source = Open(bytes);
-    EXPECT_TRUE(source->IsError());
-    EXPECT_EQ(source->SampleRate(), 11025);
+  auto withFmt = [](std::size_t size) {
+    return Riff(Chunk("fmt ", FmtBody(1, 1, 8000, 16, size)) + Chunk("data", kFour));
+  };
+  auto shaped = [](uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits) {
+    return Riff(Chunk("fmt ", FmtBody(tag, channels, rate, bits)) + Chunk("data", kFour));
+  };
+  const std::vector<ChunkCase> cases = {
+      {"foreign and odd chunks",
+       ChunkSized("JUNK", 7, "1234567") + '\0' +
+           Riff(Chunk("junk", "abc") + fmt + Chunk("LIST", "12345") + Chunk("data", kFour) +
+                Chunk("fmt ", FmtBody(1, 2, 11025, 8))),
+       4, kFourRead},
+      {"data before fmt is skipped", Riff(Chunk("data", "xx") + fmt + Chunk("data", kFour)), 4},
+      {"fmt 13", withFmt(13), -1},
+      {"fmt 14 has no bits", withFmt(14), -1},
+      {"fmt 19 and its pad byte", withFmt(19), 4, kFourRead},
+      {"fmt 8192", withFmt(8192), 4},
+      {"fmt 8193", withFmt(8193), -1},
+      {"0 channels", shaped(1, 0, 8000, 16), -1},
+      {"255 channels", shaped(1, 255, 8000, 16), 0},
+      {"256 channels", shaped(1, 256, 8000, 16), -1},
+      {"rate 0", shaped(1, 1, 0, 16), -1},
+      {"rate 196000", shaped(1, 1, 196000, 16), 4},
+      {"rate 196001", shaped(1, 1, 196001, 16), -1},
+      {"no codec", shaped(0x7777, 1, 8000, 8), -1},
+      {"8-bit",
+       WaveFile(2, 8000, 8, std::string("\x00\x80\xFF\x01", 4)),
+       2,
+       {-128 * 4096, 0, 127 * 4096, -127 * 4096}},
+      {"4-bit read as 8", WaveFile(1, 8000, 4, "\x90"), 1},
+      {"12-bit read as 16", WaveFile(1, 8000, 12, kFour), 4},
+      {"data beyond the file",
+       Riff(fmt + ChunkSized("data", 2000, kFour)),
+       1000,
+       {1600, -3200, 4800, -6400, 0, 0}},
+      {"size past 2^31 frames saturates",
+       Riff(Chunk("fmt ", FmtBody(1, 1, 8000, 8)) + ChunkSized("data", 0xFFFFFFF0u, "abcd")),
+       INT32_MAX},
+      {"empty", "", -1},
+      {"short form header", std::string("RIFF\x04\0\0\0WAV", 11), -1},
+      {"no data chunk", Riff(fmt), -1},
+      {"no fmt chunk", Riff(Chunk("data", kFour)), -1},
+      {"short chunk header", Riff(fmt + "dat"), -1},
+      {"negative chunk size", Riff(ChunkSized("LIST", 0x80000000u, "") + fmt), -1},
+      {"foreign chunk of size 4", ChunkSized("JUNK", 4, "WAVE") + Riff(fmt), -1},
+      {"fmt cut off", Riff(ChunkSized("fmt ", 18, "short")), -1},
+  };
+  for (const ChunkCase& c : cases) {
+    LSoundSourceRef source = Open(c.bytes);
+    ASSERT_EQ(source->IsError(), c.end < 0) << c.what;
+    if (c.end < 0) continue;
+    EXPECT_EQ(source->GetEndSample(), c.end) << c.what;
+    EXPECT_FALSE(source->IsStreaming()) << c.what;
+    const auto frames = static_cast<int32_t>(c.first.size()) / source->Channels();
+    EXPECT_EQ(ReadFrames(*source, frames), c.first) << c.what;
   }
   EXPECT_TRUE(LWaveFile::OpenSource(dir_ / "missing.wav")->IsError());
   EXPECT_TRUE(LWaveFile::OpenSource(dir_.Path())->IsError());
@@ -99,81 +102,68 @@ TEST_F(WaveSource, BrokenFilesGiveTheNullSource) {
   EXPECT_TRUE(LWaveFile::OpenSource(dir_ / "fifo.wav")->IsError());
 }
 
-TEST_F(WaveSource, ConvertsEightBitSamples) {
-  LSoundSourceRef source = Open(WaveFile(2, 8000, 8, std::string("\x00\x80\xFF\x01", 4)));
-  ASSERT_FALSE(source->IsError());
-  EXPECT_EQ(source->GetEndSample(), 2);
-  EXPECT_EQ(ReadFrames(*source, 2),
-            (std::vector<int32_t>{-128 * 4096, 0, 127 * 4096, -127 * 4096}));
-  // Depths below 8 bits are read as 8-bit samples, 12 bits as 16-bit ones.
-  EXPECT_EQ(Open(WaveFile(1, 8000, 4, "\x90"))->GetEndSample(), 1);
-  EXPECT_EQ(Open(WaveFile(1, 8000, 12, kFourSamples))->GetEndSample(), 4);
-}
-
-TEST_F(WaveSource, ReadsZerosBeforeTheStartAndPastTheEnd) {
-  LSoundSourceRef source = Open(WaveFile(1, 8000, 16, Samples16({-32768, 32767, 1})));
-  EXPECT_EQ(ReadFrames(*source, 2), (std::vector<int32_t>{-524288, 524272}));
-  std::vector<int32_t> rest = ReadFrames(*source, 8192);
-  EXPECT_EQ(rest[0], 16);
-  EXPECT_EQ(std::count(rest.begin() + 1, rest.end(), 0), 8191);
-  EXPECT_EQ(source->GetPosition(), 8194);
-  EXPECT_EQ(source->GetEndSample(), 3);
-
-  source->Seek(-2);
-  EXPECT_EQ(ReadFrames(*source, 4), (std::vector<int32_t>{0, 0, -524288, 524272}));
-  source->Seek(-5);
-  EXPECT_EQ(ReadFrames(*source, 3), (std::vector<int32_t>{0, 0, 0}));
-  EXPECT_EQ(ReadFrames(*source, 3), (std::vector<int32_t>{0, 0, -524288}));
-  source->Seek(2);
-  EXPECT_EQ(ReadFrames(*source, 2), (std::vector<int32_t>{16, 0}));
-  source->Seek(50);
-  EXPECT_EQ(ReadFrames(*source, 1), (std::vector<int32_t>{0}));
-  EXPECT_EQ(source->GetPosition(), 51);
-}
-
-TEST_F(WaveSource, ReadsBlocksLargerThanItsBuffer) {
-  std::vector<int16_t> samples(20000);
-  for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<int16_t>(i * 3);
+TEST_F(WaveSource, ReadsBlocksLargerThanItsBufferAndZerosAroundTheData) {
+  std::vector<int16_t> samples;
+  for (int i = 0; i < 20000; ++i) samples.push_back(static_cast<int16_t>(i * 3 - 30000));
   LSoundSourceRef source = Open(WaveFile(1, 8000, 16, Samples16(samples)));
-  std::vector<int32_t> all = ReadFrames(*source, 20000);
-  for (std::size_t i = 0; i < samples.size(); i += 997) EXPECT_EQ(all[i], samples[i] * 16);
-  EXPECT_EQ(all.back(), samples.back() * 16);
+  std::vector<int32_t> expected(2, 0);  // from frame -2 on
+  for (int16_t v : samples) expected.push_back(v * 16);
+  expected.resize(20005, 0);
+  source->Seek(-2);
+  EXPECT_EQ(ReadFrames(*source, 20005), expected);
+  source->Seek(19999);
+  EXPECT_EQ(ReadFrames(*source, 2), (std::vector<int32_t>{expected[20001], 0}));
+  EXPECT_EQ(source->GetPosition(), 20001);
 }
 
-TEST_F(WaveSource, DataSizeBeyondTheFileReadsWhatIsThere) {
-  LSoundSourceRef source =
-      Open(Riff(Chunk("fmt ", FmtBody(1, 1, 8000, 16)) + ChunkSized("data", 2000, kFourSamples)));
-  EXPECT_EQ(source->GetEndSample(), 1000);
-  EXPECT_EQ(ReadFrames(*source, 6), (std::vector<int32_t>{1600, -3200, 4800, -6400, 0, 0}));
-  // Sizes past 2^31 frames saturate instead of turning negative.
-  EXPECT_EQ(Open(Riff(Chunk("fmt ", FmtBody(1, 1, 8000, 8)) +
-                      ChunkSized("data", 0xFFFFFFF0u, "abcd")))->GetEndSample(),
-            INT32_MAX);
-}
-
-TEST_F(WaveSource, StreamingFileFollowsTheWriter) {
-  const std::string path = dir_ / "growing.wav";
-  const std::string head =
-      Riff(Chunk("fmt ", FmtBody(1, 1, 8000, 16))).substr(0, 36) + "data" + Le32(0xFFFFFFFF);
-  WriteBytes(path, head + Samples16({1, 2}) + "\x03");  // a frame cut in half
-  LSoundSourceRef source = LWaveFile::OpenSource(path);
-  ASSERT_FALSE(source->IsError());
+TEST_F(WaveSource, StreamingFileFollowsTheWriterAndKeepsHalfFramesInStep) {
+  const std::string path = dir_ / "in.wav";
+  LSoundSourceRef source = Open(Riff(Chunk("fmt ", FmtBody(1, 1, 8000, 16))).substr(0, 36) +
+                                "data" + Le32(0xFFFFFFFF) + Samples16({1, 2}) + "\x03");
   EXPECT_TRUE(source->IsStreaming());
-  EXPECT_EQ(source->GetEndSample(), 2);
+  EXPECT_EQ(source->GetEndSample(), 2) << "a frame cut in half is not there yet";
   EXPECT_EQ(ReadFrames(*source, 3), (std::vector<int32_t>{16, 32, 0}));
 
   std::ofstream(path, std::ios::binary | std::ios::app) << std::string("\x00", 1) + Samples16({4});
   EXPECT_EQ(source->GetEndSample(), 4);
   EXPECT_TRUE(source->IsStreaming());
-  // The half frame is read again whole: the samples stay in step.
   EXPECT_EQ(ReadFrames(*source, 2), (std::vector<int32_t>{48, 64}));
 
   std::fstream patch(path, std::ios::binary | std::ios::in | std::ios::out);
   patch.seekp(40);
-  patch << Le32(6);
+  patch << Le32(6);  // the writer finishes the header
   patch.close();
   EXPECT_EQ(source->GetEndSample(), 3);
   EXPECT_FALSE(source->IsStreaming());
+}
+
+TEST_F(WaveSource, SeekInsideAnAdpcmBlockLandsExactly) {
+  LWaveFileFormat ima;
+  ASSERT_TRUE(LSupportedFormats::Fill({LCodecImaAdpcm::kTag, 8000, 2, 4, ""}, ima));
+  TestSource tone(8000, 2, 20000, [](int32_t f, int c) {
+    return ChainFrom16(static_cast<int16_t>(std::lround(12000 * std::sin(f * 0.05 + c))));
+  });
+  LWaveFile::OpenSink(dir_ / "ima.wav", ima)->Write(ReadFrames(tone, 20000).data(), 20000);
+
+  LSoundSourceRef source = LWaveFile::OpenSource(dir_ / "ima.wav");
+  ASSERT_FALSE(source->IsError());
+  const std::vector<int32_t> all = ReadFrames(*source, 24000);
+  const int32_t end = source->GetEndSample();
+  EXPECT_GE(end, 20000);
+  EXPECT_LT(end, 20000 + 1024);
+  auto expected = [&](int32_t from, int32_t frames) {
+    std::vector<int32_t> out;
+    for (int32_t i = 2 * from; i < 2 * (from + frames); ++i) {
+      out.push_back(i >= 0 && i < 2 * end ? all[static_cast<size_t>(i)] : 0);
+    }
+    return out;
+  };
+  for (int32_t frame : {0, 1, 504, 505, 506, 1000, 12345, 19999, end - 1, -20, end + 5000}) {
+    source->Seek(frame);
+    EXPECT_EQ(source->GetPosition(), frame);
+    EXPECT_EQ(ReadFrames(*source, 300), expected(frame, 300)) << "frame " << frame;
+  }
+  EXPECT_LE(source->GetEndSample(), source->GetPosition());
 }
 
 }  // namespace

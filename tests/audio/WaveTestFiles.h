@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "audio/LSoundSourceBase.h"
-
 // Builds RIFF WAVE files byte by byte for the WAVE source and sink tests.
 namespace wave_test {
 
@@ -60,13 +58,6 @@ inline void WriteBytes(const std::string& path, const std::string& bytes) {
 inline std::string ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Reads `frames` frames from `source` in one call.
-inline std::vector<int32_t> ReadFrames(LSoundSourceBase& source, int32_t frames) {
-  std::vector<int32_t> out(static_cast<std::size_t>(frames) * source.Channels(), -1);
-  source.Read(out.data(), frames);
-  return out;
 }
 
 }  // namespace wave_test

@@ -40,6 +40,9 @@ check "convert unchanged" "$zavotel" audio convert phone.wav copy.wav
 check "unchanged samples" raw_equal phone.wav copy.wav
 check "convert in place" "$zavotel" audio convert copy.wav copy.wav
 check "in place samples" raw_equal phone.wav copy.wav
+check "convert to 24-bit" "$zavotel" audio convert phone.wav wide.wav --format "PCM 24-bit"
+check "24-bit written" test "$(sox --i -b wide.wav)" = 24
+check "24-bit samples" cmp -s <(sox phone.wav -t raw -b 16 -) <(sox -D wide.wav -t raw -b 16 -)
 
 check "convert mu-law by name" "$zavotel" audio convert phone.wav ulaw.wav --format mu-law
 check "mu-law encoding" test "$(sox --i -e ulaw.wav)" = "u-law"

@@ -1,0 +1,106 @@
+// WAVE format descriptors: reading them from "fmt " chunks and .wff files,
+// and the table of formats our codecs write.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <tuple>
+
+#include "LCodecTestSupport.h"
+#include "WaveTestFiles.h"
+#include "audio/LCodecG711.h"
+#include "audio/LCodecGsm.h"
+#include "audio/LCodecMp3.h"
+#include "audio/LCodecMsAdpcm.h"
+#include "support/TempDir.h"
+
+using namespace codec_test;
+using namespace wave_test;
+
+namespace {
+
+std::string Bytes(const LWaveFileFormat& format) {
+  return std::string(reinterpret_cast<const char*>(format.Data()), format.Size());
+}
+
+bool Assign(LWaveFileFormat& format, const std::string& chunk) {
+  return format.Assign(reinterpret_cast<const uint8_t*>(chunk.data()), chunk.size());
+}
+
+TEST(LWaveFileFormat, AssignKeepsOnlyTheExtraBytesTheChunkHolds) {
+  LWaveFileFormat format;
+  EXPECT_FALSE(Assign(format, "thirteen byte"));
+  std::string chunk = FmtBody(0x11, 1, 8000, 4, 18) + "\xF9\x01";
+  chunk[16] = 50;  // claims more than the chunk holds
+  ASSERT_TRUE(Assign(format, chunk));
+  EXPECT_EQ(format.Tag(), 0x11);
+  EXPECT_EQ(format.ExtraSize(), 2);
+  EXPECT_EQ(format.Extra()[0], 0xF9);
+  std::string huge(8192, '\0');
+  huge[16] = huge[17] = '\xFF';
+  ASSERT_TRUE(Assign(format, huge));
+  EXPECT_EQ(format.Size(), LWaveFileFormat::kBufferSize);
+  EXPECT_FALSE(format.SetExtra(reinterpret_cast<const uint8_t*>(huge.data()), 1007));
+}
+
+TEST(LWaveFileFormat, WffFilesAreTheWholeBufferAndShortOnesKeepThePreset) {
+  TempDir dir;
+  const std::string path = dir / "format.wff";
+  const LWaveFileFormat alaw = Described(LCodecG711::kTagALaw, 8000, 1, 8);
+  ASSERT_TRUE(alaw.WriteWff(path));
+  EXPECT_EQ(ReadBytes(path), Bytes(alaw) + std::string(LWaveFileFormat::kBufferSize - 18, '\0'));
+  LWaveFileFormat read(8);
+  read.ReadWff(path);
+  EXPECT_EQ(Bytes(read), Bytes(alaw));
+  WriteBytes(path, Le16(7) + Le16(2));
+  LWaveFileFormat preset;
+  preset.ReadWff(path);
+  EXPECT_EQ(Bytes(preset), Le16(7) + Le16(2) + Bytes(LWaveFileFormat()).substr(4));
+  preset.ReadWff(dir / "missing.wff");
+  EXPECT_EQ(preset.Tag(), 7) << "a missing file changes nothing";
+  EXPECT_FALSE(alaw.WriteWff(dir / "no/such/dir.wff"));
+}
+
+TEST(LSupportedFormats, LookupsByNameInAnyCaseAndByShape) {
+  for (const char* name : {"pcm 16-BIT", "a-LAW", "Microsoft ADPCM", "GSM 6.10", "MP3"}) {
+    const LSupportedFormat* entry = LSupportedFormats::FindByName(name);
+    ASSERT_NE(entry, nullptr) << name;
+    EXPECT_TRUE(entry->rate == 8000 && entry->channels == 1) << name;
+  }
+  EXPECT_EQ(LSupportedFormats::FindByName("a-LAW")->tag, LCodecG711::kTagALaw);
+  EXPECT_EQ(LSupportedFormats::FindByName("A-la"), nullptr);
+  EXPECT_EQ(LSupportedFormats::FindByName(""), nullptr);
+
+  const LSupportedFormat* mulaw = LSupportedFormats::Find(LCodecG711::kTagMuLaw, 22050, 2, 8);
+  ASSERT_NE(mulaw, nullptr);
+  EXPECT_EQ(mulaw->name, "mu-law");
+  EXPECT_EQ(LSupportedFormats::Find(LCodecGsm::kTag, 16000, 1, 0), nullptr);  // 8000 Hz only
+  EXPECT_EQ(LSupportedFormats::Find(LWaveFileFormat::kTagPcm, 8000, 1, 12), nullptr);
+  std::set<std::tuple<uint16_t, uint32_t, uint16_t, uint16_t>> seen;
+  for (const LSupportedFormat& entry : LSupportedFormats::All()) {
+    EXPECT_TRUE(seen.insert({entry.tag, entry.rate, entry.channels, entry.bits}).second)
+        << entry.name << " listed twice";
+  }
+  EXPECT_EQ(seen.size(), 91u);
+}
+
+TEST(LSupportedFormats, FillAndRecordTestRefuseWhatNoCodecWrites) {
+  LWaveFileFormat format;
+  EXPECT_FALSE(LSupportedFormats::Fill({0x99, 8000, 1, 8, ""}, format));
+  EXPECT_FALSE(LSupportedFormats::Fill({LCodecMsAdpcm::kTag, 8000, 3, 4, ""}, format));
+  EXPECT_FALSE(LSupportedFormats::Fill({LCodecMp3::kTag, 9000, 1, 0, ""}, format));
+  EXPECT_FALSE(LSupportedFormats::Fill({LCodecGsm::kTag, 8000, 2, 0, ""}, format));
+  EXPECT_FALSE(LSupportedFormats::Fill({LCodecG711::kTagALaw, 8000, 1, 16, ""}, format));
+  EXPECT_FALSE(LSupportedFormats::Fill({LWaveFileFormat::kTagPcm, 0, 1, 16, ""}, format));
+  // Combinations outside the table are fine where the codec has them.
+  ASSERT_TRUE(LSupportedFormats::Fill({LCodecG711::kTagALaw, 12000, 1, 8, ""}, format));
+  EXPECT_EQ(format.AvgBytesPerSec(), 12000u);
+
+  EXPECT_TRUE(format.TestSupportedRecord());
+  EXPECT_TRUE(LWaveFileFormat(8).TestSupportedRecord());
+  EXPECT_FALSE(LWaveFileFormat::Pcm(8000, 1, 12).TestSupportedRecord());
+  EXPECT_FALSE(LWaveFileFormat::Pcm(8000, 0, 16).TestSupportedRecord());
+  format.SetTag(0x7777);
+  EXPECT_FALSE(format.TestSupportedRecord());
+}
+
+}  // namespace
