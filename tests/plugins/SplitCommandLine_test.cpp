@@ -1,0 +1,31 @@
+#include "plugins/SplitCommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+TEST(SplitCommandLineTest, BlanksSeparateAndQuotesGroup) {
+  EXPECT_EQ(SplitCommandLine("  prog\ta   b "), (Args{"prog", "a", "b"}));
+  EXPECT_EQ(SplitCommandLine("\"/opt/my tools/prog\" \"two words\" x\"y z\""),
+            (Args{"/opt/my tools/prog", "two words", "xy z"}));
+  EXPECT_EQ(SplitCommandLine("prog \"\" end"), (Args{"prog", "", "end"}));
+  EXPECT_TRUE(SplitCommandLine(" \t ").empty());
+}
+
+TEST(SplitCommandLineTest, EscapedQuoteIsLiteralAndOtherBackslashesKept) {
+  EXPECT_EQ(SplitCommandLine(R"(prog \"a b\" c:\dir\)"), (Args{"prog", "\"a", "b\"", "c:\\dir\\"}));
+  EXPECT_EQ(SplitCommandLine(R"(prog "say \"hi\"")"), (Args{"prog", "say \"hi\""}));
+  // An unclosed quote runs to the end of the line.
+  EXPECT_EQ(SplitCommandLine("prog \"open end"), (Args{"prog", "open end"}));
+}
+
+TEST(SplitCommandLineTest, ShellSyntaxFromACallerStaysText) {
+  EXPECT_EQ(SplitCommandLine("lookup 123;rm$(id)`x`|y>z"), (Args{"lookup", "123;rm$(id)`x`|y>z"}));
+}
+
+}  // namespace
