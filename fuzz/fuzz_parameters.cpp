@@ -1,0 +1,48 @@
+// Parses arbitrary query text into call parameters and expands arbitrary text
+// with them, checking the size limit, the "%" report and the look-up rules.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "callengine/LHashTable.h"
+#include "callengine/ParameterText.h"
+
+namespace {
+
+void Require(bool condition) {
+  if (!condition) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+  FuzzedDataProvider input(data, size);
+  std::size_t outputSize = input.ConsumeIntegralInRange<std::size_t>(0, 400);
+  std::string query = input.ConsumeRandomLengthString(512);
+  std::string probe = input.ConsumeRandomLengthString(32);
+  std::string text = input.ConsumeRemainingBytesAsString();
+
+  LHashTable parms;
+  parms.ParseQuery(query);
+  Require(parms.Size() <= query.size());
+  // Setting a name again replaces it, and the newest name wins a look-up.
+  std::size_t before = parms.Size();
+  parms.SetParm(probe, "probe");
+  Require(probe.empty() || parms.GetParm(probe) == "probe");
+  parms.SetParm(probe, "again");
+  Require(parms.Size() <= before + 1);
+
+  LCallIdentity call{"5551234", "Caller", "800", 7};
+  std::string output;
+  bool percent = ExpandParameters(text, output, outputSize, parms, call);
+  Require(percent == (text.find('%') != std::string::npos));
+  Require(output.size() <= (outputSize ? outputSize - 1 : 0));
+  if (!percent) Require(text.substr(0, output.size()) == output);
+
+  std::string inPlace = text;
+  Require(ExpandParameters(inPlace, parms, call) == percent);
+  Require(percent ? inPlace.size() < kExpandSize : inPlace == text);
+  Require(StripPercent(text).find('%') == std::string::npos);
+  return 0;
+}

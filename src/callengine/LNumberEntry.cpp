@@ -1,0 +1,98 @@
+#include "callengine/LNumberEntry.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "callengine/ParameterText.h"
+#include "core/CaseInsensitivePath.h"
+#include "core/Path.h"
+#include "core/Profile.h"
+#include "core/ProfileValues.h"
+#include "core/Trace.h"
+#include "core/UniqueFd.h"
+
+namespace {
+
+constexpr const char* kSection = "ivr";
+constexpr std::size_t kMaxListFile = 32766;
+
+// A relative name must stay inside the data root.
+bool EscapesRoot(const std::string& name) {
+  std::size_t at = 0;
+  while (at <= name.size()) {
+    std::size_t end = name.find_first_of("/\\", at);
+    if (end == std::string::npos) end = name.size();
+    if (name.compare(at, end - at, "..") == 0) return true;
+    at = end + 1;
+  }
+  return false;
+}
+
+}  // namespace
+
+LNumberEntry::Result LNumberEntry::Press(char key, const std::string& ogmFile,
+                                         const LHashTable& parms, const LCallIdentity& call) {
+  Result result;
+  result.pressStar = key == '*';
+  if (key >= '0' && key <= '9' && digits_.size() < kMaxDigits) digits_ += key;
+  int maxDigits = ProfileReadInt(ogmFile, kSection, "maxdigits", 4);
+  bool complete = key == '#' || digits_.size() == static_cast<std::size_t>(maxDigits);
+  if (!complete) return result;
+  if (!WithinLimits(ogmFile) || !ListAccepts(ogmFile, parms, call)) {
+    result.entry = Entry::kInvalid;
+    return result;
+  }
+  result.entry = Entry::kAccepted;
+  result.variable = StripPercent(ProfileReadString(ogmFile, kSection, "varname", "number"));
+  result.digits = digits_;
+  return result;
+}
+
+bool LNumberEntry::WithinLimits(const std::string& ogmFile) const {
+  if (!ProfileReadBool(ogmFile, kSection, "varlimit", false)) return true;
+  int value = ParseLeadingInt(digits_);
+  return value >= ProfileReadInt(ogmFile, kSection, "varlimitmin", 0) &&
+         value <= ProfileReadInt(ogmFile, kSection, "varlimitmax", 10000);
+}
+
+bool LNumberEntry::ListAccepts(const std::string& ogmFile, const LHashTable& parms,
+                               const LCallIdentity& call) const {
+  if (!ProfileReadBool(ogmFile, kSection, "varlimitlistenabled", false)) return true;
+  bool exclude = ProfileReadBool(ogmFile, kSection, "varlimitlistexclude", false);
+  std::optional<std::string> list;
+  if (ProfileReadBool(ogmFile, kSection, "varlimitlistisfile", false)) {
+    std::string name = ProfileReadString(ogmFile, kSection, "varlimitlistfile", "");
+    ExpandParameters(name, parms, call);
+    list = ReadListFile(name);
+    if (!list) return true;  // an unreadable list accepts every number
+  } else {
+    list = ProfileReadString(ogmFile, kSection, "varlimitlist", "");
+  }
+  return ListContains(*list, digits_) != exclude;
+}
+
+std::optional<std::string> LNumberEntry::ReadListFile(const std::string& name) const {
+  bool absolute = !name.empty() && name.front() == '/';
+  if (name.empty() || (!absolute && EscapesRoot(name))) {
+    Trace("LNumberEntry refused list file \"%s\"", name.c_str());
+    return std::nullopt;
+  }
+  std::string path = ResolveCaseInsensitive(absolute ? name : PathJoin(dataRoot_, name));
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  struct stat info {};
+  if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  std::string text(kMaxListFile, '\0');
+  std::size_t used = 0;
+  while (used < text.size()) {
+    ssize_t got = ::read(fd.Get(), text.data() + used, text.size() - used);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return std::nullopt;
+    if (got == 0) break;
+    used += static_cast<std::size_t>(got);
+  }
+  text.resize(used);
+  return text;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "callengine/LCallIdentity.h"
+#include "callengine/LHashTable.h"
+#include "core/LClock.h"
+
+// Resolves an OGM name through the date-time and number checks of its
+// definition, following their redirects ("failogm", [cid] "ogm") for at most
+// 33 files, so a redirect loop ends in failure.
+//
+// Names come from stored, expanded texts: a name holding "/", "\" or "..",
+// or an empty one, is refused so no lookup leaves the OGM folder.
+class LOGMResolver {
+ public:
+  // All references must outlive the resolver; the parameters and the call
+  // are read at each resolution.
+  LOGMResolver(std::string ogmFolder, const LClock& clock, const LCallIdentity& call,
+               const LHashTable& parms)
+      : ogmFolder_(std::move(ogmFolder)), clock_(clock), call_(call), parms_(parms) {}
+
+  // The path of the OGM definition the name resolves to, nullopt when a file
+  // in the chain is missing, a check refuses it or the redirects run out.
+  std::optional<std::string> Resolve(std::string_view name) const;
+
+  // Resolves `name`; on success flushes the cached copy of the previous
+  // `currentOgm` file and makes the resolved path current. On failure
+  // `currentOgm` is left as it was.
+  bool IsOGMValid(std::string_view name, std::string& currentOgm) const;
+
+  static bool SafeName(std::string_view name);
+
+ private:
+  enum class Check { kValid, kRefused, kRedirect };
+  Check DateTime(const std::string& path, std::string& redirect) const;
+  Check Number(const std::string& path, std::string& redirect) const;
+  std::optional<std::string> ExistingPath(std::string_view name) const;
+  std::string Expanded(const std::string& path, std::string_view section,
+                       std::string_view key) const;
+
+  std::string ogmFolder_;
+  const LClock& clock_;
+  const LCallIdentity& call_;
+  const LHashTable& parms_;
+};

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "core/LClock.h"
+
+// What the office-hours settings ([autohours] in the settings file) make of
+// a ring: during the open hours of today and outside them, a mode of 0 (no
+// change), 1 (answer with another OGM), 2 (do not answer) or 3 (answer only
+// after extra rings).
+class LOfficeHours {
+ public:
+  struct Ring {
+    int ring = 0;
+    int ringsNeeded = 0;
+    bool answeringEnabled = true;  // [state] "on"
+  };
+  struct Decision {
+    bool answeringEnabled = true;
+    std::optional<std::string> ogm;  // set when the OGM to answer with changes
+  };
+
+  // Without [autohours] "enabled" the ring's flag passes through unchanged.
+  static Decision Decide(const std::string& settingsFile, const LClock& clock, const Ring& ring);
+  // Whether the office is open at `now` (local time).
+  static bool Open(const std::string& settingsFile, std::time_t now);
+};

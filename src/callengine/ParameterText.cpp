@@ -1,0 +1,85 @@
+#include "callengine/ParameterText.h"
+
+#include <algorithm>
+
+#include "core/Path.h"
+
+namespace {
+
+std::string BuiltIn(std::string_view name, const LCallIdentity& call) {
+  if (EqualIgnoringCase(name, "cid")) return call.callerNumber;
+  if (EqualIgnoringCase(name, "callername")) return call.callerName;
+  if (EqualIgnoringCase(name, "did")) return call.did;
+  if (EqualIgnoringCase(name, "drn")) return std::to_string(call.drn);
+  return {};
+}
+
+std::string ParameterValue(std::string_view name, const LHashTable& parms,
+                           const LCallIdentity& call) {
+  std::string cut = CutText(name, kMaxText);
+  std::string value = parms.GetParm(cut);
+  return value.empty() ? BuiltIn(cut, call) : value;
+}
+
+std::string_view TrimItem(std::string_view item) {
+  while (!item.empty() && item.front() == ' ') item.remove_prefix(1);
+  if (!item.empty() && item.front() == '"') item.remove_prefix(1);
+  while (!item.empty() && item.back() == ' ') item.remove_suffix(1);
+  if (!item.empty() && item.back() == '"') item.remove_suffix(1);
+  return item;
+}
+
+}  // namespace
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+  auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [&](char x, char y) { return fold(x) == fold(y); });
+}
+
+bool ExpandParameters(std::string_view text, std::string& output, std::size_t size,
+                      const LHashTable& parms, const LCallIdentity& call) {
+  output.clear();
+  if (size == 0) return text.find('%') != std::string_view::npos;
+  const std::size_t limit = size - 1;
+  bool anyPercent = false;
+  std::size_t at = 0;
+  // Stops building once past the limit (a value may be huge), keeping a few
+  // bytes more so the final cut can respect UTF-8 characters.
+  while (at < text.size() && output.size() <= limit + 4) {
+    std::size_t percent = text.find('%', at);
+    output.append(text.substr(at, percent - at));
+    if (percent == std::string_view::npos) break;
+    anyPercent = true;
+    std::size_t close = text.find('%', percent + 1);
+    std::string_view name = text.substr(percent + 1, close - percent - 1);
+    output += ParameterValue(name, parms, call);
+    at = close == std::string_view::npos ? text.size() : close + 1;
+  }
+  anyPercent = anyPercent || text.find('%', at) != std::string_view::npos;
+  output = CutText(output, limit);
+  return anyPercent;
+}
+
+bool ExpandParameters(std::string& text, const LHashTable& parms, const LCallIdentity& call) {
+  std::string expanded;
+  if (!ExpandParameters(text, expanded, kExpandSize, parms, call)) return false;
+  text = std::move(expanded);
+  return true;
+}
+
+std::string StripPercent(std::string_view name) {
+  std::string stripped(name);
+  std::erase(stripped, '%');
+  return stripped;
+}
+
+bool ListContains(std::string_view list, std::string_view value) {
+  std::size_t at = 0;
+  while (true) {
+    std::size_t comma = list.find(',', at);
+    if (TrimItem(list.substr(at, comma - at)) == value) return true;
+    if (comma == std::string_view::npos) return false;
+    at = comma + 1;
+  }
+}
