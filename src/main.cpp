@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/AudioCommand.h"
+#include "audio/Audio.h"
 #include "core/Core.h"
 
 namespace {

@@ -18,6 +18,7 @@
 #include "core/Path.h"
 #include "core/Profile.h"
 #include "core/ProfileValues.h"
+#include "core/QueryText.h"
 #include "core/SystemClock.h"
 #include "core/Trace.h"
 #include "core/UniqueFd.h"
