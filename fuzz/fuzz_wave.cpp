@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "audio/LWaveFile.h"
+#include "core/FileIo.h"
 #include "core/UniqueFd.h"
-#include "core/WriteFully.h"
 
 namespace {
 

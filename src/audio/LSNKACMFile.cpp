@@ -11,8 +11,8 @@
 #include "audio/LCodecBytes.h"
 #include "audio/LSoundSourceBase.h"
 #include "audio/WaveFileIo.h"
+#include "core/FileIo.h"
 #include "core/Trace.h"
-#include "core/WriteFully.h"
 
 namespace {
 

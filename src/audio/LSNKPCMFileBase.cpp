@@ -11,8 +11,8 @@
 #include "audio/LCodecBytes.h"
 #include "audio/LSoundSourceBase.h"
 #include "audio/WaveFileIo.h"
+#include "core/FileIo.h"
 #include "core/Trace.h"
-#include "core/WriteFully.h"
 
 LSNKPCMFileBase::LSNKPCMFileBase(const std::string& path, uint32_t sampleRate,
                                  int32_t startFrame, int bytesPerSample, int channels)
@@ -38,7 +38,7 @@ void LSNKPCMFileBase::Open(const std::string& path, int32_t startFrame) {
   if (!WriteWaveHeader(fd_.Get(), format_, kWaveStreamingSize)) return Fail("header");
   // Only whole frames that the file really holds are kept, so the position
   // always matches the samples behind the header.
-  const int64_t present = std::max<int64_t>(WaveFileSize(fd_.Get()) - kHeaderBytes, 0);
+  const int64_t present = std::max<int64_t>(FileSize(fd_.Get()) - kHeaderBytes, 0);
   const int64_t kept = std::min<int64_t>(std::max(startFrame, 0), present / blockAlign_);
   dataBytes_ = kept * blockAlign_;
   SetPosition(static_cast<int32_t>(kept));

@@ -193,5 +193,5 @@ void LSRCACMWave::RefreshDataSize() {
 
 uint64_t LSRCACMWave::DataLength() const {
   if (dataSize_ != kWaveStreamingSize) return dataSize_;
-  return static_cast<uint64_t>(std::max<int64_t>(WaveFileSize(fd_.Get()) - dataStart_, 0));
+  return static_cast<uint64_t>(std::max<int64_t>(FileSize(fd_.Get()) - dataStart_, 0));
 }

@@ -66,7 +66,7 @@ int32_t LSRCPCMFileBase::GetEndSample() {
     end_ = ClampFrames(LoadLeU32(raw) / blockAlign_);  // the writer has finished
     return end_;
   }
-  const int64_t onDisk = std::max<int64_t>(WaveFileSize(fd_.Get()) - dataStart_, 0);
+  const int64_t onDisk = std::max<int64_t>(FileSize(fd_.Get()) - dataStart_, 0);
   return ClampFrames(onDisk / blockAlign_);
 }
 

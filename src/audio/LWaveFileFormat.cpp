@@ -10,9 +10,9 @@
 #include "audio/LCodecBytes.h"
 #include "audio/LCodecStream.h"
 #include "audio/WaveFileIo.h"
+#include "core/FileIo.h"
 #include "core/Trace.h"
 #include "core/UniqueFd.h"
-#include "core/WriteFully.h"
 
 namespace {
 

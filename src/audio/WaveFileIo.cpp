@@ -10,42 +10,7 @@
 
 #include "audio/LCodecBytes.h"
 #include "audio/LWaveFileFormat.h"
-#include "core/WriteFully.h"
-
-namespace {
-
-// Calls `readSome(done)` until `size` bytes arrived, the file ends or a read
-// fails, resuming after signals; returns the bytes that arrived.
-template <class ReadSome>
-std::size_t ReadLoop(std::size_t size, ReadSome readSome) {
-  std::size_t done = 0;
-  while (done < size) {
-    const ssize_t n = readSome(done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<std::size_t>(n);
-  }
-  return done;
-}
-
-}  // namespace
-
-std::size_t ReadUpTo(int fd, void* data, std::size_t size) {
-  char* const bytes = static_cast<char*>(data);
-  return ReadLoop(size, [&](std::size_t done) { return ::read(fd, bytes + done, size - done); });
-}
-
-std::size_t ReadUpToAt(int fd, void* data, std::size_t size, off_t offset) {
-  char* const bytes = static_cast<char*>(data);
-  return ReadLoop(size, [&](std::size_t done) {
-    return ::pread(fd, bytes + done, size - done, offset + static_cast<off_t>(done));
-  });
-}
-
-int64_t WaveFileSize(int fd) {
-  struct stat info {};
-  return ::fstat(fd, &info) == 0 ? static_cast<int64_t>(info.st_size) : 0;
-}
+#include "core/FileIo.h"
 
 int32_t ClampFrames(int64_t frames) {
   constexpr int64_t kMax = std::numeric_limits<int32_t>::max();

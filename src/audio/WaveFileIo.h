@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+#include "core/FileIo.h"
 
 class LWaveFileFormat;
 
@@ -16,13 +17,6 @@ inline constexpr uint32_t kWaveStreamingSize = 0xFFFFFFFF;
 // Frames per block in every pump; the file buffers hold one block.
 inline constexpr int32_t kWaveBlockFrames = 8192;
 
-// Reads until `size` bytes arrived, the file ends or a read fails, resuming
-// after signals; returns the bytes that arrived.
-std::size_t ReadUpTo(int fd, void* data, std::size_t size);
-// The same at `offset`, leaving the file offset alone.
-std::size_t ReadUpToAt(int fd, void* data, std::size_t size, off_t offset);
-// The open file's size now; 0 when it cannot be told.
-int64_t WaveFileSize(int fd);
 // Frame counts saturate at the 32-bit limits instead of wrapping.
 int32_t ClampFrames(int64_t frames);
 

@@ -5,6 +5,7 @@
 #include "core/CaseInsensitivePath.h"
 #include "core/CommandLine.h"
 #include "core/DataFolders.h"
+#include "core/FileIo.h"
 #include "core/FirstStartSettings.h"
 #include "core/LClock.h"
 #include "core/LMessage.h"
@@ -22,4 +23,3 @@
 #include "core/SystemClock.h"
 #include "core/Trace.h"
 #include "core/UniqueFd.h"
-#include "core/WriteFully.h"

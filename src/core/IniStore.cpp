@@ -8,11 +8,11 @@
 #include <cstring>
 #include <memory>
 
+#include "core/FileIo.h"
 #include "core/FileLock.h"
 #include "core/IniCache.h"
 #include "core/Trace.h"
 #include "core/UniqueFd.h"
-#include "core/WriteFully.h"
 
 namespace {
 

@@ -14,10 +14,10 @@
 #include <thread>
 #include <utility>
 
+#include "core/FileIo.h"
 #include "core/FileLock.h"
 #include "core/Trace.h"
 #include "core/UniqueFd.h"
-#include "core/WriteFully.h"
 
 namespace {
 
@@ -34,21 +34,7 @@ std::string RecordPath(const Record& record) {
 }
 
 // Reads exactly `size` bytes; false at end of file or on an error.
-bool ReadFull(int fd, char* data, std::size_t size) {
-  while (size > 0) {
-    ssize_t n = ::read(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-off_t FileSize(int fd) {
-  struct stat info {};
-  return ::fstat(fd, &info) == 0 ? info.st_size : 0;
-}
+bool ReadFull(int fd, char* data, std::size_t size) { return ReadUpTo(fd, data, size) == size; }
 
 // Appends one record after the last whole one: a partial record left by a
 // crash is dropped first, or every later record would be misaligned.

@@ -8,9 +8,9 @@
 #include <cstring>
 #include <ctime>
 
+#include "core/FileIo.h"
 #include "core/Path.h"
 #include "core/Trace.h"
-#include "core/WriteFully.h"
 #include "log/LogFile.h"
 
 namespace {

@@ -8,10 +8,10 @@
 #include <cstring>
 #include <utility>
 
+#include "core/FileIo.h"
 #include "core/Path.h"
 #include "core/Trace.h"
 #include "core/UniqueFd.h"
-#include "core/WriteFully.h"
 
 namespace {
 

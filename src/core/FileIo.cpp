@@ -1,0 +1,57 @@
+#include "core/FileIo.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace {
+
+// Calls `readSome(done)` until `size` bytes arrived, the file ends or a read
+// fails, resuming after signals; returns the bytes that arrived.
+template <class ReadSome>
+std::size_t ReadLoop(std::size_t size, ReadSome readSome) {
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t n = readSome(done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return done;
+}
+
+}  // namespace
+
+bool WriteFully(int fd, std::string_view data) {
+  while (!data.empty()) {
+    ssize_t n = ::write(fd, data.data(), data.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) {
+      errno = EIO;
+      return false;
+    }
+    data.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+std::size_t ReadUpTo(int fd, void* data, std::size_t size) {
+  char* const bytes = static_cast<char*>(data);
+  return ReadLoop(size, [&](std::size_t done) { return ::read(fd, bytes + done, size - done); });
+}
+
+std::size_t ReadUpToAt(int fd, void* data, std::size_t size, off_t offset) {
+  char* const bytes = static_cast<char*>(data);
+  return ReadLoop(size, [&](std::size_t done) {
+    return ::pread(fd, bytes + done, size - done, offset + static_cast<off_t>(done));
+  });
+}
+
+int64_t FileSize(int fd) {
+  struct stat info {};
+  return ::fstat(fd, &info) == 0 ? static_cast<int64_t>(info.st_size) : 0;
+}

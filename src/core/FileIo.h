@@ -1,0 +1,21 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+// Whole-buffer reads and writes on file descriptors, resuming after short
+// transfers and signals.
+
+// Writes all of `data` to `fd`. False (errno set) when the file refuses the
+// rest, for example a full disk.
+bool WriteFully(int fd, std::string_view data);
+// Reads until `size` bytes arrived, the file ends or a read fails; returns
+// the bytes that arrived.
+std::size_t ReadUpTo(int fd, void* data, std::size_t size);
+// The same at `offset`, leaving the file offset alone.
+std::size_t ReadUpToAt(int fd, void* data, std::size_t size, off_t offset);
+// The open file's size now; 0 when it cannot be told.
+int64_t FileSize(int fd);
