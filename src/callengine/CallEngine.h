@@ -1,11 +1,18 @@
 #pragma once
 
-// The call engine's public face: call parameters and their expansion, OGM
-// validity, office hours and number entry.
+// The call engine's public face: the call controller, OGM definitions and
+// files, call parameters and their expansion, OGM validity, office hours and
+// number entry.
+#include "callengine/CallDateTime.h"
+#include "callengine/IVRCMain.h"
+#include "callengine/IVRCMainWindow.h"
 #include "callengine/LCallIdentity.h"
 #include "callengine/LHashTable.h"
 #include "callengine/LNumberEntry.h"
+#include "callengine/LOGMDefinition.h"
+#include "callengine/LOGMFiles.h"
 #include "callengine/LOGMResolver.h"
 #include "callengine/LOfficeHours.h"
 #include "callengine/LocalDayTime.h"
+#include "callengine/OGMAction.h"
 #include "callengine/ParameterText.h"

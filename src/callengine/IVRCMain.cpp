@@ -1,0 +1,270 @@
+#include "callengine/IVRCMain.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+
+#include "audio/LSRCSequence.h"
+#include "audio/LWaveFile.h"
+#include "audio/PromptProcessing.h"
+#include "callengine/CallDateTime.h"
+#include "callengine/LOGMDefinition.h"
+#include "callengine/LOfficeHours.h"
+#include "core/FileIo.h"
+#include "core/MainMessages.h"
+#include "core/Path.h"
+#include "core/Profile.h"
+#include "core/Trace.h"
+#include "core/UniqueFd.h"
+#include "log/LogFile.h"
+
+namespace {
+
+constexpr uint64_t kActivityHeadStartMs = 2000;
+constexpr int kOgmRate = 11025;
+
+std::string SectionName(uint8_t lineIndex) { return "line" + std::to_string(lineIndex); }
+
+std::string Format(const char *format, auto... args) {
+  int size = std::snprintf(nullptr, 0, format, args...);
+  std::string text(static_cast<std::size_t>(std::max(size, 0)), '\0');
+  std::snprintf(text.data(), text.size() + 1, format, args...);
+  return text;
+}
+
+// Appends to the user's log file unless another writer holds it; a file
+// that cannot be opened is not reported to the caller.
+void AppendExclusive(const std::string &path, std::string_view line) {
+  UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY, 0600));
+  if (!fd.Valid() || ::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) return;
+  if (!WriteFully(fd.Get(), line)) Trace("IVRCMain cannot append to \"%s\"", path.c_str());
+}
+
+}  // namespace
+
+IVRCMain::IVRCMain(LLineBase &line, uint8_t lineIndex, const DataFolders &folders,
+                   const LClock &clock, LogFile &logFile, IVRCMainWindow *mainWindow)
+    : line_(line),
+      lineIndex_(lineIndex),
+      lineSection_(SectionName(lineIndex)),
+      callLog_(logFile, clock, folders.Logs(), lineIndex),
+      folders_(folders),
+      clock_(clock),
+      logFile_(logFile),
+      mainWindow_(mainWindow),
+      resolver_(folders.Ogms(), clock, call_, parms_) {
+  // The outbound scheduler may use a line only after 10 s of quiet; a new
+  // controller counts as having been quiet for 2 s.
+  const uint64_t now = clock_.TickCount();
+  lastActivity_ = now > kActivityHeadStartMs ? now - kActivityHeadStartMs : 0;
+  line_.SetDefaultHandler(this);
+}
+
+IVRCMain::~IVRCMain() { callLog_.Close(); }
+
+// --- answering -------------------------------------------------------------
+
+bool IVRCMain::Answer(int ring) {
+  lastActivity_ = clock_.TickCount();
+  RefreshCallIdentity();
+  if (ring == 2) FlashCallerId();
+  const int ringsNeeded = RingsNeeded();
+  if (ring < ringsNeeded) return false;
+  bool enabled = SettingBool("state", "on", true);
+  const std::string ogm = AnswerOgm(ring, ringsNeeded, enabled);
+  const bool answered = enabled && IsOGMValid(ogm);
+  // A call that is not answered is logged once, where it would have been.
+  if (answered || ring == ringsNeeded) {
+    logFile_.CallLog(Format("%s %s [%s]", LineName().c_str(), call_.callerNumber.c_str(),
+                            answered ? "Answered" : "Not Answered"));
+  }
+  if (answered) state_ = CS_ANSWERING;
+  return answered;
+}
+
+int IVRCMain::RingsNeeded() const {
+  const std::string &settings = folders_.SettingsFile();
+  if (ProfileReadBool(settings, "settings", "tollsaver", false)) {
+    return ProfileReadBool(settings, "state", "newmessages", false) ? 3 : 5;
+  }
+  return ProfileReadInt(settings, "settings", "nrings", 3);
+}
+
+std::string IVRCMain::AnswerOgm(int ring, int ringsNeeded, bool &enabled) const {
+  const std::string &settings = folders_.SettingsFile();
+  std::string ogm = ProfileReadString(settings, "settings", "ogm", kDefaultOgm);
+  LOfficeHours::Decision hours =
+      LOfficeHours::Decide(settings, clock_, {ring, ringsNeeded, enabled});
+  enabled = hours.answeringEnabled;
+  if (hours.ogm) ogm = *hours.ogm;
+  if (SettingBool(lineSection_.c_str(), "ogmoverride", false)) {
+    ogm = ProfileReadString(settings, lineSection_, "ogm", kDefaultOgm);
+  }
+  return ogm;
+}
+
+void IVRCMain::FlashCallerId() {
+  if (!mainWindow_ || !SettingBool(lineSection_.c_str(), "cidflash", true)) return;
+  Post(WM_CALLERID, 0, 0, LineName() + "\r\n" + call_.callerNumber + "\r\n" + call_.callerName);
+}
+
+bool IVRCMain::IsOGMValid(const std::string &name) {
+  return resolver_.IsOGMValid(name, currentOgm_);
+}
+
+// --- the connected call ------------------------------------------------------
+
+void IVRCMain::lnntfStart() {
+  Post(WM_IVRCMAIN_LINESTATE, 1, lineIndex_);
+  RefreshCallIdentity();
+  SetCallParameters();
+  plugin_.StopWatching();
+  callLog_.CreateNewLog();
+  callLog_.Log(
+      Format("Answered line [%d \"%s\"] call number [%s] cid [%s] "
+             "did[%s] drn[%d (%ums)]",
+             lineIndex_ + 1, LineName().c_str(), parms_.GetParm("callsequenceno").c_str(),
+             call_.callerNumber.c_str(), call_.did.c_str(), line_.Drn(), line_.DrnTime()));
+  StartOGMInit();
+}
+
+void IVRCMain::SetCallParameters() {
+  parms_.Clear();
+  const std::time_t now = clock_.Now();
+  parms_.SetParm("time", FormatCallTime(now));
+  parms_.SetParm("date", FormatCallDate(now, ShortDateOrder(folders_.SettingsFile())));
+  parms_.SetParm("linenumber", std::to_string(lineIndex_));
+  parms_.SetParm("linename", LineName());
+  parms_.SetParm("callsequenceno", std::to_string(NextCallSequenceNo()));
+}
+
+int IVRCMain::NextCallSequenceNo() {
+  const std::string &settings = folders_.SettingsFile();
+  const int number = ProfileReadInt(settings, "state", "callsequenceno", 0);
+  // Wraps instead of overflowing after two thousand million calls.
+  const int next = number == INT32_MAX ? 0 : number + 1;
+  ProfileWriteInt(settings, "state", "callsequenceno", next);
+  return number;
+}
+
+void IVRCMain::StartOGMInit() {
+  const LOGMDefinition ogm = Ogm();
+  if (ogm.IsSet(LOGMDefinition::Flag::kLog)) AppendUserLog();
+  if (ogm.IsSet(LOGMDefinition::Flag::kAnnounceCall)) AnnounceCall();
+  Start();
+}
+
+void IVRCMain::AppendUserLog() {
+  const LOGMDefinition ogm = Ogm();
+  const std::string name = ogm.Read(LOGMDefinition::Text::kLogName, parms_, call_);
+  // Parameters come from callers and plug-ins: keep the file in the log folder.
+  if (!LOGMResolver::SafeName(name)) {
+    callLog_.Log("Log file name refused: ", name);
+    return;
+  }
+  const std::string file = PathJoin(folders_.Logs(), name + ".txt");
+  const std::string line = ogm.Read(LOGMDefinition::Text::kLogLine, parms_, call_) + "\r\n";
+  callLog_.Log("Adding data to log: ", file);
+  callLog_.Log("Data: ", line);
+  AppendExclusive(file, line);
+}
+
+void IVRCMain::AnnounceCall() {
+  const std::string file = Ogm().Read(LOGMDefinition::Text::kAnnouncePlay, parms_, call_);
+  callLog_.Log("Play announcement: ", file);
+  Post(WM_PLAYANNOUNCEMENT, 0, 0, file);
+}
+
+void IVRCMain::Start() {
+  const LOGMDefinition ogm = Ogm();
+  inputMode_ = ogm.IsNumberEntry() ? kInputNumber : kInputMenu;
+  state_ = CS_OGM;
+  const int repeat = ogm.Value(LOGMDefinition::Number::kRepeat);
+  repeatCounter_ = static_cast<uint8_t>(std::clamp(repeat, 0, int{UINT8_MAX}));
+  digitCount_ = 0;
+  digits_.clear();
+  PlayOGM();
+}
+
+void IVRCMain::PlayOGM() {
+  LRef<LSRCSequence> sequence = new LSRCSequence(kOgmRate, 1);
+  // Without a playable file the empty sequence completes at once and the
+  // node goes on to its wait.
+  if (std::optional<LOGMDefinition::Audio> audio = Ogm().AudioFile(parms_, call_)) {
+    callLog_.Log("Play file: ", audio->path);
+    if (audio->mp3) {
+      Trace("IVRCMain::PlayOGM no MP3 source for \"%s\"", audio->path.c_str());
+    } else {
+      sequence->Append(LWaveFile::OpenSource(audio->path));
+    }
+  }
+  PlaySource(sequence);
+}
+
+void IVRCMain::PlaySource(LSoundSourceRef source) {
+  line_.Play(ApplyPromptProcessing(folders_.SettingsFile(), std::move(source)));
+}
+
+void IVRCMain::lnntfPlayComplete() {
+  if (plugin_.IsPluginRunning()) {
+    callLog_.Log("Plugin did not return before OGM finished playing - aborting plugin");
+    plugin_.StopWatching();
+  }
+  if (state_ == CS_OGM) {
+    const int wait = Ogm().Value(LOGMDefinition::Number::kWait);
+    const int waitSeconds = std::clamp(wait, 0, INT32_MAX / 1000);
+    line_.Wait(0, 0, waitSeconds * 1000);
+    return;
+  }
+  Trace("IVRCMain::lnntfPlayComplete State invalid so dropping call");
+  line_.Drop();
+}
+
+void IVRCMain::lnntfWaitComplete() {
+  if (state_ == CS_OGM) {
+    if (repeatCounter_ == 0) {
+      line_.Drop();
+      return;
+    }
+    --repeatCounter_;
+    PlayOGM();
+    return;
+  }
+  Trace("IVRCMain::lnntfWaitComplete state invalid so dropping call");
+  line_.Drop();
+}
+
+void IVRCMain::lnntfDisconnect() {
+  inputMode_ = kInputNone;
+  state_ = CS_IDLE;
+  plugin_.StopWatching();
+  callLog_.Log("Call disconnected");
+  callLog_.Close();
+  lastActivity_ = clock_.TickCount();
+  Post(WM_IVRCMAIN_LINESTATE, 0, lineIndex_);
+}
+
+// --- helpers
+// ------------------------------------------------------------------
+
+std::string IVRCMain::LineName() const {
+  return ProfileReadString(folders_.SettingsFile(), lineSection_, "name", lineSection_);
+}
+
+bool IVRCMain::SettingBool(const char *section, const char *key, bool defaultValue) const {
+  return ProfileReadBool(folders_.SettingsFile(), section, key, defaultValue);
+}
+
+void IVRCMain::RefreshCallIdentity() {
+  call_.callerNumber = line_.CallerNumber();
+  call_.callerName = line_.CallerName();
+  call_.did = line_.Did();
+  call_.drn = static_cast<uint32_t>(line_.Drn());
+}
+
+void IVRCMain::Post(uint32_t id, int64_t wParam, int64_t lParam, std::string text) {
+  if (mainWindow_) mainWindow_->Post(LMessage{id, wParam, lParam, std::move(text)});
+}

@@ -1,0 +1,159 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "audio/LSoundSourceBase.h"
+#include "callengine/IVRCMainWindow.h"
+#include "callengine/LCallIdentity.h"
+#include "callengine/LHashTable.h"
+#include "callengine/LOGMDefinition.h"
+#include "callengine/LOGMResolver.h"
+#include "core/DataFolders.h"
+#include "core/LClock.h"
+#include "log/LogCall.h"
+#include "plugins/Plugin.h"
+#include "telephony/LLineBase.h"
+#include "telephony/LLineNotify.h"
+
+class LogFile;
+
+// The call controller of one line: decides whether to answer a ring, runs
+// the caller through the user's OGM tree and reacts to every notification
+// of its line. Everything it does is driven by `State()`. All notifications
+// arrive on the main thread one at a time, so it holds no lock.
+class IVRCMain : public LLineNotify {
+ public:
+  enum CallState : int32_t {
+    CS_IDLE = 0,
+    CS_ANSWERING = 1,
+    CS_OGM = 2,
+    CS_INVALID = 3,
+    CS_PLAYFILE = 4,
+    CS_TRANSFERBLIND = 5,
+    CS_TRANSFERDIAL = 6,
+    CS_TRANSFERDIALANSWERDETECT = 7,
+    CS_TRANSFERQUERY = 8,
+    CS_TRANSFERREJECT = 9,
+    CS_TRANSFERACCEPT = 10,
+    CS_DIALCMD = 11,
+    CS_MBXGREETING = 12,
+    CS_MBXRECORDTONE = 13,
+    CS_MBXRECORD = 14,
+    CS_MBXREVIEW = 15,
+    CS_MBXMENU = 16,
+    CS_RECORDTONE = 17,
+    CS_RECORD = 18,
+    CS_ACCESSCODE = 19,
+    CS_MSGPLAY = 20,
+    CS_MSGMENU = 21,
+    CS_MSGMOVECODE = 22,
+    CS_NOMOREMSGS = 23,
+    CS_MBXSETUP = 24,
+    CS_MBXSETUPPLAY = 25,
+    CS_MBXSETUPRECORD = 26,
+    CS_FORWARD = 27,
+    CS_FORWARDPLAY = 28,
+    CS_OUTBOUND = 29,
+    CS_FAXDIAL = 30,
+    CS_DIALING = 31,
+    CS_GOODBYE = 32,
+  };
+  enum InputMode : int32_t { kInputNone = 0, kInputMenu = 1, kInputNumber = 2 };
+
+  // The default OGM when the settings name none.
+  static constexpr const char *kDefaultOgm = "Default Answering Message";
+
+  // Installs itself as the default handler of `line`. `mainWindow` may be
+  // null (no main window: nothing is posted). All references must outlive
+  // the controller.
+  IVRCMain(LLineBase &line, uint8_t lineIndex, const DataFolders &folders, const LClock &clock,
+           LogFile &logFile, IVRCMainWindow *mainWindow);
+  ~IVRCMain() override;
+
+  // --- notifications of the line ------------------------------------------
+  bool Answer(int ring) override;
+  void lnntfStart() override;
+  void lnntfPlayComplete() override;
+  void lnntfWaitComplete() override;
+  void lnntfDisconnect() override;
+
+  // --- operations used by other parts --------------------------------------
+  // Enters the current OGM: its log line and announcement, then Start.
+  void StartOGMInit();
+  // (Re)starts the current OGM from its audio with its repeats and no digits.
+  void Start();
+  void PlayOGM();
+  // Puts the configured prompt processing in front of `source` and plays it.
+  void PlaySource(LSoundSourceRef source);
+  // Resolves `name` through the validity checks; on success it becomes the
+  // current OGM.
+  bool IsOGMValid(const std::string &name);
+
+  CallState State() const { return state_; }
+  void SetState(CallState state) { state_ = state; }
+  int32_t InputModeValue() const { return inputMode_; }
+  uint8_t RepeatCounter() const { return repeatCounter_; }
+  const std::string &CurrentOGM() const { return currentOgm_; }
+  const LHashTable &Parameters() const { return parms_; }
+  uint64_t LastActivity() const { return lastActivity_; }
+  void SetLastActivity(uint64_t tick) { lastActivity_ = tick; }
+  const std::string &LineSection() const { return lineSection_; }
+  // [line%d] "name", else the section name.
+  std::string LineName() const;
+  const std::string &MostRecentCallFile() const { return callLog_.FilePath(); }
+
+ private:
+  bool SettingBool(const char *section, const char *key, bool defaultValue) const;
+  // The current OGM's definition, read as the file is now.
+  LOGMDefinition Ogm() const { return LOGMDefinition(currentOgm_); }
+
+  int RingsNeeded() const;
+  std::string AnswerOgm(int ring, int ringsNeeded, bool &enabled) const;
+  void FlashCallerId();
+  void SetCallParameters();
+  int NextCallSequenceNo();
+  void AppendUserLog();
+  void AnnounceCall();
+  void RefreshCallIdentity();
+  void Post(uint32_t id, int64_t wParam, int64_t lParam, std::string text = {});
+
+  LLineBase &line_;
+  const uint8_t lineIndex_;
+  const std::string lineSection_;
+  std::string currentOgm_;
+  int32_t inputMode_ = kInputNone;
+  CallState state_ = CS_IDLE;
+  uint8_t repeatCounter_ = 0;
+  std::string digits_;  // at most 31
+  uint8_t digitCount_ = 0;
+  std::string chainedActionFile_;
+  std::string chainedActionSection_;
+  std::string chainedActionKey_;
+  std::string mailbox_;
+  std::string message_;
+  int32_t messagePosition_ = 0;
+  std::string recordFile_;
+  int32_t recordMaximumMs_ = 0;
+  int32_t recordSilenceMs_ = 0;
+  bool recordLevelling_ = false;
+  bool recordAppend_ = false;
+  LHashTable parms_;
+  CallState savedState_ = CS_IDLE;
+  std::string dialRemainder_;
+  Plugin plugin_;
+  int32_t runIndex_ = 0;
+  // Written by the answer-detection sink from the recorder's thread.
+  std::atomic<uint8_t> answerDetectResult_{0};
+  LogCall callLog_;
+  uint64_t lastActivity_ = 0;
+  std::string outboundEntry_;
+
+  const DataFolders &folders_;
+  const LClock &clock_;
+  LogFile &logFile_;
+  IVRCMainWindow *const mainWindow_;  // null while no main window exists
+  LCallIdentity call_;                // the line's call data, as expansion sees it
+  const LOGMResolver resolver_;
+};

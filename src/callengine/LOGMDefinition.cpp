@@ -1,0 +1,206 @@
+#include "callengine/LOGMDefinition.h"
+
+#include <fcntl.h>
+
+#include <array>
+#include <filesystem>
+
+#include "callengine/ParameterText.h"
+#include "core/CaseInsensitivePath.h"
+#include "core/FileIo.h"
+#include "core/Path.h"
+#include "core/Profile.h"
+#include "core/Trace.h"
+#include "core/UniqueFd.h"
+
+namespace {
+
+constexpr std::string_view kIvr = "ivr";
+constexpr int kDefaultMaxRecordMs = 30000;
+
+struct BoolKey {
+  std::string_view key;
+  bool defaultValue;
+};
+struct IntKey {
+  std::string_view key;
+  int defaultValue;
+};
+struct TextKey {
+  std::string_view key;
+  std::string_view defaultValue;
+};
+struct SuffixKey {
+  std::string_view suffix;
+  bool expanded;
+};
+
+// Rows in the order of the enums they serve.
+constexpr std::array<BoolKey, 9> kFlags = {{
+    {"answer", true}, {"playtts", false}, {"playex", false}, {"readnumber", false},
+    {"log", false}, {"announcecall", false}, {"run", false}, {"runasplugin", false},
+    {"runcompleteskip", false},
+}};
+constexpr std::array<IntKey, 4> kNumbers = {{
+    {"wait", 6}, {"repeat", 0}, {"playttsvoice", 0}, {"readnumbertype", 0},
+}};
+constexpr std::array<TextKey, 3> kTexts = {{
+    {"logname", ""}, {"logline", "%date%,%time%,%linename%,%cid%"}, {"announceplay", ""},
+}};
+constexpr std::array<SuffixKey, 6> kActionTexts = {{
+    {"go", true}, {"transfer", false}, {"dial", true}, {"playfile", true}, {"mbx", true},
+    {"recfile", true},
+}};
+constexpr std::array<BoolKey, 3> kActionFlags = {{
+    {"mbxmessage", true}, {"recalc", true}, {"reccat", false},
+}};
+constexpr std::array<std::string_view, 3> kChains = {"transferfail", "afterdial", "recstop"};
+
+template <typename Row, std::size_t N, typename Enum>
+const Row& At(const std::array<Row, N>& table, Enum which) {
+  return table[static_cast<std::size_t>(which)];
+}
+
+std::string Key(std::string_view prefix, std::string_view suffix) {
+  std::string key(prefix);
+  key += suffix;
+  return key;
+}
+
+std::string Expand(std::string text, const LHashTable& parms, const LCallIdentity& call) {
+  ExpandParameters(text, parms, call);
+  return text;
+}
+
+bool IsMp3(std::string_view path) {
+  return path.size() >= 4 && EqualIgnoringCase(path.substr(path.size() - 4), ".mp3");
+}
+
+bool IsFile(const std::string& path) {
+  std::error_code error;
+  return !path.empty() && std::filesystem::is_regular_file(path, error);
+}
+
+}  // namespace
+
+std::string LOGMDefinition::Name() const { return PathTitle(iniPath_); }
+
+bool LOGMDefinition::IsNumberEntry() const {
+  return EqualIgnoringCase(ProfileReadString(iniPath_, kIvr, "type", "menu"), "enternumber");
+}
+
+bool LOGMDefinition::IsSet(Flag flag) const {
+  const BoolKey& row = At(kFlags, flag);
+  return ProfileReadBool(iniPath_, kIvr, row.key, row.defaultValue);
+}
+
+int LOGMDefinition::Value(Number number) const {
+  const IntKey& row = At(kNumbers, number);
+  return ProfileReadInt(iniPath_, kIvr, row.key, row.defaultValue);
+}
+
+std::string LOGMDefinition::Read(Text text, const LHashTable& parms,
+                                 const LCallIdentity& call) const {
+  const TextKey& row = At(kTexts, text);
+  return Expand(ProfileReadString(iniPath_, kIvr, row.key, row.defaultValue), parms, call);
+}
+
+std::string LOGMDefinition::ReadNumberVariable() const {
+  return StripPercent(ProfileReadString(iniPath_, kIvr, "readnumbervar", ""));
+}
+
+OGMAction LOGMDefinition::KeyAction(char key) const {
+  return Action(Key("press", std::string_view(&key, 1)));
+}
+
+OGMAction LOGMDefinition::Action(std::string_view prefix) const {
+  return ParseOGMAction(ProfileReadString(iniPath_, kIvr, prefix, "noresponse"));
+}
+
+std::string LOGMDefinition::Chained(std::string_view prefix, Chain chain) {
+  return Key(prefix, At(kChains, chain));
+}
+
+std::string LOGMDefinition::Read(std::string_view prefix, ActionText text,
+                                 const LHashTable& parms, const LCallIdentity& call) const {
+  const SuffixKey& row = At(kActionTexts, text);
+  std::string value = ProfileReadString(iniPath_, kIvr, Key(prefix, row.suffix), "");
+  return row.expanded ? Expand(std::move(value), parms, call) : value;
+}
+
+bool LOGMDefinition::IsSet(std::string_view prefix, ActionFlag flag) const {
+  const BoolKey& row = At(kActionFlags, flag);
+  return ProfileReadBool(iniPath_, kIvr, Key(prefix, row.key), row.defaultValue);
+}
+
+int LOGMDefinition::TransferMode(std::string_view prefix) const {
+  return ProfileReadInt(iniPath_, kIvr, Key(prefix, "transfermode"), 1);
+}
+
+int LOGMDefinition::RecordMaxTime(std::string_view prefix, const std::string& settingsFile) const {
+  int fallback =
+      ProfileReadDuration(settingsFile, "settings", "maxrectime", kDefaultMaxRecordMs);
+  return ProfileReadDuration(iniPath_, kIvr, Key(prefix, "maxtime"), fallback);
+}
+
+int LOGMDefinition::RecordSilence(std::string_view prefix) const {
+  return ProfileReadDuration(iniPath_, kIvr, Key(prefix, "silencedetect"), 5000);
+}
+
+int LOGMDefinition::SeekTime(std::string_view prefix) const {
+  return ProfileReadDuration(iniPath_, kIvr, Key(prefix, "seektime"), 0);
+}
+
+std::vector<std::string> LOGMDefinition::Programs(const LHashTable& parms,
+                                                  const LCallIdentity& call) const {
+  int count = ProfileReadInt(iniPath_, kIvr, "runcount", 0);
+  if (count > kMaxPrograms) {
+    Trace("LOGMDefinition %s: runcount %d cut to %d", iniPath_.c_str(), count, kMaxPrograms);
+    count = kMaxPrograms;
+  }
+  std::vector<std::string> programs;
+  for (int i = 1; i <= count; ++i) {
+    std::string line = ProfileReadString(iniPath_, kIvr, "run" + std::to_string(i), "");
+    if (!line.empty()) programs.push_back(Expand(std::move(line), parms, call));
+  }
+  return programs;
+}
+
+std::optional<LOGMDefinition::Audio> LOGMDefinition::AudioFile(const LHashTable& parms,
+                                                               const LCallIdentity& call) const {
+  std::string ownWave = PathFileName(CompanionPath(".wav"));
+  std::string file = ownWave;
+  if (IsSet(Flag::kPlayEx)) {
+    file = Expand(ProfileReadString(iniPath_, kIvr, "playexfile", ownWave), parms, call);
+  }
+  std::string path = ResolveCaseInsensitive(InFolder(file));
+  if (file.empty() || !IsFile(path)) {
+    Trace("LOGMDefinition %s: no audio file \"%s\"", iniPath_.c_str(), file.c_str());
+    return std::nullopt;
+  }
+  return Audio{path, IsMp3(path)};
+}
+
+std::string LOGMDefinition::SpokenText() const {
+  std::string path = CompanionPath(".txt");
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (fd.Get() < 0) return {};
+  // Non-blocking so a FIFO named like the text cannot hang the line. One
+  // byte more tells a file of exactly the bound from a longer one.
+  std::string text(kMaxSpokenText + 1, '\0');
+  text.resize(ReadUpTo(fd.Get(), text.data(), text.size()));
+  if (text.size() > kMaxSpokenText) {
+    Trace("LOGMDefinition %s: text cut to %zu bytes", path.c_str(), kMaxSpokenText);
+    text = CutText(text, kMaxSpokenText);
+  }
+  return text;
+}
+
+std::string LOGMDefinition::CompanionPath(std::string_view ext) const {
+  return ResolveCaseInsensitive(PathReplaceExtension(iniPath_, ext));
+}
+
+std::string LOGMDefinition::InFolder(std::string_view file) const {
+  if (!file.empty() && file.front() == '/') return std::string(file);
+  return PathJoin(PathFolder(iniPath_), file);
+}

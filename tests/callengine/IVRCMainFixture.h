@@ -1,0 +1,99 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "LocalTime.h"
+#include "callengine/IVRCMain.h"
+#include "core/DataFolders.h"
+#include "core/MainMessages.h"
+#include "core/ManualClock.h"
+#include "core/Profile.h"
+#include "log/LogFile.h"
+#include "log/StatusDisplay.h"
+#include "support/ScriptedLine.h"
+#include "support/TempDir.h"
+
+// A main window that keeps what it is sent.
+class RecordingWindow final : public IVRCMainWindow {
+ public:
+  void Post(LMessage message) override { messages.push_back(std::move(message)); }
+  std::vector<LMessage> messages;
+};
+
+// One controller on line 0 of a scripted line, with its own data folders;
+// Monday 8 January 2024, 20:00 local time.
+class IVRCMainTest : public ::testing::Test {
+ protected:
+  IVRCMainTest() { folders_.CreateMissing(); }
+
+  void Settings(const std::string &text) { Write(folders_.SettingsFile(), text); }
+  // An OGM definition with the given [ivr] keys (and any further sections).
+  void Ogm(const std::string &name, const std::string &ivr = "", const std::string &more = "") {
+    Write(folders_.Ogms() + "/" + name + ".ini", "[ivr]\n" + ivr + more);
+  }
+  // A silent 16-bit mono WAVE file of `ms` milliseconds at 8000 Hz.
+  void Wave(const std::string &path, uint32_t ms) {
+    const uint32_t bytes = ms * 16;
+    std::ofstream out(path, std::ios::binary);
+    auto u32 = [&](uint32_t v) { out.write(reinterpret_cast<const char *>(&v), 4); };
+    auto u16 = [&](uint16_t v) { out.write(reinterpret_cast<const char *>(&v), 2); };
+    out << "RIFF";
+    u32(36 + bytes);
+    out << "WAVEfmt ";
+    u32(16);
+    u16(1);
+    u16(1);
+    u32(8000);
+    u32(16000);
+    u16(2);
+    u16(16);
+    out << "data";
+    u32(bytes);
+    out << std::string(bytes, '\0');
+  }
+  static void Write(const std::string &path, const std::string &text) {
+    std::ofstream(path, std::ios::binary) << text;
+    ProfileFlush(path);
+  }
+  static std::string Read(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  // The lines of today's call log (time stamps removed).
+  std::vector<std::string> CallLog() const {
+    std::vector<std::string> lines;
+    for (const auto &entry : std::filesystem::directory_iterator(folders_.Logs())) {
+      if (entry.path().filename().string().ends_with("Call Log.txt")) {
+        std::istringstream in(Read(entry.path()));
+        for (std::string line; std::getline(in, line);) {
+          if (!line.empty() && line.back() == '\r') line.pop_back();
+          if (line.size() > 9) lines.push_back(line.substr(9));
+        }
+      }
+    }
+    return lines;
+  }
+  // Rings an offered call until answered; the ring answered or 0.
+  int Ring(int rings, const std::string &number = "5551234") {
+    line_.Offer(number, "Ann Caller", "200");
+    return line_.RingUntilAnswered(rings);
+  }
+  std::size_t Count(ScriptedLine::OpKind kind) const { return line_.OpsOf(kind).size(); }
+
+  TempDir dir_;
+  DataFolders folders_ = DataFolders::Resolve(dir_.Path());
+  ManualClock clock_{LocalTime(2024, 1, 8, 20, 0, 0), 100000};
+  StatusDisplay display_{clock_};
+  LogFile logFile_{folders_.Logs(), clock_, display_};
+  ScriptedLine line_{clock_};
+  RecordingWindow window_;
+  IVRCMain controller_{line_, 0, folders_, clock_, logFile_, &window_};
+};
