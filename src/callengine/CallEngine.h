@@ -4,6 +4,7 @@
 // files, call parameters and their expansion, OGM validity, office hours and
 // number entry.
 #include "callengine/CallDateTime.h"
+#include "callengine/IVRCCommands.h"
 #include "callengine/IVRCMain.h"
 #include "callengine/IVRCMainWindow.h"
 #include "callengine/LCallIdentity.h"

@@ -13,6 +13,7 @@
 #include "callengine/CallDateTime.h"
 #include "callengine/LOGMDefinition.h"
 #include "callengine/LOfficeHours.h"
+#include "core/CaseInsensitivePath.h"
 #include "core/FileIo.h"
 #include "core/MainMessages.h"
 #include "core/Path.h"
@@ -25,6 +26,8 @@ namespace {
 
 constexpr uint64_t kActivityHeadStartMs = 2000;
 constexpr int kOgmRate = 11025;
+constexpr int kPromptRate = 8000;
+constexpr const char *kIvrSection = "ivr";
 
 std::string SectionName(uint8_t lineIndex) { return "line" + std::to_string(lineIndex); }
 
@@ -50,6 +53,7 @@ IVRCMain::IVRCMain(LLineBase &line, uint8_t lineIndex, const DataFolders &folder
     : line_(line),
       lineIndex_(lineIndex),
       lineSection_(SectionName(lineIndex)),
+      numberEntry_(folders.Root()),
       callLog_(logFile, clock, folders.Logs(), lineIndex),
       folders_(folders),
       clock_(clock),
@@ -184,8 +188,7 @@ void IVRCMain::Start() {
   state_ = CS_OGM;
   const int repeat = ogm.Value(LOGMDefinition::Number::kRepeat);
   repeatCounter_ = static_cast<uint8_t>(std::clamp(repeat, 0, int{UINT8_MAX}));
-  digitCount_ = 0;
-  digits_.clear();
+  numberEntry_.Clear();
   PlayOGM();
 }
 
@@ -219,6 +222,10 @@ void IVRCMain::lnntfPlayComplete() {
     line_.Wait(0, 0, waitSeconds * 1000);
     return;
   }
+  if (state_ == CS_INVALID || state_ == CS_PLAYFILE) {
+    Start();
+    return;
+  }
   Trace("IVRCMain::lnntfPlayComplete State invalid so dropping call");
   line_.Drop();
 }
@@ -236,6 +243,66 @@ void IVRCMain::lnntfWaitComplete() {
   Trace("IVRCMain::lnntfWaitComplete state invalid so dropping call");
   line_.Drop();
 }
+
+// --- keys ----------------------------------------------------------------------
+
+void IVRCMain::lnntfPress(char key) {
+  callLog_.Log(Format("Caller pressed key [%c]", key));
+  if (state_ != CS_OGM && state_ != CS_INVALID && state_ != CS_PLAYFILE &&
+      state_ != CS_RECORDTONE) {
+    return;
+  }
+  if (inputMode_ == kInputNumber) {
+    PressNumberEntry(key);
+    return;
+  }
+  // A key without an action leaves the OGM playing.
+  if (inputMode_ == kInputMenu) ExecuteAction(currentOgm_, kIvrSection, Format("press%c", key));
+}
+
+void IVRCMain::PressNumberEntry(char key) {
+  const LNumberEntry::Result result = numberEntry_.Press(key, currentOgm_, parms_, call_);
+  if (result.entry == LNumberEntry::Entry::kInvalid) {
+    InvalidNumber();
+  } else if (result.entry == LNumberEntry::Entry::kAccepted) {
+    parms_.SetParm(result.variable, result.digits);
+    if (!ExecuteAction(currentOgm_, kIvrSection, "press#")) line_.Drop();
+  }
+  if (result.pressStar) ExecuteAction(currentOgm_, kIvrSection, "press*");
+}
+
+bool IVRCMain::ExecuteAction(const std::string &file, std::string_view section,
+                             std::string_view key) {
+  return commands_ && commands_->ExecuteAction(*this, file, section, key);
+}
+
+void IVRCMain::InvalidOption() {
+  state_ = CS_INVALID;
+  PlaySystemPrompt("InvalidOption");
+}
+
+void IVRCMain::InvalidNumber() {
+  state_ = CS_INVALID;
+  PlaySystemPrompt("InvalidNumber");
+}
+
+void IVRCMain::PlaySystemPrompt(std::string_view name) {
+  const std::string file =
+      ResolveCaseInsensitive(PathJoinExt(folders_.SystemPrompts(), name, ".wav"));
+  LRef<LSRCSequence> prompt = new LSRCSequence(kPromptRate, 1);
+  // A missing prompt leaves the sequence empty: it completes at once and the
+  // dialogue goes on as if it had been played.
+  if (prompt->Append(LWaveFile::OpenSource(file))) {
+    callLog_.Log("Play system prompt: ", name);
+  } else {
+    logFile_.LogError(
+        "One of the internal system prompts is missing! Refer to Settings -> Prompts.");
+    callLog_.Log("System prompt missing: ", name);
+  }
+  PlaySource(prompt);
+}
+
+// --- hang-up -------------------------------------------------------------------
 
 void IVRCMain::lnntfDisconnect() {
   inputMode_ = kInputNone;

@@ -3,11 +3,14 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "audio/LSoundSourceBase.h"
+#include "callengine/IVRCCommands.h"
 #include "callengine/IVRCMainWindow.h"
 #include "callengine/LCallIdentity.h"
 #include "callengine/LHashTable.h"
+#include "callengine/LNumberEntry.h"
 #include "callengine/LOGMDefinition.h"
 #include "callengine/LOGMResolver.h"
 #include "core/DataFolders.h"
@@ -72,9 +75,14 @@ class IVRCMain : public LLineNotify {
            LogFile &logFile, IVRCMainWindow *mainWindow);
   ~IVRCMain() override;
 
+  // The commands behind the OGM actions; null (the default) takes none.
+  // `commands` must outlive the controller or be replaced first.
+  void SetCommands(IVRCCommands *commands) { commands_ = commands; }
+
   // --- notifications of the line ------------------------------------------
   bool Answer(int ring) override;
   void lnntfStart() override;
+  void lnntfPress(char key) override;
   void lnntfPlayComplete() override;
   void lnntfWaitComplete() override;
   void lnntfDisconnect() override;
@@ -90,11 +98,21 @@ class IVRCMain : public LLineNotify {
   // Resolves `name` through the validity checks; on success it becomes the
   // current OGM.
   bool IsOGMValid(const std::string &name);
+  // The action under `key` of `section` in `file`; true when one was taken.
+  bool ExecuteAction(const std::string &file, std::string_view section, std::string_view key);
+  // Plays the system prompt `name`; a missing prompt is reported and plays
+  // as an empty source.
+  void PlaySystemPrompt(std::string_view name);
+  // Both play their prompt; its end restarts the current OGM.
+  void InvalidOption();
+  void InvalidNumber();
 
   CallState State() const { return state_; }
   void SetState(CallState state) { state_ = state; }
   int32_t InputModeValue() const { return inputMode_; }
   uint8_t RepeatCounter() const { return repeatCounter_; }
+  // The keys collected so far at a number-entry node.
+  const std::string &Digits() const { return numberEntry_.Digits(); }
   const std::string &CurrentOGM() const { return currentOgm_; }
   const LHashTable &Parameters() const { return parms_; }
   uint64_t LastActivity() const { return lastActivity_; }
@@ -117,6 +135,7 @@ class IVRCMain : public LLineNotify {
   void AppendUserLog();
   void AnnounceCall();
   void RefreshCallIdentity();
+  void PressNumberEntry(char key);
   void Post(uint32_t id, int64_t wParam, int64_t lParam, std::string text = {});
 
   LLineBase &line_;
@@ -126,8 +145,7 @@ class IVRCMain : public LLineNotify {
   int32_t inputMode_ = kInputNone;
   CallState state_ = CS_IDLE;
   uint8_t repeatCounter_ = 0;
-  std::string digits_;  // at most 31
-  uint8_t digitCount_ = 0;
+  LNumberEntry numberEntry_;  // the digits, at most 31
   std::string chainedActionFile_;
   std::string chainedActionSection_;
   std::string chainedActionKey_;
@@ -154,6 +172,7 @@ class IVRCMain : public LLineNotify {
   const LClock &clock_;
   LogFile &logFile_;
   IVRCMainWindow *const mainWindow_;  // null while no main window exists
+  IVRCCommands *commands_ = nullptr;  // null: no action is ever taken
   LCallIdentity call_;                // the line's call data, as expansion sees it
   const LOGMResolver resolver_;
 };

@@ -154,7 +154,7 @@ TEST_F(Call, HangUpInEveryStateEndsIdle) {
 
 TEST_F(Call, CompletionsInOtherStatesDropTheCall) {
   Connect("", 1000);
-  controller_.SetState(IVRCMain::CS_PLAYFILE);
+  controller_.SetState(IVRCMain::CS_TRANSFERBLIND);
   line_.Advance(1100);
   EXPECT_EQ(line_.LastOp()->kind, OK::Drop);
   line_.HangUp();
