@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -146,27 +145,10 @@ class IVRCMain : public LLineNotify {
   CallState state_ = CS_IDLE;
   uint8_t repeatCounter_ = 0;
   LNumberEntry numberEntry_;  // the digits, at most 31
-  std::string chainedActionFile_;
-  std::string chainedActionSection_;
-  std::string chainedActionKey_;
-  std::string mailbox_;
-  std::string message_;
-  int32_t messagePosition_ = 0;
-  std::string recordFile_;
-  int32_t recordMaximumMs_ = 0;
-  int32_t recordSilenceMs_ = 0;
-  bool recordLevelling_ = false;
-  bool recordAppend_ = false;
   LHashTable parms_;
-  CallState savedState_ = CS_IDLE;
-  std::string dialRemainder_;
   Plugin plugin_;
-  int32_t runIndex_ = 0;
-  // Written by the answer-detection sink from the recorder's thread.
-  std::atomic<uint8_t> answerDetectResult_{0};
   LogCall callLog_;
   uint64_t lastActivity_ = 0;
-  std::string outboundEntry_;
 
   const DataFolders &folders_;
   const LClock &clock_;
