@@ -43,20 +43,14 @@ class IVRCMainTest : public ::testing::Test {
   void Wave(const std::string &path, uint32_t ms) {
     const uint32_t bytes = ms * 16;
     std::ofstream out(path, std::ios::binary);
-    auto u32 = [&](uint32_t v) { out.write(reinterpret_cast<const char *>(&v), 4); };
-    auto u16 = [&](uint16_t v) { out.write(reinterpret_cast<const char *>(&v), 2); };
+    auto put = [&](uint32_t v) { out.write(reinterpret_cast<const char *>(&v), 4); };
     out << "RIFF";
-    u32(36 + bytes);
+    put(36 + bytes);
     out << "WAVEfmt ";
-    u32(16);
-    u16(1);
-    u16(1);
-    u32(8000);
-    u32(16000);
-    u16(2);
-    u16(16);
+    // Chunk size; PCM, mono; rate; bytes per second; 2-byte frames, 16 bits.
+    for (uint32_t v : {16u, 0x00010001u, 8000u, 16000u, 0x00100002u}) put(v);
     out << "data";
-    u32(bytes);
+    put(bytes);
     out << std::string(bytes, '\0');
   }
   static void Write(const std::string &path, const std::string &text) {
@@ -71,13 +65,10 @@ class IVRCMainTest : public ::testing::Test {
   std::vector<std::string> CallLog() const {
     std::vector<std::string> lines;
     for (const auto &entry : std::filesystem::directory_iterator(folders_.Logs())) {
-      if (entry.path().filename().string().ends_with("Call Log.txt")) {
-        std::istringstream in(Read(entry.path()));
-        for (std::string line; std::getline(in, line);) {
-          if (!line.empty() && line.back() == '\r') line.pop_back();
-          if (line.size() > 9) lines.push_back(line.substr(9));
-        }
-      }
+      if (!entry.path().string().ends_with("Call Log.txt")) continue;
+      std::istringstream in(Read(entry.path()));
+      for (std::string line; std::getline(in, line);)
+        if (line.size() > 10) lines.push_back(line.substr(9, line.size() - 10));  // less "\r"
     }
     return lines;
   }
@@ -86,6 +77,16 @@ class IVRCMainTest : public ::testing::Test {
     line_.Offer(number, "Ann Caller", "200");
     return line_.RingUntilAnswered(rings);
   }
+  // Answers a call to the default OGM with the given [ivr] keys (and audio of
+  // `waveMs`) and connects it.
+  void Connect(const std::string &ivr = "", uint32_t waveMs = 0) {
+    Ogm("Default Answering Message", ivr);
+    if (waveMs > 0) Wave(folders_.Ogms() + "/Default Answering Message.wav", waveMs);
+    ASSERT_EQ(Ring(3), 3);
+    line_.Connect();
+  }
+  std::string Parm(const std::string &name) const { return controller_.Parameters().GetParm(name); }
+  std::string CallFile() const { return Read(controller_.MostRecentCallFile()); }
   std::size_t Count(ScriptedLine::OpKind kind) const { return line_.OpsOf(kind).size(); }
 
   TempDir dir_;

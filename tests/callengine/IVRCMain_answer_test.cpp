@@ -4,31 +4,58 @@ namespace {
 
 using Answering = IVRCMainTest;
 
-TEST_F(Answering, AnswersAtTheConfiguredRingAndLogsOnce) {
+TEST_F(Answering, RingAnsweredFollowsTollSaverOfficeHoursAndTheOnSwitch) {
   Ogm("Default Answering Message");
-  Settings("[settings]\nnrings=4\n");
-  EXPECT_EQ(Ring(6), 4);
-  EXPECT_EQ(controller_.State(), IVRCMain::CS_ANSWERING);
-  EXPECT_EQ(controller_.CurrentOGM(), folders_.Ogms() + "/Default Answering Message.ini");
-  EXPECT_EQ(CallLog(), std::vector<std::string>{"line0 5551234 [Answered]"});
+  const std::string hours = "[autohours]\nenabled=true\n";
+  const std::string toll = "[settings]\ntollsaver=true\nnrings=1\n[state]\nnewmessages=";
+  // 6 January 2024 is a Saturday, the 8th a Monday.
+  for (const auto &[day, hour, settings, answeredAt] :
+       std::vector<std::tuple<int, int, std::string, int>>{
+           {8, 20, "[settings]\nnrings=4\n", 4},
+           {8, 20, toll + "true\n", 3}, {8, 20, toll + "false\n", 5},
+           {8, 20, "[settings]\ntollsaver=false\nnrings=2\n[state]\nnewmessages=true\n", 2},
+           {8, 20, "[settings]\nnrings=2\n[state]\non=false\n", 0},
+           {8, 20, hours + "aftermode=2\n", 0},
+           {8, 20, hours + "aftermode=3\nafterrings=2\n", 5},
+           {8, 20, toll + "true\n" + hours + "aftermode=3\nafterrings=2\n", 5},
+           {8, 20, hours + "aftermode=3\nafterrings=2\n[state]\non=false\n", 0},
+           {8, 12, "[autohours]\nenabled=false\nduringmode=2\n", 3},
+           {8, 12, hours, 0}, {8, 9, hours, 0},  // open: "duringmode" 2 declines
+           {8, 17, hours, 3},                    // closing time is no longer open
+           {8, 12, hours + "duringmode=0\n", 3},
+           {8, 12, hours + "duringmode=7\n", 3},  // an unknown mode changes nothing
+           {6, 12, hours, 3},                      // no weekend hours by default
+           {6, 12, hours + "satopen=10:00:00\nsatclose=14:00:00\n", 0},
+       }) {
+    clock_.SetNow(LocalTime(2024, 1, day, hour, 0, 0));
+    Settings(settings);
+    EXPECT_EQ(Ring(8), answeredAt) << day << " " << hour << " " << settings;
+    EXPECT_EQ(controller_.State(), answeredAt ? IVRCMain::CS_ANSWERING : IVRCMain::CS_IDLE);
+    if (answeredAt == 0) continue;
+    line_.Connect();
+    line_.HangUp();
+  }
 }
 
-TEST_F(Answering, TollSaverAnswersEarlierWhenNewMessagesWait) {
+TEST_F(Answering, OgmChoiceAndOneCallLogLinePerCall) {
   Ogm("Default Answering Message");
-  Settings("[settings]\ntollsaver=true\nnrings=1\n[state]\nnewmessages=true\n");
+  Ogm("Night");
+  Ogm("Sales");
+  const std::string night = "[autohours]\nenabled=true\naftermode=1\nafterogm=Night\n";
   EXPECT_EQ(Ring(6), 3);
-  Settings("[settings]\ntollsaver=true\nnrings=1\n[state]\nnewmessages=false\n");
-  EXPECT_EQ(Ring(6), 5);
-  Settings("[settings]\ntollsaver=false\nnrings=2\n[state]\nnewmessages=true\n");
-  EXPECT_EQ(Ring(6), 2);
-}
-
-TEST_F(Answering, AnsweringOffLogsNotAnsweredOnceAtTheConfiguredRing) {
-  Ogm("Default Answering Message");
-  Settings("[settings]\nnrings=2\n[state]\non=false\n");
+  EXPECT_EQ(controller_.CurrentOGM(), folders_.Ogms() + "/Default Answering Message.ini");
+  Settings(night);
+  EXPECT_EQ(Ring(6), 3);
+  EXPECT_EQ(controller_.CurrentOGM(), folders_.Ogms() + "/Night.ini");
+  // The line's own OGM wins over the office-hours choice.
+  Settings(night + "[line0]\nname=Front desk\nogmoverride=true\nogm=Sales\n");
+  EXPECT_EQ(Ring(6), 3);
+  EXPECT_EQ(controller_.CurrentOGM(), folders_.Ogms() + "/Sales.ini");
+  Settings("[state]\non=false\n");
   EXPECT_EQ(Ring(8), 0);
-  EXPECT_EQ(controller_.State(), IVRCMain::CS_IDLE);
-  EXPECT_EQ(CallLog(), std::vector<std::string>{"line0 5551234 [Not Answered]"});
+  EXPECT_EQ(CallLog(), (std::vector<std::string>{
+                           "line0 5551234 [Answered]", "line0 5551234 [Answered]",
+                           "Front desk 5551234 [Answered]", "line0 5551234 [Not Answered]"}));
 }
 
 TEST_F(Answering, InvalidOrMissingOgmIsNotAnswered) {
@@ -38,80 +65,40 @@ TEST_F(Answering, InvalidOrMissingOgmIsNotAnswered) {
   Settings("[settings]\nogm=Closed\n");
   EXPECT_EQ(Ring(5), 0);
   EXPECT_TRUE(controller_.CurrentOGM().empty());
+  // An override naming no OGM finds none.
+  Settings("[settings]\nogm=Closed\n[line0]\nogmoverride=true\n");
+  EXPECT_EQ(Ring(5, "777"), 0);
   EXPECT_EQ(CallLog(), (std::vector<std::string>{"line0 5551234 [Not Answered]",
-                                                 "line0 5551234 [Not Answered]"}));
+                                                 "line0 5551234 [Not Answered]",
+                                                 "line0 777 [Not Answered]"}));
+  Settings("[settings]\nogm=Closed\n");
   EXPECT_EQ(Ring(5, "777"), 3);  // the number check lets other callers in
 }
 
-TEST_F(Answering, LineOverrideChoosesTheLinesOwnOgm) {
-  Ogm("Main");
-  Ogm("Sales");
-  Settings(
-      "[settings]\nogm=Main\n[line0]\nname=Front "
-      "desk\nogmoverride=true\nogm=Sales\n");
-  EXPECT_EQ(Ring(3), 3);
-  EXPECT_EQ(controller_.CurrentOGM(), folders_.Ogms() + "/Sales.ini");
-  EXPECT_EQ(CallLog(), std::vector<std::string>{"Front desk 5551234 [Answered]"});
-  // The override wins over the office-hours choice as well.
-  Settings(
-      "[settings]\nogm=Main\n[line0]\nogmoverride=true\n[autohours]"
-      "\nenabled=true\n"
-      "aftermode=1\nafterogm=Main\n");
-  EXPECT_EQ(Ring(3), 0);  // the line's own "ogm" defaults to a missing OGM
-}
-
-TEST_F(Answering, OfficeHoursModes) {
+TEST_F(Answering, CallerIdPopUpLastActivityAndNoMainWindow) {
+  EXPECT_EQ(controller_.LastActivity(), 98000u);
   Ogm("Default Answering Message");
-  Ogm("Night");
-  const std::string hours = "[autohours]\nenabled=true\n";
-  Settings(hours + "aftermode=1\nafterogm=Night\n");
-  EXPECT_EQ(Ring(3), 3);
-  EXPECT_EQ(controller_.CurrentOGM(), folders_.Ogms() + "/Night.ini");
-  Settings(hours + "aftermode=2\n");
-  EXPECT_EQ(Ring(5), 0);
-  Settings(hours + "aftermode=3\nafterrings=2\n");
-  EXPECT_EQ(Ring(8), 5);
-  Settings(hours + "aftermode=3\nafterrings=2\n[state]\non=false\n");
-  EXPECT_EQ(Ring(8), 0);
-  clock_.SetNow(LocalTime(2024, 1, 8, 12, 0, 0));  // open: "duringmode" 2 declines
-  Settings(hours);
-  EXPECT_EQ(Ring(5), 0);
-  Settings(hours + "duringmode=0\n");
-  EXPECT_EQ(Ring(5), 3);
-}
-
-TEST_F(Answering, CallerIdPopUpOnTheSecondRing) {
-  Ogm("Default Answering Message");
-  Settings("[settings]\nnrings=3\n[line0]\nname=Desk\n");
+  Settings("[line0]\nname=Desk\n");
   Ring(3);
+  EXPECT_EQ(controller_.LastActivity(), clock_.TickCount());
   ASSERT_EQ(window_.messages.size(), 1u);
   EXPECT_EQ(window_.messages[0].id, WM_CALLERID);
   EXPECT_EQ(window_.messages[0].text, "Desk\r\n5551234\r\nAnn Caller");
+  line_.Connect();
+  line_.Advance(1000);
+  line_.HangUp();
+  EXPECT_EQ(controller_.LastActivity(), clock_.TickCount());
   window_.messages.clear();
-  Settings("[settings]\nnrings=3\n[line0]\ncidflash=false\n");
+  Settings("[line0]\ncidflash=false\n");
   Ring(3);
   EXPECT_TRUE(window_.messages.empty());
-}
-
-TEST_F(Answering, NoMainWindowPostsNothing) {
-  IVRCMain alone(line_, 0, folders_, clock_, logFile_, nullptr);
-  Ogm("Default Answering Message");
+  Settings("[line0]\nname=Desk\n");
+  IVRCMain alone(line_, 0, folders_, clock_, logFile_, nullptr);  // no main window
   EXPECT_EQ(Ring(3), 3);
   line_.Connect();
   line_.HangUp();
   EXPECT_EQ(alone.State(), IVRCMain::CS_IDLE);
   EXPECT_TRUE(window_.messages.empty());
-}
-
-TEST_F(Answering, LastActivityFollowsRingsAndHangUp) {
-  EXPECT_EQ(controller_.LastActivity(), 98000u);
-  Ogm("Default Answering Message");
-  Ring(3);
-  EXPECT_EQ(controller_.LastActivity(), clock_.TickCount());
-  line_.Connect();
-  line_.Advance(1000);
-  line_.HangUp();
-  EXPECT_EQ(controller_.LastActivity(), clock_.TickCount());
 }
 
 }  // namespace

@@ -31,115 +31,80 @@ class Resolver : public ::testing::Test {
   LOGMResolver resolver_{dir_.Path(), clock_, call_, parms_};
 };
 
-TEST_F(Resolver, PlainOgmResolvesByNameWithoutRegardToCase) {
+TEST_F(Resolver, ResolvesByNameWithoutRegardToCaseAndStaysInsideTheFolder) {
   Ogm("Main", "[ivr]\nwait=6\n");
-  EXPECT_TRUE(ResolvesTo("Main", "Main"));
   EXPECT_TRUE(ResolvesTo("MAIN", "Main"));
-  EXPECT_FALSE(Resolve("Missing"));
-}
-
-TEST_F(Resolver, NamesThatCouldLeaveTheFolderAreRefused) {
-  Ogm("Main", "");
-  std::ofstream(dir_ / "outside.ini") << "";
   std::filesystem::create_directory(dir_ / "sub");
-  std::ofstream(dir_ / "sub/Inner.ini") << "";
   LOGMResolver inner{dir_ / "sub", clock_, call_, parms_};
-  EXPECT_FALSE(inner.Resolve("../outside"));
-  EXPECT_FALSE(Resolve("sub/Inner"));
-  EXPECT_FALSE(Resolve("sub\\Inner"));
-  EXPECT_FALSE(Resolve(".."));
-  EXPECT_FALSE(Resolve(""));
+  EXPECT_FALSE(inner.Resolve("../Main"));
+  Ogm("sub/Inner", "");
+  for (const char* name : {"Missing", "sub/Inner", "sub\\Inner", "..", ""})
+    EXPECT_FALSE(Resolve(name)) << name;
   EXPECT_FALSE(Resolve(std::string(300, 'M')));
+  std::string current = "previous";  // replaced only on success
+  EXPECT_FALSE(resolver_.IsOGMValid("Missing", current));
+  EXPECT_EQ(current, "previous");
+  EXPECT_TRUE(resolver_.IsOGMValid("main", current));
+  EXPECT_EQ(current, dir_ / "Main.ini");
 }
 
-TEST_F(Resolver, WindowAcrossMidnight) {
+TEST_F(Resolver, DateTimeWindowsAcrossMidnightAndEqualEnds) {
   NightOnly("Night");
-  for (auto [hour, minute, second, valid] : {std::tuple{23, 0, 0, true},
-                                             {5, 59, 59, true},
-                                             {6, 0, 0, false},
-                                             {12, 0, 0, false},
-                                             {22, 0, 0, true},
-                                             {21, 59, 59, false}}) {
+  Ogm("Never", "[datetime]\nenabled=true\ntodstart=10:00:00\ntodend=10:00:00\nfailmode=2\n");
+  for (auto [hour, minute, second, valid] :
+       {std::tuple{23, 0, 0, true}, {5, 59, 59, true}, {6, 0, 0, false}, {12, 0, 0, false},
+        {22, 0, 0, true}, {21, 59, 59, false}, {10, 0, 0, false}}) {
     clock_.SetNow(LocalTime(2024, 1, 8, hour, minute, second));
     EXPECT_EQ(Resolve("Night").has_value(), valid) << hour << ":" << minute << ":" << second;
-  }
-}
-
-TEST_F(Resolver, EqualStartAndEndIsNeverValid) {
-  Ogm("Never", "[datetime]\nenabled=true\ntodstart=10:00:00\ntodend=10:00:00\nfailmode=2\n");
-  for (int hour : {0, 9, 10, 11, 23}) {
-    clock_.SetNow(LocalTime(2024, 1, 8, hour, 0, 0));
     EXPECT_FALSE(Resolve("Never")) << hour;
   }
 }
 
 TEST_F(Resolver, CommenceExpireAndWeekdays) {
-  Ogm("NoExpiry", "[datetime]\nenabled=true\nexpire=\nfailmode=2\n");
-  EXPECT_TRUE(Resolve("NoExpiry"));
   Ogm("Future", "[datetime]\nenabled=true\ncommence=09/01/24-00:00:00\nfailmode=2\n");
   EXPECT_FALSE(Resolve("Future"));
-  clock_.SetNow(LocalTime(2024, 1, 9, 0, 0, 0));
-  EXPECT_TRUE(Resolve("Future"));
-  Ogm("Expired", "[datetime]\nenabled=true\nexpire=09/01/24-00:00:00\nfailmode=2\n");
-  EXPECT_FALSE(Resolve("Expired"));  // expire must lie after now
   // Monday only; the eighth bit does not count.
   Ogm("Monday", "[datetime]\nenabled=true\nweekdays=258\nfailmode=2\n");
-  clock_.SetNow(LocalTime(2024, 1, 8, 12, 0, 0));
   EXPECT_TRUE(Resolve("Monday"));
-  clock_.SetNow(LocalTime(2024, 1, 7, 12, 0, 0));
+  clock_.SetNow(LocalTime(2024, 1, 9, 0, 0, 0));
+  EXPECT_TRUE(Resolve("Future"));
   EXPECT_FALSE(Resolve("Monday"));
+  Ogm("Expired", "[datetime]\nenabled=true\nexpire=09/01/24-00:00:00\nfailmode=2\n");
+  EXPECT_FALSE(Resolve("Expired"));  // expire must lie after now
 }
 
-TEST_F(Resolver, FailModesRedirectRefuseOrIgnore) {
+TEST_F(Resolver, FailedChecksRedirectRefuseOrIgnore) {
   Ogm("Closed", "");
-  NightOnly("Skip", "failmode=1\nfailogm=%target%\n");
   parms_.SetParm("target", "Closed");
+  NightOnly("Skip", "failmode=1\nfailogm=%target%\n");
   EXPECT_TRUE(ResolvesTo("Skip", "Closed"));
   NightOnly("Ignore", "failmode=0\n");
   EXPECT_TRUE(ResolvesTo("Ignore", "Ignore"));
   NightOnly("Dangling", "failmode=1\nfailogm=Nowhere\n");
   EXPECT_FALSE(Resolve("Dangling"));
+  // The number check examines the chosen number: 1 the DID, 2 the DRN.
+  Ogm("ByDid", "[cid]\nenabled=true\nidtype=1\ncid=800\nmode=1\nogm=Closed\n");
+  Ogm("ByDrn", "[cid]\nenabled=true\nidtype=2\ncid=3\ncidscanmode=1\nmode=1\nogm=%target%\n");
+  EXPECT_TRUE(ResolvesTo("ByDid", "Closed"));
+  EXPECT_TRUE(ResolvesTo("ByDrn", "Closed"));
+  call_.drn = 4;
+  EXPECT_TRUE(ResolvesTo("ByDrn", "ByDrn"));
 }
 
 TEST_F(Resolver, NumberCheckScanModes) {
-  struct Case {
-    int mode;
-    const char* pattern;
-    const char* caller;
-    bool holds;
-  };
-  for (Case c : {Case{1, "123, \"456\"", "456", true},
-                 {1, "123, \"456\"", "4567", false},
-                 {0, "", "", true},
-                 {0, "", "456", false},
-                 {0, "45", "456", true},
-                 {0, "56", "456", false},
-                 {1, "", "", true},
-                 {2, "", "456", true},
-                 {2, "", "", false},
-                 {2, "45", "456", false},
-                 {2, "56", "456", true},
-                 {3, "123,456", "456", false},
-                 {3, "123,456", "789", true},
-                 {3, "", "", false},
+  for (auto [mode, pattern, caller, holds] :
+       {std::tuple{1, "123, \"456\"", "456", true}, {1, "123, \"456\"", "4567", false},
+                 {0, "", "", true}, {0, "", "456", false}, {0, "45", "456", true},
+                 {0, "56", "456", false}, {1, "", "", true}, {2, "", "456", true},
+                 {2, "", "", false}, {2, "45", "456", false}, {2, "56", "456", true},
+                 {3, "123,456", "456", false}, {3, "123,456", "789", true}, {3, "", "", false},
                  {7, "", "", false}}) {
-    call_.callerNumber = c.caller;
-    Ogm("Check", "[cid]\nenabled=true\nmode=2\ncid=" + std::string(c.pattern) +
-                     "\ncidscanmode=" + std::to_string(c.mode) + "\n");
-    EXPECT_EQ(!Resolve("Check").has_value(), c.holds)
-        << c.mode << " '" << c.pattern << "' '" << c.caller << "'";
+    call_.callerNumber = caller;
+    Ogm("Check", "[cid]\nenabled=true\nmode=2\ncid=" + std::string(pattern) +
+                     "\ncidscanmode=" + std::to_string(mode) + "\n");
+    EXPECT_EQ(!Resolve("Check").has_value(), holds)
+        << mode << " '" << pattern << "' '" << caller << "'";
   }
-}
-
-TEST_F(Resolver, NumberCheckExaminesTheChosenNumberAndRedirects) {
-  Ogm("Sales", "");
-  Ogm("ByDid", "[cid]\nenabled=true\nidtype=1\ncid=800\nmode=1\nogm=Sales\n");
-  Ogm("ByDrn", "[cid]\nenabled=true\nidtype=2\ncid=3\ncidscanmode=1\nmode=1\nogm=%ogm%\n");
-  parms_.SetParm("ogm", "Sales");
-  EXPECT_TRUE(ResolvesTo("ByDid", "Sales"));
-  EXPECT_TRUE(ResolvesTo("ByDrn", "Sales"));
-  call_.drn = 4;
-  EXPECT_TRUE(ResolvesTo("ByDrn", "ByDrn"));
 }
 
 TEST_F(Resolver, RedirectChainsEndAfterThirtyThreeFiles) {
@@ -153,15 +118,6 @@ TEST_F(Resolver, RedirectChainsEndAfterThirtyThreeFiles) {
   Ogm("C33", "");
   EXPECT_TRUE(ResolvesTo("C1", "C33"));
   EXPECT_FALSE(Resolve("C0"));
-}
-
-TEST_F(Resolver, IsOGMValidReplacesTheCurrentOgmOnlyOnSuccess) {
-  Ogm("Main", "");
-  std::string current = "previous";
-  EXPECT_FALSE(resolver_.IsOGMValid("Missing", current));
-  EXPECT_EQ(current, "previous");
-  EXPECT_TRUE(resolver_.IsOGMValid("Main", current));
-  EXPECT_EQ(current, dir_ / "Main.ini");
 }
 
 }  // namespace

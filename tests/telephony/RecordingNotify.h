@@ -26,17 +26,17 @@ class RecordingNotify final : public LLineNotify {
   void lnntfPlayLevel(int8_t level) override { Note("PlayLevel " + std::to_string(level)); }
   void lnntfFax() override { Note("Fax"); }
   void lnntfEndOfCallBusyTone() override { Note("EndOfCallBusyTone"); }
-  void lnntfDisconnect() override {
-    Note("Disconnect");
-    if (onDisconnect) onDisconnect();
-  }
+  void lnntfDisconnect() override { Note("Disconnect"); }
 
   std::vector<std::string> Take() { return std::exchange(heard, {}); }
 
   int answerAtRing = 1;
-  std::function<void()> onDisconnect;
+  std::function<void(const std::string &)> onNote;  // runs after each note
   std::vector<std::string> heard;
 
  private:
-  void Note(std::string text) { heard.push_back(std::move(text)); }
+  void Note(const std::string &text) {
+    heard.push_back(text);
+    if (onNote) onNote(text);
+  }
 };
