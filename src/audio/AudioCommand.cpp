@@ -74,14 +74,26 @@ int32_t ExactEnd(LSoundSourceBase& source, bool estimated) {
   return source.GetEndSample();
 }
 
+// Why a file could not be opened: not a WAVE file at all, or a WAVE format
+// that has no decoder here.
+int Unreadable(const std::string& path) {
+  LWaveFileFormat format;
+  if (!LWaveFile::ReadFormat(path, format)) {
+    return Fail(path, "not a WAVE file this system can read");
+  }
+  char what[96];
+  std::snprintf(what, sizeof what, "WAVE format %.*s (tag 0x%04X) cannot be decoded here",
+                static_cast<int>(FormatName(format).size()), FormatName(format).data(),
+                format.Tag());
+  return Fail(path, what);
+}
+
 int Info(const std::vector<std::string>& args) {
   if (args.size() != 2) return Usage();
   const std::string& path = args[1];
   LSoundSourceRef source = LWaveFile::OpenSource(path);
   LWaveFileFormat format;
-  if (source->IsError() || !LWaveFile::ReadFormat(path, format)) {
-    return Fail(path, "not a WAVE file this system can read");
-  }
+  if (source->IsError() || !LWaveFile::ReadFormat(path, format)) return Unreadable(path);
   const bool pcm = format.Tag() == LWaveFileFormat::kTagPcm && format.BitsPerSample() <= 16;
   const int32_t frames = ExactEnd(*source, !pcm);
   std::printf("format     %.*s\n", static_cast<int>(FormatName(format).size()),
@@ -173,7 +185,7 @@ int Convert(const std::vector<std::string>& args) {
   const std::string& in = paths[0];
   const std::string& out = paths[1];
   LSoundSourceRef source = LWaveFile::OpenSource(in);
-  if (source->IsError()) return Fail(in, "not a WAVE file this system can read");
+  if (source->IsError()) return Unreadable(in);
   if (source->Channels() > 2 && source->Channels() != format.Channels()) {
     return Fail(in, "has more than two channels; only mono and stereo can be converted");
   }

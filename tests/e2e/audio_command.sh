@@ -65,6 +65,10 @@ check "streaming length so far" test "$("$zavotel" audio info growing.wav | fiel
 err="$("$zavotel" audio info text.wav 2>&1 >/dev/null)"
 check "text file refused" test $? -ne 0
 check "text file message" test "$(tail -n 1 <<<"$err")" = "zavotel: text.wav: not a WAVE file this system can read"
+sox -n -r 8000 -c 1 -e floating-point -b 32 float.wav synth 0.1 sine 440
+err="$("$zavotel" audio convert float.wav out.wav 2>&1 >/dev/null)"
+check "undecodable format named" test "$(tail -n 1 <<<"$err")" = \
+  "zavotel: float.wav: WAVE format unknown (tag 0x0003) cannot be decoded here"
 check "missing input refused" test "$("$zavotel" audio convert none.wav out.wav >/dev/null 2>&1; echo $?)" -ne 0
 check "no output for missing input" test ! -e out.wav
 check "unknown format refused" test "$("$zavotel" audio convert phone.wav out.wav --format 99,8000,1,16 >/dev/null 2>&1; echo $?)" -ne 0
