@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 
 #include "audio/LCodecG711.h"
 #include "audio/LCodecGsm.h"
@@ -11,6 +10,7 @@
 #include "audio/LCodecMsAdpcm.h"
 #include "audio/LCodecPcm.h"
 #include "audio/LWaveFileFormat.h"
+#include "core/TextCompare.h"
 
 namespace {
 
@@ -50,12 +50,6 @@ constexpr auto kTable = [] {
   return table;
 }();
 
-bool SameName(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
-  });
-}
 
 }  // namespace
 
@@ -63,7 +57,7 @@ std::span<const LSupportedFormat> LSupportedFormats::All() { return kTable; }
 
 const LSupportedFormat* LSupportedFormats::FindByName(std::string_view name) {
   const auto it = std::find_if(kTable.begin(), kTable.end(),
-                               [&](const LSupportedFormat& f) { return SameName(f.name, name); });
+                               [&](const LSupportedFormat& f) { return EqualIgnoringCase(f.name, name); });
   return it == kTable.end() ? nullptr : &*it;
 }
 

@@ -2,12 +2,10 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 
 #include "callengine/ParameterText.h"
 #include "core/CaseInsensitivePath.h"
+#include "core/FileIo.h"
 #include "core/Path.h"
 #include "core/Profile.h"
 #include "core/ProfileValues.h"
@@ -85,14 +83,6 @@ std::optional<std::string> LNumberEntry::ReadListFile(const std::string& name) c
   struct stat info {};
   if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
   std::string text(kMaxListFile, '\0');
-  std::size_t used = 0;
-  while (used < text.size()) {
-    ssize_t got = ::read(fd.Get(), text.data() + used, text.size() - used);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return std::nullopt;
-    if (got == 0) break;
-    used += static_cast<std::size_t>(got);
-  }
-  text.resize(used);
+  text.resize(ReadUpTo(fd.Get(), text.data(), text.size()));
   return text;
 }

@@ -46,9 +46,10 @@ std::optional<std::string> LOGMFiles::IniPath(std::string_view name) const {
   return FilePath(name, ".ini");
 }
 
-bool LOGMFiles::Exists(std::string_view name) const {
+std::optional<std::string> LOGMFiles::ExistingIniPath(std::string_view name) const {
   std::optional<std::string> path = IniPath(name);
-  return path && IsFile(*path);
+  if (!path || !IsFile(*path)) return std::nullopt;
+  return path;
 }
 
 bool LOGMFiles::Rename(std::string_view from, std::string_view to) const {

@@ -20,7 +20,9 @@ class LOGMFiles {
   // The path of the OGM's definition, whether or not it exists; nullopt for
   // a refused name.
   std::optional<std::string> IniPath(std::string_view name) const;
-  bool Exists(std::string_view name) const;
+  // The path of the OGM's definition when it exists as a regular file.
+  std::optional<std::string> ExistingIniPath(std::string_view name) const;
+  bool Exists(std::string_view name) const { return ExistingIniPath(name).has_value(); }
 
   // Renames the OGM's files together. Fails when `from` does not exist or
   // another OGM is named `to`; a failure part-way renames the moved files

@@ -1,11 +1,7 @@
 #include "callengine/LOGMResolver.h"
 
-#include <filesystem>
-
 #include "callengine/LocalDayTime.h"
 #include "callengine/ParameterText.h"
-#include "core/CaseInsensitivePath.h"
-#include "core/Path.h"
 #include "core/Profile.h"
 #include "core/Trace.h"
 
@@ -51,7 +47,7 @@ bool LOGMResolver::SafeName(std::string_view name) {
 std::optional<std::string> LOGMResolver::Resolve(std::string_view name) const {
   std::string current(name);
   for (int redirects = kMaxRedirects;; --redirects) {
-    std::optional<std::string> path = ExistingPath(current);
+    std::optional<std::string> path = files_.ExistingIniPath(current);
     if (!path) return std::nullopt;
     Check check = DateTime(*path, current);
     if (check == Check::kValid) check = Number(*path, current);
@@ -70,19 +66,6 @@ bool LOGMResolver::IsOGMValid(std::string_view name, std::string& currentOgm) co
   if (!currentOgm.empty()) ProfileFlush(currentOgm);
   currentOgm = std::move(*path);
   return true;
-}
-
-std::optional<std::string> LOGMResolver::ExistingPath(std::string_view name) const {
-  if (!SafeName(name)) {
-    Trace("LOGMResolver refused OGM name \"%.64s\"", std::string(name).c_str());
-    return std::nullopt;
-  }
-  // A name too long for a path would be cut to some other file's name.
-  if (ogmFolder_.size() + 1 + name.size() + 4 > kMaxText) return std::nullopt;
-  std::string path = ResolveCaseInsensitive(PathJoinExt(ogmFolder_, name, ".ini"));
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-  return path;
 }
 
 LOGMResolver::Check LOGMResolver::DateTime(const std::string& path, std::string& redirect) const {

@@ -7,6 +7,7 @@
 
 #include "callengine/LCallIdentity.h"
 #include "callengine/LHashTable.h"
+#include "callengine/LOGMFiles.h"
 #include "core/LClock.h"
 
 // Resolves an OGM name through the date-time and number checks of its
@@ -21,7 +22,7 @@ class LOGMResolver {
   // are read at each resolution.
   LOGMResolver(std::string ogmFolder, const LClock& clock, const LCallIdentity& call,
                const LHashTable& parms)
-      : ogmFolder_(std::move(ogmFolder)), clock_(clock), call_(call), parms_(parms) {}
+      : files_(std::move(ogmFolder)), clock_(clock), call_(call), parms_(parms) {}
 
   // The path of the OGM definition the name resolves to, nullopt when a file
   // in the chain is missing, a check refuses it or the redirects run out.
@@ -38,11 +39,10 @@ class LOGMResolver {
   enum class Check { kValid, kRefused, kRedirect };
   Check DateTime(const std::string& path, std::string& redirect) const;
   Check Number(const std::string& path, std::string& redirect) const;
-  std::optional<std::string> ExistingPath(std::string_view name) const;
   std::string Expanded(const std::string& path, std::string_view section,
                        std::string_view key) const;
 
-  std::string ogmFolder_;
+  LOGMFiles files_;
   const LClock& clock_;
   const LCallIdentity& call_;
   const LHashTable& parms_;

@@ -31,12 +31,6 @@ std::string_view TrimItem(std::string_view item) {
 
 }  // namespace
 
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-  auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [&](char x, char y) { return fold(x) == fold(y); });
-}
-
 bool ExpandParameters(std::string_view text, std::string& output, std::size_t size,
                       const LHashTable& parms, const LCallIdentity& call) {
   output.clear();

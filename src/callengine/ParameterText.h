@@ -6,6 +6,7 @@
 
 #include "callengine/LCallIdentity.h"
 #include "callengine/LHashTable.h"
+#include "core/TextCompare.h"
 
 // How parameters appear in stored texts (file names, numbers, log lines).
 
@@ -23,9 +24,6 @@ bool ExpandParameters(std::string_view text, std::string& output, std::size_t si
 // Expands `text` within kExpandSize and replaces it only when a "%" occurred,
 // so text without parameters is left as it was.
 bool ExpandParameters(std::string& text, const LHashTable& parms, const LCallIdentity& call);
-
-// Equal without regard to ASCII letter case (parameter names, action words).
-bool EqualIgnoringCase(std::string_view a, std::string_view b);
 
 // "%number%" names the same variable as "number".
 std::string StripPercent(std::string_view name);

@@ -21,5 +21,6 @@
 #include "core/ProfileValues.h"
 #include "core/QueryText.h"
 #include "core/SystemClock.h"
+#include "core/TextCompare.h"
 #include "core/Trace.h"
 #include "core/UniqueFd.h"
