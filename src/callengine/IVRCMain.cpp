@@ -7,17 +7,23 @@
 #include <cstdio>
 #include <optional>
 
+#include "audio/LPromptList.h"
+#include "audio/LSRCNull.h"
 #include "audio/LSRCSequence.h"
 #include "audio/LWaveFile.h"
 #include "audio/PromptProcessing.h"
+#include "audio/SoundFile.h"
 #include "callengine/CallDateTime.h"
 #include "callengine/LOGMDefinition.h"
 #include "callengine/LOfficeHours.h"
+#include "callengine/ParameterText.h"
+#include "callengine/SpokenNumbers.h"
 #include "core/CaseInsensitivePath.h"
 #include "core/FileIo.h"
 #include "core/MainMessages.h"
 #include "core/Path.h"
 #include "core/Profile.h"
+#include "core/TextFormat.h"
 #include "core/Trace.h"
 #include "core/UniqueFd.h"
 #include "log/LogFile.h"
@@ -28,15 +34,10 @@ constexpr uint64_t kActivityHeadStartMs = 2000;
 constexpr int kOgmRate = 11025;
 constexpr int kPromptRate = 8000;
 constexpr const char *kIvrSection = "ivr";
+// An OGM text with its parameters expanded is cut here.
+constexpr std::size_t kMaxSpokenExpansion = 65535;
 
 std::string SectionName(uint8_t lineIndex) { return "line" + std::to_string(lineIndex); }
-
-std::string Format(const char *format, auto... args) {
-  int size = std::snprintf(nullptr, 0, format, args...);
-  std::string text(static_cast<std::size_t>(std::max(size, 0)), '\0');
-  std::snprintf(text.data(), text.size() + 1, format, args...);
-  return text;
-}
 
 // Appends to the user's log file unless another writer holds it; a file
 // that cannot be opened is not reported to the caller.
@@ -82,7 +83,7 @@ bool IVRCMain::Answer(int ring) {
   const bool answered = enabled && IsOGMValid(ogm);
   // A call that is not answered is logged once, where it would have been.
   if (answered || ring == ringsNeeded) {
-    logFile_.CallLog(Format("%s %s [%s]", LineName().c_str(), call_.callerNumber.c_str(),
+    logFile_.CallLog(TextFormat("%s %s [%s]", LineName().c_str(), call_.callerNumber.c_str(),
                             answered ? "Answered" : "Not Answered"));
   }
   if (answered) state_ = CS_ANSWERING;
@@ -125,14 +126,20 @@ void IVRCMain::lnntfStart() {
   Post(WM_IVRCMAIN_LINESTATE, 1, lineIndex_);
   RefreshCallIdentity();
   SetCallParameters();
-  plugin_.StopWatching();
+  runner_.Reset();
   callLog_.CreateNewLog();
-  callLog_.Log(
-      Format("Answered line [%d \"%s\"] call number [%s] cid [%s] "
-             "did[%s] drn[%d (%ums)]",
-             lineIndex_ + 1, LineName().c_str(), parms_.GetParm("callsequenceno").c_str(),
-             call_.callerNumber.c_str(), call_.did.c_str(), line_.Drn(), line_.DrnTime()));
-  StartOGMInit();
+  if (state_ == CS_FORWARD) {
+    StartForwardCall();
+  } else if (state_ == CS_OUTBOUND) {
+    StartOutboundCall();
+  } else {
+    callLog_.Log(
+        TextFormat("Answered line [%d \"%s\"] call number [%s] cid [%s] "
+               "did[%s] drn[%d (%ums)]",
+               lineIndex_ + 1, LineName().c_str(), parms_.GetParm("callsequenceno").c_str(),
+               call_.callerNumber.c_str(), call_.did.c_str(), line_.Drn(), line_.DrnTime()));
+    StartOGMInit();
+  }
 }
 
 void IVRCMain::SetCallParameters() {
@@ -158,7 +165,17 @@ void IVRCMain::StartOGMInit() {
   const LOGMDefinition ogm = Ogm();
   if (ogm.IsSet(LOGMDefinition::Flag::kLog)) AppendUserLog();
   if (ogm.IsSet(LOGMDefinition::Flag::kAnnounceCall)) AnnounceCall();
+  // "runcompleteskip" goes straight to the node's end instead of its audio.
+  if (ogm.IsSet(LOGMDefinition::Flag::kRun) &&
+      runner_.Begin(ogm, parms_, call_) == IVRCProgramRunner::Outcome::kSkipToEnd) {
+    SkipToEnd();
+    return;
+  }
   Start();
+}
+
+void IVRCMain::SkipToEnd() {
+  if (!ExecuteAction(currentOgm_, kIvrSection, "playcomplete")) GoodBye();
 }
 
 void IVRCMain::AppendUserLog() {
@@ -193,82 +210,55 @@ void IVRCMain::Start() {
 }
 
 void IVRCMain::PlayOGM() {
-  LRef<LSRCSequence> sequence = new LSRCSequence(kOgmRate, 1);
-  // Without a playable file the empty sequence completes at once and the
-  // node goes on to its wait.
-  if (std::optional<LOGMDefinition::Audio> audio = Ogm().AudioFile(parms_, call_)) {
-    callLog_.Log("Play file: ", audio->path);
-    if (audio->mp3) {
-      Trace("IVRCMain::PlayOGM no MP3 source for \"%s\"", audio->path.c_str());
-    } else {
-      sequence->Append(LWaveFile::OpenSource(audio->path));
+  if (Ogm().IsSet(LOGMDefinition::Flag::kPlayTts)) {
+    if (LSoundSourceRef speech = OpenSpeech()) {
+      PlaySource(std::move(speech));
+      return;
     }
+    callLog_.Log("Error: Unable to load OGM Text!");
   }
-  PlaySource(sequence);
+  PlaySource(OpenOgmAudio());
+}
+
+// The OGM's text, spoken; null when it has no text.
+LSoundSourceRef IVRCMain::OpenSpeech() {
+  const LOGMDefinition ogm = Ogm();
+  const std::string stored = ogm.SpokenText();
+  if (stored.empty()) return {};
+  std::string text;
+  ExpandParameters(stored, text, kMaxSpokenExpansion + 1, parms_, call_);
+  LSoundSourceRef speech;
+  if (services_) {
+    speech = services_->OpenSpeech(text, ogm.Value(LOGMDefinition::Number::kPlayTtsVoice));
+  }
+  if (!speech) speech = new LSRCNull;  // no speech engine: silence, and the node goes on
+  callLog_.Log("Text-to-Speech Synthesis: ", CutText(text));
+  return speech;
+}
+
+// The OGM's file, followed by the spoken number when "readnumber" is set.
+// Without a playable file the sequence is empty: it completes at once and
+// the node goes on to its wait.
+LSoundSourceRef IVRCMain::OpenOgmAudio() {
+  const LOGMDefinition ogm = Ogm();
+  LRef<LSRCSequence> sequence = new LSRCSequence(kOgmRate, 1);
+  const std::optional<LOGMDefinition::Audio> audio = ogm.AudioFile(parms_, call_);
+  if (audio) callLog_.Log("Play file: ", audio->path);
+  if (!ogm.IsSet(LOGMDefinition::Flag::kReadNumber)) {
+    if (audio) sequence->Append(OpenSoundFile(audio->path));
+    return sequence;
+  }
+  const std::string name = ogm.ReadNumberVariable();
+  callLog_.Log("followed by read number: ", name);
+  LPromptList prompts(folders_.SystemPrompts());
+  if (audio) prompts.AddFile(audio->path);
+  ReadNumber(prompts, parms_.GetParm(name), ogm.Value(LOGMDefinition::Number::kReadNumberType));
+  sequence->Append(prompts.OpenSource(kPromptRate, 1));
+  return sequence;
 }
 
 void IVRCMain::PlaySource(LSoundSourceRef source) {
   line_.Play(ApplyPromptProcessing(folders_.SettingsFile(), std::move(source)));
-}
-
-void IVRCMain::lnntfPlayComplete() {
-  if (plugin_.IsPluginRunning()) {
-    callLog_.Log("Plugin did not return before OGM finished playing - aborting plugin");
-    plugin_.StopWatching();
-  }
-  if (state_ == CS_OGM) {
-    const int wait = Ogm().Value(LOGMDefinition::Number::kWait);
-    const int waitSeconds = std::clamp(wait, 0, INT32_MAX / 1000);
-    line_.Wait(0, 0, waitSeconds * 1000);
-    return;
-  }
-  if (state_ == CS_INVALID || state_ == CS_PLAYFILE) {
-    Start();
-    return;
-  }
-  Trace("IVRCMain::lnntfPlayComplete State invalid so dropping call");
-  line_.Drop();
-}
-
-void IVRCMain::lnntfWaitComplete() {
-  if (state_ == CS_OGM) {
-    if (repeatCounter_ == 0) {
-      line_.Drop();
-      return;
-    }
-    --repeatCounter_;
-    PlayOGM();
-    return;
-  }
-  Trace("IVRCMain::lnntfWaitComplete state invalid so dropping call");
-  line_.Drop();
-}
-
-// --- keys ----------------------------------------------------------------------
-
-void IVRCMain::lnntfPress(char key) {
-  callLog_.Log(Format("Caller pressed key [%c]", key));
-  if (state_ != CS_OGM && state_ != CS_INVALID && state_ != CS_PLAYFILE &&
-      state_ != CS_RECORDTONE) {
-    return;
-  }
-  if (inputMode_ == kInputNumber) {
-    PressNumberEntry(key);
-    return;
-  }
-  // A key without an action leaves the OGM playing.
-  if (inputMode_ == kInputMenu) ExecuteAction(currentOgm_, kIvrSection, Format("press%c", key));
-}
-
-void IVRCMain::PressNumberEntry(char key) {
-  const LNumberEntry::Result result = numberEntry_.Press(key, currentOgm_, parms_, call_);
-  if (result.entry == LNumberEntry::Entry::kInvalid) {
-    InvalidNumber();
-  } else if (result.entry == LNumberEntry::Entry::kAccepted) {
-    parms_.SetParm(result.variable, result.digits);
-    if (!ExecuteAction(currentOgm_, kIvrSection, "press#")) line_.Drop();
-  }
-  if (result.pressStar) ExecuteAction(currentOgm_, kIvrSection, "press*");
 }
 
 bool IVRCMain::ExecuteAction(const std::string &file, std::string_view section,
@@ -302,20 +292,7 @@ void IVRCMain::PlaySystemPrompt(std::string_view name) {
   PlaySource(prompt);
 }
 
-// --- hang-up -------------------------------------------------------------------
-
-void IVRCMain::lnntfDisconnect() {
-  inputMode_ = kInputNone;
-  state_ = CS_IDLE;
-  plugin_.StopWatching();
-  callLog_.Log("Call disconnected");
-  callLog_.Close();
-  lastActivity_ = clock_.TickCount();
-  Post(WM_IVRCMAIN_LINESTATE, 0, lineIndex_);
-}
-
-// --- helpers
-// ------------------------------------------------------------------
+// --- helpers ---------------------------------------------------------------
 
 std::string IVRCMain::LineName() const {
   return ProfileReadString(folders_.SettingsFile(), lineSection_, "name", lineSection_);

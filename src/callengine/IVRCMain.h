@@ -1,12 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "audio/LSoundSourceBase.h"
 #include "callengine/IVRCCommands.h"
 #include "callengine/IVRCMainWindow.h"
+#include "callengine/IVRCProgramRunner.h"
+#include "callengine/IVRCServices.h"
+#include "callengine/IVRCVoiceMail.h"
 #include "callengine/LCallIdentity.h"
 #include "callengine/LHashTable.h"
 #include "callengine/LNumberEntry.h"
@@ -15,7 +19,6 @@
 #include "core/DataFolders.h"
 #include "core/LClock.h"
 #include "log/LogCall.h"
-#include "plugins/Plugin.h"
 #include "telephony/LLineBase.h"
 #include "telephony/LLineNotify.h"
 
@@ -74,16 +77,42 @@ class IVRCMain : public LLineNotify {
            LogFile &logFile, IVRCMainWindow *mainWindow);
   ~IVRCMain() override;
 
-  // The commands behind the OGM actions; null (the default) takes none.
-  // `commands` must outlive the controller or be replaced first.
+  // The commands behind the OGM actions, the voice-mail dialogues and the
+  // engine's services. Null (the default) takes no action, drops a call
+  // that enters a voice-mail dialogue, and plays silence for speech. Each
+  // must outlive the controller or be replaced first.
   void SetCommands(IVRCCommands *commands) { commands_ = commands; }
+  void SetVoiceMail(IVRCVoiceMail *voiceMail) { voiceMail_ = voiceMail; }
+  void SetServices(IVRCServices *services) { services_ = services; }
+
+  // A chained action: the key to take in `file` once a transfer, dial or
+  // recording has finished.
+  struct ChainedAction {
+    std::string file;
+    std::string section;
+    std::string key;
+  };
+  // The recording a "record" action or a voice-mail dialogue sets up.
+  struct Recording {
+    std::string file;  // empty when none is pending or running
+    int32_t maxMs = 0;
+    int32_t silenceMs = 0;
+    bool levelling = false;  // queue the file for gain levelling afterwards
+    bool append = false;
+  };
 
   // --- notifications of the line ------------------------------------------
   bool Answer(int ring) override;
   void lnntfStart() override;
   void lnntfPress(char key) override;
+  void lnntfDialComplete() override;
   void lnntfPlayComplete() override;
   void lnntfWaitComplete() override;
+  void lnntfRecordComplete() override;
+  void lnntfRecordPosition(uint32_t ms) override;
+  void lnntfPlayPosition(uint32_t ms) override;
+  void lnntfFax() override;
+  void lnntfEndOfCallBusyTone() override;
   void lnntfDisconnect() override;
 
   // --- operations used by other parts --------------------------------------
@@ -105,15 +134,70 @@ class IVRCMain : public LLineNotify {
   // Both play their prompt; its end restarts the current OGM.
   void InvalidOption();
   void InvalidNumber();
+  // Plays "GoodBye"; its end drops the call.
+  void GoodBye();
+
+  // The paced dialler: digit groups split at "," with 750 ms per comma; an
+  // empty string or one of 64 characters or more completes at once.
+  void Dial(const std::string &digits);
+  // The confirmed transfer's outcomes: "confirmedcomplete" or
+  // "confirmedreject" is dialled.
+  void TransferAccepted();
+  void TransferRejected();
+  // Stores the recording to make; a recording still set is finished first.
+  void SetUpRecording(Recording recording);
+  // Records the caller into the recording's file.
+  void RecordStart();
+  // Finishes the recording: saves or discards a message, queues levelling.
+  void RecordComplete();
+  // Takes the chained action; false when none was taken.
+  bool ExecuteChainedAction();
+  // Listens to the called party; the verdict is polled at record positions.
+  void StartAnswerDetection();
+
+  // Entry points of the outbound and forward calls.
+  void OutBoundAnswered(bool machine);
+  void OutBoundTimeout();
+  void ForwardFailed();
 
   CallState State() const { return state_; }
   void SetState(CallState state) { state_ = state; }
   int32_t InputModeValue() const { return inputMode_; }
   uint8_t RepeatCounter() const { return repeatCounter_; }
-  // The keys collected so far at a number-entry node.
+  void SetRepeatCounter(uint8_t repeats) { repeatCounter_ = repeats; }
+  // The keys collected at a number-entry node or for an access code.
   const std::string &Digits() const { return numberEntry_.Digits(); }
+  LNumberEntry &DigitEntry() { return numberEntry_; }
   const std::string &CurrentOGM() const { return currentOgm_; }
+  LHashTable &Parameters() { return parms_; }
   const LHashTable &Parameters() const { return parms_; }
+  const LCallIdentity &CallIdentity() const { return call_; }
+  LLineBase &Line() { return line_; }
+  LogCall &CallLog() { return callLog_; }
+  LogFile &SystemLog() { return logFile_; }
+  const DataFolders &Folders() const { return folders_; }
+  const LClock &Clock() const { return clock_; }
+  uint8_t LineIndex() const { return lineIndex_; }
+  // Posts to the main window; nothing while there is none.
+  void Post(uint32_t id, int64_t wParam, int64_t lParam, std::string text = {});
+  bool HasMainWindow() const { return mainWindow_ != nullptr; }
+
+  // The chained action; setting one flushes the previous file's cached copy.
+  void SetChainedAction(ChainedAction action);
+  const ChainedAction &Chained() const { return chained_; }
+  const Recording &RecordingSettings() const { return recording_; }
+  void ClearRecordFile() { recording_.file.clear(); }
+  // Voice mail: the current mailbox (".mbx"), message record and the time
+  // stamp reached in the remote-access walk.
+  const std::string &Mailbox() const { return mailbox_; }
+  void SetMailbox(std::string path) { mailbox_ = std::move(path); }
+  const std::string &Message() const { return message_; }
+  void SetMessage(std::string path) { message_ = std::move(path); }
+  int64_t MessagePosition() const { return messagePosition_; }
+  void SetMessagePosition(int64_t position) { messagePosition_ = position; }
+  // Outbound calls: the list entry being called.
+  const std::string &OutboundEntry() const { return outboundEntry_; }
+  void SetOutboundEntry(std::string entry) { outboundEntry_ = std::move(entry); }
   uint64_t LastActivity() const { return lastActivity_; }
   void SetLastActivity(uint64_t tick) { lastActivity_ = tick; }
   const std::string &LineSection() const { return lineSection_; }
@@ -134,8 +218,32 @@ class IVRCMain : public LLineNotify {
   void AppendUserLog();
   void AnnounceCall();
   void RefreshCallIdentity();
+  void SkipToEnd();
+  void StartForwardCall();
+  void StartOutboundCall();
+  LSoundSourceRef OpenSpeech();
+  LSoundSourceRef OpenOgmAudio();
+
+  // Notification rows, one per state group.
   void PressNumberEntry(char key);
-  void Post(uint32_t id, int64_t wParam, int64_t lParam, std::string text = {});
+  void PressMenu(char key);
+  void PressLeaveMessage(char key);
+  void PressRecording(char key);
+  void PressTransferQuery(char key);
+  void PressForward(char key);
+  void PlayCompleteInMenu(CallState state);
+  void PlayCompleteRecordTone();
+  void RepeatOrElse(std::string_view prompt, void (IVRCMain::*otherwise)());
+  void WaitCompleteOgm();
+  void StayOnTransferredCall(const char *stayText, const char *dropText);
+  bool VoiceMailReady();
+  void ContinueDial();
+  void AfterDial(CallState state);
+  void AnswerDetected(uint8_t result);
+  std::string OutboundOgm(bool machine) const;
+  void RescheduleOutbound(long attemptsLeft);
+  int32_t RecordThreshold() const;
+  bool UseConferenceCall() const;
 
   LLineBase &line_;
   const uint8_t lineIndex_;
@@ -145,16 +253,27 @@ class IVRCMain : public LLineNotify {
   CallState state_ = CS_IDLE;
   uint8_t repeatCounter_ = 0;
   LNumberEntry numberEntry_;  // the digits, at most 31
+  ChainedAction chained_;
+  std::string mailbox_;
+  std::string message_;
+  int64_t messagePosition_ = 0;
+  Recording recording_;
   LHashTable parms_;
-  Plugin plugin_;
+  CallState savedState_ = CS_IDLE;  // what a paced dial is for
+  std::string dialRemainder_;
+  IVRCServices::AnswerResult answerResult_;  // null while no detection runs
   LogCall callLog_;
+  IVRCProgramRunner runner_{callLog_};
   uint64_t lastActivity_ = 0;
+  std::string outboundEntry_;
 
   const DataFolders &folders_;
   const LClock &clock_;
   LogFile &logFile_;
   IVRCMainWindow *const mainWindow_;  // null while no main window exists
   IVRCCommands *commands_ = nullptr;  // null: no action is ever taken
+  IVRCVoiceMail *voiceMail_ = nullptr;
+  IVRCServices *services_ = nullptr;
   LCallIdentity call_;                // the line's call data, as expansion sees it
   const LOGMResolver resolver_;
 };

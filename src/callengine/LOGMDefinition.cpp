@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 
@@ -151,19 +152,19 @@ int LOGMDefinition::SeekTime(std::string_view prefix) const {
   return ProfileReadDuration(iniPath_, kIvr, Key(prefix, "seektime"), 0);
 }
 
-std::vector<std::string> LOGMDefinition::Programs(const LHashTable& parms,
-                                                  const LCallIdentity& call) const {
-  int count = ProfileReadInt(iniPath_, kIvr, "runcount", 0);
+int LOGMDefinition::ProgramCount() const {
+  const int count = ProfileReadInt(iniPath_, kIvr, "runcount", 0);
   if (count > kMaxPrograms) {
     Trace("LOGMDefinition %s: runcount %d cut to %d", iniPath_.c_str(), count, kMaxPrograms);
-    count = kMaxPrograms;
+    return kMaxPrograms;
   }
-  std::vector<std::string> programs;
-  for (int i = 1; i <= count; ++i) {
-    std::string line = ProfileReadString(iniPath_, kIvr, "run" + std::to_string(i), "");
-    if (!line.empty()) programs.push_back(Expand(std::move(line), parms, call));
-  }
-  return programs;
+  return std::max(count, 0);
+}
+
+std::string LOGMDefinition::Program(int number, const LHashTable& parms,
+                                    const LCallIdentity& call) const {
+  return Expand(ProfileReadString(iniPath_, kIvr, "run" + std::to_string(number), ""), parms,
+                call);
 }
 
 std::optional<LOGMDefinition::Audio> LOGMDefinition::AudioFile(const LHashTable& parms,

@@ -77,9 +77,11 @@ class LOGMDefinition {
   // Signed milliseconds; negative rewinds.
   int SeekTime(std::string_view prefix) const;
 
-  // The expanded command lines "run1" to "runcount" in order (at most
-  // kMaxPrograms; empty lines are left out), whether or not "run" is set.
-  std::vector<std::string> Programs(const LHashTable& parms, const LCallIdentity& call) const;
+  // "runcount", at most kMaxPrograms, whether or not "run" is set.
+  int ProgramCount() const;
+  // The command line "run<number>" (1-based), expanded as it stands now: a
+  // plug-in's results reach the programs after it.
+  std::string Program(int number, const LHashTable& parms, const LCallIdentity& call) const;
 
   // The file to play: "playexfile" when "playex" is set, else name + ".wav";
   // relative names are in the OGM's folder, looked up without regard to

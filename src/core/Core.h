@@ -22,5 +22,6 @@
 #include "core/QueryText.h"
 #include "core/SystemClock.h"
 #include "core/TextCompare.h"
+#include "core/TextFormat.h"
 #include "core/Trace.h"
 #include "core/UniqueFd.h"

@@ -25,7 +25,9 @@
 class RecordingWindow final : public IVRCMainWindow {
  public:
   void Post(LMessage message) override { messages.push_back(std::move(message)); }
+  void SetTimer(int id, uint32_t ms) override { timers.emplace_back(id, ms); }
   std::vector<LMessage> messages;
+  std::vector<std::pair<int, uint32_t>> timers;
 };
 
 // One controller on line 0 of a scripted line, with its own data folders;

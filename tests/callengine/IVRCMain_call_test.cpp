@@ -39,7 +39,7 @@ TEST_F(Call, MostRecentCallFileIsWrittenAnewForEachCall) {
   EXPECT_NE(CallFile().find("call number [1] cid"), std::string::npos);
 }
 
-TEST_F(Call, OgmPlaysThenWaitsAndRepeatsBeforeDropping) {
+TEST_F(Call, OgmPlaysThenWaitsAndRepeatsBeforeSayingGoodBye) {
   Connect("wait=6\nrepeat=2\n", 1000);
   EXPECT_EQ(controller_.State(), IVRCMain::CS_OGM);
   EXPECT_EQ(controller_.InputModeValue(), IVRCMain::kInputMenu);
@@ -47,19 +47,20 @@ TEST_F(Call, OgmPlaysThenWaitsAndRepeatsBeforeDropping) {
   EXPECT_EQ(Count(OK::Drop), 0u);
   line_.Advance(200);
   const auto plays = line_.OpsOf(OK::Play);
-  ASSERT_EQ(plays.size(), 3u);
+  ASSERT_EQ(plays.size(), 4u);  // three times, then "GoodBye"
   for (const auto &wait : line_.OpsOf(OK::Wait)) EXPECT_EQ(wait.maxMs, 6000);
   EXPECT_EQ(Count(OK::Wait), 3u);
   EXPECT_NEAR(static_cast<double>(plays[1].tick - plays[0].tick), 7000, 5);
   EXPECT_EQ(plays[0].sampleRate, 11025);
+  EXPECT_NE(CallFile().find("System prompt missing: GoodBye"), std::string::npos);
   EXPECT_EQ(line_.LastOp()->kind, OK::Drop);
   line_.HangUp();
   std::filesystem::remove(folders_.Ogms() + "/Default Answering Message.wav");
   line_.ClearOps();
-  Connect("wait=0\ntype=EnterNumber\n");  // no audio and no wait: the call ends at once
+  Connect("wait=0\ntype=EnterNumber\n");  // no audio and no wait: goodbye at once
   EXPECT_EQ(controller_.InputModeValue(), IVRCMain::kInputNumber);
   line_.Advance(0);
-  EXPECT_EQ(Count(OK::Play), 1u);
+  EXPECT_EQ(Count(OK::Play), 2u);
   EXPECT_EQ(line_.LastOp()->kind, OK::Drop);
 }
 

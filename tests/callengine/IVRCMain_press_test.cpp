@@ -1,30 +1,10 @@
-#include <functional>
-
+#include "IVRCFakes.h"
 #include "IVRCMainFixture.h"
 
 namespace {
 
 using OK = ScriptedLine::OpKind;
 using Keys = std::vector<std::string>;
-
-// Commands that note every action asked for; `taken` says whether one was
-// taken, `effect` runs as the action.
-class RecordingCommands final : public IVRCCommands {
- public:
-  bool ExecuteAction(IVRCMain &controller, const std::string &ogmIni, std::string_view section,
-                     std::string_view key) override {
-    keys.emplace_back(key);
-    lastFile = ogmIni;
-    lastSection = section;
-    if (effect) effect(controller);
-    return taken;
-  }
-  Keys keys;
-  std::string lastFile;
-  std::string lastSection;
-  bool taken = true;
-  std::function<void(IVRCMain &)> effect;
-};
 
 class Press : public IVRCMainTest {
  protected:

@@ -40,7 +40,7 @@ TEST_F(OGMDefinition, MissingFileAndKeysReadAsDefaults) {
   EXPECT_TRUE(ogm_.IsSet("press1", Def::ActionFlag::kMbxMessage));
   EXPECT_EQ(ogm_.RecordSilence("press1"), 5000);
   EXPECT_EQ(ogm_.RecordMaxTime("press1", dir_ / "settings.ini"), 30000);
-  EXPECT_TRUE(ogm_.Programs(parms_, call_).empty());
+  EXPECT_EQ(ogm_.ProgramCount(), 0);
   EXPECT_EQ(Audio(), "");
 }
 
@@ -101,12 +101,16 @@ TEST_F(OGMDefinition, ActionSettingsExpandExceptTheTransferNumber) {
   EXPECT_EQ(ogm_.RecordMaxTime("press2", dir_ / "settings.ini"), 45000);
 }
 
-TEST_F(OGMDefinition, ProgramsRunInOrderUpToABoundedCount) {
+TEST_F(OGMDefinition, ProgramsAreReadOneByOneUpToABoundedCount) {
   parms_.SetParm("file", "x.txt");
   Ivr("runcount=3\nrun1=first %file%\nrun2=\nrun3=third\nrun4=beyond\n");
-  EXPECT_EQ(ogm_.Programs(parms_, call_), (std::vector<std::string>{"first x.txt", "third"}));
-  Ivr("runcount=2147483647\nrun1=only\nrun65=too far\n");
-  EXPECT_EQ(ogm_.Programs(parms_, call_), std::vector<std::string>{"only"});
+  EXPECT_EQ(ogm_.ProgramCount(), 3);
+  EXPECT_EQ(ogm_.Program(1, parms_, call_), "first x.txt");
+  EXPECT_EQ(ogm_.Program(2, parms_, call_), "");
+  Ivr("runcount=2147483647\n");
+  EXPECT_EQ(ogm_.ProgramCount(), Def::kMaxPrograms);
+  Ivr("runcount=-4\n");
+  EXPECT_EQ(ogm_.ProgramCount(), 0);
 }
 
 TEST_F(OGMDefinition, SpokenTextIsBoundedAtACharacterEdge) {

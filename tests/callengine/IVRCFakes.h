@@ -1,0 +1,92 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "audio/LSRCNull.h"
+#include "audio/LSoundSinkBase.h"
+#include "callengine/IVRCCommands.h"
+#include "callengine/IVRCMain.h"
+#include "callengine/IVRCServices.h"
+#include "callengine/IVRCVoiceMail.h"
+
+// Commands that note every action asked for; `taken` says whether one was
+// taken, `effect` runs as the action.
+class RecordingCommands final : public IVRCCommands {
+ public:
+  bool ExecuteAction(IVRCMain &controller, const std::string &ogmIni, std::string_view section,
+                     std::string_view key) override {
+    keys.emplace_back(key);
+    lastFile = ogmIni;
+    lastSection = section;
+    if (effect) effect(controller);
+    return taken;
+  }
+  std::vector<std::string> keys;
+  std::string lastFile;
+  std::string lastSection;
+  bool taken = true;
+  std::function<void(IVRCMain &)> effect;
+};
+
+// Voice mail that notes what the controller asked of it ("menu 5",
+// "record complete"); `effect` runs after each.
+class RecordingVoiceMail final : public IVRCVoiceMail {
+ public:
+  void StartNewMessage(IVRCMain &c) override { Note(c, "new message"); }
+  void MailBoxRecordComplete(IVRCMain &c) override { Note(c, "record complete"); }
+  void CodeEntry(IVRCMain &c, char key) override { Note(c, std::string("code ") + key); }
+  void MessageMenu(IVRCMain &c, char key) override { Note(c, std::string("menu ") + key); }
+  void SetupMenu(IVRCMain &c, char key) override { Note(c, std::string("setup ") + key); }
+  void MailBoxMessagePlayNext(IVRCMain &c) override { Note(c, "next"); }
+  void MailBoxMessagePlay(IVRCMain &c) override { Note(c, "play"); }
+  void ForwardAccepted(IVRCMain &c) override { Note(c, "forward accepted"); }
+  void ForwardAutoAnswered(IVRCMain &c) override { Note(c, "forward answered"); }
+
+  std::vector<std::string> calls;
+  std::function<void(IVRCMain &, const std::string &)> effect;
+
+ private:
+  void Note(IVRCMain &c, std::string what) {
+    calls.push_back(what);
+    if (effect) effect(c, what);
+  }
+};
+
+// A sink that keeps nothing: stands in for the answer detector.
+class DiscardingSink final : public LSoundSinkBase {
+ public:
+  DiscardingSink() : LSoundSinkBase(8000, 1) {}
+  void Write(const int32_t *, int32_t frames) override { Advance(frames); }
+};
+
+// Services that note their use; speech plays `speech` (silence by default)
+// and the answer detector hands its result to the test.
+class RecordingServices final : public IVRCServices {
+ public:
+  LSoundSourceRef OpenSpeech(const std::string &text, int voice) override {
+    spoken.push_back(text);
+    voices.push_back(voice);
+    return speech ? speech : LSoundSourceRef(new LSRCNull);
+  }
+  LSoundSinkRef OpenAnswerDetector(AnswerResult result, int32_t timeoutMs,
+                                   int32_t silenceMs) override {
+    detection = std::move(result);
+    detectorTimeoutMs = timeoutMs;
+    detectorSilenceMs = silenceMs;
+    return new DiscardingSink;
+  }
+  void AddOutboundEntry(const std::string &entry) override { outbound.push_back(entry); }
+  void AddLevellingWork(const std::string &path) override { levelled.push_back(path); }
+
+  LSoundSourceRef speech;
+  std::vector<std::string> spoken;
+  std::vector<int> voices;
+  AnswerResult detection;
+  int32_t detectorTimeoutMs = 0;
+  int32_t detectorSilenceMs = 0;
+  std::vector<std::string> outbound;
+  std::vector<std::string> levelled;
+};

@@ -1,0 +1,225 @@
+#include <chrono>
+#include <thread>
+
+#include "IVRCFakes.h"
+#include "IVRCMainFixture.h"
+
+namespace {
+
+using OK = ScriptedLine::OpKind;
+using S = IVRCMain;
+using Calls = std::vector<std::string>;
+
+class VoiceMail : public IVRCMainTest {
+ protected:
+  VoiceMail() {
+    controller_.SetCommands(&commands_);
+    controller_.SetVoiceMail(&voiceMail_);
+    controller_.SetServices(&services_);
+    // A new message records into "msg.wav" as the real dialogue would.
+    voiceMail_.effect = [this](IVRCMain &c, const std::string &what) {
+      if (what != "new message") return;
+      c.SetState(S::CS_MBXRECORD);
+      c.SetUpRecording({Msg(), 30000, 5000, true, false});
+      c.RecordStart();
+    };
+  }
+  void Answer(const std::string &ivr = "wait=30\n") {
+    Connect(ivr, 1000);
+    line_.ClearOps();
+  }
+  // As the "mailbox" action leaves the caller: "RecordTone" is playing.
+  void LeaveMessage() {
+    Answer();
+    controller_.SetState(S::CS_MBXRECORDTONE);
+    controller_.PlaySystemPrompt("RecordTone");
+    line_.Advance(0);
+  }
+  std::string Msg() const { return folders_.MailBoxes() + "/Sales ICM000001.wav"; }
+
+  RecordingCommands commands_;
+  RecordingVoiceMail voiceMail_;
+  RecordingServices services_;
+};
+
+TEST_F(VoiceMail, LeavingAMessageTakesReviewRetakeMenuAndGoodbyeKeys) {
+  LeaveMessage();
+  EXPECT_EQ(voiceMail_.calls, Calls{"new message"});
+  EXPECT_TRUE(line_.IsRecording());
+  EXPECT_EQ(line_.LastOp()->thresholdDb, -22);
+  line_.Press('#');  // stop and hear the menu
+  EXPECT_EQ(controller_.State(), S::CS_MBXMENU);
+  EXPECT_NE(CallFile().find("System prompt missing: MailboxMenu"), std::string::npos);
+  line_.Press('1');  // record again into the same file
+  line_.Advance(0);
+  EXPECT_EQ(line_.LastOp()->kind, OK::Record);
+  EXPECT_EQ(voiceMail_.calls.size(), 1u);
+  line_.Press('2');  // review
+  EXPECT_EQ(controller_.State(), S::CS_MBXREVIEW);
+  line_.Advance(0);
+  EXPECT_EQ(controller_.State(), S::CS_MBXMENU);
+  line_.Advance(0);
+  EXPECT_EQ(line_.LastOp()->maxMs, 15000);  // the menu waits for a key
+  line_.Advance(15000);                     // silence saves and says goodbye
+  EXPECT_EQ(voiceMail_.calls, (Calls{"new message", "record complete"}));
+  EXPECT_EQ(services_.levelled, Calls{Msg()});
+  EXPECT_EQ(controller_.State(), S::CS_GOODBYE);
+}
+
+TEST_F(VoiceMail, OtherKeysSaveAndTakeTheOgmActionAndHangUpSaves) {
+  LeaveMessage();
+  commands_.taken = false;
+  line_.Press('4');
+  EXPECT_EQ(voiceMail_.calls, (Calls{"new message", "record complete"}));
+  EXPECT_EQ(commands_.keys, Calls{"press4"});
+  EXPECT_EQ(line_.LastOp()->kind, OK::Drop);
+  line_.HangUp();
+  LeaveMessage();
+  line_.HangUp();  // hanging up while recording still saves the message
+  EXPECT_EQ(voiceMail_.calls.back(), "record complete");
+  EXPECT_EQ(controller_.State(), S::CS_IDLE);
+  controller_.SetVoiceMail(nullptr);  // a dialogue without voice mail ends the call
+  LeaveMessage();
+  EXPECT_EQ(line_.LastOp()->kind, OK::Drop);
+}
+
+TEST_F(VoiceMail, RecordActionRecordsAfterTheToneAndChainsOnTimeOut) {
+  Answer();
+  controller_.SetState(S::CS_RECORDTONE);
+  controller_.SetChainedAction({controller_.CurrentOGM(), "ivr", "press3recstop"});
+  const std::string file = folders_.Root() + "/note.wav";
+  Wave(file, 2000);
+  controller_.SetUpRecording({file, 45000, 3000, true, true});
+  controller_.PlaySystemPrompt("RecordTone");
+  line_.Advance(0);
+  const ScriptedLine::Op &record = *line_.LastOp();
+  ASSERT_EQ(record.kind, OK::Record);
+  // Appends after the existing two seconds (this file's shorter header costs a frame).
+  EXPECT_NEAR(record.sink->Position(), 16000, 1);
+  EXPECT_EQ(record.silenceMs, 3000);
+  EXPECT_EQ(record.maxMs, 45000);
+  line_.Advance(45000);
+  EXPECT_EQ(commands_.keys, Calls{"press3recstop"});
+  EXPECT_TRUE(services_.levelled.empty());  // appended files are not levelled
+  EXPECT_NE(CallFile().find("Recording time-out or silence detect"), std::string::npos);
+  commands_.taken = false;  // without a chained action: goodbye
+  controller_.SetState(S::CS_RECORD);
+  controller_.SetUpRecording({file, 1000, 0, true, false});
+  controller_.RecordStart();
+  line_.Advance(1000);
+  EXPECT_EQ(services_.levelled, Calls{file});
+  EXPECT_EQ(controller_.State(), S::CS_GOODBYE);
+}
+
+TEST_F(VoiceMail, RemoteAccessStatesHandTheirKeysAndSilencesToTheDialogue) {
+  Answer();
+  const std::pair<S::CallState, char> keys[] = {
+      {S::CS_ACCESSCODE, '1'}, {S::CS_MSGMOVECODE, '#'}, {S::CS_MSGMENU, '2'},
+      {S::CS_NOMOREMSGS, '9'}, {S::CS_FORWARDPLAY, '5'}, {S::CS_MBXSETUPRECORD, '2'}};
+  for (auto [state, key] : keys) {
+    controller_.SetState(state);
+    line_.Press(key);
+  }
+  EXPECT_EQ(voiceMail_.calls, (Calls{"code 1", "code #", "menu 2", "menu 9", "menu 5", "setup 2"}));
+  EXPECT_EQ(controller_.State(), S::CS_MBXSETUPRECORD);
+  voiceMail_.calls.clear();
+  controller_.SetState(S::CS_MSGMENU);
+  line_.Wait(0, 0, 5000);
+  line_.Advance(5000);
+  controller_.SetState(S::CS_MSGMOVECODE);
+  line_.Wait(0, 0, 5000);
+  line_.Advance(5000);
+  EXPECT_EQ(voiceMail_.calls, (Calls{"next", "play"}));
+  for (auto [state, waitMs] : {std::pair{S::CS_ACCESSCODE, 20000}, {S::CS_MSGMENU, 5000},
+                               {S::CS_NOMOREMSGS, 10000}, {S::CS_MBXSETUP, 20000}}) {
+    controller_.SetState(state);
+    controller_.PlaySystemPrompt("Any");
+    line_.Advance(0);
+    EXPECT_EQ(line_.LastOp()->maxMs, waitMs) << state;
+  }
+  line_.Advance(20000);  // the set-up menu's silence says goodbye
+  EXPECT_EQ(controller_.State(), S::CS_GOODBYE);
+}
+
+TEST_F(VoiceMail, SpokenOgmTextUsesTheVoiceAndFallsBackToTheFile) {
+  Ogm("Default Answering Message", "playtts=true\nplayttsvoice=2\n");
+  Write(folders_.Ogms() + "/Default Answering Message.txt", "Hello %cid%, welcome.");
+  ASSERT_EQ(Ring(3), 3);
+  line_.Connect();
+  EXPECT_EQ(services_.spoken, Calls{"Hello 5551234, welcome."});
+  EXPECT_EQ(services_.voices, std::vector<int>{2});
+  EXPECT_NE(CallFile().find("Text-to-Speech Synthesis: Hello 5551234"), std::string::npos);
+  line_.HangUp();
+  std::filesystem::remove(folders_.Ogms() + "/Default Answering Message.txt");
+  Connect("playtts=true\n", 700);
+  EXPECT_NE(CallFile().find("Error: Unable to load OGM Text!"), std::string::npos);
+  EXPECT_NEAR(line_.LastOp()->endSample, 7718, 10);  // the ".wav" at 11025 Hz instead
+}
+
+TEST_F(VoiceMail, ReadNumberFollowsTheFileWithThePromptsOfTheValue) {
+  for (const char *name : {"1", "100", "20", "3", "Dollars", "40", "5", "Cents"}) {
+    Wave(folders_.SystemPrompts() + "/" + name + ".wav", 100);
+  }
+  commands_.effect = [](IVRCMain &c) { c.Parameters().SetParm("amount", "12345"); };
+  Answer("readnumber=true\nreadnumbervar=%amount%\nreadnumbertype=2\n");
+  line_.Press('1');  // sets the parameter
+  controller_.PlayOGM();
+  EXPECT_NE(CallFile().find("followed by read number: amount"), std::string::npos);
+  // One second of OGM, then eight prompts of 100 ms, at 11025 Hz.
+  EXPECT_NEAR(line_.LastOp()->endSample, 11025 * 18 / 10, 30);
+}
+
+// A shell script as plug-in: what it prints becomes parameters.
+class Plugins : public VoiceMail {
+ protected:
+  std::string Script(const std::string &name, const std::string &body) {
+    const std::string path = folders_.Root() + "/" + name;
+    Write(path, "#!/bin/sh\n" + body + "\n");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+    return path;
+  }
+  // Reports play positions until `done` or five seconds have passed.
+  template <typename Done>
+  bool PollUntil(Done done) {
+    for (int i = 0; i < 500 && !done(); ++i) {
+      line_.ReportPlayPosition(100);
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return done();
+  }
+};
+
+TEST_F(Plugins, ReturnedOutputBecomesParametersAndTheNextProgramRuns) {
+  const std::string marker = folders_.Root() + "/second-ran";
+  const std::string first = Script("first.sh", "echo 'acct=42&name=Ann+B'");
+  const std::string second = Script("second.sh", "touch \"$1\"");
+  Connect("run=true\nrunasplugin=true\nruncount=2\nrun1=" + first + "\nrun2=" + second +
+              " " + folders_.Root() + "/%acct%\nwait=30\n",
+          60000);
+  ASSERT_TRUE(PollUntil([&] { return !Parm("acct").empty(); }));
+  EXPECT_EQ(Parm("name"), "Ann B");
+  EXPECT_NE(CallFile().find("Plugin returned: acct=42&name=Ann+B"), std::string::npos);
+  EXPECT_TRUE(PollUntil([&] { return std::filesystem::exists(folders_.Root() + "/42"); }));
+  EXPECT_EQ(controller_.State(), S::CS_OGM);
+}
+
+TEST_F(Plugins, APluginStillRunningWhenTheOgmEndsIsAbandoned) {
+  const std::string slow = Script("slow.sh", "sleep 1; echo late=1");
+  Connect("run=true\nrunasplugin=true\nruncount=1\nrun1=" + slow + "\nwait=30\n", 200);
+  line_.Advance(300);  // the OGM ends first
+  EXPECT_NE(CallFile().find("Plugin did not return before OGM finished playing - aborting plugin"),
+            std::string::npos);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+  line_.ReportPlayPosition(100);
+  EXPECT_EQ(Parm("late"), "");
+}
+
+TEST_F(Plugins, RunCompleteSkipGoesToTheEndOfTheNode) {
+  commands_.taken = false;
+  Connect("run=true\nruncount=1\nrun1=true\nruncompleteskip=true\n", 1000);
+  EXPECT_NE(CallFile().find("Run file: true"), std::string::npos);
+  EXPECT_EQ(commands_.keys, Calls{"playcomplete"});
+  EXPECT_EQ(controller_.State(), S::CS_GOODBYE);  // no action: goodbye, not the OGM audio
+}
+
+}  // namespace
