@@ -1,0 +1,84 @@
+#include "mail/LMailBoxSettings.h"
+
+#include "core/IniStore.h"
+#include "core/Profile.h"
+#include "core/ProfileValues.h"
+#include "mail/LMailBox.h"
+
+namespace {
+
+using S = LMailBoxSettings;
+
+constexpr LMailBoxKey kKeys[] = {
+    {"callscreen", &S::callScreen},
+    {"beep", &S::beep},
+    {"remoteaccess", &S::remoteAccess},
+    {"accesscode", &S::accessCode},
+    {"remoteaccesstime", &S::remoteAccessTime},
+    {"sendemail", &S::sendEmail},
+    {"emailaddress", &S::emailAddress},
+    {"sendemailaudio", &S::sendEmailAudio},
+    {"sendemaildelete", &S::sendEmailDelete},
+    {"speechtotext", &S::speechToText},
+    {"speechtotextengine", &S::speechToTextEngine},
+    {"speechtotextspeaker", &S::speechToTextSpeaker},
+    {"sendftp", &S::sendFtp},
+    {"ftpserver", &S::ftpServer},
+    {"ftpuser", &S::ftpUser},
+    {"ftppass", &S::ftpPass},
+    {"ftpdir", &S::ftpDir},
+    {"sendtofolder", &S::sendToFolder},
+    {"sendfolder", &S::sendFolder},
+    {"forwardtel", &S::forwardTel},
+    {"forwardnumber", &S::forwardNumber},
+    {"maxforwardattempts", &S::maxForwardAttempts},
+    {"forwardfailwaitmins", &S::forwardFailWaitMins},
+    {"autoplay", &S::autoPlay},
+    {"unsentmessages", &S::unsentMessages},
+    {"forwardattempts", &S::forwardAttempts},
+    {"forwardattempttime", &S::forwardAttemptTime},
+};
+
+// The stored text of one member, as the profile helpers write it.
+std::string StoredText(const S& settings, const LMailBoxKey::Member& member) {
+  struct Visitor {
+    const S& s;
+    std::string operator()(bool S::*m) const { return s.*m ? "true" : "false"; }
+    std::string operator()(int S::*m) const { return FormatInt(s.*m); }
+    std::string operator()(std::string S::*m) const { return s.*m; }
+  };
+  return std::visit(Visitor{settings}, member);
+}
+
+}  // namespace
+
+std::span<const LMailBoxKey> MailBoxKeys() { return kKeys; }
+
+LMailBoxSettings LMailBoxSettings::Read(const std::string& mailBoxPath) {
+  struct Visitor {
+    const std::string& file;
+    std::string_view key;
+    S& s;
+    void operator()(bool S::*m) const {
+      s.*m = ProfileReadBool(file, LMailBox::kSection, key, s.*m);
+    }
+    void operator()(int S::*m) const { s.*m = ProfileReadInt(file, LMailBox::kSection, key, s.*m); }
+    void operator()(std::string S::*m) const {
+      s.*m = ProfileReadString(file, LMailBox::kSection, key, s.*m);
+    }
+  };
+  S settings;  // the defaults
+  for (const LMailBoxKey& key : kKeys) {
+    std::visit(Visitor{mailBoxPath, key.name, settings}, key.member);
+  }
+  return settings;
+}
+
+bool LMailBoxSettings::Write(const std::string& mailBoxPath) const {
+  return IniUpdate(mailBoxPath, [this](IniFile& file) {
+    for (const LMailBoxKey& key : kKeys) {
+      if (!file.Set(LMailBox::kSection, key.name, StoredText(*this, key.member))) return false;
+    }
+    return true;
+  });
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+// The settings of one mailbox, section "mbx" of its file, with their
+// defaults. MailBoxKeys names the key of every member, so the console and the
+// delivery task read and write them alike.
+struct LMailBoxSettings {
+  bool callScreen = false;
+  bool beep = false;
+  bool remoteAccess = false;
+  std::string accessCode;
+  bool remoteAccessTime = false;
+  bool sendEmail = false;
+  std::string emailAddress;
+  bool sendEmailAudio = true;
+  bool sendEmailDelete = false;
+  bool speechToText = false;
+  int speechToTextEngine = 0;
+  std::string speechToTextSpeaker;
+  bool sendFtp = false;
+  std::string ftpServer;
+  std::string ftpUser;
+  std::string ftpPass;
+  std::string ftpDir;
+  bool sendToFolder = false;
+  std::string sendFolder;
+  bool forwardTel = false;
+  std::string forwardNumber;
+  int maxForwardAttempts = 2;
+  int forwardFailWaitMins = 20;
+  bool autoPlay = false;
+  // State kept by the store and the delivery task.
+  bool unsentMessages = false;
+  int forwardAttempts = 0;
+  int forwardAttemptTime = 0;
+
+  // Every key as stored, missing ones at their defaults.
+  static LMailBoxSettings Read(const std::string& mailBoxPath);
+  // Writes every key in one update of the file.
+  bool Write(const std::string& mailBoxPath) const;
+
+  // Whether a delivered message is deleted: it is e-mailed with its audio
+  // and then removed.
+  bool DeletedByEmail() const { return sendEmail && sendEmailAudio && sendEmailDelete; }
+};
+
+struct LMailBoxKey {
+  using Member = std::variant<bool LMailBoxSettings::*, int LMailBoxSettings::*,
+                              std::string LMailBoxSettings::*>;
+  std::string_view name;
+  // The type is the member's; the default is its value in LMailBoxSettings{}.
+  Member member;
+};
+
+// Every key of section "mbx", in the order of the members.
+std::span<const LMailBoxKey> MailBoxKeys();

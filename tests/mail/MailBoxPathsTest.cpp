@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "mail/LMailBox.h"
+#include "mail/LMailBoxNames.h"
+#include "mail/MailTestFiles.h"
+#include "support/TempDir.h"
+
+TEST(MailBoxPaths, DerivedNames) {
+  EXPECT_EQ(LMailBox::GreetingPath("/m/Sales.mbx"), "/m/Sales OGM.wav");
+  EXPECT_EQ(LMailBox::MessagePath("/m/Sales.mbx", "000042"), "/m/Sales ICM000042.ini");
+  EXPECT_EQ(LMailBox::AudioPath("/m/Sales ICM000042.ini"), "/m/Sales ICM000042.wav");
+  EXPECT_EQ(LMailBox::MailBoxName("/m/Sales.mbx"), "Sales");
+  EXPECT_EQ(LMailBox::MessageId("/m/Sales ICM000042.ini"), "000042");
+  // The owner of a record is everything before the last " ICM".
+  EXPECT_EQ(LMailBox::MailBoxNameOfMessage("/m/A ICM ICM000001.ini"), "A ICM");
+  EXPECT_EQ(LMailBox::MessageId("/m/A ICM ICM000001.ini"), "000001");
+  EXPECT_EQ(LMailBox::MailBoxNameOfMessage("/m/notes.ini"), "");
+  // An id cannot lead out of the folder.
+  EXPECT_EQ(LMailBox::MessagePath("/m/Sales.mbx", "/../../x"), "");
+  EXPECT_EQ(LMailBox::MessagePath("/m/Sales.mbx", ""), "");
+}
+
+TEST(MailBoxPaths, PathsAreCutAt259) {
+  std::string longPath = "/" + std::string(250, 'a') + ".mbx";
+  EXPECT_EQ(LMailBox::MessagePath(longPath, "000001").size(), 259u);
+  EXPECT_EQ(LMailBox::GreetingPath(longPath).size(), 259u);
+}
+
+TEST(MailBoxPaths, MailBoxPathRefusesUnsafeAndOverlongNames) {
+  TempDir dir;
+  EXPECT_EQ(LMailBox::MailBoxPath(dir.Path(), "Sales"), dir / "Sales.mbx");
+  for (const char* name : {"", "../x", "a/b", "a\\b", ".."}) {
+    EXPECT_EQ(LMailBox::MailBoxPath(dir.Path(), name), "") << name;
+  }
+  // Its message names must fit in 259 characters too.
+  std::size_t room = 259 - dir.Path().size() - 1 - std::string(" ICM000000.ini").size();
+  EXPECT_NE(LMailBox::MailBoxPath(dir.Path(), std::string(room, 'n')), "");
+  EXPECT_EQ(LMailBox::MailBoxPath(dir.Path(), std::string(room + 1, 'n')), "");
+}
+
+TEST(MailBoxPaths, NamesMatchWithoutCase) {
+  TempDir dir;
+  WriteTextFile(dir / "Sales.mbx", "[mbx]\n");
+  WriteTextFile(dir / "sales ogm.WAV", "greeting");
+  EXPECT_EQ(LMailBox::MailBoxPath(dir.Path(), "SALES"), dir / "Sales.mbx");
+  EXPECT_EQ(LMailBox::GreetingPath(dir / "Sales.mbx"), dir / "sales ogm.WAV");
+}
+
+TEST(MailBoxNames, CleaningDropsFileNameCharacters) {
+  EXPECT_EQ(LMailBoxNames::Clean("a<b>c\"d*e.f/g:h\\i|j"), "abcdefghij");
+  EXPECT_EQ(LMailBoxNames::Clean(" Sales  Team "), " Sales  Team ");
+  EXPECT_EQ(LMailBoxNames::Clean("Line\nTwo\t"), "LineTwo");
+  EXPECT_EQ(LMailBoxNames::Clean("../.."), std::nullopt);
+  EXPECT_EQ(LMailBoxNames::Clean(""), std::nullopt);
+}
+
+TEST(MailBoxNames, ProposalSkipsTakenNamesInAnyCase) {
+  TempDir dir;
+  EXPECT_EQ(LMailBoxNames::Propose(dir.Path()), "Mailbox 1");
+  WriteTextFile(dir / "Mailbox 1.mbx", "");
+  WriteTextFile(dir / "MAILBOX 2.MBX", "");
+  EXPECT_EQ(LMailBoxNames::Propose(dir.Path()), "Mailbox 3");
+  for (int n = 3; n <= 299; ++n) WriteTextFile(dir / ("Mailbox " + std::to_string(n) + ".mbx"), "");
+  EXPECT_EQ(LMailBoxNames::Propose(dir.Path()), "");
+}

@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "mail/LMailBox.h"
+#include "mail/LMailBoxIterator.h"
+#include "mail/LMailBoxMessage.h"
+#include "mail/LMailBoxMessageIterator.h"
+#include "mail/MailTestFiles.h"
+#include "support/TempDir.h"
+
+namespace {
+
+class MailBoxStore : public ::testing::Test {
+ protected:
+  std::string Box(const std::string& name, const std::string& keys = "") {
+    std::string path = dir_ / (name + ".mbx");
+    WriteTextFile(path, "[mbx]\n" + keys);
+    return path;
+  }
+  // A message with audio and the flags of a read and delivered message.
+  std::string Message(const std::string& box, const std::string& id,
+                      const std::string& audio = "audio") {
+    std::string record = dir_ / (box + " ICM" + id + ".ini");
+    WriteTextFile(record,
+                  "[message]\ncid=555\nread=true\nsentemail=true\nsentftp=true\n"
+                  "senttofolder=true\ncompressed=true\n");
+    WriteTextFile(dir_ / (box + " ICM" + id + ".wav"), audio);
+    return record;
+  }
+  std::vector<std::string> Messages(const std::string& box) {
+    std::vector<std::string> names;
+    for (LMailBoxMessageIterator it(dir_ / (box + ".mbx")); it.IsValid(); it.Next()) {
+      names.push_back(PathName(it.GetMailBoxMessage()));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  std::string PathName(const std::string& path) { return path.substr(dir_.Path().size() + 1); }
+
+  TempDir dir_;
+};
+
+using Names = std::vector<std::string>;
+
+TEST_F(MailBoxStore, IteratorsListMatchingFilesInAnyCase) {
+  Box("A");
+  WriteTextFile(dir_ / "B.MBX", "");
+  WriteTextFile(dir_ / "notes.txt", "");
+  WriteTextFile(dir_ / ".mbx", "");
+  Message("A", "000001");
+  WriteTextFile(dir_ / "a icm000002.INI", "");
+  WriteTextFile(dir_ / "A ICM000003.wav", "");
+  Names boxes;
+  for (LMailBoxIterator it(dir_.Path()); it.IsValid(); it.Next()) {
+    boxes.push_back(PathName(it.GetMailBox()));
+  }
+  std::sort(boxes.begin(), boxes.end());
+  EXPECT_EQ(boxes, (Names{"A.mbx", "B.MBX"}));
+  EXPECT_EQ(Messages("A"), (Names{"A ICM000001.ini", "a icm000002.INI"}));
+}
+
+TEST_F(MailBoxStore, IteratorsOnEmptyOrMissingFolderAreExhausted) {
+  LMailBoxIterator none(dir_.Path());
+  EXPECT_FALSE(none.IsValid());
+  EXPECT_EQ(none.GetMailBox(), "");
+  LMailBoxIterator missing(dir_ / "nowhere");
+  EXPECT_FALSE(missing.IsValid());
+  LMailBoxMessageIterator noMessages(dir_ / "nowhere/A.mbx");
+  EXPECT_FALSE(noMessages.IsValid());
+  EXPECT_EQ(noMessages.GetMailBoxMessage(), "");
+}
+
+TEST_F(MailBoxStore, MailBoxNamedLikeAnotherPlusIcmKeepsItsMessages) {
+  std::string a = Box("A");
+  Box("A ICM");
+  Message("A", "000001");
+  Message("A ICM", "000002");
+  EXPECT_EQ(Messages("A"), (Names{"A ICM000001.ini"}));
+  EXPECT_EQ(Messages("A ICM"), (Names{"A ICM ICM000002.ini"}));
+  LMailBox::Delete(a);
+  EXPECT_EQ(Messages("A ICM"), (Names{"A ICM ICM000002.ini"}));
+  EXPECT_TRUE(FileExists(dir_ / "A ICM ICM000002.wav"));
+}
+
+TEST_F(MailBoxStore, DeleteRemovesMessagesGreetingAndMailBox) {
+  std::string a = Box("A");
+  Message("A", "000001");
+  Message("A", "000002");
+  WriteTextFile(dir_ / "a OGM.wav", "greeting");
+  Message("B", "000003");
+  EXPECT_TRUE(LMailBox::Delete(a));
+  EXPECT_FALSE(FileExists(a));
+  EXPECT_FALSE(FileExists(dir_ / "a OGM.wav"));
+  EXPECT_FALSE(FileExists(dir_ / "A ICM000001.wav"));
+  EXPECT_EQ(Messages("A"), Names{});
+  EXPECT_EQ(Messages("B"), (Names{"B ICM000003.ini"}));
+  EXPECT_TRUE(LMailBox::Delete(a));  // nothing left: still fine
+}
+
+TEST_F(MailBoxStore, MoveMarksMessageNewForItsNewOwner) {
+  Box("A");
+  std::string b = Box("B", "forwardtel=true\nforwardattempts=2\nforwardattempttime=99\n");
+  std::string record = Message("A", "000007");
+  ASSERT_TRUE(LMailBoxMessage::MoveMailBox(record, dir_ / "A.mbx", b));
+  EXPECT_EQ(record, dir_ / "B ICM000007.ini");
+  EXPECT_EQ(ReadTextFile(dir_ / "B ICM000007.wav"), "audio");
+  EXPECT_FALSE(FileExists(dir_ / "A ICM000007.ini"));
+  EXPECT_FALSE(FileExists(dir_ / "A ICM000007.wav"));
+  for (const char* key : {"read", "sentemail", "sentftp", "senttofolder"}) {
+    EXPECT_EQ(Stored(record, "message", key), "<missing>") << key;
+  }
+  EXPECT_EQ(Stored(record, "message", "compressed"), "true");
+  EXPECT_EQ(Stored(record, "message", "cid"), "555");
+  EXPECT_EQ(Stored(b, "mbx", "unsentmessages"), "true");
+  EXPECT_EQ(Stored(b, "mbx", "forwardattempts"), "0");
+  EXPECT_EQ(Stored(b, "mbx", "forwardattempttime"), "0");
+}
+
+TEST_F(MailBoxStore, MoveWithoutForwardingLeavesAttemptsAlone) {
+  std::string b = Box("B", "forwardattempts=2\n");
+  std::string record = Message("A", "000001");
+  ASSERT_TRUE(LMailBoxMessage::MoveMailBox(record, dir_ / "A.mbx", b));
+  EXPECT_EQ(Stored(b, "mbx", "forwardattempts"), "2");
+}
+
+TEST_F(MailBoxStore, MoveRefusals) {
+  std::string record = Message("A", "000001");
+  std::string before = record;
+  EXPECT_FALSE(LMailBoxMessage::MoveMailBox(record, dir_ / "A.mbx", dir_ / "a.MBX"));
+  EXPECT_FALSE(LMailBoxMessage::MoveMailBox(record, dir_ / "A ICM000001 long.mbx", dir_ / "B.mbx"));
+  EXPECT_FALSE(LMailBoxMessage::MoveMailBox(record, dir_ / "C.mbx", dir_ / "B.mbx"));
+  EXPECT_EQ(record, before);
+  EXPECT_EQ(Stored(record, "message", "read"), "true");
+  EXPECT_FALSE(FileExists(dir_ / "B.mbx"));
+}
+
+TEST_F(MailBoxStore, MoveOntoTakenNumberKeepsBothMessages) {
+  std::string b = Box("B");
+  std::string record = Message("A", "999999", "moved");
+  Message("B", "999999", "resident");
+  WriteTextFile(dir_ / "b icm000000.WAV", "orphan audio");
+  ASSERT_TRUE(LMailBoxMessage::MoveMailBox(record, dir_ / "A.mbx", b));
+  EXPECT_EQ(record, dir_ / "B ICM000001.ini");
+  EXPECT_EQ(ReadTextFile(dir_ / "B ICM000001.wav"), "moved");
+  EXPECT_EQ(ReadTextFile(dir_ / "B ICM999999.wav"), "resident");
+  EXPECT_EQ(Stored(dir_ / "B ICM999999.ini", "message", "read"), "true");
+}
+
+TEST_F(MailBoxStore, MoveOfMessageWithoutAudio) {
+  std::string record = dir_ / "A ICM000004.ini";
+  WriteTextFile(record, "[message]\nread=true\n");
+  ASSERT_TRUE(LMailBoxMessage::MoveMailBox(record, dir_ / "A.mbx", dir_ / "B.mbx"));
+  EXPECT_EQ(record, dir_ / "B ICM000004.ini");
+  EXPECT_FALSE(FileExists(dir_ / "B ICM000004.wav"));
+}
+
+TEST_F(MailBoxStore, RenameMovesEverythingAndMakesMessagesNew) {
+  std::string a = Box("Old", "beep=true\n");
+  Message("Old", "000001");
+  Message("Old", "000002");
+  WriteTextFile(dir_ / "Old OGM.wav", "greeting");
+  WriteTextFile(dir_ / "New OGM.wav", "stale");
+  ASSERT_TRUE(LMailBox::Rename(dir_.Path(), "old", "New"));
+  EXPECT_FALSE(FileExists(a));
+  std::string b = dir_ / "New.mbx";
+  EXPECT_EQ(Stored(b, "mbx", "beep"), "true");
+  EXPECT_EQ(Stored(b, "mbx", "unsentmessages"), "true");
+  EXPECT_EQ(Messages("New"), (Names{"New ICM000001.ini", "New ICM000002.ini"}));
+  EXPECT_EQ(Messages("Old"), Names{});
+  EXPECT_EQ(Stored(dir_ / "New ICM000002.ini", "message", "read"), "<missing>");
+  EXPECT_EQ(Stored(dir_ / "New ICM000002.ini", "message", "sentemail"), "<missing>");
+  EXPECT_EQ(ReadTextFile(dir_ / "New OGM.wav"), "greeting");
+  EXPECT_FALSE(FileExists(dir_ / "Old OGM.wav"));
+}
+
+TEST_F(MailBoxStore, RenameWithoutGreetingDropsAStaleOne) {
+  Box("Old");
+  WriteTextFile(dir_ / "new ogm.wav", "stale");
+  ASSERT_TRUE(LMailBox::Rename(dir_.Path(), "Old", "New"));
+  EXPECT_FALSE(FileExists(dir_ / "new ogm.wav"));
+}
+
+TEST_F(MailBoxStore, RenameRefusals) {
+  std::string a = Box("Sales", "beep=true\n");
+  Message("Sales", "000001");
+  std::string other = Box("support", "beep=false\n");
+  EXPECT_FALSE(LMailBox::Rename(dir_.Path(), "Sales", "SALES"));
+  EXPECT_FALSE(LMailBox::Rename(dir_.Path(), "Sales", "Support"));
+  EXPECT_FALSE(LMailBox::Rename(dir_.Path(), "Missing", "Other"));
+  EXPECT_FALSE(LMailBox::Rename(dir_.Path(), "Sales", "../Sales"));
+  EXPECT_FALSE(LMailBox::Rename(dir_.Path(), "Sales", ""));
+  EXPECT_EQ(Stored(a, "mbx", "beep"), "true");
+  EXPECT_EQ(Stored(other, "mbx", "beep"), "false");
+  EXPECT_EQ(Messages("Sales"), (Names{"Sales ICM000001.ini"}));
+  EXPECT_EQ(Stored(dir_ / "Sales ICM000001.ini", "message", "read"), "true");
+}
+
+}  // namespace

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <sys/stat.h>
+
+#include <fstream>
+#include <string>
+
+#include "core/Profile.h"
+
+// Small file helpers for the mail store tests.
+inline void WriteTextFile(const std::string& path, const std::string& text) {
+  std::ofstream(path) << text;
+}
+
+inline std::string ReadTextFile(const std::string& path) {
+  std::ifstream in(path);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline bool FileExists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+// A stored INI value, "<missing>" when there is none.
+inline std::string Stored(const std::string& file, const char* section, const char* key) {
+  return ProfileReadString(file, section, key, "<missing>");
+}

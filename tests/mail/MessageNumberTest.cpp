@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/Profile.h"
+#include "mail/LMailBox.h"
+#include "mail/LMailBoxSettings.h"
+#include "mail/LMessageArrival.h"
+#include "mail/LMessageNumber.h"
+#include "mail/MailTestFiles.h"
+#include "support/TempDir.h"
+
+namespace {
+
+class MessageStore : public ::testing::Test {
+ protected:
+  TempDir dir_;
+  std::string settings_ = dir_ / "settings.ini";
+  std::string box_ = dir_ / "Sales.mbx";
+};
+
+TEST(MessageNumber, WrapsAndNormalises) {
+  EXPECT_EQ(LMessageNumber::After(0), 1);
+  EXPECT_EQ(LMessageNumber::After(999999), 0);
+  EXPECT_EQ(LMessageNumber::After(-5), 999996);
+  EXPECT_EQ(LMessageNumber::After(2147483647), 483648);
+  EXPECT_EQ(LMessageNumber::Format(42), "000042");
+}
+
+TEST_F(MessageStore, TakeCountsOnAndWraps) {
+  EXPECT_EQ(LMessageNumber::Take(settings_, box_), dir_ / "Sales ICM000001.ini");
+  EXPECT_EQ(Stored(settings_, "settings", "msgno"), "1");
+  ProfileWriteInt(settings_, "settings", "msgno", 999999);
+  EXPECT_EQ(LMessageNumber::Take(settings_, box_), dir_ / "Sales ICM000000.ini");
+  EXPECT_EQ(Stored(settings_, "settings", "msgno"), "0");
+  EXPECT_TRUE(FileExists(dir_ / "Sales ICM000000.ini"));
+}
+
+TEST_F(MessageStore, TakeSkipsNumbersInUse) {
+  WriteTextFile(dir_ / "Sales ICM000001.ini", "[message]\ncid=1\n");
+  WriteTextFile(dir_ / "sales icm000002.WAV", "audio");
+  EXPECT_EQ(LMessageNumber::Take(settings_, box_), dir_ / "Sales ICM000003.ini");
+  EXPECT_EQ(Stored(dir_ / "Sales ICM000001.ini", "message", "cid"), "1");
+  EXPECT_EQ(Stored(settings_, "settings", "msgno"), "3");
+}
+
+TEST_F(MessageStore, TakeFailsWithoutFolderAndCountsNothing) {
+  EXPECT_EQ(LMessageNumber::Take(settings_, dir_ / "gone/Sales.mbx"), "");
+  EXPECT_EQ(Stored(settings_, "settings", "msgno"), "<missing>");
+}
+
+TEST_F(MessageStore, ConcurrentTakersNeverShareANumber) {
+  std::vector<std::string> taken[2];
+  auto take = [&](std::vector<std::string>& out) {
+    for (int i = 0; i < 200; ++i) out.push_back(LMessageNumber::Take(settings_, box_));
+  };
+  std::thread first(take, std::ref(taken[0]));
+  std::thread second(take, std::ref(taken[1]));
+  first.join();
+  second.join();
+  std::set<std::string> distinct(taken[0].begin(), taken[0].end());
+  distinct.insert(taken[1].begin(), taken[1].end());
+  distinct.erase("");
+  EXPECT_EQ(distinct.size(), 400u);
+  EXPECT_EQ(Stored(settings_, "settings", "msgno"), "400");
+}
+
+TEST_F(MessageStore, StartWritesTheCallIntoTheRecord) {
+  LMessageArrival::Parameters parameters = {{"date", "01/02/26"},  {"time", "10:00:00"},
+                                            {"Date", "02/02/26"},  {"read", "true"},
+                                            {"SentEmail", "true"}, {"cid", "fake"}};
+  std::string record = LMessageArrival::Start(settings_, box_, parameters, "5551234", "Ann");
+  ASSERT_EQ(record, dir_ / "Sales ICM000001.ini");
+  EXPECT_EQ(Stored(record, "message", "date"), "02/02/26");
+  EXPECT_EQ(Stored(record, "message", "time"), "10:00:00");
+  EXPECT_EQ(Stored(record, "message", "read"), "<missing>");
+  EXPECT_EQ(Stored(record, "message", "sentemail"), "<missing>");
+  EXPECT_EQ(Stored(record, "message", "mailboxname"), "Sales");
+  EXPECT_EQ(Stored(record, "message", "cid"), "5551234");
+  EXPECT_EQ(Stored(record, "message", "callername"), "Ann");
+}
+
+TEST_F(MessageStore, ArrivalAnnouncesUnlessDeletedByEmail) {
+  WriteTextFile(box_, "[mbx]\nbeep=true\nforwardtel=true\nforwardattempts=1\n");
+  LMessageArrival::Notice notice = LMessageArrival::Arrived(settings_, box_);
+  EXPECT_TRUE(notice.newMessage);
+  EXPECT_TRUE(notice.beep);
+  EXPECT_EQ(Stored(settings_, "state", "newmessages"), "true");
+  EXPECT_EQ(Stored(box_, "mbx", "unsentmessages"), "true");
+  EXPECT_EQ(Stored(box_, "mbx", "forwardattempts"), "0");
+
+  std::string quiet = dir_ / "Quiet.mbx";
+  WriteTextFile(quiet, "[mbx]\nbeep=true\nsendemail=true\nsendemaildelete=true\n");
+  ProfileWriteBool(settings_, "state", "newmessages", false);
+  notice = LMessageArrival::Arrived(settings_, quiet);
+  EXPECT_FALSE(notice.newMessage);
+  EXPECT_FALSE(notice.beep);
+  EXPECT_EQ(Stored(settings_, "state", "newmessages"), "false");
+  EXPECT_EQ(Stored(quiet, "mbx", "unsentmessages"), "true");
+  EXPECT_EQ(Stored(quiet, "mbx", "forwardattempts"), "<missing>");
+}
+
+TEST_F(MessageStore, SettingsReadDefaultsAndWriteEveryKey) {
+  LMailBoxSettings defaults = LMailBoxSettings::Read(box_);
+  EXPECT_TRUE(defaults.sendEmailAudio);
+  EXPECT_EQ(defaults.maxForwardAttempts, 2);
+  EXPECT_EQ(defaults.forwardFailWaitMins, 20);
+  EXPECT_FALSE(defaults.callScreen);
+  EXPECT_EQ(defaults.accessCode, "");
+
+  WriteTextFile(box_,
+                "[mbx]\nbeep=True\nremoteaccess=t\nmaxforwardattempts=5x\n"
+                "forwardfailwaitmins=\naccesscode=1234\n");
+  LMailBoxSettings read = LMailBoxSettings::Read(box_);
+  EXPECT_FALSE(read.beep);
+  EXPECT_TRUE(read.remoteAccess);
+  EXPECT_EQ(read.maxForwardAttempts, 5);
+  EXPECT_EQ(read.forwardFailWaitMins, 20);
+  EXPECT_EQ(read.accessCode, "1234");
+
+  read.ftpServer = "ftp.example.org";
+  read.speechToTextEngine = 3;
+  ASSERT_TRUE(read.Write(box_));
+  for (const LMailBoxKey& key : MailBoxKeys()) {
+    EXPECT_NE(Stored(box_, "mbx", std::string(key.name).c_str()), "<missing>") << key.name;
+  }
+  EXPECT_EQ(Stored(box_, "mbx", "remoteaccess"), "true");
+  EXPECT_EQ(Stored(box_, "mbx", "beep"), "false");
+  LMailBoxSettings again = LMailBoxSettings::Read(box_);
+  EXPECT_EQ(again.ftpServer, "ftp.example.org");
+  EXPECT_EQ(again.speechToTextEngine, 3);
+}
+
+}  // namespace
