@@ -1,0 +1,182 @@
+#include "IVRCMainFixture.h"
+#include "callengine/OGMCommands.h"
+
+namespace {
+
+using OK = ScriptedLine::OpKind;
+using S = IVRCMain;
+
+// Calls on a controller with the real commands; keys of the default OGM
+// hold the actions under test.
+class Commands : public IVRCMainTest {
+ protected:
+  Commands() { controller_.SetCommands(&commands_); }
+  void Answer(const std::string &ivr) {
+    Connect("wait=30\n" + ivr, 1000);
+    line_.ClearOps();
+  }
+  std::vector<std::string> Dialled() const {
+    std::vector<std::string> groups;
+    for (const auto &op : line_.OpsOf(OK::Dial)) groups.push_back(op.text);
+    return groups;
+  }
+  bool Logged(const std::string &text) const { return CallFile().find(text) != std::string::npos; }
+
+  OGMCommands commands_;
+};
+
+TEST_F(Commands, GoWordsCompareWithoutCaseAndAFailedGoKeepsTheOgm) {
+  Ogm("Sales", "wait=5\n");
+  Answer("press1=GO\npress1go=sal%linenumber%es\npress2=go\npress2go=Nowhere\npress3=dance\n"
+         "press4=noresponse\n");
+  Ogm("Sal0es");
+  line_.Press('2');
+  EXPECT_TRUE(Logged("Open OGM: Nowhere"));
+  EXPECT_EQ(controller_.CurrentOGM(), folders_.Ogms() + "/Default Answering Message.ini");
+  EXPECT_TRUE(line_.Ops().empty());  // the OGM goes on
+  line_.Press("34");
+  EXPECT_TRUE(line_.Ops().empty());
+  line_.Press('1');
+  EXPECT_TRUE(Logged("Command - Go"));
+  EXPECT_EQ(controller_.CurrentOGM(), folders_.Ogms() + "/Sal0es.ini");
+  EXPECT_EQ(controller_.State(), S::CS_OGM);
+  EXPECT_EQ(Count(OK::Play), 1u);
+}
+
+TEST_F(Commands, HangupGoodbyeInvalidRepeatAndSeek) {
+  Answer("press1=hangup\npress2=goodbye\npress3=invalid\npress4=repeat\nrepeat=3\n"
+         "press5=seek\npress5seektime=-0:00:05.000\n");
+  line_.Press('5');
+  EXPECT_EQ(line_.LastOp()->kind, OK::Seek);
+  EXPECT_EQ(line_.LastOp()->deltaMs, -5000);
+  EXPECT_EQ(controller_.State(), S::CS_OGM);
+  EXPECT_TRUE(Logged("Command - Seek (Rewind / Fast-forward)"));
+  line_.Advance(31500);  // the OGM and its wait: a repeat used up
+  EXPECT_EQ(controller_.RepeatCounter(), 2);
+  line_.Press('4');
+  EXPECT_EQ(controller_.RepeatCounter(), 3);
+  line_.Press('3');
+  EXPECT_EQ(controller_.State(), S::CS_INVALID);
+  line_.Press('2');
+  EXPECT_EQ(controller_.State(), S::CS_GOODBYE);
+  EXPECT_TRUE(Logged("Command - Polite Hangup"));
+  line_.Press('1');  // "GoodBye" is not a menu: the key is ignored
+  EXPECT_EQ(Count(OK::Drop), 0u);
+  line_.HangUp();
+  Answer("press1=hangup\n");
+  line_.Press('1');
+  EXPECT_EQ(line_.LastOp()->kind, OK::Drop);
+}
+
+TEST_F(Commands, BlindTransferFlashesPausesAndDials) {
+  Answer("press1=transfer\npress1transfermode=0\npress1transfer=2%linenumber%1\n");
+  line_.Press('1');
+  EXPECT_TRUE(Logged("Command - Transfer"));
+  line_.CompleteDial();
+  line_.Advance(750);
+  EXPECT_EQ(Dialled(), (std::vector<std::string>{"!", "201"}));
+  line_.CompleteDial();
+  EXPECT_TRUE(Logged("Blind transfer complete so drop call"));
+  EXPECT_EQ(line_.LastOp()->kind, OK::Drop);
+  line_.HangUp();
+  Settings("[transfer]\nblindtapi=true\nblindprefix=\nblindsuffix=#\n");
+  Answer("press1=transfer\npress1transfermode=0\npress1transfer=300\n");
+  line_.Press('1');
+  EXPECT_EQ(line_.LastOp()->kind, OK::TransferBlind);
+  EXPECT_EQ(line_.LastOp()->text, "300#");
+  EXPECT_TRUE(Logged("TAPI blind transfer to: 300#"));
+}
+
+TEST_F(Commands, ConfirmedTransferIsTheDefaultAndChainsItsFailure) {
+  Settings("[transfer]\nconfirmedprefix=\nconfirmedrepeat=0\nconfirmedreject=\n");
+  Ogm("Busy");
+  Answer("press1=transfer\npress1transfer=200\npress1transferfail=go\npress1transferfailgo=Busy\n");
+  line_.Press('1');
+  EXPECT_EQ(Dialled(), std::vector<std::string>{"200"});
+  line_.CompleteDial();
+  EXPECT_EQ(controller_.State(), S::CS_TRANSFERQUERY);
+  line_.Advance(0);  // no prompt, no repeats: rejected; nothing to dial back
+  EXPECT_EQ(controller_.CurrentOGM(), folders_.Ogms() + "/Busy.ini");
+  EXPECT_EQ(controller_.State(), S::CS_OGM);
+}
+
+TEST_F(Commands, DialActionExpandsItsDigitsAndTakesTheAfterDialAction) {
+  Answer("press1=dial\npress1dial=9%cid%\npress1afterdial=hangup\npress2=dial\n");
+  line_.Press('1');
+  EXPECT_EQ(Dialled(), std::vector<std::string>{"95551234"});
+  line_.CompleteDial();
+  EXPECT_EQ(line_.LastOp()->kind, OK::Drop);
+  line_.HangUp();
+  Answer("press2=dial\n");
+  line_.Press('2');  // no digits: complete at once, no after-dial action: the OGM again
+  EXPECT_TRUE(Dialled().empty());
+  EXPECT_EQ(controller_.State(), S::CS_OGM);
+  EXPECT_EQ(Count(OK::Play), 1u);
+}
+
+TEST_F(Commands, PlayActionPlaysTheFileOrRestartsAtOnce) {
+  const std::string file = folders_.Root() + "/hours.wav";
+  Wave(file, 2000);
+  Answer("press1=play\npress1playfile=" + file + "\npress2=play\npress2playfile=/no/such.wav\n");
+  line_.Press('1');
+  EXPECT_EQ(controller_.State(), S::CS_PLAYFILE);
+  EXPECT_TRUE(Logged("Play file: " + file));
+  line_.Advance(2000);
+  EXPECT_EQ(controller_.State(), S::CS_OGM);
+  line_.Press('2');
+  EXPECT_TRUE(Logged("Error opening file: /no/such.wav"));
+  line_.Advance(0);
+  EXPECT_EQ(controller_.State(), S::CS_OGM);
+}
+
+TEST_F(Commands, MailboxPlaysItsGreetingOrTheSystemPrompt) {
+  Write(folders_.MailBoxes() + "/Sales.mbx", "[mbx]\n");
+  Wave(folders_.MailBoxes() + "/Sales OGM.wav", 3000);
+  Answer("press1=mailbox\npress1mbx=sales\npress2=mailbox\npress2mbx=Other\n"
+         "press3=mailbox\npress3mbx=Other\npress3mbxmessage=false\npress4=mailbox\n"
+         "press4mbx=../x\npress5=mailboxaccess\n");
+  line_.Press('1');
+  EXPECT_EQ(controller_.Mailbox(), folders_.MailBoxes() + "/Sales.mbx");
+  EXPECT_EQ(controller_.State(), S::CS_MBXGREETING);
+  EXPECT_TRUE(Logged("Leave message for mailbox:sales"));
+  EXPECT_NEAR(line_.LastOp()->endSample, 3 * 8000, 20);
+  controller_.SetState(S::CS_OGM);
+  line_.Press('2');
+  EXPECT_TRUE(Logged("System prompt missing: LeaveMessage"));
+  EXPECT_EQ(controller_.Mailbox(), folders_.MailBoxes() + "/Other.mbx");
+  controller_.SetState(S::CS_OGM);
+  line_.Press('3');
+  EXPECT_EQ(controller_.State(), S::CS_MBXRECORDTONE);
+  controller_.SetState(S::CS_OGM);
+  line_.Press('4');  // a name that leaves the mailbox folder: goodbye
+  EXPECT_EQ(controller_.State(), S::CS_GOODBYE);
+  controller_.SetState(S::CS_OGM);
+  line_.Press('5');
+  EXPECT_EQ(controller_.State(), S::CS_ACCESSCODE);
+  EXPECT_TRUE(Logged("Command - Mailbox Access"));
+}
+
+TEST_F(Commands, RecordActionSetsUpItsFileLimitsAndChain) {
+  Settings("[settings]\nmaxrectime=0:01:00.000\n");
+  Answer("press1=record\npress1recfile=rec-%cid%.wav\npress1silencedetect=0:00:02.000\n"
+         "press1recstop=hangup\npress2=record\npress2recfile=../%cid%.wav\n");
+  line_.Press('1');
+  EXPECT_EQ(controller_.State(), S::CS_RECORDTONE);
+  line_.Advance(0);
+  const ScriptedLine::Op &record = *line_.LastOp();
+  ASSERT_EQ(record.kind, OK::Record);
+  EXPECT_EQ(record.maxMs, 60000);
+  EXPECT_EQ(record.silenceMs, 2000);
+  EXPECT_EQ(controller_.RecordingSettings().file, folders_.Root() + "/rec-5551234.wav");
+  EXPECT_TRUE(controller_.RecordingSettings().levelling);
+  line_.CompleteRecord();
+  EXPECT_EQ(line_.LastOp()->kind, OK::Drop);  // the "recstop" action
+  line_.HangUp();
+  Answer("press2=record\npress2recfile=../%cid%.wav\n");
+  line_.Press('2');
+  line_.Advance(0);  // no file to record into: the call ends
+  EXPECT_EQ(line_.LastOp()->kind, OK::Drop);
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "5551234.wav"));
+}
+
+}  // namespace
