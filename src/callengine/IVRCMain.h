@@ -241,7 +241,7 @@ class IVRCMain : public LLineNotify {
   void AfterDial(CallState state);
   void AnswerDetected(uint8_t result);
   std::string OutboundOgm(bool machine) const;
-  void RescheduleOutbound(long attemptsLeft);
+  void RescheduleOutbound(int attemptsLeft);
   int32_t RecordThreshold() const;
   bool UseConferenceCall() const;
 

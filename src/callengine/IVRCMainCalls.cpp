@@ -2,11 +2,11 @@
 // confirmed transfer, recordings, answer detection and the ends of outbound
 // and forwarding calls.
 #include <algorithm>
-#include <cstdlib>
 
 #include "audio/LWaveFile.h"
 #include "callengine/IVRCMain.h"
 #include "core/Profile.h"
+#include "core/ProfileValues.h"
 #include "core/QueryText.h"
 #include "core/TextCompare.h"
 #include "core/TextFormat.h"
@@ -20,6 +20,8 @@ namespace {
 constexpr std::size_t kMaxDialLength = 64;
 constexpr int32_t kDialPauseMs = 750;
 constexpr int kRecordRate = 8000;
+// A retry interval is at most a year.
+constexpr int kMaxIntervalMinutes = 366 * 24 * 60;
 
 // `entry` without its "&attempts=" and "&intervalnext=" parameters.
 std::string WithoutSchedule(const std::string &entry) {
@@ -214,20 +216,20 @@ void IVRCMain::OutBoundTimeout() {
   if (attempts.empty()) {
     attempts = ProfileReadString(folders_.SettingsFile(), "outbound", "nattempts", "1");
   }
-  const long left = std::strtol(attempts.c_str(), nullptr, 10);
+  const int left = ParseLeadingInt(attempts);
   if (left > 1) RescheduleOutbound(left - 1);
   state_ = CS_IDLE;
   line_.Drop();
 }
 
-void IVRCMain::RescheduleOutbound(long attemptsLeft) {
+void IVRCMain::RescheduleOutbound(int attemptsLeft) {
   std::string interval = parms_.GetParm("interval");
   if (interval.empty()) {
     interval = ProfileReadString(folders_.SettingsFile(), "outbound", "interval", "30");
   }
-  const long minutes = std::clamp(std::strtol(interval.c_str(), nullptr, 10), 0L, 525600L);
+  const long long minutes = std::clamp(ParseLeadingInt(interval), 0, kMaxIntervalMinutes);
   const long long next = static_cast<long long>(clock_.Now()) + minutes * 60;
-  const std::string entry = TextFormat("%s&attempts=%ld&intervalnext=%lld",
+  const std::string entry = TextFormat("%s&attempts=%d&intervalnext=%lld",
                                        WithoutSchedule(outboundEntry_).c_str(), attemptsLeft, next);
   if (services_) services_->AddOutboundEntry(entry);
   if (mainWindow_) mainWindow_->SetTimer(IVRCMainWindow::kSchedulerTimer, 5000);

@@ -1,27 +1,13 @@
 #include "callengine/SpokenNumbers.h"
 
-#include <cctype>
 #include <string>
+
+#include "core/ProfileValues.h"
 
 namespace {
 
 constexpr int64_t kMillion = 1000000;
 constexpr int32_t kNoon = 12 * 3600;
-
-// The integer at the start of `text` as the C library reads one: leading
-// blanks, a sign, then digits; saturated rather than overflowing.
-int64_t LeadingInteger(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-  int64_t value = 0;
-  for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
-    if (value < INT32_MAX) value = value * 10 + (text[i] - '0');
-  }
-  if (value > INT32_MAX) value = INT32_MAX;
-  return negative ? -value : value;
-}
 
 void Say(LPromptList& list, int64_t n) { list.Add(std::to_string(n)); }
 
@@ -47,10 +33,10 @@ void ReadNumber(LPromptList& list, std::string_view text, int type) {
       for (char c : text) list.Add(std::string(1, c));
       return;
     case ReadNumberType::kNumber:
-      SpeakNumber(list, LeadingInteger(text));
+      SpeakNumber(list, ParseLeadingInt(text));
       return;
     case ReadNumberType::kDollarsCents: {
-      const int64_t cents = LeadingInteger(text);
+      const int64_t cents = ParseLeadingInt(text);
       SpeakNumber(list, cents / 100);
       list.Add("Dollars");
       if (cents % 100 != 0) {
@@ -60,7 +46,7 @@ void ReadNumber(LPromptList& list, std::string_view text, int type) {
       return;
     }
     case ReadNumberType::kDollarsWhole:
-      SpeakNumber(list, LeadingInteger(text));
+      SpeakNumber(list, ParseLeadingInt(text));
       list.Add("Dollars");
       return;
   }
