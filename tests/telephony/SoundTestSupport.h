@@ -1,0 +1,248 @@
+#pragma once
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "audio/LSoundSinkBase.h"
+#include "core/MainLoop.h"
+#include "core/SystemClock.h"
+#include "telephony/LSoundPlayerNotify.h"
+#include "telephony/LSoundRecorderNotify.h"
+#include "telephony/LWaveDevices.h"
+#include "telephony/LWaveQueue.h"
+
+// The main loop on the test thread, run once: each step is called on the
+// loop thread every millisecond until it returns true, then the next one.
+// True when every step finished in time.
+class LoopRunner final : public LTimerHandler {
+ public:
+  using Step = std::function<bool()>;
+
+  bool Run(std::vector<Step> steps, int timeoutMs = 5000) {
+    steps_ = std::move(steps);
+    deadline_ = clock_.TickCount() + static_cast<uint64_t>(timeoutMs);
+    loop.SetTimer(this, 0, 0);
+    loop.Run();
+    loop.KillTimers(this);
+    return next_ == steps_.size();
+  }
+  void OnTimer(int) override {
+    while (next_ < steps_.size() && steps_[next_]()) ++next_;
+    if (next_ == steps_.size() || clock_.TickCount() >= deadline_) {
+      loop.Stop();
+      return;
+    }
+    loop.SetTimer(this, 0, 1);
+  }
+
+ private:
+  SystemClock clock_;
+
+ public:
+  MainLoop loop{clock_};
+
+ private:
+  std::vector<Step> steps_;
+  std::size_t next_ = 0;
+  uint64_t deadline_ = 0;
+};
+
+// What the tests see of a fake device: it lives as long as the test, the
+// device only while a player or recorder has it open.
+struct FakeDeviceState {
+  std::mutex lock;
+  LWaveQueue* queue = nullptr;  // the open device's queue
+  std::atomic<int> opens{0};
+  std::atomic<int> pauses{0};
+  std::atomic<int> restarts{0};
+  std::atomic<int> resets{0};
+  std::atomic<int> writes{0};
+  std::atomic<uint32_t> firstLength{0};
+  bool autoPlay = false;  // output: every written buffer sounds at once
+  bool failOpen = false;
+
+  // Output: sounds `count` whole buffers (a loop pass counts as one).
+  int Play(int count) {
+    std::lock_guard<std::mutex> guard(lock);
+    int played = 0;
+    while (queue && played < count) {
+      LWaveQueue::Chunk chunk = queue->Acquire(UINT32_MAX, 0);
+      if (!chunk) break;
+      queue->Release(chunk.size);
+      ++played;
+    }
+    return played;
+  }
+  // Input: fills the next buffer with `pcm` (its whole size).
+  bool Feed(const std::vector<int16_t>& pcm) {
+    std::lock_guard<std::mutex> guard(lock);
+    if (!queue) return false;
+    LWaveQueue::Chunk chunk = queue->Acquire(UINT32_MAX, 0);
+    if (!chunk) return false;
+    const uint32_t bytes = std::min<uint32_t>(chunk.size, static_cast<uint32_t>(pcm.size() * 2));
+    std::memcpy(chunk.bytes, pcm.data(), bytes);
+    queue->Release(bytes);
+    return true;
+  }
+  // Zero once the device is closed.
+  uint32_t QueuedBytes() {
+    std::lock_guard<std::mutex> guard(lock);
+    return queue ? queue->QueuedBytes() : 0;
+  }
+  void Attach(LWaveQueue* open) {
+    std::lock_guard<std::mutex> guard(lock);
+    queue = open;
+  }
+};
+
+class FakeWaveOut final : public LWaveOutDevice {
+ public:
+  FakeWaveOut(LSignalObject& done, std::shared_ptr<FakeDeviceState> state)
+      : state_(std::move(state)), queue_(LWaveQueue::Direction::kOut, done, true) {
+    state_->Attach(&queue_);
+  }
+  ~FakeWaveOut() override {
+    state_->Attach(nullptr);
+    queue_.ReturnAll();
+  }
+  bool Write(LWaveHeader& header) override {
+    if (state_->writes++ == 0) state_->firstLength = header.bufferLength;
+    if (!queue_.Add(header)) return false;
+    if (state_->autoPlay) {
+      LWaveQueue::Chunk chunk = queue_.Acquire(UINT32_MAX, 0);
+      if (chunk) queue_.Release(chunk.size);
+    }
+    return true;
+  }
+  void Pause() override {
+    ++state_->pauses;
+    queue_.SetRunning(false);
+  }
+  void Restart() override {
+    ++state_->restarts;
+    queue_.SetRunning(true);
+  }
+  void Reset() override {
+    ++state_->resets;
+    queue_.ReturnAll();
+    queue_.SetRunning(true);
+  }
+  void BreakLoop() override { queue_.BreakLoop(); }
+  uint32_t QueuedBytes() const override { return queue_.QueuedBytes(); }
+
+ private:
+  std::shared_ptr<FakeDeviceState> state_;
+  LWaveQueue queue_;
+};
+
+class FakeWaveIn final : public LWaveInDevice {
+ public:
+  FakeWaveIn(LSignalObject& done, std::shared_ptr<FakeDeviceState> state)
+      : state_(std::move(state)), queue_(LWaveQueue::Direction::kIn, done, false) {
+    state_->Attach(&queue_);
+  }
+  ~FakeWaveIn() override {
+    state_->Attach(nullptr);
+    queue_.ReturnAll();
+  }
+  bool AddBuffer(LWaveHeader& header) override { return queue_.Add(header); }
+  void Start() override { queue_.SetRunning(true); }
+  void Stop() override {
+    queue_.SetRunning(false);
+    queue_.ReturnPartial();
+  }
+  void Reset() override {
+    ++state_->resets;
+    queue_.SetRunning(false);
+    queue_.ReturnAll();
+  }
+
+ private:
+  std::shared_ptr<FakeDeviceState> state_;
+  LWaveQueue queue_;
+};
+
+inline LWaveOutOpener FakeOutOpener(std::shared_ptr<FakeDeviceState> state) {
+  return [state](const LWavePcmFormat&, LSignalObject& done,
+                 bool) -> std::unique_ptr<LWaveOutDevice> {
+    if (state->failOpen) return nullptr;
+    ++state->opens;
+    return std::make_unique<FakeWaveOut>(done, state);
+  };
+}
+
+inline LWaveInOpener FakeInOpener(std::shared_ptr<FakeDeviceState> state) {
+  return [state](const LWavePcmFormat&, LSignalObject& done,
+                 bool) -> std::unique_ptr<LWaveInDevice> {
+    if (state->failOpen) return nullptr;
+    ++state->opens;
+    return std::make_unique<FakeWaveIn>(done, state);
+  };
+}
+
+// Keeps every frame written; Truncate cuts back like a file sink.
+class MemorySink final : public LSoundSinkBase {
+ public:
+  MemorySink(uint32_t rate, int channels) : LSoundSinkBase(rate, channels) {}
+  void Write(const int32_t* buffer, int32_t frames) override {
+    samples.insert(samples.end(), buffer, buffer + static_cast<std::size_t>(frames) * Channels());
+    Advance(frames);
+  }
+  void Truncate(int32_t frame) override {
+    if (frame >= Position()) return;
+    truncations.push_back(frame);
+    samples.resize(static_cast<std::size_t>(frame) * Channels());
+    SetPosition(frame);
+  }
+  std::vector<int32_t> samples;
+  std::vector<int32_t> truncations;
+};
+
+// Writes every notification down as text.
+class NotifyLog final : public LSoundPlayerNotify, public LSoundRecorderNotify {
+ public:
+  void spntfPlay(uint32_t cookie) override { Note("Play", cookie); }
+  void spntfStop(uint32_t cookie) override { Note("Stop", cookie); }
+  void spntfPause(uint32_t cookie) override { Note("Pause", cookie); }
+  void spntfStartPaused(uint32_t cookie) override { Note("StartPaused", cookie); }
+  void spntfPosition(uint32_t cookie, uint32_t ms) override {
+    Note("Position " + std::to_string(ms), cookie);
+  }
+  void spntfLevel(uint32_t cookie, const LSoundLevels& levels) override {
+    lastLevels = levels;
+    Note("Level", cookie);
+  }
+  void srntfRecord(uint32_t cookie) override { Note("Record", cookie); }
+  void srntfWait(uint32_t cookie) override { Note("Wait", cookie); }
+  void srntfStop(uint32_t cookie) override { Note("Stop", cookie); }
+  void srntfTime(uint32_t cookie, uint32_t ms) override { Note("Time " + std::to_string(ms), cookie); }
+  void srntfLevel(uint32_t cookie, const LSoundLevels& levels) override {
+    lastLevels = levels;
+    Note("Level", cookie);
+  }
+
+  bool Has(const std::string& text) const {
+    return std::find(heard.begin(), heard.end(), text) != heard.end();
+  }
+  int Count(const std::string& text) const {
+    return static_cast<int>(std::count(heard.begin(), heard.end(), text));
+  }
+
+  std::vector<std::string> heard;
+  LSoundLevels lastLevels;
+  std::function<void(const std::string&)> onNote;
+
+ private:
+  void Note(const std::string& text, uint32_t cookie) {
+    heard.push_back(cookie == 7 ? text : text + " (cookie " + std::to_string(cookie) + ")");
+    if (onNote) onNote(text);
+  }
+};
