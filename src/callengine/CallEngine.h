@@ -1,12 +1,14 @@
 #pragma once
 
 // The call engine's public face: the call controller, OGM definitions and
-// files, call parameters and their expansion, OGM validity, office hours and
-// number entry.
+// files, the OGM commands and voice-mail dialogues, call parameters and their
+// expansion, OGM validity, office hours, number entry and spoken numbers.
 #include "callengine/CallDateTime.h"
 #include "callengine/IVRCCommands.h"
 #include "callengine/IVRCMain.h"
 #include "callengine/IVRCMainWindow.h"
+#include "callengine/IVRCServices.h"
+#include "callengine/IVRCVoiceMail.h"
 #include "callengine/LCallIdentity.h"
 #include "callengine/LHashTable.h"
 #include "callengine/LNumberEntry.h"
@@ -16,4 +18,7 @@
 #include "callengine/LOfficeHours.h"
 #include "callengine/LocalDayTime.h"
 #include "callengine/OGMAction.h"
+#include "callengine/OGMCommands.h"
 #include "callengine/ParameterText.h"
+#include "callengine/SpokenNumbers.h"
+#include "callengine/VoiceMailFlows.h"

@@ -32,6 +32,13 @@ void LHashTable::ParseQuery(std::string_view text) {
   });
 }
 
+std::vector<std::pair<std::string, std::string>> LHashTable::Pairs() const {
+  std::vector<std::pair<std::string, std::string>> pairs;
+  pairs.reserve(entries_.size());
+  for (const Entry& entry : entries_) pairs.emplace_back(entry.name, entry.value);
+  return pairs;
+}
+
 bool LHashTable::WriteAll(const std::string& file, std::string_view section) const {
   return IniUpdate(file, [&](IniFile& ini) {
     // Oldest first, so the newest of names differing only in case is kept.

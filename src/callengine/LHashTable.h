@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // The named text values of one call. Names are set case-sensitively but found
@@ -18,6 +19,8 @@ class LHashTable {
   std::string GetParm(std::string_view name, std::string_view defaultValue = {}) const;
   void Clear() { entries_.clear(); }
   std::size_t Size() const { return entries_.size(); }
+  // Every entry as (name, value), oldest first.
+  std::vector<std::pair<std::string, std::string>> Pairs() const;
 
   // Sets every "name=value" pair of query text ("a=1&b=x+y%21"): "+" is a
   // space and "%" with two hex digits is that byte (a decoded "=" or "&" does

@@ -35,7 +35,7 @@ LNumberEntry::Result LNumberEntry::Press(char key, const std::string& ogmFile,
                                          const LHashTable& parms, const LCallIdentity& call) {
   Result result;
   result.pressStar = key == '*';
-  if (key >= '0' && key <= '9' && digits_.size() < kMaxDigits) digits_ += key;
+  Append(key);
   int maxDigits = ProfileReadInt(ogmFile, kSection, "maxdigits", 4);
   bool complete = key == '#' || digits_.size() == static_cast<std::size_t>(maxDigits);
   if (!complete) return result;
@@ -47,6 +47,10 @@ LNumberEntry::Result LNumberEntry::Press(char key, const std::string& ogmFile,
   result.variable = StripPercent(ProfileReadString(ogmFile, kSection, "varname", "number"));
   result.digits = digits_;
   return result;
+}
+
+void LNumberEntry::Append(char key) {
+  if (key >= '0' && key <= '9' && digits_.size() < kMaxDigits) digits_ += key;
 }
 
 bool LNumberEntry::WithinLimits(const std::string& ogmFile) const {

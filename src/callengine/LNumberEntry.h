@@ -30,6 +30,9 @@ class LNumberEntry {
   // Called whenever the node (re)starts.
   void Clear() { digits_.clear(); }
   const std::string& Digits() const { return digits_; }
+  // Stores a digit key ("0".."9") while fewer than 31 are held; other keys
+  // are not stored.
+  void Append(char key);
 
   // One key at the node defined by `ogmFile`; `parms` and `call` expand the
   // list-file name.

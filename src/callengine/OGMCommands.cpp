@@ -2,9 +2,9 @@
 
 #include <array>
 
-#include "audio/LWaveFile.h"
 #include "audio/SoundFile.h"
 #include "callengine/IVRCMain.h"
+#include "callengine/MailBoxGreeting.h"
 #include "callengine/ParameterText.h"
 #include "core/Path.h"
 #include "core/Profile.h"
@@ -187,12 +187,7 @@ bool OGMCommands::ExCmdMailbox(const Action &action) {
     return true;
   }
   controller.SetState(IVRCMain::CS_MBXGREETING);
-  LSoundSourceRef greeting = LWaveFile::OpenSource(LMailBox::GreetingPath(mailbox));
-  if (greeting->IsError()) {
-    controller.PlaySystemPrompt("LeaveMessage");
-  } else {
-    controller.PlaySource(std::move(greeting));
-  }
+  MailBoxGreeting::Play(controller, mailbox);
   return true;
 }
 

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+
+#include "callengine/IVRCMain.h"
+
+// A caller leaving a message in the controller's mailbox: the message is
+// created when "RecordTone" ends and kept or discarded when the recording
+// is finished.
+class LeaveMessageFlow {
+ public:
+  // Recordings of this length or shorter are discarded.
+  static constexpr int kShortestKeptMs = 2500;
+  static constexpr int kDefaultMaxRecordMs = 30000;
+  static constexpr int kSilenceMs = 5000;
+
+  explicit LeaveMessageFlow(IVRCMain &controller) : controller_(controller) {}
+  LeaveMessageFlow(const LeaveMessageFlow &) = delete;
+  LeaveMessageFlow &operator=(const LeaveMessageFlow &) = delete;
+
+  // A message or greeting recording into `file`: at most [settings]
+  // "maxrectime", ended by 5 s of silence, levelled afterwards.
+  static IVRCMain::Recording VoiceRecording(const IVRCMain &controller, std::string file);
+
+  // Takes the next message number, writes the call into the record and
+  // records the caller into its audio.
+  void StartNewMessage();
+  // Keeps the current message (the main window and the delivery task are
+  // told) or discards it when it is too short.
+  void MailBoxRecordComplete();
+
+ private:
+  bool IsTooShort() const;
+  void Discard();
+  void Keep();
+
+  IVRCMain &controller_;
+};

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "IVRCFakes.h"
+#include "IVRCMainFixture.h"
+#include "callengine/VoiceMailFlows.h"
+
+// A line with the real voice-mail dialogues; dates in day/month/year order.
+class VoiceMailFlowsTest : public IVRCMainTest {
+ protected:
+  using S = IVRCMain;
+  using OK = ScriptedLine::OpKind;
+  using Texts = std::vector<std::string>;
+
+  VoiceMailFlowsTest() {
+    controller_.SetCommands(&commands_);
+    controller_.SetVoiceMail(&flows_);
+    controller_.SetServices(&services_);
+    Settings("[settings]\ndateorder=1\n");
+  }
+
+  std::string MailBox(const std::string &name, const std::string &keys = "") {
+    const std::string path = folders_.MailBoxes() + "/" + name + ".mbx";
+    Write(path, "[mbx]\n" + keys);
+    return path;
+  }
+  std::string Record(const std::string &mailbox, const std::string &id) const {
+    return folders_.MailBoxes() + "/" + mailbox + " ICM" + id + ".ini";
+  }
+  std::string Audio(const std::string &mailbox, const std::string &id) const {
+    return folders_.MailBoxes() + "/" + mailbox + " ICM" + id + ".wav";
+  }
+  // A message left on `date` ("dd/mm/yy") at `time` with `ms` of audio.
+  std::string Message(const std::string &mailbox, const std::string &id, const std::string &date,
+                      const std::string &time, uint32_t ms = 1000, bool read = false) {
+    Write(Record(mailbox, id), "[message]\ndate=" + date + "\ntime=" + time +
+                                   (read ? "\nread=true\n" : "\n"));
+    Wave(Audio(mailbox, id), ms);
+    return Record(mailbox, id);
+  }
+  void Prompt(const std::string &name, uint32_t ms) {
+    Wave(folders_.SystemPrompts() + "/" + name + ".wav", ms);
+  }
+  // Answers a call whose OGM waits for keys.
+  void Answer() {
+    Connect("wait=30\n", 1000);
+    line_.ClearOps();
+  }
+  // As the "mailboxaccess" action starts: "EnterAccessCode" plays.
+  void AccessCall() {
+    Answer();
+    controller_.SetState(S::CS_ACCESSCODE);
+    controller_.DigitEntry().Clear();
+    controller_.PlaySystemPrompt("EnterAccessCode");
+  }
+  // Feeds `ms` of silence at 8000 Hz into the running recording.
+  void Speak(uint32_t ms) {
+    const ScriptedLine::Op *op = line_.LastOp();
+    ASSERT_TRUE(op && op->kind == OK::Record);
+    const std::vector<int32_t> frames(ms * 8, 0);
+    op->sink->Write(frames.data(), static_cast<int32_t>(frames.size()));
+  }
+  // What the call file says was played, in order.
+  Texts Logged(const std::string &prefix) const {
+    Texts found;
+    const std::string file = CallFile();
+    for (std::size_t at = file.find(prefix); at != std::string::npos;
+         at = file.find(prefix, at + 1)) {
+      const std::size_t start = at + prefix.size();
+      found.push_back(file.substr(start, file.find_first_of("\r\n", start) - start));
+    }
+    return found;
+  }
+  bool Logged(const std::string &prefix, const std::string &what) const {
+    return CallFile().find(prefix + what) != std::string::npos;
+  }
+  Texts Posted(uint32_t id) const {
+    Texts texts;
+    for (const LMessage &m : window_.messages)
+      if (m.id == id) texts.push_back(m.text);
+    return texts;
+  }
+  std::vector<int64_t> PostedFlags(uint32_t id) const {
+    std::vector<int64_t> flags;
+    for (const LMessage &m : window_.messages)
+      if (m.id == id) flags.push_back(m.wParam);
+    return flags;
+  }
+  int32_t PlayedMs() const {
+    const ScriptedLine::Op *op = line_.LastOp();
+    return op && op->kind == OK::Play ? op->endSample * 1000 / op->sampleRate : -1;
+  }
+  std::string Key(const std::string &file, const std::string &section, const std::string &key) {
+    return ProfileReadString(file, section, key, "");
+  }
+
+  VoiceMailFlows flows_;
+  RecordingCommands commands_;
+  RecordingServices services_;
+};

@@ -1,0 +1,55 @@
+#include "VoiceMailFixture.h"
+
+namespace {
+
+class VoiceMailForward : public VoiceMailFlowsTest {
+ protected:
+  // The scheduler's call to the owner of "Sales" is connected.
+  void ForwardCall(const std::string &keys) {
+    controller_.SetMailbox(MailBox("Sales", keys));
+    controller_.SetState(S::CS_FORWARD);
+    line_.Connect();
+  }
+  void Answered() {
+    ASSERT_TRUE(services_.detection);
+    services_.detection->store(IVRCServices::kAnswerPerson);
+    line_.ReportRecordPosition(100);
+  }
+};
+
+TEST_F(VoiceMailForward, OwnerAcceptsWithOneAndHearsTheNewestMessage) {
+  Settings("[settings]\ndateorder=1\n[state]\nnewmessages=true\n");
+  Message("Sales", "000001", "07/01/24", "11:00:00");
+  Message("Sales", "000002", "07/01/24", "12:00:00");
+  ForwardCall("forwardrepeat=2\n");
+  line_.Press('1');
+  EXPECT_TRUE(Logged("Message forward call accepted", ""));
+  EXPECT_EQ(controller_.State(), S::CS_MSGPLAY);
+  EXPECT_EQ(controller_.Message(), Record("Sales", "000002"));
+  EXPECT_EQ(Key(folders_.SettingsFile(), "state", "newmessages"), "false");
+}
+
+TEST_F(VoiceMailForward, AnsweredCallPlaysTheFirstUnreadMessageThenTheMenu) {
+  Message("Sales", "000001", "07/01/24", "11:00:00", 1000, true);
+  Message("Sales", "000002", "07/01/24", "12:00:00", 700);
+  ForwardCall("autoplay=true\n");
+  Answered();
+  EXPECT_TRUE(Logged("Message forward call answered", ""));
+  EXPECT_EQ(controller_.State(), S::CS_FORWARDPLAY);
+  EXPECT_EQ(PlayedMs(), 700);
+  EXPECT_EQ(Key(Record("Sales", "000002"), "message", "read"), "true");
+  EXPECT_EQ(Posted(WM_UPDATEREADMARK), Texts{Record("Sales", "000002")});
+  line_.Press('2');  // the menu: on to the older message
+  EXPECT_EQ(controller_.Message(), Record("Sales", "000001"));
+  EXPECT_EQ(controller_.State(), S::CS_MSGPLAY);
+}
+
+TEST_F(VoiceMailForward, AnsweredCallWithoutUnreadMessagesIsDropped) {
+  Message("Sales", "000001", "07/01/24", "11:00:00", 1000, true);
+  ForwardCall("autoplay=true\n");
+  Answered();
+  EXPECT_EQ(line_.LastOp()->kind, OK::Drop);
+  EXPECT_TRUE(Posted(WM_UPDATEREADMARK).empty());
+}
+
+}  // namespace

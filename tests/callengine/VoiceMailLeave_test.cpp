@@ -1,0 +1,112 @@
+#include <filesystem>
+
+#include "VoiceMailFixture.h"
+#include "audio/LWaveFile.h"
+
+namespace {
+
+class VoiceMailLeave : public VoiceMailFlowsTest {
+ protected:
+  // As the "mailbox" action leaves the caller: "RecordTone" has ended.
+  void LeaveMessage(const std::string &mailbox) {
+    Answer();
+    controller_.SetMailbox(folders_.MailBoxes() + "/" + mailbox + ".mbx");
+    controller_.SetState(S::CS_MBXRECORDTONE);
+    controller_.PlaySystemPrompt("RecordTone");
+    line_.Advance(0);
+  }
+  std::string NewMessages() { return Key(folders_.SettingsFile(), "state", "newmessages"); }
+};
+
+TEST_F(VoiceMailLeave, MessageOfTwoAndAHalfSecondsIsDiscardedLongerOnesKept) {
+  const std::string mbx = MailBox("Sales", "beep=true\ncallscreen=true\n");
+  LeaveMessage("Sales");
+  const std::string record = Record("Sales", "000001");
+  ASSERT_EQ(controller_.State(), S::CS_MBXRECORD);
+  EXPECT_EQ(controller_.Message(), record);
+  EXPECT_EQ(Key(record, "message", "mailboxname"), "Sales");
+  EXPECT_EQ(Key(record, "message", "cid"), "5551234");
+  EXPECT_EQ(Key(record, "message", "callername"), "Ann Caller");
+  EXPECT_EQ(Key(record, "message", "time"), "20:00:12");  // after three rings
+  EXPECT_EQ(Key(record, "message", "date"), "08/01/24");
+  EXPECT_EQ(Posted(WM_UPDATEMESSAGE), Texts{record});
+  EXPECT_EQ(PostedFlags(WM_UPDATEMESSAGE), std::vector<int64_t>{1});  // call screening
+  EXPECT_EQ(line_.LastOp()->silenceMs, 5000);
+  EXPECT_EQ(line_.LastOp()->maxMs, 30000);
+  Speak(2500);
+  line_.Press('9');  // saves and says goodbye
+  EXPECT_FALSE(std::filesystem::exists(record));
+  EXPECT_FALSE(std::filesystem::exists(Audio("Sales", "000001")));
+  EXPECT_EQ(Posted(WM_DELMESSAGE), Texts{record});
+  EXPECT_TRUE(services_.levelled.empty());
+  EXPECT_NE(CallFile().find("Recorded message discarded because it was too short"),
+            std::string::npos);
+  EXPECT_EQ(NewMessages(), "");
+  EXPECT_EQ(controller_.State(), S::CS_GOODBYE);
+  line_.HangUp();
+
+  ProfileWriteDuration(folders_.SettingsFile(), "settings", "maxrectime", 60000);
+  LeaveMessage("Sales");
+  EXPECT_EQ(line_.LastOp()->maxMs, 60000);
+  Speak(2600);
+  line_.Press('9');
+  const std::string kept = Record("Sales", "000002");
+  EXPECT_TRUE(std::filesystem::exists(kept));
+  EXPECT_EQ(services_.levelled, Texts{Audio("Sales", "000002")});
+  EXPECT_EQ(NewMessages(), "true");
+  EXPECT_EQ(PostedFlags(WM_NEWMESSAGE), std::vector<int64_t>{1});  // the mailbox beeps
+  EXPECT_EQ(Posted(WM_WAKEBGTASK).size(), 1u);
+  EXPECT_EQ(Posted(WM_RUNSCHEDULER).size(), 1u);
+  EXPECT_EQ(Key(mbx, "mbx", "unsentmessages"), "true");
+  EXPECT_EQ(controller_.Message(), "");
+}
+
+TEST_F(VoiceMailLeave, MessageDeletedAfterEmailingIsNotAnnouncedButStillUnsent) {
+  const std::string mbx = MailBox("Sales",
+                                  "sendemail=true\nsendemailaudio=true\nsendemaildelete=true\n"
+                                  "forwardtel=true\nforwardattempts=3\nforwardattempttime=99\n");
+  LeaveMessage("Sales");
+  Speak(4000);
+  line_.Advance(30000);  // the recording's time-out saves and says goodbye
+  EXPECT_EQ(controller_.State(), S::CS_GOODBYE);
+  EXPECT_EQ(NewMessages(), "");
+  EXPECT_TRUE(Posted(WM_NEWMESSAGE).empty());
+  EXPECT_EQ(Posted(WM_WAKEBGTASK).size(), 1u);
+  EXPECT_EQ(Key(mbx, "mbx", "unsentmessages"), "true");
+  EXPECT_EQ(Key(mbx, "mbx", "forwardattempts"), "0");
+  EXPECT_EQ(Key(mbx, "mbx", "forwardattempttime"), "0");
+}
+
+TEST_F(VoiceMailLeave, RetakeRecordsIntoTheSameFileAndHangingUpKeepsIt) {
+  LeaveMessage("New Box");  // no mailbox file yet
+  Speak(1000);
+  line_.Press('1');
+  EXPECT_EQ(controller_.State(), S::CS_MBXRECORDTONE);
+  line_.Advance(0);  // "RecordTone" is missing and ends at once
+  ASSERT_EQ(line_.LastOp()->kind, OK::Record);
+  EXPECT_EQ(line_.OpsOf(OK::Record).size(), 2u);
+  Speak(3000);
+  line_.HangUp();
+  const std::string audio = Audio("New Box", "000001");
+  EXPECT_EQ(LWaveFile::OpenSource(audio)->GetEndSample(), 24000);  // the new take only
+  EXPECT_TRUE(std::filesystem::exists(Record("New Box", "000001")));
+  EXPECT_FALSE(std::filesystem::exists(Record("New Box", "000002")));
+  // Keeping the message creates the mailbox with the keys it writes.
+  EXPECT_EQ(Key(folders_.MailBoxes() + "/New Box.mbx", "mbx", "unsentmessages"), "true");
+  EXPECT_EQ(services_.levelled, Texts{audio});
+}
+
+TEST_F(VoiceMailLeave, CallerParametersCannotMarkTheMessageRead) {
+  MailBox("Sales");
+  Answer();
+  controller_.Parameters().SetParm("read", "true");
+  controller_.Parameters().SetParm("account", "42");
+  controller_.SetMailbox(folders_.MailBoxes() + "/Sales.mbx");
+  controller_.SetState(S::CS_MBXRECORDTONE);
+  flows_.StartNewMessage(controller_);
+  const std::string record = Record("Sales", "000001");
+  EXPECT_EQ(Key(record, "message", "account"), "42");
+  EXPECT_EQ(Key(record, "message", "read"), "");
+}
+
+}  // namespace
