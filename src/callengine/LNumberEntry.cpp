@@ -1,8 +1,5 @@
 #include "callengine/LNumberEntry.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include "callengine/ParameterText.h"
 #include "core/CaseInsensitivePath.h"
 #include "core/FileIo.h"
@@ -10,7 +7,6 @@
 #include "core/Profile.h"
 #include "core/ProfileValues.h"
 #include "core/Trace.h"
-#include "core/UniqueFd.h"
 
 namespace {
 
@@ -83,10 +79,5 @@ std::optional<std::string> LNumberEntry::ReadListFile(const std::string& name) c
     return std::nullopt;
   }
   std::string path = ResolveCaseInsensitive(absolute ? name : PathJoin(dataRoot_, name));
-  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  struct stat info {};
-  if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-  std::string text(kMaxListFile, '\0');
-  text.resize(ReadUpTo(fd.Get(), text.data(), text.size()));
-  return text;
+  return ReadFileText(path, kMaxListFile);
 }

@@ -1,6 +1,5 @@
 #include "callengine/LOGMDefinition.h"
 
-#include <fcntl.h>
 
 #include <algorithm>
 #include <array>
@@ -12,7 +11,6 @@
 #include "core/Path.h"
 #include "core/Profile.h"
 #include "core/Trace.h"
-#include "core/UniqueFd.h"
 
 namespace {
 
@@ -184,12 +182,8 @@ std::optional<LOGMDefinition::Audio> LOGMDefinition::AudioFile(const LHashTable&
 
 std::string LOGMDefinition::SpokenText() const {
   std::string path = CompanionPath(".txt");
-  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (fd.Get() < 0) return {};
-  // Non-blocking so a FIFO named like the text cannot hang the line. One
-  // byte more tells a file of exactly the bound from a longer one.
-  std::string text(kMaxSpokenText + 1, '\0');
-  text.resize(ReadUpTo(fd.Get(), text.data(), text.size()));
+  // One byte more tells a file of exactly the bound from a longer one.
+  std::string text = ReadFileText(path, kMaxSpokenText + 1).value_or("");
   if (text.size() > kMaxSpokenText) {
     Trace("LOGMDefinition %s: text cut to %zu bytes", path.c_str(), kMaxSpokenText);
     text = CutText(text, kMaxSpokenText);

@@ -1,9 +1,13 @@
 #include "core/FileIo.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+
+#include "core/UniqueFd.h"
 
 namespace {
 
@@ -54,4 +58,14 @@ std::size_t ReadUpToAt(int fd, void* data, std::size_t size, off_t offset) {
 int64_t FileSize(int fd) {
   struct stat info {};
   return ::fstat(fd, &info) == 0 ? static_cast<int64_t>(info.st_size) : 0;
+}
+
+std::optional<std::string> ReadFileText(const std::string& path, std::size_t maxBytes) {
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  struct stat info {};
+  if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  std::string text(std::min(maxBytes, static_cast<std::size_t>(std::max<off_t>(info.st_size, 0))),
+                   '\0');
+  text.resize(ReadUpTo(fd.Get(), text.data(), text.size()));
+  return text;
 }

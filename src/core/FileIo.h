@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 
 // Whole-buffer reads and writes on file descriptors, resuming after short
@@ -19,3 +21,8 @@ std::size_t ReadUpTo(int fd, void* data, std::size_t size);
 std::size_t ReadUpToAt(int fd, void* data, std::size_t size, off_t offset);
 // The open file's size now; 0 when it cannot be told.
 int64_t FileSize(int fd);
+
+// At most `maxBytes` of the regular file at `path`; nullopt when it cannot
+// be opened or is not a regular file. Opened non-blocking, so a FIFO named
+// like the file never hangs the caller.
+std::optional<std::string> ReadFileText(const std::string& path, std::size_t maxBytes);

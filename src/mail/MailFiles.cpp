@@ -39,12 +39,10 @@ MoveResult MoveByLink(const std::string& from, const std::string& to) {
 }
 
 bool ReadWhole(const std::string& path, std::string& text) {
-  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd.Valid()) return false;
-  std::vector<char> buffer(static_cast<std::size_t>(FileSize(fd.Get())));
-  std::size_t got = ReadUpTo(fd.Get(), buffer.data(), buffer.size());
-  text.assign(buffer.data(), got);
-  return got == buffer.size();
+  std::optional<std::string> read = ReadFileText(path, SIZE_MAX);
+  if (!read) return false;
+  text = std::move(*read);
+  return true;
 }
 
 }  // namespace
