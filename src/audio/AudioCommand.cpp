@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "audio/LCodecBytes.h"
+#include "audio/LMP3Source.h"
 #include "audio/LPRSourceToSink.h"
 #include "audio/LProgressConsole.h"
 #include "audio/LSupportedFormats.h"
@@ -88,10 +89,33 @@ int Unreadable(const std::string& path) {
   return Fail(path, what);
 }
 
+// A file that is no WAVE file may be an MP3 file.
+LSoundSourceRef OpenInput(const std::string& path) {
+  LSoundSourceRef source = LWaveFile::OpenSource(path);
+  if (!source->IsError()) return source;
+  LSoundSourceRef mp3 = LMP3Source::Open(path);
+  return mp3->IsError() ? source : mp3;
+}
+
+int Mp3Info(LSoundSourceBase& source) {
+  const int32_t frames = ExactEnd(source, true);
+  std::printf("format     MP3\n");
+  std::printf("rate       %d Hz\n", static_cast<int>(source.SampleRate()));
+  std::printf("channels   %d\n", source.Channels());
+  std::printf("length     %d frames, %s\n", static_cast<int>(frames),
+              Duration(frames, source.SampleRate()).c_str());
+  std::printf("streaming  no\n");
+  return 0;
+}
+
 int Info(const std::vector<std::string>& args) {
   if (args.size() != 2) return Usage();
   const std::string& path = args[1];
   LSoundSourceRef source = LWaveFile::OpenSource(path);
+  if (source->IsError()) {
+    LSoundSourceRef mp3 = LMP3Source::Open(path);
+    if (!mp3->IsError()) return Mp3Info(*mp3);
+  }
   LWaveFileFormat format;
   if (source->IsError() || !LWaveFile::ReadFormat(path, format)) return Unreadable(path);
   const bool pcm = format.Tag() == LWaveFileFormat::kTagPcm && format.BitsPerSample() <= 16;
@@ -184,7 +208,7 @@ int Convert(const std::vector<std::string>& args) {
   if (paths.size() != 2) return Usage();
   const std::string& in = paths[0];
   const std::string& out = paths[1];
-  LSoundSourceRef source = LWaveFile::OpenSource(in);
+  LSoundSourceRef source = OpenInput(in);
   if (source->IsError()) return Unreadable(in);
   if (source->Channels() > 2 && source->Channels() != format.Channels()) {
     return Fail(in, "has more than two channels; only mono and stereo can be converted");

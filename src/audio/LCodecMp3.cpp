@@ -7,6 +7,7 @@
 
 #include "audio/LCodecBytes.h"
 #include "audio/LWaveFileFormat.h"
+#include "audio/Mp3CodecDecoder.h"
 #include "core/Trace.h"
 
 namespace {
@@ -44,10 +45,14 @@ constexpr uint16_t kCodecDelay = 576 + 529;
 
 std::unique_ptr<LCodecStream> LCodecMp3::Open(const LWaveFileFormat& mp3, bool decode) {
   const uint32_t bits = mp3.AvgBytesPerSec() * 8;
-  if (decode || mp3.Tag() != kTag || mp3.Channels() < 1 || mp3.Channels() > 2 || bits % 1000 != 0 ||
-      !IsLegal(mp3.SamplesPerSec(), bits / 1000)) {
-    return nullptr;
+  if (mp3.Tag() != kTag || mp3.Channels() < 1 || mp3.Channels() > 2) return nullptr;
+  if (decode) {
+    // Any bit rate decodes, variable ones too; only the rate must be one of
+    // the format's.
+    if (!IsLegal(mp3.SamplesPerSec(), IsMpeg1(mp3.SamplesPerSec()) ? 32 : 8)) return nullptr;
+    return std::make_unique<Mp3CodecDecoder>(mp3.SamplesPerSec(), mp3.Channels());
   }
+  if (bits % 1000 != 0 || !IsLegal(mp3.SamplesPerSec(), bits / 1000)) return nullptr;
   auto stream = std::make_unique<LCodecMp3>(mp3.SamplesPerSec(), mp3.Channels(), bits / 1000);
   if (!stream->IsReady()) return nullptr;
   return stream;

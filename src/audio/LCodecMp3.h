@@ -11,13 +11,14 @@ struct lame_global_struct;
 
 // MPEG Layer III encoding (format tag 0x55), constant bit rate. Output comes
 // in whole frames of varying count, so this is no fixed-block codec.
+// Decoding is done by Mp3CodecDecoder, which Open hands out.
 class LCodecMp3 : public LCodecStream {
  public:
   static constexpr uint16_t kTag = 0x55;
   static constexpr uint16_t kExtraSize = 12;
 
-  // Null for decoding (not handled here) and for rates, channel counts or
-  // bit rates (average bytes × 8) that the format does not have.
+  // Null for rates, channel counts or (encoding) bit rates (average bytes
+  // × 8) that the format does not have.
   static std::unique_ptr<LCodecStream> Open(const LWaveFileFormat& mp3, bool decode);
   // A bit rate fit for speech at `rate`; the frame layout in the extra bytes.
   static bool Describe(LWaveFileFormat& format, uint32_t rate, uint16_t channels);

@@ -57,7 +57,6 @@ TEST(LCodecStreamTest, RefusesWhatItCannotConvert) {
            WithExtra(Described(LCodecMsAdpcm::kTag, 8000, 1, 4),
                      {244, 1, 8, 0}),  // 8 pairs, no room
            Changed(Described(LCodecGsm::kTag, 8000, 1, 0), [](Format& f) { f.SetBlockAlign(66); }),
-           mp3,  // encoded only
        }) {
     EXPECT_EQ(Decoder(coded), nullptr) << coded.Tag() << " " << coded.BlockAlign();
   }

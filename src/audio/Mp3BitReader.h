@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Reads bits most significant first from a byte buffer. Bits past `bytes`
+// read as zeros, so corrupt lengths can never make it read outside the
+// buffer; the buffer must be followed by at least 4 readable bytes.
+class Mp3BitReader {
+ public:
+  Mp3BitReader(const uint8_t* data, std::size_t bytes) : data_(data), limit_(bytes * 8) {}
+
+  // The next 32 bits without consuming them.
+  uint32_t Peek32() const {
+    if (pos_ >= limit_) return 0;
+    const uint8_t* p = data_ + (pos_ >> 3);
+    const uint32_t word =
+        (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+    const uint32_t bits = word << (pos_ & 7);
+    // The low bits come from the fifth byte; past the limit they are zero.
+    const std::size_t next = (pos_ >> 3) + 4;
+    return (pos_ & 7) != 0 && next * 8 < limit_ ? bits | (p[4] >> (8 - (pos_ & 7))) : bits;
+  }
+  void Skip(std::size_t bits) { pos_ += bits; }
+  // Up to 24 bits as an unsigned number.
+  uint32_t Get(int bits) {
+    if (bits == 0) return 0;
+    const uint32_t value = Peek32() >> (32 - bits);
+    pos_ += static_cast<std::size_t>(bits);
+    return value;
+  }
+  std::size_t Position() const { return pos_; }
+  void SetPosition(std::size_t bit) { pos_ = bit; }
+
+ private:
+  const uint8_t* data_;
+  std::size_t limit_;
+  std::size_t pos_ = 0;
+};

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "audio/Mp3BitReader.h"
+
+struct Mp3HuffmanCodes;
+
+// Table-driven Huffman decoding of the Layer III big-value and count1
+// regions. The lookup tables are built once from the standard's code lists
+// and shared read-only by every decoder in the process.
+class Mp3Huffman {
+ public:
+  static const Mp3Huffman& Instance();
+
+  // Decodes `pairs` value pairs with pair table `table` (0..31) into `out`,
+  // linbits and signs included.
+  void DecodePairs(Mp3BitReader& bits, int table, int pairs, int* out) const;
+  // Decodes one count1 quadruple (4 signed values in -1..1) with table 0 or 1.
+  void DecodeQuad(Mp3BitReader& bits, int table, int* out) const;
+
+  // True when every table built: each code list is a complete prefix code.
+  bool IsValid() const { return valid_; }
+
+ private:
+  // A lookup entry: a symbol and the bits it took at this level, or a link
+  // to a second-level table of `subBits` index bits.
+  struct Entry {
+    uint16_t value = 0;
+    uint8_t bits = 0;
+    uint8_t subBits = 0;
+  };
+  struct Table {
+    std::vector<Entry> entries;
+    int rootBits = 0;
+  };
+
+  Mp3Huffman();
+  static bool Build(const Mp3HuffmanCodes& list, int side, Table& table);
+  static int Lookup(const Table& table, Mp3BitReader& bits);
+
+  Table pairs_[32];
+  int linbits_[32] = {};
+  Table quads_[2];
+  bool valid_ = true;
+};

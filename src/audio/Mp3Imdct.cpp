@@ -1,0 +1,154 @@
+#include "audio/Mp3Imdct.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "audio/Mp3SideInfo.h"
+#include "audio/Mp3Tables.h"
+
+namespace {
+
+constexpr int kLines = 576;
+constexpr double kAliasCoefficients[8] = {-0.6,   -0.535, -0.33,   -0.185,
+                                          -0.095, -0.041, -0.0142, -0.0037};
+
+}  // namespace
+
+const Mp3Imdct& Mp3Imdct::Instance() {
+  static const Mp3Imdct instance;  // read-only after construction
+  return instance;
+}
+
+Mp3Imdct::Mp3Imdct() {
+  for (int row = 0; row < 18; ++row) {
+    const int i = row < 9 ? row : row + 9;  // 0..8, then 18..26
+    for (int k = 0; k < 18; ++k) {
+      longCos_[k][row] = static_cast<float>(std::cos(M_PI / 72.0 * (2 * i + 19) * (2 * k + 1)));
+    }
+  }
+  for (int i = 0; i < 12; ++i) {
+    for (int k = 0; k < 6; ++k) {
+      shortCos_[i][k] = static_cast<float>(std::cos(M_PI / 24.0 * (2 * i + 7) * (2 * k + 1)));
+    }
+  }
+  for (int i = 0; i < 36; ++i) {
+    const double longSine = std::sin(M_PI / 36.0 * (i + 0.5));
+    windows_[0][i] = static_cast<float>(longSine);
+    windows_[1][i] = static_cast<float>(i < 18   ? longSine
+                                        : i < 24 ? 1.0
+                                        : i < 30 ? std::sin(M_PI / 12.0 * (i - 18 + 0.5))
+                                                 : 0.0);
+    windows_[3][i] = static_cast<float>(i < 6    ? 0.0
+                                        : i < 12 ? std::sin(M_PI / 12.0 * (i - 6 + 0.5))
+                                        : i < 18 ? 1.0
+                                                 : longSine);
+    windows_[2][i] = i < 12 ? static_cast<float>(std::sin(M_PI / 12.0 * (i + 0.5))) : 0.0f;
+  }
+  for (int i = 0; i < 8; ++i) {
+    const double root = std::sqrt(1.0 + kAliasCoefficients[i] * kAliasCoefficients[i]);
+    aliasCs_[i] = static_cast<float>(1.0 / root);
+    aliasCa_[i] = static_cast<float>(kAliasCoefficients[i] / root);
+  }
+  // Short lines arrive band by band, window by window; the IMDCT wants each
+  // subband's 18 lines as 6 frequencies of 3 interleaved windows.
+  for (int rate = 0; rate < 9; ++rate) {
+    for (int mixed = 0; mixed < 2; ++mixed) {
+      int16_t* map = reorder_[rate][mixed];
+      for (int i = 0; i < kLines; ++i) map[i] = static_cast<int16_t>(i);
+      const int16_t* bands = kMp3ShortBands[rate];
+      for (int sfb = mixed != 0 ? 3 : 0; sfb < 13; ++sfb) {
+        const int width = bands[sfb + 1] - bands[sfb];
+        const int start = 3 * bands[sfb];
+        for (int window = 0; window < 3; ++window) {
+          for (int f = 0; f < width; ++f) {
+            map[start + window * width + f] = static_cast<int16_t>(start + 3 * f + window);
+          }
+        }
+      }
+    }
+  }
+}
+
+void Mp3Imdct::Reorder(const Mp3GranuleInfo& info, int rateIndex, float* lines) const {
+  float reordered[kLines];
+  const int16_t* map = reorder_[rateIndex][info.mixed ? 1 : 0];
+  for (int i = 0; i < kLines; ++i) reordered[map[i]] = lines[i];
+  std::memcpy(lines, reordered, sizeof reordered);
+}
+
+int Mp3Imdct::ReduceAliasing(const Mp3GranuleInfo& info, float* lines, int nonzero) const {
+  if (info.IsShort() && !info.mixed) return kSubbands;
+  // Mixed blocks only between the two long subbands; each butterfly spans
+  // 8 lines either side of a subband boundary.
+  const int last = info.IsShort() ? 1 : std::min(kSubbands - 1, (nonzero + 7) / kSlots);
+  for (int sb = 1; sb <= last; ++sb) {
+    float* boundary = lines + kSlots * sb;
+    for (int i = 0; i < 8; ++i) {
+      const float below = boundary[-1 - i];
+      const float above = boundary[i];
+      boundary[-1 - i] = below * aliasCs_[i] - above * aliasCa_[i];
+      boundary[i] = above * aliasCs_[i] + below * aliasCa_[i];
+    }
+  }
+  if (info.IsShort()) return kSubbands;
+  return std::min(kSubbands, std::max((nonzero + kSlots - 1) / kSlots, last + 1));
+}
+
+void Mp3Imdct::LongBlock(const float* in, int blockType, float* overlap, float* out) const {
+  // All 18 distinct outputs at once, input by input: a loop the compiler
+  // can run on vectors.
+  float sums[18] = {};
+  for (int k = 0; k < 18; ++k) {
+    const float value = in[k];
+    for (int row = 0; row < 18; ++row) sums[row] += value * longCos_[k][row];
+  }
+  float x[36];
+  for (int row = 0; row < 9; ++row) {
+    x[row] = sums[row];
+    x[17 - row] = -sums[row];
+    x[row + 18] = sums[row + 9];
+    x[35 - row] = sums[row + 9];  // 53 - (row + 18)
+  }
+  const float* window = windows_[blockType == 2 ? 0 : blockType];
+  for (int i = 0; i < 18; ++i) {
+    out[i] = x[i] * window[i] + overlap[i];
+    overlap[i] = x[i + 18] * window[i + 18];
+  }
+}
+
+void Mp3Imdct::ShortBlock(const float* in, float* overlap, float* out) const {
+  float z[36] = {};
+  const float* window = windows_[2];
+  for (int w = 0; w < 3; ++w) {
+    for (int i = 0; i < 12; ++i) {
+      float sum = 0.0f;
+      for (int k = 0; k < 6; ++k) sum += in[3 * k + w] * shortCos_[i][k];
+      z[6 + 6 * w + i] += sum * window[i];
+    }
+  }
+  for (int i = 0; i < 18; ++i) {
+    out[i] = z[i] + overlap[i];
+    overlap[i] = z[i + 18];
+  }
+}
+
+void Mp3Imdct::Process(const Mp3GranuleInfo& info, int rateIndex, float* lines, int nonzero,
+                       float* overlap, float out[kSlots][kSubbands]) const {
+  if (info.IsShort()) Reorder(info, rateIndex, lines);
+  const int active = ReduceAliasing(info, lines, nonzero);
+  for (int sb = 0; sb < kSubbands; ++sb) {
+    float slots[kSlots];
+    float* carry = overlap + kSlots * sb;
+    if (sb >= active) {
+      std::memcpy(slots, carry, sizeof slots);  // silent input: only the overlap remains
+      std::fill(carry, carry + kSlots, 0.0f);
+    } else if (info.IsShort() && !(info.mixed && sb < 2)) {
+      ShortBlock(lines + kSlots * sb, carry, slots);
+    } else {
+      LongBlock(lines + kSlots * sb, info.mixed && sb < 2 ? 0 : info.blockType, carry, slots);
+    }
+    const bool invert = (sb & 1) != 0;  // odd subbands: every other slot negated
+    for (int t = 0; t < kSlots; ++t) out[t][sb] = invert && (t & 1) != 0 ? -slots[t] : slots[t];
+  }
+}

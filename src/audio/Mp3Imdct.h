@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+
+struct Mp3GranuleInfo;
+
+// The hybrid filter bank's second half for one granule of one channel:
+// short-block reordering, alias reduction, IMDCT with the block type's
+// window, overlap-add with the previous granule and frequency inversion.
+class Mp3Imdct {
+ public:
+  static constexpr int kSubbands = 32;
+  static constexpr int kSlots = 18;
+
+  static const Mp3Imdct& Instance();
+
+  // `lines` (576, bitstream order, the first `nonzero` possibly nonzero) is
+  // used as scratch; `overlap` (576) carries over between granules; `out`
+  // receives 18 time slots of 32 subband samples.
+  void Process(const Mp3GranuleInfo& info, int rateIndex, float* lines, int nonzero, float* overlap,
+               float out[kSlots][kSubbands]) const;
+
+ private:
+  Mp3Imdct();
+  void Reorder(const Mp3GranuleInfo& info, int rateIndex, float* lines) const;
+  // Returns the number of subbands that may now be nonzero.
+  int ReduceAliasing(const Mp3GranuleInfo& info, float* lines, int nonzero) const;
+  void LongBlock(const float* in, int blockType, float* overlap, float* out) const;
+  void ShortBlock(const float* in, float* overlap, float* out) const;
+
+  float longCos_[18][18];  // [input][output]: outputs 0..8 and 18..26 of the 36-point IMDCT
+  float shortCos_[12][6];
+  float windows_[4][36];  // block types 0, 1, 3 long; 2 holds the 12-point short window
+  float aliasCs_[8];
+  float aliasCa_[8];
+  // Destination of each line of a short (0) or mixed (1) block, per rate.
+  int16_t reorder_[9][2][576];
+};

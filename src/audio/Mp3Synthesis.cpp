@@ -1,0 +1,76 @@
+#include "audio/Mp3Synthesis.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "audio/Mp3SynthesisWindow.h"
+
+namespace {
+
+constexpr int FactorOffset(int n) {
+  return n == 32 ? 0 : n == 16 ? 16 : n == 8 ? 24 : n == 4 ? 28 : 30;
+}
+
+// Unnormalised DCT-II in place, X[j] = sum x[k] cos(pi j (2k + 1) / 2N), by
+// splitting into the sums and the scaled differences of mirrored inputs.
+template <int N>
+[[gnu::always_inline]] inline void Dct(float* x, const float* factors) {
+  if constexpr (N == 1) {
+    (void)x;
+    (void)factors;
+  } else {
+    constexpr int kHalf = N / 2;
+    float even[kHalf];
+    float odd[kHalf];
+    const float* f = factors + FactorOffset(N);
+    for (int k = 0; k < kHalf; ++k) {
+      even[k] = x[k] + x[N - 1 - k];
+      odd[k] = (x[k] - x[N - 1 - k]) * f[k];
+    }
+    Dct<kHalf>(even, factors);
+    Dct<kHalf>(odd, factors);
+    for (int m = 0; m < kHalf - 1; ++m) {
+      x[2 * m] = even[m];
+      x[2 * m + 1] = odd[m] + odd[m + 1];
+    }
+    x[N - 2] = even[kHalf - 1];
+    x[N - 1] = odd[kHalf - 1];
+  }
+}
+
+}  // namespace
+
+void Mp3Synthesis::Reset() {
+  std::fill(std::begin(history_), std::end(history_), 0.0f);
+  offset_ = 0;
+}
+
+void Mp3Synthesis::Run(const float (*subbands)[kSubbands], int slots, int32_t* out, int stride) {
+  const Mp3SynthesisWindow& tables = Mp3SynthesisWindow::Instance();
+  const float* window = tables.window;
+  for (int slot = 0; slot < slots; ++slot) {
+    float x[kSubbands];
+    std::copy(subbands[slot], subbands[slot] + kSubbands, x);
+    Dct<kSubbands>(x, tables.dctFactors);
+    // The 64 new history values from the DCT's 32 outputs.
+    offset_ = (offset_ - 64) & 1023;
+    float* v = history_ + offset_;
+    float* twin = v + 1024;
+    for (int i = 0; i < 16; ++i) v[i] = twin[i] = x[16 + i];
+    v[16] = twin[16] = 0.0f;
+    for (int i = 17; i < 48; ++i) v[i] = twin[i] = -x[48 - i];
+    for (int i = 48; i < 64; ++i) v[i] = twin[i] = -x[i - 48];
+    float sum[kSubbands] = {};
+    for (int i = 0; i < 8; ++i) {
+      const float* a = v + 128 * i;
+      const float* b = v + 128 * i + 96;
+      const float* wa = window + 64 * i;
+      const float* wb = window + 64 * i + 32;
+      for (int j = 0; j < kSubbands; ++j) sum[j] += a[j] * wa[j] + b[j] * wb[j];
+    }
+    int32_t* dest = out + static_cast<std::ptrdiff_t>(slot) * kSubbands * stride;
+    for (int j = 0; j < kSubbands; ++j) {
+      dest[j * stride] = static_cast<int32_t>(std::clamp(sum[j], -kLimit, kLimit));
+    }
+  }
+}
