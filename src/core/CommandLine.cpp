@@ -22,9 +22,17 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& args) {
       break;
     }
   }
-  if (i < args.size()) {
-    line.command = args[i++];
-    line.arguments.assign(args.begin() + static_cast<long>(i), args.end());
+  if (i >= args.size()) return line;
+  line.command = args[i++];
+  // "--data" may also follow the command ("zavotel simulate --data DIR ...").
+  for (; i < args.size(); ++i) {
+    if (args[i] == "--data" && i + 1 < args.size() && !args[i + 1].empty()) {
+      line.dataOption = args[++i];
+    } else if (args[i].rfind("--data=", 0) == 0) {
+      line.dataOption = args[i].substr(7);
+    } else {
+      line.arguments.push_back(args[i]);
+    }
   }
   return line;
 }

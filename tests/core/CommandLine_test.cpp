@@ -14,6 +14,11 @@ TEST(CommandLine, DefaultsToRunAndTakesDataBeforeTheCommand) {
   EXPECT_EQ(line.command, "tts");
   EXPECT_EQ(line.arguments, (std::vector<std::string>{"hello", "--voice", "2"}));
   EXPECT_EQ(CommandLine::Parse({"--data=/x"}).dataOption, "/x");
+  // The folder may also follow the command.
+  CommandLine after = CommandLine::Parse({"simulate", "--keys", "1@2", "--data", "/d"});
+  EXPECT_EQ(after.dataOption, "/d");
+  EXPECT_EQ(after.arguments, (std::vector<std::string>{"--keys", "1@2"}));
+  EXPECT_EQ(CommandLine::Parse({"simulate", "--data=/e"}).dataOption, "/e");
 }
 
 TEST(CommandLine, BadOptionsAreReported) {
