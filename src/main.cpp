@@ -1,8 +1,13 @@
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "audio/Audio.h"
+#include "audio/TtsCommand.h"
+#include "callengine/EngineServices.h"
+#include "callengine/FactoryDataSet.h"
+#include "callengine/SimulateCommand.h"
 #include "core/Core.h"
 
 namespace {
@@ -13,13 +18,30 @@ void PrintFolder(const char* label, const std::string& path) {
   std::printf("  %-24s %s\n", label, path.c_str());
 }
 
+// Every command that works on the data folder opens it here: the folders,
+// the first-start settings and the factory files are created where missing.
+// Nullopt when the folder itself cannot be prepared; missing factory files
+// (no speech voice, say) are reported and the command goes on.
+std::optional<DataFolders> OpenDataFolders(const CommandLine& line) {
+  DataRootChoice choice = DataRootChoice::FromEnvironment(line.dataOption, false);
+  DataFolders folders = DataFolders::Resolve(choice.Root());
+  if (!folders.CreateMissing() || !WriteFirstStartSettings(folders.SettingsFile())) {
+    std::fprintf(stderr, "zavotel: the data folder %s could not be prepared (see above)\n",
+                 folders.Root().c_str());
+    return std::nullopt;
+  }
+  if (!FactoryDataSet(folders).CreateMissing()) {
+    std::fprintf(stderr, "zavotel: some factory files could not be made (see above)\n");
+  }
+  return folders;
+}
+
 // The engine's main job. It prepares the data folder and reports where
 // everything is.
 int RunEngine(const CommandLine& line) {
-  DataRootChoice choice = DataRootChoice::FromEnvironment(line.dataOption, false);
-  DataFolders folders = DataFolders::Resolve(choice.Root());
-  bool created = folders.CreateMissing();
-  bool written = created && WriteFirstStartSettings(folders.SettingsFile());
+  std::optional<DataFolders> opened = OpenDataFolders(line);
+  if (!opened) return 1;
+  const DataFolders& folders = *opened;
   std::printf("Zavotel data folder %s\n", folders.Root().c_str());
   PrintFolder("settings file", folders.SettingsFile());
   PrintFolder("OGMs", folders.Ogms());
@@ -27,11 +49,15 @@ int RunEngine(const CommandLine& line) {
   PrintFolder("System Prompts", folders.SystemPrompts());
   PrintFolder("Default System Prompts", folders.DefaultSystemPrompts());
   PrintFolder("Logs", folders.Logs());
-  if (!written) {
-    std::fprintf(stderr, "zavotel: the data folder could not be prepared (see above)\n");
-    return 1;
-  }
   return 0;
+}
+
+// One call without a telephone on the data folder.
+int RunSimulate(const CommandLine& line) {
+  std::optional<DataFolders> opened = OpenDataFolders(line);
+  if (!opened) return 1;
+  EngineServices services(opened->Root(), nullptr);
+  return RunSimulateCommand(line.arguments, *opened, &services);
 }
 
 int PrintHelp(const CommandLine&) {
@@ -45,6 +71,14 @@ int PrintHelp(const CommandLine&) {
       "            convert a WAVE file (default 16-bit PCM, 8000 Hz, mono)\n"
       "  audio formats\n"
       "            list the formats convert can write\n"
+      "  tts TEXT OUT.wav [--voice N]\n"
+      "            speak TEXT into a WAVE file with the voice at position N\n"
+      "  tts --list-voices\n"
+      "            list the speech voices by position\n"
+      "  simulate [--keys KEY@SECONDS,...] [--caller-audio IN.wav] [--hear OUT.wav]\n"
+      "           [--hangup-after SECONDS]\n"
+      "            one call without a telephone: scripted with these options,\n"
+      "            else interactive on the sound card (Enter connects and hangs up)\n"
       "  help      show this text\n"
       "\n"
       "The data folder is DIR, else $ZAVOTEL_DATA, else $XDG_DATA_HOME/zavotel\n"
@@ -60,6 +94,8 @@ struct Command {
 constexpr Command kCommands[] = {
     {"run", RunEngine},
     {"audio", RunAudioCommand},
+    {"tts", RunTtsCommand},
+    {"simulate", RunSimulate},
     {"help", PrintHelp},
 };
 

@@ -1,0 +1,90 @@
+#include "audio/LTTSSoundSource.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "audio/LProgress.h"
+#include "audio/LSRCNull.h"
+#include "audio/LTTS.h"
+#include "audio/LWaveFile.h"
+#include "core/LSignalObject.h"
+#include "core/Path.h"
+#include "core/Trace.h"
+#include "core/UniqueFd.h"
+
+// Shared with the thread, which may outlive the source when it overstays
+// its grace.
+struct LTTSSoundSource::Job {
+  LTTS tts;
+  LSignalObject ready;
+  const TtsVoices* voices;
+};
+
+namespace {
+
+// Nobody watches a synthesis thread: it only stops on its stop signal.
+class StopSignalProgress final : public LProgress {
+ public:
+  explicit StopSignalProgress(const LSignalObject& stop) : stop_(stop) {}
+  void SetText(int, std::string_view) override {}
+  void SetProgress(double) override {}
+  bool IsCancelled() override { return stop_.IsSet(); }
+
+ private:
+  const LSignalObject& stop_;
+};
+
+// A fresh empty file "tmp…" in the temporary folder; "" on failure.
+std::string MakeTempFile() {
+  const char* folder = std::getenv("TMPDIR");
+  std::string path = PathJoin(folder && *folder ? folder : "/tmp", "tmpXXXXXX");
+  UniqueFd fd(::mkstemp(path.data()));
+  if (fd.Valid()) return path;
+  Trace("LTTSSoundSource mkstemp %s FAILED: %s", path.c_str(), std::strerror(errno));
+  return {};
+}
+
+}  // namespace
+
+LTTSSoundSource::LTTSSoundSource(std::string text, int voice, const TtsVoices& voices)
+    : LSoundSourceBase(44100, 1, kFullScale16),
+      job_(std::make_shared<Job>()),
+      path_(MakeTempFile()),
+      inner_(new LSRCNull) {
+  job_->tts.text = std::move(text);
+  job_->tts.path = path_;
+  job_->tts.voice = voice;
+  job_->tts.ready = &job_->ready;
+  job_->voices = &voices;
+  if (path_.empty() || !Start(kPriorityNormal)) {
+    SetError();
+    return;
+  }
+  OpenInner();
+}
+
+LTTSSoundSource::~LTTSSoundSource() {
+  StopThreadTimed(kStopTimeoutMs);
+  inner_ = LSoundSourceRef();
+  if (!path_.empty()) ::unlink(path_.c_str());
+}
+
+void LTTSSoundSource::OpenInner() {
+  if (!job_->ready.Wait(kReadyWaitMs)) Trace("LTTSSoundSource no audio within %d ms", kReadyWaitMs);
+  inner_ = LWaveFile::OpenSource(path_);
+  if (inner_->IsError()) SetError();
+  SetSampleRate(inner_->SampleRate());
+  SetChannels(inner_->Channels());
+  SetMaxLevel(inner_->MaxLevel());
+}
+
+void LTTSSoundSource::ThreadFunction() {
+  Job& job = ThreadState<Job>();
+  StopSignalProgress progress(StopSignal());
+  Process(job.tts, progress, *job.voices);
+}
+
+std::shared_ptr<void> LTTSSoundSource::ShareThreadState() { return job_; }

@@ -1,0 +1,206 @@
+#include "callengine/FactoryDataSet.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "audio/LWaveFile.h"
+#include "audio/TtsEspeakEngine.h"
+#include "callengine/FactoryDataSetPrompts.h"
+#include "callengine/LOGMDefinition.h"
+#include "core/Path.h"
+#include "core/Profile.h"
+#include "support/TempDir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// Every prompt of the set, checked as the call engine opens it.
+void ExpectPromptAudio(const std::string& path) {
+  SCOPED_TRACE(path);
+  LSoundSourceRef source = LWaveFile::OpenSource(path);
+  ASSERT_FALSE(source->IsError());
+  EXPECT_EQ(source->SampleRate(), 8000);
+  EXPECT_EQ(source->Channels(), 1);
+  EXPECT_FALSE(source->IsStreaming());
+  EXPECT_GT(source->GetEndSample(), 800) << "at least 0.1 s of audio";
+  std::vector<int32_t> samples(static_cast<std::size_t>(source->GetEndSample()));
+  source->Read(samples.data(), static_cast<int32_t>(samples.size()));
+  int32_t peak = 0;
+  for (int32_t s : samples) peak = std::max(peak, std::abs(s));
+  EXPECT_GT(peak, kFullScale16 / 20) << "not silence";
+}
+
+// eSpeak NG alone: it renders the set many times faster than the Flite
+// voice an installation prefers, through the same pipeline. Built once, as
+// the library keeps global state.
+const TtsVoices& FastVoices() {
+  static const TtsVoices* voices = [] {
+    std::vector<std::unique_ptr<TtsEngine>> engines;
+    engines.push_back(std::make_unique<TtsEspeakEngine>());
+    return new TtsVoices(std::move(engines));
+  }();
+  return *voices;
+}
+
+// One installation rendered for the whole suite: rendering is the slow part.
+class FactoryDataSetTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    installed_ = new TempDir;
+    const DataFolders folders = DataFolders::Resolve(installed_->Path());
+    ASSERT_TRUE(FactoryDataSet(folders, FastVoices()).CreateMissing());
+  }
+  static void TearDownTestSuite() {
+    delete installed_;
+    installed_ = nullptr;
+  }
+
+  // A private copy of the installation for a test that changes it.
+  DataFolders CopyOfInstallation() {
+    fs::copy(installed_->Path(), copy_.Path(), fs::copy_options::recursive);
+    return DataFolders::Resolve(copy_.Path());
+  }
+
+  static TempDir* installed_;
+  TempDir copy_;
+};
+
+TempDir* FactoryDataSetTest::installed_ = nullptr;
+
+TEST_F(FactoryDataSetTest, EveryPromptIsSpokenAudioInBothFolders) {
+  const DataFolders folders = DataFolders::Resolve(installed_->Path());
+  const std::vector<std::string> required = {"ForwardMessage",
+                                             "InvalidAccessCode",
+                                             "MailBoxMessageMenu",
+                                             "NoMoreMessagesMenu",
+                                             "MailBoxSetup",
+                                             "EnterAccessCode",
+                                             "LeaveMessage",
+                                             "TransferQuery",
+                                             "InvalidOption",
+                                             "InvalidNumber",
+                                             "Goodbye",
+                                             "100",
+                                             "1000",
+                                             "Million",
+                                             "Dollars",
+                                             "Cents",
+                                             "Yesterday",
+                                             "Today",
+                                             "AM",
+                                             "PM",
+                                             "MailBoxMenu",
+                                             "RecordTone"};
+  std::vector<std::string> names = required;
+  for (int n = 0; n < 20; ++n) names.push_back(std::to_string(n));
+  for (int n = 20; n <= 90; n += 10) names.push_back(std::to_string(n));
+  EXPECT_EQ(FactoryPrompts().size(), names.size());
+  for (const std::string& name : names) {
+    const std::string factory = PathJoinExt(folders.DefaultSystemPrompts(), name, ".wav");
+    ExpectPromptAudio(factory);
+    const std::string prompt = PathJoinExt(folders.SystemPrompts(), name, ".wav");
+    EXPECT_EQ(ReadText(prompt), ReadText(factory)) << name;
+  }
+  // No work files are left behind.
+  for (const auto& entry : fs::recursive_directory_iterator(installed_->Path())) {
+    EXPECT_NE(entry.path().filename().string().front(), '.') << entry.path();
+  }
+}
+
+TEST_F(FactoryDataSetTest, TheDefaultAnsweringMessageIsComplete) {
+  const DataFolders folders = DataFolders::Resolve(installed_->Path());
+  const std::string base = PathJoin(folders.Ogms(), "Default Answering Message");
+  ExpectPromptAudio(base + ".wav");
+  EXPECT_EQ(ReadText(base + ".txt"), DefaultAnsweringMessageText());
+
+  const std::string ini = base + ".ini";
+  EXPECT_EQ(ProfileReadString(ini, "ivr", "playcomplete", ""), "mailbox");
+  EXPECT_EQ(ProfileReadString(ini, "ivr", "playcompletembx", ""), "Default");
+  EXPECT_EQ(ProfileReadString(ini, "ivr", "press5", ""), "noresponse");
+  EXPECT_EQ(ProfileReadString(ini, "datetime", "weekdays", ""), "127");
+  EXPECT_EQ(ProfileReadString(ini, "cid", "enabled", ""), "false");
+  LOGMDefinition ogm(ini);
+  EXPECT_FALSE(ogm.IsNumberEntry());
+  EXPECT_EQ(ogm.Value(LOGMDefinition::Number::kWait), 1);
+  EXPECT_FALSE(ogm.IsSet("playcomplete", LOGMDefinition::ActionFlag::kMbxMessage));
+  ASSERT_TRUE(ogm.AudioFile({}, {}).has_value());
+
+  EXPECT_TRUE(fs::exists(PathJoin(folders.MailBoxes(), "Default.mbx")));
+  EXPECT_EQ(ProfileReadString(folders.SettingsFile(), "settings", "ogm", ""),
+            "Default Answering Message");
+}
+
+TEST_F(FactoryDataSetTest, ExistingFilesAreNeverOverwritten) {
+  const DataFolders folders = CopyOfInstallation();
+  const std::string goodbye = PathJoin(folders.SystemPrompts(), "Goodbye.wav");
+  const std::string renamed = PathJoin(folders.SystemPrompts(), "goodBYE.wav");
+  fs::rename(goodbye, renamed);
+  WriteText(renamed, "my own recording");
+  const std::string factoryNine = PathJoin(folders.DefaultSystemPrompts(), "9.wav");
+  WriteText(factoryNine, "replaced factory file");
+  const std::string greeting = PathJoin(folders.Ogms(), "Default Answering Message.txt");
+  WriteText(greeting, "Gone fishing.");
+  fs::remove(PathJoin(folders.SystemPrompts(), "Today.wav"));
+
+  EXPECT_TRUE(FactoryDataSet(folders, FastVoices()).CreateMissing());
+  EXPECT_EQ(ReadText(renamed), "my own recording");
+  EXPECT_FALSE(fs::exists(goodbye)) << "names match without regard to case";
+  EXPECT_EQ(ReadText(factoryNine), "replaced factory file");
+  EXPECT_EQ(ReadText(greeting), "Gone fishing.");
+  EXPECT_EQ(ReadText(PathJoin(folders.SystemPrompts(), "Today.wav")),
+            ReadText(PathJoin(folders.DefaultSystemPrompts(), "Today.wav")))
+      << "a missing prompt is copied again";
+}
+
+TEST_F(FactoryDataSetTest, RestoringCopiesTheFactoryFileBack) {
+  const DataFolders folders = CopyOfInstallation();
+  const FactoryDataSet set(folders, FastVoices());
+  const std::string mine = PathJoin(folders.SystemPrompts(), "goodbye.wav");
+  fs::rename(PathJoin(folders.SystemPrompts(), "Goodbye.wav"), mine);
+  WriteText(mine, "my own recording");
+  ASSERT_TRUE(set.RestoreSystemPrompt("GoodBye"));
+  EXPECT_EQ(ReadText(mine), ReadText(PathJoin(folders.DefaultSystemPrompts(), "Goodbye.wav")));
+
+  fs::remove(PathJoin(folders.DefaultSystemPrompts(), "RecordTone.wav"));
+  fs::remove(PathJoin(folders.SystemPrompts(), "RecordTone.wav"));
+  ASSERT_TRUE(set.RestoreSystemPrompt("recordtone")) << "a lost factory file is made again";
+  ExpectPromptAudio(PathJoin(folders.SystemPrompts(), "RecordTone.wav"));
+
+  EXPECT_FALSE(set.RestoreSystemPrompt("NoSuchPrompt"));
+  EXPECT_FALSE(set.RestoreSystemPrompt("../settings"));
+}
+
+TEST(FactoryDataSet, WithoutVoicesEverythingButTheSpeechIsMade) {
+  TempDir root;
+  const TtsVoices none({});
+  const DataFolders folders = DataFolders::Resolve(root.Path());
+  EXPECT_FALSE(FactoryDataSet(folders, none).CreateMissing());
+  EXPECT_TRUE(fs::exists(PathJoin(folders.SystemPrompts(), "RecordTone.wav")));
+  EXPECT_FALSE(fs::exists(PathJoin(folders.SystemPrompts(), "Goodbye.wav")));
+  EXPECT_TRUE(fs::exists(PathJoin(folders.Ogms(), "Default Answering Message.ini")));
+  EXPECT_FALSE(fs::exists(PathJoin(folders.Ogms(), "Default Answering Message.wav")));
+  EXPECT_TRUE(fs::exists(folders.SettingsFile()));
+  std::size_t files = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(root.Path())) {
+    files += entry.is_regular_file() ? 1 : 0;
+    EXPECT_NE(entry.path().filename().string().front(), '.') << entry.path();
+  }
+  EXPECT_EQ(files, 6u);  // settings, tone twice, OGM .ini and .txt, mailbox
+}
+
+}  // namespace

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# "zavotel tts": the voice list, speaking into WAVE files checked by sox, an
+# empty text, and clean failures that leave no files behind.
+set -uo pipefail
+zavotel="$(realpath "$1")"
+tmp="$(mktemp -d)"
+trap 'rm -rf "$tmp"' EXIT
+cd "$tmp"
+passed=0
+failed=0
+
+check() {  # check NAME COMMAND...: counts whether COMMAND succeeds
+  local name="$1"
+  shift
+  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
+}
+fails_with() {  # fails_with STATUS COMMAND...: COMMAND exits with STATUS
+  local want="$1"
+  shift
+  "$@" >/dev/null 2>&1
+  test $? -eq "$want"
+}
+
+voices="$("$zavotel" tts --list-voices)"
+check "list first voice" grep -q '^  0  Flite slt (US English, female)$' <<<"$voices"
+check "list espeak" grep -q 'eSpeak NG English (America) (en-us)$' <<<"$voices"
+espeak="$(grep 'eSpeak NG English (America) (en-us)$' <<<"$voices" | awk '{print $1}')"
+
+check "speak default voice" "$zavotel" tts "Hello, this is a test." hello.wav
+check "default rate" test "$(sox --i -r hello.wav)" = 16000
+check "default channels" test "$(sox --i -c hello.wav)" = 1
+check "default bits" test "$(sox --i -b hello.wav)" = 16
+check "speech length" test "$(sox --i -s hello.wav)" -gt 16000
+
+check "speak espeak" "$zavotel" tts "Hello there" espeak.wav --voice "$espeak"
+check "espeak rate" test "$(sox --i -r espeak.wav)" = 22050
+
+check "empty text" "$zavotel" tts "" empty.wav
+check "empty length" test "$(sox --i -s empty.wav)" = 0
+
+check "markup text" "$zavotel" tts "<speak>[[x]] & \"quotes\" ....................!!!!" markup.wav
+check "markup length" test "$(sox --i -s markup.wav)" -gt 0
+
+check "unknown voice" fails_with 2 "$zavotel" tts "Hello" bad.wav --voice 100000
+check "voice not a number" fails_with 2 "$zavotel" tts "Hello" bad.wav --voice two
+check "missing output" fails_with 2 "$zavotel" tts "Hello"
+check "unknown option" fails_with 2 "$zavotel" tts "Hello" bad.wav --speed 2
+check "no file on failure" test ! -e bad.wav
+check "unwritable output" fails_with 1 "$zavotel" tts "Hello" missing/dir/out.wav
+check "nothing left over" test -z "$(ls -A | grep -v -e '^hello.wav$' -e '^espeak.wav$' -e '^empty.wav$' -e '^markup.wav$')"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
