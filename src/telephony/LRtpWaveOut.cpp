@@ -1,0 +1,29 @@
+#include "telephony/LRtpWaveOut.h"
+
+#include "core/Trace.h"
+
+LRtpWaveOut::LRtpWaveOut(std::shared_ptr<LRtpDeviceHub> hub, LSignalObject& done)
+    : hub_(std::move(hub)), queue_(LWaveQueue::Direction::kOut, done, true) {
+  hub_->AttachOut(queue_);
+}
+
+LRtpWaveOut::~LRtpWaveOut() {
+  hub_->Detach(queue_);
+  queue_.Shutdown();
+  queue_.ReturnAll();
+}
+
+bool LRtpWaveOut::Write(LWaveHeader& header) {
+  if (header.bufferLength == 0 || header.bufferLength % 2 != 0) {
+    Trace("LRtpWaveOut::Write buffer of %u bytes refused", header.bufferLength);
+    return false;
+  }
+  if (!queue_.Add(header)) return false;
+  hub_->Played(queue_);
+  return true;
+}
+
+void LRtpWaveOut::Reset() {
+  queue_.ReturnAll();
+  queue_.SetRunning(true);
+}
