@@ -103,3 +103,13 @@ void LLineBase::DeliverDisconnect() {
   current_ = nullptr;
   if (handler) handler->lnntfDisconnect();
 }
+
+void LLineBase::DeliverUnansweredDisconnect() {
+  if (current_) {
+    DeliverDisconnect();
+    return;
+  }
+  // The call never started, so no handler is current: the owner that placed
+  // it still waits for its end.
+  if (default_) default_->lnntfDisconnect();
+}

@@ -94,6 +94,9 @@ class LLineBase {
   // Ends the call for the handler: nothing more reaches it until the next
   // call starts.
   void DeliverDisconnect();
+  // An outgoing call that ended before it was answered: its owner hears of
+  // it as a disconnect, so it counts an unanswered attempt.
+  void DeliverUnansweredDisconnect();
 
  private:
   std::string callerNumber_;

@@ -1,0 +1,254 @@
+#include "telephony/LSipLine.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/MainLoop.h"
+#include "core/Trace.h"
+#include "telephony/LRtpMedia.h"
+#include "telephony/SipCall.h"
+#include "telephony/SipDevice.h"
+
+namespace {
+
+// Between calls the player and recorder have no device.
+LWaveOutOpener NoOutput() {
+  return [](const LWavePcmFormat &, LSignalObject &, bool) -> std::unique_ptr<LWaveOutDevice> {
+    return nullptr;
+  };
+}
+LWaveInOpener NoInput() {
+  return [](const LWavePcmFormat &, LSignalObject &, bool) -> std::unique_ptr<LWaveInDevice> {
+    return nullptr;
+  };
+}
+
+bool IsDtmfKey(char c) { return c != '\0' && std::strchr("0123456789*#ABCD", c) != nullptr; }
+
+}  // namespace
+
+LSipLine::LSipLine(MainLoop &loop, const LClock &clock, const std::string &settingsFile,
+                   SipDevice *device)
+    : LLine(loop, clock), loop_(loop), settingsFile_(settingsFile), device_(device) {
+  SetSettings(Settings::Read(settingsFile));
+  SetCallDevices(NoOutput(), NoInput());
+}
+
+LSipLine::~LSipLine() {
+  loop_.KillTimers(this);
+  Stop();
+  if (media_) media_->Stop();
+  media_.reset();
+  call_.reset();
+}
+
+// --- offered calls and rings -------------------------------------------------
+
+bool LSipLine::Offer(std::unique_ptr<SipCall> &call) {
+  if (call_ || dropPending_ || !device_) return false;
+  call_ = std::move(call);
+  call_->SetListener(this);
+  outgoing_ = answering_ = connected_ = false;
+  ringCounter_ = 1;
+  lastRing_ = Clock().TickCount();
+  drnTimeMs_ = 0;
+  // The 180 Ringing the device sent counts as the first ring.
+  AnswerDecision(ringCounter_++);
+  if (call_ && !answering_) loop_.SetTimer(this, kRingTimer, kRingIntervalMs);
+  return true;
+}
+
+void LSipLine::Ring() {
+  if (!call_ || answering_ || connected_ || outgoing_) return;
+  call_->Ring();
+  const uint64_t now = Clock().TickCount();
+  const uint64_t elapsed = now - lastRing_;
+  if (elapsed >= kRingRestartMs) {
+    Trace("Manually resetting ring count because more than 7000ms since last ring.");
+    ringCounter_ = 1;
+    drnTimeMs_ = 0;
+  } else {
+    drnTimeMs_ = std::max<uint32_t>(drnTimeMs_, static_cast<uint32_t>(elapsed));
+  }
+  lastRing_ = now;
+  AnswerDecision(ringCounter_++);
+  if (call_ && !answering_) loop_.SetTimer(this, kRingTimer, kRingIntervalMs);
+}
+
+void LSipLine::AnswerDecision(int ring) {
+  if (!call_ || answering_) return;
+  SetCallerId(call_->Caller().number, call_->Caller().name, call_->Did());
+  const int32_t drn = LineSettings().drSoftware
+                          ? (drnTimeMs_ > static_cast<uint32_t>(LineSettings().drTimeMs) ? 1 : 0)
+                          : call_->RingPattern();
+  SetDrn(drn, drnTimeMs_);
+  if (!DeliverAnswer(ring)) return;
+  answering_ = true;
+  loop_.KillTimer(this, kRingTimer);
+  if (!call_->Answer()) {
+    Trace("LSipLine::AnswerDecision answer FAILED");
+    EndCall();
+  }
+}
+
+// --- the connected call ----------------------------------------------------------
+
+void LSipLine::OnCallEstablished() {
+  loop_.KillTimer(this, kRingTimer);
+  connected_ = true;
+  media_ = std::make_unique<LRtpMedia>(
+      loop_, Clock(),
+      [this](std::span<const uint8_t> packet) { return call_ && call_->SendRtp(packet); },
+      call_->Media());
+  media_->onKey = [this](char key) { Key(key); };
+  media_->onTonesDone = [this] {
+    IgnoreKeysFor(kIgnoreAfterDialMs);
+    DeliverDialComplete();
+  };
+  SetCallDevices(media_->OutOpener(), media_->InOpener());
+  media_->Start();
+  IgnoreKeysFor(kIgnoreAfterConnectMs);
+  SetEndOfCallReported(false);
+  StartCall();
+}
+
+void LSipLine::OnCallProgress(uint16_t code) { Trace("LSipLine call progress %u", code); }
+
+void LSipLine::OnCallEnded(const SipCallEnd &end) {
+  Trace("LSipLine call ended (%d, %u)", static_cast<int>(end.reason), end.code);
+  EndCall();
+}
+
+void LSipLine::OnInfoDigit(char key, uint32_t) { Key(key); }
+
+void LSipLine::OnRtpPacket(std::span<const uint8_t> packet, const SipHostPort &) {
+  if (media_) media_->OnRtpPacket(packet);
+}
+
+void LSipLine::OnMediaChanged() {
+  if (media_ && call_) media_->SetDescription(call_->Media());
+}
+
+void LSipLine::Key(char key) {
+  if (!connected_) return;
+  if (Clock().TickCount() < ignoreKeysUntil_) {
+    Trace("Ignore DTMF detect because within tone gen buffer");
+    return;
+  }
+  DeliverPress(key);
+}
+
+void LSipLine::IgnoreKeysFor(uint64_t ms) { ignoreKeysUntil_ = Clock().TickCount() + ms; }
+
+// --- call operations ---------------------------------------------------------------
+
+void LSipLine::Dial(const std::string &digits) {
+  Stop();
+  if (!call_ || !media_) return;
+  std::string keys;
+  for (char c : digits) {
+    if (IsDtmfKey(c)) {
+      keys += c;
+    } else {
+      Trace("LSipLine::Dial \"%c\" cannot be sent on this line, skipped", c);
+    }
+  }
+  if (keys.empty()) {
+    DeliverDialComplete();
+    return;
+  }
+  IgnoreKeysFor(kIgnoreWhileDialingMs);
+  media_->SendKeys(keys);
+}
+
+void LSipLine::Beep() {
+  if (media_) media_->Beep();
+}
+
+void LSipLine::TransferBlind(const std::string &number) {
+  if (!call_) return;
+  Stop();
+  if (!call_->TransferBlind(number)) {
+    Trace("LLine::TransferBlind lineBlindTransfer FAILED");
+    Drop();
+  }
+}
+
+void LSipLine::OnTransferResult(bool success, uint16_t code) {
+  if (success) {
+    EndCall();  // the caller is with the new party: our part is over
+    return;
+  }
+  Trace("LSipLine transfer failed (%u) so dropping call", code);
+  Drop();
+}
+
+// No fax application exists on this platform: the hand-off fails.
+void LSipLine::FaxHandoff() {
+  if (!call_) return;
+  Stop();
+  Trace("LLine::FaxHandoff Unable to handoff fax to unknown type so dropping call");
+  Drop();
+}
+
+// The call goes at once (BYE, CANCEL or 486 by its state); the handler hears
+// of it once its current notification is over, as from any line.
+void LSipLine::Drop() {
+  Stop();
+  if (!call_) return;
+  if (media_) media_->Stop();
+  call_.reset();
+  dropPending_ = true;
+  loop_.SetTimer(this, kDisconnectTimer, 0);
+}
+
+bool LSipLine::MakeCall(const std::string &number) {
+  if (!device_) {
+    Trace("LLine::MakeCall Called when hLine is NULL");
+    return false;
+  }
+  if (call_ || dropPending_) {
+    if (!number.empty() || connected_ || outgoing_ || answering_) {
+      Trace("LLine::MakeCall Called when hCall open");
+      return false;
+    }
+    answering_ = true;  // a manual answer of the offered call
+    loop_.KillTimer(this, kRingTimer);
+    return call_->Answer();
+  }
+  call_ = device_->PlaceCall(number, *this);
+  if (!call_) {
+    Trace("LLine::MakeCall FAILED");
+    return false;
+  }
+  outgoing_ = true;
+  answering_ = connected_ = false;
+  SetCallerId(number, "", "");
+  IgnoreKeysFor(kIgnoreWhileDialingMs);
+  return true;
+}
+
+void LSipLine::OnTimer(int id) {
+  if (id == kRingTimer) Ring();
+  if (id == kDisconnectTimer) EndCall();
+}
+
+// The call is gone: everything stops, and whoever waits for it hears so. An
+// outgoing or answered call that never connected still reaches its owner.
+void LSipLine::EndCall() {
+  loop_.KillTimers(this);
+  Stop();
+  if (media_) media_->Stop();
+  SetCallDevices(NoOutput(), NoInput());
+  media_.reset();
+  call_.reset();
+  const bool wasConnected = connected_;
+  const bool awaited = outgoing_ || answering_;
+  connected_ = outgoing_ = answering_ = dropPending_ = false;
+  SetEndOfCallReported(true);
+  if (wasConnected) {
+    DeliverDisconnect();
+  } else if (awaited) {
+    DeliverUnansweredDisconnect();
+  }
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "core/LTimerHandler.h"
+#include "telephony/LLine.h"
+#include "telephony/SipCallListener.h"
+
+class LRtpMedia;
+class MainLoop;
+class SipCall;
+class SipDevice;
+
+// A telephone line on a SIP device: one call at a time. An offered call
+// rings (180 Ringing counts as a ring, then one ring every kRingIntervalMs)
+// until the handler answers it or the caller gives up; connected calls
+// carry their audio as RTP behind the line's player and recorder; keys come
+// as RFC 4733 events, SIP INFO or in-band tones, each outside the
+// suppression windows that follow dialling and connection.
+class LSipLine final : public LLine, private SipCallListener, private LTimerHandler {
+ public:
+  static constexpr uint64_t kRingIntervalMs = 4000;
+  // Rings further apart than this start the count again.
+  static constexpr uint64_t kRingRestartMs = 7000;
+  // Keys are ignored this long after connection, after placing a call or
+  // starting to dial, and after dialling completes.
+  static constexpr uint64_t kIgnoreAfterConnectMs = 1000;
+  static constexpr uint64_t kIgnoreWhileDialingMs = 3000;
+  static constexpr uint64_t kIgnoreAfterDialMs = 850;
+
+  // `device` may be null (the line then takes and places no calls).
+  LSipLine(MainLoop &loop, const LClock &clock, const std::string &settingsFile,
+           SipDevice *device);
+  ~LSipLine() override;
+
+  // An incoming call for this line: taken (true) when the line is free.
+  bool Offer(std::unique_ptr<SipCall> &call);
+  bool IsIdle() const { return call_ == nullptr; }
+
+  void Dial(const std::string &digits) override;
+  void TransferBlind(const std::string &number) override;
+  void Drop() override;
+  void Beep() override;
+  void FaxHandoff() override;
+  // With no call: places one to `number`. With an offered call and no
+  // number: answers it.
+  bool MakeCall(const std::string &number) override;
+
+ private:
+  enum Timer { kRingTimer, kDisconnectTimer };
+
+  // SipCallListener.
+  void OnCallProgress(uint16_t code) override;
+  void OnCallEstablished() override;
+  void OnCallEnded(const SipCallEnd &end) override;
+  void OnInfoDigit(char key, uint32_t durationMs) override;
+  void OnTransferResult(bool success, uint16_t code) override;
+  void OnRtpPacket(std::span<const uint8_t> packet, const SipHostPort &source) override;
+  void OnMediaChanged() override;
+  // LTimerHandler.
+  void OnTimer(int id) override;
+
+  void Ring();
+  void AnswerDecision(int ring);
+  void Key(char key);
+  void EndCall();
+  void IgnoreKeysFor(uint64_t ms);
+
+  MainLoop &loop_;
+  const std::string settingsFile_;
+  SipDevice *const device_;
+  std::unique_ptr<SipCall> call_;
+  std::unique_ptr<LRtpMedia> media_;
+  bool outgoing_ = false;
+  bool answering_ = false;
+  bool connected_ = false;
+  bool dropPending_ = false;
+  int ringCounter_ = 1;
+  uint64_t lastRing_ = 0;
+  uint32_t drnTimeMs_ = 0;
+  uint64_t ignoreKeysUntil_ = 0;
+};
