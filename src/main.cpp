@@ -5,6 +5,7 @@
 
 #include "audio/Audio.h"
 #include "audio/TtsCommand.h"
+#include "callengine/Engine.h"
 #include "callengine/EngineServices.h"
 #include "callengine/FactoryDataSet.h"
 #include "callengine/SimulateCommand.h"
@@ -36,8 +37,8 @@ std::optional<DataFolders> OpenDataFolders(const CommandLine& line) {
   return folders;
 }
 
-// The engine's main job. It prepares the data folder and reports where
-// everything is.
+// The engine's main job: prepares the data folder, reports where everything
+// is, and answers calls on the SIP lines until SIGTERM or SIGINT.
 int RunEngine(const CommandLine& line) {
   std::optional<DataFolders> opened = OpenDataFolders(line);
   if (!opened) return 1;
@@ -49,7 +50,8 @@ int RunEngine(const CommandLine& line) {
   PrintFolder("System Prompts", folders.SystemPrompts());
   PrintFolder("Default System Prompts", folders.DefaultSystemPrompts());
   PrintFolder("Logs", folders.Logs());
-  return 0;
+  std::fflush(stdout);
+  return Engine(folders).Run();
 }
 
 // One call without a telephone on the data folder.
@@ -64,7 +66,7 @@ int PrintHelp(const CommandLine&) {
   std::printf(
       "usage: zavotel [--data DIR] [COMMAND]\n"
       "\n"
-      "  run       prepare the data folder and run the engine (the default)\n"
+      "  run       prepare the data folder and answer calls until stopped (the default)\n"
       "  audio info FILE\n"
       "            describe a WAVE file: format, rate, channels, bits, length\n"
       "  audio convert IN OUT [--format NAME|TAG,RATE,CHANNELS,BITS]\n"

@@ -1,0 +1,155 @@
+#include "callengine/Engine.h"
+
+#include <cstdio>
+#include <string>
+
+#include "core/MainMessages.h"
+#include "core/Profile.h"
+#include "core/TextFormat.h"
+#include "core/Trace.h"
+#include "telephony/LSipLine.h"
+#include "telephony/SipCall.h"
+#include "telephony/SipDevice.h"
+#include "telephony/SipStack.h"
+
+namespace {
+
+std::string LineSection(int n) { return "line" + std::to_string(n); }
+
+}  // namespace
+
+Engine::Engine(const DataFolders &folders)
+    : folders_(folders),
+      log_(folders.Logs(), clock_, display_),
+      services_(folders.Root(), nullptr) {}
+
+Engine::~Engine() {
+  TearDownLines();
+  stack_.reset();
+  loop_.KillTimers(this);
+}
+
+int Engine::Run() {
+  if (!loop_.IsValid()) return 1;
+  log_.CallLog("Zavotel Run");
+  loop_.SetMessageHandler([this](const LMessage &message) { return OnMessage(message); });
+  stack_ = std::make_unique<SipStack>(folders_.SettingsFile(), log_);
+  loop_.SetTimer(this, kLineSetUpTimer, kLineSetUpMs);
+  const bool ran = loop_.Run();
+  TearDownLines();
+  stack_.reset();
+  log_.CallLog("Zavotel Exit");
+  return ran ? 0 : 1;
+}
+
+int64_t Engine::OnMessage(const LMessage &message) {
+  if (message.id == WM_LSHUTDOWN) Shutdown();
+  return 0;
+}
+
+void Engine::OnTimer(int id) {
+  if (id == kLineSetUpTimer) SetUpLines();
+  if (id == kStopTimer) loop_.Stop();
+}
+
+// Calls hang up and registrations end while the loop still runs.
+void Engine::Shutdown() {
+  if (stopping_) return;
+  stopping_ = true;
+  loop_.KillTimer(this, kLineSetUpTimer);
+  TearDownLines();
+  if (stack_) stack_->PrepareShutdown();
+  loop_.SetTimer(this, kStopTimer, kFarewellMs);
+}
+
+// --- lines --------------------------------------------------------------------
+
+void Engine::SetUpLines() {
+  const std::string &settings = folders_.SettingsFile();
+  ProfileWriteBool(settings, "state", "restart", false);
+  TearDownLines();
+  if (CountEnabledLines() == 0) AddDefaultLines();
+  if (CountEnabledLines() == 0) {
+    log_.LogError("No SIP line devices are set up, so no calls can be answered. Add a SIP "
+                  "device to the settings; the Call Simulator works meanwhile.");
+    return;
+  }
+  for (int n = 0; n < kMaxLines; ++n) {
+    const std::string section = LineSection(n);
+    if (!ProfileReadBool(settings, section, "use", false)) continue;
+    const int device = ProfileReadInt(settings, section, "device", n);
+    Line entry{device, nullptr, nullptr};
+    entry.line = std::make_unique<LSipLine>(loop_, clock_, settings, stack_->Device(device));
+    entry.controller = std::make_unique<IVRCMain>(*entry.line, static_cast<uint8_t>(n), folders_,
+                                                  clock_, log_, nullptr);
+    entry.controller->SetCommands(&commands_);
+    entry.controller->SetVoiceMail(&voiceMail_);
+    entry.controller->SetServices(&services_);
+    if (!stack_->Device(device)) {
+      log_.LogError(TextFormat("Line %d: its SIP device %d is not available", n + 1, device));
+    }
+    lines_.push_back(std::move(entry));
+  }
+  for (int device = 0; device < stack_->DeviceCount(); ++device) {
+    SipDevice *sip = stack_->Device(device);
+    if (!sip) continue;
+    deviceCalls_.push_back(std::make_unique<DeviceCalls>(*this, device));
+    sip->SetListener(deviceCalls_.back().get());
+  }
+  log_.Log(TextFormat("%zu line(s) ready", lines_.size()));
+  for (const Line &entry : lines_) {
+    if (const SipDevice *sip = stack_->Device(entry.device)) {
+      std::printf("Answering on sip:%s (SIP device %d, \"%s\")\n", sip->ListenAddress().c_str(),
+                  entry.device, stack_->GetLineName(entry.device).c_str());
+    }
+  }
+  std::fflush(stdout);
+}
+
+int Engine::CountEnabledLines() const {
+  int count = 0;
+  for (int n = 0; n < kMaxLines; ++n) {
+    if (ProfileReadBool(folders_.SettingsFile(), LineSection(n), "use", false)) ++count;
+  }
+  return count;
+}
+
+// A line for every voice-capable device, so a fresh installation answers.
+void Engine::AddDefaultLines() {
+  const std::string &settings = folders_.SettingsFile();
+  int n = 0;
+  for (int device = 0; device < stack_->DeviceCount() && n < kMaxLines; ++device) {
+    if (!stack_->IsVoiceCapable(device)) continue;
+    const std::string section = LineSection(n);
+    ProfileWriteBool(settings, section, "use", true);
+    ProfileWriteInt(settings, section, "device", device);
+    ProfileWriteString(settings, section, "name", TextFormat("Line %d", n + 1));
+    ProfileWriteBool(settings, section, "ogmoverride", false);
+    ++n;
+  }
+}
+
+// Controllers go first: each one leaves its line before the line closes.
+void Engine::TearDownLines() {
+  if (stack_) {
+    for (int device = 0; device < stack_->DeviceCount(); ++device) {
+      if (SipDevice *sip = stack_->Device(device)) sip->SetListener(nullptr);
+    }
+  }
+  deviceCalls_.clear();
+  for (Line &entry : lines_) entry.controller.reset();
+  lines_.clear();
+}
+
+void Engine::DeviceCalls::OnIncomingCall(std::unique_ptr<SipCall> call) {
+  engine.OfferCall(device, std::move(call));
+}
+
+// The first idle line of the device takes the call; a call nobody takes is
+// refused as busy when it goes.
+void Engine::OfferCall(int device, std::unique_ptr<SipCall> call) {
+  for (Line &entry : lines_) {
+    if (entry.device == device && entry.line->IsIdle() && entry.line->Offer(call)) return;
+  }
+  Trace("Engine no idle line for an incoming call: busy");
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "callengine/EngineServices.h"
+#include "callengine/IVRCMain.h"
+#include "callengine/OGMCommands.h"
+#include "callengine/VoiceMailFlows.h"
+#include "core/DataFolders.h"
+#include "core/LTimerHandler.h"
+#include "core/MainLoop.h"
+#include "core/SystemClock.h"
+#include "log/LogFile.h"
+#include "log/StatusDisplay.h"
+#include "telephony/SipDeviceListener.h"
+
+class LSipLine;
+class SipStack;
+
+// The engine's main job: the SIP devices, one line and one call controller
+// per enabled line section, answering until SIGTERM or SIGINT, then an
+// orderly stop (calls hung up, registrations ended, workers stopped).
+class Engine final : private LTimerHandler {
+ public:
+  // Lines are built this long after start.
+  static constexpr uint64_t kLineSetUpMs = 1000;
+  // The loop runs on this long after a stop so BYE and unREGISTER go out.
+  static constexpr uint64_t kFarewellMs = 500;
+  static constexpr int kMaxLines = 64;
+
+  explicit Engine(const DataFolders &folders);
+  ~Engine() override;
+  Engine(const Engine &) = delete;
+  Engine &operator=(const Engine &) = delete;
+
+  // Returns the process's exit status.
+  int Run();
+
+ private:
+  enum Timer { kLineSetUpTimer, kStopTimer };
+
+  void OnTimer(int id) override;
+  void OfferCall(int device, std::unique_ptr<SipCall> call);
+  int64_t OnMessage(const LMessage &message);
+  void SetUpLines();
+  int CountEnabledLines() const;
+  void AddDefaultLines();
+  void TearDownLines();
+  void Shutdown();
+
+  const DataFolders folders_;
+  SystemClock clock_;
+  MainLoop loop_{clock_};
+  StatusDisplay display_{clock_};
+  LogFile log_;
+  EngineServices services_;
+  OGMCommands commands_;
+  VoiceMailFlows voiceMail_;
+  std::unique_ptr<SipStack> stack_;
+  struct Line {
+    int device;
+    std::unique_ptr<LSipLine> line;
+    std::unique_ptr<IVRCMain> controller;
+  };
+  std::vector<Line> lines_;
+  // Hands each device's offered calls to the engine with the device's index.
+  struct DeviceCalls final : SipDeviceListener {
+    DeviceCalls(Engine &owner, int index) : engine(owner), device(index) {}
+    void OnIncomingCall(std::unique_ptr<SipCall> call) override;
+    Engine &engine;
+    const int device;
+  };
+  std::vector<std::unique_ptr<DeviceCalls>> deviceCalls_;
+  bool stopping_ = false;
+};
