@@ -1,19 +1,7 @@
 #!/usr/bin/env bash
 # "zavotel audio info" and "zavotel audio convert" against files made and
 # checked by sox: formats, lengths, sample data, and clean failures.
-set -uo pipefail
-zavotel="$(realpath "$1")"
-tmp="$(mktemp -d)"
-trap 'rm -rf "$tmp"' EXIT
-cd "$tmp"
-passed=0
-failed=0
-
-check() {  # check NAME COMMAND...: counts whether COMMAND succeeds
-  local name="$1"
-  shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
-}
+source "$(dirname "$(realpath "$0")")/common.sh"
 field() { grep "^$1 " | sed "s/^$1 *//"; }
 raw_equal() { cmp -s <(sox "$1" -t raw -) <(sox "$2" -t raw -); }
 
@@ -76,5 +64,4 @@ check "no output for unknown format" test ! -e out.wav
 check "usage error" test "$("$zavotel" audio convert phone.wav >/dev/null 2>&1; echo $?)" -eq 2
 check "no part files left" test -z "$(find . -name '*.part*')"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary "audio_command"

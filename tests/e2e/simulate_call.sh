@@ -2,20 +2,8 @@
 # Whole calls through "zavotel simulate" on a temporary data folder: a menu
 # key reaching another OGM, a message left in a mailbox that holds the
 # caller's voice, remote access playing it back, and clean failures.
-set -uo pipefail
-zavotel="$(realpath "$1")"
-tmp="$(mktemp -d)"
-trap 'rm -rf "$tmp"' EXIT
-cd "$tmp"
+source "$(dirname "$(realpath "$0")")/common.sh"
 data="$tmp/data"
-passed=0
-failed=0
-
-check() {  # check NAME COMMAND...: counts whether COMMAND succeeds
-  local name="$1"
-  shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
-}
 contains() { grep -qF -- "$2" "$1"; }
 seconds() { sox --i -D "$1"; }
 longer() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
@@ -70,5 +58,4 @@ check "no terminal refused" bash -c "! '$zavotel' simulate --data '$data' </dev/
 check "missing caller audio refused" \
   bash -c "! '$zavotel' simulate --data '$data' --caller-audio nowhere.wav 2>/dev/null"
 
-echo "simulate_call: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary simulate_call

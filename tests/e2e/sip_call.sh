@@ -2,23 +2,9 @@
 # The engine answers a SIP call from SIPp on the loopback address: a key by
 # RFC 4733 takes the caller to another OGM, a key by SIP INFO hangs up (the
 # engine sends BYE), and SIGTERM stops the engine in order.
-set -uo pipefail
-zavotel="$(realpath "$1")"
 scenario="$(dirname "$(realpath "$0")")/sipp/engine_call.xml"
-tmp="$(mktemp -d)"
-pid=""
-trap '[ -n "$pid" ] && kill -9 "$pid" 2>/dev/null; rm -rf "$tmp"' EXIT
-cd "$tmp"
+source "$(dirname "$(realpath "$0")")/common.sh"
 data="$tmp/data"
-passed=0
-failed=0
-
-check() {  # check NAME COMMAND...: counts whether COMMAND succeeds
-  local name="$1"
-  shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
-}
-free_port() { python3 -c 'import socket; s=socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
 
 # The data folder, then a two-node program answering at the first ring.
 "$zavotel" --data "$data" simulate --hangup-after 0.1 >/dev/null 2>&1
@@ -34,6 +20,7 @@ printf '\n[sipdevice0]\nname=Test SIP\nmode=direct\nlocaladdress=127.0.0.1:%s\n'
 
 "$zavotel" --data "$data" >out.txt 2>err.txt &
 pid=$!
+stop_at_exit "$pid"
 for _ in $(seq 200); do grep -q "Answering on sip:" out.txt && break; sleep 0.1; done
 check "engine answers on the configured port" grep -q "Answering on sip:127.0.0.1:$port" out.txt
 
@@ -51,9 +38,7 @@ check "call ended" grep -q "Call disconnected" "$call"
 kill -TERM "$pid"
 wait "$pid"
 check "engine stopped cleanly" test $? -eq 0
-pid=""
 check "stop logged" grep -q "Zavotel Exit" "$data"/Logs/*Call\ Log.txt
 
 [ "$failed" -eq 0 ] || { cat sipp.txt *_errors.log 2>/dev/null | tail -30; tail -20 err.txt; }
-echo "sip_call: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary sip_call

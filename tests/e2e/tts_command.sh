@@ -1,19 +1,7 @@
 #!/usr/bin/env bash
 # "zavotel tts": the voice list, speaking into WAVE files checked by sox, an
 # empty text, and clean failures that leave no files behind.
-set -uo pipefail
-zavotel="$(realpath "$1")"
-tmp="$(mktemp -d)"
-trap 'rm -rf "$tmp"' EXIT
-cd "$tmp"
-passed=0
-failed=0
-
-check() {  # check NAME COMMAND...: counts whether COMMAND succeeds
-  local name="$1"
-  shift
-  if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
-}
+source "$(dirname "$(realpath "$0")")/common.sh"
 fails_with() {  # fails_with STATUS COMMAND...: COMMAND exits with STATUS
   local want="$1"
   shift
@@ -49,5 +37,4 @@ check "no file on failure" test ! -e bad.wav
 check "unwritable output" fails_with 1 "$zavotel" tts "Hello" missing/dir/out.wav
 check "nothing left over" test -z "$(ls -A | grep -v -e '^hello.wav$' -e '^espeak.wav$' -e '^empty.wav$' -e '^markup.wav$')"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary "tts_command"
