@@ -6,6 +6,8 @@
 #include "core/MainLoop.h"
 #include "core/Trace.h"
 #include "telephony/LRtpMedia.h"
+#include "telephony/LSipBridge.h"
+#include "telephony/LSipConsultation.h"
 #include "telephony/SipCall.h"
 #include "telephony/SipDevice.h"
 
@@ -37,6 +39,8 @@ LSipLine::LSipLine(MainLoop &loop, const LClock &clock, const std::string &setti
 LSipLine::~LSipLine() {
   loop_.KillTimers(this);
   Stop();
+  consult_.reset();
+  bridge_.reset();
   if (media_) media_->Stop();
   media_.reset();
   call_.reset();
@@ -45,7 +49,7 @@ LSipLine::~LSipLine() {
 // --- offered calls and rings -------------------------------------------------
 
 bool LSipLine::Offer(std::unique_ptr<SipCall> &call) {
-  if (call_ || dropPending_ || !device_) return false;
+  if (call_ || dropPending_ || bridge_ || !device_) return false;
   call_ = std::move(call);
   call_->SetListener(this);
   outgoing_ = answering_ = connected_ = false;
@@ -100,12 +104,9 @@ void LSipLine::OnCallEstablished() {
       loop_, Clock(),
       [this](std::span<const uint8_t> packet) { return call_ && call_->SendRtp(packet); },
       call_->Media());
-  media_->onKey = [this](char key) { Key(key); };
-  media_->onTonesDone = [this] {
-    IgnoreKeysFor(kIgnoreAfterDialMs);
-    DeliverDialComplete();
-  };
-  SetCallDevices(media_->OutOpener(), media_->InOpener());
+  media_->onKey = [this](char key) { CallerKey(key); };
+  media_->onTonesDone = [this] { ToneDone(); };
+  UseMedia(*media_);
   media_->Start();
   IgnoreKeysFor(kIgnoreAfterConnectMs);
   SetEndOfCallReported(false);
@@ -119,7 +120,15 @@ void LSipLine::OnCallEnded(const SipCallEnd &end) {
   EndCall();
 }
 
-void LSipLine::OnInfoDigit(char key, uint32_t) { Key(key); }
+void LSipLine::OnInfoDigit(char key, uint32_t) { CallerKey(key); }
+
+void LSipLine::CallerKey(char key) {
+  if (consult_) {
+    Trace("LSipLine key from the held caller ignored");
+    return;
+  }
+  Key(key);
+}
 
 void LSipLine::OnRtpPacket(std::span<const uint8_t> packet, const SipHostPort &) {
   if (media_) media_->OnRtpPacket(packet);
@@ -140,29 +149,61 @@ void LSipLine::Key(char key) {
 
 void LSipLine::IgnoreKeysFor(uint64_t ms) { ignoreKeysUntil_ = Clock().TickCount() + ms; }
 
+void LSipLine::ToneDone() {
+  IgnoreKeysFor(kIgnoreAfterDialMs);
+  DeliverDialComplete();
+}
+
 // --- call operations ---------------------------------------------------------------
 
 void LSipLine::Dial(const std::string &digits) {
   Stop();
   if (!call_ || !media_) return;
+  size_t start = 0;
+  for (; start < digits.size() && digits[start] == '!'; ++start) Flash();
   std::string keys;
-  for (char c : digits) {
+  for (char c : digits.substr(start)) {
     if (IsDtmfKey(c)) {
       keys += c;
     } else {
       Trace("LSipLine::Dial \"%c\" cannot be sent on this line, skipped", c);
     }
   }
+  if (consult_ && !consult_->IsPlaced() && !keys.empty()) {
+    // The number of the consultation: "dialled" once the call is placed.
+    if (device_) consult_->Place(*device_, keys);
+    ToneDone();
+    return;
+  }
   if (keys.empty()) {
     DeliverDialComplete();
     return;
   }
   IgnoreKeysFor(kIgnoreWhileDialingMs);
-  media_->SendKeys(keys);
+  ActiveMedia().SendKeys(keys);
 }
 
+// The held caller's media goes on sending comfort silence.
+void LSipLine::Flash() {
+  if (consult_) {
+    Trace("LSipLine flash: consultation ended, back to the caller");
+    consult_.reset();
+    UseMedia(*media_);
+    return;
+  }
+  Trace("LSipLine flash: caller held, consultation opened");
+  consult_ = std::make_unique<LSipConsultation>(loop_, Clock());
+  consult_->onKey = [this](char key) { Key(key); };
+  consult_->Media().onTonesDone = [this] { ToneDone(); };
+  UseMedia(consult_->Media());
+}
+
+void LSipLine::UseMedia(LRtpMedia &media) { SetCallDevices(media.OutOpener(), media.InOpener()); }
+
+LRtpMedia &LSipLine::ActiveMedia() { return consult_ ? consult_->Media() : *media_; }
+
 void LSipLine::Beep() {
-  if (media_) media_->Beep();
+  if (media_) ActiveMedia().Beep();
 }
 
 void LSipLine::TransferBlind(const std::string &number) {
@@ -187,6 +228,7 @@ void LSipLine::OnTransferResult(bool success, uint16_t code) {
 void LSipLine::FaxHandoff() {
   if (!call_) return;
   Stop();
+  consult_.reset();
   Trace("LLine::FaxHandoff Unable to handoff fax to unknown type so dropping call");
   Drop();
 }
@@ -196,10 +238,26 @@ void LSipLine::FaxHandoff() {
 void LSipLine::Drop() {
   Stop();
   if (!call_) return;
+  if (consult_ && consult_->IsLive()) {
+    Join();
+  } else {
+    consult_.reset();
+    call_.reset();
+  }
   if (media_) media_->Stop();
-  call_.reset();
   dropPending_ = true;
   loop_.SetTimer(this, kDisconnectTimer, 0);
+}
+
+// The transfer completes: the two far ends talk through the bridge, which
+// is freed on the next loop pass after either hangs up.
+void LSipLine::Join() {
+  Trace("LSipLine joining the caller and the consultation party");
+  std::unique_ptr<SipCall> other = consult_->TakeCall();
+  consult_.reset();
+  bridge_ = std::make_unique<LSipBridge>(std::move(call_), std::move(other), [this] {
+    loop_.SetTimer(this, kBridgeEndTimer, 0);
+  });
 }
 
 bool LSipLine::MakeCall(const std::string &number) {
@@ -207,8 +265,12 @@ bool LSipLine::MakeCall(const std::string &number) {
     Trace("LLine::MakeCall Called when hLine is NULL");
     return false;
   }
+  if (bridge_) {
+    Trace("LLine::MakeCall Called while the line joins two parties");
+    return false;
+  }
   if (call_ || dropPending_) {
-    if (!number.empty() || connected_ || outgoing_ || answering_) {
+    if (!call_ || !number.empty() || connected_ || outgoing_ || answering_) {
       Trace("LLine::MakeCall Called when hCall open");
       return false;
     }
@@ -231,13 +293,19 @@ bool LSipLine::MakeCall(const std::string &number) {
 void LSipLine::OnTimer(int id) {
   if (id == kRingTimer) Ring();
   if (id == kDisconnectTimer) EndCall();
+  if (id == kBridgeEndTimer) {
+    Trace("LSipLine joined parties gone, line free");
+    bridge_.reset();
+  }
 }
 
 // The call is gone: everything stops, and whoever waits for it hears so. An
 // outgoing or answered call that never connected still reaches its owner.
 void LSipLine::EndCall() {
-  loop_.KillTimers(this);
+  loop_.KillTimer(this, kRingTimer);
+  loop_.KillTimer(this, kDisconnectTimer);
   Stop();
+  consult_.reset();
   if (media_) media_->Stop();
   SetCallDevices(NoOutput(), NoInput());
   media_.reset();
