@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# SIP load on the engine (usage: sip_load.sh ZAVOTEL [MAX_CALLS]). SIPp places
+# calls of 10 s that speak (recorded A-law) while the engine plays a greeting
+# and records a message; the number of simultaneous calls rises step by step.
+# A loopback capture times every RTP packet the engine sends: a step passes
+# when every call succeeds and no packet left more than 20 ms late. Prints
+# the largest passing step, the engine's CPU per call against SIPp's own CPU
+# per call in the same calls (it sends and receives the same RTP and SIP),
+# and the delay from an RFC 4733 key to the first packet of the next prompt.
+here="$(dirname "$(realpath "$0")")"
+source "$here/../tests/e2e/common.sh"
+source "$here/../tests/e2e/sip_support.sh"
+max_calls="${2:-64}"
+for tool in sipp tcpdump sox; do
+  command -v "$tool" >/dev/null || { echo "sip_load: $tool is not installed, skipped"; exit 0; }
+done
+cpu_ticks() { awk '{ print $14 + $15 + $16 + $17 }' "/proc/$1/stat" 2>/dev/null || echo 0; }
+ticks_per_s="$(getconf CLK_TCK)"
+
+# The engine: 64 lines on one device, a 2 s greeting (440 Hz), then a
+# message; key 1 leads to a 660 Hz prompt.
+make_data
+tone_ogm "Default Answering Message" 2 440 wait=1 press1=go "press1go=Sales Menu" \
+  playcomplete=mailbox playcompletembx=Default playcompletembxmessage=false
+tone_ogm "Sales Menu" 3 660 wait=5
+port="$(free_port)"
+direct_device "$port"
+for n in $(seq 0 63); do printf '\n[line%d]\nuse=true\ndevice=0\nname=Line %d\n' "$n" "$((n + 1))"; done \
+  >>"$data/settings.ini"
+start_engine || { echo "sip_load: the engine did not start"; exit 1; }
+
+capture() { tcpdump -i lo -n -s 200 -w "$1" udp >/dev/null 2>&1 & dump=$!; stop_at_exit "$dump"; sleep 0.5; }
+stop_capture() { sleep 0.3; kill "$dump"; wait "$dump" 2>/dev/null; }
+
+# step CALLS: two rounds of CALLS simultaneous calls; prints a result line.
+step() {
+  local calls="$1" engine_before engine_ticks ok timing
+  capture "step$calls.pcap"
+  engine_before="$(cpu_ticks "$pid")"
+  sipp -sf "$here/sipp/load_call.xml" "127.0.0.1:$port" -m $((2 * calls)) \
+    -l "$calls" -r "$calls" -rp 2000 -p "$(free_port)" -mp "$(free_port)" -timeout 90 \
+    -nostdin -trace_stat -stf "sipp$calls.csv" >"sipp$calls.txt" 2>&1 &
+  local sipp=$!
+  local sipp_total=0 now
+  while kill -0 "$sipp" 2>/dev/null; do now="$(cpu_ticks "$sipp")"; [ "$now" -gt 0 ] && sipp_total="$now"; sleep 0.2; done
+  wait "$sipp"
+  ok=$?
+  engine_ticks=$(($(cpu_ticks "$pid") - engine_before))
+  stop_capture
+  timing="$(python3 "$here/sip_rtp_timing.py" lateness "step$calls.pcap")"
+  # CPU per call as a share of one core: CPU seconds over call seconds.
+  awk -v c="$calls" -v ok="$ok" -v e="$engine_ticks" -v s="$sipp_total" -v hz="$ticks_per_s" -v t="$timing" '
+    BEGIN { split(t, f, " "); late = f[6]; callsec = 2 * c * 10
+      pass = (ok == 0 && late <= 20) ? "pass" : "FAIL"
+      printf "sip_load %2d calls: %s  calls %s  streams %s  max late %6.2f ms  p99 %5.2f ms  " \
+             "engine %.2f%% CPU/call  sipp %.2f%% CPU/call\n", c, pass, ok == 0 ? "ok" : "failed",
+             f[2], late, f[8], 100 * e / hz / callsec, 100 * s / hz / callsec }'
+}
+
+best=0
+summary=""
+for calls in 4 8 16 32 48 64; do
+  [ "$calls" -gt "$max_calls" ] && break
+  line="$(step "$calls")"
+  echo "$line"
+  case "$line" in *": pass "*) best="$calls"; summary="$line" ;; *) break ;; esac
+done
+
+# The key-to-prompt delay over five single calls.
+capture keys.pcap
+timeout 60 sipp -sf "$here/sipp/dtmf_call.xml" "127.0.0.1:$port" -m 5 -l 1 -r 1 \
+  -p "$(free_port)" -mp "$(free_port)" -timeout 50 -nostdin >keys.txt 2>&1
+stop_capture
+delays="$(python3 "$here/sip_rtp_timing.py" keydelay keys.pcap)"
+
+stop_engine
+stopped=$?
+
+echo "sip_load: largest step with every call ok and no RTP over 20 ms late: $best simultaneous calls (of $max_calls tried)"
+if [ -n "$summary" ]; then
+  echo "$summary" | awk '{ for (i = 1; i <= NF; ++i) { if ($(i+1) == "CPU/call" && !e) e = $i; else if ($(i+1) == "CPU/call") s = $i }
+    gsub("%", "", e); gsub("%", "", s)
+    printf "sip_load CPU per call    ours %6.3f %% core  sipp     %6.3f %% core  ratio ours/reference %.3f\n", e, s, (s > 0 ? e / s : 0) }'
+fi
+mapfile -t sorted < <(echo "$delays" | tr ' ' '\n' | grep -E '^[0-9.]+$' | sort -n)
+if [ "${#sorted[@]}" -eq 0 ]; then
+  echo "sip_load key to prompt: no delay measured"
+else
+  awk -v m="${sorted[$(((${#sorted[@]} - 1) / 2))]}" -v n="${#sorted[@]}" -v top="${sorted[-1]}" 'BEGIN {
+    printf "sip_load key to prompt   ours %6.1f ms median of %d (max %.1f)  packet  20.0 ms  ratio ours/reference %.3f\n", m, n, top, m / 20 }'
+fi
+[ "$stopped" -eq 0 ] || { echo "sip_load: the engine did not stop cleanly"; exit 1; }

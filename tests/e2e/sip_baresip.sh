@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# baresip calls the engine on the loopback address. First call: it hears the
+# greeting (a 1 kHz tone) and presses 1 by RFC 4733. Second call: it presses
+# 2 for a mailbox and speaks (syllables of a 300 Hz tone) until it hangs up;
+# the message file holds that voice for about as long as it spoke.
+here="$(dirname "$(realpath "$0")")"
+source "$here/common.sh"
+source "$here/sip_support.sh"
+above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
+rms() { sox "$1" -n "${@:2}" stat 2>&1 | awk '/RMS +amplitude/ {print $3}'; }
+# phone COMMAND [PARAMS]: one command to baresip over its netstring JSON socket.
+phone() {
+  python3 - "$ctrl_port" "$1" "${2:-}" <<'PY'
+import json, socket, sys
+port, command, params = int(sys.argv[1]), sys.argv[2], sys.argv[3]
+body = json.dumps({"command": command, "params": params, "token": command}).encode()
+with socket.create_connection(("127.0.0.1", port), timeout=5) as s:
+    s.sendall(str(len(body)).encode() + b":" + body + b",")
+    s.recv(4096)
+PY
+}
+
+# The engine: a tone greeting that offers a menu key and a mailbox key.
+make_data
+tone_ogm "Default Answering Message" 2 1000 wait=10 press1=go "press1go=Sales Menu" \
+  press2=mailbox press2mbx=Sales press2mbxmessage=false
+tone_ogm "Sales Menu" 0.5 660 wait=10
+printf '[mbx]\n' >"$data/MailBoxes/Sales.mbx"
+port="$(free_port)"
+direct_device "$port"
+start_engine
+
+# The phone: speaks from a file, records what it hears, obeys its socket.
+mkdir -p phone/rec
+# Syllables of a 300 Hz tone with uneven lengths, loudness and gaps, so the
+# voice never looks like a steady network tone.
+python3 - <<'PY'
+import math, random, struct, wave
+random.seed(7)
+samples = []
+while len(samples) < 30 * 8000:
+    length, level = random.randint(800, 3200), random.uniform(0.2, 0.4)
+    samples += [level * math.sin(2 * math.pi * 300 * n / 8000) * math.sin(math.pi * n / length)
+                for n in range(length)]
+    samples += [0.0] * random.randint(160, 800)
+with wave.open("voice.wav", "wb") as w:
+    w.setnchannels(1); w.setsampwidth(2); w.setframerate(8000)
+    w.writeframes(b"".join(struct.pack("<h", int(x * 32767)) for x in samples))
+PY
+ctrl_port="$(free_tcp_port)"
+cat >phone/config <<CONF
+module_path /usr/lib/baresip/modules
+sip_listen 127.0.0.1:$(free_port)
+audio_player alsa,null
+audio_alert alsa,null
+audio_source aufile,$tmp/voice.wav
+ausrc_srate 8000
+auplay_srate 8000
+ausrc_channels 1
+auplay_channels 1
+module g711.so
+module aufile.so
+module alsa.so
+module sndfile.so
+module_tmp account.so
+module_app menu.so
+module_app ctrl_tcp.so
+ctrl_tcp_listen 127.0.0.1:$ctrl_port
+snd_path $tmp/phone/rec
+CONF
+echo '<sip:caller@127.0.0.1>;regint=0' >phone/accounts
+baresip -f "$tmp/phone" -n 127.0.0.1 >phone.txt 2>&1 </dev/null &
+phone=$!
+stop_at_exit "$phone"
+for _ in $(seq 200); do
+  grep -q "baresip is ready" phone.txt && break
+  sleep 0.1
+done
+check "engine answers on the configured port" grep -q "Answering on sip:127.0.0.1:$port" engine.txt
+check "phone ready" grep -q "baresip is ready" phone.txt
+
+call="$data/Logs/Most Recent Call Line 1.txt"
+phone dial "sip:100@127.0.0.1:$port"
+sleep 1.6
+phone sndcode 1
+sleep 1
+phone hangup
+for _ in $(seq 50); do grep -q "Call disconnected" "$call" 2>/dev/null && break; sleep 0.1; done
+check "key heard" grep -q "Caller pressed key \[1\]" "$call"
+check "key took the caller on" grep -q "Open OGM: Sales Menu" "$call"
+heard="$(ls phone/rec/*-dec.wav 2>/dev/null | head -1)"
+check "phone recorded the call" test -n "$heard"
+# Most of what the phone heard in the greeting is the 1 kHz tone.
+total="$(rms "$heard" trim 0.5 1 2>/dev/null)"
+tone="$(rms "$heard" trim 0.5 1 sinc 950-1050 2>/dev/null)"
+check "greeting heard" above "${total:-0}" 0.1
+check "greeting is the 1 kHz tone" above "${tone:-0}" "$(awk -v t="${total:-1}" 'BEGIN { print t * 0.9 }')"
+
+rm -f "$call"
+phone dial "sip:100@127.0.0.1:$port"
+sleep 1.2
+phone sndcode 2
+sleep 5
+phone hangup
+for _ in $(seq 50); do grep -q "Call disconnected" "$call" 2>/dev/null && break; sleep 0.1; done
+check "mailbox key heard" grep -q "Caller pressed key \[2\]" "$call"
+check "recording started" grep -q "Recording File:" "$call"
+message="$(ls "$data/MailBoxes/"Sales\ ICM*.wav 2>/dev/null | head -1)"
+check "message file made" test -n "$message"
+length="$(sox --i -D "$message" 2>/dev/null || echo 0)"
+check "message about as long as the voice" bash -c "awk -v l=$length 'BEGIN { exit !(l > 2.5 && l < 5.5) }'"
+voice="$(rms "$message" 2>/dev/null)"
+voice_band="$(rms "$message" sinc 250-350 2>/dev/null)"
+check "message holds the voice" above "${voice:-0}" 0.05
+check "message is the caller's 300 Hz voice" above "${voice_band:-0}" "$(awk -v t="${voice:-1}" 'BEGIN { print t * 0.8 }')"
+
+kill -TERM "$phone"; wait "$phone" 2>/dev/null
+check "engine stopped cleanly" stop_engine
+
+[ "$failed" -eq 0 ] || { tail -30 phone.txt; tail -20 engine-err.txt; cat "$data"/Logs/*Call\ Log.txt | tail -30; }
+summary sip_baresip

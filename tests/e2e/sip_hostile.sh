@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Hostile and malformed SIP against the engine's port: random datagrams,
+# garbled and huge messages, an unknown method, a BYE outside any dialog and
+# a storm of 50 INVITEs. The engine answers what deserves an answer, keeps
+# answering a normal call afterwards and stops cleanly on SIGTERM.
+here="$(dirname "$(realpath "$0")")"
+source "$here/common.sh"
+source "$here/sip_support.sh"
+
+make_data
+tone_ogm "Default Answering Message" 0.5 440 wait=10 press1=go "press1go=Sales Menu"
+tone_ogm "Sales Menu" 0.5 660 wait=10 press2=hangup
+port="$(free_port)"
+direct_device "$port"
+start_engine
+check "engine answers on the configured port" grep -q "Answering on sip:127.0.0.1:$port" engine.txt
+
+# Datagrams: prints one line per request that must be answered, with the
+# status code that came back (or "none").
+python3 - "$port" >replies.txt <<'PY'
+import random, socket, sys
+port = int(sys.argv[1])
+s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+s.bind(("127.0.0.1", 0))
+me = "127.0.0.1:%d" % s.getsockname()[1]
+target = ("127.0.0.1", port)
+rng = random.Random(4733)
+
+def request(method, call_id, extra="", body=""):
+    return ("%s sip:100@127.0.0.1:%d SIP/2.0\r\nVia: SIP/2.0/UDP %s;branch=z9hG4bK%s\r\n"
+            "From: <sip:evil@%s>;tag=e%s\r\nTo: <sip:100@127.0.0.1>\r\nCall-ID: %s\r\n"
+            "CSeq: 1 %s\r\nMax-Forwards: 70\r\n%sContent-Length: %d\r\n\r\n%s"
+            % (method, port, me, call_id, me, call_id, call_id, method, extra, len(body), body))
+
+def reply_code(call_id, wait=2.0):
+    s.settimeout(wait)
+    try:
+        while True:
+            text = s.recv(70000).decode("latin-1")
+            if ("Call-ID: " + call_id) in text or ("i: " + call_id) in text:
+                return text.split(" ", 2)[1]
+    except socket.timeout:
+        return "none"
+
+for _ in range(300):  # noise
+    s.sendto(bytes(rng.randrange(256) for _ in range(rng.randrange(1, 1400))), target)
+for n in range(100):  # plausible starts, garbled bodies
+    text = request(rng.choice(["INVITE", "BYE", "OPTIONS", "ACK", "CANCEL"]), "g%d" % n)
+    cut = rng.randrange(len(text))
+    s.sendto((text[:cut] + "".join(chr(rng.randrange(32, 127)) for _ in range(40))).encode(), target)
+s.sendto(request("INVITE", "cl1", body="v=0\r\n").replace("Content-Length: 5", "Content-Length: 999").encode(), target)
+s.sendto(request("INVITE", "cl2").replace("Content-Length: 0", "Content-Length: -7").encode(), target)
+s.sendto(request("OPTIONS", "huge", "X-Filler: " + "a" * 60000 + "\r\n").encode(), target)
+s.sendto(request("OPTIONS", "vias", "".join("Via: SIP/2.0/UDP 10.0.0.%d:5060;branch=z9hG4bKv%d\r\n"
+                                             % (i % 250, i) for i in range(1000))).encode(), target)
+s.sendto(request("INVITE", "badsdp", "Content-Type: application/sdp\r\n",
+                 "v=0\r\nm=audio 99999999 RTP/AVP 250 251\r\nc=IN IP4 999.1.1.1\r\n").encode(), target)
+reply_code("drain", 1.0)
+print("unknown-method", reply_code("x") if s.sendto(request("FROBNICATE", "x").encode(), target) else "")
+print("stray-bye", reply_code("y") if s.sendto(request("BYE", "y").encode(), target) else "")
+print("options", reply_code("z") if s.sendto(request("OPTIONS", "z").encode(), target) else "")
+PY
+check "unknown method refused" grep -Eq '^unknown-method (405|501)$' replies.txt
+check "BYE outside a dialog refused" grep -Eq '^stray-bye 481$' replies.txt
+check "still answers requests" grep -Eq '^options [0-9]+$' replies.txt
+check "engine survived the datagrams" kill -0 "$pid"
+
+# A storm of 50 calls on a single line: each is answered or refused busy.
+timeout 40 sipp -sf "$here/sipp/invite_storm.xml" "127.0.0.1:$port" -m 50 -r 50 -l 50 \
+  -p "$(free_port)" -mp "$(free_port)" -timeout 25 -nostdin -trace_err >storm.txt 2>&1
+check "every storm call answered or refused" test $? -eq 0
+check "engine survived the storm" kill -0 "$pid"
+
+# A normal call still runs its whole course.
+sleep 1
+call="$data/Logs/Most Recent Call Line 1.txt"
+rm -f "$call"
+timeout 60 sipp -sf "$here/sipp/engine_call.xml" "127.0.0.1:$port" -m 1 -p "$(free_port)" \
+  -mp "$(free_port)" -timeout 30 -nostdin -trace_err >sipp.txt 2>&1
+check "a normal call runs as scripted" test $? -eq 0
+check "normal call heard its keys" grep -q "Caller pressed key \[2\]" "$call"
+
+check "engine stopped cleanly" stop_engine
+check "no sanitizer report" bash -c "! grep -q 'Sanitizer' engine-err.txt"
+
+[ "$failed" -eq 0 ] || { cat replies.txt; tail -15 storm.txt; cat *_errors.log 2>/dev/null | tail -30; tail -20 engine-err.txt; }
+summary sip_hostile

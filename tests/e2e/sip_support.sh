@@ -1,0 +1,43 @@
+# Shared by the SIP end-to-end scripts and the SIP load benchmark (sourced
+# after common.sh): an engine on a temporary data folder, its OGMs and device.
+
+data="$tmp/data"
+pid=""
+
+free_tcp_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
+
+# make_data: the factory data folder, answering at the first ring.
+make_data() {
+  "$zavotel" --data "$data" simulate --hangup-after 0.1 >/dev/null 2>&1
+  sed -i 's/^nrings=.*/nrings=1/' "$data/settings.ini"
+}
+
+# tone_ogm NAME SECONDS HZ INI-LINES...: an OGM that is a tone, and its settings.
+tone_ogm() {
+  local name="$1" seconds="$2" hz="$3"
+  shift 3
+  sox -n -r 8000 -c 1 -b 16 "$data/OGMs/$name.wav" synth "$seconds" sine "$hz" gain -6
+  printf '%s\n' '[ivr]' "$@" >"$data/OGMs/$name.ini"
+}
+
+# direct_device PORT: device 0 accepts calls on 127.0.0.1:PORT.
+direct_device() {
+  printf '\n[sipdevice0]\nname=Test SIP\nmode=direct\nlocaladdress=127.0.0.1:%s\n' "$1" \
+    >>"$data/settings.ini"
+}
+
+# start_engine: runs the engine in the background (`pid`; output in
+# engine.txt and engine-err.txt) and waits until its lines answer.
+start_engine() {
+  "$zavotel" --data "$data" >engine.txt 2>engine-err.txt &
+  pid=$!
+  stop_at_exit "$pid"
+  for _ in $(seq 200); do grep -q "Answering on sip:" engine.txt && return 0; sleep 0.1; done
+  return 1
+}
+
+# stop_engine: SIGTERM, and whether the engine exited with 0.
+stop_engine() {
+  kill -TERM "$pid"
+  wait "$pid"
+}

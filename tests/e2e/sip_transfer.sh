@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Transfers between three parties on SIP. Confirmed: a SIPp caller presses 1
+# (transfer to "200"), the engine holds it, calls a second SIPp (routed by
+# the device's domain) and asks it; "1" joins the two (RTP relayed both
+# ways, recoded between PCMU and PCMA) until the caller hangs up and the
+# engine hangs up the other; "2" hangs up the second party and the caller
+# is back with the OGM, where its next key is heard. Blind by dialling: the
+# caller presses 3 and is joined to the second party while it still rings.
+here="$(dirname "$(realpath "$0")")"
+source "$here/common.sh"
+data="$tmp/data"
+source "$here/sip_support.sh"
+scenarios="$here/sipp"
+
+# An OGM whose key 1 is a confirmed transfer to 200, key 3 a blind one by
+# dialling and key 2 hangs up. "200" goes to the device's domain, where the
+# second SIPp listens.
+make_data
+tone_ogm "Default Answering Message" 0.5 440 wait=10 press1=transfer press1transfer=200 \
+  press2=hangup press3=transfer press3transfer=200 press3transfermode=0
+port="$(free_port)"
+target_port="$(free_port)"
+direct_device "$port"
+printf 'domain=127.0.0.1:%s\n' "$target_port" >>"$data/settings.ini"
+check "engine answers" start_engine
+stop_at_exit "$pid"
+
+# run_transfer NAME KEY ANSWER AFTER [COMMAND...]: both SIPps at once, and
+# COMMAND while they run; true when both ran as scripted.
+run_transfer() {
+  local name="$1" key="$2" answer="$3" after="$4"
+  shift 4
+  timeout 40 sipp -sf "$scenarios/transfer_target.xml" -i 127.0.0.1 -p "$target_port" \
+    -mp "$(free_port)" -m 1 -key answer "$answer" -timeout 30 -nostdin -trace_err \
+    >"target-$name.txt" 2>&1 &
+  local target=$!
+  sleep 0.3
+  timeout 40 sipp -sf "$scenarios/transfer_caller.xml" "127.0.0.1:$port" -i 127.0.0.1 -m 1 \
+    -p "$(free_port)" -mp "$(free_port)" -rtp_echo -key key "$key" -key after "$after" \
+    -timeout 30 -nostdin -trace_err >"caller-$name.txt" 2>&1 &
+  local caller=$!
+  [ "$#" -eq 0 ] || "$@"
+  wait "$caller"
+  local caller_rc=$?
+  wait "$target"
+  local target_rc=$?
+  echo "$name: caller $caller_rc, target $target_rc"
+  [ "$caller_rc" -eq 0 ] && [ "$target_rc" -eq 0 ]
+}
+
+call="$data/Logs/Most Recent Call Line 1.txt"
+
+# check_joined NAME FROM: the engine's trace from line FROM on tells of a
+# join that relayed audio both ways.
+check_joined() {
+  local trace relayed to_caller to_target
+  trace="$(tail -n "+$2" engine-err.txt)"
+  check "$1: parties joined" grep -q "LSipBridge joined the calls" <<<"$trace"
+  relayed="$(grep -o 'relayed [0-9]* packets to party 1, [0-9]* to party 2' <<<"$trace" | tail -1)"
+  echo "$1: $relayed"
+  to_caller="$(echo "$relayed" | awk '{print $2}')"
+  to_target="$(echo "$relayed" | awk '{print $7}')"
+  check "$1: audio relayed to the caller" test "${to_caller:-0}" -gt 50
+  check "$1: audio relayed to the other party" test "${to_target:-0}" -gt 50
+}
+
+from=$(($(wc -l <engine-err.txt) + 1))
+check "accepted transfer ran as scripted" run_transfer accepted 1 1 joined
+cp "$call" call-accepted.txt
+check "transfer asked" grep -q "Command - Transfer" call-accepted.txt
+check "transfer complete" grep -q "Transfer complete so drop call" call-accepted.txt
+check_joined accepted "$from"
+
+check "rejected transfer ran as scripted" run_transfer rejected 1 2 rejected
+cp "$call" call-rejected.txt
+# The other party's "2" and then the caller's.
+check "caller back after the rejection" test "$(grep -c "pressed key \[2\]" call-rejected.txt)" -eq 2
+check "engine hung up the caller" grep -q "Command - Hangup" call-rejected.txt
+
+from=$(($(wc -l <engine-err.txt) + 1))
+check "blind transfer ran as scripted" run_transfer blind 3 1 joined
+cp "$call" call-blind.txt
+check "blind transfer complete" grep -q "Blind transfer complete so drop call" call-blind.txt
+check_joined blind "$from"
+
+# stop_when_joined: the engine is stopped while it joins two parties (once
+# the other party has answered and pressed its key).
+stop_when_joined() {
+  for _ in $(seq 150); do
+    grep -q "LSipBridge party 2 answered" <<<"$(tail -n "+$from" engine-err.txt)" && break
+    sleep 0.1
+  done
+  sleep 3
+  stop_engine
+  stopped=$?
+}
+from=$(($(wc -l <engine-err.txt) + 1))
+stopped=1
+check "both parties hung up when the engine stops" run_transfer stop 3 1 held stop_when_joined
+check "engine stopped cleanly" test "$stopped" -eq 0
+
+[ "$failed" -eq 0 ] || { tail -20 caller-*.txt target-*.txt *_errors.log 2>/dev/null; tail -40 engine-err.txt; }
+summary sip_transfer
