@@ -53,11 +53,8 @@ bool LSipLine::Offer(std::unique_ptr<SipCall> &call) {
   call_ = std::move(call);
   call_->SetListener(this);
   outgoing_ = answering_ = connected_ = false;
-  ringCounter_ = 1;
-  lastRing_ = Clock().TickCount();
-  drnTimeMs_ = 0;
   // The 180 Ringing the device sent counts as the first ring.
-  AnswerDecision(ringCounter_++);
+  AnswerDecision(rings_.Start(Clock().TickCount()));
   if (call_ && !answering_) loop_.SetTimer(this, kRingTimer, kRingIntervalMs);
   return true;
 }
@@ -65,17 +62,7 @@ bool LSipLine::Offer(std::unique_ptr<SipCall> &call) {
 void LSipLine::Ring() {
   if (!call_ || answering_ || connected_ || outgoing_) return;
   call_->Ring();
-  const uint64_t now = Clock().TickCount();
-  const uint64_t elapsed = now - lastRing_;
-  if (elapsed >= kRingRestartMs) {
-    Trace("Manually resetting ring count because more than 7000ms since last ring.");
-    ringCounter_ = 1;
-    drnTimeMs_ = 0;
-  } else {
-    drnTimeMs_ = std::max<uint32_t>(drnTimeMs_, static_cast<uint32_t>(elapsed));
-  }
-  lastRing_ = now;
-  AnswerDecision(ringCounter_++);
+  AnswerDecision(rings_.Next(Clock().TickCount()));
   if (call_ && !answering_) loop_.SetTimer(this, kRingTimer, kRingIntervalMs);
 }
 
@@ -83,9 +70,12 @@ void LSipLine::AnswerDecision(int ring) {
   if (!call_ || answering_) return;
   SetCallerId(call_->Caller().number, call_->Caller().name, call_->Did());
   const int32_t drn = LineSettings().drSoftware
-                          ? (drnTimeMs_ > static_cast<uint32_t>(LineSettings().drTimeMs) ? 1 : 0)
+                          ? (rings_.LongestIntervalMs() >
+                                     static_cast<uint32_t>(LineSettings().drTimeMs)
+                                 ? 1
+                                 : 0)
                           : call_->RingPattern();
-  SetDrn(drn, drnTimeMs_);
+  SetDrn(drn, rings_.LongestIntervalMs());
   if (!DeliverAnswer(ring)) return;
   answering_ = true;
   loop_.KillTimer(this, kRingTimer);
@@ -140,14 +130,14 @@ void LSipLine::OnMediaChanged() {
 
 void LSipLine::Key(char key) {
   if (!connected_) return;
-  if (Clock().TickCount() < ignoreKeysUntil_) {
+  if (!keyWindow_.Accepts(Clock().TickCount())) {
     Trace("Ignore DTMF detect because within tone gen buffer");
     return;
   }
   DeliverPress(key);
 }
 
-void LSipLine::IgnoreKeysFor(uint64_t ms) { ignoreKeysUntil_ = Clock().TickCount() + ms; }
+void LSipLine::IgnoreKeysFor(uint64_t ms) { keyWindow_.IgnoreUntil(Clock().TickCount() + ms); }
 
 void LSipLine::ToneDone() {
   IgnoreKeysFor(kIgnoreAfterDialMs);

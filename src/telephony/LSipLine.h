@@ -7,6 +7,7 @@
 
 #include "core/LTimerHandler.h"
 #include "telephony/LLine.h"
+#include "telephony/LRingCounter.h"
 #include "telephony/SipCallListener.h"
 
 class LRtpMedia;
@@ -35,8 +36,6 @@ class SipDevice;
 class LSipLine final : public LLine, private SipCallListener, private LTimerHandler {
  public:
   static constexpr uint64_t kRingIntervalMs = 4000;
-  // Rings further apart than this start the count again.
-  static constexpr uint64_t kRingRestartMs = 7000;
   // Keys are ignored this long after connection, after placing a call or
   // starting to dial, and after dialling completes.
   static constexpr uint64_t kIgnoreAfterConnectMs = 1000;
@@ -100,8 +99,6 @@ class LSipLine final : public LLine, private SipCallListener, private LTimerHand
   bool answering_ = false;
   bool connected_ = false;
   bool dropPending_ = false;
-  int ringCounter_ = 1;
-  uint64_t lastRing_ = 0;
-  uint32_t drnTimeMs_ = 0;
-  uint64_t ignoreKeysUntil_ = 0;
+  LRingCounter rings_;
+  LKeyWindow keyWindow_;
 };

@@ -29,6 +29,7 @@ timeout 60 sipp -sf "$scenario" "127.0.0.1:$port" -m 1 -p "$(free_port)" -mp "$(
 check "the call ran as scripted" test $? -eq 0
 call="$data/Logs/Most Recent Call Line 1.txt"
 check "answered with caller data" grep -q 'cid \[+15551234\]' "$call"
+check "key within a second of connection ignored" bash -c "! grep -q 'Caller pressed key \[9\]' \"\$0\"" "$call"
 check "RFC 4733 key heard" grep -q "Caller pressed key \[1\]" "$call"
 check "key took the caller on" grep -q "Open OGM: Sales Menu" "$call"
 check "INFO key heard" grep -q "Caller pressed key \[2\]" "$call"
