@@ -6,7 +6,7 @@
 
 #include "audio/MP3Header.h"
 #include "audio/Mp3Huffman.h"
-#include "audio/Mp3Spectrum.h"
+#include "audio/Mp3Dequantizer.h"
 #include "audio/Mp3Stereo.h"
 
 Mp3FrameDecoder::Mp3FrameDecoder() { Reset(); }
@@ -56,7 +56,7 @@ Mp3FrameDecoder::Result Mp3FrameDecoder::Decode(const MP3Header& header, const u
 
 void Mp3FrameDecoder::DecodeGranule(const MP3Header& header, Mp3BitReader& bits,
                                     std::size_t& bitPos, int gr, int32_t* pcm) {
-  const Mp3Spectrum& spectrum = Mp3Spectrum::Instance();
+  const Mp3Dequantizer& spectrum = Mp3Dequantizer::Instance();
   const int channels = header.Channels();
   const int rate = header.RateIndex();
   int nonzero[2] = {0, 0};

@@ -9,9 +9,9 @@ struct Mp3ScaleFactors;
 
 // The spectrum of one granule of one channel: Huffman decoding of the
 // quantised values, then requantisation to 576 spectral lines.
-class Mp3Spectrum {
+class Mp3Dequantizer {
  public:
-  static const Mp3Spectrum& Instance();
+  static const Mp3Dequantizer& Instance();
 
   // Decodes the big-value and count1 regions up to bit `end` into
   // `values[576]`; returns the number of lines that may be nonzero.
@@ -23,7 +23,7 @@ class Mp3Spectrum {
                   const Mp3ScaleFactors& factors, int rateIndex, float* lines) const;
 
  private:
-  Mp3Spectrum();
+  Mp3Dequantizer();
   // Scales lines [from, to) by `gain`.
   void ScaleRun(const int* values, int from, int to, float gain, float* lines) const;
 

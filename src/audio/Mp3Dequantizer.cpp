@@ -1,4 +1,4 @@
-#include "audio/Mp3Spectrum.h"
+#include "audio/Mp3Dequantizer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,16 +19,16 @@ float QuarterPower(int quarters) { return static_cast<float>(std::exp2(quarters 
 
 }  // namespace
 
-const Mp3Spectrum& Mp3Spectrum::Instance() {
-  static const Mp3Spectrum instance;  // read-only after construction
+const Mp3Dequantizer& Mp3Dequantizer::Instance() {
+  static const Mp3Dequantizer instance;  // read-only after construction
   return instance;
 }
 
-Mp3Spectrum::Mp3Spectrum() {
+Mp3Dequantizer::Mp3Dequantizer() {
   for (int i = 0; i <= kMaxValue; ++i) power43_[i] = static_cast<float>(std::pow(i, 4.0 / 3.0));
 }
 
-int Mp3Spectrum::DecodeValues(Mp3BitReader& bits, std::size_t end, const Mp3GranuleInfo& info,
+int Mp3Dequantizer::DecodeValues(Mp3BitReader& bits, std::size_t end, const Mp3GranuleInfo& info,
                               int* values) const {
   const Mp3Huffman& huffman = Mp3Huffman::Instance();
   const int big = info.bigValues * 2;
@@ -49,7 +49,7 @@ int Mp3Spectrum::DecodeValues(Mp3BitReader& bits, std::size_t end, const Mp3Gran
   return line;
 }
 
-void Mp3Spectrum::ScaleRun(const int* values, int from, int to, float gain, float* lines) const {
+void Mp3Dequantizer::ScaleRun(const int* values, int from, int to, float gain, float* lines) const {
   for (int i = from; i < to; ++i) {
     const int v = values[i];
     const float magnitude = power43_[std::min(std::abs(v), kMaxValue)] * gain;
@@ -57,7 +57,7 @@ void Mp3Spectrum::ScaleRun(const int* values, int from, int to, float gain, floa
   }
 }
 
-void Mp3Spectrum::Requantize(const int* values, int count, const Mp3GranuleInfo& info,
+void Mp3Dequantizer::Requantize(const int* values, int count, const Mp3GranuleInfo& info,
                              const Mp3ScaleFactors& factors, int rateIndex, float* lines) const {
   const int base = info.globalGain - 210;
   const int shift = info.scalefacScale ? 4 : 2;  // quarter powers per scale-factor step
