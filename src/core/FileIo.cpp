@@ -69,3 +69,14 @@ std::optional<std::string> ReadFileText(const std::string& path, std::size_t max
   text.resize(ReadUpTo(fd.Get(), text.data(), text.size()));
   return text;
 }
+
+bool ReplaceFileText(const std::string& path, std::string_view data) {
+  std::string temp = path + ".XXXXXX";
+  UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
+  if (!fd.Valid()) return false;
+  const bool ok = WriteFully(fd.Get(), data) && ::fsync(fd.Get()) == 0;
+  fd.Reset();
+  if (ok && ::rename(temp.c_str(), path.c_str()) == 0) return true;
+  ::unlink(temp.c_str());
+  return false;
+}

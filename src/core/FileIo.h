@@ -26,3 +26,8 @@ int64_t FileSize(int fd);
 // be opened or is not a regular file. Opened non-blocking, so a FIFO named
 // like the file never hangs the caller.
 std::optional<std::string> ReadFileText(const std::string& path, std::size_t maxBytes);
+
+// Replaces the file at `path` by `data` through a temporary file in the
+// same folder, synced and renamed over it: a crash leaves either the old
+// text or the new one.
+bool ReplaceFileText(const std::string& path, std::string_view data);

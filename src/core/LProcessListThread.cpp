@@ -50,19 +50,6 @@ bool AppendRecord(int fd, const Record& record) {
   return false;
 }
 
-// Replaces `file` by `data` through a temporary file and rename, so a crash
-// leaves either the old queue or the new one.
-bool ReplaceFile(const std::string& file, const std::string& data) {
-  std::string temp = file + ".XXXXXX";
-  UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
-  if (!fd.Valid()) return false;
-  bool ok = WriteFully(fd.Get(), data) && ::fsync(fd.Get()) == 0;
-  fd.Reset();
-  if (ok && ::rename(temp.c_str(), file.c_str()) == 0) return true;
-  ::unlink(temp.c_str());
-  return false;
-}
-
 }  // namespace
 
 // Everything the worker thread touches; co-owned by a detached worker.
@@ -154,7 +141,7 @@ bool LProcessListThread::Shared::RemoveHead(const std::string& current, const Re
     return true;
   }
   std::string rest(static_cast<std::size_t>(count - 1) * kRecordSize, '\0');
-  if (ReadFull(fd, rest.data(), rest.size()) && ReplaceFile(current, rest)) return true;
+  if (ReadFull(fd, rest.data(), rest.size()) && ReplaceFileText(current, rest)) return true;
   // Stop rather than process the same head again and again.
   Trace("LProcessListThread::ThreadFunction unable to rewrite %s", current.c_str());
   return false;
