@@ -58,7 +58,7 @@ int RunEngine(const CommandLine& line) {
 int RunSimulate(const CommandLine& line) {
   std::optional<DataFolders> opened = OpenDataFolders(line);
   if (!opened) return 1;
-  EngineServices services(opened->Root(), nullptr);
+  EngineServices services(opened->Root(), opened->SettingsFile(), nullptr);
   return RunSimulateCommand(line.arguments, *opened, &services);
 }
 

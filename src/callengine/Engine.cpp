@@ -21,7 +21,8 @@ std::string LineSection(int n) { return "line" + std::to_string(n); }
 Engine::Engine(const DataFolders &folders)
     : folders_(folders),
       log_(folders.Logs(), clock_, display_),
-      services_(folders.Root(), nullptr) {}
+      services_(folders.Root(), folders.SettingsFile(), nullptr),
+      scheduler_(folders_, clock_, log_) {}
 
 Engine::~Engine() {
   TearDownLines();
@@ -35,6 +36,7 @@ int Engine::Run() {
   loop_.SetMessageHandler([this](const LMessage &message) { return OnMessage(message); });
   stack_ = std::make_unique<SipStack>(folders_.SettingsFile(), log_);
   loop_.SetTimer(this, kLineSetUpTimer, kLineSetUpMs);
+  loop_.SetTimer(this, kSchedulerTimer, kSchedulerFirstMs);
   const bool ran = loop_.Run();
   TearDownLines();
   stack_.reset();
@@ -49,7 +51,30 @@ int64_t Engine::OnMessage(const LMessage &message) {
 
 void Engine::OnTimer(int id) {
   if (id == kLineSetUpTimer) SetUpLines();
+  if (id == kSchedulerTimer) RunScheduler();
   if (id == kStopTimer) loop_.Stop();
+}
+
+// At most one call per run; the timer stays off when nothing waits.
+void Engine::RunScheduler() {
+  std::vector<OutboundScheduler::Line> lines;
+  for (Line &entry : lines_) {
+    LSipLine *line = entry.line.get();
+    lines.push_back({entry.controller.get(), [line] { return line->IsIdle(); }});
+  }
+  if (scheduler_.OutboundCheck(lines)) loop_.SetTimer(this, kSchedulerTimer, kSchedulerAgainMs);
+}
+
+// The controllers' messages for a main window; the console takes the rest
+// when it exists.
+void Engine::Post(LMessage message) {
+  if (message.id == WM_RUNSCHEDULER && !stopping_) {
+    loop_.SetTimer(this, kSchedulerTimer, kSchedulerAfterMessageMs);
+  }
+}
+
+void Engine::SetTimer(int id, uint32_t ms) {
+  if (id == kSchedulerTimer && !stopping_) loop_.SetTimer(this, kSchedulerTimer, ms);
 }
 
 // Calls hang up and registrations end while the loop still runs.
@@ -57,6 +82,7 @@ void Engine::Shutdown() {
   if (stopping_) return;
   stopping_ = true;
   loop_.KillTimer(this, kLineSetUpTimer);
+  loop_.KillTimer(this, kSchedulerTimer);
   TearDownLines();
   if (stack_) stack_->PrepareShutdown();
   loop_.SetTimer(this, kStopTimer, kFarewellMs);
@@ -81,7 +107,8 @@ void Engine::SetUpLines() {
     Line entry{device, nullptr, nullptr};
     entry.line = std::make_unique<LSipLine>(loop_, clock_, settings, stack_->Device(device));
     entry.controller = std::make_unique<IVRCMain>(*entry.line, static_cast<uint8_t>(n), folders_,
-                                                  clock_, log_, nullptr);
+                                                  clock_, log_,
+                                                  static_cast<IVRCMainWindow *>(this));
     entry.controller->SetCommands(&commands_);
     entry.controller->SetVoiceMail(&voiceMail_);
     entry.controller->SetServices(&services_);

@@ -5,6 +5,8 @@
 
 #include "callengine/EngineServices.h"
 #include "callengine/IVRCMain.h"
+#include "callengine/IVRCMainWindow.h"
+#include "callengine/OutboundScheduler.h"
 #include "callengine/OGMCommands.h"
 #include "callengine/VoiceMailFlows.h"
 #include "core/DataFolders.h"
@@ -20,8 +22,10 @@ class SipStack;
 
 // The engine's main job: the SIP devices, one line and one call controller
 // per enabled line section, answering until SIGTERM or SIGINT, then an
-// orderly stop (calls hung up, registrations ended, workers stopped).
-class Engine final : private LTimerHandler {
+// orderly stop (calls hung up, registrations ended, workers stopped). It is
+// the controllers' main window: its scheduler timer places outbound and
+// message-forwarding calls.
+class Engine final : private LTimerHandler, private IVRCMainWindow {
  public:
   // Lines are built this long after start.
   static constexpr uint64_t kLineSetUpMs = 1000;
@@ -38,9 +42,20 @@ class Engine final : private LTimerHandler {
   int Run();
 
  private:
-  enum Timer { kLineSetUpTimer, kStopTimer };
+  enum Timer {
+    kSchedulerTimer = IVRCMainWindow::kSchedulerTimer,
+    kLineSetUpTimer = 3,
+    kStopTimer = 100,
+  };
+  static constexpr uint64_t kSchedulerFirstMs = 5000;
+  static constexpr uint64_t kSchedulerAgainMs = 7000;
+  static constexpr uint64_t kSchedulerAfterMessageMs = 4500;
 
   void OnTimer(int id) override;
+  // IVRCMainWindow.
+  void Post(LMessage message) override;
+  void SetTimer(int id, uint32_t ms) override;
+  void RunScheduler();
   void OfferCall(int device, std::unique_ptr<SipCall> call);
   int64_t OnMessage(const LMessage &message);
   void SetUpLines();
@@ -57,6 +72,7 @@ class Engine final : private LTimerHandler {
   EngineServices services_;
   OGMCommands commands_;
   VoiceMailFlows voiceMail_;
+  OutboundScheduler scheduler_;
   std::unique_ptr<SipStack> stack_;
   struct Line {
     int device;

@@ -242,6 +242,7 @@ class IVRCMain : public LLineNotify {
   void AnswerDetected(uint8_t result);
   std::string OutboundOgm(bool machine) const;
   void RescheduleOutbound(int attemptsLeft);
+  std::string EntryParameter(const std::string &name) const;
   int32_t RecordThreshold() const;
   bool UseConferenceCall() const;
 

@@ -212,7 +212,7 @@ std::string IVRCMain::OutboundOgm(bool machine) const {
 
 void IVRCMain::OutBoundTimeout() {
   logFile_.CallLog(TextFormat("Outbound call %s not answered", outboundEntry_.c_str()));
-  std::string attempts = parms_.GetParm("attempts");
+  std::string attempts = EntryParameter("attempts");
   if (attempts.empty()) {
     attempts = ProfileReadString(folders_.SettingsFile(), "outbound", "nattempts", "1");
   }
@@ -223,7 +223,7 @@ void IVRCMain::OutBoundTimeout() {
 }
 
 void IVRCMain::RescheduleOutbound(int attemptsLeft) {
-  std::string interval = parms_.GetParm("interval");
+  std::string interval = EntryParameter("interval");
   if (interval.empty()) {
     interval = ProfileReadString(folders_.SettingsFile(), "outbound", "interval", "30");
   }
@@ -233,6 +233,19 @@ void IVRCMain::RescheduleOutbound(int attemptsLeft) {
                                        WithoutSchedule(outboundEntry_).c_str(), attemptsLeft, next);
   if (services_) services_->AddOutboundEntry(entry);
   if (mainWindow_) mainWindow_->SetTimer(IVRCMainWindow::kSchedulerTimer, 5000);
+}
+
+// A parameter of the call, else of its outbound entry: a call that was
+// never answered has not read its entry's parameters.
+std::string IVRCMain::EntryParameter(const std::string &name) const {
+  std::string value = parms_.GetParm(name);
+  const std::size_t amp = outboundEntry_.find('&');
+  if (!value.empty() || amp == std::string::npos) return value;
+  ParseQueryText(std::string_view(outboundEntry_).substr(amp + 1),
+                 [&](const std::string &key, const std::string &text) {
+                   if (EqualIgnoringCase(key, name)) value = text;
+                 });
+  return value;
 }
 
 void IVRCMain::ForwardFailed() {

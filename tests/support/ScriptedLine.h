@@ -143,6 +143,11 @@ class ScriptedLine final : public LLineBase {
     connected_ = false;
     DeliverDisconnect();
   }
+  // A placed call ends before anyone answered.
+  void Unanswered() {
+    running_ = Running::None;
+    DeliverUnansweredDisconnect();
+  }
   void CompleteDial() { DeliverDialComplete(); }
   // Each completes the named running operation; false when it is not running.
   bool CompletePlay() { return Complete(Running::Play); }

@@ -1,0 +1,104 @@
+#include "IVRCMainFixture.h"
+#include "callengine/EngineServices.h"
+#include "callengine/OutboundScheduler.h"
+
+namespace {
+
+using OK = ScriptedLine::OpKind;
+using Numbers = std::vector<std::string>;
+
+// The scheduler over the fixture's one line, quiet for long enough.
+class Scheduler : public IVRCMainTest {
+ protected:
+  Scheduler() { clock_.Advance(OutboundScheduler::kQuietMs); }
+  bool Run() {
+    return scheduler_.OutboundCheck({{&controller_, [this] { return !line_.IsConnected(); }}});
+  }
+  // Runs the scheduler, then ends whatever call it placed as unanswered.
+  void RunAndHangUp() {
+    Run();
+    if (controller_.State() != IVRCMain::CS_IDLE) line_.Unanswered();
+    clock_.Advance(OutboundScheduler::kQuietMs);
+  }
+  Numbers Called() const {
+    Numbers numbers;
+    for (const auto &op : line_.OpsOf(OK::MakeCall)) numbers.push_back(op.text);
+    return numbers;
+  }
+  std::string List() const { return Read(folders_.Root() + "/outboundlist.txt"); }
+  void Active() { Settings("[outbound]\nactive=true\n"); }
+
+  OutboundScheduler scheduler_{folders_, clock_, logFile_};
+};
+
+TEST_F(Scheduler, ListEntriesAreCalledInTurnWithoutBlanksAndTheRunEnds) {
+  Write(folders_.Root() + "/outboundlist.txt", "555 0101&name=Ann;\r\n555 0102");
+  Active();
+  EXPECT_TRUE(Run());
+  EXPECT_EQ(controller_.State(), IVRCMain::CS_OUTBOUND);
+  EXPECT_EQ(controller_.OutboundEntry(), "5550101&name=Ann");
+  line_.Unanswered();
+  clock_.Advance(OutboundScheduler::kQuietMs - 1);
+  Run();  // the line has not been quiet long enough
+  EXPECT_EQ(Called(), Numbers{"5550101"});
+  clock_.Advance(1);
+  Run();
+  EXPECT_EQ(Called(), (Numbers{"5550101", "5550102"}));
+  EXPECT_FALSE(std::filesystem::exists(folders_.Root() + "/outboundlist.txt"));
+  EXPECT_FALSE(ProfileReadBool(folders_.SettingsFile(), "outbound", "active", true));
+}
+
+TEST_F(Scheduler, TheCallingWindowMaySpanMidnight) {
+  const std::pair<int, bool> times[] = {{23 * 3600, true}, {5 * 3600 + 3599, true},
+                                        {6 * 3600, false}, {12 * 3600, false}};
+  for (auto [seconds, calls] : times) {
+    Write(folders_.Root() + "/outboundlist.txt", "100");
+    Settings("[outbound]\nactive=true\ntimestart=22:00:00\ntimeend=06:00:00\n");
+    clock_.SetNow(LocalTime(2024, 1, 8, 0, 0, 0) + seconds);
+    const std::size_t before = Called().size();
+    RunAndHangUp();
+    EXPECT_EQ(Called().size(), before + (calls ? 1 : 0)) << seconds;
+  }
+  Settings("[outbound]\nactive=true\ntimestart=09:00:00\ntimeend=09:00:00\n");
+  clock_.SetNow(LocalTime(2024, 1, 8, 9, 0, 0));
+  RunAndHangUp();  // an empty window: never
+  EXPECT_EQ(Called().size(), 2u);
+}
+
+TEST_F(Scheduler, AHeadWaitingForItsNextAttemptHoldsTheList) {
+  const long long later = static_cast<long long>(clock_.Now()) + 600;
+  Write(folders_.Root() + "/outboundlist.txt",
+        "100&attempts=2&intervalnext=" + std::to_string(later) + ";200");
+  Active();
+  EXPECT_TRUE(Run());
+  EXPECT_TRUE(Called().empty());
+  clock_.SetNow(static_cast<std::time_t>(later));
+  Run();
+  EXPECT_EQ(Called(), Numbers{"100"});
+  EXPECT_EQ(List(), "200");
+  // Unanswered: it goes to the end of the list with one attempt fewer.
+  EngineServices services(folders_.Root(), folders_.SettingsFile(), nullptr);
+  controller_.SetServices(&services);
+  line_.Unanswered();
+  EXPECT_EQ(List(), "200;100&attempts=1&intervalnext=" +
+                        std::to_string(static_cast<long long>(clock_.Now()) + 30 * 60));
+}
+
+TEST_F(Scheduler, ForwardingCallsTryEachNumberThenRepeatTheLast) {
+  const std::string mailbox = folders_.MailBoxes() + "/Sales.mbx";
+  Write(mailbox, "[mbx]\nforwardtel=true\nforwardnumber=100\\200\\300\n"
+                 "maxforwardattempts=5\nforwardfailwaitmins=0\n");
+  Write(folders_.MailBoxes() + "/Sales ICM000001.ini", "[message]\ndate=08/01/24\n");
+  for (int i = 0; i < 6; ++i) {
+    clock_.SetNow(clock_.Now() + 60);
+    RunAndHangUp();
+  }
+  EXPECT_EQ(Called(), (Numbers{"100", "200", "300", "300", "300"}));
+  EXPECT_EQ(ProfileReadInt(mailbox, "mbx", "forwardattempts", 0), 5);
+  // Still pending (unread), so the scheduler keeps running; once read, it stops.
+  EXPECT_TRUE(Run());
+  Write(folders_.MailBoxes() + "/Sales ICM000001.ini", "[message]\nread=true\n");
+  EXPECT_FALSE(Run());
+}
+
+}  // namespace
