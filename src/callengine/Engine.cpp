@@ -1,9 +1,14 @@
 #include "callengine/Engine.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
+#include "audio/LSPGain.h"
+#include "audio/LWaveFile.h"
+#include "core/CaseInsensitivePath.h"
 #include "core/MainMessages.h"
+#include "core/Path.h"
 #include "core/Profile.h"
 #include "core/TextFormat.h"
 #include "core/Trace.h"
@@ -37,6 +42,7 @@ int Engine::Run() {
   stack_ = std::make_unique<SipStack>(folders_.SettingsFile(), log_);
   loop_.SetTimer(this, kLineSetUpTimer, kLineSetUpMs);
   loop_.SetTimer(this, kSchedulerTimer, kSchedulerFirstMs);
+  loop_.SetTimer(this, kNewMessageBeepTimer, kBeepFirstMs);
   const bool ran = loop_.Run();
   TearDownLines();
   stack_.reset();
@@ -52,6 +58,7 @@ int64_t Engine::OnMessage(const LMessage &message) {
 void Engine::OnTimer(int id) {
   if (id == kLineSetUpTimer) SetUpLines();
   if (id == kSchedulerTimer) RunScheduler();
+  if (id == kNewMessageBeepTimer) NewMessageBeep();
   if (id == kStopTimer) loop_.Stop();
 }
 
@@ -68,9 +75,35 @@ void Engine::RunScheduler() {
 // The controllers' messages for a main window; the console takes the rest
 // when it exists.
 void Engine::Post(LMessage message) {
-  if (message.id == WM_RUNSCHEDULER && !stopping_) {
+  if (stopping_) return;
+  if (message.id == WM_RUNSCHEDULER) {
     loop_.SetTimer(this, kSchedulerTimer, kSchedulerAfterMessageMs);
+  } else if (message.id == WM_PLAYANNOUNCEMENT) {
+    PlayOnSpeaker(message.text, "announcedevice", "announcevolume", 0);
   }
+}
+
+// While new messages wait, the record tone sounds every 15 s on the sound card.
+void Engine::NewMessageBeep() {
+  if (stopping_) return;
+  loop_.SetTimer(this, kNewMessageBeepTimer, kBeepAgainMs);
+  if (!ProfileReadBool(folders_.SettingsFile(), "state", "newmessages", false)) return;
+  if (speaker_.IsOpen()) return;
+  PlayOnSpeaker(ResolveCaseInsensitive(PathJoin(folders_.SystemPrompts(), "RecordTone.wav")),
+                "playdevice", "playvolume", 6);
+}
+
+// Without a sound card the play simply does not start.
+void Engine::PlayOnSpeaker(const std::string &file, const char *deviceKey,
+                           const char *volumeKey, int lowerDb) {
+  const std::string &settings = folders_.SettingsFile();
+  LWaveDeviceSpec device;
+  device.index = ProfileReadInt(settings, "settings", deviceKey, -1);
+  speaker_.SetDevice(LWaveDevices::OutOpener(device));
+  const int db = std::max(ProfileReadDb(settings, "settings", volumeKey, 0) - lowerDb, -127);
+  LSoundSourceRef source = LWaveFile::OpenSource(file);
+  if (db != 0) source = LSPGain(static_cast<int8_t>(db)).OpenSource(std::move(source));
+  if (!speaker_.Start(std::move(source), 0)) Trace("Engine cannot play %s", file.c_str());
 }
 
 void Engine::SetTimer(int id, uint32_t ms) {
@@ -83,6 +116,8 @@ void Engine::Shutdown() {
   stopping_ = true;
   loop_.KillTimer(this, kLineSetUpTimer);
   loop_.KillTimer(this, kSchedulerTimer);
+  loop_.KillTimer(this, kNewMessageBeepTimer);
+  speaker_.Stop();
   TearDownLines();
   if (stack_) stack_->PrepareShutdown();
   loop_.SetTimer(this, kStopTimer, kFarewellMs);

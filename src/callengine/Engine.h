@@ -15,6 +15,7 @@
 #include "core/SystemClock.h"
 #include "log/LogFile.h"
 #include "log/StatusDisplay.h"
+#include "telephony/LSoundPlayer.h"
 #include "telephony/SipDeviceListener.h"
 
 class LSipLine;
@@ -45,8 +46,11 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   enum Timer {
     kSchedulerTimer = IVRCMainWindow::kSchedulerTimer,
     kLineSetUpTimer = 3,
+    kNewMessageBeepTimer = 7,
     kStopTimer = 100,
   };
+  static constexpr uint64_t kBeepFirstMs = 2000;
+  static constexpr uint64_t kBeepAgainMs = 15000;
   static constexpr uint64_t kSchedulerFirstMs = 5000;
   static constexpr uint64_t kSchedulerAgainMs = 7000;
   static constexpr uint64_t kSchedulerAfterMessageMs = 4500;
@@ -56,6 +60,11 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   void Post(LMessage message) override;
   void SetTimer(int id, uint32_t ms) override;
   void RunScheduler();
+  void NewMessageBeep();
+  // Plays a file on the local sound card: `deviceKey` and `volumeKey` of
+  // [settings] choose the device and the level (dB, lowered by `lowerDb`).
+  void PlayOnSpeaker(const std::string &file, const char *deviceKey, const char *volumeKey,
+                     int lowerDb);
   void OfferCall(int device, std::unique_ptr<SipCall> call);
   int64_t OnMessage(const LMessage &message);
   void SetUpLines();
@@ -73,6 +82,8 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   OGMCommands commands_;
   VoiceMailFlows voiceMail_;
   OutboundScheduler scheduler_;
+  // Announcements and the new-message beep.
+  LSoundPlayer speaker_{loop_, nullptr, 0};
   std::unique_ptr<SipStack> stack_;
   struct Line {
     int device;
