@@ -164,7 +164,6 @@ class IVRCMain : public LLineNotify {
   void SetState(CallState state) { state_ = state; }
   int32_t InputModeValue() const { return inputMode_; }
   uint8_t RepeatCounter() const { return repeatCounter_; }
-  void SetRepeatCounter(uint8_t repeats) { repeatCounter_ = repeats; }
   // The keys collected at a number-entry node or for an access code.
   const std::string &Digits() const { return numberEntry_.Digits(); }
   LNumberEntry &DigitEntry() { return numberEntry_; }
@@ -180,11 +179,9 @@ class IVRCMain : public LLineNotify {
   uint8_t LineIndex() const { return lineIndex_; }
   // Posts to the main window; nothing while there is none.
   void Post(uint32_t id, int64_t wParam, int64_t lParam, std::string text = {});
-  bool HasMainWindow() const { return mainWindow_ != nullptr; }
 
   // The chained action; setting one flushes the previous file's cached copy.
   void SetChainedAction(ChainedAction action);
-  const ChainedAction &Chained() const { return chained_; }
   const Recording &RecordingSettings() const { return recording_; }
   void ClearRecordFile() { recording_.file.clear(); }
   // Voice mail: the current mailbox (".mbx"), message record and the time

@@ -64,7 +64,6 @@ class LLine : public LLineBase, private LSoundPlayerNotify, private LSoundRecord
   // Set after busy or disconnect, cleared when a call connects; a set flag
   // runs the tone detector on recordings whatever the settings say.
   void SetEndOfCallReported(bool reported) { endOfCallReported_ = reported; }
-  bool IsPlaying() const { return playing_; }
   const LClock &Clock() const { return clock_; }
 
  private:
