@@ -3,7 +3,7 @@
 #include "core/Trace.h"
 
 LRtpWaveOut::LRtpWaveOut(std::shared_ptr<LRtpDeviceHub> hub, LSignalObject& done)
-    : hub_(std::move(hub)), queue_(LWaveQueue::Direction::kOut, done, true) {
+    : LWaveOutQueued(done), hub_(std::move(hub)) {
   hub_->AttachOut(queue_);
 }
 
@@ -23,7 +23,3 @@ bool LRtpWaveOut::Write(LWaveHeader& header) {
   return true;
 }
 
-void LRtpWaveOut::Reset() {
-  queue_.ReturnAll();
-  queue_.SetRunning(true);
-}

@@ -3,26 +3,19 @@
 #include <memory>
 
 #include "telephony/LRtpDeviceHub.h"
-#include "telephony/LWaveOutDevice.h"
-#include "telephony/LWaveQueue.h"
+#include "telephony/LWaveOutQueued.h"
 
 // A call's wave-out device: the buffers it is given are sent to the far end
 // by the call's media, 20 ms a packet; a buffer is done once all of it was
 // sent. Paused, it leaves its buffers waiting and the call hears silence.
-class LRtpWaveOut final : public LWaveOutDevice {
+class LRtpWaveOut final : public LWaveOutQueued {
  public:
   LRtpWaveOut(std::shared_ptr<LRtpDeviceHub> hub, LSignalObject& done);
   ~LRtpWaveOut() override;
 
   // A buffer that is empty or not whole samples is refused.
   bool Write(LWaveHeader& header) override;
-  void Pause() override { queue_.SetRunning(false); }
-  void Restart() override { queue_.SetRunning(true); }
-  void Reset() override;
-  void BreakLoop() override { queue_.BreakLoop(); }
-  uint32_t QueuedBytes() const override { return queue_.QueuedBytes(); }
 
  private:
   const std::shared_ptr<LRtpDeviceHub> hub_;
-  LWaveQueue queue_;
 };

@@ -16,9 +16,9 @@ std::unique_ptr<LWaveOutAlsa> LWaveOutAlsa::Open(int index, const LWavePcmFormat
 
 LWaveOutAlsa::LWaveOutAlsa(std::unique_ptr<LWaveAlsaPcm> pcm, const LWavePcmFormat& format,
                            LSignalObject& done)
-    : pcm_(std::move(pcm)),
+    : LWaveOutQueued(done),
+      pcm_(std::move(pcm)),
       format_(format),
-      queue_(LWaveQueue::Direction::kOut, done, true),
       thread_(&LWaveOutAlsa::Run, this) {}
 
 LWaveOutAlsa::~LWaveOutAlsa() {
@@ -30,8 +30,7 @@ LWaveOutAlsa::~LWaveOutAlsa() {
 
 void LWaveOutAlsa::Reset() {
   drop_ = true;
-  queue_.ReturnAll();
-  queue_.SetRunning(true);
+  LWaveOutQueued::Reset();
 }
 
 // What ALSA still holds has not sounded yet.

@@ -5,10 +5,10 @@
 LWaveOutPaced::LWaveOutPaced(const LWavePcmFormat& format, LSignalObject& done,
                              std::shared_ptr<const LWaveTimeline> timeline,
                              std::shared_ptr<LWaveOutFileTape> tape)
-    : format_(format),
+    : LWaveOutQueued(done),
+      format_(format),
       timeline_(std::move(timeline)),
       tape_(std::move(tape)),
-      queue_(LWaveQueue::Direction::kOut, done, true),
       thread_(&LWaveOutPaced::Run, this) {}
 
 LWaveOutPaced::~LWaveOutPaced() {
@@ -17,10 +17,6 @@ LWaveOutPaced::~LWaveOutPaced() {
   queue_.ReturnAll();
 }
 
-void LWaveOutPaced::Reset() {
-  queue_.ReturnAll();
-  queue_.SetRunning(true);
-}
 
 void LWaveOutPaced::Run() {
   LWavePacer pacer(queue_, *timeline_, format_);

@@ -3,16 +3,15 @@
 #include <memory>
 #include <thread>
 
-#include "telephony/LWaveOutDevice.h"
 #include "telephony/LWaveOutFileTape.h"
-#include "telephony/LWaveQueue.h"
+#include "telephony/LWaveOutQueued.h"
 #include "telephony/LWaveTimeline.h"
 
 // A wave-out device that plays at the pace of a timeline: the null device
 // (no tape: the audio goes nowhere) and the file device (the audio goes onto
 // a tape at the time it sounds). A buffer is done once its last 20 ms chunk
 // has sounded (LWavePacer).
-class LWaveOutPaced final : public LWaveOutDevice {
+class LWaveOutPaced final : public LWaveOutQueued {
  public:
   // `tape` may be null. Its format must be the device's.
   LWaveOutPaced(const LWavePcmFormat& format, LSignalObject& done,
@@ -20,19 +19,11 @@ class LWaveOutPaced final : public LWaveOutDevice {
                 std::shared_ptr<LWaveOutFileTape> tape);
   ~LWaveOutPaced() override;
 
-  bool Write(LWaveHeader& header) override { return queue_.Add(header); }
-  void Pause() override { queue_.SetRunning(false); }
-  void Restart() override { queue_.SetRunning(true); }
-  void Reset() override;
-  void BreakLoop() override { queue_.BreakLoop(); }
-  uint32_t QueuedBytes() const override { return queue_.QueuedBytes(); }
-
  private:
   void Run();
 
   const LWavePcmFormat format_;
   const std::shared_ptr<const LWaveTimeline> timeline_;
   const std::shared_ptr<LWaveOutFileTape> tape_;
-  LWaveQueue queue_;
   std::thread thread_;
 };
