@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <optional>
 
 #include "audio/LPromptList.h"
 #include "audio/LSRCNull.h"
@@ -182,7 +181,7 @@ void IVRCMain::AppendUserLog() {
   const LOGMDefinition ogm = Ogm();
   const std::string name = ogm.Read(LOGMDefinition::Text::kLogName, parms_, call_);
   // Parameters come from callers and plug-ins: keep the file in the log folder.
-  if (!LOGMResolver::SafeName(name)) {
+  if (!PathIsPlainName(name)) {
     callLog_.Log("Log file name refused: ", name);
     return;
   }
@@ -242,16 +241,16 @@ LSoundSourceRef IVRCMain::OpenSpeech() {
 LSoundSourceRef IVRCMain::OpenOgmAudio() {
   const LOGMDefinition ogm = Ogm();
   LRef<LSRCSequence> sequence = new LSRCSequence(kOgmRate, 1);
-  const std::optional<LOGMDefinition::Audio> audio = ogm.AudioFile(parms_, call_);
-  if (audio) callLog_.Log("Play file: ", audio->path);
+  const LOGMDefinition::Audio audio = ogm.AudioFile(parms_, call_);
+  callLog_.Log("Play file: ", audio.path);
   if (!ogm.IsSet(LOGMDefinition::Flag::kReadNumber)) {
-    if (audio) sequence->Append(OpenSoundFile(audio->path));
+    if (audio.exists) sequence->Append(OpenSoundFile(audio.path));
     return sequence;
   }
   const std::string name = ogm.ReadNumberVariable();
   callLog_.Log("followed by read number: ", name);
   LPromptList prompts(folders_.SystemPrompts());
-  if (audio) prompts.AddFile(audio->path);
+  if (audio.exists) prompts.AddFile(audio.path);
   ReadNumber(prompts, parms_.GetParm(name), ogm.Value(LOGMDefinition::Number::kReadNumberType));
   sequence->Append(prompts.OpenSource(kPromptRate, 1));
   return sequence;

@@ -51,7 +51,7 @@ void IVRCMain::GoodBye() {
 void IVRCMain::Dial(const std::string &digits) {
   if (digits.empty() || digits.size() >= kMaxDialLength) {
     if (state_ == CS_DIALING) state_ = savedState_;
-    AfterDial(state_);
+    lnntfDialComplete();
     return;
   }
   if (state_ != CS_DIALING) {

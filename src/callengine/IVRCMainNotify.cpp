@@ -41,8 +41,13 @@ void IVRCMain::lnntfPress(char key) {
     case CS_INVALID:
     case CS_PLAYFILE:
     case CS_RECORDTONE:
-      if (inputMode_ == kInputNumber) PressNumberEntry(key);
-      if (inputMode_ == kInputMenu) PressMenu(key);
+      // Read once: the entry's action may lead to a menu, which must not
+      // take the same key again.
+      if (inputMode_ == kInputNumber) {
+        PressNumberEntry(key);
+      } else if (inputMode_ == kInputMenu) {
+        PressMenu(key);
+      }
       return;
     case CS_TRANSFERQUERY:
       PressTransferQuery(key);
@@ -87,6 +92,7 @@ void IVRCMain::PressMenu(char key) { ExecuteAction(currentOgm_, kIvrSection, Pre
 
 void IVRCMain::PressNumberEntry(char key) {
   const LNumberEntry::Result result = numberEntry_.Press(key, currentOgm_, parms_, call_);
+  if (!result.refusedListFile.empty()) callLog_.Log("List file refused: ", result.refusedListFile);
   if (result.entry == LNumberEntry::Entry::kInvalid) {
     InvalidNumber();
   } else if (result.entry == LNumberEntry::Entry::kAccepted) {
@@ -438,8 +444,11 @@ void IVRCMain::lnntfEndOfCallBusyTone() {
 // --- hang-up -------------------------------------------------------------------
 
 void IVRCMain::lnntfDisconnect() {
-  if (state_ == CS_FORWARD) ForwardFailed();
-  if (state_ == CS_OUTBOUND) OutBoundTimeout();  // the entry is tried again later
+  if (state_ == CS_FORWARD) {
+    ForwardFailed();
+  } else if (state_ == CS_OUTBOUND) {
+    OutBoundTimeout();  // the entry is tried again later
+  }
   if (!recording_.file.empty()) RecordComplete();
   inputMode_ = kInputNone;
   state_ = CS_IDLE;

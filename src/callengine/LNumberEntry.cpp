@@ -13,18 +13,6 @@ namespace {
 constexpr const char* kSection = "ivr";
 constexpr std::size_t kMaxListFile = 32766;
 
-// A relative name must stay inside the data root.
-bool EscapesRoot(const std::string& name) {
-  std::size_t at = 0;
-  while (at <= name.size()) {
-    std::size_t end = name.find_first_of("/\\", at);
-    if (end == std::string::npos) end = name.size();
-    if (name.compare(at, end - at, "..") == 0) return true;
-    at = end + 1;
-  }
-  return false;
-}
-
 }  // namespace
 
 LNumberEntry::Result LNumberEntry::Press(char key, const std::string& ogmFile,
@@ -35,7 +23,7 @@ LNumberEntry::Result LNumberEntry::Press(char key, const std::string& ogmFile,
   int maxDigits = ProfileReadInt(ogmFile, kSection, "maxdigits", 4);
   bool complete = key == '#' || digits_.size() == static_cast<std::size_t>(maxDigits);
   if (!complete) return result;
-  if (!WithinLimits(ogmFile) || !ListAccepts(ogmFile, parms, call)) {
+  if (!WithinLimits(ogmFile) || !ListAccepts(ogmFile, parms, call, result.refusedListFile)) {
     result.entry = Entry::kInvalid;
     return result;
   }
@@ -57,14 +45,14 @@ bool LNumberEntry::WithinLimits(const std::string& ogmFile) const {
 }
 
 bool LNumberEntry::ListAccepts(const std::string& ogmFile, const LHashTable& parms,
-                               const LCallIdentity& call) const {
+                               const LCallIdentity& call, std::string& refused) const {
   if (!ProfileReadBool(ogmFile, kSection, "varlimitlistenabled", false)) return true;
   bool exclude = ProfileReadBool(ogmFile, kSection, "varlimitlistexclude", false);
   std::optional<std::string> list;
   if (ProfileReadBool(ogmFile, kSection, "varlimitlistisfile", false)) {
     std::string name = ProfileReadString(ogmFile, kSection, "varlimitlistfile", "");
     ExpandParameters(name, parms, call);
-    list = ReadListFile(name);
+    list = ReadListFile(name, refused);
     if (!list) return true;  // an unreadable list accepts every number
   } else {
     list = ProfileReadString(ogmFile, kSection, "varlimitlist", "");
@@ -72,10 +60,13 @@ bool LNumberEntry::ListAccepts(const std::string& ogmFile, const LHashTable& par
   return ListContains(*list, digits_) != exclude;
 }
 
-std::optional<std::string> LNumberEntry::ReadListFile(const std::string& name) const {
+std::optional<std::string> LNumberEntry::ReadListFile(const std::string& name,
+                                                      std::string& refused) const {
   bool absolute = !name.empty() && name.front() == '/';
-  if (name.empty() || (!absolute && EscapesRoot(name))) {
+  // A relative name must stay inside the data root.
+  if (name.empty() || (!absolute && PathClimbsOut(name))) {
     Trace("LNumberEntry refused list file \"%s\"", name.c_str());
+    if (!name.empty()) refused = name;
     return std::nullopt;
   }
   std::string path = ResolveCaseInsensitive(absolute ? name : PathJoin(dataRoot_, name));

@@ -22,6 +22,7 @@ class LNumberEntry {
     std::string variable;  // set when accepted
     std::string digits;    // set when accepted
     bool pressStar = false;
+    std::string refusedListFile;  // a list-file name refused for safety
   };
 
   // Relative list-file names are looked up in `dataRoot`.
@@ -41,9 +42,9 @@ class LNumberEntry {
 
  private:
   bool WithinLimits(const std::string& ogmFile) const;
-  bool ListAccepts(const std::string& ogmFile, const LHashTable& parms,
-                   const LCallIdentity& call) const;
-  std::optional<std::string> ReadListFile(const std::string& name) const;
+  bool ListAccepts(const std::string& ogmFile, const LHashTable& parms, const LCallIdentity& call,
+                   std::string& refused) const;
+  std::optional<std::string> ReadListFile(const std::string& name, std::string& refused) const;
 
   std::string dataRoot_;
   std::string digits_;

@@ -165,8 +165,8 @@ std::string LOGMDefinition::Program(int number, const LHashTable& parms,
                 call);
 }
 
-std::optional<LOGMDefinition::Audio> LOGMDefinition::AudioFile(const LHashTable& parms,
-                                                               const LCallIdentity& call) const {
+LOGMDefinition::Audio LOGMDefinition::AudioFile(const LHashTable& parms,
+                                                const LCallIdentity& call) const {
   std::string ownWave = PathFileName(CompanionPath(".wav"));
   std::string file = ownWave;
   if (IsSet(Flag::kPlayEx)) {
@@ -175,9 +175,9 @@ std::optional<LOGMDefinition::Audio> LOGMDefinition::AudioFile(const LHashTable&
   std::string path = ResolveCaseInsensitive(InFolder(file));
   if (file.empty() || !IsFile(path)) {
     Trace("LOGMDefinition %s: no audio file \"%s\"", iniPath_.c_str(), file.c_str());
-    return std::nullopt;
+    return Audio{path, false, false};
   }
-  return Audio{path, IsMp3(path)};
+  return Audio{path, IsMp3(path), true};
 }
 
 std::string LOGMDefinition::SpokenText() const {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +41,7 @@ class LOGMDefinition {
   struct Audio {
     std::string path;
     bool mp3 = false;
+    bool exists = false;  // a missing file plays nothing
   };
 
   // `iniPath` is the OGM's full ".ini" path, as the controller holds it.
@@ -85,9 +85,10 @@ class LOGMDefinition {
 
   // The file to play: "playexfile" when "playex" is set, else name + ".wav";
   // relative names are in the OGM's folder, looked up without regard to
-  // case. nullopt when the file does not exist: the OGM plays nothing.
-  // "playtts" is the controller's choice and is not considered here.
-  std::optional<Audio> AudioFile(const LHashTable& parms, const LCallIdentity& call) const;
+  // case. The path is given even when the file does not exist, so the call
+  // log can say which file is missing. "playtts" is the controller's choice
+  // and is not considered here.
+  Audio AudioFile(const LHashTable& parms, const LCallIdentity& call) const;
 
   // The text of name + ".txt", at most kMaxSpokenText bytes (cut without
   // splitting a UTF-8 character); empty when there is no such file.

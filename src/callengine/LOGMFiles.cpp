@@ -35,7 +35,7 @@ void Undo(const std::vector<Move>& done) {
 std::optional<std::string> LOGMFiles::FilePath(std::string_view name,
                                                std::string_view ext) const {
   // A name too long for a path would be cut to some other file's name.
-  if (!LOGMResolver::SafeName(name) || folder_.size() + 1 + name.size() + ext.size() > kMaxText) {
+  if (!PathIsPlainName(name) || folder_.size() + 1 + name.size() + ext.size() > kMaxText) {
     Trace("LOGMFiles refused OGM name \"%.64s\"", std::string(name).c_str());
     return std::nullopt;
   }

@@ -39,11 +39,6 @@ bool NumberCondition(int scanMode, const std::string& pattern, const std::string
 
 }  // namespace
 
-bool LOGMResolver::SafeName(std::string_view name) {
-  return !name.empty() && name.find_first_of("/\\") == std::string_view::npos &&
-         name.find("..") == std::string_view::npos;
-}
-
 std::optional<std::string> LOGMResolver::Resolve(std::string_view name) const {
   std::string current(name);
   for (int redirects = kMaxRedirects;; --redirects) {

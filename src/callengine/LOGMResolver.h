@@ -33,8 +33,6 @@ class LOGMResolver {
   // `currentOgm` is left as it was.
   bool IsOGMValid(std::string_view name, std::string& currentOgm) const;
 
-  static bool SafeName(std::string_view name);
-
  private:
   enum class Check { kValid, kRefused, kRedirect };
   Check DateTime(const std::string& path, std::string& redirect) const;

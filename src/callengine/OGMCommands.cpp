@@ -8,7 +8,6 @@
 #include "callengine/ParameterText.h"
 #include "core/Path.h"
 #include "core/Profile.h"
-#include "core/Trace.h"
 #include "log/LogCall.h"
 #include "mail/LMailBox.h"
 
@@ -21,18 +20,6 @@ struct Command {
   const char *logText;
   bool (*run)(const OGMCommands::Action &);
 };
-
-// A path holding a ".." part: caller-supplied parameters must not steer a
-// recording out of its folder.
-bool ClimbsOut(const std::string &path) {
-  std::size_t start = 0;
-  while (start <= path.size()) {
-    const std::size_t end = std::min(path.find_first_of("/\\", start), path.size());
-    if (path.compare(start, end - start, "..") == 0) return true;
-    start = end + 1;
-  }
-  return false;
-}
 
 }  // namespace
 
@@ -176,7 +163,7 @@ bool OGMCommands::ExCmdMailbox(const Action &action) {
   controller.CallLog().Log("Leave message for mailbox:", name);
   const std::string mailbox = LMailBox::MailBoxPath(controller.Folders().MailBoxes(), name);
   if (mailbox.empty()) {
-    Trace("OGMCommands::ExCmdMailbox mailbox name refused: \"%s\"", name.c_str());
+    controller.CallLog().Log("Mailbox name refused: ", name);
     controller.GoodBye();
     return true;
   }
@@ -204,8 +191,9 @@ bool OGMCommands::Record(const Action &action) {
   controller.SetState(IVRCMain::CS_RECORDTONE);
   std::string file = action.ogm.Read(action.key, Def::ActionText::kRecFile,
                                      controller.Parameters(), controller.CallIdentity());
-  if (ClimbsOut(file)) {
-    Trace("OGMCommands::Record file refused: \"%s\"", file.c_str());
+  // Caller-supplied parameters must not steer a recording out of its folder.
+  if (PathClimbsOut(file)) {
+    controller.CallLog().Log("Record file refused: ", file);
     file.clear();  // recording without a file ends the call
   } else if (!file.empty() && file.front() != '/') {
     file = PathJoin(controller.Folders().Root(), file);

@@ -116,9 +116,8 @@ void RemoteAccessFlow::AskForAccessCode() {
   controller_.PlaySystemPrompt("EnterAccessCode");
 }
 
-// After the last message there is nothing to move.
+// After the last message the code is still taken; it moves nothing.
 void RemoteAccessFlow::StartMoveCode() {
-  if (controller_.Message().empty()) return;
   controller_.SetState(IVRCMain::CS_MSGMOVECODE);
   controller_.DigitEntry().Clear();
   controller_.Line().Wait(0, 0, kMoveCodeWaitMs);
@@ -126,10 +125,11 @@ void RemoteAccessFlow::StartMoveCode() {
 
 void RemoteAccessFlow::Delete() {
   IVRCMain &c = controller_;
-  if (c.Message().empty()) return;
   c.Line().Stop();
-  c.Post(WM_DELMESSAGE, 0, 0, c.Message());
-  LMailBoxMessage::Delete(c.Message());
-  c.SetMessage({});
+  if (!c.Message().empty()) {
+    c.Post(WM_DELMESSAGE, 0, 0, c.Message());
+    LMailBoxMessage::Delete(c.Message());
+    c.SetMessage({});
+  }
   PlayNext();
 }

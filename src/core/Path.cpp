@@ -1,5 +1,7 @@
 #include "core/Path.h"
 
+#include <algorithm>
+
 namespace {
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
@@ -68,3 +70,18 @@ std::string PathFileName(std::string_view path) {
 }
 
 std::string PathTitle(std::string_view path) { return PathStripExtension(PathFileName(path)); }
+
+bool PathIsPlainName(std::string_view name) {
+  return !name.empty() && name.find_first_of("/\\") == std::string_view::npos &&
+         name.find("..") == std::string_view::npos;
+}
+
+bool PathClimbsOut(std::string_view path) {
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    const std::size_t end = std::min(path.find_first_of("/\\", start), path.size());
+    if (path.substr(start, end - start) == "..") return true;
+    start = end + 1;
+  }
+  return false;
+}

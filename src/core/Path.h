@@ -24,3 +24,9 @@ std::string PathFolder(std::string_view path);
 std::string PathFileName(std::string_view path);
 // The file name without its extension.
 std::string PathTitle(std::string_view path);
+
+// Names and paths that may come from callers or plug-ins: a plain name is
+// one non-empty file name without separators or ".."; a path climbs out
+// when one of its parts is "..".
+bool PathIsPlainName(std::string_view name);
+bool PathClimbsOut(std::string_view path);

@@ -20,11 +20,6 @@ namespace {
 // The longest name a message file adds to the mailbox name.
 constexpr std::string_view kLongestMessageSuffix = " ICM000000.ini";
 
-bool SafeName(std::string_view name) {
-  return !name.empty() && name.find_first_of("/\\") == std::string_view::npos &&
-         name.find("..") == std::string_view::npos;
-}
-
 // Where the last " ICM" of a title starts (compared without case), or npos.
 std::size_t LastMessageMark(std::string_view title) {
   std::string_view mark = LMailBox::kMessageMark;
@@ -48,7 +43,7 @@ std::vector<std::string> MessagesOf(const std::string& mailBoxPath) {
 
 std::string LMailBox::MailBoxPath(std::string_view folder, std::string_view name) {
   // A cut path would name some other mailbox's files.
-  if (!SafeName(name) ||
+  if (!PathIsPlainName(name) ||
       folder.size() + 1 + name.size() + kLongestMessageSuffix.size() > kMaxText) {
     Trace("LMailBox refused mailbox name \"%.64s\"", std::string(name).c_str());
     return {};
@@ -76,7 +71,7 @@ std::string LMailBox::GreetingPath(std::string_view mailBoxPath) {
 }
 
 std::string LMailBox::MessagePath(std::string_view mailBoxPath, std::string_view id) {
-  if (!SafeName(id)) return {};
+  if (!PathIsPlainName(id)) return {};
   return PathReplaceExtension(mailBoxPath, std::string(kMessageMark) + std::string(id) + ".ini");
 }
 

@@ -138,7 +138,7 @@ TEST_F(FactoryDataSetTest, TheDefaultAnsweringMessageIsComplete) {
   EXPECT_FALSE(ogm.IsNumberEntry());
   EXPECT_EQ(ogm.Value(LOGMDefinition::Number::kWait), 1);
   EXPECT_FALSE(ogm.IsSet("playcomplete", LOGMDefinition::ActionFlag::kMbxMessage));
-  ASSERT_TRUE(ogm.AudioFile({}, {}).has_value());
+  ASSERT_TRUE(ogm.AudioFile({}, {}).exists);
 
   EXPECT_TRUE(fs::exists(PathJoin(folders.MailBoxes(), "Default.mbx")));
   EXPECT_EQ(ProfileReadString(folders.SettingsFile(), "settings", "ogm", ""),

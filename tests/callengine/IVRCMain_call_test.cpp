@@ -62,6 +62,9 @@ TEST_F(Call, OgmPlaysThenWaitsAndRepeatsBeforeSayingGoodBye) {
   line_.Advance(0);
   EXPECT_EQ(Count(OK::Play), 2u);
   EXPECT_EQ(line_.LastOp()->kind, OK::Drop);
+  // The log names the missing file, so the owner knows what to record.
+  EXPECT_NE(CallFile().find("Play file: " + folders_.Ogms() + "/Default Answering Message.wav"),
+            std::string::npos);
 }
 
 TEST_F(Call, UserLogLineAndAnnouncement) {

@@ -74,6 +74,23 @@ TEST_F(Press, NumberEntryEndsAtMaxDigitsOrHashAndStarDoesNotEndIt) {
   EXPECT_EQ(Count(OK::Drop), 1u);
 }
 
+// The key that completes an entry belongs to the entry, even when the
+// entry's action goes on to a menu.
+TEST_F(Press, TheKeyCompletingAnEntryIsNotTakenAgainByTheMenuItLeadsTo) {
+  Ogm("Main menu");
+  Answer("type=enternumber\nmaxdigits=4\n");
+  commands_.effect = [this](IVRCMain &controller) {
+    if (commands_.keys.back() != "press#") return;
+    ASSERT_TRUE(controller.IsOGMValid("Main menu"));
+    controller.Start();
+  };
+  line_.Press("1232");
+  EXPECT_EQ(commands_.keys, Keys{"press#"});
+  EXPECT_EQ(controller_.InputModeValue(), IVRCMain::kInputMenu);
+  line_.Press('2');
+  EXPECT_EQ(commands_.keys, (Keys{"press#", "press2"}));
+}
+
 TEST_F(Press, InvalidNumberOrOptionPlaysItsPromptAndRestartsEmpty) {
   Answer("type=enternumber\nmaxdigits=4\nvarlimit=true\nvarlimitmin=100\nvarlimitmax=999\n");
   Prompt("InvalidNumber");

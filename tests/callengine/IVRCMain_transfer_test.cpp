@@ -57,10 +57,29 @@ TEST_F(Transfer, DialStringsOf64OrMoreAreNotDialled) {
   Dial(S::CS_TRANSFERBLIND, std::string(64, '5'));
   EXPECT_TRUE(Dialled().empty());
   EXPECT_EQ(line_.LastOp()->kind, OK::Drop);  // completed at once: the blind transfer ends
+  EXPECT_NE(CallFile().find("Dialing complete"), std::string::npos);
   line_.HangUp();
   Answer();
   Dial(S::CS_DIALCMD, std::string(63, '5'));
   EXPECT_EQ(Dialled(), std::vector<std::string>{std::string(63, '5')});
+}
+
+// A trailing pause ends the dial without a report from the line; the log
+// still says the dialling completed, once per end.
+TEST_F(Transfer, DialEndingInAPauseStillLogsItsCompletion) {
+  Answer();
+  commands_.taken = false;
+  Dial(S::CS_DIALCMD, "1,");
+  line_.CompleteDial();
+  line_.Advance(750);
+  const std::string log = CallFile();
+  std::size_t count = 0;
+  for (std::size_t at = log.find("Dialing complete"); at != std::string::npos;
+       at = log.find("Dialing complete", at + 1)) {
+    ++count;
+  }
+  EXPECT_EQ(count, 2u);
+  EXPECT_EQ(controller_.State(), S::CS_OGM);
 }
 
 TEST_F(Transfer, ConfirmedTransferAsksRepeatsThenRejectsWithAFlash) {

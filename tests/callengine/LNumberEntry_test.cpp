@@ -57,7 +57,10 @@ TEST_F(NumberEntry, LimitsAndListsDecide) {
            {file + "big.txt\n", "123#", Entry::kAccepted},
        }) {
     Node(node);
-    EXPECT_EQ(Keys(keys).entry, entry) << node << keys;
+    const LNumberEntry::Result result = Keys(keys);
+    EXPECT_EQ(result.entry, entry) << node << keys;
+    const bool refused = node.find("=../") != std::string::npos;
+    EXPECT_EQ(result.refusedListFile, refused ? "../x.txt" : "") << node << keys;
   }
 }
 

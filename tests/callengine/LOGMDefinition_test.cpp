@@ -21,8 +21,8 @@ class OGMDefinition : public ::testing::Test {
   }
   // The audio file to play, marked when it needs the MP3 decoder; "" for none.
   std::string Audio() const {
-    std::optional<Def::Audio> audio = ogm_.AudioFile(parms_, call_);
-    return audio ? audio->path + (audio->mp3 ? " mp3" : "") : "";
+    const Def::Audio audio = ogm_.AudioFile(parms_, call_);
+    return audio.exists ? audio.path + (audio.mp3 ? " mp3" : "") : "";
   }
 
   TempDir dir_;

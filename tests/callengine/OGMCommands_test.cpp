@@ -150,6 +150,7 @@ TEST_F(Commands, MailboxPlaysItsGreetingOrTheSystemPrompt) {
   controller_.SetState(S::CS_OGM);
   line_.Press('4');  // a name that leaves the mailbox folder: goodbye
   EXPECT_EQ(controller_.State(), S::CS_GOODBYE);
+  EXPECT_TRUE(Logged("Mailbox name refused: ../x"));
   controller_.SetState(S::CS_OGM);
   line_.Press('5');
   EXPECT_EQ(controller_.State(), S::CS_ACCESSCODE);
@@ -176,6 +177,7 @@ TEST_F(Commands, RecordActionSetsUpItsFileLimitsAndChain) {
   line_.Press('2');
   line_.Advance(0);  // no file to record into: the call ends
   EXPECT_EQ(line_.LastOp()->kind, OK::Drop);
+  EXPECT_TRUE(Logged("Record file refused: ../5551234.wav"));
   EXPECT_FALSE(std::filesystem::exists(dir_ / "5551234.wav"));
 }
 

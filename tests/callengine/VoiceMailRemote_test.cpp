@@ -36,6 +36,18 @@ TEST_F(VoiceMailRemote, WrongCodeIsRefusedAndStarClearsTheDigits) {
   EXPECT_EQ(controller_.Mailbox(), folders_.MailBoxes() + "/Sales.mbx");
   EXPECT_EQ(controller_.State(), S::CS_NOMOREMSGS);
   EXPECT_EQ(Key(folders_.SettingsFile(), "state", "newmessages"), "false");
+  // After the last message "5" offers the next (none) and "3" waits for a
+  // code whose silence replays where the caller was.
+  line_.Press('5');
+  EXPECT_EQ(Prompts().back(), "NoMoreMessagesMenu");
+  EXPECT_EQ(Prompts().size(), 5u);
+  EXPECT_TRUE(Posted(WM_DELMESSAGE).empty());
+  line_.Press('3');
+  EXPECT_EQ(controller_.State(), S::CS_MSGMOVECODE);
+  EXPECT_EQ(line_.LastOp()->maxMs, 5000);
+  line_.Advance(5000);
+  EXPECT_EQ(controller_.State(), S::CS_NOMOREMSGS);
+  EXPECT_EQ(Prompts().size(), 6u);
 }
 
 TEST_F(VoiceMailRemote, TimeStampsFollowTheShortDateOrderAndRefuseBadDates) {
