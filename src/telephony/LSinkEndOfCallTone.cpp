@@ -19,11 +19,19 @@ LSinkEndOfCallTone::LSinkEndOfCallTone(LSoundSinkRef inner, std::atomic<uint8_t>
       inner_(std::move(inner)),
       flags_(flags),
       blockLength_(std::max<int32_t>(static_cast<int32_t>(SampleRate() / 40), 20)),
-      countdown_(blockLength_) {}
+      countdown_(blockLength_) {
+  // Positions are the inner sink's, so cuts made through the detector land
+  // where they would on the sink itself (an appended file starts long).
+  if (inner_) SetPosition(inner_->Position());
+}
 
 void LSinkEndOfCallTone::Write(const int32_t *buffer, int32_t frames) {
-  if (inner_) inner_->Write(buffer, frames);
-  Advance(frames);
+  if (inner_) {
+    inner_->Write(buffer, frames);
+    SetPosition(inner_->Position());
+  } else {
+    Advance(frames);
+  }
   // The first `frames` samples are taken as mono, whatever the channels.
   for (int32_t i = 0; i < frames; ++i) {
     const int32_t sample = std::clamp(buffer[i], -kMaxSample, kMaxSample);
@@ -37,8 +45,12 @@ void LSinkEndOfCallTone::Write(const int32_t *buffer, int32_t frames) {
 }
 
 void LSinkEndOfCallTone::Truncate(int32_t frame) {
-  if (inner_) inner_->Truncate(frame);
-  SetPosition(std::min(Position(), frame));
+  if (inner_) {
+    inner_->Truncate(frame);
+    SetPosition(inner_->Position());
+  } else {
+    SetPosition(std::min(Position(), frame));
+  }
 }
 
 void LSinkEndOfCallTone::EndBlock() {

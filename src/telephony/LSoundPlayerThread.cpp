@@ -76,16 +76,18 @@ LSoundPlayer::Serviced LSoundPlayer::Service(std::unique_lock<std::mutex>& guard
 }
 
 // A growing source has nothing yet: wait for it within the stall budget,
-// which is not charged while the device still has audio queued.
+// which is not charged while the device still has audio queued. The unit is
+// channels x frames bytes, half a buffer of 16-bit audio (50 ms at the line
+// format): more than that queued waits uncharged, six units skip the header.
 LSoundPlayer::Stall LSoundPlayer::WaitForData(std::unique_lock<std::mutex>& guard,
                                               int32_t& available) {
-  const uint32_t oneBuffer = static_cast<uint32_t>(channels_ * frames_ * 2);
+  const uint32_t unit = static_cast<uint32_t>(channels_ * frames_);
   const uint64_t epoch = epoch_;
   int budget = kStallBudgetMs;
   while (available <= 0 && source_->IsStreaming() && budget > 0 && !IsToStop()) {
     const uint32_t queued = device_->QueuedBytes();
-    if (queued >= 6 * oneBuffer) return Stall::kSkip;
-    const bool charged = queued <= oneBuffer;
+    if (queued >= 6 * unit) return Stall::kSkip;
+    const bool charged = queued <= unit;
     const int ms = !charged || source_->GetPosition() == 0 ? 25 : 250;
     LSoundSourceBase* source = source_.Get();
     guard.unlock();

@@ -79,7 +79,8 @@ void SipMediaSession::ReadRemote() {
     const auto& format = *static_cast<const struct sdp_format*>(le->data);
     remote_.payloadTypes.push_back(format.pt);
     if (remote_.audioPayloadType < 0) remote_.audioPayloadType = AudioTypeOf(format);
-    if (remote_.telephoneEventPayloadType < 0 && NameIs(format, "telephone-event"))
+    if (remote_.telephoneEventPayloadType < 0 && NameIs(format, "telephone-event") &&
+        format.srate == SipMediaDescription::kAudioClockRate)
       remote_.telephoneEventPayloadType = format.pt;
   }
   const struct sa* address = sdp_media_raddr(audio_);

@@ -21,6 +21,8 @@ const std::vector<int16_t> kLoud(kFrames, 8000);
 class TestLine final : public LLine {
  public:
   TestLine(MainLoop &loop, const LClock &clock, bool simulated) : LLine(loop, clock, simulated) {}
+  using LLine::LineSettings;
+  using LLine::SetSettings;
   void Dial(const std::string &) override {}
   void TransferBlind(const std::string &) override {}
   void Drop() override { ++drops; }
@@ -122,6 +124,27 @@ TEST_F(LineAudio, AKeyWhileTheCallerSpeaksCutsTheKeyTone) {
               std::find(handler.heard.begin(), handler.heard.end(), "RecordComplete") ==
                   handler.heard.end());
 }
+
+// Appending: the sink already holds 10 s; every cut counts from the file's
+// start, with the end-of-call tone detector wrapped around the sink or not.
+class LineAppend : public LineAudio, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(LineAppend, RecordingsAreCutAfterTheOldAudio) {
+  LLine::Settings settings = line.LineSettings();
+  settings.eocDetectSoftware = GetParam();
+  line.SetSettings(settings);
+  MemorySink *memory = new MemorySink(8000, 1);
+  LSoundSinkRef keep(memory);
+  const std::vector<int32_t> old(80000, 7);
+  memory->Write(old.data(), 80000);
+  line.Record(keep, 5000, -22, 0);
+  ASSERT_TRUE(runner.Run({Feed(Blocks(kLoud, 20)), [&] { return memory->Position() >= 96000; }}));
+  line.Stop();
+  EXPECT_EQ(memory->Position(), 96000 - 350 * 8);
+  EXPECT_EQ(memory->samples[79999], 7);
+}
+
+INSTANTIATE_TEST_SUITE_P(ToneDetector, LineAppend, ::testing::Bool());
 
 TEST_F(LineAudio, WaitsCompleteAtOnceOrOnlyAtTheirMaximum) {
   line.Wait(0, 0, 0);

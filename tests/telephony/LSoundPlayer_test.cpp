@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "audio/TestSources.h"
@@ -142,7 +144,7 @@ TEST_F(LSoundPlayerTest, StallOnGrowingSourceEndsThePlayAfterTheBudget) {
 }
 
 TEST_F(LSoundPlayerTest, StallBudgetIsNotChargedWhileAudioIsQueued) {
-  auto* source = new StalledSource(2400);  // three buffers queued, none sounding
+  auto* source = new StalledSource(800);  // 100 ms queued, none sounding: more than 50 ms
   LSoundSourceRef hold(source);
   ASSERT_TRUE(player.Start(hold, 0));
   EXPECT_TRUE(runner.Run({[&] {
@@ -155,6 +157,14 @@ TEST_F(LSoundPlayerTest, StallBudgetIsNotChargedWhileAudioIsQueued) {
                           },
                           PlayUntilStopped()}));
   EXPECT_EQ(LSoundPlayer::kStallBudgetMs / 250, source->Waits(250));
+}
+
+TEST_F(LSoundPlayerTest, AGrowingSourceIsNotWaitedForWhile300MsAreQueued) {
+  auto* source = new StalledSource(2400);
+  LSoundSourceRef hold(source);
+  ASSERT_TRUE(player.Start(hold, 0));
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_EQ(0, source->Waits(25) + source->Waits(250));
 }
 
 TEST_F(LSoundPlayerTest, FailedDeviceOrSourceRefusesTheStart) {
