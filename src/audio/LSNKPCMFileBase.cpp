@@ -92,6 +92,14 @@ void LSNKPCMFile8::Convert(const int32_t* in, uint8_t* bytes, std::size_t sample
   for (std::size_t i = 0; i < samples; ++i) bytes[i] = ChainTo8(in[i]);
 }
 
+void LSNKPCMFileWide::Convert(const int32_t* in, uint8_t* bytes, std::size_t samples) const {
+  const auto width = static_cast<std::size_t>(width_);
+  for (std::size_t i = 0; i < samples; ++i) {
+    const auto u = static_cast<uint32_t>(ChainTo32(in[i]));
+    for (std::size_t b = 0; b < width; ++b) bytes[width * i + b] = static_cast<uint8_t>(u >> (8 * (4 - width + b)));
+  }
+}
+
 void LSNKPCMFile16::Convert(const int32_t* in, uint8_t* bytes, std::size_t samples) const {
   for (std::size_t i = 0; i < samples; ++i) StoreLe16(bytes + 2 * i, ChainTo16(in[i]));
 }

@@ -53,6 +53,20 @@ class LSNKPCMFile8 final : public LSNKPCMFileBase {
   void Convert(const int32_t* in, uint8_t* bytes, std::size_t samples) const override;
 };
 
+// Signed 24- or 32-bit little-endian samples (`width` 3 or 4 bytes), at the
+// chain's full precision.
+class LSNKPCMFileWide final : public LSNKPCMFileBase {
+ public:
+  LSNKPCMFileWide(const std::string& path, uint32_t sampleRate, int32_t startFrame, int width,
+                  int channels)
+      : LSNKPCMFileBase(path, sampleRate, startFrame, width, channels), width_(width) {}
+
+ private:
+  void Convert(const int32_t* in, uint8_t* bytes, std::size_t samples) const override;
+
+  int width_;
+};
+
 // Signed 16-bit little-endian samples: (x + 8) >> 4.
 class LSNKPCMFile16 final : public LSNKPCMFileBase {
  public:

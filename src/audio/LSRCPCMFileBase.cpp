@@ -74,6 +74,15 @@ void LSRCPCMFile8::Convert(const uint8_t* bytes, int32_t* out, std::size_t sampl
   for (std::size_t i = 0; i < samples; ++i) out[i] = ChainFrom8(bytes[i]);
 }
 
+void LSRCPCMFileWide::Convert(const uint8_t* bytes, int32_t* out, std::size_t samples) const {
+  const auto width = static_cast<std::size_t>(width_);
+  for (std::size_t i = 0; i < samples; ++i) {
+    uint32_t u = 0;
+    for (std::size_t b = 0; b < width; ++b) u |= uint32_t{bytes[width * i + b]} << (8 * (4 - width + b));
+    out[i] = ChainFrom32(static_cast<int32_t>(u));
+  }
+}
+
 void LSRCPCMFile16::Convert(const uint8_t* bytes, int32_t* out, std::size_t samples) const {
   for (std::size_t i = 0; i < samples; ++i) out[i] = ChainFrom16(LoadLe16(bytes + 2 * i));
 }

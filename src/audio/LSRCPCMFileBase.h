@@ -51,6 +51,19 @@ class LSRCPCMFile8 final : public LSRCPCMFileBase {
   void Convert(const uint8_t* bytes, int32_t* out, std::size_t samples) const override;
 };
 
+// Signed 24- or 32-bit little-endian samples (`width` 3 or 4 bytes), at the
+// chain's full precision.
+class LSRCPCMFileWide final : public LSRCPCMFileBase {
+ public:
+  LSRCPCMFileWide(UniqueFd fd, int32_t sampleRate, uint32_t dataSize, int width, int channels)
+      : LSRCPCMFileBase(std::move(fd), sampleRate, dataSize, width, channels), width_(width) {}
+
+ private:
+  void Convert(const uint8_t* bytes, int32_t* out, std::size_t samples) const override;
+
+  int width_;
+};
+
 // Signed 16-bit little-endian samples: v enters as v << 4.
 class LSRCPCMFile16 final : public LSRCPCMFileBase {
  public:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 
 #include "audio/LSoundRef.h"
 
@@ -14,6 +15,18 @@ inline int16_t ChainTo16(int32_t x) { return static_cast<int16_t>((x + 8) >> 4);
 inline uint8_t ChainTo8(int32_t x) { return static_cast<uint8_t>(((x + 2048) >> 12) + 128); }
 inline int32_t ChainFrom16(int16_t v) { return static_cast<int32_t>(v) * 16; }
 inline int32_t ChainFrom8(uint8_t u) { return (static_cast<int32_t>(u) - 128) * 4096; }
+// 24- and 32-bit samples, left-justified in 32 bits: the chain keeps their
+// top 20 bits, so wide files pass through at more than 16-bit precision.
+// Leaving, samples are clipped to the container.
+inline int32_t ChainFrom32(int32_t v) {
+  return static_cast<int32_t>((static_cast<int64_t>(v) + 2048) >> 12);
+}
+inline int32_t ChainTo32(int32_t x) {
+  constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
+  constexpr int64_t kMin = std::numeric_limits<int32_t>::min();
+  const int64_t v = static_cast<int64_t>(x) * 4096;
+  return static_cast<int32_t>(v > kMax ? kMax : (v < kMin ? kMin : v));
+}
 
 // A pull source of interleaved frames. Every Read delivers exactly the frames
 // asked for (zeros where there is nothing: before frame 0, past the end, after

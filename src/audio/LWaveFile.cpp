@@ -96,6 +96,10 @@ LSoundSourceRef SourceFor(UniqueFd fd, const LWaveFileFormat& format, uint32_t d
   if (format.Tag() == LWaveFileFormat::kTagPcm && bits >= 9 && bits <= 16) {
     return new LSRCPCMFile16(std::move(fd), rate, dataSize, channels);
   }
+  if (format.Tag() == LWaveFileFormat::kTagPcm && (bits == 24 || bits == 32) &&
+      format.BlockAlign() == bits / 8 * channels) {
+    return new LSRCPCMFileWide(std::move(fd), rate, dataSize, bits / 8, channels);
+  }
   LSoundSourceRef codec = new LSRCACMWave(std::move(fd), format, dataSize);
   if (codec->IsError()) return new LSRCNull;
   return codec;
@@ -136,13 +140,17 @@ LSoundSinkRef LWaveFile::OpenSinkPCM(const std::string& path, uint32_t sampleRat
                                      int32_t startFrame, int bits, int channels) {
   if (bits >= 1 && bits <= 8) return new LSNKPCMFile8(path, sampleRate, startFrame, channels);
   if (bits >= 9 && bits <= 16) return new LSNKPCMFile16(path, sampleRate, startFrame, channels);
+  if (bits == 24 || bits == 32) {
+    return new LSNKPCMFileWide(path, sampleRate, startFrame, bits / 8, channels);
+  }
   return LSoundSinkRef();
 }
 
 LSoundSinkRef LWaveFile::OpenSink(const std::string& path, const LWaveFileFormat& format) {
-  // PCM deeper than 16 bits is written by the codec set, like every format
-  // the supported list offers.
-  if (format.Tag() == LWaveFileFormat::kTagPcm && format.BitsPerSample() <= 16) {
+  // 24- and 32-bit PCM keep the chain's precision; other PCM depths are
+  // written by the codec set, like every compressed format.
+  const uint16_t bits = format.BitsPerSample();
+  if (format.Tag() == LWaveFileFormat::kTagPcm && (bits <= 16 || bits == 24 || bits == 32)) {
     return OpenSinkPCM(path, format.SamplesPerSec(), 0, format.BitsPerSample(), format.Channels());
   }
   return new LSNKACMFile(path, format);

@@ -61,7 +61,7 @@ TEST_F(WaveSink, WritesAStreamingHeaderAndPatchesItAtTheEnd) {
 }
 
 TEST_F(WaveSink, SinksThatCannotWriteStillCount) {
-  EXPECT_FALSE(LWaveFile::OpenSinkPCM(path_, 8000, 0, 24, 1));
+  EXPECT_FALSE(LWaveFile::OpenSinkPCM(path_, 8000, 0, 20, 1));
   EXPECT_FALSE(LWaveFile::OpenSinkPCM(path_, 8000, 0, 0, 1));
   EXPECT_TRUE(LWaveFile::OpenSinkPCM(path_, 8000, 0, 16, 0)->IsError());
   LWaveFileFormat unknown = LWaveFileFormat::Pcm(8000, 1, 8);

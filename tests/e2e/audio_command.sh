@@ -31,6 +31,22 @@ check "in place samples" raw_equal phone.wav copy.wav
 check "convert to 24-bit" "$zavotel" audio convert phone.wav wide.wav --format "PCM 24-bit"
 check "24-bit written" test "$(sox --i -b wide.wav)" = 24
 check "24-bit samples" cmp -s <(sox phone.wav -t raw -b 16 -) <(sox -D wide.wav -t raw -b 16 -)
+# 24- and 32-bit files stay deeper than 16 bits: every sample within 8 steps
+# of 24-bit (the chain keeps 20 bits); a 16-bit path would be 128 steps off.
+sox -D -n -r 8000 -c 1 -b 24 deep.wav synth 1 sine 300 sine 1234 gain -7
+close_to_deep() {  # close_to_deep FILE BYTES: the last second against deep.wav
+  python3 -c '
+import sys
+def samples(path, width):
+    d = open(path, "rb").read()[-8000 * width:]
+    return [int.from_bytes(d[i + width - 3:i + width], "little", signed=True) for i in range(0, len(d), width)]
+sys.exit(max(abs(x - y) for x, y in zip(samples("deep.wav", 3), samples(sys.argv[1], int(sys.argv[2])))) > 8)' "$1" "$2"
+}
+check "convert 24-bit to 24-bit" "$zavotel" audio convert deep.wav deep24.wav --format 1,8000,1,24
+check "24-bit precision kept" close_to_deep deep24.wav 3
+check "convert 32-bit" "$zavotel" audio convert deep.wav deep32.wav --format "PCM 32-bit"
+check "32-bit written" test "$(sox --i -b deep32.wav)" = 32
+check "32-bit precision kept" close_to_deep deep32.wav 4
 
 check "convert mu-law by name" "$zavotel" audio convert phone.wav ulaw.wav --format mu-law
 check "mu-law encoding" test "$(sox --i -e ulaw.wav)" = "u-law"
