@@ -5,6 +5,7 @@
 // high-pass, compressor, gain and peak limiter into a new file, in times real
 // time. Prints ours/reference for each conversion at the end.
 #include <benchmark/benchmark.h>
+
 #include <soxr.h>
 #include <speex/speex_resampler.h>
 
@@ -18,7 +19,7 @@
 
 #include "BenchReporter.h"
 #include "audio/LPRSourceToSink.h"
-#include "audio/LProgress.h"
+#include "audio/LProgressSilent.h"
 #include "audio/LSPCompressor.h"
 #include "audio/LSPGain.h"
 #include "audio/LSPHighPass.h"
@@ -130,13 +131,6 @@ void Soxr(benchmark::State& state, int32_t from, int32_t to) {
   soxr_delete(resampler);
 }
 
-class NeverCancelled final : public LProgress {
- public:
-  void SetText(int, std::string_view) override {}
-  void SetProgress(double) override {}
-  bool IsCancelled() override { return false; }
-};
-
 // 60 s of the test signal in the line format (8000 Hz, 16-bit mono).
 bool WriteLineFile(const std::string& path) {
   LSoundSinkRef sink = LWaveFile::OpenSinkPCM(path, 8000, 0, 16, 1);
@@ -151,7 +145,7 @@ bool WriteLineFile(const std::string& path) {
 // -20 dB with a 50 ms window, +6 dB, and the peak limiter the pump adds.
 void Pump(benchmark::State& state, const std::string& in, const std::string& out) {
   if (!WriteLineFile(in)) return state.SkipWithError("cannot write the input file");
-  NeverCancelled progress;
+  LProgressSilent progress;
   for (auto _ : state) {
     LSoundSourceRef source = LWaveFile::OpenSource(in);
     source = LSPHighPass(100).OpenSource(source);

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "BenchReporter.h"
-#include "telephony/DtmfKeypad.h"
-#include "telephony/LDtmfDetector.h"
+#include "telephony/dsp/DtmfKeypad.h"
+#include "telephony/dsp/LDtmfDetector.h"
 
 namespace {
 

@@ -18,9 +18,9 @@
 #include "audio/LWaveFile.h"
 #include "core/MainLoop.h"
 #include "core/SystemClock.h"
-#include "telephony/LCallSimulator.h"
-#include "telephony/LLineNotify.h"
-#include "telephony/LWaveDevices.h"
+#include "telephony/line/LCallSimulator.h"
+#include "telephony/line/LLineNotify.h"
+#include "telephony/wave/LWaveDevices.h"
 
 namespace {
 

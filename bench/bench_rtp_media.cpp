@@ -19,8 +19,8 @@
 #include "BenchReporter.h"
 #include "core/MainLoop.h"
 #include "core/ManualClock.h"
-#include "telephony/LRtpMedia.h"
-#include "telephony/RtpG711.h"
+#include "telephony/rtp/LRtpMedia.h"
+#include "telephony/rtp/RtpG711.h"
 
 namespace {
 

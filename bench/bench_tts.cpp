@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "BenchReporter.h"
-#include "audio/LProgress.h"
+#include "audio/LProgressSilent.h"
 #include "audio/LTTS.h"
 #include "audio/LTTSSoundSource.h"
 #include "audio/LWaveFile.h"
@@ -47,13 +47,6 @@ std::string TwoHundredWords() {
   return text;
 }
 
-class NoProgress final : public LProgress {
- public:
-  void SetText(int, std::string_view) override {}
-  void SetProgress(double) override {}
-  bool IsCancelled() override { return false; }
-};
-
 int EspeakUsEnglish() {
   const TtsVoices& voices = TtsVoices::Installed();
   for (int i = 0; i < voices.Count(); ++i) {
@@ -74,7 +67,7 @@ void Render(benchmark::State& state, int voice, const std::string& path,
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
     LTTS job{text, path, voice, nullptr};
-    NoProgress progress;
+    LProgressSilent progress;
     if (Process(job, progress) != kProcessDone) state.SkipWithError("synthesis failed");
     spentSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     LSoundSourceRef wave = LWaveFile::OpenSource(path);

@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "telephony/DtmfKeypad.h"
-#include "telephony/LDtmfRelay.h"
+#include "telephony/dsp/DtmfKeypad.h"
+#include "telephony/sip/LDtmfRelay.h"
 
 namespace {
 

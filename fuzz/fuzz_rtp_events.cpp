@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "telephony/DtmfKeypad.h"
-#include "telephony/LRtpEventReceiver.h"
-#include "telephony/LRtpTelephoneEvent.h"
+#include "telephony/dsp/DtmfKeypad.h"
+#include "telephony/rtp/LRtpEventReceiver.h"
+#include "telephony/rtp/LRtpTelephoneEvent.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "telephony/LRtpJitterBuffer.h"
-#include "telephony/LRtpPacket.h"
+#include "telephony/rtp/LRtpJitterBuffer.h"
+#include "telephony/rtp/LRtpPacket.h"
 
 namespace {
 

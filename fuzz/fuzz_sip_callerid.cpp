@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "telephony/SipCallerId.h"
-#include "telephony/SipTransfer.h"
+#include "telephony/sip/SipCallerId.h"
+#include "telephony/sip/SipTransfer.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "audio/LProgress.h"
+#include "audio/LProgressSilent.h"
 #include "audio/LSRCNull.h"
 #include "audio/LTTS.h"
 #include "audio/LWaveFile.h"
@@ -24,18 +24,6 @@ struct LTTSSoundSource::Job {
 };
 
 namespace {
-
-// Nobody watches a synthesis thread: it only stops on its stop signal.
-class StopSignalProgress final : public LProgress {
- public:
-  explicit StopSignalProgress(const LSignalObject& stop) : stop_(stop) {}
-  void SetText(int, std::string_view) override {}
-  void SetProgress(double) override {}
-  bool IsCancelled() override { return stop_.IsSet(); }
-
- private:
-  const LSignalObject& stop_;
-};
 
 // A fresh empty file "tmp…" in the temporary folder; "" on failure.
 std::string MakeTempFile() {
@@ -83,7 +71,7 @@ void LTTSSoundSource::OpenInner() {
 
 void LTTSSoundSource::ThreadFunction() {
   Job& job = ThreadState<Job>();
-  StopSignalProgress progress(StopSignal());
+  LProgressSilent progress(&StopSignal());
   Process(job.tts, progress, *job.voices);
 }
 

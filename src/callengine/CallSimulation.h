@@ -15,7 +15,7 @@
 #include "core/SystemClock.h"
 #include "log/LogFile.h"
 #include "log/StatusDisplay.h"
-#include "telephony/LCallSimulator.h"
+#include "telephony/line/LCallSimulator.h"
 
 class IVRCServices;
 

@@ -12,10 +12,10 @@
 #include "core/Profile.h"
 #include "core/TextFormat.h"
 #include "core/Trace.h"
-#include "telephony/LSipLine.h"
-#include "telephony/SipCall.h"
-#include "telephony/SipDevice.h"
-#include "telephony/SipStack.h"
+#include "telephony/sip/LSipLine.h"
+#include "telephony/sip/SipCall.h"
+#include "telephony/sip/SipDevice.h"
+#include "telephony/sip/SipStack.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include "core/SystemClock.h"
 #include "log/LogFile.h"
 #include "log/StatusDisplay.h"
-#include "telephony/LSoundPlayer.h"
-#include "telephony/SipDeviceListener.h"
+#include "telephony/wave/LSoundPlayer.h"
+#include "telephony/sip/SipDeviceListener.h"
 
 class LSipLine;
 class SipStack;

@@ -4,7 +4,7 @@
 #include "callengine/OutboundList.h"
 #include "core/LProcessListThread.h"
 #include "core/Trace.h"
-#include "telephony/LSinkAnswerDetect.h"
+#include "telephony/dsp/LSinkAnswerDetect.h"
 
 LSoundSourceRef EngineServices::OpenSpeech(const std::string &text, int voice) {
   return new LTTSSoundSource(text, voice);

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "audio/LPRSourceToSink.h"
-#include "audio/LProgress.h"
+#include "audio/LProgressSilent.h"
 #include "audio/LTTS.h"
 #include "audio/LWaveFile.h"
 #include "callengine/FactoryDataSetPrompts.h"
@@ -32,14 +32,6 @@ constexpr double kToneHz = 1000;
 constexpr int32_t kToneFrames = 4000;
 constexpr int32_t kToneRampFrames = 80;
 constexpr double kToneLevel = 0.5;
-
-// Nobody watches the installation's own jobs and nobody cancels them.
-class QuietProgress final : public LProgress {
- public:
-  void SetText(int, std::string_view) override {}
-  void SetProgress(double) override {}
-  bool IsCancelled() override { return false; }
-};
 
 bool Exists(const std::string& path) {
   struct stat st;
@@ -189,7 +181,7 @@ bool FactoryDataSet::RenderSpeech(std::string_view words, const std::string& pat
     Trace("FactoryDataSet no speech voice is installed; %s cannot be made", path.c_str());
     return false;
   }
-  QuietProgress progress;
+  LProgressSilent progress;
   LTTS job{std::string(words), PartPath(path, ".speech"), voice, nullptr};
   const std::string part = PartPath(path, ".part");
   ProcessResult result = Process(job, progress, voices_);

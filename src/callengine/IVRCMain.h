@@ -19,8 +19,8 @@
 #include "core/DataFolders.h"
 #include "core/LClock.h"
 #include "log/LogCall.h"
-#include "telephony/LLineBase.h"
-#include "telephony/LLineNotify.h"
+#include "telephony/line/LLineBase.h"
+#include "telephony/line/LLineNotify.h"
 
 class LogFile;
 

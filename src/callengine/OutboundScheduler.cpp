@@ -9,7 +9,7 @@
 #include "log/LogFile.h"
 #include "mail/LMailBoxIterator.h"
 #include "mail/LMailBoxMessageIterator.h"
-#include "telephony/LLineBase.h"
+#include "telephony/line/LLineBase.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "core/ManualClock.h"
 #include "core/Trace.h"
-#include "telephony/LLineBase.h"
+#include "telephony/line/LLineBase.h"
 
 // A line driven by a test script. It records every operation the handler
 // issues, and the test plays the far end: rings, connection, keys,

@@ -14,10 +14,10 @@
 #include "audio/LSoundSinkBase.h"
 #include "core/MainLoop.h"
 #include "core/SystemClock.h"
-#include "telephony/LSoundPlayerNotify.h"
-#include "telephony/LSoundRecorderNotify.h"
-#include "telephony/LWaveDevices.h"
-#include "telephony/LWaveQueue.h"
+#include "telephony/wave/LSoundPlayerNotify.h"
+#include "telephony/wave/LSoundRecorderNotify.h"
+#include "telephony/wave/LWaveDevices.h"
+#include "telephony/wave/LWaveQueue.h"
 
 // The main loop on the test thread, run once: each step is called on the
 // loop thread every millisecond until it returns true, then the next one.

@@ -1,0 +1,206 @@
+#include "telephony/sip/SipDevice.h"
+
+#include <re.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "core/TextCompare.h"
+#include "core/Trace.h"
+#include "log/LogFile.h"
+#include "telephony/sip/SipCall.h"
+#include "telephony/sip/SipCredentials.h"
+#include "telephony/sip/SipDeviceListener.h"
+#include "telephony/sip/SipRegistration.h"
+
+namespace {
+
+constexpr const char* kUserAgent = "Zavotel";
+constexpr uint32_t kHashSize = 32;
+
+std::string IpText(const struct sa& address) {
+  char text[64] = "";
+  return sa_ntop(&address, text, sizeof text) == 0 ? text : "";
+}
+
+bool StartsWithNoCase(const std::string& text, std::string_view prefix) {
+  return text.size() >= prefix.size() && EqualIgnoringCase(text.substr(0, prefix.size()), prefix);
+}
+
+}  // namespace
+
+SipDevice::SipDevice(const SipDeviceSettings& settings, SipReaper& reaper, LogFile& log)
+    : settings_(settings), reaper_(reaper), log_(log) {}
+
+std::unique_ptr<SipDevice> SipDevice::Open(const SipDeviceSettings& settings, struct dnsc* dns,
+                                           SipReaper& reaper, LogFile& log) {
+  std::unique_ptr<SipDevice> device(new SipDevice(settings, reaper, log));
+  if (!device->Listen(dns)) {
+    log.LogError("SIP device " + settings.name + " cannot listen on ", settings.localAddress);
+    return nullptr;
+  }
+  if (settings.mode == SipDeviceMode::kRegister)
+    device->registration_ = std::make_unique<SipRegistration>(*device, log);
+  return device;
+}
+
+SipDevice::~SipDevice() {
+  registration_.reset();
+  mem_deref(requests_);
+  mem_deref(events_);
+  mem_deref(sessions_);
+  // Transactions still open (a BYE the loop never sent) are dropped.
+  if (sip_) sip_close(sip_, true);
+  mem_deref(sip_);
+  mem_deref(tls_);
+}
+
+bool SipDevice::Listen(struct dnsc* dns) {
+  int err = sip_alloc(&sip_, dns, kHashSize, kHashSize, kHashSize, kUserAgent, nullptr, nullptr);
+  if (!err && settings_.transport == SipTransport::kTls) {
+    // OpenSSL 3 refuses the default self-signed key type; RSA works.
+    err = tls_alloc(&tls_, TLS_METHOD_SSLV23, nullptr, nullptr);
+    if (!err) err = tls_set_selfsigned_rsa(tls_, "zavotel", 2048);
+    if (!err)
+      log_.Log("SIP device " + settings_.name, ": TLS server certificates are not verified");
+  }
+  struct sa local;
+  const std::string& address = settings_.localAddress;
+  if (!err && sa_decode(&local, address.c_str(), address.size()) != 0 &&
+      sa_set_str(&local, address.c_str(), SIP_PORT) != 0) {
+    Trace("SipDevice::Listen bad local address \"%s\" FAILED", address.c_str());
+    err = EINVAL;
+  }
+  const uint16_t port = err ? 0 : sa_port(&local);
+  for (int attempt = 0; attempt < kPortTries && err == 0; ++attempt) {
+    sa_set_port(&local, port ? static_cast<uint16_t>(port + attempt) : 0);
+    err = AddTransports(local);
+    if (err != EADDRINUSE) break;
+    sip_transp_flush(sip_);
+    err = 0;
+  }
+  if (!err && listenPort_ == 0) err = EADDRINUSE;
+  if (err) {
+    Trace("SipDevice::Listen %s FAILED: %s", address.c_str(), std::strerror(err));
+    return false;
+  }
+  if (port && listenPort_ != port)
+    log_.LogError("SIP device " + settings_.name + ": port " + std::to_string(port) +
+                  " is in use, listening on ", listenAddress_);
+  err = sipsess_listen(&sessions_, sip_, kHashSize, OnInvite, this);
+  if (!err) err = sipevent_listen(&events_, sip_, kHashSize, kHashSize, nullptr, nullptr);
+  // Last, so sessions and subscriptions see their requests first.
+  if (!err) err = sip_listen(&requests_, sip_, true, OnRequest, this);
+  if (err) Trace("SipDevice::Listen listeners FAILED: %s", std::strerror(err));
+  return err == 0;
+}
+
+int SipDevice::AddTransports(const struct sa& local) {
+  int err = sip_transp_add(sip_, SIP_TRANSP_UDP, &local);
+  struct sa bound;
+  if (!err) err = sip_transp_laddr(sip_, &bound, SIP_TRANSP_UDP, nullptr);
+  if (err) return err;
+  if (settings_.transport == SipTransport::kTls)
+    err = sip_transp_add(sip_, SIP_TRANSP_TLS, &bound, tls_);
+  else
+    err = sip_transp_add(sip_, SIP_TRANSP_TCP, &bound);
+  if (err) return err;
+  listenPort_ = sa_port(&bound);
+  listenAddress_ = IpText(bound) + ":" + std::to_string(listenPort_);
+  return 0;
+}
+
+bool SipDevice::IsRegistered() const { return registration_ && registration_->IsRegistered(); }
+
+void SipDevice::Unregister() { registration_.reset(); }
+
+std::unique_ptr<SipCall> SipDevice::PlaceCall(const std::string& number,
+                                              SipCallListener& listener) {
+  if (!IsUsableNumber(number)) {
+    Trace("SipDevice::PlaceCall unusable number \"%s\" FAILED", number.c_str());
+    return nullptr;
+  }
+  return SipCall::Connect(*this, TargetUri(number), listener);
+}
+
+bool SipDevice::IsUsableNumber(const std::string& number) {
+  if (number.empty()) return false;
+  for (const unsigned char c : number)
+    if (c <= 0x20 || c == 0x7f || c == '<' || c == '>' || c == '"') return false;
+  return true;
+}
+
+void* SipDevice::NewCredentials() const {
+  return SipCredentials::Allocate(settings_.AuthName(), settings_.password);
+}
+
+std::string SipDevice::ContactUser() const {
+  return settings_.user.empty() ? std::string("zavotel") : settings_.user;
+}
+
+std::string SipDevice::OwnUri() const {
+  return "sip:" + ContactUser() + "@" + settings_.AddressDomain();
+}
+
+std::string SipDevice::TargetUri(const std::string& number) const {
+  std::string uri;
+  if (StartsWithNoCase(number, "sip:") || StartsWithNoCase(number, "sips:"))
+    uri = number;
+  else if (number.find('@') != std::string::npos)
+    uri = "sip:" + number;
+  else
+    uri = "sip:" + number + "@" + settings_.AddressDomain();
+  if (settings_.transport != SipTransport::kUdp && uri.find(";transport=") == std::string::npos)
+    uri += settings_.transport == SipTransport::kTls ? ";transport=tls" : ";transport=tcp";
+  return uri;
+}
+
+std::string SipDevice::OutboundRoute() const {
+  const std::string& proxy = settings_.outboundProxy;
+  if (proxy.empty()) return {};
+  std::string route = StartsWithNoCase(proxy, "sip:") || StartsWithNoCase(proxy, "sips:")
+                          ? proxy
+                          : "sip:" + proxy;
+  if (route.find(";lr") == std::string::npos) route += ";lr";
+  if (settings_.transport != SipTransport::kUdp && route.find(";transport=") == std::string::npos)
+    route += settings_.transport == SipTransport::kTls ? ";transport=tls" : ";transport=tcp";
+  return route;
+}
+
+std::string SipDevice::MediaIp(const struct sa* peer) const {
+  struct sa local;
+  if (sip_transp_laddr(sip_, &local, SIP_TRANSP_UDP, peer) == 0 && !sa_is_any(&local))
+    return IpText(local);
+  if (net_default_source_addr_get(AF_INET, &local) == 0) return IpText(local);
+  return "127.0.0.1";
+}
+
+void SipDevice::OnInvite(const struct sip_msg* msg, void* arg) {
+  auto* device = static_cast<SipDevice*>(arg);
+  if (!device->listener_) {
+    (void)sip_treply(nullptr, device->sip_, msg, 480, "Temporarily Unavailable");
+    return;
+  }
+  std::unique_ptr<SipCall> call = SipCall::Accept(*device, msg);
+  if (call) device->listener_->OnIncomingCall(std::move(call));
+}
+
+bool SipDevice::OnRequest(const struct sip_msg* msg, void* arg) {
+  auto* device = static_cast<SipDevice*>(arg);
+  if (pl_strcmp(&msg->met, "ACK") == 0) return true;
+  if (pl_strcmp(&msg->met, "OPTIONS") == 0) {
+    (void)sip_treplyf(nullptr, nullptr, device->sip_, msg, false, 200, "OK",
+                      "Allow: %s\r\nAccept: application/sdp\r\nContent-Length: 0\r\n\r\n", kAllow);
+    return true;
+  }
+  if (pl_strcmp(&msg->met, "CANCEL") == 0 || pl_strcmp(&msg->met, "BYE") == 0) {
+    (void)sip_treply(nullptr, device->sip_, msg, 481, "Call/Transaction Does Not Exist");
+    return true;
+  }
+  Trace("SipDevice %s refused %.*s", device->settings_.name.c_str(),
+        static_cast<int>(std::min<size_t>(msg->met.l, 32)), msg->met.p);
+  (void)sip_treplyf(nullptr, nullptr, device->sip_, msg, false, 501, "Not Implemented",
+                    "Allow: %s\r\nContent-Length: 0\r\n\r\n", kAllow);
+  return true;
+}

@@ -1,0 +1,80 @@
+#include "telephony/sip/SipRtpSocket.h"
+
+#include <re.h>
+
+#include <cerrno>
+#include <cstring>
+#include <random>
+
+#include "core/Trace.h"
+
+namespace {
+
+// Binding gives up after this many ports in use.
+constexpr int kMaxAttempts = 256;
+
+SipHostPort HostPortOf(const struct sa& address) {
+  char text[64] = "";
+  if (sa_ntop(&address, text, sizeof text) != 0) return {};
+  return {text, sa_port(&address)};
+}
+
+}  // namespace
+
+std::unique_ptr<SipRtpSocket> SipRtpSocket::Open(const std::string& localIp) {
+  std::unique_ptr<SipRtpSocket> rtp(new SipRtpSocket());
+  constexpr unsigned kPairs = (kLastPort - kFirstPort) / 2 + 1;
+  std::random_device random;
+  const unsigned start = random() % kPairs;
+  for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
+    const auto port = static_cast<uint16_t>(kFirstPort + 2 * ((start + attempt) % kPairs));
+    struct sa local;
+    if (sa_set_str(&local, localIp.c_str(), port) != 0) {
+      Trace("SipRtpSocket::Open bad local address %s FAILED", localIp.c_str());
+      return nullptr;
+    }
+    const int err = udp_listen(&rtp->socket_, &local, OnReceive, rtp.get());
+    if (err == 0) {
+      rtp->localPort_ = port;
+      return rtp;
+    }
+    if (err != EADDRINUSE) {
+      Trace("SipRtpSocket::Open udp_listen %s:%u FAILED: %s", localIp.c_str(), port,
+            std::strerror(err));
+      return nullptr;
+    }
+  }
+  Trace("SipRtpSocket::Open no free port on %s FAILED", localIp.c_str());
+  return nullptr;
+}
+
+SipRtpSocket::~SipRtpSocket() { mem_deref(socket_); }
+
+void SipRtpSocket::SetRemote(const SipHostPort& remote) {
+  remote_ = {};
+  remoteAddress_.reset();
+  if (!remote.IsSet()) return;
+  auto address = std::make_unique<struct sa>();
+  if (sa_set_str(address.get(), remote.host.c_str(), remote.port) != 0 || sa_is_any(address.get()))
+    return;
+  remote_ = remote;
+  remoteAddress_ = std::move(address);
+}
+
+bool SipRtpSocket::Send(std::span<const uint8_t> packet) {
+  if (!remoteAddress_ || packet.empty()) return false;
+  struct mbuf* mb = mbuf_alloc(packet.size());
+  if (!mb) return false;
+  int err = mbuf_write_mem(mb, packet.data(), packet.size());
+  mb->pos = 0;
+  if (err == 0) err = udp_send(socket_, remoteAddress_.get(), mb);
+  mem_deref(mb);
+  return err == 0;
+}
+
+void SipRtpSocket::OnReceive(const struct sa* src, struct mbuf* mb, void* arg) {
+  auto* rtp = static_cast<SipRtpSocket*>(arg);
+  if (!rtp->receiver_ || !rtp->remoteAddress_ || !sa_cmp(src, rtp->remoteAddress_.get(), SA_ALL))
+    return;
+  rtp->receiver_(std::span<const uint8_t>(mbuf_buf(mb), mbuf_get_left(mb)), HostPortOf(*src));
+}

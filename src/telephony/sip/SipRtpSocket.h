@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "telephony/sip/SipHostPort.h"
+
+struct udp_sock;
+struct mbuf;
+struct sa;
+
+// The UDP socket of one call's RTP stream, on the loop thread. It delivers
+// packets from the expected remote address only, and sends to it.
+class SipRtpSocket {
+ public:
+  using Receiver = std::function<void(std::span<const uint8_t> packet, const SipHostPort& source)>;
+
+  // First port tried; even ports up to kLastPort are searched from a
+  // random start.
+  static constexpr uint16_t kFirstPort = 16384;
+  static constexpr uint16_t kLastPort = 32766;
+
+  // An even free port on `localIp`; null when none could be bound.
+  static std::unique_ptr<SipRtpSocket> Open(const std::string& localIp);
+  ~SipRtpSocket();
+  SipRtpSocket(const SipRtpSocket&) = delete;
+  SipRtpSocket& operator=(const SipRtpSocket&) = delete;
+
+  uint16_t LocalPort() const { return localPort_; }
+  // Packets from elsewhere are dropped; an unset remote drops everything
+  // and sends nothing (a call on hold at 0.0.0.0).
+  void SetRemote(const SipHostPort& remote);
+  const SipHostPort& Remote() const { return remote_; }
+  // Null stops delivery (the socket may still get packets until released).
+  void SetReceiver(Receiver receiver) { receiver_ = std::move(receiver); }
+  bool Send(std::span<const uint8_t> packet);
+
+ private:
+  SipRtpSocket() = default;
+  static void OnReceive(const struct sa* src, struct mbuf* mb, void* arg);
+
+  struct udp_sock* socket_ = nullptr;
+  uint16_t localPort_ = 0;
+  SipHostPort remote_;
+  std::unique_ptr<struct sa> remoteAddress_;
+  Receiver receiver_;
+};

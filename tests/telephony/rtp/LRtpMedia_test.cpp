@@ -1,0 +1,505 @@
+#include "telephony/rtp/LRtpMedia.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "audio/TestSources.h"
+#include "core/MainLoop.h"
+#include "core/ManualClock.h"
+#include "telephony/rtp/LRtpPacket.h"
+#include "telephony/wave/LSoundPlayer.h"
+#include "telephony/wave/LSoundRecorder.h"
+#include "telephony/dsp/LToneGenerator.h"
+#include "telephony/rtp/RtpG711.h"
+#include "telephony/SoundTestSupport.h"
+
+namespace {
+
+constexpr int kEventType = 101;
+constexpr uint32_t kSlot = LRtpMedia::kPacketSamples;
+const LWavePcmFormat kCallFormat{8000, 1};
+
+SipMediaDescription Description(int eventType) {
+  SipMediaDescription description;
+  description.payloadTypes = {0, 8};
+  if (eventType >= 0) description.payloadTypes.push_back(eventType);
+  description.audioPayloadType = 0;
+  description.telephoneEventPayloadType = eventType;
+  return description;
+}
+
+// One direction of the network: every packet is seen by `onPacket` and, if
+// `drop` does not take it, handed to the far media. `hold` keeps a packet
+// back until the next one has gone (reordering).
+struct Wire {
+  bool Send(std::span<const uint8_t> datagram) {
+    LRtpPacket packet;
+    EXPECT_TRUE(LRtpPacket::Parse(datagram, packet));
+    if (onPacket) onPacket(packet);
+    const uint64_t index = count++;
+    if (!to || (drop && drop(index))) return true;
+    if (hold && hold(index)) {
+      held.assign(datagram.begin(), datagram.end());
+      return true;
+    }
+    to->OnRtpPacket(datagram);
+    if (!held.empty() && to) to->OnRtpPacket(held);
+    held.clear();
+    return true;
+  }
+  LRtpMedia* to = nullptr;
+  std::function<void(const LRtpPacket&)> onPacket;
+  std::function<bool(uint64_t)> drop;
+  std::function<bool(uint64_t)> hold;
+  std::vector<uint8_t> held;
+  uint64_t count = 0;
+};
+
+// The audio of a packet (none for other payload types).
+std::vector<int16_t> Decoded(const LRtpPacket& packet) {
+  std::vector<int16_t> pcm(packet.payload.size());
+  if (!RtpG711Decode(packet.payloadType, packet.payload, pcm.data())) return {};
+  return pcm;
+}
+
+double Rms(const std::vector<int16_t>& pcm) {
+  double sum = 0;
+  for (int16_t x : pcm) sum += static_cast<double>(x) * x;
+  return pcm.empty() ? 0 : std::sqrt(sum / static_cast<double>(pcm.size()));
+}
+
+// The tone the player plays: 440 Hz at 9000 (16-bit), at the chain's scale.
+constexpr double kToneAmplitude = 9000 * 16;
+constexpr double kToneHz = 440;
+
+int16_t ToneAt(int32_t frame) {
+  return ChainTo16(static_cast<int32_t>(std::lround(SineAt(kToneAmplitude, kToneHz, 8000, frame))));
+}
+
+// Notes when the recorder's worker has started its device.
+class StartWatch final : public LWaveInDevice {
+ public:
+  StartWatch(std::unique_ptr<LWaveInDevice> inner, std::shared_ptr<std::atomic<bool>> started)
+      : inner_(std::move(inner)), started_(std::move(started)) {}
+  bool AddBuffer(LWaveHeader& header) override { return inner_->AddBuffer(header); }
+  void Start() override {
+    inner_->Start();
+    started_->store(true);
+  }
+  void Stop() override { inner_->Stop(); }
+  void Reset() override { inner_->Reset(); }
+
+ private:
+  std::unique_ptr<LWaveInDevice> inner_;
+  std::shared_ptr<std::atomic<bool>> started_;
+};
+
+// Waits in real time (for a player's or recorder's worker).
+bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > until) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
+// Two calls' media back to back, A's packets going to B and B's to A, on a
+// clock moved by hand; the slots are driven by calling Tick.
+class RtpMedia : public ::testing::Test {
+ protected:
+  void Connect(int eventType) {
+    a = std::make_unique<LRtpMedia>(
+        loop, clock, [this](auto p) { return toB.Send(p); }, Description(eventType));
+    b = std::make_unique<LRtpMedia>(
+        loop, clock, [this](auto p) { return toA.Send(p); }, Description(eventType));
+    toB.to = b.get();
+    toA.to = a.get();
+    a->onKey = [this](char key) { keysAtA += key; };
+    b->onKey = [this](char key) { keysAtB += key; };
+    a->onTonesDone = [this] { ++tonesDoneAtA; };
+    a->Start();
+    b->Start();
+    Tick();
+  }
+  void Tick() {
+    if (a) a->Tick();
+    if (b) b->Tick();
+  }
+  void Slots(int count) {
+    for (int i = 0; i < count; ++i) {
+      clock.Advance(LRtpMedia::kPacketMs);
+      Tick();
+    }
+  }
+
+  ManualClock clock{0, 1000};
+  MainLoop loop{clock};
+  Wire toB;
+  Wire toA;
+  std::unique_ptr<LRtpMedia> a;
+  std::unique_ptr<LRtpMedia> b;
+  std::string keysAtA;
+  std::string keysAtB;
+  int tonesDoneAtA = 0;
+};
+
+// A device opened directly on a media, with buffers of one slot each.
+struct DirectOut {
+  explicit DirectOut(const LRtpMedia& media)
+      : device(media.OutOpener()(kCallFormat, done, false)) {}
+  LWaveHeader& Queue(std::vector<int16_t> pcm, uint32_t flags = 0, uint32_t loops = 0) {
+    buffers.push_back(std::move(pcm));
+    headers.push_back(std::make_unique<LWaveHeader>());
+    LWaveHeader& header = *headers.back();
+    header.Prepare(buffers.back().data(), static_cast<uint32_t>(buffers.back().size() * 2));
+    header.flags |= flags;
+    header.loops = loops;
+    EXPECT_TRUE(device->Write(header));
+    return header;
+  }
+  LSignalObject done;
+  std::vector<std::vector<int16_t>> buffers;
+  std::vector<std::unique_ptr<LWaveHeader>> headers;
+  // Last, so that it returns the buffers before they go.
+  std::unique_ptr<LWaveOutDevice> device;
+};
+
+TEST_F(RtpMedia, APlayedToneReachesTheRecorderOfTheFarEnd) {
+  Connect(kEventType);
+  auto queued = std::make_shared<std::atomic<LWaveOutDevice*>>(nullptr);
+  auto started = std::make_shared<std::atomic<bool>>(false);
+  NotifyLog notes;
+  LSoundPlayer player(loop, &notes, 7);
+  player.SetDevice([queued, opener = a->OutOpener()](const LWavePcmFormat& format,
+                                                     LSignalObject& done, bool mapped) {
+    std::unique_ptr<LWaveOutDevice> device = opener(format, done, mapped);
+    queued->store(device.get());
+    return device;
+  });
+  LSoundRecorder recorder(loop, &notes, 7);
+  recorder.SetDevice([started, opener = b->InOpener()](const LWavePcmFormat& format,
+                                                       LSignalObject& done, bool mapped) {
+    std::unique_ptr<LWaveInDevice> device = opener(format, done, mapped);
+    return device ? std::make_unique<StartWatch>(std::move(device), started) : nullptr;
+  });
+  auto* memory = new MemorySink(8000, 1);
+  LSoundSinkRef keep(memory);
+
+  ASSERT_TRUE(recorder.Start(keep, LSoundRecorder::kStartRecording, 0, -127, 0));
+  ASSERT_TRUE(player.Start(
+      LSoundSourceRef(new TestSource(8000, 1, 8000, Tone(kToneAmplitude, kToneHz, 8000))),
+      LSoundPlayer::kStartPaused));
+  ASSERT_TRUE(WaitFor([&] { return queued->load() && queued->load()->QueuedBytes() == 16000; }));
+  ASSERT_TRUE(WaitFor([&] { return started->load(); }));
+  player.Play();
+  Slots(100);
+  ASSERT_TRUE(WaitFor([&] { return recorder.Mark() >= 1900; }));
+  recorder.Stop();
+  player.Stop();
+
+  std::vector<int16_t> heard;
+  for (int32_t x : memory->samples) heard.push_back(ChainTo16(x));
+  const auto onset =
+      std::find_if(heard.begin(), heard.end(), [](int16_t x) { return std::abs(x) > 500; });
+  ASSERT_NE(onset, heard.end());
+  // The recording began a slot before the tone was sent, and hears it one
+  // jitter-buffer depth (two packets) after it was sent.
+  const auto delay = onset - heard.begin();
+  EXPECT_GE(delay, 2 * kSlot);
+  EXPECT_LE(delay, 4 * kSlot);
+  const std::size_t start = static_cast<std::size_t>(delay) - 1;  // the first sample of a sine is 0
+  ASSERT_GE(heard.size(), start + 8000);
+  // Mu-law keeps 4 bits of mantissa: the error stays within 1/32 of the value.
+  for (int32_t i = 0; i < 8000; ++i) {
+    const int expected = ToneAt(i);
+    const int got = heard[start + static_cast<std::size_t>(i)];
+    if (std::abs(got - expected) > std::abs(expected) / 32 + 8) {
+      ADD_FAILURE() << "sample " << i << " is " << got << ", played " << expected;
+      break;
+    }
+  }
+  EXPECT_LE(Rms({heard.begin() + static_cast<std::ptrdiff_t>(start) + 8000 + kSlot, heard.end()}),
+            1.0);
+}
+
+TEST_F(RtpMedia, SentKeysArriveOnceEachAsEventsOrAsTones) {
+  for (const int eventType : {kEventType, -1}) {
+    SCOPED_TRACE(eventType);
+    keysAtA.clear();
+    keysAtB.clear();
+    tonesDoneAtA = 0;
+    int events = 0;
+    toB.onPacket = [&](const LRtpPacket& packet) { events += packet.payloadType == kEventType; };
+    Connect(eventType);
+    ASSERT_TRUE(a->SendKeys("19#*D0"));
+    EXPECT_FALSE(a->SendKeys("1x"));
+    Slots(100);
+    EXPECT_EQ(keysAtB, "19#*D0");
+    EXPECT_EQ(keysAtA, "");
+    EXPECT_EQ(tonesDoneAtA, 1);
+    EXPECT_EQ(events > 0, eventType >= 0);
+    a.reset();
+    b.reset();
+  }
+}
+
+TEST_F(RtpMedia, InBandKeysCountOnlyWhenNoTelephoneEventsWereOffered) {
+  LToneGenerator generator;
+  generator.QueueKeys("5");
+  std::vector<int16_t> tone(1600, 0);
+  generator.Mix(tone);
+  for (const int eventType : {kEventType, -1}) {
+    SCOPED_TRACE(eventType);
+    keysAtB.clear();
+    Connect(eventType);
+    DirectOut out(*a);
+    out.Queue(tone);
+    Slots(20);
+    EXPECT_EQ(keysAtB, eventType >= 0 ? "" : "5");
+    out.device.reset();
+    a.reset();
+    b.reset();
+  }
+}
+
+TEST_F(RtpMedia, AReInviteWithoutTelephoneEventsTurnsKeysIntoTones) {
+  Connect(kEventType);
+  ASSERT_TRUE(a->SendKeys("4"));
+  a->SetDescription(Description(-1));
+  b->SetDescription(Description(-1));
+  ASSERT_TRUE(a->SendKeys("7"));
+  Slots(30);
+  EXPECT_EQ(keysAtB, "7");
+  EXPECT_EQ(tonesDoneAtA, 1);
+}
+
+TEST_F(RtpMedia, TheBeepIsAFortyMillisecondToneInTheAudio) {
+  std::vector<double> levels;
+  toB.onPacket = [&](const LRtpPacket& packet) { levels.push_back(Rms(Decoded(packet))); };
+  Connect(kEventType);
+  ASSERT_TRUE(a->Beep());
+  Slots(5);
+  ASSERT_EQ(levels.size(), 6u);
+  EXPECT_LT(levels[0], 1.0);  // slot 0 went out at Connect
+  EXPECT_GT(levels[1], 5000);
+  EXPECT_GT(levels[2], 5000);
+  EXPECT_LT(levels[3], 1.0);
+  EXPECT_EQ(tonesDoneAtA, 1);
+  EXPECT_EQ(keysAtB, "");  // the detector is off while telephone events are offered
+}
+
+TEST_F(RtpMedia, PacketsKeepTheirPaceOverAnHour) {
+  uint64_t packets = 0;
+  uint16_t sequence = 0;
+  uint32_t timestamp = 0;
+  uint64_t late = 0;
+  uint64_t early = 0;
+  uint64_t gaps = 0;
+  const uint64_t origin = clock.TickCount();
+  toB.onPacket = [&](const LRtpPacket& packet) {
+    if (packets != 0) {
+      gaps += packet.sequence != static_cast<uint16_t>(sequence + 1);
+      gaps += packet.timestamp != timestamp + kSlot;
+    }
+    const uint64_t due = origin + packets * LRtpMedia::kPacketMs;
+    early += clock.TickCount() < due;
+    late += clock.TickCount() >= due + 40;
+    sequence = packet.sequence;
+    timestamp = packet.timestamp;
+    ++packets;
+  };
+  Connect(kEventType);
+  b.reset();
+  toB.to = nullptr;
+  // An uneven wake-up pattern averaging one slot a step.
+  const uint64_t steps[] = {20, 20, 13, 27, 20, 5, 35, 20};
+  for (uint64_t elapsed = 0; elapsed < 3600 * 1000;) {
+    for (uint64_t step : steps) {
+      clock.Advance(step);
+      a->Tick();
+      elapsed += step;
+    }
+  }
+  EXPECT_EQ(packets, 3600u * 50 + 1);
+  EXPECT_EQ(gaps, 0u);
+  EXPECT_EQ(early, 0u);
+  EXPECT_EQ(late, 0u);
+
+  // A stall: three packets at once, then the stream goes on at its time.
+  const uint32_t before = timestamp;
+  const uint16_t sequenceBefore = sequence;
+  clock.Advance(200);
+  a->Tick();
+  EXPECT_EQ(packets, 3600u * 50 + 4);
+  EXPECT_EQ(timestamp, before + 10 * kSlot);
+  EXPECT_EQ(sequence, static_cast<uint16_t>(sequenceBefore + 3));
+}
+
+TEST_F(RtpMedia, TheLoopsTimerSendsEachSlotWhenItIsDue) {
+  std::vector<uint64_t> sentAt;
+  toB.onPacket = [&](const LRtpPacket&) { sentAt.push_back(clock.TickCount()); };
+  a = std::make_unique<LRtpMedia>(
+      loop, clock, [this](auto p) { return toB.Send(p); }, Description(kEventType));
+  a->Start();
+  // Moves the clock 5 ms a pass of the loop for a simulated second.
+  std::function<void()> step = [&] {
+    if (clock.TickCount() >= 2000) {
+      loop.Stop();
+      return;
+    }
+    clock.Advance(5);
+    loop.Post(step);
+  };
+  loop.Post(step);
+  ASSERT_TRUE(loop.Run());
+  ASSERT_EQ(sentAt.size(), 51u);
+  for (std::size_t i = 0; i < sentAt.size(); ++i) EXPECT_EQ(sentAt[i], 1000 + 20 * i);
+}
+
+TEST_F(RtpMedia, AStallDropsTheAudioWhoseTimeHasPassed) {
+  std::vector<double> levels;
+  toB.onPacket = [&](const LRtpPacket& packet) { levels.push_back(Rms(Decoded(packet))); };
+  Connect(kEventType);
+  DirectOut out(*a);
+  for (int k = 1; k <= 20; ++k)
+    out.Queue(std::vector<int16_t>(kSlot, static_cast<int16_t>(100 * k)));
+  clock.Advance(10 * LRtpMedia::kPacketMs);
+  Tick();
+  // Slots 1 to 7 were skipped, their audio with them; 8 to 10 go out at once.
+  ASSERT_EQ(levels.size(), 4u);
+  EXPECT_NEAR(levels[1], 800, 50);
+  EXPECT_NEAR(levels[2], 900, 50);
+  EXPECT_NEAR(levels[3], 1000, 50);
+  EXPECT_TRUE(out.headers[6]->IsDone());
+  EXPECT_FALSE(out.headers[10]->IsDone());
+}
+
+TEST_F(RtpMedia, LostPacketsAreSilenceAndReorderedOnesFindTheirPlace) {
+  Connect(kEventType);
+  toB.drop = [](uint64_t index) { return index % 10 == 5; };
+  toB.hold = [](uint64_t index) { return index % 7 == 3; };
+  DirectOut out(*a);
+  std::vector<int16_t> heard(60 * kSlot, -1);
+  LWaveHeader into;
+  into.Prepare(heard.data(), static_cast<uint32_t>(heard.size() * 2));
+  LSignalObject recorded;
+  std::unique_ptr<LWaveInDevice> in = b->InOpener()(kCallFormat, recorded, false);
+  ASSERT_TRUE(in);
+  ASSERT_TRUE(in->AddBuffer(into));
+  in->Start();
+  // Slot k (from 1) of A plays level 100 * k.
+  for (int k = 1; k <= 60; ++k)
+    out.Queue(std::vector<int16_t>(kSlot, static_cast<int16_t>(100 * k)));
+  Slots(60);
+  EXPECT_TRUE(into.IsDone());
+  in.reset();
+  // Buffer slot p was filled at tick p + 1 with what A sent two ticks
+  // before (the jitter buffer's depth): A's slot p - 1.
+  for (int slot = 2; slot < 60; ++slot) {
+    const int played = slot - 1;
+    const bool lost = played % 10 == 5;
+    const int16_t sample = heard[static_cast<std::size_t>(slot) * kSlot + 80];
+    if (lost) {
+      EXPECT_EQ(sample, 0) << slot;
+    } else {
+      EXPECT_NEAR(sample, 100 * played, 100 * played / 16 + 8) << slot;
+    }
+  }
+}
+
+TEST_F(RtpMedia, DevicesPauseLoopAndResetAsAWaveOutDoes) {
+  std::vector<double> levels;
+  toB.onPacket = [&](const LRtpPacket& packet) { levels.push_back(Rms(Decoded(packet))); };
+  Connect(kEventType);
+  DirectOut out(*a);
+  LWaveHeader& looped = out.Queue(std::vector<int16_t>(kSlot, 4000),
+                                  LWaveHeader::kBeginLoop | LWaveHeader::kEndLoop, 3);
+  LWaveHeader& after = out.Queue(std::vector<int16_t>(2 * kSlot, 2000));
+  EXPECT_EQ(out.device->QueuedBytes(), 3 * kSlot * 2);
+  Slots(2);
+  out.device->Pause();
+  Slots(2);
+  EXPECT_FALSE(looped.IsDone());
+  out.device->Restart();
+  Slots(2);
+  EXPECT_TRUE(looped.IsDone());
+  EXPECT_FALSE(after.IsDone());
+  out.device->Reset();
+  EXPECT_TRUE(after.IsDone());
+  EXPECT_EQ(out.device->QueuedBytes(), 0u);
+  Slots(1);
+  ASSERT_EQ(levels.size(), 8u);
+  const std::vector<bool> loud = {false, true, true, false, false, true, true, false};
+  for (std::size_t i = 0; i < loud.size(); ++i) EXPECT_EQ(levels[i] > 1000, loud[i]) << i;
+  EXPECT_NEAR(levels[6], 2000, 100);
+
+  LSignalObject done;
+  EXPECT_FALSE(a->OutOpener()(LWavePcmFormat{16000, 1}, done, true));
+  EXPECT_FALSE(a->InOpener()(LWavePcmFormat{8000, 2}, done, false));
+}
+
+TEST_F(RtpMedia, AfterStopPlayedBuffersComeBackAndDevicesOutliveTheMedia) {
+  Connect(kEventType);
+  DirectOut out(*a);
+  LWaveHeader& first = out.Queue(std::vector<int16_t>(800, 1000));
+  Slots(1);
+  EXPECT_FALSE(first.IsDone());
+  a->Stop();
+  EXPECT_TRUE(first.IsDone());
+  EXPECT_FALSE(a->SendKeys("1"));
+  EXPECT_FALSE(a->Beep());
+  LSignalObject done;
+  EXPECT_FALSE(a->OutOpener()(kCallFormat, done, false));
+  EXPECT_FALSE(a->InOpener()(kCallFormat, done, false));
+  a.reset();
+  toA.to = nullptr;
+  // The device is still open: a buffer written now comes back at once.
+  EXPECT_TRUE(out.Queue(std::vector<int16_t>(800, 1000)).IsDone());
+  out.device.reset();
+}
+
+TEST_F(RtpMedia, StopWhilePlayingLetsThePlayerStop) {
+  Connect(kEventType);
+  NotifyLog notes;
+  LSoundPlayer player(loop, &notes, 7);
+  player.SetDevice(a->OutOpener());
+  ASSERT_TRUE(player.Start(
+      LSoundSourceRef(new TestSource(8000, 1, 160000, Tone(kToneAmplitude, kToneHz, 8000))), 0));
+  Slots(10);
+  a->Stop();
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  std::function<void()> watch = [&] {
+    if (notes.Has("Stop") || std::chrono::steady_clock::now() > until) {
+      loop.Stop();
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    loop.Post(watch);
+  };
+  loop.Post(watch);
+  ASSERT_TRUE(loop.Run());
+  EXPECT_TRUE(notes.Has("Stop"));
+  EXPECT_FALSE(player.IsOpen());
+}
+
+TEST_F(RtpMedia, AKeyHandlerMayEndTheCall) {
+  Connect(kEventType);
+  b->onKey = [this](char key) {
+    keysAtB += key;
+    b.reset();
+    toB.to = nullptr;
+  };
+  ASSERT_TRUE(a->SendKeys("12"));
+  Slots(50);
+  EXPECT_EQ(keysAtB, "1");
+}
+
+}  // namespace

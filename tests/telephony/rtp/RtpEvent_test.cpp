@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "telephony/rtp/LRtpEventReceiver.h"
+#include "telephony/rtp/LRtpEventSender.h"
+#include "telephony/rtp/LRtpTelephoneEvent.h"
+
+namespace {
+
+std::array<uint8_t, 4> Payload(uint8_t event, bool end, uint16_t duration) {
+  LRtpTelephoneEvent e;
+  e.event = event;
+  e.end = end;
+  e.duration = duration;
+  return e.Encode();
+}
+
+LRtpTelephoneEvent Decoded(const std::array<uint8_t, 4>& payload) {
+  LRtpTelephoneEvent event;
+  EXPECT_TRUE(LRtpTelephoneEvent::Decode(payload, event));
+  return event;
+}
+
+// Every slot's result for `slots` slots of 160 samples from timestamp 1000.
+std::vector<std::optional<LRtpEventSender::Packet>> Slots(LRtpEventSender& sender, int slots) {
+  std::vector<std::optional<LRtpEventSender::Packet>> out;
+  for (int i = 0; i < slots; ++i) out.push_back(sender.Next(1000 + 160u * i));
+  return out;
+}
+
+}  // namespace
+
+TEST(RtpEvent, PayloadFieldsRoundTrip) {
+  LRtpTelephoneEvent event;
+  event.event = 11;
+  event.end = true;
+  event.volume = 63;
+  event.duration = 0xBEEF;
+  EXPECT_EQ(event.Encode(), (std::array<uint8_t, 4>{11, 0xBF, 0xBE, 0xEF}));
+  const LRtpTelephoneEvent back = Decoded(event.Encode());
+  EXPECT_EQ(back.event, 11);
+  EXPECT_TRUE(back.end);
+  EXPECT_EQ(back.volume, 63);
+  EXPECT_EQ(back.duration, 0xBEEF);
+  // The reserved bit is ignored; a short payload is refused.
+  EXPECT_FALSE(Decoded({5, 0x4A, 0, 160}).end);
+  EXPECT_EQ(Decoded({5, 0x4A, 0, 160}).volume, 10);
+  const uint8_t shortPayload[3] = {5, 0x80, 0};
+  LRtpTelephoneEvent ignored;
+  EXPECT_FALSE(LRtpTelephoneEvent::Decode(shortPayload, ignored));
+}
+
+TEST(RtpEvent, SenderSendsAKeyAsOneTimestampGrowingThenThreeEnds) {
+  LRtpEventSender sender;
+  ASSERT_TRUE(sender.QueueKeys("5#", 100, 60));
+  const auto slots = Slots(sender, 30);
+  // 100 ms: 5 slots, the last of them the first of three end packets.
+  for (int i = 0; i < 7; ++i) {
+    ASSERT_TRUE(slots[i]) << i;
+    EXPECT_EQ(slots[i]->marker, i == 0);
+    EXPECT_EQ(slots[i]->timestamp, 1000u);
+    const LRtpTelephoneEvent event = Decoded(slots[i]->payload);
+    EXPECT_EQ(event.event, 5);
+    EXPECT_EQ(event.duration, std::min(160 * (i + 1), 800));
+    EXPECT_EQ(event.end, i >= 4);
+  }
+  // 60 ms of audio, then '#' from its own slot's timestamp.
+  for (int i = 7; i < 10; ++i) EXPECT_FALSE(slots[i]) << i;
+  ASSERT_TRUE(slots[10]);
+  EXPECT_TRUE(slots[10]->marker);
+  EXPECT_EQ(slots[10]->timestamp, 1000u + 1600);
+  EXPECT_EQ(Decoded(slots[10]->payload).event, 11);
+  EXPECT_FALSE(slots[19]);
+  EXPECT_TRUE(sender.Idle());
+}
+
+TEST(RtpEvent, SenderRefusesNonKeysAndBoundsTheDuration) {
+  LRtpEventSender sender;
+  EXPECT_FALSE(sender.QueueKeys("1!"));
+  EXPECT_TRUE(sender.Idle());
+  ASSERT_TRUE(sender.QueueKeys("7", 60000, 0));
+  const auto slots = Slots(sender, 410);
+  ASSERT_TRUE(slots[399]);
+  EXPECT_EQ(Decoded(slots[399]->payload).duration, 64000);
+  EXPECT_TRUE(Decoded(slots[399]->payload).end);
+  EXPECT_TRUE(slots[401]);
+  EXPECT_FALSE(slots[402]);
+}
+
+TEST(RtpEvent, ReceiverReportsTheSendersKeysOnce) {
+  LRtpEventSender sender;
+  ASSERT_TRUE(sender.QueueKeys("123*#ABCD0", 100, 60));
+  LRtpEventReceiver receiver;
+  std::string keys;
+  for (const auto& packet : Slots(sender, 200)) {
+    if (packet) {
+      // Every packet arrives twice.
+      for (int copy = 0; copy < 2; ++copy) {
+        if (char key = receiver.Receive(packet->timestamp, packet->payload)) keys += key;
+      }
+    }
+  }
+  EXPECT_EQ(keys, "123*#ABCD0");
+}
+
+TEST(RtpEvent, ReceiverKeysOnTheTimestamp) {
+  LRtpEventReceiver receiver;
+  // A long event: one key however long.
+  EXPECT_EQ(receiver.Receive(5000, Payload(3, false, 160)), '3');
+  for (uint16_t d = 320; d < 20000; d += 160) EXPECT_EQ(receiver.Receive(5000, Payload(3, false, d)), 0);
+  // Its end packets are lost; the same key again under a new timestamp counts.
+  EXPECT_EQ(receiver.Receive(25000, Payload(3, false, 160)), '3');
+  EXPECT_EQ(receiver.Receive(25000, Payload(3, true, 800)), 0);
+  // A late packet of the earlier event adds nothing.
+  EXPECT_EQ(receiver.Receive(5000, Payload(3, true, 20000)), 0);
+  // An event seen only by its end packets still counts.
+  EXPECT_EQ(receiver.Receive(30000, Payload(9, true, 800)), '9');
+  // The hook flash and unknown events are no keys; short payloads are nothing.
+  EXPECT_EQ(receiver.Receive(40000, Payload(16, false, 160)), 0);
+  EXPECT_EQ(receiver.Receive(41000, Payload(200, false, 160)), 0);
+  const uint8_t shortPayload[2] = {1, 0};
+  EXPECT_EQ(receiver.Receive(42000, shortPayload), 0);
+}
+
+TEST(RtpEvent, ReceiverFollowsASegmentedLongEventAndATimestampRestart) {
+  LRtpEventReceiver receiver;
+  const uint32_t start = 0xFFFF0000u;  // the segments cross the timestamp wrap
+  EXPECT_EQ(receiver.Receive(start, Payload(0, false, 160)), '0');
+  EXPECT_EQ(receiver.Receive(start, Payload(0, false, 0xFFFF)), 0);
+  EXPECT_EQ(receiver.Receive(start + 0xFFFF, Payload(0, false, 160)), 0);
+  EXPECT_EQ(receiver.Receive(start + 0xFFFF, Payload(0, true, 4000)), 0);
+  // Ended: the same key right after is a new press.
+  EXPECT_EQ(receiver.Receive(start + 0xFFFF + 4800, Payload(0, false, 160)), '0');
+  // A sender that starts its timestamps anew far back is heard, as after Reset.
+  EXPECT_EQ(receiver.Receive(1000000, Payload(1, false, 160)), '1');
+  EXPECT_EQ(receiver.Receive(100, Payload(2, false, 160)), '2');
+  receiver.Reset();
+  EXPECT_EQ(receiver.Receive(100, Payload(2, false, 160)), '2');
+}

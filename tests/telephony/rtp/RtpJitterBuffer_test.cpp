@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "audio/LCodecG711.h"
+#include "telephony/rtp/LRtpJitterBuffer.h"
+#include "telephony/rtp/RtpG711.h"
+
+namespace {
+
+// Packet `n` of a stream: 160 samples all of value 100 * (n + 1), mu-law.
+class Stream {
+ public:
+  explicit Stream(uint32_t ssrc = 42, uint8_t type = kRtpPayloadPcmu) : ssrc_(ssrc), type_(type) {}
+
+  LRtpPacket Packet(uint32_t n) {
+    payloads_.emplace_back(160);
+    const std::vector<int16_t> samples(160, Level(n));
+    RtpG711Encode(type_, samples, payloads_.back().data());
+    LRtpPacket packet;
+    packet.payloadType = type_;
+    packet.sequence = static_cast<uint16_t>(65530 + n);  // wraps early on
+    packet.timestamp = 0xFFFFF000u + 160 * n;            // so does this
+    packet.ssrc = ssrc_;
+    packet.payload = payloads_.back();
+    return packet;
+  }
+  // The level packet `n` decodes to.
+  int16_t Level(uint32_t n) const {
+    const int16_t v = static_cast<int16_t>(100 * (n + 1));
+    return type_ == kRtpPayloadPcmu ? LCodecG711::LinearFromMuLaw(LCodecG711::MuLawFromLinear(v))
+                                    : LCodecG711::LinearFromALaw(LCodecG711::ALawFromLinear(v));
+  }
+
+ private:
+  uint32_t ssrc_;
+  uint8_t type_;
+  std::vector<std::vector<uint8_t>> payloads_;
+};
+
+// The first sample of each of the next `frames` 20 ms frames.
+std::vector<int16_t> PullFrames(LRtpJitterBuffer& buffer, int frames) {
+  std::vector<int16_t> firsts;
+  std::vector<int16_t> frame(160);
+  for (int i = 0; i < frames; ++i) {
+    buffer.Pull(frame);
+    firsts.push_back(frame[0]);
+    EXPECT_EQ(frame[159], frame[0]);
+  }
+  return firsts;
+}
+
+}  // namespace
+
+TEST(RtpJitterBuffer, PlaysOneDepthBehindTheFirstPacket) {
+  Stream stream;
+  LRtpJitterBuffer buffer;
+  EXPECT_EQ(PullFrames(buffer, 1), (std::vector<int16_t>{0}));  // nothing yet
+  EXPECT_EQ(buffer.Put(stream.Packet(0)), LRtpJitterBuffer::Outcome::kQueued);
+  EXPECT_EQ(buffer.Put(stream.Packet(1)), LRtpJitterBuffer::Outcome::kQueued);
+  EXPECT_EQ(buffer.Buffered(), 320u + 320u);
+  EXPECT_EQ(PullFrames(buffer, 4), (std::vector<int16_t>{0, 0, stream.Level(0), stream.Level(1)}));
+}
+
+TEST(RtpJitterBuffer, PutsReorderedPacketsBackInOrder) {
+  Stream stream(1, kRtpPayloadPcma);
+  LRtpJitterBuffer buffer;
+  // One packet per 20 ms on average, but out of order.
+  for (uint32_t n : {0u, 2u, 1u}) EXPECT_EQ(buffer.Put(stream.Packet(n)), LRtpJitterBuffer::Outcome::kQueued);
+  EXPECT_EQ(PullFrames(buffer, 3), (std::vector<int16_t>{0, 0, stream.Level(0)}));
+  for (uint32_t n : {4u, 3u}) EXPECT_EQ(buffer.Put(stream.Packet(n)), LRtpJitterBuffer::Outcome::kQueued);
+  EXPECT_EQ(PullFrames(buffer, 4),
+            (std::vector<int16_t>{stream.Level(1), stream.Level(2), stream.Level(3), stream.Level(4)}));
+}
+
+TEST(RtpJitterBuffer, LostPacketsAreSilenceAndLateOnesAreDropped) {
+  Stream stream;
+  LRtpJitterBuffer buffer;
+  buffer.Put(stream.Packet(0));
+  buffer.Put(stream.Packet(2));
+  EXPECT_EQ(PullFrames(buffer, 4), (std::vector<int16_t>{0, 0, stream.Level(0), 0}));
+  EXPECT_EQ(buffer.Put(stream.Packet(1)), LRtpJitterBuffer::Outcome::kLate);
+  buffer.Put(stream.Packet(3));
+  EXPECT_EQ(PullFrames(buffer, 2), (std::vector<int16_t>{stream.Level(2), stream.Level(3)}));
+}
+
+TEST(RtpJitterBuffer, DropsDuplicates) {
+  Stream stream;
+  LRtpJitterBuffer buffer;
+  EXPECT_EQ(buffer.Put(stream.Packet(0)), LRtpJitterBuffer::Outcome::kQueued);
+  EXPECT_EQ(buffer.Put(stream.Packet(1)), LRtpJitterBuffer::Outcome::kQueued);
+  EXPECT_EQ(buffer.Put(stream.Packet(0)), LRtpJitterBuffer::Outcome::kDuplicate);
+  EXPECT_EQ(buffer.Put(stream.Packet(1)), LRtpJitterBuffer::Outcome::kDuplicate);
+  EXPECT_EQ(buffer.Put(stream.Packet(2)), LRtpJitterBuffer::Outcome::kQueued);
+}
+
+TEST(RtpJitterBuffer, RefusesOtherPayloads) {
+  Stream stream;
+  LRtpJitterBuffer buffer;
+  LRtpPacket event = stream.Packet(0);
+  event.payloadType = 101;
+  EXPECT_EQ(buffer.Put(event), LRtpJitterBuffer::Outcome::kUnsupported);
+  LRtpPacket empty = stream.Packet(0);
+  empty.payload = {};
+  EXPECT_EQ(buffer.Put(empty), LRtpJitterBuffer::Outcome::kUnsupported);
+  const std::vector<uint8_t> huge(1601, 0xFF);
+  LRtpPacket tooLong = stream.Packet(0);
+  tooLong.payload = huge;
+  EXPECT_EQ(buffer.Put(tooLong), LRtpJitterBuffer::Outcome::kUnsupported);
+}
+
+TEST(RtpJitterBuffer, HoldsTheDelayWhenTheSenderRunsFast) {
+  Stream stream;
+  LRtpJitterBuffer buffer;
+  // Ten packets at once (a burst after a network stall): the oldest give way.
+  for (uint32_t n = 0; n < 10; ++n) buffer.Put(stream.Packet(n));
+  // Whenever more than depth + slack (100 ms) piled up, play-out moved on to
+  // one depth behind the newest packet: at packets 3 and 7.
+  EXPECT_EQ(buffer.Buffered(), 8u * 80);
+  EXPECT_EQ(PullFrames(buffer, 5),
+            (std::vector<int16_t>{stream.Level(6), stream.Level(7), stream.Level(8), stream.Level(9), 0}));
+}
+
+TEST(RtpJitterBuffer, StartsAnewAfterRunningDryOrOnANewSource) {
+  Stream stream;
+  LRtpJitterBuffer buffer;
+  buffer.Put(stream.Packet(0));
+  PullFrames(buffer, 6);  // our clock ran ahead: packet 1 would be late
+  EXPECT_EQ(buffer.Put(stream.Packet(1)), LRtpJitterBuffer::Outcome::kQueued);
+  EXPECT_EQ(PullFrames(buffer, 3), (std::vector<int16_t>{0, 0, stream.Level(1)}));
+  // A pause in the stream: play-out starts again one depth behind.
+  PullFrames(buffer, 50);
+  buffer.Put(stream.Packet(500));
+  EXPECT_EQ(PullFrames(buffer, 3), (std::vector<int16_t>{0, 0, stream.Level(500)}));
+  // Another SSRC with unrelated numbers.
+  Stream other(99, kRtpPayloadPcma);
+  buffer.Put(stream.Packet(501));
+  EXPECT_EQ(buffer.Put(other.Packet(7)), LRtpJitterBuffer::Outcome::kQueued);
+  EXPECT_EQ(PullFrames(buffer, 3), (std::vector<int16_t>{0, 0, other.Level(7)}));
+}

@@ -1,0 +1,86 @@
+#include "telephony/sip/SipCallerId.h"
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+#include "telephony/sip/SipTransfer.h"
+
+namespace {
+
+TEST(SipCallerId, AssertedIdentityWinsOverFromAndNamesAreReadQuotedOrBare) {
+  SipCallerId caller = SipCallerId::Parse(R"("Alice \"A\" Example" <sip:+15551234@pbx;user=phone>)",
+                                          "<sip:100@host>;tag=1", "");
+  EXPECT_EQ(caller.number, "+15551234");
+  EXPECT_EQ(caller.name, "Alice \"A\" Example");
+  EXPECT_FALSE(caller.blocked);
+
+  caller = SipCallerId::Parse("", "Bob Smith <sips:2001;npdi@example.com:5061>;tag=x", "none");
+  EXPECT_EQ(caller.number, "2001");
+  EXPECT_EQ(caller.name, "Bob Smith");
+
+  caller = SipCallerId::Parse("<tel:+4930123;phone-context=x>, <sip:9@h>", "<sip:1@h>", "");
+  EXPECT_EQ(caller.number, "+4930123");
+  EXPECT_EQ(caller.name, "");
+
+  // An identity without an address (or another scheme) falls back to From.
+  caller = SipCallerId::Parse("<mailto:x@y>", "sip:3003@h;tag=9", "");
+  EXPECT_EQ(caller.number, "3003");
+}
+
+TEST(SipCallerId, AnonymousAndPrivacyCallersAreBlocked) {
+  for (const auto& [identity, from, privacy] :
+       {std::tuple{"", R"("Anonymous" <sip:anonymous@anonymous.invalid>;tag=1)", ""},
+        std::tuple{"", "<sip:secret@anonymous.invalid>", ""},
+        std::tuple{"<sip:555@h>", "<sip:555@h>", "id"},
+        std::tuple{"", "<sip:555@h>", "none; user"},
+        std::tuple{"", "<sip:555@h>", "Header;critical"}}) {
+    const SipCallerId caller = SipCallerId::Parse(identity, from, privacy);
+    EXPECT_TRUE(caller.blocked) << from << " " << privacy;
+    EXPECT_EQ(caller.number, "Blocked");
+    EXPECT_EQ(caller.name, "");
+  }
+  EXPECT_FALSE(SipCallerId::Parse("", "<sip:555@h>", "none;session").blocked);
+}
+
+TEST(SipCallerId, HostileTextIsDecodedCleanedAndBounded) {
+  SipCallerId caller =
+      SipCallerId::Parse("", "\"Eve\r\nX-Evil: 1\" <sip:12%0d%0a34%41@h>", "");
+  EXPECT_EQ(caller.name, "EveX-Evil: 1");
+  EXPECT_EQ(caller.number, "1234A");
+  caller = SipCallerId::Parse("", "\"" + std::string(5000, 'n') + "\" <sip:" + std::string(5000, '1') + "@h>", "");
+  EXPECT_EQ(caller.name.size(), SipCallerId::kMaxText);
+  EXPECT_EQ(caller.number.size(), SipCallerId::kMaxText);
+  // Unclosed quotes and brackets give nothing rather than garbage.
+  EXPECT_EQ(SipCallerId::Parse("", "\"open <sip:1@h>", "").number, "");
+  EXPECT_EQ(SipCallerId::Parse("", "Name <sip:1@h", "").number, "");
+  EXPECT_EQ(SipCallerId::Parse("", "%zz", "").number, "");
+}
+
+TEST(SipCallerId, RingPatternNumbersComeFromAlertInfo) {
+  EXPECT_EQ(SipCallerId::RingPatternNumber("<http://127.0.0.1/Bellcore-dr2>"), 2);
+  EXPECT_EQ(SipCallerId::RingPatternNumber("<urn:alert:service:normal>;info=ring3"), 3);
+  EXPECT_EQ(SipCallerId::RingPatternNumber("<http://x/ring_12.wav>"), 12);
+  EXPECT_EQ(SipCallerId::RingPatternNumber("<http://address5/hdr4>"), 0);
+  EXPECT_EQ(SipCallerId::RingPatternNumber("<http://x/Bellcore-dr12345>"), 0);
+  EXPECT_EQ(SipCallerId::RingPatternNumber("info=alert-internal"), 0);
+  EXPECT_EQ(SipCallerId::RingPatternNumber(""), 0);
+}
+
+TEST(SipCallerId, DialledNumberIsTheRequestUriUser) {
+  EXPECT_EQ(SipCallerId::UriUser("sip:0800123@192.0.2.1:5060;transport=udp"), "0800123");
+  EXPECT_EQ(SipCallerId::UriUser("sip:192.0.2.1"), "");
+  EXPECT_EQ(SipCallerId::UriUser("tel:+1555"), "+1555");
+}
+
+TEST(SipTransferSipfrag, StatusLineGivesTheCode) {
+  EXPECT_EQ(SipTransfer::SipfragStatus("SIP/2.0 200 OK\r\n"), 200);
+  EXPECT_EQ(SipTransfer::SipfragStatus("\r\nSIP/2.0 486 Busy Here"), 486);
+  EXPECT_EQ(SipTransfer::SipfragStatus("SIP/2.0 100"), 100);
+  EXPECT_EQ(SipTransfer::SipfragStatus("SIP/2.0 20"), 0);
+  EXPECT_EQ(SipTransfer::SipfragStatus("SIP/2.0 2000 x"), 0);
+  EXPECT_EQ(SipTransfer::SipfragStatus("HTTP/1.1 200 OK"), 0);
+  EXPECT_EQ(SipTransfer::SipfragStatus(""), 0);
+}
+
+}  // namespace

@@ -1,0 +1,86 @@
+#include "telephony/sip/SipDeviceSettings.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "SipTestSupport.h"
+#include "core/Profile.h"
+#include "telephony/sip/SipDevice.h"
+#include "telephony/sip/SipStack.h"
+
+namespace {
+
+class SipDeviceSettingsTest : public SipLoopFixture {};
+
+TEST_F(SipDeviceSettingsTest, ReadsEveryKeyAndFallsBackOnUnknownWords) {
+  WriteDevice(3, {{"name", "Provider"}, {"mode", "Register"}, {"user", "alice"},
+                  {"authuser", "alice-auth"}, {"password", "pw"}, {"registrar", "sip:reg.example:5070"},
+                  {"outboundproxy", "proxy.example"}, {"transport", "TLS"},
+                  {"localaddress", "0.0.0.0:5080"}, {"expiry", "10"}, {"dtmfmode", "info"}});
+  WriteDevice(1, {{"transport", "carrier pigeon"}, {"dtmfmode", "?"}});
+  const std::vector<SipDeviceSettings> devices = SipDeviceSettings::ReadAll(settings_);
+  ASSERT_EQ(devices.size(), 2u);
+  const SipDeviceSettings& odd = devices[0];
+  EXPECT_EQ(odd.index, 1);
+  EXPECT_EQ(odd.name, "SIP device 1");
+  EXPECT_EQ(odd.mode, SipDeviceMode::kDirect);
+  EXPECT_EQ(odd.transport, SipTransport::kUdp);
+  EXPECT_EQ(odd.dtmfMode, SipDtmfMode::kRfc4733);
+  EXPECT_EQ(odd.expirySeconds, SipDeviceSettings::kDefaultExpirySeconds);
+  const SipDeviceSettings& provider = devices[1];
+  EXPECT_EQ(provider.name, "Provider");
+  EXPECT_EQ(provider.mode, SipDeviceMode::kRegister);
+  EXPECT_EQ(provider.AuthName(), "alice-auth");
+  EXPECT_EQ(provider.transport, SipTransport::kTls);
+  EXPECT_EQ(provider.localAddress, "0.0.0.0:5080");
+  EXPECT_EQ(provider.expirySeconds, SipDeviceSettings::kMinExpirySeconds);
+  EXPECT_EQ(provider.dtmfMode, SipDtmfMode::kInfo);
+  EXPECT_EQ(provider.AddressDomain(), "reg.example");
+}
+
+TEST_F(SipDeviceSettingsTest, FirstStartWritesTheLoopbackDeviceAndEnumeratesIt) {
+  SipStack stack(settings_, log_);
+  ASSERT_EQ(stack.DeviceCount(), 1);
+  EXPECT_EQ(ProfileReadString(settings_, "sipdevice0", "localaddress", ""), "127.0.0.1:5060");
+  EXPECT_EQ(stack.GetLineName(0), "Local SIP");
+  EXPECT_TRUE(stack.IsVoiceCapable(0));
+  EXPECT_FALSE(stack.IsVoiceCapable(1));
+  EXPECT_EQ(stack.GetLineName(1), "");
+  EXPECT_EQ(stack.Device(1), nullptr);
+}
+
+TEST_F(SipDeviceSettingsTest, ATakenPortMovesTheDeviceToTheNextFreeOneAndLogsIt) {
+  const uint16_t port = FreeLoopbackPort();
+  const std::string address = "127.0.0.1:" + std::to_string(port);
+  WriteDevice(0, {{"name", "First"}, {"localaddress", address}});
+  WriteDevice(1, {{"name", "Second"}, {"localaddress", address}, {"transport", "tcp"}});
+  SipStack stack(settings_, log_);
+  ASSERT_NE(stack.Device(0), nullptr);
+  ASSERT_NE(stack.Device(1), nullptr);
+  EXPECT_EQ(stack.Device(0)->ListenPort(), port);
+  EXPECT_GT(stack.Device(1)->ListenPort(), port);
+  EXPECT_NE(SystemLogText().find("SIP device Second: port " + std::to_string(port) + " is in use"),
+            std::string::npos);
+}
+
+TEST_F(SipDeviceSettingsTest, ATlsDeviceListensWithItsOwnCertificateAndSaysServersAreNotVerified) {
+  WriteDevice(0, {{"name", "Secure"}, {"transport", "tls"}, {"localaddress", "127.0.0.1:0"}});
+  SipStack stack(settings_, log_);
+  ASSERT_NE(stack.Device(0), nullptr);
+  EXPECT_NE(stack.Device(0)->ListenPort(), 0);
+  EXPECT_EQ(stack.Device(0)->TargetUri("7001"), "sip:7001@127.0.0.1;transport=tls");
+  EXPECT_NE(SystemLogText().find("SIP device Secure: TLS server certificates are not verified"),
+            std::string::npos);
+}
+
+TEST_F(SipDeviceSettingsTest, ADeviceThatCannotListenStaysListedButUnusable) {
+  WriteDevice(0, {{"name", "Broken"}, {"localaddress", "192.0.2.250:5060"}});
+  SipStack stack(settings_, log_);
+  EXPECT_EQ(stack.DeviceCount(), 1);
+  EXPECT_EQ(stack.GetLineName(0), "Broken");
+  EXPECT_EQ(stack.Device(0), nullptr);
+  EXPECT_NE(SystemLogText().find("SIP device Broken cannot listen"), std::string::npos);
+}
+
+}  // namespace

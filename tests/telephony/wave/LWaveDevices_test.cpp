@@ -1,0 +1,189 @@
+#include "telephony/wave/LWaveDevices.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <vector>
+
+#include "audio/LWaveFile.h"
+#include "audio/TestSources.h"
+#include "support/TempDir.h"
+#include "telephony/wave/LSoundPlayer.h"
+#include "telephony/wave/LSoundRecorder.h"
+#include "telephony/SoundTestSupport.h"
+
+namespace {
+
+constexpr double kFast = 10;  // audio time runs ten times faster than real time
+const LWavePcmFormat kLine{8000, 1};
+
+// A mono 8000 Hz 16-bit file whose frame f holds f + 1.
+void WriteRamp(const std::string& path, int32_t frames) {
+  LSoundSinkRef sink = LWaveFile::OpenSinkPCM(path, 8000, 0, 16, 1);
+  std::vector<int32_t> samples;
+  for (int32_t f = 0; f < frames; ++f) samples.push_back((f + 1) * 16);
+  sink->Write(samples.data(), frames);
+}
+
+std::vector<int32_t> ReadAll(const std::string& path) {
+  LSoundSourceRef source = LWaveFile::OpenSource(path);
+  std::vector<int32_t> samples(static_cast<std::size_t>(source->GetEndSample()));
+  source->Read(samples.data(), source->GetEndSample());
+  return samples;
+}
+
+TEST(LWaveDevicesTest, FileOutputHoldsWhatPlayedWhereItSoundedWithSilenceAround) {
+  TempDir dir;
+  WriteRamp(dir / "in.wav", 2400);
+  auto timeline = std::make_shared<LWaveTimeline>(kFast);
+  auto tape = std::make_shared<LWaveOutFileTape>(dir / "out.wav", kLine, timeline);
+  LoopRunner runner;
+  NotifyLog log;
+  LSoundPlayer player(runner.loop, &log, 7);
+  player.SetDevice(LWaveDevices::OutOpener({LWaveDeviceSpec::Kind::kFile, -1, {}, tape, {}}));
+  ASSERT_TRUE(player.Start(LWaveFile::OpenSource(dir / "in.wav"), 0));
+  EXPECT_TRUE(runner.Run({[&] { return log.Has("Stop"); }}));
+  const int64_t finished = timeline->FrameNow(8000);
+  tape->Finish();
+
+  const std::vector<int32_t> out = ReadAll(dir / "out.wav");
+  ASSERT_GE(static_cast<int64_t>(out.size()), finished);
+  std::size_t start = 0;
+  while (start < out.size() && out[start] == 0) ++start;
+  ASSERT_LE(start + 2400, out.size());
+  for (std::size_t i = 0; i < 2400; ++i) {
+    ASSERT_EQ(static_cast<int32_t>(i + 1) * 16, out[start + i]) << i;
+  }
+  for (std::size_t i = start + 2400; i < out.size(); ++i) ASSERT_EQ(0, out[i]) << i;
+}
+
+TEST(LWaveDevicesTest, FileInputIsHeardFromTheTimelineThenSilence) {
+  TempDir dir;
+  WriteRamp(dir / "caller.wav", 4000);  // 500 ms
+  auto timeline = std::make_shared<LWaveTimeline>(5);
+  LoopRunner runner;
+  NotifyLog log;
+  LSoundRecorder recorder(runner.loop, &log, 7);
+  recorder.SetDevice(LWaveDevices::InOpener(
+      {LWaveDeviceSpec::Kind::kFile, -1, timeline, nullptr, dir / "caller.wav"}));
+  auto* memory = new MemorySink(8000, 1);
+  LSoundSinkRef sink(memory);
+  ASSERT_TRUE(recorder.Start(sink, LSoundRecorder::kStartRecording, 0, -127, 0));
+  // 800 ms of audio time: the file and then silence.
+  EXPECT_TRUE(runner.Run({[&] { return timeline->FrameNow(8000) > 6400; }}));
+  recorder.Stop();
+  // Recording began a little after the timeline: wherever it joined the
+  // file, the rest of the file follows frame by frame, then silence.
+  const int32_t joined = memory->samples.empty() ? -1 : memory->samples[0] / 16 - 1;
+  ASSERT_GE(joined, 0);
+  ASSERT_LT(joined, 2000);
+  const std::size_t fileLeft = static_cast<std::size_t>(4000 - joined);
+  ASSERT_GE(memory->samples.size(), fileLeft + 400);
+  for (std::size_t i = 0; i < fileLeft; ++i) {
+    ASSERT_EQ((joined + static_cast<int32_t>(i) + 1) * 16, memory->samples[i]) << i;
+  }
+  for (std::size_t i = fileLeft; i < memory->samples.size(); ++i) ASSERT_EQ(0, memory->samples[i]) << i;
+}
+
+TEST(LWaveDevicesTest, NullOutputSoundsInTimelineTime) {
+  LSignalObject done;
+  auto timeline = std::make_shared<LWaveTimeline>(kFast);
+  auto device = LWaveDevices::OutOpener({LWaveDeviceSpec::Kind::kNull, -1, timeline, {}, {}})(
+      kLine, done, false);
+  ASSERT_TRUE(device);
+  std::vector<int16_t> pcm(4000, 100);  // 500 ms: 50 ms of real time
+  LWaveHeader header;
+  header.Prepare(pcm.data(), 8000);
+  const auto begin = std::chrono::steady_clock::now();
+  ASSERT_TRUE(device->Write(header));
+  EXPECT_FALSE(device->Write(header));  // already queued
+  EXPECT_EQ(8000u, device->QueuedBytes());
+  while (!header.IsDone()) done.Wait(1000);
+  EXPECT_GE(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(45));
+  EXPECT_EQ(0u, device->QueuedBytes());
+  EXPECT_TRUE(header.Unprepare());
+}
+
+TEST(LWaveDevicesTest, PausedOutputHoldsItsBuffersUntilResetReturnsThem) {
+  LSignalObject done;
+  auto device = LWaveDevices::OutOpener({LWaveDeviceSpec::Kind::kNull, -1, nullptr, {}, {}})(
+      kLine, done, false);
+  ASSERT_TRUE(device);
+  std::vector<int16_t> pcm(800, 1);
+  LWaveHeader header;
+  header.Prepare(pcm.data(), 1600);
+  device->Pause();
+  ASSERT_TRUE(device->Write(header));
+  EXPECT_FALSE(header.Unprepare());  // still held
+  device->Reset();
+  EXPECT_TRUE(header.IsDone());
+  EXPECT_TRUE(header.Unprepare());
+}
+
+TEST(LWaveDevicesTest, SoundCardThatIsNotThereFailsCleanly) {
+  LSignalObject done;
+  const int missing = static_cast<int>(LWaveDevices::OutputNames().size()) + 1000;
+  EXPECT_FALSE(LWaveDevices::OutOpener({LWaveDeviceSpec::Kind::kAlsa, missing, {}, {}, {}})(
+      kLine, done, false));
+  EXPECT_FALSE(LWaveDevices::InOpener({LWaveDeviceSpec::Kind::kAlsa, missing, {}, {}, {}})(
+      kLine, done, true));
+}
+
+TEST(LWaveDevicesTest, FileDevicesRefuseWhatTheyCannotCarry) {
+  TempDir dir;
+  LSignalObject done;
+  auto tape = std::make_shared<LWaveOutFileTape>(dir / "out.wav", kLine,
+                                                 std::make_shared<LWaveTimeline>());
+  const LWavePcmFormat stereo{44100, 2};
+  EXPECT_FALSE(LWaveDevices::OutOpener({LWaveDeviceSpec::Kind::kFile, -1, {}, tape, {}})(
+      stereo, done, true));
+  EXPECT_FALSE(LWaveDevices::InOpener(
+      {LWaveDeviceSpec::Kind::kFile, -1, {}, {}, dir / "missing.wav"})(kLine, done, false));
+}
+
+TEST(LWaveQueueTest, LoopingBufferRepeatsUntilBrokenThenTheNextPlays) {
+  LSignalObject done;
+  LWaveQueue queue(LWaveQueue::Direction::kOut, done, true);
+  std::vector<int16_t> pcm(8, 0);
+  LWaveHeader loop, next;
+  loop.Prepare(pcm.data(), 8);
+  loop.flags.fetch_or(LWaveHeader::kBeginLoop | LWaveHeader::kEndLoop);
+  loop.loops = 0x7FFFFFFF;
+  next.Prepare(pcm.data() + 4, 8);
+  ASSERT_TRUE(queue.Add(loop));
+  ASSERT_TRUE(queue.Add(next));
+  auto playChunk = [&] {
+    LWaveQueue::Chunk chunk = queue.Acquire(UINT32_MAX, 0);
+    queue.Release(chunk.size);
+    return chunk.bytes;
+  };
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(reinterpret_cast<uint8_t*>(pcm.data()), playChunk());
+  EXPECT_FALSE(loop.IsDone());
+  queue.BreakLoop();
+  playChunk();
+  EXPECT_TRUE(loop.IsDone());
+  EXPECT_EQ(reinterpret_cast<uint8_t*>(pcm.data() + 4), playChunk());
+  EXPECT_TRUE(next.IsDone());
+}
+
+TEST(LWaveQueueTest, OutputSoundedLaterCompletesInOrder) {
+  LSignalObject done;
+  LWaveQueue queue(LWaveQueue::Direction::kOut, done, true);
+  std::vector<int16_t> pcm(8, 0);
+  LWaveHeader first, second;
+  first.Prepare(pcm.data(), 8);
+  second.Prepare(pcm.data(), 8);
+  queue.Add(first);
+  queue.Add(second);
+  for (int i = 0; i < 2; ++i) queue.Release(queue.Acquire(UINT32_MAX, 0).size, false);
+  EXPECT_EQ(16u, queue.QueuedBytes());
+  queue.Complete(12);  // the device has played 12 of the 16 bytes
+  EXPECT_TRUE(first.IsDone());
+  EXPECT_FALSE(second.IsDone());
+  queue.ReturnAll();
+  EXPECT_TRUE(second.IsDone());
+  EXPECT_EQ(0u, queue.QueuedBytes());
+}
+
+}  // namespace
