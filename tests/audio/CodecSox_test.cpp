@@ -1,6 +1,6 @@
-// Every codec file we write decodes in sox to the samples our own source
-// reads from it, and every file sox writes in that format reads here as sox
-// decodes it: the two decoders must agree on the same bytes.
+// Every PCM or codec file we write decodes in sox to the samples our own
+// source reads from it, and every file sox writes in that format reads here
+// as sox decodes it: the two decoders must agree on the same bytes.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -101,7 +101,9 @@ TEST_P(CodecSox, WeDecodeSoxFilesAsSoxDoes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, CodecSox,
-                         ::testing::Values(SoxCase{"A-law", "-e a-law", 0},
+                         ::testing::Values(SoxCase{"PCM 16-bit", "-e signed-integer -b 16", 0},
+                                           SoxCase{"PCM 8-bit", "-e unsigned-integer -b 8", 0},
+                                           SoxCase{"A-law", "-e a-law", 0},
                                            SoxCase{"mu-law", "-e u-law", 0},
                                            SoxCase{"IMA ADPCM", "-e ima-adpcm", 0},
                                            SoxCase{"Microsoft ADPCM", "-e ms-adpcm", 0},

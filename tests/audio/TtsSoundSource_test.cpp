@@ -11,7 +11,7 @@
 #include "TtsFakeEngine.h"
 #include "audio/LTTSSoundSource.h"
 #include "core/Path.h"
-#include "support/TempDir.h"
+#include "support/WaitUntil.h"
 
 namespace {
 
@@ -20,16 +20,6 @@ using Clock = std::chrono::steady_clock;
 bool FileExists(const std::string& path) {
   struct stat st;
   return ::stat(path.c_str(), &st) == 0;
-}
-
-// Polls `condition` for up to five seconds.
-bool Eventually(const std::function<bool()>& condition) {
-  const auto deadline = Clock::now() + std::chrono::seconds(5);
-  while (!condition()) {
-    if (Clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
 }
 
 // Reads the source the way a player does: what is there, waiting while it
@@ -60,35 +50,21 @@ TEST(TtsSoundSource, AReaderSeesTheFileGrowAndThenEnd) {
   EXPECT_EQ(source->Channels(), 1);
   const auto block = static_cast<int32_t>(FakeTtsEngine::kBlock);
 
-  ASSERT_TRUE(Eventually([&] { return source->GetEndSample() == block; }));
+  ASSERT_TRUE(WaitUntil([&] { return source->GetEndSample() == block; }));
   EXPECT_TRUE(source->IsStreaming());
   std::vector<int32_t> first(FakeTtsEngine::kBlock);
   source->Read(first.data(), block);
   EXPECT_EQ(first.back(), 100 * 16);
 
   engine.Release();
-  ASSERT_TRUE(Eventually([&] { return source->GetEndSample() == 2 * block; }));
+  ASSERT_TRUE(WaitUntil([&] { return source->GetEndSample() == 2 * block; }));
   EXPECT_TRUE(source->IsStreaming());
   engine.Release();
   // As a player does: the end is asked first, which notices the final size.
-  ASSERT_TRUE(Eventually([&] { return source->GetEndSample() == 3 * block; }));
+  ASSERT_TRUE(WaitUntil([&] { return source->GetEndSample() == 3 * block; }));
   EXPECT_FALSE(source->IsStreaming());
   const std::vector<int32_t> rest = Drain(*source);
   EXPECT_EQ(rest, std::vector<int32_t>(2 * FakeTtsEngine::kBlock, 100 * 16));
-}
-
-TEST(TtsSoundSource, TheTemporaryFileGoesWithTheSource) {
-  FakeVoices fake(EngineLanguages{{"en-us"}});
-  std::string path;
-  {
-    LRef<LTTSSoundSource> source(new LTTSSoundSource("", 0, fake.voices));
-    path = source->TempPath();
-    EXPECT_EQ(PathTitle(path).rfind("tmp", 0), 0u) << path;
-    EXPECT_TRUE(FileExists(path));
-    ASSERT_TRUE(Eventually([&] { return source->GetEndSample() == 0 && !source->IsStreaming(); }));
-    EXPECT_FALSE(source->IsError());
-  }
-  EXPECT_FALSE(FileExists(path));
 }
 
 TEST(TtsSoundSource, WithoutVoicesItIsASilentSourceInError) {
@@ -101,13 +77,23 @@ TEST(TtsSoundSource, WithoutVoicesItIsASilentSourceInError) {
   EXPECT_FALSE(source->IsStreaming());
 }
 
-TEST(TtsSoundSource, DestroyedMidSentenceTheThreadStopsAtOnce) {
+// An empty text ends at once; either way the temporary file goes with the
+// source, and destroyed mid-sentence the thread stops at once.
+TEST(TtsSoundSource, TheTemporaryFileGoesWithTheSourceAndItsThreadStopsAtOnce) {
   FakeVoices fake(EngineLanguages{{"en-us"}});
+  LRef<LTTSSoundSource> empty(new LTTSSoundSource("", 0, fake.voices));
+  std::string path = empty->TempPath();
+  EXPECT_EQ(PathTitle(path).rfind("tmp", 0), 0u) << path;
+  EXPECT_TRUE(FileExists(path));
+  ASSERT_TRUE(WaitUntil([&] { return empty->GetEndSample() == 0 && !empty->IsStreaming(); }));
+  EXPECT_FALSE(empty->IsError());
+  empty = LRef<LTTSSoundSource>();
+  EXPECT_FALSE(FileExists(path));
+
   fake.engines[0]->endless = true;
-  std::string path;
   LRef<LTTSSoundSource> source(new LTTSSoundSource("Talk forever", 0, fake.voices));
   path = source->TempPath();
-  ASSERT_TRUE(Eventually([&] { return source->GetEndSample() > 0; }));
+  ASSERT_TRUE(WaitUntil([&] { return source->GetEndSample() > 0; }));
   const auto start = Clock::now();
   source = LRef<LTTSSoundSource>();
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));

@@ -29,17 +29,14 @@ TEST(TtsVoices, PositionsRunAcrossEnginesAndBeyondTheListSelectTheLast) {
   EXPECT_EQ(voices.Select(3)->engine, fake.engines[2]);
 }
 
-TEST(TtsVoices, NoVoicesSelectNothing) {
+TEST(TtsVoices, BestEnglishPrefersUsEnglishThenAnyEnglishAndNoVoicesSelectNothing) {
+  EXPECT_EQ(FakeVoices(EngineLanguages{{"de", "en-gb"}, {"en-us"}}).voices.BestEnglish(), 2);
+  EXPECT_EQ(FakeVoices(EngineLanguages{{"de", "en-gb-scotland", "en"}}).voices.BestEnglish(), 1);
+  EXPECT_EQ(FakeVoices(EngineLanguages{{"de", "fr"}}).voices.BestEnglish(), 0);
   FakeVoices none(EngineLanguages{{}, {}});
   EXPECT_EQ(none.voices.Count(), 0);
   EXPECT_FALSE(none.voices.Select(0).has_value());
   EXPECT_EQ(none.voices.BestEnglish(), -1);
-}
-
-TEST(TtsVoices, BestEnglishPrefersUsEnglishThenAnyEnglish) {
-  EXPECT_EQ(FakeVoices(EngineLanguages{{"de", "en-gb"}, {"en-us"}}).voices.BestEnglish(), 2);
-  EXPECT_EQ(FakeVoices(EngineLanguages{{"de", "en-gb-scotland", "en"}}).voices.BestEnglish(), 1);
-  EXPECT_EQ(FakeVoices(EngineLanguages{{"de", "fr"}}).voices.BestEnglish(), 0);
 }
 
 TEST(TtsVoices, InstalledListsFliteBeforeEspeakInAStableOrder) {

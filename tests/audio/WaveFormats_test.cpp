@@ -85,12 +85,12 @@ TEST(LSupportedFormats, LookupsByNameInAnyCaseAndByShape) {
 
 TEST(LSupportedFormats, FillAndRecordTestRefuseWhatNoCodecWrites) {
   LWaveFileFormat format;
-  EXPECT_FALSE(LSupportedFormats::Fill({0x99, 8000, 1, 8, ""}, format));
-  EXPECT_FALSE(LSupportedFormats::Fill({LCodecMsAdpcm::kTag, 8000, 3, 4, ""}, format));
-  EXPECT_FALSE(LSupportedFormats::Fill({LCodecMp3::kTag, 9000, 1, 0, ""}, format));
-  EXPECT_FALSE(LSupportedFormats::Fill({LCodecGsm::kTag, 8000, 2, 0, ""}, format));
-  EXPECT_FALSE(LSupportedFormats::Fill({LCodecG711::kTagALaw, 8000, 1, 16, ""}, format));
-  EXPECT_FALSE(LSupportedFormats::Fill({LWaveFileFormat::kTagPcm, 0, 1, 16, ""}, format));
+  for (const LSupportedFormat& refused :
+       {LSupportedFormat{0x99, 8000, 1, 8, ""}, {LCodecMsAdpcm::kTag, 8000, 3, 4, ""},
+        {LCodecMp3::kTag, 9000, 1, 0, ""}, {LCodecGsm::kTag, 8000, 2, 0, ""},
+        {LCodecG711::kTagALaw, 8000, 1, 16, ""}, {LWaveFileFormat::kTagPcm, 0, 1, 16, ""}}) {
+    EXPECT_FALSE(LSupportedFormats::Fill(refused, format)) << refused.tag << " " << refused.rate;
+  }
   // Combinations outside the table are fine where the codec has them.
   ASSERT_TRUE(LSupportedFormats::Fill({LCodecG711::kTagALaw, 12000, 1, 8, ""}, format));
   EXPECT_EQ(format.AvgBytesPerSec(), 12000u);

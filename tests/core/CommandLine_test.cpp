@@ -4,7 +4,7 @@
 
 namespace {
 
-TEST(CommandLine, DefaultsToRunAndTakesDataBeforeTheCommand) {
+TEST(CommandLine, DefaultsToRunTakesDataAroundTheCommandAndReportsBadOptions) {
   CommandLine none = CommandLine::Parse({});
   EXPECT_EQ(none.command, "run");
   EXPECT_TRUE(none.error.empty());
@@ -19,9 +19,7 @@ TEST(CommandLine, DefaultsToRunAndTakesDataBeforeTheCommand) {
   EXPECT_EQ(after.dataOption, "/d");
   EXPECT_EQ(after.arguments, (std::vector<std::string>{"--keys", "1@2"}));
   EXPECT_EQ(CommandLine::Parse({"simulate", "--data=/e"}).dataOption, "/e");
-}
-
-TEST(CommandLine, BadOptionsAreReported) {
+  // Bad options are reported.
   EXPECT_EQ(CommandLine::Parse({"--data"}).error, "--data needs a folder");
   EXPECT_EQ(CommandLine::Parse({"--bogus"}).error, "unknown option --bogus");
   EXPECT_EQ(CommandLine::Parse({"--help"}).command, "help");

@@ -12,18 +12,13 @@
 #include <vector>
 
 #include "support/TempDir.h"
+#include "support/WaitUntil.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using Paths = std::vector<std::string>;
 constexpr std::size_t kRecord = LProcessListThread::kRecordSize;
-
-bool WaitUntil(const std::function<bool()>& done) {
-  const auto end = std::chrono::steady_clock::now() + 3s;
-  while (!done() && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(2ms);
-  return done();
-}
 
 class LProcessListThreadTest : public testing::Test {
  protected:

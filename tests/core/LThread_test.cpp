@@ -12,17 +12,12 @@
 #include <thread>
 
 #include "core/LSignalObject.h"
+#include "support/WaitUntil.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-
-bool WaitUntil(const std::function<bool()>& done) {
-  const auto end = Clock::now() + 3s;
-  while (!done() && Clock::now() < end) std::this_thread::sleep_for(2ms);
-  return done();
-}
 
 TEST(LSignalObject, StaysSetUntilResetAndWaitSignalDualWakesOnEither) {
   for (bool setOther : {true, false}) {

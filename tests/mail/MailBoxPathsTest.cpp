@@ -20,15 +20,13 @@ TEST(MailBoxPaths, DerivedNames) {
   // An id cannot lead out of the folder.
   EXPECT_EQ(LMailBox::MessagePath("/m/Sales.mbx", "/../../x"), "");
   EXPECT_EQ(LMailBox::MessagePath("/m/Sales.mbx", ""), "");
-}
-
-TEST(MailBoxPaths, PathsAreCutAt259) {
+  // Derived paths are cut at 259 characters.
   std::string longPath = "/" + std::string(250, 'a') + ".mbx";
   EXPECT_EQ(LMailBox::MessagePath(longPath, "000001").size(), 259u);
   EXPECT_EQ(LMailBox::GreetingPath(longPath).size(), 259u);
 }
 
-TEST(MailBoxPaths, MailBoxPathRefusesUnsafeAndOverlongNames) {
+TEST(MailBoxPaths, MailBoxPathMatchesWithoutCaseAndRefusesUnsafeAndOverlongNames) {
   TempDir dir;
   EXPECT_EQ(LMailBox::MailBoxPath(dir.Path(), "Sales"), dir / "Sales.mbx");
   for (const char* name : {"", "../x", "a/b", "a\\b", ".."}) {
@@ -38,10 +36,7 @@ TEST(MailBoxPaths, MailBoxPathRefusesUnsafeAndOverlongNames) {
   std::size_t room = 259 - dir.Path().size() - 1 - std::string(" ICM000000.ini").size();
   EXPECT_NE(LMailBox::MailBoxPath(dir.Path(), std::string(room, 'n')), "");
   EXPECT_EQ(LMailBox::MailBoxPath(dir.Path(), std::string(room + 1, 'n')), "");
-}
-
-TEST(MailBoxPaths, NamesMatchWithoutCase) {
-  TempDir dir;
+  // Names match without case.
   WriteTextFile(dir / "Sales.mbx", "[mbx]\n");
   WriteTextFile(dir / "sales ogm.WAV", "greeting");
   EXPECT_EQ(LMailBox::MailBoxPath(dir.Path(), "SALES"), dir / "Sales.mbx");

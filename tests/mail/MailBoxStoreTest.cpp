@@ -46,6 +46,13 @@ class MailBoxStore : public ::testing::Test {
 using Names = std::vector<std::string>;
 
 TEST_F(MailBoxStore, IteratorsListMatchingFilesInAnyCase) {
+  EXPECT_FALSE(LMailBoxIterator(dir_.Path()).IsValid());
+  LMailBoxIterator missing(dir_ / "nowhere");
+  EXPECT_FALSE(missing.IsValid());
+  EXPECT_EQ(missing.GetMailBox(), "");
+  LMailBoxMessageIterator noMessages(dir_ / "nowhere/A.mbx");
+  EXPECT_FALSE(noMessages.IsValid());
+  EXPECT_EQ(noMessages.GetMailBoxMessage(), "");
   Box("A");
   WriteTextFile(dir_ / "B.MBX", "");
   WriteTextFile(dir_ / "notes.txt", "");
@@ -60,17 +67,6 @@ TEST_F(MailBoxStore, IteratorsListMatchingFilesInAnyCase) {
   std::sort(boxes.begin(), boxes.end());
   EXPECT_EQ(boxes, (Names{"A.mbx", "B.MBX"}));
   EXPECT_EQ(Messages("A"), (Names{"A ICM000001.ini", "a icm000002.INI"}));
-}
-
-TEST_F(MailBoxStore, IteratorsOnEmptyOrMissingFolderAreExhausted) {
-  LMailBoxIterator none(dir_.Path());
-  EXPECT_FALSE(none.IsValid());
-  EXPECT_EQ(none.GetMailBox(), "");
-  LMailBoxIterator missing(dir_ / "nowhere");
-  EXPECT_FALSE(missing.IsValid());
-  LMailBoxMessageIterator noMessages(dir_ / "nowhere/A.mbx");
-  EXPECT_FALSE(noMessages.IsValid());
-  EXPECT_EQ(noMessages.GetMailBoxMessage(), "");
 }
 
 TEST_F(MailBoxStore, MailBoxNamedLikeAnotherPlusIcmKeepsItsMessages) {
@@ -100,7 +96,7 @@ TEST_F(MailBoxStore, DeleteRemovesMessagesGreetingAndMailBox) {
   EXPECT_TRUE(LMailBox::Delete(a));  // nothing left: still fine
 }
 
-TEST_F(MailBoxStore, MoveMarksMessageNewForItsNewOwner) {
+TEST_F(MailBoxStore, MoveMarksMessageNewForItsNewOwnerAndResetsForwarding) {
   Box("A");
   std::string b = Box("B", "forwardtel=true\nforwardattempts=2\nforwardattempttime=99\n");
   std::string record = Message("A", "000007");
@@ -109,21 +105,19 @@ TEST_F(MailBoxStore, MoveMarksMessageNewForItsNewOwner) {
   EXPECT_EQ(ReadTextFile(dir_ / "B ICM000007.wav"), "audio");
   EXPECT_FALSE(FileExists(dir_ / "A ICM000007.ini"));
   EXPECT_FALSE(FileExists(dir_ / "A ICM000007.wav"));
-  for (const char* key : {"read", "sentemail", "sentftp", "senttofolder"}) {
-    EXPECT_EQ(Stored(record, "message", key), "<missing>") << key;
-  }
-  EXPECT_EQ(Stored(record, "message", "compressed"), "true");
-  EXPECT_EQ(Stored(record, "message", "cid"), "555");
-  EXPECT_EQ(Stored(b, "mbx", "unsentmessages"), "true");
-  EXPECT_EQ(Stored(b, "mbx", "forwardattempts"), "0");
-  EXPECT_EQ(Stored(b, "mbx", "forwardattempttime"), "0");
-}
-
-TEST_F(MailBoxStore, MoveWithoutForwardingLeavesAttemptsAlone) {
-  std::string b = Box("B", "forwardattempts=2\n");
-  std::string record = Message("A", "000001");
-  ASSERT_TRUE(LMailBoxMessage::MoveMailBox(record, dir_ / "A.mbx", b));
-  EXPECT_EQ(Stored(b, "mbx", "forwardattempts"), "2");
+  EXPECT_EQ(Stored(record, "message", {"read", "sentemail", "sentftp", "senttofolder", "compressed", "cid"}),
+            "<missing>|<missing>|<missing>|<missing>|true|555");
+  EXPECT_EQ(Stored(b, "mbx", {"unsentmessages", "forwardattempts", "forwardattempttime"}),
+            "true|0|0");
+  // Without forwarding the attempts stay; a message without audio moves alone.
+  std::string c = Box("C", "forwardattempts=2\n");
+  ASSERT_TRUE(LMailBoxMessage::MoveMailBox(record, b, c));
+  EXPECT_EQ(Stored(c, "mbx", "forwardattempts"), "2");
+  record = dir_ / "A ICM000004.ini";
+  WriteTextFile(record, "[message]\nread=true\n");
+  ASSERT_TRUE(LMailBoxMessage::MoveMailBox(record, dir_ / "A.mbx", c));
+  EXPECT_EQ(record, dir_ / "C ICM000004.ini");
+  EXPECT_FALSE(FileExists(dir_ / "C ICM000004.wav"));
 }
 
 TEST_F(MailBoxStore, MoveRefusals) {
@@ -149,14 +143,6 @@ TEST_F(MailBoxStore, MoveOntoTakenNumberKeepsBothMessages) {
   EXPECT_EQ(Stored(dir_ / "B ICM999999.ini", "message", "read"), "true");
 }
 
-TEST_F(MailBoxStore, MoveOfMessageWithoutAudio) {
-  std::string record = dir_ / "A ICM000004.ini";
-  WriteTextFile(record, "[message]\nread=true\n");
-  ASSERT_TRUE(LMailBoxMessage::MoveMailBox(record, dir_ / "A.mbx", dir_ / "B.mbx"));
-  EXPECT_EQ(record, dir_ / "B ICM000004.ini");
-  EXPECT_FALSE(FileExists(dir_ / "B ICM000004.wav"));
-}
-
 TEST_F(MailBoxStore, RenameMovesEverythingAndMakesMessagesNew) {
   std::string a = Box("Old", "beep=true\n");
   Message("Old", "000001");
@@ -166,21 +152,18 @@ TEST_F(MailBoxStore, RenameMovesEverythingAndMakesMessagesNew) {
   ASSERT_TRUE(LMailBox::Rename(dir_.Path(), "old", "New"));
   EXPECT_FALSE(FileExists(a));
   std::string b = dir_ / "New.mbx";
-  EXPECT_EQ(Stored(b, "mbx", "beep"), "true");
-  EXPECT_EQ(Stored(b, "mbx", "unsentmessages"), "true");
+  EXPECT_EQ(Stored(b, "mbx", {"beep", "unsentmessages"}), "true|true");
   EXPECT_EQ(Messages("New"), (Names{"New ICM000001.ini", "New ICM000002.ini"}));
   EXPECT_EQ(Messages("Old"), Names{});
-  EXPECT_EQ(Stored(dir_ / "New ICM000002.ini", "message", "read"), "<missing>");
-  EXPECT_EQ(Stored(dir_ / "New ICM000002.ini", "message", "sentemail"), "<missing>");
+  EXPECT_EQ(Stored(dir_ / "New ICM000002.ini", "message", {"read", "sentemail"}),
+            "<missing>|<missing>");
   EXPECT_EQ(ReadTextFile(dir_ / "New OGM.wav"), "greeting");
   EXPECT_FALSE(FileExists(dir_ / "Old OGM.wav"));
-}
-
-TEST_F(MailBoxStore, RenameWithoutGreetingDropsAStaleOne) {
-  Box("Old");
-  WriteTextFile(dir_ / "new ogm.wav", "stale");
-  ASSERT_TRUE(LMailBox::Rename(dir_.Path(), "Old", "New"));
-  EXPECT_FALSE(FileExists(dir_ / "new ogm.wav"));
+  // Without a greeting of its own, a stale one under the new name goes.
+  Box("Other");
+  WriteTextFile(dir_ / "third ogm.wav", "stale");
+  ASSERT_TRUE(LMailBox::Rename(dir_.Path(), "Other", "Third"));
+  EXPECT_FALSE(FileExists(dir_ / "third ogm.wav"));
 }
 
 TEST_F(MailBoxStore, RenameRefusals) {

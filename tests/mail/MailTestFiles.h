@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <initializer_list>
 #include <string>
 
 #include "core/Profile.h"
@@ -25,4 +26,12 @@ inline bool FileExists(const std::string& path) {
 // A stored INI value, "<missing>" when there is none.
 inline std::string Stored(const std::string& file, const char* section, const char* key) {
   return ProfileReadString(file, section, key, "<missing>");
+}
+
+// Several stored values joined by "|", to compare in one assertion.
+inline std::string Stored(const std::string& file, const char* section,
+                          std::initializer_list<const char*> keys) {
+  std::string values;
+  for (const char* key : keys) values += (values.empty() ? "" : "|") + Stored(file, section, key);
+  return values;
 }

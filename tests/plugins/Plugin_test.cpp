@@ -14,17 +14,12 @@
 #include <thread>
 
 #include "support/TempDir.h"
+#include "support/WaitUntil.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 constexpr int kShortGraceMs = 100;
-
-bool WaitUntil(const std::function<bool()>& done) {
-  const auto end = std::chrono::steady_clock::now() + 3s;
-  while (!done() && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(2ms);
-  return done();
-}
 
 // Gone for good: ended and collected (a zombie still has its /proc entry).
 bool ProcessGone(pid_t pid) { return !std::filesystem::exists("/proc/" + std::to_string(pid)); }
@@ -78,16 +73,17 @@ TEST_F(PluginTest, ArgumentsArriveAsWrittenWithoutAShell) {
   EXPECT_FALSE(std::filesystem::exists(marker));
 }
 
-TEST_F(PluginTest, FloodIsDrainedAndCutAtTheLimit) {
-  ASSERT_TRUE(plugin_.Run(Script("flood", "head -c 1000000 /dev/zero | tr '\\0' x"), true));
-  ASSERT_TRUE(WaitUntil([&] { return plugin_.HasReturned(); }));
-  EXPECT_EQ(plugin_.GetReturnValue(), std::string(32767, 'x'));
-}
-
-TEST_F(PluginTest, GarbageAndZeroBytesEndTheText) {
-  ASSERT_TRUE(plugin_.Run(Script("bin", "printf 'a=1\\377\\000b=2'"), true));
-  ASSERT_TRUE(WaitUntil([&] { return plugin_.HasReturned(); }));
-  EXPECT_EQ(plugin_.GetReturnValue(), "a=1\xff");
+// What the watcher keeps of the output: the first 32767 bytes of a flood it
+// drains to the end, and the text before a zero byte.
+TEST_F(PluginTest, OutputIsCutAtTheLimitAndAtAZeroByte) {
+  for (auto [body, expected] :
+       {std::pair<std::string, std::string>{"head -c 1000000 /dev/zero | tr '\\0' x",
+                                            std::string(32767, 'x')},
+        {"printf 'a=1\\377\\000b=2'", "a=1\xff"}}) {
+    ASSERT_TRUE(plugin_.Run(Script("out", body), true)) << body;
+    ASSERT_TRUE(WaitUntil([&] { return plugin_.HasReturned(); })) << body;
+    EXPECT_EQ(plugin_.GetReturnValue(), expected) << body;
+  }
 }
 
 TEST_F(PluginTest, ReturnsWhenTheProgramEndsEvenIfADescendantHoldsTheOutput) {
@@ -139,15 +135,14 @@ TEST_F(PluginTest, PlainProgramIsStartedForgottenAndCollected) {
 }
 
 TEST_F(PluginTest, MissingProgramFailsToStart) {
-  std::string missing = "\"" + (dir_ / "no such program") + "\"";
-  EXPECT_FALSE(plugin_.Run(missing, true));
-  EXPECT_FALSE(plugin_.IsPluginRunning());
+  const std::string missing = "\"" + (dir_ / "no such program") + "\"";
+  std::ofstream(dir_ / "data.txt") << "a=1";
   EXPECT_FALSE(plugin_.Run(missing, false));
-  EXPECT_FALSE(plugin_.Run("zavotel-no-such-program-on-path", true));
-  EXPECT_FALSE(plugin_.Run("   ", true));
-  std::string notExecutable = dir_ / "data.txt";
-  std::ofstream(notExecutable) << "a=1";
-  EXPECT_FALSE(plugin_.Run(notExecutable, true));
+  for (const std::string& line :
+       {missing, std::string("zavotel-no-such-program-on-path"), std::string("   "), dir_ / "data.txt"}) {
+    EXPECT_FALSE(plugin_.Run(line, true)) << line;
+    EXPECT_FALSE(plugin_.IsPluginRunning()) << line;
+  }
 }
 
 }  // namespace
