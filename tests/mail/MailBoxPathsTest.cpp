@@ -8,30 +8,28 @@
 #include "support/TempDir.h"
 
 TEST(MailBoxPaths, DerivedNames) {
-  EXPECT_EQ(LMailBox::GreetingPath("/m/Sales.mbx"), "/m/Sales OGM.wav");
-  EXPECT_EQ(LMailBox::MessagePath("/m/Sales.mbx", "000042"), "/m/Sales ICM000042.ini");
-  EXPECT_EQ(LMailBox::AudioPath("/m/Sales ICM000042.ini"), "/m/Sales ICM000042.wav");
-  EXPECT_EQ(LMailBox::MailBoxName("/m/Sales.mbx"), "Sales");
-  EXPECT_EQ(LMailBox::MessageId("/m/Sales ICM000042.ini"), "000042");
-  // The owner of a record is everything before the last " ICM".
-  EXPECT_EQ(LMailBox::MailBoxNameOfMessage("/m/A ICM ICM000001.ini"), "A ICM");
-  EXPECT_EQ(LMailBox::MessageId("/m/A ICM ICM000001.ini"), "000001");
-  EXPECT_EQ(LMailBox::MailBoxNameOfMessage("/m/notes.ini"), "");
-  // An id cannot lead out of the folder.
-  EXPECT_EQ(LMailBox::MessagePath("/m/Sales.mbx", "/../../x"), "");
-  EXPECT_EQ(LMailBox::MessagePath("/m/Sales.mbx", ""), "");
+  // The owner of a record is everything before the last " ICM"; an id
+  // cannot lead out of the folder.
+  for (auto [got, expected] : {std::pair<std::string, std::string>{LMailBox::GreetingPath("/m/Sales.mbx"), "/m/Sales OGM.wav"},
+                               {LMailBox::MessagePath("/m/Sales.mbx", "000042"), "/m/Sales ICM000042.ini"},
+                               {LMailBox::AudioPath("/m/Sales ICM000042.ini"), "/m/Sales ICM000042.wav"},
+                               {LMailBox::MailBoxName("/m/Sales.mbx"), "Sales"},
+                               {LMailBox::MessageId("/m/Sales ICM000042.ini"), "000042"},
+                               {LMailBox::MailBoxNameOfMessage("/m/A ICM ICM000001.ini"), "A ICM"},
+                               {LMailBox::MessageId("/m/A ICM ICM000001.ini"), "000001"},
+                               {LMailBox::MailBoxNameOfMessage("/m/notes.ini"), ""},
+                               {LMailBox::MessagePath("/m/Sales.mbx", "/../../x"), ""},
+                               {LMailBox::MessagePath("/m/Sales.mbx", ""), ""}})
+    EXPECT_EQ(got, expected);
   // Derived paths are cut at 259 characters.
-  std::string longPath = "/" + std::string(250, 'a') + ".mbx";
-  EXPECT_EQ(LMailBox::MessagePath(longPath, "000001").size(), 259u);
-  EXPECT_EQ(LMailBox::GreetingPath(longPath).size(), 259u);
+  const std::string longPath = "/" + std::string(250, 'a') + ".mbx";
+  EXPECT_TRUE(LMailBox::MessagePath(longPath, "000001").size() == 259u && LMailBox::GreetingPath(longPath).size() == 259u);
 }
 
 TEST(MailBoxPaths, MailBoxPathMatchesWithoutCaseAndRefusesUnsafeAndOverlongNames) {
   TempDir dir;
   EXPECT_EQ(LMailBox::MailBoxPath(dir.Path(), "Sales"), dir / "Sales.mbx");
-  for (const char* name : {"", "../x", "a/b", "a\\b", ".."}) {
-    EXPECT_EQ(LMailBox::MailBoxPath(dir.Path(), name), "") << name;
-  }
+  for (const char* name : {"", "../x", "a/b", "a\\b", ".."}) EXPECT_EQ(LMailBox::MailBoxPath(dir.Path(), name), "") << name;
   // Its message names must fit in 259 characters too.
   std::size_t room = 259 - dir.Path().size() - 1 - std::string(" ICM000000.ini").size();
   EXPECT_NE(LMailBox::MailBoxPath(dir.Path(), std::string(room, 'n')), "");
@@ -43,15 +41,13 @@ TEST(MailBoxPaths, MailBoxPathMatchesWithoutCaseAndRefusesUnsafeAndOverlongNames
   EXPECT_EQ(LMailBox::GreetingPath(dir / "Sales.mbx"), dir / "sales ogm.WAV");
 }
 
-TEST(MailBoxNames, CleaningDropsFileNameCharacters) {
+TEST(MailBoxNames, CleaningDropsFileNameCharactersAndProposalsSkipTakenNames) {
   EXPECT_EQ(LMailBoxNames::Clean("a<b>c\"d*e.f/g:h\\i|j"), "abcdefghij");
   EXPECT_EQ(LMailBoxNames::Clean(" Sales  Team "), " Sales  Team ");
   EXPECT_EQ(LMailBoxNames::Clean("Line\nTwo\t"), "LineTwo");
-  EXPECT_EQ(LMailBoxNames::Clean("../.."), std::nullopt);
-  EXPECT_EQ(LMailBoxNames::Clean(""), std::nullopt);
-}
+  EXPECT_FALSE(LMailBoxNames::Clean("../..") || LMailBoxNames::Clean(""));
 
-TEST(MailBoxNames, ProposalSkipsTakenNamesInAnyCase) {
+  // Proposals skip taken names in any case.
   TempDir dir;
   EXPECT_EQ(LMailBoxNames::Propose(dir.Path()), "Mailbox 1");
   WriteTextFile(dir / "Mailbox 1.mbx", "");

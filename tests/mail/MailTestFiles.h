@@ -1,7 +1,6 @@
 #pragma once
 
-#include <sys/stat.h>
-
+#include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <string>
@@ -9,9 +8,7 @@
 #include "core/Profile.h"
 
 // Small file helpers for the mail store tests.
-inline void WriteTextFile(const std::string& path, const std::string& text) {
-  std::ofstream(path) << text;
-}
+inline void WriteTextFile(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
 
 inline std::string ReadTextFile(const std::string& path) {
   std::ifstream in(path);
@@ -19,8 +16,8 @@ inline std::string ReadTextFile(const std::string& path) {
 }
 
 inline bool FileExists(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0;
+  std::error_code ignored;
+  return std::filesystem::exists(path, ignored);
 }
 
 // A stored INI value, "<missing>" when there is none.
@@ -29,8 +26,7 @@ inline std::string Stored(const std::string& file, const char* section, const ch
 }
 
 // Several stored values joined by "|", to compare in one assertion.
-inline std::string Stored(const std::string& file, const char* section,
-                          std::initializer_list<const char*> keys) {
+inline std::string Stored(const std::string& file, const char* section, std::initializer_list<const char*> keys) {
   std::string values;
   for (const char* key : keys) values += (values.empty() ? "" : "|") + Stored(file, section, key);
   return values;
