@@ -15,10 +15,7 @@
 // file names and times are known in advance.
 class LogTest : public ::testing::Test {
  protected:
-  LogTest() {
-    setenv("TZ", "UTC", 1);
-    tzset();
-  }
+  LogTest() { setenv("TZ", "UTC", 1), tzset(); }
   std::string Read(const std::string& name) const {
     std::ifstream in(dir_ / name, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
