@@ -34,6 +34,7 @@ class PluginTest : public testing::Test {
     return "\"" + path + "\"";
   }
   std::string PidFile() const { return dir_ / "pid"; }
+  bool Returned() { return WaitUntil([&] { return plugin_.HasReturned(); }); }
   pid_t ReadPid(const std::string& path) const {
     pid_t pid = 0;
     WaitUntil([&] { return (std::ifstream(path) >> pid) && pid > 0; });
@@ -51,24 +52,21 @@ class PluginTest : public testing::Test {
 TEST_F(PluginTest, OutputBecomesTheReturnValueOnceTheProgramEnds) {
   ASSERT_TRUE(plugin_.Run(Script("p", "printf 'a=1&b=two+words'"), true));
   EXPECT_TRUE(plugin_.IsPluginRunning());
-  ASSERT_TRUE(WaitUntil([&] { return plugin_.HasReturned(); }));
+  ASSERT_TRUE(Returned());
   EXPECT_EQ(plugin_.GetReturnValue(), "a=1&b=two+words");
   plugin_.StopWatching();
-  EXPECT_FALSE(plugin_.IsPluginRunning());
-  EXPECT_EQ(plugin_.GetReturnValue(), "a=1&b=two+words");
-  // A new run clears what the last one returned.
+  EXPECT_TRUE(!plugin_.IsPluginRunning() && plugin_.GetReturnValue() == "a=1&b=two+words");
+  // A new run clears what the last one returned; empty output still returns.
   ASSERT_TRUE(plugin_.Run(Script("e", "exit 3"), true));
   EXPECT_EQ(plugin_.GetReturnValue(), "");
-  ASSERT_TRUE(WaitUntil([&] { return plugin_.HasReturned(); }));
-  EXPECT_EQ(plugin_.GetReturnValue(), "");  // empty output still returns
+  EXPECT_TRUE(Returned() && plugin_.GetReturnValue().empty());
 }
 
 TEST_F(PluginTest, ArgumentsArriveAsWrittenWithoutAShell) {
   std::string marker = dir_ / "pwned";
   std::string line = Script("args", "printf 'n=%s&1=%s&2=%s' \"$#\" \"$1\" \"$2\"") +
                      " \"two words\" 1;touch$IFS" + marker + "$(touch " + marker + ")";
-  ASSERT_TRUE(plugin_.Run(line, true));
-  ASSERT_TRUE(WaitUntil([&] { return plugin_.HasReturned(); }));
+  ASSERT_TRUE(plugin_.Run(line, true) && Returned());
   EXPECT_EQ(plugin_.GetReturnValue(), "n=3&1=two words&2=1;touch$IFS" + marker + "$(touch");
   EXPECT_FALSE(std::filesystem::exists(marker));
 }
@@ -76,22 +74,17 @@ TEST_F(PluginTest, ArgumentsArriveAsWrittenWithoutAShell) {
 // What the watcher keeps of the output: the first 32767 bytes of a flood it
 // drains to the end, and the text before a zero byte.
 TEST_F(PluginTest, OutputIsCutAtTheLimitAndAtAZeroByte) {
-  for (auto [body, expected] :
-       {std::pair<std::string, std::string>{"head -c 1000000 /dev/zero | tr '\\0' x",
-                                            std::string(32767, 'x')},
-        {"printf 'a=1\\377\\000b=2'", "a=1\xff"}}) {
-    ASSERT_TRUE(plugin_.Run(Script("out", body), true)) << body;
-    ASSERT_TRUE(WaitUntil([&] { return plugin_.HasReturned(); })) << body;
+  for (auto [body, expected] : {std::pair<std::string, std::string>{"head -c 1000000 /dev/zero | tr '\\0' x", std::string(32767, 'x')},
+                                {"printf 'a=1\\377\\000b=2'", "a=1\xff"}}) {
+    ASSERT_TRUE(plugin_.Run(Script("out", body), true) && Returned()) << body;
     EXPECT_EQ(plugin_.GetReturnValue(), expected) << body;
   }
 }
 
 TEST_F(PluginTest, ReturnsWhenTheProgramEndsEvenIfADescendantHoldsTheOutput) {
   std::string child = dir_ / "child";
-  ASSERT_TRUE(
-      plugin_.Run(Script("bg", "sleep 30 &\necho $! > \"" + child + "\"\nprintf 'a=1'"), true));
-  EXPECT_TRUE(WaitUntil([&] { return plugin_.HasReturned(); }));
-  EXPECT_EQ(plugin_.GetReturnValue(), "a=1");
+  ASSERT_TRUE(plugin_.Run(Script("bg", "sleep 30 &\necho $! > \"" + child + "\"\nprintf 'a=1'"), true));
+  EXPECT_TRUE(Returned() && plugin_.GetReturnValue() == "a=1");
   ::kill(ReadPid(child), SIGKILL);
 }
 
@@ -104,11 +97,9 @@ TEST_F(PluginTest, AbandonedPluginIsKilledAfterTheGraceAndCollected) {
   std::filesystem::remove(PidFile());
   ASSERT_TRUE(plugin_.Run(Sleeper(), true));
   pid_t second = ReadPid(PidFile());
-  EXPECT_TRUE(WaitUntil([&] { return ProcessGone(first); }));
-  EXPECT_FALSE(ProcessGone(second));
+  EXPECT_TRUE(WaitUntil([&] { return ProcessGone(first); }) && !ProcessGone(second));
   plugin_.StopWatching();
-  EXPECT_FALSE(plugin_.IsPluginRunning());
-  EXPECT_FALSE(plugin_.HasReturned());
+  EXPECT_FALSE(plugin_.IsPluginRunning() || plugin_.HasReturned());
   EXPECT_TRUE(WaitUntil([&] { return ProcessGone(second); }));
 }
 
@@ -119,18 +110,15 @@ TEST_F(PluginTest, FloodThatNeverEndsDoesNotHoldUpDestruction) {
   std::this_thread::sleep_for(20ms);
   const auto start = std::chrono::steady_clock::now();
   plugin.reset();
-  EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
-  EXPECT_TRUE(WaitUntil([&] { return ProcessGone(pid); }));
+  EXPECT_TRUE(std::chrono::steady_clock::now() - start < 1s && WaitUntil([&] { return ProcessGone(pid); }));
 }
 
 TEST_F(PluginTest, PlainProgramIsStartedForgottenAndCollected) {
   std::string done = dir_ / "done";
-  ASSERT_TRUE(plugin_.Run(
-      Script("plain", "echo $$ > \"" + PidFile() + "\"\ntouch \"" + done + "\""), false));
+  ASSERT_TRUE(plugin_.Run(Script("plain", "echo $$ > \"" + PidFile() + "\"\ntouch \"" + done + "\""), false));
   EXPECT_FALSE(plugin_.IsPluginRunning());
   pid_t pid = ReadPid(PidFile());
-  EXPECT_TRUE(WaitUntil([&] { return std::filesystem::exists(done); }));
-  EXPECT_TRUE(WaitUntil([&] { return ProcessGone(pid); }));
+  EXPECT_TRUE(WaitUntil([&] { return std::filesystem::exists(done) && ProcessGone(pid); }));
   EXPECT_FALSE(plugin_.HasReturned());
 }
 
@@ -138,11 +126,8 @@ TEST_F(PluginTest, MissingProgramFailsToStart) {
   const std::string missing = "\"" + (dir_ / "no such program") + "\"";
   std::ofstream(dir_ / "data.txt") << "a=1";
   EXPECT_FALSE(plugin_.Run(missing, false));
-  for (const std::string& line :
-       {missing, std::string("zavotel-no-such-program-on-path"), std::string("   "), dir_ / "data.txt"}) {
-    EXPECT_FALSE(plugin_.Run(line, true)) << line;
-    EXPECT_FALSE(plugin_.IsPluginRunning()) << line;
-  }
+  for (const std::string& line : {missing, std::string("zavotel-no-such-program-on-path"), std::string("   "), dir_ / "data.txt"})
+    EXPECT_FALSE(plugin_.Run(line, true) || plugin_.IsPluginRunning()) << line;
 }
 
 }  // namespace
