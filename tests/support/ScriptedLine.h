@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <iterator>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -180,8 +181,7 @@ class ScriptedLine final : public LLineBase {
   const Op* LastOp() const { return ops_.empty() ? nullptr : &ops_.back(); }
   std::vector<Op> OpsOf(OpKind kind) const {
     std::vector<Op> found;
-    for (const Op& op : ops_)
-      if (op.kind == kind) found.push_back(op);
+    std::copy_if(ops_.begin(), ops_.end(), std::back_inserter(found), [kind](const Op& op) { return op.kind == kind; });
     return found;
   }
   void ClearOps() { ops_.clear(); }

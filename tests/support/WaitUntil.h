@@ -8,8 +8,6 @@
 inline bool WaitUntil(const std::function<bool()>& done,
                       std::chrono::milliseconds limit = std::chrono::seconds(3)) {
   const auto end = std::chrono::steady_clock::now() + limit;
-  while (!done() && std::chrono::steady_clock::now() < end) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
+  while (!done() && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(std::chrono::milliseconds(2));
   return done();
 }
