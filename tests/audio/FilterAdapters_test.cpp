@@ -20,27 +20,15 @@
 
 namespace {
 
-LSoundSourceRef FileLike(int32_t length = 8000, int channels = 1,
-                         uint32_t maxLevel = kFullScale16) {
+LSoundSourceRef FileLike(int32_t length = 8000, int channels = 1, uint32_t maxLevel = kFullScale16) {
   return new TestSource(8000, channels, length, Tone(kFullScale16, 1000, 8000), maxLevel);
 }
 
 TEST(LSPAdapters, ReturnTheSourceUnchangedWhenThereIsNothingToDo) {
-  const LSoundSourceRef mono = FileLike();
-  const LSoundSourceRef stereo = FileLike(10, 2);
-  const LSoundSourceRef three = FileLike(10, 3);
-  const LSoundSourceRef failed = new LSRCNull;
-  const LSoundSourceRef softer = LSPGain(-6).OpenSource(mono);
-  const LSoundSourceRef unity = LSPGain(0).OpenSource(mono);
-  const LSoundSourceRef louder = LSPGain(1).OpenSource(mono);
-  const LSoundSourceRef highPass = LSPHighPass(0).OpenSource(mono);
-  struct Case {
-    const char* what;
-    LSoundSourceRef in;
-    LSoundSourceRef out;
-    bool unchanged;
-  };
-  const Case cases[] = {
+  const LSoundSourceRef mono = FileLike(), stereo = FileLike(10, 2), three = FileLike(10, 3), failed = new LSRCNull;
+  const LSoundSourceRef softer = LSPGain(-6).OpenSource(mono), unity = LSPGain(0).OpenSource(mono);
+  const LSoundSourceRef louder = LSPGain(1).OpenSource(mono), highPass = LSPHighPass(0).OpenSource(mono);
+  const std::tuple<const char*, LSoundSourceRef, LSoundSourceRef, bool> cases[] = {
       {"limit at full scale", mono, LSPPeakLimit(kFullScale16).OpenSource(mono), true},
       {"limit after -6 dB", softer, LSPPeakLimit(kFullScale16).OpenSource(softer), true},
       {"limit after 0 dB", unity, LSPPeakLimit(kFullScale16).OpenSource(unity), true},
@@ -60,17 +48,12 @@ TEST(LSPAdapters, ReturnTheSourceUnchangedWhenThereIsNothingToDo) {
       {"high-pass at 0 Hz", mono, highPass, false},
       {"compressor at 0 dB", mono, LSPCompressor(0, 0.9, 50).OpenSource(mono), false},
   };
-  for (const Case& c : cases) EXPECT_EQ(c.out.Get() == c.in.Get(), c.unchanged) << c.what;
+  for (const auto& [what, in, out, unchanged] : cases) EXPECT_EQ(out.Get() == in.Get(), unchanged) << what;
 }
 
 TEST(LSPAdapters, DeclareTheMaxLevelTheyCanReach) {
   auto highPassOf = [](uint32_t level) { return new LSRCHighPass(FileLike(1, 1, level), 300); };
-  struct Case {
-    const char* what;
-    LSoundSourceRef source;
-    uint32_t maxLevel;
-  };
-  const Case cases[] = {
+  const std::tuple<const char*, LSoundSourceRef, uint32_t> cases[] = {
       {"gain +1 dB", LSPGain(1).OpenSource(FileLike()), LSRCGain::kRaisedMaxLevel},
       {"limit", LSPPeakLimit(kFullScale16).OpenSource(LSPGain(1).OpenSource(FileLike())),
        kFullScale16},
@@ -83,23 +66,20 @@ TEST(LSPAdapters, DeclareTheMaxLevelTheyCanReach) {
       {"rate converter beyond", LSPConvertRate(16000).OpenSource(FileLike(1, 1, 1048577)), 1048577},
       {"stereo to mono", LSPConvChannels(1).OpenSource(FileLike(1, 2, 700000)), 700000},
   };
-  for (const Case& c : cases) EXPECT_EQ(c.source->MaxLevel(), c.maxLevel) << c.what;
+  for (const auto& [what, source, maxLevel] : cases) EXPECT_EQ(source->MaxLevel(), maxLevel) << what;
 }
 
 int32_t Numbered(int32_t frame, int channel) { return frame * 10 + channel; }
 
 TEST(LSRCChannels, MonoToStereoCopiesAndStereoToMonoKeepsTheLeftBeyondOneBuffer) {
-  LSoundSourceRef mono = new LSRCStereoToMono(new TestSource(8000, 2, 20000, Numbered));
-  ReadFrames(*mono, 3);
-  const std::vector<int32_t> left = ReadFrames(*mono, 10000);
+  LSRCStereoToMono mono(new TestSource(8000, 2, 20000, Numbered));
+  ReadFrames(mono, 3);
+  const std::vector<int32_t> left = ReadFrames(mono, 10000);
   for (int32_t i = 0; i < 10000; ++i) ASSERT_EQ(left[static_cast<size_t>(i)], (i + 3) * 10) << i;
-  EXPECT_EQ(mono->GetPosition(), 10003);
-
-  LSoundSourceRef stereo = new LSRCMonoToStereo(new TestSource(8000, 1, 20000, Numbered));
-  const std::vector<int32_t> both = ReadFrames(*stereo, 9000);
-  for (size_t i = 0; i < both.size(); ++i) {
-    ASSERT_EQ(both[i], static_cast<int32_t>(i / 2) * 10) << i;
-  }
+  EXPECT_EQ(mono.GetPosition(), 10003);
+  LSRCMonoToStereo stereo(new TestSource(8000, 1, 20000, Numbered));
+  const std::vector<int32_t> both = ReadFrames(stereo, 9000);
+  for (size_t i = 0; i < both.size(); ++i) ASSERT_EQ(both[i], static_cast<int32_t>(i / 2) * 10) << i;
 }
 
 // High-pass above 20 Hz, then a compressor below -2 dB, then a gain beyond
@@ -107,26 +87,20 @@ TEST(LSRCChannels, MonoToStereoCopiesAndStereoToMonoKeepsTheLeftBeyondOneBuffer)
 TEST(PromptProcessing, BuildsHighPassThenCompressorThenGainPastTheirThresholds) {
   TempDir dir;
   const std::string settings = dir / "settings.ini";
-  auto set = [&](const char* key, const char* value) {
-    ASSERT_TRUE(ProfileWriteString(settings, "settings", key, value));
+  auto set = [&](const char* highPass, const char* threshold, const char* gain) {
+    ProfileWriteString(settings, "settings", "audiohighpass", highPass);
+    ProfileWriteString(settings, "settings", "audiocompressorthres", threshold);
+    ProfileWriteString(settings, "settings", "audiogain", gain);
   };
   LSoundSourceRef source = FileLike();
   EXPECT_EQ(ApplyPromptProcessing(settings, source).Get(), source.Get()) << "no settings file";
-  set("audiohighpass", "20");
-  set("audiocompressorthres", "-2dB");
   for (const char* gain : {"1dB", "-1dB"}) {
-    set("audiogain", gain);
+    set("20", "-2dB", gain);
     EXPECT_EQ(ApplyPromptProcessing(settings, source).Get(), source.Get()) << gain;
   }
-  set("audiohighpass", "21");
-  set("audiocompressorthres", "-3dB");
-  set("audiogain", "-2dB");
-  LSoundSourceRef expected = FileLike(4000);
-  expected = new LSRCHighPass(expected, 21);
-  expected = new LSRCCompressor(expected, -3, 0.9261187281287935, 50);
-  expected = new LSRCGain(expected, -2);
-  LSoundSourceRef processed = ApplyPromptProcessing(settings, FileLike(4000));
-  EXPECT_EQ(ReadFrames(*processed, 4000), ReadFrames(*expected, 4000));
+  set("21", "-3dB", "-2dB");
+  LSRCGain expected(new LSRCCompressor(new LSRCHighPass(FileLike(4000), 21), -3, 0.9261187281287935, 50), -2);
+  EXPECT_EQ(ReadFrames(*ApplyPromptProcessing(settings, FileLike(4000)), 4000), ReadFrames(expected, 4000));
 }
 
 }  // namespace

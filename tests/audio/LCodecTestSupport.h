@@ -22,12 +22,10 @@ inline LWaveFileFormat Described(uint16_t tag, uint32_t rate, uint16_t channels,
 
 // Streams between `format` and 16-bit PCM of its rate and channels.
 inline std::unique_ptr<LCodecStream> Encoder(const LWaveFileFormat& format) {
-  return LCodecStream::Open(LWaveFileFormat::Pcm(format.SamplesPerSec(), format.Channels(), 16),
-                            format);
+  return LCodecStream::Open(LWaveFileFormat::Pcm(format.SamplesPerSec(), format.Channels(), 16), format);
 }
 inline std::unique_ptr<LCodecStream> Decoder(const LWaveFileFormat& format) {
-  return LCodecStream::Open(format,
-                            LWaveFileFormat::Pcm(format.SamplesPerSec(), format.Channels(), 16));
+  return LCodecStream::Open(format, LWaveFileFormat::Pcm(format.SamplesPerSec(), format.Channels(), 16));
 }
 
 // Drives a stream the way the WAVE source and sink do: input topped up
@@ -44,9 +42,8 @@ inline std::vector<uint8_t> ConvertAll(LCodecStream& stream, const std::vector<u
     uint32_t used = 0, produced = 0;
     if (!stream.Convert(pending.data(), static_cast<uint32_t>(pending.size()), used, dest.data(),
                         static_cast<uint32_t>(dest.size()), produced,
-                        last ? LCodecStream::Mode::kEnd : LCodecStream::Mode::kBlockAlign)) {
+                        last ? LCodecStream::Mode::kEnd : LCodecStream::Mode::kBlockAlign))
       break;
-    }
     output.insert(output.end(), dest.begin(), dest.begin() + produced);
     pending.erase(pending.begin(), pending.begin() + used);
     if (last && (pending.empty() || used == 0)) break;

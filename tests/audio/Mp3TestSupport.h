@@ -27,9 +27,8 @@ inline bool ToolsPresent() {
 inline bool MakeSignal(const std::string& path, int rate, int channels, double seconds = 2.0) {
   const std::string length = std::to_string(seconds);
   const std::string tones = channels == 2 ? "sine 150-6000 pinknoise" : "sine 150-6000";
-  return Run("sox -n -r " + std::to_string(rate) + " -c " + std::to_string(channels) + " -b 16 " +
-             path + " synth " + length + " " + tones + " synth " + length +
-             " square amod 3 gain -3 fade 0 " + length + " 0.05");
+  return Run("sox -n -r " + std::to_string(rate) + " -c " + std::to_string(channels) + " -b 16 " + path +
+             " synth " + length + " " + tones + " synth " + length + " square amod 3 gain -3 fade 0 " + length + " 0.05");
 }
 
 // Encodes `wav` into `mp3` with lame `options`, no tag frame.
@@ -37,47 +36,24 @@ inline bool Encode(const std::string& wav, const std::string& mp3, const std::st
   return Run("lame --quiet -t " + options + " " + wav + " " + mp3);
 }
 
-inline std::vector<uint8_t> ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
-}
-
 // mpg123's float output of `mp3`, interleaved, 1.0 = full scale.
-inline std::vector<float> Reference(const std::string& mp3, const std::string& wav) {
+inline std::vector<float> Reference(const std::string& mp3, const std::string& raw) {
   std::vector<float> samples;
-  if (!Run("mpg123 -q --no-gapless -e f32 -w " + wav + " " + mp3)) return samples;
-  const std::vector<uint8_t> bytes = ReadAll(wav);
-  for (std::size_t at = 12; at + 8 <= bytes.size();) {
-    uint32_t size = 0;
-    std::memcpy(&size, bytes.data() + at + 4, 4);
-    if (std::memcmp(bytes.data() + at, "data", 4) == 0) {
-      const std::size_t count = std::min<std::size_t>(size, bytes.size() - at - 8) / 4;
-      samples.resize(count);
-      std::memcpy(samples.data(), bytes.data() + at + 8, count * 4);
-      break;
-    }
-    at += 8 + size + (size & 1);
-  }
+  if (!Run("mpg123 -q --no-gapless -e f32 -O " + raw + " " + mp3)) return samples;
+  std::ifstream in(raw, std::ios::binary);
+  for (float v; in.read(reinterpret_cast<char*>(&v), sizeof v);) samples.push_back(v);
   return samples;
 }
 
 // Everything `source` produces up to its end.
 inline std::vector<int32_t> DecodeAll(LSoundSourceBase& source) {
-  std::vector<int32_t> all;
-  std::vector<int32_t> block(8192 * static_cast<std::size_t>(source.Channels()));
-  int32_t start = source.GetPosition();
+  std::vector<int32_t> all, block(8192 * static_cast<std::size_t>(source.Channels()));
+  const int32_t start = source.GetPosition();
   do {
     source.Read(block.data(), 8192);
     all.insert(all.end(), block.begin(), block.end());
   } while (source.GetPosition() < source.GetEndSample() && all.size() < (1u << 26));
-  all.resize(static_cast<std::size_t>(std::max(source.GetEndSample() - start, 0)) *
-             source.Channels());
+  all.resize(static_cast<std::size_t>(std::max(source.GetEndSample() - start, 0)) * source.Channels());
   return all;
 }
 

@@ -30,21 +30,12 @@ class TestSource final : public LSoundSourceBase {
 
   TestSource(int32_t rate, int channels, int32_t end, Generator generator = RampSample,
              uint32_t maxLevel = kFullScale16)
-      : LSoundSourceBase(rate, channels, maxLevel),
-        generator_(std::move(generator)),
-        end_(end),
-        finalEnd_(end) {}
+      : LSoundSourceBase(rate, channels, maxLevel), generator_(std::move(generator)), end_(end), finalEnd_(end) {}
 
-  void Grow(int32_t growBy, int32_t finalEnd) {
-    growBy_ = growBy;
-    finalEnd_ = finalEnd;
-  }
+  void Grow(int32_t growBy, int32_t finalEnd) { growBy_ = growBy, finalEnd_ = finalEnd; }
   void Read(int32_t* buffer, int32_t frames) override {
-    for (int32_t i = 0; i < frames; ++i, ++position_) {
-      for (int c = 0; c < Channels(); ++c) {
-        *buffer++ = position_ >= 0 && position_ < end_ ? generator_(position_, c) : 0;
-      }
-    }
+    for (int32_t i = 0; i < frames; ++i, ++position_)
+      for (int c = 0; c < Channels(); ++c) *buffer++ = position_ >= 0 && position_ < end_ ? generator_(position_, c) : 0;
     end_ = std::min(end_ + growBy_, finalEnd_);
   }
   int32_t GetPosition() override { return position_; }
@@ -56,10 +47,7 @@ class TestSource final : public LSoundSourceBase {
 
  private:
   Generator generator_;
-  int32_t position_ = 0;
-  int32_t end_;
-  int32_t growBy_ = 0;
-  int32_t finalEnd_;
+  int32_t position_ = 0, end_, growBy_ = 0, finalEnd_;
 };
 
 inline TestSource::Generator Tone(double amplitude, double hz, int32_t rate) {
@@ -80,9 +68,7 @@ inline std::vector<int32_t> ReadFrames(LSoundSourceBase& source, int32_t frames)
 
 inline int32_t PeakOf(const std::vector<int32_t>& samples, size_t from = 0, size_t to = SIZE_MAX) {
   int32_t peak = 0;
-  for (size_t i = from; i < std::min(to, samples.size()); ++i) {
-    peak = std::max(peak, std::abs(samples[i]));
-  }
+  for (size_t i = from; i < std::min(to, samples.size()); ++i) peak = std::max(peak, std::abs(samples[i]));
   return peak;
 }
 
@@ -107,11 +93,9 @@ class RecordingProgress final : public LProgress {
   void SetProgress(double fraction) override { fractions.push_back(fraction); }
   bool IsCancelled() override { return cancelAt_ > 0 && ++calls_ >= cancelAt_; }
 
-  std::string title;
-  std::string step;
+  std::string title, step;
   std::vector<double> fractions;
 
  private:
-  int cancelAt_;
-  int calls_ = 0;
+  int cancelAt_, calls_ = 0;
 };

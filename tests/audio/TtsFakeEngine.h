@@ -43,17 +43,14 @@ class FakeTtsEngine final : public TtsEngine {
 
   void Release() {
     std::lock_guard<std::mutex> guard(lock_);
-    ++released_;
-    wake_.notify_all();
+    ++released_, wake_.notify_all();
   }
   std::vector<std::string> Pieces() {
     std::lock_guard<std::mutex> guard(lock_);
     return pieces_;
   }
 
-  bool gated = false;
-  bool endless = false;
-  bool failing = false;
+  bool gated = false, endless = false, failing = false;
 
  private:
   void WaitForRelease() {
@@ -62,12 +59,10 @@ class FakeTtsEngine final : public TtsEngine {
     --released_;
   }
 
-  std::vector<std::string> languages_;
-  int blocks_;
+  std::vector<std::string> languages_, pieces_;
+  int blocks_, released_ = 0;
   std::mutex lock_;
   std::condition_variable wake_;
-  int released_ = 0;
-  std::vector<std::string> pieces_;
 };
 
 // The languages of each fake engine's voices, engine by engine.

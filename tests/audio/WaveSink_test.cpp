@@ -41,28 +41,24 @@ class WaveSink : public ::testing::Test {
 };
 
 // Depths below 8 bits are written as 8-bit samples, 12 bits as 16-bit ones.
-TEST_F(WaveSink, WritesAStreamingHeaderAndPatchesItAtTheEnd) {
+TEST_F(WaveSink, WritesAStreamingHeaderAndPatchesItAtTheEndOrFailsCounting) {
   const std::vector<int32_t> chain16 = {16, -16, 524272, -524288, 7, -9};
   const std::vector<int32_t> chain8 = {0, 2047, 2048, -2049, 127 * 4096, -128 * 4096};
   const std::string data16 = Samples16({1, -1, 32767, -32768, 0, -1});
   const std::string data8("\x80\x80\x81\x7F\xFF\x00", 6);
   for (auto [bits, channels] : {std::pair{16, 2}, {12, 1}, {8, 1}, {4, 1}}) {
-    const bool wide = bits > 8;
+    const uint16_t bytes = bits > 8 ? 2 : 1;
     LSoundSinkRef sink = LWaveFile::OpenSinkPCM(path_, 11025, 0, bits, channels);
     ASSERT_TRUE(sink && !sink->IsError());
-    sink->Write((wide ? chain16 : chain8).data(), 6 / channels);
+    sink->Write((bytes == 2 ? chain16 : chain8).data(), 6 / channels);
     EXPECT_EQ(sink->Position(), 6 / channels);
-    const uint16_t bytes = wide ? 2 : 1;
-    const std::string& data = wide ? data16 : data8;
+    const std::string& data = bytes == 2 ? data16 : data8;
     EXPECT_EQ(ReadBytes(path_), PcmHeader(channels, 11025, bytes, 0xFFFFFFFF) + data) << bits;
     sink = LSoundSinkRef();
     EXPECT_EQ(ReadBytes(path_), PcmHeader(channels, 11025, bytes, 6 * bytes) + data) << bits;
   }
-}
-
-TEST_F(WaveSink, SinksThatCannotWriteStillCount) {
-  EXPECT_FALSE(LWaveFile::OpenSinkPCM(path_, 8000, 0, 20, 1));
-  EXPECT_FALSE(LWaveFile::OpenSinkPCM(path_, 8000, 0, 0, 1));
+  // Sinks that cannot write still count.
+  EXPECT_FALSE(LWaveFile::OpenSinkPCM(path_, 8000, 0, 20, 1) || LWaveFile::OpenSinkPCM(path_, 8000, 0, 0, 1));
   EXPECT_TRUE(LWaveFile::OpenSinkPCM(path_, 8000, 0, 16, 0)->IsError());
   LWaveFileFormat unknown = LWaveFileFormat::Pcm(8000, 1, 8);
   unknown.SetTag(0x7777);
@@ -95,10 +91,7 @@ TEST_F(WaveSink, StartFrameAndTruncateKeepTheFramesBefore) {
   EXPECT_EQ(ReadFrames(*back, 1008), expected);
 
   EXPECT_EQ(LWaveFile::OpenSinkPCM(path_, 8000, 5000, 16, 2)->Position(), 1008);
-  sink = LWaveFile::OpenSinkPCM(path_, 8000, 1008, 16, 2);
-  sink->Truncate(-3);
-  EXPECT_EQ(sink->Position(), 0);
-  sink = LSoundSinkRef();
+  LWaveFile::OpenSinkPCM(path_, 8000, 1008, 16, 2)->Truncate(-3);
   EXPECT_EQ(ReadBytes(path_), PcmHeader(2, 8000, 2, 0));
   EXPECT_EQ(LWaveFile::OpenSinkPCM(path_, 8000, -5, 16, 2)->Position(), 0);
 }
@@ -112,35 +105,27 @@ TEST_F(WaveSink, ReaderFollowsAFileWhileItIsWritten) {
   for (const LWaveFileFormat& format : {LWaveFileFormat::Pcm(8000, 1, 16), alaw}) {
     const bool coded = format.Tag() == LCodecG711::kTagALaw;
     std::vector<int32_t> expected;
-    for (int32_t x : samples) {
-      const int16_t v = ChainTo16(x);
-      expected.push_back(16 *
-                         (coded ? LCodecG711::LinearFromALaw(LCodecG711::ALawFromLinear(v)) : v));
-    }
+    for (int32_t x : samples)
+      expected.push_back(coded ? 16 * LCodecG711::LinearFromALaw(LCodecG711::ALawFromLinear(ChainTo16(x))) : x);
     const std::string fmt(reinterpret_cast<const char*>(format.Data()), format.Size());
     LSoundSinkRef sink = LWaveFile::OpenSink(path_, format);
     sink->Write(samples.data(), 100);
     EXPECT_EQ(ReadBytes(path_).substr(0, 46), Head(fmt, 0xFFFFFFFF));
     LSoundSourceRef source = LWaveFile::OpenSource(path_);
-    ASSERT_FALSE(source->IsError());
-    EXPECT_TRUE(source->IsStreaming());
+    ASSERT_TRUE(!source->IsError() && source->IsStreaming());
     EXPECT_EQ(source->GetEndSample(), coded ? 99 : 100) << "a codec holds a block back";
-    EXPECT_EQ(ReadFrames(*source, 80),
-              std::vector<int32_t>(expected.begin(), expected.begin() + 80));
-
+    EXPECT_EQ(ReadFrames(*source, 80), std::vector<int32_t>(expected.begin(), expected.begin() + 80));
     sink->Write(samples.data() + 100, 200);
-    EXPECT_EQ(source->GetEndSample(), coded ? 299 : 300);
-    EXPECT_TRUE(source->IsStreaming());
+    EXPECT_TRUE(source->GetEndSample() == (coded ? 299 : 300) && source->IsStreaming());
     sink->Truncate(250);  // a codec file cannot be cut
     const int32_t end = coded ? 300 : 250;
     sink = LSoundSinkRef();
     EXPECT_EQ(ReadBytes(path_).substr(0, 46), Head(fmt, end * (coded ? 1 : 2)));
-    source->GetEndSample();
+    source->GetEndSample();  // notices the final header
     EXPECT_FALSE(source->IsStreaming());
     expected.resize(static_cast<size_t>(end));
     expected.resize(310, 0);
-    EXPECT_EQ(ReadFrames(*source, 230),
-              std::vector<int32_t>(expected.begin() + 80, expected.end()));
+    EXPECT_EQ(ReadFrames(*source, 230), std::vector<int32_t>(expected.begin() + 80, expected.end()));
     EXPECT_EQ(source->GetEndSample(), end);
   }
 }
@@ -152,8 +137,7 @@ TEST_F(WaveSink, StopsBeforeTheHeaderSizesWouldOverflow) {
   ASSERT_EQ(::truncate(path_.c_str(), 46 + int64_t{frames} * 4), 0);
   LSoundSinkRef sink = LWaveFile::OpenSinkPCM(path_, 8000, frames, 16, 2);
   ASSERT_EQ(sink->Position(), frames);
-  const std::vector<int32_t> samples(2 * 8192, 16);
-  sink->Write(samples.data(), 8192);
+  sink->Write(std::vector<int32_t>(2 * 8192, 16).data(), 8192);
   EXPECT_TRUE(sink->IsError());
   sink = LSoundSinkRef();
   std::string head(46, '\0');

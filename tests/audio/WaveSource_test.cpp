@@ -46,11 +46,8 @@ TEST_F(WaveSource, WalksTheChunksAndRefusesWhatItCannotRead) {
     return Riff(Chunk("fmt ", FmtBody(tag, channels, rate, bits)) + Chunk("data", kFour));
   };
   const std::vector<ChunkCase> cases = {
-      {"foreign and odd chunks",
-       ChunkSized("JUNK", 7, "1234567") + '\0' +
-           Riff(Chunk("junk", "abc") + fmt + Chunk("LIST", "12345") + Chunk("data", kFour) +
-                Chunk("fmt ", FmtBody(1, 2, 11025, 8))),
-       4, kFourRead},
+      {"foreign and odd chunks", ChunkSized("JUNK", 7, "1234567") + '\0' + Riff(Chunk("junk", "abc") + fmt +
+           Chunk("LIST", "12345") + Chunk("data", kFour) + Chunk("fmt ", FmtBody(1, 2, 11025, 8))), 4, kFourRead},
       {"data before fmt is skipped", Riff(Chunk("data", "xx") + fmt + Chunk("data", kFour)), 4},
       {"fmt 13", withFmt(13), -1},
       {"fmt 14 has no bits", withFmt(14), -1},
@@ -64,19 +61,11 @@ TEST_F(WaveSource, WalksTheChunksAndRefusesWhatItCannotRead) {
       {"rate 196000", shaped(1, 1, 196000, 16), 4},
       {"rate 196001", shaped(1, 1, 196001, 16), -1},
       {"no codec", shaped(0x7777, 1, 8000, 8), -1},
-      {"8-bit",
-       WaveFile(2, 8000, 8, std::string("\x00\x80\xFF\x01", 4)),
-       2,
-       {-128 * 4096, 0, 127 * 4096, -127 * 4096}},
+      {"8-bit", WaveFile(2, 8000, 8, std::string("\x00\x80\xFF\x01", 4)), 2, {-128 * 4096, 0, 127 * 4096, -127 * 4096}},
       {"4-bit read as 8", WaveFile(1, 8000, 4, "\x90"), 1},
       {"12-bit read as 16", WaveFile(1, 8000, 12, kFour), 4},
-      {"data beyond the file",
-       Riff(fmt + ChunkSized("data", 2000, kFour)),
-       1000,
-       {1600, -3200, 4800, -6400, 0, 0}},
-      {"size past 2^31 frames saturates",
-       Riff(Chunk("fmt ", FmtBody(1, 1, 8000, 8)) + ChunkSized("data", 0xFFFFFFF0u, "abcd")),
-       INT32_MAX},
+      {"data beyond the file", Riff(fmt + ChunkSized("data", 2000, kFour)), 1000, {1600, -3200, 4800, -6400, 0, 0}},
+      {"size past 2^31 frames saturates", Riff(Chunk("fmt ", FmtBody(1, 1, 8000, 8)) + ChunkSized("data", 0xFFFFFFF0u, "abcd")), INT32_MAX},
       {"empty", "", -1},
       {"short form header", std::string("RIFF\x04\0\0\0WAV", 11), -1},
       {"no data chunk", Riff(fmt), -1},
@@ -87,27 +76,24 @@ TEST_F(WaveSource, WalksTheChunksAndRefusesWhatItCannotRead) {
       {"fmt cut off", Riff(ChunkSized("fmt ", 18, "short")), -1},
   };
   for (const ChunkCase& c : cases) {
+    SCOPED_TRACE(c.what);
     LSoundSourceRef source = Open(c.bytes);
-    ASSERT_EQ(source->IsError(), c.end < 0) << c.what;
+    ASSERT_EQ(source->IsError(), c.end < 0);
     if (c.end < 0) continue;
-    EXPECT_EQ(source->GetEndSample(), c.end) << c.what;
-    EXPECT_FALSE(source->IsStreaming()) << c.what;
-    const auto frames = static_cast<int32_t>(c.first.size()) / source->Channels();
-    EXPECT_EQ(ReadFrames(*source, frames), c.first) << c.what;
+    EXPECT_TRUE(source->GetEndSample() == c.end && !source->IsStreaming()) << source->GetEndSample();
+    EXPECT_EQ(ReadFrames(*source, static_cast<int32_t>(c.first.size()) / source->Channels()), c.first);
   }
-  EXPECT_TRUE(LWaveFile::OpenSource(dir_ / "missing.wav")->IsError());
-  EXPECT_TRUE(LWaveFile::OpenSource(dir_.Path())->IsError());
   // A FIFO with no writer must not block the open.
   ASSERT_EQ(::mkfifo((dir_ / "fifo.wav").c_str(), 0600), 0);
-  EXPECT_TRUE(LWaveFile::OpenSource(dir_ / "fifo.wav")->IsError());
+  for (const std::string& path : {dir_ / "missing.wav", dir_.Path(), dir_ / "fifo.wav"})
+    EXPECT_TRUE(LWaveFile::OpenSource(path)->IsError()) << path;
 }
 
 TEST_F(WaveSource, ReadsBlocksLargerThanItsBufferAndZerosAroundTheData) {
   std::vector<int16_t> samples;
-  for (int i = 0; i < 20000; ++i) samples.push_back(static_cast<int16_t>(i * 3 - 30000));
-  LSoundSourceRef source = Open(WaveFile(1, 8000, 16, Samples16(samples)));
   std::vector<int32_t> expected(2, 0);  // from frame -2 on
-  for (int16_t v : samples) expected.push_back(v * 16);
+  for (int i = 0; i < 20000; ++i) samples.push_back(static_cast<int16_t>(i * 3 - 30000)), expected.push_back(samples.back() * 16);
+  LSoundSourceRef source = Open(WaveFile(1, 8000, 16, Samples16(samples)));
   expected.resize(20005, 0);
   source->Seek(-2);
   EXPECT_EQ(ReadFrames(*source, 20005), expected);
@@ -120,21 +106,18 @@ TEST_F(WaveSource, StreamingFileFollowsTheWriterAndKeepsHalfFramesInStep) {
   const std::string path = dir_ / "in.wav";
   LSoundSourceRef source = Open(Riff(Chunk("fmt ", FmtBody(1, 1, 8000, 16))).substr(0, 36) +
                                 "data" + Le32(0xFFFFFFFF) + Samples16({1, 2}) + "\x03");
-  EXPECT_TRUE(source->IsStreaming());
   EXPECT_EQ(source->GetEndSample(), 2) << "a frame cut in half is not there yet";
-  EXPECT_EQ(ReadFrames(*source, 3), (std::vector<int32_t>{16, 32, 0}));
-
-  std::ofstream(path, std::ios::binary | std::ios::app) << std::string("\x00", 1) + Samples16({4});
-  EXPECT_EQ(source->GetEndSample(), 4);
   EXPECT_TRUE(source->IsStreaming());
+  EXPECT_EQ(ReadFrames(*source, 3), (std::vector<int32_t>{16, 32, 0}));
+  std::ofstream(path, std::ios::binary | std::ios::app) << std::string("\x00", 1) + Samples16({4});
+  EXPECT_TRUE(source->GetEndSample() == 4 && source->IsStreaming());
   EXPECT_EQ(ReadFrames(*source, 2), (std::vector<int32_t>{48, 64}));
 
   std::fstream patch(path, std::ios::binary | std::ios::in | std::ios::out);
   patch.seekp(40);
   patch << Le32(6);  // the writer finishes the header
   patch.close();
-  EXPECT_EQ(source->GetEndSample(), 3);
-  EXPECT_FALSE(source->IsStreaming());
+  EXPECT_TRUE(source->GetEndSample() == 3 && !source->IsStreaming());
 }
 
 TEST_F(WaveSource, SeekInsideAnAdpcmBlockLandsExactly) {
@@ -149,19 +132,13 @@ TEST_F(WaveSource, SeekInsideAnAdpcmBlockLandsExactly) {
   ASSERT_FALSE(source->IsError());
   const std::vector<int32_t> all = ReadFrames(*source, 24000);
   const int32_t end = source->GetEndSample();
-  EXPECT_GE(end, 20000);
-  EXPECT_LT(end, 20000 + 1024);
-  auto expected = [&](int32_t from, int32_t frames) {
-    std::vector<int32_t> out;
-    for (int32_t i = 2 * from; i < 2 * (from + frames); ++i) {
-      out.push_back(i >= 0 && i < 2 * end ? all[static_cast<size_t>(i)] : 0);
-    }
-    return out;
-  };
+  EXPECT_TRUE(end >= 20000 && end < 20000 + 1024) << end;
   for (int32_t frame : {0, 1, 504, 505, 506, 1000, 12345, 19999, end - 1, -20, end + 5000}) {
+    std::vector<int32_t> expected;
+    for (int32_t i = 2 * frame; i < 2 * (frame + 300); ++i) expected.push_back(i >= 0 && i < 2 * end ? all[static_cast<size_t>(i)] : 0);
     source->Seek(frame);
     EXPECT_EQ(source->GetPosition(), frame);
-    EXPECT_EQ(ReadFrames(*source, 300), expected(frame, 300)) << "frame " << frame;
+    EXPECT_EQ(ReadFrames(*source, 300), expected) << "frame " << frame;
   }
   EXPECT_LE(source->GetEndSample(), source->GetPosition());
 }
