@@ -27,53 +27,40 @@ TEST(IniFileRead, NamesIgnoreCaseAndSpacesValuesLoseSpacesAndOneQuotePair) {
   EXPECT_FALSE(IniFile("orphan=before any section\n[s]\n").Find("", "orphan"));
 }
 
-TEST(IniFileEdit, ChangesTheFirstOccurrenceInPlaceKeepingEverythingElse) {
+// A key is changed where it first occurs, keeping everything else; new keys
+// go after their section's last key, new sections at the end, in the file's
+// line ends.
+TEST(IniFileEdit, ChangesInPlaceAndAppendsKeysAfterTheirSectionAndSectionsAtTheEnd) {
   IniFile file("; settings\n[Settings]\n  NRings = 3\n\n; keep\nnrings=shadowed\n[other]\nx=1\n");
   ASSERT_TRUE(file.Set("settings", "nrings", "5"));
-  EXPECT_EQ(file.Text(),
-            "; settings\n[Settings]\n  NRings = 5\n\n; keep\nnrings=shadowed\n[other]\nx=1\n");
+  EXPECT_EQ(file.Text(), "; settings\n[Settings]\n  NRings = 5\n\n; keep\nnrings=shadowed\n[other]\nx=1\n");
   ASSERT_TRUE(file.Set("settings", "nrings", ""));
   EXPECT_EQ(Value(file, "settings", "nrings"), "");
   EXPECT_EQ(IniFile(file.Text()).Text(), file.Text());
-}
-
-TEST(IniFileEdit, AppendsKeysAfterTheirSectionAndSectionsAtTheEndInTheFilesLineEnds) {
-  IniFile file("[a]\nk=1\n\n; about b\n[b]\nx=1");
-  ASSERT_TRUE(file.Set("A", "new", "2"));
-  ASSERT_TRUE(file.Set("b", "y", "3"));
-  ASSERT_TRUE(file.Set("c", "z", "4"));
-  ASSERT_TRUE(file.Set("c", "w", "5"));
-  EXPECT_EQ(file.Text(), "[a]\nk=1\nnew=2\n\n; about b\n[b]\nx=1\ny=3\n\n[c]\nz=4\nw=5\n");
-
-  IniFile crlf("[a]\r\nk=1\r");
-  ASSERT_TRUE(crlf.Set("a", "j", "3"));
-  ASSERT_TRUE(crlf.Set("b", "x", "4"));
+  IniFile appended("[a]\nk=1\n\n; about b\n[b]\nx=1"), crlf("[a]\r\nk=1\r"), empty;
+  ASSERT_TRUE(appended.Set("A", "new", "2") && appended.Set("b", "y", "3") && appended.Set("c", "z", "4") &&
+              appended.Set("c", "w", "5") && crlf.Set("a", "j", "3") && crlf.Set("b", "x", "4") && empty.Set("s", "k", "v"));
+  EXPECT_EQ(appended.Text(), "[a]\nk=1\nnew=2\n\n; about b\n[b]\nx=1\ny=3\n\n[c]\nz=4\nw=5\n");
   EXPECT_EQ(crlf.Text(), "[a]\r\nk=1\r\nj=3\r\n\r\n[b]\r\nx=4\r\n");
-  IniFile empty;
-  ASSERT_TRUE(empty.Set("s", "k", "v"));
   EXPECT_EQ(empty.Text(), "[s]\nk=v\n");
 }
 
-TEST(IniFileEdit, DeletesEveryOccurrenceOfAKeyOrSection) {
+// Deleting removes every occurrence; names that would break the file are
+// refused and values are flattened to one line.
+TEST(IniFileEdit, DeletesEveryOccurrenceAndRefusesNamesThatWouldBreakTheFile) {
   IniFile file("[a]\nk=1\nj=2\n[b]\nk=b\n[a]\nk=3\n");
   file.DeleteKey("A", "K");
   EXPECT_EQ(file.Text(), "[a]\nj=2\n[b]\nk=b\n[a]\n");
-  EXPECT_FALSE(file.Find("a", "k"));
   file.DeleteSection("a");
   file.DeleteSection("missing");
   file.DeleteKey("b", "missing");
   EXPECT_EQ(file.Text(), "[b]\nk=b\n");
   EXPECT_FALSE(file.HasSection("a"));
-}
-
-TEST(IniFileEdit, RefusesNamesThatWouldBreakTheFileAndFlattensValues) {
-  IniFile file("[s]\nk=1\n");
-  for (const char* key : {"", "  ", "a=b", "[k", ";k", "a\nb"})
-    EXPECT_FALSE(file.Set("s", key, "v"));
-  for (const char* section : {"", "a]b", "a\r\nb"}) EXPECT_FALSE(file.Set(section, "k", "v"));
-  EXPECT_EQ(file.Text(), "[s]\nk=1\n");
-  ASSERT_TRUE(file.Set("s", "k", "one\r\n[evil]\nk=two"));
-  EXPECT_EQ(Value(file, "s", "k"), "one  [evil] k=two");
+  for (const char* key : {"", "  ", "a=b", "[k", ";k", "a\nb"}) EXPECT_FALSE(file.Set("b", key, "v")) << key;
+  for (const char* section : {"", "a]b", "a\r\nb"}) EXPECT_FALSE(file.Set(section, "k", "v")) << section;
+  EXPECT_EQ(file.Text(), "[b]\nk=b\n");
+  ASSERT_TRUE(file.Set("b", "k", "one\r\n[evil]\nk=two"));
+  EXPECT_EQ(Value(file, "b", "k"), "one  [evil] k=two");
   EXPECT_FALSE(IniFile(file.Text()).HasSection("evil"));
 }
 

@@ -26,14 +26,10 @@ class LProcessListThreadTest : public testing::Test {
   // deaf to the stop signal.
   LProcessListThread::Processor Recorder(int result = 0, const std::string& slow = {}) {
     return [this, result, slow, alive = alive_](const std::string& path) {
-      {
-        std::lock_guard<std::mutex> guard(lock_);
-        seen_.push_back(path);
-      }
-      if (path == slow) {
-        entered_.Set();
-        release_.Wait(3000);
-      }
+      std::unique_lock<std::mutex> guard(lock_);
+      seen_.push_back(path);
+      guard.unlock();
+      if (path == slow) entered_.Set(), release_.Wait(3000);
       return result;
     };
   }
@@ -45,8 +41,7 @@ class LProcessListThreadTest : public testing::Test {
   Paths Queue() const {
     std::ifstream in(file_, std::ios::binary);
     Paths paths;
-    for (std::string record(kRecord, '\0'); in.read(record.data(), kRecord);)
-      paths.push_back(record.c_str());
+    for (std::string record(kRecord, '\0'); in.read(record.data(), kRecord);) paths.push_back(record.c_str());
     return paths;
   }
   bool Drained(const LProcessListThread& list) const {
@@ -84,14 +79,11 @@ TEST_F(LProcessListThreadTest, TheListSurvivesARestartKeepsAStoppedItemAndDropsA
   LProcessListThread second(Recorder(kStop));
   second.SetListFilePath(file_);
   ASSERT_TRUE(WaitUntil([&] { return Seen().size() == 3 && !second.IsRunning(); }));
-  ASSERT_TRUE(second.Add(std::string(kRecord - 1, 'f')));
-  ASSERT_TRUE(WaitUntil([&] { return Seen().size() == 4 && !second.IsRunning(); }));
+  ASSERT_TRUE(second.Add(std::string(kRecord - 1, 'f')) && WaitUntil([&] { return Seen().size() == 4 && !second.IsRunning(); }));
   EXPECT_EQ(Queue(), (Paths{"Cc", "d", "e", std::string(kRecord - 1, 'f')}));
   EXPECT_EQ(std::filesystem::file_size(file_), 4 * kRecord);
-  EXPECT_TRUE(second.InList("cC"));
-  EXPECT_TRUE(second.InList(std::string(kRecord - 1, 'F')));
-  EXPECT_FALSE(second.InList("C"));
-  EXPECT_FALSE(second.InList("Cc.bak"));
+  EXPECT_TRUE(second.InList("cC") && second.InList(std::string(kRecord - 1, 'F')));
+  EXPECT_FALSE(second.InList("C") || second.InList("Cc.bak"));
 
   std::ofstream(file_, std::ios::binary | std::ios::app) << std::string(100, 'z');
   LProcessListThread third(Recorder());
@@ -103,8 +95,7 @@ TEST_F(LProcessListThreadTest, TheListSurvivesARestartKeepsAStoppedItemAndDropsA
 TEST_F(LProcessListThreadTest, AddNeverWaitsAndADetachedWorkerFinishesItsItemAlone) {
   auto list = std::make_unique<LProcessListThread>(Recorder(0, "a"));
   list->SetListFilePath(file_);
-  ASSERT_TRUE(list->Add("a"));
-  ASSERT_TRUE(entered_.Wait(3000));
+  ASSERT_TRUE(list->Add("a") && entered_.Wait(3000));
   const auto start = std::chrono::steady_clock::now();
   ASSERT_TRUE(list->Add("b"));
   EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
@@ -122,9 +113,7 @@ TEST_F(LProcessListThreadTest, AddNeverWaitsAndADetachedWorkerFinishesItsItemAlo
   // goes: the body finishes "a" on its own state, removes it and sees its stop.
   release_.Reset();
   entered_.Reset();
-  ASSERT_TRUE(list->Add("a"));
-  ASSERT_TRUE(list->Add("c"));
-  ASSERT_TRUE(entered_.Wait(3000));
+  ASSERT_TRUE(list->Add("a") && list->Add("c") && entered_.Wait(3000));
   list->StopThreadTimed(50);
   list.reset();
   release_.Set();
