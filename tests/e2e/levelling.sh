@@ -29,6 +29,10 @@ check "loud and soft imports meet" near "$(rms_db loud8k.wav)" "$(rms_db soft8k.
 cp soft.wav level.wav
 check "level in place" "$zavotel" audio level level.wav
 check "level raises a soft file" near "$(rms_db level.wav)" "$(rms_db soft8k.wav)" 3
+# A full disk (here a file size limit) fails the run and keeps the original.
+cp soft.wav full.wav
+check "a full disk fails cleanly" bash -c "trap '' XFSZ; ulimit -f 64; ! '$zavotel' audio level full.wav 2>/dev/null"
+check "the original stays intact" cmp -s full.wav soft.wav
 printf 'not a sound file' >text.wav
 check "text file refused" test "$("$zavotel" audio level text.wav >/dev/null 2>&1; echo $?)" -ne 0
 check "no part files left" test -z "$(find . -name '*.part*')"
