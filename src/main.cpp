@@ -10,10 +10,14 @@
 #include "callengine/FactoryDataSet.h"
 #include "callengine/SimulateCommand.h"
 #include "core/Core.h"
+#include "log/Log.h"
 
 namespace {
 
 using CommandFunction = int (*)(const CommandLine&);
+
+// How long a simulated call's recordings may take to level before exit.
+constexpr int kLevellingGraceMs = 60000;
 
 void PrintFolder(const char* label, const std::string& path) {
   std::printf("  %-24s %s\n", label, path.c_str());
@@ -58,8 +62,18 @@ int RunEngine(const CommandLine& line) {
 int RunSimulate(const CommandLine& line) {
   std::optional<DataFolders> opened = OpenDataFolders(line);
   if (!opened) return 1;
-  EngineServices services(opened->Root(), opened->SettingsFile(), nullptr);
-  return RunSimulateCommand(line.arguments, *opened, &services);
+  // A message left in the call is levelled before the command returns.
+  SystemClock clock;
+  StatusDisplay display(clock);
+  LogFile log(opened->Logs(), clock, display);
+  std::unique_ptr<LProcessListThread> levelling = MakeAutoGainWorkList(log);
+  levelling->SetListFilePath(PathJoin(opened->Root(), kAutoGainListFile));
+  EngineServices services(opened->Root(), opened->SettingsFile(), levelling.get());
+  const int status = RunSimulateCommand(line.arguments, *opened, &services);
+  if (!FinishAutoGainWork(*levelling, kLevellingGraceMs)) {
+    std::fprintf(stderr, "zavotel simulate: levelling goes on at the next start\n");
+  }
+  return status;
 }
 
 int PrintHelp(const CommandLine&) {
@@ -73,6 +87,10 @@ int PrintHelp(const CommandLine&) {
       "            convert a WAVE file (default 16-bit PCM, 8000 Hz, mono)\n"
       "  audio formats\n"
       "            list the formats convert can write\n"
+      "  audio import IN OUT\n"
+      "            a WAVE or MP3 file into the line format, levelled\n"
+      "  audio level FILE\n"
+      "            level the speech in a WAVE file in place\n"
       "  tts TEXT OUT.wav [--voice N]\n"
       "            speak TEXT into a WAVE file with the voice at position N\n"
       "  tts --list-voices\n"

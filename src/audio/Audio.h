@@ -2,10 +2,15 @@
 
 // The audio subsystem's public face: sources and sinks, WAVE files and the
 // codec set, filters and their adapters, the pump with its progress contract,
-// sequences and prompt lists, and the "zavotel audio" command.
+// sequences and prompt lists, levelling and its work list, imports, and the
+// "zavotel audio" command.
 #include "audio/AudioCommand.h"
+#include "audio/AudioImport.h"
+#include "audio/AutoGainControl.h"
+#include "audio/AutoGainWorkList.h"
 #include "audio/GainProduct.h"
 #include "audio/GainTable.h"
+#include "audio/LDPAutoGain.h"
 #include "audio/LCodecStream.h"
 #include "audio/LPRSourceToSink.h"
 #include "audio/LProgress.h"

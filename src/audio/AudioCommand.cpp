@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "audio/AudioImport.h"
+#include "audio/AutoGainControl.h"
 #include "audio/LCodecBytes.h"
 #include "audio/LMP3Source.h"
 #include "audio/LPRSourceToSink.h"
@@ -33,7 +35,9 @@ int Usage() {
   std::fprintf(stderr,
                "usage: zavotel audio info FILE\n"
                "       zavotel audio convert IN OUT [--format NAME|TAG,RATE,CHANNELS,BITS]\n"
-               "       zavotel audio formats\n");
+               "       zavotel audio formats\n"
+               "       zavotel audio import IN OUT\n"
+               "       zavotel audio level FILE\n");
   return kExitUsage;
 }
 
@@ -226,6 +230,43 @@ int Convert(const std::vector<std::string>& args) {
   return Fail(out, result == kProcessDone ? std::strerror(error) : "cannot be written");
 }
 
+// The result of a levelling run on the terminal.
+int Levelled(const std::string& path, AutoGainControl::Result result, LProgressConsole& progress) {
+  if (result == AutoGainControl::kNotWave) return Unreadable(path);
+  if (result == AutoGainControl::kDone) return 0;
+  if (progress.IsCancelled()) {
+    std::fprintf(stderr, "zavotel: interrupted\n");
+    return kExitInterrupted;
+  }
+  return Fail(path, "could not be levelled");
+}
+
+// A WAVE or MP3 file into the line format, levelled, at OUT.
+int Import(const std::vector<std::string>& args) {
+  if (args.size() != 3) return Usage();
+  const std::string& in = args[1];
+  const std::string& out = args[2];
+  const std::string part = CreatePartFile(out);
+  if (part.empty()) return Fail(out, std::strerror(errno));
+  LProgressConsole progress(stderr, true);
+  int status = kExitFailed;
+  if (!LoadAudioFile(in, part, progress, nullptr)) {
+    status = progress.IsCancelled() ? kExitInterrupted : Fail(in, "cannot be read or imported");
+  } else {
+    status = Levelled(part, AutoGainControl::Process(part, progress, nullptr), progress);
+  }
+  if (status == 0 && ::rename(part.c_str(), out.c_str()) != 0) status = Fail(out, std::strerror(errno));
+  if (status != 0) ::unlink(part.c_str());
+  return status;
+}
+
+// Levels FILE in place.
+int Level(const std::vector<std::string>& args) {
+  if (args.size() != 2) return Usage();
+  LProgressConsole progress(stderr, true);
+  return Levelled(args[1], AutoGainControl::Process(args[1], progress, nullptr), progress);
+}
+
 }  // namespace
 
 int RunAudioCommand(const CommandLine& line) {
@@ -234,5 +275,7 @@ int RunAudioCommand(const CommandLine& line) {
   if (args[0] == "info") return Info(args);
   if (args[0] == "convert") return Convert(args);
   if (args[0] == "formats" && args.size() == 1) return Formats();
+  if (args[0] == "import") return Import(args);
+  if (args[0] == "level") return Level(args);
   return Usage();
 }

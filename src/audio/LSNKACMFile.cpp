@@ -45,6 +45,7 @@ void LSNKACMFile::Open(const std::string& path) {
   // marker in the header.
   fd_.Reset(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
   if (!fd_.Valid()) return Fail(path.c_str());
+  MarkInUse(fd_.Get(), true);
   if (!WriteWaveHeader(fd_.Get(), format_, kWaveStreamingSize) ||
       ::lseek(fd_.Get(), 0, SEEK_END) < 0) {
     return Fail("header");

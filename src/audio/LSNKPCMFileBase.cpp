@@ -35,6 +35,7 @@ void LSNKPCMFileBase::Open(const std::string& path, int32_t startFrame) {
   // marker in the header.
   fd_.Reset(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
   if (!fd_.Valid()) return Fail(path.c_str());
+  MarkInUse(fd_.Get(), true);
   if (!WriteWaveHeader(fd_.Get(), format_, kWaveStreamingSize)) return Fail("header");
   // Only whole frames that the file really holds are kept, so the position
   // always matches the samples behind the header.

@@ -10,6 +10,7 @@
 #include "audio/LSRCNull.h"
 #include "audio/LTTS.h"
 #include "audio/LWaveFile.h"
+#include "core/FileIo.h"
 #include "core/LSignalObject.h"
 #include "core/Path.h"
 #include "core/Trace.h"
@@ -27,12 +28,11 @@ namespace {
 
 // A fresh empty file "tmp…" in the temporary folder; "" on failure.
 std::string MakeTempFile() {
-  const char* folder = std::getenv("TMPDIR");
-  std::string path = PathJoin(folder && *folder ? folder : "/tmp", "tmpXXXXXX");
-  UniqueFd fd(::mkstemp(path.data()));
-  if (fd.Valid()) return path;
-  Trace("LTTSSoundSource mkstemp %s FAILED: %s", path.c_str(), std::strerror(errno));
-  return {};
+  std::string path;
+  if (!CreateTempFile("tmp", path).Valid()) {
+    Trace("LTTSSoundSource unable to create a temporary file: %s", std::strerror(errno));
+  }
+  return path;
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "audio/LSRCPCMFileBase.h"
 #include "audio/LWaveFileFormat.h"
 #include "audio/WaveFileIo.h"
+#include "core/FileIo.h"
 #include "core/Trace.h"
 #include "core/UniqueFd.h"
 
@@ -112,6 +113,7 @@ UniqueFd OpenRegularFile(const std::string& path) {
   UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   struct stat info {};
   if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return UniqueFd();
+  MarkInUse(fd.Get(), false);
   return fd;
 }
 

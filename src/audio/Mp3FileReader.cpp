@@ -15,7 +15,9 @@ constexpr std::size_t kBufferBytes = 16384;
 
 Mp3FileReader::Mp3FileReader(const std::string& path)
     : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)), buffer_(kBufferBytes) {
-  if (fd_.Valid()) budget_ = std::max<int64_t>(FileSize(fd_.Get()) - kTailBytes, 0);
+  if (!fd_.Valid()) return;
+  MarkInUse(fd_.Get(), false);
+  budget_ = std::max<int64_t>(FileSize(fd_.Get()) - kTailBytes, 0);
 }
 
 bool Mp3FileReader::Fill() {

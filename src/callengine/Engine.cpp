@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "audio/AutoGainWorkList.h"
 #include "audio/LSPGain.h"
 #include "audio/LWaveFile.h"
 #include "core/CaseInsensitivePath.h"
@@ -26,7 +27,8 @@ std::string LineSection(int n) { return "line" + std::to_string(n); }
 Engine::Engine(const DataFolders &folders)
     : folders_(folders),
       log_(folders.Logs(), clock_, display_),
-      services_(folders.Root(), folders.SettingsFile(), nullptr),
+      levelling_(MakeAutoGainWorkList(log_)),
+      services_(folders.Root(), folders.SettingsFile(), levelling_.get()),
       scheduler_(folders_, clock_, log_) {}
 
 Engine::~Engine() {
@@ -38,6 +40,8 @@ Engine::~Engine() {
 int Engine::Run() {
   if (!loop_.IsValid()) return 1;
   log_.CallLog("Zavotel Run");
+  // Files left in the list by the last run are levelled now.
+  levelling_->SetListFilePath(PathJoin(folders_.Root(), kAutoGainListFile));
   loop_.SetMessageHandler([this](const LMessage &message) { return OnMessage(message); });
   stack_ = std::make_unique<SipStack>(folders_.SettingsFile(), log_);
   loop_.SetTimer(this, kLineSetUpTimer, kLineSetUpMs);
@@ -46,6 +50,7 @@ int Engine::Run() {
   const bool ran = loop_.Run();
   TearDownLines();
   stack_.reset();
+  levelling_->StopThreadTimed(LThread::kStopTimeoutMs);
   log_.CallLog("Zavotel Exit");
   return ran ? 0 : 1;
 }

@@ -10,6 +10,7 @@
 #include "callengine/OGMCommands.h"
 #include "callengine/VoiceMailFlows.h"
 #include "core/DataFolders.h"
+#include "core/LProcessListThread.h"
 #include "core/LTimerHandler.h"
 #include "core/MainLoop.h"
 #include "core/SystemClock.h"
@@ -78,6 +79,8 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   MainLoop loop_{clock_};
   StatusDisplay display_{clock_};
   LogFile log_;
+  // Levels recordings and greetings in the background (the list "agc.dat").
+  std::unique_ptr<LProcessListThread> levelling_;
   EngineServices services_;
   OGMCommands commands_;
   VoiceMailFlows voiceMail_;

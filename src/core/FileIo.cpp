@@ -1,12 +1,15 @@
 #include "core/FileIo.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 
+#include "core/Path.h"
 #include "core/UniqueFd.h"
 
 namespace {
@@ -78,5 +81,51 @@ bool ReplaceFileText(const std::string& path, std::string_view data) {
   fd.Reset();
   if (ok && ::rename(temp.c_str(), path.c_str()) == 0) return true;
   ::unlink(temp.c_str());
+  return false;
+}
+
+bool MarkInUse(int fd, bool writing) {
+  return ::flock(fd, (writing ? LOCK_EX : LOCK_SH) | LOCK_NB) == 0;
+}
+
+UniqueFd CreateTempFile(std::string_view prefix, std::string& path) {
+  const char* folder = std::getenv("TMPDIR");
+  path = PathJoin(folder && *folder ? folder : "/tmp", std::string(prefix) + "XXXXXX");
+  UniqueFd fd(::mkostemp(path.data(), O_CLOEXEC));
+  if (!fd.Valid()) path.clear();
+  return fd;
+}
+
+namespace {
+
+// Copies the open file `in` into `out` from the start.
+bool CopyAll(int in, int out) {
+  std::string block(1 << 16, '\0');
+  for (off_t offset = 0;;) {
+    const std::size_t n = ReadUpToAt(in, block.data(), block.size(), offset);
+    if (n == 0) return true;
+    if (!WriteFully(out, std::string_view(block.data(), n))) return false;
+    offset += static_cast<off_t>(n);
+  }
+}
+
+}  // namespace
+
+bool MoveFileOver(const std::string& from, const std::string& to) {
+  if (::rename(from.c_str(), to.c_str()) == 0) return true;
+  if (errno != EXDEV) return false;
+  UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+  std::string temp = to + ".XXXXXX";
+  UniqueFd out(::mkostemp(temp.data(), O_CLOEXEC));
+  if (!in.Valid() || !out.Valid()) return false;
+  const bool copied = CopyAll(in.Get(), out.Get()) && ::fsync(out.Get()) == 0;
+  out.Reset();
+  if (copied && ::rename(temp.c_str(), to.c_str()) == 0) {
+    ::unlink(from.c_str());
+    return true;
+  }
+  const int error = errno;
+  ::unlink(temp.c_str());
+  errno = error;
   return false;
 }

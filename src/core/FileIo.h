@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/UniqueFd.h"
+
 // Whole-buffer reads and writes on file descriptors, resuming after short
 // transfers and signals.
 
@@ -31,3 +33,19 @@ std::optional<std::string> ReadFileText(const std::string& path, std::size_t max
 // same folder, synced and renamed over it: a crash leaves either the old
 // text or the new one.
 bool ReplaceFileText(const std::string& path, std::string_view data);
+
+// Marks an open file as in use by this reader (shared) or writer
+// (exclusive) with an advisory lock, without waiting: work that replaces
+// files (levelling) waits until no such mark is left. False when another
+// holder's lock is in the way; the file is then used without the mark.
+bool MarkInUse(int fd, bool writing);
+
+// A new empty file named `prefix` + six random characters in the temporary
+// folder ($TMPDIR, else /tmp), created exclusively; `path` receives its name.
+// An invalid descriptor (errno set) on failure.
+UniqueFd CreateTempFile(std::string_view prefix, std::string& path);
+
+// Moves the finished file `from` over `to` in one step for readers of `to`:
+// a rename, or across file systems a synced copy next to `to` renamed over
+// it. `from` is gone afterwards only on success.
+bool MoveFileOver(const std::string& from, const std::string& to);

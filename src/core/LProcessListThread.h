@@ -38,6 +38,10 @@ class LProcessListThread final : public LThread {
   // Whether `path` is queued, compared without regard to (ASCII) letter case.
   bool InList(const std::string& path) const;
 
+  // Inside a processor only: the worker's stop signal, for the waits of a
+  // long item.
+  static const LSignalObject& WorkerStopSignal() { return StopSignal(); }
+
   // For progress display only; both return to 0 when the queue runs empty.
   uint32_t QueuedCount() const;
   uint32_t ProcessedCount() const;

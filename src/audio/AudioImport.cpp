@@ -1,0 +1,56 @@
+#include "audio/AudioImport.h"
+
+#include <strings.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "audio/LMP3Source.h"
+#include "audio/LPRSourceToSink.h"
+#include "audio/LWaveFile.h"
+#include "core/FileIo.h"
+#include "core/LProcessListThread.h"
+#include "core/Path.h"
+#include "core/Trace.h"
+
+namespace {
+
+constexpr uint32_t kLineRate = 8000;
+
+bool IsMp3Name(const std::string& path) {
+  const std::string name = PathFileName(path);
+  return name.size() >= 4 && ::strcasecmp(name.c_str() + name.size() - 4, ".mp3") == 0;
+}
+
+}  // namespace
+
+bool LoadAudioFile(const std::string& in, const std::string& out, LProgress& progress,
+                   LProcessListThread* levelling) {
+  LSoundSourceRef source = IsMp3Name(in) ? LMP3Source::Open(in) : LWaveFile::OpenSource(in);
+  if (source->IsError()) return false;
+  const ProcessResult result =
+      LPRSourceToSink("Process Audio", std::move(source),
+                      LWaveFile::OpenSinkPCM(out, kLineRate, 0, 16, 1))
+          .Process(progress);
+  if (result != kProcessDone) return false;
+  if (levelling) levelling->Add(out);
+  return true;
+}
+
+ProcessResult LPRCompressWav::Process(LProgress& progress) {
+  std::string temp;
+  if (!CreateTempFile("tmp", temp).Valid()) {
+    Trace("LPRCompressWav unable to create a temporary file: %s", std::strerror(errno));
+    return kProcessFailed;
+  }
+  ProcessResult result = LPRSourceToSink("Convert Wav File Format", LWaveFile::OpenSource(path_),
+                                         LWaveFile::OpenSink(temp, format_))
+                             .Process(progress);
+  if (result == kProcessDone && !MoveFileOver(temp, path_)) {
+    Trace("LPRCompressWav unable to replace %s: %s", path_.c_str(), std::strerror(errno));
+    result = kProcessFailed;
+  }
+  tempRemoved_ = ::unlink(temp.c_str()) == 0 || errno == ENOENT;
+  return result;
+}

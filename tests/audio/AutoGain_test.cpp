@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <numbers>
+#include <thread>
+#include <vector>
+
+#include "audio/AudioImport.h"
+#include "audio/AutoGainControl.h"
+#include "audio/AutoGainWorkList.h"
+#include "audio/LProgressSilent.h"
+#include "audio/LWaveFile.h"
+#include "audio/LevelMeter.h"
+#include "audio/Mp3TestSupport.h"
+#include "core/LSignalObject.h"
+#include "core/ManualClock.h"
+#include "log/LogFile.h"
+#include "support/TempDir.h"
+
+namespace {
+
+constexpr int kRate = 8000;
+constexpr int32_t kBlock = kRate / 50;
+
+// Syllables of two tones (200 ms on, 100 ms off) for `seconds`, peaking at
+// `dbfs` in each channel that speaks; 16-bit PCM.
+void WriteSpeech(const std::string& path, double dbfs, double seconds, std::vector<bool> speaks) {
+  const int channels = static_cast<int>(speaks.size());
+  LSoundSinkRef sink = LWaveFile::OpenSinkPCM(path, kRate, 0, 16, channels);
+  const double peak = kFullScale16 * std::pow(10, dbfs / 20);
+  std::vector<int32_t> frames;
+  for (int i = 0; i < static_cast<int>(seconds * kRate); ++i) {
+    const double t = static_cast<double>(i) / kRate;
+    const double on = std::fmod(t, 0.3) < 0.2 ? std::sin(std::numbers::pi * std::fmod(t, 0.3) / 0.2) : 0;
+    const double x = on * peak * (0.6 * std::sin(2 * std::numbers::pi * 310 * t) +
+                                  0.4 * std::sin(2 * std::numbers::pi * 1130 * t));
+    for (bool s : speaks) frames.push_back(s ? static_cast<int32_t>(x) : 0);
+  }
+  sink->Write(frames.data(), static_cast<int32_t>(frames.size()) / channels);
+}
+
+std::vector<int32_t> ReadAll(const std::string& path) {
+  LSoundSourceRef source = LWaveFile::OpenSource(path);
+  std::vector<int32_t> samples(static_cast<std::size_t>(source->GetEndSample() * source->Channels()));
+  source->Read(samples.data(), source->GetEndSample());
+  return samples;
+}
+
+// The speech level of mono samples, measured as levelling measures it.
+int SpeechLevel(const std::vector<int32_t>& samples) {
+  LDPAutoGain::Histogram histogram{};
+  for (std::size_t at = 0; at + kBlock <= samples.size(); at += kBlock) {
+    ++histogram[static_cast<std::size_t>(
+        MeanSquareDb(MeanSquareLevel(samples.data() + at, kBlock)) + 128)];
+  }
+  return LDPAutoGain::SpeechLevel(histogram);
+}
+
+class AutoGain : public ::testing::Test {
+ protected:
+  AutoGainControl::Result Level(const std::string& path) {
+    return AutoGainControl::Process(path, progress_, nullptr);
+  }
+  TempDir dir_;
+  LSignalObject stop_;
+  LProgressSilent progress_{&stop_};
+};
+
+TEST_F(AutoGain, QuietAndLoudSpeechComeOutAtOneLevelWithoutClipping) {
+  std::vector<int> levels;
+  for (double dbfs : {-40.0, -25.0, -10.0}) {
+    SCOPED_TRACE(dbfs);
+    const std::string path = dir_ / "speech.wav";
+    WriteSpeech(path, dbfs, 6, {true});
+    ASSERT_EQ(Level(path), AutoGainControl::kDone);
+    const std::vector<int32_t> out = ReadAll(path);
+    EXPECT_EQ(out.size() % kBlock, 0u);
+    EXPECT_GE(out.size(), 6u * kRate);
+    for (int32_t sample : out) ASSERT_LE(std::abs(sample), kFullScale16);
+    levels.push_back(SpeechLevel(out));
+  }
+  EXPECT_LE(std::abs(levels[0] - levels[1]), 3);
+  EXPECT_LE(std::abs(levels[2] - levels[1]), 3);
+}
+
+// Stereo keeps the left channel; silence and a file shorter than one block
+// are written whole, as silence.
+TEST_F(AutoGain, ChannelsSilenceAndShortFiles) {
+  const std::string path = dir_ / "f.wav";
+  WriteSpeech(path, -20, 2, {false, true});
+  ASSERT_EQ(Level(path), AutoGainControl::kDone);
+  for (int32_t sample : ReadAll(path)) ASSERT_EQ(sample, 0);
+  WriteSpeech(path, -20, 2, {true, false});
+  ASSERT_EQ(Level(path), AutoGainControl::kDone);
+  EXPECT_GT(SpeechLevel(ReadAll(path)), -40);
+  WriteSpeech(path, -20, 0.006, {false});
+  ASSERT_EQ(Level(path), AutoGainControl::kDone);
+  EXPECT_EQ(ReadAll(path), std::vector<int32_t>(kBlock, 0));
+}
+
+TEST(AutoGainEstimate, TheMedianOfTheLoudBlocks) {
+  LDPAutoGain::Histogram histogram{};
+  EXPECT_EQ(LDPAutoGain::SpeechLevel(histogram), -127);
+  histogram[-127 + 128] = 1000;  // mostly silence: the estimate is silence
+  histogram[-20 + 128] = 30;
+  histogram[-10 + 128] = 50;
+  histogram[-40 + 128] = 40;  // more than 15 dB below the loud eighth
+  EXPECT_EQ(LDPAutoGain::SpeechLevel(histogram), -127);
+  histogram[-127 + 128] = 0;  // the median of the 80 blocks from -25 dB up
+  EXPECT_EQ(LDPAutoGain::SpeechLevel(histogram), -10);
+}
+
+TEST_F(AutoGain, BadFilesAndFilesInUse) {
+  const std::string path = dir_ / "m.wav";
+  EXPECT_EQ(Level(dir_ / "gone.wav"), AutoGainControl::kDone);  // deleted while queued
+  std::ofstream(path) << "not a sound file";
+  EXPECT_EQ(Level(path), AutoGainControl::kNotWave);
+  WriteSpeech(path, -30, 1, {true});
+  const auto before = std::filesystem::last_write_time(path);
+  {
+    LSoundSourceRef player = LWaveFile::OpenSource(path);  // a player holds it
+    std::thread stop([this] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(700));
+      stop_.Set();
+    });
+    EXPECT_EQ(Level(path), AutoGainControl::kNotLevelled);
+    stop.join();
+  }
+  EXPECT_EQ(std::filesystem::last_write_time(path), before);
+}
+
+TEST_F(AutoGain, ImportsMp3NamedInCapitalsAndQueuesTheResult) {
+  if (!mp3test::ToolsPresent()) GTEST_SKIP() << "sox or lame missing";
+  const std::string wav = dir_ / "in.wav";
+  ASSERT_TRUE(mp3test::MakeSignal(wav, 22050, 2, 1.0));
+  ASSERT_TRUE(mp3test::Encode(wav, dir_ / "IN.MP3", "-b 64"));
+  ManualClock clock{0, 0};
+  StatusDisplay display(clock);
+  LogFile log(dir_.Path(), clock, display);
+  std::unique_ptr<LProcessListThread> list = MakeAutoGainWorkList(log);
+  list->SetListFilePath(dir_ / "agc.dat");
+  ASSERT_TRUE(LoadAudioFile(dir_ / "IN.MP3", dir_ / "out.wav", progress_, list.get()));
+  ASSERT_TRUE(FinishAutoGainWork(*list, 20000));
+  EXPECT_FALSE(list->InList(dir_ / "out.wav"));
+  LSoundSourceRef out = LWaveFile::OpenSource(dir_ / "out.wav");
+  EXPECT_EQ(out->SampleRate(), kRate);
+  EXPECT_EQ(out->Channels(), 1);
+  EXPECT_NEAR(out->GetEndSample(), kRate, kRate / 10);  // the encoder pads
+  EXPECT_FALSE(LoadAudioFile(dir_ / "none.mp3", dir_ / "x.wav", progress_, nullptr));
+}
+
+}  // namespace
