@@ -7,6 +7,7 @@
 
 #include "audio/LSRCNull.h"
 #include "audio/LSoundSinkBase.h"
+#include "IVRCMainFixture.h"
 #include "callengine/IVRCCommands.h"
 #include "callengine/IVRCMain.h"
 #include "callengine/IVRCServices.h"
@@ -89,4 +90,15 @@ class RecordingServices final : public IVRCServices {
   int32_t detectorSilenceMs = 0;
   std::vector<std::string> outbound;
   std::vector<std::string> levelled;
+};
+
+// A controller with recording commands and services.
+class FakedTest : public IVRCMainTest {
+ protected:
+  FakedTest() {
+    controller_.SetCommands(&commands_);
+    controller_.SetServices(&services_);
+  }
+  RecordingCommands commands_;
+  RecordingServices services_;
 };

@@ -41,19 +41,22 @@ class IVRCMainTest : public ::testing::Test {
   void Ogm(const std::string &name, const std::string &ivr = "", const std::string &more = "") {
     Write(folders_.Ogms() + "/" + name + ".ini", "[ivr]\n" + ivr + more);
   }
-  // A silent 16-bit mono WAVE file of `ms` milliseconds at 8000 Hz.
+  // A silent 16-bit mono WAVE file of `ms` milliseconds at 8000 Hz: header
+  // words (chunk size; PCM, mono; rate; bytes per second; 2-byte frames, 16
+  // bits), then the data.
   void Wave(const std::string &path, uint32_t ms) {
-    const uint32_t bytes = ms * 16;
     std::ofstream out(path, std::ios::binary);
     auto put = [&](uint32_t v) { out.write(reinterpret_cast<const char *>(&v), 4); };
     out << "RIFF";
-    put(36 + bytes);
+    put(36 + ms * 16);
     out << "WAVEfmt ";
-    // Chunk size; PCM, mono; rate; bytes per second; 2-byte frames, 16 bits.
     for (uint32_t v : {16u, 0x00010001u, 8000u, 16000u, 0x00100002u}) put(v);
     out << "data";
-    put(bytes);
-    out << std::string(bytes, '\0');
+    put(ms * 16);
+    out << std::string(ms * 16, '\0');
+  }
+  void Prompt(const std::string &name, uint32_t ms) {
+    Wave(folders_.SystemPrompts() + "/" + name + ".wav", ms);
   }
   static void Write(const std::string &path, const std::string &text) {
     std::ofstream(path, std::ios::binary) << text;
@@ -87,6 +90,18 @@ class IVRCMainTest : public ::testing::Test {
     ASSERT_EQ(Ring(3), 3);
     line_.Connect();
   }
+  // A connected call to the default OGM with a second of audio; no ops yet.
+  void Answer(const std::string &ivr = "wait=30\n") {
+    Connect(ivr, 1000);
+    line_.ClearOps();
+  }
+  std::vector<std::string> Dialled() const {
+    std::vector<std::string> groups;
+    for (const auto &op : line_.OpsOf(ScriptedLine::OpKind::Dial)) groups.push_back(op.text);
+    return groups;
+  }
+  bool InLog(const std::string &text) const { return CallFile().find(text) != std::string::npos; }
+  ScriptedLine::OpKind LastKind() const { return line_.LastOp()->kind; }
   std::string Parm(const std::string &name) const { return controller_.Parameters().GetParm(name); }
   std::string CallFile() const { return Read(controller_.MostRecentCallFile()); }
   std::size_t Count(ScriptedLine::OpKind kind) const { return line_.OpsOf(kind).size(); }

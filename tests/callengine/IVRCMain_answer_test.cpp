@@ -38,19 +38,16 @@ TEST_F(Answering, RingAnsweredFollowsTollSaverOfficeHoursAndTheOnSwitch) {
 }
 
 TEST_F(Answering, OgmChoiceAndOneCallLogLinePerCall) {
-  Ogm("Default Answering Message");
-  Ogm("Night");
-  Ogm("Sales");
+  for (const char *name : {"Default Answering Message", "Night", "Sales"}) Ogm(name);
   const std::string night = "[autohours]\nenabled=true\naftermode=1\nafterogm=Night\n";
-  EXPECT_EQ(Ring(6), 3);
-  EXPECT_EQ(controller_.CurrentOGM(), folders_.Ogms() + "/Default Answering Message.ini");
-  Settings(night);
-  EXPECT_EQ(Ring(6), 3);
-  EXPECT_EQ(controller_.CurrentOGM(), folders_.Ogms() + "/Night.ini");
   // The line's own OGM wins over the office-hours choice.
-  Settings(night + "[line0]\nname=Front desk\nogmoverride=true\nogm=Sales\n");
-  EXPECT_EQ(Ring(6), 3);
-  EXPECT_EQ(controller_.CurrentOGM(), folders_.Ogms() + "/Sales.ini");
+  for (auto [settings, ogm] :
+       {std::pair{std::string(), "Default Answering Message"}, {night, "Night"},
+        {night + "[line0]\nname=Front desk\nogmoverride=true\nogm=Sales\n", "Sales"}}) {
+    Settings(settings);
+    EXPECT_EQ(Ring(6), 3);
+    EXPECT_EQ(controller_.CurrentOGM(), folders_.Ogms() + "/" + ogm + ".ini");
+  }
   Settings("[state]\non=false\n");
   EXPECT_EQ(Ring(8), 0);
   EXPECT_EQ(CallLog(), (std::vector<std::string>{
@@ -82,8 +79,8 @@ TEST_F(Answering, CallerIdPopUpLastActivityAndNoMainWindow) {
   Ring(3);
   EXPECT_EQ(controller_.LastActivity(), clock_.TickCount());
   ASSERT_EQ(window_.messages.size(), 1u);
-  EXPECT_EQ(window_.messages[0].id, WM_CALLERID);
-  EXPECT_EQ(window_.messages[0].text, "Desk\r\n5551234\r\nAnn Caller");
+  EXPECT_EQ(std::pair(window_.messages[0].id, window_.messages[0].text),
+            std::pair(uint32_t{WM_CALLERID}, std::string("Desk\r\n5551234\r\nAnn Caller")));
   line_.Connect();
   line_.Advance(1000);
   line_.HangUp();

@@ -2,41 +2,38 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 using OK = ScriptedLine::OpKind;
 using Call = IVRCMainTest;
 
 TEST_F(Call, StartSetsTheCallParametersAndCountsCalls) {
   Settings("[settings]\ndateorder=1\n[line0]\nname=Front\n[state]\ncallsequenceno=41\n");
   Connect();
-  EXPECT_EQ(Parm("time"), "20:00:12");  // three rings, six seconds apart
-  EXPECT_EQ(Parm("date"), "08/01/24");
-  EXPECT_EQ(Parm("linenumber"), "0");
-  EXPECT_EQ(Parm("linename"), "Front");
-  EXPECT_EQ(Parm("callsequenceno"), "41");
+  // Three rings, six seconds apart.
+  for (auto [name, value] : {std::pair{"time", "20:00:12"}, {"date", "08/01/24"},
+                             {"linenumber", "0"}, {"linename", "Front"}, {"callsequenceno", "41"}})
+    EXPECT_EQ(Parm(name), value) << name;
   EXPECT_EQ(ProfileReadInt(folders_.SettingsFile(), "state", "callsequenceno", 0), 42);
-  EXPECT_EQ(window_.messages.back().id, WM_IVRCMAIN_LINESTATE);
-  EXPECT_EQ(window_.messages.back().wParam, 1);
+  EXPECT_EQ(std::pair(window_.messages.back().id, window_.messages.back().wParam),
+            std::pair(uint32_t{WM_IVRCMAIN_LINESTATE}, int64_t{1}));
   for (auto [order, date] : {std::pair{"2", "24/01/08"}, {"0", "01/08/24"}}) {
     line_.HangUp();
     Settings("[settings]\ndateorder=" + std::string(order) + "\n");
     Connect();
-    EXPECT_EQ(Parm("date"), date);
-    EXPECT_EQ(Parm("linename"), "line0");
-    EXPECT_EQ(Parm("callsequenceno"), "0");
+    EXPECT_EQ(Parm("date") + Parm("linename") + Parm("callsequenceno"), date + "line00"s);
   }
 }
 
 TEST_F(Call, MostRecentCallFileIsWrittenAnewForEachCall) {
   Connect("", 500);
   EXPECT_EQ(controller_.MostRecentCallFile(), folders_.Logs() + "/Most Recent Call Line 1.txt");
-  EXPECT_NE(CallFile().find("Answered line [1 \"line0\"] call number [0] cid [5551234] did[200] "
-                            "drn[0 ("),
-            std::string::npos);
+  EXPECT_TRUE(InLog("Answered line [1 \"line0\"] call number [0] cid [5551234] did[200] drn[0 ("));
   line_.HangUp();
-  EXPECT_NE(CallFile().find("Call disconnected"), std::string::npos);
+  EXPECT_TRUE(InLog("Call disconnected"));
   Connect();
-  EXPECT_EQ(CallFile().find("Call disconnected"), std::string::npos);
-  EXPECT_NE(CallFile().find("call number [1] cid"), std::string::npos);
+  EXPECT_FALSE(InLog("Call disconnected"));
+  EXPECT_TRUE(InLog("call number [1] cid"));
 }
 
 TEST_F(Call, OgmPlaysThenWaitsAndRepeatsBeforeSayingGoodBye) {
@@ -52,8 +49,8 @@ TEST_F(Call, OgmPlaysThenWaitsAndRepeatsBeforeSayingGoodBye) {
   EXPECT_EQ(Count(OK::Wait), 3u);
   EXPECT_NEAR(static_cast<double>(plays[1].tick - plays[0].tick), 7000, 5);
   EXPECT_EQ(plays[0].sampleRate, 11025);
-  EXPECT_NE(CallFile().find("System prompt missing: GoodBye"), std::string::npos);
-  EXPECT_EQ(line_.LastOp()->kind, OK::Drop);
+  EXPECT_TRUE(InLog("System prompt missing: GoodBye"));
+  EXPECT_EQ(LastKind(), OK::Drop);
   line_.HangUp();
   std::filesystem::remove(folders_.Ogms() + "/Default Answering Message.wav");
   line_.ClearOps();
@@ -61,10 +58,9 @@ TEST_F(Call, OgmPlaysThenWaitsAndRepeatsBeforeSayingGoodBye) {
   EXPECT_EQ(controller_.InputModeValue(), IVRCMain::kInputNumber);
   line_.Advance(0);
   EXPECT_EQ(Count(OK::Play), 2u);
-  EXPECT_EQ(line_.LastOp()->kind, OK::Drop);
+  EXPECT_EQ(LastKind(), OK::Drop);
   // The log names the missing file, so the owner knows what to record.
-  EXPECT_NE(CallFile().find("Play file: " + folders_.Ogms() + "/Default Answering Message.wav"),
-            std::string::npos);
+  EXPECT_TRUE(InLog("Play file: " + folders_.Ogms() + "/Default Answering Message.wav"));
 }
 
 TEST_F(Call, UserLogLineAndAnnouncement) {
@@ -81,8 +77,8 @@ TEST_F(Call, UserLogLineAndAnnouncement) {
   line_.HangUp();
   Settings("[line0]\nname=../../evil\n");
   Connect("log=true\nlogname=%linename%\n");
-  EXPECT_FALSE(std::filesystem::exists(dir_ / "evil.txt"));
-  EXPECT_FALSE(std::filesystem::exists(folders_.Logs() + "/../../evil.txt"));
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "evil.txt") ||
+               std::filesystem::exists(folders_.Logs() + "/../../evil.txt"));
   EXPECT_EQ(controller_.State(), IVRCMain::CS_OGM);
 }
 
@@ -92,8 +88,8 @@ TEST_F(Call, HangUpInEveryStateEndsIdle) {
   line_.HangUp();
   EXPECT_EQ(controller_.State(), IVRCMain::CS_IDLE);
   EXPECT_EQ(controller_.InputModeValue(), IVRCMain::kInputNone);
-  EXPECT_EQ(window_.messages.back().id, WM_IVRCMAIN_LINESTATE);
-  EXPECT_EQ(window_.messages.back().wParam, 0);
+  EXPECT_EQ(std::pair(window_.messages.back().id, window_.messages.back().wParam),
+            std::pair(uint32_t{WM_IVRCMAIN_LINESTATE}, int64_t{0}));
   for (int state = IVRCMain::CS_IDLE; state <= IVRCMain::CS_GOODBYE; ++state) {
     ASSERT_EQ(Ring(3), 3);
     line_.Connect();
@@ -101,13 +97,11 @@ TEST_F(Call, HangUpInEveryStateEndsIdle) {
     line_.HangUp();
     EXPECT_EQ(controller_.State(), IVRCMain::CS_IDLE) << state;
   }
-}
-
-TEST_F(Call, CompletionsInOtherStatesDropTheCall) {
-  Connect("", 1000);
+  Connect("", 1000);  // a completion in another state drops the call
   controller_.SetState(IVRCMain::CS_TRANSFERBLIND);
   line_.Advance(1100);
-  EXPECT_EQ(line_.LastOp()->kind, OK::Drop);
+  EXPECT_EQ(LastKind(), OK::Drop);
 }
+
 
 }  // namespace

@@ -1,25 +1,11 @@
 #include "IVRCFakes.h"
-#include "IVRCMainFixture.h"
 
 namespace {
 
 using OK = ScriptedLine::OpKind;
 using Keys = std::vector<std::string>;
 
-class Press : public IVRCMainTest {
- protected:
-  Press() { controller_.SetCommands(&commands_); }
-  // A connected call to the default OGM with a second of audio; no ops yet.
-  void Answer(const std::string &ivr) {
-    Connect(ivr, 1000);
-    line_.ClearOps();
-  }
-  void Prompt(const std::string &name) {
-    Wave(folders_.SystemPrompts() + "/" + name + ".wav", 500);
-  }
-
-  RecordingCommands commands_;
-};
+using Press = FakedTest;
 
 TEST_F(Press, KeyWithoutActionLeavesTheOgmPlaying) {
   Answer("wait=6\n");
@@ -28,7 +14,7 @@ TEST_F(Press, KeyWithoutActionLeavesTheOgmPlaying) {
   line_.Press('5');
   EXPECT_EQ(commands_.keys, Keys{"press5"});
   EXPECT_TRUE(line_.IsPlaying());
-  EXPECT_NE(CallFile().find("Caller pressed key [5]"), std::string::npos);
+  EXPECT_TRUE(InLog("Caller pressed key [5]"));
   controller_.SetCommands(nullptr);  // without commands the key is ignored as well
   line_.Press('7');
   line_.Advance(800);  // the OGM ends as usual
@@ -43,10 +29,9 @@ TEST_F(Press, KeysReachTheCurrentOgmOnlyInTheStatesThatTakeThem) {
   EXPECT_EQ(commands_.lastFile, controller_.CurrentOGM());
   EXPECT_EQ(commands_.lastSection, "ivr");
   commands_.keys.clear();
-  for (IVRCMain::CallState state :
-       {IVRCMain::CS_INVALID, IVRCMain::CS_PLAYFILE, IVRCMain::CS_RECORDTONE,
-        IVRCMain::CS_ANSWERING, IVRCMain::CS_GOODBYE, IVRCMain::CS_DIALING,
-        IVRCMain::CS_OUTBOUND}) {
+  using S = IVRCMain;
+  for (S::CallState state : {S::CS_INVALID, S::CS_PLAYFILE, S::CS_RECORDTONE, S::CS_ANSWERING,
+                             S::CS_GOODBYE, S::CS_DIALING, S::CS_OUTBOUND}) {
     controller_.SetState(state);
     line_.Press('2');
   }
@@ -93,12 +78,12 @@ TEST_F(Press, TheKeyCompletingAnEntryIsNotTakenAgainByTheMenuItLeadsTo) {
 
 TEST_F(Press, InvalidNumberOrOptionPlaysItsPromptAndRestartsEmpty) {
   Answer("type=enternumber\nmaxdigits=4\nvarlimit=true\nvarlimitmin=100\nvarlimitmax=999\n");
-  Prompt("InvalidNumber");
+  Prompt("InvalidNumber", 500);
   line_.Press("1000");
   EXPECT_EQ(controller_.State(), IVRCMain::CS_INVALID);
   EXPECT_TRUE(commands_.keys.empty());
   EXPECT_EQ(line_.OpsOf(OK::Play).at(0).sampleRate, 8000);
-  EXPECT_NE(CallFile().find("Play system prompt: InvalidNumber"), std::string::npos);
+  EXPECT_TRUE(InLog("Play system prompt: InvalidNumber"));
   line_.Advance(499);
   EXPECT_EQ(controller_.State(), IVRCMain::CS_INVALID);
   line_.Advance(1);  // the prompt ends: the node starts again, empty
@@ -108,10 +93,10 @@ TEST_F(Press, InvalidNumberOrOptionPlaysItsPromptAndRestartsEmpty) {
   line_.Press("0100");  // the leading integer counts
   EXPECT_EQ(Parm("number"), "0100");
   EXPECT_EQ(commands_.keys, Keys{"press#"});
-  Prompt("invalidoption");  // names are matched without regard to case
+  Prompt("invalidoption", 500);  // names are matched without regard to case
   controller_.InvalidOption();
   EXPECT_EQ(controller_.State(), IVRCMain::CS_INVALID);
-  EXPECT_NE(CallFile().find("Play system prompt: InvalidOption"), std::string::npos);
+  EXPECT_TRUE(InLog("Play system prompt: InvalidOption"));
   line_.Advance(500);
   EXPECT_EQ(controller_.State(), IVRCMain::CS_OGM);
 }
@@ -123,7 +108,7 @@ TEST_F(Press, AMissingPromptStillRestartsAndAnActionMayRestartTheNode) {
   commands_.effect = [](IVRCMain &controller) { controller.Start(); };
   line_.Press("13");
   EXPECT_EQ(controller_.State(), IVRCMain::CS_INVALID);
-  EXPECT_NE(CallFile().find("System prompt missing: InvalidNumber"), std::string::npos);
+  EXPECT_TRUE(InLog("System prompt missing: InvalidNumber"));
   line_.Advance(0);  // an empty prompt completes at once
   EXPECT_EQ(controller_.State(), IVRCMain::CS_OGM);
   line_.Press("14");

@@ -1,37 +1,37 @@
+#include <tuple>
+
 #include "IVRCFakes.h"
-#include "IVRCMainFixture.h"
 
 namespace {
 
 using OK = ScriptedLine::OpKind;
 using S = IVRCMain;
+using Texts = std::vector<std::string>;
 
-// Calls on a controller with commands and services; the "dial" of a
-// command is played by `Dial` below.
-class Transfer : public IVRCMainTest {
+// The "dial" of a transfer or dial command: its state, then the paced dial.
+class Transfer : public FakedTest {
  protected:
-  Transfer() {
-    controller_.SetCommands(&commands_);
-    controller_.SetServices(&services_);
-  }
-  void Answer(const std::string &ivr = "wait=30\n") {
-    Connect(ivr, 1000);
-    line_.ClearOps();
-  }
-  // What a transfer or dial command does: its state, then the paced dial.
   void Dial(IVRCMain::CallState state, const std::string &digits) {
     controller_.SetState(state);
     controller_.SetChainedAction({controller_.CurrentOGM(), "ivr", "press1transferfail"});
     controller_.Dial(digits);
   }
-  std::vector<std::string> Dialled() const {
-    std::vector<std::string> groups;
-    for (const auto &op : line_.OpsOf(OK::Dial)) groups.push_back(op.text);
-    return groups;
+  // Answers a new call and dials "200" from `state`; the dial completes.
+  void DialTwoHundred(IVRCMain::CallState state) {
+    Answer();
+    Dial(state, "200");
+    line_.CompleteDial();
   }
-
-  RecordingCommands commands_;
-  RecordingServices services_;
+  std::size_t Occurrences(const std::string &text) const {
+    const std::string log = CallFile();
+    std::size_t count = 0;
+    for (auto at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++count;
+    return count;
+  }
+  bool InCallLog(const std::string &line) const {
+    const auto log = CallLog();
+    return std::find(log.begin(), log.end(), line) != log.end();
+  }
 };
 
 TEST_F(Transfer, PacedDialSplitsGroupsAndPausesPerComma) {
@@ -44,24 +44,23 @@ TEST_F(Transfer, PacedDialSplitsGroupsAndPausesPerComma) {
   line_.CompleteDial();  // "123" done: two pauses
   EXPECT_EQ(line_.LastOp()->maxMs, 1500);
   line_.Advance(1500);
-  EXPECT_EQ(Dialled(), (std::vector<std::string>{"!", "123", "45"}));
+  EXPECT_EQ(Dialled(), (Texts{"!", "123", "45"}));
   commands_.taken = false;
   line_.CompleteDial();  // all dialled: the chained action, else the OGM again
-  EXPECT_EQ(commands_.keys, std::vector<std::string>{"press1transferfail"});
+  EXPECT_EQ(commands_.keys, Texts{"press1transferfail"});
   EXPECT_EQ(controller_.State(), S::CS_OGM);
-  EXPECT_NE(CallFile().find("Dialing: 123"), std::string::npos);
-}
-
-TEST_F(Transfer, DialStringsOf64OrMoreAreNotDialled) {
+  EXPECT_TRUE(InLog("Dialing: 123"));
+  // Dial strings of 64 or more are not dialled: the blind transfer ends.
+  line_.HangUp();
   Answer();
   Dial(S::CS_TRANSFERBLIND, std::string(64, '5'));
   EXPECT_TRUE(Dialled().empty());
-  EXPECT_EQ(line_.LastOp()->kind, OK::Drop);  // completed at once: the blind transfer ends
-  EXPECT_NE(CallFile().find("Dialing complete"), std::string::npos);
+  EXPECT_EQ(LastKind(), OK::Drop);
+  EXPECT_TRUE(InLog("Dialing complete"));
   line_.HangUp();
   Answer();
   Dial(S::CS_DIALCMD, std::string(63, '5'));
-  EXPECT_EQ(Dialled(), std::vector<std::string>{std::string(63, '5')});
+  EXPECT_EQ(Dialled(), Texts{std::string(63, '5')});
 }
 
 // A trailing pause ends the dial without a report from the line; the log
@@ -72,22 +71,14 @@ TEST_F(Transfer, DialEndingInAPauseStillLogsItsCompletion) {
   Dial(S::CS_DIALCMD, "1,");
   line_.CompleteDial();
   line_.Advance(750);
-  const std::string log = CallFile();
-  std::size_t count = 0;
-  for (std::size_t at = log.find("Dialing complete"); at != std::string::npos;
-       at = log.find("Dialing complete", at + 1)) {
-    ++count;
-  }
-  EXPECT_EQ(count, 2u);
+  EXPECT_EQ(Occurrences("Dialing complete"), 2u);
   EXPECT_EQ(controller_.State(), S::CS_OGM);
 }
 
 TEST_F(Transfer, ConfirmedTransferAsksRepeatsThenRejectsWithAFlash) {
   Settings("[transfer]\nconfirmedrepeat=1\n");
-  Answer();
-  Wave(folders_.SystemPrompts() + "/TransferQuery.wav", 1000);
-  Dial(S::CS_TRANSFERDIAL, "200");
-  line_.CompleteDial();
+  Prompt("TransferQuery", 1000);
+  DialTwoHundred(S::CS_TRANSFERDIAL);
   EXPECT_EQ(controller_.State(), S::CS_TRANSFERQUERY);
   line_.EndOfCallTone();  // the called party's tones do not end the call
   line_.Press('7');       // nor do other keys
@@ -97,127 +88,107 @@ TEST_F(Transfer, ConfirmedTransferAsksRepeatsThenRejectsWithAFlash) {
   EXPECT_EQ(Dialled().back(), "!");
   line_.CompleteDial();
   line_.Advance(750);
-  EXPECT_EQ(commands_.keys, std::vector<std::string>{"press1transferfail"});
+  EXPECT_EQ(commands_.keys, Texts{"press1transferfail"});
   EXPECT_EQ(Count(OK::Drop), 0u);
 }
 
 TEST_F(Transfer, AcceptedTransferDropsOrStaysOnTheCall) {
   Settings("[transfer]\nconfirmedcomplete=#9\n");
-  Answer();
-  Dial(S::CS_TRANSFERDIAL, "200");
-  line_.CompleteDial();
+  DialTwoHundred(S::CS_TRANSFERDIAL);
   line_.Press('1');
   EXPECT_EQ(Dialled().back(), "#9");
   line_.CompleteDial();
-  EXPECT_EQ(line_.LastOp()->kind, OK::Drop);
-  EXPECT_NE(CallFile().find("Transfer complete so drop call"), std::string::npos);
+  EXPECT_EQ(LastKind(), OK::Drop);
+  EXPECT_TRUE(InLog("Transfer complete so drop call"));
   line_.HangUp();
   Settings("[transfer]\nuseconferencecall=true\n[settings]\nrecthres=-30dB\n");
-  Answer();
-  Dial(S::CS_TRANSFERDIAL, "200");
-  line_.CompleteDial();
+  DialTwoHundred(S::CS_TRANSFERDIAL);
   line_.Press('1');  // nothing to dial: complete at once
   const ScriptedLine::Op &wait = *line_.LastOp();
-  EXPECT_EQ(wait.kind, OK::Wait);
-  EXPECT_EQ(wait.silenceMs, 25000);
-  EXPECT_EQ(wait.thresholdDb, -30);
-  EXPECT_EQ(wait.maxMs, 3600000);
-  EXPECT_NE(CallFile().find("Transfer complete (simulate by hanging on line)"), std::string::npos);
+  EXPECT_EQ(std::tuple(wait.kind, wait.silenceMs, wait.thresholdDb, wait.maxMs),
+            std::tuple(OK::Wait, 25000, -30, 3600000));
+  EXPECT_TRUE(InLog("Transfer complete (simulate by hanging on line)"));
   line_.Advance(3600000);
-  EXPECT_NE(CallFile().find("Transfer wait timeout"), std::string::npos);
-  EXPECT_EQ(line_.LastOp()->kind, OK::Drop);
+  EXPECT_TRUE(InLog("Transfer wait timeout"));
+  EXPECT_EQ(LastKind(), OK::Drop);
 }
 
 TEST_F(Transfer, AnswerDetectionGivesTheToneThenAcceptsOrRejects) {
   Settings("[outbound]\ntimeout=0:00:20.000\n");
-  Answer();
-  Dial(S::CS_TRANSFERDIALANSWERDETECT, "200");
-  line_.CompleteDial();
-  const ScriptedLine::Op &record = *line_.LastOp();
-  EXPECT_EQ(record.kind, OK::Record);
-  EXPECT_EQ(record.thresholdDb, LLineBase::kNoThreshold);
+  DialTwoHundred(S::CS_TRANSFERDIALANSWERDETECT);
+  EXPECT_EQ(LastKind(), OK::Record);
+  EXPECT_EQ(line_.LastOp()->thresholdDb, LLineBase::kNoThreshold);
   EXPECT_EQ(services_.detectorTimeoutMs, 20000);
   EXPECT_EQ(services_.detectorSilenceMs, 2250);
   services_.detection->store(2);  // ignored
   line_.ReportRecordPosition(100);
-  EXPECT_EQ(line_.LastOp()->kind, OK::Record);
+  EXPECT_EQ(LastKind(), OK::Record);
   services_.detection->store(IVRCServices::kAnswerMachine);
   line_.ReportRecordPosition(200);
-  EXPECT_EQ(line_.LastOp()->kind, OK::Play);  // "RecordTone" to the called party
+  EXPECT_EQ(LastKind(), OK::Play);  // "RecordTone" to the called party
   line_.Advance(0);
   EXPECT_EQ(controller_.State(), S::CS_TRANSFERACCEPT);
   line_.HangUp();
-  Answer();
-  Dial(S::CS_TRANSFERDIALANSWERDETECT, "200");
-  line_.CompleteDial();
+  DialTwoHundred(S::CS_TRANSFERDIALANSWERDETECT);
   line_.CompleteRecord();  // the detector's own time-out: nobody answered
   EXPECT_EQ(controller_.State(), S::CS_DIALING);
   EXPECT_EQ(Dialled().back(), "!");
   controller_.SetServices(nullptr);  // without a detector nobody ever answers
   line_.HangUp();
-  Answer();
-  Dial(S::CS_TRANSFERDIALANSWERDETECT, "200");
-  line_.CompleteDial();
+  DialTwoHundred(S::CS_TRANSFERDIALANSWERDETECT);
   EXPECT_EQ(Dialled().back(), "!");
 }
 
-TEST_F(Transfer, FaxDialsOnceOrHandsOff) {
+TEST_F(Transfer, FaxDialsOnceOrHandsOffAndEndOfCallToneDrops) {
   Settings("[settings]\nfax=true\nfaxdial=,77\n");
   Answer();
   line_.Fax();
   line_.Fax();  // already dialling
   line_.Advance(750);
-  EXPECT_EQ(Dialled(), std::vector<std::string>{"77"});
+  EXPECT_EQ(Dialled(), Texts{"77"});
   line_.CompleteDial();
-  EXPECT_EQ(line_.LastOp()->kind, OK::Drop);
+  EXPECT_EQ(LastKind(), OK::Drop);
   line_.HangUp();
   Settings("[settings]\nfax=true\n");
   Answer();
   line_.Fax();
-  EXPECT_EQ(line_.LastOp()->kind, OK::FaxHandoff);
-  EXPECT_NE(CallFile().find("Attempt TAPI fax handoff"), std::string::npos);
-}
-
-TEST_F(Transfer, EndOfCallToneDropsAnOrdinaryCall) {
+  EXPECT_EQ(LastKind(), OK::FaxHandoff);
+  EXPECT_TRUE(InLog("Attempt TAPI fax handoff"));
+  line_.HangUp();
   Answer();
   line_.EndOfCallTone();
-  EXPECT_EQ(line_.LastOp()->kind, OK::Drop);
+  EXPECT_EQ(LastKind(), OK::Drop);
 }
 
 // Outbound calls: the scheduler sets the state and entry, then places the call.
 class Outbound : public Transfer {
  protected:
-  void Place(const std::string &entry) {
+  void Place(const std::string &entry, int answer = -1) {
     controller_.SetState(S::CS_OUTBOUND);
     controller_.SetOutboundEntry(entry);
     ASSERT_TRUE(line_.MakeCall(entry.substr(0, entry.find('&'))));
     line_.Connect();
+    if (answer < 0) return;
+    services_.detection->store(answer);
+    line_.ReportRecordPosition(500);
   }
 };
 
 TEST_F(Outbound, AnsweredCallRunsTheOgmItsEntryNames) {
   Ogm("Sales");
   Ogm("Machine");
-  Place("5551000&ogm=Sales&ogmmachine=Machine&name=Bob+Smith");
+  Place("5551000&ogm=Sales&ogmmachine=Machine&name=Bob+Smith", IVRCServices::kAnswerPerson);
   EXPECT_EQ(Parm("name"), "Bob Smith");
-  EXPECT_NE(CallFile().find("Outbound call [5551000&ogm=Sales"), std::string::npos);
-  services_.detection->store(IVRCServices::kAnswerPerson);
-  line_.ReportRecordPosition(500);
+  EXPECT_TRUE(InLog("Outbound call [5551000&ogm=Sales"));
   EXPECT_EQ(controller_.State(), S::CS_OGM);
   EXPECT_EQ(controller_.CurrentOGM(), folders_.Ogms() + "/Sales.ini");
   line_.HangUp();
-  Place("5551000&ogm=Sales&ogmmachine=Machine");
-  services_.detection->store(IVRCServices::kAnswerMachine);
-  line_.ReportRecordPosition(500);
+  Place("5551000&ogm=Sales&ogmmachine=Machine", IVRCServices::kAnswerMachine);
   EXPECT_EQ(controller_.CurrentOGM(), folders_.Ogms() + "/Machine.ini");
-  const auto log = CallLog();
-  EXPECT_NE(std::find(log.begin(), log.end(),
-                      "Outbound call 5551000&ogm=Sales&ogmmachine=Machine [Answered] (Machine)"),
-            log.end());
+  EXPECT_TRUE(
+      InCallLog("Outbound call 5551000&ogm=Sales&ogmmachine=Machine [Answered] (Machine)"));
   line_.HangUp();
-  Place("5551000&ogm=Nowhere");  // an OGM that does not exist stops the run
-  services_.detection->store(IVRCServices::kAnswerPerson);
-  line_.ReportRecordPosition(500);
+  Place("5551000&ogm=Nowhere", IVRCServices::kAnswerPerson);  // a missing OGM stops the run
   EXPECT_EQ(controller_.State(), S::CS_GOODBYE);
   EXPECT_FALSE(ProfileReadBool(folders_.SettingsFile(), "outbound", "active", true));
 }
@@ -225,20 +196,17 @@ TEST_F(Outbound, AnsweredCallRunsTheOgmItsEntryNames) {
 TEST_F(Outbound, UnansweredCallIsScheduledAgainWhileAttemptsRemain) {
   Place("5551000&attempts=3&intervalnext=1&interval=10&x=1");
   line_.CompleteRecord();  // the detector gave up
-  ASSERT_EQ(services_.outbound.size(), 1u);
   const long long next = static_cast<long long>(clock_.Now()) + 600;
-  EXPECT_EQ(services_.outbound[0],
-            "5551000&interval=10&x=1&attempts=2&intervalnext=" + std::to_string(next));
+  EXPECT_EQ(services_.outbound,
+            Texts{"5551000&interval=10&x=1&attempts=2&intervalnext=" + std::to_string(next)});
   EXPECT_EQ(window_.timers, (std::vector<std::pair<int, uint32_t>>{{2, 5000}}));
   EXPECT_EQ(controller_.State(), S::CS_IDLE);
-  EXPECT_EQ(line_.LastOp()->kind, OK::Drop);
+  EXPECT_EQ(LastKind(), OK::Drop);
   line_.HangUp();
   Place("5551001&attempts=1");  // the last attempt: nothing more
   line_.HangUp();                // a hang-up before the answer counts as no answer
   EXPECT_EQ(services_.outbound.size(), 1u);
-  const auto log = CallLog();
-  EXPECT_NE(std::find(log.begin(), log.end(), "Outbound call 5551001&attempts=1 not answered"),
-            log.end());
+  EXPECT_TRUE(InCallLog("Outbound call 5551001&attempts=1 not answered"));
 }
 
 TEST_F(Outbound, ForwardCallOffersMessagesUntilAcceptedOrGivenUp) {
@@ -246,22 +214,22 @@ TEST_F(Outbound, ForwardCallOffersMessagesUntilAcceptedOrGivenUp) {
   controller_.SetVoiceMail(&voiceMail);
   const std::string mailbox = folders_.MailBoxes() + "/Sales.mbx";
   Write(mailbox, "[mbx]\nforwardrepeat=1\n");
-  Wave(folders_.SystemPrompts() + "/ForwardMessage.wav", 1000);
+  Prompt("ForwardMessage", 1000);
   controller_.SetMailbox(mailbox);
   controller_.SetState(S::CS_FORWARD);
   line_.MakeCall("200");
   line_.Connect();
-  EXPECT_NE(CallFile().find("Outbound message forward dial complete"), std::string::npos);
+  EXPECT_TRUE(InLog("Outbound message forward dial complete"));
   line_.Press('5');  // not an answer
   line_.Advance(2000);
   EXPECT_EQ(Count(OK::Play), 2u);
-  EXPECT_NE(CallFile().find("Message forward attempt failed"), std::string::npos);
-  EXPECT_EQ(line_.LastOp()->kind, OK::Drop);
+  EXPECT_TRUE(InLog("Message forward attempt failed"));
+  EXPECT_EQ(LastKind(), OK::Drop);
   line_.HangUp();
   controller_.SetState(S::CS_FORWARD);
   line_.Connect();
   line_.Press('1');
-  EXPECT_EQ(voiceMail.calls, std::vector<std::string>{"forward accepted"});
+  EXPECT_EQ(voiceMail.calls, Texts{"forward accepted"});
   line_.HangUp();
   Write(mailbox, "[mbx]\nautoplay=true\n");
   controller_.SetState(S::CS_FORWARD);

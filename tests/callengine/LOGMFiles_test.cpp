@@ -11,9 +11,7 @@ namespace {
 
 class OGMFiles : public ::testing::Test {
  protected:
-  void Make(const std::string& file, const std::string& text = "x") {
-    std::ofstream(dir_ / file) << text;
-  }
+  void Make(const std::string& file, const std::string& text) { std::ofstream(dir_ / file) << text; }
   bool Has(const std::string& file) const { return std::filesystem::exists(dir_ / file); }
   std::string Content(const std::string& file) const {
     std::ifstream in(dir_ / file);
@@ -24,10 +22,10 @@ class OGMFiles : public ::testing::Test {
   LOGMFiles files_{dir_.Path()};
 };
 
-TEST_F(OGMFiles, AnOGMExistsExactlyWhenItsDefinitionDoesAndNamesStayInside) {
-  Make("Sales.wav");
+TEST_F(OGMFiles, ExistsByDefinitionRenameAndRemoveTakeCompanionsAndNamesStayInside) {
+  Make("Sales.wav", "RIFF");
   EXPECT_FALSE(files_.Exists("Sales"));
-  Make("Sales.ini");
+  Make("Sales.ini", "[ivr]\n");
   EXPECT_TRUE(files_.Exists("SALES"));
   EXPECT_EQ(*files_.IniPath("sales"), dir_ / "Sales.ini");
   for (const char* name : {"", "../Sales", "a/b", "a\\b", ".."}) {
@@ -35,12 +33,6 @@ TEST_F(OGMFiles, AnOGMExistsExactlyWhenItsDefinitionDoesAndNamesStayInside) {
         << name;
   }
   EXPECT_FALSE(files_.IniPath(std::string(300, 'n')));
-  EXPECT_TRUE(Has("Sales.ini"));
-}
-
-TEST_F(OGMFiles, RenameAndRemoveTakeTheCompanionsAlong) {
-  Make("Sales.ini", "[ivr]\n");
-  Make("Sales.wav", "RIFF");
   Make("Sales.txt", "Hello");
   Make("Other.ini", "[ivr]\npress1go=Sales\n");
   ASSERT_TRUE(files_.Rename("sales", "Shop"));

@@ -1,3 +1,5 @@
+#include <tuple>
+
 #include "IVRCMainFixture.h"
 #include "callengine/OGMCommands.h"
 
@@ -11,16 +13,7 @@ using S = IVRCMain;
 class Commands : public IVRCMainTest {
  protected:
   Commands() { controller_.SetCommands(&commands_); }
-  void Answer(const std::string &ivr) {
-    Connect("wait=30\n" + ivr, 1000);
-    line_.ClearOps();
-  }
-  std::vector<std::string> Dialled() const {
-    std::vector<std::string> groups;
-    for (const auto &op : line_.OpsOf(OK::Dial)) groups.push_back(op.text);
-    return groups;
-  }
-  bool Logged(const std::string &text) const { return CallFile().find(text) != std::string::npos; }
+  void Answer(const std::string &ivr) { IVRCMainTest::Answer("wait=30\n" + ivr); }
 
   OGMCommands commands_;
 };
@@ -31,13 +24,13 @@ TEST_F(Commands, GoWordsCompareWithoutCaseAndAFailedGoKeepsTheOgm) {
          "press4=noresponse\n");
   Ogm("Sal0es");
   line_.Press('2');
-  EXPECT_TRUE(Logged("Open OGM: Nowhere"));
+  EXPECT_TRUE(InLog("Open OGM: Nowhere"));
   EXPECT_EQ(controller_.CurrentOGM(), folders_.Ogms() + "/Default Answering Message.ini");
   EXPECT_TRUE(line_.Ops().empty());  // the OGM goes on
   line_.Press("34");
   EXPECT_TRUE(line_.Ops().empty());
   line_.Press('1');
-  EXPECT_TRUE(Logged("Command - Go"));
+  EXPECT_TRUE(InLog("Command - Go"));
   EXPECT_EQ(controller_.CurrentOGM(), folders_.Ogms() + "/Sal0es.ini");
   EXPECT_EQ(controller_.State(), S::CS_OGM);
   EXPECT_EQ(Count(OK::Play), 1u);
@@ -47,10 +40,10 @@ TEST_F(Commands, HangupGoodbyeInvalidRepeatAndSeek) {
   Answer("press1=hangup\npress2=goodbye\npress3=invalid\npress4=repeat\nrepeat=3\n"
          "press5=seek\npress5seektime=-0:00:05.000\n");
   line_.Press('5');
-  EXPECT_EQ(line_.LastOp()->kind, OK::Seek);
+  EXPECT_EQ(LastKind(), OK::Seek);
   EXPECT_EQ(line_.LastOp()->deltaMs, -5000);
   EXPECT_EQ(controller_.State(), S::CS_OGM);
-  EXPECT_TRUE(Logged("Command - Seek (Rewind / Fast-forward)"));
+  EXPECT_TRUE(InLog("Command - Seek (Rewind / Fast-forward)"));
   line_.Advance(31500);  // the OGM and its wait: a repeat used up
   EXPECT_EQ(controller_.RepeatCounter(), 2);
   line_.Press('4');
@@ -59,32 +52,32 @@ TEST_F(Commands, HangupGoodbyeInvalidRepeatAndSeek) {
   EXPECT_EQ(controller_.State(), S::CS_INVALID);
   line_.Press('2');
   EXPECT_EQ(controller_.State(), S::CS_GOODBYE);
-  EXPECT_TRUE(Logged("Command - Polite Hangup"));
+  EXPECT_TRUE(InLog("Command - Polite Hangup"));
   line_.Press('1');  // "GoodBye" is not a menu: the key is ignored
   EXPECT_EQ(Count(OK::Drop), 0u);
   line_.HangUp();
   Answer("press1=hangup\n");
   line_.Press('1');
-  EXPECT_EQ(line_.LastOp()->kind, OK::Drop);
+  EXPECT_EQ(LastKind(), OK::Drop);
 }
 
 TEST_F(Commands, BlindTransferFlashesPausesAndDials) {
   Answer("press1=transfer\npress1transfermode=0\npress1transfer=2%linenumber%1\n");
   line_.Press('1');
-  EXPECT_TRUE(Logged("Command - Transfer"));
+  EXPECT_TRUE(InLog("Command - Transfer"));
   line_.CompleteDial();
   line_.Advance(750);
   EXPECT_EQ(Dialled(), (std::vector<std::string>{"!", "201"}));
   line_.CompleteDial();
-  EXPECT_TRUE(Logged("Blind transfer complete so drop call"));
-  EXPECT_EQ(line_.LastOp()->kind, OK::Drop);
+  EXPECT_TRUE(InLog("Blind transfer complete so drop call"));
+  EXPECT_EQ(LastKind(), OK::Drop);
   line_.HangUp();
   Settings("[transfer]\nblindtapi=true\nblindprefix=\nblindsuffix=#\n");
   Answer("press1=transfer\npress1transfermode=0\npress1transfer=300\n");
   line_.Press('1');
-  EXPECT_EQ(line_.LastOp()->kind, OK::TransferBlind);
+  EXPECT_EQ(LastKind(), OK::TransferBlind);
   EXPECT_EQ(line_.LastOp()->text, "300#");
-  EXPECT_TRUE(Logged("TAPI blind transfer to: 300#"));
+  EXPECT_TRUE(InLog("TAPI blind transfer to: 300#"));
 }
 
 TEST_F(Commands, ConfirmedTransferIsTheDefaultAndChainsItsFailure) {
@@ -105,7 +98,7 @@ TEST_F(Commands, DialActionExpandsItsDigitsAndTakesTheAfterDialAction) {
   line_.Press('1');
   EXPECT_EQ(Dialled(), std::vector<std::string>{"95551234"});
   line_.CompleteDial();
-  EXPECT_EQ(line_.LastOp()->kind, OK::Drop);
+  EXPECT_EQ(LastKind(), OK::Drop);
   line_.HangUp();
   Answer("press2=dial\n");
   line_.Press('2');  // no digits: complete at once, no after-dial action: the OGM again
@@ -120,11 +113,11 @@ TEST_F(Commands, PlayActionPlaysTheFileOrRestartsAtOnce) {
   Answer("press1=play\npress1playfile=" + file + "\npress2=play\npress2playfile=/no/such.wav\n");
   line_.Press('1');
   EXPECT_EQ(controller_.State(), S::CS_PLAYFILE);
-  EXPECT_TRUE(Logged("Play file: " + file));
+  EXPECT_TRUE(InLog("Play file: " + file));
   line_.Advance(2000);
   EXPECT_EQ(controller_.State(), S::CS_OGM);
   line_.Press('2');
-  EXPECT_TRUE(Logged("Error opening file: /no/such.wav"));
+  EXPECT_TRUE(InLog("Error opening file: /no/such.wav"));
   line_.Advance(0);
   EXPECT_EQ(controller_.State(), S::CS_OGM);
 }
@@ -135,26 +128,20 @@ TEST_F(Commands, MailboxPlaysItsGreetingOrTheSystemPrompt) {
   Answer("press1=mailbox\npress1mbx=sales\npress2=mailbox\npress2mbx=Other\n"
          "press3=mailbox\npress3mbx=Other\npress3mbxmessage=false\npress4=mailbox\n"
          "press4mbx=../x\npress5=mailboxaccess\n");
-  line_.Press('1');
-  EXPECT_EQ(controller_.Mailbox(), folders_.MailBoxes() + "/Sales.mbx");
-  EXPECT_EQ(controller_.State(), S::CS_MBXGREETING);
-  EXPECT_TRUE(Logged("Leave message for mailbox:sales"));
-  EXPECT_NEAR(line_.LastOp()->endSample, 3 * 8000, 20);
-  controller_.SetState(S::CS_OGM);
-  line_.Press('2');
-  EXPECT_TRUE(Logged("System prompt missing: LeaveMessage"));
-  EXPECT_EQ(controller_.Mailbox(), folders_.MailBoxes() + "/Other.mbx");
-  controller_.SetState(S::CS_OGM);
-  line_.Press('3');
-  EXPECT_EQ(controller_.State(), S::CS_MBXRECORDTONE);
-  controller_.SetState(S::CS_OGM);
-  line_.Press('4');  // a name that leaves the mailbox folder: goodbye
-  EXPECT_EQ(controller_.State(), S::CS_GOODBYE);
-  EXPECT_TRUE(Logged("Mailbox name refused: ../x"));
-  controller_.SetState(S::CS_OGM);
-  line_.Press('5');
-  EXPECT_EQ(controller_.State(), S::CS_ACCESSCODE);
-  EXPECT_TRUE(Logged("Command - Mailbox Access"));
+  const std::tuple<char, S::CallState, const char *, const char *> rows[] = {
+      {'1', S::CS_MBXGREETING, "Leave message for mailbox:sales", "Sales"},
+      {'2', S::CS_MBXGREETING, "System prompt missing: LeaveMessage", "Other"},
+      {'3', S::CS_MBXRECORDTONE, "Leave message for mailbox:Other", "Other"},
+      {'4', S::CS_GOODBYE, "Mailbox name refused: ../x", "Other"},  // leaves the folder
+      {'5', S::CS_ACCESSCODE, "Command - Mailbox Access", "Other"}};
+  for (auto [key, state, logged, mailbox] : rows) {
+    controller_.SetState(S::CS_OGM);
+    line_.Press(key);
+    EXPECT_EQ(controller_.State(), state) << key;
+    EXPECT_TRUE(InLog(logged)) << key;
+    EXPECT_EQ(controller_.Mailbox(), folders_.MailBoxes() + "/" + mailbox + ".mbx") << key;
+    if (key == '1') { EXPECT_NEAR(line_.LastOp()->endSample, 3 * 8000, 20); }
+  }
 }
 
 TEST_F(Commands, RecordActionSetsUpItsFileLimitsAndChain) {
@@ -165,19 +152,18 @@ TEST_F(Commands, RecordActionSetsUpItsFileLimitsAndChain) {
   EXPECT_EQ(controller_.State(), S::CS_RECORDTONE);
   line_.Advance(0);
   const ScriptedLine::Op &record = *line_.LastOp();
-  ASSERT_EQ(record.kind, OK::Record);
-  EXPECT_EQ(record.maxMs, 60000);
-  EXPECT_EQ(record.silenceMs, 2000);
+  EXPECT_EQ(std::tuple(record.kind, record.maxMs, record.silenceMs),
+            std::tuple(OK::Record, 60000, 2000));
   EXPECT_EQ(controller_.RecordingSettings().file, folders_.Root() + "/rec-5551234.wav");
   EXPECT_TRUE(controller_.RecordingSettings().levelling);
   line_.CompleteRecord();
-  EXPECT_EQ(line_.LastOp()->kind, OK::Drop);  // the "recstop" action
+  EXPECT_EQ(LastKind(), OK::Drop);  // the "recstop" action
   line_.HangUp();
   Answer("press2=record\npress2recfile=../%cid%.wav\n");
   line_.Press('2');
   line_.Advance(0);  // no file to record into: the call ends
-  EXPECT_EQ(line_.LastOp()->kind, OK::Drop);
-  EXPECT_TRUE(Logged("Record file refused: ../5551234.wav"));
+  EXPECT_EQ(LastKind(), OK::Drop);
+  EXPECT_TRUE(InLog("Record file refused: ../5551234.wav"));
   EXPECT_FALSE(std::filesystem::exists(dir_ / "5551234.wav"));
 }
 

@@ -49,9 +49,8 @@ TEST_F(Scheduler, ListEntriesAreCalledInTurnWithoutBlanksAndTheRunEnds) {
 }
 
 TEST_F(Scheduler, TheCallingWindowMaySpanMidnight) {
-  const std::pair<int, bool> times[] = {{23 * 3600, true}, {5 * 3600 + 3599, true},
-                                        {6 * 3600, false}, {12 * 3600, false}};
-  for (auto [seconds, calls] : times) {
+  for (auto [seconds, calls] : {std::pair{23 * 3600, true}, {5 * 3600 + 3599, true},
+                                {6 * 3600, false}, {12 * 3600, false}}) {
     Write(folders_.Root() + "/outboundlist.txt", "100");
     Settings("[outbound]\nactive=true\ntimestart=22:00:00\ntimeend=06:00:00\n");
     clock_.SetNow(LocalTime(2024, 1, 8, 0, 0, 0) + seconds);

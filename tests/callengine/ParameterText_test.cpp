@@ -23,22 +23,21 @@ TEST_F(Expansion, BuiltInsFillInWhenNoParameterIsSetAndUnknownNamesVanish) {
   parms_.SetParm("CID", "override");
   parms_.SetParm("did", "");  // empty falls back to the call's value
   parms_.SetParm("number", "42");
-  EXPECT_EQ(Expand("%cid%/%did%"), "override/800100");
-  EXPECT_EQ(Expand("a%unknown%b%%c"), "abc");
-  EXPECT_EQ(Expand("file%number"), "file42");  // an open percent takes the rest
+  parms_.SetParm("big", std::string(100000, 'b'));
+  parms_.SetParm(std::string(259, 'n'), "cut");
+  // An open percent takes the rest; output and names are cut; UTF-8 is not split.
+  for (auto [text, size, out] : {std::tuple{"%cid%/%did%", kExpandSize, "override/800100"},
+                                 {"a%unknown%b%%c", kExpandSize, "abc"},
+                                 {"file%number", kExpandSize, "file42"}, {"abcdef", 4, "abc"},
+                                 {"abc", 0, ""}, {"a\xC3\xA9", 3, "a"}})
+    EXPECT_EQ(Expand(text, size), out) << text;
+  EXPECT_EQ(Expand("x%big%y"), "x" + std::string(258, 'b'));
+  EXPECT_EQ(Expand("%" + std::string(300, 'n') + "%"), "cut");
   EXPECT_EQ(Expand("plain"), "plain");
   EXPECT_FALSE(percent_);
 }
 
-TEST_F(Expansion, OutputAndNamesAreCutAndInPlaceFormKeepsPlainText) {
-  parms_.SetParm("big", std::string(100000, 'b'));
-  EXPECT_EQ(Expand("x%big%y"), "x" + std::string(258, 'b'));
-  EXPECT_EQ(Expand("abcdef", 4), "abc");
-  EXPECT_EQ(Expand("abc", 0), "");
-  EXPECT_EQ(Expand("a\xC3\xA9", 3), "a");  // a UTF-8 character is not split
-  std::string longName(300, 'n');
-  parms_.SetParm(longName.substr(0, 259), "cut");
-  EXPECT_EQ(Expand("%" + longName + "%"), "cut");
+TEST_F(Expansion, InPlaceFormKeepsPlainText) {
   std::string longPlain(400, 'p');
   EXPECT_FALSE(ExpandParameters(longPlain, parms_, call_));
   EXPECT_EQ(longPlain.size(), 400u);

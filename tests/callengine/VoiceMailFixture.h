@@ -4,20 +4,17 @@
 #include <vector>
 
 #include "IVRCFakes.h"
-#include "IVRCMainFixture.h"
 #include "callengine/VoiceMailFlows.h"
 
 // A line with the real voice-mail dialogues; dates in day/month/year order.
-class VoiceMailFlowsTest : public IVRCMainTest {
+class VoiceMailFlowsTest : public FakedTest {
  protected:
   using S = IVRCMain;
   using OK = ScriptedLine::OpKind;
   using Texts = std::vector<std::string>;
 
   VoiceMailFlowsTest() {
-    controller_.SetCommands(&commands_);
     controller_.SetVoiceMail(&flows_);
-    controller_.SetServices(&services_);
     Settings("[settings]\ndateorder=1\n");
   }
 
@@ -26,11 +23,13 @@ class VoiceMailFlowsTest : public IVRCMainTest {
     Write(path, "[mbx]\n" + keys);
     return path;
   }
-  std::string Record(const std::string &mailbox, const std::string &id) const {
-    return folders_.MailBoxes() + "/" + mailbox + " ICM" + id + ".ini";
+  // A message's title, record ("ini") or audio ("wav").
+  std::string Record(const std::string &mailbox, const std::string &id,
+                     const std::string &ext = ".ini") const {
+    return folders_.MailBoxes() + "/" + mailbox + " ICM" + id + ext;
   }
   std::string Audio(const std::string &mailbox, const std::string &id) const {
-    return folders_.MailBoxes() + "/" + mailbox + " ICM" + id + ".wav";
+    return Record(mailbox, id, ".wav");
   }
   // A message left on `date` ("dd/mm/yy") at `time` with `ms` of audio.
   std::string Message(const std::string &mailbox, const std::string &id, const std::string &date,
@@ -39,14 +38,6 @@ class VoiceMailFlowsTest : public IVRCMainTest {
                                    (read ? "\nread=true\n" : "\n"));
     Wave(Audio(mailbox, id), ms);
     return Record(mailbox, id);
-  }
-  void Prompt(const std::string &name, uint32_t ms) {
-    Wave(folders_.SystemPrompts() + "/" + name + ".wav", ms);
-  }
-  // Answers a call whose OGM waits for keys.
-  void Answer() {
-    Connect("wait=30\n", 1000);
-    line_.ClearOps();
   }
   // As the "mailboxaccess" action starts: "EnterAccessCode" plays.
   void AccessCall() {
@@ -73,9 +64,6 @@ class VoiceMailFlowsTest : public IVRCMainTest {
     }
     return found;
   }
-  bool Logged(const std::string &prefix, const std::string &what) const {
-    return CallFile().find(prefix + what) != std::string::npos;
-  }
   Texts Posted(uint32_t id) const {
     Texts texts;
     for (const LMessage &m : window_.messages)
@@ -97,6 +85,4 @@ class VoiceMailFlowsTest : public IVRCMainTest {
   }
 
   VoiceMailFlows flows_;
-  RecordingCommands commands_;
-  RecordingServices services_;
 };

@@ -24,23 +24,19 @@ TEST_F(VoiceMailLeave, MessageOfTwoAndAHalfSecondsIsDiscardedLongerOnesKept) {
   const std::string record = Record("Sales", "000001");
   ASSERT_EQ(controller_.State(), S::CS_MBXRECORD);
   EXPECT_EQ(controller_.Message(), record);
-  EXPECT_EQ(Key(record, "message", "mailboxname"), "Sales");
-  EXPECT_EQ(Key(record, "message", "cid"), "5551234");
-  EXPECT_EQ(Key(record, "message", "callername"), "Ann Caller");
-  EXPECT_EQ(Key(record, "message", "time"), "20:00:12");  // after three rings
-  EXPECT_EQ(Key(record, "message", "date"), "08/01/24");
+  for (auto [key, value] : {std::pair{"mailboxname", "Sales"}, {"cid", "5551234"},
+                            {"callername", "Ann Caller"}, {"time", "20:00:12"},  // three rings
+                            {"date", "08/01/24"}})
+    EXPECT_EQ(Key(record, "message", key), value) << key;
   EXPECT_EQ(Posted(WM_UPDATEMESSAGE), Texts{record});
   EXPECT_EQ(PostedFlags(WM_UPDATEMESSAGE), std::vector<int64_t>{1});  // call screening
-  EXPECT_EQ(line_.LastOp()->silenceMs, 5000);
-  EXPECT_EQ(line_.LastOp()->maxMs, 30000);
+  EXPECT_EQ(std::pair(line_.LastOp()->silenceMs, line_.LastOp()->maxMs), std::pair(5000, 30000));
   Speak(2500);
   line_.Press('9');  // saves and says goodbye
-  EXPECT_FALSE(std::filesystem::exists(record));
-  EXPECT_FALSE(std::filesystem::exists(Audio("Sales", "000001")));
+  EXPECT_FALSE(std::filesystem::exists(record) || std::filesystem::exists(Audio("Sales", "000001")));
   EXPECT_EQ(Posted(WM_DELMESSAGE), Texts{record});
   EXPECT_TRUE(services_.levelled.empty());
-  EXPECT_NE(CallFile().find("Recorded message discarded because it was too short"),
-            std::string::npos);
+  EXPECT_TRUE(InLog("Recorded message discarded because it was too short"));
   EXPECT_EQ(NewMessages(), "");
   EXPECT_EQ(controller_.State(), S::CS_GOODBYE);
   line_.HangUp();
@@ -55,8 +51,7 @@ TEST_F(VoiceMailLeave, MessageOfTwoAndAHalfSecondsIsDiscardedLongerOnesKept) {
   EXPECT_EQ(services_.levelled, Texts{Audio("Sales", "000002")});
   EXPECT_EQ(NewMessages(), "true");
   EXPECT_EQ(PostedFlags(WM_NEWMESSAGE), std::vector<int64_t>{1});  // the mailbox beeps
-  EXPECT_EQ(Posted(WM_WAKEBGTASK).size(), 1u);
-  EXPECT_EQ(Posted(WM_RUNSCHEDULER).size(), 1u);
+  EXPECT_EQ(Posted(WM_WAKEBGTASK).size() + Posted(WM_RUNSCHEDULER).size(), 2u);
   EXPECT_EQ(Key(mbx, "mbx", "unsentmessages"), "true");
   EXPECT_EQ(controller_.Message(), "");
 }
@@ -73,8 +68,7 @@ TEST_F(VoiceMailLeave, MessageDeletedAfterEmailingIsNotAnnouncedButStillUnsent) 
   EXPECT_TRUE(Posted(WM_NEWMESSAGE).empty());
   EXPECT_EQ(Posted(WM_WAKEBGTASK).size(), 1u);
   EXPECT_EQ(Key(mbx, "mbx", "unsentmessages"), "true");
-  EXPECT_EQ(Key(mbx, "mbx", "forwardattempts"), "0");
-  EXPECT_EQ(Key(mbx, "mbx", "forwardattempttime"), "0");
+  EXPECT_EQ(Key(mbx, "mbx", "forwardattempts") + Key(mbx, "mbx", "forwardattempttime"), "00");
 }
 
 TEST_F(VoiceMailLeave, RetakeRecordsIntoTheSameFileAndHangingUpKeepsIt) {
@@ -83,14 +77,14 @@ TEST_F(VoiceMailLeave, RetakeRecordsIntoTheSameFileAndHangingUpKeepsIt) {
   line_.Press('1');
   EXPECT_EQ(controller_.State(), S::CS_MBXRECORDTONE);
   line_.Advance(0);  // "RecordTone" is missing and ends at once
-  ASSERT_EQ(line_.LastOp()->kind, OK::Record);
+  ASSERT_EQ(LastKind(), OK::Record);
   EXPECT_EQ(line_.OpsOf(OK::Record).size(), 2u);
   Speak(3000);
   line_.HangUp();
   const std::string audio = Audio("New Box", "000001");
   EXPECT_EQ(LWaveFile::OpenSource(audio)->GetEndSample(), 24000);  // the new take only
-  EXPECT_TRUE(std::filesystem::exists(Record("New Box", "000001")));
-  EXPECT_FALSE(std::filesystem::exists(Record("New Box", "000002")));
+  EXPECT_TRUE(std::filesystem::exists(Record("New Box", "000001")) &&
+              !std::filesystem::exists(Record("New Box", "000002")));
   // Keeping the message creates the mailbox with the keys it writes.
   EXPECT_EQ(Key(folders_.MailBoxes() + "/New Box.mbx", "mbx", "unsentmessages"), "true");
   EXPECT_EQ(services_.levelled, Texts{audio});

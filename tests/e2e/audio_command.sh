@@ -10,19 +10,15 @@ sox -n -r 8000 -c 1 -b 16 phone.wav synth 1.25 sine 300 gain -6
 printf 'not a sound file' >text.wav
 
 info="$("$zavotel" audio info stereo.wav)"
-check "info format" test "$(field format <<<"$info")" = "PCM 16-bit"
-check "info tag" test "$(field tag <<<"$info")" = "1 (0x0001)"
-check "info rate" test "$(field rate <<<"$info")" = "44100 Hz"
-check "info channels" test "$(field channels <<<"$info")" = "2"
-check "info bits" test "$(field bits <<<"$info")" = "16"
-check "info length" test "$(field length <<<"$info")" = "110250 frames, 0:00:02.500"
-check "info streaming" test "$(field streaming <<<"$info")" = "no"
+for pair in "format=PCM 16-bit" "tag=1 (0x0001)" "rate=44100 Hz" channels=2 bits=16 \
+  "length=110250 frames, 0:00:02.500" streaming=no; do
+  check "info ${pair%%=*}" test "$(field "${pair%%=*}" <<<"$info")" = "${pair#*=}"
+done
 
 check "convert default" "$zavotel" audio convert stereo.wav default.wav
-check "default rate" test "$(sox --i -r default.wav)" = 8000
-check "default channels" test "$(sox --i -c default.wav)" = 1
-check "default bits" test "$(sox --i -b default.wav)" = 16
-check "default length" test "$(sox --i -s default.wav)" = 20000
+for pair in r=8000 c=1 b=16 s=20000; do  # rate, channels, bits, length
+  check "default ${pair%%=*}" test "$(sox --i "-${pair%%=*}" default.wav)" = "${pair#*=}"
+done
 
 check "convert unchanged" "$zavotel" audio convert phone.wav copy.wav
 check "unchanged samples" raw_equal phone.wav copy.wav

@@ -2,30 +2,19 @@
 # Whole calls through "zavotel simulate" on a temporary data folder: a menu
 # key reaching another OGM, a message left in a mailbox that holds the
 # caller's voice, remote access playing it back, and clean failures.
-source "$(dirname "$(realpath "$0")")/common.sh"
-data="$tmp/data"
+here="$(dirname "$(realpath "$0")")"
+source "$here/common.sh"
+source "$here/sip_support.sh"
 contains() { grep -qF -- "$2" "$1"; }
 seconds() { sox --i -D "$1"; }
-longer() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
 simulate() { "$zavotel" simulate --data "$data" "$@"; }
 
 # The first start makes the data folder; then the program under test.
 simulate --hangup-after 0.2 >first.txt 2>/dev/null
 check "first start answers" contains first.txt "Answered line"
-ogms="$data/OGMs"
-sox -n -r 8000 -c 1 -b 16 "$ogms/Default Answering Message.wav" synth 0.5 sine 440 gain -6
-sox -n -r 8000 -c 1 -b 16 "$ogms/Sales Menu.wav" synth 0.5 sine 660 gain -6
-cat >"$ogms/Default Answering Message.ini" <<'INI'
-[ivr]
-wait=5
-press1=go
-press1go=Sales Menu
-press2=mailbox
-press2mbx=Sales
-press2mbxmessage=false
-press3=mailboxaccess
-INI
-printf '[ivr]\nwait=5\n' >"$ogms/Sales Menu.ini"
+tone_ogm "Default Answering Message" 0.5 440 wait=5 press1=go "press1go=Sales Menu" \
+  press2=mailbox press2mbx=Sales press2mbxmessage=false press3=mailboxaccess
+tone_ogm "Sales Menu" 0.5 660 wait=5
 printf '[mbx]\nremoteaccess=true\naccesscode=1234\n' >"$data/MailBoxes/Sales.mbx"
 printf '\n[settings]\nmaxrectime=0:00:04.000\n' >>"$data/settings.ini"
 
@@ -35,7 +24,7 @@ check "menu key logged" contains menu.txt "Caller pressed key [1]"
 check "menu key opens the OGM" contains menu.txt "Open OGM: Sales Menu"
 check "menu plays the new OGM" contains menu.txt "Sales Menu.wav"
 check "tape is 8000 Hz mono" test "$(sox --i -r heard.wav)/$(sox --i -c heard.wav)" = "8000/1"
-check "tape runs in real time" longer "$(seconds heard.wav)" 2.5
+check "tape runs in real time" above "$(seconds heard.wav)" 2.5
 
 # A message: the caller speaks after the record tone until the time limit.
 sox -n -r 8000 -c 1 -b 16 voice.wav synth 15 sine 300 gain -10
@@ -43,8 +32,8 @@ simulate --keys 2@0.6 --caller-audio voice.wav --hangup-after 20 >message.txt
 check "recording started" contains message.txt "Recording File:"
 message="$(ls "$data/MailBoxes/"Sales\ ICM*.wav 2>/dev/null | head -1)"
 check "message file made" test -n "$message"
-check "message is kept" longer "$(seconds "$message" 2>/dev/null || echo 0)" 2.5
-check "message holds the voice" longer "$(sox "$message" -n stat 2>&1 | awk '/RMS +amplitude/ {print $3}')" 0.05
+check "message is kept" above "$(seconds "$message" 2>/dev/null || echo 0)" 2.5
+check "message holds the voice" above "$(sox "$message" -n stat 2>&1 | awk '/RMS +amplitude/ {print $3}')" 0.05
 check "message record names the caller" contains "${message%.wav}.ini" "cid=5555555555"
 
 # Remote access with the code plays the message back.

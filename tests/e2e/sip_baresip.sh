@@ -6,7 +6,6 @@
 here="$(dirname "$(realpath "$0")")"
 source "$here/common.sh"
 source "$here/sip_support.sh"
-above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
 rms() { sox "$1" -n "${@:2}" stat 2>&1 | awk '/RMS +amplitude/ {print $3}'; }
 # phone COMMAND [PARAMS]: one command to baresip over its netstring JSON socket.
 phone() {
@@ -72,10 +71,7 @@ echo '<sip:caller@127.0.0.1>;regint=0' >phone/accounts
 baresip -f "$tmp/phone" -n 127.0.0.1 >phone.txt 2>&1 </dev/null &
 phone=$!
 stop_at_exit "$phone"
-for _ in $(seq 200); do
-  grep -q "baresip is ready" phone.txt && break
-  sleep 0.1
-done
+wait_for 200 grep -q "baresip is ready" phone.txt
 check "engine answers on the configured port" grep -q "Answering on sip:127.0.0.1:$port" engine.txt
 check "phone ready" grep -q "baresip is ready" phone.txt
 
@@ -85,7 +81,7 @@ sleep 1.6
 phone sndcode 1
 sleep 1
 phone hangup
-for _ in $(seq 50); do grep -q "Call disconnected" "$call" 2>/dev/null && break; sleep 0.1; done
+wait_for 50 grep -q "Call disconnected" "$call"
 check "key heard" grep -q "Caller pressed key \[1\]" "$call"
 check "key took the caller on" grep -q "Open OGM: Sales Menu" "$call"
 heard="$(ls phone/rec/*-dec.wav 2>/dev/null | head -1)"
@@ -102,7 +98,7 @@ sleep 1.2
 phone sndcode 2
 sleep 5
 phone hangup
-for _ in $(seq 50); do grep -q "Call disconnected" "$call" 2>/dev/null && break; sleep 0.1; done
+wait_for 50 grep -q "Call disconnected" "$call"
 check "mailbox key heard" grep -q "Caller pressed key \[2\]" "$call"
 check "recording started" grep -q "Recording File:" "$call"
 message="$(ls "$data/MailBoxes/"Sales\ ICM*.wav 2>/dev/null | head -1)"
@@ -116,6 +112,4 @@ check "message is the caller's 300 Hz voice" above "${voice_band:-0}" "$(awk -v 
 
 kill -TERM "$phone"; wait "$phone" 2>/dev/null
 check "engine stopped cleanly" stop_engine
-
-[ "$failed" -eq 0 ] || { tail -30 phone.txt; tail -20 engine-err.txt; cat "$data"/Logs/*Call\ Log.txt | tail -30; }
-summary sip_baresip
+summary sip_baresip phone.txt engine-err.txt "$data"/Logs/*Call\ Log.txt

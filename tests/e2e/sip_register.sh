@@ -5,7 +5,6 @@
 here="$(dirname "$(realpath "$0")")"
 source "$here/common.sh"
 source "$here/sip_support.sh"
-system_log() { cat "$data"/Logs/*System\ Log.txt 2>/dev/null; }
 
 make_data
 registrar_port="$(free_port)"
@@ -17,17 +16,13 @@ printf '\n[sipdevice0]\nname=Provider\nmode=register\nuser=alice\npassword=secre
 printf 'registrar=127.0.0.1:%s\nlocaladdress=127.0.0.1:%s\nexpiry=600\n' \
   "$registrar_port" "$(free_port)" >>"$data/settings.ini"
 
-"$zavotel" --data "$data" >engine.txt 2>engine-err.txt &
-pid=$!
-stop_at_exit "$pid"
-for _ in $(seq 150); do system_log | grep -q "SIP device Provider registered" && break; sleep 0.1; done
-system_log >system.txt
+start_engine
+registered() { call_log | grep -q "SIP device Provider registered"; }
+wait_for 150 registered
+call_log >system.txt
 check "registration logged" grep -q "SIP device Provider registered" system.txt
-check "no registration error" bash -c "! grep -q 'registration failed' system.txt"
-
+check "no registration error" lacks 'registration failed' system.txt
 check "engine stopped cleanly" stop_engine
 wait "$registrar"
 check "registrar saw register, challenge, register, un-register" test $? -eq 0
-
-[ "$failed" -eq 0 ] || { cat sipp.txt *_errors.log 2>/dev/null | tail -30; tail -20 engine-err.txt; system_log | tail; }
-summary sip_register
+summary sip_register sipp.txt *_errors.log engine-err.txt system.txt

@@ -1,7 +1,6 @@
 # Shared by the SIP end-to-end scripts and the SIP load benchmark (sourced
 # after common.sh): an engine on a temporary data folder, its OGMs and device.
 
-data="$tmp/data"
 pid=""
 
 free_tcp_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
@@ -26,14 +25,16 @@ direct_device() {
     >>"$data/settings.ini"
 }
 
-# start_engine: runs the engine in the background (`pid`; output in
-# engine.txt and engine-err.txt) and waits until its lines answer.
+# start_engine [ARGS...]: runs the engine in the background (`pid`; output in
+# engine.txt and engine-err.txt) and waits until its lines answer (up to a
+# minute: a first start renders the prompts). Without arguments it runs on
+# `data`, unless ZAVOTEL_DATA names the folder.
 start_engine() {
-  "$zavotel" --data "$data" >engine.txt 2>engine-err.txt &
+  [ "$#" -gt 0 ] || [ -n "${ZAVOTEL_DATA:-}" ] || set -- --data "$data"
+  "$zavotel" "$@" >engine.txt 2>engine-err.txt &
   pid=$!
   stop_at_exit "$pid"
-  for _ in $(seq 200); do grep -q "Answering on sip:" engine.txt && return 0; sleep 0.1; done
-  return 1
+  wait_for 600 grep -q "Answering on sip:" engine.txt
 }
 
 # stop_engine: SIGTERM, and whether the engine exited with 0.
@@ -41,3 +42,6 @@ stop_engine() {
   kill -TERM "$pid"
   wait "$pid"
 }
+
+# call_log: the day's call and system logs.
+call_log() { cat "$data"/Logs/*Call\ Log.txt "$data"/Logs/*System\ Log.txt 2>/dev/null; }

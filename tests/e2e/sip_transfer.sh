@@ -8,7 +8,6 @@
 # caller presses 3 and is joined to the second party while it still rings.
 here="$(dirname "$(realpath "$0")")"
 source "$here/common.sh"
-data="$tmp/data"
 source "$here/sip_support.sh"
 scenarios="$here/sipp"
 
@@ -23,7 +22,6 @@ target_port="$(free_port)"
 direct_device "$port"
 printf 'domain=127.0.0.1:%s\n' "$target_port" >>"$data/settings.ini"
 check "engine answers" start_engine
-stop_at_exit "$pid"
 
 # run_transfer NAME KEY ANSWER AFTER [COMMAND...]: both SIPps at once, and
 # COMMAND while they run; true when both ran as scripted.
@@ -85,11 +83,9 @@ check_joined blind "$from"
 
 # stop_when_joined: the engine is stopped while it joins two parties (once
 # the other party has answered and pressed its key).
+answered() { tail -n "+$from" engine-err.txt | grep -q "LSipBridge party 2 answered"; }
 stop_when_joined() {
-  for _ in $(seq 150); do
-    grep -q "LSipBridge party 2 answered" <<<"$(tail -n "+$from" engine-err.txt)" && break
-    sleep 0.1
-  done
+  wait_for 150 answered
   sleep 3
   stop_engine
   stopped=$?
@@ -98,6 +94,4 @@ from=$(($(wc -l <engine-err.txt) + 1))
 stopped=1
 check "both parties hung up when the engine stops" run_transfer stop 3 1 held stop_when_joined
 check "engine stopped cleanly" test "$stopped" -eq 0
-
-[ "$failed" -eq 0 ] || { tail -20 caller-*.txt target-*.txt *_errors.log 2>/dev/null; tail -40 engine-err.txt; }
-summary sip_transfer
+summary sip_transfer caller-*.txt target-*.txt *_errors.log engine-err.txt

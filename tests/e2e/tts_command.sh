@@ -15,9 +15,9 @@ check "list espeak" grep -q 'eSpeak NG English (America) (en-us)$' <<<"$voices"
 espeak="$(grep 'eSpeak NG English (America) (en-us)$' <<<"$voices" | awk '{print $1}')"
 
 check "speak default voice" "$zavotel" tts "Hello, this is a test." hello.wav
-check "default rate" test "$(sox --i -r hello.wav)" = 16000
-check "default channels" test "$(sox --i -c hello.wav)" = 1
-check "default bits" test "$(sox --i -b hello.wav)" = 16
+for pair in r=16000 c=1 b=16; do  # rate, channels, bits
+  check "default ${pair%%=*}" test "$(sox --i "-${pair%%=*}" hello.wav)" = "${pair#*=}"
+done
 check "speech length" test "$(sox --i -s hello.wav)" -gt 16000
 
 check "speak espeak" "$zavotel" tts "Hello there" espeak.wav --voice "$espeak"
