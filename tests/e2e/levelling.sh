@@ -3,8 +3,8 @@
 # command returns; "zavotel audio import" and "level" on WAVE and MP3 input;
 # and the work list surviving an engine killed in the middle of a run.
 source "$(dirname "$(realpath "$0")")/common.sh"
-data="$tmp/data"
 syslog() { cat "$data"/Logs/*System\ Log.txt 2>/dev/null; }
+logged() { syslog | grep -q "$1"; }
 rms_db() { sox "$1" -n stats 2>&1 | awk '/RMS lev dB/ {print $4}'; }
 near() { awk -v a="$1" -v b="$2" -v d="$3" 'BEGIN { x = a - b; exit !(x <= d && x >= -d) }'; }
 
@@ -14,8 +14,7 @@ sox -n -r 8000 -c 1 -b 16 caller.wav synth 30 sine 300 sine 900 tremolo 3 40 gai
 "$zavotel" --data "$data" simulate --caller-audio caller.wav --hangup-after 22 >call.txt 2>&1
 message="$(ls "$data/MailBoxes/"Default\ ICM*.wav 2>/dev/null | head -1)"
 check "message recorded" test -n "$message"
-check "message levelled before the command returned" \
-  grep -q "Levelled $(basename "$message")" <(syslog)
+check "message levelled before the command returned" logged "Levelled $(basename "$message")"
 check "message at speech level" near "$(rms_db "$message")" -21 6
 
 # Imports and levelling in place.
@@ -52,22 +51,21 @@ start_engine() {
   stop_at_exit "$pid"
 }
 start_engine
-for _ in $(seq 300); do syslog | grep -q "Levelling Long Greeting.wav" && break; sleep 0.05; done
+wait_for 150 logged "Levelling Long Greeting.wav"
 sleep 0.3
 kill -9 "$pid"
 wait "$pid" 2>/dev/null
-check "the run had started" grep -q "Levelling Long Greeting.wav" <(syslog)
-check "not finished when killed" bash -c "! grep -q 'Levelled Long Greeting.wav' <(cat \"$data\"/Logs/*System\ Log.txt)"
+check "the run had started" logged "Levelling Long Greeting.wav"
+check "not finished when killed" bash -c "! grep -q 'Levelled Long Greeting.wav' \"$data\"/Logs/*System\ Log.txt"
 check "original untouched" cmp -s "$long" original.wav
 check "still in the work list" grep -q "Long Greeting.wav" "$data/agc.dat"
 check "no work file in the data folder" test -z "$(find "$data" -name '*.wav.*')"
 start_engine
-for _ in $(seq 1200); do syslog | grep -q "Levelled Long Greeting.wav" && break; sleep 0.05; done
+wait_for 600 logged "Levelled Long Greeting.wav"
 kill -TERM "$pid"
 wait "$pid"
-check "levelled at the next start" grep -q "Levelled Long Greeting.wav" <(syslog)
+check "levelled at the next start" logged "Levelled Long Greeting.wav"
 check "the file was replaced" bash -c "! cmp -s \"\$0\" original.wav" "$long"
 check "work list emptied" test ! -e "$data/agc.dat"
 
-[ "$failed" -eq 0 ] || { tail -5 engine.txt; tail -12 call.txt; }
-summary levelling
+summary levelling engine.txt call.txt
