@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -36,10 +35,7 @@ class LoopRunner final : public LTimerHandler {
   }
   void OnTimer(int) override {
     while (next_ < steps_.size() && steps_[next_]()) ++next_;
-    if (next_ == steps_.size() || clock_.TickCount() >= deadline_) {
-      loop.Stop();
-      return;
-    }
+    if (next_ == steps_.size() || clock_.TickCount() >= deadline_) return loop.Stop();
     loop.SetTimer(this, 0, 1);
   }
 
@@ -60,11 +56,7 @@ class LoopRunner final : public LTimerHandler {
 struct FakeDeviceState {
   std::mutex lock;
   LWaveQueue* queue = nullptr;  // the open device's queue
-  std::atomic<int> opens{0};
-  std::atomic<int> pauses{0};
-  std::atomic<int> restarts{0};
-  std::atomic<int> resets{0};
-  std::atomic<int> writes{0};
+  std::atomic<int> pauses{0}, restarts{0}, writes{0};
   std::atomic<uint32_t> firstLength{0};
   bool autoPlay = false;  // output: every written buffer sounds at once
   bool failOpen = false;
@@ -73,19 +65,15 @@ struct FakeDeviceState {
   int Play(int count) {
     std::lock_guard<std::mutex> guard(lock);
     int played = 0;
-    while (queue && played < count) {
-      LWaveQueue::Chunk chunk = queue->Acquire(UINT32_MAX, 0);
-      if (!chunk) break;
+    for (LWaveQueue::Chunk chunk; queue && played < count && (chunk = queue->Acquire(UINT32_MAX, 0)); ++played) {
       queue->Release(chunk.size);
-      ++played;
     }
     return played;
   }
   // Input: fills the next buffer with `pcm` (its whole size).
   bool Feed(const std::vector<int16_t>& pcm) {
     std::lock_guard<std::mutex> guard(lock);
-    if (!queue) return false;
-    LWaveQueue::Chunk chunk = queue->Acquire(UINT32_MAX, 0);
+    LWaveQueue::Chunk chunk = queue ? queue->Acquire(UINT32_MAX, 0) : LWaveQueue::Chunk{};
     if (!chunk) return false;
     const uint32_t bytes = std::min<uint32_t>(chunk.size, static_cast<uint32_t>(pcm.size() * 2));
     std::memcpy(chunk.bytes, pcm.data(), bytes);
@@ -103,22 +91,33 @@ struct FakeDeviceState {
   }
 };
 
-class FakeWaveOut final : public LWaveOutDevice {
+// Both fake devices: a queue the state can reach while the device is open.
+template <class Device>
+class FakeDevice : public Device {
  public:
-  FakeWaveOut(LSignalObject& done, std::shared_ptr<FakeDeviceState> state)
-      : state_(std::move(state)), queue_(LWaveQueue::Direction::kOut, done, true) {
+  FakeDevice(LWaveQueue::Direction direction, LSignalObject& done, std::shared_ptr<FakeDeviceState> state)
+      : state_(std::move(state)), queue_(direction, done, direction == LWaveQueue::Direction::kOut) {
     state_->Attach(&queue_);
   }
-  ~FakeWaveOut() override {
+  ~FakeDevice() override {
     state_->Attach(nullptr);
     queue_.ReturnAll();
   }
+
+ protected:
+  std::shared_ptr<FakeDeviceState> state_;
+  LWaveQueue queue_;
+};
+
+class FakeWaveOut final : public FakeDevice<LWaveOutDevice> {
+ public:
+  FakeWaveOut(LSignalObject& done, std::shared_ptr<FakeDeviceState> state)
+      : FakeDevice(LWaveQueue::Direction::kOut, done, std::move(state)) {}
   bool Write(LWaveHeader& header) override {
     if (state_->writes++ == 0) state_->firstLength = header.bufferLength;
     if (!queue_.Add(header)) return false;
     if (state_->autoPlay) {
-      LWaveQueue::Chunk chunk = queue_.Acquire(UINT32_MAX, 0);
-      if (chunk) queue_.Release(chunk.size);
+      if (LWaveQueue::Chunk chunk = queue_.Acquire(UINT32_MAX, 0)) queue_.Release(chunk.size);
     }
     return true;
   }
@@ -131,28 +130,17 @@ class FakeWaveOut final : public LWaveOutDevice {
     queue_.SetRunning(true);
   }
   void Reset() override {
-    ++state_->resets;
     queue_.ReturnAll();
     queue_.SetRunning(true);
   }
   void BreakLoop() override { queue_.BreakLoop(); }
   uint32_t QueuedBytes() const override { return queue_.QueuedBytes(); }
-
- private:
-  std::shared_ptr<FakeDeviceState> state_;
-  LWaveQueue queue_;
 };
 
-class FakeWaveIn final : public LWaveInDevice {
+class FakeWaveIn final : public FakeDevice<LWaveInDevice> {
  public:
   FakeWaveIn(LSignalObject& done, std::shared_ptr<FakeDeviceState> state)
-      : state_(std::move(state)), queue_(LWaveQueue::Direction::kIn, done, false) {
-    state_->Attach(&queue_);
-  }
-  ~FakeWaveIn() override {
-    state_->Attach(nullptr);
-    queue_.ReturnAll();
-  }
+      : FakeDevice(LWaveQueue::Direction::kIn, done, std::move(state)) {}
   bool AddBuffer(LWaveHeader& header) override { return queue_.Add(header); }
   void Start() override { queue_.SetRunning(true); }
   void Stop() override {
@@ -160,31 +148,19 @@ class FakeWaveIn final : public LWaveInDevice {
     queue_.ReturnPartial();
   }
   void Reset() override {
-    ++state_->resets;
     queue_.SetRunning(false);
     queue_.ReturnAll();
   }
-
- private:
-  std::shared_ptr<FakeDeviceState> state_;
-  LWaveQueue queue_;
 };
 
 inline LWaveOutOpener FakeOutOpener(std::shared_ptr<FakeDeviceState> state) {
-  return [state](const LWavePcmFormat&, LSignalObject& done,
-                 bool) -> std::unique_ptr<LWaveOutDevice> {
-    if (state->failOpen) return nullptr;
-    ++state->opens;
-    return std::make_unique<FakeWaveOut>(done, state);
+  return [state](const LWavePcmFormat&, LSignalObject& done, bool) -> std::unique_ptr<LWaveOutDevice> {
+    return state->failOpen ? nullptr : std::make_unique<FakeWaveOut>(done, state);
   };
 }
-
 inline LWaveInOpener FakeInOpener(std::shared_ptr<FakeDeviceState> state) {
-  return [state](const LWavePcmFormat&, LSignalObject& done,
-                 bool) -> std::unique_ptr<LWaveInDevice> {
-    if (state->failOpen) return nullptr;
-    ++state->opens;
-    return std::make_unique<FakeWaveIn>(done, state);
+  return [state](const LWavePcmFormat&, LSignalObject& done, bool) -> std::unique_ptr<LWaveInDevice> {
+    return state->failOpen ? nullptr : std::make_unique<FakeWaveIn>(done, state);
   };
 }
 
@@ -206,43 +182,32 @@ class MemorySink final : public LSoundSinkBase {
   std::vector<int32_t> truncations;
 };
 
-// Writes every notification down as text.
+// Writes every notification down as text (with the cookie unless it is 7).
 class NotifyLog final : public LSoundPlayerNotify, public LSoundRecorderNotify {
  public:
   void spntfPlay(uint32_t cookie) override { Note("Play", cookie); }
   void spntfStop(uint32_t cookie) override { Note("Stop", cookie); }
   void spntfPause(uint32_t cookie) override { Note("Pause", cookie); }
   void spntfStartPaused(uint32_t cookie) override { Note("StartPaused", cookie); }
-  void spntfPosition(uint32_t cookie, uint32_t ms) override {
-    Note("Position " + std::to_string(ms), cookie);
-  }
-  void spntfLevel(uint32_t cookie, const LSoundLevels& levels) override {
-    lastLevels = levels;
-    Note("Level", cookie);
-  }
+  void spntfPosition(uint32_t cookie, uint32_t ms) override { Note("Position " + std::to_string(ms), cookie); }
+  void spntfLevel(uint32_t cookie, const LSoundLevels& levels) override { Level(cookie, levels); }
   void srntfRecord(uint32_t cookie) override { Note("Record", cookie); }
   void srntfWait(uint32_t cookie) override { Note("Wait", cookie); }
   void srntfStop(uint32_t cookie) override { Note("Stop", cookie); }
   void srntfTime(uint32_t cookie, uint32_t ms) override { Note("Time " + std::to_string(ms), cookie); }
-  void srntfLevel(uint32_t cookie, const LSoundLevels& levels) override {
-    lastLevels = levels;
-    Note("Level", cookie);
-  }
+  void srntfLevel(uint32_t cookie, const LSoundLevels& levels) override { Level(cookie, levels); }
 
-  bool Has(const std::string& text) const {
-    return std::find(heard.begin(), heard.end(), text) != heard.end();
-  }
-  int Count(const std::string& text) const {
-    return static_cast<int>(std::count(heard.begin(), heard.end(), text));
-  }
+  bool Has(const std::string& text) const { return std::find(heard.begin(), heard.end(), text) != heard.end(); }
 
   std::vector<std::string> heard;
   LSoundLevels lastLevels;
-  std::function<void(const std::string&)> onNote;
 
  private:
+  void Level(uint32_t cookie, const LSoundLevels& levels) {
+    lastLevels = levels;
+    Note("Level", cookie);
+  }
   void Note(const std::string& text, uint32_t cookie) {
     heard.push_back(cookie == 7 ? text : text + " (cookie " + std::to_string(cookie) + ")");
-    if (onNote) onNote(text);
   }
 };

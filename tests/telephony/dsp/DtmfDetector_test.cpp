@@ -11,35 +11,46 @@ namespace {
 
 constexpr char kKeys[] = "123A456B789C*0#D";
 
-std::string Detect(const std::vector<int16_t>& samples) {
-  LDtmfDetector detector;
-  return detector.Feed(samples);
-}
+std::string Detect(const std::vector<int16_t>& samples) { return LDtmfDetector().Feed(samples); }
 
-// The keys found for every key's tone at three alignments to the hops, as
-// one string per key; "" for a key never found.
-std::vector<std::string> EveryKey(DtmfTone tone) {
-  std::vector<std::string> found;
-  for (int k = 0; k < 16; ++k) {
-    tone.key = kKeys[k];
-    std::string keys;
-    for (int lead : {400, 407, 413}) keys += Detect(ToneSignal(tone, lead, static_cast<uint32_t>(k + lead)));
-    found.push_back(keys);
-  }
-  return found;
-}
-
-void ExpectAllFound(const DtmfTone& tone) {
-  const std::vector<std::string> found = EveryKey(tone);
-  for (int k = 0; k < 16; ++k) EXPECT_EQ(found[k], std::string(3, kKeys[k])) << "key " << kKeys[k];
-}
-
-void ExpectNoneFound(const DtmfTone& tone) {
-  const std::vector<std::string> found = EveryKey(tone);
-  for (int k = 0; k < 16; ++k) EXPECT_EQ(found[k], "") << "key " << kKeys[k];
+// The samples of several tones, each followed by its gap, after 50 ms of silence.
+std::vector<int16_t> Tones(std::initializer_list<std::pair<DtmfTone, double>> tones) {
+  std::vector<int16_t> samples(400, 0);
+  for (const auto& [tone, gapMs] : tones) AppendTone(samples, tone, gapMs);
+  return samples;
 }
 
 }  // namespace
+
+TEST(DtmfDetector, KeysAreHeardOnlyWithinTheDurationFrequencyTwistAndLevelLimits) {
+  struct Row {
+    const char* what;
+    DtmfTone tone;
+    bool found;
+  };
+  const Row rows[] = {
+      {"40 ms", {.ms = 40}, true}, {"23 ms", {.ms = 23}, false},
+      {"row -1.5%", {.ms = 50, .rowFactor = 0.985}, true}, {"row +1.5%", {.ms = 50, .rowFactor = 1.015}, true},
+      {"column -1.5%", {.ms = 50, .columnFactor = 0.985}, true},
+      {"column +1.5%", {.ms = 50, .columnFactor = 1.015}, true},
+      {"apart", {.ms = 50, .rowFactor = 0.985, .columnFactor = 1.015}, true},
+      {"together", {.ms = 50, .rowFactor = 1.015, .columnFactor = 0.985}, true},
+      {"row -3.5%", {.ms = 100, .rowFactor = 0.965}, false}, {"row +3.5%", {.ms = 100, .rowFactor = 1.035}, false},
+      {"column -3.5%", {.ms = 100, .columnFactor = 0.965}, false},
+      {"column +3.5%", {.ms = 100, .columnFactor = 1.035}, false},
+      {"twist 8", {.ms = 50, .twistDb = 8}, true}, {"twist -4", {.ms = 50, .twistDb = -4}, true},
+      {"twist 10", {.ms = 100, .twistDb = 10}, false}, {"twist -6", {.ms = 100, .twistDb = -6}, false},
+      {"level 250", {.ms = 100, .rowAmplitude = 250}, false}, {"level 600", {.ms = 100, .rowAmplitude = 600}, true}};
+  for (const Row& row : rows) {
+    DtmfTone tone = row.tone;
+    for (int k = 0; k < 16; ++k) {
+      tone.key = kKeys[k];
+      std::string keys;  // three alignments to the hops
+      for (int lead : {400, 407, 413}) keys += Detect(ToneSignal(tone, lead, static_cast<uint32_t>(k + lead)));
+      EXPECT_EQ(keys, row.found ? std::string(3, kKeys[k]) : "") << row.what << ", key " << kKeys[k];
+    }
+  }
+}
 
 TEST(DtmfDetector, FindsEveryKeyOnceInBlocksOfAnySize) {
   std::vector<int16_t> samples(200, 0);
@@ -52,41 +63,9 @@ TEST(DtmfDetector, FindsEveryKeyOnceInBlocksOfAnySize) {
     }
     EXPECT_EQ(keys, kKeys) << "blocks of " << block;
   }
-}
-
-TEST(DtmfDetector, ChainSamplesCountAsTheir16BitValues) {
-  const std::vector<int16_t> samples = ToneSignal({.key = '#'});
-  std::vector<int32_t> chain;
-  for (int16_t v : samples) chain.push_back(v * 16);
-  LDtmfDetector detector;
-  EXPECT_EQ(detector.FeedChain(chain), "#");
-}
-
-TEST(DtmfDetector, Accepts40MsAndRefuses23Ms) {
-  ExpectAllFound({.ms = 40});
-  ExpectNoneFound({.ms = 23});
-}
-
-TEST(DtmfDetector, AcceptsFrequenciesWithin1Point5Percent) {
-  for (double factor : {0.985, 1.015}) {
-    ExpectAllFound({.ms = 50, .rowFactor = factor});
-    ExpectAllFound({.ms = 50, .columnFactor = factor});
-    ExpectAllFound({.ms = 50, .rowFactor = factor, .columnFactor = 2 - factor});
-  }
-}
-
-TEST(DtmfDetector, RefusesFrequencies3Point5PercentOff) {
-  for (double factor : {0.965, 1.035}) {
-    ExpectNoneFound({.ms = 100, .rowFactor = factor});
-    ExpectNoneFound({.ms = 100, .columnFactor = factor});
-  }
-}
-
-TEST(DtmfDetector, AcceptsTwistWithinLimitsOnly) {
-  ExpectAllFound({.ms = 50, .twistDb = 8});
-  ExpectAllFound({.ms = 50, .twistDb = -4});
-  ExpectNoneFound({.ms = 100, .twistDb = 10});
-  ExpectNoneFound({.ms = 100, .twistDb = -6});
+  std::vector<int32_t> chain;  // chain samples count as their 16-bit values
+  for (int16_t v : ToneSignal({.key = '#'})) chain.push_back(v * 16);
+  EXPECT_EQ(LDtmfDetector().FeedChain(chain), "#");
 }
 
 TEST(DtmfDetector, HearsKeysThroughNoise) {
@@ -98,29 +77,11 @@ TEST(DtmfDetector, HearsKeysThroughNoise) {
   }
 }
 
-TEST(DtmfDetector, IgnoresQuietTones) {
-  ExpectNoneFound({.ms = 100, .rowAmplitude = 250});
-  ExpectAllFound({.ms = 100, .rowAmplitude = 600});
-}
-
-TEST(DtmfDetector, SameKeyAgainNeedsAGap) {
-  // A 5 ms drop-out in a long tone is one key; 25 ms of silence makes two.
-  std::vector<int16_t> broken(400, 0);
-  AppendTone(broken, {.key = '7', .ms = 80}, 5);
-  AppendTone(broken, {.key = '7', .ms = 80}, 100);
-  EXPECT_EQ(Detect(broken), "7");
-  std::vector<int16_t> twice(400, 0);
-  AppendTone(twice, {.key = '7', .ms = 50}, 25);
-  AppendTone(twice, {.key = '7', .ms = 50}, 100);
-  EXPECT_EQ(Detect(twice), "77");
-  // A different key straight after needs no gap.
-  std::vector<int16_t> changed(400, 0);
-  AppendTone(changed, {.key = '7', .ms = 60}, 0);
-  AppendTone(changed, {.key = '8', .ms = 60}, 100);
-  EXPECT_EQ(Detect(changed), "78");
-}
-
-TEST(DtmfDetector, ResetForgetsAHalfHeardTone) {
+TEST(DtmfDetector, SameKeyAgainNeedsAGapAndResetForgetsAHalfHeardTone) {
+  // A 5 ms drop-out is one key, 25 ms of silence make two; another key needs no gap.
+  EXPECT_EQ(Detect(Tones({{{.key = '7', .ms = 80}, 5}, {{.key = '7', .ms = 80}, 100}})), "7");
+  EXPECT_EQ(Detect(Tones({{{.key = '7', .ms = 50}, 25}, {{.key = '7', .ms = 50}, 100}})), "77");
+  EXPECT_EQ(Detect(Tones({{{.key = '7', .ms = 60}, 0}, {{.key = '8', .ms = 60}, 100}})), "78");
   const std::vector<int16_t> samples = ToneSignal({.key = '3', .ms = 60}, 400);
   LDtmfDetector detector;
   EXPECT_EQ(detector.Feed(std::span<const int16_t>(samples).first(640)), "");

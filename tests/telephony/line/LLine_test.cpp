@@ -6,21 +6,23 @@
 #include <vector>
 
 #include "audio/LSRCNull.h"
+#include "audio/TestSources.h"
 #include "core/ManualClock.h"
-#include "telephony/line/RecordingNotify.h"
 #include "telephony/SoundTestSupport.h"
+#include "telephony/line/RecordingNotify.h"
+#include "telephony/wave/LSoundPlayer.h"
 
 namespace {
 
-constexpr int kFrames = 800;  // one recorder buffer at 8000 Hz
-const std::vector<int16_t> kSilence(kFrames, 0);
-const std::vector<int16_t> kLoud(kFrames, 8000);
+using Notes = std::vector<std::string>;
+const std::vector<int16_t> kSilence(800, 0);  // one recorder buffer at 8000 Hz
+const std::vector<int16_t> kLoud(800, 8000);
 
 // A line whose call operations only note themselves; its audio runs on fake
 // devices and its silence timing on a manual clock.
 class TestLine final : public LLine {
  public:
-  TestLine(MainLoop &loop, const LClock &clock, bool simulated) : LLine(loop, clock, simulated) {}
+  TestLine(MainLoop &loop, const LClock &clock) : LLine(loop, clock, false) {}
   using LLine::LineSettings;
   using LLine::SetSettings;
   void Dial(const std::string &) override {}
@@ -37,52 +39,27 @@ class TestLine final : public LLine {
   int drops = 0;
 };
 
-// A tone source of `ms` at 8000 Hz.
-class ToneSource final : public LSoundSourceBase {
- public:
-  explicit ToneSource(int32_t ms) : LSoundSourceBase(8000, 1, kFullScale16), end_(ms * 8) {}
-  void Read(int32_t *buffer, int32_t frames) override {
-    for (int32_t i = 0; i < frames; ++i) {
-      buffer[i] = position_ + i < end_ ? ((position_ + i) % 16 < 8 ? 100000 : -100000) : 0;
-    }
-    position_ += frames;
-  }
-  int32_t GetPosition() override { return position_; }
-  int32_t GetEndSample() override { return end_; }
-  void Seek(int32_t frame) override { position_ = std::clamp(frame, 0, end_); }
-
- private:
-  int32_t end_;
-  int32_t position_ = 0;
-};
-
 class LineAudio : public ::testing::Test {
  protected:
-  explicit LineAudio(bool simulated = false) : line(runner.loop, clock, simulated) {
+  LineAudio() {
     line.SetDefaultHandler(&handler);
     line.Connect(out, in);
     handler.Take();
   }
   ~LineAudio() override { line.Stop(); }
 
-  // Feeds blocks, moving the line's clock 100 ms per block.
-  LoopRunner::Step Feed(std::vector<std::vector<int16_t>> blocks) {
-    auto next = std::make_shared<std::size_t>(0);
-    return [this, blocks, next] {
-      if (*next < blocks.size() && in->Feed(blocks[*next])) {
-        ++*next;
+  // Feeds `n` copies of `block`, moving the line's clock 100 ms per block.
+  LoopRunner::Step Feed(const std::vector<int16_t> &block, int n) {
+    return [this, block, n, fed = std::make_shared<int>(0)] {
+      if (*fed < n && in->Feed(block)) {
+        ++*fed;
         clock.Advance(100);
       }
-      return *next == blocks.size();
+      return *fed == n;
     };
   }
-  LoopRunner::Step Heard(const std::string &text) {
-    return [this, text] {
-      return std::find(handler.heard.begin(), handler.heard.end(), text) != handler.heard.end();
-    };
-  }
-  static std::vector<std::vector<int16_t>> Blocks(const std::vector<int16_t> &block, int n) {
-    return std::vector<std::vector<int16_t>>(static_cast<std::size_t>(n), block);
+  bool Heard(const std::string &text) const {
+    return std::find(handler.heard.begin(), handler.heard.end(), text) != handler.heard.end();
   }
 
   LoopRunner runner;
@@ -90,7 +67,9 @@ class LineAudio : public ::testing::Test {
   std::shared_ptr<FakeDeviceState> out = std::make_shared<FakeDeviceState>();
   std::shared_ptr<FakeDeviceState> in = std::make_shared<FakeDeviceState>();
   RecordingNotify handler;
-  TestLine line;
+  TestLine line{runner.loop, clock};
+  MemorySink *memory = new MemorySink(8000, 1);
+  LSoundSinkRef sink{memory};
 };
 
 TEST(LineSilenceSplit, HangOverAndLimitAddUpToTheSilenceWithAFloor) {
@@ -103,85 +82,69 @@ TEST(LineSilenceSplit, HangOverAndLimitAddUpToTheSilenceWithAFloor) {
 }
 
 TEST_F(LineAudio, ASilentCallerStopsAfterTheGraceAndTheLimit) {
-  MemorySink *memory = new MemorySink(8000, 1);
-  LSoundSinkRef keep(memory);
-  line.Record(keep, 2250, -22, 0);
+  line.Record(sink, 2250, -22, 0);
   // 5.4 s of silence: the grace and the line's limit; the recorder's own
   // hang-over has long run out because nothing was ever loud.
-  ASSERT_TRUE(runner.Run({Feed(Blocks(kSilence, 55)), Heard("RecordComplete")}));
+  ASSERT_TRUE(runner.Run({Feed(kSilence, 55), [&] { return Heard("RecordComplete"); }}));
   EXPECT_GE(clock.TickCount(), 100000u + 5400u);
   EXPECT_TRUE(memory->samples.empty());
 }
 
-TEST_F(LineAudio, AKeyWhileTheCallerSpeaksCutsTheKeyTone) {
-  MemorySink *memory = new MemorySink(8000, 1);
-  LSoundSinkRef keep(memory);
-  line.Record(keep, 5000, -22, 0);
-  ASSERT_TRUE(runner.Run({Feed(Blocks(kLoud, 20)), [&] { return memory->Position() >= 16000; }}));
-  line.Stop();  // as the controller does on a key press
-  EXPECT_EQ(memory->Position(), 16000 - 350 * 8);
-  EXPECT_TRUE(handler.heard.empty() ||
-              std::find(handler.heard.begin(), handler.heard.end(), "RecordComplete") ==
-                  handler.heard.end());
-}
+// A key while the caller speaks cuts the key tone, counted from the file's
+// start when the sink already holds 10 s, with the end-of-call tone
+// detector wrapped around the sink or not.
+class LineCut : public LineAudio, public ::testing::WithParamInterface<std::tuple<bool, int32_t>> {};
 
-// Appending: the sink already holds 10 s; every cut counts from the file's
-// start, with the end-of-call tone detector wrapped around the sink or not.
-class LineAppend : public LineAudio, public ::testing::WithParamInterface<bool> {};
-
-TEST_P(LineAppend, RecordingsAreCutAfterTheOldAudio) {
+TEST_P(LineCut, RecordingsStoppedByAKeyLoseTheKeyTone) {
+  const auto [detector, old] = GetParam();
   LLine::Settings settings = line.LineSettings();
-  settings.eocDetectSoftware = GetParam();
+  settings.eocDetectSoftware = detector;
   line.SetSettings(settings);
-  MemorySink *memory = new MemorySink(8000, 1);
-  LSoundSinkRef keep(memory);
-  const std::vector<int32_t> old(80000, 7);
-  memory->Write(old.data(), 80000);
-  line.Record(keep, 5000, -22, 0);
-  ASSERT_TRUE(runner.Run({Feed(Blocks(kLoud, 20)), [&] { return memory->Position() >= 96000; }}));
-  line.Stop();
-  EXPECT_EQ(memory->Position(), 96000 - 350 * 8);
-  EXPECT_EQ(memory->samples[79999], 7);
+  memory->Write(std::vector<int32_t>(static_cast<std::size_t>(old), 7).data(), old);
+  line.Record(sink, 5000, -22, 0);
+  ASSERT_TRUE(runner.Run({Feed(kLoud, 20), [&] { return memory->Position() >= old + 16000; }}));
+  line.Stop();  // as the controller does on a key press
+  EXPECT_EQ(memory->Position(), old + 16000 - 350 * 8);
+  if (old) {
+    EXPECT_EQ(memory->samples[static_cast<std::size_t>(old) - 1], 7);
+  }
+  EXPECT_FALSE(Heard("RecordComplete"));
 }
 
-INSTANTIATE_TEST_SUITE_P(ToneDetector, LineAppend, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(DetectorAndOldAudio, LineCut,
+                         ::testing::Combine(::testing::Bool(), ::testing::Values(0, 80000)));
 
-TEST_F(LineAudio, WaitsCompleteAtOnceOrOnlyAtTheirMaximum) {
+TEST_F(LineAudio, WaitsCompleteAtOnceOrOnlyAtTheirMaximumAndFailedStartsCompleteOrDrop) {
   line.Wait(0, 0, 0);
-  EXPECT_EQ(handler.Take(), std::vector<std::string>{"WaitComplete"});
+  EXPECT_EQ(handler.Take(), Notes{"WaitComplete"});
   line.Wait(0, 0, 1000000);  // no silence stop: 20 s of silence change nothing
-  ASSERT_TRUE(runner.Run({Feed(Blocks(kSilence, 200))}, 10000));
+  ASSERT_TRUE(runner.Run({Feed(kSilence, 200)}, 10000));
   EXPECT_TRUE(handler.heard.empty());
-}
-
-TEST_F(LineAudio, FailedStartsCompleteOrDropAtOnce) {
+  line.Stop();
   out->failOpen = true;
   in->failOpen = true;
-  line.Play(new ToneSource(1000));
-  EXPECT_EQ(handler.Take(), std::vector<std::string>{"PlayComplete"});
+  line.Play(new TestSource(8000, 1, 8000));
   line.Play(new LSRCNull);
-  EXPECT_EQ(handler.Take(), std::vector<std::string>{"PlayComplete"});
+  EXPECT_EQ(handler.Take(), (Notes{"PlayComplete", "PlayComplete"}));
   line.Record(new MemorySink(8000, 1), 5000, -22, 0);
   line.Wait(5000, -22, 5000);
   EXPECT_EQ(line.drops, 2);
 }
 
 TEST_F(LineAudio, PlaysCompleteUnlessStoppedAndSeeksStayInside) {
-  line.Play(new ToneSource(300));  // shorter than a take-off: it still sounds
+  line.Play(new TestSource(8000, 1, 2400));  // shorter than a take-off: it still sounds
   ASSERT_TRUE(runner.Run({[&] {
     out->Play(LSoundPlayer::kBuffers);
     return !handler.heard.empty() && handler.heard.back() == "PlayComplete";
   }}));
   handler.Take();
-  line.Play(new ToneSource(10000));
+  line.Play(new TestSource(8000, 1, 80000));
   line.Seek(60000);  // lands 1.5 s before the end
   line.Seek(-2000);
   line.Seek(-60000);  // lands at the start
-  EXPECT_EQ(handler.Take(), (std::vector<std::string>{"PlayPosition 0", "PlayPosition 8500",
-                                                      "PlayPosition 6500", "PlayPosition 0"}));
+  EXPECT_EQ(handler.Take(), (Notes{"PlayPosition 0", "PlayPosition 8500", "PlayPosition 6500", "PlayPosition 0"}));
   line.Stop();  // a stopped play never completes
-  ASSERT_TRUE(runner.Run({[] { return true; }}));
-  EXPECT_EQ(std::count(handler.heard.begin(), handler.heard.end(), "PlayComplete"), 0);
+  EXPECT_FALSE(Heard("PlayComplete"));
 }
 
 }  // namespace

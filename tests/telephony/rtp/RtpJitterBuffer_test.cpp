@@ -84,29 +84,21 @@ TEST(RtpJitterBuffer, LostPacketsAreSilenceAndLateOnesAreDropped) {
   EXPECT_EQ(PullFrames(buffer, 2), (std::vector<int16_t>{stream.Level(2), stream.Level(3)}));
 }
 
-TEST(RtpJitterBuffer, DropsDuplicates) {
+TEST(RtpJitterBuffer, DropsDuplicatesAndRefusesOtherPayloads) {
+  using Outcome = LRtpJitterBuffer::Outcome;
   Stream stream;
   LRtpJitterBuffer buffer;
-  EXPECT_EQ(buffer.Put(stream.Packet(0)), LRtpJitterBuffer::Outcome::kQueued);
-  EXPECT_EQ(buffer.Put(stream.Packet(1)), LRtpJitterBuffer::Outcome::kQueued);
-  EXPECT_EQ(buffer.Put(stream.Packet(0)), LRtpJitterBuffer::Outcome::kDuplicate);
-  EXPECT_EQ(buffer.Put(stream.Packet(1)), LRtpJitterBuffer::Outcome::kDuplicate);
-  EXPECT_EQ(buffer.Put(stream.Packet(2)), LRtpJitterBuffer::Outcome::kQueued);
-}
-
-TEST(RtpJitterBuffer, RefusesOtherPayloads) {
-  Stream stream;
-  LRtpJitterBuffer buffer;
-  LRtpPacket event = stream.Packet(0);
-  event.payloadType = 101;
-  EXPECT_EQ(buffer.Put(event), LRtpJitterBuffer::Outcome::kUnsupported);
-  LRtpPacket empty = stream.Packet(0);
-  empty.payload = {};
-  EXPECT_EQ(buffer.Put(empty), LRtpJitterBuffer::Outcome::kUnsupported);
+  for (const auto& [n, outcome] : {std::pair{0u, Outcome::kQueued}, {1u, Outcome::kQueued}, {0u, Outcome::kDuplicate},
+                                   {1u, Outcome::kDuplicate}, {2u, Outcome::kQueued}})
+    EXPECT_EQ(buffer.Put(stream.Packet(n)), outcome) << n;
   const std::vector<uint8_t> huge(1601, 0xFF);
-  LRtpPacket tooLong = stream.Packet(0);
-  tooLong.payload = huge;
-  EXPECT_EQ(buffer.Put(tooLong), LRtpJitterBuffer::Outcome::kUnsupported);
+  for (const auto& [type, payload] : {std::pair{101, std::span<const uint8_t>(huge).first(160)},
+                                      {0, std::span<const uint8_t>()}, {0, std::span<const uint8_t>(huge)}}) {
+    LRtpPacket packet = stream.Packet(3);
+    packet.payloadType = static_cast<uint8_t>(type);
+    packet.payload = payload;
+    EXPECT_EQ(buffer.Put(packet), Outcome::kUnsupported) << type << " " << payload.size();
+  }
 }
 
 TEST(RtpJitterBuffer, HoldsTheDelayWhenTheSenderRunsFast) {

@@ -57,30 +57,19 @@ TEST(SipCallerId, HostileTextIsDecodedCleanedAndBounded) {
   EXPECT_EQ(SipCallerId::Parse("", "%zz", "").number, "");
 }
 
-TEST(SipCallerId, RingPatternNumbersComeFromAlertInfo) {
-  EXPECT_EQ(SipCallerId::RingPatternNumber("<http://127.0.0.1/Bellcore-dr2>"), 2);
-  EXPECT_EQ(SipCallerId::RingPatternNumber("<urn:alert:service:normal>;info=ring3"), 3);
-  EXPECT_EQ(SipCallerId::RingPatternNumber("<http://x/ring_12.wav>"), 12);
-  EXPECT_EQ(SipCallerId::RingPatternNumber("<http://address5/hdr4>"), 0);
-  EXPECT_EQ(SipCallerId::RingPatternNumber("<http://x/Bellcore-dr12345>"), 0);
-  EXPECT_EQ(SipCallerId::RingPatternNumber("info=alert-internal"), 0);
-  EXPECT_EQ(SipCallerId::RingPatternNumber(""), 0);
-}
-
-TEST(SipCallerId, DialledNumberIsTheRequestUriUser) {
+TEST(SipCallerId, RingPatternDialledNumberAndSipfragStatusAreReadStrictly) {
+  for (const auto& [alertInfo, pattern] :
+       {std::pair{"<http://127.0.0.1/Bellcore-dr2>", 2}, {"<urn:alert:service:normal>;info=ring3", 3},
+        {"<http://x/ring_12.wav>", 12}, {"<http://address5/hdr4>", 0}, {"<http://x/Bellcore-dr12345>", 0},
+        {"info=alert-internal", 0}, {"", 0}})
+    EXPECT_EQ(SipCallerId::RingPatternNumber(alertInfo), pattern) << alertInfo;
   EXPECT_EQ(SipCallerId::UriUser("sip:0800123@192.0.2.1:5060;transport=udp"), "0800123");
   EXPECT_EQ(SipCallerId::UriUser("sip:192.0.2.1"), "");
   EXPECT_EQ(SipCallerId::UriUser("tel:+1555"), "+1555");
-}
-
-TEST(SipTransferSipfrag, StatusLineGivesTheCode) {
-  EXPECT_EQ(SipTransfer::SipfragStatus("SIP/2.0 200 OK\r\n"), 200);
-  EXPECT_EQ(SipTransfer::SipfragStatus("\r\nSIP/2.0 486 Busy Here"), 486);
-  EXPECT_EQ(SipTransfer::SipfragStatus("SIP/2.0 100"), 100);
-  EXPECT_EQ(SipTransfer::SipfragStatus("SIP/2.0 20"), 0);
-  EXPECT_EQ(SipTransfer::SipfragStatus("SIP/2.0 2000 x"), 0);
-  EXPECT_EQ(SipTransfer::SipfragStatus("HTTP/1.1 200 OK"), 0);
-  EXPECT_EQ(SipTransfer::SipfragStatus(""), 0);
+  for (const auto& [sipfrag, code] :
+       {std::pair{"SIP/2.0 200 OK\r\n", 200}, {"\r\nSIP/2.0 486 Busy Here", 486}, {"SIP/2.0 100", 100},
+        {"SIP/2.0 20", 0}, {"SIP/2.0 2000 x", 0}, {"HTTP/1.1 200 OK", 0}, {"", 0}})
+    EXPECT_EQ(SipTransfer::SipfragStatus(sipfrag), code) << sipfrag;
 }
 
 }  // namespace

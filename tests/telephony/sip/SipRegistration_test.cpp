@@ -9,48 +9,29 @@
 
 namespace {
 
-class SipRegistrationTest : public SipLoopFixture {
- protected:
-  // Registers against a SIPp registrar that challenges with 401 and
-  // accepts alice/secret only.
-  void RegisterWith(const std::string& password) {
+class SipRegistrationTest : public SipLoopFixture, public ::testing::WithParamInterface<std::string> {};
+
+// A SIPp registrar challenges with 401 and accepts alice/secret only.
+TEST_P(SipRegistrationTest, AnswersTheDigestChallengeOnceAndLogsTheOutcomeOnce) {
+  {
+    const std::string password = GetParam();
     const uint16_t registrarPort = FreeLoopbackPort();
-    SippProcess registrar({"-sf", SippScenario("uas_register.xml"), "-i", "127.0.0.1", "-p",
-                           std::to_string(registrarPort), "-m", "1"},
-                          dir_.Path());
-    WriteDevice(0, {{"name", "Provider"}, {"mode", "register"}, {"user", "alice"},
-                    {"password", password}, {"registrar", "127.0.0.1:" + std::to_string(registrarPort)},
+    SippProcess registrar("uas_register.xml", {"-p", std::to_string(registrarPort)}, dir_.Path());
+    WriteDevice(0, {{"name", "Provider"}, {"mode", "register"}, {"user", "alice"}, {"password", password},
+                    {"registrar", "127.0.0.1:" + std::to_string(registrarPort)},
                     {"localaddress", "127.0.0.1:0"}, {"expiry", "600"}});
-    stack_ = std::make_unique<SipStack>(settings_, log_);
-    ASSERT_NE(stack_->Device(0), nullptr);
+    auto stack = std::make_unique<SipStack>(settings_, log_);
+    ASSERT_NE(stack->Device(0), nullptr);
     RunUntil([&] { return !registrar.Running(); });
     EXPECT_EQ(registrar.ExitCode(), 0) << registrar.Output();
+    const bool right = password == "secret";
+    EXPECT_EQ(stack->Device(0)->IsRegistered(), right);
+    EXPECT_TRUE(Logged("SIP device Provider registered", right ? 1 : 0));
+    EXPECT_TRUE(Logged("SIP device Provider registration failed: 403 Forbidden", right ? 0 : 1));
+    EXPECT_EQ(display_.GetSnapshot().error, !right);
   }
-  void TearDown() override { stack_.reset(); }
-
-  static size_t Count(const std::string& text, const std::string& part) {
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-    return count;
-  }
-
-  std::unique_ptr<SipStack> stack_;
-};
-
-TEST_F(SipRegistrationTest, AnswersTheDigestChallengeAndLogsTheRegistrationOnce) {
-  RegisterWith("secret");
-  EXPECT_TRUE(stack_->Device(0)->IsRegistered());
-  const std::string log = SystemLogText();
-  EXPECT_EQ(Count(log, "SIP device Provider registered"), 1u) << log;
-  EXPECT_FALSE(display_.GetSnapshot().error);
 }
 
-TEST_F(SipRegistrationTest, AWrongPasswordIsLoggedAsAnError) {
-  RegisterWith("wrong");
-  EXPECT_FALSE(stack_->Device(0)->IsRegistered());
-  const std::string log = SystemLogText();
-  EXPECT_EQ(Count(log, "SIP device Provider registration failed: 403 Forbidden"), 1u) << log;
-  EXPECT_TRUE(display_.GetSnapshot().error);
-}
+INSTANTIATE_TEST_SUITE_P(SipRegistrationTest, SipRegistrationTest, ::testing::Values("secret", "wrong"));
 
 }  // namespace

@@ -1,21 +1,19 @@
 #pragma once
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/MainLoop.h"
@@ -25,84 +23,72 @@
 #include "log/StatusDisplay.h"
 #include "support/TempDir.h"
 
-extern char** environ;
+inline sockaddr_in Loopback(uint16_t port = 0) {
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  return address;
+}
+
+// A UDP socket bound to a free loopback port; its port in `port`.
+inline int BoundUdp(uint16_t& port, int type = SOCK_DGRAM) {
+  const int fd = ::socket(AF_INET, type, 0);
+  sockaddr_in address = Loopback();
+  socklen_t size = sizeof address;
+  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
+  port = ntohs(address.sin_port);
+  return fd;
+}
 
 // A loopback port that is free for both UDP and TCP right now.
 inline uint16_t FreeLoopbackPort() {
   for (int attempt = 0; attempt < 50; ++attempt) {
-    const int udp = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    ::bind(udp, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::getsockname(udp, reinterpret_cast<sockaddr*>(&address), &size);
+    uint16_t port = 0;
+    const int udp = BoundUdp(port);
     const int tcp = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address = Loopback(port);
     const bool tcpFree = ::bind(tcp, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
     ::close(tcp);
     ::close(udp);
-    if (tcpFree) return ntohs(address.sin_port);
+    if (tcpFree) return port;
   }
   return 0;
 }
 
-inline std::string SippScenario(const std::string& name) {
-  return (std::filesystem::path(__FILE__).parent_path() / "sipp" / name).string();
+inline std::string ReadText(const std::filesystem::path& path) {
+  std::stringstream text;
+  text << std::ifstream(path).rdbuf();
+  return text.str();
 }
 
-// One SIPp run, its screen output kept in a file; killed if still running
-// when destroyed.
+// One SIPp run with scenario `scenario` (a file beside this header), its
+// screen output kept in a file. SIPp's own time-out ends it within 8 s.
 class SippProcess {
  public:
-  SippProcess(const std::vector<std::string>& args, const std::string& folder)
+  SippProcess(const std::string& scenario, const std::vector<std::string>& args, const std::string& folder)
       : output_(folder + "/sipp-" + std::to_string(++count_) + ".out") {
-    std::vector<std::string> all = {"sipp", "-nostdin", "-timeout", "8s", "-timeout_error"};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : all) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    ::posix_spawn_file_actions_init(&actions);
-    ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    ::posix_spawn_file_actions_addopen(&actions, 1, output_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    ::posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    ::posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-    if (::posix_spawnp(&pid_, "sipp", &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-    ::posix_spawn_file_actions_destroy(&actions);
+    std::string command = "cd '" + folder + "' && exec sipp -nostdin -timeout 8s -timeout_error -i 127.0.0.1 -sf '" +
+                          std::filesystem::absolute(std::filesystem::path(__FILE__).parent_path() / "sipp" / scenario).string() + "' -m 1";
+    for (const std::string& arg : args) command += " '" + arg + "'";
+    command += " </dev/null >'" + output_ + "' 2>&1";
+    thread_ = std::thread([this, command] {
+      const int status = std::system(command.c_str());
+      exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+    });
   }
-  ~SippProcess() {
-    if (Running()) {
-      ::kill(pid_, SIGKILL);
-      ::waitpid(pid_, nullptr, 0);
-    }
-  }
-  SippProcess(const SippProcess&) = delete;
-  SippProcess& operator=(const SippProcess&) = delete;
+  ~SippProcess() { thread_.join(); }
 
-  bool Running() {
-    if (pid_ <= 0 || exitCode_ >= 0) return false;
-    int status = 0;
-    if (::waitpid(pid_, &status, WNOHANG) != pid_) return true;
-    exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
-    return false;
-  }
-  // -1 while running or when it never started.
-  int ExitCode() {
-    Running();
-    return exitCode_;
-  }
-  std::string Output() const {
-    std::ifstream in(output_);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+  bool Running() const { return exitCode_ < 0; }
+  int ExitCode() const { return exitCode_; }  // -1 while running
+  std::string Output() const { return ReadText(output_); }
 
  private:
   static inline int count_ = 0;
   std::string output_;
-  pid_t pid_ = -1;
-  int exitCode_ = -1;
+  std::atomic<int> exitCode_{-1};
+  std::thread thread_;
 };
 
 // A main loop on the real clock with a temporary data folder, its settings
@@ -110,38 +96,30 @@ class SippProcess {
 // the time-out passes.
 class SipLoopFixture : public ::testing::Test, public LTimerHandler {
  protected:
-  static constexpr int kPollTimer = 1;
-
   SipLoopFixture() { std::filesystem::create_directories(dir_ / "Logs"); }
   ~SipLoopFixture() override { loop_.KillTimers(this); }
 
   bool RunUntil(std::function<bool()> done, uint64_t timeoutMs = 8000) {
     done_ = std::move(done);
     deadline_ = clock_.TickCount() + timeoutMs;
-    loop_.SetTimer(this, kPollTimer, 0);
+    loop_.SetTimer(this, 0, 0);
     loop_.Run();
     return done_();
   }
-  void OnTimer(int id) override {
-    if (id != kPollTimer) return;
-    if (done_() || clock_.TickCount() >= deadline_)
-      loop_.Stop();
-    else
-      loop_.SetTimer(this, kPollTimer, 10);
+  void OnTimer(int) override {
+    if (done_() || clock_.TickCount() >= deadline_) return loop_.Stop();
+    loop_.SetTimer(this, 0, 10);
   }
   void WriteDevice(int index, const std::vector<std::pair<std::string, std::string>>& keys) {
-    for (const auto& [key, value] : keys)
-      ProfileWriteString(settings_, "sipdevice" + std::to_string(index), key, value);
+    for (const auto& [key, value] : keys) ProfileWriteString(settings_, "sipdevice" + std::to_string(index), key, value);
   }
-  std::string SystemLogText() const {
-    std::string text;
-    for (const auto& entry : std::filesystem::directory_iterator(dir_ / "Logs")) {
-      std::ifstream in(entry.path());
-      std::stringstream content;
-      content << in.rdbuf();
-      text += content.str();
-    }
-    return text;
+  // True when the system log holds `text` exactly `times` times.
+  bool Logged(const std::string& text, size_t times = 1) const {
+    std::string log;
+    for (const auto& entry : std::filesystem::directory_iterator(dir_ / "Logs")) log += ReadText(entry.path());
+    size_t count = 0;
+    for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++count;
+    return count == times;
   }
 
   SystemClock clock_;

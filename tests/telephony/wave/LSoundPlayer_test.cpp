@@ -101,29 +101,31 @@ TEST_F(LSoundPlayerTest, PlaysToTheEndAndReportsPositionsThenStop) {
   EXPECT_EQ(4, device->writes.load());  // 800, 800, 800 and 100 frames
 }
 
-TEST_F(LSoundPlayerTest, HeldShortPlayStillTakesOffAtBufferFortyTwo) {
-  // One second of audio: ten buffers, far fewer than the 42 of a take-off.
-  ASSERT_TRUE(player.Start(new TestSource(8000, 1, 8000), LSoundPlayer::kStartHeld));
-  EXPECT_EQ(1, device->pauses.load());
-  EXPECT_TRUE(runner.Run({[&] {
-                            if (device->restarts == 0) return false;
-                            EXPECT_EQ(10, device->writes.load());
-                            EXPECT_EQ(0, player.State() & LSoundPlayer::kHeld);
-                            return true;
-                          },
-                          PlayUntilStopped()}));
-  EXPECT_TRUE(log.Has("Position 1000"));
-}
-
-TEST_F(LSoundPlayerTest, HeldPlayQueuesFortyTwoBuffersBeforeSounding) {
+TEST_F(LSoundPlayerTest, HeldPlayQueuesFortyTwoBuffersOrAllItHasBeforeSounding) {
   device->autoPlay = true;  // the fake would sound at once if it ran
-  ASSERT_TRUE(player.Start(new TestSource(8000, 1, 80000), LSoundPlayer::kStartHeld));
-  EXPECT_TRUE(runner.Run({[&] { return device->restarts > 0; }}));
-  EXPECT_GE(device->writes.load(), LSoundPlayer::kTakeOffBuffer);
-  EXPECT_FALSE(log.Has("Position 100"));
+  // One second of audio is ten buffers, far fewer than the 42 of a take-off.
+  std::vector<LoopRunner::Step> steps;
+  for (const auto& [frames, writes] : {std::pair{8000, 10}, {80000, LSoundPlayer::kTakeOffBuffer}}) {
+    steps.push_back([this, frames] {
+      device->writes = 0;
+      device->restarts = 0;
+      log.heard.clear();
+      return player.Start(new TestSource(8000, 1, frames), LSoundPlayer::kStartHeld);
+    });
+    steps.push_back([this, writes] {
+      if (device->restarts == 0) return false;
+      EXPECT_GE(device->writes.load(), writes);
+      EXPECT_FALSE(log.Has("Position 100"));
+      EXPECT_EQ(0, player.State() & LSoundPlayer::kHeld);
+      return true;
+    });
+    steps.push_back(PlayUntilStopped());
+    steps.push_back([this, frames] { return log.Has("Position " + std::to_string(frames / 8)); });
+  }
+  EXPECT_TRUE(runner.Run(steps, 10000));
 }
 
-TEST_F(LSoundPlayerTest, StartedPausedWaitsForPlay) {
+TEST_F(LSoundPlayerTest, StartedPausedWaitsForPlayAndFailedDeviceOrSourceRefusesTheStart) {
   ASSERT_TRUE(player.Start(new TestSource(8000, 1, 8000), LSoundPlayer::kStartPaused));
   EXPECT_EQ((std::vector<std::string>{"StartPaused", "Position 0"}), log.heard);
   EXPECT_NE(0, player.State() & LSoundPlayer::kPaused);
@@ -131,6 +133,13 @@ TEST_F(LSoundPlayerTest, StartedPausedWaitsForPlay) {
   EXPECT_EQ(0, player.State() & LSoundPlayer::kPaused);
   EXPECT_EQ(1, device->restarts.load());
   EXPECT_EQ("Play", log.heard.back());
+  player.Stop();
+  log.heard.clear();
+  EXPECT_FALSE(player.Start(new TestSource(0, 1, 100), 0));  // rate 0: source in error
+  device->failOpen = true;
+  EXPECT_FALSE(player.Start(new TestSource(8000, 1, 100), 0));
+  EXPECT_FALSE(player.IsOpen());
+  EXPECT_TRUE(log.heard.empty());
 }
 
 TEST_F(LSoundPlayerTest, StallOnGrowingSourceEndsThePlayAfterTheBudget) {
@@ -165,14 +174,6 @@ TEST_F(LSoundPlayerTest, AGrowingSourceIsNotWaitedForWhile300MsAreQueued) {
   ASSERT_TRUE(player.Start(hold, 0));
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   EXPECT_EQ(0, source->Waits(25) + source->Waits(250));
-}
-
-TEST_F(LSoundPlayerTest, FailedDeviceOrSourceRefusesTheStart) {
-  EXPECT_FALSE(player.Start(new TestSource(0, 1, 100), 0));  // rate 0: source in error
-  device->failOpen = true;
-  EXPECT_FALSE(player.Start(new TestSource(8000, 1, 100), 0));
-  EXPECT_FALSE(player.IsOpen());
-  EXPECT_TRUE(log.heard.empty());
 }
 
 TEST_F(LSoundPlayerTest, PauseCuesALoopThatPlayBreaks) {

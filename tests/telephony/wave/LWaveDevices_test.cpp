@@ -26,6 +26,16 @@ void WriteRamp(const std::string& path, int32_t frames) {
   sink->Write(samples.data(), frames);
 }
 
+// From `at` on, `samples` hold the ramp's frames from `first` to its end at
+// `end`, then silence only.
+void ExpectRampThenSilence(const std::vector<int32_t>& samples, std::size_t at, int32_t first, int32_t end) {
+  ASSERT_LE(at + static_cast<std::size_t>(end - first), samples.size());
+  for (std::size_t i = at; i < samples.size(); ++i) {
+    const int32_t frame = first + static_cast<int32_t>(i - at);
+    ASSERT_EQ(frame < end ? (frame + 1) * 16 : 0, samples[i]) << i;
+  }
+}
+
 std::vector<int32_t> ReadAll(const std::string& path) {
   LSoundSourceRef source = LWaveFile::OpenSource(path);
   std::vector<int32_t> samples(static_cast<std::size_t>(source->GetEndSample()));
@@ -51,11 +61,7 @@ TEST(LWaveDevicesTest, FileOutputHoldsWhatPlayedWhereItSoundedWithSilenceAround)
   ASSERT_GE(static_cast<int64_t>(out.size()), finished);
   std::size_t start = 0;
   while (start < out.size() && out[start] == 0) ++start;
-  ASSERT_LE(start + 2400, out.size());
-  for (std::size_t i = 0; i < 2400; ++i) {
-    ASSERT_EQ(static_cast<int32_t>(i + 1) * 16, out[start + i]) << i;
-  }
-  for (std::size_t i = start + 2400; i < out.size(); ++i) ASSERT_EQ(0, out[i]) << i;
+  ExpectRampThenSilence(out, start, 0, 2400);
 }
 
 TEST(LWaveDevicesTest, FileInputIsHeardFromTheTimelineThenSilence) {
@@ -78,12 +84,8 @@ TEST(LWaveDevicesTest, FileInputIsHeardFromTheTimelineThenSilence) {
   const int32_t joined = memory->samples.empty() ? -1 : memory->samples[0] / 16 - 1;
   ASSERT_GE(joined, 0);
   ASSERT_LT(joined, 2000);
-  const std::size_t fileLeft = static_cast<std::size_t>(4000 - joined);
-  ASSERT_GE(memory->samples.size(), fileLeft + 400);
-  for (std::size_t i = 0; i < fileLeft; ++i) {
-    ASSERT_EQ((joined + static_cast<int32_t>(i) + 1) * 16, memory->samples[i]) << i;
-  }
-  for (std::size_t i = fileLeft; i < memory->samples.size(); ++i) ASSERT_EQ(0, memory->samples[i]) << i;
+  ASSERT_GE(memory->samples.size(), static_cast<std::size_t>(4000 - joined + 400));
+  ExpectRampThenSilence(memory->samples, 0, joined, 4000);
 }
 
 TEST(LWaveDevicesTest, NullOutputSoundsInTimelineTime) {
