@@ -56,15 +56,14 @@ TEST_F(Answering, OgmChoiceAndOneCallLogLinePerCall) {
 }
 
 TEST_F(Answering, InvalidOrMissingOgmIsNotAnswered) {
-  Settings("[settings]\nogm=Missing\n");
-  EXPECT_EQ(Ring(5), 0);
   Ogm("Closed", "", "[cid]\nenabled=true\ncid=555\nmode=2\n");
-  Settings("[settings]\nogm=Closed\n");
-  EXPECT_EQ(Ring(5), 0);
+  // A missing OGM, one refusing the caller, an override naming no OGM.
+  for (auto [settings, number] : {std::pair{"ogm=Missing\n", "5551234"}, {"ogm=Closed\n", "5551234"},
+                                  {"ogm=Closed\n[line0]\nogmoverride=true\n", "777"}}) {
+    Settings(std::string("[settings]\n") + settings);
+    EXPECT_EQ(Ring(5, number), 0) << settings;
+  }
   EXPECT_TRUE(controller_.CurrentOGM().empty());
-  // An override naming no OGM finds none.
-  Settings("[settings]\nogm=Closed\n[line0]\nogmoverride=true\n");
-  EXPECT_EQ(Ring(5, "777"), 0);
   EXPECT_EQ(CallLog(), (std::vector<std::string>{"line0 5551234 [Not Answered]",
                                                  "line0 5551234 [Not Answered]",
                                                  "line0 777 [Not Answered]"}));

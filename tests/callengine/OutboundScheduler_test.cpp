@@ -20,11 +20,7 @@ class Scheduler : public IVRCMainTest {
     if (controller_.State() != IVRCMain::CS_IDLE) line_.Unanswered();
     clock_.Advance(OutboundScheduler::kQuietMs);
   }
-  Numbers Called() const {
-    Numbers numbers;
-    for (const auto &op : line_.OpsOf(OK::MakeCall)) numbers.push_back(op.text);
-    return numbers;
-  }
+  Numbers Called() const { return OpTexts(OK::MakeCall); }
   std::string List() const { return Read(folders_.Root() + "/outboundlist.txt"); }
   void Active() { Settings("[outbound]\nactive=true\n"); }
 

@@ -29,7 +29,7 @@ TEST_F(VoiceMailLeave, MessageOfTwoAndAHalfSecondsIsDiscardedLongerOnesKept) {
                             {"date", "08/01/24"}})
     EXPECT_EQ(Key(record, "message", key), value) << key;
   EXPECT_EQ(Posted(WM_UPDATEMESSAGE), Texts{record});
-  EXPECT_EQ(PostedFlags(WM_UPDATEMESSAGE), std::vector<int64_t>{1});  // call screening
+  EXPECT_EQ(Posted(WM_UPDATEMESSAGE, true), Texts{"1"});  // call screening
   EXPECT_EQ(std::pair(line_.LastOp()->silenceMs, line_.LastOp()->maxMs), std::pair(5000, 30000));
   Speak(2500);
   line_.Press('9');  // saves and says goodbye
@@ -50,7 +50,7 @@ TEST_F(VoiceMailLeave, MessageOfTwoAndAHalfSecondsIsDiscardedLongerOnesKept) {
   EXPECT_TRUE(std::filesystem::exists(kept));
   EXPECT_EQ(services_.levelled, Texts{Audio("Sales", "000002")});
   EXPECT_EQ(NewMessages(), "true");
-  EXPECT_EQ(PostedFlags(WM_NEWMESSAGE), std::vector<int64_t>{1});  // the mailbox beeps
+  EXPECT_EQ(Posted(WM_NEWMESSAGE, true), Texts{"1"});  // the mailbox beeps
   EXPECT_EQ(Posted(WM_WAKEBGTASK).size() + Posted(WM_RUNSCHEDULER).size(), 2u);
   EXPECT_EQ(Key(mbx, "mbx", "unsentmessages"), "true");
   EXPECT_EQ(controller_.Message(), "");

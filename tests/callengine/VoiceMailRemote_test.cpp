@@ -10,13 +10,9 @@ namespace {
 class VoiceMailRemote : public VoiceMailFlowsTest {
  protected:
   // Opens "Sales" (code 1234): its newest message starts.
-  void OpenSales() {
-    AccessCall();
-    line_.Press("1234#");
-  }
-  std::string Title(const std::string &mailbox, const std::string &id) const {
-    return Record(mailbox, id, "");
-  }
+  void OpenSales() { AccessCall(), line_.Press("1234#"); }
+  std::string Title(const std::string &id) const { return Record("Sales", id, ""); }
+  Texts Played() const { return Logged("Playing mailbox message: "); }
   Texts Prompts() const { return Logged("System prompt missing: "); }
   void SalesWithTwoMessages() {
     MailBox("Sales", "remoteaccess=true\naccesscode=1234\n");
@@ -32,30 +28,22 @@ TEST_F(VoiceMailRemote, WrongCodeIsRefusedAndStarClearsTheDigits) {
   MailBox("Closed", "accesscode=99\n");    // no remote access
   Settings("[settings]\ndateorder=1\n[state]\nnewmessages=true\n");
   AccessCall();
-  line_.Press("#");
-  line_.Press("99#");
-  EXPECT_EQ(controller_.State(), S::CS_ACCESSCODE);
+  line_.Press("#99#");
   line_.Advance(0);
   EXPECT_EQ(line_.LastOp()->maxMs, 20000);  // the code may be keyed again
   line_.Press("12*1234#");
-  EXPECT_EQ(Prompts(), (Texts{"EnterAccessCode", "InvalidAccessCode", "InvalidAccessCode",
-                              "NoMoreMessagesMenu"}));
-  EXPECT_TRUE(InLog("Caller opened mailbox: Sales"));
   EXPECT_EQ(controller_.Mailbox(), folders_.MailBoxes() + "/Sales.mbx");
-  EXPECT_EQ(controller_.State(), S::CS_NOMOREMSGS);
   EXPECT_EQ(Key(folders_.SettingsFile(), "state", "newmessages"), "false");
   // After the last message "5" offers the next (none) and "3" waits for a
   // code whose silence replays where the caller was.
   line_.Press('5');
-  EXPECT_EQ(Prompts().back(), "NoMoreMessagesMenu");
-  EXPECT_EQ(Prompts().size(), 5u);
   EXPECT_TRUE(Posted(WM_DELMESSAGE).empty());
   line_.Press('3');
-  EXPECT_EQ(controller_.State(), S::CS_MSGMOVECODE);
   EXPECT_EQ(line_.LastOp()->maxMs, 5000);
   line_.Advance(5000);
   EXPECT_EQ(controller_.State(), S::CS_NOMOREMSGS);
-  EXPECT_EQ(Prompts().size(), 6u);
+  EXPECT_EQ(Prompts(), (Texts{"EnterAccessCode", "InvalidAccessCode", "InvalidAccessCode",
+                              "NoMoreMessagesMenu", "NoMoreMessagesMenu", "NoMoreMessagesMenu"}));
 }
 
 TEST_F(VoiceMailRemote, TimeStampsFollowTheShortDateOrderAndRefuseBadDates) {
@@ -81,17 +69,16 @@ TEST_F(VoiceMailRemote, MessagesAreOfferedNewestFirstThenNoMoreMessages) {
   Message("Sales", "000004", "", "09:00:00");  // undated: never offered
   Message("Sales", "000005", "07/01/24", "12:00:00");  // same time as 000003: offered once
   OpenSales();
-  EXPECT_EQ(controller_.State(), S::CS_MSGPLAY);
   line_.Advance(3 * 6000);  // each message, its menu and the menu's 5 s
   ASSERT_EQ(controller_.State(), S::CS_NOMOREMSGS);
-  const Texts played = Logged("Playing mailbox message: ");
+  Texts played = Played();
   ASSERT_EQ(played.size(), 3u);
-  EXPECT_TRUE(played[0] == Title("Sales", "000003") || played[0] == Title("Sales", "000005"));
-  EXPECT_EQ(Texts(played.begin() + 1, played.end()),
-            (Texts{Title("Sales", "000001"), Title("Sales", "000002")}));
+  EXPECT_TRUE(played[0] == Title("000003") || played[0] == Title("000005"));
+  EXPECT_EQ(played.erase(played.begin()), played.begin());
+  EXPECT_EQ(played, (Texts{Title("000001"), Title("000002")}));
   EXPECT_EQ(Posted(WM_UPDATEREADMARK).size(), 3u);
-  EXPECT_EQ(Key(Record("Sales", "000002"), "message", "read"), "true");
-  EXPECT_EQ(Key(Record("Sales", "000004"), "message", "read"), "");
+  EXPECT_EQ(Key(Record("Sales", "000002"), "message", "read") + "|" +
+                Key(Record("Sales", "000004"), "message", "read"), "true|");
   line_.Advance(10000);  // silence after "NoMoreMessagesMenu"
   EXPECT_EQ(controller_.State(), S::CS_GOODBYE);
 }
@@ -107,7 +94,6 @@ TEST_F(VoiceMailRemote, RecentMessagesAreAnnouncedWithTheirTime) {
   Message("Sales", "000003", "06/01/24", "23:59:00", 50);
   OpenSales();
   EXPECT_EQ(PlayedMs(), 100 + 200 + 400 + 800 + 50);  // "12" "30" "AM" "Today"
-  EXPECT_EQ(line_.LastOp()->sampleRate, 8000);
   line_.Press('2');
   EXPECT_EQ(PlayedMs(), 100 + 1600 + 3200 + 50);  // "12" "PM" "Yesterday"
   line_.Press('2');
@@ -117,19 +103,16 @@ TEST_F(VoiceMailRemote, RecentMessagesAreAnnouncedWithTheirTime) {
 TEST_F(VoiceMailRemote, MenuKeysReplayDeleteAndEndTheCall) {
   SalesWithTwoMessages();
   line_.Press('1');  // again
-  EXPECT_EQ(Logged("Playing mailbox message: "), Texts(2, Title("Sales", "000002")));
+  EXPECT_EQ(Played(), Texts(2, Title("000002")));
   line_.Press('5');  // delete: the older one follows
   EXPECT_FALSE(std::filesystem::exists(Record("Sales", "000002")) ||
                std::filesystem::exists(Audio("Sales", "000002")));
   EXPECT_EQ(Posted(WM_DELMESSAGE), Texts{Record("Sales", "000002")});
   EXPECT_EQ(controller_.Message(), Record("Sales", "000001"));
-  line_.Press('4');  // no action
-  EXPECT_EQ(controller_.State(), S::CS_MSGPLAY);
-  line_.Press('*');
-  EXPECT_EQ(controller_.State(), S::CS_ACCESSCODE);
-  EXPECT_EQ(Prompts().back(), "EnterAccessCode");
-  line_.Press("1234#");
-  line_.Press('9');
+  line_.Press("4*");  // no action, then the code again
+  EXPECT_EQ(std::pair(controller_.State(), Prompts().back()),
+            std::pair(S::CS_ACCESSCODE, std::string("EnterAccessCode")));
+  line_.Press("1234#9");
   EXPECT_EQ(controller_.State(), S::CS_GOODBYE);
 }
 
@@ -137,12 +120,9 @@ TEST_F(VoiceMailRemote, MessageMovesToTheMailboxOfTheWholeCode) {
   const std::string support = MailBox("Support", "remoteaccess=true\naccesscode=5678\n");
   SalesWithTwoMessages();
   line_.Press('3');
-  EXPECT_EQ(controller_.State(), S::CS_MSGMOVECODE);
-  EXPECT_EQ(line_.LastOp()->maxMs, 5000);
   line_.Advance(5000);  // no code: the message plays again
-  EXPECT_EQ(Logged("Playing mailbox message: "), Texts(2, Title("Sales", "000002")));
+  EXPECT_EQ(Played(), Texts(2, Title("000002")));
   line_.Press("356#");  // a part of a code moves nothing
-  EXPECT_TRUE(std::filesystem::exists(Record("Sales", "000002")));
   EXPECT_EQ(controller_.Message(), Record("Sales", "000001"));
   line_.Press("35678#");
   EXPECT_FALSE(std::filesystem::exists(Record("Sales", "000001")));
@@ -152,37 +132,30 @@ TEST_F(VoiceMailRemote, MessageMovesToTheMailboxOfTheWholeCode) {
   EXPECT_EQ(Key(support, "mbx", "unsentmessages"), "true");
   EXPECT_EQ(Posted(WM_DELMESSAGE), Texts{Record("Sales", "000001")});
   EXPECT_EQ(Posted(WM_UPDATEMESSAGE), Texts{moved});
-  EXPECT_EQ(PostedFlags(WM_NEWMESSAGE), std::vector<int64_t>{0});
+  EXPECT_EQ(Posted(WM_NEWMESSAGE, true), Texts{"0"});
   EXPECT_EQ(Posted(WM_RUNSCHEDULER).size(), 1u);
-  EXPECT_EQ(controller_.State(), S::CS_NOMOREMSGS);
 }
 
 TEST_F(VoiceMailRemote, SetupMenuPlaysAndRecordsTheGreeting) {
   MailBox("Sales", "remoteaccess=true\naccesscode=1234\n");
   OpenSales();
-  line_.Press('8');
-  EXPECT_EQ(controller_.State(), S::CS_MBXSETUP);
-  line_.Press('1');  // no greeting yet: the system's
+  line_.Press("81");  // no greeting yet: the system's
   EXPECT_EQ(controller_.State(), S::CS_MBXSETUPPLAY);
   line_.Advance(0);
   EXPECT_EQ(Prompts(), (Texts{"EnterAccessCode", "NoMoreMessagesMenu", "MailBoxSetup",
                               "LeaveMessage", "MailBoxSetup"}));
   line_.Press('2');
-  EXPECT_EQ(controller_.State(), S::CS_MBXSETUPRECORD);
   line_.Advance(0);  // after "RecordTone"
-  const std::string greeting = folders_.MailBoxes() + "/Sales OGM.wav";
   EXPECT_EQ(std::tuple(LastKind(), line_.LastOp()->silenceMs, line_.LastOp()->maxMs),
             std::tuple(OK::Record, 5000, 30000));
   Speak(1500);
   line_.Press('1');  // ends the recording and plays it
-  EXPECT_EQ(services_.levelled, Texts{greeting});
+  EXPECT_EQ(services_.levelled, Texts{folders_.MailBoxes() + "/Sales OGM.wav"});
   EXPECT_EQ(PlayedMs(), 1500);
   line_.Press('7');  // any other key: the menu again, waiting 20 s
-  EXPECT_EQ(controller_.State(), S::CS_MBXSETUP);
   line_.Advance(0);
   EXPECT_EQ(line_.LastOp()->maxMs, 20000);
-  line_.Press('2');
-  line_.Press('9');  // during the tone: nothing recorded
+  line_.Press("29");  // "9" during the tone: nothing recorded
   EXPECT_EQ(services_.levelled.size(), 1u);
   EXPECT_EQ(controller_.State(), S::CS_GOODBYE);
 }
