@@ -71,8 +71,10 @@ class IVRCMainTest : public ::testing::Test {
     }
     return lines;
   }
-  // Rings an offered call until answered; the ring answered or 0.
+  // Ends any call still connected, then rings an offered call until
+  // answered; the ring answered or 0.
   int Ring(int rings, const std::string &number = "5551234") {
+    if (line_.IsConnected()) line_.HangUp();
     line_.Offer(number, "Ann Caller", "200");
     return line_.RingUntilAnswered(rings);
   }

@@ -29,7 +29,6 @@ TEST_F(Call, MostRecentCallFileIsWrittenAnewForEachCall) {
   Connect("", 500);
   EXPECT_EQ(controller_.MostRecentCallFile(), folders_.Logs() + "/Most Recent Call Line 1.txt");
   EXPECT_TRUE(InLog("Answered line [1 \"line0\"] call number [0] cid [5551234] did[200] drn[0 ("));
-  line_.HangUp();
   Connect();
   EXPECT_TRUE(InLog("call number [1] cid") && !InLog("call number [0]"));
 }
@@ -64,12 +63,10 @@ TEST_F(Call, UserLogLineAndAnnouncement) {
   Connect(ivr);
   EXPECT_EQ(std::pair(window_.messages.back().id, window_.messages.back().text),
             std::pair(uint32_t{WM_PLAYANNOUNCEMENT}, "/a/5551234.wav"s));
-  line_.HangUp();
   Connect(ivr);
   EXPECT_EQ(Read(folders_.Logs() + "/calls-0.txt"),
             "01/08/24,20:00:12,line0,5551234\r\n01/08/24,20:00:24,line0,5551234\r\n");
   // A log name cannot leave the log folder.
-  line_.HangUp();
   Settings("[line0]\nname=../../evil\n");
   Connect("log=true\nlogname=%linename%\n");
   EXPECT_FALSE(std::filesystem::exists(dir_ / "evil.txt") ||

@@ -46,7 +46,6 @@ TEST_F(Press, NumberEntryEndsAtMaxDigitsOrHashAndStarDoesNotEndIt) {
   line_.Press("34");
   EXPECT_EQ(Parm("acct"), "1234");
   EXPECT_EQ(commands_.keys, (Keys{"press*", "press#"}));
-  line_.HangUp();
   Answer("type=enternumber\nmaxdigits=6\n");
   commands_.taken = false;  // "#" early, and no action: the call ends
   line_.Press("4A2#");

@@ -40,12 +40,10 @@ TEST_F(Transfer, PacedDialSplitsGroupsAndPausesPerComma) {
   EXPECT_EQ(commands_.keys, Texts{"press1transferfail"});
   EXPECT_EQ(controller_.State(), S::CS_OGM);
   // Dial strings of 64 or more are not dialled: the blind transfer ends.
-  line_.HangUp();
   Answer();
   Dial(S::CS_TRANSFERBLIND, std::string(64, '5'));
   EXPECT_TRUE(Dialled().empty());
   EXPECT_EQ(LastKind(), OK::Drop);
-  line_.HangUp();
   Answer();
   Dial(S::CS_DIALCMD, std::string(63, '5'));
   EXPECT_EQ(Dialled(), Texts{std::string(63, '5')});
@@ -87,7 +85,6 @@ TEST_F(Transfer, AcceptedTransferDropsOrStaysOnTheCall) {
   EXPECT_EQ(Dialled().back(), "#9");
   line_.CompleteDial();
   EXPECT_EQ(LastKind(), OK::Drop);
-  line_.HangUp();
   Settings("[transfer]\nuseconferencecall=true\n[settings]\nrecthres=-30dB\n");
   DialTwoHundred(S::CS_TRANSFERDIAL);
   line_.Press('1');  // nothing to dial: complete at once
@@ -112,12 +109,10 @@ TEST_F(Transfer, AnswerDetectionGivesTheToneThenAcceptsOrRejects) {
   EXPECT_EQ(LastKind(), OK::Play);  // "RecordTone" to the called party
   line_.Advance(0);
   EXPECT_EQ(controller_.State(), S::CS_TRANSFERACCEPT);
-  line_.HangUp();
   DialTwoHundred(S::CS_TRANSFERDIALANSWERDETECT);
   line_.CompleteRecord();  // the detector's own time-out: nobody answered
   EXPECT_EQ(Dialled().back(), "!");
   controller_.SetServices(nullptr);  // without a detector nobody ever answers
-  line_.HangUp();
   DialTwoHundred(S::CS_TRANSFERDIALANSWERDETECT);
   EXPECT_EQ(Dialled().back(), "!");
 }
@@ -131,12 +126,10 @@ TEST_F(Transfer, FaxDialsOnceOrHandsOffAndEndOfCallToneDrops) {
   EXPECT_EQ(Dialled(), Texts{"77"});
   line_.CompleteDial();
   EXPECT_EQ(LastKind(), OK::Drop);
-  line_.HangUp();
   Settings("[settings]\nfax=true\n");
   Answer();
   line_.Fax();
   EXPECT_EQ(LastKind(), OK::FaxHandoff);
-  line_.HangUp();
   Answer();
   line_.EndOfCallTone();
   EXPECT_EQ(LastKind(), OK::Drop);
@@ -146,6 +139,7 @@ TEST_F(Transfer, FaxDialsOnceOrHandsOffAndEndOfCallToneDrops) {
 class Outbound : public Transfer {
  protected:
   void Place(const std::string &entry, int answer = -1) {
+    if (line_.IsConnected()) line_.HangUp();
     controller_.SetState(S::CS_OUTBOUND);
     controller_.SetOutboundEntry(entry);
     ASSERT_TRUE(line_.MakeCall(entry.substr(0, entry.find('&'))));
@@ -161,12 +155,10 @@ TEST_F(Outbound, AnsweredCallRunsTheOgmItsEntryNames) {
   Ogm("Machine");
   Place("5551000&ogm=Sales&ogmmachine=Machine&name=Bob+Smith", IVRCServices::kAnswerPerson);
   EXPECT_EQ(Parm("name") + controller_.CurrentOGM(), "Bob Smith" + folders_.Ogms() + "/Sales.ini");
-  line_.HangUp();
   Place("5551000&ogm=Sales&ogmmachine=Machine", IVRCServices::kAnswerMachine);
   EXPECT_EQ(controller_.CurrentOGM(), folders_.Ogms() + "/Machine.ini");
   EXPECT_TRUE(
       InCallLog("Outbound call 5551000&ogm=Sales&ogmmachine=Machine [Answered] (Machine)"));
-  line_.HangUp();
   Place("5551000&ogm=Nowhere", IVRCServices::kAnswerPerson);  // a missing OGM stops the run
   EXPECT_EQ(controller_.State(), S::CS_GOODBYE);
   EXPECT_FALSE(ProfileReadBool(folders_.SettingsFile(), "outbound", "active", true));
@@ -180,7 +172,6 @@ TEST_F(Outbound, UnansweredCallIsScheduledAgainWhileAttemptsRemain) {
             Texts{"5551000&interval=10&x=1&attempts=2&intervalnext=" + std::to_string(next)});
   EXPECT_EQ(window_.timers, (std::vector<std::pair<int, uint32_t>>{{2, 5000}}));
   EXPECT_EQ(LastKind(), OK::Drop);
-  line_.HangUp();
   Place("5551001&attempts=1");  // the last attempt: nothing more
   line_.HangUp();                // a hang-up before the answer counts as no answer
   EXPECT_EQ(services_.outbound.size(), 1u);

@@ -47,7 +47,6 @@ TEST_F(Commands, HangupGoodbyeInvalidRepeatAndSeek) {
   EXPECT_EQ(controller_.State(), S::CS_GOODBYE);
   line_.Press('1');  // "GoodBye" is not a menu: the key is ignored
   EXPECT_EQ(Count(OK::Drop), 0u);
-  line_.HangUp();
   Answer("press1=hangup\n");
   line_.Press('1');
   EXPECT_EQ(LastKind(), OK::Drop);
@@ -61,7 +60,6 @@ TEST_F(Commands, BlindTransferFlashesPausesAndDials) {
   EXPECT_EQ(Dialled(), (std::vector<std::string>{"!", "201"}));
   line_.CompleteDial();
   EXPECT_EQ(LastKind(), OK::Drop);
-  line_.HangUp();
   Settings("[transfer]\nblindtapi=true\nblindprefix=\nblindsuffix=#\n");
   Answer("press1=transfer\npress1transfermode=0\npress1transfer=300\n");
   line_.Press('1');
@@ -86,7 +84,6 @@ TEST_F(Commands, DialActionExpandsItsDigitsAndTakesTheAfterDialAction) {
   EXPECT_EQ(Dialled(), std::vector<std::string>{"95551234"});
   line_.CompleteDial();
   EXPECT_EQ(LastKind(), OK::Drop);
-  line_.HangUp();
   Answer("press2=dial\n");
   line_.Press('2');  // no digits: complete at once, no after-dial action: the OGM again
   EXPECT_EQ(std::pair(Dialled().size(), Count(OK::Play)), std::pair(std::size_t{0}, std::size_t{1}));
@@ -140,7 +137,6 @@ TEST_F(Commands, RecordActionSetsUpItsFileLimitsAndChain) {
   EXPECT_EQ(controller_.RecordingSettings().file, folders_.Root() + "/rec-5551234.wav");
   line_.CompleteRecord();
   EXPECT_EQ(LastKind(), OK::Drop);  // the "recstop" action
-  line_.HangUp();
   Answer("press2=record\npress2recfile=../%cid%.wav\n");
   line_.Press('2');
   line_.Advance(0);  // no file to record into: the call ends
