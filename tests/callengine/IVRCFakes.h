@@ -86,6 +86,11 @@ class RecordingServices final : public IVRCServices {
 class FakedTest : public IVRCMainTest {
  protected:
   FakedTest() { controller_.SetCommands(&commands_), controller_.SetServices(&services_); }
+  // The answer detector decides `result`; the recording reaches `position`.
+  void Detect(uint8_t result, int32_t position = 500) {
+    services_.detection->store(result);
+    line_.ReportRecordPosition(position);
+  }
   RecordingCommands commands_;
   RecordingServices services_;
 };

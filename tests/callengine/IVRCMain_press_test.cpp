@@ -49,8 +49,7 @@ TEST_F(Press, NumberEntryEndsAtMaxDigitsOrHashAndStarDoesNotEndIt) {
   Answer("type=enternumber\nmaxdigits=6\n");
   commands_.taken = false;  // "#" early, and no action: the call ends
   line_.Press("4A2#");
-  EXPECT_EQ(Parm("number"), "42");
-  EXPECT_EQ(Count(OK::Drop), 1u);
+  EXPECT_EQ(std::tuple(Parm("number"), Count(OK::Drop)), std::tuple("42", 1u));
 }
 
 // The key that completes an entry belongs to the entry, even when the
@@ -79,11 +78,9 @@ TEST_F(Press, InvalidNumberOrOptionPlaysItsPromptAndRestartsEmpty) {
   line_.Advance(499);
   EXPECT_EQ(controller_.State(), IVRCMain::CS_INVALID);
   line_.Advance(1);  // the prompt ends: the node starts again, empty
-  EXPECT_EQ(controller_.State(), IVRCMain::CS_OGM);
-  EXPECT_EQ(Count(OK::Play), 2u);
+  EXPECT_EQ(std::tuple(controller_.State(), Count(OK::Play)), std::tuple(IVRCMain::CS_OGM, 2u));
   line_.Press("0100");  // the leading integer counts
-  EXPECT_EQ(Parm("number"), "0100");
-  EXPECT_EQ(commands_.keys, Keys{"press#"});
+  EXPECT_EQ(std::tuple(Parm("number"), commands_.keys), std::tuple("0100", Keys{"press#"}));
   Prompt("invalidoption", 500);  // names are matched without regard to case
   controller_.InvalidOption();
   EXPECT_EQ(controller_.State(), IVRCMain::CS_INVALID);
@@ -102,8 +99,7 @@ TEST_F(Press, AMissingPromptStillRestartsAndAnActionMayRestartTheNode) {
   line_.Advance(0);  // an empty prompt completes at once
   EXPECT_EQ(controller_.State(), IVRCMain::CS_OGM);
   line_.Press("14");
-  EXPECT_EQ(Parm("number"), "14");
-  EXPECT_EQ(commands_.keys, Keys{"press#"});
+  EXPECT_EQ(std::tuple(Parm("number"), commands_.keys), std::tuple("14", Keys{"press#"}));
   EXPECT_TRUE(controller_.Digits().empty());  // the action restarted the node
 }
 

@@ -26,6 +26,15 @@ class Transfer : public FakedTest {
 };
 
 TEST_F(Transfer, PacedDialSplitsGroupsAndPausesPerComma) {
+  // A trailing pause ends the dial without a report from the line; the log
+  // still says the dialling completed, once per end.
+  Answer();
+  commands_.taken = false;
+  Dial(S::CS_DIALCMD, "1,");
+  line_.CompleteDial();
+  line_.Advance(750);
+  const std::string log = CallFile();
+  EXPECT_NE(log.find("Dialing complete"), log.rfind("Dialing complete"));
   Answer();
   Dial(S::CS_DIALCMD, "!,123,,45");
   line_.CompleteDial();  // "!" done: one pause of 750 ms
@@ -35,47 +44,29 @@ TEST_F(Transfer, PacedDialSplitsGroupsAndPausesPerComma) {
   EXPECT_EQ(line_.LastOp()->maxMs, 1500);
   line_.Advance(1500);
   EXPECT_EQ(Dialled(), (Texts{"!", "123", "45"}));
-  commands_.taken = false;
-  line_.CompleteDial();  // all dialled: the chained action, else the OGM again
-  EXPECT_EQ(commands_.keys, Texts{"press1transferfail"});
+  line_.CompleteDial();  // all dialled: the chained action (once per dial), else the OGM
+  EXPECT_EQ(commands_.keys, Texts(2, "press1transferfail"));
   EXPECT_EQ(controller_.State(), S::CS_OGM);
   // Dial strings of 64 or more are not dialled: the blind transfer ends.
   Answer();
   Dial(S::CS_TRANSFERBLIND, std::string(64, '5'));
-  EXPECT_TRUE(Dialled().empty());
-  EXPECT_EQ(LastKind(), OK::Drop);
+  EXPECT_EQ(std::pair(Dialled().size(), LastKind()), std::pair(std::size_t{0}, OK::Drop));
   Answer();
   Dial(S::CS_DIALCMD, std::string(63, '5'));
   EXPECT_EQ(Dialled(), Texts{std::string(63, '5')});
-}
-
-// A trailing pause ends the dial without a report from the line; the log
-// still says the dialling completed, once per end.
-TEST_F(Transfer, DialEndingInAPauseStillLogsItsCompletion) {
-  Answer();
-  commands_.taken = false;
-  Dial(S::CS_DIALCMD, "1,");
-  line_.CompleteDial();
-  line_.Advance(750);
-  const std::string log = CallFile();
-  EXPECT_NE(log.find("Dialing complete"), log.rfind("Dialing complete"));
-  EXPECT_EQ(controller_.State(), S::CS_OGM);
 }
 
 TEST_F(Transfer, ConfirmedTransferAsksRepeatsThenRejectsWithAFlash) {
   Settings("[transfer]\nconfirmedrepeat=1\n");
   Prompt("TransferQuery", 1000);
   DialTwoHundred(S::CS_TRANSFERDIAL);
-  EXPECT_EQ(controller_.State(), S::CS_TRANSFERQUERY);
   line_.EndOfCallTone();  // the called party's tones do not end the call
   line_.Press('7');       // nor do other keys
   line_.Advance(2000);    // asked twice, no answer: rejected
-  EXPECT_EQ(Count(OK::Play), 2u);
-  EXPECT_EQ(Dialled().back(), "!");
+  EXPECT_EQ(std::tuple(Count(OK::Play), Dialled().back()), std::tuple(2u, "!"));
   line_.CompleteDial();
   line_.Advance(750);
-  EXPECT_EQ(commands_.keys, Texts{"press1transferfail"});
-  EXPECT_EQ(Count(OK::Drop), 0u);
+  EXPECT_EQ(std::pair(commands_.keys, Count(OK::Drop)), std::pair(Texts{"press1transferfail"}, std::size_t{0}));
 }
 
 TEST_F(Transfer, AcceptedTransferDropsOrStaysOnTheCall) {
@@ -101,11 +92,9 @@ TEST_F(Transfer, AnswerDetectionGivesTheToneThenAcceptsOrRejects) {
   EXPECT_EQ(std::tuple(LastKind(), line_.LastOp()->thresholdDb, services_.detectorTimeoutMs,
                        services_.detectorSilenceMs),
             std::tuple(OK::Record, LLineBase::kNoThreshold, 20000, 2250));
-  services_.detection->store(2);  // ignored
-  line_.ReportRecordPosition(100);
+  Detect(2, 100);  // ignored
   EXPECT_EQ(LastKind(), OK::Record);
-  services_.detection->store(IVRCServices::kAnswerMachine);
-  line_.ReportRecordPosition(200);
+  Detect(IVRCServices::kAnswerMachine, 200);
   EXPECT_EQ(LastKind(), OK::Play);  // "RecordTone" to the called party
   line_.Advance(0);
   EXPECT_EQ(controller_.State(), S::CS_TRANSFERACCEPT);
@@ -144,9 +133,7 @@ class Outbound : public Transfer {
     controller_.SetOutboundEntry(entry);
     ASSERT_TRUE(line_.MakeCall(entry.substr(0, entry.find('&'))));
     line_.Connect();
-    if (answer < 0) return;
-    services_.detection->store(answer);
-    line_.ReportRecordPosition(500);
+    if (answer >= 0) Detect(static_cast<uint8_t>(answer));
   }
 };
 
@@ -182,26 +169,24 @@ TEST_F(Outbound, ForwardCallOffersMessagesUntilAcceptedOrGivenUp) {
   RecordingVoiceMail voiceMail;
   controller_.SetVoiceMail(&voiceMail);
   const std::string mailbox = folders_.MailBoxes() + "/Sales.mbx";
-  Write(mailbox, "[mbx]\nforwardrepeat=1\n");
+  auto forward = [&](const std::string &keys) {
+    if (line_.IsConnected()) line_.HangUp();
+    Write(mailbox, "[mbx]\n" + keys);
+    controller_.SetMailbox(mailbox);
+    controller_.SetState(S::CS_FORWARD);
+    line_.MakeCall("200");
+    line_.Connect();
+  };
   Prompt("ForwardMessage", 1000);
-  controller_.SetMailbox(mailbox);
-  controller_.SetState(S::CS_FORWARD);
-  line_.MakeCall("200");
-  line_.Connect();
+  forward("forwardrepeat=1\n");
   line_.Press('5');  // not an answer
   line_.Advance(2000);
   EXPECT_EQ(std::pair(Count(OK::Play), LastKind()), std::pair(std::size_t{2}, OK::Drop));
-  line_.HangUp();
-  controller_.SetState(S::CS_FORWARD);
-  line_.Connect();
+  forward("forwardrepeat=1\n");
   line_.Press('1');
   EXPECT_EQ(voiceMail.calls, Texts{"forward accepted"});
-  line_.HangUp();
-  Write(mailbox, "[mbx]\nautoplay=true\n");
-  controller_.SetState(S::CS_FORWARD);
-  line_.Connect();
-  services_.detection->store(IVRCServices::kAnswerPerson);
-  line_.ReportRecordPosition(500);
+  forward("autoplay=true\n");
+  Detect(IVRCServices::kAnswerPerson);
   EXPECT_EQ(voiceMail.calls.back(), "forward answered");
 }
 

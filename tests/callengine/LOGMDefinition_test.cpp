@@ -39,8 +39,7 @@ TEST_F(OGMDefinition, MissingFileAndKeysReadAsDefaults) {
                        ogm_.RecordSilence("press1"),
                        ogm_.RecordMaxTime("press1", dir_ / "settings.ini"), ogm_.ProgramCount()),
             std::tuple(true, 6, 0, 1, true, 5000, 30000, 0));
-  EXPECT_EQ(ogm_.KeyAction('1'), OGMAction::kNoResponse);
-  EXPECT_EQ(Audio(), "");
+  EXPECT_EQ(std::tuple(ogm_.KeyAction('1'), Audio()), std::tuple(OGMAction::kNoResponse, ""));
 }
 
 TEST_F(OGMDefinition, WrongTypesFallBackAndEditsAreReadAtEachUse) {

@@ -28,8 +28,7 @@ TEST_F(Commands, GoWordsCompareWithoutCaseAndAFailedGoKeepsTheOgm) {
   EXPECT_TRUE(line_.Ops().empty());  // the OGM goes on
   line_.Press('1');
   EXPECT_EQ(controller_.CurrentOGM(), folders_.Ogms() + "/Sal0es.ini");
-  EXPECT_EQ(controller_.State(), S::CS_OGM);
-  EXPECT_EQ(Count(OK::Play), 1u);
+  EXPECT_EQ(std::tuple(controller_.State(), Count(OK::Play)), std::tuple(S::CS_OGM, 1u));
 }
 
 TEST_F(Commands, HangupGoodbyeInvalidRepeatAndSeek) {

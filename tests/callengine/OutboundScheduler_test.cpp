@@ -69,8 +69,7 @@ TEST_F(Scheduler, AHeadWaitingForItsNextAttemptHoldsTheList) {
   EXPECT_TRUE(Called().empty());
   clock_.SetNow(static_cast<std::time_t>(later));
   Run();
-  EXPECT_EQ(Called(), Numbers{"100"});
-  EXPECT_EQ(List(), "200");
+  EXPECT_EQ(std::tuple(Called(), List()), std::tuple(Numbers{"100"}, "200"));
   // Unanswered: it goes to the end of the list with one attempt fewer.
   EngineServices services(folders_.Root(), folders_.SettingsFile(), nullptr);
   controller_.SetServices(&services);

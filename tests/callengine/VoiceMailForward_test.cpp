@@ -12,8 +12,7 @@ class VoiceMailForward : public VoiceMailFlowsTest {
   }
   void Answered() {
     ASSERT_TRUE(services_.detection);
-    services_.detection->store(IVRCServices::kAnswerPerson);
-    line_.ReportRecordPosition(100);
+    Detect(IVRCServices::kAnswerPerson, 100);
   }
 };
 

@@ -34,8 +34,7 @@ TEST_F(VoiceMailLeave, MessageOfTwoAndAHalfSecondsIsDiscardedLongerOnesKept) {
   EXPECT_FALSE(std::filesystem::exists(record) || std::filesystem::exists(Audio("Sales", "000001")));
   EXPECT_EQ(Posted(WM_DELMESSAGE), Texts{record});
   EXPECT_TRUE(services_.levelled.empty());
-  EXPECT_EQ(NewMessages(), "");
-  EXPECT_EQ(controller_.State(), S::CS_GOODBYE);
+  EXPECT_EQ(std::tuple(NewMessages(), controller_.State()), std::tuple("", S::CS_GOODBYE));
   line_.HangUp();
 
   ProfileWriteDuration(folders_.SettingsFile(), "settings", "maxrectime", 60000);
