@@ -32,10 +32,9 @@ TEST_F(Press, KeysReachTheCurrentOgmOnlyInTheStatesThatTakeThem) {
     controller_.SetState(state);
     line_.Press('2');
   }
-  EXPECT_EQ(commands_.keys.size(), 3u);  // the first three take keys
   line_.HangUp();
   line_.Press('4');  // after the call nothing happens
-  EXPECT_EQ(commands_.keys.size(), 3u);
+  EXPECT_EQ(commands_.keys.size(), 3u);  // the first three states take keys
 }
 
 TEST_F(Press, NumberEntryEndsAtMaxDigitsOrHashAndStarDoesNotEndIt) {
@@ -63,7 +62,6 @@ TEST_F(Press, TheKeyCompletingAnEntryIsNotTakenAgainByTheMenuItLeadsTo) {
     controller.Start();
   };
   line_.Press("1232");
-  EXPECT_EQ(commands_.keys, Keys{"press#"});
   EXPECT_EQ(controller_.InputModeValue(), IVRCMain::kInputMenu);
   line_.Press('2');
   EXPECT_EQ(commands_.keys, (Keys{"press#", "press2"}));
@@ -83,7 +81,6 @@ TEST_F(Press, InvalidNumberOrOptionPlaysItsPromptAndRestartsEmpty) {
   EXPECT_EQ(std::tuple(Parm("number"), commands_.keys), std::tuple("0100", Keys{"press#"}));
   Prompt("invalidoption", 500);  // names are matched without regard to case
   controller_.InvalidOption();
-  EXPECT_EQ(controller_.State(), IVRCMain::CS_INVALID);
   EXPECT_TRUE(InLog("Play system prompt: InvalidOption"));
   line_.Advance(500);
   EXPECT_EQ(controller_.State(), IVRCMain::CS_OGM);
