@@ -31,9 +31,7 @@ TEST_F(Answering, RingAnsweredFollowsTollSaverOfficeHoursAndTheOnSwitch) {
     Settings(settings);
     EXPECT_EQ(Ring(8), answeredAt) << day << " " << hour << " " << settings;
     EXPECT_EQ(controller_.State(), answeredAt ? IVRCMain::CS_ANSWERING : IVRCMain::CS_IDLE);
-    if (answeredAt == 0) continue;
-    line_.Connect();
-    line_.HangUp();
+    if (answeredAt) line_.Connect();  // the next ring hangs it up
   }
 }
 

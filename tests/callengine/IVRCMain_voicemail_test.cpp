@@ -119,10 +119,8 @@ class Plugins : public VoiceMail {
   // Reports play positions until `done` or five seconds have passed.
   template <typename Done>
   bool PollUntil(Done done) {
-    for (int i = 0; i < 500 && !done(); ++i) {
-      line_.ReportPlayPosition(100);
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    for (int i = 0; i < 500 && !done(); ++i)
+      line_.ReportPlayPosition(100), std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return done();
   }
 };
@@ -135,7 +133,7 @@ TEST_F(Plugins, ReturnedOutputBecomesParametersAndTheNextProgramRuns) {
               " " + folders_.Root() + "/%acct%\nwait=30\n",
           60000);
   ASSERT_TRUE(PollUntil([&] { return !Parm("acct").empty(); }));
-  EXPECT_EQ(Parm("name"), "Ann B");
+  EXPECT_EQ(Parm("acct") + Parm("name"), "42Ann B");
   EXPECT_TRUE(PollUntil([&] { return std::filesystem::exists(folders_.Root() + "/42"); }));
   EXPECT_EQ(controller_.State(), S::CS_OGM);
 }

@@ -51,8 +51,7 @@ TEST_F(OGMDefinition, WrongTypesFallBackAndEditsAreReadAtEachUse) {
             std::tuple(0, 0, false, true, false));
   EXPECT_EQ(ogm_.KeyAction('1'), OGMAction::kNoResponse);
   Ivr("type=ENTERNUMBER\nwait=9\n");
-  EXPECT_TRUE(ogm_.IsNumberEntry());
-  EXPECT_EQ(ogm_.Value(Def::Number::kWait), 9);
+  EXPECT_TRUE(ogm_.IsNumberEntry() && ogm_.Value(Def::Number::kWait) == 9);
 }
 
 TEST_F(OGMDefinition, KeyActionsAndChainedPrefixes) {
@@ -97,10 +96,10 @@ TEST_F(OGMDefinition, ProgramsAreReadOneByOneUpToABoundedCount) {
   Ivr("runcount=3\nrun1=first %file%\nrun2=\nrun3=third\nrun4=beyond\n");
   EXPECT_EQ(ogm_.ProgramCount(), 3);
   EXPECT_EQ(ogm_.Program(1, parms_, call_) + ogm_.Program(2, parms_, call_), "first x.txt");
-  Ivr("runcount=2147483647\n");
-  EXPECT_EQ(ogm_.ProgramCount(), Def::kMaxPrograms);
-  Ivr("runcount=-4\n");
-  EXPECT_EQ(ogm_.ProgramCount(), 0);
+  for (auto [count, read] : {std::pair{"2147483647", Def::kMaxPrograms}, {"-4", 0}}) {
+    Ivr("runcount=" + std::string(count) + "\n");
+    EXPECT_EQ(ogm_.ProgramCount(), read) << count;
+  }
 }
 
 TEST_F(OGMDefinition, SpokenTextIsBoundedAtACharacterEdge) {
