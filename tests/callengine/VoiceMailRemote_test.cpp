@@ -14,12 +14,6 @@ class VoiceMailRemote : public VoiceMailFlowsTest {
   std::string Title(const std::string &id) const { return Record("Sales", id, ""); }
   Texts Played() const { return Logged("Playing mailbox message: "); }
   Texts Prompts() const { return Logged("System prompt missing: "); }
-  void SalesWithTwoMessages() {
-    MailBox("Sales", "remoteaccess=true\naccesscode=1234\n");
-    Message("Sales", "000001", "07/01/24", "11:00:00");
-    Message("Sales", "000002", "07/01/24", "12:00:00");
-    OpenSales();
-  }
 };
 
 TEST_F(VoiceMailRemote, WrongCodeIsRefusedAndStarClearsTheDigits) {
@@ -99,40 +93,37 @@ TEST_F(VoiceMailRemote, RecentMessagesAreAnnouncedWithTheirTime) {
   EXPECT_EQ(PlayedMs(), 50);  // two days ago: the message alone
 }
 
-TEST_F(VoiceMailRemote, MenuKeysReplayDeleteAndEndTheCall) {
-  SalesWithTwoMessages();
+TEST_F(VoiceMailRemote, MenuKeysReplayMoveDeleteAndEndTheCall) {
+  const std::string support = MailBox("Support", "remoteaccess=true\naccesscode=5678\n");
+  MailBox("Sales", "remoteaccess=true\naccesscode=1234\n");
+  for (int n = 1; n <= 3; ++n)
+    Message("Sales", "00000" + std::to_string(n), "07/01/24", std::to_string(10 + n) + ":00:00");
+  OpenSales();
   line_.Press('1');  // again
-  EXPECT_EQ(Played(), Texts(2, Title("000002")));
+  line_.Press('3');
+  line_.Advance(5000);  // no code: the message plays again
+  EXPECT_EQ(Played(), Texts(3, Title("000003")));
+  line_.Press("356#");  // a part of a code moves nothing: the next message
+  EXPECT_EQ(controller_.Message(), Record("Sales", "000002"));
   line_.Press('5');  // delete: the older one follows
   EXPECT_FALSE(std::filesystem::exists(Record("Sales", "000002")) ||
                std::filesystem::exists(Audio("Sales", "000002")));
-  EXPECT_EQ(Posted(WM_DELMESSAGE), Texts{Record("Sales", "000002")});
   EXPECT_EQ(controller_.Message(), Record("Sales", "000001"));
-  line_.Press("4*");  // no action, then the code again
-  EXPECT_EQ(std::pair(controller_.State(), Prompts().back()),
-            std::pair(S::CS_ACCESSCODE, std::string("EnterAccessCode")));
-  line_.Press("1234#9");
-  EXPECT_EQ(controller_.State(), S::CS_GOODBYE);
-}
-
-TEST_F(VoiceMailRemote, MessageMovesToTheMailboxOfTheWholeCode) {
-  const std::string support = MailBox("Support", "remoteaccess=true\naccesscode=5678\n");
-  SalesWithTwoMessages();
-  line_.Press('3');
-  line_.Advance(5000);  // no code: the message plays again
-  EXPECT_EQ(Played(), Texts(2, Title("000002")));
-  line_.Press("356#");  // a part of a code moves nothing
-  EXPECT_EQ(controller_.Message(), Record("Sales", "000001"));
-  line_.Press("35678#");
+  line_.Press("435678#");  // no action, then the move
   EXPECT_FALSE(std::filesystem::exists(Record("Sales", "000001")));
   const std::string moved = Record("Support", "000001");
   EXPECT_TRUE(std::filesystem::exists(moved) && std::filesystem::exists(Audio("Support", "000001")));
   EXPECT_EQ(Key(moved, "message", "read"), "");  // new to its owner
   EXPECT_EQ(Key(support, "mbx", "unsentmessages"), "true");
-  EXPECT_EQ(Posted(WM_DELMESSAGE), Texts{Record("Sales", "000001")});
+  EXPECT_EQ(Posted(WM_DELMESSAGE), (Texts{Record("Sales", "000002"), Record("Sales", "000001")}));
   EXPECT_EQ(Posted(WM_UPDATEMESSAGE), Texts{moved});
   EXPECT_EQ(Posted(WM_NEWMESSAGE, true), Texts{"0"});
   EXPECT_EQ(Posted(WM_RUNSCHEDULER).size(), 1u);
+  line_.Press('*');
+  EXPECT_EQ(std::pair(controller_.State(), Prompts().back()),
+            std::pair(S::CS_ACCESSCODE, std::string("EnterAccessCode")));
+  line_.Press("1234#9");
+  EXPECT_EQ(controller_.State(), S::CS_GOODBYE);
 }
 
 TEST_F(VoiceMailRemote, SetupMenuPlaysAndRecordsTheGreeting) {
