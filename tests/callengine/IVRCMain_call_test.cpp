@@ -25,14 +25,6 @@ TEST_F(Call, StartSetsTheCallParametersAndCountsCalls) {
   }
 }
 
-TEST_F(Call, MostRecentCallFileIsWrittenAnewForEachCall) {
-  Connect("", 500);
-  EXPECT_EQ(controller_.MostRecentCallFile(), folders_.Logs() + "/Most Recent Call Line 1.txt");
-  EXPECT_TRUE(InLog("Answered line [1 \"line0\"] call number [0] cid [5551234] did[200] drn[0 ("));
-  Connect();
-  EXPECT_TRUE(InLog("call number [1] cid") && !InLog("call number [0]"));
-}
-
 TEST_F(Call, OgmPlaysThenWaitsAndRepeatsBeforeSayingGoodBye) {
   Connect("wait=6\nrepeat=2\n", 1000);
   EXPECT_EQ(controller_.InputModeValue(), IVRCMain::kInputMenu);
@@ -57,13 +49,16 @@ TEST_F(Call, OgmPlaysThenWaitsAndRepeatsBeforeSayingGoodBye) {
   EXPECT_TRUE(InLog("Play file: " + folders_.Ogms() + "/Default Answering Message.wav"));
 }
 
-TEST_F(Call, UserLogLineAndAnnouncement) {
+TEST_F(Call, CallFileUserLogLineAndAnnouncement) {
   const std::string ivr =
       "log=true\nlogname=calls-%linenumber%\nannouncecall=true\nannounceplay=/a/%cid%.wav\n";
   Connect(ivr);
+  EXPECT_EQ(controller_.MostRecentCallFile(), folders_.Logs() + "/Most Recent Call Line 1.txt");
+  EXPECT_TRUE(InLog("Answered line [1 \"line0\"] call number [0] cid [5551234] did[200] drn[0 ("));
   EXPECT_EQ(std::pair(window_.messages.back().id, window_.messages.back().text),
             std::pair(uint32_t{WM_PLAYANNOUNCEMENT}, "/a/5551234.wav"s));
   Connect(ivr);
+  EXPECT_TRUE(InLog("call number [1] cid") && !InLog("call number [0]"));  // the file anew
   EXPECT_EQ(Read(folders_.Logs() + "/calls-0.txt"),
             "01/08/24,20:00:12,line0,5551234\r\n01/08/24,20:00:24,line0,5551234\r\n");
   // A log name cannot leave the log folder.
