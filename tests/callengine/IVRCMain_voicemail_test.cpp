@@ -126,7 +126,6 @@ class Plugins : public VoiceMail {
 };
 
 TEST_F(Plugins, ReturnedOutputBecomesParametersAndTheNextProgramRuns) {
-  const std::string marker = folders_.Root() + "/second-ran";
   const std::string first = Script("first.sh", "echo 'acct=42&name=Ann+B'");
   const std::string second = Script("second.sh", "touch \"$1\"");
   Connect("run=true\nrunasplugin=true\nruncount=2\nrun1=" + first + "\nrun2=" + second +
