@@ -34,7 +34,7 @@ class VoiceMail : public FakedTest {
   RecordingVoiceMail voiceMail_;
 };
 
-TEST_F(VoiceMail, LeavingAMessageTakesReviewRetakeMenuAndGoodbyeKeys) {
+TEST_F(VoiceMail, LeavingAMessageTakesReviewRetakeMenuGoodbyeAndOtherKeys) {
   LeaveMessage();
   EXPECT_EQ(line_.LastOp()->thresholdDb, -22);
   line_.Press('#');  // stop and hear the menu
@@ -50,9 +50,7 @@ TEST_F(VoiceMail, LeavingAMessageTakesReviewRetakeMenuAndGoodbyeKeys) {
   line_.Advance(15000);                     // silence saves and says goodbye
   EXPECT_EQ(std::tuple(voiceMail_.calls, services_.levelled, controller_.State()),
             std::tuple(Calls{"new message", "record complete"}, Calls{Msg()}, S::CS_GOODBYE));
-}
-
-TEST_F(VoiceMail, OtherKeysSaveAndTakeTheOgmAction) {
+  // Other keys save and take the OGM's action; without voice mail the call ends.
   LeaveMessage();
   commands_.taken = false;
   line_.Press('4');

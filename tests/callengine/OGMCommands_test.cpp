@@ -51,7 +51,7 @@ TEST_F(Commands, HangupGoodbyeInvalidRepeatAndSeek) {
   EXPECT_EQ(LastKind(), OK::Drop);
 }
 
-TEST_F(Commands, BlindTransferFlashesPausesAndDials) {
+TEST_F(Commands, BlindOrConfirmedTransfer) {
   Answer("press1=transfer\npress1transfermode=0\npress1transfer=2%linenumber%1\n");
   line_.Press('1');
   line_.CompleteDial();
@@ -63,9 +63,7 @@ TEST_F(Commands, BlindTransferFlashesPausesAndDials) {
   Answer("press1=transfer\npress1transfermode=0\npress1transfer=300\n");
   line_.Press('1');
   EXPECT_EQ(std::tuple(LastKind(), line_.LastOp()->text), std::tuple(OK::TransferBlind, "300#"));
-}
-
-TEST_F(Commands, ConfirmedTransferIsTheDefaultAndChainsItsFailure) {
+  // Confirmed transfer is the default and chains its failure.
   Settings("[transfer]\nconfirmedprefix=\nconfirmedrepeat=0\nconfirmedreject=\n");
   Ogm("Busy");
   Answer("press1=transfer\npress1transfer=200\npress1transferfail=go\npress1transferfailgo=Busy\n");
