@@ -66,9 +66,7 @@ TEST_F(OGMDefinition, KeyActionsAndChainedPrefixes) {
                        OGMAction::kRecord, OGMAction::kGo));
   EXPECT_EQ(Run(stop, Def::ActionText::kGo), "Next");
   EXPECT_EQ(Def::Chained("press3", Def::Chain::kAfterDial), "press3afterdial");
-}
-
-TEST(OGMAction, WordsParseWithoutRegardToCaseAndUnknownOnesAreNoAction) {
+  // Words parse without regard to case; unknown ones are no action.
   EXPECT_EQ(ParseOGMAction("MailboxAccess"), OGMAction::kMailboxAccess);
   for (const char* word : {"", "jump", "mail", "go ", "mailboxaccessx"})
     EXPECT_EQ(ParseOGMAction(word), OGMAction::kNoResponse) << word;
