@@ -85,7 +85,7 @@ TEST_F(VoiceMail, RecordActionRecordsAfterTheToneAndChainsOnTimeOut) {
   EXPECT_EQ(std::tuple(services_.levelled, controller_.State()), std::tuple(Calls{file}, S::CS_GOODBYE));
 }
 
-TEST_F(VoiceMail, SpokenOgmTextUsesTheVoiceAndFallsBackToTheFile) {
+TEST_F(VoiceMail, OgmTextIsSpokenOrANumberReadAfterTheFile) {
   Write(folders_.Ogms() + "/Default Answering Message.txt", "Hello %cid%, welcome.");
   Connect("playtts=true\nplayttsvoice=2\n");
   EXPECT_EQ(std::pair(services_.spoken, services_.voices),
@@ -93,9 +93,7 @@ TEST_F(VoiceMail, SpokenOgmTextUsesTheVoiceAndFallsBackToTheFile) {
   std::filesystem::remove(folders_.Ogms() + "/Default Answering Message.txt");
   Connect("playtts=true\n", 700);
   EXPECT_NEAR(line_.LastOp()->endSample, 7718, 10);  // the ".wav" at 11025 Hz instead
-}
-
-TEST_F(VoiceMail, ReadNumberFollowsTheFileWithThePromptsOfTheValue) {
+  // A number read after the file: the prompts of the value follow it.
   for (const char *name : {"1", "100", "20", "3", "Dollars", "40", "5", "Cents"}) Prompt(name, 100);
   commands_.effect = [](IVRCMain &c) { c.Parameters().SetParm("amount", "12345"); };
   Answer("readnumber=true\nreadnumbervar=%amount%\nreadnumbertype=2\n");
@@ -135,20 +133,19 @@ TEST_F(Plugins, ReturnedOutputBecomesParametersAndTheNextProgramRuns) {
   EXPECT_EQ(controller_.State(), S::CS_OGM);
 }
 
-TEST_F(Plugins, APluginStillRunningWhenTheOgmEndsIsAbandoned) {
+TEST_F(Plugins, AbandonedWhenTheOgmEndsAndRunCompleteSkipEndsTheNode) {
   const std::string slow = Script("slow.sh", "sleep 1; echo late=1");
   Connect("run=true\nrunasplugin=true\nruncount=1\nrun1=" + slow + "\nwait=30\n", 200);
   line_.Advance(300);  // the OGM ends first
   std::this_thread::sleep_for(std::chrono::milliseconds(1200));
   line_.ReportPlayPosition(100);
   EXPECT_EQ(Parm("late"), "");
-}
-
-TEST_F(Plugins, RunCompleteSkipGoesToTheEndOfTheNode) {
+  // "runcompleteskip" goes to the end of the node.
   commands_.taken = false;
   Connect("run=true\nruncount=1\nrun1=true\nruncompleteskip=true\n", 1000);
   EXPECT_EQ(commands_.keys, Calls{"playcomplete"});
   EXPECT_EQ(controller_.State(), S::CS_GOODBYE);  // no action: goodbye, not the OGM audio
+
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ class OGMDefinition : public ::testing::Test {
   LCallIdentity call_{"5551234", "Ann", "200", 2};
 };
 
-TEST_F(OGMDefinition, MissingFileAndKeysReadAsDefaults) {
+TEST_F(OGMDefinition, MissingFileWrongTypesAndEditsAtEachUse) {
   EXPECT_EQ(std::tuple(ogm_.IsSet(Def::Flag::kAnswer), ogm_.Value(Def::Number::kWait),
                        ogm_.Value(Def::Number::kRepeat), ogm_.TransferMode("press1"),
                        ogm_.IsSet("press1", Def::ActionFlag::kMbxMessage),
@@ -40,9 +40,6 @@ TEST_F(OGMDefinition, MissingFileAndKeysReadAsDefaults) {
                        ogm_.RecordMaxTime("press1", dir_ / "settings.ini"), ogm_.ProgramCount()),
             std::tuple(true, 6, 0, 1, true, 5000, 30000, 0));
   EXPECT_EQ(std::tuple(ogm_.KeyAction('1'), Audio()), std::tuple(OGMAction::kNoResponse, ""));
-}
-
-TEST_F(OGMDefinition, WrongTypesFallBackAndEditsAreReadAtEachUse) {
   Ivr("wait=soon\nrepeat=\nanswer=True\nplaytts=true\npress1=42\nrunasplugin=1\n");
   // No leading digits reads 0, empty the default; only a lower-case "t" is true.
   EXPECT_EQ(std::tuple(ogm_.Value(Def::Number::kWait), ogm_.Value(Def::Number::kRepeat),

@@ -46,7 +46,7 @@ TEST_F(Resolver, ResolvesByNameWithoutRegardToCaseAndStaysInsideTheFolder) {
   EXPECT_TRUE(resolver_.IsOGMValid("main", current) && current == dir_ / "Main.ini");
 }
 
-TEST_F(Resolver, DateTimeWindowsAcrossMidnightAndEqualEnds) {
+TEST_F(Resolver, DateTimeWindowsCommenceExpireAndWeekdays) {
   NightOnly("Night");
   Ogm("Never", "[datetime]\nenabled=true\ntodstart=10:00:00\ntodend=10:00:00\nfailmode=2\n");
   for (auto [hour, minute, second, valid] :
@@ -56,9 +56,6 @@ TEST_F(Resolver, DateTimeWindowsAcrossMidnightAndEqualEnds) {
     EXPECT_EQ(Resolve("Night").has_value(), valid) << hour << ":" << minute << ":" << second;
     EXPECT_FALSE(Resolve("Never")) << hour;
   }
-}
-
-TEST_F(Resolver, CommenceExpireAndWeekdays) {
   Ogm("Future", "[datetime]\nenabled=true\ncommence=09/01/24-00:00:00\nfailmode=2\n");
   // Monday only; the eighth bit does not count.
   Ogm("Monday", "[datetime]\nenabled=true\nweekdays=258\nfailmode=2\n");
@@ -67,6 +64,7 @@ TEST_F(Resolver, CommenceExpireAndWeekdays) {
   EXPECT_TRUE(Resolve("Future") && !Resolve("Monday"));
   Ogm("Expired", "[datetime]\nenabled=true\nexpire=09/01/24-00:00:00\nfailmode=2\n");
   EXPECT_FALSE(Resolve("Expired"));  // expire must lie after now
+
 }
 
 TEST_F(Resolver, FailedChecksRedirectRefuseOrIgnore) {

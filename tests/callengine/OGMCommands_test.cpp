@@ -75,7 +75,7 @@ TEST_F(Commands, BlindOrConfirmedTransfer) {
             std::tuple(folders_.Ogms() + "/Busy.ini", S::CS_OGM));
 }
 
-TEST_F(Commands, DialActionExpandsItsDigitsAndTakesTheAfterDialAction) {
+TEST_F(Commands, DialAndPlayActions) {
   Answer("press1=dial\npress1dial=9%cid%\npress1afterdial=hangup\npress2=dial\n");
   line_.Press('1');
   EXPECT_EQ(Dialled(), std::vector<std::string>{"95551234"});
@@ -84,9 +84,7 @@ TEST_F(Commands, DialActionExpandsItsDigitsAndTakesTheAfterDialAction) {
   Answer("press2=dial\n");
   line_.Press('2');  // no digits: complete at once, no after-dial action: the OGM again
   EXPECT_EQ(std::tuple(Dialled().size(), Count(OK::Play)), std::tuple(0u, 1u));
-}
-
-TEST_F(Commands, PlayActionPlaysTheFileOrRestartsAtOnce) {
+  // The play action plays the file, or with none restarts at once.
   const std::string file = folders_.Root() + "/hours.wav";
   Wave(file, 2000);
   Answer("press1=play\npress1playfile=" + file + "\npress2=play\npress2playfile=/no/such.wav\n");
