@@ -7,7 +7,7 @@ using namespace std::string_literals;
 using OK = ScriptedLine::OpKind;
 using Call = IVRCMainTest;
 
-TEST_F(Call, StartSetsTheCallParametersAndCountsCalls) {
+TEST_F(Call, StartSetsTheCallParametersAndHangUpInEveryStateEndsIdle) {
   Settings("[settings]\ndateorder=1\n[line0]\nname=Front\n[state]\ncallsequenceno=41\n");
   Connect();
   // Three rings, six seconds apart.
@@ -23,6 +23,24 @@ TEST_F(Call, StartSetsTheCallParametersAndCountsCalls) {
     Connect();
     EXPECT_EQ(Parm("date") + Parm("linename") + Parm("callsequenceno"), date + "line00"s);
   }
+  // A hang-up in every state ends idle.
+  Connect("wait=30\n");
+  line_.Advance(10);  // waiting for keys
+  line_.HangUp();
+  EXPECT_EQ(controller_.InputModeValue(), IVRCMain::kInputNone);
+  EXPECT_EQ(std::pair(window_.messages.back().id, window_.messages.back().wParam),
+            std::pair(uint32_t{WM_IVRCMAIN_LINESTATE}, int64_t{0}));
+  for (int state = IVRCMain::CS_IDLE; state <= IVRCMain::CS_GOODBYE; ++state) {
+    ASSERT_EQ(Ring(3), 3);
+    line_.Connect();
+    controller_.SetState(static_cast<IVRCMain::CallState>(state));
+    line_.HangUp();
+    EXPECT_EQ(controller_.State(), IVRCMain::CS_IDLE) << state;
+  }
+  Connect("", 1000);  // a completion in another state drops the call
+  controller_.SetState(IVRCMain::CS_TRANSFERBLIND);
+  line_.Advance(1100);
+  EXPECT_EQ(LastKind(), OK::Drop);
 }
 
 TEST_F(Call, OgmPlaysThenWaitsAndRepeatsBeforeSayingGoodBye) {
@@ -68,26 +86,5 @@ TEST_F(Call, CallFileUserLogLineAndAnnouncement) {
                std::filesystem::exists(folders_.Logs() + "/../../evil.txt"));
   EXPECT_EQ(controller_.State(), IVRCMain::CS_OGM);
 }
-
-TEST_F(Call, HangUpInEveryStateEndsIdle) {
-  Connect("wait=30\n");
-  line_.Advance(10);  // waiting for keys
-  line_.HangUp();
-  EXPECT_EQ(controller_.InputModeValue(), IVRCMain::kInputNone);
-  EXPECT_EQ(std::pair(window_.messages.back().id, window_.messages.back().wParam),
-            std::pair(uint32_t{WM_IVRCMAIN_LINESTATE}, int64_t{0}));
-  for (int state = IVRCMain::CS_IDLE; state <= IVRCMain::CS_GOODBYE; ++state) {
-    ASSERT_EQ(Ring(3), 3);
-    line_.Connect();
-    controller_.SetState(static_cast<IVRCMain::CallState>(state));
-    line_.HangUp();
-    EXPECT_EQ(controller_.State(), IVRCMain::CS_IDLE) << state;
-  }
-  Connect("", 1000);  // a completion in another state drops the call
-  controller_.SetState(IVRCMain::CS_TRANSFERBLIND);
-  line_.Advance(1100);
-  EXPECT_EQ(LastKind(), OK::Drop);
-}
-
 
 }  // namespace

@@ -84,7 +84,7 @@ TEST_F(Transfer, ConfirmedTransferAsksRepeatsThenRejectsWithAFlashOrIsAccepted) 
   EXPECT_EQ(LastKind(), OK::Drop);
 }
 
-TEST_F(Transfer, AnswerDetectionGivesTheToneThenAcceptsOrRejects) {
+TEST_F(Transfer, AnswerDetectionAcceptsOrRejectsAndFaxDialsOrHandsOff) {
   Settings("[outbound]\ntimeout=0:00:20.000\n");
   DialTwoHundred(S::CS_TRANSFERDIALANSWERDETECT);
   EXPECT_EQ(std::tuple(LastKind(), line_.LastOp()->thresholdDb, services_.detectorTimeoutMs,
@@ -102,9 +102,7 @@ TEST_F(Transfer, AnswerDetectionGivesTheToneThenAcceptsOrRejects) {
   controller_.SetServices(nullptr);  // without a detector nobody ever answers
   DialTwoHundred(S::CS_TRANSFERDIALANSWERDETECT);
   EXPECT_EQ(Dialled().back(), "!");
-}
-
-TEST_F(Transfer, FaxDialsOnceOrHandsOffAndEndOfCallToneDrops) {
+  // A fax dials once or hands off; the end-of-call tone drops.
   Settings("[settings]\nfax=true\nfaxdial=,77\n");
   Answer();
   line_.Fax();
@@ -135,7 +133,7 @@ class Outbound : public Transfer {
   }
 };
 
-TEST_F(Outbound, AnsweredCallRunsTheOgmItsEntryNames) {
+TEST_F(Outbound, AnsweredCallRunsTheOgmItsEntryNamesAndForwardCallsOfferMessages) {
   for (const char *name : {"Sales", "Machine"}) Ogm(name);
   Place("5551000&ogm=Sales&ogmmachine=Machine&name=Bob+Smith", IVRCServices::kAnswerPerson);
   EXPECT_EQ(Parm("name") + controller_.CurrentOGM(), "Bob Smith" + folders_.Ogms() + "/Sales.ini");
@@ -145,28 +143,13 @@ TEST_F(Outbound, AnsweredCallRunsTheOgmItsEntryNames) {
   Place("5551000&ogm=Nowhere", IVRCServices::kAnswerPerson);  // a missing OGM stops the run
   EXPECT_EQ(controller_.State(), S::CS_GOODBYE);
   EXPECT_FALSE(ProfileReadBool(folders_.SettingsFile(), "outbound", "active", true));
-}
-
-TEST_F(Outbound, UnansweredCallIsScheduledAgainWhileAttemptsRemain) {
-  Place("5551000&attempts=3&intervalnext=1&interval=10&x=1");
-  line_.CompleteRecord();  // the detector gave up
-  const long long next = static_cast<long long>(clock_.Now()) + 600;
-  EXPECT_EQ(services_.outbound,
-            Texts{"5551000&interval=10&x=1&attempts=2&intervalnext=" + std::to_string(next)});
-  EXPECT_EQ(window_.timers, (std::vector<std::pair<int, uint32_t>>{{2, 5000}}));
-  EXPECT_EQ(LastKind(), OK::Drop);
-  Place("5551001&attempts=1");  // the last attempt: nothing more
-  line_.HangUp();                // a hang-up before the answer counts as no answer
-  EXPECT_EQ(services_.outbound.size(), 1u);
-  EXPECT_TRUE(InCallLog("Outbound call 5551001&attempts=1 not answered"));
-}
-
-TEST_F(Outbound, ForwardCallOffersMessagesUntilAcceptedOrGivenUp) {
+  // A forwarding call offers messages until accepted or given up.
   RecordingVoiceMail voiceMail;
   controller_.SetVoiceMail(&voiceMail);
   const std::string mailbox = folders_.MailBoxes() + "/Sales.mbx";
   auto forward = [&](const std::string &keys) {
     if (line_.IsConnected()) line_.HangUp();
+    line_.ClearOps();
     Write(mailbox, "[mbx]\n" + keys);
     controller_.SetMailbox(mailbox);
     controller_.SetState(S::CS_FORWARD);
@@ -184,6 +167,20 @@ TEST_F(Outbound, ForwardCallOffersMessagesUntilAcceptedOrGivenUp) {
   forward("autoplay=true\n");
   Detect(IVRCServices::kAnswerPerson);
   EXPECT_EQ(voiceMail.calls.back(), "forward answered");
+}
+
+TEST_F(Outbound, UnansweredCallIsScheduledAgainWhileAttemptsRemain) {
+  Place("5551000&attempts=3&intervalnext=1&interval=10&x=1");
+  line_.CompleteRecord();  // the detector gave up
+  const long long next = static_cast<long long>(clock_.Now()) + 600;
+  EXPECT_EQ(services_.outbound,
+            Texts{"5551000&interval=10&x=1&attempts=2&intervalnext=" + std::to_string(next)});
+  EXPECT_EQ(window_.timers, (std::vector<std::pair<int, uint32_t>>{{2, 5000}}));
+  EXPECT_EQ(LastKind(), OK::Drop);
+  Place("5551001&attempts=1");  // the last attempt: nothing more
+  line_.HangUp();                // a hang-up before the answer counts as no answer
+  EXPECT_EQ(services_.outbound.size(), 1u);
+  EXPECT_TRUE(InCallLog("Outbound call 5551001&attempts=1 not answered"));
 }
 
 }  // namespace

@@ -97,16 +97,14 @@ TEST_F(OGMDefinition, ProgramsAreReadOneByOneUpToABoundedCount) {
   }
 }
 
-TEST_F(OGMDefinition, SpokenTextIsBoundedAtACharacterEdge) {
+TEST_F(OGMDefinition, SpokenTextIsBoundedAndAudioIsTheOwnWaveOrTheExchangeFile) {
   // "é" is two bytes and would straddle the bound.
   std::string huge(Def::kMaxSpokenText - 1, 'a');
   Write("Main.txt", huge + "\xC3\xA9" + std::string(100000, 'b'));
   EXPECT_EQ(ogm_.SpokenText(), huge);
   Write("Main.txt", std::string(Def::kMaxSpokenText, 'c'));
   EXPECT_EQ(ogm_.SpokenText().size(), Def::kMaxSpokenText);
-}
-
-TEST_F(OGMDefinition, AudioIsTheOwnWaveOrTheNamedExchangeFile) {
+  // The audio is the OGM's own wave or the named exchange file.
   Write("MAIN.WAV", "RIFF");
   Write("Song.Mp3", "ID3");
   Ivr("playex=false\nplayexfile=song.mp3\n");

@@ -18,7 +18,7 @@ class Commands : public IVRCMainTest {
   OGMCommands commands_;
 };
 
-TEST_F(Commands, GoWordsCompareWithoutCaseAndAFailedGoKeepsTheOgm) {
+TEST_F(Commands, GoHangupGoodbyeInvalidRepeatAndSeek) {
   Ogm("Sales", "wait=5\n");
   Answer("press1=GO\npress1go=sal%linenumber%es\npress2=go\npress2go=Nowhere\npress3=dance\n"
          "press4=noresponse\n");
@@ -29,9 +29,7 @@ TEST_F(Commands, GoWordsCompareWithoutCaseAndAFailedGoKeepsTheOgm) {
   line_.Press('1');
   EXPECT_EQ(controller_.CurrentOGM(), folders_.Ogms() + "/Sal0es.ini");
   EXPECT_EQ(std::tuple(controller_.State(), Count(OK::Play)), std::tuple(S::CS_OGM, 1u));
-}
-
-TEST_F(Commands, HangupGoodbyeInvalidRepeatAndSeek) {
+  // Hang-up, goodbye, invalid, repeat and seek.
   Answer("press1=hangup\npress2=goodbye\npress3=invalid\npress4=repeat\nrepeat=3\n"
          "press5=seek\npress5seektime=-0:00:05.000\n");
   line_.Press('5');

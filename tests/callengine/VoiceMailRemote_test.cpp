@@ -40,7 +40,7 @@ TEST_F(VoiceMailRemote, WrongCodeIsRefusedAndStarClearsTheDigits) {
                               "NoMoreMessagesMenu", "NoMoreMessagesMenu", "NoMoreMessagesMenu"}));
 }
 
-TEST_F(VoiceMailRemote, TimeStampsFollowTheShortDateOrderAndRefuseBadDates) {
+TEST_F(VoiceMailRemote, TimeStampsFollowTheDateOrderAndRecentMessagesAreAnnounced) {
   auto stamp = [&](const char *date, const char *time, int order) {
     return MessageTimeStamp::Read(Message("Sales", "000001", date, time), order);
   };
@@ -53,6 +53,21 @@ TEST_F(VoiceMailRemote, TimeStampsFollowTheShortDateOrderAndRefuseBadDates) {
   for (const char *date : {"07/01", "07/01/24/1", "a7/01/24", "32/01/24", "07/13/24", ""})
     EXPECT_EQ(stamp(date, "11:00:00", 1).Instant(), 0) << date;
   EXPECT_EQ(stamp("07/01/24", "25:00:00", 1).Instant(), 0);
+  // Messages of today and yesterday are announced with their time.
+  MailBox("Sales", "remoteaccess=true\naccesscode=1234\nremoteaccesstime=true\n");
+  // Prompt lengths that add up uniquely, so the total tells what was said.
+  for (auto [name, ms] : {std::pair{"12", 100}, {"30", 200}, {"AM", 400}, {"Today", 800},
+                          {"PM", 1600}, {"Yesterday", 3200}})
+    Prompt(name, ms);
+  Message("Sales", "000001", "08/01/24", "00:30:00", 50);
+  Message("Sales", "000002", "07/01/24", "12:00:00", 50);
+  Message("Sales", "000003", "06/01/24", "23:59:00", 50);
+  OpenSales();
+  EXPECT_EQ(PlayedMs(), 100 + 200 + 400 + 800 + 50);  // "12" "30" "AM" "Today"
+  line_.Press('2');
+  EXPECT_EQ(PlayedMs(), 100 + 1600 + 3200 + 50);  // "12" "PM" "Yesterday"
+  line_.Press('2');
+  EXPECT_EQ(PlayedMs(), 50);  // two days ago: the message alone
 }
 
 TEST_F(VoiceMailRemote, MessagesAreOfferedNewestFirstThenNoMoreMessages) {
@@ -74,23 +89,6 @@ TEST_F(VoiceMailRemote, MessagesAreOfferedNewestFirstThenNoMoreMessages) {
                 Key(Record("Sales", "000004"), "message", "read"), "true|");
   line_.Advance(10000);  // silence after "NoMoreMessagesMenu"
   EXPECT_EQ(controller_.State(), S::CS_GOODBYE);
-}
-
-TEST_F(VoiceMailRemote, RecentMessagesAreAnnouncedWithTheirTime) {
-  MailBox("Sales", "remoteaccess=true\naccesscode=1234\nremoteaccesstime=true\n");
-  // Prompt lengths that add up uniquely, so the total tells what was said.
-  for (auto [name, ms] : {std::pair{"12", 100}, {"30", 200}, {"AM", 400}, {"Today", 800},
-                          {"PM", 1600}, {"Yesterday", 3200}})
-    Prompt(name, ms);
-  Message("Sales", "000001", "08/01/24", "00:30:00", 50);
-  Message("Sales", "000002", "07/01/24", "12:00:00", 50);
-  Message("Sales", "000003", "06/01/24", "23:59:00", 50);
-  OpenSales();
-  EXPECT_EQ(PlayedMs(), 100 + 200 + 400 + 800 + 50);  // "12" "30" "AM" "Today"
-  line_.Press('2');
-  EXPECT_EQ(PlayedMs(), 100 + 1600 + 3200 + 50);  // "12" "PM" "Yesterday"
-  line_.Press('2');
-  EXPECT_EQ(PlayedMs(), 50);  // two days ago: the message alone
 }
 
 TEST_F(VoiceMailRemote, MenuKeysReplayMoveDeleteAndEndTheCall) {
