@@ -145,7 +145,6 @@ TEST_F(Plugins, AbandonedWhenTheOgmEndsAndRunCompleteSkipEndsTheNode) {
   Connect("run=true\nruncount=1\nrun1=true\nruncompleteskip=true\n", 1000);
   EXPECT_EQ(commands_.keys, Calls{"playcomplete"});
   EXPECT_EQ(controller_.State(), S::CS_GOODBYE);  // no action: goodbye, not the OGM audio
-
 }
 
 }  // namespace

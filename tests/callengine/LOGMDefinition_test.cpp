@@ -51,7 +51,7 @@ TEST_F(OGMDefinition, MissingFileWrongTypesAndEditsAtEachUse) {
   EXPECT_TRUE(ogm_.IsNumberEntry() && ogm_.Value(Def::Number::kWait) == 9);
 }
 
-TEST_F(OGMDefinition, KeyActionsAndChainedPrefixes) {
+TEST_F(OGMDefinition, KeyActionsChainedPrefixesAndActionSettings) {
   Ivr("press1=Go\npressA=hangup\nplaycomplete=goodbye\n"
       "press*transferfail=record\npress*transferfailrecstop=go\n"
       "press*transferfailrecstopgo=Next\n");
@@ -67,9 +67,7 @@ TEST_F(OGMDefinition, KeyActionsAndChainedPrefixes) {
   EXPECT_EQ(ParseOGMAction("MailboxAccess"), OGMAction::kMailboxAccess);
   for (const char* word : {"", "jump", "mail", "go ", "mailboxaccessx"})
     EXPECT_EQ(ParseOGMAction(word), OGMAction::kNoResponse) << word;
-}
-
-TEST_F(OGMDefinition, ActionSettingsExpandExceptTheTransferNumber) {
+  // Action settings expand, except the transfer number.
   parms_.SetParm("dest", "Sales");
   Ivr("press1go=%dest%\npress1transfer=9,%cid%\npress1transfermode=0\n"
       "press1playfile=%cid%.wav\npress1maxtime=0:01:00.000\npress1seektime=-0:00:05.000\n"

@@ -64,10 +64,9 @@ TEST_F(Resolver, DateTimeWindowsCommenceExpireAndWeekdays) {
   EXPECT_TRUE(Resolve("Future") && !Resolve("Monday"));
   Ogm("Expired", "[datetime]\nenabled=true\nexpire=09/01/24-00:00:00\nfailmode=2\n");
   EXPECT_FALSE(Resolve("Expired"));  // expire must lie after now
-
 }
 
-TEST_F(Resolver, FailedChecksRedirectRefuseOrIgnore) {
+TEST_F(Resolver, FailedChecksRedirectRefuseOrIgnoreAndNumberCheckScanModes) {
   Ogm("Closed", "");
   parms_.SetParm("target", "Closed");
   NightOnly("Skip", "failmode=1\nfailogm=%target%\n");
@@ -80,9 +79,7 @@ TEST_F(Resolver, FailedChecksRedirectRefuseOrIgnore) {
   EXPECT_TRUE(ResolvesTo("ByDid", "Closed") && ResolvesTo("ByDrn", "Closed"));
   call_.drn = 4;
   EXPECT_TRUE(ResolvesTo("ByDrn", "ByDrn"));
-}
-
-TEST_F(Resolver, NumberCheckScanModes) {
+  // The number check's scan modes.
   for (auto [mode, pattern, caller, holds] :
        {std::tuple{1, "123, \"456\"", "456", true}, {1, "123, \"456\"", "4567", false},
                  {0, "", "", true}, {0, "", "456", false}, {0, "45", "456", true},
