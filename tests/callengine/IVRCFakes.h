@@ -19,15 +19,12 @@ class RecordingCommands final : public IVRCCommands {
  public:
   bool ExecuteAction(IVRCMain &controller, const std::string &ogmIni, std::string_view section,
                      std::string_view key) override {
-    keys.emplace_back(key);
-    lastFile = ogmIni;
-    lastSection = section;
+    keys.emplace_back(key), lastFile = ogmIni, lastSection = section;
     if (effect) effect(controller);
     return taken;
   }
   std::vector<std::string> keys;
-  std::string lastFile;
-  std::string lastSection;
+  std::string lastFile, lastSection;
   bool taken = true;
   std::function<void(IVRCMain &)> effect;
 };
@@ -51,8 +48,7 @@ class RecordingVoiceMail final : public IVRCVoiceMail {
 
  private:
   void Note(IVRCMain &c, std::string what) {
-    calls.push_back(what);
-    if (effect) effect(c, what);
+    if (calls.push_back(what); effect) effect(c, what);
   }
 };
 
@@ -68,36 +64,32 @@ class DiscardingSink final : public LSoundSinkBase {
 class RecordingServices final : public IVRCServices {
  public:
   LSoundSourceRef OpenSpeech(const std::string &text, int voice) override {
-    spoken.push_back(text);
-    voices.push_back(voice);
+    spoken.push_back(text), voices.push_back(voice);
     return speech ? speech : LSoundSourceRef(new LSRCNull);
   }
   LSoundSinkRef OpenAnswerDetector(AnswerResult result, int32_t timeoutMs,
                                    int32_t silenceMs) override {
-    detection = std::move(result);
-    detectorTimeoutMs = timeoutMs;
-    detectorSilenceMs = silenceMs;
+    detection = std::move(result), detectorTimeoutMs = timeoutMs, detectorSilenceMs = silenceMs;
     return new DiscardingSink;
   }
   void AddOutboundEntry(const std::string &entry) override { outbound.push_back(entry); }
   void AddLevellingWork(const std::string &path) override { levelled.push_back(path); }
 
   LSoundSourceRef speech;
-  std::vector<std::string> spoken;
+  std::vector<std::string> spoken, outbound, levelled;
   std::vector<int> voices;
   AnswerResult detection;
-  int32_t detectorTimeoutMs = 0;
-  int32_t detectorSilenceMs = 0;
-  std::vector<std::string> outbound;
-  std::vector<std::string> levelled;
+  int32_t detectorTimeoutMs = 0, detectorSilenceMs = 0;
 };
 
 // A controller with recording commands and services.
 class FakedTest : public IVRCMainTest {
  protected:
-  FakedTest() {
-    controller_.SetCommands(&commands_);
-    controller_.SetServices(&services_);
+  FakedTest() { controller_.SetCommands(&commands_), controller_.SetServices(&services_); }
+  // The answer detector decides `result`; the recording reaches `position`.
+  void Detect(uint8_t result, int32_t position = 500) {
+    services_.detection->store(result);
+    line_.ReportRecordPosition(position);
   }
   RecordingCommands commands_;
   RecordingServices services_;

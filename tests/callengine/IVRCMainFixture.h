@@ -42,18 +42,13 @@ class IVRCMainTest : public ::testing::Test {
     Write(folders_.Ogms() + "/" + name + ".ini", "[ivr]\n" + ivr + more);
   }
   // A silent 16-bit mono WAVE file of `ms` milliseconds at 8000 Hz: header
-  // words (chunk size; PCM, mono; rate; bytes per second; 2-byte frames, 16
-  // bits), then the data.
+  // words (PCM, mono; rate; bytes per second; 2-byte frames, 16 bits).
   void Wave(const std::string &path, uint32_t ms) {
     std::ofstream out(path, std::ios::binary);
     auto put = [&](uint32_t v) { out.write(reinterpret_cast<const char *>(&v), 4); };
-    out << "RIFF";
-    put(36 + ms * 16);
-    out << "WAVEfmt ";
+    out << "RIFF", put(36 + ms * 16), out << "WAVEfmt ";
     for (uint32_t v : {16u, 0x00010001u, 8000u, 16000u, 0x00100002u}) put(v);
-    out << "data";
-    put(ms * 16);
-    out << std::string(ms * 16, '\0');
+    out << "data", put(ms * 16), out << std::string(ms * 16, '\0');
   }
   void Prompt(const std::string &name, uint32_t ms) {
     Wave(folders_.SystemPrompts() + "/" + name + ".wav", ms);
@@ -63,8 +58,7 @@ class IVRCMainTest : public ::testing::Test {
     ProfileFlush(path);
   }
   static std::string Read(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return std::string(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {});
   }
   // The lines of today's call log (time stamps removed).
   std::vector<std::string> CallLog() const {
@@ -77,8 +71,10 @@ class IVRCMainTest : public ::testing::Test {
     }
     return lines;
   }
-  // Rings an offered call until answered; the ring answered or 0.
+  // Ends any call still connected, then rings an offered call until
+  // answered; the ring answered or 0.
   int Ring(int rings, const std::string &number = "5551234") {
+    if (line_.IsConnected()) line_.HangUp();
     line_.Offer(number, "Ann Caller", "200");
     return line_.RingUntilAnswered(rings);
   }
@@ -91,14 +87,12 @@ class IVRCMainTest : public ::testing::Test {
     line_.Connect();
   }
   // A connected call to the default OGM with a second of audio; no ops yet.
-  void Answer(const std::string &ivr = "wait=30\n") {
-    Connect(ivr, 1000);
-    line_.ClearOps();
-  }
-  std::vector<std::string> Dialled() const {
-    std::vector<std::string> groups;
-    for (const auto &op : line_.OpsOf(ScriptedLine::OpKind::Dial)) groups.push_back(op.text);
-    return groups;
+  void Answer(const std::string &ivr = "wait=30\n") { Connect(ivr, 1000), line_.ClearOps(); }
+  std::vector<std::string> Dialled() const { return OpTexts(ScriptedLine::OpKind::Dial); }
+  std::vector<std::string> OpTexts(ScriptedLine::OpKind kind) const {
+    std::vector<std::string> texts;
+    for (const auto &op : line_.OpsOf(kind)) texts.push_back(op.text);
+    return texts;
   }
   bool InLog(const std::string &text) const { return CallFile().find(text) != std::string::npos; }
   ScriptedLine::OpKind LastKind() const { return line_.LastOp()->kind; }

@@ -34,42 +34,28 @@ class VoiceMail : public FakedTest {
   RecordingVoiceMail voiceMail_;
 };
 
-TEST_F(VoiceMail, LeavingAMessageTakesReviewRetakeMenuAndGoodbyeKeys) {
+TEST_F(VoiceMail, LeavingAMessageTakesReviewRetakeMenuGoodbyeAndOtherKeys) {
   LeaveMessage();
-  EXPECT_EQ(voiceMail_.calls, Calls{"new message"});
-  EXPECT_TRUE(line_.IsRecording());
   EXPECT_EQ(line_.LastOp()->thresholdDb, -22);
   line_.Press('#');  // stop and hear the menu
   EXPECT_EQ(controller_.State(), S::CS_MBXMENU);
-  EXPECT_TRUE(InLog("System prompt missing: MailboxMenu"));
   line_.Press('1');  // record again into the same file
   line_.Advance(0);
-  EXPECT_EQ(LastKind(), OK::Record);
-  EXPECT_EQ(voiceMail_.calls.size(), 1u);
+  EXPECT_EQ(std::pair(LastKind(), voiceMail_.calls), std::pair(OK::Record, Calls{"new message"}));
   line_.Press('2');  // review
   EXPECT_EQ(controller_.State(), S::CS_MBXREVIEW);
   line_.Advance(0);
-  EXPECT_EQ(controller_.State(), S::CS_MBXMENU);
   line_.Advance(0);
   EXPECT_EQ(line_.LastOp()->maxMs, 15000);  // the menu waits for a key
   line_.Advance(15000);                     // silence saves and says goodbye
-  EXPECT_EQ(voiceMail_.calls, (Calls{"new message", "record complete"}));
-  EXPECT_EQ(services_.levelled, Calls{Msg()});
-  EXPECT_EQ(controller_.State(), S::CS_GOODBYE);
-}
-
-TEST_F(VoiceMail, OtherKeysSaveAndTakeTheOgmActionAndHangUpSaves) {
+  EXPECT_EQ(std::tuple(voiceMail_.calls, services_.levelled, controller_.State()),
+            std::tuple(Calls{"new message", "record complete"}, Calls{Msg()}, S::CS_GOODBYE));
+  // Other keys save and take the OGM's action; without voice mail the call ends.
   LeaveMessage();
   commands_.taken = false;
   line_.Press('4');
-  EXPECT_EQ(voiceMail_.calls, (Calls{"new message", "record complete"}));
-  EXPECT_EQ(commands_.keys, Calls{"press4"});
-  EXPECT_EQ(LastKind(), OK::Drop);
-  line_.HangUp();
-  LeaveMessage();
-  line_.HangUp();  // hanging up while recording still saves the message
-  EXPECT_EQ(voiceMail_.calls.back(), "record complete");
-  EXPECT_EQ(controller_.State(), S::CS_IDLE);
+  EXPECT_EQ(std::tuple(voiceMail_.calls.back(), commands_.keys, LastKind()),
+            std::tuple("record complete", Calls{"press4"}, OK::Drop));
   controller_.SetVoiceMail(nullptr);  // a dialogue without voice mail ends the call
   LeaveMessage();
   EXPECT_EQ(LastKind(), OK::Drop);
@@ -87,43 +73,32 @@ TEST_F(VoiceMail, RecordActionRecordsAfterTheToneAndChainsOnTimeOut) {
   const ScriptedLine::Op &record = *line_.LastOp();
   ASSERT_EQ(std::tuple(record.kind, record.silenceMs, record.maxMs),
             std::tuple(OK::Record, 3000, 45000));
-  // Appends after the existing two seconds (this file's shorter header costs a frame).
-  EXPECT_NEAR(record.sink->Position(), 16000, 1);
+  EXPECT_NEAR(record.sink->Position(), 16000, 1);  // appends (a shorter header costs a frame)
   line_.Advance(45000);
   EXPECT_EQ(commands_.keys, Calls{"press3recstop"});
   EXPECT_TRUE(services_.levelled.empty());  // appended files are not levelled
-  EXPECT_TRUE(InLog("Recording time-out or silence detect"));
   commands_.taken = false;  // without a chained action: goodbye
   controller_.SetState(S::CS_RECORD);
   controller_.SetUpRecording({file, 1000, 0, true, false});
   controller_.RecordStart();
   line_.Advance(1000);
-  EXPECT_EQ(services_.levelled, Calls{file});
-  EXPECT_EQ(controller_.State(), S::CS_GOODBYE);
+  EXPECT_EQ(std::tuple(services_.levelled, controller_.State()), std::tuple(Calls{file}, S::CS_GOODBYE));
 }
 
-TEST_F(VoiceMail, SpokenOgmTextUsesTheVoiceAndFallsBackToTheFile) {
-  Ogm("Default Answering Message", "playtts=true\nplayttsvoice=2\n");
+TEST_F(VoiceMail, OgmTextIsSpokenOrANumberReadAfterTheFile) {
   Write(folders_.Ogms() + "/Default Answering Message.txt", "Hello %cid%, welcome.");
-  ASSERT_EQ(Ring(3), 3);
-  line_.Connect();
-  EXPECT_EQ(services_.spoken, Calls{"Hello 5551234, welcome."});
-  EXPECT_EQ(services_.voices, std::vector<int>{2});
-  EXPECT_TRUE(InLog("Text-to-Speech Synthesis: Hello 5551234"));
-  line_.HangUp();
+  Connect("playtts=true\nplayttsvoice=2\n");
+  EXPECT_EQ(std::pair(services_.spoken, services_.voices),
+            std::pair(Calls{"Hello 5551234, welcome."}, std::vector<int>{2}));
   std::filesystem::remove(folders_.Ogms() + "/Default Answering Message.txt");
   Connect("playtts=true\n", 700);
-  EXPECT_TRUE(InLog("Error: Unable to load OGM Text!"));
   EXPECT_NEAR(line_.LastOp()->endSample, 7718, 10);  // the ".wav" at 11025 Hz instead
-}
-
-TEST_F(VoiceMail, ReadNumberFollowsTheFileWithThePromptsOfTheValue) {
+  // A number read after the file: the prompts of the value follow it.
   for (const char *name : {"1", "100", "20", "3", "Dollars", "40", "5", "Cents"}) Prompt(name, 100);
   commands_.effect = [](IVRCMain &c) { c.Parameters().SetParm("amount", "12345"); };
   Answer("readnumber=true\nreadnumbervar=%amount%\nreadnumbertype=2\n");
   line_.Press('1');  // sets the parameter
   controller_.PlayOGM();
-  EXPECT_TRUE(InLog("followed by read number: amount"));
   // One second of OGM, then eight prompts of 100 ms, at 11025 Hz.
   EXPECT_NEAR(line_.LastOp()->endSample, 11025 * 18 / 10, 30);
 }
@@ -140,42 +115,34 @@ class Plugins : public VoiceMail {
   // Reports play positions until `done` or five seconds have passed.
   template <typename Done>
   bool PollUntil(Done done) {
-    for (int i = 0; i < 500 && !done(); ++i) {
-      line_.ReportPlayPosition(100);
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    for (int i = 0; i < 500 && !done(); ++i)
+      line_.ReportPlayPosition(100), std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return done();
   }
 };
 
 TEST_F(Plugins, ReturnedOutputBecomesParametersAndTheNextProgramRuns) {
-  const std::string marker = folders_.Root() + "/second-ran";
   const std::string first = Script("first.sh", "echo 'acct=42&name=Ann+B'");
   const std::string second = Script("second.sh", "touch \"$1\"");
   Connect("run=true\nrunasplugin=true\nruncount=2\nrun1=" + first + "\nrun2=" + second +
               " " + folders_.Root() + "/%acct%\nwait=30\n",
           60000);
   ASSERT_TRUE(PollUntil([&] { return !Parm("acct").empty(); }));
-  EXPECT_EQ(Parm("name"), "Ann B");
-  EXPECT_TRUE(InLog("Plugin returned: acct=42&name=Ann+B"));
+  EXPECT_EQ(Parm("acct") + Parm("name"), "42Ann B");
   EXPECT_TRUE(PollUntil([&] { return std::filesystem::exists(folders_.Root() + "/42"); }));
   EXPECT_EQ(controller_.State(), S::CS_OGM);
 }
 
-TEST_F(Plugins, APluginStillRunningWhenTheOgmEndsIsAbandoned) {
+TEST_F(Plugins, AbandonedWhenTheOgmEndsAndRunCompleteSkipEndsTheNode) {
   const std::string slow = Script("slow.sh", "sleep 1; echo late=1");
   Connect("run=true\nrunasplugin=true\nruncount=1\nrun1=" + slow + "\nwait=30\n", 200);
   line_.Advance(300);  // the OGM ends first
-  EXPECT_TRUE(InLog("Plugin did not return before OGM finished playing - aborting plugin"));
   std::this_thread::sleep_for(std::chrono::milliseconds(1200));
   line_.ReportPlayPosition(100);
   EXPECT_EQ(Parm("late"), "");
-}
-
-TEST_F(Plugins, RunCompleteSkipGoesToTheEndOfTheNode) {
+  // "runcompleteskip" goes to the end of the node.
   commands_.taken = false;
   Connect("run=true\nruncount=1\nrun1=true\nruncompleteskip=true\n", 1000);
-  EXPECT_TRUE(InLog("Run file: true"));
   EXPECT_EQ(commands_.keys, Calls{"playcomplete"});
   EXPECT_EQ(controller_.State(), S::CS_GOODBYE);  // no action: goodbye, not the OGM audio
 }

@@ -18,8 +18,7 @@ TEST(LHashTable, SetReplacesExactNameOnlyAndGetFindsNewestIgnoringCase) {
   parms.SetParm("Name", "third");  // replaced in place, still older than "name"
   parms.SetParm("", "ignored");
   parms.SetParm("empty", "");
-  EXPECT_EQ(parms.Size(), 3u);
-  EXPECT_EQ(parms.GetParm("NAME"), "second");
+  EXPECT_EQ(std::tuple(parms.Size(), parms.GetParm("NAME")), std::tuple(3u, "second"));
   EXPECT_EQ(parms.GetParm("missing", "fallback") + parms.GetParm("empty", "fallback"), "fallback");
 }
 

@@ -28,12 +28,10 @@ class NumberEntry : public ::testing::Test {
   LCallIdentity call_{"5551234", "", "", 0};
 };
 
-TEST_F(NumberEntry, AtMost31DigitsAreHeld) {
+TEST_F(NumberEntry, AtMost31DigitsAreHeldAndLimitsAndListsDecide) {
   Node("maxdigits=40\n");
   EXPECT_EQ(Keys(std::string(40, '7') + "#").digits, std::string(31, '7'));
-}
-
-TEST_F(NumberEntry, LimitsAndListsDecide) {
+  // Limits and lists decide.
   std::ofstream(dir_ / "Lists-5551234.txt") << "1111,2222";
   std::string big(32762, ' ');
   std::ofstream(dir_ / "big.txt") << big + ",1234,5678";  // cut to "...,123"

@@ -32,18 +32,14 @@ class OGMDefinition : public ::testing::Test {
   LCallIdentity call_{"5551234", "Ann", "200", 2};
 };
 
-TEST_F(OGMDefinition, MissingFileAndKeysReadAsDefaults) {
+TEST_F(OGMDefinition, MissingFileWrongTypesAndEditsAtEachUse) {
   EXPECT_EQ(std::tuple(ogm_.IsSet(Def::Flag::kAnswer), ogm_.Value(Def::Number::kWait),
                        ogm_.Value(Def::Number::kRepeat), ogm_.TransferMode("press1"),
                        ogm_.IsSet("press1", Def::ActionFlag::kMbxMessage),
                        ogm_.RecordSilence("press1"),
                        ogm_.RecordMaxTime("press1", dir_ / "settings.ini"), ogm_.ProgramCount()),
             std::tuple(true, 6, 0, 1, true, 5000, 30000, 0));
-  EXPECT_EQ(ogm_.KeyAction('1'), OGMAction::kNoResponse);
-  EXPECT_EQ(Audio(), "");
-}
-
-TEST_F(OGMDefinition, WrongTypesFallBackAndEditsAreReadAtEachUse) {
+  EXPECT_EQ(std::tuple(ogm_.KeyAction('1'), Audio()), std::tuple(OGMAction::kNoResponse, ""));
   Ivr("wait=soon\nrepeat=\nanswer=True\nplaytts=true\npress1=42\nrunasplugin=1\n");
   // No leading digits reads 0, empty the default; only a lower-case "t" is true.
   EXPECT_EQ(std::tuple(ogm_.Value(Def::Number::kWait), ogm_.Value(Def::Number::kRepeat),
@@ -52,11 +48,10 @@ TEST_F(OGMDefinition, WrongTypesFallBackAndEditsAreReadAtEachUse) {
             std::tuple(0, 0, false, true, false));
   EXPECT_EQ(ogm_.KeyAction('1'), OGMAction::kNoResponse);
   Ivr("type=ENTERNUMBER\nwait=9\n");
-  EXPECT_TRUE(ogm_.IsNumberEntry());
-  EXPECT_EQ(ogm_.Value(Def::Number::kWait), 9);
+  EXPECT_TRUE(ogm_.IsNumberEntry() && ogm_.Value(Def::Number::kWait) == 9);
 }
 
-TEST_F(OGMDefinition, KeyActionsAndChainedPrefixes) {
+TEST_F(OGMDefinition, KeyActionsChainedPrefixesAndActionSettings) {
   Ivr("press1=Go\npressA=hangup\nplaycomplete=goodbye\n"
       "press*transferfail=record\npress*transferfailrecstop=go\n"
       "press*transferfailrecstopgo=Next\n");
@@ -68,15 +63,11 @@ TEST_F(OGMDefinition, KeyActionsAndChainedPrefixes) {
                        OGMAction::kRecord, OGMAction::kGo));
   EXPECT_EQ(Run(stop, Def::ActionText::kGo), "Next");
   EXPECT_EQ(Def::Chained("press3", Def::Chain::kAfterDial), "press3afterdial");
-}
-
-TEST(OGMAction, WordsParseWithoutRegardToCaseAndUnknownOnesAreNoAction) {
+  // Words parse without regard to case; unknown ones are no action.
   EXPECT_EQ(ParseOGMAction("MailboxAccess"), OGMAction::kMailboxAccess);
   for (const char* word : {"", "jump", "mail", "go ", "mailboxaccessx"})
     EXPECT_EQ(ParseOGMAction(word), OGMAction::kNoResponse) << word;
-}
-
-TEST_F(OGMDefinition, ActionSettingsExpandExceptTheTransferNumber) {
+  // Action settings expand, except the transfer number.
   parms_.SetParm("dest", "Sales");
   Ivr("press1go=%dest%\npress1transfer=9,%cid%\npress1transfermode=0\n"
       "press1playfile=%cid%.wav\npress1maxtime=0:01:00.000\npress1seektime=-0:00:05.000\n"
@@ -98,22 +89,20 @@ TEST_F(OGMDefinition, ProgramsAreReadOneByOneUpToABoundedCount) {
   Ivr("runcount=3\nrun1=first %file%\nrun2=\nrun3=third\nrun4=beyond\n");
   EXPECT_EQ(ogm_.ProgramCount(), 3);
   EXPECT_EQ(ogm_.Program(1, parms_, call_) + ogm_.Program(2, parms_, call_), "first x.txt");
-  Ivr("runcount=2147483647\n");
-  EXPECT_EQ(ogm_.ProgramCount(), Def::kMaxPrograms);
-  Ivr("runcount=-4\n");
-  EXPECT_EQ(ogm_.ProgramCount(), 0);
+  for (auto [count, read] : {std::pair{"2147483647", Def::kMaxPrograms}, {"-4", 0}}) {
+    Ivr("runcount=" + std::string(count) + "\n");
+    EXPECT_EQ(ogm_.ProgramCount(), read) << count;
+  }
 }
 
-TEST_F(OGMDefinition, SpokenTextIsBoundedAtACharacterEdge) {
+TEST_F(OGMDefinition, SpokenTextIsBoundedAndAudioIsTheOwnWaveOrTheExchangeFile) {
   // "é" is two bytes and would straddle the bound.
   std::string huge(Def::kMaxSpokenText - 1, 'a');
   Write("Main.txt", huge + "\xC3\xA9" + std::string(100000, 'b'));
   EXPECT_EQ(ogm_.SpokenText(), huge);
   Write("Main.txt", std::string(Def::kMaxSpokenText, 'c'));
   EXPECT_EQ(ogm_.SpokenText().size(), Def::kMaxSpokenText);
-}
-
-TEST_F(OGMDefinition, AudioIsTheOwnWaveOrTheNamedExchangeFile) {
+  // The audio is the OGM's own wave or the named exchange file.
   Write("MAIN.WAV", "RIFF");
   Write("Song.Mp3", "ID3");
   Ivr("playex=false\nplayexfile=song.mp3\n");

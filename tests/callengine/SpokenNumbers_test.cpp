@@ -6,17 +6,13 @@
 
 namespace {
 
-// The prompt names of a list, less "p/" and ".wav", between spaces.
-std::string Names(const LPromptList &list) {
-  std::string names;
-  for (const std::string &file : list.Files()) names += file.substr(2, file.size() - 6) + " ";
-  return names;
-}
-
+// The prompt names read for `text`, less "p/" and ".wav", between spaces.
 std::string Read(std::string_view text, int type) {
   LPromptList list("p");
   ReadNumber(list, text, type);
-  return Names(list);
+  std::string names;
+  for (const std::string &file : list.Files()) names += file.substr(2, file.size() - 6) + " ";
+  return names;
 }
 
 TEST(SpokenNumbers, NumbersDigitsAndDollarsAreSpokenInWords) {
@@ -30,19 +26,6 @@ TEST(SpokenNumbers, NumbersDigitsAndDollarsAreSpokenInWords) {
       // Saturates at 2147483647 instead of overflowing.
       {"99999999999", 1, "2 1000 1 100 40 7 Million 4 100 80 3 1000 6 100 40 7 "}};
   for (const auto &[text, type, words] : cases) EXPECT_EQ(Read(text, type), words) << text;
-}
-
-TEST(SpokenNumbers, MessageTimesOnATwelveHourClock) {
-  const std::tuple<int, bool, const char *> cases[] = {
-      {22 * 3600 + 5 * 60, true, "10 5 PM Today "},
-      {12 * 3600, false, "12 PM Yesterday "},
-      {30 * 60, true, "12 30 AM Today "},
-      {11 * 3600 + 59 * 60 + 59, true, "11 50 9 AM Today "}};
-  for (const auto &[seconds, today, words] : cases) {
-    LPromptList list("p");
-    SpeakMessageTime(list, seconds, today);
-    EXPECT_EQ(Names(list), words) << seconds;
-  }
 }
 
 }  // namespace

@@ -13,10 +13,7 @@ class VoiceMailFlowsTest : public FakedTest {
   using OK = ScriptedLine::OpKind;
   using Texts = std::vector<std::string>;
 
-  VoiceMailFlowsTest() {
-    controller_.SetVoiceMail(&flows_);
-    Settings("[settings]\ndateorder=1\n");
-  }
+  VoiceMailFlowsTest() { controller_.SetVoiceMail(&flows_), Settings("[settings]\ndateorder=1\n"); }
 
   std::string MailBox(const std::string &name, const std::string &keys = "") {
     const std::string path = folders_.MailBoxes() + "/" + name + ".mbx";
@@ -57,24 +54,18 @@ class VoiceMailFlowsTest : public FakedTest {
   Texts Logged(const std::string &prefix) const {
     Texts found;
     const std::string file = CallFile();
-    for (std::size_t at = file.find(prefix); at != std::string::npos;
-         at = file.find(prefix, at + 1)) {
+    for (auto at = file.find(prefix); at != std::string::npos; at = file.find(prefix, at + 1)) {
       const std::size_t start = at + prefix.size();
       found.push_back(file.substr(start, file.find_first_of("\r\n", start) - start));
     }
     return found;
   }
-  Texts Posted(uint32_t id) const {
-    Texts texts;
+  // The texts (or with `flags` the wParam) of the messages posted with `id`.
+  Texts Posted(uint32_t id, bool flags = false) const {
+    Texts found;
     for (const LMessage &m : window_.messages)
-      if (m.id == id) texts.push_back(m.text);
-    return texts;
-  }
-  std::vector<int64_t> PostedFlags(uint32_t id) const {
-    std::vector<int64_t> flags;
-    for (const LMessage &m : window_.messages)
-      if (m.id == id) flags.push_back(m.wParam);
-    return flags;
+      if (m.id == id) found.push_back(flags ? std::to_string(m.wParam) : m.text);
+    return found;
   }
   int32_t PlayedMs() const {
     const ScriptedLine::Op *op = line_.LastOp();
