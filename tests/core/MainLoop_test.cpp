@@ -79,7 +79,7 @@ TEST_F(MainLoopMessages, KeepEachThreadsOrderAndLoseNoneBeyondAFullPipe) {
   EXPECT_EQ(refused, 0);
   std::vector<int> expected(kEach);
   std::iota(expected.begin(), expected.end(), 0);
-  for (int t = 0; t < kThreads; ++t) EXPECT_TRUE(got[t] == expected) << "thread " << t;
+  EXPECT_EQ(got, std::vector(kThreads, expected));
 }
 
 TEST_F(MainLoopMessages, SendReturnsTheHandlersResultAndOnTheLoopThreadHandlesAtOnce) {
@@ -117,9 +117,8 @@ TEST_F(MainLoopMessages, SendTimesOutOnTheLoopsClockAndTheMessageIsStillHandled)
     result = loop_.Send({WM_LOADIVRFILEQUIET, 0, 0, path});
     sendReturned = true;
   });
-  EXPECT_FALSE(result);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, 2500ms);  // the default is 3000 ms
-  EXPECT_EQ(handled, std::string(300, 'p'));
+  // The default is 3000 ms.
+  EXPECT_TRUE(!result && std::chrono::steady_clock::now() - start < 2500ms && handled == std::string(300, 'p'));
 }
 
 TEST_F(MainLoopMessages, StopHandlesEarlierMessagesAndRefusesLaterOnes) {
@@ -136,8 +135,7 @@ TEST_F(MainLoopMessages, StopHandlesEarlierMessagesAndRefusesLaterOnes) {
     sent = loop_.Send({WM_WAKEBGTASK, 0, 0, {}});
   });
   sender.join();
-  EXPECT_FALSE(sent);
-  EXPECT_TRUE(loop_.Run());
+  EXPECT_TRUE(!sent && loop_.Run());
   EXPECT_EQ(handled, 101);
   EXPECT_FALSE(loop_.Run());
   MainLoop second(clock_);  // only one loop at a time
@@ -157,17 +155,14 @@ TEST_F(MainLoopTimers, FireInDeadlineThenSetOrderAndNeverEarly) {
   RunDriven([&] {
     for (uint64_t step : {99, 1, 1000}) seen.push_back(Step(step) ? timers.fired : Ids{-1});
   });
-  EXPECT_EQ(seen, (std::vector<Ids>{{}, {3, 2}, {3, 2, 4, 1}}));
-  EXPECT_EQ(killer.fired, (Ids{1}));
+  EXPECT_TRUE(seen == (std::vector<Ids>{{}, {3, 2}, {3, 2, 4, 1}}) && killer.fired == Ids{1});
 }
 
 TEST_F(MainLoopTimers, RearmFromTheHandlerKillAndSetAgain) {
   Recorder periodic, other;
   periodic.onTimer = [&](int id) { loop_.SetTimer(&periodic, id, 100); };
   loop_.SetTimer(&periodic, 1, 100);
-  loop_.SetTimer(&other, 1, 150);
-  loop_.SetTimer(&other, 2, 150);
-  loop_.KillTimer(&other, 2);
+  loop_.SetTimer(&other, 1, 150), loop_.SetTimer(&other, 2, 150), loop_.KillTimer(&other, 2);
   loop_.SetTimer(&other, 1, 250);  // moves the pending timer later
   std::vector<std::pair<size_t, size_t>> counts;
   RunDriven([&] {
@@ -180,17 +175,14 @@ TEST_F(MainLoopTimers, RearmFromTheHandlerKillAndSetAgain) {
     counts.emplace_back(periodic.fired.size(), other.fired.size());
   });
   // A long jump fires a re-armed one-shot timer once, not once per period.
-  EXPECT_EQ(counts, (decltype(counts){{1, 0}, {2, 0}, {2, 1}, {3, 1}, {3, 1}}));
-  EXPECT_EQ(other.fired, (Ids{1}));
+  EXPECT_TRUE(counts == (decltype(counts){{1, 0}, {2, 0}, {2, 1}, {3, 1}, {3, 1}}) && other.fired == Ids{1});
 }
 
 TEST_F(MainLoopTimers, ZeroDelayRearmDoesNotStarveMessagesAndStopEndsTimers) {
   Recorder spinner, late;
   spinner.onTimer = [&](int) { loop_.SetTimer(&spinner, 1, 0); };
   late.onTimer = [&](int) { loop_.Stop(); };
-  loop_.SetTimer(&spinner, 1, 0);
-  loop_.SetTimer(&late, 1, 50);
-  loop_.SetTimer(&late, 2, 50);
+  loop_.SetTimer(&spinner, 1, 0), loop_.SetTimer(&late, 1, 50), loop_.SetTimer(&late, 2, 50);
   std::thread driver([&] {
     EXPECT_TRUE(Step(0));
     clock_.Advance(50);  // the first late timer stops the loop
@@ -227,8 +219,7 @@ TEST(MainLoopOnTheSystemClock, TimersFireOnTimeAndSigtermOrSigintEndTheLoop) {
     loop.SetTimer(&timers, 2, 20);
     EXPECT_TRUE(loop.Run());
     raiser.join();
-    EXPECT_EQ(timers.fired, (Ids{2, 1}));
-    EXPECT_TRUE(at[0] >= 20 && at[1] >= 60 && at[1] < 2000) << at[0] << " " << at[1];
+    EXPECT_TRUE(timers.fired == Ids({2, 1}) && at[0] >= 20 && at[1] >= 60 && at[1] < 2000) << at[0] << " " << at[1];
     EXPECT_EQ(ids, (sig == SIGINT ? std::vector<uint32_t>{WM_LSHUTDOWN} : std::vector<uint32_t>{}));
   }
   ::sigaction(SIGTERM, nullptr, &after);
