@@ -2,7 +2,6 @@
 // and the table of formats our codecs write.
 #include <gtest/gtest.h>
 
-#include <set>
 #include <tuple>
 
 #include "LCodecTestSupport.h"
@@ -66,10 +65,6 @@ TEST(LSupportedFormats, LookupsByNameInAnyCaseAndByShape) {
   const LSupportedFormat* mulaw = LSupportedFormats::Find(LCodecG711::kTagMuLaw, 22050, 2, 8);
   // GSM is 8000 Hz only.
   EXPECT_TRUE(mulaw && mulaw->name == std::string_view("mu-law") && !LSupportedFormats::Find(LCodecGsm::kTag, 16000, 1, 0));
-  std::set<std::tuple<uint16_t, uint32_t, uint16_t, uint16_t>> seen;
-  for (const LSupportedFormat& entry : LSupportedFormats::All())
-    EXPECT_TRUE(seen.insert({entry.tag, entry.rate, entry.channels, entry.bits}).second) << entry.name;
-  EXPECT_EQ(seen.size(), 91u);
 }
 
 TEST(LSupportedFormats, FillAndRecordTestRefuseWhatNoCodecWrites) {
