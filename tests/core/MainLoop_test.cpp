@@ -22,12 +22,8 @@ using namespace std::chrono_literals;
 using Ids = std::vector<int>;
 using Texts = std::vector<std::string>;
 
-class Recorder : public LTimerHandler {
- public:
-  void OnTimer(int id) override {
-    fired.push_back(id);
-    if (onTimer) onTimer(id);
-  }
+struct Recorder : LTimerHandler {
+  void OnTimer(int id) override { fired.push_back(id), onTimer ? onTimer(id) : void(); }
   Ids fired;
   std::function<void(int)> onTimer;
 };
