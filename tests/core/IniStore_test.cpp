@@ -64,14 +64,12 @@ TEST(IniStoreWrite, FailedWritesKeepTheOldFile) {
   std::ofstream(dir / ".s.ini.tmp") << "[s]\nk=half";
   ASSERT_TRUE(IniWrite(path, "s", "k", "old"));
   // The file size limit stands in for a full disk.
-  EXPECT_EQ(ExitCode(Fork([&] {
-              std::signal(SIGXFSZ, SIG_IGN);
-              const rlimit limit = {4096, 4096};
-              ::setrlimit(RLIMIT_FSIZE, &limit);
-              return IniWrite(path, "s", "k", std::string(10000, 'x')) ? 1 : 0;
-            })),
-            0);
-  EXPECT_EQ(Entries(dir), 2);
+  const pid_t writer = Fork([&] {
+    const rlimit limit = {4096, 4096};
+    std::signal(SIGXFSZ, SIG_IGN), ::setrlimit(RLIMIT_FSIZE, &limit);
+    return IniWrite(path, "s", "k", std::string(10000, 'x')) ? 1 : 0;
+  });
+  EXPECT_TRUE(ExitCode(writer) == 0 && Entries(dir) == 2);
   // A folder where the temporary file goes makes every write fail.
   fs::create_directories(dir / ".s.ini.tmp/sub");
   fs::create_directories(dir / ".new.ini.tmp/sub");

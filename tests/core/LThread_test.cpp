@@ -61,8 +61,8 @@ TEST(LThread, StartsStopsAndSetsPriorities) {
   const auto start = Clock::now();
   worker.StopThreadTimed(LThread::kStopTimeoutMs);  // never started: returns at once
   EXPECT_TRUE(Clock::now() - start < 100ms && !worker.IsToStop());
-  ASSERT_TRUE(worker.Start(LThread::kPriorityBelowNormal));
-  ASSERT_TRUE(WaitUntil([&] { return worker.nice >= 10; }));  // a process may already run niced
+  // A process may already run niced.
+  ASSERT_TRUE(worker.Start(LThread::kPriorityBelowNormal) && WaitUntil([&] { return worker.nice >= 10; }));
   EXPECT_FALSE(worker.Start(LThread::kPriorityNormal));  // already running: nothing changes
   worker.SetPriority(LThread::kPriorityLowest), worker.work.Set();
   EXPECT_TRUE(WaitUntil([&] { return worker.nice == 19; }) && !worker.IsToStop());
@@ -72,11 +72,9 @@ TEST(LThread, StartsStopsAndSetsPriorities) {
   // After a thread ended by itself, Start runs a fresh one. Real-time
   // scheduling needs privileges: granted or not, the worker runs.
   worker.endByItself = true;
-  ASSERT_TRUE(worker.Start(LThread::kPriorityNormal));
-  ASSERT_TRUE(WaitUntil([&] { return !worker.IsRunning(); }));
+  ASSERT_TRUE(worker.Start(LThread::kPriorityNormal) && WaitUntil([&] { return !worker.IsRunning(); }));
   worker.endByItself = false;
-  ASSERT_TRUE(worker.Start(LThread::kPriorityTimeCritical));
-  ASSERT_TRUE(WaitUntil([&] { return worker.runs == 3; }) && worker.IsRunning());
+  ASSERT_TRUE(worker.Start(LThread::kPriorityTimeCritical) && WaitUntil([&] { return worker.runs == 3; }) && worker.IsRunning());
 }
 
 // What a stubborn body shares with the test; it outlives the worker object.
@@ -109,8 +107,7 @@ TEST(LThread, AStubbornWorkerIsDetachedAfterTheTimeOut) {
   first->askObject = true;  // its object lives until it is done
   auto worker = std::make_unique<Stubborn>();
   worker->next = first;
-  ASSERT_TRUE(worker->Start(LThread::kPriorityNormal));
-  ASSERT_TRUE(WaitUntil([&] { return first->entered.load(); }));
+  ASSERT_TRUE(worker->Start(LThread::kPriorityNormal) && WaitUntil([&] { return first->entered.load(); }));
 
   testing::internal::CaptureStderr();
   const auto start = Clock::now();
@@ -120,8 +117,7 @@ TEST(LThread, AStubbornWorkerIsDetachedAfterTheTimeOut) {
 
   // A new run gets its own stop signal; the detached one keeps its own.
   worker->next = second;
-  ASSERT_TRUE(worker->Start(LThread::kPriorityNormal));
-  ASSERT_TRUE(WaitUntil([&] { return second->entered.load() && !second->stopAtEntry; }));
+  ASSERT_TRUE(worker->Start(LThread::kPriorityNormal) && WaitUntil([&] { return second->entered && !second->stopAtEntry; }));
   first->release.Set();
   EXPECT_TRUE(WaitUntil([&] { return first->done.load(); }) && first->sawStop);
 

@@ -53,10 +53,8 @@ class MainLoopTest : public ::testing::Test, public LTimerHandler {
   std::atomic<int> reached_{0};
 };
 
-using MainLoopMessages = MainLoopTest;
-using MainLoopTimers = MainLoopTest;
 
-TEST_F(MainLoopMessages, KeepEachThreadsOrderAndLoseNoneBeyondAFullPipe) {
+TEST_F(MainLoopTest, KeepEachThreadsOrderAndLoseNoneBeyondAFullPipe) {
   constexpr int kThreads = 3, kEach = 20000;
   std::vector<std::vector<int>> got(kThreads);
   std::atomic<int> refused{0};
@@ -78,7 +76,7 @@ TEST_F(MainLoopMessages, KeepEachThreadsOrderAndLoseNoneBeyondAFullPipe) {
   EXPECT_EQ(got, std::vector(kThreads, expected));
 }
 
-TEST_F(MainLoopMessages, SendReturnsTheHandlersResultAndOnTheLoopThreadHandlesAtOnce) {
+TEST_F(MainLoopTest, SendReturnsTheHandlersResultAndOnTheLoopThreadHandlesAtOnce) {
   Texts seen;
   loop_.SetMessageHandler([&](const LMessage& message) {
     seen.push_back(std::to_string(message.wParam) + "/" + std::to_string(message.lParam) + message.text);
@@ -94,11 +92,10 @@ TEST_F(MainLoopMessages, SendReturnsTheHandlersResultAndOnTheLoopThreadHandlesAt
       seen.push_back("after");
     });
   });
-  EXPECT_TRUE(sent == 42 && sentOnLoop == 10);
-  EXPECT_EQ(seen, (Texts{"1/3", "21/0 msg0001.ini", "before", "5/0", "after"}));
+  EXPECT_TRUE(sent == 42 && sentOnLoop == 10 && seen == Texts({"1/3", "21/0 msg0001.ini", "before", "5/0", "after"}));
 }
 
-TEST_F(MainLoopMessages, SendTimesOutOnTheLoopsClockAndTheMessageIsStillHandled) {
+TEST_F(MainLoopTest, SendTimesOutOnTheLoopsClockAndTheMessageIsStillHandled) {
   std::string handled;
   loop_.SetMessageHandler([&](const LMessage& message) { return handled = message.text, 5; });
   std::atomic<bool> sendReturned{false};
@@ -117,7 +114,7 @@ TEST_F(MainLoopMessages, SendTimesOutOnTheLoopsClockAndTheMessageIsStillHandled)
   EXPECT_TRUE(!result && std::chrono::steady_clock::now() - start < 2500ms && handled == std::string(300, 'p'));
 }
 
-TEST_F(MainLoopMessages, StopHandlesEarlierMessagesAndRefusesLaterOnes) {
+TEST_F(MainLoopTest, StopHandlesEarlierMessagesAndRefusesLaterOnes) {
   int handled = 0;
   for (int i = 0; i < 100; ++i) loop_.Post([&] { ++handled; });
   loop_.Post([&] {
@@ -138,7 +135,7 @@ TEST_F(MainLoopMessages, StopHandlesEarlierMessagesAndRefusesLaterOnes) {
   EXPECT_FALSE(second.IsValid() || second.Post([] {}));
 }
 
-TEST_F(MainLoopTimers, FireInDeadlineThenSetOrderAndNeverEarly) {
+TEST_F(MainLoopTest, FireInDeadlineThenSetOrderAndNeverEarly) {
   Recorder timers, killer;
   auto doomed = std::make_unique<Recorder>();
   // A handler removed by another timer of the same round never fires.
@@ -154,7 +151,7 @@ TEST_F(MainLoopTimers, FireInDeadlineThenSetOrderAndNeverEarly) {
   EXPECT_TRUE(seen == (std::vector<Ids>{{}, {3, 2}, {3, 2, 4, 1}}) && killer.fired == Ids{1});
 }
 
-TEST_F(MainLoopTimers, RearmFromTheHandlerKillAndSetAgain) {
+TEST_F(MainLoopTest, RearmFromTheHandlerKillAndSetAgain) {
   Recorder periodic, other;
   periodic.onTimer = [&](int id) { loop_.SetTimer(&periodic, id, 100); };
   loop_.SetTimer(&periodic, 1, 100);
@@ -174,7 +171,7 @@ TEST_F(MainLoopTimers, RearmFromTheHandlerKillAndSetAgain) {
   EXPECT_TRUE(counts == (decltype(counts){{1, 0}, {2, 0}, {2, 1}, {3, 1}, {3, 1}}) && other.fired == Ids{1});
 }
 
-TEST_F(MainLoopTimers, ZeroDelayRearmDoesNotStarveMessagesAndStopEndsTimers) {
+TEST_F(MainLoopTest, ZeroDelayRearmDoesNotStarveMessagesAndStopEndsTimers) {
   Recorder spinner, late;
   spinner.onTimer = [&](int) { loop_.SetTimer(&spinner, 1, 0); };
   late.onTimer = [&](int) { loop_.Stop(); };
@@ -211,8 +208,7 @@ TEST(MainLoopOnTheSystemClock, TimersFireOnTimeAndSigtermOrSigintEndTheLoop) {
       at.push_back(clock.TickCount() - start);
       if (at.size() == 2) raiser = std::thread([sig] { std::raise(sig); });
     };
-    loop.SetTimer(&timers, 1, 60);
-    loop.SetTimer(&timers, 2, 20);
+    loop.SetTimer(&timers, 1, 60), loop.SetTimer(&timers, 2, 20);
     EXPECT_TRUE(loop.Run());
     raiser.join();
     EXPECT_TRUE(timers.fired == Ids({2, 1}) && at[0] >= 20 && at[1] >= 60 && at[1] < 2000) << at[0] << " " << at[1];

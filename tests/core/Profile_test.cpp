@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "core/FileIo.h"
 #include "core/Path.h"
 #include "core/ProfileValues.h"
 #include "support/TempDir.h"
@@ -16,10 +17,7 @@ namespace {
 class ProfileFile : public ::testing::Test {
  protected:
   void Store(const std::string& text) { std::ofstream(file_, std::ios::binary) << text; }
-  std::string Text() const {
-    std::ifstream in(file_, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
+  std::string Text() const { return ReadFileText(file_, 1 << 20).value_or(""); }
 
   TempDir dir_;
   const std::string file_ = dir_ / "settings.ini";
