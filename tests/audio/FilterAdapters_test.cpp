@@ -87,7 +87,8 @@ TEST(PromptProcessing, BuildsHighPassThenCompressorThenGainPastTheirThresholds) 
   TempDir dir;
   const std::string settings = dir / "settings.ini";
   auto set = [&](const char* highPass, const char* threshold, const char* gain) {
-    for (auto [key, value] : {std::pair{"audiohighpass", highPass}, {"audiocompressorthres", threshold}, {"audiogain", gain}})
+    for (auto [key, value] :
+         {std::pair{"audiohighpass", highPass}, {"audiocompressorthres", threshold}, {"audiogain", gain}})
       ProfileWriteString(settings, "settings", key, value);
   };
   LSoundSourceRef source = FileLike();

@@ -47,7 +47,8 @@ TEST(LCodecTest, VoiceSurvivesWithGoodSignalToNoise) {
     SCOPED_TRACE(std::to_string(tag) + " " + std::to_string(channels));
     const LWaveFileFormat format = Described(tag, 8000, static_cast<uint16_t>(channels), bits);
     std::vector<int16_t> voice = ToneSamples(8000, channels, 7900, 200, 6000);
-    const std::vector<int16_t> second = ToneSamples(8000, channels, 7900, 400, 3000), third = ToneSamples(8000, channels, 7900, 600, 1500);
+    const std::vector<int16_t> second = ToneSamples(8000, channels, 7900, 400, 3000),
+                               third = ToneSamples(8000, channels, 7900, 600, 1500);
     for (std::size_t i = 0; i < voice.size(); ++i) voice[i] += second[i] + third[i];
     const std::vector<uint8_t> coded = ConvertAll(*Encoder(format), ToBytes(voice), 3000);
     const std::vector<int16_t> decoded = ToSamples(ConvertAll(*Decoder(format), coded, 700));

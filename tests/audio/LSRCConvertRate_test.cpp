@@ -61,8 +61,10 @@ TEST(LSRCConvertRate, PassesToneLevelsAndSuppressesAboveTheNewNyquistFrequency) 
            Case{44100, 8000, 1000, 2.1e9, -6, Db(1.3 * (1 << 30) / 2.1e9), 0},
        }) {
     const ToneFit fit = ConvertTone(c.from, c.to, c.hz, c.amplitude);
-    EXPECT_TRUE(fit.levelDb > c.minDb && fit.levelDb < c.maxDb && (c.maxDistortionDb == 0 || fit.distortionDb < c.maxDistortionDb))
-        << c.from << "->" << c.to << " " << c.hz << " Hz at " << c.amplitude << ": " << fit.levelDb << " dB, " << fit.distortionDb;
+    EXPECT_TRUE(fit.levelDb > c.minDb && fit.levelDb < c.maxDb &&
+                (c.maxDistortionDb == 0 || fit.distortionDb < c.maxDistortionDb))
+        << c.from << "->" << c.to << " " << c.hz << " Hz at " << c.amplitude << ": " << fit.levelDb << " dB, "
+        << fit.distortionDb;
   }
 }
 

@@ -58,7 +58,8 @@ TEST_F(Mp3SourceTest, LengthIsEstimatedWithinAFrameAndSeeksLandWithinOne) {
     EXPECT_TRUE(source->MaxLevel() == 2097152u && std::abs(source->GetEndSample() - exact) <= samplesPerFrame);
     const std::vector<int32_t> all = DecodeAll(*source);
     const int channels = source->Channels();
-    EXPECT_TRUE(source->GetEndSample() == exact && static_cast<int64_t>(all.size()) == exact * channels && PeakOf(all) > 100000);
+    EXPECT_TRUE(source->GetEndSample() == exact && static_cast<int64_t>(all.size()) == exact * channels &&
+                PeakOf(all) > 100000);
     // Whether `block` holds the whole decoding from frame `from` on, zeros outside it.
     auto matches = [&](const std::vector<int32_t>& block, int64_t from) {
       for (std::size_t i = 0; i < block.size(); ++i) {

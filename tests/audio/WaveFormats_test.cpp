@@ -57,7 +57,8 @@ TEST(LWaveFileFormat, WffFilesAreTheWholeBufferAndShortOnesKeepThePreset) {
 
 TEST(LSupportedFormats, LookupsByNameInAnyCaseAndByShape) {
   for (auto [name, tag] : {std::pair<const char*, uint16_t>{"pcm 16-BIT", 1}, {"a-LAW", LCodecG711::kTagALaw},
-                           {"Microsoft ADPCM", LCodecMsAdpcm::kTag}, {"GSM 6.10", LCodecGsm::kTag}, {"MP3", LCodecMp3::kTag}}) {
+                           {"Microsoft ADPCM", LCodecMsAdpcm::kTag}, {"GSM 6.10", LCodecGsm::kTag},
+                           {"MP3", LCodecMp3::kTag}}) {
     const LSupportedFormat* entry = LSupportedFormats::FindByName(name);
     EXPECT_TRUE(entry && entry->rate == 8000 && entry->channels == 1 && entry->tag == tag) << name;
   }
@@ -77,7 +78,8 @@ TEST(LSupportedFormats, FillAndRecordTestRefuseWhatNoCodecWrites) {
   }
   // Combinations outside the table are fine where the codec has them.
   ASSERT_TRUE(LSupportedFormats::Fill({LCodecG711::kTagALaw, 12000, 1, 8, ""}, format));
-  EXPECT_TRUE(format.AvgBytesPerSec() == 12000u && format.TestSupportedRecord() && LWaveFileFormat(8).TestSupportedRecord());
+  EXPECT_TRUE(format.AvgBytesPerSec() == 12000u && format.TestSupportedRecord() &&
+              LWaveFileFormat(8).TestSupportedRecord());
   format.SetTag(0x7777);
   EXPECT_FALSE(LWaveFileFormat::Pcm(8000, 1, 12).TestSupportedRecord() ||
                LWaveFileFormat::Pcm(8000, 0, 16).TestSupportedRecord() || format.TestSupportedRecord());

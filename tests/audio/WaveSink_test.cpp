@@ -139,7 +139,8 @@ TEST_F(WaveSink, StopsBeforeTheHeaderSizesWouldOverflow) {
   EXPECT_TRUE(sink->IsError());
   sink = LSoundSinkRef();
   std::string head(46, '\0');
-  EXPECT_TRUE(std::ifstream(path_, std::ios::binary).read(head.data(), 46) && head == PcmHeader(2, 8000, 2, uint32_t{frames} * 4));
+  EXPECT_TRUE(std::ifstream(path_, std::ios::binary).read(head.data(), 46) &&
+              head == PcmHeader(2, 8000, 2, uint32_t{frames} * 4));
 }
 
 }  // namespace

@@ -111,7 +111,8 @@ TEST_F(WaveSource, StreamingFileFollowsTheWriterAndKeepsHalfFramesInStep) {
   EXPECT_TRUE(source->GetEndSample() == 4 && source->IsStreaming());
   EXPECT_EQ(ReadFrames(*source, 2), (std::vector<int32_t>{48, 64}));
 
-  std::fstream(path, std::ios::binary | std::ios::in | std::ios::out).seekp(40) << Le32(6);  // the writer finishes the header
+  // The writer finishes the header.
+  std::fstream(path, std::ios::binary | std::ios::in | std::ios::out).seekp(40) << Le32(6);
   EXPECT_TRUE(source->GetEndSample() == 3 && !source->IsStreaming());
 }
 

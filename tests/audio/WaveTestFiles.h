@@ -19,7 +19,9 @@ inline std::string Chunk(const std::string& id, const std::string& body) {
   if (body.size() % 2 != 0) chunk += '\0';
   return chunk;
 }
-inline std::string ChunkSized(const std::string& id, uint32_t size, const std::string& body) { return id + Le32(size) + body; }
+inline std::string ChunkSized(const std::string& id, uint32_t size, const std::string& body) {
+  return id + Le32(size) + body;
+}
 
 // A "fmt " body of `size` bytes (14, 16, 18 or more, zero-filled beyond 18).
 inline std::string FmtBody(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, std::size_t size = 16) {
@@ -29,7 +31,9 @@ inline std::string FmtBody(uint16_t tag, uint16_t channels, uint32_t rate, uint1
   return body;
 }
 
-inline std::string Riff(const std::string& inner) { return "RIFF" + Le32(static_cast<uint32_t>(inner.size() + 4)) + "WAVE" + inner; }
+inline std::string Riff(const std::string& inner) {
+  return "RIFF" + Le32(static_cast<uint32_t>(inner.size() + 4)) + "WAVE" + inner;
+}
 
 // The usual file: "fmt " then "data".
 inline std::string WaveFile(uint16_t channels, uint32_t rate, uint16_t bits, const std::string& data) {
@@ -42,7 +46,9 @@ inline std::string Samples16(const std::vector<int16_t>& samples) {
   return bytes;
 }
 
-inline void WriteBytes(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
 
 inline std::string ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -10,7 +10,8 @@ TEST(CommandLine, DefaultsToRunTakesDataAroundTheCommandAndReportsBadOptions) {
   for (auto [args, command, data, arguments] :
        {std::tuple<Args, std::string, std::string, Args>{{}, "run", "", {}},
         {{"--data", "/srv/z", "tts", "hello", "--voice", "2"}, "tts", "/srv/z", {"hello", "--voice", "2"}},
-        {{"--data=/x"}, "run", "/x", {}}, {{"simulate", "--keys", "1@2", "--data", "/d"}, "simulate", "/d", {"--keys", "1@2"}},
+        {{"--data=/x"}, "run", "/x", {}},
+        {{"simulate", "--keys", "1@2", "--data", "/d"}, "simulate", "/d", {"--keys", "1@2"}},
         {{"simulate", "--data=/e"}, "simulate", "/e", {}}, {{"--help"}, "help", "", {}}}) {
     const CommandLine line = CommandLine::Parse(args);
     EXPECT_TRUE(line.command == command && line.dataOption == data && line.arguments == arguments && line.error.empty())

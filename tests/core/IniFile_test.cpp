@@ -20,7 +20,8 @@ TEST(IniFileRead, NamesIgnoreCaseAndSpacesValuesLoseSpacesAndOneQuotePair) {
     values += Value(file, " SETTINGS ", key) + "|";
   EXPECT_EQ(values,
             "5|  Main  |\"x\"|\"open||a ; not a comment|first|from the second section|<missing>|");
-  EXPECT_EQ(Value(file, "b", "k") + Value(file, "unclosed", "last") + Value(file, "b", "last") + Value(file, "other", "nrings"),
+  EXPECT_EQ(Value(file, "b", "k") + Value(file, "unclosed", "last") + Value(file, "b", "last") +
+                Value(file, "other", "nrings"),
             "bend<missing><missing>");
   EXPECT_FALSE(IniFile("orphan=before any section\n[s]\n").Find("", "orphan"));
 }

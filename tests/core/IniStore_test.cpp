@@ -87,7 +87,9 @@ TEST(IniStoreConcurrency, TwoProcessesOfTwoThreadsEachLoseNoKeyAndTheCacheSeesTh
       std::atomic<bool> ok{true};
       auto write = [&](int writer) {
         for (int k = 0; k < 60; ++k)
-          if (!IniWrite(path, "s", key(writer, k), key(writer, k)) || IniRead(path, "s", key(writer, k)) != key(writer, k)) ok = false;
+          if (!IniWrite(path, "s", key(writer, k), key(writer, k)) ||
+              IniRead(path, "s", key(writer, k)) != key(writer, k))
+            ok = false;
       };
       std::thread first(write, 2 * p), second(write, 2 * p + 1);
       first.join(), second.join();

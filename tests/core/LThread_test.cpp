@@ -74,7 +74,8 @@ TEST(LThread, StartsStopsAndSetsPriorities) {
   worker.endByItself = true;
   ASSERT_TRUE(worker.Start(LThread::kPriorityNormal) && WaitUntil([&] { return !worker.IsRunning(); }));
   worker.endByItself = false;
-  ASSERT_TRUE(worker.Start(LThread::kPriorityTimeCritical) && WaitUntil([&] { return worker.runs == 3; }) && worker.IsRunning());
+  ASSERT_TRUE(worker.Start(LThread::kPriorityTimeCritical) && WaitUntil([&] { return worker.runs == 3; }) &&
+              worker.IsRunning());
 }
 
 // What a stubborn body shares with the test; it outlives the worker object.
@@ -117,7 +118,8 @@ TEST(LThread, AStubbornWorkerIsDetachedAfterTheTimeOut) {
 
   // A new run gets its own stop signal; the detached one keeps its own.
   worker->next = second;
-  ASSERT_TRUE(worker->Start(LThread::kPriorityNormal) && WaitUntil([&] { return second->entered && !second->stopAtEntry; }));
+  ASSERT_TRUE(worker->Start(LThread::kPriorityNormal) &&
+              WaitUntil([&] { return second->entered && !second->stopAtEntry; }));
   first->release.Set();
   EXPECT_TRUE(WaitUntil([&] { return first->done.load(); }) && first->sawStop);
 
