@@ -21,12 +21,9 @@ inline LWaveFileFormat Described(uint16_t tag, uint32_t rate, uint16_t channels,
 }
 
 // Streams between `format` and 16-bit PCM of its rate and channels.
-inline std::unique_ptr<LCodecStream> Encoder(const LWaveFileFormat& format) {
-  return LCodecStream::Open(LWaveFileFormat::Pcm(format.SamplesPerSec(), format.Channels(), 16), format);
-}
-inline std::unique_ptr<LCodecStream> Decoder(const LWaveFileFormat& format) {
-  return LCodecStream::Open(format, LWaveFileFormat::Pcm(format.SamplesPerSec(), format.Channels(), 16));
-}
+inline LWaveFileFormat PcmOf(const LWaveFileFormat& f) { return LWaveFileFormat::Pcm(f.SamplesPerSec(), f.Channels(), 16); }
+inline std::unique_ptr<LCodecStream> Encoder(const LWaveFileFormat& f) { return LCodecStream::Open(PcmOf(f), f); }
+inline std::unique_ptr<LCodecStream> Decoder(const LWaveFileFormat& f) { return LCodecStream::Open(f, PcmOf(f)); }
 
 // Drives a stream the way the WAVE source and sink do: input topped up
 // `chunk` bytes at a time, block-aligned conversion into an output buffer

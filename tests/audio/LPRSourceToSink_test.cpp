@@ -14,31 +14,27 @@ namespace {
 
 constexpr int32_t kBlock = LPRSourceToSink::kBlockFrames;
 
-struct PumpRun {
-  ProcessResult result;
-  LRef<CollectSink> sink;
-};
-
 // Pumps `source` into a fresh 8000 Hz sink with `channels`.
-PumpRun Pump(LSoundSourceRef source, int channels, LProgress& progress) {
-  LRef<CollectSink> sink = new CollectSink(8000, channels);
-  return {LPRSourceToSink("Title", std::move(source), sink).Process(progress), sink};
+ProcessResult Pump(LSoundSourceRef source, LRef<CollectSink>& sink, int channels, LProgress& progress) {
+  sink = new CollectSink(8000, channels);
+  return LPRSourceToSink("Title", std::move(source), sink).Process(progress);
 }
 
 TEST(LPRSourceToSink, WritesExactlyTheSourceLengthWhateverItsBlockAlignment) {
   for (int32_t length : {0, 1, 100, kBlock - 1, kBlock, kBlock + 1, 3 * kBlock}) {
     RecordingProgress progress;
-    const PumpRun run = Pump(new TestSource(8000, 2, length), 2, progress);
+    LRef<CollectSink> sink;
     TestSource ramp(8000, 2, length);
-    EXPECT_TRUE(run.result == kProcessDone && run.sink->Position() == length) << length;
-    EXPECT_EQ(run.sink->samples, ReadFrames(ramp, length)) << length;
+    EXPECT_TRUE(Pump(new TestSource(8000, 2, length), sink, 2, progress) == kProcessDone &&
+                sink->samples == ReadFrames(ramp, length)) << length;
     const std::vector<double>& done = progress.fractions;
     EXPECT_TRUE(progress.title == "Title" && progress.step == "Please wait..." && !done.empty() &&
                 done.front() == 0 && done.back() <= 1.0 && std::is_sorted(done.begin(), done.end()));
   }
 }
 
-TEST(LPRSourceToSink, SourceOrSinkInErrorFailsWithoutWriting) {
+// Errors fail without writing; cancel is tested before every block.
+TEST(LPRSourceToSink, ErrorsAndCancelStopBeforeTheNextBlock) {
   RecordingProgress progress;
   for (auto [rate, channels, sinkChannels] : {std::tuple{0, 1, 1}, {8000, 1, 0}, {8000, 3, 1}}) {
     LRef<CollectSink> sink = new CollectSink(8000, sinkChannels);
@@ -47,35 +43,27 @@ TEST(LPRSourceToSink, SourceOrSinkInErrorFailsWithoutWriting) {
   }
   LPRSourceToSink noSink("t", new TestSource(8000, 1, 100), LSoundSinkRef());
   EXPECT_FALSE(noSink.Process(progress) != kProcessFailed || noSink.Run(progress));
-}
-
-TEST(LPRSourceToSink, CancelIsTestedBeforeEveryBlock) {
-  RecordingProgress atThird(3);
-  const PumpRun run = Pump(new TestSource(8000, 1, 10 * kBlock), 1, atThird);
-  EXPECT_TRUE(run.result == kProcessCancelled && run.sink->Position() == 2 * kBlock);
-
-  RecordingProgress atOnce(1);
+  RecordingProgress atThird(3), atOnce(1);
+  LRef<CollectSink> sink;
+  EXPECT_EQ(Pump(new TestSource(8000, 1, 10 * kBlock), sink, 1, atThird), kProcessCancelled);
+  EXPECT_EQ(sink->Position(), 2 * kBlock);
   LPRSourceToSink pump("t", new TestSource(8000, 1, 0), new CollectSink(8000, 1));
   EXPECT_FALSE(pump.Run(atOnce)) << "even an empty source is cancelled before its first read";
 }
 
-TEST(LPRSourceToSink, AGrowingSourceIsPumpedToItsFinalEnd) {
+// A growing source is pumped to its final end; a loud one at another rate
+// and channel count is limited and converted.
+TEST(LPRSourceToSink, FollowsAGrowingSourceAndFitsChannelsRateAndLevelToTheSink) {
   LRef<TestSource> source = new TestSource(8000, 1, 1000);
   source->Grow(kBlock + 500, 5 * kBlock + 7);
   RecordingProgress progress;
-  const PumpRun run = Pump(source, 1, progress);
-  ASSERT_TRUE(run.result == kProcessDone && run.sink->Position() == 5 * kBlock + 7);
-  EXPECT_EQ(run.sink->samples.back(), RampSample(5 * kBlock + 6, 0));
-}
-
-TEST(LPRSourceToSink, FitsChannelsRateAndLevelToTheSink) {
-  // Loud enough that the pump must insert its limiter.
-  RecordingProgress progress;
-  const PumpRun run = Pump(new TestSource(16000, 2, 16000, Constant(3 * kFullScale16), 4 * kFullScale16), 1, progress);
-  EXPECT_EQ(run.result, kProcessDone);
-  EXPECT_NEAR(run.sink->Position(), 8000, 80) << "one second at the sink's rate";
-  EXPECT_EQ(run.sink->samples.size(), static_cast<size_t>(run.sink->Position()));
-  EXPECT_LE(PeakOf(run.sink->samples), kFullScale16);
+  LRef<CollectSink> sink;
+  ASSERT_TRUE(Pump(source, sink, 1, progress) == kProcessDone && sink->Position() == 5 * kBlock + 7);
+  EXPECT_EQ(sink->samples.back(), RampSample(5 * kBlock + 6, 0));
+  EXPECT_EQ(Pump(new TestSource(16000, 2, 16000, Constant(3 * kFullScale16), 4 * kFullScale16), sink, 1, progress),
+            kProcessDone);
+  EXPECT_NEAR(sink->samples.size(), 8000, 80) << "one second at the sink's rate";
+  EXPECT_LE(PeakOf(sink->samples), kFullScale16);
 }
 
 TEST(LProgressConsole, InterruptBecomesACancelRequestAndIsNotDeliveredLater) {

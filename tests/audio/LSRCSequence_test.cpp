@@ -24,6 +24,16 @@ std::vector<int32_t> Expected(int32_t from, int32_t frames) {
   return samples;
 }
 
+// Reads `count` pieces of `frames` (count 0: up to the end).
+std::vector<int32_t> InPieces(LSoundSourceBase& source, int32_t frames, int count) {
+  std::vector<int32_t> samples;
+  for (int i = 0; count ? i < count : source.GetPosition() < source.GetEndSample(); ++i) {
+    const std::vector<int32_t> piece = ReadFrames(source, frames);
+    samples.insert(samples.end(), piece.begin(), piece.end());
+  }
+  return samples;
+}
+
 TEST(LSRCSequence, PartsFollowEachOtherInAnyBlockSizeAndSeeksCrossThem) {
   LSRCSequence sequence(8000, 1);
   // Sources in error, or of 3 channels (no conversion), contribute nothing.
@@ -35,12 +45,7 @@ TEST(LSRCSequence, PartsFollowEachOtherInAnyBlockSizeAndSeeksCrossThem) {
   sequence.Seek(0);
   EXPECT_TRUE(sequence.Append(new TestSource(8000, 1, 100)) && sequence.Append(new TestSource(8000, 1, 50)));
   EXPECT_TRUE(sequence.Parts() == 2 && sequence.GetEndSample() == 150);
-  std::vector<int32_t> joined;
-  for (int i = 0; i < 30; ++i) {
-    const std::vector<int32_t> piece = ReadFrames(sequence, 7);
-    joined.insert(joined.end(), piece.begin(), piece.end());
-  }
-  EXPECT_EQ(joined, Expected(0, 210));
+  EXPECT_EQ(InPieces(sequence, 7, 30), Expected(0, 210));
   for (int32_t target : {120, 95, -5, 0}) {
     sequence.Seek(target);
     EXPECT_EQ(ReadFrames(sequence, 8192), Expected(target, 8192)) << target;
@@ -52,14 +57,9 @@ TEST(LSRCSequence, AGrowingPartPushesTheNextOneBack) {
   LSRCSequence sequence(8000, 1);
   LRef<TestSource> growing = new TestSource(8000, 1, 10);
   growing->Grow(10, 30);
-  sequence.Append(growing);
-  sequence.Append(new TestSource(8000, 1, 5));
+  EXPECT_TRUE(sequence.Append(growing) && sequence.Append(new TestSource(8000, 1, 5)));
   EXPECT_TRUE(sequence.IsStreaming() && sequence.GetEndSample() == 15);
-  std::vector<int32_t> samples;
-  while (sequence.GetPosition() < sequence.GetEndSample()) {
-    const std::vector<int32_t> piece = ReadFrames(sequence, 4);
-    samples.insert(samples.end(), piece.begin(), piece.end());
-  }
+  std::vector<int32_t> samples = InPieces(sequence, 4, 0);
   EXPECT_TRUE(!sequence.IsStreaming() && sequence.GetEndSample() == 35);
   // The second part starts at the first's final end.
   samples.resize(35);
@@ -83,17 +83,13 @@ TEST(LPromptList, PlaysTheReadableFilesInOrderWhateverTheCaseOfTheirNames) {
   EXPECT_EQ(LPromptList(dir.Path()).OpenSource(8000, 1)->GetEndSample(), 0) << "empty: silence";
 
   LPromptList list(dir.Path());
-  list.Add("one");
-  list.Add("Missing");
-  list.AddFile(dir / "bad.wav");
-  list.Add("TWO");
+  list.Add("one"), list.Add("Missing"), list.AddFile(dir / "bad.wav"), list.Add("TWO");
   EXPECT_EQ(list.Files(), (std::vector<std::string>{dir / "one.wav", dir / "Missing.wav", dir / "bad.wav", dir / "TWO.wav"}));
   LSoundSourceRef source = list.OpenSource(8000, 1);
   ASSERT_TRUE(!source->IsError() && source->GetEndSample() == 150);
   EXPECT_EQ(ReadFrames(*source, 160), expected);
   LSoundSourceRef stereo = list.OpenSource(16000, 2);
-  EXPECT_TRUE(stereo->Channels() == 2 && stereo->SampleRate() == 16000);
-  EXPECT_NEAR(stereo->GetEndSample(), 300, 3);
+  EXPECT_TRUE(stereo->Channels() == 2 && stereo->SampleRate() == 16000 && std::abs(stereo->GetEndSample() - 300) <= 3);
 }
 
 }  // namespace

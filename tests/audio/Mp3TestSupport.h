@@ -14,13 +14,9 @@
 // Test streams made with sox and lame, reference output from mpg123.
 namespace mp3test {
 
-inline bool Run(const std::string& command) {
-  return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
-}
+inline bool Run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
 
-inline bool ToolsPresent() {
-  return Run("command -v sox") && Run("command -v lame") && Run("command -v mpg123");
-}
+inline bool ToolsPresent() { return Run("command -v sox") && Run("command -v lame") && Run("command -v mpg123"); }
 
 // About `seconds` of a sweep over noise bursts (transients bring short
 // blocks), the channels different in stereo.

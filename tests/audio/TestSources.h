@@ -55,9 +55,7 @@ inline TestSource::Generator Tone(double amplitude, double hz, int32_t rate) {
     return static_cast<int32_t>(std::lround(SineAt(amplitude, hz, rate, frame)));
   };
 }
-inline TestSource::Generator Constant(int32_t value) {
-  return [=](int32_t, int) { return value; };
-}
+inline TestSource::Generator Constant(int32_t value) { return [=](int32_t, int) { return value; }; }
 
 // The next `frames` frames (-1 marks any sample the source left unwritten).
 inline std::vector<int32_t> ReadFrames(LSoundSourceBase& source, int32_t frames) {
@@ -87,9 +85,7 @@ class CollectSink final : public LSoundSinkBase {
 class RecordingProgress final : public LProgress {
  public:
   explicit RecordingProgress(int cancelAtCall = -1) : cancelAt_(cancelAtCall) {}
-  void SetText(int line, std::string_view text) override {
-    (line == 0 ? title : step) = std::string(text);
-  }
+  void SetText(int line, std::string_view text) override { (line == 0 ? title : step) = std::string(text); }
   void SetProgress(double fraction) override { fractions.push_back(fraction); }
   bool IsCancelled() override { return cancelAt_ > 0 && ++calls_ >= cancelAt_; }
 

@@ -41,10 +41,7 @@ class FakeTtsEngine final : public TtsEngine {
     return !failing;
   }
 
-  void Release() {
-    std::lock_guard<std::mutex> guard(lock_);
-    ++released_, wake_.notify_all();
-  }
+  void Release() { std::lock_guard<std::mutex>{lock_}, ++released_, wake_.notify_all(); }
   std::vector<std::string> Pieces() {
     std::lock_guard<std::mutex> guard(lock_);
     return pieces_;

@@ -1,5 +1,5 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+#include <filesystem>
 
 #include <chrono>
 #include <cmath>
@@ -17,27 +17,18 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-bool FileExists(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0;
-}
+bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
 
 // Reads the source the way a player does: what is there, waiting while it
 // still grows, until it has ended.
 std::vector<int32_t> Drain(LSoundSourceBase& source) {
   std::vector<int32_t> samples;
-  for (;;) {
-    const int32_t available = source.GetEndSample() - source.GetPosition();
-    if (available > 0) {
-      const std::size_t at = samples.size();
-      samples.resize(at + static_cast<std::size_t>(available));
-      source.Read(samples.data() + at, available);
-    } else if (source.IsStreaming()) {
-      source.Wait(5);
-    } else {
-      return samples;
-    }
+  for (int32_t available; (available = source.GetEndSample() - source.GetPosition()) > 0 || source.IsStreaming();) {
+    const std::size_t at = samples.size();
+    samples.resize(at + static_cast<std::size_t>(std::max(available, 0)));
+    available > 0 ? source.Read(samples.data() + at, available) : source.Wait(5);
   }
+  return samples;
 }
 
 TEST(TtsSoundSource, AReaderSeesTheFileGrowAndThenEnd) {
@@ -46,7 +37,7 @@ TEST(TtsSoundSource, AReaderSeesTheFileGrowAndThenEnd) {
   engine.gated = true;
   LRef<LTTSSoundSource> source(new LTTSSoundSource("Hello", 0, fake.voices));
   EXPECT_TRUE(!source->IsError() && source->SampleRate() == 8000 && source->Channels() == 1);
-  const auto block = static_cast<int32_t>(FakeTtsEngine::kBlock);
+  const int32_t block = FakeTtsEngine::kBlock;
 
   // The end is asked first, as a player does, which notices the final size.
   for (int32_t blocks = 1; blocks <= 3; ++blocks) {
@@ -72,8 +63,7 @@ TEST(TtsSoundSource, TheTemporaryFileGoesWithTheSourceAndItsThreadStopsAtOnce) {
   LRef<LTTSSoundSource> empty(new LTTSSoundSource("", 0, fake.voices));
   std::string path = empty->TempPath();
   EXPECT_TRUE(PathTitle(path).rfind("tmp", 0) == 0 && FileExists(path)) << path;
-  ASSERT_TRUE(WaitUntil([&] { return empty->GetEndSample() == 0 && !empty->IsStreaming(); }));
-  EXPECT_FALSE(empty->IsError());
+  ASSERT_TRUE(WaitUntil([&] { return empty->GetEndSample() == 0 && !empty->IsStreaming() && !empty->IsError(); }));
   empty = LRef<LTTSSoundSource>();
   EXPECT_FALSE(FileExists(path));
 

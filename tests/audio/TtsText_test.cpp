@@ -11,9 +11,8 @@ using Pieces = std::vector<std::string>;
 // Tokens are broken after kTtsMaxToken bytes, never inside a character, and
 // the text is cut at kTtsMaxText bytes.
 TEST(TtsText, CleaningFoldsSpaceAndControlsAndBreaksLongTokensAndTexts) {
-  EXPECT_EQ(CleanTtsText("  Hello\t\x01 world  "), "Hello world");
-  EXPECT_EQ(CleanTtsText("one\r\n\r\ntwo \n three"), "one\ntwo\nthree");
-  EXPECT_EQ(CleanTtsText(" \n\x7f "), "");
+  EXPECT_EQ(CleanTtsText("  Hello\t\x01 world  ") + "|" + CleanTtsText("one\r\n\r\ntwo \n three") + "|" +
+                CleanTtsText(" \n\x7f "), "Hello world|one\ntwo\nthree|");
   const std::string dots = CleanTtsText(std::string(400, '.'));
   std::size_t run = 0;
   for (char c : dots) ASSERT_LE(run = c == ' ' ? 0 : run + 1, kTtsMaxToken);
@@ -39,8 +38,7 @@ TEST(TtsText, PiecesEndAtSentencesLineBreaksOrTheLengthLimit) {
     EXPECT_TRUE(piece.size() <= kTtsMaxPiece && piece.substr(0, 4) == "word") << piece;
     joined += piece + " ";
   }
-  EXPECT_GE(pieces.size(), 3u);
-  EXPECT_EQ(joined, words);
+  EXPECT_TRUE(pieces.size() >= 3u && joined == words);
 }
 
 }  // namespace

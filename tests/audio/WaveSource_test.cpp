@@ -98,25 +98,21 @@ TEST_F(WaveSource, ReadsBlocksLargerThanItsBufferAndZerosAroundTheData) {
   source->Seek(-2);
   EXPECT_EQ(ReadFrames(*source, 20005), expected);
   source->Seek(19999);
-  EXPECT_EQ(ReadFrames(*source, 2), (std::vector<int32_t>{expected[20001], 0}));
-  EXPECT_EQ(source->GetPosition(), 20001);
+  EXPECT_TRUE(ReadFrames(*source, 2) == (std::vector<int32_t>{expected[20001], 0}) && source->GetPosition() == 20001);
 }
 
 TEST_F(WaveSource, StreamingFileFollowsTheWriterAndKeepsHalfFramesInStep) {
   const std::string path = dir_ / "in.wav";
   LSoundSourceRef source = Open(Riff(Chunk("fmt ", FmtBody(1, 1, 8000, 16))).substr(0, 36) +
                                 "data" + Le32(0xFFFFFFFF) + Samples16({1, 2}) + "\x03");
-  EXPECT_EQ(source->GetEndSample(), 2) << "a frame cut in half is not there yet";
-  EXPECT_TRUE(source->IsStreaming());
+  EXPECT_TRUE(source->GetEndSample() == 2 && source->IsStreaming()) << "a frame cut in half is not there yet";
   EXPECT_EQ(ReadFrames(*source, 3), (std::vector<int32_t>{16, 32, 0}));
   std::ofstream(path, std::ios::binary | std::ios::app) << std::string("\x00", 1) + Samples16({4});
   EXPECT_TRUE(source->GetEndSample() == 4 && source->IsStreaming());
   EXPECT_EQ(ReadFrames(*source, 2), (std::vector<int32_t>{48, 64}));
 
-  std::fstream patch(path, std::ios::binary | std::ios::in | std::ios::out);
-  patch.seekp(40);
-  patch << Le32(6);  // the writer finishes the header
-  patch.close();
+  // The writer finishes the header.
+  std::fstream(path, std::ios::binary | std::ios::in | std::ios::out).seekp(40) << Le32(6);
   EXPECT_TRUE(source->GetEndSample() == 3 && !source->IsStreaming());
 }
 
@@ -129,7 +125,6 @@ TEST_F(WaveSource, SeekInsideAnAdpcmBlockLandsExactly) {
   LWaveFile::OpenSink(dir_ / "ima.wav", ima)->Write(ReadFrames(tone, 20000).data(), 20000);
 
   LSoundSourceRef source = LWaveFile::OpenSource(dir_ / "ima.wav");
-  ASSERT_FALSE(source->IsError());
   const std::vector<int32_t> all = ReadFrames(*source, 24000);
   const int32_t end = source->GetEndSample();
   EXPECT_TRUE(end >= 20000 && end < 20000 + 1024) << end;
@@ -137,8 +132,7 @@ TEST_F(WaveSource, SeekInsideAnAdpcmBlockLandsExactly) {
     std::vector<int32_t> expected;
     for (int32_t i = 2 * frame; i < 2 * (frame + 300); ++i) expected.push_back(i >= 0 && i < 2 * end ? all[static_cast<size_t>(i)] : 0);
     source->Seek(frame);
-    EXPECT_EQ(source->GetPosition(), frame);
-    EXPECT_EQ(ReadFrames(*source, 300), expected) << "frame " << frame;
+    EXPECT_TRUE(source->GetPosition() == frame && ReadFrames(*source, 300) == expected) << "frame " << frame;
   }
   EXPECT_LE(source->GetEndSample(), source->GetPosition());
 }

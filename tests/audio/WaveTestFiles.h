@@ -9,9 +9,7 @@
 // Builds RIFF WAVE files byte by byte for the WAVE source and sink tests.
 namespace wave_test {
 
-inline std::string Le16(uint32_t v) {
-  return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)};
-}
+inline std::string Le16(uint32_t v) { return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)}; }
 inline std::string Le32(uint32_t v) { return Le16(v & 0xFFFF) + Le16(v >> 16); }
 
 // A chunk with its 8-byte header; odd bodies get a pad byte unless `size`
@@ -26,11 +24,9 @@ inline std::string ChunkSized(const std::string& id, uint32_t size, const std::s
 }
 
 // A "fmt " body of `size` bytes (14, 16, 18 or more, zero-filled beyond 18).
-inline std::string FmtBody(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits,
-                           std::size_t size = 16) {
+inline std::string FmtBody(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, std::size_t size = 16) {
   const uint32_t align = channels * ((bits + 7u) / 8u);
-  std::string body = Le16(tag) + Le16(channels) + Le32(rate) + Le32(rate * align) + Le16(align);
-  body += Le16(bits);
+  std::string body = Le16(tag) + Le16(channels) + Le32(rate) + Le32(rate * align) + Le16(align) + Le16(bits);
   body.resize(size, '\0');
   return body;
 }
@@ -40,8 +36,7 @@ inline std::string Riff(const std::string& inner) {
 }
 
 // The usual file: "fmt " then "data".
-inline std::string WaveFile(uint16_t channels, uint32_t rate, uint16_t bits,
-                            const std::string& data) {
+inline std::string WaveFile(uint16_t channels, uint32_t rate, uint16_t bits, const std::string& data) {
   return Riff(Chunk("fmt ", FmtBody(1, channels, rate, bits)) + Chunk("data", data));
 }
 
@@ -52,7 +47,7 @@ inline std::string Samples16(const std::vector<int16_t>& samples) {
 }
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+  std::ofstream(path, std::ios::binary) << bytes;
 }
 
 inline std::string ReadBytes(const std::string& path) {

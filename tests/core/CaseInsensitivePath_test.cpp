@@ -15,17 +15,13 @@ TEST(CaseInsensitivePath, FindsTheStoredSpellingAndKeepsMissingNames) {
   TempDir tmp;
   std::filesystem::create_directories(tmp / "System Prompts");
   std::ofstream(tmp / "System Prompts/Goodbye.wav") << "x";
-  std::ofstream(tmp / "Main.ini") << "a";
-  std::ofstream(tmp / "MAIN.ini") << "b";
-  for (auto [asked, found] : {std::pair<std::string, std::string>{"System Prompts/Goodbye.wav",
-                                                                  "System Prompts/Goodbye.wav"},
-                              {"system prompts/GOODBYE.WAV", "System Prompts/Goodbye.wav"},
-                              {"MAIN.ini", "MAIN.ini"},
-                              {"Main.ini", "Main.ini"},
-                              {"system prompts/New Menu.ini", "System Prompts/New Menu.ini"},
-                              {"nothing/here", "nothing/here"}}) {
+  std::ofstream(tmp / "Main.ini") << "a", std::ofstream(tmp / "MAIN.ini") << "b";
+  for (auto [asked, found] :
+       {std::pair<std::string, std::string>{"system prompts/GOODBYE.WAV", "System Prompts/Goodbye.wav"},
+        {"System Prompts/Goodbye.wav", "System Prompts/Goodbye.wav"}, {"MAIN.ini", "MAIN.ini"},
+        {"Main.ini", "Main.ini"}, {"system prompts/New Menu.ini", "System Prompts/New Menu.ini"},
+        {"nothing/here", "nothing/here"}})
     EXPECT_EQ(ResolveCaseInsensitive(tmp / asked), tmp / found) << asked;
-  }
   EXPECT_EQ(ResolveCaseInsensitive(""), "");
 }
 

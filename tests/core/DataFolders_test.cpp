@@ -13,8 +13,7 @@ namespace {
 
 mode_t ModeOf(const std::string& path) {
   struct stat st {};
-  ::stat(path.c_str(), &st);
-  return st.st_mode & 07777;
+  return ::stat(path.c_str(), &st), st.st_mode & 07777;
 }
 
 TEST(DataRootChoice, PrecedenceOptionEnvironmentServiceXdgHome) {
@@ -29,7 +28,7 @@ TEST(DataRootChoice, PrecedenceOptionEnvironmentServiceXdgHome) {
 TEST(DataFolders, DefaultLayoutIsCreatedPrivateUnlessAFileIsInTheWay) {
   TempDir tmp;
   std::string root = tmp / "a/b/data";
-  DataFolders folders = DataFolders::Resolve(root);
+  const DataFolders folders = DataFolders::Resolve(root);
   ASSERT_TRUE(folders.CreateMissing());
   for (const std::string& f : {root, folders.Ogms(), folders.MailBoxes(), folders.SystemPrompts(),
                                folders.DefaultSystemPrompts(), folders.Logs()})
@@ -55,9 +54,9 @@ TEST(FirstStartSettings, WritesMissingKeysAndKeepsOwnersValues) {
   TempDir tmp;
   std::string settings = tmp / "settings.ini";
   std::ofstream(settings) << "[settings]\nnrings=5\n";
-  ASSERT_TRUE(WriteFirstStartSettings(settings));
-  EXPECT_TRUE(ProfileReadInt(settings, "settings", "nrings", 0) == 5 && ProfileReadBool(settings, "state", "on", false));
-  EXPECT_EQ(ProfileReadString(settings, "settings", "ogm", ""), "Default Answering Message");
+  EXPECT_TRUE(WriteFirstStartSettings(settings) && ProfileReadInt(settings, "settings", "nrings", 0) == 5 &&
+              ProfileReadBool(settings, "state", "on", false) &&
+              ProfileReadString(settings, "settings", "ogm", "") == "Default Answering Message");
 }
 
 }  // namespace

@@ -16,16 +16,14 @@
 #include <random>
 #include <thread>
 
+#include "core/FileIo.h"
 #include "support/TempDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
+std::string ReadAll(const std::string& path) { return ReadFileText(path, 1 << 24).value_or(""); }
 
 long Entries(const TempDir& dir) {
   return std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator());
@@ -39,27 +37,21 @@ pid_t Fork(const std::function<int()>& body) {
 
 int ExitCode(pid_t pid) {
   int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return ::waitpid(pid, &status, 0), WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 TEST(IniStoreWrite, NewFilesAreOwnerOnlyExistingModesStayAndNullsDelete) {
   TempDir dir;
   const std::string path = dir / "s.ini";
   EXPECT_EQ(IniRead(path, "s", "k"), std::nullopt);
-  EXPECT_TRUE(IniWrite(path, "s", "k", std::nullopt));  // creates nothing
-  EXPECT_FALSE(IniWrite(path, "s", "bad=key", "v"));
-  EXPECT_EQ(Entries(dir), 0);
-  ASSERT_TRUE(IniWrite(path, "s", "k", "1"));
-  EXPECT_EQ(fs::status(path).permissions(), fs::perms(0600));
+  // A deletion creates nothing.
+  EXPECT_TRUE(IniWrite(path, "s", "k", std::nullopt) && !IniWrite(path, "s", "bad=key", "v") && Entries(dir) == 0);
+  EXPECT_TRUE(IniWrite(path, "s", "k", "1") && fs::status(path).permissions() == fs::perms(0600));
   fs::permissions(path, fs::perms(0640));
-  ASSERT_TRUE(IniWrite(path, "s", "k", "2"));
-  EXPECT_EQ(fs::status(path).permissions(), fs::perms(0640));
+  EXPECT_TRUE(IniWrite(path, "s", "k", "2") && fs::status(path).permissions() == fs::perms(0640));
   EXPECT_EQ(ReadAll(path), "[s]\nk=2\n");
-  ASSERT_TRUE(IniWrite(path, "s", "k", std::nullopt));
-  EXPECT_EQ(ReadAll(path), "[s]\n");
-  ASSERT_TRUE(IniWrite(path, "s", std::nullopt, std::nullopt));
-  EXPECT_TRUE(ReadAll(path).empty() && Entries(dir) == 1);
+  EXPECT_TRUE(IniWrite(path, "s", "k", std::nullopt) && ReadAll(path) == "[s]\n");
+  EXPECT_TRUE(IniWrite(path, "s", std::nullopt, std::nullopt) && ReadAll(path).empty() && Entries(dir) == 1);
 }
 
 TEST(IniStoreWrite, FailedWritesKeepTheOldFile) {
@@ -72,14 +64,12 @@ TEST(IniStoreWrite, FailedWritesKeepTheOldFile) {
   std::ofstream(dir / ".s.ini.tmp") << "[s]\nk=half";
   ASSERT_TRUE(IniWrite(path, "s", "k", "old"));
   // The file size limit stands in for a full disk.
-  EXPECT_EQ(ExitCode(Fork([&] {
-              std::signal(SIGXFSZ, SIG_IGN);
-              const rlimit limit = {4096, 4096};
-              ::setrlimit(RLIMIT_FSIZE, &limit);
-              return IniWrite(path, "s", "k", std::string(10000, 'x')) ? 1 : 0;
-            })),
-            0);
-  EXPECT_EQ(Entries(dir), 2);
+  const pid_t writer = Fork([&] {
+    const rlimit limit = {4096, 4096};
+    std::signal(SIGXFSZ, SIG_IGN), ::setrlimit(RLIMIT_FSIZE, &limit);
+    return IniWrite(path, "s", "k", std::string(10000, 'x')) ? 1 : 0;
+  });
+  EXPECT_TRUE(ExitCode(writer) == 0 && Entries(dir) == 2);
   // A folder where the temporary file goes makes every write fail.
   fs::create_directories(dir / ".s.ini.tmp/sub");
   fs::create_directories(dir / ".new.ini.tmp/sub");
@@ -96,10 +86,10 @@ TEST(IniStoreConcurrency, TwoProcessesOfTwoThreadsEachLoseNoKeyAndTheCacheSeesTh
     return Fork([&, p] {
       std::atomic<bool> ok{true};
       auto write = [&](int writer) {
-        for (int k = 0; k < 60; ++k) {
-          const std::string name = key(writer, k);
-          if (!IniWrite(path, "s", name, name) || IniRead(path, "s", name) != name) ok = false;
-        }
+        for (int k = 0; k < 60; ++k)
+          if (!IniWrite(path, "s", key(writer, k), key(writer, k)) ||
+              IniRead(path, "s", key(writer, k)) != key(writer, k))
+            ok = false;
       };
       std::thread first(write, 2 * p), second(write, 2 * p + 1);
       first.join(), second.join();
@@ -133,8 +123,7 @@ TEST(IniStoreAtomicity, AKilledWriterLeavesTheOldOrTheNewFile) {
     const auto killAt = std::chrono::steady_clock::now() + std::chrono::microseconds(random() % 20000);
     bool whole = true;
     while (whole && std::chrono::steady_clock::now() < killAt) whole = IsWhole(ReadAll(path));
-    ::kill(pid, SIGKILL);
-    ExitCode(pid);
+    ::kill(pid, SIGKILL), ExitCode(pid);
     ASSERT_TRUE(whole && IsWhole(ReadAll(path))) << round;
   }
   EXPECT_TRUE(IniWrite(path, "s", "v", BigValue(1)) && Entries(dir) == 1);
@@ -155,8 +144,7 @@ TEST(IniStoreCache, SeesSameSizeEditsWithinOneSecondAndForgetsOnFlush) {
   // would hand "C" the inode of "A" if the cache did not keep "A" open.
   Replace(path, "[s]\nk=A\n", same);
   ASSERT_EQ(IniRead(path, "s", "k"), "A");
-  Replace(path, "[s]\nk=B\n", same);
-  Replace(path, "[s]\nk=C\n", same);
+  Replace(path, "[s]\nk=B\n", same), Replace(path, "[s]\nk=C\n", same);
   EXPECT_EQ(IniRead(path, "s", "k"), "C");
 
   // Rewritten in place, only the nanoseconds of the time differ; an edit

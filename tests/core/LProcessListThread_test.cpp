@@ -80,8 +80,8 @@ TEST_F(LProcessListThreadTest, TheListSurvivesARestartKeepsAStoppedItemAndDropsA
   second.SetListFilePath(file_);
   ASSERT_TRUE(WaitUntil([&] { return Seen().size() == 3 && !second.IsRunning(); }));
   ASSERT_TRUE(second.Add(std::string(kRecord - 1, 'f')) && WaitUntil([&] { return Seen().size() == 4 && !second.IsRunning(); }));
-  EXPECT_EQ(Queue(), (Paths{"Cc", "d", "e", std::string(kRecord - 1, 'f')}));
-  EXPECT_EQ(std::filesystem::file_size(file_), 4 * kRecord);
+  EXPECT_TRUE(Queue() == (Paths{"Cc", "d", "e", std::string(kRecord - 1, 'f')}) &&
+              std::filesystem::file_size(file_) == 4 * kRecord);
   EXPECT_TRUE(second.InList("cC") && second.InList(std::string(kRecord - 1, 'F')));
   EXPECT_FALSE(second.InList("C") || second.InList("Cc.bak"));
 
@@ -97,29 +97,25 @@ TEST_F(LProcessListThreadTest, AddNeverWaitsAndADetachedWorkerFinishesItsItemAlo
   list->SetListFilePath(file_);
   ASSERT_TRUE(list->Add("a") && entered_.Wait(3000));
   const auto start = std::chrono::steady_clock::now();
-  ASSERT_TRUE(list->Add("b"));
-  EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
-  EXPECT_EQ(Queue(), (Paths{"a", "b"}));  // the head goes once it is done
+  // The head goes once it is done.
+  EXPECT_TRUE(list->Add("b") && std::chrono::steady_clock::now() - start < 1s && Queue() == Paths({"a", "b"}));
   list->StopThreadTimed(50);
   // The new run waits for the detached one instead of taking "a" again.
   list->SetListFilePath(file_);
   std::this_thread::sleep_for(50ms);
   release_.Set();
-  ASSERT_TRUE(Drained(*list));
-  EXPECT_EQ(Seen(), (Paths{"a", "b"}));
-  EXPECT_TRUE(std::filesystem::is_empty(dir_.Path()));  // no temporary file left
+  // No temporary file left.
+  EXPECT_TRUE(Drained(*list) && Seen() == Paths({"a", "b"}) && std::filesystem::is_empty(dir_.Path()));
 
   // The next Add starts a worker again. Detached once more, then the object
   // goes: the body finishes "a" on its own state, removes it and sees its stop.
-  release_.Reset();
-  entered_.Reset();
+  release_.Reset(), entered_.Reset();
   ASSERT_TRUE(list->Add("a") && list->Add("c") && entered_.Wait(3000));
   list->StopThreadTimed(50);
   list.reset();
   release_.Set();
   ASSERT_TRUE(WaitUntil([&] { return alive_.use_count() == 1; }));  // processor dropped
-  EXPECT_EQ(Seen(), (Paths{"a", "b", "a"}));
-  EXPECT_EQ(Queue(), (Paths{"c"}));
+  EXPECT_TRUE(Seen() == Paths({"a", "b", "a"}) && Queue() == Paths{"c"});
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "core/FileIo.h"
 #include "core/Path.h"
 #include "core/ProfileValues.h"
 #include "support/TempDir.h"
@@ -16,10 +17,7 @@ namespace {
 class ProfileFile : public ::testing::Test {
  protected:
   void Store(const std::string& text) { std::ofstream(file_, std::ios::binary) << text; }
-  std::string Text() const {
-    std::ifstream in(file_, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
+  std::string Text() const { return ReadFileText(file_, 1 << 20).value_or(""); }
 
   TempDir dir_;
   const std::string file_ = dir_ / "settings.ini";
@@ -51,9 +49,9 @@ TEST_F(ProfileFile, WritesUseTheStoredFormatsAndStringsAreCutTo259Bytes) {
               ProfileWriteDate(file_, "s", "unset", 0) && ProfileWriteDate(file_, "s", "date", 1796475600) &&
               ProfileWriteString(file_, "s", "long", std::string(300, 'x')));
   EXPECT_EQ(Text().substr(0, 56), "[s]\nint=-42\ndur=0:00:02.250\ntod=17:00:00\ndb=--dB\nunset=\n");
-  EXPECT_EQ(ProfileReadDate(file_, "s", "date", 0), 1796475600);
-  EXPECT_EQ(ProfileReadString(file_, "s", "long", ""), std::string(kMaxText, 'x'));
-  EXPECT_EQ(ProfileReadString(file_, "s", "unset", "default"), "");
+  EXPECT_TRUE(ProfileReadDate(file_, "s", "date", 0) == 1796475600 &&
+              ProfileReadString(file_, "s", "long", "") == std::string(kMaxText, 'x') &&
+              ProfileReadString(file_, "s", "unset", "default").empty());
 }
 
 // Moving an entry that is not there leaves the target missing too.
@@ -61,8 +59,8 @@ TEST_F(ProfileFile, ListsMoveEntriesInOneWrite) {
   Store("[ogms]\nogm0=Main\nogm2file=Night\nogm5file=stale\n");
   ASSERT_TRUE(ProfileWriteListCount(file_, "ogms", "ogm", 2) && ProfileMoveListEntry(file_, "ogms", "ogm", 2, 1, "file"));
   EXPECT_EQ(Text(), "[ogms]\nogm0=Main\nogm5file=stale\nogmcount=2\nogm1file=Night\n");
-  ASSERT_TRUE(ProfileMoveListEntry(file_, "ogms", "ogm", 7, 5, "file"));
-  EXPECT_EQ(ProfileReadString(file_, "ogms", "ogm5file", "none"), "none");
+  EXPECT_TRUE(ProfileMoveListEntry(file_, "ogms", "ogm", 7, 5, "file") &&
+              ProfileReadString(file_, "ogms", "ogm5file", "none") == "none");
 }
 
 const std::string kHuge(40, '9');
@@ -83,19 +81,15 @@ TEST(ProfileValues, NumbersDurationsTimesAndDecibelsParseClampAndRoundTrip) {
     EXPECT_EQ(ParseTimeOfDay(text), s) << text;
   const int huge = ParseTimeOfDay(kHuge + ":" + kHuge + ":" + kHuge);
   EXPECT_TRUE(huge >= 0 && huge <= 86400) << huge;
-  EXPECT_EQ(FormatTimeOfDay(3723) + FormatTimeOfDay(-60), "01:02:0323:59:00");
-  EXPECT_EQ(FormatTimeOfDay(INT_MIN), FormatTimeOfDay(INT_MIN % 86400 + 86400));
+  EXPECT_EQ(FormatTimeOfDay(3723) + FormatTimeOfDay(-60) + FormatTimeOfDay(INT_MIN),
+            "01:02:0323:59:00" + FormatTimeOfDay(INT_MIN % 86400 + 86400));
   for (int s = 0; s <= 86400; s += 599) EXPECT_EQ(ParseTimeOfDay(FormatTimeOfDay(s)), s);
   for (auto [text, db] : {std::pair<std::string, int>{"-22dB", -22}, {"--dB", -127}, {"-130dB", -127}, {"200dB", 127}, {kHuge, 127}})
     EXPECT_EQ(ParseDb(text), db) << text;
-  EXPECT_EQ(FormatDb(-127), "--dB");
   for (int db = -128; db <= 127; ++db) EXPECT_EQ(ParseDb(FormatDb(static_cast<int8_t>(db))), std::max(db, -127));
 }
 
-void UseZone(const char* zone) {
-  setenv("TZ", zone, 1);
-  tzset();
-}
+void UseZone(const char* zone) { setenv("TZ", zone, 1), tzset(); }
 
 // Two-digit years below 70 are in this century; in local time a date
 // round-trips (with summer time one hour a year is ambiguous, so the texts

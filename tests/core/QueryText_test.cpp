@@ -12,9 +12,7 @@ using Pairs = std::vector<std::pair<std::string, std::string>>;
 
 Pairs Parse(std::string_view text) {
   Pairs pairs;
-  ParseQueryText(text, [&](const std::string& name, const std::string& value) {
-    pairs.emplace_back(name, value);
-  });
+  ParseQueryText(text, [&](const std::string& name, const std::string& value) { pairs.emplace_back(name, value); });
   return pairs;
 }
 
