@@ -103,6 +103,8 @@ TEST(AutoGainEstimate, TheMedianOfTheLoudBlocks) {
   EXPECT_EQ(LDPAutoGain::SpeechLevel(histogram), -127);
   histogram[-127 + 128] = 0;  // the median of the 80 blocks from -25 dB up
   EXPECT_EQ(LDPAutoGain::SpeechLevel(histogram), -10);
+  histogram[-30 + 128] = 60;  // just outside the 15 dB window: still -10
+  EXPECT_EQ(LDPAutoGain::SpeechLevel(histogram), -10);
 }
 
 TEST_F(AutoGain, BadFilesAndFilesInUse) {
