@@ -133,6 +133,7 @@ TEST_F(Commands, RecordActionSetsUpItsFileLimitsAndChain) {
   line_.Press('2');
   line_.Advance(0);  // no file to record into: the call ends
   EXPECT_EQ(LastKind(), OK::Drop);
+  EXPECT_TRUE(InLog("Record file refused: ../5551234.wav"));
   EXPECT_FALSE(std::filesystem::exists(dir_ / "5551234.wav"));
 }
 
