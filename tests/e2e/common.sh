@@ -17,6 +17,8 @@ check() {  # check NAME COMMAND...: counts whether COMMAND succeeds
   if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
 }
 lacks() { ! grep -q -- "$@"; }  # lacks PATTERN FILE: grep finds nothing
+has() { local f="$1" p; shift; for p; do check "$p" grep -q -- "$p" "$f"; done; }  # has FILE PATTERN...
+fails_with() { local want="$1"; shift; "$@" >/dev/null 2>&1; test $? -eq "$want"; }  # fails_with STATUS COMMAND...
 above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }  # above A B: A > B
 stop_at_exit() { background+=("$1"); }
 wait_for() {  # wait_for TENTHS COMMAND...: until COMMAND succeeds, at most TENTHS/10 s

@@ -2,7 +2,9 @@
 # Levelling: a message left in a simulated call is levelled before the
 # command returns; "zavotel audio import" and "level" on WAVE and MP3 input;
 # and the work list surviving an engine killed in the middle of a run.
-source "$(dirname "$(realpath "$0")")/common.sh"
+here="$(dirname "$(realpath "$0")")"
+source "$here/common.sh"
+source "$here/sip_support.sh"
 syslog() { cat "$data"/Logs/*System\ Log.txt 2>/dev/null; }
 logged() { syslog | grep -q "$1"; }
 rms_db() { sox "$1" -n stats 2>&1 | awk '/RMS lev dB/ {print $4}'; }
@@ -33,7 +35,7 @@ cp soft.wav full.wav
 check "a full disk fails cleanly" bash -c "trap '' XFSZ; ulimit -f 64; ! '$zavotel' audio level full.wav 2>/dev/null"
 check "the original stays intact" cmp -s full.wav soft.wav
 printf 'not a sound file' >text.wav
-check "text file refused" test "$("$zavotel" audio level text.wav >/dev/null 2>&1; echo $?)" -ne 0
+check "text file refused" fails_with 1 "$zavotel" audio level text.wav
 check "no part files left" test -z "$(find . -name '*.part*')"
 
 # SIGKILL in the middle of a run: the original stays as it was, no work
@@ -43,14 +45,8 @@ sox -n -r 8000 -c 1 -b 16 "$long" synth 900 sine 300 tremolo 3 90 gain -30
 cp "$long" original.wav
 python3 -c 'import sys; open(sys.argv[1], "wb").write(sys.argv[2].encode().ljust(260, b"\0"))' \
   "$data/agc.dat" "$long"
-printf '\n[sipdevice0]\nname=Test SIP\nmode=direct\nlocaladdress=127.0.0.1:%s\n' "$(free_port)" \
-  >>"$data/settings.ini"
-start_engine() {
-  "$zavotel" --data "$data" >>engine.txt 2>&1 &
-  pid=$!
-  stop_at_exit "$pid"
-}
-start_engine
+direct_device "$(free_port)"
+launch_engine
 wait_for 150 logged "Levelling Long Greeting.wav"
 sleep 0.3
 kill -9 "$pid"
@@ -60,12 +56,11 @@ check "not finished when killed" bash -c "! grep -q 'Levelled Long Greeting.wav'
 check "original untouched" cmp -s "$long" original.wav
 check "still in the work list" grep -q "Long Greeting.wav" "$data/agc.dat"
 check "no work file in the data folder" test -z "$(find "$data" -name '*.wav.*')"
-start_engine
+launch_engine
 wait_for 600 logged "Levelled Long Greeting.wav"
-kill -TERM "$pid"
-wait "$pid"
+stop_engine
 check "levelled at the next start" logged "Levelled Long Greeting.wav"
 check "the file was replaced" bash -c "! cmp -s \"\$0\" original.wav" "$long"
 check "work list emptied" test ! -e "$data/agc.dat"
 
-summary levelling engine.txt call.txt
+summary levelling engine.txt engine-err.txt call.txt

@@ -7,15 +7,13 @@ source "$here/common.sh"
 source "$here/sip_support.sh"
 
 ZAVOTEL_DATA="$data" check "engine sets up its lines" start_engine
-check "data folder reported" grep -q "Zavotel data folder $data" engine.txt
-check "line on the loopback device" grep -q "Answering on sip:127.0.0.1:" engine.txt
+has engine.txt "Zavotel data folder $data" "Answering on sip:127\.0\.0\.1:"
 check "engine exits cleanly" stop_engine
 for f in OGMs MailBoxes "System Prompts" "Default System Prompts" Logs; do
   check "folder $f made" test -d "$data/$f"
 done
 check "data root is private" test "$(stat -c %a "$data")" = 700
-check "three rings by default" grep -q '^nrings=3' "$data/settings.ini"
-check "line settings written" grep -q '^\[line0\]' "$data/settings.ini"
+has "$data/settings.ini" '^nrings=3' '^\[line0\]'
 check "run logged" grep -q "Zavotel Run" "$data"/Logs/*Call\ Log.txt
 check "exit logged" grep -q "Zavotel Exit" "$data"/Logs/*Call\ Log.txt
 

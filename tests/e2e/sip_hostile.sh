@@ -7,13 +7,7 @@ here="$(dirname "$(realpath "$0")")"
 source "$here/common.sh"
 source "$here/sip_support.sh"
 
-make_data
-tone_ogm "Default Answering Message" 0.5 440 wait=10 press1=go "press1go=Sales Menu"
-tone_ogm "Sales Menu" 0.5 660 wait=10 press2=hangup
-port="$(free_port)"
-direct_device "$port"
-start_engine
-check "engine answers on the configured port" grep -q "Answering on sip:127.0.0.1:$port" engine.txt
+menu_engine
 
 # Datagrams: prints one line per request that must be answered, with the
 # status code that came back (or "none").
@@ -66,8 +60,8 @@ check "still answers requests" grep -Eq '^options [0-9]+$' replies.txt
 check "engine survived the datagrams" kill -0 "$pid"
 
 # A storm of 50 calls on a single line: each is answered or refused busy.
-timeout 40 sipp -sf "$here/sipp/invite_storm.xml" "127.0.0.1:$port" -m 50 -r 50 -l 50 \
-  -p "$(free_port)" -mp "$(free_port)" -timeout 25 -nostdin -trace_err >storm.txt 2>&1
+sipp_run 40 invite_storm "127.0.0.1:$port" -m 50 -r 50 -l 50 -p "$(free_port)" -mp "$(free_port)" \
+  -timeout 25 >storm.txt 2>&1
 check "every storm call answered or refused" test $? -eq 0
 check "engine survived the storm" kill -0 "$pid"
 
@@ -75,8 +69,7 @@ check "engine survived the storm" kill -0 "$pid"
 sleep 1
 call="$data/Logs/Most Recent Call Line 1.txt"
 rm -f "$call"
-timeout 60 sipp -sf "$here/sipp/engine_call.xml" "127.0.0.1:$port" -m 1 -p "$(free_port)" \
-  -mp "$(free_port)" -timeout 30 -nostdin -trace_err >sipp.txt 2>&1
+sipp_run 60 engine_call "127.0.0.1:$port" -m 1 -p "$(free_port)" -mp "$(free_port)" -timeout 30 >sipp.txt 2>&1
 check "a normal call runs as scripted" test $? -eq 0
 check "normal call heard its keys" grep -q "Caller pressed key \[2\]" "$call"
 

@@ -14,16 +14,14 @@ printf 'domain=127.0.0.1:%s\n\n[outbound]\nactive=true\nogmanswer=Outbound\n' "$
 tone_ogm "Outbound" 0.5 660 "wait=0" "playcomplete=hangup"
 printf '200' >"$data/outboundlist.txt"
 
-timeout 60 sipp -sf "$here/sipp/outbound_target.xml" -p "$target_port" -mp "$(free_port)" -m 1 \
-  -timeout 40 -nostdin -trace_err >sipp.txt 2>&1 &
+sipp_run 60 outbound_target -p "$target_port" -mp "$(free_port)" -m 1 -timeout 40 >sipp.txt 2>&1 &
 sipp_pid=$!
 stop_at_exit "$sipp_pid"
 check "engine starts" start_engine
 wait "$sipp_pid"
 check "the called party was answered and hung up by the engine" test $? -eq 0
 call_log >log.txt
-check "call placed" grep -q "Making outbound call to 200" log.txt
-check "a person answered" grep -q "Outbound call 200 \[Answered\]" log.txt
+has log.txt "Making outbound call to 200" "Outbound call 200 \[Answered\]"
 check "not taken for a machine" lacks "(Machine)" log.txt
 check "the list is used up" test ! -e "$data/outboundlist.txt"
 check "the run ended" grep -q "^active=false" "$data/settings.ini"

@@ -8,17 +8,14 @@ source "$here/sip_support.sh"
 
 make_data
 registrar_port="$(free_port)"
-timeout 40 sipp -sf "$here/sipp/registrar.xml" -i 127.0.0.1 -p "$registrar_port" -m 1 -nostdin \
-  -trace_err >sipp.txt 2>&1 &
+sipp_run 40 registrar -i 127.0.0.1 -p "$registrar_port" -m 1 >sipp.txt 2>&1 &
 registrar=$!
 stop_at_exit "$registrar"
-printf '\n[sipdevice0]\nname=Provider\nmode=register\nuser=alice\npassword=secret\n' >>"$data/settings.ini"
-printf 'registrar=127.0.0.1:%s\nlocaladdress=127.0.0.1:%s\nexpiry=600\n' \
-  "$registrar_port" "$(free_port)" >>"$data/settings.ini"
+printf '\n[sipdevice0]\nname=Provider\nmode=register\nuser=alice\npassword=secret\nregistrar=127.0.0.1:%s
+localaddress=127.0.0.1:%s\nexpiry=600\n' "$registrar_port" "$(free_port)" >>"$data/settings.ini"
 
 start_engine
-registered() { call_log | grep -q "SIP device Provider registered"; }
-wait_for 150 registered
+wait_for 150 eval 'call_log | grep -q "SIP device Provider registered"'
 call_log >system.txt
 check "registration logged" grep -q "SIP device Provider registered" system.txt
 check "no registration error" lacks 'registration failed' system.txt

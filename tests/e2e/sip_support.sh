@@ -29,12 +29,12 @@ direct_device() {
 # engine.txt and engine-err.txt) and waits until its lines answer (up to a
 # minute: a first start renders the prompts). Without arguments it runs on
 # `data`, unless ZAVOTEL_DATA names the folder.
-start_engine() {
+start_engine() { launch_engine "$@" && wait_for 600 grep -q "Answering on sip:" engine.txt; }
+launch_engine() {  # launch_engine [ARGS...]: start_engine without the wait
   [ "$#" -gt 0 ] || [ -n "${ZAVOTEL_DATA:-}" ] || set -- --data "$data"
   "$zavotel" "$@" >engine.txt 2>engine-err.txt &
   pid=$!
   stop_at_exit "$pid"
-  wait_for 600 grep -q "Answering on sip:" engine.txt
 }
 
 # stop_engine: SIGTERM, and whether the engine exited with 0.
@@ -42,6 +42,21 @@ stop_engine() {
   kill -TERM "$pid"
   wait "$pid"
 }
+
+# menu_engine: a started engine on `port` whose greeting's key 1 goes to a
+# menu where key 2 hangs up.
+menu_engine() {
+  make_data
+  tone_ogm "Default Answering Message" 0.5 440 wait=10 press1=go "press1go=Sales Menu"
+  tone_ogm "Sales Menu" 0.5 660 wait=10 press2=hangup
+  port="$(free_port)"
+  direct_device "$port"
+  start_engine
+  check "engine answers on the configured port" grep -q "Answering on sip:127.0.0.1:$port" engine.txt
+}
+
+# sipp_run SECONDS SCENARIO ARGS...: SIPp runs sipp/SCENARIO.xml, at most SECONDS.
+sipp_run() { timeout "$1" sipp -sf "$here/sipp/$2.xml" "${@:3}" -nostdin -trace_err; }
 
 # call_log: the day's call and system logs.
 call_log() { cat "$data"/Logs/*Call\ Log.txt "$data"/Logs/*System\ Log.txt 2>/dev/null; }

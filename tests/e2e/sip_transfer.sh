@@ -9,7 +9,6 @@
 here="$(dirname "$(realpath "$0")")"
 source "$here/common.sh"
 source "$here/sip_support.sh"
-scenarios="$here/sipp"
 
 # An OGM whose key 1 is a confirmed transfer to 200, key 3 a blind one by
 # dialling and key 2 hangs up. "200" goes to the device's domain, where the
@@ -28,20 +27,17 @@ check "engine answers" start_engine
 run_transfer() {
   local name="$1" key="$2" answer="$3" after="$4"
   shift 4
-  timeout 40 sipp -sf "$scenarios/transfer_target.xml" -i 127.0.0.1 -p "$target_port" \
-    -mp "$(free_port)" -m 1 -key answer "$answer" -timeout 30 -nostdin -trace_err \
-    >"target-$name.txt" 2>&1 &
+  sipp_run 40 transfer_target -i 127.0.0.1 -p "$target_port" -mp "$(free_port)" -m 1 \
+    -key answer "$answer" -timeout 30 >"target-$name.txt" 2>&1 &
   local target=$!
   sleep 0.3
-  timeout 40 sipp -sf "$scenarios/transfer_caller.xml" "127.0.0.1:$port" -i 127.0.0.1 -m 1 \
-    -p "$(free_port)" -mp "$(free_port)" -rtp_echo -key key "$key" -key after "$after" \
-    -timeout 30 -nostdin -trace_err >"caller-$name.txt" 2>&1 &
+  sipp_run 40 transfer_caller "127.0.0.1:$port" -i 127.0.0.1 -m 1 -p "$(free_port)" -mp "$(free_port)" \
+    -rtp_echo -key key "$key" -key after "$after" -timeout 30 >"caller-$name.txt" 2>&1 &
   local caller=$!
   [ "$#" -eq 0 ] || "$@"
-  wait "$caller"
-  local caller_rc=$?
-  wait "$target"
-  local target_rc=$?
+  local caller_rc target_rc
+  wait "$caller"; caller_rc=$?
+  wait "$target"; target_rc=$?
   echo "$name: caller $caller_rc, target $target_rc"
   [ "$caller_rc" -eq 0 ] && [ "$target_rc" -eq 0 ]
 }
@@ -51,34 +47,28 @@ call="$data/Logs/Most Recent Call Line 1.txt"
 # check_joined NAME FROM: the engine's trace from line FROM on tells of a
 # join that relayed audio both ways.
 check_joined() {
-  local trace relayed to_caller to_target
-  trace="$(tail -n "+$2" engine-err.txt)"
-  check "$1: parties joined" grep -q "LSipBridge joined the calls" <<<"$trace"
-  relayed="$(grep -o 'relayed [0-9]* packets to party 1, [0-9]* to party 2' <<<"$trace" | tail -1)"
-  echo "$1: $relayed"
-  to_caller="$(echo "$relayed" | awk '{print $2}')"
-  to_target="$(echo "$relayed" | awk '{print $7}')"
-  check "$1: audio relayed to the caller" test "${to_caller:-0}" -gt 50
-  check "$1: audio relayed to the other party" test "${to_target:-0}" -gt 50
+  local relayed
+  tail -n "+$2" engine-err.txt >"trace-$1.txt"
+  check "$1: parties joined" grep -q "LSipBridge joined the calls" "trace-$1.txt"
+  relayed=($(grep -o 'relayed [0-9]* packets to party 1, [0-9]* to party 2' "trace-$1.txt" | tail -1))
+  echo "$1: ${relayed[*]}"
+  check "$1: audio relayed to the caller" test "${relayed[1]:-0}" -gt 50
+  check "$1: audio relayed to the other party" test "${relayed[6]:-0}" -gt 50
 }
 
 from=$(($(wc -l <engine-err.txt) + 1))
 check "accepted transfer ran as scripted" run_transfer accepted 1 1 joined
-cp "$call" call-accepted.txt
-check "transfer asked" grep -q "Command - Transfer" call-accepted.txt
-check "transfer complete" grep -q "Transfer complete so drop call" call-accepted.txt
+has "$call" "Command - Transfer" "Transfer complete so drop call"
 check_joined accepted "$from"
 
 check "rejected transfer ran as scripted" run_transfer rejected 1 2 rejected
-cp "$call" call-rejected.txt
 # The other party's "2" and then the caller's.
-check "caller back after the rejection" test "$(grep -c "pressed key \[2\]" call-rejected.txt)" -eq 2
-check "engine hung up the caller" grep -q "Command - Hangup" call-rejected.txt
+check "caller back after the rejection" test "$(grep -c "pressed key \[2\]" "$call")" -eq 2
+has "$call" "Command - Hangup"
 
 from=$(($(wc -l <engine-err.txt) + 1))
 check "blind transfer ran as scripted" run_transfer blind 3 1 joined
-cp "$call" call-blind.txt
-check "blind transfer complete" grep -q "Blind transfer complete so drop call" call-blind.txt
+has "$call" "Blind transfer complete so drop call"
 check_joined blind "$from"
 
 # stop_when_joined: the engine is stopped while it joins two parties (once
