@@ -12,8 +12,7 @@ passed=0
 failed=0
 
 check() {  # check NAME COMMAND...: counts whether COMMAND succeeds
-  local name="$1"
-  shift
+  local name="$1"; shift
   if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $name"; fi
 }
 lacks() { ! grep -q -- "$@"; }  # lacks PATTERN FILE: grep finds nothing
@@ -22,17 +21,16 @@ fails_with() { local want="$1"; shift; "$@" >/dev/null 2>&1; test $? -eq "$want"
 above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }  # above A B: A > B
 stop_at_exit() { background+=("$1"); }
 wait_for() {  # wait_for TENTHS COMMAND...: until COMMAND succeeds, at most TENTHS/10 s
-  local tenths="$1"
-  shift
+  local tenths="$1"; shift
   for _ in $(seq "$tenths"); do "$@" 2>/dev/null && return 0; sleep 0.1; done
   return 1
 }
-free_port() {  # a UDP port on the loopback address that nobody uses now
-  python3 -c 'import socket; s=socket.socket(socket.AF_INET, socket.SOCK_DGRAM); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+free_port() {  # free_port [tcp]: a UDP (or TCP) port on the loopback address that nobody uses now
+  python3 -c 'import socket, sys; s=socket.socket(socket.AF_INET, socket.SOCK_STREAM if sys.argv[1:] else socket.SOCK_DGRAM)
+s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])' "$@"
 }
 summary() {  # summary NAME [FILE...]: prints the counts (and on failure the files' ends)
-  local name="$1"
-  shift
+  local name="$1"; shift
   [ "$failed" -eq 0 ] || for f in "$@"; do [ -e "$f" ] && { echo "== $f"; tail -30 "$f"; }; done
   echo "$name: $passed passed, $failed failed"
   [ "$failed" -eq 0 ]

@@ -5,8 +5,7 @@
 here="$(dirname "$(realpath "$0")")"
 source "$here/common.sh"
 source "$here/sip_support.sh"
-syslog() { cat "$data"/Logs/*System\ Log.txt 2>/dev/null; }
-logged() { syslog | grep -q "$1"; }
+logged() { cat "$data"/Logs/*System\ Log.txt 2>/dev/null | grep -q "$1"; }
 rms_db() { sox "$1" -n stats 2>&1 | awk '/RMS lev dB/ {print $4}'; }
 near() { awk -v a="$1" -v b="$2" -v d="$3" 'BEGIN { x = a - b; exit !(x <= d && x >= -d) }'; }
 
@@ -49,8 +48,7 @@ direct_device "$(free_port)"
 launch_engine
 wait_for 150 logged "Levelling Long Greeting.wav"
 sleep 0.3
-kill -9 "$pid"
-wait "$pid" 2>/dev/null
+kill -9 "$pid"; wait "$pid" 2>/dev/null
 check "the run had started" logged "Levelling Long Greeting.wav"
 check "not finished when killed" bash -c "! grep -q 'Levelled Long Greeting.wav' \"$data\"/Logs/*System\ Log.txt"
 check "original untouched" cmp -s "$long" original.wav

@@ -20,14 +20,7 @@ PY
 }
 
 # The engine: a tone greeting that offers a menu key and a mailbox key.
-make_data
-tone_ogm "Default Answering Message" 2 1000 wait=10 press1=go "press1go=Sales Menu" \
-  press2=mailbox press2mbx=Sales press2mbxmessage=false
-tone_ogm "Sales Menu" 0.5 660 wait=10
-printf '[mbx]\n' >"$data/MailBoxes/Sales.mbx"
-port="$(free_port)"
-direct_device "$port"
-start_engine
+menu_engine 2 1000 press2=mailbox press2mbx=Sales press2mbxmessage=false
 
 # The phone: speaks from a file, records what it hears, obeys its socket.
 mkdir -p phone/rec
@@ -46,7 +39,7 @@ with wave.open("voice.wav", "wb") as w:
     w.setnchannels(1); w.setsampwidth(2); w.setframerate(8000)
     w.writeframes(b"".join(struct.pack("<h", int(x * 32767)) for x in samples))
 PY
-ctrl_port="$(free_tcp_port)"
+ctrl_port="$(free_port tcp)"
 cat >phone/config <<CONF
 module_path /usr/lib/baresip/modules
 sip_listen 127.0.0.1:$(free_port)
@@ -72,16 +65,17 @@ baresip -f "$tmp/phone" -n 127.0.0.1 >phone.txt 2>&1 </dev/null &
 phone=$!
 stop_at_exit "$phone"
 wait_for 200 grep -q "baresip is ready" phone.txt
-check "engine answers on the configured port" grep -q "Answering on sip:127.0.0.1:$port" engine.txt
 check "phone ready" grep -q "baresip is ready" phone.txt
 
 call="$data/Logs/Most Recent Call Line 1.txt"
-phone dial "sip:100@127.0.0.1:$port"
-sleep 1.6
-phone sndcode 1
-sleep 1
-phone hangup
-wait_for 50 grep -q "Call disconnected" "$call"
+# phone_call WAIT KEY TALK: dials the engine, presses KEY after WAIT seconds
+# and hangs up TALK seconds later.
+phone_call() {
+  phone dial "sip:100@127.0.0.1:$port"
+  sleep "$1"; phone sndcode "$2"; sleep "$3"; phone hangup
+  wait_for 50 grep -q "Call disconnected" "$call"
+}
+phone_call 1.6 1 1
 has "$call" "Caller pressed key \[1\]" "Open OGM: Sales Menu"
 heard="$(ls phone/rec/*-dec.wav 2>/dev/null | head -1)"
 check "phone recorded the call" test -n "$heard"
@@ -92,12 +86,7 @@ check "greeting heard" above "${total:-0}" 0.1
 check "greeting is the 1 kHz tone" above "${tone:-0}" "$(awk -v t="${total:-1}" 'BEGIN { print t * 0.9 }')"
 
 rm -f "$call"
-phone dial "sip:100@127.0.0.1:$port"
-sleep 1.2
-phone sndcode 2
-sleep 5
-phone hangup
-wait_for 50 grep -q "Call disconnected" "$call"
+phone_call 1.2 2 5
 has "$call" "Caller pressed key \[2\]" "Recording File:"
 message="$(ls "$data/MailBoxes/"Sales\ ICM*.wav 2>/dev/null | head -1)"
 check "message file made" test -n "$message"

@@ -14,7 +14,8 @@ printf 'domain=127.0.0.1:%s\n\n[outbound]\nactive=true\nogmanswer=Outbound\n' "$
 tone_ogm "Outbound" 0.5 660 "wait=0" "playcomplete=hangup"
 printf '200' >"$data/outboundlist.txt"
 
-sipp_run 60 outbound_target -p "$target_port" -mp "$(free_port)" -m 1 -timeout 40 >sipp.txt 2>&1 &
+sipp_run 60 called_party -p "$target_port" -mp "$(free_port)" -m 1 -key answer silent -key pt 0 \
+  -key codec PCMU -timeout 40 >sipp.txt 2>&1 &
 sipp_pid=$!
 stop_at_exit "$sipp_pid"
 check "engine starts" start_engine

@@ -3,8 +3,6 @@
 
 pid=""
 
-free_tcp_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
-
 # make_data: the factory data folder, answering at the first ring.
 make_data() {
   "$zavotel" --data "$data" simulate --hangup-after 0.1 >/dev/null 2>&1
@@ -13,8 +11,7 @@ make_data() {
 
 # tone_ogm NAME SECONDS HZ INI-LINES...: an OGM that is a tone, and its settings.
 tone_ogm() {
-  local name="$1" seconds="$2" hz="$3"
-  shift 3
+  local name="$1" seconds="$2" hz="$3"; shift 3
   sox -n -r 8000 -c 1 -b 16 "$data/OGMs/$name.wav" synth "$seconds" sine "$hz" gain -6
   printf '%s\n' '[ivr]' "$@" >"$data/OGMs/$name.ini"
 }
@@ -38,17 +35,16 @@ launch_engine() {  # launch_engine [ARGS...]: start_engine without the wait
 }
 
 # stop_engine: SIGTERM, and whether the engine exited with 0.
-stop_engine() {
-  kill -TERM "$pid"
-  wait "$pid"
-}
+stop_engine() { kill -TERM "$pid"; wait "$pid"; }
 
-# menu_engine: a started engine on `port` whose greeting's key 1 goes to a
-# menu where key 2 hangs up.
+# menu_engine [SECONDS HZ INI-LINES...]: a started engine on `port` whose
+# greeting (a tone, 0.5 s of 440 Hz unless given) takes key 1 to a menu where
+# key 2 hangs up; the mailbox Sales exists.
 menu_engine() {
   make_data
-  tone_ogm "Default Answering Message" 0.5 440 wait=10 press1=go "press1go=Sales Menu"
+  tone_ogm "Default Answering Message" "${1:-0.5}" "${2:-440}" wait=10 press1=go "press1go=Sales Menu" "${@:3}"
   tone_ogm "Sales Menu" 0.5 660 wait=10 press2=hangup
+  printf '[mbx]\n' >"$data/MailBoxes/Sales.mbx"
   port="$(free_port)"
   direct_device "$port"
   start_engine

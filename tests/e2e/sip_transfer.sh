@@ -23,11 +23,12 @@ printf 'domain=127.0.0.1:%s\n' "$target_port" >>"$data/settings.ini"
 check "engine answers" start_engine
 
 # run_transfer NAME KEY ANSWER AFTER [COMMAND...]: both SIPps at once, and
-# COMMAND while they run; true when both ran as scripted.
+# COMMAND while they run; true when both ran as scripted. `from` is the
+# first line of the engine's trace written for this run.
 run_transfer() {
-  local name="$1" key="$2" answer="$3" after="$4"
-  shift 4
-  sipp_run 40 transfer_target -i 127.0.0.1 -p "$target_port" -mp "$(free_port)" -m 1 \
+  local name="$1" key="$2" answer="$3" after="$4"; shift 4
+  from=$(($(wc -l <engine-err.txt) + 1))
+  sipp_run 40 called_party -i 127.0.0.1 -p "$target_port" -mp "$(free_port)" -m 1 -key pt 8 -key codec PCMA \
     -key answer "$answer" -timeout 30 >"target-$name.txt" 2>&1 &
   local target=$!
   sleep 0.3
@@ -44,43 +45,34 @@ run_transfer() {
 
 call="$data/Logs/Most Recent Call Line 1.txt"
 
-# check_joined NAME FROM: the engine's trace from line FROM on tells of a
-# join that relayed audio both ways.
+# check_joined NAME: the engine's trace of the last run tells of a join
+# that relayed audio both ways.
 check_joined() {
-  local relayed
-  tail -n "+$2" engine-err.txt >"trace-$1.txt"
+  tail -n "+$from" engine-err.txt >"trace-$1.txt"
   check "$1: parties joined" grep -q "LSipBridge joined the calls" "trace-$1.txt"
-  relayed=($(grep -o 'relayed [0-9]* packets to party 1, [0-9]* to party 2' "trace-$1.txt" | tail -1))
+  local -a relayed=($(grep -o 'relayed [0-9]* packets to party 1, [0-9]* to party 2' "trace-$1.txt" | tail -1))
   echo "$1: ${relayed[*]}"
   check "$1: audio relayed to the caller" test "${relayed[1]:-0}" -gt 50
   check "$1: audio relayed to the other party" test "${relayed[6]:-0}" -gt 50
 }
 
-from=$(($(wc -l <engine-err.txt) + 1))
 check "accepted transfer ran as scripted" run_transfer accepted 1 1 joined
 has "$call" "Command - Transfer" "Transfer complete so drop call"
-check_joined accepted "$from"
+check_joined accepted
 
 check "rejected transfer ran as scripted" run_transfer rejected 1 2 rejected
 # The other party's "2" and then the caller's.
 check "caller back after the rejection" test "$(grep -c "pressed key \[2\]" "$call")" -eq 2
 has "$call" "Command - Hangup"
 
-from=$(($(wc -l <engine-err.txt) + 1))
 check "blind transfer ran as scripted" run_transfer blind 3 1 joined
 has "$call" "Blind transfer complete so drop call"
-check_joined blind "$from"
+check_joined blind
 
 # stop_when_joined: the engine is stopped while it joins two parties (once
 # the other party has answered and pressed its key).
 answered() { tail -n "+$from" engine-err.txt | grep -q "LSipBridge party 2 answered"; }
-stop_when_joined() {
-  wait_for 150 answered
-  sleep 3
-  stop_engine
-  stopped=$?
-}
-from=$(($(wc -l <engine-err.txt) + 1))
+stop_when_joined() { wait_for 150 answered; sleep 3; stop_engine; stopped=$?; }
 stopped=1
 check "both parties hung up when the engine stops" run_transfer stop 3 1 held stop_when_joined
 check "engine stopped cleanly" test "$stopped" -eq 0
