@@ -58,9 +58,8 @@ TEST(DtmfDetector, FindsEveryKeyOnceInBlocksOfAnySize) {
   for (size_t block : {1u, 7u, 160u, 333u, 4000u}) {
     LDtmfDetector detector;
     std::string keys;
-    for (size_t at = 0; at < samples.size(); at += block) {
+    for (size_t at = 0; at < samples.size(); at += block)
       keys += detector.Feed(std::span<const int16_t>(samples).subspan(at, std::min(block, samples.size() - at)));
-    }
     EXPECT_EQ(keys, kKeys) << "blocks of " << block;
   }
   std::vector<int32_t> chain;  // chain samples count as their 16-bit values
