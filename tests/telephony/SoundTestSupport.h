@@ -39,10 +39,7 @@ class LoopRunner final : public LTimerHandler {
     loop.SetTimer(this, 0, 1);
   }
 
- private:
-  SystemClock clock_;
-
- public:
+  SystemClock clock_;  // before the loop, which runs on it
   MainLoop loop{clock_};
 
  private:

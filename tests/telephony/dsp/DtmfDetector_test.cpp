@@ -23,11 +23,7 @@ std::vector<int16_t> Tones(std::initializer_list<std::pair<DtmfTone, double>> to
 }  // namespace
 
 TEST(DtmfDetector, KeysAreHeardOnlyWithinTheDurationFrequencyTwistAndLevelLimits) {
-  struct Row {
-    const char* what;
-    DtmfTone tone;
-    bool found;
-  };
+  struct Row { const char* what; DtmfTone tone; bool found; };
   const Row rows[] = {
       {"40 ms", {.ms = 40}, true}, {"23 ms", {.ms = 23}, false},
       {"row -1.5%", {.ms = 50, .rowFactor = 0.985}, true}, {"row +1.5%", {.ms = 50, .rowFactor = 1.015}, true},

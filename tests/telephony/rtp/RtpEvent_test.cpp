@@ -11,11 +11,7 @@
 namespace {
 
 std::array<uint8_t, 4> Payload(uint8_t event, bool end, uint16_t duration) {
-  LRtpTelephoneEvent e;
-  e.event = event;
-  e.end = end;
-  e.duration = duration;
-  return e.Encode();
+  return LRtpTelephoneEvent{.event = event, .end = end, .duration = duration}.Encode();
 }
 
 LRtpTelephoneEvent Decoded(const std::array<uint8_t, 4>& payload) {
@@ -34,11 +30,7 @@ std::vector<std::optional<LRtpEventSender::Packet>> Slots(LRtpEventSender& sende
 }  // namespace
 
 TEST(RtpEvent, PayloadFieldsRoundTrip) {
-  LRtpTelephoneEvent event;
-  event.event = 11;
-  event.end = true;
-  event.volume = 63;
-  event.duration = 0xBEEF;
+  const LRtpTelephoneEvent event{.event = 11, .end = true, .volume = 63, .duration = 0xBEEF};
   EXPECT_EQ(event.Encode(), (std::array<uint8_t, 4>{11, 0xBF, 0xBE, 0xEF}));
   const LRtpTelephoneEvent back = Decoded(event.Encode()), reserved = Decoded({5, 0x4A, 0, 160});
   EXPECT_EQ(std::tuple(back.event, back.end, back.volume, back.duration), std::tuple(11, true, 63, 0xBEEF));

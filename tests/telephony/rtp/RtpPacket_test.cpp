@@ -65,12 +65,7 @@ TEST(RtpPacket, ParsesEveryFieldAndBuildsWhatItParses) {
 
 TEST(RtpPacket, RefusesMalformedPackets) {
   // Each row changes byte `at` of the full packet (from the end when negative).
-  struct Row {
-    const char* what;
-    int at;
-    uint8_t value;
-    bool parses = false;
-  };
+  struct Row { const char* what; int at; uint8_t value; bool parses = false; };
   const Row rows[] = {{"version 1", 0, 0x72}, {"15 CSRCs do not fit", 0, 0xBF}, {"nine extension words", 23, 9},
                       {"zero padding", -1, 0}, {"padding beyond the payload", -1, 6},
                       {"padding taking the whole payload", -1, 5, true}, {"RTCP 72", 1, 0xC8},
