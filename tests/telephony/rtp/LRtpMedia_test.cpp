@@ -209,10 +209,8 @@ TEST_F(RtpMedia, KeysArriveOnceEachAsEventsOrAsTonesAndInBandOnlyWithoutEvents) 
     ASSERT_TRUE(a->SendKeys("19#*D0"));
     EXPECT_FALSE(a->SendKeys("1x"));
     Slots(100);
-    EXPECT_EQ(keysAtB, "19#*D0");
-    EXPECT_EQ(keysAtA, "");
-    EXPECT_EQ(tonesDoneAtA, 1);
-    EXPECT_EQ(events > 0, eventType >= 0);
+    EXPECT_EQ(std::tuple(keysAtB, keysAtA, tonesDoneAtA, events > 0),
+              std::tuple("19#*D0", "", 1, eventType >= 0));
     // A key tone in the audio counts only where no telephone events were offered.
     DirectOut out(*a);
     out.Queue(tone);
@@ -231,8 +229,7 @@ TEST_F(RtpMedia, AReInviteWithoutTelephoneEventsTurnsKeysIntoTones) {
   b->SetDescription(Description(-1));
   ASSERT_TRUE(a->SendKeys("7"));
   Slots(30);
-  EXPECT_EQ(keysAtB, "7");
-  EXPECT_EQ(tonesDoneAtA, 1);
+  EXPECT_EQ(std::tuple(keysAtB, tonesDoneAtA), std::tuple("7", 1));
 }
 
 TEST_F(RtpMedia, AKeyHandlerMayEndTheCall) {
@@ -256,8 +253,8 @@ TEST_F(RtpMedia, TheBeepIsAFortyMillisecondToneInTheAudio) {
   std::vector<bool> loud;
   for (double level : levels) loud.push_back(level > 5000);
   EXPECT_EQ(loud, (std::vector<bool>{false, true, true, false, false, false}));
-  EXPECT_EQ(tonesDoneAtA, 1);
-  EXPECT_EQ(keysAtB, "");  // the detector is off while telephone events are offered
+  // The detector is off while telephone events are offered.
+  EXPECT_EQ(std::tuple(keysAtB, tonesDoneAtA), std::tuple("", 1));
 }
 
 TEST_F(RtpMedia, PacketsKeepTheirPaceOverAnHourAndAStallDropsTheAudioWhoseTimeHasPassed) {
@@ -284,9 +281,7 @@ TEST_F(RtpMedia, PacketsKeepTheirPaceOverAnHourAndAStallDropsTheAudioWhoseTimeHa
       elapsed += step;
     }
   }
-  EXPECT_EQ(packets, 3600u * 50 + 1);
-  EXPECT_EQ(gaps, 0u);
-  EXPECT_EQ(offTime, 0u);
+  EXPECT_EQ(std::tuple(packets, gaps, offTime), std::tuple(3600u * 50 + 1, 0u, 0u));
 
   // A stall of ten slots: 1 to 7 are skipped with their audio, 8 to 10 go out at once.
   DirectOut out(*a);
@@ -298,8 +293,7 @@ TEST_F(RtpMedia, PacketsKeepTheirPaceOverAnHourAndAStallDropsTheAudioWhoseTimeHa
   EXPECT_EQ(std::tuple(timestamp, sequence), std::tuple(before.first + 10 * kSlot, uint16_t(before.second + 3)));
   ASSERT_EQ(levels.size(), 3u);
   for (int i = 0; i < 3; ++i) EXPECT_NEAR(levels[i], 800 + 100 * i, 50) << i;
-  EXPECT_TRUE(out.headers[6]->IsDone());
-  EXPECT_FALSE(out.headers[10]->IsDone());
+  EXPECT_TRUE(out.headers[6]->IsDone() && !out.headers[10]->IsDone());
 }
 
 TEST_F(RtpMedia, TheLoopsTimerSendsEachSlotWhenItIsDue) {
@@ -356,11 +350,9 @@ TEST_F(RtpMedia, DevicesPauseLoopAndResetAsAWaveOutDoes) {
   EXPECT_FALSE(looped.IsDone());
   out.device->Restart();
   Slots(2);
-  EXPECT_TRUE(looped.IsDone());
-  EXPECT_FALSE(after.IsDone());
+  EXPECT_TRUE(looped.IsDone() && !after.IsDone());
   out.device->Reset();
-  EXPECT_TRUE(after.IsDone());
-  EXPECT_EQ(out.device->QueuedBytes(), 0u);
+  EXPECT_TRUE(after.IsDone() && out.device->QueuedBytes() == 0);
   Slots(1);
   const std::vector<double> expected = {0, 4000, 4000, 0, 0, 4000, 2000, 0};
   ASSERT_EQ(levels.size(), expected.size());
@@ -403,8 +395,7 @@ TEST_F(RtpMedia, StopWhilePlayingLetsThePlayerStop) {
   };
   loop.Post(watch);
   ASSERT_TRUE(loop.Run());
-  EXPECT_TRUE(notes.Has("Stop"));
-  EXPECT_FALSE(player.IsOpen());
+  EXPECT_TRUE(notes.Has("Stop") && !player.IsOpen());
 }
 
 }  // namespace

@@ -77,10 +77,8 @@ TEST_F(LSoundRecorderTest, OnsetInTheSecondHalfNeedsNoLeadIn) {
 TEST_F(LSoundRecorderTest, LowestThresholdRecordsFromTheFirstBlockAndNeverWaits) {
   ASSERT_TRUE(Start(0, -127, 0));
   EXPECT_TRUE(runner.Run({Feed({kSilence, kSilence, kSilence, kSilence, kSilence}), Heard("Record")}));
-  EXPECT_EQ(5u * kFrames, SinkFrames());
-  EXPECT_EQ(LSoundRecorder::kRecording, recorder.GetState());
-  EXPECT_EQ(-127, recorder.ReleaseLevel());
-  EXPECT_FALSE(log.Has("Wait"));
+  EXPECT_EQ(std::tuple(SinkFrames(), recorder.GetState(), recorder.ReleaseLevel(), log.Has("Wait")),
+            std::tuple(5u * kFrames, LSoundRecorder::kRecording, -127, false));
 }
 
 TEST_F(LSoundRecorderTest, StopKeepsFiftyMillisecondsAfterTheLastLoudBlock) {
@@ -88,9 +86,8 @@ TEST_F(LSoundRecorderTest, StopKeepsFiftyMillisecondsAfterTheLastLoudBlock) {
   EXPECT_TRUE(runner.Run({Feed({kLoud, kLoud, kLoud, kQuiet, kQuiet, kQuiet})}));
   EXPECT_EQ(std::tuple(600u * 8, 300u), std::tuple(SinkFrames(), recorder.Mark()));
   recorder.Stop();
-  EXPECT_EQ("Stop", log.heard.back());
-  EXPECT_EQ(LSoundRecorder::kStopped, recorder.GetState());
-  EXPECT_EQ(350u * 8, SinkFrames());
+  EXPECT_EQ(std::tuple(log.heard.back(), recorder.GetState(), SinkFrames()),
+            std::tuple("Stop", LSoundRecorder::kStopped, 350u * 8));
 }
 
 TEST_F(LSoundRecorderTest, QuietPastTheHangOverGoesBackToWaiting) {
@@ -106,8 +103,7 @@ TEST_F(LSoundRecorderTest, QuietPastTheHangOverGoesBackToWaiting) {
 TEST_F(LSoundRecorderTest, MaximumTimeStopsTheRecorderByItself) {
   ASSERT_TRUE(Start(0, -127, 250));
   EXPECT_TRUE(runner.Run({Feed({kLoud, kLoud, kLoud}), Heard("Stop")}));
-  EXPECT_EQ(LSoundRecorder::kStopped, recorder.GetState());
-  EXPECT_EQ(300u * 8, SinkFrames());
+  EXPECT_EQ(std::tuple(recorder.GetState(), SinkFrames()), std::tuple(LSoundRecorder::kStopped, 300u * 8));
 }
 
 TEST_F(LSoundRecorderTest, HeldStartRecordsOnlyAfterGo) {
@@ -147,8 +143,7 @@ TEST_F(LSoundRecorderTest, MissingSinkOrDeviceFailsTheStart) {
   EXPECT_FALSE(recorder.Start(new MemorySink(8000, 0), 0, 0, -20, 0));  // 0 channels: error
   device->failOpen = true;
   EXPECT_FALSE(Start(0, -20, 0));
-  EXPECT_EQ(LSoundRecorder::kStopped, recorder.GetState());
-  EXPECT_TRUE(log.heard.empty());
+  EXPECT_TRUE(recorder.GetState() == LSoundRecorder::kStopped && log.heard.empty());
 }
 
 }  // namespace
