@@ -39,10 +39,7 @@ class LoopRunner final : public LTimerHandler {
     loop.SetTimer(this, 0, 1);
   }
 
- private:
-  SystemClock clock_;
-
- public:
+  SystemClock clock_;  // before the loop, which runs on it
   MainLoop loop{clock_};
 
  private:
@@ -95,14 +92,12 @@ struct FakeDeviceState {
 template <class Device>
 class FakeDevice : public Device {
  public:
+  using Base = Device;
   FakeDevice(LWaveQueue::Direction direction, LSignalObject& done, std::shared_ptr<FakeDeviceState> state)
       : state_(std::move(state)), queue_(direction, done, direction == LWaveQueue::Direction::kOut) {
     state_->Attach(&queue_);
   }
-  ~FakeDevice() override {
-    state_->Attach(nullptr);
-    queue_.ReturnAll();
-  }
+  ~FakeDevice() override { state_->Attach(nullptr); queue_.ReturnAll(); }
 
  protected:
   std::shared_ptr<FakeDeviceState> state_;
@@ -116,23 +111,13 @@ class FakeWaveOut final : public FakeDevice<LWaveOutDevice> {
   bool Write(LWaveHeader& header) override {
     if (state_->writes++ == 0) state_->firstLength = header.bufferLength;
     if (!queue_.Add(header)) return false;
-    if (state_->autoPlay) {
-      if (LWaveQueue::Chunk chunk = queue_.Acquire(UINT32_MAX, 0)) queue_.Release(chunk.size);
-    }
+    LWaveQueue::Chunk chunk;
+    if (state_->autoPlay && (chunk = queue_.Acquire(UINT32_MAX, 0))) queue_.Release(chunk.size);
     return true;
   }
-  void Pause() override {
-    ++state_->pauses;
-    queue_.SetRunning(false);
-  }
-  void Restart() override {
-    ++state_->restarts;
-    queue_.SetRunning(true);
-  }
-  void Reset() override {
-    queue_.ReturnAll();
-    queue_.SetRunning(true);
-  }
+  void Pause() override { ++state_->pauses; queue_.SetRunning(false); }
+  void Restart() override { ++state_->restarts; queue_.SetRunning(true); }
+  void Reset() override { queue_.ReturnAll(); queue_.SetRunning(true); }
   void BreakLoop() override { queue_.BreakLoop(); }
   uint32_t QueuedBytes() const override { return queue_.QueuedBytes(); }
 };
@@ -143,26 +128,19 @@ class FakeWaveIn final : public FakeDevice<LWaveInDevice> {
       : FakeDevice(LWaveQueue::Direction::kIn, done, std::move(state)) {}
   bool AddBuffer(LWaveHeader& header) override { return queue_.Add(header); }
   void Start() override { queue_.SetRunning(true); }
-  void Stop() override {
-    queue_.SetRunning(false);
-    queue_.ReturnPartial();
-  }
-  void Reset() override {
-    queue_.SetRunning(false);
-    queue_.ReturnAll();
-  }
+  void Stop() override { queue_.SetRunning(false); queue_.ReturnPartial(); }
+  void Reset() override { queue_.SetRunning(false); queue_.ReturnAll(); }
 };
 
-inline LWaveOutOpener FakeOutOpener(std::shared_ptr<FakeDeviceState> state) {
-  return [state](const LWavePcmFormat&, LSignalObject& done, bool) -> std::unique_ptr<LWaveOutDevice> {
-    return state->failOpen ? nullptr : std::make_unique<FakeWaveOut>(done, state);
+template <class Fake, class Base = typename Fake::Base>
+std::function<std::unique_ptr<Base>(const LWavePcmFormat&, LSignalObject&, bool)> FakeOpener(
+    std::shared_ptr<FakeDeviceState> state) {
+  return [state](const LWavePcmFormat&, LSignalObject& done, bool) -> std::unique_ptr<Base> {
+    return state->failOpen ? nullptr : std::make_unique<Fake>(done, state);
   };
 }
-inline LWaveInOpener FakeInOpener(std::shared_ptr<FakeDeviceState> state) {
-  return [state](const LWavePcmFormat&, LSignalObject& done, bool) -> std::unique_ptr<LWaveInDevice> {
-    return state->failOpen ? nullptr : std::make_unique<FakeWaveIn>(done, state);
-  };
-}
+inline LWaveOutOpener FakeOutOpener(std::shared_ptr<FakeDeviceState> s) { return FakeOpener<FakeWaveOut>(s); }
+inline LWaveInOpener FakeInOpener(std::shared_ptr<FakeDeviceState> s) { return FakeOpener<FakeWaveIn>(s); }
 
 // Keeps every frame written; Truncate cuts back like a file sink.
 class MemorySink final : public LSoundSinkBase {
@@ -203,10 +181,7 @@ class NotifyLog final : public LSoundPlayerNotify, public LSoundRecorderNotify {
   LSoundLevels lastLevels;
 
  private:
-  void Level(uint32_t cookie, const LSoundLevels& levels) {
-    lastLevels = levels;
-    Note("Level", cookie);
-  }
+  void Level(uint32_t cookie, const LSoundLevels& levels) { lastLevels = levels; Note("Level", cookie); }
   void Note(const std::string& text, uint32_t cookie) {
     heard.push_back(cookie == 7 ? text : text + " (cookie " + std::to_string(cookie) + ")");
   }

@@ -23,11 +23,7 @@ std::vector<int16_t> Tones(std::initializer_list<std::pair<DtmfTone, double>> to
 }  // namespace
 
 TEST(DtmfDetector, KeysAreHeardOnlyWithinTheDurationFrequencyTwistAndLevelLimits) {
-  struct Row {
-    const char* what;
-    DtmfTone tone;
-    bool found;
-  };
+  struct Row { const char* what; DtmfTone tone; bool found; };
   const Row rows[] = {
       {"40 ms", {.ms = 40}, true}, {"23 ms", {.ms = 23}, false},
       {"row -1.5%", {.ms = 50, .rowFactor = 0.985}, true}, {"row +1.5%", {.ms = 50, .rowFactor = 1.015}, true},
@@ -58,9 +54,8 @@ TEST(DtmfDetector, FindsEveryKeyOnceInBlocksOfAnySize) {
   for (size_t block : {1u, 7u, 160u, 333u, 4000u}) {
     LDtmfDetector detector;
     std::string keys;
-    for (size_t at = 0; at < samples.size(); at += block) {
+    for (size_t at = 0; at < samples.size(); at += block)
       keys += detector.Feed(std::span<const int16_t>(samples).subspan(at, std::min(block, samples.size() - at)));
-    }
     EXPECT_EQ(keys, kKeys) << "blocks of " << block;
   }
   std::vector<int32_t> chain;  // chain samples count as their 16-bit values

@@ -37,10 +37,9 @@ std::vector<int16_t> ReadRaw(const std::string& path) {
 std::string Keys(const std::vector<int16_t>& samples) {
   LDtmfDetector detector;
   std::string keys;
-  for (size_t at = 0; at < samples.size(); at += 160) {
-    const size_t block = std::min<size_t>(160, samples.size() - at);
-    keys += detector.Feed(std::span<const int16_t>(samples).subspan(at, block));
-  }
+  const std::span<const int16_t> all(samples);
+  for (size_t at = 0; at < all.size(); at += 160)
+    keys += detector.Feed(all.subspan(at, std::min<size_t>(160, all.size() - at)));
   return keys;
 }
 
@@ -48,9 +47,7 @@ std::string Keys(const std::vector<int16_t>& samples) {
 
 TEST(DtmfTalkOff, NoKeysFromThreeMinutesOfSpeech) {
   TempDir dir;
-  {
-    std::ofstream(dir / "script.txt") << kScript;
-  }
+  std::ofstream(dir / "script.txt") << kScript;
   std::string command = "(";
   for (const char* voice : {"en -p 30", "en+f3 -p 85", "en+f4 -p 60 -s 200", "en+m3 -p 70 -s 140", "fr -p 50", "de -p 40"}) {
     command += "espeak-ng -v " + std::string(voice) + " -f '" + (dir / "script.txt") + "' --stdout;";

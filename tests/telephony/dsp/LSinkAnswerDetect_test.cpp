@@ -17,12 +17,8 @@ int32_t Voice(int i) {
 }
 
 TEST(AnswerDetect, GreetingLengthDecidesAfterTheSilenceAndEndlessSoundTimesOut) {
-  struct Row {
-    const char* what;
-    Signal at;
-    uint8_t verdict;
-    double second;  // when it first appears, in 100 ms blocks
-  };
+  // `second`: when the verdict first appears, in 100 ms blocks.
+  struct Row { const char* what; Signal at; uint8_t verdict; double second; };
   const Row rows[] = {
       {"one second of hello", [](int i) { return i < 8000 ? Voice(i) : 0; }, LSinkAnswerDetect::kPerson, 1 + 2.25},
       {"20 s greeting", [](int i) { return i < 160000 ? Voice(i) : 0; }, LSinkAnswerDetect::kMachine, 20 + 2.25},

@@ -53,8 +53,7 @@ TEST(EndOfCallTone, EverythingReachesTheInnerSinkAtItsFormat) {
   std::vector<int32_t> block(1600, INT32_MIN);  // odd samples do no harm
   sink->Write(block.data(), 1600);
   sink->Truncate(1000);
-  EXPECT_EQ(inner->Position(), 1000);
-  EXPECT_EQ(sink->Position(), 1000);
+  EXPECT_EQ(std::tuple(inner->Position(), sink->Position()), std::tuple(1000, 1000));
 }
 
 }  // namespace

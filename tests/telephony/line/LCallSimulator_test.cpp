@@ -30,8 +30,7 @@ TEST_F(CallSimulator, ConnectsAtTheRingTheControllerAnswersAndKeysOnlyReachACall
   handler.answerAtRing = 2;
   ASSERT_TRUE(simulator.ConnectCall());
   EXPECT_EQ(handler.Take(), (Heard{"Answer 0", "Answer 1", "Answer 2", "Start"}));
-  EXPECT_EQ(simulator.CallerNumber(), "5555555555");
-  EXPECT_EQ(simulator.CallerName(), "Simulator");
+  EXPECT_EQ(std::tuple(simulator.CallerNumber(), simulator.CallerName()), std::tuple("5555555555", "Simulator"));
   simulator.PressKey('#');
   simulator.Dial("123");  // no digits are generated: complete at once
   EXPECT_EQ(handler.Take(), (Heard{"Press #", "DialComplete"}));
@@ -43,9 +42,7 @@ TEST_F(CallSimulator, ConnectsAtTheRingTheControllerAnswersAndKeysOnlyReachACall
 TEST_F(CallSimulator, AControllerThatNeverAnswersLeavesItIdle) {
   handler.answerAtRing = 50;
   EXPECT_FALSE(simulator.ConnectCall());
-  EXPECT_EQ(handler.heard.size(), 50u);
-  EXPECT_FALSE(simulator.IsConnected());
-  EXPECT_TRUE(states.empty());
+  EXPECT_EQ(std::tuple(handler.heard.size(), simulator.IsConnected(), states.size()), std::tuple(50u, false, 0u));
 }
 
 TEST_F(CallSimulator, DropAndTransferHangUpOnceTheNotificationIsOver) {

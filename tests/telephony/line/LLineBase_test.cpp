@@ -79,16 +79,13 @@ TEST_F(LineDelivery, HandlersLeaveCleanlyWhenReplacedMovedOrDestroyed) {
     EXPECT_TRUE(other.Take().empty());
     line.Connect();
   }
-  EXPECT_EQ(line.DefaultHandler(), nullptr);
-  EXPECT_EQ(line.CurrentHandler(), nullptr);
-  EXPECT_FALSE(line.Ring());
+  EXPECT_TRUE(!line.DefaultHandler() && !line.CurrentHandler() && !line.Ring());
   line.Press('1');
   line.SetDefaultHandler(&handler);
   {
     ScriptedLine second{clock};
     second.SetDefaultHandler(&handler);  // leaves the first line
-    EXPECT_EQ(line.DefaultHandler(), nullptr);
-    EXPECT_EQ(handler.Line(), &second);
+    EXPECT_TRUE(!line.DefaultHandler() && handler.Line() == &second);
   }
   EXPECT_EQ(handler.Line(), nullptr);
 }

@@ -76,8 +76,7 @@ TEST(LineSilenceSplit, HangOverAndLimitAddUpToTheSilenceWithAFloor) {
   for (auto [silence, hangOver, limit] : {std::tuple{2250, 1850, 400}, {10000, 6000, 4000},
                                           {300, 400, 400}, {6400, 6000, 400}}) {
     const LLine::SilenceSplit split = LLine::SilenceSplit::For(silence);
-    EXPECT_EQ(split.hangOverMs, hangOver) << silence;
-    EXPECT_EQ(split.limitMs, limit) << silence;
+    EXPECT_EQ(std::tuple(split.hangOverMs, split.limitMs), std::tuple(hangOver, limit)) << silence;
   }
 }
 
@@ -105,9 +104,7 @@ TEST_P(LineCut, RecordingsStoppedByAKeyLoseTheKeyTone) {
   ASSERT_TRUE(runner.Run({Feed(kLoud, 20), [&] { return memory->Position() >= old + 16000; }}));
   line.Stop();  // as the controller does on a key press
   EXPECT_EQ(memory->Position(), old + 16000 - 350 * 8);
-  if (old) {
-    EXPECT_EQ(memory->samples[static_cast<std::size_t>(old) - 1], 7);
-  }
+  EXPECT_TRUE(!old || memory->samples[static_cast<std::size_t>(old) - 1] == 7);
   EXPECT_FALSE(Heard("RecordComplete"));
 }
 
@@ -121,8 +118,7 @@ TEST_F(LineAudio, WaitsCompleteAtOnceOrOnlyAtTheirMaximumAndFailedStartsComplete
   ASSERT_TRUE(runner.Run({Feed(kSilence, 200)}, 10000));
   EXPECT_TRUE(handler.heard.empty());
   line.Stop();
-  out->failOpen = true;
-  in->failOpen = true;
+  out->failOpen = in->failOpen = true;
   line.Play(new TestSource(8000, 1, 8000));
   line.Play(new LSRCNull);
   EXPECT_EQ(handler.Take(), (Notes{"PlayComplete", "PlayComplete"}));

@@ -78,10 +78,7 @@ class StartWatch final : public LWaveInDevice {
   StartWatch(std::unique_ptr<LWaveInDevice> inner, std::atomic<bool>& started)
       : inner_(std::move(inner)), started_(started) {}
   bool AddBuffer(LWaveHeader& header) override { return inner_->AddBuffer(header); }
-  void Start() override {
-    inner_->Start();
-    started_ = true;
-  }
+  void Start() override { inner_->Start(); started_ = true; }
   void Stop() override { inner_->Stop(); }
   void Reset() override { inner_->Reset(); }
 
@@ -99,8 +96,7 @@ class RtpMedia : public ::testing::Test {
     b = std::make_unique<LRtpMedia>(loop, clock, [this](auto p) { return toA.Send(p); }, Description(eventType));
     toB.to = b.get();
     toA.to = a.get();
-    keysAtA.clear();
-    keysAtB.clear();
+    keysAtA = keysAtB = "";
     tonesDoneAtA = 0;
     a->onKey = [this](char key) { keysAtA += key; };
     b->onKey = [this](char key) { keysAtB += key; };
@@ -120,9 +116,7 @@ class RtpMedia : public ::testing::Test {
     }
   }
   // The level of every packet A sends.
-  void MeasureLevels() {
-    toB.onPacket = [this](const LRtpPacket& packet) { levels.push_back(Rms(packet)); };
-  }
+  void MeasureLevels() { toB.onPacket = [this](const LRtpPacket& packet) { levels.push_back(Rms(packet)); }; }
 
   ManualClock clock{0, 1000};
   MainLoop loop{clock};
@@ -185,10 +179,10 @@ TEST_F(RtpMedia, APlayedToneReachesTheRecorderOfTheFarEnd) {
 
   std::vector<int16_t> heard;
   for (int32_t x : memory->samples) heard.push_back(ChainTo16(x));
-  const auto onset = std::find_if(heard.begin(), heard.end(), [](int16_t x) { return std::abs(x) > 500; });
   // The recording began a slot before the tone was sent, and hears it one
   // jitter-buffer depth (two packets) after it was sent.
-  const auto delay = onset - heard.begin();
+  const auto delay =
+      std::find_if(heard.begin(), heard.end(), [](int16_t x) { return std::abs(x) > 500; }) - heard.begin();
   EXPECT_GE(delay, 2 * kSlot);
   EXPECT_LE(delay, 4 * kSlot);
   const std::size_t start = static_cast<std::size_t>(delay) - 1;  // the first sample of a sine is 0
@@ -215,10 +209,8 @@ TEST_F(RtpMedia, KeysArriveOnceEachAsEventsOrAsTonesAndInBandOnlyWithoutEvents) 
     ASSERT_TRUE(a->SendKeys("19#*D0"));
     EXPECT_FALSE(a->SendKeys("1x"));
     Slots(100);
-    EXPECT_EQ(keysAtB, "19#*D0");
-    EXPECT_EQ(keysAtA, "");
-    EXPECT_EQ(tonesDoneAtA, 1);
-    EXPECT_EQ(events > 0, eventType >= 0);
+    EXPECT_EQ(std::tuple(keysAtB, keysAtA, tonesDoneAtA, events > 0),
+              std::tuple("19#*D0", "", 1, eventType >= 0));
     // A key tone in the audio counts only where no telephone events were offered.
     DirectOut out(*a);
     out.Queue(tone);
@@ -237,8 +229,7 @@ TEST_F(RtpMedia, AReInviteWithoutTelephoneEventsTurnsKeysIntoTones) {
   b->SetDescription(Description(-1));
   ASSERT_TRUE(a->SendKeys("7"));
   Slots(30);
-  EXPECT_EQ(keysAtB, "7");
-  EXPECT_EQ(tonesDoneAtA, 1);
+  EXPECT_EQ(std::tuple(keysAtB, tonesDoneAtA), std::tuple("7", 1));
 }
 
 TEST_F(RtpMedia, AKeyHandlerMayEndTheCall) {
@@ -259,11 +250,11 @@ TEST_F(RtpMedia, TheBeepIsAFortyMillisecondToneInTheAudio) {
   ASSERT_TRUE(a->Beep());
   Slots(5);
   // Slot 0 went out at Connect.
-  const std::vector<bool> loud = {false, true, true, false, false, false};
-  ASSERT_EQ(levels.size(), loud.size());
-  for (std::size_t i = 0; i < loud.size(); ++i) EXPECT_EQ(levels[i] > 5000, loud[i]) << i;
-  EXPECT_EQ(tonesDoneAtA, 1);
-  EXPECT_EQ(keysAtB, "");  // the detector is off while telephone events are offered
+  std::vector<bool> loud;
+  for (double level : levels) loud.push_back(level > 5000);
+  EXPECT_EQ(loud, (std::vector<bool>{false, true, true, false, false, false}));
+  // The detector is off while telephone events are offered.
+  EXPECT_EQ(std::tuple(keysAtB, tonesDoneAtA), std::tuple("", 1));
 }
 
 TEST_F(RtpMedia, PacketsKeepTheirPaceOverAnHourAndAStallDropsTheAudioWhoseTimeHasPassed) {
@@ -290,24 +281,19 @@ TEST_F(RtpMedia, PacketsKeepTheirPaceOverAnHourAndAStallDropsTheAudioWhoseTimeHa
       elapsed += step;
     }
   }
-  EXPECT_EQ(packets, 3600u * 50 + 1);
-  EXPECT_EQ(gaps, 0u);
-  EXPECT_EQ(offTime, 0u);
+  EXPECT_EQ(std::tuple(packets, gaps, offTime), std::tuple(3600u * 50 + 1, 0u, 0u));
 
   // A stall of ten slots: 1 to 7 are skipped with their audio, 8 to 10 go out at once.
   DirectOut out(*a);
   out.QueueLevels(20);
-  const uint32_t before = timestamp;
-  const uint16_t sequenceBefore = sequence;
+  const auto before = std::pair(timestamp, sequence);
   levels.clear();
   clock.Advance(10 * LRtpMedia::kPacketMs);
   a->Tick();
-  EXPECT_EQ(timestamp, before + 10 * kSlot);
-  EXPECT_EQ(sequence, static_cast<uint16_t>(sequenceBefore + 3));
+  EXPECT_EQ(std::tuple(timestamp, sequence), std::tuple(before.first + 10 * kSlot, uint16_t(before.second + 3)));
   ASSERT_EQ(levels.size(), 3u);
   for (int i = 0; i < 3; ++i) EXPECT_NEAR(levels[i], 800 + 100 * i, 50) << i;
-  EXPECT_TRUE(out.headers[6]->IsDone());
-  EXPECT_FALSE(out.headers[10]->IsDone());
+  EXPECT_TRUE(out.headers[6]->IsDone() && !out.headers[10]->IsDone());
 }
 
 TEST_F(RtpMedia, TheLoopsTimerSendsEachSlotWhenItIsDue) {
@@ -345,10 +331,9 @@ TEST_F(RtpMedia, LostPacketsAreSilenceAndReorderedOnesFindTheirPlace) {
   in.reset();
   // Buffer slot p was filled at tick p + 1 with what A sent two ticks
   // before (the jitter buffer's depth): A's slot p - 1.
-  for (int slot = 2; slot < 60; ++slot) {
-    const int played = slot - 1;
-    const int16_t sample = heard[static_cast<std::size_t>(slot) * kSlot + 80];
-    EXPECT_NEAR(sample, played % 10 == 5 ? 0 : 100 * played, 100 * played / 16 + 8) << slot;
+  for (int played = 1; played < 59; ++played) {
+    const int16_t sample = heard[static_cast<std::size_t>(played + 1) * kSlot + 80];
+    EXPECT_NEAR(sample, played % 10 == 5 ? 0 : 100 * played, 100 * played / 16 + 8) << played;
   }
 }
 
@@ -365,18 +350,16 @@ TEST_F(RtpMedia, DevicesPauseLoopAndResetAsAWaveOutDoes) {
   EXPECT_FALSE(looped.IsDone());
   out.device->Restart();
   Slots(2);
-  EXPECT_TRUE(looped.IsDone());
-  EXPECT_FALSE(after.IsDone());
+  EXPECT_TRUE(looped.IsDone() && !after.IsDone());
   out.device->Reset();
-  EXPECT_TRUE(after.IsDone());
-  EXPECT_EQ(out.device->QueuedBytes(), 0u);
+  EXPECT_TRUE(after.IsDone() && out.device->QueuedBytes() == 0);
   Slots(1);
   const std::vector<double> expected = {0, 4000, 4000, 0, 0, 4000, 2000, 0};
   ASSERT_EQ(levels.size(), expected.size());
   for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_NEAR(levels[i], expected[i], 150) << i;
   LSignalObject done;
-  EXPECT_FALSE(a->OutOpener()(LWavePcmFormat{16000, 1}, done, true));
-  EXPECT_FALSE(a->InOpener()(LWavePcmFormat{8000, 2}, done, false));
+  EXPECT_FALSE(a->OutOpener()(LWavePcmFormat{16000, 1}, done, true) ||
+               a->InOpener()(LWavePcmFormat{8000, 2}, done, false));
 }
 
 TEST_F(RtpMedia, AfterStopPlayedBuffersComeBackAndDevicesOutliveTheMedia) {
@@ -387,11 +370,9 @@ TEST_F(RtpMedia, AfterStopPlayedBuffersComeBackAndDevicesOutliveTheMedia) {
   EXPECT_FALSE(first.IsDone());
   a->Stop();
   EXPECT_TRUE(first.IsDone());
-  EXPECT_FALSE(a->SendKeys("1"));
-  EXPECT_FALSE(a->Beep());
   LSignalObject done;
-  EXPECT_FALSE(a->OutOpener()(kCallFormat, done, false));
-  EXPECT_FALSE(a->InOpener()(kCallFormat, done, false));
+  EXPECT_FALSE(a->SendKeys("1") || a->Beep() || a->OutOpener()(kCallFormat, done, false) ||
+               a->InOpener()(kCallFormat, done, false));
   a.reset();
   toA.to = nullptr;
   // The device is still open: a buffer written now comes back at once.
@@ -414,8 +395,7 @@ TEST_F(RtpMedia, StopWhilePlayingLetsThePlayerStop) {
   };
   loop.Post(watch);
   ASSERT_TRUE(loop.Run());
-  EXPECT_TRUE(notes.Has("Stop"));
-  EXPECT_FALSE(player.IsOpen());
+  EXPECT_TRUE(notes.Has("Stop") && !player.IsOpen());
 }
 
 }  // namespace

@@ -11,11 +11,7 @@
 namespace {
 
 std::array<uint8_t, 4> Payload(uint8_t event, bool end, uint16_t duration) {
-  LRtpTelephoneEvent e;
-  e.event = event;
-  e.end = end;
-  e.duration = duration;
-  return e.Encode();
+  return LRtpTelephoneEvent{.event = event, .end = end, .duration = duration}.Encode();
 }
 
 LRtpTelephoneEvent Decoded(const std::array<uint8_t, 4>& payload) {
@@ -34,20 +30,12 @@ std::vector<std::optional<LRtpEventSender::Packet>> Slots(LRtpEventSender& sende
 }  // namespace
 
 TEST(RtpEvent, PayloadFieldsRoundTrip) {
-  LRtpTelephoneEvent event;
-  event.event = 11;
-  event.end = true;
-  event.volume = 63;
-  event.duration = 0xBEEF;
+  const LRtpTelephoneEvent event{.event = 11, .end = true, .volume = 63, .duration = 0xBEEF};
   EXPECT_EQ(event.Encode(), (std::array<uint8_t, 4>{11, 0xBF, 0xBE, 0xEF}));
-  const LRtpTelephoneEvent back = Decoded(event.Encode());
-  EXPECT_EQ(back.event, 11);
-  EXPECT_TRUE(back.end);
-  EXPECT_EQ(back.volume, 63);
-  EXPECT_EQ(back.duration, 0xBEEF);
+  const LRtpTelephoneEvent back = Decoded(event.Encode()), reserved = Decoded({5, 0x4A, 0, 160});
+  EXPECT_EQ(std::tuple(back.event, back.end, back.volume, back.duration), std::tuple(11, true, 63, 0xBEEF));
   // The reserved bit is ignored; a short payload is refused.
-  EXPECT_FALSE(Decoded({5, 0x4A, 0, 160}).end);
-  EXPECT_EQ(Decoded({5, 0x4A, 0, 160}).volume, 10);
+  EXPECT_EQ(std::tuple(reserved.end, reserved.volume), std::tuple(false, 10));
   const uint8_t shortPayload[3] = {5, 0x80, 0};
   LRtpTelephoneEvent ignored;
   EXPECT_FALSE(LRtpTelephoneEvent::Decode(shortPayload, ignored));
@@ -60,19 +48,15 @@ TEST(RtpEvent, SenderSendsAKeyAsOneTimestampGrowingThenThreeEnds) {
   // 100 ms: 5 slots, the last of them the first of three end packets.
   for (int i = 0; i < 7; ++i) {
     ASSERT_TRUE(slots[i]) << i;
-    EXPECT_EQ(slots[i]->marker, i == 0);
-    EXPECT_EQ(slots[i]->timestamp, 1000u);
     const LRtpTelephoneEvent event = Decoded(slots[i]->payload);
-    EXPECT_EQ(event.event, 5);
-    EXPECT_EQ(event.duration, std::min(160 * (i + 1), 800));
-    EXPECT_EQ(event.end, i >= 4);
+    EXPECT_EQ(std::tuple(slots[i]->marker, slots[i]->timestamp, event.event, event.duration, event.end),
+              std::tuple(i == 0, 1000u, 5, std::min(160 * (i + 1), 800), i >= 4)) << i;
   }
   // 60 ms of audio, then '#' from its own slot's timestamp.
   for (int i = 7; i < 10; ++i) EXPECT_FALSE(slots[i]) << i;
   ASSERT_TRUE(slots[10]);
-  EXPECT_TRUE(slots[10]->marker);
-  EXPECT_EQ(slots[10]->timestamp, 1000u + 1600);
-  EXPECT_EQ(Decoded(slots[10]->payload).event, 11);
+  EXPECT_EQ(std::tuple(slots[10]->marker, slots[10]->timestamp, Decoded(slots[10]->payload).event),
+            std::tuple(true, 1000u + 1600, 11));
   EXPECT_FALSE(slots[19]);
   EXPECT_TRUE(sender.Idle());
 }
@@ -84,10 +68,9 @@ TEST(RtpEvent, SenderRefusesNonKeysAndBoundsTheDuration) {
   ASSERT_TRUE(sender.QueueKeys("7", 60000, 0));
   const auto slots = Slots(sender, 410);
   ASSERT_TRUE(slots[399]);
-  EXPECT_EQ(Decoded(slots[399]->payload).duration, 64000);
-  EXPECT_TRUE(Decoded(slots[399]->payload).end);
-  EXPECT_TRUE(slots[401]);
-  EXPECT_FALSE(slots[402]);
+  EXPECT_EQ(std::tuple(Decoded(slots[399]->payload).duration, Decoded(slots[399]->payload).end),
+            std::tuple(64000, true));
+  EXPECT_TRUE(slots[401] && !slots[402]);
 }
 
 TEST(RtpEvent, ReceiverReportsTheSendersKeysOnce) {
@@ -95,12 +78,10 @@ TEST(RtpEvent, ReceiverReportsTheSendersKeysOnce) {
   ASSERT_TRUE(sender.QueueKeys("123*#ABCD0", 100, 60));
   LRtpEventReceiver receiver;
   std::string keys;
+  // Every packet arrives twice.
   for (const auto& packet : Slots(sender, 200)) {
-    if (packet) {
-      // Every packet arrives twice.
-      for (int copy = 0; copy < 2; ++copy) {
-        if (char key = receiver.Receive(packet->timestamp, packet->payload)) keys += key;
-      }
+    for (int copy = 0; packet && copy < 2; ++copy) {
+      if (char key = receiver.Receive(packet->timestamp, packet->payload)) keys += key;
     }
   }
   EXPECT_EQ(keys, "123*#ABCD0");

@@ -57,18 +57,15 @@ TEST(RtpRelay, SameLawPassesThePayloadUnderOurOwnStreamWhateverTheSendersStream)
   const Relayed second(relay.Relay(Datagram(0, 501, 9160, 77, audio), pcmu, pcmu));
   // A new sender stream carries on our timeline with a marker.
   const Relayed third(relay.Relay(Datagram(0, 60000, 4000000000u, 2, audio), pcmu, pcmu));
-  EXPECT_EQ(first.packet.payloadType, 0);
-  EXPECT_EQ(first.Payload(), audio);
-  EXPECT_EQ(first.packet.ssrc, relay.Ssrc());
+  EXPECT_EQ(std::tuple(first.packet.payloadType, first.Payload(), first.packet.ssrc, first.packet.marker),
+            std::tuple(0, audio, relay.Ssrc(), true));
   EXPECT_NE(first.packet.ssrc, 77u);
   for (const Relayed* next : {&second, &third}) {
     const LRtpPacket& last = next == &second ? first.packet : second.packet;
-    EXPECT_EQ(next->packet.marker, next == &third);
-    EXPECT_EQ(next->packet.ssrc, first.packet.ssrc);
-    EXPECT_EQ(static_cast<uint16_t>(next->packet.sequence - last.sequence), 1);
-    EXPECT_EQ(next->packet.timestamp - last.timestamp, 160u);
+    const LRtpPacket& p = next->packet;
+    EXPECT_EQ(std::tuple(p.marker, p.ssrc, uint16_t(p.sequence - last.sequence), p.timestamp - last.timestamp),
+              std::tuple(next == &third, first.packet.ssrc, 1, 160u));
   }
-  EXPECT_TRUE(first.packet.marker);
 }
 
 TEST(RtpRelay, DifferentLawsAreRecoded) {
@@ -87,8 +84,7 @@ TEST(RtpRelay, EventsTakeTheReceiversTypeAndOtherPayloadsAreDropped) {
   LRtpRelay relay;
   const Bytes event = {1, 0x0A, 0x01, 0x40};
   const Relayed out(relay.Relay(Datagram(101, 1, 0, 5, event), Description(0, 101), Description(8, 96)));
-  EXPECT_EQ(out.packet.payloadType, 96);
-  EXPECT_EQ(out.Payload(), event);
+  EXPECT_EQ(std::tuple(out.packet.payloadType, out.Payload()), std::tuple(96, event));
   // The receiver takes no events, the sender's type is unknown, or the
   // receiver has no G.711: nothing goes out; garbage neither.
   EXPECT_TRUE(relay.Relay(Datagram(101, 2, 0, 5, event), Description(0, 101), Description(8, -1)).empty());

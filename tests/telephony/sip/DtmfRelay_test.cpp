@@ -5,11 +5,7 @@
 #include "telephony/sip/LDtmfRelay.h"
 
 TEST(DtmfRelay, ReadsTheFirstSignalAndDurationAndRefusesBodiesWithoutAKey) {
-  struct Row {
-    std::string body;
-    char key;  // 0: refused
-    uint32_t durationMs = 0;
-  };
+  struct Row { std::string body; char key; uint32_t durationMs = 0; };  // key 0: refused
   const Row rows[] = {
       {"Signal=5\r\nDuration=160\r\n", '5', 160}, {"Signal=#\nDuration=250", '#', 250},
       {"signal = * \r\n duration = 90 \r\n", '*', 90}, {"SIGNAL=\tb\t", 'B'}, {"Signal=5", '5'},

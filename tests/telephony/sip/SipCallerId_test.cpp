@@ -9,23 +9,17 @@
 namespace {
 
 TEST(SipCallerId, AssertedIdentityWinsOverFromAndNamesAreReadQuotedOrBare) {
-  SipCallerId caller = SipCallerId::Parse(R"("Alice \"A\" Example" <sip:+15551234@pbx;user=phone>)",
-                                          "<sip:100@host>;tag=1", "");
-  EXPECT_EQ(caller.number, "+15551234");
-  EXPECT_EQ(caller.name, "Alice \"A\" Example");
-  EXPECT_FALSE(caller.blocked);
-
-  caller = SipCallerId::Parse("", "Bob Smith <sips:2001;npdi@example.com:5061>;tag=x", "none");
-  EXPECT_EQ(caller.number, "2001");
-  EXPECT_EQ(caller.name, "Bob Smith");
-
-  caller = SipCallerId::Parse("<tel:+4930123;phone-context=x>, <sip:9@h>", "<sip:1@h>", "");
-  EXPECT_EQ(caller.number, "+4930123");
-  EXPECT_EQ(caller.name, "");
-
   // An identity without an address (or another scheme) falls back to From.
-  caller = SipCallerId::Parse("<mailto:x@y>", "sip:3003@h;tag=9", "");
-  EXPECT_EQ(caller.number, "3003");
+  for (const auto& [identity, from, privacy, number, name] :
+       {std::tuple{R"("Alice \"A\" Example" <sip:+15551234@pbx;user=phone>)", "<sip:100@host>;tag=1", "",
+                   "+15551234",
+                   "Alice \"A\" Example"},
+        {"", "Bob Smith <sips:2001;npdi@example.com:5061>;tag=x", "none", "2001", "Bob Smith"},
+        {"<tel:+4930123;phone-context=x>, <sip:9@h>", "<sip:1@h>", "", "+4930123", ""},
+        {"<mailto:x@y>", "sip:3003@h;tag=9", "", "3003", ""}}) {
+    const SipCallerId caller = SipCallerId::Parse(identity, from, privacy);
+    EXPECT_EQ(std::tuple(caller.number, caller.name, caller.blocked), std::tuple(number, name, false)) << from;
+  }
 }
 
 TEST(SipCallerId, AnonymousAndPrivacyCallersAreBlocked) {
@@ -36,9 +30,8 @@ TEST(SipCallerId, AnonymousAndPrivacyCallersAreBlocked) {
         std::tuple{"", "<sip:555@h>", "none; user"},
         std::tuple{"", "<sip:555@h>", "Header;critical"}}) {
     const SipCallerId caller = SipCallerId::Parse(identity, from, privacy);
-    EXPECT_TRUE(caller.blocked) << from << " " << privacy;
-    EXPECT_EQ(caller.number, "Blocked");
-    EXPECT_EQ(caller.name, "");
+    EXPECT_EQ(std::tuple(caller.blocked, caller.number, caller.name), std::tuple(true, "Blocked", ""))
+        << from << " " << privacy;
   }
   EXPECT_FALSE(SipCallerId::Parse("", "<sip:555@h>", "none;session").blocked);
 }
@@ -46,15 +39,13 @@ TEST(SipCallerId, AnonymousAndPrivacyCallersAreBlocked) {
 TEST(SipCallerId, HostileTextIsDecodedCleanedAndBounded) {
   SipCallerId caller =
       SipCallerId::Parse("", "\"Eve\r\nX-Evil: 1\" <sip:12%0d%0a34%41@h>", "");
-  EXPECT_EQ(caller.name, "EveX-Evil: 1");
-  EXPECT_EQ(caller.number, "1234A");
+  EXPECT_EQ(std::tuple(caller.name, caller.number), std::tuple("EveX-Evil: 1", "1234A"));
   caller = SipCallerId::Parse("", "\"" + std::string(5000, 'n') + "\" <sip:" + std::string(5000, '1') + "@h>", "");
-  EXPECT_EQ(caller.name.size(), SipCallerId::kMaxText);
-  EXPECT_EQ(caller.number.size(), SipCallerId::kMaxText);
+  EXPECT_EQ(std::tuple(caller.name.size(), caller.number.size()),
+            std::tuple(SipCallerId::kMaxText, SipCallerId::kMaxText));
   // Unclosed quotes and brackets give nothing rather than garbage.
-  EXPECT_EQ(SipCallerId::Parse("", "\"open <sip:1@h>", "").number, "");
-  EXPECT_EQ(SipCallerId::Parse("", "Name <sip:1@h", "").number, "");
-  EXPECT_EQ(SipCallerId::Parse("", "%zz", "").number, "");
+  for (const char* from : {"\"open <sip:1@h>", "Name <sip:1@h", "%zz"})
+    EXPECT_EQ(SipCallerId::Parse("", from, "").number, "") << from;
 }
 
 TEST(SipCallerId, RingPatternDialledNumberAndSipfragStatusAreReadStrictly) {
@@ -63,9 +54,9 @@ TEST(SipCallerId, RingPatternDialledNumberAndSipfragStatusAreReadStrictly) {
         {"<http://x/ring_12.wav>", 12}, {"<http://address5/hdr4>", 0}, {"<http://x/Bellcore-dr12345>", 0},
         {"info=alert-internal", 0}, {"", 0}})
     EXPECT_EQ(SipCallerId::RingPatternNumber(alertInfo), pattern) << alertInfo;
-  EXPECT_EQ(SipCallerId::UriUser("sip:0800123@192.0.2.1:5060;transport=udp"), "0800123");
-  EXPECT_EQ(SipCallerId::UriUser("sip:192.0.2.1"), "");
-  EXPECT_EQ(SipCallerId::UriUser("tel:+1555"), "+1555");
+  EXPECT_EQ(std::tuple(SipCallerId::UriUser("sip:0800123@192.0.2.1:5060;transport=udp"),
+                       SipCallerId::UriUser("sip:192.0.2.1"), SipCallerId::UriUser("tel:+1555")),
+            std::tuple("0800123", "", "+1555"));
   for (const auto& [sipfrag, code] :
        {std::pair{"SIP/2.0 200 OK\r\n", 200}, {"\r\nSIP/2.0 486 Busy Here", 486}, {"SIP/2.0 100", 100},
         {"SIP/2.0 20", 0}, {"SIP/2.0 2000 x", 0}, {"HTTP/1.1 200 OK", 0}, {"", 0}})

@@ -21,30 +21,25 @@ TEST_F(SipDeviceSettingsTest, ReadsEveryKeyAndFallsBackOnUnknownWords) {
   WriteDevice(1, {{"transport", "carrier pigeon"}, {"dtmfmode", "?"}});
   const std::vector<SipDeviceSettings> devices = SipDeviceSettings::ReadAll(settings_);
   ASSERT_EQ(devices.size(), 2u);
-  const SipDeviceSettings& odd = devices[0];
-  EXPECT_EQ(odd.name, "SIP device 1");
-  EXPECT_EQ(odd.transport, SipTransport::kUdp);
-  EXPECT_EQ(odd.dtmfMode, SipDtmfMode::kRfc4733);
-  EXPECT_EQ(odd.expirySeconds, SipDeviceSettings::kDefaultExpirySeconds);
-  const SipDeviceSettings& provider = devices[1];
-  EXPECT_EQ(provider.name, "Provider");
-  EXPECT_EQ(provider.mode, SipDeviceMode::kRegister);
-  EXPECT_EQ(provider.AuthName(), "alice-auth");
-  EXPECT_EQ(provider.transport, SipTransport::kTls);
-  EXPECT_EQ(provider.localAddress, "0.0.0.0:5080");
-  EXPECT_EQ(provider.expirySeconds, SipDeviceSettings::kMinExpirySeconds);
-  EXPECT_EQ(provider.dtmfMode, SipDtmfMode::kInfo);
-  EXPECT_EQ(provider.AddressDomain(), "reg.example");
+  const SipDeviceSettings &odd = devices[0], &provider = devices[1];
+  EXPECT_EQ(std::tuple(odd.name, odd.transport, odd.dtmfMode, odd.expirySeconds),
+            std::tuple("SIP device 1", SipTransport::kUdp, SipDtmfMode::kRfc4733,
+                       SipDeviceSettings::kDefaultExpirySeconds));
+  EXPECT_EQ(std::tuple(provider.name, provider.mode, provider.AuthName(), provider.transport,
+                       provider.localAddress),
+            std::tuple("Provider", SipDeviceMode::kRegister, "alice-auth", SipTransport::kTls,
+                       "0.0.0.0:5080"));
+  EXPECT_EQ(std::tuple(provider.expirySeconds, provider.dtmfMode, provider.AddressDomain()),
+            std::tuple(SipDeviceSettings::kMinExpirySeconds, SipDtmfMode::kInfo, "reg.example"));
 }
 
 TEST_F(SipDeviceSettingsTest, FirstStartWritesTheLoopbackDeviceAndEnumeratesIt) {
   SipStack stack(settings_, log_);
   ASSERT_EQ(stack.DeviceCount(), 1);
   EXPECT_EQ(ProfileReadString(settings_, "sipdevice0", "localaddress", ""), "127.0.0.1:5060");
-  EXPECT_EQ(stack.GetLineName(0), "Local SIP");
-  EXPECT_TRUE(stack.IsVoiceCapable(0));
-  EXPECT_FALSE(stack.IsVoiceCapable(1));
-  EXPECT_EQ(stack.GetLineName(1), "");
+  EXPECT_EQ(std::tuple(stack.GetLineName(0), stack.IsVoiceCapable(0), stack.GetLineName(1),
+                       stack.IsVoiceCapable(1)),
+            std::tuple("Local SIP", true, "", false));
   EXPECT_EQ(stack.Device(1), nullptr);
 }
 
@@ -73,8 +68,7 @@ TEST_F(SipDeviceSettingsTest, ATlsDeviceListensWithItsOwnCertificateAndSaysServe
 TEST_F(SipDeviceSettingsTest, ADeviceThatCannotListenStaysListedButUnusable) {
   WriteDevice(0, {{"name", "Broken"}, {"localaddress", "192.0.2.250:5060"}});
   SipStack stack(settings_, log_);
-  EXPECT_EQ(stack.DeviceCount(), 1);
-  EXPECT_EQ(stack.GetLineName(0), "Broken");
+  EXPECT_EQ(std::tuple(stack.DeviceCount(), stack.GetLineName(0)), std::tuple(1, "Broken"));
   EXPECT_EQ(stack.Device(0), nullptr);
   EXPECT_TRUE(Logged("SIP device Broken cannot listen"));
 }

@@ -13,8 +13,7 @@ class SipRtpSocketTest : public SipLoopFixture {};
 TEST_F(SipRtpSocketTest, DeliversOnlyTheRemotesPacketsSendsToItAndEachCallHasItsOwnPort) {
   std::unique_ptr<SipRtpSocket> rtp = SipRtpSocket::Open("127.0.0.1");
   ASSERT_NE(rtp, nullptr);
-  EXPECT_EQ(rtp->LocalPort() % 2, 0);
-  EXPECT_GE(rtp->LocalPort(), SipRtpSocket::kFirstPort);
+  EXPECT_TRUE(rtp->LocalPort() % 2 == 0 && rtp->LocalPort() >= SipRtpSocket::kFirstPort) << rtp->LocalPort();
   EXPECT_NE(SipRtpSocket::Open("127.0.0.1")->LocalPort(), rtp->LocalPort());
   EXPECT_EQ(SipRtpSocket::Open("not an address"), nullptr);
   uint16_t peerPort = 0, strangerPort = 0;
@@ -42,8 +41,7 @@ TEST_F(SipRtpSocketTest, DeliversOnlyTheRemotesPacketsSendsToItAndEachCallHasIts
   EXPECT_EQ(received[0], 9);
   // On hold (0.0.0.0) nothing is sent.
   rtp->SetRemote({"0.0.0.0", 4000});
-  EXPECT_FALSE(rtp->Remote().IsSet());
-  EXPECT_FALSE(rtp->Send(std::vector<uint8_t>{1}));
+  EXPECT_FALSE(rtp->Remote().IsSet() || rtp->Send(std::vector<uint8_t>{1}));
   ::close(peer);
   ::close(stranger);
 }

@@ -24,11 +24,7 @@
 #include "support/TempDir.h"
 
 inline sockaddr_in Loopback(uint16_t port = 0) {
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  return address;
+  return {.sin_family = AF_INET, .sin_port = htons(port), .sin_addr = {htonl(INADDR_LOOPBACK)}, .sin_zero = {}};
 }
 
 // A UDP socket bound to a free loopback port; its port in `port`.

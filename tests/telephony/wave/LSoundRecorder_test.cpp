@@ -42,9 +42,7 @@ class LSoundRecorderTest : public ::testing::Test {
       return *next == blocks.size() && device->QueuedBytes() == kAllQueued;
     };
   }
-  LoopRunner::Step Heard(const std::string& text) {
-    return [this, text] { return log.Has(text); };
-  }
+  LoopRunner::Step Heard(const std::string& text) { return [this, text] { return log.Has(text); }; }
   std::size_t SinkFrames() const { return memory->samples.size(); }
 
   LoopRunner runner;
@@ -58,11 +56,7 @@ class LSoundRecorderTest : public ::testing::Test {
 TEST_F(LSoundRecorderTest, WaitingWritesNothingUntilVoiceThenKeepsTheLeadIn) {
   ASSERT_TRUE(Start(2000, -20, 0));
   EXPECT_EQ(LSoundRecorder::kWaiting, recorder.GetState());
-  EXPECT_TRUE(runner.Run({Feed({kSilence, kSilence, QuietRamp()}),
-                          [&] {
-                            EXPECT_EQ(0u, SinkFrames());
-                            return true;
-                          },
+  EXPECT_TRUE(runner.Run({Feed({kSilence, kSilence, QuietRamp()}), [&] { return SinkFrames() == 0; },
                           Feed({kLoud}), Heard("Record")}));
   EXPECT_EQ(LSoundRecorder::kRecording, recorder.GetState());
   // The second half of the quiet block (50 ms), then the loud block.
@@ -82,29 +76,23 @@ TEST_F(LSoundRecorderTest, OnsetInTheSecondHalfNeedsNoLeadIn) {
 
 TEST_F(LSoundRecorderTest, LowestThresholdRecordsFromTheFirstBlockAndNeverWaits) {
   ASSERT_TRUE(Start(0, -127, 0));
-  EXPECT_TRUE(runner.Run({Feed({kSilence, kSilence, kSilence, kSilence, kSilence}),
-                          Heard("Record")}));
-  EXPECT_EQ(5u * kFrames, SinkFrames());
-  EXPECT_EQ(LSoundRecorder::kRecording, recorder.GetState());
-  EXPECT_EQ(-127, recorder.ReleaseLevel());
-  EXPECT_FALSE(log.Has("Wait"));
+  EXPECT_TRUE(runner.Run({Feed({kSilence, kSilence, kSilence, kSilence, kSilence}), Heard("Record")}));
+  EXPECT_EQ(std::tuple(SinkFrames(), recorder.GetState(), recorder.ReleaseLevel(), log.Has("Wait")),
+            std::tuple(5u * kFrames, LSoundRecorder::kRecording, -127, false));
 }
 
 TEST_F(LSoundRecorderTest, StopKeepsFiftyMillisecondsAfterTheLastLoudBlock) {
   ASSERT_TRUE(Start(1000, -20, 0));
   EXPECT_TRUE(runner.Run({Feed({kLoud, kLoud, kLoud, kQuiet, kQuiet, kQuiet})}));
-  EXPECT_EQ(600u * 8, SinkFrames());
-  EXPECT_EQ(300u, recorder.Mark());
+  EXPECT_EQ(std::tuple(600u * 8, 300u), std::tuple(SinkFrames(), recorder.Mark()));
   recorder.Stop();
-  EXPECT_EQ("Stop", log.heard.back());
-  EXPECT_EQ(LSoundRecorder::kStopped, recorder.GetState());
-  EXPECT_EQ(350u * 8, SinkFrames());
+  EXPECT_EQ(std::tuple(log.heard.back(), recorder.GetState(), SinkFrames()),
+            std::tuple("Stop", LSoundRecorder::kStopped, 350u * 8));
 }
 
 TEST_F(LSoundRecorderTest, QuietPastTheHangOverGoesBackToWaiting) {
   ASSERT_TRUE(Start(400, -20, 0));
-  EXPECT_TRUE(runner.Run({Feed({kLoud, kLoud, kQuiet, kQuiet, kQuiet, kQuiet, kQuiet}),
-                          Heard("Wait")}));
+  EXPECT_TRUE(runner.Run({Feed({kLoud, kLoud, kQuiet, kQuiet, kQuiet, kQuiet, kQuiet}), Heard("Wait")}));
   EXPECT_EQ(LSoundRecorder::kWaiting, recorder.GetState());
   // Cut to 450 ms after the last loud block at 200 ms.
   EXPECT_EQ((std::vector<int32_t>{650 * 8}), memory->truncations);
@@ -115,8 +103,7 @@ TEST_F(LSoundRecorderTest, QuietPastTheHangOverGoesBackToWaiting) {
 TEST_F(LSoundRecorderTest, MaximumTimeStopsTheRecorderByItself) {
   ASSERT_TRUE(Start(0, -127, 250));
   EXPECT_TRUE(runner.Run({Feed({kLoud, kLoud, kLoud}), Heard("Stop")}));
-  EXPECT_EQ(LSoundRecorder::kStopped, recorder.GetState());
-  EXPECT_EQ(300u * 8, SinkFrames());
+  EXPECT_EQ(std::tuple(recorder.GetState(), SinkFrames()), std::tuple(LSoundRecorder::kStopped, 300u * 8));
 }
 
 TEST_F(LSoundRecorderTest, HeldStartRecordsOnlyAfterGo) {
@@ -144,12 +131,8 @@ TEST_F(LSoundRecorderTest, StopWritesWhatTheDeviceStillHeld) {
 
 TEST_F(LSoundRecorderTest, ResumeInWaitingKeepsWhatWasRecorded) {
   ASSERT_TRUE(Start(5000, -20, 0));
-  EXPECT_TRUE(runner.Run({Feed({kLoud, kLoud}), [&] {
-                            EXPECT_TRUE(recorder.StartPausedResume());
-                            return true;
-                          }}));
-  EXPECT_EQ("Time 200", log.heard.back());
-  EXPECT_EQ("Wait", log.heard[log.heard.size() - 2]);
+  EXPECT_TRUE(runner.Run({Feed({kLoud, kLoud}), [&] { return recorder.StartPausedResume(); }}));
+  EXPECT_EQ((std::vector<std::string>{"Wait", "Time 200"}), std::vector(log.heard.end() - 2, log.heard.end()));
   EXPECT_EQ(LSoundRecorder::kWaiting, recorder.GetState());
   recorder.Stop();
   EXPECT_EQ(1600u, SinkFrames());
@@ -160,8 +143,7 @@ TEST_F(LSoundRecorderTest, MissingSinkOrDeviceFailsTheStart) {
   EXPECT_FALSE(recorder.Start(new MemorySink(8000, 0), 0, 0, -20, 0));  // 0 channels: error
   device->failOpen = true;
   EXPECT_FALSE(Start(0, -20, 0));
-  EXPECT_EQ(LSoundRecorder::kStopped, recorder.GetState());
-  EXPECT_TRUE(log.heard.empty());
+  EXPECT_TRUE(recorder.GetState() == LSoundRecorder::kStopped && log.heard.empty());
 }
 
 }  // namespace

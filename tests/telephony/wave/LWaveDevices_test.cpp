@@ -71,8 +71,8 @@ TEST(LWaveDevicesTest, FileInputIsHeardFromTheTimelineThenSilence) {
   LoopRunner runner;
   NotifyLog log;
   LSoundRecorder recorder(runner.loop, &log, 7);
-  recorder.SetDevice(LWaveDevices::InOpener(
-      {LWaveDeviceSpec::Kind::kFile, -1, timeline, nullptr, dir / "caller.wav"}));
+  recorder.SetDevice(
+      LWaveDevices::InOpener({LWaveDeviceSpec::Kind::kFile, -1, timeline, nullptr, dir / "caller.wav"}));
   auto* memory = new MemorySink(8000, 1);
   LSoundSinkRef sink(memory);
   ASSERT_TRUE(recorder.Start(sink, LSoundRecorder::kStartRecording, 0, -127, 0));
@@ -82,8 +82,7 @@ TEST(LWaveDevicesTest, FileInputIsHeardFromTheTimelineThenSilence) {
   // Recording began a little after the timeline: wherever it joined the
   // file, the rest of the file follows frame by frame, then silence.
   const int32_t joined = memory->samples.empty() ? -1 : memory->samples[0] / 16 - 1;
-  ASSERT_GE(joined, 0);
-  ASSERT_LT(joined, 2000);
+  ASSERT_TRUE(joined >= 0 && joined < 2000) << joined;
   ASSERT_GE(memory->samples.size(), static_cast<std::size_t>(4000 - joined + 400));
   ExpectRampThenSilence(memory->samples, 0, joined, 4000);
 }
@@ -109,8 +108,7 @@ TEST(LWaveDevicesTest, NullOutputSoundsInTimelineTime) {
 
 TEST(LWaveDevicesTest, PausedOutputHoldsItsBuffersUntilResetReturnsThem) {
   LSignalObject done;
-  auto device = LWaveDevices::OutOpener({LWaveDeviceSpec::Kind::kNull, -1, nullptr, {}, {}})(
-      kLine, done, false);
+  auto device = LWaveDevices::OutOpener({LWaveDeviceSpec::Kind::kNull, -1, nullptr, {}, {}})(kLine, done, false);
   ASSERT_TRUE(device);
   std::vector<int16_t> pcm(800, 1);
   LWaveHeader header;
@@ -123,25 +121,16 @@ TEST(LWaveDevicesTest, PausedOutputHoldsItsBuffersUntilResetReturnsThem) {
   EXPECT_TRUE(header.Unprepare());
 }
 
-TEST(LWaveDevicesTest, SoundCardThatIsNotThereFailsCleanly) {
-  LSignalObject done;
-  const int missing = static_cast<int>(LWaveDevices::OutputNames().size()) + 1000;
-  EXPECT_FALSE(LWaveDevices::OutOpener({LWaveDeviceSpec::Kind::kAlsa, missing, {}, {}, {}})(
-      kLine, done, false));
-  EXPECT_FALSE(LWaveDevices::InOpener({LWaveDeviceSpec::Kind::kAlsa, missing, {}, {}, {}})(
-      kLine, done, true));
-}
-
-TEST(LWaveDevicesTest, FileDevicesRefuseWhatTheyCannotCarry) {
+TEST(LWaveDevicesTest, MissingSoundCardsAndFilesAndFormatsAFileCannotCarryFailCleanly) {
   TempDir dir;
   LSignalObject done;
-  auto tape = std::make_shared<LWaveOutFileTape>(dir / "out.wav", kLine,
-                                                 std::make_shared<LWaveTimeline>());
-  const LWavePcmFormat stereo{44100, 2};
-  EXPECT_FALSE(LWaveDevices::OutOpener({LWaveDeviceSpec::Kind::kFile, -1, {}, tape, {}})(
-      stereo, done, true));
-  EXPECT_FALSE(LWaveDevices::InOpener(
-      {LWaveDeviceSpec::Kind::kFile, -1, {}, {}, dir / "missing.wav"})(kLine, done, false));
+  const int missing = static_cast<int>(LWaveDevices::OutputNames().size()) + 1000;
+  using K = LWaveDeviceSpec::Kind;
+  EXPECT_FALSE(LWaveDevices::OutOpener({K::kAlsa, missing, {}, {}, {}})(kLine, done, false));
+  EXPECT_FALSE(LWaveDevices::InOpener({K::kAlsa, missing, {}, {}, {}})(kLine, done, true));
+  auto tape = std::make_shared<LWaveOutFileTape>(dir / "out.wav", kLine, std::make_shared<LWaveTimeline>());
+  EXPECT_FALSE(LWaveDevices::OutOpener({K::kFile, -1, {}, tape, {}})(LWavePcmFormat{44100, 2}, done, true));
+  EXPECT_FALSE(LWaveDevices::InOpener({K::kFile, -1, {}, {}, dir / "missing.wav"})(kLine, done, false));
 }
 
 TEST(LWaveQueueTest, LoopingBufferRepeatsUntilBrokenThenTheNextPlays) {
@@ -174,15 +163,14 @@ TEST(LWaveQueueTest, OutputSoundedLaterCompletesInOrder) {
   LWaveQueue queue(LWaveQueue::Direction::kOut, done, true);
   std::vector<int16_t> pcm(8, 0);
   LWaveHeader first, second;
-  first.Prepare(pcm.data(), 8);
-  second.Prepare(pcm.data(), 8);
-  queue.Add(first);
-  queue.Add(second);
+  for (LWaveHeader* header : {&first, &second}) {
+    header->Prepare(pcm.data(), 8);
+    queue.Add(*header);
+  }
   for (int i = 0; i < 2; ++i) queue.Release(queue.Acquire(UINT32_MAX, 0).size, false);
   EXPECT_EQ(16u, queue.QueuedBytes());
   queue.Complete(12);  // the device has played 12 of the 16 bytes
-  EXPECT_TRUE(first.IsDone());
-  EXPECT_FALSE(second.IsDone());
+  EXPECT_TRUE(first.IsDone() && !second.IsDone());
   queue.ReturnAll();
   EXPECT_TRUE(second.IsDone());
   EXPECT_EQ(0u, queue.QueuedBytes());

@@ -29,24 +29,19 @@ TEST(LSoundLevelsTest, PlayerLevelsAreMeanSquareAgainstTheFullScaleReference) {
   EXPECT_EQ(12, levels.level[0]);  // half the square's power
   const std::vector<int32_t> silence(1600, 0);
   levels.MeasureMeanSquare(silence.data(), 800, 2);
-  EXPECT_EQ(2, levels.channels);
-  EXPECT_EQ(LSoundLevels::kNoSignal, levels.level[1]);
-  EXPECT_EQ(129, static_cast<uint8_t>(levels.level[1]));
+  EXPECT_EQ(std::tuple(2, LSoundLevels::kNoSignal, 129), std::tuple(levels.channels, levels.level[1],
+                                                                    static_cast<uint8_t>(levels.level[1])));
 }
 
 TEST(LSoundLevelsTest, RecorderLevelsArePeaksAgainst131072) {
-  EXPECT_EQ(0, PeakDb(131072));
-  EXPECT_EQ(12, PeakDb(524288));  // 16-bit full scale
-  EXPECT_EQ(-6, PeakDb(65536));
-  EXPECT_EQ(-127, PeakDb(0));
-  EXPECT_EQ(-102, PeakDb(1));
+  // 524288 is 16-bit full scale.
+  EXPECT_EQ((std::vector<int>{0, 12, -6, -127, -102}),
+            (std::vector<int>{PeakDb(131072), PeakDb(524288), PeakDb(65536), PeakDb(0), PeakDb(1)}));
   // Stereo: the block level is the louder of the first two channels.
   const std::vector<int32_t> frames = {100, -131072, -16, 4000};
   LSoundLevels levels;
   levels.MeasurePeak(frames.data(), 2, 2);
-  EXPECT_EQ(-62, levels.level[0]);
-  EXPECT_EQ(0, levels.level[1]);
-  EXPECT_EQ(0, levels.BlockLevel());
+  EXPECT_EQ(std::tuple(-62, 0, 0), std::tuple(levels.level[0], levels.level[1], levels.BlockLevel()));
   EXPECT_EQ(LSoundLevels::kNoSignal, LSoundLevels{}.BlockLevel());
 }
 
@@ -54,10 +49,10 @@ TEST(LSoundTimeTest, TextFormsAtEveryPrecision) {
   LSoundTime time;
   ASSERT_TRUE(time.SetSamples(8000LL * 3723 + 3654, 8000));  // 1:02:03.45675
   EXPECT_EQ(3723456, time.Milliseconds());
-  EXPECT_EQ("1:02:03.456", time.Text());
-  EXPECT_EQ("1:02:03.45", time.Text(LSoundTime::Precision::kHundredths));
-  EXPECT_EQ("1:02:03.4", time.Text(LSoundTime::Precision::kTenths));
-  EXPECT_EQ("1:02:03", time.Text(LSoundTime::Precision::kSeconds));
+  using P = LSoundTime::Precision;
+  EXPECT_EQ((std::vector<std::string>{"1:02:03.456", "1:02:03.45", "1:02:03.4", "1:02:03"}),
+            (std::vector<std::string>{time.Text(), time.Text(P::kHundredths), time.Text(P::kTenths),
+                                      time.Text(P::kSeconds)}));
   ASSERT_TRUE(time.SetSamples(-11025, 22050));
   EXPECT_EQ("-0:00:00.500", time.Text());
   EXPECT_FALSE(time.SetSamples(100, 0));
@@ -65,14 +60,10 @@ TEST(LSoundTimeTest, TextFormsAtEveryPrecision) {
 }
 
 TEST(LSoundTimeTest, ParsingFieldsFractionSignAndNoise) {
-  EXPECT_EQ(3723456, LSoundTime::ParseMs("1:02:03.456"));
-  EXPECT_EQ(90000, LSoundTime::ParseMs("1:30"));
-  EXPECT_EQ(1500, LSoundTime::ParseMs("1.5"));
-  EXPECT_EQ(1050, LSoundTime::ParseMs("1.05"));
-  EXPECT_EQ(1234, LSoundTime::ParseMs("1.2345"));
-  EXPECT_EQ(-2500, LSoundTime::ParseMs("2.5-"));
-  EXPECT_EQ(61000, LSoundTime::ParseMs(" 1 m: 01 s"));
-  EXPECT_EQ(0, LSoundTime::ParseMs(""));
+  for (const auto& [text, ms] : {std::pair{"1:02:03.456", 3723456}, {"1:30", 90000}, {"1.5", 1500},
+                                 {"1.05", 1050}, {"1.2345", 1234}, {"2.5-", -2500}, {" 1 m: 01 s", 61000},
+                                 {"", 0}})
+    EXPECT_EQ(ms, LSoundTime::ParseMs(text)) << text;
   EXPECT_GT(LSoundTime::ParseMs(std::string(60, '9')), 0);  // saturates, never wraps
   LSoundTime time;
   time.SetSamples(8000LL * 3723 + 3654, 8000);
@@ -80,12 +71,9 @@ TEST(LSoundTimeTest, ParsingFieldsFractionSignAndNoise) {
 }
 
 TEST(LMixerTest, VolumeRuleAndNoOpControls) {
-  EXPECT_EQ(0u, LMixer::VolumeForDb(-36));
-  EXPECT_EQ(0u, LMixer::VolumeForDb(-100));
-  EXPECT_EQ(1424u, LMixer::VolumeForDb(-35));
-  EXPECT_EQ(36u * 1424, LMixer::VolumeForDb(0));
-  EXPECT_EQ(65504u, LMixer::VolumeForDb(10));
-  EXPECT_EQ(65535u, LMixer::VolumeForDb(11));
+  for (const auto& [db, volume] : {std::pair{-36, 0u}, {-100, 0u}, {-35, 1424u}, {0, 36u * 1424}, {10, 65504u},
+                                   {11, 65535u}})
+    EXPECT_EQ(volume, LMixer::VolumeForDb(db)) << db;
   EXPECT_EQ(0, LMixer::GetInputChannelCount(0));
   EXPECT_EQ("", LMixer::GetInputChannelName(0, 0));
   EXPECT_EQ("", LMixer::GetInputChannelName(-1, -1));
