@@ -1,33 +1,26 @@
 #include "audio/AudioImport.h"
 
-#include <strings.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
-#include "audio/LMP3Source.h"
 #include "audio/LPRSourceToSink.h"
 #include "audio/LWaveFile.h"
+#include "audio/SoundFile.h"
 #include "core/FileIo.h"
 #include "core/LProcessListThread.h"
-#include "core/Path.h"
 #include "core/Trace.h"
 
 namespace {
 
 constexpr uint32_t kLineRate = 8000;
 
-bool IsMp3Name(const std::string& path) {
-  const std::string name = PathFileName(path);
-  return name.size() >= 4 && ::strcasecmp(name.c_str() + name.size() - 4, ".mp3") == 0;
-}
-
 }  // namespace
 
 bool LoadAudioFile(const std::string& in, const std::string& out, LProgress& progress,
                    LProcessListThread* levelling) {
-  LSoundSourceRef source = IsMp3Name(in) ? LMP3Source::Open(in) : LWaveFile::OpenSource(in);
+  LSoundSourceRef source = OpenSoundFile(in);
   if (source->IsError()) return false;
   const ProcessResult result =
       LPRSourceToSink("Process Audio", std::move(source),

@@ -18,6 +18,12 @@ inline void StoreLe32(uint8_t* p, uint32_t v) {
   StoreLe16(p, static_cast<int32_t>(v & 0xFFFF));
   StoreLe16(p + 2, static_cast<int32_t>(v >> 16));
 }
+// A little-endian sample of `width` bytes (1..4), left-justified in 32 bits.
+inline int32_t LoadLeftJustified(const uint8_t* p, uint32_t width) {
+  uint32_t u = 0;
+  for (uint32_t i = 0; i < width; ++i) u |= static_cast<uint32_t>(p[i]) << (8 * (4 - width + i));
+  return static_cast<int32_t>(u);
+}
 inline int16_t Saturate16(int32_t v) {
   return static_cast<int16_t>(v > 32767 ? 32767 : (v < -32768 ? -32768 : v));
 }

@@ -10,10 +10,8 @@ namespace {
 int16_t Narrow(const uint8_t* p, uint32_t width) {
   if (width == 1) return static_cast<int16_t>((p[0] - 128) * 256);
   if (width == 2) return LoadLe16(p);
-  uint32_t u = 0;  // left-justified in 32 bits
-  for (uint32_t i = 0; i < width; ++i) u |= static_cast<uint32_t>(p[i]) << (8 * (4 - width + i));
   return Saturate16(
-      static_cast<int32_t>((static_cast<int64_t>(static_cast<int32_t>(u)) + 0x8000) >> 16));
+      static_cast<int32_t>((static_cast<int64_t>(LoadLeftJustified(p, width)) + 0x8000) >> 16));
 }
 
 void Widen(int16_t v, uint8_t* p, uint32_t width) {

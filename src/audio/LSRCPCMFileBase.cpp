@@ -75,12 +75,8 @@ void LSRCPCMFile8::Convert(const uint8_t* bytes, int32_t* out, std::size_t sampl
 }
 
 void LSRCPCMFileWide::Convert(const uint8_t* bytes, int32_t* out, std::size_t samples) const {
-  const auto width = static_cast<std::size_t>(width_);
-  for (std::size_t i = 0; i < samples; ++i) {
-    uint32_t u = 0;
-    for (std::size_t b = 0; b < width; ++b) u |= uint32_t{bytes[width * i + b]} << (8 * (4 - width + b));
-    out[i] = ChainFrom32(static_cast<int32_t>(u));
-  }
+  const auto width = static_cast<uint32_t>(width_);
+  for (std::size_t i = 0; i < samples; ++i) out[i] = ChainFrom32(LoadLeftJustified(bytes + width * i, width));
 }
 
 void LSRCPCMFile16::Convert(const uint8_t* bytes, int32_t* out, std::size_t samples) const {

@@ -73,15 +73,28 @@ std::optional<std::string> ReadFileText(const std::string& path, std::size_t max
   return text;
 }
 
-bool ReplaceFileText(const std::string& path, std::string_view data) {
+namespace {
+
+// Writes a temporary file next to `path` with `write`, syncs it and renames
+// it over `path`; a failure leaves `path` as it was and no temporary file.
+template <class Write>
+bool PublishNextTo(const std::string& path, Write write) {
   std::string temp = path + ".XXXXXX";
   UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
   if (!fd.Valid()) return false;
-  const bool ok = WriteFully(fd.Get(), data) && ::fsync(fd.Get()) == 0;
+  const bool ok = write(fd.Get()) && ::fsync(fd.Get()) == 0;
   fd.Reset();
   if (ok && ::rename(temp.c_str(), path.c_str()) == 0) return true;
+  const int error = errno;
   ::unlink(temp.c_str());
+  errno = error;
   return false;
+}
+
+}  // namespace
+
+bool ReplaceFileText(const std::string& path, std::string_view data) {
+  return PublishNextTo(path, [data](int fd) { return WriteFully(fd, data); });
 }
 
 bool MarkInUse(int fd, bool writing) {
@@ -115,17 +128,9 @@ bool MoveFileOver(const std::string& from, const std::string& to) {
   if (::rename(from.c_str(), to.c_str()) == 0) return true;
   if (errno != EXDEV) return false;
   UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
-  std::string temp = to + ".XXXXXX";
-  UniqueFd out(::mkostemp(temp.data(), O_CLOEXEC));
-  if (!in.Valid() || !out.Valid()) return false;
-  const bool copied = CopyAll(in.Get(), out.Get()) && ::fsync(out.Get()) == 0;
-  out.Reset();
-  if (copied && ::rename(temp.c_str(), to.c_str()) == 0) {
-    ::unlink(from.c_str());
-    return true;
+  if (!in.Valid() || !PublishNextTo(to, [&in](int out) { return CopyAll(in.Get(), out); })) {
+    return false;
   }
-  const int error = errno;
-  ::unlink(temp.c_str());
-  errno = error;
-  return false;
+  ::unlink(from.c_str());
+  return true;
 }
