@@ -1,7 +1,8 @@
 #pragma once
 
 // The mail subsystem's public face: mailboxes and their messages as files of
-// the mailbox folder, their settings, message numbering and arrival.
+// the mailbox folder, their settings, message numbering and arrival, and
+// their delivery by FTP.
 #include "mail/LMailBox.h"
 #include "mail/LMailBoxIterator.h"
 #include "mail/LMailBoxMessage.h"
@@ -10,3 +11,8 @@
 #include "mail/LMailBoxSettings.h"
 #include "mail/LMessageArrival.h"
 #include "mail/LMessageNumber.h"
+#include "mail/transfer/FtpMessageUpload.h"
+#include "mail/transfer/FtpServerPrune.h"
+#include "mail/transfer/LFileTransferProtocol.h"
+#include "mail/transfer/MailBoxIndexPage.h"
+#include "mail/transfer/WebName.h"

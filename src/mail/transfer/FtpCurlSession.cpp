@@ -1,0 +1,84 @@
+#include "mail/transfer/FtpCurlSession.h"
+
+#include "audio/LProgress.h"
+#include "core/Trace.h"
+
+FtpCurlSession::FtpCurlSession(FtpServerAddress server, std::string user, std::string password,
+                               LProgress& progress)
+    : server_(std::move(server)),
+      user_(std::move(user)),
+      password_(std::move(password)),
+      progress_(progress),
+      multi_(curl_multi_init()),
+      easy_(curl_easy_init()) {}
+
+FtpCurlSession::~FtpCurlSession() {
+  // Closing the multi handle closes the cached connection (with QUIT).
+  if (multi_) curl_multi_cleanup(multi_);
+  if (easy_) curl_easy_cleanup(easy_);
+}
+
+bool FtpCurlSession::Run(const char* what, const std::string& urlPath, const Options& options) {
+  if (!multi_ || !easy_) {
+    Trace("LFileTransferProtocol::%s no curl handles", what);
+    return false;
+  }
+  SetBaseOptions(urlPath);
+  options(easy_);
+  const CURLcode result = Perform();
+  if (result == CURLE_OK) return true;
+  Trace("LFileTransferProtocol::%s %s failed: %s", what, urlPath.c_str(),
+        error_[0] ? error_ : curl_easy_strerror(result));
+  return false;
+}
+
+void FtpCurlSession::SetBaseOptions(const std::string& urlPath) {
+  // A reset keeps the cached connection; only the options start afresh.
+  curl_easy_reset(easy_);
+  error_[0] = '\0';
+  curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, error_);
+  curl_easy_setopt(easy_, CURLOPT_URL, (server_.Url() + urlPath).c_str());
+  curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "ftp");
+  curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutS);
+  curl_easy_setopt(easy_, CURLOPT_SERVER_RESPONSE_TIMEOUT, kStallTimeoutS);
+  curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_TIME, kStallTimeoutS);
+  // Passive mode and binary transfers are curl's defaults; kept as such.
+  if (!user_.empty()) {
+    curl_easy_setopt(easy_, CURLOPT_USERNAME, user_.c_str());
+    curl_easy_setopt(easy_, CURLOPT_PASSWORD, password_.c_str());
+  }
+  if (server_.tls) curl_easy_setopt(easy_, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+}
+
+CURLcode FtpCurlSession::Perform() {
+  if (progress_.IsCancelled()) return CURLE_ABORTED_BY_CALLBACK;
+  if (curl_multi_add_handle(multi_, easy_) != CURLM_OK) return CURLE_FAILED_INIT;
+  CURLcode result = CURLE_ABORTED_BY_CALLBACK;
+  for (;;) {
+    if (progress_.IsCancelled()) break;
+    int running = 0;
+    if (curl_multi_perform(multi_, &running) != CURLM_OK) {
+      result = CURLE_FAILED_INIT;
+      break;
+    }
+    if (running == 0) {
+      result = DoneResult();
+      break;
+    }
+    curl_multi_poll(multi_, nullptr, 0, kPollMs, nullptr);
+  }
+  // Removing an unfinished transfer closes its connection.
+  curl_multi_remove_handle(multi_, easy_);
+  return result;
+}
+
+CURLcode FtpCurlSession::DoneResult() {
+  int left = 0;
+  CURLcode result = CURLE_FAILED_INIT;
+  while (const CURLMsg* message = curl_multi_info_read(multi_, &left)) {
+    if (message->msg == CURLMSG_DONE && message->easy_handle == easy_) result = message->data.result;
+  }
+  return result;
+}

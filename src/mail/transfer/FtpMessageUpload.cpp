@@ -1,0 +1,58 @@
+#include "mail/transfer/FtpMessageUpload.h"
+
+#include <unistd.h>
+
+#include "core/FileIo.h"
+#include "core/Path.h"
+#include "core/Trace.h"
+#include "log/LogFile.h"
+#include "mail/LMailBox.h"
+#include "mail/LMailBoxSettings.h"
+#include "mail/transfer/FtpServerPrune.h"
+#include "mail/transfer/LFileTransferProtocol.h"
+#include "mail/transfer/MailBoxIndexPage.h"
+#include "mail/transfer/WebName.h"
+
+namespace {
+
+// Uploads the mailbox's index page through a temporary file, which is
+// deleted in every case. Its result is only traced.
+void UploadIndexPage(LFileTransferProtocol& ftp, const std::string& mailBoxPath) {
+  std::string temp;
+  UniqueFd fd = CreateTempFile("tmp", temp);
+  if (!fd.Valid()) {
+    Trace("UploadMessageByFtp unable to create a temporary index file");
+    return;
+  }
+  const bool written = WriteFully(fd.Get(), MailBoxIndexPage(mailBoxPath));
+  fd.Reset();
+  if (!written || !ftp.PutFile(temp, WebName(PathReplaceExtension(mailBoxPath, ".html")))) {
+    Trace("UploadMessageByFtp index page of %s not uploaded", mailBoxPath.c_str());
+  }
+  ::unlink(temp.c_str());
+}
+
+}  // namespace
+
+bool UploadMessageByFtp(LFileTransferProtocol& ftp, const std::string& mailBoxPath,
+                        const std::string& recordPath, LogFile& log) {
+  const LMailBoxSettings settings = LMailBoxSettings::Read(mailBoxPath);
+  log.Log("Uploading to server: ", settings.ftpServer);
+  if (!ftp.LogOnServer(settings.ftpServer, settings.ftpUser, settings.ftpPass)) {
+    log.LogError("Unable to log onto server: ", settings.ftpServer);
+    return false;
+  }
+  if (!ftp.SetCurrentDirectory(settings.ftpDir)) {
+    log.LogError("Unable to change server to directory: ", settings.ftpDir);
+    return false;
+  }
+  const std::string audio = LMailBox::AudioPath(recordPath);
+  const std::string webName = WebName(audio);
+  if (!ftp.PutFile(audio, webName)) {
+    log.LogError("Upload failed: ", webName);
+    return false;
+  }
+  UploadIndexPage(ftp, mailBoxPath);
+  PruneServerAudio(ftp, PathFolder(mailBoxPath));
+  return true;
+}

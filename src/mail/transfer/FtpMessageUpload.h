@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+class LFileTransferProtocol;
+class LogFile;
+
+// Logs on to the mailbox's "ftpserver" with "ftpuser"/"ftppass", changes to
+// "ftpdir", uploads the message audio under its web name, then the mailbox's
+// index page, then prunes the server's stale audio. True when the audio was
+// uploaded (the index page's upload result does not count). Failures are
+// logged as errors; the message is expected to be converted already.
+bool UploadMessageByFtp(LFileTransferProtocol& ftp, const std::string& mailBoxPath,
+                        const std::string& recordPath, LogFile& log);

@@ -1,0 +1,51 @@
+#include "mail/transfer/MailBoxIndexPage.h"
+
+#include "core/Profile.h"
+#include "mail/LMailBox.h"
+#include "mail/LMailBoxMessage.h"
+#include "mail/LMailBoxMessageIterator.h"
+#include "mail/transfer/WebName.h"
+
+namespace {
+
+constexpr std::string_view kHead =
+    "<html><head><title>ZAV Voice Mail Box</title></head><body><h3>ZAV Voice Mail Box</h3><hr>"
+    "<center><table border=0 cellspacing=0><tr><td><table border=0 cellspacing=0 width=550>"
+    "<tr bgcolor=#bbddbb><td>DATE</td><td>TIME</td><td>CID</td><td>NAME</td><td>PLAY</td></tr>";
+constexpr std::string_view kTail =
+    "</table></tr></td><tr><td>&nbsp</td></tr><tr><td>&nbsp</td></tr></table></center><hr>"
+    "</body></html>";
+
+std::string Cell(const std::string& recordPath, std::string_view key) {
+  return "<td>" + HtmlEscape(ProfileReadString(recordPath, LMailBoxMessage::kSection, key, "")) + "</td>";
+}
+
+}  // namespace
+
+std::string HtmlEscape(std::string_view text) {
+  std::string escaped;
+  escaped.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&': escaped += "&amp;"; break;
+      case '<': escaped += "&lt;"; break;
+      case '>': escaped += "&gt;"; break;
+      case '"': escaped += "&quot;"; break;
+      case '\'': escaped += "&#39;"; break;
+      default: escaped += c;
+    }
+  }
+  return escaped;
+}
+
+std::string MailBoxIndexPage(const std::string& mailBoxPath) {
+  std::string page(kHead);
+  for (LMailBoxMessageIterator it(mailBoxPath); it.IsValid(); it.Next()) {
+    const std::string record = it.GetMailBoxMessage();
+    page += "<tr>" + Cell(record, "date") + Cell(record, "time") + Cell(record, "cid") +
+            Cell(record, "callername") + "<td><a href=\"" + HtmlEscape(WebName(LMailBox::AudioPath(record))) +
+            "\">Click to Play</a></td></tr>";
+  }
+  page += kTail;
+  return page;
+}
