@@ -3,12 +3,20 @@
 #include "audio/LProgress.h"
 #include "core/Trace.h"
 
+namespace {
+
+// Without a receiver of its own, curl would print what it reads to stdout.
+std::size_t Discard(char*, std::size_t size, std::size_t count, void*) { return size * count; }
+
+}  // namespace
+
 FtpCurlSession::FtpCurlSession(FtpServerAddress server, std::string user, std::string password,
                                LProgress& progress)
     : server_(std::move(server)),
       user_(std::move(user)),
       password_(std::move(password)),
       progress_(progress),
+      watch_(progress),
       multi_(curl_multi_init()),
       easy_(curl_easy_init()) {}
 
@@ -27,7 +35,7 @@ bool FtpCurlSession::Run(const char* what, const std::string& urlPath, const Opt
   options(easy_);
   const CURLcode result = Perform();
   if (result == CURLE_OK) return true;
-  Trace("LFileTransferProtocol::%s %s failed: %s", what, urlPath.c_str(),
+  Trace("LFileTransferProtocol::%s %s%s failed: %s", what, server_.Url().c_str(), urlPath.c_str(),
         error_[0] ? error_ : curl_easy_strerror(result));
   return false;
 }
@@ -37,9 +45,11 @@ void FtpCurlSession::SetBaseOptions(const std::string& urlPath) {
   curl_easy_reset(easy_);
   error_[0] = '\0';
   curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, error_);
+  watch_.Attach(easy_);
   curl_easy_setopt(easy_, CURLOPT_URL, (server_.Url() + urlPath).c_str());
   curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "ftp");
   curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, Discard);
   curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutS);
   curl_easy_setopt(easy_, CURLOPT_SERVER_RESPONSE_TIMEOUT, kStallTimeoutS);
   curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_LIMIT, 1L);
@@ -55,20 +65,23 @@ void FtpCurlSession::SetBaseOptions(const std::string& urlPath) {
 CURLcode FtpCurlSession::Perform() {
   if (progress_.IsCancelled()) return CURLE_ABORTED_BY_CALLBACK;
   if (curl_multi_add_handle(multi_, easy_) != CURLM_OK) return CURLE_FAILED_INIT;
+  // From here until Disarm only the watch asks the progress.
+  watch_.Arm();
   CURLcode result = CURLE_ABORTED_BY_CALLBACK;
   for (;;) {
-    if (progress_.IsCancelled()) break;
     int running = 0;
     if (curl_multi_perform(multi_, &running) != CURLM_OK) {
       result = CURLE_FAILED_INIT;
       break;
     }
+    if (watch_.Cancelled()) break;
     if (running == 0) {
       result = DoneResult();
       break;
     }
     curl_multi_poll(multi_, nullptr, 0, kPollMs, nullptr);
   }
+  watch_.Disarm();
   // Removing an unfinished transfer closes its connection.
   curl_multi_remove_handle(multi_, easy_);
   return result;

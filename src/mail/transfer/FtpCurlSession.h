@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "mail/transfer/FtpCancelWatch.h"
 #include "mail/transfer/FtpServerAddress.h"
 
 class LProgress;
@@ -13,7 +14,7 @@ class LProgress;
 // in the connection cache of the session's multi handle, so the operations of
 // one log-on share it. Each operation starts from the base options (passive,
 // binary, time-outs, TLS, credentials) plus its own, and is driven in polls of
-// at most kPollMs that ask the progress whether to stop.
+// at most kPollMs; the cancel watch ends it when the progress is cancelled.
 class FtpCurlSession {
  public:
   static constexpr long kConnectTimeoutS = 10;
@@ -46,6 +47,7 @@ class FtpCurlSession {
   const std::string user_;
   const std::string password_;
   LProgress& progress_;
+  FtpCancelWatch watch_;
   CURLM* multi_;
   CURL* easy_;
   char error_[CURL_ERROR_SIZE] = {};

@@ -42,6 +42,10 @@ std::size_t AppendListing(char* data, std::size_t size, std::size_t count, void*
   return bytes;
 }
 
+std::size_t WriteToFile(char* data, std::size_t size, std::size_t count, void* file) {
+  return std::fwrite(data, size, count, static_cast<std::FILE*>(file)) * size;
+}
+
 void NoBody(CURL* easy) { curl_easy_setopt(easy, CURLOPT_NOBODY, 1L); }
 
 }  // namespace
@@ -124,6 +128,7 @@ bool LFileTransferProtocol::GetFile(const std::string& remoteName, const std::st
     return false;
   }
   bool done = session_->Run("GetFile", url, [&](CURL* easy) {
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, WriteToFile);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, file.get());
   });
   done = std::fclose(file.release()) == 0 && done;

@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+#include <utime.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "audio/LProgress.h"
+#include "mail/FtpTestServer.h"
+#include "mail/MailTestFiles.h"
+#include "mail/transfer/LFileTransferProtocol.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Names = std::vector<std::string>;
+
+// Cancelled from a set moment on.
+class DeadlineProgress final : public LProgress {
+ public:
+  void SetText(int, std::string_view) override {}
+  void SetProgress(double) override {}
+  bool IsCancelled() override { return Clock::now() >= deadline_; }
+  Clock::time_point deadline_ = Clock::time_point::max();
+};
+
+class FtpTransfer : public ::testing::Test {
+ protected:
+  void SetUp() override { std::filesystem::create_directories(root_ / "voice/sub"); }
+  std::string Local(const std::string& name, const std::string& text) {
+    WriteTextFile(local_ / name, text);
+    return local_ / name;
+  }
+
+  TempDir root_;
+  TempDir local_;
+  DeadlineProgress progress_;
+  LFileTransferProtocol ftp_{progress_};
+};
+
+TEST_F(FtpTransfer, LogOnChecksTheServerTextAndTheAccount) {
+  FtpTestServer server(root_.Path(), {"alice", "secret"});
+  ASSERT_TRUE(server.Running());
+  const std::string at = server.Address();
+  const std::string down = "127.0.0.1:" + std::to_string(FtpTestServer::ClosedPort());
+  struct Row {
+    std::string server, user, password;
+    bool loggedOn;
+  } rows[] = {
+      {at, "", "", true},
+      {"ftp://" + at + "/", "alice", "secret", true},
+      {at, "alice", "wrong", false},
+      {at, "bob", "secret", false},
+      {"ftps://" + at, "", "", false},  // this server has no TLS: never plain text instead
+      {down, "", "", false},
+      {"ftp://" + at + "/pub", "", "", false},
+  };
+  for (const Row& row : rows) {
+    const auto start = Clock::now();
+    EXPECT_EQ(ftp_.LogOnServer(row.server, row.user, row.password), row.loggedOn) << row.server << " " << row.user;
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(3)) << row.server;
+    // A failed log-on leaves no connection behind, not even an earlier one.
+    EXPECT_EQ(ftp_.SetCurrentDirectory("voice"), row.loggedOn) << row.server << " " << row.user;
+  }
+  EXPECT_EQ(server.Events(), (Names{"connect", "login anonymous", "connect", "login alice", "connect", "connect",
+                                    "connect"}));
+}
+
+TEST_F(FtpTransfer, NothingWorksWithoutALogOn) {
+  FtpTestServer server(root_.Path());
+  ASSERT_TRUE(server.Running());
+  WriteTextFile(root_ / "there.wav", "x");
+  const std::string local = Local("up.wav", "x");
+  for (bool loggedOnBefore : {false, true}) {
+    if (loggedOnBefore) {
+      ASSERT_TRUE(ftp_.LogOnServer(server.Address()));
+      ftp_.Disconnect();
+    }
+    EXPECT_TRUE(ftp_.SetCurrentDirectory("")) << loggedOnBefore;
+    EXPECT_FALSE(ftp_.SetCurrentDirectory("voice") || ftp_.PutFile(local, "up.wav") ||
+                 ftp_.GetFile("there.wav", local_ / "down.wav") || ftp_.DeleteFile("there.wav"))
+        << loggedOnBefore;
+    EXPECT_EQ(ftp_.GetFileTime("there.wav"), 0) << loggedOnBefore;
+    EXPECT_TRUE(ftp_.ListFiles("*").empty()) << loggedOnBefore;
+  }
+  EXPECT_TRUE(FileExists(root_ / "there.wav") && !FileExists(root_ / "up.wav") && !FileExists(local_ / "down.wav"));
+}
+
+TEST_F(FtpTransfer, FileOperationsShareOneConnection) {
+  FtpTestServer server(root_.Path());
+  ASSERT_TRUE(server.Running() && ftp_.Connect() && ftp_.LogOnServer(server.Address()));
+  ASSERT_TRUE(ftp_.SetCurrentDirectory("voice"));
+  const std::string binary("RIFF\r\n\0\xff\n\r", 10);
+  ASSERT_TRUE(ftp_.PutFile(Local("first.wav", "replaced"), "Msg One.wav"));
+  ASSERT_TRUE(ftp_.PutFile(Local("a b.wav", binary), "Msg One.wav"));
+  EXPECT_EQ(ReadTextFile(root_ / "voice/Msg One.wav"), binary);
+  EXPECT_FALSE(ftp_.PutFile(local_ / "missing.wav", "x.wav"));
+
+  WriteTextFile(root_ / "voice/notes.txt", "");
+  EXPECT_EQ(ftp_.ListFiles("*.wav"), Names{"Msg One.wav"});
+  EXPECT_TRUE(ftp_.ListFiles("*.mp3").empty());
+
+  ASSERT_TRUE(ftp_.GetFile("Msg One.wav", local_ / "copy.wav"));
+  EXPECT_EQ(ReadTextFile(local_ / "copy.wav"), binary);
+  EXPECT_FALSE(ftp_.GetFile("missing.wav", local_ / "copy.wav"));
+  EXPECT_FALSE(FileExists(local_ / "copy.wav"));
+
+  const utimbuf stamp{1700000000, 1700000000};
+  ASSERT_EQ(::utime((root_ / "voice/Msg One.wav").c_str(), &stamp), 0);
+  EXPECT_EQ(ftp_.GetFileTime("Msg One.wav"), 1700000000);
+  EXPECT_EQ(ftp_.GetFileTime("missing.wav"), 0);
+
+  EXPECT_TRUE(ftp_.DeleteFile("Msg One.wav"));
+  EXPECT_FALSE(FileExists(root_ / "voice/Msg One.wav"));
+  EXPECT_FALSE(ftp_.DeleteFile("Msg One.wav"));
+  EXPECT_FALSE(ftp_.DeleteFile("notes.txt\r\nDELE x"));
+  EXPECT_EQ(server.Events(), (Names{"connect", "login anonymous"}));
+}
+
+// Each row changes directory from where the previous one left, then stores a
+// file there: a refused change leaves the directory as it was.
+TEST_F(FtpTransfer, DirectoriesAreCheckedOnTheServer) {
+  std::filesystem::create_directories(root_ / "voice/My Dir #1/100%");
+  FtpTestServer server(root_.Path());
+  ASSERT_TRUE(server.Running() && ftp_.LogOnServer(server.Address()));
+  struct Row {
+    const char* directory;
+    bool changed;
+    const char* landsIn;
+  } rows[] = {
+      {"missing", false, ""},
+      {"voice", true, "voice/"},
+      {"missing", false, "voice/"},
+      {"sub", true, "voice/sub/"},
+      {"/voice", true, "voice/"},
+      {"My Dir #1/100%", true, "voice/My Dir #1/100%/"},
+      {"..", true, "voice/My Dir #1/"},
+      {"/", true, ""},
+      {"voice//sub/", true, "voice/sub/"},
+      {"bad\nname", false, "voice/sub/"},
+  };
+  int count = 0;
+  for (const Row& row : rows) {
+    const std::string name = "file" + std::to_string(++count) + ".txt";
+    EXPECT_EQ(ftp_.SetCurrentDirectory(row.directory), row.changed) << row.directory;
+    EXPECT_TRUE(ftp_.PutFile(Local(name, "x"), name) && FileExists(root_ / (row.landsIn + name))) << row.directory;
+  }
+}
+
+TEST_F(FtpTransfer, CancelEndsASlowTransferQuickly) {
+  FtpTestServer server(root_.Path(), {"", "", 16384});
+  ASSERT_TRUE(server.Running());
+  const std::string big(1 << 20, 'a');
+  WriteTextFile(root_ / "big.wav", big);
+  const std::string local = Local("big.wav", big);
+  for (bool upload : {true, false}) {
+    LFileTransferProtocol ftp(progress_);
+    progress_.deadline_ = Clock::time_point::max();
+    ASSERT_TRUE(ftp.LogOnServer(server.Address()));
+    progress_.deadline_ = Clock::now() + std::chrono::milliseconds(400);
+    const bool done = upload ? ftp.PutFile(local, "up.wav") : ftp.GetFile("big.wav", local_ / "down.wav");
+    const auto late = Clock::now() - progress_.deadline_;
+    EXPECT_FALSE(done) << upload;
+    EXPECT_LT(late, std::chrono::milliseconds(300)) << upload;
+    EXPECT_GT(late, std::chrono::milliseconds(0)) << upload;  // it did run until cancelled
+    EXPECT_TRUE(ftp.ListFiles("*").empty()) << upload;     // later operations fail at once
+  }
+  EXPECT_FALSE(FileExists(local_ / "down.wav"));
+}
+
+}  // namespace
