@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -21,18 +22,14 @@ class FtpTestServer {
   FtpTestServer(const FtpTestServer&) = delete;
   FtpTestServer& operator=(const FtpTestServer&) = delete;
 
-  // False when the server did not start (its port line never came).
   bool Running() const { return port_ > 0; }
-  // "127.0.0.1:<port>"
   std::string Address() const { return "127.0.0.1:" + std::to_string(port_); }
   // "connect" and "login <user>" lines so far.
   std::vector<std::string> Events() const;
 
-  // A loopback TCP port that nobody listens on now.
-  static int ClosedPort();
-
  private:
   std::string events_;
-  pid_t pid_ = -1;
+  std::FILE* output_ = nullptr;
+  pid_t pid_ = 0;
   int port_ = 0;
 };
