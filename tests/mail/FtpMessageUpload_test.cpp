@@ -34,7 +34,7 @@ class FtpMessageUpload : public ::testing::Test {
     return boxes_ / "Sales Team.mbx";
   }
   bool Upload(const std::string& mailBox) {
-    return UploadMessageByFtp(ftp_, mailBox, boxes_ / "Sales Team ICM000001.ini", log_);
+    return UploadMessageByFtp(ftp_, mailBox, boxes_ / "Sales Team ICM000001.ini", log_).empty();
   }
   Names ServerFiles(const std::string& folder) {
     Names names;
@@ -88,7 +88,7 @@ TEST_F(FtpMessageUpload, FailuresAreLoggedAsErrors) {
     if (row.removeAudio) std::filesystem::remove(boxes_ / "Sales Team ICM000001.wav");
     StatusDisplay display(clock_);
     LogFile log(boxes_ / "Logs", clock_, display);
-    EXPECT_FALSE(UploadMessageByFtp(ftp_, MailBox(row.keys), boxes_ / "Sales Team ICM000001.ini", log)) << row.logged;
+    EXPECT_EQ(UploadMessageByFtp(ftp_, MailBox(row.keys), boxes_ / "Sales Team ICM000001.ini", log), row.logged);
     const StatusDisplay::Snapshot shown = display.GetSnapshot();
     EXPECT_TRUE(shown.error && shown.text.find(row.logged) != std::string::npos) << shown.text;
   }

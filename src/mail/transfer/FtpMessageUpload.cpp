@@ -34,25 +34,22 @@ void UploadIndexPage(LFileTransferProtocol& ftp, const std::string& mailBoxPath)
 
 }  // namespace
 
-bool UploadMessageByFtp(LFileTransferProtocol& ftp, const std::string& mailBoxPath,
-                        const std::string& recordPath, LogFile& log) {
+std::string UploadMessageByFtp(LFileTransferProtocol& ftp, const std::string& mailBoxPath,
+                               const std::string& recordPath, LogFile& log) {
   const LMailBoxSettings settings = LMailBoxSettings::Read(mailBoxPath);
   log.Log("Uploading to server: ", settings.ftpServer);
-  if (!ftp.LogOnServer(settings.ftpServer, settings.ftpUser, settings.ftpPass)) {
-    log.LogError("Unable to log onto server: ", settings.ftpServer);
-    return false;
-  }
-  if (!ftp.SetCurrentDirectory(settings.ftpDir)) {
-    log.LogError("Unable to change server to directory: ", settings.ftpDir);
-    return false;
-  }
+  auto failed = [&log](std::string error) {
+    log.LogError(error);
+    return error;
+  };
+  if (!ftp.LogOnServer(settings.ftpServer, settings.ftpUser, settings.ftpPass))
+    return failed("Unable to log onto server: " + settings.ftpServer);
+  if (!ftp.SetCurrentDirectory(settings.ftpDir))
+    return failed("Unable to change server to directory: " + settings.ftpDir);
   const std::string audio = LMailBox::AudioPath(recordPath);
   const std::string webName = WebName(audio);
-  if (!ftp.PutFile(audio, webName)) {
-    log.LogError("Upload failed: ", webName);
-    return false;
-  }
+  if (!ftp.PutFile(audio, webName)) return failed("Upload failed: " + webName);
   UploadIndexPage(ftp, mailBoxPath);
   PruneServerAudio(ftp, PathFolder(mailBoxPath));
-  return true;
+  return "";
 }
