@@ -10,3 +10,6 @@
 #include "mail/LMailBoxSettings.h"
 #include "mail/LMessageArrival.h"
 #include "mail/LMessageNumber.h"
+#include "mail/smtp/EmailSender.h"
+#include "mail/smtp/EmailSettings.h"
+#include "mail/smtp/MailCommand.h"
