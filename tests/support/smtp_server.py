@@ -43,7 +43,7 @@ class Capture:
                 out.write(part.get_payload(decode=True))
             parts.append({"type": part.get_content_type(), "filename": part.get_filename()})
         info = {"from": envelope.mail_from, "to": envelope.rcpt_tos, "login": login,
-                "tls": session.ssl is not None, "helo": session.host_name,
+                "tls": server.transport.get_extra_info("ssl_object") is not None, "helo": session.host_name,
                 "esmtp": session.extended_smtp, "parts": parts}
         with open(os.path.join(self.folder, f"{n}.json"), "w") as out:
             json.dump(info, out)
@@ -56,7 +56,7 @@ def authenticator(user, password):
         # Where the credentials travelled, for the test to check.
         with open(os.path.join(args.folder, "auth.log"), "a") as log:
             log.write(f"{mechanism} {auth_data.login.decode()} tls={session.ssl is not None} ok={ok}\n")
-        return AuthResult(success=ok, auth_data=auth_data if ok else None)
+        return AuthResult(success=ok, handled=False, auth_data=auth_data if ok else None)
     return check
 
 

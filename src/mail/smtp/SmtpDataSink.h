@@ -3,8 +3,8 @@
 #include "mail/smtp/MimeSink.h"
 #include "mail/smtp/SmtpChannel.h"
 
-// The SMTP data phase as a MimeSink: the body goes out dot-stuffed, in
-// pieces of 30 s each; everything else as it is.
+// The SMTP data phase as a MimeSink: the body goes out dot-stuffed (its
+// first line included), in pieces of 30 s each; everything else as it is.
 class SmtpDataSink final : public MimeSink {
  public:
   explicit SmtpDataSink(SmtpChannel& channel) : channel_(channel) {}
