@@ -8,10 +8,10 @@
 #include "mail/smtp/EmailSettings.h"
 
 struct EmailMessage {
-  std::string to;        // one or more addresses separated by ","
+  std::string to;  // one or more addresses separated by ","
   std::string from;
   std::string subject;
-  std::string body;      // "\r\n" line ends
+  std::string body;                      // "\r\n" line ends
   std::vector<std::string> attachments;  // file paths, may be empty
 };
 

@@ -13,14 +13,14 @@ enum class SmtpSecurity {
 // The e-mail settings, section "email" of the settings file, read when a
 // message is sent.
 struct EmailSettings {
-  bool useSystemMailer = true;   // "usemapi"
-  std::string mailHost;          // "mailhost"
-  std::string fromEmail;         // "fromemail"
+  bool useSystemMailer = true;  // "usemapi"
+  std::string mailHost;         // "mailhost"
+  std::string fromEmail;        // "fromemail"
   std::string subject = "ZAV Message Mailbox: %mailboxname% CID: %cid% %callername%";  // "subject"
-  std::string smtpUser;          // "smtpuser": when the mail host names no user
-  std::string smtpPassword;      // "smtppassword"
+  std::string smtpUser;      // "smtpuser": when the mail host names no user
+  std::string smtpPassword;  // "smtppassword"
   SmtpSecurity smtpSecurity = SmtpSecurity::kStartTlsIfOffered;  // "smtpsecurity"
-  bool smtpVerify = true;        // "smtpverify": check the server's certificate
+  bool smtpVerify = true;                       // "smtpverify": check the server's certificate
   std::string sendmail = "/usr/sbin/sendmail";  // "sendmail": the system mailer
 
   static EmailSettings Read(const std::string& settingsPath);

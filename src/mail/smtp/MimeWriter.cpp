@@ -39,8 +39,8 @@ ProcessResult SendFileData(const std::string& path, MimeSink& sink, LProgress& p
   size_t got;
   while ((got = std::fread(block, 1, sizeof block, file.get())) > 0) {
     if (progress.IsCancelled()) return kProcessCancelled;
-    ProcessResult result =
-        sink.Send(Base64Lines::EncodeLines(std::string_view(block, got)), MimeWriter::kSendTimeoutMs);
+    ProcessResult result = sink.Send(Base64Lines::EncodeLines(std::string_view(block, got)),
+                                     MimeWriter::kSendTimeoutMs);
     if (result != kProcessDone) return result;
     sent += static_cast<long>(got);
     done(static_cast<double>(sent) / static_cast<double>(size));
@@ -78,7 +78,8 @@ ProcessResult MimeWriter::Write(const EmailMessage& message, const std::string& 
   std::string head = HeaderBlock(message, date);
   const std::string boundary = multipart ? ChooseBoundary(message.body) : std::string();
   if (multipart) {
-    head += "Content-Type: multipart/mixed; boundary=" + boundary + "\r\n\r\n--" + boundary + "\r\n";
+    head +=
+        "Content-Type: multipart/mixed; boundary=" + boundary + "\r\n\r\n--" + boundary + "\r\n";
   }
   head += "Content-Type: text/plain\r\n\r\n";
   ProcessResult result = sink.Send(head, kSendTimeoutMs);

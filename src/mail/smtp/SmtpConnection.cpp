@@ -59,15 +59,15 @@ ProcessResult SmtpConnection::StartTls(const std::string& host, bool verify, int
   for (;;) {
     const Step step = tls_->Handshake();
     if (step == Step::kDone) return kProcessDone;
-    ProcessResult result = kProcessFailed;
-    if (step == Step::kWantRead || step == Step::kWantWrite) {
-      result = waiter.Wait(socket_.Get(), EventsFor(step));
-      if (result == kProcessDone) continue;
+    if (step != Step::kWantRead && step != Step::kWantWrite) {
+      error = tls_->FailureReason();
+      return kProcessFailed;
     }
-    error = result == kProcessFailed && step != Step::kWantRead && step != Step::kWantWrite
-                ? tls_->FailureReason()
-                : "no answer in time";
-    return result;
+    const ProcessResult waited = waiter.Wait(socket_.Get(), EventsFor(step));
+    if (waited != kProcessDone) {
+      error = "no answer in time";
+      return waited;
+    }
   }
 }
 
@@ -111,8 +111,7 @@ ProcessResult SmtpConnection::SendPiece(std::string_view piece, int timeoutMs) {
 ProcessResult SmtpConnection::Receive(char* buffer, size_t max, size_t& got, int timeoutMs) {
   got = 0;
   if (!socket_.Valid() || max == 0) return kProcessFailed;
-  return tls_ ? ReceiveTls(buffer, max, got, timeoutMs)
-              : ReceivePlain(buffer, max, got, timeoutMs);
+  return tls_ ? ReceiveTls(buffer, max, got, timeoutMs) : ReceivePlain(buffer, max, got, timeoutMs);
 }
 
 ProcessResult SmtpConnection::ReceivePlain(char* buffer, size_t max, size_t& got, int timeoutMs) {

@@ -91,7 +91,8 @@ bool SmtpSender::Open() {
   if (result != kProcessDone) return Fail("Unable to connect to the mail server");
   if (!implicitTls) return true;
   std::string why;
-  result = connection_.StartTls(host_.host, settings_.smtpVerify, SmtpChannel::kCommandTimeoutMs, why);
+  result =
+      connection_.StartTls(host_.host, settings_.smtpVerify, SmtpChannel::kCommandTimeoutMs, why);
   if (result == kProcessCancelled) return Stopped();
   if (result != kProcessDone) {
     return Fail("Unable to start a secure connection to the mail server (" + why + ")");
@@ -123,7 +124,8 @@ bool SmtpSender::Secure() {
   // encrypted.
   const bool wanted = security != SmtpSecurity::kNone || !host_.user.empty();
   if (!offers_.startTls || !wanted) return true;
-  if (Refused(channel_.Command("STARTTLS"), {220}, "Mail host server error (STARTTLS not accepted)")) {
+  if (Refused(channel_.Command("STARTTLS"), {220},
+              "Mail host server error (STARTTLS not accepted)")) {
     return false;
   }
   std::string why;
@@ -185,9 +187,8 @@ bool SmtpSender::Deliver(const EmailMessage& message) {
   const std::string terminatorRefused = "Mail host server error (data terminator not accepted)";
   if (sent != kProcessDone) return Fail(terminatorRefused);
   channel_.Note("C: (message) .");
-  const int ended = channel_.SendRaw("\r\n.\r\n", SmtpChannel::kCommandTimeoutMs)
-                        ? channel_.ReadReply()
-                        : 0;
+  const int ended =
+      channel_.SendRaw("\r\n.\r\n", SmtpChannel::kCommandTimeoutMs) ? channel_.ReadReply() : 0;
   if (Refused(ended, {250}, terminatorRefused)) return false;
   progress_.SetProgress(0.95);
   progress_.SetText(1, "Quit");

@@ -61,8 +61,8 @@ EmailSendResult SystemMailer::Send(const EmailMessage& message) {
   progress_.SetText(1, "Sending Email");
   progress_.SetProgress(0.0);
   if (!Installed()) {
-    outcome.error = "The system mailer is not installed (no program to run at " +
-                    settings_.sendmail + ")";
+    outcome.error =
+        "The system mailer is not installed (no program to run at " + settings_.sendmail + ")";
     return outcome;
   }
   int pair[2];
