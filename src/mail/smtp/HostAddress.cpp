@@ -46,11 +46,11 @@ ProcessResult HostAddress::Resolve(const std::string& host, int port, SliceWaite
   if (!pending->done.Valid()) return kProcessFailed;
   try {
     std::thread([pending, host, port] {
-      HostAddress address;
-      const bool found = Lookup(host, port, AI_ADDRCONFIG, address);
+      HostAddress named;
+      const bool found = Lookup(host, port, AI_ADDRCONFIG, named);
       std::lock_guard<std::mutex> hold(pending->lock);
       pending->found = found;
-      pending->result = address;
+      pending->result = named;
       const uint64_t one = 1;
       if (::write(pending->done.Get(), &one, sizeof one) < 0) Trace("HostAddress wake-up lost");
     }).detach();

@@ -89,9 +89,12 @@ bool SmtpSender::Open() {
   ProcessResult result = connection_.Connect(host_.host, port, kConnectTimeoutMs);
   if (result == kProcessCancelled) return Stopped();
   if (result != kProcessDone) return Fail("Unable to connect to the mail server");
-  if (!implicitTls) return true;
+  return !implicitTls || StartTls();
+}
+
+bool SmtpSender::StartTls() {
   std::string why;
-  result =
+  const ProcessResult result =
       connection_.StartTls(host_.host, settings_.smtpVerify, SmtpChannel::kCommandTimeoutMs, why);
   if (result == kProcessCancelled) return Stopped();
   if (result != kProcessDone) {
@@ -128,14 +131,7 @@ bool SmtpSender::Secure() {
               "Mail host server error (STARTTLS not accepted)")) {
     return false;
   }
-  std::string why;
-  ProcessResult result =
-      connection_.StartTls(host_.host, settings_.smtpVerify, SmtpChannel::kCommandTimeoutMs, why);
-  if (result == kProcessCancelled) return Stopped();
-  if (result != kProcessDone) {
-    return Fail("Unable to start a secure connection to the mail server (" + why + ")");
-  }
-  channel_.Note("TLS " + connection_.TlsDescription());
+  if (!StartTls()) return false;
   const int code = channel_.Command("EHLO " + WithoutLineBreaks(LocalHostName()));
   if (Refused(code, {250}, "Mail host server error (HELO not accepted)")) return false;
   offers_ = SmtpExtensions::FromEhloReply(channel_.ReplyLines());

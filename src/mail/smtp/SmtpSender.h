@@ -33,6 +33,8 @@ class SmtpSender {
   bool Open();
   bool Greet();
   bool Secure();
+  // The TLS handshake on the open connection.
+  bool StartTls();
   bool Authenticate();
   bool Deliver(const EmailMessage& message);
   // True (and the result set) when the last command was stopped or its
