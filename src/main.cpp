@@ -11,6 +11,7 @@
 #include "callengine/SimulateCommand.h"
 #include "core/Core.h"
 #include "log/Log.h"
+#include "mail/Mail.h"
 
 namespace {
 
@@ -95,6 +96,9 @@ int PrintHelp(const CommandLine&) {
       "            speak TEXT into a WAVE file with the voice at position N\n"
       "  tts --list-voices\n"
       "            list the speech voices by position\n"
+      "  mail test ADDRESS\n"
+      "            send a short test e-mail with the current e-mail settings and\n"
+      "            show the mail server's replies\n"
       "  simulate [--keys KEY@SECONDS,...] [--caller-audio IN.wav] [--hear OUT.wav]\n"
       "           [--hangup-after SECONDS]\n"
       "            one call without a telephone: scripted with these options,\n"
@@ -116,6 +120,7 @@ constexpr Command kCommands[] = {
     {"audio", RunAudioCommand},
     {"tts", RunTtsCommand},
     {"simulate", RunSimulate},
+    {"mail", RunMailCommand},
     {"help", PrintHelp},
 };
 

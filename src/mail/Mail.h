@@ -2,7 +2,7 @@
 
 // The mail subsystem's public face: mailboxes and their messages as files of
 // the mailbox folder, their settings, message numbering and arrival, and
-// their delivery by FTP.
+// their delivery by e-mail, FTP and folder copy.
 #include "mail/LMailBox.h"
 #include "mail/LMailBoxIterator.h"
 #include "mail/LMailBoxMessage.h"
@@ -11,6 +11,9 @@
 #include "mail/LMailBoxSettings.h"
 #include "mail/LMessageArrival.h"
 #include "mail/LMessageNumber.h"
+#include "mail/smtp/EmailSender.h"
+#include "mail/smtp/EmailSettings.h"
+#include "mail/smtp/MailCommand.h"
 #include "mail/transfer/FtpMessageUpload.h"
 #include "mail/transfer/FtpServerPrune.h"
 #include "mail/transfer/LFileTransferProtocol.h"

@@ -33,10 +33,14 @@ pid_t WaitFor(pid_t pid, int* status) {
 // The spawn settings shared by every child; released by the destructor.
 class SpawnSettings {
  public:
-  explicit SpawnSettings(int stdoutFd) {
+  SpawnSettings(int stdoutFd, int stdinFd) {
     ::posix_spawn_file_actions_init(&actions_);
     ::posix_spawnattr_init(&attr_);
-    ::posix_spawn_file_actions_addopen(&actions_, 0, "/dev/null", O_RDONLY, 0);
+    if (stdinFd >= 0) {
+      ::posix_spawn_file_actions_adddup2(&actions_, stdinFd, 0);
+    } else {
+      ::posix_spawn_file_actions_addopen(&actions_, 0, "/dev/null", O_RDONLY, 0);
+    }
     if (stdoutFd >= 0) ::posix_spawn_file_actions_adddup2(&actions_, stdoutFd, 1);
     // Whatever other subsystems or libraries opened without close-on-exec.
     ::posix_spawn_file_actions_addclosefrom_np(&actions_, 3);
@@ -67,13 +71,13 @@ class SpawnSettings {
 }  // namespace
 
 std::unique_ptr<ChildProcess> ChildProcess::Start(const std::vector<std::string>& argv,
-                                                  int stdoutFd) {
+                                                  int stdoutFd, int stdinFd) {
   if (argv.empty()) return nullptr;
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
 
-  SpawnSettings settings(stdoutFd);
+  SpawnSettings settings(stdoutFd, stdinFd);
   pid_t pid = 0;
   int error =
       ::posix_spawnp(&pid, args[0], settings.Actions(), settings.Attr(), args.data(), environ);

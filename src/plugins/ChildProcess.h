@@ -9,7 +9,8 @@
 #include "core/UniqueFd.h"
 
 // A program started by the engine. It runs in a session of its own (no
-// terminal, its own process group), with standard input from /dev/null,
+// terminal, its own process group), with standard input from /dev/null
+// unless a descriptor is given,
 // standard error shared with the engine, no other descriptor of the engine,
 // default signal handling and an empty signal mask; environment and working
 // directory are the engine's. Every child is waited for by someone, so none
@@ -17,9 +18,11 @@
 class ChildProcess {
  public:
   // Starts argv[0] (looked up on PATH when it holds no "/") with `argv`.
-  // `stdoutFd` becomes its standard output; -1 shares the engine's. Null
-  // when nothing could be started (no program, not executable, no memory).
-  static std::unique_ptr<ChildProcess> Start(const std::vector<std::string>& argv, int stdoutFd);
+  // `stdoutFd` becomes its standard output; -1 shares the engine's.
+  // `stdinFd` becomes its standard input; -1 is /dev/null. Null when
+  // nothing could be started (no program, not executable, no memory).
+  static std::unique_ptr<ChildProcess> Start(const std::vector<std::string>& argv, int stdoutFd,
+                                             int stdinFd = -1);
   // Lets the child go: a detached reaper waits for it and, when `graceMs`
   // is not negative and it still runs after that long, kills its process
   // group. The reaper owns only the process id and its descriptor.

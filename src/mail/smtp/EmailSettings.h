@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+// How the SMTP sender protects the connection ([email] "smtpsecurity").
+enum class SmtpSecurity {
+  kStartTlsIfOffered,  // "starttls-if-offered" (the default)
+  kStartTls,           // "starttls": the server must offer it
+  kTls,                // "tls": TLS from the first byte (port 465)
+  kNone,               // "none"
+};
+
+// The e-mail settings, section "email" of the settings file, read when a
+// message is sent.
+struct EmailSettings {
+  bool useSystemMailer = true;  // "usemapi"
+  std::string mailHost;         // "mailhost"
+  std::string fromEmail;        // "fromemail"
+  std::string subject = "ZAV Message Mailbox: %mailboxname% CID: %cid% %callername%";  // "subject"
+  std::string smtpUser;      // "smtpuser": when the mail host names no user
+  std::string smtpPassword;  // "smtppassword"
+  SmtpSecurity smtpSecurity = SmtpSecurity::kStartTlsIfOffered;  // "smtpsecurity"
+  bool smtpVerify = true;                       // "smtpverify": check the server's certificate
+  std::string sendmail = "/usr/sbin/sendmail";  // "sendmail": the system mailer
+
+  static EmailSettings Read(const std::string& settingsPath);
+  // Unknown text gives the default.
+  static SmtpSecurity ParseSecurity(const std::string& text);
+  // Only an explicit "false", "no", "off" or "0" turns the check off.
+  static bool ParseVerify(const std::string& text);
+};

@@ -1,0 +1,107 @@
+#include "mail/smtp/MimeWriter.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "core/Path.h"
+#include "core/Trace.h"
+#include "mail/smtp/Base64Lines.h"
+
+namespace {
+
+// 13 blocks of 57 bytes: 13 full lines, just under one 1024-byte send.
+constexpr size_t kReadBytes = Base64Lines::kBlockBytes * 13;
+
+std::string OneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  return text;
+}
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// One attachment's base64 lines; `done(fraction)` reports how far it got.
+template <typename Report>
+ProcessResult SendFileData(const std::string& path, MimeSink& sink, LProgress& progress,
+                           Report done) {
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  long size = 0;
+  if (file && std::fseek(file.get(), 0, SEEK_END) == 0) size = std::ftell(file.get());
+  if (size <= 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) {
+    Trace("MimeWriter %s is missing or empty: no data attached", path.c_str());
+    return kProcessDone;
+  }
+  char block[kReadBytes];
+  long sent = 0;
+  size_t got;
+  while ((got = std::fread(block, 1, sizeof block, file.get())) > 0) {
+    if (progress.IsCancelled()) return kProcessCancelled;
+    ProcessResult result = sink.Send(Base64Lines::EncodeLines(std::string_view(block, got)),
+                                     MimeWriter::kSendTimeoutMs);
+    if (result != kProcessDone) return result;
+    sent += static_cast<long>(got);
+    done(static_cast<double>(sent) / static_cast<double>(size));
+  }
+  return kProcessDone;
+}
+
+}  // namespace
+
+std::string MimeWriter::ChooseBoundary(std::string_view body) {
+  std::string boundary;
+  for (int n = 0; n <= kLastBoundaryNumber; ++n) {
+    boundary = "gc0p4Jq0M2Yt08jU534c" + std::to_string(n);
+    if (body.find(boundary) == std::string_view::npos) break;
+  }
+  return boundary;
+}
+
+std::string MimeWriter::HeaderBlock(const EmailMessage& message, const std::string& date) {
+  return "MIME-Version: 1.0\r\nFrom: " + OneLine(message.from) + "\r\nTo: " + OneLine(message.to) +
+         "\r\nSubject: " + OneLine(message.subject) + "\r\nDate: " + date +
+         "\r\nX-Mailer: Zavotel\r\n";
+}
+
+std::string MimeWriter::AttachmentHeader(const std::string& boundary, const std::string& path) {
+  const std::string name = OneLine(PathFileName(path));
+  return "\r\n--" + boundary + "\r\nContent-Type: application/octet-stream; name=\"" + name +
+         "\"\r\nContent-Transfer-Encoding: base64\r\nContent-Disposition: attachment; filename=\"" +
+         name + "\"\r\n\r\n";
+}
+
+ProcessResult MimeWriter::Write(const EmailMessage& message, const std::string& date,
+                                MimeSink& sink, LProgress& progress) {
+  const bool multipart = !message.attachments.empty();
+  std::string head = HeaderBlock(message, date);
+  const std::string boundary = multipart ? ChooseBoundary(message.body) : std::string();
+  if (multipart) {
+    head +=
+        "Content-Type: multipart/mixed; boundary=" + boundary + "\r\n\r\n--" + boundary + "\r\n";
+  }
+  head += "Content-Type: text/plain\r\n\r\n";
+  ProcessResult result = sink.Send(head, kSendTimeoutMs);
+  if (result != kProcessDone) return result;
+  if (multipart) {
+    progress.SetProgress(0.2);
+    progress.SetText(1, "Sending Message Text");
+  }
+  result = sink.SendBody(message.body);
+  if (result != kProcessDone || !multipart) return result;
+
+  progress.SetProgress(0.3);
+  progress.SetText(1, "Sending Message Attachment(s)");
+  const double count = static_cast<double>(message.attachments.size());
+  for (size_t i = 0; i < message.attachments.size(); ++i) {
+    const std::string& path = message.attachments[i];
+    result = sink.Send(AttachmentHeader(boundary, path), kSendTimeoutMs);
+    if (result != kProcessDone) return result;
+    result = SendFileData(path, sink, progress, [&](double fraction) {
+      progress.SetProgress(0.3 + 0.6 * (static_cast<double>(i) + fraction) / count);
+    });
+    if (result != kProcessDone) return result;
+  }
+  return sink.Send("\r\n--" + boundary + "--\r\n", kSendTimeoutMs);
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "audio/LProgress.h"
+#include "audio/LProgressProcess.h"
+#include "mail/smtp/EmailSender.h"
+#include "mail/smtp/MimeSink.h"
+
+// Lays out a message: the header block, then the text alone, or with
+// attachments a multipart/mixed body of the text and one base64 part per
+// file. The same layout goes to the SMTP server and to the system mailer.
+class MimeWriter {
+ public:
+  static constexpr int kSendTimeoutMs = 20000;
+  static constexpr int kBodyTimeoutMs = 30000;
+  static constexpr int kLastBoundaryNumber = 99;
+
+  // "gc0p4Jq0M2Yt08jU534c<n>" with the first n whose text is not in the
+  // body; n stops at kLastBoundaryNumber.
+  static std::string ChooseBoundary(std::string_view body);
+  // MIME-Version, From, To, Subject, Date and X-Mailer lines; line breaks
+  // inside the values become spaces so no value can add a header.
+  static std::string HeaderBlock(const EmailMessage& message, const std::string& date);
+  static std::string AttachmentHeader(const std::string& boundary, const std::string& path);
+
+  // Sends the whole message; ends early when the sink fails or the
+  // progress is cancelled.
+  static ProcessResult Write(const EmailMessage& message, const std::string& date, MimeSink& sink,
+                             LProgress& progress);
+};

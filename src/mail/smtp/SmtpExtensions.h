@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// What a server's EHLO reply offers that the sender uses: STARTTLS and the
+// AUTH mechanisms PLAIN and LOGIN ("250-AUTH PLAIN LOGIN", or the older
+// "250-AUTH=LOGIN").
+struct SmtpExtensions {
+  bool startTls = false;
+  bool authAdvertised = false;
+  bool authPlain = false;
+  bool authLogin = false;
+
+  static SmtpExtensions FromEhloReply(const std::vector<std::string>& lines);
+};

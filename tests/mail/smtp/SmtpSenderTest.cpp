@@ -1,0 +1,165 @@
+// The SMTP sender against real servers on the loopback address: clear,
+// STARTTLS, implicit TLS, AUTH, and servers that refuse, hang up, flood or
+// crawl.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "mail/MailTestFiles.h"
+#include "mail/smtp/EmailSender.h"
+#include "mail/smtp/MailServer.h"
+#include "mail/smtp/TestProgress.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using Security = SmtpSecurity;
+
+EmailSettings SmtpSettings(const std::string& host, Security security, bool verify = false) {
+  EmailSettings settings;
+  settings.useSystemMailer = false;
+  settings.mailHost = host;
+  settings.smtpSecurity = security;
+  settings.smtpVerify = verify;
+  return settings;
+}
+
+const EmailMessage kMessage{"a@x.test", "zav@x.test", "Test", "Hello\r\n", {}};
+
+class SmtpSenderTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    certificates_ = std::make_unique<TempDir>();
+    const std::string command =
+        "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=mail.test -keyout " +
+        (*certificates_ / "key.pem") + " -out " + (*certificates_ / "cert.pem") + " >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+  }
+  static void TearDownTestSuite() { certificates_.reset(); }
+
+  // A server storing into `folder`, run with `options` (space-separated)
+  // and the test certificate.
+  std::unique_ptr<MailServer> Start(const std::string& options, const TempDir& folder) {
+    std::vector<std::string> argv = {"--cert", *certificates_ / "cert.pem", "--key",
+                                     *certificates_ / "key.pem"};
+    std::istringstream words(options);
+    for (std::string word; words >> word;) argv.push_back(word);
+    auto server = std::make_unique<MailServer>(folder.Path(), argv);
+    EXPECT_NE(server->Port(), 0) << options;
+    return server;
+  }
+  std::string Host(const MailServer& server) { return "127.0.0.1:" + std::to_string(server.Port()); }
+
+  static std::unique_ptr<TempDir> certificates_;
+  TempDir folder_;
+};
+
+std::unique_ptr<TempDir> SmtpSenderTest::certificates_;
+
+TEST_F(SmtpSenderTest, EachDialogueEndsAsTheServerAllows) {
+  const char* kAuth = "--mode starttls --auth bob:s3cret:x";
+  const struct {
+    const char* server;
+    const char* login;  // appended to the host
+    Security security;
+    bool verify;
+    const char* outcome;  // the error's start, or the captured "tls" and "login"
+  } rows[] = {
+      {"--mode plain", "", Security::kStartTlsIfOffered, true, "false null"},
+      {"--mode starttls", "", Security::kStartTls, false, "true null"},
+      {"--mode starttls", "", Security::kStartTls, true,
+       "Unable to start a secure connection to the mail server (certificate not accepted: "},
+      {"--mode starttls", "", Security::kStartTlsIfOffered, false, "false null"},  // HELO
+      {kAuth, ":bob:s3cret:x", Security::kStartTlsIfOffered, false, "true \"bob\""},
+      {kAuth, ":bob:s3cret:x", Security::kNone, false, "true \"bob\""},  // never in clear
+      {"--mode starttls --auth bob:s3cret:x --exclude PLAIN", ":bob:s3cret:x",
+       Security::kStartTlsIfOffered, false, "true \"bob\""},  // AUTH LOGIN
+      {kAuth, ":bob:wrong", Security::kStartTlsIfOffered, false,
+       "Email authentication username or password not accepted"},
+      {"--mode tls", "", Security::kTls, false, "true null"},
+      {"--mode plain", "", Security::kStartTls, true, "The mail server does not offer STARTTLS"},
+      {"--mode plain --reject-rcpt", "", Security::kNone, true,
+       "Mail host server error (RCPT TO not accepted). Your server may required authenticated "
+       "email. Please see Help for more information."},
+      {"--mode drop", "", Security::kNone, true,
+       "Mail host server error (data terminator not accepted)"},
+      {"--mode flood", "", Security::kNone, true, "Mail server not responding"},
+  };
+  for (const auto& row : rows) {
+    TempDir folder;
+    auto server = Start(row.server, folder);
+    TestProgress progress;
+    const EmailSendResult sent =
+        SendMail(SmtpSettings(Host(*server) + row.login, row.security, row.verify), kMessage, progress);
+    std::string transcript;
+    for (const std::string& line : sent.transcript) transcript += line + "\n";
+    SCOPED_TRACE(std::string(row.server) + " " + row.login + "\n" + transcript);
+    EXPECT_EQ(transcript.find("s3cret"), std::string::npos);
+    if (sent.result != kProcessDone) {
+      EXPECT_EQ(sent.result, kProcessFailed);
+      EXPECT_EQ(sent.error.rfind(row.outcome, 0), 0u) << sent.error;
+      continue;
+    }
+    const std::string captured = ReadTextFile(folder / "0.json");
+    std::istringstream expected(row.outcome);
+    std::string tls, login;
+    expected >> tls >> login;
+    EXPECT_NE(captured.find("\"tls\": " + tls), std::string::npos) << captured;
+    EXPECT_NE(captured.find("\"login\": " + login), std::string::npos) << captured;
+    // Credentials travel only encrypted.
+    EXPECT_EQ(ReadTextFile(folder / "auth.log").find("tls=False"), std::string::npos);
+  }
+}
+
+TEST_F(SmtpSenderTest, DeliversTextAndAttachmentsIntact) {
+  auto server = Start("--mode plain", folder_);
+  std::string audio;
+  for (int i = 0; i < 100000; ++i) audio.push_back(static_cast<char>((i * 131) ^ (i >> 7)));
+  WriteTextFile(folder_ / "message.wav", audio);
+  WriteTextFile(folder_ / "short.bin", std::string(58, '\x01'));
+  const std::string body = ".first\r\n.\r\n..two\r\nmentions gc0p4Jq0M2Yt08jU534c0\r\nend\r\n";
+  const EmailMessage message{"a@x.test, b@y.test", "zav@x.test", "New message", body,
+                             {folder_ / "message.wav", folder_ / "short.bin"}};
+  TestProgress progress;
+  const EmailSendResult sent = SendMail(SmtpSettings(Host(*server), Security::kNone), message, progress);
+  ASSERT_EQ(sent.result, kProcessDone) << sent.error;
+  EXPECT_EQ(ReadTextFile(folder_ / "0.part0"), body);  // dot-stuffed lines come back intact
+  EXPECT_EQ(ReadTextFile(folder_ / "0.part1"), audio);
+  EXPECT_EQ(ReadTextFile(folder_ / "0.part2"), std::string(58, '\x01'));
+  const std::string captured = ReadTextFile(folder_ / "0.json");
+  for (const char* expected : {"\"to\": [\"a@x.test\", \"b@y.test\"]", "\"filename\": \"message.wav\"",
+                               "\"esmtp\": false"}) {
+    EXPECT_NE(captured.find(expected), std::string::npos) << captured;
+  }
+  EXPECT_NE(ReadTextFile(folder_ / "0.eml").find("boundary=gc0p4Jq0M2Yt08jU534c1\r\n"), std::string::npos);
+  EXPECT_DOUBLE_EQ(progress.fraction, 0.95);
+}
+
+TEST_F(SmtpSenderTest, AStopEndsACrawlingServerWithinASlice) {
+  auto server = Start("--mode slow", folder_);
+  TestProgress progress(std::chrono::milliseconds(500));
+  const EmailSendResult sent = SendMail(SmtpSettings(Host(*server), Security::kNone), kMessage, progress);
+  EXPECT_EQ(sent.result, kProcessCancelled);
+  EXPECT_LE(progress.SinceCancel(), 300);
+}
+
+TEST_F(SmtpSenderTest, NoServerNoConnection) {
+  const struct {
+    std::string host;
+    const char* error;
+  } rows[] = {{"127.0.0.1:1", "Unable to connect to the mail server"},  // nobody listens on 1
+              {"", "No mail host is set for the simple SMTP option"},
+              {"mail.test:99999", "The mail host setting is not valid: mail.test:99999"}};
+  for (const auto& row : rows) {
+    TestProgress progress;
+    const EmailSendResult sent = SendMail(SmtpSettings(row.host, Security::kNone), kMessage, progress);
+    EXPECT_EQ(sent.result, kProcessFailed) << row.host;
+    EXPECT_EQ(sent.error, row.error) << row.host;
+  }
+}
+
+}  // namespace

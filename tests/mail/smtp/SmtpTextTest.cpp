@@ -1,0 +1,85 @@
+// The pure text layers of sending: base64 lines, dot-stuffing, boundary
+// choice, recipients and the Date header.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "mail/smtp/Base64Lines.h"
+#include "mail/smtp/DotStuffing.h"
+#include "mail/smtp/MimeWriter.h"
+#include "mail/smtp/SmtpDate.h"
+#include "mail/smtp/SmtpSender.h"
+
+namespace {
+
+TEST(Base64Lines, Encodes76CharacterLinesFrom57ByteBlocks) {
+  const std::string a57(57, 'a');
+  std::string full;
+  for (int i = 0; i < 19; ++i) full += "YWFh";
+  const struct {
+    std::string in, out;
+  } rows[] = {
+      {"", "\r\n"},  // one empty line
+      {"f", "Zg==\r\n"},
+      {"fo", "Zm8=\r\n"},
+      {"foobar", "Zm9vYmFy\r\n"},
+      {"\xff\xfe", "//4=\r\n"},
+      {"\xfb\xef\xbe", "++++\r\n"},
+      {a57, full + "\r\n"},
+      {a57 + "a", full + "\r\nYQ==\r\n"},  // 58 bytes: a full line and 4 characters
+      {a57 + a57, full + "\r\n" + full + "\r\n"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(Base64Lines::EncodeLines(row.in), row.out) << row.in.size();
+}
+
+TEST(DotStuffing, DoublesTheDotOfEveryLineThatStartsWithOne) {
+  const struct {
+    std::string body, sent;
+  } rows[] = {
+      {"plain\r\nno dots\r\n", "plain\r\nno dots\r\n"}, {".first\r\n", ".first\r\n"},
+      {"a\r\n.b\r\n", "a\r\n..b\r\n"},                  {"a\r\n.\r\nb", "a\r\n..\r\nb"},
+      {"\r\n.\r\n.", "\r\n..\r\n.."},                   {"bare\n.lf", "bare\n.lf"},
+  };
+  for (const auto& row : rows) {
+    std::string sent;
+    for (std::string_view piece : DotStuffing::Pieces(row.body)) sent += piece;
+    EXPECT_EQ(sent, row.sent) << row.body;
+  }
+}
+
+TEST(MimeWriter, ChoosesTheFirstBoundaryNotInTheBody) {
+  const std::string base = "gc0p4Jq0M2Yt08jU534c";
+  std::string all;
+  for (int n = 0; n < 100; ++n) all += base + std::to_string(n) + "\r\n";
+  const struct {
+    std::string body, boundary;
+  } rows[] = {
+      {"hello", base + "0"},
+      {"x " + base + "0 y", base + "1"},
+      {base + "0 " + base + "10", base + "2"},  // "…c1" is inside "…c10"
+      {all, base + "99"},                       // the search ends at 99
+  };
+  for (const auto& row : rows) EXPECT_EQ(MimeWriter::ChooseBoundary(row.body), row.boundary);
+}
+
+TEST(SmtpSender, CutsTheRecipientListAtCommas) {
+  const std::string longName(300, 'a');
+  const struct {
+    std::string to;
+    std::vector<std::string> pieces;
+  } rows[] = {
+      {"a@x, b@y", {"a@x", " b@y"}},  // spaces are kept
+      {",a@x,,b@y,", {"a@x", "b@y"}},
+      {"", {}},
+      {longName, {longName.substr(0, SmtpSender::kMaxRecipient)}},
+  };
+  for (const auto& row : rows) EXPECT_EQ(SmtpSender::Recipients(row.to), row.pieces) << row.to;
+}
+
+TEST(SmtpDate, WritesTheFieldsInUtc) {
+  EXPECT_EQ(SmtpDate::Format(1709647389), "Tue, 05 Mar 2024 14:03:09 +0000");
+  EXPECT_EQ(SmtpDate::Format(951782400), "Tue, 29 Feb 2000 00:00:00 +0000");
+}
+
+}  // namespace

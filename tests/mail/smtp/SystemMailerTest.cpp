@@ -1,0 +1,84 @@
+// The system mailer path against fake mailers that record what they get.
+#include "mail/smtp/SystemMailer.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+
+#include "mail/MailTestFiles.h"
+#include "mail/smtp/TestProgress.h"
+#include "support/TempDir.h"
+
+namespace {
+
+// A mailer script `name` in `dir` that keeps its arguments and input there,
+// then runs `tail`.
+std::string FakeMailer(const TempDir& dir, const std::string& name, const std::string& tail) {
+  const std::string path = dir / name;
+  WriteTextFile(path, "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + (dir / "args") + "'\ncat > '" +
+                          (dir / "input") + "'\n" + tail + "\n");
+  ::chmod(path.c_str(), 0700);
+  return path;
+}
+
+EmailSendResult Send(const std::string& mailer, std::vector<std::string> attachments = {},
+                     std::chrono::milliseconds stopAfter = std::chrono::milliseconds(-1)) {
+  EmailSettings settings;
+  settings.sendmail = mailer;
+  TestProgress progress(stopAfter);
+  const EmailMessage message{"a@x.test, b@y.test", "zav@x.test", "New", ".one\r\n.\r\ntwo\r\n",
+                             std::move(attachments)};
+  EmailSendResult sent = SendMail(settings, message, progress);
+  if (stopAfter.count() >= 0) {
+    EXPECT_LE(progress.SinceCancel(), 300);
+  }
+  return sent;
+}
+
+TEST(SystemMailer, HandsTheMessageOverWithUnixLineEnds) {
+  TempDir dir;
+  WriteTextFile(dir / "one.wav", "abc");
+  const EmailSendResult sent = Send(FakeMailer(dir, "sendmail", "exit 0"), {dir / "one.wav"});
+  ASSERT_EQ(sent.result, kProcessDone) << sent.error;
+  EXPECT_EQ(ReadTextFile(dir / "args"), "-t\n-oi\n");
+  const std::string input = ReadTextFile(dir / "input");
+  EXPECT_EQ(input.find('\r'), std::string::npos);
+  const std::string b = "gc0p4Jq0M2Yt08jU534c0";
+  // No dot-stuffing: "-oi" already keeps a lone "." in the text.
+  for (const std::string& expected :
+       {std::string("MIME-Version: 1.0\nFrom: zav@x.test\nTo: a@x.test, b@y.test\nSubject: New\nDate: "),
+        "X-Mailer: Zavotel\nContent-Type: multipart/mixed; boundary=" + b + "\n\n--" + b +
+            "\nContent-Type: text/plain\n\n.one\n.\ntwo\n\n--" + b,
+        "filename=\"one.wav\"\n\nYWJj\n\n--" + b + "--\n"}) {
+    EXPECT_NE(input.find(expected), std::string::npos) << expected << "\nin\n" << input;
+  }
+}
+
+TEST(SystemMailer, FailsWithATextItsOwnerCanLog) {
+  TempDir dir;
+  WriteTextFile(dir / "plain-file", "#!/bin/sh\n");
+  const std::string missing = "The system mailer is not installed (no program to run at ";
+  const struct {
+    std::string mailer, error;
+  } rows[] = {
+      {dir / "missing", missing + (dir / "missing") + ")"},
+      {dir / "plain-file", missing + (dir / "plain-file") + ")"},
+      {dir.Path(), missing + dir.Path() + ")"},
+      {FakeMailer(dir, "refuses", "exit 75"), "The system mailer did not take the message (exit status 75)"},
+      {FakeMailer(dir, "dies", "kill -9 $$"), "The system mailer did not take the message (ended by signal 9)"},
+  };
+  for (const auto& row : rows) {
+    const EmailSendResult sent = Send(row.mailer);
+    EXPECT_EQ(sent.result, kProcessFailed) << row.mailer;
+    EXPECT_EQ(sent.error, row.error) << row.mailer;
+  }
+}
+
+TEST(SystemMailer, AStopEndsAMailerThatHangs) {
+  TempDir dir;
+  const EmailSendResult sent = Send(FakeMailer(dir, "hangs", "sleep 30"), {}, std::chrono::milliseconds(300));
+  EXPECT_EQ(sent.result, kProcessCancelled);
+}
+
+}  // namespace

@@ -1,0 +1,105 @@
+#!/usr/bin/python3
+# Mail servers on the loopback address for the e-mail sending tests. Prints
+# "PORT <n>" once it listens, then serves until killed. The well-behaved modes
+# run aiosmtpd and store each message as <folder>/<n>.eml (as received, dots
+# unstuffed), its parts decoded by Python's mail parser as <n>.part<i>, and
+# <n>.json (envelope, login, TLS, parts); logins go to auth.log with whether
+# they came encrypted. The misbehaving modes speak just enough SMTP by hand.
+import argparse
+import asyncio
+import email
+import json
+import os
+import ssl
+
+from aiosmtpd.smtp import SMTP, AuthResult
+
+
+class Capture:
+    async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+        if args.reject_rcpt:
+            return "550 5.1.1 No such user here"
+        envelope.rcpt_tos.append(address)
+        return "250 OK"
+
+    async def handle_DATA(self, server, session, envelope):
+        stem = os.path.join(args.folder, str(len([f for f in os.listdir(args.folder) if f.endswith(".json")])))
+        with open(stem + ".eml", "wb") as out:
+            out.write(envelope.content)
+        parts = []
+        for part in email.message_from_bytes(envelope.content).walk():
+            if not part.is_multipart():
+                with open(f"{stem}.part{len(parts)}", "wb") as out:
+                    out.write(part.get_payload(decode=True))
+                parts.append({"type": part.get_content_type(), "filename": part.get_filename()})
+        login = session.auth_data.login.decode() if session.auth_data else None
+        tls = server.transport.get_extra_info("ssl_object") is not None
+        with open(stem + ".json", "w") as out:
+            json.dump({"from": envelope.mail_from, "to": envelope.rcpt_tos, "login": login, "tls": tls,
+                       "esmtp": session.extended_smtp, "parts": parts}, out)
+        return "250 2.0.0 Message accepted"
+
+
+def check_login(server, session, envelope, mechanism, auth_data):
+    user, password = args.auth.split(":", 1)
+    ok = auth_data.login.decode() == user and auth_data.password.decode() == password
+    with open(os.path.join(args.folder, "auth.log"), "a") as log:
+        log.write(f"{mechanism} {auth_data.login.decode()} tls={session.ssl is not None} ok={ok}\n")
+    return AuthResult(success=ok, handled=False, auth_data=auth_data if ok else None)
+
+
+async def hand_made(reader, writer):
+    if args.mode == "slow":  # one byte a second
+        for byte in b"220 slow server ready\r\n":
+            writer.write(bytes([byte]))
+            await writer.drain()
+            await asyncio.sleep(1)
+    elif args.mode == "flood":  # a greeting that never ends
+        writer.write(b"220 ")
+        while True:
+            writer.write(b"x" * 4096)
+            await writer.drain()
+    writer.write(b"220 ready\r\n")  # drop: hangs up in the middle of DATA
+    while line := await reader.readline():
+        if line[:4].upper() == b"DATA":
+            writer.write(b"354 go ahead\r\n")
+            await writer.drain()
+            await reader.read(64)
+            writer.transport.abort()
+            return
+        writer.write(b"250 ok\r\n")
+        await writer.drain()
+
+
+async def main():
+    context = None
+    if args.cert:
+        context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+        context.load_cert_chain(args.cert, args.key)
+    if args.mode in ("drop", "slow", "flood"):
+        server = await asyncio.start_server(hand_made, "127.0.0.1", 0)
+    else:
+        options = {"hostname": "mail.test", "decode_data": False, "auth_require_tls": args.mode != "plain",
+                   "auth_exclude_mechanism": args.exclude or []}
+        if args.mode == "starttls":
+            options["tls_context"] = context
+        if args.auth:
+            options["authenticator"] = check_login
+        implicit = context if args.mode == "tls" else None
+        server = await asyncio.get_running_loop().create_server(
+            lambda: SMTP(Capture(), **options), "127.0.0.1", 0, ssl=implicit)
+    print("PORT", server.sockets[0].getsockname()[1], flush=True)
+    async with server:
+        await server.serve_forever()
+
+
+parser = argparse.ArgumentParser()
+parser.add_argument("--mode", choices=["plain", "starttls", "tls", "drop", "slow", "flood"], default="plain")
+parser.add_argument("--folder", default=".")
+parser.add_argument("--cert")
+parser.add_argument("--key")
+parser.add_argument("--auth", help="USER:PASSWORD")
+parser.add_argument("--exclude", action="append", help="an AUTH mechanism not to offer")
+parser.add_argument("--reject-rcpt", action="store_true")
+args = parser.parse_args()
+asyncio.run(main())
