@@ -12,7 +12,7 @@
 #include "audio/LWaveFileFormat.h"
 #include "audio/recognition/SRConvertFileFormat.h"
 #include "audio/recognition/SRGramNotify.h"
-#include "audio/recognition/SphinxDecoder.h"
+#include "audio/recognition/SphinxDecoderPool.h"
 #include "audio/recognition/SpeechRecModel.h"
 #include "core/FileIo.h"
 #include "core/Trace.h"
@@ -47,8 +47,8 @@ ProcessResult LSpeechRec::Process(LProgress& progress) {
 
 ProcessResult LSpeechRec::Decode(const std::string& path, LProgress& progress) {
   progress.SetText(1, "Recognizing speech");
-  SphinxDecoder decoder;
-  if (!decoder.Open(SelectSpeechRecModel(engine_))) return kProcessFailed;
+  const SphinxDecoderPool::Lease decoder = SphinxDecoderPool::Shared().Take(SelectSpeechRecModel(engine_));
+  if (!decoder) return kProcessFailed;
   LSoundSourceRef source = LWaveFile::OpenSource(path);
   if (source->IsError() || source->Channels() != 1) return kProcessFailed;
 
@@ -66,13 +66,13 @@ ProcessResult LSpeechRec::Decode(const std::string& path, LProgress& progress) {
     const int32_t end = source->GetEndSample();
     const int32_t frames = position >= end ? std::max(0, kDecodeFrames - (position - end)) : kDecodeFrames;
     std::transform(block.begin(), block.begin() + frames, samples.begin(), ChainTo16);
-    if (frames > 0 && !decoder.Feed(samples.data(), static_cast<std::size_t>(frames), sink)) {
+    if (frames > 0 && !decoder->Feed(samples.data(), static_cast<std::size_t>(frames), sink)) {
       return kProcessFailed;
     }
     if (position >= end) break;
     progress.SetProgress(position / total);
   }
-  if (!decoder.Finish(sink)) return kProcessFailed;
+  if (!decoder->Finish(sink)) return kProcessFailed;
   text_ = notify.Text();
   progress.SetProgress(1);
   return kProcessDone;

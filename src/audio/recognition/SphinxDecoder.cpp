@@ -83,6 +83,13 @@ bool SphinxDecoder::Open(const SpeechRecModel& model) {
   return ps_start_utt(decoder_) == 0;
 }
 
+bool SphinxDecoder::Restart() {
+  if (!decoder_) return false;
+  ps_end_utt(decoder_);  // fails harmlessly when no utterance is under way
+  inSpeech_ = false;
+  return ps_start_utt(decoder_) == 0;
+}
+
 bool SphinxDecoder::Feed(const int16_t* samples, std::size_t count, const PhraseSink& sink) {
   if (!decoder_ || ps_process_raw(decoder_, samples, count, FALSE, FALSE) < 0) return false;
   const bool inSpeech = ps_get_in_speech(decoder_) != 0;

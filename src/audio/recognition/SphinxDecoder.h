@@ -27,6 +27,9 @@ class SphinxDecoder {
   // Loads the model and starts the first utterance. False (traced) when a
   // model file is missing or the decoder rejects it.
   bool Open(const SpeechRecModel& model);
+  // Drops whatever was fed since the last utterance ended and starts afresh,
+  // for the next message.
+  bool Restart();
   // Decodes `count` samples; an utterance that ended in them goes to `sink`.
   bool Feed(const int16_t* samples, std::size_t count, const PhraseSink& sink);
   // Ends the utterance under way and hands its words to `sink`.
