@@ -80,18 +80,23 @@ bool SphinxDecoder::Open(const SpeechRecModel& model) {
     Trace("SphinxDecoder cannot load %s", model.name.c_str());
     return false;
   }
-  return ps_start_utt(decoder_) == 0;
+  return StartUtterance();
+}
+
+bool SphinxDecoder::StartUtterance() {
+  started_ = ps_start_utt(decoder_) == 0;
+  inSpeech_ = false;
+  return started_;
 }
 
 bool SphinxDecoder::Restart() {
   if (!decoder_) return false;
-  ps_end_utt(decoder_);  // fails harmlessly when no utterance is under way
-  inSpeech_ = false;
-  return ps_start_utt(decoder_) == 0;
+  if (started_) ps_end_utt(decoder_);
+  return StartUtterance();
 }
 
 bool SphinxDecoder::Feed(const int16_t* samples, std::size_t count, const PhraseSink& sink) {
-  if (!decoder_ || ps_process_raw(decoder_, samples, count, FALSE, FALSE) < 0) return false;
+  if (!started_ || ps_process_raw(decoder_, samples, count, FALSE, FALSE) < 0) return false;
   const bool inSpeech = ps_get_in_speech(decoder_) != 0;
   // Speech followed by silence ends an utterance.
   if (inSpeech_ && !inSpeech && !EndUtterance(sink)) return false;
@@ -100,7 +105,8 @@ bool SphinxDecoder::Feed(const int16_t* samples, std::size_t count, const Phrase
 }
 
 bool SphinxDecoder::Finish(const PhraseSink& sink) {
-  if (!decoder_) return false;
+  if (!decoder_ || !started_) return false;
+  started_ = false;
   const bool ended = ps_end_utt(decoder_) == 0;
   std::vector<std::string> words;
   for (ps_seg_t* seg = ps_seg_iter(decoder_); seg; seg = ps_seg_next(seg)) {
@@ -111,4 +117,4 @@ bool SphinxDecoder::Finish(const PhraseSink& sink) {
   return ended;
 }
 
-bool SphinxDecoder::EndUtterance(const PhraseSink& sink) { return Finish(sink) && ps_start_utt(decoder_) == 0; }
+bool SphinxDecoder::EndUtterance(const PhraseSink& sink) { return Finish(sink) && StartUtterance(); }

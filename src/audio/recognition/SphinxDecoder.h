@@ -38,7 +38,10 @@ class SphinxDecoder {
  private:
   bool EndUtterance(const PhraseSink& sink);
 
+  bool StartUtterance();
+
   ps_decoder_s* decoder_ = nullptr;
+  bool started_ = false;  // an utterance is under way
   bool inSpeech_ = false;
 };
 

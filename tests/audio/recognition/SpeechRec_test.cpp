@@ -4,10 +4,11 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
+#include <ctime>
 #include <cstdlib>
 #include <filesystem>
 #include <iterator>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -26,20 +27,14 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 // Points $TMPDIR at a folder of the test's own while it lives.
-class TempFolderScope {
- public:
+struct TempFolderScope {
   explicit TempFolderScope(const std::string& folder) {
-    if (const char* old = std::getenv("TMPDIR")) old_ = old, hadOld_ = true;
+    if (const char* value = std::getenv("TMPDIR")) old = value;
     ::setenv("TMPDIR", folder.c_str(), 1);
   }
-  ~TempFolderScope() { hadOld_ ? ::setenv("TMPDIR", old_.c_str(), 1) : ::unsetenv("TMPDIR"); }
-
- private:
-  std::string old_;
-  bool hadOld_ = false;
+  ~TempFolderScope() { old ? ::setenv("TMPDIR", old->c_str(), 1) : ::unsetenv("TMPDIR"); }
+  std::optional<std::string> old;
 };
 
 // `text` spoken by one of our male US voices, brought down to 8 kHz line audio.
@@ -92,27 +87,33 @@ TEST(SpeechRec, TwoMessagesAtOnceComeBackAsTheirOwnText) {
   EXPECT_TRUE(std::filesystem::is_empty(temp.Path()));
 }
 
-// Cancels once decoding is under way and `delay` has passed.
+double ThreadCpuMs() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+// Cancels once decoding is under way and 30 ms more of this thread's
+// processor time have passed. Processor time, not the clock: other work on
+// a shared machine must not count against the job.
 class CancelWhileDecoding final : public LProgress {
  public:
   void SetText(int line, std::string_view text) override { decoding_ = line == 1 && text == "Recognizing speech"; }
   void SetProgress(double fraction) override {
-    if (decoding_ && fraction > 0 && requestedAt_ == Clock::time_point{}) requestedAt_ = Clock::now() + kDelay;
+    if (decoding_ && fraction > 0 && requestedAt < 0) requestedAt = ThreadCpuMs() + 30;
   }
-  bool IsCancelled() override { return requestedAt_ != Clock::time_point{} && Clock::now() >= requestedAt_; }
+  bool IsCancelled() override { return requestedAt >= 0 && ThreadCpuMs() >= requestedAt; }
 
-  static constexpr std::chrono::milliseconds kDelay{30};
-  Clock::time_point requestedAt_{};
+  double requestedAt = -1;
 
  private:
   bool decoding_ = false;
 };
 
-// Decoding tests the cancel request every 128 ms of audio; the slowest step
-// is the second pass at an utterance's end, which a sanitizer build on a
-// busy machine stretches to well over 200 ms, so the bound here is loose,
-// yet far below the seconds that decoding the rest of the message takes.
-TEST(SpeechRec, CancelStopsDecodingWithinASecond) {
+// Decoding tests the cancel request every 128 ms of audio. A sanitizer
+// build takes 40 to 250 ms of processor time for such a block, the most when
+// an utterance ends in it (the decoder's second pass).
+TEST(SpeechRec, CancelStopsDecodingSoon) {
   TempDir dir;
   const std::string line = SpeakToLine(dir, "long",
                                        "the water will be turned off for repairs on monday morning. "
@@ -121,8 +122,8 @@ TEST(SpeechRec, CancelStopsDecodingWithinASecond) {
   CancelWhileDecoding progress;
   LSpeechRec rec(line, "", 0);
   EXPECT_EQ(rec.Process(progress), kProcessCancelled);
-  const auto late = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - progress.requestedAt_);
-  EXPECT_LT(late.count(), 1000);
+  const double late = ThreadCpuMs() - progress.requestedAt;
+  EXPECT_LT(late, 400);
   EXPECT_TRUE(rec.Text().empty());
 }
 
@@ -143,18 +144,11 @@ TEST(SpeechRec, UnreadableAudioMissingModelsAndStereoFormatsFail) {
   EXPECT_EQ(ProcessSRConvertFileFormat(tone, dir / "stereo.wav", LWaveFileFormat::Pcm(16000, 2, 16), silent),
             kProcessFailed);
 
-  SpeechRecModel missing = SelectSpeechRecModel(0);
+  // A position past the end takes the last model, here without its language model.
+  SpeechRecModel missing = SelectSpeechRecModel(99);
+  EXPECT_EQ(missing.name, SpeechRecEngineNames().back());
   missing.languageModel = dir / "absent.lm.bin";
-  SphinxDecoder decoder;
-  EXPECT_FALSE(decoder.Open(missing));
-  EXPECT_FALSE(decoder.Feed(nullptr, 0, [](const std::vector<std::string>&) {}));
-}
-
-TEST(SpeechRec, EnginePositionsPastTheEndUseTheLastModel) {
-  const std::vector<std::string> names = SpeechRecEngineNames();
-  ASSERT_FALSE(names.empty());
-  EXPECT_EQ(SelectSpeechRecModel(static_cast<int>(names.size()) + 3).name, names.back());
-  EXPECT_EQ(SelectSpeechRecModel(-1).name, names.front());
+  EXPECT_FALSE(SphinxDecoder().Open(missing));
 }
 
 }  // namespace
