@@ -2,8 +2,8 @@
 
 // The audio subsystem's public face: sources and sinks, WAVE files and the
 // codec set, filters and their adapters, the pump with its progress contract,
-// sequences and prompt lists, levelling and its work list, imports, and the
-// "zavotel audio" command.
+// sequences and prompt lists, levelling and its work list, imports,
+// transcription of messages, and the "zavotel audio" command.
 #include "audio/AudioCommand.h"
 #include "audio/AudioImport.h"
 #include "audio/AutoGainControl.h"
@@ -42,3 +42,4 @@
 #include "audio/LWaveFileFormat.h"
 #include "audio/LevelMeter.h"
 #include "audio/PromptProcessing.h"
+#include "audio/recognition/LSpeechRec.h"
