@@ -10,3 +10,5 @@
 #include "mail/LMailBoxSettings.h"
 #include "mail/LMessageArrival.h"
 #include "mail/LMessageNumber.h"
+#include "mail/delivery/BGTask.h"
+#include "mail/delivery/DeliveryState.h"
