@@ -19,6 +19,8 @@ using CommandFunction = int (*)(const CommandLine&);
 
 // How long a simulated call's recordings may take to level before exit.
 constexpr int kLevellingGraceMs = 60000;
+// How long its message may take to be delivered (slow servers included).
+constexpr int kDeliveryGraceMs = 120000;
 
 void PrintFolder(const char* label, const std::string& path) {
   std::printf("  %-24s %s\n", label, path.c_str());
@@ -73,6 +75,12 @@ int RunSimulate(const CommandLine& line) {
   const int status = RunSimulateCommand(line.arguments, *opened, &services);
   if (!FinishAutoGainWork(*levelling, kLevellingGraceMs)) {
     std::fprintf(stderr, "zavotel simulate: levelling goes on at the next start\n");
+  }
+  // One delivery round for the message left, as the engine would make.
+  BGTask delivery(*opened, log, levelling.get(), [](LMessage) {});
+  delivery.Start();
+  if (!delivery.WaitForRound(kDeliveryGraceMs)) {
+    std::fprintf(stderr, "zavotel simulate: delivery goes on at the next start\n");
   }
   return status;
 }

@@ -28,6 +28,8 @@ Engine::Engine(const DataFolders &folders)
     : folders_(folders),
       log_(folders.Logs(), clock_, display_),
       levelling_(MakeAutoGainWorkList(log_)),
+      delivery_(folders_, log_, levelling_.get(),
+                [this](LMessage message) { loop_.Send(std::move(message)); }),
       services_(folders.Root(), folders.SettingsFile(), levelling_.get()),
       scheduler_(folders_, clock_, log_) {}
 
@@ -44,12 +46,14 @@ int Engine::Run() {
   levelling_->SetListFilePath(PathJoin(folders_.Root(), kAutoGainListFile));
   loop_.SetMessageHandler([this](const LMessage &message) { return OnMessage(message); });
   stack_ = std::make_unique<SipStack>(folders_.SettingsFile(), log_);
+  delivery_.Start();
   loop_.SetTimer(this, kLineSetUpTimer, kLineSetUpMs);
   loop_.SetTimer(this, kSchedulerTimer, kSchedulerFirstMs);
   loop_.SetTimer(this, kNewMessageBeepTimer, kBeepFirstMs);
   const bool ran = loop_.Run();
   TearDownLines();
   stack_.reset();
+  delivery_.StopThreadTimed(LThread::kStopTimeoutMs);
   levelling_->StopThreadTimed(LThread::kStopTimeoutMs);
   log_.CallLog("Zavotel Exit");
   return ran ? 0 : 1;
@@ -57,6 +61,8 @@ int Engine::Run() {
 
 int64_t Engine::OnMessage(const LMessage &message) {
   if (message.id == WM_LSHUTDOWN) Shutdown();
+  // Loading program files is not built yet: the delivery task's find is logged.
+  if (message.id == WM_LOADIVRFILEQUIET) log_.Log("IVR program update found: ", message.text);
   return 0;
 }
 
@@ -81,7 +87,9 @@ void Engine::RunScheduler() {
 // when it exists.
 void Engine::Post(LMessage message) {
   if (stopping_) return;
-  if (message.id == WM_RUNSCHEDULER) {
+  if (message.id == WM_WAKEBGTASK) {
+    delivery_.Wake();
+  } else if (message.id == WM_RUNSCHEDULER) {
     loop_.SetTimer(this, kSchedulerTimer, kSchedulerAfterMessageMs);
   } else if (message.id == WM_PLAYANNOUNCEMENT) {
     PlayOnSpeaker(message.text, "announcedevice", "announcevolume", 0);

@@ -16,6 +16,7 @@
 #include "core/SystemClock.h"
 #include "log/LogFile.h"
 #include "log/StatusDisplay.h"
+#include "mail/delivery/BGTask.h"
 #include "telephony/wave/LSoundPlayer.h"
 #include "telephony/sip/SipDeviceListener.h"
 
@@ -81,6 +82,8 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   LogFile log_;
   // Levels recordings and greetings in the background (the list "agc.dat").
   std::unique_ptr<LProcessListThread> levelling_;
+  // Delivers messages, checks for program updates and deletes old messages.
+  BGTask delivery_;
   EngineServices services_;
   OGMCommands commands_;
   VoiceMailFlows voiceMail_;

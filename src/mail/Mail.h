@@ -11,6 +11,8 @@
 #include "mail/LMailBoxSettings.h"
 #include "mail/LMessageArrival.h"
 #include "mail/LMessageNumber.h"
+#include "mail/delivery/BGTask.h"
+#include "mail/delivery/DeliveryState.h"
 #include "mail/smtp/EmailSender.h"
 #include "mail/smtp/EmailSettings.h"
 #include "mail/smtp/MailCommand.h"

@@ -1,0 +1,80 @@
+#include "mail/delivery/AutoLoadCheck.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "audio/LProgress.h"
+#include "core/DataFolders.h"
+#include "core/FileIo.h"
+#include "core/MainMessages.h"
+#include "core/Path.h"
+#include "core/Profile.h"
+#include "core/Trace.h"
+#include "log/LogFile.h"
+#include "mail/delivery/DeliveryContext.h"
+#include "mail/transfer/LFileTransferProtocol.h"
+
+namespace {
+
+constexpr const char* kSection = "remote";
+
+struct UpdateCheck {
+  DeliveryContext& context;
+  const std::string& settings;
+  std::string name;
+
+  std::time_t LoadedStamp() const {
+    return std::strtoll(ProfileReadString(settings, kSection, "filedate", "0").c_str(), nullptr, 10);
+  }
+  void StoreStamp(std::time_t stamp) const {
+    ProfileWriteString(settings, kSection, "filedate", std::to_string(stamp));
+  }
+  void Load(const std::string& path) const { context.notify({WM_LOADIVRFILEQUIET, 0, 0, path}); }
+
+  void FromFolder() const {
+    const std::string path = PathJoin(ProfileReadString(settings, kSection, "folder", ""), name);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || st.st_mtime == LoadedStamp()) return;
+    Load(path);
+    StoreStamp(st.st_mtime);
+  }
+
+  void FromServer(LFileTransferProtocol& ftp) const {
+    const std::string server = ProfileReadString(settings, kSection, "server", "");
+    if (server.empty()) return Trace("AutoLoadCheck: no update server set");
+    context.log.Log("Checking for update on server: ", server);
+    if (!ftp.LogOnServer(server)) return context.log.LogError("Unable to connect to server: ", server);
+    if (context.progress.IsCancelled()) return;
+    const std::time_t stamp = ftp.GetFileTime(name);
+    if (context.progress.IsCancelled() || stamp == LoadedStamp()) return;
+    std::string temp;
+    if (CreateTempFile("tmp", temp).Valid() && ftp.GetFile(name, temp)) Load(temp);
+    if (!temp.empty()) ::unlink(temp.c_str());
+    StoreStamp(stamp);
+  }
+};
+
+// Clears the schedule or moves it on, before the check, so a failing check
+// is not repeated at every round.
+void Reschedule(const std::string& settings, std::time_t now) {
+  std::time_t next = 0;
+  if (ProfileReadBool(settings, kSection, "autocheck", false))
+    next = now + ProfileReadInt(settings, kSection, "autocheckinterval", 60) * 60;
+  ProfileWriteDate(settings, kSection, "nextcheck", next);
+}
+
+}  // namespace
+
+void AutoLoadCheck(DeliveryContext& context, LFileTransferProtocol& ftp, std::time_t now) {
+  const std::string& settings = context.folders.SettingsFile();
+  const std::time_t due = ProfileReadDate(settings, kSection, "nextcheck", 0);
+  if (due == 0 || due > now) return;
+  Reschedule(settings, now);
+  const UpdateCheck check{
+      context, settings,
+      "zav" + std::to_string(ProfileReadInt(settings, kSection, "installid", 0)) + ".ivr"};
+  if (ProfileReadInt(settings, kSection, "mode", 0) != 0) return check.FromFolder();
+  check.FromServer(ftp);
+}

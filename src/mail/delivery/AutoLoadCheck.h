@@ -1,0 +1,11 @@
+#pragma once
+#include <ctime>
+
+class LFileTransferProtocol;
+struct DeliveryContext;
+
+// The remote update check: when [remote] "nextcheck" is due, looks for
+// "zav<installid>.ivr" on the update FTP server or in the update folder and,
+// when its time stamp differs from the one last loaded ("filedate"), hands
+// it to the main window to load. "autocheck" schedules the next check.
+void AutoLoadCheck(DeliveryContext& context, LFileTransferProtocol& ftp, std::time_t now);

@@ -1,0 +1,52 @@
+#pragma once
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include "core/LMessage.h"
+#include "core/LSignalObject.h"
+#include "core/LThread.h"
+
+class DataFolders;
+class LogFile;
+class LProcessListThread;
+
+// The delivery task: one low-priority worker that, whenever it is woken and
+// at least hourly, delivers new messages by e-mail, FTP and folder copy,
+// checks for a new IVR program and deletes old messages. Wake-ups during a
+// round are merged into one more round.
+class BGTask final : public LThread {
+ public:
+  static constexpr int kIdleWakeMs = 3600000;
+
+  // `notify` reaches the main window (removed messages, programs to load);
+  // it must not block for long (the engine gives it 3000 ms).
+  BGTask(const DataFolders& folders, LogFile& log, const LProcessListThread* levelling,
+         std::function<void(LMessage)> notify);
+  ~BGTask() override;
+
+  // Starts the worker at the lowest priority; the first round runs at once.
+  bool Start();
+  // Asks for one more round (a message arrived, messages were moved, the
+  // remote update settings changed).
+  void Wake();
+  // Waits until a round that began after the latest Wake has ended. False
+  // after `timeoutMs`.
+  bool WaitForRound(int timeoutMs);
+
+ protected:
+  void ThreadFunction() override;
+
+ private:
+  void Round();
+
+  const DataFolders& folders_;
+  LogFile& log_;
+  const LProcessListThread* levelling_;
+  const std::function<void(LMessage)> notify_;
+  LSignalObject work_;
+  std::mutex lock_;
+  std::condition_variable roundEnded_;
+  uint64_t wakes_ = 0;
+  uint64_t doneWakes_ = 0;
+};

@@ -1,0 +1,71 @@
+#include "mail/delivery/EmailDelivery.h"
+
+#include "audio/LProgress.h"
+#include "audio/recognition/LSpeechRec.h"
+#include "core/DataFolders.h"
+#include "core/FileIo.h"
+#include "core/MainMessages.h"
+#include "core/Path.h"
+#include "log/LogFile.h"
+#include "mail/LMailBox.h"
+#include "mail/LMailBoxMessage.h"
+#include "mail/LMailBoxSettings.h"
+#include "mail/delivery/DeliveryContext.h"
+#include "mail/delivery/MessageCompression.h"
+#include "mail/delivery/MessageTemplate.h"
+#include "mail/smtp/EmailSender.h"
+#include "mail/smtp/EmailSettings.h"
+
+namespace {
+
+constexpr std::size_t kMaxTemplate = 65536;
+
+// The transcript, "" when the mailbox wants none or recognition failed;
+// nullopt when the task was stopped meanwhile.
+std::optional<std::string> Transcript(DeliveryContext& context, const LMailBoxSettings& box,
+                                      const std::string& recordPath) {
+  if (!box.speechToText) return "";
+  context.log.Log("Run speech-to-text on voicemail message");
+  LSpeechRec recogniser(LMailBox::AudioPath(recordPath), box.speechToTextSpeaker,
+                        box.speechToTextEngine);
+  const ProcessResult result = recogniser.Process(context.progress);
+  if (result == kProcessCancelled) return std::nullopt;
+  return result == kProcessDone ? recogniser.Text() : "";
+}
+
+std::string Body(DeliveryContext& context, const std::string& recordPath,
+                 const std::string& transcript) {
+  const std::string templateText =
+      ReadFileText(PathJoin(context.folders.Root(), "Email Template.txt"), kMaxTemplate)
+          .value_or("");
+  const std::string body = MailLineEnds(FillMessageTemplate(templateText, recordPath)) + transcript;
+  return body + EmailFooter(body);
+}
+
+}  // namespace
+
+DeliveryResult SendEmail(DeliveryContext& context, const std::string& mailBoxPath,
+                         const std::string& recordPath) {
+  const LMailBoxSettings box = LMailBoxSettings::Read(mailBoxPath);
+  const EmailSettings settings = EmailSettings::Read(context.folders.SettingsFile());
+  const std::optional<std::string> transcript = Transcript(context, box, recordPath);
+  if (!transcript) return {};
+  context.log.Log("Sending Email to: ", box.emailAddress);
+  EmailMessage message{box.emailAddress, settings.fromEmail,
+                       FillMessageTemplate(settings.subject, recordPath),
+                       Body(context, recordPath, *transcript), {}};
+  if (box.sendEmailAudio) {
+    CompressMessage(context, recordPath);
+    message.attachments.push_back(LMailBox::AudioPath(recordPath));
+  }
+  const EmailSendResult sent = SendMail(settings, message, context.progress);
+  if (sent.result == kProcessCancelled) return {};
+  if (sent.result != kProcessDone) {
+    context.log.LogError(sent.error);
+    return DeliveryResult::Failed(sent.error);
+  }
+  if (!box.DeletedByEmail()) return DeliveryResult::Done();
+  context.notify({WM_DELMESSAGE, 0, 0, recordPath});
+  LMailBoxMessage::Delete(recordPath);
+  return {true, true, ""};
+}

@@ -1,0 +1,55 @@
+#include "mail/delivery/FolderDelivery.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "core/FileIo.h"
+#include "core/Path.h"
+#include "core/Trace.h"
+#include "core/UniqueFd.h"
+#include "log/LogFile.h"
+#include "mail/LMailBox.h"
+#include "mail/LMailBoxSettings.h"
+#include "mail/delivery/DeliveryContext.h"
+
+namespace {
+
+// A copy that appears complete or not at all, so a reader of the folder
+// never takes a half-written message for the whole one.
+bool CopyOver(const std::string& from, const std::string& to) {
+  UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+  std::string temp;
+  UniqueFd out = CreateTempFile("tmp", temp);
+  if (!in.Valid() || !out.Valid()) return false;
+  char buffer[65536];
+  bool copied = true;
+  for (std::size_t got; copied && (got = ReadUpTo(in.Get(), buffer, sizeof buffer)) > 0;)
+    copied = WriteFully(out.Get(), std::string_view(buffer, got));
+  copied = copied && ::fsync(out.Get()) == 0 && MoveFileOver(temp, to);
+  if (!copied) Trace("SendToFolder %s: %s", to.c_str(), std::strerror(errno));
+  ::unlink(temp.c_str());
+  return copied;
+}
+
+}  // namespace
+
+std::string SendToFolder(DeliveryContext& context, const std::string& mailBoxPath,
+                         const std::string& recordPath) {
+  const std::string folder = LMailBoxSettings::Read(mailBoxPath).sendFolder;
+  if (folder.empty()) {
+    Trace("BGTask::SendToFolder sendfolder is empty");
+    const std::string error =
+        "Attempting to send message to folder not specified. Check Mailbox Properties.";
+    context.log.LogError(error);
+    return error;
+  }
+  context.log.Log("Sending message to folder: ", folder);
+  const std::string destination = PathJoinExt(folder, PathTitle(recordPath), ".wav");
+  if (CopyOver(LMailBox::AudioPath(recordPath), destination)) return "";
+  const std::string error = "Unable to copy message to folder " + destination;
+  context.log.LogError(error);
+  return error;
+}

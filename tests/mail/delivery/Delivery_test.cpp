@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <vector>
+
+#include "audio/LProgressSilent.h"
+#include "audio/LWaveFile.h"
+#include "core/DataFolders.h"
+#include "core/FileIo.h"
+#include "core/MainMessages.h"
+#include "core/SystemClock.h"
+#include "log/LogFile.h"
+#include "mail/MailTestFiles.h"
+#include "mail/delivery/AutoLoadCheck.h"
+#include "mail/delivery/DeleteFilesCheck.h"
+#include "mail/delivery/DeliveryContext.h"
+#include "mail/delivery/DeliveryState.h"
+#include "mail/delivery/MessageCompression.h"
+#include "mail/delivery/MessageTemplate.h"
+#include "mail/delivery/SendCheck.h"
+#include "mail/transfer/LFileTransferProtocol.h"
+#include "support/TempDir.h"
+
+namespace {
+
+class Delivery : public ::testing::Test {
+ protected:
+  Delivery() { folders_.CreateMissing(); }
+
+  std::string Box(const std::string& name, const std::string& keys) {
+    const std::string path = folders_.MailBoxes() + "/" + name + ".mbx";
+    WriteTextFile(path, "[mbx]\nunsentmessages=true\n" + keys);
+    return path;
+  }
+  std::string Message(const std::string& box, const std::string& id) {
+    const std::string stem = folders_.MailBoxes() + "/" + box + " ICM" + id;
+    WriteTextFile(stem + ".ini", "[message]\ncid=555\ncallername=Ann\n");
+    LWaveFile::OpenSinkPCM(stem + ".wav", 8000, 0, 16, 1)->Write(std::vector<int32_t>(800, 4096).data(), 800);
+    return stem + ".ini";
+  }
+  int SystemLogCount(const std::string& text) {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folders_.Logs()))
+      for (std::size_t at = 0; (at = ReadTextFile(entry.path()).find(text, at)) != std::string::npos; ++at) ++count;
+    return count;
+  }
+  void SendRound() {
+    LFileTransferProtocol ftp(progress_);
+    SendCheck(context_, ftp, now_).Run();
+  }
+
+  TempDir dir_;
+  DataFolders folders_ = DataFolders::Resolve(dir_.Path());
+  SystemClock clock_;
+  StatusDisplay display_{clock_};
+  LogFile log_{folders_.Logs(), clock_, display_};
+  LProgressSilent progress_;
+  std::vector<LMessage> told_;
+  DeliveryContext context_{folders_, log_, progress_, nullptr, [this](LMessage m) { told_.push_back(m); }};
+  std::time_t now_ = std::time(nullptr);
+};
+
+TEST(MessageTemplateText, PlaceholdersFooterAndLineEnds) {
+  TempDir dir;
+  const std::string record = dir / "r.ini";
+  WriteTextFile(record, "[message]\ncid=5551234\ncallername=Ann Lee\nlong=" + std::string(100, 'x') + "\n");
+  struct Row { std::string text, expected; } rows[] = {
+      {"From %callername% (%cid%)", "From Ann Lee (5551234)"},
+      {"x%absent%y", "xy"},
+      {"tail %cid", "tail 5551234"},  // an unterminated name runs to the end
+      {"%long%%long%", std::string(12 + 64, 'x')},  // cut at the template's length + 64
+  };
+  for (const Row& row : rows) EXPECT_EQ(FillMessageTemplate(row.text, record), row.expected) << row.text;
+  EXPECT_EQ(EmailFooter(std::string(127, 'a')), "\r\n>> Sent by ZAV");
+  EXPECT_EQ(EmailFooter(std::string(128, 'a')), "\r\n>> Sent by the Zavotel");
+  EXPECT_EQ(MailLineEnds("a\nb\r\nc\n"), "a\r\nb\r\nc\r\n");
+}
+
+TEST_F(Delivery, AFolderFailureIsLoggedOnceARoundAndRetriedUntilDelivered) {
+  const std::string target = dir_ / "share";
+  const std::string box = Box("Sales", "sendtofolder=true\nsendfolder=" + target + "\n");
+  const std::string first = Message("Sales", "000001"), second = Message("Sales", "000002");
+  const std::string idle = Box("Quiet", "");
+  const std::string untouched = Message("Quiet", "000001");
+  const std::string before = ReadTextFile(untouched);
+
+  SendRound();
+  EXPECT_EQ(SystemLogCount("Unable to copy message to folder"), 1);
+  for (const std::string& record : {first, second}) {
+    EXPECT_EQ(DeliveryState::Read(record).lastError.rfind("Unable to copy message to folder " + target, 0), 0u) << record;
+    EXPECT_EQ(DeliveryState::Read(record).nextRetry, now_ + SendCheck::kRetrySeconds);
+    EXPECT_EQ(Stored(record, "message", "senttofolder"), "<missing>");
+  }
+  EXPECT_EQ(Stored(box, "mbx", {"unsentmessages"}), "true");
+  // A mailbox that delivers nothing is marked done without its messages being touched.
+  EXPECT_EQ(Stored(idle, "mbx", {"unsentmessages"}), "false");
+  EXPECT_EQ(ReadTextFile(untouched), before);
+
+  ASSERT_EQ(::mkdir(target.c_str(), 0700), 0);
+  SendRound();
+  for (const std::string& record : {first, second}) {
+    EXPECT_EQ(Stored(record, "message", "senttofolder") + "|" + Stored(record, "delivery", "lasterror"), "true|<missing>");
+    EXPECT_EQ(ReadTextFile(target + "/" + PathTitle(record) + ".wav"), ReadTextFile(PathReplaceExtension(record, ".wav")));
+  }
+  EXPECT_EQ(Stored(box, "mbx", {"unsentmessages"}), "false");
+}
+
+TEST_F(Delivery, OldMessagesAreDeletedAfterTheirDaysAndTheWindowIsTold) {
+  const std::string record = Message("Sales", "000001");
+  const std::time_t day = 86400;
+  WriteTextFile(folders_.SettingsFile(), "[settings]\ndeletefiledays=0\n");
+  DeleteFilesCheck(context_, now_ + 400 * day);
+  EXPECT_TRUE(FileExists(record));
+  WriteTextFile(folders_.SettingsFile(), "[settings]\ndeletefiledays=30\n");
+  DeleteFilesCheck(context_, now_ + 30 * day);  // a day is 24 h 6 min: not yet
+  EXPECT_TRUE(FileExists(record));
+  DeleteFilesCheck(context_, now_ + 31 * day);
+  EXPECT_FALSE(FileExists(record) || FileExists(PathReplaceExtension(record, ".wav")));
+  ASSERT_EQ(told_.size(), 1u);
+  EXPECT_EQ(told_[0].id, WM_DELMESSAGE);
+  EXPECT_EQ(told_[0].text, record);
+}
+
+TEST_F(Delivery, AnUpdateInTheFolderIsHandedOverOncePerChange) {
+  const std::string update = dir_ / "zav7.ivr";
+  WriteTextFile(update, "program");
+  auto schedule = [&](bool repeat) {
+    ProfileWriteDate(folders_.SettingsFile(), "remote", "nextcheck", now_ - 60);
+    ProfileWriteBool(folders_.SettingsFile(), "remote", "autocheck", repeat);
+  };
+  ProfileWriteString(folders_.SettingsFile(), "remote", "mode", "1");
+  ProfileWriteString(folders_.SettingsFile(), "remote", "folder", dir_.Path());
+  ProfileWriteString(folders_.SettingsFile(), "remote", "installid", "7");
+  LFileTransferProtocol ftp(progress_);
+  schedule(false);
+  AutoLoadCheck(context_, ftp, now_);
+  ASSERT_EQ(told_.size(), 1u);
+  EXPECT_EQ(told_[0].id, WM_LOADIVRFILEQUIET);
+  EXPECT_EQ(told_[0].text, update);
+  EXPECT_EQ(ProfileReadDate(folders_.SettingsFile(), "remote", "nextcheck", -1), 0);
+  schedule(true);  // the same file again: nothing to load; the next check is scheduled
+  AutoLoadCheck(context_, ftp, now_);
+  EXPECT_EQ(told_.size(), 1u);
+  EXPECT_EQ(ProfileReadDate(folders_.SettingsFile(), "remote", "nextcheck", 0), now_ + 3600);
+}
+
+TEST_F(Delivery, MessagesAreConvertedOnceToTheDeliveryFormat) {
+  const std::string record = Message("Sales", "000001");
+  const std::string audio = PathReplaceExtension(record, ".wav");
+  ASSERT_TRUE(CompressMessage(context_, record));
+  EXPECT_EQ(LWaveFile::OpenSource(audio)->GetEndSample(), 800);
+  EXPECT_EQ(std::filesystem::file_size(audio), 44u + 800u);  // 8-bit PCM without a format file
+  EXPECT_EQ(Stored(record, "message", "compressed"), "true");
+  LWaveFile::OpenSinkPCM(audio, 8000, 0, 16, 1)->Write(std::vector<int32_t>(80, 0).data(), 80);
+  ASSERT_TRUE(CompressMessage(context_, record));  // already done: left alone
+  EXPECT_EQ(std::filesystem::file_size(audio), 44u + 160u);
+}
+
+}  // namespace
