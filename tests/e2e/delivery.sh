@@ -15,7 +15,7 @@ tone_ogm "Default Answering Message" 0.5 440 wait=1 playcomplete=mailbox \
   playcompletembx=Default playcompletembxmessage=false
 smtp_port="$(free_port tcp)"
 ftp_port="$(free_port tcp)"
-mkdir -p maildir ftproot share
+mkdir -p maildir/cur maildir/new maildir/tmp ftproot share
 printf '\n[email]\nusemapi=false\nmailhost=127.0.0.1:%s\nfromemail=zavotel@example.com\nsmtpsecurity=none\n' \
   "$smtp_port" >>"$data/settings.ini"
 printf '[mbx]\nsendemail=true\nemailaddress=owner@example.com\nspeechtotext=true\nsendftp=true\nftpserver=127.0.0.1:%s\nsendtofolder=true\nsendfolder=%s\n' \
@@ -63,7 +63,7 @@ print("attachment matches:", attachment.get_payload(decode=True) == open(sys.arg
 PY
 has mail.txt "subject: ZAV Message Mailbox: Default CID: 5555555555" "to: owner@example.com" \
   "attachment matches: True" "Message from" "Sent by ZAV"
-check "transcript holds the caller's words" grep -q -i -E "invoice|tomorrow|morning|call" mail.txt
+check "transcript holds the caller's words" grep -q -i -E "please|call|about|invoice|tomorrow|morning|thank" mail.txt
 has "$record" "sentemail=true"
 check "error cleared" lacks "lasterror" "$record"
 has "$data/MailBoxes/Default.mbx" "unsentmessages=false"

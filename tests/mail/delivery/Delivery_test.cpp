@@ -9,6 +9,7 @@
 #include "core/DataFolders.h"
 #include "core/FileIo.h"
 #include "core/MainMessages.h"
+#include "core/Path.h"
 #include "core/SystemClock.h"
 #include "log/LogFile.h"
 #include "mail/MailTestFiles.h"
@@ -138,7 +139,7 @@ TEST_F(Delivery, AnUpdateInTheFolderIsHandedOverOncePerChange) {
   ASSERT_EQ(told_.size(), 1u);
   EXPECT_EQ(told_[0].id, WM_LOADIVRFILEQUIET);
   EXPECT_EQ(told_[0].text, update);
-  EXPECT_EQ(ProfileReadDate(folders_.SettingsFile(), "remote", "nextcheck", -1), 0);
+  EXPECT_EQ(Stored(folders_.SettingsFile(), "remote", "nextcheck"), "");
   schedule(true);  // the same file again: nothing to load; the next check is scheduled
   AutoLoadCheck(context_, ftp, now_);
   EXPECT_EQ(told_.size(), 1u);
@@ -150,11 +151,11 @@ TEST_F(Delivery, MessagesAreConvertedOnceToTheDeliveryFormat) {
   const std::string audio = PathReplaceExtension(record, ".wav");
   ASSERT_TRUE(CompressMessage(context_, record));
   EXPECT_EQ(LWaveFile::OpenSource(audio)->GetEndSample(), 800);
-  EXPECT_EQ(std::filesystem::file_size(audio), 44u + 800u);  // 8-bit PCM without a format file
+  EXPECT_EQ(std::filesystem::file_size(audio), 46u + 800u);  // 8-bit PCM without a format file
   EXPECT_EQ(Stored(record, "message", "compressed"), "true");
   LWaveFile::OpenSinkPCM(audio, 8000, 0, 16, 1)->Write(std::vector<int32_t>(80, 0).data(), 80);
   ASSERT_TRUE(CompressMessage(context_, record));  // already done: left alone
-  EXPECT_EQ(std::filesystem::file_size(audio), 44u + 160u);
+  EXPECT_EQ(std::filesystem::file_size(audio), 46u + 160u);
 }
 
 }  // namespace
