@@ -59,14 +59,17 @@ inline std::string ReadText(const std::filesystem::path& path) {
   return text.str();
 }
 
-// One SIPp run with scenario `scenario` (a file beside this header), its
-// screen output kept in a file. SIPp's own time-out ends it within 8 s.
+// One SIPp run with scenario `scenario` (written into `folder` by
+// tests/support/sipp_scenarios.py), its screen output kept in a file.
+// SIPp's own time-out ends it within 8 s.
 class SippProcess {
  public:
   SippProcess(const std::string& scenario, const std::vector<std::string>& args, const std::string& folder)
       : output_(folder + "/sipp-" + std::to_string(++count_) + ".out") {
-    std::string command = "cd '" + folder + "' && exec sipp -nostdin -timeout 8s -timeout_error -i 127.0.0.1 -sf '" +
-                          std::filesystem::absolute(std::filesystem::path(__FILE__).parent_path() / "sipp" / scenario).string() + "' -m 1";
+    const auto generator =
+        std::filesystem::absolute(std::filesystem::path(__FILE__).parent_path() / "../../support/sipp_scenarios.py");
+    std::string command = "cd '" + folder + "' && python3 '" + generator.string() + "' " + scenario +
+                          " . && exec sipp -nostdin -timeout 8s -timeout_error -i 127.0.0.1 -sf " + scenario + ".xml -m 1";
     for (const std::string& arg : args) command += " '" + arg + "'";
     command += " </dev/null >'" + output_ + "' 2>&1";
     thread_ = std::thread([this, command] {
