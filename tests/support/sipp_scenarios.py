@@ -1,10 +1,8 @@
 #!/usr/bin/env python3
-"""The SIPp scenarios of the SIP tests, written on demand.
-
-sipp_scenarios.py NAME FOLDER writes FOLDER/NAME.xml. SIPp has no include,
-so the INVITE/ACK/INFO/BYE and reply blocks the scenarios share are built
-here from one pattern each.
-"""
+# The SIPp scenarios of the SIP tests, written on demand: sipp_scenarios.py
+# NAME FOLDER writes FOLDER/NAME.xml. SIPp has no include, so the
+# INVITE/ACK/INFO/BYE and reply blocks the scenarios share are built here
+# from one pattern each.
 import sys
 
 SERVICE = "sip:[service]@[remote_ip]:[remote_port]"
@@ -55,9 +53,12 @@ def info(sender, cseq, signal):
     return request("INFO", cseq, sender, ctype="application/dtmf-relay", body=[f"Signal={signal}", "Duration=160"])
 
 
+def tag(name, **attributes):
+    return f"  <{name}" + "".join(f' {k}="{v}"' for k, v in attributes.items()) + "/>"
+
+
 def recv(what, **attributes):
-    kind = "request" if what.isalpha() else "response"
-    return f'  <recv {kind}="{what}"' + "".join(f' {k}="{v}"' for k, v in attributes.items()) + "/>"
+    return tag("recv", **{"request" if what.isalpha() else "response": what}, **attributes)
 
 
 def ringing(times, answer=True):
@@ -66,7 +67,15 @@ def ringing(times, answer=True):
 
 
 def pause(ms):
-    return f'  <pause milliseconds="{ms}"/>'
+    return tag("pause", milliseconds=ms)
+
+
+def nop(**attributes):
+    return tag("nop", hide="true", **attributes)
+
+
+def label(name):
+    return tag("label", id=name)
 
 
 def bye_received(**attributes):
@@ -92,14 +101,6 @@ def choose(variable, *values):
                     f'variable="cmp" compare="equal" value="0"/>' for v in values)
     return (f'  <nop hide="true">\n    <action>\n      <assignstr assign_to="{variable}" value="[{variable}]"/>{tests}'
             "\n    </action>\n  </nop>")
-
-
-def nop(**attributes):
-    return '  <nop hide="true"' + "".join(f' {k}="{v}"' for k, v in attributes.items()) + "/>"
-
-
-def label(name):
-    return f'  <label id="{name}"/>'
 
 
 def registrar(name, nonce, done, *after):
