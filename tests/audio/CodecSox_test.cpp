@@ -39,7 +39,7 @@ class CodecSox : public ::testing::TestWithParam<SoxCase> {
     std::vector<int16_t> ours;
     for (int32_t v : ReadFrames(*LWaveFile::OpenSource(wav_), kFrames)) ours.push_back(ChainTo16(v));
     ASSERT_TRUE(Sox("-D " + wav_ + " -t raw -e signed-integer -b 16 -L " + (dir_ / "sox.raw")));  // no dither
-    const std::string bytes = ReadBytes(dir_ / "sox.raw");
+    const std::string bytes = FileText(dir_ / "sox.raw");
     std::vector<int16_t> sox = codec_test::ToSamples({bytes.begin(), bytes.end()});
     ASSERT_GE(sox.size(), size_t{kFrames});
     sox.resize(kFrames);

@@ -87,7 +87,7 @@ TEST(LCodecMp3Test, WholeFramesOfTheChosenRateThatSoxDecodes) {
   TempDir dir;
   wave_test::WriteBytes(dir / "tone.mp3", std::string(mp3.begin(), mp3.end()));
   ASSERT_EQ(std::system(("sox -q " + (dir / "tone.mp3") + " -t raw -e signed -b 16 " + (dir / "t.raw")).c_str()), 0);
-  const std::string bytes = wave_test::ReadBytes(dir / "t.raw");
+  const std::string bytes = FileText(dir / "t.raw");
   const std::vector<int16_t> decoded = ToSamples({bytes.begin(), bytes.end()});
   ASSERT_GE(decoded.size(), tone.size());
   // Past the codec delay the tone must come back clearly (about 26 dB).

@@ -14,7 +14,6 @@
 namespace {
 
 using mp3test::DecodeAll;
-using wave_test::ReadBytes;
 
 // Two short streams, made once: 44.1 kHz joint stereo and 8 kHz mono.
 class Mp3SourceTest : public ::testing::Test {
@@ -52,7 +51,7 @@ TEST_F(Mp3SourceTest, LengthIsEstimatedWithinAFrameAndSeeksLandWithinOne) {
   for (const char* name : {"cbr44.mp3", "cbr8.mp3"}) {
     SCOPED_TRACE(name);
     int samplesPerFrame = 0;
-    const int64_t exact = FramesInBudget(ReadBytes(Path(name)), samplesPerFrame) * samplesPerFrame;
+    const int64_t exact = FramesInBudget(FileText(Path(name)), samplesPerFrame) * samplesPerFrame;
     LSoundSourceRef source = LMP3Source::Open(Path(name));
     ASSERT_FALSE(source->IsError());
     EXPECT_TRUE(source->MaxLevel() == 2097152u && std::abs(source->GetEndSample() - exact) <= samplesPerFrame);
@@ -87,7 +86,7 @@ void FillFrames(std::string& bytes, std::size_t offset, std::size_t count) {
 
 // What bad input does: refused at open, or decoded to a clean end.
 TEST_F(Mp3SourceTest, BadInputGivesSilenceOrACleanEnd) {
-  const std::string clean = ReadBytes(Path("cbr8.mp3"));
+  const std::string clean = FileText(Path("cbr8.mp3"));
   LSoundSourceRef reference = LMP3Source::Open(Path("cbr8.mp3"));
   const std::vector<int32_t> expected = DecodeAll(*reference);
   const auto mutated = [&](const std::function<void(std::string&)>& change) { std::string b = clean; return change(b), b; };
@@ -131,7 +130,7 @@ TEST_F(Mp3SourceTest, WaveFilesWithLayerIIIDecodeLikeTheSource) {
   // 1000 bytes per second, byte-aligned, no extra bytes.
   const std::string fmt = Le16(0x55) + Le16(1) + Le32(8000) + Le32(1000) + Le16(1) + Le16(0) + Le16(0);
   TempDir dir;
-  WriteBytes(dir / "mp3.wav", Riff(Chunk("fmt ", fmt) + Chunk("data", ReadBytes(Path("cbr8.mp3")))));
+  WriteBytes(dir / "mp3.wav", Riff(Chunk("fmt ", fmt) + Chunk("data", FileText(Path("cbr8.mp3")))));
   const std::vector<int32_t> viaCodec = DecodeAll(*LWaveFile::OpenSource(dir / "mp3.wav"));
   const std::vector<int32_t> viaSource = DecodeAll(*LMP3Source::Open(Path("cbr8.mp3")));
   ASSERT_GE(viaCodec.size(), viaSource.size());

@@ -70,7 +70,8 @@ inline int32_t PeakOf(const std::vector<int32_t>& samples, size_t from = 0, size
   return peak;
 }
 
-// Keeps every frame written (none when in error, as with zero channels).
+// Keeps every frame written (none when in error, as with zero channels);
+// Truncate cuts back like a file sink.
 class CollectSink final : public LSoundSinkBase {
  public:
   using LSoundSinkBase::LSoundSinkBase;
@@ -78,7 +79,13 @@ class CollectSink final : public LSoundSinkBase {
     if (!IsError()) samples.insert(samples.end(), buffer, buffer + frames * Channels());
     Advance(frames);
   }
-  std::vector<int32_t> samples;
+  void Truncate(int32_t frame) override {
+    if (frame >= Position()) return;
+    truncations.push_back(frame);
+    samples.resize(static_cast<std::size_t>(frame) * Channels());
+    SetPosition(frame);
+  }
+  std::vector<int32_t> samples, truncations;
 };
 
 // Records what a process reports; cancels from the given IsCancelled call on.

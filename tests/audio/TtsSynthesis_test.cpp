@@ -30,9 +30,9 @@ TEST(TtsSynthesis, AudioDestWritesAStreamingHeaderThenTheFinalSizes) {
   EXPECT_FALSE(dest.WaveFormatSet(LWaveFileFormat::Pcm(8000, 1, 16)));
   ASSERT_TRUE(dest.DataSet(data, sizeof data));
   const std::string fmt = Chunk("fmt ", FmtBody(1, 1, 16000, 16, 18)), samples = Samples16({1, 2, 3, 4});
-  EXPECT_EQ(ReadBytes(path), "RIFF" + Le32(0xFFFFFFFF) + "WAVE" + fmt + "data" + Le32(0xFFFFFFFF) + samples);
+  EXPECT_EQ(FileText(path), "RIFF" + Le32(0xFFFFFFFF) + "WAVE" + fmt + "data" + Le32(0xFFFFFFFF) + samples);
   ASSERT_TRUE(dest.Finish());
-  EXPECT_EQ(ReadBytes(path), Riff(fmt + Chunk("data", samples)));
+  EXPECT_EQ(FileText(path), Riff(fmt + Chunk("data", samples)));
 }
 
 TEST(TtsSynthesis, ProcessSpeaksEveryPieceAndReportsProgressAndEmptyTextsGiveEmptyFiles) {
@@ -55,7 +55,7 @@ TEST(TtsSynthesis, ProcessSpeaksEveryPieceAndReportsProgressAndEmptyTextsGiveEmp
   for (const char* text : {"", "  \n\t "}) {
     LTTS empty{text, dir / "empty.wav", 0, nullptr};
     ASSERT_EQ(Process(empty, progress, fake.voices), kProcessDone);
-    EXPECT_TRUE(!LWaveFile::OpenSource(empty.path)->IsStreaming() && ReadBytes(empty.path).size() == 46u);
+    EXPECT_TRUE(!LWaveFile::OpenSource(empty.path)->IsStreaming() && FileText(empty.path).size() == 46u);
   }
   EXPECT_EQ(fake.engines[0]->Pieces().size() + fake.engines[1]->Pieces().size(), 2u);
 }
@@ -79,7 +79,7 @@ TEST(TtsSynthesis, CancelKeepsAValidFileAndFailuresAreReported) {
   LSignalObject ready;
   LTTS nobody{"Hello", dir / "none.wav", 0, &ready};
   EXPECT_EQ(Process(nobody, progress, none.voices), kProcessFailed);
-  EXPECT_TRUE(ready.IsSet() && ReadBytes(nobody.path).empty()) << "a waiting reader is released at once";
+  EXPECT_TRUE(ready.IsSet() && FileText(nobody.path).empty()) << "a waiting reader is released at once";
 
 }
 

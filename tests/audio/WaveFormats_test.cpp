@@ -43,7 +43,7 @@ TEST(LWaveFileFormat, WffFilesAreTheWholeBufferAndShortOnesKeepThePreset) {
   const std::string path = dir / "format.wff";
   const LWaveFileFormat alaw = Described(LCodecG711::kTagALaw, 8000, 1, 8);
   ASSERT_TRUE(alaw.WriteWff(path));
-  EXPECT_EQ(ReadBytes(path), Bytes(alaw) + std::string(LWaveFileFormat::kBufferSize - 18, '\0'));
+  EXPECT_EQ(FileText(path), Bytes(alaw) + std::string(LWaveFileFormat::kBufferSize - 18, '\0'));
   LWaveFileFormat read(8), preset;
   read.ReadWff(path);
   EXPECT_EQ(Bytes(read), Bytes(alaw));

@@ -53,9 +53,9 @@ TEST_F(WaveSink, WritesAStreamingHeaderAndPatchesItAtTheEndOrFailsCounting) {
     sink->Write((bytes == 2 ? chain16 : chain8).data(), 6 / channels);
     EXPECT_EQ(sink->Position(), 6 / channels);
     const std::string& data = bytes == 2 ? data16 : data8;
-    EXPECT_EQ(ReadBytes(path_), PcmHeader(channels, 11025, bytes, 0xFFFFFFFF) + data) << bits;
+    EXPECT_EQ(FileText(path_), PcmHeader(channels, 11025, bytes, 0xFFFFFFFF) + data) << bits;
     sink = LSoundSinkRef();
-    EXPECT_EQ(ReadBytes(path_), PcmHeader(channels, 11025, bytes, 6 * bytes) + data) << bits;
+    EXPECT_EQ(FileText(path_), PcmHeader(channels, 11025, bytes, 6 * bytes) + data) << bits;
   }
   // Sinks that cannot write still count.
   EXPECT_FALSE(LWaveFile::OpenSinkPCM(path_, 8000, 0, 20, 1) || LWaveFile::OpenSinkPCM(path_, 8000, 0, 0, 1));
@@ -90,7 +90,7 @@ TEST_F(WaveSink, StartFrameAndTruncateKeepTheFramesBefore) {
 
   EXPECT_EQ(LWaveFile::OpenSinkPCM(path_, 8000, 5000, 16, 2)->Position(), 1008);
   LWaveFile::OpenSinkPCM(path_, 8000, 1008, 16, 2)->Truncate(-3);
-  EXPECT_EQ(ReadBytes(path_), PcmHeader(2, 8000, 2, 0));
+  EXPECT_EQ(FileText(path_), PcmHeader(2, 8000, 2, 0));
   EXPECT_EQ(LWaveFile::OpenSinkPCM(path_, 8000, -5, 16, 2)->Position(), 0);
 }
 
@@ -108,7 +108,7 @@ TEST_F(WaveSink, ReaderFollowsAFileWhileItIsWritten) {
     const std::string fmt(reinterpret_cast<const char*>(format.Data()), format.Size());
     LSoundSinkRef sink = LWaveFile::OpenSink(path_, format);
     sink->Write(samples.data(), 100);
-    EXPECT_EQ(ReadBytes(path_).substr(0, 46), Head(fmt, 0xFFFFFFFF));
+    EXPECT_EQ(FileText(path_).substr(0, 46), Head(fmt, 0xFFFFFFFF));
     LSoundSourceRef source = LWaveFile::OpenSource(path_);
     ASSERT_TRUE(!source->IsError() && source->IsStreaming());
     EXPECT_EQ(source->GetEndSample(), coded ? 99 : 100) << "a codec holds a block back";
@@ -118,7 +118,7 @@ TEST_F(WaveSink, ReaderFollowsAFileWhileItIsWritten) {
     sink->Truncate(250);  // a codec file cannot be cut
     const int32_t end = coded ? 300 : 250;
     sink = LSoundSinkRef();
-    EXPECT_EQ(ReadBytes(path_).substr(0, 46), Head(fmt, end * (coded ? 1 : 2)));
+    EXPECT_EQ(FileText(path_).substr(0, 46), Head(fmt, end * (coded ? 1 : 2)));
     source->GetEndSample();  // notices the final header
     EXPECT_FALSE(source->IsStreaming());
     expected.resize(static_cast<size_t>(end));

@@ -19,10 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadText(const std::string& path) {
-  return std::string(std::istreambuf_iterator<char>(std::ifstream(path).rdbuf()), {});
-}
-
 // Every prompt of the set, checked as the call engine opens it.
 void ExpectPromptAudio(const std::string& path) {
   SCOPED_TRACE(path);
@@ -84,7 +80,7 @@ TEST_F(FactoryDataSetTest, EveryPromptIsSpokenAudioInBothFolders) {
     const std::string factory = PathJoinExt(folders.DefaultSystemPrompts(), name, ".wav");
     ExpectPromptAudio(factory);
     const std::string prompt = PathJoinExt(folders.SystemPrompts(), name, ".wav");
-    EXPECT_EQ(ReadText(prompt), ReadText(factory)) << name;
+    EXPECT_EQ(FileText(prompt), FileText(factory)) << name;
   }
   EXPECT_EQ(FactoryPrompts().size(), count);
   // No work files are left behind.
@@ -96,7 +92,7 @@ TEST_F(FactoryDataSetTest, TheDefaultAnsweringMessageIsComplete) {
   const DataFolders folders = DataFolders::Resolve(installed_->Path());
   const std::string base = PathJoin(folders.Ogms(), "Default Answering Message");
   ExpectPromptAudio(base + ".wav");
-  EXPECT_EQ(ReadText(base + ".txt"), DefaultAnsweringMessageText());
+  EXPECT_EQ(FileText(base + ".txt"), DefaultAnsweringMessageText());
 
   // Read as the engine reads it: a one-second wait, then a message without greeting.
   LOGMDefinition ogm(base + ".ini");
@@ -124,14 +120,14 @@ TEST_F(FactoryDataSetTest, ExistingFilesAreNeverOverwrittenButMayBeRestored) {
   fs::remove(PathJoin(folders.SystemPrompts(), "Today.wav"));
 
   EXPECT_TRUE(FactoryDataSet(folders, FastVoices()).CreateMissing());
-  EXPECT_EQ(ReadText(renamed), "my own recording");
+  EXPECT_EQ(FileText(renamed), "my own recording");
   EXPECT_FALSE(fs::exists(goodbye)) << "names match without regard to case";
-  EXPECT_EQ(ReadText(nine) + ReadText(greeting), "minemine");
+  EXPECT_EQ(FileText(nine) + FileText(greeting), "minemine");
   EXPECT_TRUE(fs::exists(PathJoin(folders.SystemPrompts(), "Today.wav")));
 
   const FactoryDataSet set(folders, FastVoices());
   ASSERT_TRUE(set.RestoreSystemPrompt("GoodBye"));
-  EXPECT_EQ(ReadText(renamed), ReadText(PathJoin(folders.DefaultSystemPrompts(), "Goodbye.wav")));
+  EXPECT_EQ(FileText(renamed), FileText(PathJoin(folders.DefaultSystemPrompts(), "Goodbye.wav")));
   fs::remove(PathJoin(folders.DefaultSystemPrompts(), "RecordTone.wav"));
   fs::remove(PathJoin(folders.SystemPrompts(), "RecordTone.wav"));
   ASSERT_TRUE(set.RestoreSystemPrompt("recordtone")) << "a lost factory file is made again";

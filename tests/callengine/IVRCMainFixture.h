@@ -34,6 +34,10 @@ class RecordingWindow final : public IVRCMainWindow {
 // Monday 8 January 2024, 20:00 local time.
 class IVRCMainTest : public ::testing::Test {
  protected:
+  using OK = ScriptedLine::OpKind;
+  using S = IVRCMain;
+  using Texts = std::vector<std::string>;
+
   IVRCMainTest() { folders_.CreateMissing(); }
 
   void Settings(const std::string &text) { Write(folders_.SettingsFile(), text); }
@@ -57,15 +61,12 @@ class IVRCMainTest : public ::testing::Test {
     std::ofstream(path, std::ios::binary) << text;
     ProfileFlush(path);
   }
-  static std::string Read(const std::string &path) {
-    return std::string(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {});
-  }
   // The lines of today's call log (time stamps removed).
   std::vector<std::string> CallLog() const {
     std::vector<std::string> lines;
     for (const auto &entry : std::filesystem::directory_iterator(folders_.Logs())) {
       if (!entry.path().string().ends_with("Call Log.txt")) continue;
-      std::istringstream in(Read(entry.path()));
+      std::istringstream in(FileText(entry.path()));
       for (std::string line; std::getline(in, line);)
         if (line.size() > 10) lines.push_back(line.substr(9, line.size() - 10));  // less "\r"
     }
@@ -97,7 +98,7 @@ class IVRCMainTest : public ::testing::Test {
   bool InLog(const std::string &text) const { return CallFile().find(text) != std::string::npos; }
   ScriptedLine::OpKind LastKind() const { return line_.LastOp()->kind; }
   std::string Parm(const std::string &name) const { return controller_.Parameters().GetParm(name); }
-  std::string CallFile() const { return Read(controller_.MostRecentCallFile()); }
+  std::string CallFile() const { return FileText(controller_.MostRecentCallFile()); }
   std::size_t Count(ScriptedLine::OpKind kind) const { return line_.OpsOf(kind).size(); }
 
   TempDir dir_;

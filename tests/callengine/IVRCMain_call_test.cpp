@@ -4,7 +4,6 @@ namespace {
 
 using namespace std::string_literals;
 
-using OK = ScriptedLine::OpKind;
 using Call = IVRCMainTest;
 
 TEST_F(Call, StartSetsTheCallParametersAndHangUpInEveryStateEndsIdle) {
@@ -77,7 +76,7 @@ TEST_F(Call, CallFileUserLogLineAndAnnouncement) {
             std::pair(uint32_t{WM_PLAYANNOUNCEMENT}, "/a/5551234.wav"s));
   Connect(ivr);
   EXPECT_TRUE(InLog("call number [1] cid") && !InLog("call number [0]"));  // the file anew
-  EXPECT_EQ(Read(folders_.Logs() + "/calls-0.txt"),
+  EXPECT_EQ(FileText(folders_.Logs() + "/calls-0.txt"),
             "01/08/24,20:00:12,line0,5551234\r\n01/08/24,20:00:24,line0,5551234\r\n");
   // A log name cannot leave the log folder.
   Settings("[line0]\nname=../../evil\n");

@@ -2,9 +2,6 @@
 
 namespace {
 
-using OK = ScriptedLine::OpKind;
-using Keys = std::vector<std::string>;
-
 using Press = FakedTest;
 
 TEST_F(Press, KeyWithoutActionLeavesTheOgmPlaying) {
@@ -12,7 +9,7 @@ TEST_F(Press, KeyWithoutActionLeavesTheOgmPlaying) {
   commands_.taken = false;
   line_.Advance(300);
   line_.Press('5');
-  EXPECT_EQ(commands_.keys, Keys{"press5"});
+  EXPECT_EQ(commands_.keys, Texts{"press5"});
   EXPECT_TRUE(line_.IsPlaying());
   controller_.SetCommands(nullptr);  // without commands the key is ignored as well
   line_.Press('7');
@@ -23,10 +20,9 @@ TEST_F(Press, KeyWithoutActionLeavesTheOgmPlaying) {
 TEST_F(Press, KeysReachTheCurrentOgmOnlyInTheStatesThatTakeThem) {
   Answer("");
   line_.Press("1#*A");
-  EXPECT_EQ(commands_.keys, (Keys{"press1", "press#", "press*", "pressA"}));
+  EXPECT_EQ(commands_.keys, (Texts{"press1", "press#", "press*", "pressA"}));
   EXPECT_EQ(commands_.lastFile + commands_.lastSection, controller_.CurrentOGM() + "ivr");
   commands_.keys.clear();
-  using S = IVRCMain;
   for (S::CallState state : {S::CS_INVALID, S::CS_PLAYFILE, S::CS_RECORDTONE, S::CS_ANSWERING,
                              S::CS_GOODBYE, S::CS_DIALING, S::CS_OUTBOUND}) {
     controller_.SetState(state);
@@ -44,7 +40,7 @@ TEST_F(Press, NumberEntryEndsAtMaxDigitsOrHashAndStarDoesNotEndIt) {
   EXPECT_TRUE(line_.Ops().empty());  // collecting does not interrupt the OGM
   line_.Press("34");
   EXPECT_EQ(Parm("acct"), "1234");
-  EXPECT_EQ(commands_.keys, (Keys{"press*", "press#"}));
+  EXPECT_EQ(commands_.keys, (Texts{"press*", "press#"}));
   Answer("type=enternumber\nmaxdigits=6\n");
   commands_.taken = false;  // "#" early, and no action: the call ends
   line_.Press("4A2#");
@@ -64,7 +60,7 @@ TEST_F(Press, TheKeyCompletingAnEntryIsNotTakenAgainByTheMenuItLeadsTo) {
   line_.Press("1232");
   EXPECT_EQ(controller_.InputModeValue(), IVRCMain::kInputMenu);
   line_.Press('2');
-  EXPECT_EQ(commands_.keys, (Keys{"press#", "press2"}));
+  EXPECT_EQ(commands_.keys, (Texts{"press#", "press2"}));
 }
 
 TEST_F(Press, InvalidNumberOrOptionPlaysItsPromptAndRestartsEmpty) {
@@ -78,7 +74,7 @@ TEST_F(Press, InvalidNumberOrOptionPlaysItsPromptAndRestartsEmpty) {
   line_.Advance(1);  // the prompt ends: the node starts again, empty
   EXPECT_EQ(std::tuple(controller_.State(), Count(OK::Play)), std::tuple(IVRCMain::CS_OGM, 2u));
   line_.Press("0100");  // the leading integer counts
-  EXPECT_EQ(std::tuple(Parm("number"), commands_.keys), std::tuple("0100", Keys{"press#"}));
+  EXPECT_EQ(std::tuple(Parm("number"), commands_.keys), std::tuple("0100", Texts{"press#"}));
   Prompt("invalidoption", 500);  // names are matched without regard to case
   controller_.InvalidOption();
   EXPECT_TRUE(InLog("Play system prompt: InvalidOption"));
@@ -96,7 +92,7 @@ TEST_F(Press, AMissingPromptStillRestartsAndAnActionMayRestartTheNode) {
   line_.Advance(0);  // an empty prompt completes at once
   EXPECT_EQ(controller_.State(), IVRCMain::CS_OGM);
   line_.Press("14");
-  EXPECT_EQ(std::tuple(Parm("number"), commands_.keys), std::tuple("14", Keys{"press#"}));
+  EXPECT_EQ(std::tuple(Parm("number"), commands_.keys), std::tuple("14", Texts{"press#"}));
   EXPECT_TRUE(controller_.Digits().empty());  // the action restarted the node
 }
 

@@ -4,10 +4,6 @@
 
 namespace {
 
-using OK = ScriptedLine::OpKind;
-using S = IVRCMain;
-using Texts = std::vector<std::string>;
-
 // The "dial" of a transfer or dial command: its state, then the paced dial.
 class Transfer : public FakedTest {
  protected:

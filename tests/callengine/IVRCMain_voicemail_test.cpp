@@ -6,10 +6,6 @@
 
 namespace {
 
-using OK = ScriptedLine::OpKind;
-using S = IVRCMain;
-using Calls = std::vector<std::string>;
-
 class VoiceMail : public FakedTest {
  protected:
   VoiceMail() {
@@ -41,7 +37,7 @@ TEST_F(VoiceMail, LeavingAMessageTakesReviewRetakeMenuGoodbyeAndOtherKeys) {
   EXPECT_EQ(controller_.State(), S::CS_MBXMENU);
   line_.Press('1');  // record again into the same file
   line_.Advance(0);
-  EXPECT_EQ(std::pair(LastKind(), voiceMail_.calls), std::pair(OK::Record, Calls{"new message"}));
+  EXPECT_EQ(std::pair(LastKind(), voiceMail_.calls), std::pair(OK::Record, Texts{"new message"}));
   line_.Press('2');  // review
   EXPECT_EQ(controller_.State(), S::CS_MBXREVIEW);
   line_.Advance(0);
@@ -49,13 +45,13 @@ TEST_F(VoiceMail, LeavingAMessageTakesReviewRetakeMenuGoodbyeAndOtherKeys) {
   EXPECT_EQ(line_.LastOp()->maxMs, 15000);  // the menu waits for a key
   line_.Advance(15000);                     // silence saves and says goodbye
   EXPECT_EQ(std::tuple(voiceMail_.calls, services_.levelled, controller_.State()),
-            std::tuple(Calls{"new message", "record complete"}, Calls{Msg()}, S::CS_GOODBYE));
+            std::tuple(Texts{"new message", "record complete"}, Texts{Msg()}, S::CS_GOODBYE));
   // Other keys save and take the OGM's action; without voice mail the call ends.
   LeaveMessage();
   commands_.taken = false;
   line_.Press('4');
   EXPECT_EQ(std::tuple(voiceMail_.calls.back(), commands_.keys, LastKind()),
-            std::tuple("record complete", Calls{"press4"}, OK::Drop));
+            std::tuple("record complete", Texts{"press4"}, OK::Drop));
   controller_.SetVoiceMail(nullptr);  // a dialogue without voice mail ends the call
   LeaveMessage();
   EXPECT_EQ(LastKind(), OK::Drop);
@@ -75,21 +71,21 @@ TEST_F(VoiceMail, RecordActionRecordsAfterTheToneAndChainsOnTimeOut) {
             std::tuple(OK::Record, 3000, 45000));
   EXPECT_NEAR(record.sink->Position(), 16000, 1);  // appends (a shorter header costs a frame)
   line_.Advance(45000);
-  EXPECT_EQ(commands_.keys, Calls{"press3recstop"});
+  EXPECT_EQ(commands_.keys, Texts{"press3recstop"});
   EXPECT_TRUE(services_.levelled.empty());  // appended files are not levelled
   commands_.taken = false;  // without a chained action: goodbye
   controller_.SetState(S::CS_RECORD);
   controller_.SetUpRecording({file, 1000, 0, true, false});
   controller_.RecordStart();
   line_.Advance(1000);
-  EXPECT_EQ(std::tuple(services_.levelled, controller_.State()), std::tuple(Calls{file}, S::CS_GOODBYE));
+  EXPECT_EQ(std::tuple(services_.levelled, controller_.State()), std::tuple(Texts{file}, S::CS_GOODBYE));
 }
 
 TEST_F(VoiceMail, OgmTextIsSpokenOrANumberReadAfterTheFile) {
   Write(folders_.Ogms() + "/Default Answering Message.txt", "Hello %cid%, welcome.");
   Connect("playtts=true\nplayttsvoice=2\n");
   EXPECT_EQ(std::pair(services_.spoken, services_.voices),
-            std::pair(Calls{"Hello 5551234, welcome."}, std::vector<int>{2}));
+            std::pair(Texts{"Hello 5551234, welcome."}, std::vector<int>{2}));
   std::filesystem::remove(folders_.Ogms() + "/Default Answering Message.txt");
   Connect("playtts=true\n", 700);
   EXPECT_NEAR(line_.LastOp()->endSample, 7718, 10);  // the ".wav" at 11025 Hz instead
@@ -143,7 +139,7 @@ TEST_F(Plugins, AbandonedWhenTheOgmEndsAndRunCompleteSkipEndsTheNode) {
   // "runcompleteskip" goes to the end of the node.
   commands_.taken = false;
   Connect("run=true\nruncount=1\nrun1=true\nruncompleteskip=true\n", 1000);
-  EXPECT_EQ(commands_.keys, Calls{"playcomplete"});
+  EXPECT_EQ(commands_.keys, Texts{"playcomplete"});
   EXPECT_EQ(controller_.State(), S::CS_GOODBYE);  // no action: goodbye, not the OGM audio
 }
 

@@ -42,8 +42,7 @@ TEST(LHashTable, WriteAllStoresEveryEntryInOneSectionNewestWinning) {
   parms.SetParm("bad=name", "skipped");
   ASSERT_TRUE(parms.WriteAll(file, "parms"));
   EXPECT_EQ(ProfileReadString(file, "parms", "note", ""), "new");
-  std::ifstream in(file);
-  const std::string text{std::istreambuf_iterator<char>(in), {}};
+  const std::string text = FileText(file);
   EXPECT_NE(text.find("long=" + longValue + "\n"), std::string::npos);
   EXPECT_EQ(text.find("skipped"), std::string::npos);
 }

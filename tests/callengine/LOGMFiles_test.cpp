@@ -13,10 +13,7 @@ class OGMFiles : public ::testing::Test {
  protected:
   void Make(const std::string& file, const std::string& text) { std::ofstream(dir_ / file) << text; }
   bool Has(const std::string& file) const { return std::filesystem::exists(dir_ / file); }
-  std::string Content(const std::string& file) const {
-    std::ifstream in(dir_ / file);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
+  std::string Content(const std::string& file) const { return FileText(dir_ / file); }
 
   TempDir dir_;
   LOGMFiles files_{dir_.Path()};

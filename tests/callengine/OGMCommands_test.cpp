@@ -5,9 +5,6 @@
 
 namespace {
 
-using OK = ScriptedLine::OpKind;
-using S = IVRCMain;
-
 // Calls on a controller with the real commands; keys of the default OGM
 // hold the actions under test.
 class Commands : public IVRCMainTest {

@@ -4,9 +4,6 @@
 
 namespace {
 
-using OK = ScriptedLine::OpKind;
-using Numbers = std::vector<std::string>;
-
 // The scheduler over the fixture's one line, quiet for long enough.
 class Scheduler : public IVRCMainTest {
  protected:
@@ -20,8 +17,8 @@ class Scheduler : public IVRCMainTest {
     if (controller_.State() != IVRCMain::CS_IDLE) line_.Unanswered();
     clock_.Advance(OutboundScheduler::kQuietMs);
   }
-  Numbers Called() const { return OpTexts(OK::MakeCall); }
-  std::string List() const { return Read(folders_.Root() + "/outboundlist.txt"); }
+  Texts Called() const { return OpTexts(OK::MakeCall); }
+  std::string List() const { return FileText(folders_.Root() + "/outboundlist.txt"); }
   void Active() { Settings("[outbound]\nactive=true\n"); }
 
   OutboundScheduler scheduler_{folders_, clock_, logFile_};
@@ -36,10 +33,10 @@ TEST_F(Scheduler, ListEntriesAreCalledInTurnWithoutBlanksAndTheRunEnds) {
   line_.Unanswered();
   clock_.Advance(OutboundScheduler::kQuietMs - 1);
   Run();  // the line has not been quiet long enough
-  EXPECT_EQ(Called(), Numbers{"5550101"});
+  EXPECT_EQ(Called(), Texts{"5550101"});
   clock_.Advance(1);
   Run();
-  EXPECT_EQ(Called(), (Numbers{"5550101", "5550102"}));
+  EXPECT_EQ(Called(), (Texts{"5550101", "5550102"}));
   EXPECT_FALSE(std::filesystem::exists(folders_.Root() + "/outboundlist.txt") ||
                ProfileReadBool(folders_.SettingsFile(), "outbound", "active", true));
 }
@@ -68,7 +65,7 @@ TEST_F(Scheduler, AHeadWaitingForItsNextAttemptHoldsTheList) {
   EXPECT_TRUE(Run() && Called().empty());
   clock_.SetNow(static_cast<std::time_t>(later));
   Run();
-  EXPECT_EQ(std::tuple(Called(), List()), std::tuple(Numbers{"100"}, "200"));
+  EXPECT_EQ(std::tuple(Called(), List()), std::tuple(Texts{"100"}, "200"));
   // Unanswered: it goes to the end of the list with one attempt fewer.
   EngineServices services(folders_.Root(), folders_.SettingsFile(), nullptr);
   controller_.SetServices(&services);
@@ -86,7 +83,7 @@ TEST_F(Scheduler, ForwardingCallsTryEachNumberThenRepeatTheLast) {
     clock_.SetNow(clock_.Now() + 60);
     RunAndHangUp();
   }
-  EXPECT_EQ(Called(), (Numbers{"100", "200", "300", "300", "300"}));
+  EXPECT_EQ(Called(), (Texts{"100", "200", "300", "300", "300"}));
   EXPECT_EQ(ProfileReadInt(mailbox, "mbx", "forwardattempts", 0), 5);
   // Still pending (unread), so the scheduler keeps running; once read, it stops.
   EXPECT_TRUE(Run());

@@ -9,10 +9,6 @@
 // A line with the real voice-mail dialogues; dates in day/month/year order.
 class VoiceMailFlowsTest : public FakedTest {
  protected:
-  using S = IVRCMain;
-  using OK = ScriptedLine::OpKind;
-  using Texts = std::vector<std::string>;
-
   VoiceMailFlowsTest() { controller_.SetVoiceMail(&flows_), Settings("[settings]\ndateorder=1\n"); }
 
   std::string MailBox(const std::string &name, const std::string &keys = "") {

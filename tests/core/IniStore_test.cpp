@@ -23,8 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadAll(const std::string& path) { return ReadFileText(path, 1 << 24).value_or(""); }
-
 long Entries(const TempDir& dir) {
   return std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator());
 }
@@ -49,9 +47,9 @@ TEST(IniStoreWrite, NewFilesAreOwnerOnlyExistingModesStayAndNullsDelete) {
   EXPECT_TRUE(IniWrite(path, "s", "k", "1") && fs::status(path).permissions() == fs::perms(0600));
   fs::permissions(path, fs::perms(0640));
   EXPECT_TRUE(IniWrite(path, "s", "k", "2") && fs::status(path).permissions() == fs::perms(0640));
-  EXPECT_EQ(ReadAll(path), "[s]\nk=2\n");
-  EXPECT_TRUE(IniWrite(path, "s", "k", std::nullopt) && ReadAll(path) == "[s]\n");
-  EXPECT_TRUE(IniWrite(path, "s", std::nullopt, std::nullopt) && ReadAll(path).empty() && Entries(dir) == 1);
+  EXPECT_EQ(FileText(path), "[s]\nk=2\n");
+  EXPECT_TRUE(IniWrite(path, "s", "k", std::nullopt) && FileText(path) == "[s]\n");
+  EXPECT_TRUE(IniWrite(path, "s", std::nullopt, std::nullopt) && FileText(path).empty() && Entries(dir) == 1);
 }
 
 TEST(IniStoreWrite, FailedWritesKeepTheOldFile) {
@@ -74,7 +72,7 @@ TEST(IniStoreWrite, FailedWritesKeepTheOldFile) {
   fs::create_directories(dir / ".s.ini.tmp/sub");
   fs::create_directories(dir / ".new.ini.tmp/sub");
   EXPECT_FALSE(IniWrite(path, "s", "k", "new") || IniWrite(dir / "new.ini", "s", "k", "v"));
-  EXPECT_TRUE(ReadAll(path) == "[s]\nk=old\n" && IniRead(path, "s", "k") == "old" && !fs::exists(dir / "new.ini"));
+  EXPECT_TRUE(FileText(path) == "[s]\nk=old\n" && IniRead(path, "s", "k") == "old" && !fs::exists(dir / "new.ini"));
 }
 
 TEST(IniStoreConcurrency, TwoProcessesOfTwoThreadsEachLoseNoKeyAndTheCacheSeesThem) {
@@ -122,9 +120,9 @@ TEST(IniStoreAtomicity, AKilledWriterLeavesTheOldOrTheNewFile) {
     });
     const auto killAt = std::chrono::steady_clock::now() + std::chrono::microseconds(random() % 20000);
     bool whole = true;
-    while (whole && std::chrono::steady_clock::now() < killAt) whole = IsWhole(ReadAll(path));
+    while (whole && std::chrono::steady_clock::now() < killAt) whole = IsWhole(FileText(path));
     ::kill(pid, SIGKILL), ExitCode(pid);
-    ASSERT_TRUE(whole && IsWhole(ReadAll(path))) << round;
+    ASSERT_TRUE(whole && IsWhole(FileText(path))) << round;
   }
   EXPECT_TRUE(IniWrite(path, "s", "v", BigValue(1)) && Entries(dir) == 1);
 }

@@ -17,7 +17,7 @@ namespace {
 class ProfileFile : public ::testing::Test {
  protected:
   void Store(const std::string& text) { std::ofstream(file_, std::ios::binary) << text; }
-  std::string Text() const { return ReadFileText(file_, 1 << 20).value_or(""); }
+  std::string Text() const { return FileText(file_); }
 
   TempDir dir_;
   const std::string file_ = dir_ / "settings.ini";

@@ -51,8 +51,12 @@ menu_engine() {
   check "engine answers on the configured port" grep -q "Answering on sip:127.0.0.1:$port" engine.txt
 }
 
-# sipp_run SECONDS SCENARIO ARGS...: SIPp runs sipp/SCENARIO.xml, at most SECONDS.
-sipp_run() { timeout "$1" sipp -sf "$here/sipp/$2.xml" "${@:3}" -nostdin -trace_err; }
+# sipp_run SECONDS SCENARIO ARGS...: SIPp runs SCENARIO (from
+# tests/support/sipp_scenarios.py), at most SECONDS.
+sipp_run() {
+  python3 "$here/../support/sipp_scenarios.py" "$2" . &&
+    timeout "$1" sipp -sf "$2.xml" "${@:3}" -nostdin -trace_err
+}
 
 # call_log: the day's call and system logs.
 call_log() { cat "$data"/Logs/*Call\ Log.txt "$data"/Logs/*System\ Log.txt 2>/dev/null; }

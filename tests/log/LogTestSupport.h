@@ -16,10 +16,7 @@
 class LogTest : public ::testing::Test {
  protected:
   LogTest() { setenv("TZ", "UTC", 1), tzset(); }
-  std::string Read(const std::string& name) const {
-    std::ifstream in(dir_ / name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
+  std::string Read(const std::string& name) const { return FileText(dir_ / name); }
 
   TempDir dir_;
   ManualClock clock_{1735689510, 5000};  // 2024-12-31 23:58:30

@@ -28,7 +28,6 @@ class ScriptedLine final : public LLineBase {
     std::string text;    // digits or number
     LSoundSourceRef source;  // Play: read frames from it to hear what plays
     int32_t sampleRate = 0;  // Play: the source as handed over
-    int channels = 0;
     int32_t endSample = 0;
     LSoundSinkRef sink;  // Record
     int32_t silenceMs = 0;
@@ -68,7 +67,6 @@ class ScriptedLine final : public LLineBase {
     op.source = source;
     if (source) {
       op.sampleRate = source->SampleRate();
-      op.channels = source->Channels();
       op.endSample = source->GetEndSample();
     }
     running_ = Running::Play;
@@ -100,7 +98,7 @@ class ScriptedLine final : public LLineBase {
   bool IsRecording() override { return running_ == Running::Record; }
   bool MakeCall(const std::string& number) override {
     Note(OpKind::MakeCall).text = number;
-    if (connected_ || !makeCallSucceeds_) return false;
+    if (connected_) return false;
     SetCallerId(number, "", "");
     return true;
   }
@@ -151,16 +149,13 @@ class ScriptedLine final : public LLineBase {
   }
   void CompleteDial() { DeliverDialComplete(); }
   // Each completes the named running operation; false when it is not running.
-  bool CompletePlay() { return Complete(Running::Play); }
   bool CompleteWait() { return Complete(Running::Wait); }
   bool CompleteRecord() { return Complete(Running::Record); }
   void ReportPlayPosition(uint32_t ms) { DeliverPlayPosition(ms); }
   void ReportPlayLevel(int8_t level) { DeliverPlayLevel(level); }
   void ReportRecordPosition(uint32_t ms) { DeliverRecordPosition(ms); }
-  void ReportRecordLevel(int8_t level) { DeliverRecordLevel(level); }
   void Fax() { DeliverFax(); }
   void EndOfCallTone() { DeliverEndOfCallBusyTone(); }
-  void SetMakeCallSucceeds(bool succeeds) { makeCallSucceeds_ = succeeds; }
 
   // Moves the clock on, completing timed operations as their ends pass.
   void Advance(uint64_t ms) {
@@ -187,7 +182,6 @@ class ScriptedLine final : public LLineBase {
   void ClearOps() { ops_.clear(); }
   bool IsConnected() const { return connected_; }
   bool IsPlaying() const { return running_ == Running::Play; }
-  bool IsWaiting() const { return running_ == Running::Wait; }
 
  private:
   enum class Running { None, Play, Record, Wait };
@@ -226,5 +220,4 @@ class ScriptedLine final : public LLineBase {
   int nextRing_ = 1;
   uint64_t lastRingTick_ = 0;
   bool connected_ = false;
-  bool makeCallSucceeds_ = true;
 };

@@ -4,6 +4,11 @@
 #include <filesystem>
 #include <string>
 
+#include "core/FileIo.h"
+
+// A file's whole text ("" when it cannot be read), through the project's reader.
+inline std::string FileText(const std::string& path) { return ReadFileText(path, 1 << 28).value_or(""); }
+
 // A fresh folder under $TMPDIR, removed with everything in it at scope end.
 class TempDir {
  public:

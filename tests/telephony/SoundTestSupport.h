@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "audio/LSoundSinkBase.h"
+#include "audio/TestSources.h"
 #include "core/MainLoop.h"
 #include "core/SystemClock.h"
 #include "telephony/wave/LSoundPlayerNotify.h"
@@ -18,15 +19,15 @@
 #include "telephony/wave/LWaveDevices.h"
 #include "telephony/wave/LWaveQueue.h"
 
-// The main loop on the test thread, run once: each step is called on the
-// loop thread every millisecond until it returns true, then the next one.
-// True when every step finished in time.
+// The main loop on the test thread: each step is called on the loop thread
+// every millisecond until it returns true, then the next one. True when
+// every step finished in time.
 class LoopRunner final : public LTimerHandler {
  public:
   using Step = std::function<bool()>;
 
   bool Run(std::vector<Step> steps, int timeoutMs = 5000) {
-    steps_ = std::move(steps);
+    steps_ = std::move(steps), next_ = 0;
     deadline_ = clock_.TickCount() + static_cast<uint64_t>(timeoutMs);
     loop.SetTimer(this, 0, 0);
     loop.Run();
@@ -141,24 +142,6 @@ std::function<std::unique_ptr<Base>(const LWavePcmFormat&, LSignalObject&, bool)
 }
 inline LWaveOutOpener FakeOutOpener(std::shared_ptr<FakeDeviceState> s) { return FakeOpener<FakeWaveOut>(s); }
 inline LWaveInOpener FakeInOpener(std::shared_ptr<FakeDeviceState> s) { return FakeOpener<FakeWaveIn>(s); }
-
-// Keeps every frame written; Truncate cuts back like a file sink.
-class MemorySink final : public LSoundSinkBase {
- public:
-  MemorySink(uint32_t rate, int channels) : LSoundSinkBase(rate, channels) {}
-  void Write(const int32_t* buffer, int32_t frames) override {
-    samples.insert(samples.end(), buffer, buffer + static_cast<std::size_t>(frames) * Channels());
-    Advance(frames);
-  }
-  void Truncate(int32_t frame) override {
-    if (frame >= Position()) return;
-    truncations.push_back(frame);
-    samples.resize(static_cast<std::size_t>(frame) * Channels());
-    SetPosition(frame);
-  }
-  std::vector<int32_t> samples;
-  std::vector<int32_t> truncations;
-};
 
 // Writes every notification down as text (with the cookie unless it is 7).
 class NotifyLog final : public LSoundPlayerNotify, public LSoundRecorderNotify {

@@ -68,7 +68,7 @@ class LineAudio : public ::testing::Test {
   std::shared_ptr<FakeDeviceState> in = std::make_shared<FakeDeviceState>();
   RecordingNotify handler;
   TestLine line{runner.loop, clock};
-  MemorySink *memory = new MemorySink(8000, 1);
+  CollectSink *memory = new CollectSink(8000, 1);
   LSoundSinkRef sink{memory};
 };
 
@@ -122,7 +122,7 @@ TEST_F(LineAudio, WaitsCompleteAtOnceOrOnlyAtTheirMaximumAndFailedStartsComplete
   line.Play(new TestSource(8000, 1, 8000));
   line.Play(new LSRCNull);
   EXPECT_EQ(handler.Take(), (Notes{"PlayComplete", "PlayComplete"}));
-  line.Record(new MemorySink(8000, 1), 5000, -22, 0);
+  line.Record(new CollectSink(8000, 1), 5000, -22, 0);
   line.Wait(5000, -22, 5000);
   EXPECT_EQ(line.drops, 2);
 }

@@ -165,7 +165,7 @@ TEST_F(RtpMedia, APlayedToneReachesTheRecorderOfTheFarEnd) {
     std::unique_ptr<LWaveInDevice> device = opener(format, done, mapped);
     return device ? std::make_unique<StartWatch>(std::move(device), started) : nullptr;
   });
-  auto* memory = new MemorySink(8000, 1);
+  auto* memory = new CollectSink(8000, 1);
   LSoundSinkRef keep(memory);
   ASSERT_TRUE(recorder.Start(keep, LSoundRecorder::kStartRecording, 0, -127, 0));
   ASSERT_TRUE(player.Start(new TestSource(8000, 1, 8000, Tone(kToneAmplitude, kToneHz, 8000)),
@@ -222,7 +222,9 @@ TEST_F(RtpMedia, KeysArriveOnceEachAsEventsOrAsTonesAndInBandOnlyWithoutEvents) 
   }
 }
 
-TEST_F(RtpMedia, AReInviteWithoutTelephoneEventsTurnsKeysIntoTones) {
+// Tones in the audio: keys after a re-INVITE without telephone events, and
+// the beep (40 ms). A key handler may end the call.
+TEST_F(RtpMedia, ReInvitedKeysAndTheBeepAreTonesAndAKeyHandlerMayEndTheCall) {
   Connect(kEventType);
   ASSERT_TRUE(a->SendKeys("4"));
   a->SetDescription(Description(-1));
@@ -230,21 +232,7 @@ TEST_F(RtpMedia, AReInviteWithoutTelephoneEventsTurnsKeysIntoTones) {
   ASSERT_TRUE(a->SendKeys("7"));
   Slots(30);
   EXPECT_EQ(std::tuple(keysAtB, tonesDoneAtA), std::tuple("7", 1));
-}
-
-TEST_F(RtpMedia, AKeyHandlerMayEndTheCall) {
-  Connect(kEventType);
-  b->onKey = [this](char key) {
-    keysAtB += key;
-    b.reset();
-    toB.to = nullptr;
-  };
-  ASSERT_TRUE(a->SendKeys("12"));
-  Slots(50);
-  EXPECT_EQ(keysAtB, "1");
-}
-
-TEST_F(RtpMedia, TheBeepIsAFortyMillisecondToneInTheAudio) {
+  a.reset(), b.reset();
   MeasureLevels();
   Connect(kEventType);
   ASSERT_TRUE(a->Beep());
@@ -255,6 +243,10 @@ TEST_F(RtpMedia, TheBeepIsAFortyMillisecondToneInTheAudio) {
   EXPECT_EQ(loud, (std::vector<bool>{false, true, true, false, false, false}));
   // The detector is off while telephone events are offered.
   EXPECT_EQ(std::tuple(keysAtB, tonesDoneAtA), std::tuple("", 1));
+  b->onKey = [this](char key) { keysAtB += key, b.reset(), toB.to = nullptr; };
+  ASSERT_TRUE(a->SendKeys("12"));
+  Slots(50);
+  EXPECT_EQ(keysAtB, "1");
 }
 
 TEST_F(RtpMedia, PacketsKeepTheirPaceOverAnHourAndAStallDropsTheAudioWhoseTimeHasPassed) {

@@ -62,17 +62,6 @@ TEST(RtpJitterBuffer, PlaysOneDepthBehindTheFirstPacket) {
   EXPECT_EQ(PullFrames(buffer, 4), (std::vector<int16_t>{0, 0, stream.Level(0), stream.Level(1)}));
 }
 
-TEST(RtpJitterBuffer, PutsReorderedPacketsBackInOrder) {
-  Stream stream(1, kRtpPayloadPcma);
-  LRtpJitterBuffer buffer;
-  // One packet per 20 ms on average, but out of order.
-  for (uint32_t n : {0u, 2u, 1u}) EXPECT_EQ(buffer.Put(stream.Packet(n)), LRtpJitterBuffer::Outcome::kQueued);
-  EXPECT_EQ(PullFrames(buffer, 3), (std::vector<int16_t>{0, 0, stream.Level(0)}));
-  for (uint32_t n : {4u, 3u}) EXPECT_EQ(buffer.Put(stream.Packet(n)), LRtpJitterBuffer::Outcome::kQueued);
-  EXPECT_EQ(PullFrames(buffer, 4),
-            (std::vector<int16_t>{stream.Level(1), stream.Level(2), stream.Level(3), stream.Level(4)}));
-}
-
 TEST(RtpJitterBuffer, LostPacketsAreSilenceAndLateOnesAreDropped) {
   Stream stream;
   LRtpJitterBuffer buffer;

@@ -87,7 +87,7 @@ class SipCallTest : public SipLoopFixture {
 class SipCallIn : public SipCallTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(SipCallIn, IsOfferedWithCallerDataAnsweredTakesAnInfoDigitAndEndsOnBye) {
-  CallIn("uac_call.xml", {"-s", "4711", "-t", GetParam()});
+  CallIn("uac_call", {"-s", "4711", "-t", GetParam()});
   ASSERT_NE(line_.call, nullptr);
   const SipCall& call = *line_.call;
   const auto& caller = call.Caller();
@@ -109,8 +109,8 @@ TEST_F(SipCallTest, CancelBeforeTheAnswerEndsTheCallAsCancelledAndASecondCallGet
   // An anonymous caller cancels once it rings; then, the line still holding
   // the ended call, a second caller expects 486 Busy Here.
   std::unique_ptr<SippProcess> busy;
-  CallIn("uac_cancel.xml", {}, [&] {
-    if (!busy && line_.events.size() == 2) busy = CallFrom("uac_busy.xml");
+  CallIn("uac_cancel", {}, [&] {
+    if (!busy && line_.events.size() == 2) busy = CallFrom("uac_busy");
     return busy && !busy->Running();
   });
   ASSERT_NE(busy, nullptr);
@@ -125,7 +125,7 @@ TEST_F(SipCallTest, OutgoingCallAnswersTheDigestChallengeAndIsAnsweredThenHangsU
   const uint16_t sippPort = FreeLoopbackPort();
   EXPECT_EQ(device_->PlaceCall("bad number", line_), nullptr);  // cannot go into a request
   EXPECT_EQ(device_->PlaceCall("", line_), nullptr);
-  SippProcess sipp("uas_auth.xml", {"-p", std::to_string(sippPort)}, dir_.Path());
+  SippProcess sipp("uas_auth", {"-p", std::to_string(sippPort)}, dir_.Path());
   line_.onEstablished = [&] { line_.call.reset(); };
   line_.call = device_->PlaceCall("service@127.0.0.1:" + std::to_string(sippPort), line_);
   EXPECT_NE(line_.call, nullptr);
@@ -136,7 +136,7 @@ TEST_F(SipCallTest, OutgoingCallAnswersTheDigestChallengeAndIsAnsweredThenHangsU
 
 TEST_F(SipCallTest, BlindTransferSendsReferAndReportsTheTargetsAnswer) {
   line_.onEstablished = [&] { EXPECT_TRUE(line_.call->TransferBlind("7001")); };
-  CallIn("uac_refer.xml", {}, [&] {
+  CallIn("uac_refer", {}, [&] {
     if (!line_.events.empty() && line_.events.back() == "transfer ok 200") line_.call.reset();
     return true;
   });
@@ -152,7 +152,7 @@ TEST_F(SipCallTest, OddRequestsAreRefusedAndGarbageDatagramsChangeNothing) {
         std::string("REGISTER sip:x SIP/2.0\r\nContent-Length: 99999\r\n\r\nabc")})
     ::sendto(garbage, packet.data(), packet.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
   ::close(garbage);
-  CallIn("uac_oddities.xml");
+  CallIn("uac_oddities");
   EXPECT_TRUE(line_.events.empty());
 }
 

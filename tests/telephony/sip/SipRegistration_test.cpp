@@ -16,7 +16,7 @@ TEST_P(SipRegistrationTest, AnswersTheDigestChallengeOnceAndLogsTheOutcomeOnce) 
   {
     const std::string password = GetParam();
     const uint16_t registrarPort = FreeLoopbackPort();
-    SippProcess registrar("uas_register.xml", {"-p", std::to_string(registrarPort)}, dir_.Path());
+    SippProcess registrar("uas_register", {"-p", std::to_string(registrarPort)}, dir_.Path());
     WriteDevice(0, {{"name", "Provider"}, {"mode", "register"}, {"user", "alice"}, {"password", password},
                     {"registrar", "127.0.0.1:" + std::to_string(registrarPort)},
                     {"localaddress", "127.0.0.1:0"}, {"expiry", "600"}});

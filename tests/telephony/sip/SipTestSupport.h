@@ -22,6 +22,7 @@
 #include "log/LogFile.h"
 #include "log/StatusDisplay.h"
 #include "support/TempDir.h"
+#include "telephony/SoundTestSupport.h"
 
 inline sockaddr_in Loopback(uint16_t port = 0) {
   return {.sin_family = AF_INET, .sin_port = htons(port), .sin_addr = {htonl(INADDR_LOOPBACK)}, .sin_zero = {}};
@@ -53,20 +54,17 @@ inline uint16_t FreeLoopbackPort() {
   return 0;
 }
 
-inline std::string ReadText(const std::filesystem::path& path) {
-  std::stringstream text;
-  text << std::ifstream(path).rdbuf();
-  return text.str();
-}
-
-// One SIPp run with scenario `scenario` (a file beside this header), its
-// screen output kept in a file. SIPp's own time-out ends it within 8 s.
+// One SIPp run with scenario `scenario` (written into `folder` by
+// tests/support/sipp_scenarios.py), its screen output kept in a file.
+// SIPp's own time-out ends it within 8 s.
 class SippProcess {
  public:
   SippProcess(const std::string& scenario, const std::vector<std::string>& args, const std::string& folder)
       : output_(folder + "/sipp-" + std::to_string(++count_) + ".out") {
-    std::string command = "cd '" + folder + "' && exec sipp -nostdin -timeout 8s -timeout_error -i 127.0.0.1 -sf '" +
-                          std::filesystem::absolute(std::filesystem::path(__FILE__).parent_path() / "sipp" / scenario).string() + "' -m 1";
+    const auto generator =
+        std::filesystem::absolute(std::filesystem::path(__FILE__).parent_path() / "../../support/sipp_scenarios.py");
+    std::string command = "cd '" + folder + "' && python3 '" + generator.string() + "' " + scenario +
+                          " . && exec sipp -nostdin -timeout 8s -timeout_error -i 127.0.0.1 -sf " + scenario + ".xml -m 1";
     for (const std::string& arg : args) command += " '" + arg + "'";
     command += " </dev/null >'" + output_ + "' 2>&1";
     thread_ = std::thread([this, command] {
@@ -78,7 +76,7 @@ class SippProcess {
 
   bool Running() const { return exitCode_ < 0; }
   int ExitCode() const { return exitCode_; }  // -1 while running
-  std::string Output() const { return ReadText(output_); }
+  std::string Output() const { return FileText(output_); }
 
  private:
   static inline int count_ = 0;
@@ -88,44 +86,28 @@ class SippProcess {
 };
 
 // A main loop on the real clock with a temporary data folder, its settings
-// file and system log. RunUntil runs the loop once, until `done` holds or
-// the time-out passes.
-class SipLoopFixture : public ::testing::Test, public LTimerHandler {
+// file and system log. RunUntil runs the loop until `done` holds or the
+// time-out passes.
+class SipLoopFixture : public ::testing::Test {
  protected:
   SipLoopFixture() { std::filesystem::create_directories(dir_ / "Logs"); }
-  ~SipLoopFixture() override { loop_.KillTimers(this); }
 
-  bool RunUntil(std::function<bool()> done, uint64_t timeoutMs = 8000) {
-    done_ = std::move(done);
-    deadline_ = clock_.TickCount() + timeoutMs;
-    loop_.SetTimer(this, 0, 0);
-    loop_.Run();
-    return done_();
-  }
-  void OnTimer(int) override {
-    if (done_() || clock_.TickCount() >= deadline_) return loop_.Stop();
-    loop_.SetTimer(this, 0, 10);
-  }
+  bool RunUntil(const LoopRunner::Step& done, int timeoutMs = 8000) { return runner_.Run({done}, timeoutMs), done(); }
   void WriteDevice(int index, const std::vector<std::pair<std::string, std::string>>& keys) {
     for (const auto& [key, value] : keys) ProfileWriteString(settings_, "sipdevice" + std::to_string(index), key, value);
   }
   // True when the system log holds `text` exactly `times` times.
   bool Logged(const std::string& text, size_t times = 1) const {
     std::string log;
-    for (const auto& entry : std::filesystem::directory_iterator(dir_ / "Logs")) log += ReadText(entry.path());
+    for (const auto& entry : std::filesystem::directory_iterator(dir_ / "Logs")) log += FileText(entry.path());
     size_t count = 0;
     for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++count;
     return count == times;
   }
 
-  SystemClock clock_;
-  MainLoop loop_{clock_};
+  LoopRunner runner_;
   TempDir dir_;
   std::string settings_ = dir_ / "zavotel.ini";
-  StatusDisplay display_{clock_};
-  LogFile log_{dir_ / "Logs", clock_, display_};
-
- private:
-  std::function<bool()> done_;
-  uint64_t deadline_ = 0;
+  StatusDisplay display_{runner_.clock_};
+  LogFile log_{dir_ / "Logs", runner_.clock_, display_};
 };

@@ -48,9 +48,6 @@ class LSoundPlayerTest : public ::testing::Test {
   LSoundPlayerTest() { player.SetDevice(FakeOutOpener(device)); }
   ~LSoundPlayerTest() override { player.Stop(); }
 
-  LoopRunner::Step Stopped() {
-    return [this] { return log.Has("Stop"); };
-  }
   LoopRunner::Step PlayUntilStopped() {
     return [this] {
       device->Play(70);
@@ -88,7 +85,7 @@ TEST_F(LSoundPlayerTest, PlaysToTheEndAndReportsPositionsThenStop) {
   device->autoPlay = true;
   ASSERT_TRUE(player.Start(new TestSource(8000, 1, 2500, Constant(30000)), 0));
   EXPECT_EQ((std::vector<std::string>{"Play", "Position 0"}), log.heard);
-  EXPECT_TRUE(runner.Run({Stopped()}));
+  EXPECT_TRUE(runner.Run({[&] { return log.Has("Stop"); }}));
   EXPECT_FALSE(player.IsOpen());
   // The end of the source once more, then the stop.
   ASSERT_GE(log.heard.size(), 4u);
@@ -126,9 +123,8 @@ TEST_F(LSoundPlayerTest, StartedPausedWaitsForPlayAndFailedDeviceOrSourceRefuses
   EXPECT_EQ((std::vector<std::string>{"StartPaused", "Position 0"}), log.heard);
   EXPECT_NE(0, player.State() & LSoundPlayer::kPaused);
   player.Play();
-  EXPECT_EQ(0, player.State() & LSoundPlayer::kPaused);
-  EXPECT_EQ(1, device->restarts.load());
-  EXPECT_EQ("Play", log.heard.back());
+  EXPECT_EQ(std::tuple(0, 1, "Play"),
+            std::tuple(player.State() & LSoundPlayer::kPaused, device->restarts.load(), log.heard.back()));
   player.Stop();
   log.heard.clear();
   EXPECT_FALSE(player.Start(new TestSource(0, 1, 100), 0));  // rate 0: source in error

@@ -48,7 +48,7 @@ class LSoundRecorderTest : public ::testing::Test {
   LoopRunner runner;
   NotifyLog log;
   std::shared_ptr<FakeDeviceState> device = std::make_shared<FakeDeviceState>();
-  MemorySink* memory = new MemorySink(8000, 1);
+  CollectSink* memory = new CollectSink(8000, 1);
   LSoundSinkRef sink{memory};
   LSoundRecorder recorder{runner.loop, &log, kCookie};
 };
@@ -140,7 +140,7 @@ TEST_F(LSoundRecorderTest, ResumeInWaitingKeepsWhatWasRecorded) {
 
 TEST_F(LSoundRecorderTest, MissingSinkOrDeviceFailsTheStart) {
   EXPECT_FALSE(recorder.Start(LSoundSinkRef(), 0, 0, -20, 0));
-  EXPECT_FALSE(recorder.Start(new MemorySink(8000, 0), 0, 0, -20, 0));  // 0 channels: error
+  EXPECT_FALSE(recorder.Start(new CollectSink(8000, 0), 0, 0, -20, 0));  // 0 channels: error
   device->failOpen = true;
   EXPECT_FALSE(Start(0, -20, 0));
   EXPECT_TRUE(recorder.GetState() == LSoundRecorder::kStopped && log.heard.empty());

@@ -36,13 +36,6 @@ void ExpectRampThenSilence(const std::vector<int32_t>& samples, std::size_t at, 
   }
 }
 
-std::vector<int32_t> ReadAll(const std::string& path) {
-  LSoundSourceRef source = LWaveFile::OpenSource(path);
-  std::vector<int32_t> samples(static_cast<std::size_t>(source->GetEndSample()));
-  source->Read(samples.data(), source->GetEndSample());
-  return samples;
-}
-
 TEST(LWaveDevicesTest, FileOutputHoldsWhatPlayedWhereItSoundedWithSilenceAround) {
   TempDir dir;
   WriteRamp(dir / "in.wav", 2400);
@@ -57,7 +50,8 @@ TEST(LWaveDevicesTest, FileOutputHoldsWhatPlayedWhereItSoundedWithSilenceAround)
   const int64_t finished = timeline->FrameNow(8000);
   tape->Finish();
 
-  const std::vector<int32_t> out = ReadAll(dir / "out.wav");
+  LSoundSourceRef file = LWaveFile::OpenSource(dir / "out.wav");
+  const std::vector<int32_t> out = ReadFrames(*file, file->GetEndSample());
   ASSERT_GE(static_cast<int64_t>(out.size()), finished);
   std::size_t start = 0;
   while (start < out.size() && out[start] == 0) ++start;
@@ -73,7 +67,7 @@ TEST(LWaveDevicesTest, FileInputIsHeardFromTheTimelineThenSilence) {
   LSoundRecorder recorder(runner.loop, &log, 7);
   recorder.SetDevice(
       LWaveDevices::InOpener({LWaveDeviceSpec::Kind::kFile, -1, timeline, nullptr, dir / "caller.wav"}));
-  auto* memory = new MemorySink(8000, 1);
+  auto* memory = new CollectSink(8000, 1);
   LSoundSinkRef sink(memory);
   ASSERT_TRUE(recorder.Start(sink, LSoundRecorder::kStartRecording, 0, -127, 0));
   // 800 ms of audio time: the file and then silence.
@@ -87,11 +81,11 @@ TEST(LWaveDevicesTest, FileInputIsHeardFromTheTimelineThenSilence) {
   ExpectRampThenSilence(memory->samples, 0, joined, 4000);
 }
 
-TEST(LWaveDevicesTest, NullOutputSoundsInTimelineTime) {
+// A null device sounds in timeline time; paused, it holds its buffers until a reset returns them.
+TEST(LWaveDevicesTest, NullOutputSoundsInTimelineTimeAndHoldsBuffersWhilePaused) {
   LSignalObject done;
   auto timeline = std::make_shared<LWaveTimeline>(kFast);
-  auto device = LWaveDevices::OutOpener({LWaveDeviceSpec::Kind::kNull, -1, timeline, {}, {}})(
-      kLine, done, false);
+  auto device = LWaveDevices::OutOpener({LWaveDeviceSpec::Kind::kNull, -1, timeline, {}, {}})(kLine, done, false);
   ASSERT_TRUE(device);
   std::vector<int16_t> pcm(4000, 100);  // 500 ms: 50 ms of real time
   LWaveHeader header;
@@ -102,23 +96,15 @@ TEST(LWaveDevicesTest, NullOutputSoundsInTimelineTime) {
   EXPECT_EQ(8000u, device->QueuedBytes());
   while (!header.IsDone()) done.Wait(1000);
   EXPECT_GE(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(45));
-  EXPECT_EQ(0u, device->QueuedBytes());
-  EXPECT_TRUE(header.Unprepare());
-}
-
-TEST(LWaveDevicesTest, PausedOutputHoldsItsBuffersUntilResetReturnsThem) {
-  LSignalObject done;
-  auto device = LWaveDevices::OutOpener({LWaveDeviceSpec::Kind::kNull, -1, nullptr, {}, {}})(kLine, done, false);
-  ASSERT_TRUE(device);
-  std::vector<int16_t> pcm(800, 1);
-  LWaveHeader header;
+  EXPECT_TRUE(device->QueuedBytes() == 0 && header.Unprepare());
+  // Without a timeline it would sound at once.
+  device = LWaveDevices::OutOpener({LWaveDeviceSpec::Kind::kNull, -1, nullptr, {}, {}})(kLine, done, false);
   header.Prepare(pcm.data(), 1600);
   device->Pause();
   ASSERT_TRUE(device->Write(header));
   EXPECT_FALSE(header.Unprepare());  // still held
   device->Reset();
-  EXPECT_TRUE(header.IsDone());
-  EXPECT_TRUE(header.Unprepare());
+  EXPECT_TRUE(header.IsDone() && header.Unprepare());
 }
 
 TEST(LWaveDevicesTest, MissingSoundCardsAndFilesAndFormatsAFileCannotCarryFailCleanly) {
