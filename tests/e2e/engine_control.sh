@@ -3,7 +3,8 @@
 # [state] "on"; select-ogm writes [settings] "ogm" even for an OGM that does
 # not exist; add-outbound appends to the list and the call goes out at once
 # (not after the scheduler's usual 4.5 s); bad arguments never reach the
-# engine, and the engine refuses them too; shutdown stops it in order.
+# engine, and the engine refuses them too; [state] "restart" rebuilds the
+# lines; shutdown stops it in order.
 here="$(dirname "$(realpath "$0")")"
 source "$here/common.sh"
 source "$here/sip_support.sh"
@@ -57,6 +58,12 @@ check "the called party was answered" test $? -eq 0
 call_log >log.txt
 has log.txt "ZAVAPITurnOff" "ZAVAPITurnOn" "ZAVAPISelectAnswerOGM No Such Menu" "ZAVAPIAddOutboundNumber 200&caller=ctl"
 check "nothing logged for the refused requests" test "$(grep -c ZAVAPIAddOutboundNumber log.txt)" = 1
+
+# The settings pages ask for new lines through [state] "restart".
+sed -i 's/^\[state\]$/[state]\nrestart=true/' "$data/settings.ini"
+rebuilt() { test "$(grep -c "line(s) ready" "$data"/Logs/*System\ Log.txt)" = 2; }
+check "restart rebuilds the lines" wait_for 30 rebuilt
+check "and clears the request" test "$(grep -m1 "^restart=" "$data/settings.ini")" = restart=false
 
 check "shutdown answers 0" test "$(ctl shutdown)" = 0
 wait "$pid"
