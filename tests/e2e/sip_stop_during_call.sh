@@ -14,8 +14,10 @@ printf '[mbx]\n' >"$data/MailBoxes/Sales.mbx"
 port="$(free_port)"
 direct_device "$port"
 check "engine starts" start_engine
-sipp_run 60 message_caller "127.0.0.1:$port" -m 1 -p "$(free_port)" -mp "$(free_port)" -timeout 50 \
-  >sipp.txt 2>&1 &
+# SIPp's own caller speaks (a recording of about 8 s) and hangs up after 9 s.
+mkdir pcap && ln -s /usr/share/sip-tester/*.pcap pcap/
+timeout 60 sipp -sn uac_pcap "127.0.0.1:$port" -m 1 -p "$(free_port)" -mp "$(free_port)" -nostdin \
+  -timeout 50 >sipp.txt 2>&1 &
 stop_at_exit $!
 call="$data/Logs/Most Recent Call Line 1.txt"
 check "the caller is recording" wait_for 150 grep -q "Recording File:" "$call"
