@@ -123,6 +123,7 @@ void Engine::NewMessageBeep() {
 // Without a sound card the play simply does not start.
 void Engine::PlayOnSpeaker(const std::string &file, const char *deviceKey,
                            const char *volumeKey, int lowerDb) {
+  if (stopping_) return;  // a worker's late message plays nothing
   const std::string &settings = folders_.SettingsFile();
   LWaveDeviceSpec device;
   device.index = ProfileReadInt(settings, "settings", deviceKey, -1);
