@@ -5,11 +5,13 @@
 
 #include "audio/Audio.h"
 #include "audio/TtsCommand.h"
-#include "callengine/Engine.h"
+#include "callengine/ControlCommand.h"
+#include "callengine/EngineEntry.h"
 #include "callengine/EngineServices.h"
 #include "callengine/FactoryDataSet.h"
 #include "callengine/SimulateCommand.h"
 #include "core/Core.h"
+#include "core/ServiceInstall.h"
 #include "log/Log.h"
 #include "mail/Mail.h"
 
@@ -22,48 +24,10 @@ constexpr int kLevellingGraceMs = 60000;
 // How long its message may take to be delivered (slow servers included).
 constexpr int kDeliveryGraceMs = 120000;
 
-void PrintFolder(const char* label, const std::string& path) {
-  std::printf("  %-24s %s\n", label, path.c_str());
-}
-
-// Every command that works on the data folder opens it here: the folders,
-// the first-start settings and the factory files are created where missing.
-// Nullopt when the folder itself cannot be prepared; missing factory files
-// (no speech voice, say) are reported and the command goes on.
-std::optional<DataFolders> OpenDataFolders(const CommandLine& line) {
-  DataRootChoice choice = DataRootChoice::FromEnvironment(line.dataOption, false);
-  DataFolders folders = DataFolders::Resolve(choice.Root());
-  if (!folders.CreateMissing() || !WriteFirstStartSettings(folders.SettingsFile())) {
-    std::fprintf(stderr, "zavotel: the data folder %s could not be prepared (see above)\n",
-                 folders.Root().c_str());
-    return std::nullopt;
-  }
-  if (!FactoryDataSet(folders).CreateMissing()) {
-    std::fprintf(stderr, "zavotel: some factory files could not be made (see above)\n");
-  }
-  return folders;
-}
-
-// The engine's main job: prepares the data folder, reports where everything
-// is, and answers calls on the SIP lines until SIGTERM or SIGINT.
-int RunEngine(const CommandLine& line) {
-  std::optional<DataFolders> opened = OpenDataFolders(line);
-  if (!opened) return 1;
-  const DataFolders& folders = *opened;
-  std::printf("Zavotel data folder %s\n", folders.Root().c_str());
-  PrintFolder("settings file", folders.SettingsFile());
-  PrintFolder("OGMs", folders.Ogms());
-  PrintFolder("MailBoxes", folders.MailBoxes());
-  PrintFolder("System Prompts", folders.SystemPrompts());
-  PrintFolder("Default System Prompts", folders.DefaultSystemPrompts());
-  PrintFolder("Logs", folders.Logs());
-  std::fflush(stdout);
-  return Engine(folders).Run();
-}
-
 // One call without a telephone on the data folder.
 int RunSimulate(const CommandLine& line) {
-  std::optional<DataFolders> opened = OpenDataFolders(line);
+  std::optional<DataFolders> opened = OpenDataFolders(
+      DataFolders::Resolve(DataRootChoice::FromEnvironment(line.dataOption, false).Root()));
   if (!opened) return 1;
   // A message left in the call is levelled before the command returns.
   SystemClock clock;
@@ -85,11 +49,29 @@ int RunSimulate(const CommandLine& line) {
   return status;
 }
 
+int RunInstall(const CommandLine& line) {
+  return RunServiceInstall(line.arguments, line.dataOption, true);
+}
+
+int RunUninstall(const CommandLine& line) {
+  return RunServiceInstall(line.arguments, line.dataOption, false);
+}
+
 int PrintHelp(const CommandLine&) {
   std::printf(
-      "usage: zavotel [--data DIR] [COMMAND]\n"
+      "usage: zavotel [--data DIR] [--logon|--service] [COMMAND | FILE.ivr]\n"
       "\n"
-      "  run       prepare the data folder and answer calls until stopped (the default)\n"
+      "  run       prepare the data folder and answer calls until stopped (the default);\n"
+      "            with the engine already running on the folder, say where it is\n"
+      "  FILE.ivr  start with that IVR program, or hand it to the running engine\n"
+      "  --logon   as started at log-on: give a starting service 10 s, then run\n"
+      "  --service as started by systemd (Type=notify, SIGTERM stops in order)\n"
+      "  --install [--root DIR] [--user]\n"
+      "            write the systemd unit (system-wide as root) and the log-on entry\n"
+      "  --uninstall [--root DIR] [--user]\n"
+      "            remove them again\n"
+      "  ctl ping|on|off|select-ogm NAME|add-outbound ENTRY|load FILE|shutdown\n"
+      "            control the running engine; prints its result (ping: 1, else 0)\n"
       "  audio info FILE\n"
       "            describe a WAVE file: format, rate, channels, bits, length\n"
       "  audio convert IN OUT [--format NAME|TAG,RATE,CHANNELS,BITS]\n"
@@ -124,7 +106,10 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"run", RunEngine},
+    {"run", RunEngineCommand},
+    {"ctl", RunControlCommand},
+    {"install", RunInstall},
+    {"uninstall", RunUninstall},
     {"audio", RunAudioCommand},
     {"tts", RunTtsCommand},
     {"simulate", RunSimulate},

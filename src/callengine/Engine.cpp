@@ -11,6 +11,7 @@
 #include "core/MainMessages.h"
 #include "core/Path.h"
 #include "core/Profile.h"
+#include "core/ServiceNotify.h"
 #include "core/TextFormat.h"
 #include "core/Trace.h"
 #include "telephony/sip/LSipLine.h"
@@ -24,8 +25,9 @@ std::string LineSection(int n) { return "line" + std::to_string(n); }
 
 }  // namespace
 
-Engine::Engine(const DataFolders &folders)
+Engine::Engine(const DataFolders &folders, EngineStart start)
     : folders_(folders),
+      start_(std::move(start)),
       log_(folders.Logs(), clock_, display_),
       levelling_(MakeAutoGainWorkList(log_)),
       delivery_(folders_, log_, levelling_.get(),
@@ -34,6 +36,7 @@ Engine::Engine(const DataFolders &folders)
       scheduler_(folders_, clock_, log_) {}
 
 Engine::~Engine() {
+  control_.reset();
   TearDownLines();
   stack_.reset();
   loop_.KillTimers(this);
@@ -47,30 +50,50 @@ int Engine::Run() {
   loop_.SetMessageHandler([this](const LMessage &message) { return OnMessage(message); });
   stack_ = std::make_unique<SipStack>(folders_.SettingsFile(), log_);
   delivery_.Start();
-  loop_.SetTimer(this, kLineSetUpTimer, kLineSetUpMs);
+  const std::string &settings = folders_.SettingsFile();
+  status_.SetOn(ProfileReadBool(settings, "state", "on", true));
+  status_.SetNewMessages(ProfileReadBool(settings, "state", "newmessages", false));
+  if (start_.control) {
+    control_ = std::make_unique<ControlServer>(
+        std::move(start_.control), [this](const LMessage &m) { return OnControlRequest(m); });
+    control_->Start(LThread::kPriorityNormal);
+  }
   loop_.SetTimer(this, kSchedulerTimer, kSchedulerFirstMs);
-  loop_.SetTimer(this, kNewMessageBeepTimer, kBeepFirstMs);
+  loop_.SetTimer(this, kCallerIdTimer, kCallerIdFirstMs);
+  loop_.SetTimer(this, kLineSetUpTimer, kLineSetUpMs);
+  loop_.SetTimer(this, kRestartCheckTimer, kRestartCheckMs);
+  watchdogMs_ = service::WatchdogIntervalMs();
+  if (watchdogMs_) loop_.SetTimer(this, kWatchdogTimer, watchdogMs_);
+  if (start_.mode == CommandLine::Start::kNormal && !start_.argument.empty())
+    ReceiveProgramFile(start_.argument);
+  service::NotifyReady("answering calls on " + folders_.Root());
   const bool ran = loop_.Run();
+  control_.reset();
   TearDownLines();
   stack_.reset();
   delivery_.StopThreadTimed(LThread::kStopTimeoutMs);
   levelling_->StopThreadTimed(LThread::kStopTimeoutMs);
+  speaker_.Stop();
   log_.CallLog("Zavotel Exit");
   return ran ? 0 : 1;
 }
 
-int64_t Engine::OnMessage(const LMessage &message) {
-  if (message.id == WM_LSHUTDOWN) Shutdown();
-  // Loading program files is not built yet: the delivery task's find is logged.
-  if (message.id == WM_LOADIVRFILEQUIET) log_.Log("IVR program update found: ", message.text);
-  return 0;
-}
+int64_t Engine::OnMessage(const LMessage &message) { return HandleMessage(message); }
 
 void Engine::OnTimer(int id) {
-  if (id == kLineSetUpTimer) SetUpLines();
-  if (id == kSchedulerTimer) RunScheduler();
-  if (id == kNewMessageBeepTimer) NewMessageBeep();
-  if (id == kStopTimer) loop_.Stop();
+  switch (id) {
+    case kSchedulerTimer: RunScheduler(); break;
+    case kLineSetUpTimer: SetUpLines(); break;
+    case kCallerIdTimer: status_.SetCallerId(""); break;
+    case kNewMessageBeepTimer: NewMessageBeep(); break;
+    case kStopTimer: loop_.Stop(); break;
+    case kRestartCheckTimer: CheckRestart(); break;
+    case kWatchdogTimer:
+      service::NotifyWatchdog();
+      loop_.SetTimer(this, kWatchdogTimer, watchdogMs_);
+      break;
+    default: break;
+  }
 }
 
 // At most one call per run; the timer stays off when nothing waits.
@@ -83,24 +106,19 @@ void Engine::RunScheduler() {
   if (scheduler_.OutboundCheck(lines)) loop_.SetTimer(this, kSchedulerTimer, kSchedulerAgainMs);
 }
 
-// The controllers' messages for a main window; the console takes the rest
-// when it exists.
+// The controllers run on the loop thread, so their messages are handled at once.
 void Engine::Post(LMessage message) {
-  if (stopping_) return;
-  if (message.id == WM_WAKEBGTASK) {
-    delivery_.Wake();
-  } else if (message.id == WM_RUNSCHEDULER) {
-    loop_.SetTimer(this, kSchedulerTimer, kSchedulerAfterMessageMs);
-  } else if (message.id == WM_PLAYANNOUNCEMENT) {
-    PlayOnSpeaker(message.text, "announcedevice", "announcevolume", 0);
-  }
+  if (!stopping_) HandleMessage(message);
 }
 
-// While new messages wait, the record tone sounds every 15 s on the sound card.
+// While new messages wait, the record tone sounds every 15 s on the sound
+// card; once they are heard the timer ends until the next new message.
 void Engine::NewMessageBeep() {
   if (stopping_) return;
+  const bool waiting = ProfileReadBool(folders_.SettingsFile(), "state", "newmessages", false);
+  status_.SetNewMessages(waiting);
+  if (!waiting) return;
   loop_.SetTimer(this, kNewMessageBeepTimer, kBeepAgainMs);
-  if (!ProfileReadBool(folders_.SettingsFile(), "state", "newmessages", false)) return;
   if (speaker_.IsOpen()) return;
   PlayOnSpeaker(ResolveCaseInsensitive(PathJoin(folders_.SystemPrompts(), "RecordTone.wav")),
                 "playdevice", "playvolume", 6);
@@ -109,6 +127,7 @@ void Engine::NewMessageBeep() {
 // Without a sound card the play simply does not start.
 void Engine::PlayOnSpeaker(const std::string &file, const char *deviceKey,
                            const char *volumeKey, int lowerDb) {
+  if (stopping_) return;  // a worker's late message plays nothing
   const std::string &settings = folders_.SettingsFile();
   LWaveDeviceSpec device;
   device.index = ProfileReadInt(settings, "settings", deviceKey, -1);
@@ -127,9 +146,8 @@ void Engine::SetTimer(int id, uint32_t ms) {
 void Engine::Shutdown() {
   if (stopping_) return;
   stopping_ = true;
-  loop_.KillTimer(this, kLineSetUpTimer);
-  loop_.KillTimer(this, kSchedulerTimer);
-  loop_.KillTimer(this, kNewMessageBeepTimer);
+  service::NotifyStopping();
+  loop_.KillTimers(this);
   speaker_.Stop();
   TearDownLines();
   if (stack_) stack_->PrepareShutdown();
@@ -140,14 +158,19 @@ void Engine::Shutdown() {
 
 void Engine::SetUpLines() {
   const std::string &settings = folders_.SettingsFile();
+  restartPending_ = false;
   ProfileWriteBool(settings, "state", "restart", false);
   TearDownLines();
   if (CountEnabledLines() == 0) AddDefaultLines();
   if (CountEnabledLines() == 0) {
-    log_.LogError("No SIP line devices are set up, so no calls can be answered. Add a SIP "
-                  "device to the settings; the Call Simulator works meanwhile.");
+    const char *notice =
+        "No SIP line devices are set up, so no calls can be answered. Add a SIP device to the "
+        "settings; the Call Simulator works meanwhile.";
+    log_.LogError(notice);
+    status_.SetNoDevicesNotice(notice);
     return;
   }
+  status_.SetNoDevicesNotice("");
   for (int n = 0; n < kMaxLines; ++n) {
     const std::string section = LineSection(n);
     if (!ProfileReadBool(settings, section, "use", false)) continue;

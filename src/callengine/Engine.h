@@ -9,7 +9,10 @@
 #include "callengine/OutboundScheduler.h"
 #include "callengine/OGMCommands.h"
 #include "callengine/VoiceMailFlows.h"
+#include "core/CommandLine.h"
+#include "core/ControlServer.h"
 #include "core/DataFolders.h"
+#include "core/EngineStatus.h"
 #include "core/LProcessListThread.h"
 #include "core/LTimerHandler.h"
 #include "core/MainLoop.h"
@@ -23,11 +26,20 @@
 class LSipLine;
 class SipStack;
 
+// How the engine was started: the start option, the first argument (an IVR
+// program file to load) and the control socket it answers on.
+struct EngineStart {
+  CommandLine::Start mode = CommandLine::Start::kNormal;
+  std::string argument;
+  std::unique_ptr<ControlEndpoint> control;
+};
+
 // The engine's main job: the SIP devices, one line and one call controller
-// per enabled line section, answering until SIGTERM or SIGINT, then an
-// orderly stop (calls hung up, registrations ended, workers stopped). It is
-// the controllers' main window: its scheduler timer places outbound and
-// message-forwarding calls.
+// per enabled line section, answering until SIGTERM, SIGINT or a shutdown
+// request, then an orderly stop (calls hung up, registrations ended, workers
+// stopped). It is the controllers' main window: it handles the main-window
+// messages (EngineMessages.cpp), keeps what a window would show in its
+// status for the console, and answers the control socket.
 class Engine final : private LTimerHandler, private IVRCMainWindow {
  public:
   // Lines are built this long after start.
@@ -36,7 +48,7 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   static constexpr uint64_t kFarewellMs = 500;
   static constexpr int kMaxLines = 64;
 
-  explicit Engine(const DataFolders &folders);
+  explicit Engine(const DataFolders &folders, EngineStart start = {});
   ~Engine() override;
   Engine(const Engine &) = delete;
   Engine &operator=(const Engine &) = delete;
@@ -44,18 +56,31 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   // Returns the process's exit status.
   int Run();
 
+  const EngineStatus &Status() const { return status_; }
+
  private:
+  // The main window's timers keep their numbers; the rest have no window.
   enum Timer {
     kSchedulerTimer = IVRCMainWindow::kSchedulerTimer,
     kLineSetUpTimer = 3,
+    kCallerIdTimer = 4,
     kNewMessageBeepTimer = 7,
     kStopTimer = 100,
+    kRestartCheckTimer = 101,
+    kWatchdogTimer = 102,
   };
   static constexpr uint64_t kBeepFirstMs = 2000;
   static constexpr uint64_t kBeepAgainMs = 15000;
   static constexpr uint64_t kSchedulerFirstMs = 5000;
   static constexpr uint64_t kSchedulerAgainMs = 7000;
   static constexpr uint64_t kSchedulerAfterMessageMs = 4500;
+  static constexpr uint64_t kSchedulerAfterAddMs = 100;
+  static constexpr uint64_t kCallerIdMs = 15000;
+  static constexpr uint64_t kCallerIdFirstMs = 10000;
+  // Lines are rebuilt this long after [state] "restart" turns true; the
+  // flag is looked at every kRestartCheckMs.
+  static constexpr uint64_t kRestartSetUpMs = 750;
+  static constexpr uint64_t kRestartCheckMs = 1000;
 
   void OnTimer(int id) override;
   // IVRCMainWindow.
@@ -63,6 +88,19 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   void SetTimer(int id, uint32_t ms) override;
   void RunScheduler();
   void NewMessageBeep();
+  // EngineMessages.cpp: every main-window message, from the controllers and
+  // through the loop; the result is what a sender waiting for it gets.
+  int64_t HandleMessage(const LMessage &message);
+  int64_t ControlCommand(int64_t command, const std::string &text);
+  void LoadFromSecondCopy(const std::string &text);
+  void ReceiveProgramFile(const std::string &path);
+  void ShowCallerId(const std::string &text);
+  void NewMessage(bool beep);
+  void CheckRestart();
+  void WakeDelivery() { delivery_.Wake(); }
+  // Runs on the control server's thread.
+  control::Reply OnControlRequest(const LMessage &message);
+  std::string Describe() const;
   // Plays a file on the local sound card: `deviceKey` and `volumeKey` of
   // [settings] choose the device and the level (dB, lowered by `lowerDb`).
   void PlayOnSpeaker(const std::string &file, const char *deviceKey, const char *volumeKey,
@@ -76,6 +114,9 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   void Shutdown();
 
   const DataFolders folders_;
+  EngineStart start_;
+  // The console reads it; the main thread writes it.
+  EngineStatus status_;
   SystemClock clock_;
   MainLoop loop_{clock_};
   StatusDisplay display_{clock_};
@@ -105,5 +146,8 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
     const int device;
   };
   std::vector<std::unique_ptr<DeviceCalls>> deviceCalls_;
+  std::unique_ptr<ControlServer> control_;
+  uint64_t watchdogMs_ = 0;
+  bool restartPending_ = true;  // until the first line set-up
   bool stopping_ = false;
 };

@@ -1,12 +1,18 @@
 #pragma once
 
 // The core subsystem's public face: configuration store and data folders,
-// worker threads and signals, the main loop and its clock, the command line.
+// worker threads and signals, the main loop and its clock, the command line,
+// the control socket, the engine status and the service files.
 #include "core/CaseInsensitivePath.h"
 #include "core/CommandLine.h"
+#include "core/ControlProtocol.h"
+#include "core/ControlServer.h"
+#include "core/ControlSocket.h"
 #include "core/DataFolders.h"
+#include "core/EngineStatus.h"
 #include "core/FileIo.h"
 #include "core/FirstStartSettings.h"
+#include "core/InstanceLock.h"
 #include "core/LClock.h"
 #include "core/LMessage.h"
 #include "core/LProcessListThread.h"
@@ -20,6 +26,9 @@
 #include "core/Profile.h"
 #include "core/ProfileValues.h"
 #include "core/QueryText.h"
+#include "core/ServiceInstall.h"
+#include "core/ServiceNotify.h"
+#include "core/ServiceUnits.h"
 #include "core/SystemClock.h"
 #include "core/TextCompare.h"
 #include "core/TextFormat.h"

@@ -135,6 +135,8 @@ void LThread::Run(std::shared_ptr<Control> control, LThread* self) {
   control->End();
 }
 
+void LThread::SetCallerPriority(int priority) { ApplyPriority(::gettid(), priority); }
+
 LThread::Control* LThread::OwnRun() const {
   return running_ && running_->owner == this ? running_ : nullptr;
 }

@@ -29,6 +29,7 @@ class LThread {
     kPriorityLowest = -2,
     kPriorityBelowNormal = -1,
     kPriorityNormal = 0,  // the process's own (its main thread's nice value)
+    kPriorityHighest = 2,
     kPriorityTimeCritical = 15,
   };
   // The grace every owner gives a worker before giving up on it.
@@ -54,6 +55,8 @@ class LThread {
   void StopThreadTimed(int timeoutMs);
   // Changes the priority of the running thread, from its owner or its body.
   void SetPriority(int priority);
+  // Changes the priority of the calling thread (the engine's main thread).
+  static void SetCallerPriority(int priority);
 
  protected:
   virtual void ThreadFunction() = 0;

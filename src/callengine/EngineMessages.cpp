@@ -1,0 +1,144 @@
+// The main-window side of the engine: the numbered messages from the call
+// controllers, the workers and other processes, and the control commands.
+#include <unistd.h>
+
+#include "callengine/Engine.h"
+#include "callengine/OutboundList.h"
+#include "core/MainMessages.h"
+#include "core/Path.h"
+#include "core/Profile.h"
+#include "core/TextFormat.h"
+
+int64_t Engine::HandleMessage(const LMessage &message) {
+  switch (message.id) {
+    case WM_PLAYANNOUNCEMENT:
+      PlayOnSpeaker(message.text, "announcedevice", "announcevolume", 0);
+      break;
+    case WM_UPDATEMESSAGE:
+      // Call screening: the message being recorded plays as it grows.
+      if (message.wParam == 1) {
+        speaker_.Stop();
+        PlayOnSpeaker(PathReplaceExtension(message.text, ".wav"), "announcedevice",
+                      "announcevolume", 0);
+      }
+      status_.MessageChanged(message.text);
+      break;
+    case WM_UPDATEREADMARK:
+    case WM_DELMESSAGE:
+      status_.MessageChanged(message.text);
+      break;
+    case WM_WAKEBGTASK:
+      WakeDelivery();
+      break;
+    case WM_RUNSCHEDULER:
+      if (!stopping_) loop_.SetTimer(this, kSchedulerTimer, kSchedulerAfterMessageMs);
+      break;
+    case WM_CALLERID:
+      ShowCallerId(message.text);
+      break;
+    case WM_NEWMESSAGE:
+      NewMessage(message.wParam != 0);
+      break;
+    case WM_IVRCMAIN_LINESTATE:
+      status_.SetLineState(message.lParam, message.wParam != 0);
+      break;
+    case WM_LSHUTDOWN:
+      Shutdown();
+      break;
+    case WM_LOADIVRFILE:
+      LoadFromSecondCopy(message.text);
+      break;
+    case WM_LOADIVRFILEQUIET:
+      ReceiveProgramFile(message.text);
+      break;
+    case WM_CONTROLCOMMAND:
+      return ControlCommand(message.wParam, message.text);
+    default:
+      break;
+  }
+  return 0;
+}
+
+// Commands 3 and 4 do nothing without their text, as when an atom cannot be
+// read.
+int64_t Engine::ControlCommand(int64_t command, const std::string &text) {
+  const std::string &settings = folders_.SettingsFile();
+  switch (command) {
+    case 0:
+      return 1;
+    case 1:
+    case 2:
+      log_.Log(command == 1 ? "ZAVAPITurnOn" : "ZAVAPITurnOff");
+      ProfileWriteBool(settings, "state", "on", command == 1);
+      status_.SetOn(command == 1);
+      break;
+    case 3:
+      if (text.empty()) break;
+      log_.Log("ZAVAPISelectAnswerOGM ", text);
+      ProfileWriteString(settings, "settings", "ogm", text);
+      break;
+    case 4:
+      if (text.empty()) break;
+      log_.Log("ZAVAPIAddOutboundNumber ", text);
+      OutboundList(folders_.Root(), settings).Add(text);
+      if (!stopping_) loop_.SetTimer(this, kSchedulerTimer, kSchedulerAfterAddMs);
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+// A second copy started without an argument asks for the window; one
+// started at log-on or by the service manager only says it is there.
+void Engine::LoadFromSecondCopy(const std::string &text) {
+  if (text.find("--logon") != std::string::npos || text.find("--service") != std::string::npos)
+    return;
+  status_.RequestShow();
+  if (!text.empty()) ReceiveProgramFile(text);
+}
+
+// Loading IVR program files comes with their own reader; until then the
+// engine says what it was given.
+void Engine::ReceiveProgramFile(const std::string &path) {
+  log_.Log("IVR program file received: ", path);
+  status_.SetLoadNotice(path);
+}
+
+void Engine::ShowCallerId(const std::string &text) {
+  if (text.empty() || !ProfileReadBool(folders_.SettingsFile(), "settings", "cidflash", true))
+    return;
+  status_.SetCallerId(text);
+  if (!stopping_) loop_.SetTimer(this, kCallerIdTimer, kCallerIdMs);
+}
+
+void Engine::NewMessage(bool beep) {
+  const std::string &settings = folders_.SettingsFile();
+  if (ProfileReadBool(settings, "settings", "openwindow", true)) status_.RequestShow();
+  status_.SetNewMessages(ProfileReadBool(settings, "state", "newmessages", false));
+  if (beep && !stopping_) loop_.SetTimer(this, kNewMessageBeepTimer, kBeepFirstMs);
+}
+
+// The settings pages ask for new lines by setting [state] "restart".
+void Engine::CheckRestart() {
+  loop_.SetTimer(this, kRestartCheckTimer, kRestartCheckMs);
+  if (restartPending_ || !ProfileReadBool(folders_.SettingsFile(), "state", "restart", false))
+    return;
+  restartPending_ = true;
+  loop_.SetTimer(this, kLineSetUpTimer, kRestartSetUpMs);
+}
+
+control::Reply Engine::OnControlRequest(const LMessage &message) {
+  const std::optional<int64_t> result = loop_.Send(message);
+  if (!result) return {false, 0, "the engine is stopping or busy"};
+  control::Reply reply{true, *result, ""};
+  if (message.id == WM_LOADIVRFILE && message.text.empty()) reply.text = Describe();
+  return reply;
+}
+
+std::string Engine::Describe() const {
+  const std::string console = status_.Get().consoleAddress;
+  return TextFormat("Zavotel is running (process %d) on the data folder %s; its console: %s",
+                    static_cast<int>(::getpid()), folders_.Root().c_str(),
+                    console.empty() ? "not available" : console.c_str());
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+// What the main window would show, kept in one place for the web console,
+// which reads it from its own thread (every access takes the lock). The
+// engine's main thread writes it as it handles the main-window messages.
+// `version` grows with every change, so a reader can tell when to look again.
+class EngineStatus {
+ public:
+  // The main window shows the first eight lines.
+  static constexpr int kShownLines = 8;
+
+  struct Snapshot {
+    uint64_t version = 0;
+    std::array<bool, kShownLines> lineInCall{};
+    bool on = false;
+    bool newMessages = false;
+    std::string callerId;        // the caller-id pop-up, empty when closed
+    std::string loadNotice;      // the last IVR program file handed over
+    std::string noDevicesNotice; // set while no line could be set up
+    std::string consoleAddress;  // where the console listens, empty without one
+    uint64_t messageChanges = 0; // message rows added, refreshed or removed
+    std::string lastMessage;     // the message INI path of the last change
+    uint64_t showRequests = 0;   // times the window would have been shown
+  };
+
+  Snapshot Get() const;
+
+  // Indices outside 0..7 are ignored, as the window shows no more.
+  void SetLineState(int64_t index, bool inCall);
+  void SetOn(bool on);
+  void SetNewMessages(bool waiting);
+  void SetCallerId(std::string text);
+  void SetLoadNotice(std::string text);
+  void SetNoDevicesNotice(std::string text);
+  void SetConsoleAddress(std::string address);
+  void MessageChanged(std::string messageIni);
+  void RequestShow();
+
+ private:
+  template <class Change>
+  void Update(Change change) {
+    std::lock_guard<std::mutex> hold(mutex_);
+    change(state_);
+    ++state_.version;
+  }
+
+  mutable std::mutex mutex_;
+  Snapshot state_;
+};

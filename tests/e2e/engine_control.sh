@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# zavotel ctl drives the running engine: ping answers 1; on and off change
+# [state] "on"; select-ogm writes [settings] "ogm" even for an OGM that does
+# not exist; add-outbound appends to the list and the call goes out at once
+# (not after the scheduler's usual 4.5 s); bad arguments never reach the
+# engine; [state] "restart" rebuilds the lines; shutdown stops it in order.
+here="$(dirname "$(realpath "$0")")"
+source "$here/common.sh"
+source "$here/sip_support.sh"
+unset XDG_RUNTIME_DIR
+ctl() { "$zavotel" --data "$data" ctl "$@"; }
+
+make_data
+target_port="$(free_port)"
+direct_device "$(free_port)"
+printf 'domain=127.0.0.1:%s\n\n[outbound]\nogmanswer=Outbound\n' "$target_port" >>"$data/settings.ini"
+tone_ogm "Outbound" 0.5 660 "wait=0" "playcomplete=hangup"
+check "ctl without an engine fails" fails_with 1 ctl ping
+has <(ctl ping 2>&1) "no running engine"
+check "engine starts" start_engine
+
+check "ping answers 1" test "$(ctl ping)" = 1
+check "off answers 0" test "$(ctl off)" = 0
+check "off is written" grep -q "^on=false" "$data/settings.ini"
+check "on answers 0" test "$(ctl on)" = 0
+check "on is written" grep -q "^on=true" "$data/settings.ini"
+check "a missing OGM is still selected" test "$(ctl select-ogm "No Such Menu")" = 0
+check "and written" grep -q "^ogm=No Such Menu" "$data/settings.ini"
+
+check "an empty argument is refused before sending" fails_with 2 ctl select-ogm ""
+check "an over-long argument too" fails_with 2 ctl add-outbound "$(printf '5%.0s' $(seq 260))"
+check "an unknown command too" fails_with 2 ctl dial 123
+check "the outbound list is untouched" test ! -e "$data/outboundlist.txt"
+
+# The engine's first scheduler run (5 s after start) is over by now.
+sleep 4
+sipp_run 60 called_party -p "$target_port" -mp "$(free_port)" -m 1 -key answer silent -key pt 0 \
+  -key codec PCMU -timeout 40 >sipp.txt 2>&1 &
+sipp_pid=$!
+stop_at_exit "$sipp_pid"
+sleep 0.5
+check "add-outbound answers 0" test "$(ctl add-outbound "200&caller=ctl")" = 0
+check "the call goes out within 2 s" wait_for 20 grep -q "Making outbound call to 200" "$data"/Logs/*System\ Log.txt
+wait "$sipp_pid"
+check "the called party was answered" test $? -eq 0
+call_log >log.txt
+has log.txt "ZAVAPITurnOff" "ZAVAPITurnOn" "ZAVAPISelectAnswerOGM No Such Menu" "ZAVAPIAddOutboundNumber 200&caller=ctl"
+check "nothing logged for the refused requests" test "$(grep -c ZAVAPIAddOutboundNumber log.txt)" = 1
+
+# The settings pages ask for new lines through [state] "restart".
+sed -i 's/^\[state\]$/[state]\nrestart=true/' "$data/settings.ini"
+rebuilt() { test "$(grep -c "line(s) ready" "$data"/Logs/*System\ Log.txt)" = 2; }
+check "restart rebuilds the lines" wait_for 30 rebuilt
+check "and clears the request" test "$(grep -m1 "^restart=" "$data/settings.ini")" = restart=false
+
+check "shutdown answers 0" test "$(ctl shutdown)" = 0
+wait "$pid"
+check "the engine exited with 0" test $? -eq 0
+has "$data"/Logs/*Call\ Log.txt "Zavotel Exit"
+check "no engine afterwards" fails_with 1 ctl ping
+summary engine_control engine.txt engine-err.txt sipp.txt

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# SIGTERM while a caller leaves a message: the engine hangs up, finishes the
+# message file (a WAVE file that reads to its end, with its record) and exits
+# with 0 within 5 s, logging "Zavotel Exit".
+here="$(dirname "$(realpath "$0")")"
+source "$here/common.sh"
+source "$here/sip_support.sh"
+unset XDG_RUNTIME_DIR
+
+make_data
+tone_ogm "Default Answering Message" 0.5 440 wait=0 playcomplete=mailbox playcompletembx=Sales \
+  playcompletembxmessage=false
+printf '[mbx]\n' >"$data/MailBoxes/Sales.mbx"
+port="$(free_port)"
+direct_device "$port"
+check "engine starts" start_engine
+# SIPp's own caller speaks (a recording of about 8 s) and hangs up after 9 s.
+mkdir pcap && ln -s /usr/share/sip-tester/*.pcap pcap/
+timeout 60 sipp -sn uac_pcap "127.0.0.1:$port" -m 1 -p "$(free_port)" -mp "$(free_port)" -nostdin \
+  -timeout 50 >sipp.txt 2>&1 &
+stop_at_exit $!
+call="$data/Logs/Most Recent Call Line 1.txt"
+check "the caller is recording" wait_for 150 grep -q "Recording File:" "$call"
+sleep 3.5
+start=$(date +%s%N)
+check "the engine exits with 0" stop_engine
+elapsed_ms=$(( ($(date +%s%N) - start) / 1000000 ))
+check "within 5 s (took $elapsed_ms ms)" test "$elapsed_ms" -lt 5000
+message="$(ls "$data/MailBoxes/"Sales\ ICM*.wav 2>/dev/null | head -1)"
+check "the message was kept" test -n "$message"
+length="$(sox --i -D "$message" 2>/dev/null || echo 0)"
+check "its WAVE file is complete ($length s)" above "$length" 2.5
+check "and reads to its end" bash -c "sox '$message' -n stat 2>&1 | grep -q 'Length (seconds)'"
+check "its record is there" test -e "${message%.wav}.ini"
+has "$data"/Logs/*Call\ Log.txt "Zavotel Exit"
+summary sip_stop_during_call engine-err.txt sipp.txt "$call"
