@@ -10,6 +10,7 @@
 #include "callengine/FactoryDataSet.h"
 #include "callengine/SimulateCommand.h"
 #include "core/Core.h"
+#include "ivrfile/IvrFile.h"
 #include "log/Log.h"
 
 namespace {
@@ -76,6 +77,11 @@ int RunSimulate(const CommandLine& line) {
   return status;
 }
 
+// IVR program files; "info" reads a file without the data folder.
+int RunIvr(const CommandLine& line) {
+  return RunIvrCommand(line.arguments, [&line] { return OpenDataFolders(line); });
+}
+
 int PrintHelp(const CommandLine&) {
   std::printf(
       "usage: zavotel [--data DIR] [COMMAND]\n"
@@ -99,6 +105,15 @@ int PrintHelp(const CommandLine&) {
       "           [--hangup-after SECONDS]\n"
       "            one call without a telephone: scripted with these options,\n"
       "            else interactive on the sound card (Enter connects and hangs up)\n"
+      "  ivr save OUT.ivr [--description FILE]\n"
+      "            save the IVR program (by default every OGM, mailbox with its\n"
+      "            greeting and system prompt, the answering OGM and the notes)\n"
+      "  ivr load FILE.ivr [--quiet] [--yes]\n"
+      "            load an IVR program file into the data folder\n"
+      "  ivr new [--yes]\n"
+      "            start a new IVR program: every OGM is deleted\n"
+      "  ivr info FILE.ivr\n"
+      "            list the records of an IVR program file without loading it\n"
       "  help      show this text\n"
       "\n"
       "The data folder is DIR, else $ZAVOTEL_DATA, else $XDG_DATA_HOME/zavotel\n"
@@ -116,6 +131,7 @@ constexpr Command kCommands[] = {
     {"audio", RunAudioCommand},
     {"tts", RunTtsCommand},
     {"simulate", RunSimulate},
+    {"ivr", RunIvr},
     {"help", PrintHelp},
 };
 
