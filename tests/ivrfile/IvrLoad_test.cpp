@@ -29,19 +29,9 @@ void ExpectLineFormat(const std::string& path) {
 }
 
 TEST_F(IvrFixture, EveryRecordKindLandsInItsPlace) {
-  const std::string path = Outside("all.ivr", IvrBytes()
-                                                  .Header()
-                                                  .File(0, "Main.ini", "[ivr]\nwait=5\n")
-                                                  .File(0, "Main.wav", ToneWave(22050, 2))
-                                                  .File(1, "Goodbye.wav", ToneWave())
-                                                  .File(2, "Sales.mbx", "[mbx]\n")
-                                                  .File(3, "lookup.sh", "#!/bin/sh\n")
-                                                  .File(0, "Empty.txt", "")
-                                                  .Setting("settings", "ogm", "Main")
-                                                  .Notes("Call Bob first.")
-                                                  .ShowNotes()
-                                                  .End()
-                                                  .Bytes());
+  const std::string path = Outside("all.ivr", IvrBytes().Header().File(0, "Main.ini", "[ivr]\nwait=5\n").File(0, "Main.wav", ToneWave(22050, 2))
+      .File(1, "Goodbye.wav", ToneWave()).File(2, "Sales.mbx", "[mbx]\n").File(3, "lookup.sh", "#!/bin/sh\n").File(0, "Empty.txt", "")
+      .Setting("settings", "ogm", "Main").Notes("Call Bob first.").ShowNotes().End().Bytes());
   RecordingProgress progress;
   const IvrLoadOutcome outcome = LoadIvrProgram(folders_, path, false, progress);
   EXPECT_EQ(outcome.result, kProcessDone);
@@ -65,52 +55,32 @@ TEST_F(IvrFixture, EveryRecordKindLandsInItsPlace) {
   EXPECT_FALSE(LoadIvrProgram(folders_, path, true, progress).showNotes);
 }
 
-TEST_F(IvrFixture, AnMp3ItemKeepsItsNameAndHoldsLineFormatWave) {
-  const std::string wav = dir_ / "tune.wav";
-  const std::string mp3 = dir_ / "tune.mp3";
-  WriteFile(wav, ToneWave(16000, 1));
-  if (std::system(("lame --quiet " + wav + " " + mp3 + " >/dev/null 2>&1").c_str()) != 0) GTEST_SKIP() << "no lame";
-  const std::string path = Outside("mp3.ivr", IvrBytes().Header().File(0, "Tune.MP3", ReadFile(mp3)).End().Bytes());
-  RecordingProgress progress;
-  EXPECT_EQ(Load(path, progress), kProcessDone);
-  ExpectLineFormat(folders_.Ogms() + "/Tune.mp3");
-  EXPECT_FALSE(std::filesystem::exists(folders_.Ogms() + "/Tune.MP3"));
-}
-
-TEST_F(IvrFixture, UndecodableAudioFailsTheLoadAfterEarlierRecords) {
-  const std::string path = Outside("bad.ivr", IvrBytes()
-                                                  .Header()
-                                                  .File(0, "First.ini", "[ivr]\n")
-                                                  .File(0, "Broken.wav", "not a wave file")
-                                                  .File(0, "Last.ini", "[ivr]\n")
-                                                  .End()
-                                                  .Bytes());
-  for (const bool quiet : {false, true}) {
-    RecordingProgress progress;
-    std::vector<std::string> messages;
-    EXPECT_EQ(Load(path, progress, quiet, &messages), kProcessFailed);
-    EXPECT_EQ(messages.size(), quiet ? 0u : 1u);
-    EXPECT_TRUE(std::filesystem::exists(folders_.Ogms() + "/First.ini"));
-    EXPECT_FALSE(std::filesystem::exists(folders_.Ogms() + "/Last.ini"));
-    EXPECT_FALSE(std::filesystem::exists(folders_.Ogms() + "/Broken.wav"));
-  }
-}
-
-TEST_F(IvrFixture, ADestinationThatCannotBeReplacedIsShownAndSkipped) {
+// Faults found while applying: undecodable audio ends the load after the
+// records before it; a destination that cannot be replaced is only shown.
+TEST_F(IvrFixture, FaultsWhileApplying) {
   std::filesystem::create_directory(folders_.Ogms() + "/Stuck.ini");
   WriteFile(folders_.Ogms() + "/main.ini", "old");
-  const std::string path = Outside("stuck.ivr", IvrBytes()
-                                                    .Header()
-                                                    .File(0, "Stuck.ini", "[ivr]\n")
-                                                    .File(0, "Main.ini", "new")
-                                                    .End()
-                                                    .Bytes());
-  RecordingProgress progress;
-  std::vector<std::string> messages;
-  EXPECT_EQ(Load(path, progress, false, &messages), kProcessDone);
-  EXPECT_EQ(messages, std::vector<std::string>{std::string(ivrtext::kReplace)});
-  // The name matches the existing file without case and keeps its spelling.
-  EXPECT_EQ(ReadFile(folders_.Ogms() + "/main.ini"), "new");
+  const struct {
+    const char* broken;
+    ProcessResult result;
+    std::string_view message;
+  } rows[] = {{"Broken.wav", kProcessFailed, ivrtext::kAudio}, {"Stuck.ini", kProcessDone, ivrtext::kReplace}};
+  for (const auto& row : rows) {
+    for (const bool quiet : {false, true}) {
+      SCOPED_TRACE(std::string(row.broken) + (quiet ? " quiet" : ""));
+      std::filesystem::remove(folders_.Ogms() + "/Last.ini");
+      const std::string path = Outside("bad.ivr", IvrBytes().Header().File(0, "Main.ini", "new").File(0, row.broken, "no wave")
+          .File(0, "Last.ini", "").End().Bytes());
+      RecordingProgress progress;
+      std::vector<std::string> messages;
+      EXPECT_EQ(Load(path, progress, quiet, &messages), row.result);
+      EXPECT_EQ(messages, quiet ? std::vector<std::string>{} : std::vector<std::string>{std::string(row.message)});
+      // The name matches the existing file without case and keeps its spelling.
+      EXPECT_EQ(ReadFile(folders_.Ogms() + "/main.ini"), "new");
+      EXPECT_EQ(std::filesystem::exists(folders_.Ogms() + "/Last.ini"), row.result == kProcessDone);
+    }
+  }
+  EXPECT_FALSE(std::filesystem::exists(folders_.Ogms() + "/Broken.wav"));
   EXPECT_FALSE(std::filesystem::exists(folders_.Ogms() + "/Main.ini"));
 }
 
@@ -137,13 +107,6 @@ TEST_F(IvrFixture, AFileInUseIsWaitedForAndTheWaitCanBeCancelled) {
   RecordingProgress cancelling(40);
   EXPECT_EQ(Load(path, cancelling), kProcessCancelled);
   EXPECT_EQ(ReadFile(target), "old");
-}
-
-TEST_F(IvrFixture, CancellingBeforeTheFirstRecordAppliesNothing) {
-  const std::string path = Outside("main.ivr", IvrBytes().Header().File(0, "Main.ini", "new").End().Bytes());
-  RecordingProgress progress(1);
-  EXPECT_EQ(Load(path, progress), kProcessCancelled);
-  EXPECT_FALSE(std::filesystem::exists(folders_.Ogms() + "/Main.ini"));
 }
 
 TEST_F(IvrFixture, ANewProgramEmptiesTheOgmsAndForgetsTheFile) {

@@ -85,13 +85,11 @@ inline std::map<std::string, std::string> Tree(const std::string& folder) {
   return files;
 }
 
-// One second of a 440 Hz tone in the line format.
-inline std::string ToneWave(uint32_t rate = 8000, uint16_t channels = 1) {
+// One second of a 16-bit tone (in the line format unless told otherwise).
+inline std::string ToneWave(int32_t rate = 8000, uint16_t channels = 1) {
   std::string data;
-  for (uint32_t i = 0; i < rate * channels; ++i) {
-    data += Le16(static_cast<uint16_t>(static_cast<int16_t>(8000 * SineAt(1.0, 440, static_cast<int32_t>(rate), static_cast<int32_t>(i / channels)))));
-  }
-  return wave_test::WaveFile(channels, rate, 16, data);
+  for (int32_t i = 0; i < rate * channels; ++i) data += Le16(static_cast<uint16_t>(static_cast<int16_t>(SineAt(8000, 440, rate, i / channels))));
+  return wave_test::WaveFile(channels, static_cast<uint32_t>(rate), 16, data);
 }
 
 // A data folder in a temporary folder, with $TMPDIR moved to a folder the
