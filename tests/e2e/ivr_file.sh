@@ -48,9 +48,9 @@ sys.stdout.buffer.write(struct.pack("<HHB", 0xFEDC, 0, 0) + bytes([len(n)]) + n 
   + struct.pack("<I", (0xFFFFFFFF + sum(c)) & 0xFFFFFFFF) + b"\x10\x00\x00\xff")' "$name" >hostile.ivr
 before="$(files)"
 check "hostile file refused" fails_with 1 ivr load --data "$fresh" hostile.ivr
+check "nothing written" test "$before" = "$(files)"
 ivr load --data "$fresh" hostile.ivr 2>hostile.txt
 has hostile.txt "File checksum error"
-check "nothing written" test "$before" = "$(files)"
 
 # A new program: refused without a terminal unless confirmed.
 check "new needs --yes" fails_with 1 ivr new --data "$fresh" </dev/null
