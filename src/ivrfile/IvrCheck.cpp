@@ -73,7 +73,7 @@ class Checker {
   Step FileRecord(IvrRecord& record) {
     check_.inFileRecord = true;
     if (!reader_.ShortString(record.name)) return Corrupt("name cut short");
-    if (!IvrNameIsSafe(record.name)) return Corrupt("name leaves its folder");
+    if (!IvrNameIsSafe(record.tag, record.name)) return Corrupt("name leaves its folder");
     if (!reader_.U32(record.size)) return Corrupt("size cut short");
     record.contentOffset = reader_.Position();
     if (record.size > size_ - record.contentOffset) return Corrupt("size past the end");

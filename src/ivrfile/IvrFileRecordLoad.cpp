@@ -106,7 +106,10 @@ ProcessResult LoadIvrFileRecord(int fd, const IvrRecord& record, const std::stri
                                 LProgress& progress, IvrLoadReport& report) {
   progress.SetText(1, record.name);
   IvrTempFile content;
-  if (!content.Valid()) return kProcessFailed;
+  if (!content.Valid()) {
+    report.Show(ivrtext::kCreate);
+    return kProcessFailed;
+  }
   std::string_view failure;
   const ProcessResult copied = CopyContent(fd, record, content.Fd(), progress, failure);
   if (copied == kProcessFailed) report.ShowForRecord(failure);

@@ -2,10 +2,17 @@
 
 #include <cctype>
 
+#include "audio/AutoGainWorkList.h"
 #include "core/Path.h"
+#include "core/TextCompare.h"
 
-bool IvrNameIsSafe(std::string_view name) {
+bool IvrNameIsSafe(uint8_t tag, std::string_view name) {
   if (name.size() > kIvrMaxShortString || !PathIsPlainName(name) || name == ".") return false;
+  if (tag == kIvrTagDataFile) {
+    for (const std::string_view own : {"folders.ini", "settings.ini", kAutoGainListFile}) {
+      if (EqualIgnoringCase(name, own)) return false;
+    }
+  }
   for (const char c : name) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte < 0x20 || byte == 0x7F) return false;

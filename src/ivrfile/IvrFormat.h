@@ -46,10 +46,12 @@ class IvrChecksum {
   uint32_t sum_ = 0xFFFFFFFF;
 };
 
-// Whether a record's file name stays in its folder: 1 to 255 bytes, no
+// Whether a file record's name stays in its folder: 1 to 255 bytes, no
 // separator, no "..", no drive letter, no NUL or other control character,
-// and not "." itself.
-bool IvrNameIsSafe(std::string_view name);
+// and not "." itself. A record for the data folder may not replace the files
+// that tell the engine where to write (the folder list, the settings, the
+// levelling work list).
+bool IvrNameIsSafe(uint8_t tag, std::string_view name);
 
 // Progress titles of the two jobs.
 inline constexpr std::string_view kIvrLoadTitle = "Load IVR Program File";

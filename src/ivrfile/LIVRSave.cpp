@@ -146,7 +146,7 @@ bool LIVRSave::WriteFileRecord(IvrWriter& out, uint8_t tag, const std::string& p
     return true;
   }
   // A load would refuse the whole file for it.
-  if (!IvrNameIsSafe(name)) {
+  if (!IvrNameIsSafe(tag, name)) {
     Trace("IVRFileSaveFile %s left out: a load would refuse its name", name.c_str());
     return true;
   }

@@ -41,6 +41,8 @@ TEST_F(IvrFixture, BrokenAndHostileFilesAreRefusedWithNothingWritten) {
       {"DEL in name", Prefix() + File("a\x7f.ini"), kChecksum, true},
       {"dot name", Prefix() + File("."), kChecksum, true},
       {"empty name", Prefix() + File(""), kChecksum, true},
+      {"the folder list", Prefix() + IvrBytes().File(3, "Folders.INI", "[folders]\nOGMs=/etc\n").End().Bytes(), kChecksum, true},
+      {"the levelling list", Prefix() + IvrBytes().File(3, "agc.dat", "/etc/passwd\n").End().Bytes(), kChecksum, true},
       {"size past the end", Prefix() + IvrBytes().FileRaw(0, "a.ini", 0xFFFFFFF0, "abc", Sum("abc")).Bytes(), kChecksum, true},
       {"content cut short", Prefix() + IvrBytes().Raw(std::string(1, '\0')).Raw("\x05" "a.ini" + Le32(10) + "abc").Bytes(), kChecksum, true},
       {"no checksum", Prefix() + IvrBytes().Raw(std::string(1, '\0')).Raw("\x05" "a.ini" + Le32(3) + "abc").Bytes(), kChecksum, true},
