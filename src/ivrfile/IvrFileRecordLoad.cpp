@@ -16,7 +16,6 @@
 #include "core/CaseInsensitivePath.h"
 #include "core/FileIo.h"
 #include "core/Path.h"
-#include "core/TextCompare.h"
 #include "core/Trace.h"
 #include "ivrfile/IvrFormat.h"
 #include "ivrfile/IvrLoadReport.h"
@@ -27,10 +26,6 @@ namespace {
 
 constexpr std::size_t kCopyBlock = 4096;
 constexpr uint32_t kLineRate = 8000;
-
-bool HasExtension(std::string_view name, std::string_view ext) {
-  return name.size() >= ext.size() && EqualIgnoringCase(name.substr(name.size() - ext.size()), ext);
-}
 
 // The record's content into `out`, checked again against its checksum: the
 // file may have changed since it was checked. `failure` names the fault.
@@ -115,8 +110,8 @@ ProcessResult LoadIvrFileRecord(int fd, const IvrRecord& record, const std::stri
   if (copied == kProcessFailed) report.ShowForRecord(failure);
   if (copied != kProcessDone) return copied;
 
-  const bool mp3 = HasExtension(record.name, ".mp3");
-  const bool audio = mp3 || HasExtension(record.name, ".wav");
+  const bool mp3 = IvrHasExtension(record.name, ".mp3");
+  const bool audio = mp3 || IvrHasExtension(record.name, ".wav");
   const std::string fileName = mp3 ? PathTitle(record.name) + ".mp3" : record.name;
   std::string dest = PathJoin(folder, fileName);
   // A name the path limit cuts would land on another file.

@@ -21,3 +21,8 @@ bool IvrNameIsSafe(uint8_t tag, std::string_view name) {
   return !(name.size() >= 2 && std::isalpha(static_cast<unsigned char>(name[0])) &&
            name[1] == ':');
 }
+
+bool IvrHasExtension(std::string_view name, std::string_view extension) {
+  return name.size() >= extension.size() &&
+         EqualIgnoringCase(name.substr(name.size() - extension.size()), extension);
+}

@@ -53,6 +53,9 @@ class IvrChecksum {
 // levelling work list).
 bool IvrNameIsSafe(uint8_t tag, std::string_view name);
 
+// Whether `name` ends in `extension` (".wav"), compared without case.
+bool IvrHasExtension(std::string_view name, std::string_view extension);
+
 // Progress titles of the two jobs.
 inline constexpr std::string_view kIvrLoadTitle = "Load IVR Program File";
 inline constexpr std::string_view kIvrSaveTitle = "Save IVR File...";

@@ -15,7 +15,6 @@
 #include "core/CaseInsensitivePath.h"
 #include "core/FileIo.h"
 #include "core/Path.h"
-#include "core/TextCompare.h"
 #include "core/Trace.h"
 #include "core/UniqueFd.h"
 #include "ivrfile/IvrFolderFiles.h"
@@ -26,10 +25,6 @@
 namespace {
 
 constexpr std::size_t kBlock = 2048;
-
-bool IsWave(std::string_view name) {
-  return name.size() >= 4 && EqualIgnoringCase(name.substr(name.size() - 4), ".wav");
-}
 
 // The files named exactly `name` (without case).
 std::vector<std::string> Named(const std::string& folder, const std::string& name) {
@@ -153,7 +148,7 @@ bool LIVRSave::WriteFileRecord(IvrWriter& out, uint8_t tag, const std::string& p
   progress.SetText(1, name);
   std::string content = path;
   IvrTempFile converted;
-  if (IsWave(name)) {
+  if (IvrHasExtension(name, ".wav")) {
     if (!converted.Valid()) return false;
     converted.Close();
     const ProcessResult result =
