@@ -5,6 +5,7 @@
 #include <dirent.h>
 #include <stdlib.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <string>
