@@ -5,12 +5,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cerrno>
 #include <cstring>
 #include <vector>
 
 #include "audio/LPRSourceToSink.h"
 #include "audio/LProgress.h"
+#include "audio/LSRCFilterBase.h"
 #include "audio/LWaveFile.h"
 #include "audio/SoundFile.h"
 #include "core/CaseInsensitivePath.h"
@@ -26,6 +28,25 @@ namespace {
 
 constexpr std::size_t kCopyBlock = 4096;
 constexpr uint32_t kLineRate = 8000;
+// No codec yields more than a few line-format frames per byte (MP3 at its
+// lowest rate about 8): a header promising more lies about its length.
+constexpr int64_t kMaxFramesPerByte = 64;
+
+// Ends a source where its content can end: a lying length in a small file
+// would otherwise fill the disk with silence.
+class BoundedSource final : public LSRCFilterBase {
+ public:
+  BoundedSource(LSoundSourceRef upstream, int64_t contentBytes)
+      : LSRCFilterBase(std::move(upstream)),
+        limit_(static_cast<int32_t>(std::min<int64_t>(
+            (contentBytes * kMaxFramesPerByte + kLineRate) * SampleRate() / kLineRate, INT32_MAX))) {}
+
+  void Read(int32_t* buffer, int32_t frames) override { Upstream().Read(buffer, frames); }
+  int32_t GetEndSample() override { return std::min(Upstream().GetEndSample(), limit_); }
+
+ private:
+  int32_t limit_;
+};
 
 // The record's content into `out`, checked again against its checksum: the
 // file may have changed since it was checked. `failure` names the fault.
@@ -81,7 +102,7 @@ ProcessResult DecodeAudio(IvrTempFile& content, bool mp3, const std::string& des
   }
   decoded.Close();
   ProcessResult result =
-      LPRSourceToSink("Process Audio", std::move(source),
+      LPRSourceToSink("Process Audio", new BoundedSource(std::move(source), record.size),
                       LWaveFile::OpenSinkPCM(decoded.Path(), kLineRate, 0, 16, 1))
           .Process(progress);
   progress.SetText(0, kIvrLoadTitle);

@@ -29,9 +29,12 @@ void ExpectLineFormat(const std::string& path) {
 }
 
 TEST_F(IvrFixture, EveryRecordKindLandsInItsPlace) {
+  // 100 bytes of audio whose header promises two gigabytes.
+  const std::string lyingWave = wave_test::Riff(wave_test::Chunk("fmt ", wave_test::FmtBody(1, 1, 8000, 16)) +
+                                                wave_test::ChunkSized("data", 0x7FFFFFF0, std::string(100, '\0')));
   const std::string path = Outside("all.ivr", IvrBytes().Header().File(0, "Main.ini", "[ivr]\nwait=5\n").File(0, "Main.wav", ToneWave(22050, 2))
       .File(1, "Goodbye.wav", ToneWave()).File(2, "Sales.mbx", "[mbx]\n").File(3, "lookup.sh", "#!/bin/sh\n").File(0, "Empty.txt", "")
-      .Setting("settings", "ogm", "Main").Notes("Call Bob first.").ShowNotes().End().Bytes());
+      .File(0, "Lie.wav", lyingWave).Setting("settings", "ogm", "Main").Notes("Call Bob first.").ShowNotes().End().Bytes());
   RecordingProgress progress;
   const IvrLoadOutcome outcome = LoadIvrProgram(folders_, path, false, progress);
   EXPECT_EQ(outcome.result, kProcessDone);
@@ -42,6 +45,7 @@ TEST_F(IvrFixture, EveryRecordKindLandsInItsPlace) {
   EXPECT_EQ(ReadFile(folders_.MailBoxes() + "/Sales.mbx"), "[mbx]\n");
   EXPECT_EQ(ReadFile(folders_.Root() + "/lookup.sh"), "#!/bin/sh\n");
   EXPECT_TRUE(std::filesystem::exists(folders_.Ogms() + "/Empty.txt"));
+  EXPECT_LT(std::filesystem::file_size(folders_.Ogms() + "/Lie.wav"), 100000u);
   EXPECT_EQ(ReadFile(folders_.Root() + "/notes.txt"), "Call Bob first.");
   const std::string& settings = folders_.SettingsFile();
   EXPECT_EQ(ProfileReadString(settings, "settings", "ogm", ""), "Main");
