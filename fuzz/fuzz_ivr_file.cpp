@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "audio/LProgressSilent.h"
@@ -45,6 +46,10 @@ struct Scratch {
     ::setenv("TMPDIR", temp.c_str(), 1);
     folders = DataFolders::Resolve(base + "/data");
     Require(folders.CreateMissing());
+  }
+  ~Scratch() {
+    std::error_code ignored;
+    std::filesystem::remove_all(base, ignored);
   }
   std::string base;
   std::string temp;
