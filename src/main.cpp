@@ -12,6 +12,7 @@
 #include "callengine/SimulateCommand.h"
 #include "core/Core.h"
 #include "core/ServiceInstall.h"
+#include "ivrfile/IvrFile.h"
 #include "log/Log.h"
 #include "mail/Mail.h"
 
@@ -24,10 +25,14 @@ constexpr int kLevellingGraceMs = 60000;
 // How long its message may take to be delivered (slow servers included).
 constexpr int kDeliveryGraceMs = 120000;
 
+std::optional<DataFolders> OpenCommandFolders(const CommandLine& line) {
+  return OpenDataFolders(
+      DataFolders::Resolve(DataRootChoice::FromEnvironment(line.dataOption, false).Root()));
+}
+
 // One call without a telephone on the data folder.
 int RunSimulate(const CommandLine& line) {
-  std::optional<DataFolders> opened = OpenDataFolders(
-      DataFolders::Resolve(DataRootChoice::FromEnvironment(line.dataOption, false).Root()));
+  std::optional<DataFolders> opened = OpenCommandFolders(line);
   if (!opened) return 1;
   // A message left in the call is levelled before the command returns.
   SystemClock clock;
@@ -55,6 +60,11 @@ int RunInstall(const CommandLine& line) {
 
 int RunUninstall(const CommandLine& line) {
   return RunServiceInstall(line.arguments, line.dataOption, false);
+}
+
+// IVR program files; "info" reads a file without the data folder.
+int RunIvr(const CommandLine& line) {
+  return RunIvrCommand(line.arguments, [&line] { return OpenCommandFolders(line); });
 }
 
 int PrintHelp(const CommandLine&) {
@@ -93,6 +103,15 @@ int PrintHelp(const CommandLine&) {
       "           [--hangup-after SECONDS]\n"
       "            one call without a telephone: scripted with these options,\n"
       "            else interactive on the sound card (Enter connects and hangs up)\n"
+      "  ivr save OUT.ivr [--description FILE]\n"
+      "            save the IVR program (by default every OGM, mailbox with its\n"
+      "            greeting and system prompt, the answering OGM and the notes)\n"
+      "  ivr load FILE.ivr [--quiet] [--yes]\n"
+      "            load an IVR program file into the data folder\n"
+      "  ivr new [--yes]\n"
+      "            start a new IVR program: every OGM is deleted\n"
+      "  ivr info FILE.ivr\n"
+      "            list the records of an IVR program file without loading it\n"
       "  help      show this text\n"
       "\n"
       "The data folder is DIR, else $ZAVOTEL_DATA, else $XDG_DATA_HOME/zavotel\n"
@@ -114,6 +133,7 @@ constexpr Command kCommands[] = {
     {"tts", RunTtsCommand},
     {"simulate", RunSimulate},
     {"mail", RunMailCommand},
+    {"ivr", RunIvr},
     {"help", PrintHelp},
 };
 

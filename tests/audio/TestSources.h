@@ -92,11 +92,15 @@ class CollectSink final : public LSoundSinkBase {
 class RecordingProgress final : public LProgress {
  public:
   explicit RecordingProgress(int cancelAtCall = -1) : cancelAt_(cancelAtCall) {}
-  void SetText(int line, std::string_view text) override { (line == 0 ? title : step) = std::string(text); }
+  void SetText(int line, std::string_view text) override {
+    (line == 0 ? title : step) = std::string(text);
+    if (line == 1) steps.push_back(step);
+  }
   void SetProgress(double fraction) override { fractions.push_back(fraction); }
   bool IsCancelled() override { return cancelAt_ > 0 && ++calls_ >= cancelAt_; }
 
   std::string title, step;
+  std::vector<std::string> steps;  // every step text, in order
   std::vector<double> fractions;
 
  private:

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# IVR program files end to end: a program saved from one data folder and
+# loaded into a fresh one answers a scripted call the same way; a hostile
+# file is refused with nothing written; a new program empties the OGMs.
+here="$(dirname "$(realpath "$0")")"
+source "$here/common.sh"
+source "$here/sip_support.sh"
+fresh="$tmp/fresh"
+ivr() { "$zavotel" ivr "$@"; }
+# steps FILE: the call's log lines without times, call numbers and data folder.
+steps() {
+  grep -E '^[0-9]+:[0-9]+ ' "$1" |
+    sed -E 's/^[0-9:]+ //; s/call number \[[0-9]+\]//; s#[^ ]*/(OGMs|System Prompts|MailBoxes)/#\1/#g'
+}
+# files: every file's checksum but the settings, where a load notes its file.
+files() { find "$tmp" -type f ! -name settings.ini -print0 | sort -z | xargs -0 md5sum; }
+call() { "$zavotel" simulate --data "$1" --keys 1@1,2@2 --hangup-after 4 2>/dev/null; }
+
+# The program: a greeting whose key 1 opens a menu whose key 2 hangs up.
+make_data
+tone_ogm "Default Answering Message" 0.5 440 wait=5 press1=go "press1go=Sales Menu"
+tone_ogm "Sales Menu" 0.5 660 wait=5 press2=hangup
+printf '[mbx]\n' >"$data/MailBoxes/Sales.mbx"
+printf 'Call Bob first.\n' >"$data/notes.txt"
+
+check "save" ivr save --data "$data" prog.ivr >save.txt
+has save.txt "Saved $tmp/prog.ivr"
+ivr info prog.ivr >info.txt
+has info.txt "file      OGMs            Sales Menu.wav" "keep      OGMs            \"Default Answering Message\" \"Sales Menu\"" "^end"
+
+check "load into a fresh data folder" ivr load --data "$fresh" prog.ivr >load.txt
+has load.txt "Loaded $tmp/prog.ivr"
+check "OGMs arrive" cmp "$data/OGMs/Sales Menu.ini" "$fresh/OGMs/Sales Menu.ini"
+check "mailbox arrives" test -f "$fresh/MailBoxes/Sales.mbx"
+check "notes arrive" cmp "$data/notes.txt" "$fresh/notes.txt"
+call "$data" >first.txt
+call "$fresh" >second.txt
+steps first.txt >first-steps.txt
+steps second.txt >second-steps.txt
+has first-steps.txt "Caller pressed key \[1\]" "Open OGM: Sales Menu"
+check "the same call on both" cmp first-steps.txt second-steps.txt
+
+# A record whose name climbs out of its folder: refused, nothing written.
+name="../escape.ini"
+python3 -c 'import struct,sys
+n=sys.argv[1].encode(); c=b"[ivr]\n"
+sys.stdout.buffer.write(struct.pack("<HHB", 0xFEDC, 0, 0) + bytes([len(n)]) + n + struct.pack("<I", len(c)) + c
+  + struct.pack("<I", (0xFFFFFFFF + sum(c)) & 0xFFFFFFFF) + b"\x10\x00\x00\xff")' "$name" >hostile.ivr
+before="$(files)"
+check "hostile file refused" fails_with 1 ivr load --data "$fresh" hostile.ivr
+check "nothing written" test "$before" = "$(files)"
+ivr load --data "$fresh" hostile.ivr 2>hostile.txt
+has hostile.txt "File checksum error"
+
+# A new program: refused without a terminal unless confirmed.
+check "new needs --yes" fails_with 1 ivr new --data "$fresh" </dev/null
+check "new" ivr new --data "$fresh" --yes >/dev/null
+check "OGMs gone" test -z "$(ls "$fresh/OGMs")"
+
+summary ivr_file first.txt second.txt

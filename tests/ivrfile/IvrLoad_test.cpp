@@ -1,0 +1,127 @@
+// Applying a checked file: where each record lands, audio in the line
+// format, files in use, destinations that cannot be replaced, cancelling,
+// and the settings the load command keeps.
+#include <sys/file.h>
+
+#include <fcntl.h>
+
+#include <thread>
+
+#include "IvrTestSupport.h"
+#include "audio/LWaveFile.h"
+#include "audio/LWaveFileFormat.h"
+#include "core/Profile.h"
+#include "core/UniqueFd.h"
+#include "ivrfile/IvrFormat.h"
+#include "ivrfile/IvrProgram.h"
+
+using namespace ivr_test;
+
+namespace {
+
+void ExpectLineFormat(const std::string& path) {
+  LWaveFileFormat format;
+  ASSERT_TRUE(LWaveFile::ReadFormat(path, format)) << path;
+  EXPECT_EQ(format.Tag(), 1) << path;
+  EXPECT_EQ(format.SamplesPerSec(), 8000u) << path;
+  EXPECT_EQ(format.Channels(), 1) << path;
+  EXPECT_EQ(format.BitsPerSample(), 16) << path;
+}
+
+TEST_F(IvrFixture, EveryRecordKindLandsInItsPlace) {
+  // 100 bytes of audio whose header promises two gigabytes.
+  const std::string lyingWave = wave_test::Riff(wave_test::Chunk("fmt ", wave_test::FmtBody(1, 1, 8000, 16)) +
+                                                wave_test::ChunkSized("data", 0x7FFFFFF0, std::string(100, '\0')));
+  const std::string path = Outside("all.ivr", IvrBytes().Header().File(0, "Main.ini", "[ivr]\nwait=5\n").File(0, "Main.wav", ToneWave(22050, 2))
+      .File(1, "Goodbye.wav", ToneWave()).File(2, "Sales.mbx", "[mbx]\n").File(3, "lookup.sh", "#!/bin/sh\n").File(0, "Empty.txt", "")
+      .File(0, "Lie.wav", lyingWave).Setting("settings", "ogm", "Main").Notes("Call Bob first.").ShowNotes().End().Bytes());
+  RecordingProgress progress;
+  const IvrLoadOutcome outcome = LoadIvrProgram(folders_, path, false, progress);
+  EXPECT_EQ(outcome.result, kProcessDone);
+  EXPECT_TRUE(outcome.showNotes);
+  EXPECT_EQ(ReadFile(folders_.Ogms() + "/Main.ini"), "[ivr]\nwait=5\n");
+  ExpectLineFormat(folders_.Ogms() + "/Main.wav");
+  ExpectLineFormat(folders_.SystemPrompts() + "/Goodbye.wav");
+  EXPECT_EQ(ReadFile(folders_.MailBoxes() + "/Sales.mbx"), "[mbx]\n");
+  EXPECT_EQ(ReadFile(folders_.Root() + "/lookup.sh"), "#!/bin/sh\n");
+  EXPECT_TRUE(std::filesystem::exists(folders_.Ogms() + "/Empty.txt"));
+  EXPECT_LT(std::filesystem::file_size(folders_.Ogms() + "/Lie.wav"), 100000u);
+  EXPECT_EQ(ReadFile(folders_.Root() + "/notes.txt"), "Call Bob first.");
+  const std::string& settings = folders_.SettingsFile();
+  EXPECT_EQ(ProfileReadString(settings, "settings", "ogm", ""), "Main");
+  EXPECT_EQ(ProfileReadString(settings, "settings", "ivrfile", ""), path);
+  EXPECT_EQ(ProfileReadString(settings, "settings", "ivrfiledir", ""), dir_.Path());
+  EXPECT_EQ(ProfileReadString(settings, "settings", "notespopup", "gone"), "gone");
+  EXPECT_EQ(progress.title, "Load IVR Program File");
+  EXPECT_DOUBLE_EQ(progress.fractions.back(), 1.0);
+  EXPECT_TRUE(Tree(temp_).empty());
+  // A quiet load never shows the notes.
+  EXPECT_FALSE(LoadIvrProgram(folders_, path, true, progress).showNotes);
+}
+
+// Faults found while applying: undecodable audio ends the load after the
+// records before it; a destination that cannot be replaced is only shown.
+TEST_F(IvrFixture, FaultsWhileApplying) {
+  std::filesystem::create_directory(folders_.Ogms() + "/Stuck.ini");
+  WriteFile(folders_.Ogms() + "/main.ini", "old");
+  const struct {
+    const char* broken;
+    ProcessResult result;
+    std::string_view message;
+  } rows[] = {{"Broken.wav", kProcessFailed, ivrtext::kAudio}, {"Stuck.ini", kProcessDone, ivrtext::kReplace}};
+  for (const auto& row : rows) {
+    for (const bool quiet : {false, true}) {
+      SCOPED_TRACE(std::string(row.broken) + (quiet ? " quiet" : ""));
+      std::filesystem::remove(folders_.Ogms() + "/Last.ini");
+      const std::string path = Outside("bad.ivr", IvrBytes().Header().File(0, "Main.ini", "new").File(0, row.broken, "no wave")
+          .File(0, "Last.ini", "").End().Bytes());
+      RecordingProgress progress;
+      std::vector<std::string> messages;
+      EXPECT_EQ(Load(path, progress, quiet, &messages), row.result);
+      EXPECT_EQ(messages, quiet ? std::vector<std::string>{} : std::vector<std::string>{std::string(row.message)});
+      // The name matches the existing file without case and keeps its spelling.
+      EXPECT_EQ(ReadFile(folders_.Ogms() + "/main.ini"), "new");
+      EXPECT_EQ(std::filesystem::exists(folders_.Ogms() + "/Last.ini"), row.result == kProcessDone);
+    }
+  }
+  EXPECT_FALSE(std::filesystem::exists(folders_.Ogms() + "/Broken.wav"));
+  EXPECT_FALSE(std::filesystem::exists(folders_.Ogms() + "/Main.ini"));
+}
+
+TEST_F(IvrFixture, AFileInUseIsWaitedForAndTheWaitCanBeCancelled) {
+  const std::string target = folders_.Ogms() + "/Main.ini";
+  WriteFile(target, "old");
+  const std::string path = Outside("main.ivr", IvrBytes().Header().File(0, "Main.ini", "new").End().Bytes());
+  UniqueFd holder(::open(target.c_str(), O_RDONLY));
+  ASSERT_EQ(::flock(holder.Get(), LOCK_SH), 0);
+  std::thread release([&holder] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(350));
+    holder.Reset();
+  });
+  RecordingProgress progress;
+  EXPECT_EQ(Load(path, progress), kProcessDone);
+  release.join();
+  EXPECT_NE(std::find(progress.steps.begin(), progress.steps.end(), "Waiting for file."), progress.steps.end());
+  EXPECT_EQ(progress.steps.back(), "Main.ini");
+  EXPECT_EQ(ReadFile(target), "new");
+
+  WriteFile(target, "old");
+  holder.Reset(::open(target.c_str(), O_RDONLY));
+  ASSERT_EQ(::flock(holder.Get(), LOCK_SH), 0);
+  RecordingProgress cancelling(40);
+  EXPECT_EQ(Load(path, cancelling), kProcessCancelled);
+  EXPECT_EQ(ReadFile(target), "old");
+}
+
+TEST_F(IvrFixture, ANewProgramEmptiesTheOgmsAndForgetsTheFile) {
+  for (const char* name : {"Main.ini", "Main.wav", "Menu.ini", ".keep"}) WriteFile(folders_.Ogms() + "/" + name, "x");
+  WriteFile(folders_.Root() + "/notes.txt", "notes");
+  WriteFile(folders_.SettingsFile(), "[settings]\nivrfile=/a.ivr\nivrmodified=true\nogm=Main\n");
+  EXPECT_TRUE(IvrProgramModified(folders_));
+  NewIvrProgram(folders_);
+  EXPECT_EQ(Tree(folders_.Ogms()).size(), 1u);  // ".keep"
+  EXPECT_FALSE(std::filesystem::exists(folders_.Root() + "/notes.txt"));
+  EXPECT_EQ(ReadFile(folders_.SettingsFile()), "[settings]\nogm=Main\n");
+}
+
+}  // namespace
