@@ -4,10 +4,9 @@
 support="$(dirname "$(realpath "$0")")/../support"
 source "$(dirname "$(realpath "$0")")/common.sh"
 
-openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=mail.test -keyout key.pem -out cert.pem >/dev/null 2>&1
 start_server() {  # start_server NAME OPTIONS...: a server storing into NAME/, its port in $port
   mkdir -p "$1"
-  /usr/bin/python3 "$support/smtp_server.py" --folder "$@" --cert cert.pem --key key.pem >"$1.port" 2>"$1.log" &
+  /usr/bin/python3 "$support/smtp_server.py" --folder "$@" >"$1.port" 2>"$1.log" &
   stop_at_exit $!
   wait_for 100 grep -q PORT "$1.port"
   port="$(awk '{print $2}' "$1.port")"

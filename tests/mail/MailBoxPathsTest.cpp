@@ -1,11 +1,6 @@
-#include <gtest/gtest.h>
-
-#include <string>
-
 #include "mail/LMailBox.h"
 #include "mail/LMailBoxNames.h"
 #include "mail/MailTestFiles.h"
-#include "support/TempDir.h"
 
 TEST(MailBoxPaths, DerivedNames) {
   // The owner of a record is everything before the last " ICM"; an id

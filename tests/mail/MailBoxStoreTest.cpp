@@ -1,15 +1,10 @@
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <string>
-#include <vector>
 
 #include "mail/LMailBox.h"
 #include "mail/LMailBoxIterator.h"
 #include "mail/LMailBoxMessage.h"
 #include "mail/LMailBoxMessageIterator.h"
 #include "mail/MailTestFiles.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -37,8 +32,6 @@ class MailBoxStore : public ::testing::Test {
 
   TempDir dir_;
 };
-
-using Names = std::vector<std::string>;
 
 TEST_F(MailBoxStore, IteratorsListMatchingFilesInAnyCase) {
   EXPECT_FALSE(LMailBoxIterator(dir_.Path()).IsValid());
@@ -79,7 +72,7 @@ TEST_F(MailBoxStore, MoveMarksMessageNewForItsNewOwnerAndResetsForwarding) {
   std::string b = Box("B", "forwardtel=true\nforwardattempts=2\nforwardattempttime=99\n");
   std::string record = Message("A", "000007");
   ASSERT_TRUE(LMailBoxMessage::MoveMailBox(record, dir_ / "A.mbx", b));
-  EXPECT_TRUE(record == dir_ / "B ICM000007.ini" && ReadTextFile(dir_ / "B ICM000007.wav") == "audio") << record;
+  EXPECT_TRUE(record == dir_ / "B ICM000007.ini" && FileText(dir_ / "B ICM000007.wav") == "audio") << record;
   EXPECT_FALSE(FileExists(dir_ / "A ICM000007.ini") || FileExists(dir_ / "A ICM000007.wav"));
   EXPECT_EQ(Stored(record, "message", {"read", "sentemail", "sentftp", "senttofolder", "compressed", "cid"}),
             "<missing>|<missing>|<missing>|<missing>|true|555");
@@ -105,7 +98,7 @@ TEST_F(MailBoxStore, MoveRefusalsChangeNothingAndATakenNumberKeepsBothMessages) 
   WriteTextFile(dir_ / "b icm000000.WAV", "orphan audio");
   ASSERT_TRUE(LMailBoxMessage::MoveMailBox(record, dir_ / "A.mbx", b));
   EXPECT_EQ(record, dir_ / "B ICM000001.ini");
-  EXPECT_EQ(ReadTextFile(dir_ / "B ICM000001.wav") + ReadTextFile(dir_ / "B ICM999999.wav") +
+  EXPECT_EQ(FileText(dir_ / "B ICM000001.wav") + FileText(dir_ / "B ICM999999.wav") +
                 Stored(dir_ / "B ICM999999.ini", "message", "read"), "movedresidenttrue");
 }
 
@@ -121,7 +114,7 @@ TEST_F(MailBoxStore, RenameMovesEverythingAndMakesMessagesNew) {
   EXPECT_EQ(Messages("New"), (Names{"New ICM000001.ini", "New ICM000002.ini"}));
   EXPECT_EQ(Messages("Old"), Names{});
   EXPECT_EQ(Stored(dir_ / "New ICM000002.ini", "message", {"read", "sentemail"}), "<missing>|<missing>");
-  EXPECT_EQ(ReadTextFile(dir_ / "New OGM.wav"), "greeting");
+  EXPECT_EQ(FileText(dir_ / "New OGM.wav"), "greeting");
   // Without a greeting of its own, a stale one under the new name goes.
   Box("Other");
   WriteTextFile(dir_ / "third ogm.wav", "stale");

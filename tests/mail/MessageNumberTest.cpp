@@ -1,17 +1,11 @@
-#include <gtest/gtest.h>
-
 #include <set>
-#include <string>
 #include <thread>
-#include <vector>
 
-#include "core/Profile.h"
 #include "mail/LMailBox.h"
 #include "mail/LMailBoxSettings.h"
 #include "mail/LMessageArrival.h"
 #include "mail/LMessageNumber.h"
 #include "mail/MailTestFiles.h"
-#include "support/TempDir.h"
 
 namespace {
 

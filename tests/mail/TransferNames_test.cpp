@@ -1,19 +1,12 @@
-#include <gtest/gtest.h>
-
 #include <optional>
-#include <string>
-#include <vector>
 
 #include "mail/MailTestFiles.h"
 #include "mail/transfer/FtpNameList.h"
 #include "mail/transfer/FtpServerAddress.h"
 #include "mail/transfer/MailBoxIndexPage.h"
 #include "mail/transfer/WebName.h"
-#include "support/TempDir.h"
 
 namespace {
-
-using Names = std::vector<std::string>;
 
 TEST(TransferNames, WebNameLowersTheTitleAndKeepsTheExtension) {
   struct Row {

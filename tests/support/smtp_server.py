@@ -4,13 +4,15 @@
 # run aiosmtpd and store each message as <folder>/<n>.eml (as received, dots
 # unstuffed), its parts decoded by Python's mail parser as <n>.part<i>, and
 # <n>.json (envelope, login, TLS, parts); logins go to auth.log with whether
-# they came encrypted. The misbehaving modes speak just enough SMTP by hand.
+# they came encrypted. The TLS modes make a fresh self-signed certificate for
+# mail.test in the folder. The misbehaving modes speak just enough SMTP by hand.
 import argparse
 import asyncio
 import email
 import json
 import os
 import ssl
+import subprocess
 
 from aiosmtpd.smtp import SMTP, AuthResult
 
@@ -72,10 +74,13 @@ async def hand_made(reader, writer):
 
 
 async def main():
-    context = None
-    if args.cert:
-        context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
-        context.load_cert_chain(args.cert, args.key)
+    context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+    if args.mode in ("starttls", "tls"):
+        cert, key = os.path.join(args.folder, "cert.pem"), os.path.join(args.folder, "key.pem")
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
+                        "-days", "2", "-subj", "/CN=mail.test", "-keyout", key, "-out", cert], check=True,
+                       capture_output=True)
+        context.load_cert_chain(cert, key)
     if args.mode in ("drop", "slow", "flood"):
         server = await asyncio.start_server(hand_made, "127.0.0.1", 0)
     else:
@@ -96,8 +101,6 @@ async def main():
 parser = argparse.ArgumentParser()
 parser.add_argument("--mode", choices=["plain", "starttls", "tls", "drop", "slow", "flood"], default="plain")
 parser.add_argument("--folder", default=".")
-parser.add_argument("--cert")
-parser.add_argument("--key")
 parser.add_argument("--auth", help="USER:PASSWORD")
 parser.add_argument("--exclude", action="append", help="an AUTH mechanism not to offer")
 parser.add_argument("--reject-rcpt", action="store_true")

@@ -1,10 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
-#include <vector>
-
-#include "audio/LProgressSilent.h"
 #include "audio/LWaveFile.h"
 #include "core/DataFolders.h"
 #include "core/FileIo.h"
@@ -21,7 +16,6 @@
 #include "mail/delivery/MessageTemplate.h"
 #include "mail/delivery/SendCheck.h"
 #include "mail/transfer/LFileTransferProtocol.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -43,7 +37,7 @@ class Delivery : public ::testing::Test {
   int SystemLogCount(const std::string& text) {
     int count = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folders_.Logs()))
-      for (std::size_t at = 0; (at = ReadTextFile(entry.path()).find(text, at)) != std::string::npos; ++at) ++count;
+      for (std::size_t at = 0; (at = FileText(entry.path()).find(text, at)) != std::string::npos; ++at) ++count;
     return count;
   }
   void SendRound() {
@@ -56,7 +50,7 @@ class Delivery : public ::testing::Test {
   SystemClock clock_;
   StatusDisplay display_{clock_};
   LogFile log_{folders_.Logs(), clock_, display_};
-  LProgressSilent progress_;
+  TestProgress progress_;
   std::vector<LMessage> told_;
   DeliveryContext context_{folders_, log_, progress_, nullptr, [this](LMessage m) { told_.push_back(m); }};
   std::time_t now_ = std::time(nullptr);
@@ -84,7 +78,7 @@ TEST_F(Delivery, AFolderFailureIsLoggedOnceARoundAndRetriedUntilDelivered) {
   const std::string first = Message("Sales", "000001"), second = Message("Sales", "000002");
   const std::string idle = Box("Quiet", "");
   const std::string untouched = Message("Quiet", "000001");
-  const std::string before = ReadTextFile(untouched);
+  const std::string before = FileText(untouched);
 
   SendRound();
   EXPECT_EQ(SystemLogCount("Unable to copy message to folder"), 1);
@@ -96,13 +90,13 @@ TEST_F(Delivery, AFolderFailureIsLoggedOnceARoundAndRetriedUntilDelivered) {
   EXPECT_EQ(Stored(box, "mbx", {"unsentmessages"}), "true");
   // A mailbox that delivers nothing is marked done without its messages being touched.
   EXPECT_EQ(Stored(idle, "mbx", {"unsentmessages"}), "false");
-  EXPECT_EQ(ReadTextFile(untouched), before);
+  EXPECT_EQ(FileText(untouched), before);
 
   ASSERT_EQ(::mkdir(target.c_str(), 0700), 0);
   SendRound();
   for (const std::string& record : {first, second}) {
     EXPECT_EQ(Stored(record, "message", "senttofolder") + "|" + Stored(record, "delivery", "lasterror"), "true|<missing>");
-    EXPECT_EQ(ReadTextFile(target + "/" + PathTitle(record) + ".wav"), ReadTextFile(PathReplaceExtension(record, ".wav")));
+    EXPECT_EQ(FileText(target + "/" + PathTitle(record) + ".wav"), FileText(PathReplaceExtension(record, ".wav")));
   }
   EXPECT_EQ(Stored(box, "mbx", {"unsentmessages"}), "false");
 }

@@ -1,8 +1,6 @@
 // The mail host's forms, the certificate switch and what an EHLO reply offers.
-#include <gtest/gtest.h>
 
-#include <string>
-
+#include "mail/MailTestFiles.h"
 #include "mail/smtp/EmailSettings.h"
 #include "mail/smtp/MailHost.h"
 #include "mail/smtp/SmtpExtensions.h"

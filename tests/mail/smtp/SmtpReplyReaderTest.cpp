@@ -1,8 +1,5 @@
+#include "mail/MailTestFiles.h"
 #include "mail/smtp/SmtpReplyReader.h"
-
-#include <gtest/gtest.h>
-
-#include <string>
 
 namespace {
 

@@ -1,19 +1,8 @@
 // The SMTP sender against real servers on the loopback address: clear,
 // STARTTLS, implicit TLS, AUTH, and servers that refuse, hang up, flood or
 // crawl.
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <memory>
-#include <sstream>
-#include <string>
-#include <vector>
-
 #include "mail/MailTestFiles.h"
 #include "mail/smtp/EmailSender.h"
-#include "mail/smtp/MailServer.h"
-#include "mail/smtp/TestProgress.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -32,33 +21,15 @@ const EmailMessage kMessage{"a@x.test", "zav@x.test", "Test", "Hello\r\n", {}};
 
 class SmtpSenderTest : public testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    certificates_ = std::make_unique<TempDir>();
-    const std::string command =
-        "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=mail.test -keyout " +
-        (*certificates_ / "key.pem") + " -out " + (*certificates_ / "cert.pem") + " >/dev/null 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-  }
-  static void TearDownTestSuite() { certificates_.reset(); }
-
-  // A server storing into `folder`, run with `options` (space-separated)
-  // and the test certificate.
-  std::unique_ptr<MailServer> Start(const std::string& options, const TempDir& folder) {
-    std::vector<std::string> argv = {"--cert", *certificates_ / "cert.pem", "--key",
-                                     *certificates_ / "key.pem"};
-    std::istringstream words(options);
-    for (std::string word; words >> word;) argv.push_back(word);
-    auto server = std::make_unique<MailServer>(folder.Path(), argv);
-    EXPECT_NE(server->Port(), 0) << options;
+  // A server storing into `folder`, run with `options`.
+  std::unique_ptr<TestServer> Start(const std::string& options, const TempDir& folder) {
+    auto server = std::make_unique<TestServer>("smtp_server.py", "--folder " + folder.Path() + " " + options);
+    EXPECT_TRUE(server->Running()) << options;
     return server;
   }
-  std::string Host(const MailServer& server) { return "127.0.0.1:" + std::to_string(server.Port()); }
 
-  static std::unique_ptr<TempDir> certificates_;
   TempDir folder_;
 };
-
-std::unique_ptr<TempDir> SmtpSenderTest::certificates_;
 
 TEST_F(SmtpSenderTest, EachDialogueEndsAsTheServerAllows) {
   const char* kAuth = "--mode starttls --auth bob:s3cret:x";
@@ -94,7 +65,7 @@ TEST_F(SmtpSenderTest, EachDialogueEndsAsTheServerAllows) {
     auto server = Start(row.server, folder);
     TestProgress progress;
     const EmailSendResult sent =
-        SendMail(SmtpSettings(Host(*server) + row.login, row.security, row.verify), kMessage, progress);
+        SendMail(SmtpSettings(server->Address() + row.login, row.security, row.verify), kMessage, progress);
     std::string transcript;
     for (const std::string& line : sent.transcript) transcript += line + "\n";
     SCOPED_TRACE(std::string(row.server) + " " + row.login + "\n" + transcript);
@@ -104,14 +75,14 @@ TEST_F(SmtpSenderTest, EachDialogueEndsAsTheServerAllows) {
       EXPECT_EQ(sent.error.rfind(row.outcome, 0), 0u) << sent.error;
       continue;
     }
-    const std::string captured = ReadTextFile(folder / "0.json");
+    const std::string captured = FileText(folder / "0.json");
     std::istringstream expected(row.outcome);
     std::string tls, login;
     expected >> tls >> login;
     EXPECT_NE(captured.find("\"tls\": " + tls), std::string::npos) << captured;
     EXPECT_NE(captured.find("\"login\": " + login), std::string::npos) << captured;
     // Credentials travel only encrypted.
-    EXPECT_EQ(ReadTextFile(folder / "auth.log").find("tls=False"), std::string::npos);
+    EXPECT_EQ(FileText(folder / "auth.log").find("tls=False"), std::string::npos);
   }
 }
 
@@ -125,26 +96,27 @@ TEST_F(SmtpSenderTest, DeliversTextAndAttachmentsIntact) {
   const EmailMessage message{"a@x.test, b@y.test", "zav@x.test", "New message", body,
                              {folder_ / "message.wav", folder_ / "short.bin"}};
   TestProgress progress;
-  const EmailSendResult sent = SendMail(SmtpSettings(Host(*server), Security::kNone), message, progress);
+  const EmailSendResult sent = SendMail(SmtpSettings(server->Address(), Security::kNone), message, progress);
   ASSERT_EQ(sent.result, kProcessDone) << sent.error;
-  EXPECT_EQ(ReadTextFile(folder_ / "0.part0"), body);  // dot-stuffed lines come back intact
-  EXPECT_EQ(ReadTextFile(folder_ / "0.part1"), audio);
-  EXPECT_EQ(ReadTextFile(folder_ / "0.part2"), std::string(58, '\x01'));
-  const std::string captured = ReadTextFile(folder_ / "0.json");
+  EXPECT_EQ(FileText(folder_ / "0.part0"), body);  // dot-stuffed lines come back intact
+  EXPECT_EQ(FileText(folder_ / "0.part1"), audio);
+  EXPECT_EQ(FileText(folder_ / "0.part2"), std::string(58, '\x01'));
+  const std::string captured = FileText(folder_ / "0.json");
   for (const char* expected : {"\"to\": [\"a@x.test\", \"b@y.test\"]", "\"filename\": \"message.wav\"",
                                "\"esmtp\": false"}) {
     EXPECT_NE(captured.find(expected), std::string::npos) << captured;
   }
-  EXPECT_NE(ReadTextFile(folder_ / "0.eml").find("boundary=gc0p4Jq0M2Yt08jU534c1\r\n"), std::string::npos);
+  EXPECT_NE(FileText(folder_ / "0.eml").find("boundary=gc0p4Jq0M2Yt08jU534c1\r\n"), std::string::npos);
   EXPECT_DOUBLE_EQ(progress.fraction, 0.95);
 }
 
 TEST_F(SmtpSenderTest, AStopEndsACrawlingServerWithinASlice) {
   auto server = Start("--mode slow", folder_);
-  TestProgress progress(std::chrono::milliseconds(500));
-  const EmailSendResult sent = SendMail(SmtpSettings(Host(*server), Security::kNone), kMessage, progress);
+  TestProgress progress;
+  progress.StopIn(500);
+  const EmailSendResult sent = SendMail(SmtpSettings(server->Address(), Security::kNone), kMessage, progress);
   EXPECT_EQ(sent.result, kProcessCancelled);
-  EXPECT_LE(progress.SinceCancel(), 300);
+  EXPECT_LE(progress.MsSinceStop(), 300);
 }
 
 TEST_F(SmtpSenderTest, NoServerNoConnection) {

@@ -1,10 +1,7 @@
 // The pure text layers of sending: base64 lines, dot-stuffing, boundary
 // choice, recipients and the Date header.
-#include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
+#include "mail/MailTestFiles.h"
 #include "mail/smtp/Base64Lines.h"
 #include "mail/smtp/DotStuffing.h"
 #include "mail/smtp/MimeWriter.h"

@@ -1,14 +1,9 @@
 // The system mailer path against fake mailers that record what they get.
 #include "mail/smtp/SystemMailer.h"
 
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <string>
-
 #include "mail/MailTestFiles.h"
-#include "mail/smtp/TestProgress.h"
-#include "support/TempDir.h"
 
 namespace {
 
@@ -22,35 +17,42 @@ std::string FakeMailer(const TempDir& dir, const std::string& name, const std::s
   return path;
 }
 
-EmailSendResult Send(const std::string& mailer, std::vector<std::string> attachments = {},
-                     std::chrono::milliseconds stopAfter = std::chrono::milliseconds(-1)) {
+double lastFraction = -1;
+
+// A line break in the subject cannot start a header of its own.
+EmailSendResult Send(const std::string& mailer, std::vector<std::string> attachments = {}, int stopInMs = -1) {
   EmailSettings settings;
   settings.sendmail = mailer;
-  TestProgress progress(stopAfter);
-  const EmailMessage message{"a@x.test, b@y.test", "zav@x.test", "New", ".one\r\n.\r\ntwo\r\n",
+  TestProgress progress;
+  if (stopInMs >= 0) progress.StopIn(stopInMs);
+  const EmailMessage message{"a@x.test, b@y.test", "zav@x.test", "New\r\nBcc: v@x", ".one\r\n.\r\ntwo\r\n",
                              std::move(attachments)};
   EmailSendResult sent = SendMail(settings, message, progress);
-  if (stopAfter.count() >= 0) {
-    EXPECT_LE(progress.SinceCancel(), 300);
-  }
+  EXPECT_LE(stopInMs >= 0 ? progress.MsSinceStop() : 0, 300);
+  lastFraction = progress.fraction;
   return sent;
 }
 
 TEST(SystemMailer, HandsTheMessageOverWithUnixLineEnds) {
   TempDir dir;
   WriteTextFile(dir / "one.wav", "abc");
-  const EmailSendResult sent = Send(FakeMailer(dir, "sendmail", "exit 0"), {dir / "one.wav"});
+  WriteTextFile(dir / "two.wav", std::string(58, 'a'));
+  const EmailSendResult sent =
+      Send(FakeMailer(dir, "sendmail", "exit 0"), {dir / "one.wav", dir / "missing.wav", dir / "two.wav"});
   ASSERT_EQ(sent.result, kProcessDone) << sent.error;
-  EXPECT_EQ(ReadTextFile(dir / "args"), "-t\n-oi\n");
-  const std::string input = ReadTextFile(dir / "input");
+  EXPECT_DOUBLE_EQ(lastFraction, 0.9);
+  EXPECT_EQ(FileText(dir / "args"), "-t\n-oi\n");
+  const std::string input = FileText(dir / "input");
   EXPECT_EQ(input.find('\r'), std::string::npos);
   const std::string b = "gc0p4Jq0M2Yt08jU534c0";
   // No dot-stuffing: "-oi" already keeps a lone "." in the text.
   for (const std::string& expected :
-       {std::string("MIME-Version: 1.0\nFrom: zav@x.test\nTo: a@x.test, b@y.test\nSubject: New\nDate: "),
+       {std::string("MIME-Version: 1.0\nFrom: zav@x.test\nTo: a@x.test, b@y.test\nSubject: New  Bcc: v@x\nDate: "),
         "X-Mailer: Zavotel\nContent-Type: multipart/mixed; boundary=" + b + "\n\n--" + b +
             "\nContent-Type: text/plain\n\n.one\n.\ntwo\n\n--" + b,
-        "filename=\"one.wav\"\n\nYWJj\n\n--" + b + "--\n"}) {
+        "filename=\"one.wav\"\n\nYWJj\n\n--" + b,
+        "filename=\"missing.wav\"\n\n\n--" + b + "\nContent-Type: application/octet-stream; name=\"two.wav\"\n",
+        "filename=\"two.wav\"\n\nYWFhYWFhYWFhYWFhYWFhYWFhYWFhYWFhYWFhYWFhYWFhYWFhYWFhYWFhYWFhYWFhYWFhYWFhYWFh\nYQ==\n\n--" + b + "--\n"}) {
     EXPECT_NE(input.find(expected), std::string::npos) << expected << "\nin\n" << input;
   }
 }
@@ -77,7 +79,7 @@ TEST(SystemMailer, FailsWithATextItsOwnerCanLog) {
 
 TEST(SystemMailer, AStopEndsAMailerThatHangs) {
   TempDir dir;
-  const EmailSendResult sent = Send(FakeMailer(dir, "hangs", "sleep 30"), {}, std::chrono::milliseconds(300));
+  const EmailSendResult sent = Send(FakeMailer(dir, "hangs", "sleep 30"), {}, 300);
   EXPECT_EQ(sent.result, kProcessCancelled);
 }
 

@@ -1,10 +1,9 @@
 #!/usr/bin/python3
 # FTP server for the mail tests: serves ROOT on a free loopback port, prints
-# "PORT <n> PID <pid>" once it listens, and appends "connect" and
+# "PORT <n>" once it listens, and appends "connect" and
 # "login <user>" lines to the events file so tests can count connections.
 import argparse
 import logging
-import os
 import warnings
 
 from pyftpdlib.authorizers import DummyAuthorizer
@@ -48,5 +47,5 @@ class Handler(FTPHandler):
 
 Handler.authorizer = authorizer
 server = FTPServer(("127.0.0.1", 0), Handler)
-print("PORT", server.address[1], "PID", os.getpid(), flush=True)
+print("PORT", server.address[1], flush=True)
 server.serve_forever(handle_exit=False)
