@@ -32,6 +32,10 @@ Engine::Engine(const DataFolders &folders, EngineStart start)
       levelling_(MakeAutoGainWorkList(log_)),
       delivery_(folders_, log_, levelling_.get(),
                 [this](LMessage message) { loop_.Send(std::move(message)); }),
+      loader_(folders_, status_,
+              [this](const IvrLoadOutcome &outcome) {
+                loop_.Post([this, outcome] { ProgramLoaded(outcome); });
+              }),
       services_(folders.Root(), folders.SettingsFile(), levelling_.get()),
       scheduler_(folders_, clock_, log_) {}
 
@@ -65,13 +69,14 @@ int Engine::Run() {
   watchdogMs_ = service::WatchdogIntervalMs();
   if (watchdogMs_) loop_.SetTimer(this, kWatchdogTimer, watchdogMs_);
   if (start_.mode == CommandLine::Start::kNormal && !start_.argument.empty())
-    ReceiveProgramFile(start_.argument);
+    ReceiveProgramFile(start_.argument, false);
   service::NotifyReady("answering calls on " + folders_.Root());
   const bool ran = loop_.Run();
   control_.reset();
   TearDownLines();
   stack_.reset();
   delivery_.StopThreadTimed(LThread::kStopTimeoutMs);
+  loader_.StopThreadTimed(LThread::kStopTimeoutMs);
   levelling_->StopThreadTimed(LThread::kStopTimeoutMs);
   speaker_.Stop();
   log_.CallLog("Zavotel Exit");

@@ -7,6 +7,7 @@
 #include "callengine/IVRCMain.h"
 #include "callengine/IVRCMainWindow.h"
 #include "callengine/OutboundScheduler.h"
+#include "callengine/ProgramLoader.h"
 #include "callengine/OGMCommands.h"
 #include "callengine/VoiceMailFlows.h"
 #include "core/CommandLine.h"
@@ -44,6 +45,8 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
  public:
   // Lines are built this long after start.
   static constexpr uint64_t kLineSetUpMs = 1000;
+  // Lines are rebuilt this long after a program was loaded.
+  static constexpr uint64_t kLineRebuildAfterLoadMs = 1750;
   // The loop runs on this long after a stop so BYE and unREGISTER go out.
   static constexpr uint64_t kFarewellMs = 500;
   static constexpr int kMaxLines = 64;
@@ -93,7 +96,8 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   int64_t HandleMessage(const LMessage &message);
   int64_t ControlCommand(int64_t command, const std::string &text);
   void LoadFromSecondCopy(const std::string &text);
-  void ReceiveProgramFile(const std::string &path);
+  void ReceiveProgramFile(const std::string &path, bool quiet);
+  void ProgramLoaded(const IvrLoadOutcome &outcome);
   void ShowCallerId(const std::string &text);
   void NewMessage(bool beep);
   void CheckRestart();
@@ -125,6 +129,8 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   std::unique_ptr<LProcessListThread> levelling_;
   // Delivers messages, checks for program updates and deletes old messages.
   BGTask delivery_;
+  // Loads IVR program files while the lines go on answering.
+  ProgramLoader loader_;
   EngineServices services_;
   OGMCommands commands_;
   VoiceMailFlows voiceMail_;

@@ -49,7 +49,7 @@ int64_t Engine::HandleMessage(const LMessage &message) {
       LoadFromSecondCopy(message.text);
       break;
     case WM_LOADIVRFILEQUIET:
-      ReceiveProgramFile(message.text);
+      ReceiveProgramFile(message.text, true);
       break;
     case WM_CONTROLCOMMAND:
       return ControlCommand(message.wParam, message.text);
@@ -95,14 +95,31 @@ void Engine::LoadFromSecondCopy(const std::string &text) {
   if (text.find("--logon") != std::string::npos || text.find("--service") != std::string::npos)
     return;
   status_.RequestShow();
-  if (!text.empty()) ReceiveProgramFile(text);
+  if (!text.empty()) ReceiveProgramFile(text, false);
 }
 
-// Loading IVR program files comes with their own reader; until then the
-// engine says what it was given.
-void Engine::ReceiveProgramFile(const std::string &path) {
+// A program handed over by a second copy, the control socket or the
+// delivery task loads on a worker; the one asking has agreed to replace the
+// OGMs by asking.
+void Engine::ReceiveProgramFile(const std::string &path, bool quiet) {
   log_.Log("IVR program file received: ", path);
   status_.SetLoadNotice(path);
+  if (stopping_ || !loader_.Load(path, quiet))
+    log_.LogError("IVR program file not loaded (another load is running or it cannot be read): ",
+                  path);
+}
+
+// The messages go to the log and the status; the lines start again with the
+// new program.
+void Engine::ProgramLoaded(const IvrLoadOutcome &outcome) {
+  std::string notice = outcome.result == kProcessDone ? "IVR program loaded" : "IVR program not loaded";
+  for (const std::string &message : outcome.messages) {
+    log_.Log(message);
+    notice += ". " + message;
+  }
+  log_.Log(notice);
+  status_.SetLoadNotice(notice);
+  if (!stopping_) loop_.SetTimer(this, kLineSetUpTimer, kLineRebuildAfterLoadMs);
 }
 
 void Engine::ShowCallerId(const std::string &text) {

@@ -34,7 +34,8 @@ std::optional<T> TakeNumber(std::string_view& line) {
 }
 
 bool Accepted(uint32_t id) {
-  return id == WM_CONTROLCOMMAND || id == WM_LOADIVRFILE || id == WM_LSHUTDOWN;
+  return id == WM_CONTROLCOMMAND || id == WM_LOADIVRFILE || id == WM_LOADIVRFILEQUIET ||
+         id == WM_LSHUTDOWN;
 }
 
 }  // namespace

@@ -28,6 +28,13 @@ void EngineStatus::SetLoadNotice(std::string text) {
   Update([&](Snapshot& s) { s.loadNotice = std::move(text); });
 }
 
+void EngineStatus::SetLoadProgress(std::string step, double fraction) {
+  Update([&](Snapshot& s) {
+    s.loadStep = std::move(step);
+    s.loadFraction = fraction;
+  });
+}
+
 void EngineStatus::SetNoDevicesNotice(std::string text) {
   Update([&](Snapshot& s) { s.noDevicesNotice = std::move(text); });
 }

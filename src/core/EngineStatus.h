@@ -20,7 +20,9 @@ class EngineStatus {
     bool on = false;
     bool newMessages = false;
     std::string callerId;        // the caller-id pop-up, empty when closed
-    std::string loadNotice;      // the last IVR program file handed over
+    std::string loadNotice;      // the last IVR program file handed over, then its outcome
+    std::string loadStep;        // the step of the load running now, empty when none
+    double loadFraction = 0;     // how far that load is, 0..1
     std::string noDevicesNotice; // set while no line could be set up
     std::string consoleAddress;  // where the console listens, empty without one
     uint64_t messageChanges = 0; // message rows added, refreshed or removed
@@ -36,6 +38,7 @@ class EngineStatus {
   void SetNewMessages(bool waiting);
   void SetCallerId(std::string text);
   void SetLoadNotice(std::string text);
+  void SetLoadProgress(std::string step, double fraction);
   void SetNoDevicesNotice(std::string text);
   void SetConsoleAddress(std::string address);
   void MessageChanged(std::string messageIni);

@@ -9,7 +9,9 @@
 #include <string_view>
 
 #include "audio/LProgressConsole.h"
+#include "core/ControlSocket.h"
 #include "core/DataFolders.h"
+#include "core/MainMessages.h"
 #include "core/FileIo.h"
 #include "core/Path.h"
 #include "ivrfile/IvrCheck.h"
@@ -86,6 +88,26 @@ bool Parse(const std::vector<std::string>& args, std::vector<std::string_view> k
 
 using OpenData = std::function<std::optional<DataFolders>()>;
 
+constexpr int kHandOverTimeoutMs = 5000;
+
+// An engine running on the folder loads the file itself, on its worker, so
+// the program never changes under its lines. Nullopt when none runs.
+std::optional<int> HandToRunningEngine(const DataFolders& folders, const std::string& path,
+                                       bool quiet) {
+  const LMessage load{quiet ? WM_LOADIVRFILEQUIET : WM_LOADIVRFILE, 0, 0, path};
+  const ControlOutcome outcome =
+      SendControlRequest(ControlSocketPlacesHere(folders.Root()).lookups, load, kHandOverTimeoutMs);
+  if (outcome.failure == ControlFailure::kNoEngine) return std::nullopt;
+  if (outcome.failure != ControlFailure::kNone || !outcome.reply.ok) {
+    std::fprintf(stderr, "zavotel: the running engine did not take %s: %s\n", path.c_str(),
+                 outcome.failure != ControlFailure::kNone ? outcome.detail.c_str()
+                                                          : outcome.reply.text.c_str());
+    return kExitFailed;
+  }
+  std::printf("Handed %s to the running engine; its log says how the load went\n", path.c_str());
+  return 0;
+}
+
 int Load(const std::vector<std::string>& args, const OpenData& openData) {
   Arguments given;
   if (!Parse(args, {"--quiet", "--yes"}, given) || given.positional.size() != 1) return Usage();
@@ -100,6 +122,7 @@ int Load(const std::vector<std::string>& args, const OpenData& openData) {
     return kExitFailed;
   }
   const std::string path = Absolute(given.positional[0]);
+  if (std::optional<int> handed = HandToRunningEngine(folders, path, quiet)) return *handed;
   IvrLoadOutcome outcome;
   {
     LProgressConsole progress(stderr, true);

@@ -1,0 +1,61 @@
+#include "callengine/ProgramLoader.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "audio/LProgress.h"
+#include "core/EngineStatus.h"
+#include "core/FileIo.h"
+
+namespace {
+
+// The load's steps and fraction, shown through the status.
+class StatusProgress final : public LProgress {
+ public:
+  StatusProgress(EngineStatus& status, const LSignalObject& stop) : status_(status), stop_(stop) {}
+  void SetText(int line, std::string_view text) override {
+    if (line == 1) status_.SetLoadProgress(std::string(text), fraction_);
+  }
+  void SetProgress(double fraction) override { fraction_ = fraction; }
+  bool IsCancelled() override { return stop_.IsSet(); }
+
+ private:
+  EngineStatus& status_;
+  const LSignalObject& stop_;
+  double fraction_ = 0;
+};
+
+bool CopyToTemp(const std::string& from, std::string& copy) {
+  if (!CreateTempFile("tmp", copy).Valid()) return false;
+  std::error_code error;
+  std::filesystem::copy_file(from, copy, std::filesystem::copy_options::overwrite_existing, error);
+  if (!error) return true;
+  ::unlink(copy.c_str());
+  return false;
+}
+
+}  // namespace
+
+ProgramLoader::ProgramLoader(const DataFolders& folders, EngineStatus& status, Done done)
+    : folders_(folders), status_(status), done_(std::move(done)) {}
+
+ProgramLoader::~ProgramLoader() { StopThreadTimed(kStopTimeoutMs); }
+
+bool ProgramLoader::Load(const std::string& path, bool quiet) {
+  if (IsRunning()) return false;
+  quiet_ = quiet;
+  ownCopy_ = quiet;
+  path_ = path;
+  if (ownCopy_ && !CopyToTemp(path, path_)) return false;
+  status_.SetLoadProgress("Loading " + path, 0);
+  return Start(kPriorityBelowNormal);
+}
+
+void ProgramLoader::ThreadFunction() {
+  StatusProgress progress(status_, StopSignal());
+  const IvrLoadOutcome outcome = LoadIvrProgram(folders_, path_, quiet_, progress);
+  if (ownCopy_) ::unlink(path_.c_str());
+  status_.SetLoadProgress("", outcome.result == kProcessDone ? 1 : 0);
+  done_(outcome);
+}
