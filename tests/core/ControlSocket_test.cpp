@@ -16,23 +16,23 @@
 
 namespace {
 
-// A socket file nobody listens on, as a killed engine leaves it.
-void LeaveStaleSocket(const std::string& path) {
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  std::strcpy(address.sun_path, path.c_str());
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  ::close(fd);
-}
-
-// Sends `raw` as it is and returns the reply line.
-std::string RawExchange(const std::string& path, const std::string& raw) {
+// A socket bound (or connected: `bind` false) to `path`, or an invalid one.
+UniqueFd SocketAt(const std::string& path, bool bind) {
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   std::strcpy(address.sun_path, path.c_str());
   UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM, 0));
-  if (::connect(fd.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return "";
+  const auto* at = reinterpret_cast<sockaddr*>(&address);
+  return (bind ? ::bind(fd.Get(), at, sizeof address) : ::connect(fd.Get(), at, sizeof address)) == 0 ? std::move(fd) : UniqueFd();
+}
+
+// A socket file nobody listens on, as a killed engine leaves it.
+void LeaveStaleSocket(const std::string& path) { ASSERT_TRUE(SocketAt(path, true).Valid()); }
+
+// Sends `raw` as it is and returns the reply line.
+std::string RawExchange(const std::string& path, const std::string& raw) {
+  UniqueFd fd = SocketAt(path, false);
+  if (!fd.Valid()) return "";
   WriteControlLine(fd.Get(), raw, 1000);
   return ReadControlLine(fd.Get(), control::kMaxReply, 3000).value_or("");
 }

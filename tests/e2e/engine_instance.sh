@@ -7,7 +7,6 @@
 here="$(dirname "$(realpath "$0")")"
 source "$here/common.sh"
 source "$here/sip_support.sh"
-unset XDG_RUNTIME_DIR
 socket="$data/zavotel.sock"
 second() { "$zavotel" --data "$data" "$@" >second.txt 2>&1; }  # second ARGS: a copy's status
 running() { kill -0 "$1" 2>/dev/null; }
@@ -68,5 +67,4 @@ check "its socket is in the runtime folder" bash -c "test \"\$(stat -c %a run/za
 check "the runtime folder's own folder is private" test "$(stat -c %a run/zavotel)" = 700
 check "ctl finds it there" test "$("$zavotel" --data "$data" ctl ping)" = 1
 check "stops cleanly" stop_engine
-unset XDG_RUNTIME_DIR
 summary engine_instance engine.txt engine-err.txt second.txt a.txt b.txt

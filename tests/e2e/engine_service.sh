@@ -8,7 +8,6 @@
 here="$(dirname "$(realpath "$0")")"
 source "$here/common.sh"
 source "$here/sip_support.sh"
-unset XDG_RUNTIME_DIR
 root="$tmp/root"
 unit="$root/etc/systemd/system/zavotel.service"
 link="$root/etc/systemd/system/multi-user.target.wants/zavotel.service"

@@ -41,11 +41,8 @@ has first-steps.txt "Caller pressed key \[1\]" "Open OGM: Sales Menu"
 check "the same call on both" cmp first-steps.txt second-steps.txt
 
 # A record whose name climbs out of its folder: refused, nothing written.
-name="../escape.ini"
-python3 -c 'import struct,sys
-n=sys.argv[1].encode(); c=b"[ivr]\n"
-sys.stdout.buffer.write(struct.pack("<HHB", 0xFEDC, 0, 0) + bytes([len(n)]) + n + struct.pack("<I", len(c)) + c
-  + struct.pack("<I", (0xFFFFFFFF + sum(c)) & 0xFFFFFFFF) + b"\x10\x00\x00\xff")' "$name" >hostile.ivr
+# (header, tag 0, name, size 6, "[ivr]\n", checksum 0xFFFFFFFF + 531, an empty OGM keep-list, end)
+printf '\xdc\xfe\0\0\0\x0d../escape.ini\x06\0\0\0[ivr]\n\x12\x02\0\0\x10\0\0\xff' >hostile.ivr
 before="$(files)"
 check "hostile file refused" fails_with 1 ivr load --data "$fresh" hostile.ivr
 check "nothing written" test "$before" = "$(files)"

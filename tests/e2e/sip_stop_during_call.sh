@@ -5,7 +5,6 @@
 here="$(dirname "$(realpath "$0")")"
 source "$here/common.sh"
 source "$here/sip_support.sh"
-unset XDG_RUNTIME_DIR
 
 make_data
 tone_ogm "Default Answering Message" 0.5 440 wait=0 playcomplete=mailbox playcompletembx=Sales \

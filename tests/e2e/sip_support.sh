@@ -2,6 +2,8 @@
 # after common.sh): an engine on a temporary data folder, its OGMs and device.
 
 pid=""
+# Engines under test keep their control socket in their data folder.
+unset XDG_RUNTIME_DIR
 
 # make_data: the factory data folder, answering at the first ring.
 make_data() {

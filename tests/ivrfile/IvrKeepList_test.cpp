@@ -32,9 +32,7 @@ TEST_F(IvrFixture, KeepListsDeleteExactlyTheFilesTheyDoNotName) {
     std::filesystem::remove_all(folder);
     std::filesystem::create_directory(folder);
     for (const std::string& name : ogms ? kOgms : kMailBoxes) WriteFile(folder + "/" + name, "x");
-    const std::string path = Outside("keep.ivr", IvrBytes().Header().List(row.tag, row.keep).End().Bytes());
-    RecordingProgress progress;
-    EXPECT_EQ(Load(path, progress), kProcessDone);
+    EXPECT_EQ(Load(Outside("keep.ivr", IvrBytes().Header().List(row.tag, row.keep).End().Bytes())).result, kProcessDone);
     std::vector<std::string> remaining;
     for (const auto& [name, content] : Tree(folder)) remaining.push_back(name);
     std::vector<std::string> expected = row.remaining;

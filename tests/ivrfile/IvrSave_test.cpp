@@ -22,27 +22,26 @@ class IvrSave : public IvrFixture {
  protected:
   void SetUp() override {
     IvrFixture::SetUp();
-    const std::string ogms = folders_.Ogms(), mbx = folders_.MailBoxes();
-    for (const char* name : {"Main.ini", "Main.txt", "Sales Menu.ini", "Mainly.ini"}) WriteFile(ogms + "/" + name, "[ivr]\n");
-    WriteFile(ogms + "/Main.wav", ToneWave());
-    WriteFile(ogms + "/Tune.ini", "[ivr]\nplayex=true\nplayexfile=Tune.mp3\n");
+    const std::string ogms = folders_.Ogms() + "/", mbx = folders_.MailBoxes() + "/";
+    for (const std::string& name : {ogms + "Main.ini", ogms + "Main.txt", ogms + "Sales Menu.ini", ogms + "Mainly.ini",
+                                   mbx + "Sales.mbx", mbx + "Support.mbx", mbx + "Sales ICM000001.ini"})
+      WriteFile(name, "[x]\n");
+    for (const std::string& name : {ogms + "Main.wav", mbx + "Sales OGM.wav", mbx + "Sales ICM000001.wav",
+                                   folders_.SystemPrompts() + "/Goodbye.wav", folders_.SystemPrompts() + "/Hello.wav"})
+      WriteFile(name, ToneWave());
+    WriteFile(ogms + "Tune.ini", "[ivr]\nplayex=true\nplayexfile=Tune.mp3\n");
     WriteFile(dir_ / "tune.wav", ToneWave(16000));
-    mp3_ = std::system(("lame --quiet '" + (dir_ / "tune.wav") + "' '" + ogms + "/Tune.mp3' >/dev/null 2>&1").c_str()) == 0;
-    for (const char* name : {"Sales.mbx", "Support.mbx", "Sales ICM000001.ini"}) WriteFile(mbx + "/" + name, "[mbx]\n");
-    WriteFile(mbx + "/Sales OGM.wav", ToneWave());
-    WriteFile(mbx + "/Sales ICM000001.wav", ToneWave());
-    WriteFile(folders_.SystemPrompts() + "/Goodbye.wav", ToneWave());
-    WriteFile(folders_.SystemPrompts() + "/Hello.wav", ToneWave());
+    mp3_ = std::system(("lame --quiet '" + (dir_ / "tune.wav") + "' '" + ogms + "Tune.mp3' >/dev/null 2>&1").c_str()) == 0;
     WriteFile(folders_.Root() + "/lookup.sh", "#!/bin/sh\n");
     WriteFile(folders_.Root() + "/notes.txt", "Call Bob first.");
     WriteFile(folders_.SettingsFile(), "[settings]\nogm=Main\n");
   }
 
-  IvrCheck Save(const std::string& description, ProcessResult expected = kProcessDone) {
+  IvrCheck Save(const std::string& description) {
     WriteFile(dir_ / "save.dat", "[save]\nfilename=" + (dir_ / "out.ivr") + "\n" + description);
     RecordingProgress progress;
     std::string error;
-    EXPECT_EQ(SaveIvrProgram(folders_, IvrSaveDescription::Read(dir_ / "save.dat"), progress, error), expected);
+    EXPECT_EQ(SaveIvrProgram(folders_, IvrSaveDescription::Read(dir_ / "save.dat"), progress, error), kProcessDone);
     int64_t size = 0;
     UniqueFd fd = OpenIvrFile(dir_ / "out.ivr", size);
     return fd.Valid() ? CheckIvrFile(fd.Get(), size, progress) : IvrCheck();
@@ -51,12 +50,12 @@ class IvrSave : public IvrFixture {
   bool mp3_ = false;
 };
 
-ProcessResult SaveEverything(const DataFolders& folders, const std::string& out) {
+// The result, and the error text after a failure.
+std::string SaveEverything(const DataFolders& folders, const std::string& out, RecordingProgress progress = RecordingProgress()) {
   IvrSaveDescription everything = IvrSaveDescription::Everything(folders);
   everything.filename = out;
-  RecordingProgress progress;
   std::string error;
-  return SaveIvrProgram(folders, everything, progress, error);
+  return SaveIvrProgram(folders, everything, progress, error) == kProcessDone ? "done" : "failed " + error;
 }
 
 // Each file's text, or for sound files what they sound like: WAVE headers
@@ -107,35 +106,23 @@ TEST_F(IvrSave, AudioTravelsInTheSaveFormat) {
   ASSERT_TRUE(LSupportedFormats::Fill(*LSupportedFormats::FindByName("GSM 6.10"), gsm));
   ASSERT_TRUE(gsm.WriteWff(folders_.Root() + "/savecodec.wff"));
   const IvrCheck check = Save("ogmcount=1\nogm0=Main\n");
-  ASSERT_EQ(check.result, kProcessDone);
-  for (const IvrRecord& r : check.records) {
-    if (r.name != "Main.wav") continue;
-    const std::string content = ReadFile(dir_ / "out.ivr").substr(static_cast<std::size_t>(r.contentOffset), r.size);
-    WriteFile(dir_ / "main.wav", content);
-    LWaveFileFormat format;
-    ASSERT_TRUE(LWaveFile::ReadFormat(dir_ / "main.wav", format));
-    EXPECT_EQ(format.Tag(), 0x31);
-  }
+  const auto wav = std::find_if(check.records.begin(), check.records.end(), [](const IvrRecord& r) { return r.name == "Main.wav"; });
+  ASSERT_NE(wav, check.records.end());
+  WriteFile(dir_ / "main.wav", FileText(dir_ / "out.ivr").substr(static_cast<std::size_t>(wav->contentOffset), wav->size));
+  LWaveFileFormat format;
+  ASSERT_TRUE(LWaveFile::ReadFormat(dir_ / "main.wav", format));
+  EXPECT_EQ(format.Tag(), 0x31);
 }
 
 TEST_F(IvrSave, AFailedOrCancelledSaveLeavesNoFile) {
-  RecordingProgress progress;
-  std::string error;
-  IvrSaveDescription nowhere = IvrSaveDescription::Everything(folders_);
-  nowhere.filename = dir_ / "missing/out.ivr";
-  EXPECT_EQ(SaveIvrProgram(folders_, nowhere, progress, error), kProcessFailed);
-  EXPECT_EQ(error, ivrtext::kCreate);
-
-  IvrSaveDescription everything = IvrSaveDescription::Everything(folders_);
-  everything.filename = dir_ / "out.ivr";
-  RecordingProgress cancelling(2);
-  EXPECT_EQ(SaveIvrProgram(folders_, everything, cancelling, error), kProcessFailed);
+  EXPECT_EQ(SaveEverything(folders_, dir_ / "missing/out.ivr"), "failed " + std::string(ivrtext::kCreate));
+  EXPECT_EQ(SaveEverything(folders_, dir_ / "out.ivr", RecordingProgress(2)).substr(0, 6), "failed");
   EXPECT_FALSE(std::filesystem::exists(dir_ / "out.ivr"));
   EXPECT_TRUE(Tree(temp_).empty());
 }
 
 TEST_F(IvrSave, ASavedProgramLoadsIntoAFreshDataFolderFileByFile) {
-  ASSERT_EQ(SaveEverything(folders_, dir_ / "one.ivr"), kProcessDone);
+  ASSERT_EQ(SaveEverything(folders_, dir_ / "one.ivr"), "done");
   const DataFolders fresh = MakeFolders("fresh");
   WriteFile(fresh.Ogms() + "/Default Answering Message.ini", "[ivr]\n");
   RecordingProgress progress;
@@ -152,11 +139,11 @@ TEST_F(IvrSave, ASavedProgramLoadsIntoAFreshDataFolderFileByFile) {
   expectedMbx.erase("Sales ICM000001.ini");
   EXPECT_EQ(Heard(fresh.MailBoxes()), expectedMbx);
   EXPECT_EQ(Heard(fresh.SystemPrompts()), Heard(folders_.SystemPrompts()));
-  EXPECT_EQ(ReadFile(fresh.Root() + "/notes.txt"), "Call Bob first.");
+  EXPECT_EQ(FileText(fresh.Root() + "/notes.txt"), "Call Bob first.");
   EXPECT_EQ(ProfileReadString(fresh.SettingsFile(), "settings", "ogm", ""), "Main");
 
   // A loaded MP3 item holds WAVE data under its name: saved again, it loads again.
-  ASSERT_EQ(SaveEverything(fresh, dir_ / "two.ivr"), kProcessDone);
+  ASSERT_EQ(SaveEverything(fresh, dir_ / "two.ivr"), "done");
   const DataFolders third = MakeFolders("third");
   ASSERT_EQ(LoadIvrProgram(third, dir_ / "two.ivr", false, progress).result, kProcessDone);
   EXPECT_EQ(Heard(third.Ogms()), Heard(fresh.Ogms()));

@@ -8,13 +8,14 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "audio/TestSources.h"
 #include "audio/WaveTestFiles.h"
 #include "core/DataFolders.h"
+#include "ivrfile/IvrProgram.h"
 #include "ivrfile/LIVRLoad.h"
 #include "support/TempDir.h"
 
@@ -51,10 +52,7 @@ class IvrBytes {
   IvrBytes& Notes(const std::string& text) { return Raw("0" + Le16(static_cast<uint16_t>(text.size())) + text); }
   IvrBytes& ShowNotes() { return Raw("1"); }
   IvrBytes& End() { return Raw("\xFF"); }
-  IvrBytes& Raw(const std::string& bytes) {
-    bytes_ += bytes;
-    return *this;
-  }
+  IvrBytes& Raw(const std::string& bytes) { bytes_ += bytes; return *this; }
   const std::string& Bytes() const { return bytes_; }
 
  private:
@@ -62,25 +60,13 @@ class IvrBytes {
   std::string bytes_;
 };
 
-inline void WriteFile(const std::string& path, const std::string& content) {
-  std::ofstream(path, std::ios::binary) << content;
-}
-
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+inline void WriteFile(const std::string& path, const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
 
 // Every file under `folder` (relative path -> content).
 inline std::map<std::string, std::string> Tree(const std::string& folder) {
   std::map<std::string, std::string> files;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, error)) {
-    if (entry.is_regular_file()) {
-      files[std::filesystem::relative(entry.path(), folder).string()] = ReadFile(entry.path().string());
-    }
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) files[std::filesystem::relative(entry.path(), folder).string()] = FileText(entry.path());
   }
   return files;
 }
@@ -99,19 +85,10 @@ class IvrFixture : public testing::Test {
   void SetUp() override {
     ASSERT_FALSE(dir_.Path().empty());
     folders_ = MakeFolders("data");
-    temp_ = dir_ / "tmp";
     ::mkdir(temp_.c_str(), 0700);
-    const char* old = std::getenv("TMPDIR");
-    oldTemp_ = old ? old : "";
     ::setenv("TMPDIR", temp_.c_str(), 1);
   }
-  void TearDown() override {
-    if (oldTemp_.empty()) {
-      ::unsetenv("TMPDIR");
-    } else {
-      ::setenv("TMPDIR", oldTemp_.c_str(), 1);
-    }
-  }
+  void TearDown() override { oldTemp_ ? ::setenv("TMPDIR", oldTemp_->c_str(), 1) : ::unsetenv("TMPDIR"); }
 
   DataFolders MakeFolders(const std::string& name) {
     DataFolders folders = DataFolders::Resolve(dir_ / name);
@@ -119,22 +96,23 @@ class IvrFixture : public testing::Test {
     return folders;
   }
   std::string Outside(const std::string& name, const std::string& content) {
-    const std::string path = dir_ / name;
-    WriteFile(path, content);
-    return path;
+    WriteFile(dir_ / name, content);
+    return dir_ / name;
   }
-  ProcessResult Load(const std::string& path, RecordingProgress& progress, bool quiet = false,
-                     std::vector<std::string>* messages = nullptr) {
+  // The load itself, without what the load command adds around it.
+  IvrLoadOutcome Load(const std::string& path, bool quiet = false, RecordingProgress* progress = nullptr) {
+    RecordingProgress own;
     LIVRLoad load(folders_, path, quiet);
-    const ProcessResult result = load.Process(progress);
-    if (messages) *messages = load.Report().Messages();
-    return result;
+    IvrLoadOutcome outcome;
+    outcome.result = load.Process(progress ? *progress : own);
+    outcome.messages = load.Report().Messages();
+    return outcome;
   }
 
   TempDir dir_;
   DataFolders folders_;
-  std::string temp_;
-  std::string oldTemp_;
+  std::string temp_ = dir_ / "tmp";
+  std::optional<std::string> oldTemp_ = std::getenv("TMPDIR") ? std::optional<std::string>(std::getenv("TMPDIR")) : std::nullopt;
 };
 
 }  // namespace ivr_test
