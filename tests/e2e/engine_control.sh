@@ -29,8 +29,9 @@ check "an over-long argument too" fails_with 2 ctl add-outbound "$(printf '5%.0s
 check "an unknown command too" fails_with 2 ctl dial 123
 check "the outbound list is untouched" test ! -e "$data/outboundlist.txt"
 
-# The engine's first scheduler run (5 s after start) is over by now.
-sleep 4
+# A line takes outbound calls once it has been quiet for 10 s since it was
+# set up; the engine's first scheduler run (5 s after start) is over by then.
+sleep 10
 sipp_run 60 called_party -p "$target_port" -mp "$(free_port)" -m 1 -key answer silent -key pt 0 \
   -key codec PCMU -timeout 40 >sipp.txt 2>&1 &
 sipp_pid=$!
