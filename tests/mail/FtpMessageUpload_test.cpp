@@ -60,11 +60,7 @@ TEST_F(FtpMessageUpload, UploadsAudioAndIndexThenPrunes) {
 }
 
 TEST_F(FtpMessageUpload, FailuresAreLoggedAsErrors) {
-  struct Row {
-    std::string keys;
-    bool removeAudio;
-    std::string logged;
-  } rows[] = {
+  struct Row { std::string keys; bool removeAudio; std::string logged; } rows[] = {
       {"ftpuser=alice\nftppass=wrong\n", false, "Unable to log onto server: " + server_.Address()},
       {"ftpdir=missing\n", false, "Unable to change server to directory: missing"},
       {"ftpdir=voice\n", true, "Upload failed: sales_team_icm000001.wav"},

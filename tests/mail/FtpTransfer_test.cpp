@@ -30,10 +30,7 @@ TEST_F(FtpTransfer, LogOnChecksTheServerTextAndTheAccount) {
   const TestServer server = Serve("--user alice --password secret");
   ASSERT_TRUE(server.Running());
   const std::string at = server.Address();
-  struct Row {
-    std::string server, user, password;
-    bool loggedOn;
-  } rows[] = {
+  struct Row { std::string server, user, password; bool loggedOn; } rows[] = {
       {at, "", "", true},
       {"ftp://" + at + "/", "alice", "secret", true},
       {at, "alice", "wrong", false},
@@ -50,14 +47,11 @@ TEST_F(FtpTransfer, LogOnChecksTheServerTextAndTheAccount) {
     EXPECT_EQ(ftp_.SetCurrentDirectory("voice"), row.loggedOn) << row.server << " " << row.user;
   }
   EXPECT_EQ(FileText(events_), "connect\nlogin anonymous\nconnect\nlogin alice\nconnect\nconnect\nconnect\n");
-}
-
-TEST_F(FtpTransfer, NothingWorksWithoutALogOn) {
-  const TestServer server = Serve();
+  // Nothing works without a log-on: after the failed one, and after a disconnect.
   WriteTextFile(root_ / "there.wav", "x");
   for (bool loggedOnBefore : {false, true}) {
     if (loggedOnBefore) {
-      ASSERT_TRUE(ftp_.LogOnServer(server.Address()));
+      ASSERT_TRUE(ftp_.LogOnServer(at));
       ftp_.Disconnect();
     }
     EXPECT_TRUE(ftp_.SetCurrentDirectory("")) << loggedOnBefore;
@@ -106,11 +100,7 @@ TEST_F(FtpTransfer, DirectoriesAreCheckedOnTheServer) {
   std::filesystem::create_directories(root_ / "voice/My Dir #1/100%");
   const TestServer server = Serve();
   ASSERT_TRUE(server.Running() && ftp_.LogOnServer(server.Address()));
-  struct Row {
-    const char* directory;
-    bool changed;
-    const char* landsIn;
-  } rows[] = {
+  struct Row { const char* directory; bool changed; const char* landsIn; } rows[] = {
       {"missing", false, ""},
       {"voice", true, "voice/"},
       {"missing", false, "voice/"},

@@ -8,10 +8,8 @@
 namespace {
 
 TEST(MailHost, SplitsHostPortUserAndPassword) {
-  const struct {
-    const char* text;
-    const char* parts;  // host|port|user|password, or "invalid"
-  } rows[] = {
+  // parts: host|port|user|password, or "invalid"
+  const struct { const char* text; const char* parts; } rows[] = {
       {"mail.example.com", "mail.example.com|0||"},
       {"mail:bob:secret", "mail|0|bob|secret"},
       {"mail:bob", "mail|0|bob|"},
@@ -38,10 +36,8 @@ TEST(EmailSettings, OnlyAClearNoTurnsTheCertificateCheckOff) {
 }
 
 TEST(SmtpExtensions, ReadsStartTlsAndAuthMechanisms) {
-  const struct {
-    std::vector<std::string> reply;
-    const char* offers;  // STARTTLS, PLAIN, LOGIN as 0/1
-  } rows[] = {
+  // offers: STARTTLS, PLAIN, LOGIN as 0/1
+  const struct { std::vector<std::string> reply; const char* offers; } rows[] = {
       {{"250-mail.test", "250-SIZE 100", "250-STARTTLS", "250 HELP"}, "100"},
       {{"250-mail.test", "250-AUTH LOGIN PLAIN", "250 HELP"}, "011"},
       {{"250-mail.test", "250-auth=login", "250 8BITMIME"}, "001"},

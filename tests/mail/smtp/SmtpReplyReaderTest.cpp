@@ -7,12 +7,8 @@ const std::string kLong(300, 'x');
 
 // Each reply is fed whole and byte by byte: both must agree with the row.
 TEST(SmtpReplyReader, ReadsToTheLastLineOfAReply) {
-  const struct {
-    std::string received;
-    bool done;
-    int code;
-    size_t lines, used, firstLine;  // lines kept, bytes taken, first line's length
-  } rows[] = {
+  // lines, used, firstLine: lines kept, bytes taken, the first line's length
+  const struct { std::string received; bool done; int code; size_t lines, used, firstLine; } rows[] = {
       {"250 OK\r\n", true, 250, 1, 8, 6},
       {"220 mail ready\n", true, 220, 1, 15, 14},
       {"250-mail.test\r\n250-SIZE 1000\r\n250 HELP\r\n", true, 250, 3, 40, 13},
@@ -26,8 +22,7 @@ TEST(SmtpReplyReader, ReadsToTheLastLineOfAReply) {
       {"250" + kLong + "-\r\n", true, 250, 1, 306, 254},  // the cut keeps the fourth character
   };
   for (const auto& row : rows) {
-    SmtpReplyReader whole;
-    SmtpReplyReader bytes;
+    SmtpReplyReader whole, bytes;
     size_t used = 0;
     for (char c : row.received) used += bytes.Feed(std::string_view(&c, 1));
     EXPECT_EQ(whole.Feed(row.received), row.used) << row.received;
@@ -36,9 +31,7 @@ TEST(SmtpReplyReader, ReadsToTheLastLineOfAReply) {
       EXPECT_EQ(reader->Done(), row.done) << row.received;
       EXPECT_EQ(reader->Code(), row.code) << row.received;
       ASSERT_EQ(reader->Lines().size(), row.lines) << row.received;
-      if (row.lines > 0) {
-        EXPECT_EQ(reader->Lines()[0].size(), row.firstLine) << row.received;
-      }
+      EXPECT_EQ(row.lines > 0 ? reader->Lines()[0].size() : 0u, row.firstLine) << row.received;
     }
   }
 }

@@ -33,13 +33,8 @@ class SmtpSenderTest : public testing::Test {
 
 TEST_F(SmtpSenderTest, EachDialogueEndsAsTheServerAllows) {
   const char* kAuth = "--mode starttls --auth bob:s3cret:x";
-  const struct {
-    const char* server;
-    const char* login;  // appended to the host
-    Security security;
-    bool verify;
-    const char* outcome;  // the error's start, or the captured "tls" and "login"
-  } rows[] = {
+  // login: appended to the host; outcome: the error's start, or the captured "tls" and "login".
+  const struct { const char* server; const char* login; Security security; bool verify; const char* outcome; } rows[] = {
       {"--mode plain", "", Security::kStartTlsIfOffered, true, "false null"},
       {"--mode starttls", "", Security::kStartTls, false, "true null"},
       {"--mode starttls", "", Security::kStartTls, true,
@@ -120,10 +115,8 @@ TEST_F(SmtpSenderTest, AStopEndsACrawlingServerWithinASlice) {
 }
 
 TEST_F(SmtpSenderTest, NoServerNoConnection) {
-  const struct {
-    std::string host;
-    const char* error;
-  } rows[] = {{"127.0.0.1:1", "Unable to connect to the mail server"},  // nobody listens on 1
+  const struct { std::string host; const char* error; } rows[] = {
+      {"127.0.0.1:1", "Unable to connect to the mail server"},  // nobody listens on 1
               {"", "No mail host is set for the simple SMTP option"},
               {"mail.test:99999", "The mail host setting is not valid: mail.test:99999"}};
   for (const auto& row : rows) {

@@ -14,9 +14,7 @@ TEST(Base64Lines, Encodes76CharacterLinesFrom57ByteBlocks) {
   const std::string a57(57, 'a');
   std::string full;
   for (int i = 0; i < 19; ++i) full += "YWFh";
-  const struct {
-    std::string in, out;
-  } rows[] = {
+  const struct { std::string in, out; } rows[] = {
       {"", "\r\n"},  // one empty line
       {"f", "Zg==\r\n"},
       {"fo", "Zm8=\r\n"},
@@ -31,9 +29,7 @@ TEST(Base64Lines, Encodes76CharacterLinesFrom57ByteBlocks) {
 }
 
 TEST(DotStuffing, DoublesTheDotOfEveryLineThatStartsWithOne) {
-  const struct {
-    std::string body, sent;
-  } rows[] = {
+  const struct { std::string body, sent; } rows[] = {
       {"plain\r\nno dots\r\n", "plain\r\nno dots\r\n"}, {".first\r\n", ".first\r\n"},
       {"a\r\n.b\r\n", "a\r\n..b\r\n"},                  {"a\r\n.\r\nb", "a\r\n..\r\nb"},
       {"\r\n.\r\n.", "\r\n..\r\n.."},                   {"bare\n.lf", "bare\n.lf"},
@@ -49,9 +45,7 @@ TEST(MimeWriter, ChoosesTheFirstBoundaryNotInTheBody) {
   const std::string base = "gc0p4Jq0M2Yt08jU534c";
   std::string all;
   for (int n = 0; n < 100; ++n) all += base + std::to_string(n) + "\r\n";
-  const struct {
-    std::string body, boundary;
-  } rows[] = {
+  const struct { std::string body, boundary; } rows[] = {
       {"hello", base + "0"},
       {"x " + base + "0 y", base + "1"},
       {base + "0 " + base + "10", base + "2"},  // "…c1" is inside "…c10"
@@ -62,10 +56,7 @@ TEST(MimeWriter, ChoosesTheFirstBoundaryNotInTheBody) {
 
 TEST(SmtpSender, CutsTheRecipientListAtCommas) {
   const std::string longName(300, 'a');
-  const struct {
-    std::string to;
-    std::vector<std::string> pieces;
-  } rows[] = {
+  const struct { std::string to; std::vector<std::string> pieces; } rows[] = {
       {"a@x, b@y", {"a@x", " b@y"}},  // spaces are kept
       {",a@x,,b@y,", {"a@x", "b@y"}},
       {"", {}},

@@ -61,9 +61,7 @@ TEST(SystemMailer, FailsWithATextItsOwnerCanLog) {
   TempDir dir;
   WriteTextFile(dir / "plain-file", "#!/bin/sh\n");
   const std::string missing = "The system mailer is not installed (no program to run at ";
-  const struct {
-    std::string mailer, error;
-  } rows[] = {
+  const struct { std::string mailer, error; } rows[] = {
       {dir / "missing", missing + (dir / "missing") + ")"},
       {dir / "plain-file", missing + (dir / "plain-file") + ")"},
       {dir.Path(), missing + dir.Path() + ")"},
