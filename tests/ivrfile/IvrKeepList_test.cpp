@@ -5,12 +5,7 @@ using namespace ivr_test;
 
 namespace {
 
-struct KeepCase {
-  const char* what;
-  uint8_t tag;
-  std::vector<std::string> keep;
-  std::vector<std::string> remaining;
-};
+struct KeepCase { const char* what; uint8_t tag; std::vector<std::string> keep; std::vector<std::string> remaining; };
 
 const std::vector<std::string> kOgms = {"Main.ini", "Main.wav", "main.txt", "Main Menu.ini", "Other.ini",
                                         "Other.mp3", "README", ".hidden"};

@@ -54,11 +54,8 @@ TEST_F(IvrFixture, EveryRecordKindLandsInItsPlace) {
 TEST_F(IvrFixture, FaultsWhileApplying) {
   std::filesystem::create_directory(folders_.Ogms() + "/Stuck.ini");
   WriteFile(folders_.Ogms() + "/main.ini", "old");
-  const struct {
-    const char* broken;
-    ProcessResult result;
-    std::string_view message;
-  } rows[] = {{"Broken.wav", kProcessFailed, ivrtext::kAudio}, {"Stuck.ini", kProcessDone, ivrtext::kReplace}};
+  const struct { const char* broken; ProcessResult result; std::string_view message; } rows[] = {
+      {"Broken.wav", kProcessFailed, ivrtext::kAudio}, {"Stuck.ini", kProcessDone, ivrtext::kReplace}};
   for (const auto& row : rows) {
     for (const bool quiet : {false, true}) {
       SCOPED_TRACE(std::string(row.broken) + (quiet ? " quiet" : ""));
