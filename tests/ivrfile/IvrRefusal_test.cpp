@@ -8,12 +8,8 @@ using namespace ivr_test;
 
 namespace {
 
-struct Refusal {
-  std::string what;
-  std::string bytes;
-  std::string_view error;
-  bool inFileRecord;  // kept quiet by a quiet load
-};
+// A fault found in a file record is kept quiet by a quiet load.
+struct Refusal { std::string what, bytes; std::string_view error; bool inFileRecord; };
 
 TEST_F(IvrFixture, BrokenAndHostileFilesAreRefusedWithNothingWritten) {
   using namespace ivrtext;
