@@ -5,7 +5,6 @@
 # mail server is down the message stays undelivered, the failure is logged
 # once and the next round delivers it.
 here="$(dirname "$(realpath "$0")")"
-source "$here/common.sh"
 source "$here/sip_support.sh"
 py=/usr/bin/python3
 simulate() { "$zavotel" simulate --data "$data" "$@"; }

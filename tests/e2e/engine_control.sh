@@ -5,7 +5,6 @@
 # (not after the scheduler's usual 4.5 s); bad arguments never reach the
 # engine; [state] "restart" rebuilds the lines; shutdown stops it in order.
 here="$(dirname "$(realpath "$0")")"
-source "$here/common.sh"
 source "$here/sip_support.sh"
 ctl() { "$zavotel" --data "$data" ctl "$@"; }
 
@@ -39,8 +38,7 @@ stop_at_exit "$sipp_pid"
 sleep 0.5
 check "add-outbound answers 0" test "$(ctl add-outbound "200&caller=ctl")" = 0
 check "the call goes out within 2 s" wait_for 20 grep -q "Making outbound call to 200" "$data"/Logs/*System\ Log.txt
-wait "$sipp_pid"
-check "the called party was answered" test $? -eq 0
+check "the called party was answered" wait "$sipp_pid"
 call_log >log.txt
 has log.txt "ZAVAPITurnOff" "ZAVAPITurnOn" "ZAVAPISelectAnswerOGM No Such Menu" "ZAVAPIAddOutboundNumber 200&caller=ctl"
 check "nothing logged for the refused requests" test "$(grep -c ZAVAPIAddOutboundNumber log.txt)" = 1
@@ -52,8 +50,7 @@ check "restart rebuilds the lines" wait_for 30 rebuilt
 check "and clears the request" test "$(grep -m1 "^restart=" "$data/settings.ini")" = restart=false
 
 check "shutdown answers 0" test "$(ctl shutdown)" = 0
-wait "$pid"
-check "the engine exited with 0" test $? -eq 0
+check "the engine exited with 0" wait "$pid"
 has "$data"/Logs/*Call\ Log.txt "Zavotel Exit"
 check "no engine afterwards" fails_with 1 ctl ping
 summary engine_control engine.txt engine-err.txt sipp.txt

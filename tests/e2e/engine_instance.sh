@@ -5,11 +5,13 @@
 # copies started at once exactly one runs; a session's runtime folder holds
 # the socket.
 here="$(dirname "$(realpath "$0")")"
-source "$here/common.sh"
 source "$here/sip_support.sh"
 socket="$data/zavotel.sock"
 second() { "$zavotel" --data "$data" "$@" >second.txt 2>&1; }  # second ARGS: a copy's status
 running() { kill -0 "$1" 2>/dev/null; }
+answers_and_stops() {  # answers_and_stops WHAT: the engine answers ctl, then stops cleanly
+  check "$1" pings; check "stops cleanly" stop_engine
+}
 
 make_data
 direct_device "$(free_port)"
@@ -33,8 +35,7 @@ check "a killed engine leaves its socket" test -S "$socket"
 check "ctl finds no engine behind a stale socket" fails_with 1 "$zavotel" --data "$data" ctl ping
 check "the next engine starts" start_engine
 has engine-err.txt "removing the stale control socket $socket"
-check "and answers" test "$("$zavotel" --data "$data" ctl ping)" = 1
-check "stops cleanly" stop_engine
+answers_and_stops "and answers"
 check "its socket is gone" test ! -e "$socket"
 
 # Two copies at once: one runs, the other hands over and exits with 0.
@@ -45,10 +46,8 @@ wait_for 600 grep -q "Zavotel is running" a.txt b.txt
 sleep 1
 if running "$a"; then pid="$a"; other="$b"; else pid="$b"; other="$a"; fi
 check "exactly one of two copies runs" bash -c "! kill -0 $other 2>/dev/null && kill -0 $pid"
-wait "$other"
-check "the other exited with 0" test $? -eq 0
-check "the one running answers" test "$("$zavotel" --data "$data" ctl ping)" = 1
-check "stops cleanly" stop_engine
+check "the other exited with 0" wait "$other"
+answers_and_stops "the one running answers"
 
 # A log-on copy gives a starting engine its 10 s before it starts its own.
 "$zavotel" --data "$data" --logon >logon.txt 2>&1 & logon=$!
@@ -65,6 +64,5 @@ export XDG_RUNTIME_DIR="$tmp/run"
 check "an engine with a runtime folder starts" start_engine
 check "its socket is in the runtime folder" bash -c "test \"\$(stat -c %a run/zavotel/*.sock)\" = 600"
 check "the runtime folder's own folder is private" test "$(stat -c %a run/zavotel)" = 700
-check "ctl finds it there" test "$("$zavotel" --data "$data" ctl ping)" = 1
-check "stops cleanly" stop_engine
+answers_and_stops "ctl finds it there"
 summary engine_instance engine.txt engine-err.txt second.txt a.txt b.txt

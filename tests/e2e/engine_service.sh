@@ -6,7 +6,6 @@
 # service manager when it is ready and when it stops; where a user service
 # manager runs, systemd-run starts the engine as a unit.
 here="$(dirname "$(realpath "$0")")"
-source "$here/common.sh"
 source "$here/sip_support.sh"
 root="$tmp/root"
 unit="$root/etc/systemd/system/zavotel.service"
@@ -69,7 +68,7 @@ if systemctl --user is-system-running 2>/dev/null | grep -qE '^(running|degraded
   name="zavotel-test-$$"
   check "systemd-run starts the engine" systemd-run --user --quiet --unit="$name" -p Type=notify \
     "$zavotel" --service --data "$data"
-  check "ctl reaches the unit's engine" test "$("$zavotel" --data "$data" ctl ping)" = 1
+  check "ctl reaches the unit's engine" pings
   systemctl --user stop "$name"
   check "the unit stopped it in order" wait_for 100 grep -q "Zavotel Exit" "$data"/Logs/*Call\ Log.txt
 else

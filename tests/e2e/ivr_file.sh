@@ -3,7 +3,6 @@
 # loaded into a fresh one answers a scripted call the same way; a hostile
 # file is refused with nothing written; a new program empties the OGMs.
 here="$(dirname "$(realpath "$0")")"
-source "$here/common.sh"
 source "$here/sip_support.sh"
 fresh="$tmp/fresh"
 ivr() { "$zavotel" ivr "$@"; }

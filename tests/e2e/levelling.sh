@@ -3,7 +3,6 @@
 # command returns; "zavotel audio import" and "level" on WAVE and MP3 input;
 # and the work list surviving an engine killed in the middle of a run.
 here="$(dirname "$(realpath "$0")")"
-source "$here/common.sh"
 source "$here/sip_support.sh"
 logged() { cat "$data"/Logs/*System\ Log.txt 2>/dev/null | grep -q "$1"; }
 rms_db() { sox "$1" -n stats 2>&1 | awk '/RMS lev dB/ {print $4}'; }

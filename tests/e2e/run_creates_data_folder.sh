@@ -3,7 +3,6 @@
 # reports where everything is, sets up a line on the loopback SIP device,
 # stops in order on SIGTERM, and a second run leaves the owner's edits alone.
 here="$(dirname "$(realpath "$0")")"
-source "$here/common.sh"
 source "$here/sip_support.sh"
 
 ZAVOTEL_DATA="$data" check "engine sets up its lines" start_engine

@@ -3,7 +3,6 @@
 # key reaching another OGM, a message left in a mailbox that holds the
 # caller's voice, remote access playing it back, and clean failures.
 here="$(dirname "$(realpath "$0")")"
-source "$here/common.sh"
 source "$here/sip_support.sh"
 seconds() { sox --i -D "$1"; }
 simulate() { "$zavotel" simulate --data "$data" "$@"; }

@@ -4,7 +4,6 @@
 # 2 for a mailbox and speaks (syllables of a 300 Hz tone) until it hangs up;
 # the message file holds that voice for about as long as it spoke.
 here="$(dirname "$(realpath "$0")")"
-source "$here/common.sh"
 source "$here/sip_support.sh"
 rms() { sox "$1" -n "${@:2}" stat 2>&1 | awk '/RMS +amplitude/ {print $3}'; }
 # phone COMMAND [PARAMS]: one command to baresip over its netstring JSON socket.
@@ -67,7 +66,6 @@ stop_at_exit "$phone"
 wait_for 200 grep -q "baresip is ready" phone.txt
 check "phone ready" grep -q "baresip is ready" phone.txt
 
-call="$data/Logs/Most Recent Call Line 1.txt"
 # phone_call WAIT KEY TALK: dials the engine, presses KEY after WAIT seconds
 # and hangs up TALK seconds later.
 phone_call() {

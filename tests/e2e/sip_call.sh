@@ -3,13 +3,11 @@
 # RFC 4733 takes the caller to another OGM, a key by SIP INFO hangs up (the
 # engine sends BYE), and SIGTERM stops the engine in order.
 here="$(dirname "$(realpath "$0")")"
-source "$here/common.sh"
 source "$here/sip_support.sh"
 
 menu_engine
 sipp_run 60 engine_call "127.0.0.1:$port" -m 1 -p "$(free_port)" -mp "$(free_port)" -timeout 40 >sipp.txt 2>&1
 check "the call ran as scripted" test $? -eq 0
-call="$data/Logs/Most Recent Call Line 1.txt"
 # Answered with caller data; the RFC 4733 key took the caller on, the INFO
 # key made the engine hang up.
 has "$call" 'cid \[+15551234\]' "Caller pressed key \[1\]" "Open OGM: Sales Menu" "Caller pressed key \[2\]" \

@@ -4,7 +4,6 @@
 # a storm of 50 INVITEs. The engine answers what deserves an answer, keeps
 # answering a normal call afterwards and stops cleanly on SIGTERM.
 here="$(dirname "$(realpath "$0")")"
-source "$here/common.sh"
 source "$here/sip_support.sh"
 
 menu_engine
@@ -67,7 +66,6 @@ check "engine survived the storm" kill -0 "$pid"
 
 # A normal call still runs its whole course.
 sleep 1
-call="$data/Logs/Most Recent Call Line 1.txt"
 rm -f "$call"
 sipp_run 60 engine_call "127.0.0.1:$port" -m 1 -p "$(free_port)" -mp "$(free_port)" -timeout 30 >sipp.txt 2>&1
 check "a normal call runs as scripted" test $? -eq 0

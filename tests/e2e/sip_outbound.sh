@@ -3,7 +3,6 @@
 # and stays silent, answer detection hears a person, the answer OGM plays and
 # its end hangs up; the list is used up and the run ends.
 here="$(dirname "$(realpath "$0")")"
-source "$here/common.sh"
 source "$here/sip_support.sh"
 
 make_data
@@ -19,8 +18,7 @@ sipp_run 60 called_party -p "$target_port" -mp "$(free_port)" -m 1 -key answer s
 sipp_pid=$!
 stop_at_exit "$sipp_pid"
 check "engine starts" start_engine
-wait "$sipp_pid"
-check "the called party was answered and hung up by the engine" test $? -eq 0
+check "the called party was answered and hung up by the engine" wait "$sipp_pid"
 call_log >log.txt
 has log.txt "Making outbound call to 200" "Outbound call 200 \[Answered\]"
 check "not taken for a machine" lacks "(Machine)" log.txt

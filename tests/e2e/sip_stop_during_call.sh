@@ -3,7 +3,6 @@
 # message file (a WAVE file that reads to its end, with its record) and exits
 # with 0 within 5 s, logging "Zavotel Exit".
 here="$(dirname "$(realpath "$0")")"
-source "$here/common.sh"
 source "$here/sip_support.sh"
 
 make_data
@@ -18,7 +17,6 @@ mkdir pcap && ln -s /usr/share/sip-tester/*.pcap pcap/
 timeout 60 sipp -sn uac_pcap "127.0.0.1:$port" -m 1 -p "$(free_port)" -mp "$(free_port)" -nostdin \
   -timeout 50 >sipp.txt 2>&1 &
 stop_at_exit $!
-call="$data/Logs/Most Recent Call Line 1.txt"
 check "the caller is recording" wait_for 150 grep -q "Recording File:" "$call"
 sleep 3.5
 start=$(date +%s%N)

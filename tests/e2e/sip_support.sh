@@ -1,7 +1,10 @@
-# Shared by the SIP end-to-end scripts and the SIP load benchmark (sourced
-# after common.sh): an engine on a temporary data folder, its OGMs and device.
+# Shared by the SIP end-to-end scripts and the SIP load benchmark: an engine
+# on a temporary data folder, its OGMs and device. It brings in common.sh
+# unless the sourcing script already has.
+declare -F check >/dev/null || source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 pid=""
+call="$data/Logs/Most Recent Call Line 1.txt"  # the first line's most recent call
 # Engines under test keep their control socket in their data folder.
 unset XDG_RUNTIME_DIR
 
@@ -38,6 +41,9 @@ launch_engine() {  # launch_engine [ARGS...]: start_engine without the wait
 
 # stop_engine: SIGTERM, and whether the engine exited with 0.
 stop_engine() { kill -TERM "$pid"; wait "$pid"; }
+
+# pings: whether ctl reaches an engine on `data` and it answers.
+pings() { test "$("$zavotel" --data "$data" ctl ping)" = 1; }
 
 # menu_engine [SECONDS HZ INI-LINES...]: a started engine on `port` whose
 # greeting (a tone, 0.5 s of 440 Hz unless given) takes key 1 to a menu where

@@ -7,7 +7,6 @@
 # is back with the OGM, where its next key is heard. Blind by dialling: the
 # caller presses 3 and is joined to the second party while it still rings.
 here="$(dirname "$(realpath "$0")")"
-source "$here/common.sh"
 source "$here/sip_support.sh"
 
 # An OGM whose key 1 is a confirmed transfer to 200, key 3 a blind one by
@@ -43,7 +42,6 @@ run_transfer() {
   [ "$caller_rc" -eq 0 ] && [ "$target_rc" -eq 0 ]
 }
 
-call="$data/Logs/Most Recent Call Line 1.txt"
 
 # check_joined NAME: the engine's trace of the last run tells of a join
 # that relayed audio both ways.
