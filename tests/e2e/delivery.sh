@@ -4,8 +4,7 @@
 # with the index page at a local FTP server, and a copy in a folder. While the
 # mail server is down the message stays undelivered, the failure is logged
 # once and the next round delivers it.
-here="$(dirname "$(realpath "$0")")"
-source "$here/sip_support.sh"
+source "$(dirname "$(realpath "$0")")/sip_support.sh"
 py=/usr/bin/python3
 simulate() { "$zavotel" simulate --data "$data" "$@"; }
 

@@ -4,8 +4,7 @@
 # not exist; add-outbound appends to the list and the call goes out at once
 # (not after the scheduler's usual 4.5 s); bad arguments never reach the
 # engine; [state] "restart" rebuilds the lines; shutdown stops it in order.
-here="$(dirname "$(realpath "$0")")"
-source "$here/sip_support.sh"
+source "$(dirname "$(realpath "$0")")/sip_support.sh"
 ctl() { "$zavotel" --data "$data" ctl "$@"; }
 
 make_data

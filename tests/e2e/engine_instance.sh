@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
 # One engine per data folder. A second copy hands its argument to the running
-# engine and exits; a log-on copy waits for a starting engine instead of
+# engine and exits (the engine loads the program file); a log-on copy waits for a starting engine instead of
 # starting its own; a stale socket of a killed engine is replaced; of two
 # copies started at once exactly one runs; a session's runtime folder holds
 # the socket.
-here="$(dirname "$(realpath "$0")")"
-source "$here/sip_support.sh"
+source "$(dirname "$(realpath "$0")")/sip_support.sh"
 socket="$data/zavotel.sock"
 second() { "$zavotel" --data "$data" "$@" >second.txt 2>&1; }  # second ARGS: a copy's status
 running() { kill -0 "$1" 2>/dev/null; }
@@ -20,11 +19,12 @@ first="$pid"
 check "socket is its owner's only" test "$(stat -c %a "$socket")" = 600
 check "a bare second copy exits at once" timeout 5 bash -c "'$zavotel' --data '$data' >second.txt 2>&1"
 has second.txt "Zavotel is running (process $first) on the data folder $data"
-touch shop.ivr
+"$zavotel" --data "$data" ivr save shop.ivr >/dev/null
 check "a second copy with a program file exits" second shop.ivr
 has second.txt "$tmp/shop.ivr handed to the running Zavotel"
 check "a log-on copy finds the engine and exits" timeout 5 bash -c "'$zavotel' --data '$data' --logon >/dev/null 2>&1"
 wait_for 20 grep -q "IVR program file received" "$data"/Logs/*System\ Log.txt
+check "the engine loads it on a worker" wait_for 100 grep -q "IVR program loaded" "$data"/Logs/*System\ Log.txt
 has "$data"/Logs/*System\ Log.txt "IVR program file received: $tmp/shop.ivr"
 check "the log-on copy loaded nothing" test "$(grep -c "IVR program file received" "$data"/Logs/*System\ Log.txt)" = 1
 check "the first engine still runs" running "$first"

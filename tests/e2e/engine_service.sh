@@ -5,8 +5,7 @@
 # replaced or removed; --uninstall takes ours away. --service tells the
 # service manager when it is ready and when it stops; where a user service
 # manager runs, systemd-run starts the engine as a unit.
-here="$(dirname "$(realpath "$0")")"
-source "$here/sip_support.sh"
+source "$(dirname "$(realpath "$0")")/sip_support.sh"
 root="$tmp/root"
 unit="$root/etc/systemd/system/zavotel.service"
 link="$root/etc/systemd/system/multi-user.target.wants/zavotel.service"

@@ -2,8 +2,7 @@
 # IVR program files end to end: a program saved from one data folder and
 # loaded into a fresh one answers a scripted call the same way; a hostile
 # file is refused with nothing written; a new program empties the OGMs.
-here="$(dirname "$(realpath "$0")")"
-source "$here/sip_support.sh"
+source "$(dirname "$(realpath "$0")")/sip_support.sh"
 fresh="$tmp/fresh"
 ivr() { "$zavotel" ivr "$@"; }
 # steps FILE: the call's log lines without times, call numbers and data folder.

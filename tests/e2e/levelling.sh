@@ -2,8 +2,7 @@
 # Levelling: a message left in a simulated call is levelled before the
 # command returns; "zavotel audio import" and "level" on WAVE and MP3 input;
 # and the work list surviving an engine killed in the middle of a run.
-here="$(dirname "$(realpath "$0")")"
-source "$here/sip_support.sh"
+source "$(dirname "$(realpath "$0")")/sip_support.sh"
 logged() { cat "$data"/Logs/*System\ Log.txt 2>/dev/null | grep -q "$1"; }
 rms_db() { sox "$1" -n stats 2>&1 | awk '/RMS lev dB/ {print $4}'; }
 near() { awk -v a="$1" -v b="$2" -v d="$3" 'BEGIN { x = a - b; exit !(x <= d && x >= -d) }'; }

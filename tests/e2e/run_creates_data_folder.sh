@@ -2,8 +2,7 @@
 # The main job on a fresh data folder creates the whole layout, privately,
 # reports where everything is, sets up a line on the loopback SIP device,
 # stops in order on SIGTERM, and a second run leaves the owner's edits alone.
-here="$(dirname "$(realpath "$0")")"
-source "$here/sip_support.sh"
+source "$(dirname "$(realpath "$0")")/sip_support.sh"
 
 ZAVOTEL_DATA="$data" check "engine sets up its lines" start_engine
 has engine.txt "Zavotel data folder $data" "Answering on sip:127\.0\.0\.1:"

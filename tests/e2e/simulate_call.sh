@@ -2,8 +2,7 @@
 # Whole calls through "zavotel simulate" on a temporary data folder: a menu
 # key reaching another OGM, a message left in a mailbox that holds the
 # caller's voice, remote access playing it back, and clean failures.
-here="$(dirname "$(realpath "$0")")"
-source "$here/sip_support.sh"
+source "$(dirname "$(realpath "$0")")/sip_support.sh"
 seconds() { sox --i -D "$1"; }
 simulate() { "$zavotel" simulate --data "$data" "$@"; }
 

@@ -3,8 +3,7 @@
 # greeting (a 1 kHz tone) and presses 1 by RFC 4733. Second call: it presses
 # 2 for a mailbox and speaks (syllables of a 300 Hz tone) until it hangs up;
 # the message file holds that voice for about as long as it spoke.
-here="$(dirname "$(realpath "$0")")"
-source "$here/sip_support.sh"
+source "$(dirname "$(realpath "$0")")/sip_support.sh"
 rms() { sox "$1" -n "${@:2}" stat 2>&1 | awk '/RMS +amplitude/ {print $3}'; }
 # phone COMMAND [PARAMS]: one command to baresip over its netstring JSON socket.
 phone() {

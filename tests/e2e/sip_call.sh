@@ -2,8 +2,7 @@
 # The engine answers a SIP call from SIPp on the loopback address: a key by
 # RFC 4733 takes the caller to another OGM, a key by SIP INFO hangs up (the
 # engine sends BYE), and SIGTERM stops the engine in order.
-here="$(dirname "$(realpath "$0")")"
-source "$here/sip_support.sh"
+source "$(dirname "$(realpath "$0")")/sip_support.sh"
 
 menu_engine
 sipp_run 60 engine_call "127.0.0.1:$port" -m 1 -p "$(free_port)" -mp "$(free_port)" -timeout 40 >sipp.txt 2>&1

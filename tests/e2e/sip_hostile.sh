@@ -3,8 +3,7 @@
 # garbled and huge messages, an unknown method, a BYE outside any dialog and
 # a storm of 50 INVITEs. The engine answers what deserves an answer, keeps
 # answering a normal call afterwards and stops cleanly on SIGTERM.
-here="$(dirname "$(realpath "$0")")"
-source "$here/sip_support.sh"
+source "$(dirname "$(realpath "$0")")/sip_support.sh"
 
 menu_engine
 

@@ -2,8 +2,7 @@
 # The engine calls the numbers of its outbound list by itself: SIPp answers
 # and stays silent, answer detection hears a person, the answer OGM plays and
 # its end hangs up; the list is used up and the run ends.
-here="$(dirname "$(realpath "$0")")"
-source "$here/sip_support.sh"
+source "$(dirname "$(realpath "$0")")/sip_support.sh"
 
 make_data
 target_port="$(free_port)"

@@ -2,8 +2,7 @@
 # The engine's device in register mode registers with a SIPp registrar that
 # challenges with 401 (digest, qop=auth): the system log says registered, and
 # the orderly stop un-registers.
-here="$(dirname "$(realpath "$0")")"
-source "$here/sip_support.sh"
+source "$(dirname "$(realpath "$0")")/sip_support.sh"
 
 make_data
 registrar_port="$(free_port)"

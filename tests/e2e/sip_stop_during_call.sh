@@ -2,8 +2,7 @@
 # SIGTERM while a caller leaves a message: the engine hangs up, finishes the
 # message file (a WAVE file that reads to its end, with its record) and exits
 # with 0 within 5 s, logging "Zavotel Exit".
-here="$(dirname "$(realpath "$0")")"
-source "$here/sip_support.sh"
+source "$(dirname "$(realpath "$0")")/sip_support.sh"
 
 make_data
 tone_ogm "Default Answering Message" 0.5 440 wait=0 playcomplete=mailbox playcompletembx=Sales \

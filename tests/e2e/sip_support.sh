@@ -1,7 +1,8 @@
 # Shared by the SIP end-to-end scripts and the SIP load benchmark: an engine
 # on a temporary data folder, its OGMs and device. It brings in common.sh
 # unless the sourcing script already has.
-declare -F check >/dev/null || source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+e2e_dir="$(dirname "$(realpath "${BASH_SOURCE[0]}")")"
+declare -F check >/dev/null || source "$e2e_dir/common.sh"
 
 pid=""
 call="$data/Logs/Most Recent Call Line 1.txt"  # the first line's most recent call
@@ -62,7 +63,7 @@ menu_engine() {
 # sipp_run SECONDS SCENARIO ARGS...: SIPp runs SCENARIO (from
 # tests/support/sipp_scenarios.py), at most SECONDS.
 sipp_run() {
-  python3 "$here/../support/sipp_scenarios.py" "$2" . &&
+  python3 "$e2e_dir/../support/sipp_scenarios.py" "$2" . &&
     timeout "$1" sipp -sf "$2.xml" "${@:3}" -nostdin -trace_err
 }
 

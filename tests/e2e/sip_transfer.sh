@@ -6,8 +6,7 @@
 # engine hangs up the other; "2" hangs up the second party and the caller
 # is back with the OGM, where its next key is heard. Blind by dialling: the
 # caller presses 3 and is joined to the second party while it still rings.
-here="$(dirname "$(realpath "$0")")"
-source "$here/sip_support.sh"
+source "$(dirname "$(realpath "$0")")/sip_support.sh"
 
 # An OGM whose key 1 is a confirmed transfer to 200, key 3 a blind one by
 # dialling and key 2 hangs up. "200" goes to the device's domain, where the

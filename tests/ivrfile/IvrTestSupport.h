@@ -86,9 +86,7 @@ class IvrFixture : public testing::Test {
     ASSERT_FALSE(dir_.Path().empty());
     folders_ = MakeFolders("data");
     ::mkdir(temp_.c_str(), 0700);
-    ::setenv("TMPDIR", temp_.c_str(), 1);
   }
-  void TearDown() override { oldTemp_ ? ::setenv("TMPDIR", oldTemp_->c_str(), 1) : ::unsetenv("TMPDIR"); }
 
   DataFolders MakeFolders(const std::string& name) {
     DataFolders folders = DataFolders::Resolve(dir_ / name);
@@ -112,7 +110,7 @@ class IvrFixture : public testing::Test {
   TempDir dir_;
   DataFolders folders_;
   std::string temp_ = dir_ / "tmp";
-  std::optional<std::string> oldTemp_ = std::getenv("TMPDIR") ? std::optional<std::string>(std::getenv("TMPDIR")) : std::nullopt;
+  TmpDirScope tmpScope_{temp_};
 };
 
 }  // namespace ivr_test

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "core/FileIo.h"
@@ -29,4 +30,12 @@ class TempDir {
 
  private:
   std::string path_;
+};
+
+// Points $TMPDIR at `folder` while it lives, so a test sees every temporary
+// file the code under test makes.
+struct TmpDirScope {
+  explicit TmpDirScope(const std::string& folder) { ::setenv("TMPDIR", folder.c_str(), 1); }
+  ~TmpDirScope() { old ? ::setenv("TMPDIR", old->c_str(), 1) : ::unsetenv("TMPDIR"); }
+  std::optional<std::string> old = std::getenv("TMPDIR") ? std::optional<std::string>(std::getenv("TMPDIR")) : std::nullopt;
 };

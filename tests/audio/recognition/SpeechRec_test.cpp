@@ -7,6 +7,7 @@
 #include <ctime>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iterator>
 #include <optional>
 #include <sstream>
@@ -26,16 +27,6 @@
 #include "support/TempDir.h"
 
 namespace {
-
-// Points $TMPDIR at a folder of the test's own while it lives.
-struct TempFolderScope {
-  explicit TempFolderScope(const std::string& folder) {
-    if (const char* value = std::getenv("TMPDIR")) old = value;
-    ::setenv("TMPDIR", folder.c_str(), 1);
-  }
-  ~TempFolderScope() { old ? ::setenv("TMPDIR", old->c_str(), 1) : ::unsetenv("TMPDIR"); }
-  std::optional<std::string> old;
-};
 
 // `text` spoken by one of our male US voices, brought down to 8 kHz line audio.
 std::string SpeakToLine(const TempDir& dir, const std::string& name, const std::string& text) {
@@ -63,7 +54,7 @@ int WordsHeard(const std::string& said, std::string heard) {
 // which is gone afterwards.
 TEST(SpeechRec, TwoMessagesAtOnceComeBackAsTheirOwnText) {
   TempDir dir, temp;
-  const TempFolderScope scope(temp.Path());
+  const TmpDirScope scope(temp.Path());
   const std::vector<std::string> said = {"please call me back tomorrow morning about the meeting with the bank",
                                          "the delivery is scheduled for friday between nine and noon"};
   std::vector<LSpeechRec> jobs;
@@ -130,9 +121,7 @@ TEST(SpeechRec, CancelStopsDecodingSoon) {
 TEST(SpeechRec, UnreadableAudioMissingModelsAndStereoFormatsFail) {
   TempDir dir;
   const std::string text = dir / "notes.wav";
-  std::FILE* file = std::fopen(text.c_str(), "w");
-  std::fputs("not a wave file", file);
-  std::fclose(file);
+  std::ofstream(text) << "not a wave file";
   LProgressSilent silent;
   for (const std::string& path : {text, dir / "missing.wav"}) {
     LSpeechRec rec(path, "someone", 0);
