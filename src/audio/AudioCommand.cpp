@@ -27,10 +27,6 @@
 
 namespace {
 
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
-constexpr int kExitInterrupted = 130;
-
 int Usage() {
   std::fprintf(stderr,
                "usage: zavotel audio info FILE\n"

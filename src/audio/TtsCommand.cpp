@@ -17,10 +17,6 @@
 
 namespace {
 
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
-constexpr int kExitInterrupted = 130;
-
 int Usage() {
   std::fprintf(stderr,
                "usage: zavotel tts TEXT OUT.wav [--voice N]\n"

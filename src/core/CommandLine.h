@@ -23,6 +23,14 @@ struct CommandLine {
   std::string ForwardText() const;
 };
 
+// Exit statuses every command shares: scripts tell a failure from a usage
+// error and from an interrupt (Ctrl-C, as a shell reports SIGINT).
+enum CommandExit : int {
+  kExitFailed = 1,
+  kExitUsage = 2,
+  kExitInterrupted = 130,
+};
+
 // A first word that is no command but names an IVR program file: it ends in
 // ".ivr" (any case) or is a path with a separator.
 bool LooksLikeProgramFile(const std::string& word);

@@ -9,20 +9,17 @@
 #include <string_view>
 
 #include "audio/LProgressConsole.h"
+#include "core/CommandLine.h"
 #include "core/ControlSocket.h"
 #include "core/DataFolders.h"
-#include "core/MainMessages.h"
 #include "core/FileIo.h"
+#include "core/MainMessages.h"
 #include "core/Path.h"
 #include "ivrfile/IvrCheck.h"
 #include "ivrfile/IvrFormat.h"
 #include "ivrfile/IvrProgram.h"
 
 namespace {
-
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
-constexpr int kExitInterrupted = 130;
 
 int Usage() {
   std::fprintf(stderr,

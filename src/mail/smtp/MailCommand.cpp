@@ -7,14 +7,6 @@
 #include "core/DataFolders.h"
 #include "mail/smtp/EmailSender.h"
 
-namespace {
-
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
-constexpr int kExitInterrupted = 130;
-
-}  // namespace
-
 int RunMailCommand(const CommandLine& line) {
   if (line.arguments.size() != 2 || line.arguments[0] != "test" || line.arguments[1].empty()) {
     std::fprintf(stderr, "usage: zavotel mail test ADDRESS [--data DIR]\n");
