@@ -30,6 +30,7 @@
 #include "core/ServiceNotify.h"
 #include "core/ServiceUnits.h"
 #include "core/SystemClock.h"
+#include "core/TempFile.h"
 #include "core/TextCompare.h"
 #include "core/TextFormat.h"
 #include "core/Trace.h"

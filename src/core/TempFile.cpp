@@ -1,4 +1,4 @@
-#include "ivrfile/IvrTempFile.h"
+#include "core/TempFile.h"
 
 #include <unistd.h>
 
@@ -8,15 +8,15 @@
 #include "core/FileIo.h"
 #include "core/Trace.h"
 
-IvrTempFile::IvrTempFile() : fd_(CreateTempFile("tmp", path_)) {
-  if (!fd_.Valid()) Trace("IVRFile unable to create a temporary file: %s", std::strerror(errno));
+TempFile::TempFile() : fd_(CreateTempFile("tmp", path_)) {
+  if (!fd_.Valid()) Trace("TempFile unable to create a temporary file: %s", std::strerror(errno));
 }
 
-IvrTempFile::~IvrTempFile() {
+TempFile::~TempFile() {
   if (!path_.empty()) ::unlink(path_.c_str());
 }
 
-bool IvrTempFile::MoveOver(const std::string& to) {
+bool TempFile::MoveOver(const std::string& to) {
   Close();
   if (!MoveFileOver(path_, to)) return false;
   path_.clear();

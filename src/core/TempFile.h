@@ -6,12 +6,12 @@
 
 // A new file in the temporary folder (prefix "tmp"), removed when this
 // object goes unless it was moved away first.
-class IvrTempFile {
+class TempFile {
  public:
-  IvrTempFile();
-  ~IvrTempFile();
-  IvrTempFile(const IvrTempFile&) = delete;
-  IvrTempFile& operator=(const IvrTempFile&) = delete;
+  TempFile();
+  ~TempFile();
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
 
   bool Valid() const { return fd_.Valid(); }
   int Fd() const { return fd_.Get(); }

@@ -22,7 +22,7 @@
 #include "ivrfile/IvrFormat.h"
 #include "ivrfile/IvrLoadReport.h"
 #include "ivrfile/IvrRecord.h"
-#include "ivrfile/IvrTempFile.h"
+#include "core/TempFile.h"
 
 namespace {
 
@@ -89,12 +89,12 @@ bool WaitWhileInUse(const std::string& path, const std::string& name, LProgress&
 }
 
 // Decodes the content into a line-format WAVE file that replaces `dest`.
-ProcessResult DecodeAudio(IvrTempFile& content, bool mp3, const std::string& dest,
+ProcessResult DecodeAudio(TempFile& content, bool mp3, const std::string& dest,
                           const IvrRecord& record, LProgress& progress, IvrLoadReport& report) {
   content.Close();
   LSoundSourceRef source =
       mp3 ? OpenMp3File(content.Path()) : LWaveFile::OpenSource(content.Path());
-  IvrTempFile decoded;
+  TempFile decoded;
   if (source->IsError() || !decoded.Valid()) {
     Trace("IVRFileLoadFile unable to decode %s", record.name.c_str());
     report.ShowForRecord(ivrtext::kAudio);
@@ -121,7 +121,7 @@ ProcessResult DecodeAudio(IvrTempFile& content, bool mp3, const std::string& des
 ProcessResult LoadIvrFileRecord(int fd, const IvrRecord& record, const std::string& folder,
                                 LProgress& progress, IvrLoadReport& report) {
   progress.SetText(1, record.name);
-  IvrTempFile content;
+  TempFile content;
   if (!content.Valid()) {
     report.Show(ivrtext::kCreate);
     return kProcessFailed;

@@ -19,7 +19,7 @@
 #include "core/UniqueFd.h"
 #include "ivrfile/IvrFolderFiles.h"
 #include "ivrfile/IvrFormat.h"
-#include "ivrfile/IvrTempFile.h"
+#include "core/TempFile.h"
 #include "ivrfile/IvrWriter.h"
 
 namespace {
@@ -147,7 +147,7 @@ bool LIVRSave::WriteFileRecord(IvrWriter& out, uint8_t tag, const std::string& p
   }
   progress.SetText(1, name);
   std::string content = path;
-  IvrTempFile converted;
+  TempFile converted;
   if (IvrHasExtension(name, ".wav")) {
     if (!converted.Valid()) return false;
     converted.Close();

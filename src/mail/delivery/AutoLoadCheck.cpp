@@ -1,16 +1,15 @@
 #include "mail/delivery/AutoLoadCheck.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <string>
 
 #include "audio/LProgress.h"
 #include "core/DataFolders.h"
-#include "core/FileIo.h"
 #include "core/MainMessages.h"
 #include "core/Path.h"
 #include "core/Profile.h"
+#include "core/TempFile.h"
 #include "core/Trace.h"
 #include "log/LogFile.h"
 #include "mail/delivery/DeliveryContext.h"
@@ -49,9 +48,8 @@ struct UpdateCheck {
     if (context.progress.IsCancelled()) return;
     const std::time_t stamp = ftp.GetFileTime(name);
     if (context.progress.IsCancelled() || stamp == LoadedStamp()) return;
-    std::string temp;
-    if (CreateTempFile("tmp", temp).Valid() && ftp.GetFile(name, temp)) Load(temp);
-    if (!temp.empty()) ::unlink(temp.c_str());
+    TempFile download;
+    if (download.Valid() && ftp.GetFile(name, download.Path())) Load(download.Path());
     StoreStamp(stamp);
   }
 };

@@ -8,6 +8,7 @@
 
 #include "core/FileIo.h"
 #include "core/Path.h"
+#include "core/TempFile.h"
 #include "core/Trace.h"
 #include "core/UniqueFd.h"
 #include "log/LogFile.h"
@@ -21,16 +22,13 @@ namespace {
 // never takes a half-written message for the whole one.
 bool CopyOver(const std::string& from, const std::string& to) {
   UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
-  std::string temp;
-  UniqueFd out = CreateTempFile("tmp", temp);
-  if (!in.Valid() || !out.Valid()) return false;
+  TempFile copy;
+  bool copied = in.Valid() && copy.Valid();
   char buffer[65536];
-  bool copied = true;
   for (std::size_t got; copied && (got = ReadUpTo(in.Get(), buffer, sizeof buffer)) > 0;)
-    copied = WriteFully(out.Get(), std::string_view(buffer, got));
-  copied = copied && ::fsync(out.Get()) == 0 && MoveFileOver(temp, to);
+    copied = WriteFully(copy.Fd(), std::string_view(buffer, got));
+  copied = copied && ::fsync(copy.Fd()) == 0 && copy.MoveOver(to);
   if (!copied) Trace("SendToFolder %s: %s", to.c_str(), std::strerror(errno));
-  ::unlink(temp.c_str());
   return copied;
 }
 

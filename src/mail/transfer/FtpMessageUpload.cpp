@@ -1,9 +1,8 @@
 #include "mail/transfer/FtpMessageUpload.h"
 
-#include <unistd.h>
-
 #include "core/FileIo.h"
 #include "core/Path.h"
+#include "core/TempFile.h"
 #include "core/Trace.h"
 #include "log/LogFile.h"
 #include "mail/LMailBox.h"
@@ -18,18 +17,12 @@ namespace {
 // Uploads the mailbox's index page through a temporary file, which is
 // deleted in every case. Its result is only traced.
 void UploadIndexPage(LFileTransferProtocol& ftp, const std::string& mailBoxPath) {
-  std::string temp;
-  UniqueFd fd = CreateTempFile("tmp", temp);
-  if (!fd.Valid()) {
-    Trace("UploadMessageByFtp unable to create a temporary index file");
-    return;
-  }
-  const bool written = WriteFully(fd.Get(), MailBoxIndexPage(mailBoxPath));
-  fd.Reset();
-  if (!written || !ftp.PutFile(temp, WebName(PathReplaceExtension(mailBoxPath, ".html")))) {
+  TempFile page;
+  const bool written = page.Valid() && WriteFully(page.Fd(), MailBoxIndexPage(mailBoxPath));
+  page.Close();
+  if (!written || !ftp.PutFile(page.Path(), WebName(PathReplaceExtension(mailBoxPath, ".html")))) {
     Trace("UploadMessageByFtp index page of %s not uploaded", mailBoxPath.c_str());
   }
-  ::unlink(temp.c_str());
 }
 
 }  // namespace
