@@ -1,12 +1,9 @@
 #include "callengine/ProgramLoader.h"
 
-#include <unistd.h>
-
 #include <filesystem>
 
 #include "audio/LProgress.h"
 #include "core/EngineStatus.h"
-#include "core/FileIo.h"
 
 namespace {
 
@@ -26,15 +23,6 @@ class StatusProgress final : public LProgress {
   double fraction_ = 0;
 };
 
-bool CopyToTemp(const std::string& from, std::string& copy) {
-  if (!CreateTempFile("tmp", copy).Valid()) return false;
-  std::error_code error;
-  std::filesystem::copy_file(from, copy, std::filesystem::copy_options::overwrite_existing, error);
-  if (!error) return true;
-  ::unlink(copy.c_str());
-  return false;
-}
-
 }  // namespace
 
 ProgramLoader::ProgramLoader(const DataFolders& folders, EngineStatus& status, Done done)
@@ -45,9 +33,16 @@ ProgramLoader::~ProgramLoader() { StopThreadTimed(kStopTimeoutMs); }
 bool ProgramLoader::Load(const std::string& path, bool quiet) {
   if (IsRunning()) return false;
   quiet_ = quiet;
-  ownCopy_ = quiet;
   path_ = path;
-  if (ownCopy_ && !CopyToTemp(path, path_)) return false;
+  copy_.reset();
+  if (quiet) {
+    copy_.emplace();
+    std::error_code error;
+    if (copy_->Valid())
+      std::filesystem::copy_file(path, copy_->Path(), std::filesystem::copy_options::overwrite_existing, error);
+    if (!copy_->Valid() || error) return false;
+    path_ = copy_->Path();
+  }
   status_.SetLoadProgress("Loading " + path, 0);
   return Start(kPriorityBelowNormal);
 }
@@ -55,7 +50,7 @@ bool ProgramLoader::Load(const std::string& path, bool quiet) {
 void ProgramLoader::ThreadFunction() {
   StatusProgress progress(status_, StopSignal());
   const IvrLoadOutcome outcome = LoadIvrProgram(folders_, path_, quiet_, progress);
-  if (ownCopy_) ::unlink(path_.c_str());
+  copy_.reset();
   status_.SetLoadProgress("", outcome.result == kProcessDone ? 1 : 0);
   done_(outcome);
 }

@@ -1,8 +1,10 @@
 #pragma once
 #include <functional>
+#include <optional>
 #include <string>
 #include "core/DataFolders.h"
 #include "core/LThread.h"
+#include "core/TempFile.h"
 #include "ivrfile/IvrProgram.h"
 
 class EngineStatus;
@@ -30,5 +32,6 @@ class ProgramLoader final : public LThread {
   const Done done_;
   std::string path_;
   bool quiet_ = false;
-  bool ownCopy_ = false;
+  // The copy a quiet load reads, gone with the load.
+  std::optional<TempFile> copy_;
 };
