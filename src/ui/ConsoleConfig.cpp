@@ -1,0 +1,21 @@
+#include "ui/ConsoleConfig.h"
+
+#include <arpa/inet.h>
+
+#include "core/Profile.h"
+
+bool IsLoopbackAddress(const std::string& address) {
+  if (address == "localhost" || address == "::1") return true;
+  in_addr v4{};
+  return inet_pton(AF_INET, address.c_str(), &v4) == 1 && (ntohl(v4.s_addr) >> 24) == 127;
+}
+
+ConsoleConfig ConsoleConfig::Read(const std::string& settingsFile, std::string staticFolder) {
+  ConsoleConfig config;
+  config.address = ProfileReadString(settingsFile, kSection, "address", kDefaultAddress);
+  config.firstPort = ProfileReadInt(settingsFile, kSection, "port", kDefaultPort);
+  config.passwordHash = ProfileReadString(settingsFile, kSection, "password", "");
+  config.staticFolder = std::move(staticFolder);
+  config.loginRequired = !IsLoopbackAddress(config.address);
+  return config;
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+// Where and how the console listens, from [console] of the settings file,
+// read once when the console starts.
+struct ConsoleConfig {
+  static constexpr const char* kSection = "console";
+  static constexpr const char* kDefaultAddress = "127.0.0.1";
+  static constexpr int kDefaultPort = 8080;
+  // The first free port from "port" is taken; this many are tried.
+  static constexpr int kPortTries = 20;
+
+  std::string address = kDefaultAddress;  // [console] "address"
+  int firstPort = kDefaultPort;           // [console] "port"
+  std::string passwordHash;               // [console] "password", see ConsolePassword.h
+  std::string staticFolder;               // the pages; "" serves none
+  // Off loopback every request but the login needs a logged-in session.
+  bool loginRequired = false;
+
+  static ConsoleConfig Read(const std::string& settingsFile, std::string staticFolder);
+};
+
+// 127.0.0.0/8, ::1 and "localhost".
+bool IsLoopbackAddress(const std::string& address);

@@ -1,0 +1,87 @@
+#include "ui/ConsoleData.h"
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "core/Profile.h"
+#include "mail/LMailBox.h"
+#include "mail/LMailBoxIterator.h"
+#include "mail/LMailBoxMessage.h"
+#include "mail/LMailBoxMessageIterator.h"
+#include "mail/delivery/DeliveryState.h"
+#include "ui/ConsoleName.h"
+
+namespace console_data {
+namespace {
+
+using nlohmann::json;
+
+// Names and texts from files need not be UTF-8; bad bytes become U+FFFD
+// rather than failing the whole answer.
+std::string Dump(const json& value) {
+  return value.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+json MessageRow(const std::string& record) {
+  const std::string_view section = LMailBoxMessage::kSection;
+  json row = {
+      {"file", std::filesystem::path(record).stem().string()},
+      {"date", ProfileReadString(record, section, "date", "")},
+      {"time", ProfileReadString(record, section, "time", "")},
+      {"cid", ProfileReadString(record, section, "cid", "")},
+      {"name", ProfileReadString(record, section, "callername", "")},
+      {"read", ProfileReadBool(record, section, "read", false)},
+  };
+  const DeliveryState delivery = DeliveryState::Read(record);
+  row["delivery"] = {
+      {"email", ProfileReadBool(record, section, "sentemail", false)},
+      {"ftp", ProfileReadBool(record, section, "sentftp", false)},
+      {"folder", ProfileReadBool(record, section, "senttofolder", false)},
+      {"lastError", delivery.lastError},
+      {"lastErrorTime", static_cast<int64_t>(delivery.lastErrorTime)},
+      {"nextRetry", static_cast<int64_t>(delivery.nextRetry)},
+  };
+  return row;
+}
+
+}  // namespace
+
+std::string StatusJson(const EngineStatus::Snapshot& status) {
+  json lines = json::array();
+  for (bool inCall : status.lineInCall) lines.push_back(inCall);
+  return Dump({
+      {"version", status.version},
+      {"on", status.on},
+      {"newMessages", status.newMessages},
+      {"lines", lines},
+      {"callerId", status.callerId},
+      {"loadNotice", status.loadNotice},
+      {"loadStep", status.loadStep},
+      {"loadFraction", status.loadFraction},
+      {"noDevicesNotice", status.noDevicesNotice},
+      {"messageChanges", status.messageChanges},
+      {"lastMessage", std::filesystem::path(status.lastMessage).stem().string()},
+  });
+}
+
+std::string MailBoxesJson(const DataFolders& folders) {
+  json names = json::array();
+  for (LMailBoxIterator walk(folders.MailBoxes()); walk.IsValid(); walk.Next())
+    names.push_back(LMailBox::MailBoxName(walk.GetMailBox()));
+  return Dump({
+      {"selected", ProfileReadString(folders.SettingsFile(), "settings", "mbx", "Default")},
+      {"mailboxes", names},
+  });
+}
+
+std::optional<std::string> MessagesJson(const DataFolders& folders, const std::string& mailBox) {
+  if (!RequestNameProblem(mailBox).empty()) return std::nullopt;
+  const std::string path = LMailBox::MailBoxPath(folders.MailBoxes(), mailBox);
+  if (path.empty() || !std::filesystem::is_regular_file(path)) return std::nullopt;
+  json rows = json::array();
+  for (LMailBoxMessageIterator walk(path); walk.IsValid(); walk.Next())
+    rows.push_back(MessageRow(walk.GetMailBoxMessage()));
+  return Dump({{"mailbox", LMailBox::MailBoxName(path)}, {"messages", rows}});
+}
+
+}  // namespace console_data

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "core/DataFolders.h"
+#include "core/EngineStatus.h"
+
+// The JSON the console's read-only endpoints answer with. Lists are read
+// from the data folder as they are now; nothing is kept between requests.
+namespace console_data {
+
+// What the main window shows apart from the lists.
+std::string StatusJson(const EngineStatus::Snapshot& status);
+// {"selected": [settings] "mbx", "mailboxes": [names...]}.
+std::string MailBoxesJson(const DataFolders& folders);
+// The message rows of one mailbox, each with its delivery state; nothing
+// when the name is refused or no such mailbox exists.
+std::optional<std::string> MessagesJson(const DataFolders& folders, const std::string& mailBox);
+
+}  // namespace console_data

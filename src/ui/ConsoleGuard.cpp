@@ -1,0 +1,60 @@
+#include <nlohmann/json.hpp>
+
+#include "ui/ConsoleRequest.h"
+#include "ui/ConsoleServerState.h"
+
+namespace console_server {
+namespace {
+
+// The two requests that may come without a session.
+bool OpensSession(const std::string& path) { return path == "/api/session" || path == "/api/login"; }
+
+bool ChangesState(const std::string& method) { return method != "GET" && method != "HEAD"; }
+
+}  // namespace
+
+void Refuse(httplib::Response& response, int status, const std::string& text) {
+  response.status = status;
+  response.set_content(nlohmann::json{{"error", text}}.dump(-1, ' ', false,
+                                                            nlohmann::json::error_handler_t::replace),
+                       "application/json");
+}
+
+std::string SessionOf(ConsoleServer::State& state, const httplib::Request& request) {
+  const std::string id =
+      console_request::CookieValue(request.get_header_value("Cookie"), console_request::kSessionCookie);
+  return !id.empty() && state.sessions.TokenOf(id) ? id : "";
+}
+
+httplib::Server::HandlerResponse Guard(ConsoleServer::State& state, const httplib::Request& request,
+                                       httplib::Response& response) {
+  using Result = httplib::Server::HandlerResponse;
+  const std::string host = request.get_header_value("Host");
+  if (!console_request::HostAllowed(host, state.port, !state.config.loginRequired)) {
+    Refuse(response, 403, "unknown host");
+    return Result::Handled;
+  }
+  if (request.has_header("Origin") &&
+      !console_request::OriginAllowed(request.get_header_value("Origin"), host, state.tls)) {
+    Refuse(response, 403, "foreign origin");
+    return Result::Handled;
+  }
+  if (request.path.rfind("/api/", 0) != 0 || OpensSession(request.path)) return Result::Unhandled;
+
+  const std::string id =
+      console_request::CookieValue(request.get_header_value("Cookie"), console_request::kSessionCookie);
+  const std::optional<std::string> token = id.empty() ? std::nullopt : state.sessions.TokenOf(id);
+  if (state.config.loginRequired && !token) {
+    Refuse(response, 401, "login required");
+    return Result::Handled;
+  }
+  if (ChangesState(request.method) &&
+      (!token ||
+       !SameSecret(*token, request.get_header_value(std::string(console_request::kTokenHeader).c_str())))) {
+    Refuse(response, 403, "missing or wrong session token");
+    return Result::Handled;
+  }
+  return Result::Unhandled;
+}
+
+}  // namespace console_server

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+#include "core/DataFolders.h"
+#include "core/EngineStatus.h"
+#include "core/LClock.h"
+#include "core/LMessage.h"
+
+// What the console needs of the engine that owns it. Everything here must
+// outlive the console's server.
+struct ConsoleHost {
+  const DataFolders& folders;
+  // Read from the console's threads; the engine's main thread writes it.
+  const EngineStatus& status;
+  const LClock& clock;
+  // Hands a main-window message to the engine's main loop and waits a
+  // bounded time for its result; nothing when the loop did not answer. Every
+  // state change goes this way, so the main thread stays the one writer.
+  std::function<std::optional<int64_t>(const LMessage&)> send;
+};

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Names a request hands the console (mailboxes, messages, static files) meet
+// the file system only after this check.
+
+// Decodes "%XX" escapes; nothing for a "%" without two hex digits. "+" stays.
+std::optional<std::string> PercentDecode(std::string_view text);
+
+// Why `name` may not be used as one file or mailbox name; "" when it may. It
+// is checked as given and after each further round of percent-decoding, so a
+// name encoded twice cannot smuggle a separator past it.
+std::string RequestNameProblem(std::string_view name);

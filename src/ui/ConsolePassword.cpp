@@ -1,0 +1,94 @@
+#include "ui/ConsolePassword.h"
+
+#include <openssl/crypto.h>
+#include <openssl/evp.h>
+#include <openssl/rand.h>
+
+#include <algorithm>
+#include <charconv>
+#include <optional>
+#include <vector>
+
+namespace console_password {
+namespace {
+
+constexpr std::string_view kScheme = "pbkdf2-sha256";
+constexpr size_t kSaltBytes = 16;
+constexpr size_t kHashBytes = 32;
+constexpr int kMaxIterations = 10000000;
+
+std::string ToHex(const std::vector<unsigned char>& bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string out;
+  for (unsigned char b : bytes) {
+    out += kDigits[b >> 4];
+    out += kDigits[b & 15];
+  }
+  return out;
+}
+
+std::optional<std::vector<unsigned char>> FromHex(std::string_view hex) {
+  if (hex.empty() || hex.size() % 2) return std::nullopt;
+  std::vector<unsigned char> out;
+  for (size_t i = 0; i < hex.size(); i += 2) {
+    unsigned value = 0;
+    auto [end, error] = std::from_chars(hex.data() + i, hex.data() + i + 2, value, 16);
+    if (error != std::errc() || end != hex.data() + i + 2) return std::nullopt;
+    out.push_back(static_cast<unsigned char>(value));
+  }
+  return out;
+}
+
+std::optional<std::vector<unsigned char>> Derive(std::string_view password,
+                                                 const std::vector<unsigned char>& salt,
+                                                 int iterations, size_t length) {
+  std::vector<unsigned char> out(length);
+  if (PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()), salt.data(),
+                        static_cast<int>(salt.size()), iterations, EVP_sha256(),
+                        static_cast<int>(out.size()), out.data()) != 1)
+    return std::nullopt;
+  return out;
+}
+
+// Splits "a$b$c$d" into exactly four fields.
+std::optional<std::vector<std::string_view>> Fields(std::string_view stored) {
+  if (std::count(stored.begin(), stored.end(), '$') != 3) return std::nullopt;
+  std::vector<std::string_view> fields;
+  for (size_t end = stored.find('$'); end != std::string_view::npos; end = stored.find('$')) {
+    fields.push_back(stored.substr(0, end));
+    stored.remove_prefix(end + 1);
+  }
+  fields.push_back(stored);
+  return fields;
+}
+
+}  // namespace
+
+std::string Hash(std::string_view password, int iterations) {
+  if (iterations < kMinIterations || iterations > kMaxIterations) return "";
+  std::vector<unsigned char> salt(kSaltBytes);
+  if (RAND_bytes(salt.data(), static_cast<int>(salt.size())) != 1) return "";
+  std::optional<std::vector<unsigned char>> hash = Derive(password, salt, iterations, kHashBytes);
+  if (!hash) return "";
+  return std::string(kScheme) + "$" + std::to_string(iterations) + "$" + ToHex(salt) + "$" +
+         ToHex(*hash);
+}
+
+bool Verify(std::string_view password, std::string_view stored) {
+  std::optional<std::vector<std::string_view>> fields = Fields(stored);
+  if (!fields || (*fields)[0] != kScheme) return false;
+  int iterations = 0;
+  const std::string_view count = (*fields)[1];
+  auto [end, error] = std::from_chars(count.data(), count.data() + count.size(), iterations);
+  if (error != std::errc() || end != count.data() + count.size() || iterations < kMinIterations ||
+      iterations > kMaxIterations)
+    return false;
+  std::optional<std::vector<unsigned char>> salt = FromHex((*fields)[2]);
+  std::optional<std::vector<unsigned char>> expected = FromHex((*fields)[3]);
+  if (!salt || !expected || expected->size() != kHashBytes) return false;
+  std::optional<std::vector<unsigned char>> actual =
+      Derive(password, *salt, iterations, expected->size());
+  return actual && CRYPTO_memcmp(actual->data(), expected->data(), expected->size()) == 0;
+}
+
+}  // namespace console_password

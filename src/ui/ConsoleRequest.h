@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The parts of a request the console itself parses (httplib parses the
+// rest): cookies, the Host and Origin headers and the JSON bodies.
+namespace console_request {
+
+constexpr std::string_view kSessionCookie = "zavotel_session";
+constexpr std::string_view kTokenHeader = "X-Console-Token";
+
+// The value of cookie `name` in a Cookie header; "" when absent.
+std::string CookieValue(std::string_view header, std::string_view name);
+
+// Whether a Host header names this console: with `loopback` only the
+// loopback names with our port are taken (a page from another site that
+// resolves its own name to 127.0.0.1 is kept out); otherwise any host.
+bool HostAllowed(std::string_view host, int port, bool loopback);
+
+// An Origin header, when sent, must be this console itself: "http://" (or
+// "https://" under TLS) followed by exactly the Host header.
+bool OriginAllowed(std::string_view origin, std::string_view host, bool tls);
+
+// {"password": "..."}.
+std::optional<std::string> LoginPassword(std::string_view body);
+// {"on": true|false}.
+std::optional<bool> AnsweringOn(std::string_view body);
+
+}  // namespace console_request

@@ -1,0 +1,165 @@
+#include <chrono>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <thread>
+
+#include "core/FileIo.h"
+#include "core/MainMessages.h"
+#include "ui/ConsoleData.h"
+#include "ui/ConsoleName.h"
+#include "ui/ConsolePassword.h"
+#include "ui/ConsoleRequest.h"
+#include "ui/ConsoleServerState.h"
+
+namespace console_server {
+namespace {
+
+using httplib::Request;
+using httplib::Response;
+
+constexpr const char* kJson = "application/json";
+constexpr size_t kMaxStaticBytes = 4 << 20;
+// The event stream looks at the status this often, and sends a comment
+// when nothing changed for kKeepAliveMs so proxies keep the stream open.
+constexpr auto kEventPoll = std::chrono::milliseconds(200);
+constexpr int kKeepAlivePolls = 75;
+
+std::string SessionCookie(const ConsoleServer::State& state, const std::string& id) {
+  return std::string(console_request::kSessionCookie) + "=" + id + "; Path=/; HttpOnly; SameSite=Strict" +
+         (state.tls ? "; Secure" : "");
+}
+
+void AnswerToken(Response& response, const std::string& token, bool login) {
+  response.set_content(nlohmann::json{{"token", token}, {"login", login}}.dump(), kJson);
+}
+
+void OpenSession(ConsoleServer::State& state, Response& response, bool login) {
+  ConsoleSessions::Session session = state.sessions.Open();
+  if (session.id.empty()) return Refuse(response, 500, "no session could be made");
+  response.set_header("Set-Cookie", SessionCookie(state, session.id));
+  AnswerToken(response, session.token, login);
+}
+
+// A live session hands back its token; on loopback a new one is opened
+// without a login.
+void GetSession(ConsoleServer::State& state, const Request& request, Response& response) {
+  const std::string id = SessionOf(state, request);
+  if (!id.empty()) return AnswerToken(response, *state.sessions.TokenOf(id), state.config.loginRequired);
+  if (state.config.loginRequired) return Refuse(response, 401, "login required");
+  OpenSession(state, response, false);
+}
+
+void PostLogin(ConsoleServer::State& state, const Request& request, Response& response) {
+  if (!state.config.loginRequired) return Refuse(response, 400, "no login is needed here");
+  if (const uint64_t wait = state.sessions.LoginWaitMs(); wait > 0) {
+    response.set_header("Retry-After", std::to_string((wait + 999) / 1000));
+    return Refuse(response, 429, "too many failed logins; try again later");
+  }
+  const std::optional<std::string> password = console_request::LoginPassword(request.body);
+  if (!password) return Refuse(response, 400, "the login needs a password");
+  if (!console_password::Verify(*password, state.config.passwordHash)) {
+    state.sessions.LoginFailed();
+    return Refuse(response, 401, "wrong password");
+  }
+  state.sessions.LoginSucceeded();
+  OpenSession(state, response, true);
+}
+
+void PostLogout(ConsoleServer::State& state, const Request& request, Response& response) {
+  state.sessions.Close(SessionOf(state, request));
+  response.set_header("Set-Cookie", std::string(console_request::kSessionCookie) +
+                                        "=; Path=/; Max-Age=0; HttpOnly; SameSite=Strict");
+  response.set_content("{}", kJson);
+}
+
+void GetMessages(ConsoleServer::State& state, const Request& request, Response& response) {
+  const std::string name = request.get_param_value("mailbox");
+  if (std::string problem = RequestNameProblem(name); !problem.empty())
+    return Refuse(response, 400, "the mailbox name " + problem);
+  std::optional<std::string> rows = console_data::MessagesJson(state.host.folders, name);
+  if (!rows) return Refuse(response, 404, "no such mailbox");
+  response.set_content(*rows, kJson);
+}
+
+// Answering on or off goes through the main loop like the control command.
+void PostAnswering(ConsoleServer::State& state, const Request& request, Response& response) {
+  const std::optional<bool> on = console_request::AnsweringOn(request.body);
+  if (!on) return Refuse(response, 400, "expected {\"on\": true|false}");
+  if (!state.host.send(LMessage{WM_CONTROLCOMMAND, *on ? 1 : 2, 0, ""}))
+    return Refuse(response, 503, "the engine did not answer");
+  response.set_content(nlohmann::json{{"on", *on}}.dump(), kJson);
+}
+
+// Sends the status whenever its version moves, until the client goes or
+// the server stops.
+void GetEvents(ConsoleServer::State& state, Response& response) {
+  if (++state.eventStreams > ConsoleServer::State::kMaxEventStreams) {
+    --state.eventStreams;
+    return Refuse(response, 503, "too many event streams");
+  }
+  auto last = std::make_shared<uint64_t>(0);
+  response.set_header("Cache-Control", "no-store");
+  response.set_chunked_content_provider(
+      "text/event-stream",
+      [&state, last](size_t, httplib::DataSink& sink) {
+        for (int poll = 0; poll < kKeepAlivePolls && !state.stopping; ++poll) {
+          const EngineStatus::Snapshot status = state.host.status.Get();
+          if (status.version != *last) {
+            *last = status.version;
+            const std::string event = "event: status\ndata: " + console_data::StatusJson(status) + "\n\n";
+            return sink.write(event.data(), event.size());
+          }
+          std::this_thread::sleep_for(kEventPoll);
+        }
+        if (state.stopping) return false;
+        return sink.write(": still here\n\n", 14);
+      },
+      [&state](bool) { --state.eventStreams; });
+}
+
+std::string ContentType(const std::string& name) {
+  const std::string extension = std::filesystem::path(name).extension().string();
+  if (extension == ".html") return "text/html; charset=utf-8";
+  if (extension == ".css") return "text/css; charset=utf-8";
+  if (extension == ".js") return "text/javascript; charset=utf-8";
+  if (extension == ".svg") return "image/svg+xml";
+  if (extension == ".png") return "image/png";
+  return "application/octet-stream";
+}
+
+// One file of the static folder; no subfolders and no listings.
+void GetStatic(ConsoleServer::State& state, const Request& request, Response& response) {
+  std::string name = request.matches[1];
+  if (name.empty()) name = "index.html";
+  if (std::string problem = RequestNameProblem(name); !problem.empty())
+    return Refuse(response, 400, "the file name " + problem);
+  const std::string path = state.config.staticFolder + "/" + name;
+  std::error_code error;
+  if (state.config.staticFolder.empty() || !std::filesystem::is_regular_file(path, error))
+    return Refuse(response, 404, "not found");
+  std::optional<std::string> text = ReadFileText(path, kMaxStaticBytes);
+  if (!text) return Refuse(response, 404, "not found");
+  response.set_content(*text, ContentType(name).c_str());
+}
+
+}  // namespace
+
+void AddRoutes(ConsoleServer::State& state) {
+  httplib::Server& http = state.http;
+  http.Get("/api/session", [&state](const Request& q, Response& r) { GetSession(state, q, r); });
+  http.Post("/api/login", [&state](const Request& q, Response& r) { PostLogin(state, q, r); });
+  http.Post("/api/logout", [&state](const Request& q, Response& r) { PostLogout(state, q, r); });
+  http.Get("/api/status", [&state](const Request&, Response& r) {
+    r.set_content(console_data::StatusJson(state.host.status.Get()), kJson);
+  });
+  http.Get("/api/mailboxes", [&state](const Request&, Response& r) {
+    r.set_content(console_data::MailBoxesJson(state.host.folders), kJson);
+  });
+  http.Get("/api/messages", [&state](const Request& q, Response& r) { GetMessages(state, q, r); });
+  http.Post("/api/answering", [&state](const Request& q, Response& r) { PostAnswering(state, q, r); });
+  http.Get("/api/events", [&state](const Request&, Response& r) { GetEvents(state, r); });
+  http.Get("/api/.*", [](const Request&, Response& r) { Refuse(r, 404, "no such request"); });
+  http.Get("/(.*)", [&state](const Request& q, Response& r) { GetStatic(state, q, r); });
+}
+
+}  // namespace console_server

@@ -1,0 +1,63 @@
+#include "ui/ConsoleServer.h"
+
+#include "core/Trace.h"
+#include "ui/ConsoleServerState.h"
+
+ConsoleServer::ConsoleServer(ConsoleHost host, ConsoleConfig config)
+    : state_(std::make_unique<State>(std::move(host), std::move(config))) {}
+
+ConsoleServer::~ConsoleServer() { Stop(); }
+
+bool ConsoleServer::Start(std::string& error) {
+  State& state = *state_;
+  const ConsoleConfig& config = state.config;
+  if (state.thread.joinable()) return true;
+  if (config.loginRequired && config.passwordHash.empty()) {
+    error = "the console listens on " + config.address +
+            " only with a password; set one with \"zavotel console-password\"";
+    return false;
+  }
+  if (config.firstPort <= 0) {
+    state.port = state.http.bind_to_any_port(config.address);
+  } else {
+    for (int port = config.firstPort; port < config.firstPort + ConsoleConfig::kPortTries; ++port) {
+      if (port > 65535) break;
+      if (state.http.bind_to_port(config.address, port)) {
+        state.port = port;
+        break;
+      }
+    }
+  }
+  if (state.port <= 0) {
+    error = "no free port for the console on " + config.address + " from " +
+            std::to_string(config.firstPort);
+    state.port = 0;
+    return false;
+  }
+  state.http.set_payload_max_length(State::kMaxBodyBytes);
+  state.http.set_pre_routing_handler(
+      [&state](const httplib::Request& q, httplib::Response& r) { return console_server::Guard(state, q, r); });
+  console_server::AddRoutes(state);
+  state.thread = std::thread([&state] {
+    if (!state.http.listen_after_bind()) Trace("console: the server ended with an error");
+  });
+  return true;
+}
+
+void ConsoleServer::Stop() {
+  State& state = *state_;
+  if (!state.thread.joinable()) return;
+  state.stopping = true;
+  state.http.stop();
+  state.thread.join();
+}
+
+std::string ConsoleServer::Address() const {
+  const State& state = *state_;
+  if (state.port <= 0) return "";
+  const bool v6 = state.config.address.find(':') != std::string::npos;
+  const std::string host = v6 ? "[" + state.config.address + "]" : state.config.address;
+  return std::string(state.tls ? "https://" : "http://") + host + ":" + std::to_string(state.port) + "/";
+}
+
+int ConsoleServer::Port() const { return state_->port; }

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <httplib.h>
+
+#include <atomic>
+#include <thread>
+
+#include "ui/ConsoleServer.h"
+#include "ui/ConsoleSessions.h"
+
+// The server's insides, shared by its guard and its routes.
+struct ConsoleServer::State {
+  // The largest request body taken (bigger ones get 413).
+  static constexpr size_t kMaxBodyBytes = 64 * 1024;
+  // Event streams each hold a server thread; more are refused with 503.
+  static constexpr int kMaxEventStreams = 4;
+
+  State(ConsoleHost h, ConsoleConfig c) : host(std::move(h)), config(std::move(c)), sessions(host.clock) {}
+
+  ConsoleHost host;
+  const ConsoleConfig config;
+  ConsoleSessions sessions;
+  httplib::Server http;
+  std::thread thread;
+  int port = 0;
+  bool tls = false;  // no certificate support yet: plain HTTP only
+  std::atomic<bool> stopping{false};
+  std::atomic<int> eventStreams{0};
+};
+
+namespace console_server {
+
+// Refuses what no route may see: a foreign Host or Origin, an API call
+// without the login it needs, a state change without its session's token.
+httplib::Server::HandlerResponse Guard(ConsoleServer::State& state, const httplib::Request& request,
+                                       httplib::Response& response);
+void AddRoutes(ConsoleServer::State& state);
+// {"error": text} with `status`.
+void Refuse(httplib::Response& response, int status, const std::string& text);
+// The live session's id from the request's cookie, "" when none.
+std::string SessionOf(ConsoleServer::State& state, const httplib::Request& request);
+
+}  // namespace console_server

@@ -1,0 +1,81 @@
+#include "ui/ConsoleSessions.h"
+
+#include <openssl/crypto.h>
+#include <openssl/rand.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+constexpr size_t kSecretBytes = 32;
+}
+
+bool SameSecret(const std::string& a, const std::string& b) {
+  return !a.empty() && a.size() == b.size() && CRYPTO_memcmp(a.data(), b.data(), a.size()) == 0;
+}
+
+std::string RandomHex(size_t bytes) {
+  std::vector<unsigned char> raw(bytes);
+  if (RAND_bytes(raw.data(), static_cast<int>(raw.size())) != 1) return "";
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string out;
+  for (unsigned char b : raw) {
+    out += kDigits[b >> 4];
+    out += kDigits[b & 15];
+  }
+  return out;
+}
+
+ConsoleSessions::Session ConsoleSessions::Open() {
+  Session session{RandomHex(kSecretBytes), RandomHex(kSecretBytes)};
+  if (session.id.empty() || session.token.empty()) return {};
+  const uint64_t now = clock_.TickCount();
+  std::lock_guard<std::mutex> hold(mutex_);
+  std::erase_if(sessions_, [now](const auto& entry) { return now - entry.second.lastUse > kIdleMs; });
+  if (sessions_.size() >= kMaxSessions) {
+    auto oldest = std::min_element(sessions_.begin(), sessions_.end(), [](const auto& a, const auto& b) {
+      return a.second.lastUse < b.second.lastUse;
+    });
+    sessions_.erase(oldest);
+  }
+  sessions_[session.id] = Entry{session.token, now};
+  return session;
+}
+
+std::optional<std::string> ConsoleSessions::TokenOf(const std::string& id) {
+  const uint64_t now = clock_.TickCount();
+  std::lock_guard<std::mutex> hold(mutex_);
+  auto found = sessions_.find(id);
+  if (found == sessions_.end()) return std::nullopt;
+  if (now - found->second.lastUse > kIdleMs) {
+    sessions_.erase(found);
+    return std::nullopt;
+  }
+  found->second.lastUse = now;
+  return found->second.token;
+}
+
+void ConsoleSessions::Close(const std::string& id) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  sessions_.erase(id);
+}
+
+uint64_t ConsoleSessions::LoginWaitMs() const {
+  const uint64_t now = clock_.TickCount();
+  std::lock_guard<std::mutex> hold(mutex_);
+  return nextAttempt_ > now ? nextAttempt_ - now : 0;
+}
+
+void ConsoleSessions::LoginFailed() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  if (++failures_ < kFreeFailures) return;
+  const int doublings = std::min(failures_ - kFreeFailures, 6);
+  const uint64_t wait = std::min(kFirstWaitMs << doublings, kMaxWaitMs);
+  nextAttempt_ = clock_.TickCount() + wait;
+}
+
+void ConsoleSessions::LoginSucceeded() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  failures_ = 0;
+  nextAttempt_ = 0;
+}

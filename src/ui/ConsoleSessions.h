@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "core/LClock.h"
+
+// The console's sessions (a random id in a cookie, with a random token the
+// page sends back on every state-changing request) and the slow-down of
+// password guesses. Called from the server's request threads.
+class ConsoleSessions {
+ public:
+  static constexpr uint64_t kIdleMs = 8ull * 3600 * 1000;
+  static constexpr size_t kMaxSessions = 64;
+  // Failed logins allowed before each further attempt must wait, the wait
+  // doubling from kFirstWaitMs up to kMaxWaitMs.
+  static constexpr int kFreeFailures = 3;
+  static constexpr uint64_t kFirstWaitMs = 1000;
+  static constexpr uint64_t kMaxWaitMs = 60000;
+
+  struct Session {
+    std::string id;
+    std::string token;
+  };
+
+  explicit ConsoleSessions(const LClock& clock) : clock_(clock) {}
+
+  // A new session; the least recently used one goes when there are too many.
+  // Empty id when no random bytes could be had.
+  Session Open();
+  // The token of a live session (its idle time starts again), else nothing.
+  std::optional<std::string> TokenOf(const std::string& id);
+  void Close(const std::string& id);
+
+  // Milliseconds until the next login attempt may be tried; 0 now.
+  uint64_t LoginWaitMs() const;
+  void LoginFailed();
+  void LoginSucceeded();
+
+ private:
+  struct Entry {
+    std::string token;
+    uint64_t lastUse = 0;
+  };
+  const LClock& clock_;
+  mutable std::mutex mutex_;
+  std::map<std::string, Entry> sessions_;
+  int failures_ = 0;
+  uint64_t nextAttempt_ = 0;
+};
+
+// Equal secrets, compared in time that does not depend on where they differ.
+bool SameSecret(const std::string& a, const std::string& b);
+// `bytes` random bytes as hex; "" when the random source fails.
+std::string RandomHex(size_t bytes);

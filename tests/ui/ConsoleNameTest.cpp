@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include "ui/ConsoleName.h"
+#include "ui/ConsolePassword.h"
+#include "ui/ConsoleRequest.h"
+
+namespace {
+
+TEST(ConsoleName, RefusesWhatCouldLeaveItsFolder) {
+  struct Row {
+    const char* name;
+    bool allowed;
+  };
+  const Row rows[] = {
+      {"Default", true},
+      {"Mailbox 2", true},
+      {"50% off", true},        // a lone "%" is part of the name
+      {"a.b", true},
+      {"", false},
+      {"..", false},
+      {".", false},
+      {"a/b", false},
+      {"a\\b", false},
+      {"x..y", false},
+      {"tab\there", false},
+      {"del\x7f", false},
+      {"%2e%2e", false},       // ".." once decoded
+      {"%2E%2E%2Fsettings.ini", false},
+      {"%252e%252e", false},   // encoded twice
+      {"a%2fb", false},
+      {"a%5cb", false},
+      {"a%00b", false},
+      {"nl%0a", false},
+      {"%25252525252e", false},  // more rounds than any page sends
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(RequestNameProblem(row.name).empty(), row.allowed) << "name \"" << row.name << "\"";
+  }
+  EXPECT_FALSE(RequestNameProblem(std::string(201, 'a')).empty());
+  EXPECT_FALSE(RequestNameProblem(std::string("a\0b", 3)).empty());
+}
+
+TEST(ConsoleName, PercentDecodeNeedsTwoHexDigits) {
+  EXPECT_EQ(PercentDecode("a%20b%2F"), "a b/");
+  EXPECT_EQ(PercentDecode("a+b"), "a+b");
+  EXPECT_FALSE(PercentDecode("%"));
+  EXPECT_FALSE(PercentDecode("%2"));
+  EXPECT_FALSE(PercentDecode("%zz"));
+}
+
+TEST(ConsolePassword, VerifiesOnlyTheRightPassword) {
+  const std::string stored = console_password::Hash("sesame", console_password::kMinIterations);
+  ASSERT_EQ(stored.rfind("pbkdf2-sha256$1000$", 0), 0u) << stored;
+  EXPECT_TRUE(console_password::Verify("sesame", stored));
+  EXPECT_FALSE(console_password::Verify("Sesame", stored));
+  EXPECT_FALSE(console_password::Verify("", stored));
+  // A fresh salt each time: the same password never stores the same text.
+  EXPECT_NE(stored, console_password::Hash("sesame", console_password::kMinIterations));
+}
+
+TEST(ConsolePassword, MalformedStoredTextNeverMatches) {
+  const std::string good = console_password::Hash("x", console_password::kMinIterations);
+  const std::string salt = good.substr(19, 32);
+  const std::string hash = good.substr(52);
+  const std::string rows[] = {
+      "",
+      "x",
+      "plain-password",
+      "md5$1000$" + salt + "$" + hash,
+      "pbkdf2-sha256$999$" + salt + "$" + hash,          // too few rounds
+      "pbkdf2-sha256$99999999$" + salt + "$" + hash,     // too many
+      "pbkdf2-sha256$1000x$" + salt + "$" + hash,
+      "pbkdf2-sha256$1000$" + salt + "$" + hash.substr(2),  // short hash
+      "pbkdf2-sha256$1000$zz" + salt + "$" + hash,
+      "pbkdf2-sha256$1000$" + salt + "$" + hash + "$",
+  };
+  ASSERT_TRUE(console_password::Verify("x", good));
+  for (const std::string& row : rows) EXPECT_FALSE(console_password::Verify("x", row)) << row;
+  EXPECT_EQ(console_password::Hash("x", 10), "");
+}
+
+TEST(ConsoleRequest, CookiesHostsAndOrigins) {
+  using namespace console_request;
+  EXPECT_EQ(CookieValue("a=1; zavotel_session=abc ; b=2", "zavotel_session"), "abc");
+  EXPECT_EQ(CookieValue("xzavotel_session=abc", "zavotel_session"), "");
+  EXPECT_EQ(CookieValue("", "zavotel_session"), "");
+
+  EXPECT_TRUE(HostAllowed("127.0.0.1:8080", 8080, true));
+  EXPECT_TRUE(HostAllowed("localhost:8080", 8080, true));
+  EXPECT_FALSE(HostAllowed("localhost:8081", 8080, true));
+  EXPECT_FALSE(HostAllowed("evil.example:8080", 8080, true));  // a name rebound to loopback
+  EXPECT_TRUE(HostAllowed("office-pc:8080", 8080, false));
+
+  EXPECT_TRUE(OriginAllowed("http://127.0.0.1:8080", "127.0.0.1:8080", false));
+  EXPECT_FALSE(OriginAllowed("https://127.0.0.1:8080", "127.0.0.1:8080", false));
+  EXPECT_FALSE(OriginAllowed("http://evil.example", "127.0.0.1:8080", false));
+  EXPECT_FALSE(OriginAllowed("null", "127.0.0.1:8080", false));
+  EXPECT_FALSE(OriginAllowed("http://", "", false));
+
+  EXPECT_EQ(LoginPassword(R"({"password":"pw"})"), "pw");
+  EXPECT_FALSE(LoginPassword(R"({"password":1})"));
+  EXPECT_FALSE(LoginPassword("[\"pw\"]"));
+  EXPECT_EQ(AnsweringOn(R"({"on":false})"), false);
+  EXPECT_FALSE(AnsweringOn(R"({"on":"yes"})"));
+  EXPECT_FALSE(AnsweringOn("{"));
+}
+
+}  // namespace
