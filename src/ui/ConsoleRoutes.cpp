@@ -97,7 +97,8 @@ void GetEvents(ConsoleServer::State& state, Response& response) {
     --state.eventStreams;
     return Refuse(response, 503, "too many event streams");
   }
-  auto last = std::make_shared<uint64_t>(0);
+  // No version yet: the first event is the status as it is now.
+  auto last = std::make_shared<uint64_t>(UINT64_MAX);
   response.set_header("Cache-Control", "no-store");
   response.set_chunked_content_provider(
       "text/event-stream",

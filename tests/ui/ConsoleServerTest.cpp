@@ -1,0 +1,275 @@
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <atomic>
+#include <mutex>
+#include <vector>
+
+#include "core/MainMessages.h"
+#include "core/ManualClock.h"
+#include "core/Profile.h"
+#include "support/TempDir.h"
+#include "ui/ConsoleServer.h"
+#include "ui/ConsolePassword.h"
+#include "ui/ConsoleSessions.h"
+
+namespace {
+
+constexpr const char* kSecret = "sip-password-in-settings";
+
+// A console on a free loopback port over a fresh data folder, with the
+// engine's main loop stood in for by a recorder of the messages sent.
+class ConsoleServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folders_ = std::make_unique<DataFolders>(DataFolders::Resolve(dir_.Path()));
+    ASSERT_TRUE(folders_->CreateMissing());
+    ProfileWriteString(folders_->SettingsFile(), "sip", "password", kSecret);
+  }
+
+  std::unique_ptr<ConsoleServer> Start(ConsoleConfig config) {
+    config.firstPort = 0;
+    ConsoleHost host{*folders_, status_, clock_, [this](const LMessage& m) -> std::optional<int64_t> {
+                       std::lock_guard<std::mutex> hold(mutex_);
+                       sent_.push_back(m);
+                       return 0;
+                     }};
+    auto server = std::make_unique<ConsoleServer>(std::move(host), std::move(config));
+    std::string error;
+    EXPECT_TRUE(server->Start(error)) << error;
+    return server;
+  }
+
+  static httplib::Client ClientOf(const ConsoleServer& server) {
+    httplib::Client client("127.0.0.1", server.Port());
+    client.set_url_encode(false);
+    return client;
+  }
+
+  struct Session {
+    std::string cookie;
+    std::string token;
+  };
+  static Session OpenSession(httplib::Client& client) {
+    auto reply = client.Get("/api/session");
+    if (!reply || reply->status != 200) return {};
+    const std::string cookie = reply->get_header_value("Set-Cookie");
+    const size_t token = reply->body.find("\"token\":\"") + 9;
+    return {cookie.substr(0, cookie.find(';')), reply->body.substr(token, 64)};
+  }
+
+  std::vector<LMessage> Sent() {
+    std::lock_guard<std::mutex> hold(mutex_);
+    return sent_;
+  }
+
+  TempDir dir_;
+  std::unique_ptr<DataFolders> folders_;
+  EngineStatus status_;
+  ManualClock clock_{1000000, 1000000};
+  std::mutex mutex_;
+  std::vector<LMessage> sent_;
+};
+
+TEST_F(ConsoleServerTest, StateChangesNeedTheirSessionsToken) {
+  auto server = Start({});
+  httplib::Client client = ClientOf(*server);
+  const Session session = OpenSession(client);
+  ASSERT_FALSE(session.token.empty());
+  ASSERT_NE(session.cookie.find("zavotel_session="), std::string::npos);
+  const Session other = OpenSession(client);
+
+  struct Row {
+    const char* what;
+    std::string cookie;
+    std::string token;
+    int status;
+  };
+  const Row rows[] = {
+      {"no session, no token", "", "", 403},
+      {"session, no token", session.cookie, "", 403},
+      {"session, wrong token", session.cookie, std::string(64, 'a'), 403},
+      {"session, another session's token", session.cookie, other.token, 403},
+      {"token without its session", "", session.token, 403},
+      {"unknown session", "zavotel_session=00", session.token, 403},
+      {"session and its token", session.cookie, session.token, 200},
+  };
+  for (const Row& row : rows) {
+    httplib::Headers headers;
+    if (!row.cookie.empty()) headers.emplace("Cookie", row.cookie);
+    if (!row.token.empty()) headers.emplace("X-Console-Token", row.token);
+    auto reply = client.Post("/api/answering", headers, R"({"on":false})", "application/json");
+    ASSERT_TRUE(reply) << row.what;
+    EXPECT_EQ(reply->status, row.status) << row.what << ": " << reply->body;
+  }
+  // Only the last row reached the engine, as "answering off".
+  const std::vector<LMessage> sent = Sent();
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].id, static_cast<uint32_t>(WM_CONTROLCOMMAND));
+  EXPECT_EQ(sent[0].wParam, 2);
+}
+
+TEST_F(ConsoleServerTest, ForeignOriginsAndHostsAreRefused) {
+  auto server = Start({});
+  httplib::Client client = ClientOf(*server);
+  const Session session = OpenSession(client);
+  const std::string own = "127.0.0.1:" + std::to_string(server->Port());
+  struct Row {
+    const char* header;
+    std::string value;
+    int status;
+  };
+  const Row rows[] = {
+      {"Origin", "http://" + own, 200},
+      {"Origin", "http://evil.example", 403},
+      {"Origin", "null", 403},
+      {"Origin", "https://" + own, 403},
+      {"Host", "evil.example:" + std::to_string(server->Port()), 403},
+      {"Host", "localhost:" + std::to_string(server->Port()), 200},
+  };
+  for (const Row& row : rows) {
+    for (bool post : {false, true}) {
+      httplib::Headers headers{{row.header, row.value}, {"Cookie", session.cookie},
+                               {"X-Console-Token", session.token}};
+      auto reply = post ? client.Post("/api/answering", headers, R"({"on":true})", "application/json")
+                        : client.Get("/api/status", headers);
+      ASSERT_TRUE(reply);
+      EXPECT_EQ(reply->status, row.status) << row.header << ": " << row.value << (post ? " POST" : " GET");
+    }
+  }
+}
+
+TEST_F(ConsoleServerTest, NamesCannotReachOutsideTheirFolders) {
+  TempDir pages;
+  ProfileWriteString(pages / "index.html", "x", "y", "z");
+  ConsoleConfig config;
+  config.staticFolder = pages.Path();
+  auto server = Start(config);
+  httplib::Client client = ClientOf(*server);
+  const char* paths[] = {
+      "/api/messages?mailbox=..%2Fsettings",
+      "/api/messages?mailbox=%2e%2e",
+      "/api/messages?mailbox=%252e%252e%252fsettings",
+      "/api/messages?mailbox=a%00b",
+      "/api/messages?mailbox=",
+      "/..%2fsettings.ini",
+      "/%2e%2e/settings.ini",
+      "/%252e%252e%252fsettings.ini",
+      "/..%5csettings.ini",
+      "/" ,  // index.html itself is fine, but never a listing of the folder
+  };
+  for (const char* path : paths) {
+    auto reply = client.Get(path);
+    ASSERT_TRUE(reply) << path;
+    EXPECT_EQ(reply->body.find(kSecret), std::string::npos) << path;
+    if (std::string(path) == "/") continue;
+    EXPECT_TRUE(reply->status == 400 || reply->status == 404) << path << " " << reply->status;
+  }
+  // A folder inside the static folder is not listed.
+  std::filesystem::create_directory(pages / "sub");
+  auto listing = client.Get("/sub");
+  ASSERT_TRUE(listing);
+  EXPECT_EQ(listing->status, 404);
+}
+
+TEST_F(ConsoleServerTest, OversizedBodiesAreRefused) {
+  auto server = Start({});
+  httplib::Client client = ClientOf(*server);
+  const Session session = OpenSession(client);
+  httplib::Headers headers{{"Cookie", session.cookie}, {"X-Console-Token", session.token}};
+  const std::string big = "{\"on\":true,\"pad\":\"" + std::string(70 * 1024, 'x') + "\"}";
+  auto reply = client.Post("/api/answering", headers, big, "application/json");
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(reply->status, 413);
+  EXPECT_TRUE(Sent().empty());
+}
+
+TEST_F(ConsoleServerTest, OffLoopbackNeedsAPasswordToStart) {
+  ConsoleConfig config;
+  config.address = "0.0.0.0";
+  config.loginRequired = true;
+  ConsoleHost host{*folders_, status_, clock_, [](const LMessage&) { return std::optional<int64_t>(0); }};
+  ConsoleServer server(host, config);
+  std::string error;
+  EXPECT_FALSE(server.Start(error));
+  EXPECT_NE(error.find("password"), std::string::npos) << error;
+  EXPECT_EQ(server.Address(), "");
+}
+
+TEST_F(ConsoleServerTest, WrongPasswordBurstsSlowTheLoginDown) {
+  ConsoleConfig config;
+  config.loginRequired = true;
+  config.passwordHash = console_password::Hash("right", console_password::kMinIterations);
+  auto server = Start(config);
+  httplib::Client client = ClientOf(*server);
+  auto login = [&client](const std::string& password) {
+    return client.Post("/api/login", "{\"password\":\"" + password + "\"}", "application/json");
+  };
+  EXPECT_EQ(client.Get("/api/status")->status, 401);
+  EXPECT_EQ(client.Get("/api/session")->status, 401);
+  for (int i = 0; i < ConsoleSessions::kFreeFailures; ++i) EXPECT_EQ(login("wrong")->status, 401) << i;
+  // Now even the right password waits.
+  auto refused = login("right");
+  EXPECT_EQ(refused->status, 429);
+  EXPECT_EQ(refused->get_header_value("Retry-After"), "1");
+  clock_.Advance(ConsoleSessions::kFirstWaitMs);
+  EXPECT_EQ(login("wrong")->status, 401);
+  EXPECT_EQ(login("right")->get_header_value("Retry-After"), "2");  // the wait doubled
+  clock_.Advance(2 * ConsoleSessions::kFirstWaitMs);
+
+  auto accepted = login("right");
+  ASSERT_EQ(accepted->status, 200) << accepted->body;
+  const std::string cookie = accepted->get_header_value("Set-Cookie");
+  EXPECT_NE(cookie.find("HttpOnly"), std::string::npos);
+  EXPECT_NE(cookie.find("SameSite=Strict"), std::string::npos);
+  EXPECT_EQ(cookie.find("Secure"), std::string::npos);  // plain HTTP
+  auto status = client.Get("/api/status", {{"Cookie", cookie.substr(0, cookie.find(';'))}});
+  EXPECT_EQ(status->status, 200);
+  // A success forgives the earlier failures.
+  EXPECT_EQ(login("wrong")->status, 401);
+  EXPECT_EQ(login("right")->status, 200);
+}
+
+TEST_F(ConsoleServerTest, ListsMessagesWithTheirDeliveryState) {
+  const std::string box = folders_->MailBoxes() + "/Sales.mbx";
+  ProfileWriteString(box, "mbx", "email", "");
+  const std::string record = folders_->MailBoxes() + "/Sales ICM000001.ini";
+  ProfileWriteString(record, "message", "cid", "5551234");
+  ProfileWriteString(record, "message", "callername", "Ann");
+  ProfileWriteBool(record, "message", "read", true);
+  ProfileWriteString(record, "delivery", "lasterror", "mail server refused");
+  auto server = Start({});
+  httplib::Client client = ClientOf(*server);
+
+  auto boxes = client.Get("/api/mailboxes");
+  EXPECT_NE(boxes->body.find("\"Sales\""), std::string::npos) << boxes->body;
+  auto rows = client.Get("/api/messages?mailbox=sales");
+  ASSERT_EQ(rows->status, 200);
+  for (const char* part : {"\"file\":\"Sales ICM000001\"", "\"cid\":\"5551234\"", "\"name\":\"Ann\"",
+                           "\"read\":true", "\"lastError\":\"mail server refused\""})
+    EXPECT_NE(rows->body.find(part), std::string::npos) << part << " in " << rows->body;
+  EXPECT_EQ(client.Get("/api/messages?mailbox=Nobody")->status, 404);
+}
+
+TEST_F(ConsoleServerTest, EventsFollowTheStatus) {
+  auto server = Start({});
+  httplib::Client client = ClientOf(*server);
+  std::string received;
+  std::atomic<bool> changed{false};
+  std::thread change([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    status_.SetOn(true);
+    changed = true;
+  });
+  client.Get("/api/events", [&](const char* data, size_t length) {
+    received.append(data, length);
+    return !(changed && received.find("\"on\":true") != std::string::npos);
+  });
+  change.join();
+  EXPECT_NE(received.find("event: status\ndata: {"), std::string::npos) << received;
+  EXPECT_NE(received.find("\"on\":false"), std::string::npos) << "the first event is the state now";
+  EXPECT_NE(received.find("\"on\":true"), std::string::npos);
+  server->Stop();
+}
+
+}  // namespace
