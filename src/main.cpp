@@ -15,6 +15,7 @@
 #include "ivrfile/IvrFile.h"
 #include "log/Log.h"
 #include "mail/Mail.h"
+#include "ui/Ui.h"
 
 namespace {
 
@@ -67,6 +68,16 @@ int RunIvr(const CommandLine& line) {
   return RunIvrCommand(line.arguments, [&line] { return OpenCommandFolders(line); });
 }
 
+// Takes no arguments: the password comes from standard input.
+int RunConsolePassword(const CommandLine& line) {
+  if (!line.arguments.empty()) {
+    std::fprintf(stderr, "zavotel console-password: takes no arguments; type the password\n");
+    return 2;
+  }
+  std::optional<DataFolders> opened = OpenCommandFolders(line);
+  return opened ? RunConsolePasswordCommand(opened->SettingsFile()) : 1;
+}
+
 int PrintHelp(const CommandLine&) {
   std::printf(
       "usage: zavotel [--data DIR] [--logon|--service] [COMMAND | FILE.ivr]\n"
@@ -112,6 +123,9 @@ int PrintHelp(const CommandLine&) {
       "            start a new IVR program: every OGM is deleted\n"
       "  ivr info FILE.ivr\n"
       "            list the records of an IVR program file without loading it\n"
+      "  console-password\n"
+      "            set the web console's password from standard input (needed\n"
+      "            when [console] \"address\" is not a loopback address)\n"
       "  help      show this text\n"
       "\n"
       "The data folder is DIR, else $ZAVOTEL_DATA, else $XDG_DATA_HOME/zavotel\n"
@@ -134,6 +148,7 @@ constexpr Command kCommands[] = {
     {"simulate", RunSimulate},
     {"mail", RunMailCommand},
     {"ivr", RunIvr},
+    {"console-password", RunConsolePassword},
     {"help", PrintHelp},
 };
 

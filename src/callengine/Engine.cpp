@@ -18,6 +18,7 @@
 #include "telephony/sip/SipCall.h"
 #include "telephony/sip/SipDevice.h"
 #include "telephony/sip/SipStack.h"
+#include "ui/ConsoleStart.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ Engine::Engine(const DataFolders &folders, EngineStart start)
       scheduler_(folders_, clock_, log_) {}
 
 Engine::~Engine() {
+  console_.reset();
   control_.reset();
   TearDownLines();
   stack_.reset();
@@ -62,6 +64,7 @@ int Engine::Run() {
         std::move(start_.control), [this](const LMessage &m) { return OnControlRequest(m); });
     control_->Start(LThread::kPriorityNormal);
   }
+  OpenConsole();
   loop_.SetTimer(this, kSchedulerTimer, kSchedulerFirstMs);
   loop_.SetTimer(this, kCallerIdTimer, kCallerIdFirstMs);
   loop_.SetTimer(this, kLineSetUpTimer, kLineSetUpMs);
@@ -72,6 +75,7 @@ int Engine::Run() {
     ReceiveProgramFile(start_.argument, false);
   service::NotifyReady("answering calls on " + folders_.Root());
   const bool ran = loop_.Run();
+  console_.reset();
   control_.reset();
   TearDownLines();
   stack_.reset();
@@ -160,6 +164,19 @@ void Engine::Shutdown() {
 }
 
 // --- lines --------------------------------------------------------------------
+
+void Engine::OpenConsole() {
+  ConsoleStart start = StartConsole(ConsoleHost{
+      folders_, status_, clock_, [this](const LMessage &message) { return loop_.Send(message); }});
+  if (!start.server) {
+    std::fprintf(stderr, "zavotel: no web console: %s\n", start.error.c_str());
+    return;
+  }
+  console_ = std::move(start.server);
+  status_.SetConsoleAddress(console_->Address());
+  std::printf("Console at %s\n", console_->Address().c_str());
+  std::fflush(stdout);
+}
 
 void Engine::SetUpLines() {
   const std::string &settings = folders_.SettingsFile();

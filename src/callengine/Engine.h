@@ -23,6 +23,7 @@
 #include "mail/delivery/BGTask.h"
 #include "telephony/wave/LSoundPlayer.h"
 #include "telephony/sip/SipDeviceListener.h"
+#include "ui/ConsoleServer.h"
 
 class LSipLine;
 class SipStack;
@@ -111,6 +112,8 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
                      int lowerDb);
   void OfferCall(int device, std::unique_ptr<SipCall> call);
   int64_t OnMessage(const LMessage &message);
+  // Starts the web console after the control server and says where it is.
+  void OpenConsole();
   void SetUpLines();
   int CountEnabledLines() const;
   void AddDefaultLines();
@@ -153,6 +156,7 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   };
   std::vector<std::unique_ptr<DeviceCalls>> deviceCalls_;
   std::unique_ptr<ControlServer> control_;
+  std::unique_ptr<ConsoleServer> console_;
   uint64_t watchdogMs_ = 0;
   bool restartPending_ = true;  // until the first line set-up
   bool stopping_ = false;

@@ -5,3 +5,4 @@
 #include "ui/ConsoleHost.h"
 #include "ui/ConsolePassword.h"
 #include "ui/ConsoleServer.h"
+#include "ui/ConsoleStart.h"

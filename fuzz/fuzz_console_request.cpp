@@ -1,0 +1,50 @@
+// Reads arbitrary bytes as the parts of a console request our own code
+// parses: a name accepted by the check holds no separator, "..", control
+// character or decodable escape of one; cookies, hosts, origins and the JSON
+// bodies are read without crashing.
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "ui/ConsoleName.h"
+#include "ui/ConsoleRequest.h"
+
+namespace {
+
+void Require(bool condition) {
+  if (!condition) std::abort();
+}
+
+bool Plain(std::string_view name) {
+  if (name.find("..") != std::string_view::npos) return false;
+  for (unsigned char c : name) {
+    if (c == '/' || c == '\\' || c < 0x20 || c == 0x7f) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  if (RequestNameProblem(text).empty()) {
+    Require(!text.empty() && Plain(text));
+    for (std::string decoded(text); decoded.find('%') != std::string::npos;) {
+      const std::optional<std::string> next = PercentDecode(decoded);
+      if (!next || *next == decoded) break;
+      Require(Plain(*next));
+      decoded = *next;
+    }
+  }
+  // The first byte picks the header split; the rest is the header text.
+  const size_t split = size ? data[0] % (size + 1) : 0;
+  const std::string_view first = text.substr(0, split);
+  const std::string_view second = text.substr(split);
+  const std::string cookie = console_request::CookieValue(text, console_request::kSessionCookie);
+  Require(cookie.find(';') == std::string::npos);
+  console_request::HostAllowed(first, 8080, true);
+  if (console_request::OriginAllowed(first, second, false)) Require(first.substr(7) == second);
+  console_request::LoginPassword(text);
+  console_request::AnsweringOn(text);
+  return 0;
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "ui/ConsoleServer.h"
+
+// The engine's one call: reads [console] from the settings file, then
+// starts the server on the pages installed with the program.
+struct ConsoleStart {
+  std::unique_ptr<ConsoleServer> server;  // null when it could not start
+  std::string error;
+};
+ConsoleStart StartConsole(ConsoleHost host);
+
+// "zavotel console-password": reads a new password from standard input
+// (twice, without echo, at a terminal) and stores its hash in [console]
+// "password" of `settingsFile`; an empty password removes it. 0 when done.
+int RunConsolePasswordCommand(const std::string& settingsFile);
