@@ -167,7 +167,8 @@ void Engine::Shutdown() {
 
 void Engine::OpenConsole() {
   ConsoleStart start = StartConsole(ConsoleHost{
-      folders_, status_, clock_, [this](const LMessage &message) { return loop_.Send(message); }});
+      folders_, status_, clock_, [this](const LMessage &message) { return loop_.Send(message); },
+      [this](std::function<void()> task) { return loop_.Call(std::move(task)); }, display_});
   if (!start.server) {
     std::fprintf(stderr, "zavotel: no web console: %s\n", start.error.c_str());
     return;

@@ -168,6 +168,17 @@ std::optional<int64_t> MainLoop::Send(LMessage message, uint64_t timeoutMs) {
   return reply->result;
 }
 
+bool MainLoop::Call(std::function<void()> task, uint64_t timeoutMs) {
+  if (IsLoopThread()) {
+    task();
+    return true;
+  }
+  const std::shared_ptr<MainQueue> queue = queue_;
+  auto reply = std::make_shared<MainQueue::Reply>();
+  if (!queue->Push({std::move(task), {}, reply})) return false;
+  return queue->WaitReply(*reply, clock_, timeoutMs);
+}
+
 bool MainLoop::OnLoopThread(const char* what) const {
   if (IsLoopThread()) return true;
   Trace("MainLoop::%s called off the loop thread FAILED", what);
@@ -207,6 +218,7 @@ void MainLoop::HandleSignal(int sig) {
 void MainLoop::Dispatch(MainQueue::Item& item) {
   if (item.task) {
     item.task();
+    if (item.reply) queue_->Complete(*item.reply, 0);
     return;
   }
   const std::optional<int64_t> result = HandleMessage(item.message);

@@ -64,6 +64,10 @@ class MainLoop {
   // dropped) or when the loop stopped. On the loop thread the message is
   // handled at once.
   std::optional<int64_t> Send(LMessage message, uint64_t timeoutMs = kSendTimeoutMs);
+  // Runs `task` on the loop thread and waits as Send does; false when it did
+  // not run in time (it may still run later, so it must own what it uses)
+  // or the loop stopped.
+  bool Call(std::function<void()> task, uint64_t timeoutMs = kSendTimeoutMs);
 
  private:
   bool Setup();

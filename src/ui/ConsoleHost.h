@@ -8,6 +8,7 @@
 #include "core/EngineStatus.h"
 #include "core/LClock.h"
 #include "core/LMessage.h"
+#include "log/StatusDisplay.h"
 
 // What the console needs of the engine that owns it. Everything here must
 // outlive the console's server.
@@ -20,4 +21,10 @@ struct ConsoleHost {
   // bounded time for its result; nothing when the loop did not answer. Every
   // state change goes this way, so the main thread stays the one writer.
   std::function<std::optional<int64_t>(const LMessage&)> send;
+  // Runs a task on the engine's main thread and waits a bounded time; false
+  // when it did not run in time (it may run later: it owns what it uses).
+  // Changes to the data folder the console makes go this way too.
+  std::function<bool(std::function<void()>)> onMain;
+  // The live view of the system log.
+  const StatusDisplay& log;
 };

@@ -19,10 +19,6 @@ using httplib::Response;
 
 constexpr const char* kJson = "application/json";
 constexpr size_t kMaxStaticBytes = 4 << 20;
-// The event stream looks at the status this often, and sends a comment
-// when nothing changed for kKeepAliveMs so proxies keep the stream open.
-constexpr auto kEventPoll = std::chrono::milliseconds(200);
-constexpr int kKeepAlivePolls = 75;
 
 std::string SessionCookie(const ConsoleServer::State& state, const std::string& id) {
   return std::string(console_request::kSessionCookie) + "=" + id + "; Path=/; HttpOnly; SameSite=Strict" +
@@ -90,34 +86,6 @@ void PostAnswering(ConsoleServer::State& state, const Request& request, Response
   response.set_content(nlohmann::json{{"on", *on}}.dump(), kJson);
 }
 
-// Sends the status whenever its version moves, until the client goes or
-// the server stops.
-void GetEvents(ConsoleServer::State& state, Response& response) {
-  if (++state.eventStreams > ConsoleServer::State::kMaxEventStreams) {
-    --state.eventStreams;
-    return Refuse(response, 503, "too many event streams");
-  }
-  // No version yet: the first event is the status as it is now.
-  auto last = std::make_shared<uint64_t>(UINT64_MAX);
-  response.set_header("Cache-Control", "no-store");
-  response.set_chunked_content_provider(
-      "text/event-stream",
-      [&state, last](size_t, httplib::DataSink& sink) {
-        for (int poll = 0; poll < kKeepAlivePolls && !state.stopping; ++poll) {
-          const EngineStatus::Snapshot status = state.host.status.Get();
-          if (status.version != *last) {
-            *last = status.version;
-            const std::string event = "event: status\ndata: " + console_data::StatusJson(status) + "\n\n";
-            return sink.write(event.data(), event.size());
-          }
-          std::this_thread::sleep_for(kEventPoll);
-        }
-        if (state.stopping) return false;
-        return sink.write(": still here\n\n", 14);
-      },
-      [&state](bool) { --state.eventStreams; });
-}
-
 std::string ContentType(const std::string& name) {
   const std::string extension = std::filesystem::path(name).extension().string();
   if (extension == ".html") return "text/html; charset=utf-8";
@@ -158,7 +126,7 @@ void AddRoutes(ConsoleServer::State& state) {
   });
   http.Get("/api/messages", [&state](const Request& q, Response& r) { GetMessages(state, q, r); });
   http.Post("/api/answering", [&state](const Request& q, Response& r) { PostAnswering(state, q, r); });
-  http.Get("/api/events", [&state](const Request&, Response& r) { GetEvents(state, r); });
+  AddEventRoutes(state);
   http.Get("/api/.*", [](const Request&, Response& r) { Refuse(r, 404, "no such request"); });
   http.Get("/(.*)", [&state](const Request& q, Response& r) { GetStatic(state, q, r); });
 }

@@ -34,7 +34,9 @@ namespace console_server {
 // without the login it needs, a state change without its session's token.
 httplib::Server::HandlerResponse Guard(ConsoleServer::State& state, const httplib::Request& request,
                                        httplib::Response& response);
+// Every route; the rest register their share, one concern each.
 void AddRoutes(ConsoleServer::State& state);
+void AddEventRoutes(ConsoleServer::State& state);
 // {"error": text} with `status`.
 void Refuse(httplib::Response& response, int status, const std::string& text);
 // The live session's id from the request's cookie, "" when none.

@@ -7,6 +7,7 @@
 
 #include "core/MainMessages.h"
 #include "core/ManualClock.h"
+#include "log/StatusDisplay.h"
 #include "core/Profile.h"
 #include "support/TempDir.h"
 #include "ui/ConsoleServer.h"
@@ -27,13 +28,25 @@ class ConsoleServerTest : public ::testing::Test {
     ProfileWriteString(folders_->SettingsFile(), "sip", "password", kSecret);
   }
 
+  // The engine's main loop stood in for: messages are recorded, tasks run
+  // at once.
+  ConsoleHost Host() {
+    return ConsoleHost{*folders_, status_, clock_,
+                       [this](const LMessage& m) -> std::optional<int64_t> {
+                         std::lock_guard<std::mutex> hold(mutex_);
+                         sent_.push_back(m);
+                         return 0;
+                       },
+                       [](std::function<void()> task) {
+                         task();
+                         return true;
+                       },
+                       display_};
+  }
+
   std::unique_ptr<ConsoleServer> Start(ConsoleConfig config) {
     config.firstPort = 0;
-    ConsoleHost host{*folders_, status_, clock_, [this](const LMessage& m) -> std::optional<int64_t> {
-                       std::lock_guard<std::mutex> hold(mutex_);
-                       sent_.push_back(m);
-                       return 0;
-                     }};
+    ConsoleHost host = Host();
     auto server = std::make_unique<ConsoleServer>(std::move(host), std::move(config));
     std::string error;
     EXPECT_TRUE(server->Start(error)) << error;
@@ -67,6 +80,7 @@ class ConsoleServerTest : public ::testing::Test {
   std::unique_ptr<DataFolders> folders_;
   EngineStatus status_;
   ManualClock clock_{1000000, 1000000};
+  StatusDisplay display_{clock_};
   std::mutex mutex_;
   std::vector<LMessage> sent_;
 };
@@ -188,8 +202,7 @@ TEST_F(ConsoleServerTest, OffLoopbackNeedsAPasswordToStart) {
   ConsoleConfig config;
   config.address = "0.0.0.0";
   config.loginRequired = true;
-  ConsoleHost host{*folders_, status_, clock_, [](const LMessage&) { return std::optional<int64_t>(0); }};
-  ConsoleServer server(host, config);
+  ConsoleServer server(Host(), config);
   std::string error;
   EXPECT_FALSE(server.Start(error));
   EXPECT_NE(error.find("password"), std::string::npos) << error;
