@@ -1,5 +1,6 @@
 #include "core/EngineStatus.h"
 
+#include <cstddef>
 #include <utility>
 
 EngineStatus::Snapshot EngineStatus::Get() const {
@@ -46,8 +47,18 @@ void EngineStatus::SetConsoleAddress(std::string address) {
 void EngineStatus::MessageChanged(std::string messageIni) {
   Update([&](Snapshot& s) {
     ++s.messageChanges;
+    if (recentMessages_.size() == kKeptMessageChanges) recentMessages_.pop_front();
+    recentMessages_.push_back(messageIni);
     s.lastMessage = std::move(messageIni);
   });
+}
+
+std::vector<std::string> EngineStatus::MessageChangesSince(uint64_t seen, bool& missed) const {
+  std::lock_guard<std::mutex> hold(mutex_);
+  const uint64_t news = state_.messageChanges > seen ? state_.messageChanges - seen : 0;
+  missed = news > recentMessages_.size();
+  const size_t taken = missed ? recentMessages_.size() : static_cast<size_t>(news);
+  return {recentMessages_.end() - static_cast<std::ptrdiff_t>(taken), recentMessages_.end()};
 }
 
 void EngineStatus::RequestShow() {

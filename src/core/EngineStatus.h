@@ -2,8 +2,10 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <string>
+#include <vector>
 
 // What the main window would show, kept in one place for the web console,
 // which reads it from its own thread (every access takes the lock). The
@@ -30,7 +32,13 @@ class EngineStatus {
     uint64_t showRequests = 0;   // times the window would have been shown
   };
 
+  // The last message changes are kept for readers that poll.
+  static constexpr size_t kKeptMessageChanges = 64;
+
   Snapshot Get() const;
+  // The message INI paths changed after the first `seen` changes, oldest
+  // first. `missed` is set when some of them are no longer kept.
+  std::vector<std::string> MessageChangesSince(uint64_t seen, bool& missed) const;
 
   // Indices outside 0..7 are ignored, as the window shows no more.
   void SetLineState(int64_t index, bool inCall);
@@ -54,4 +62,5 @@ class EngineStatus {
 
   mutable std::mutex mutex_;
   Snapshot state_;
+  std::deque<std::string> recentMessages_;
 };

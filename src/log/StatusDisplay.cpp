@@ -3,6 +3,7 @@
 void StatusDisplay::Append(std::string_view line) {
   std::lock_guard lock(mutex_);
   if (error_ && clock_.TickCount() - lastErrorTick_ > kErrorHoldMs) error_ = false;
+  appended_ += line.size();
   while (!line.empty()) {
     if (text_.size() >= kCapacity) text_.erase(0, kDrop);
     std::size_t room = kCapacity - text_.size();
@@ -20,5 +21,5 @@ void StatusDisplay::SetError() {
 
 StatusDisplay::Snapshot StatusDisplay::GetSnapshot() const {
   std::lock_guard lock(mutex_);
-  return Snapshot{text_, error_};
+  return Snapshot{text_, error_, appended_};
 }

@@ -22,6 +22,9 @@ class StatusDisplay {
   struct Snapshot {
     std::string text;
     bool error = false;
+    // Characters appended since the start, dropped ones included, so a
+    // reader can tell which end of `text` is new to it.
+    uint64_t appended = 0;
   };
 
   explicit StatusDisplay(const LClock& clock) : clock_(clock) { text_.reserve(kCapacity); }
@@ -37,6 +40,7 @@ class StatusDisplay {
   const LClock& clock_;
   mutable std::mutex mutex_;
   std::string text_;
+  uint64_t appended_ = 0;
   bool error_ = false;
   uint64_t lastErrorTick_ = 0;
 };

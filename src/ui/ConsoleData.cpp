@@ -84,4 +84,12 @@ std::optional<std::string> MessagesJson(const DataFolders& folders, const std::s
   return Dump({{"mailbox", LMailBox::MailBoxName(path)}, {"messages", rows}});
 }
 
+std::string MessageEventJson(const std::string& record) {
+  std::error_code error;
+  const bool exists = std::filesystem::is_regular_file(record, error);
+  return Dump({{"mailbox", LMailBox::MailBoxNameOfMessage(record)},
+               {"id", LMailBox::MessageId(record)},
+               {"row", exists ? MessageRow(record) : json(nullptr)}});
+}
+
 }  // namespace console_data

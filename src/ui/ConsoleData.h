@@ -18,4 +18,8 @@ std::string MailBoxesJson(const DataFolders& folders);
 // when the name is refused or no such mailbox exists.
 std::optional<std::string> MessagesJson(const DataFolders& folders, const std::string& mailBox);
 
+// {"mailbox", "id", "row"} for a message row event; "row" is null when the
+// record is gone.
+std::string MessageEventJson(const std::string& record);
+
 }  // namespace console_data

@@ -1,7 +1,7 @@
 #include <chrono>
 #include <thread>
 
-#include "ui/ConsoleData.h"
+#include "ui/ConsoleEventFeed.h"
 #include "ui/ConsoleServerState.h"
 
 namespace console_server {
@@ -14,26 +14,21 @@ using httplib::Response;
 constexpr auto kEventPoll = std::chrono::milliseconds(200);
 constexpr int kKeepAlivePolls = 75;
 
-// Sends the status whenever its version moves, until the client goes or
-// the server stops.
+// Sends what changed (see ConsoleEventFeed) until the client goes or the
+// server stops.
 void GetEvents(ConsoleServer::State& state, Response& response) {
   if (++state.eventStreams > ConsoleServer::State::kMaxEventStreams) {
     --state.eventStreams;
     return Refuse(response, 503, "too many event streams");
   }
-  // No version yet: the first event is the status as it is now.
-  auto last = std::make_shared<uint64_t>(UINT64_MAX);
+  auto feed = std::make_shared<ConsoleEventFeed>(state.host);
   response.set_header("Cache-Control", "no-store");
   response.set_chunked_content_provider(
       "text/event-stream",
-      [&state, last](size_t, httplib::DataSink& sink) {
+      [&state, feed](size_t, httplib::DataSink& sink) {
         for (int poll = 0; poll < kKeepAlivePolls && !state.stopping; ++poll) {
-          const EngineStatus::Snapshot status = state.host.status.Get();
-          if (status.version != *last) {
-            *last = status.version;
-            const std::string event = "event: status\ndata: " + console_data::StatusJson(status) + "\n\n";
-            return sink.write(event.data(), event.size());
-          }
+          if (const std::string events = feed->Poll(); !events.empty())
+            return sink.write(events.data(), events.size());
           std::this_thread::sleep_for(kEventPoll);
         }
         if (state.stopping) return false;

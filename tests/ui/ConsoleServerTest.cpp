@@ -10,6 +10,7 @@
 #include "log/StatusDisplay.h"
 #include "core/Profile.h"
 #include "support/TempDir.h"
+#include "ui/ConsoleEventFeed.h"
 #include "ui/ConsoleServer.h"
 #include "ui/ConsolePassword.h"
 #include "ui/ConsoleSessions.h"
@@ -283,6 +284,40 @@ TEST_F(ConsoleServerTest, EventsFollowTheStatus) {
   EXPECT_NE(received.find("\"on\":false"), std::string::npos) << "the first event is the state now";
   EXPECT_NE(received.find("\"on\":true"), std::string::npos);
   server->Stop();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ConsoleServerTest, EventFeedSendsRowsLogLinesAndResyncs) {
+  const std::string record = folders_->MailBoxes() + "/Default ICM000001.ini";
+  ProfileWriteString(record, "message", "cid", "5551234");
+  status_.MessageChanged(record);
+  display_.Append("started\n");
+  const ConsoleHost host = Host();
+  ConsoleEventFeed feed(host);
+
+  const std::string first = feed.Poll();
+  EXPECT_NE(first.find("event: status\n"), std::string::npos) << first;
+  EXPECT_NE(first.find("\"error\":false,\"text\":\"started\\n\""), std::string::npos) << first;
+  EXPECT_EQ(first.find("event: message"), std::string::npos) << "changes before the stream opened";
+  EXPECT_EQ(feed.Poll(), "");
+
+  status_.MessageChanged(record);
+  status_.MessageChanged(folders_->MailBoxes() + "/Default ICM000002.ini");
+  display_.Append("failed\n");
+  display_.SetError();
+  const std::string next = feed.Poll();
+  EXPECT_NE(next.find("\"id\":\"000001\",\"mailbox\":\"Default\",\"row\":{"), std::string::npos) << next;
+  EXPECT_NE(next.find("\"cid\":\"5551234\""), std::string::npos) << next;
+  EXPECT_NE(next.find("\"id\":\"000002\",\"mailbox\":\"Default\",\"row\":null"), std::string::npos) << next;
+  EXPECT_NE(next.find("\"error\":true,\"text\":\"failed\\n\""), std::string::npos) << next;
+
+  for (size_t i = 0; i <= EngineStatus::kKeptMessageChanges; ++i) status_.MessageChanged(record);
+  const std::string flood = feed.Poll();
+  EXPECT_NE(flood.find("event: resync"), std::string::npos) << flood;
+  EXPECT_EQ(flood.find("event: message"), std::string::npos);
 }
 
 }  // namespace

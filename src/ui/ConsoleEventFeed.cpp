@@ -1,0 +1,50 @@
+#include "ui/ConsoleEventFeed.h"
+
+#include <nlohmann/json.hpp>
+
+#include "ui/ConsoleData.h"
+
+namespace {
+
+std::string Event(const char* name, const std::string& data) {
+  return std::string("event: ") + name + "\ndata: " + data + "\n\n";
+}
+
+}  // namespace
+
+ConsoleEventFeed::ConsoleEventFeed(const ConsoleHost& host)
+    : host_(host), messagesSeen_(host.status.Get().messageChanges) {}
+
+std::string ConsoleEventFeed::Poll() { return StatusEvent() + MessageEvents() + LogEvent(); }
+
+std::string ConsoleEventFeed::StatusEvent() {
+  const EngineStatus::Snapshot status = host_.status.Get();
+  if (status.version == statusVersion_) return "";
+  statusVersion_ = status.version;
+  return Event("status", console_data::StatusJson(status));
+}
+
+// More changes than the status keeps: the page reads its list again.
+std::string ConsoleEventFeed::MessageEvents() {
+  bool missed = false;
+  const std::vector<std::string> changed = host_.status.MessageChangesSince(messagesSeen_, missed);
+  messagesSeen_ += changed.size();
+  if (missed) {
+    messagesSeen_ = host_.status.Get().messageChanges;
+    return Event("resync", "{}");
+  }
+  std::string events;
+  for (const std::string& record : changed) events += Event("message", console_data::MessageEventJson(record));
+  return events;
+}
+
+std::string ConsoleEventFeed::LogEvent() {
+  const StatusDisplay::Snapshot log = host_.log.GetSnapshot();
+  if (log.appended == logAppended_ && log.error == logError_) return "";
+  const uint64_t fresh = logAppended_ == UINT64_MAX ? log.text.size() : log.appended - logAppended_;
+  const size_t shown = static_cast<size_t>(std::min<uint64_t>(fresh, log.text.size()));
+  logAppended_ = log.appended;
+  logError_ = log.error;
+  const nlohmann::json data = {{"text", log.text.substr(log.text.size() - shown)}, {"error", log.error}};
+  return Event("log", data.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+}

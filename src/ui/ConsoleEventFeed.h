@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "ui/ConsoleHost.h"
+
+// One event stream's view of the engine: what it has sent so far, and the
+// Server-Sent Events text of what is new since. The first poll sends the
+// status and the whole log view; message rows are sent as they change
+// after the stream opened (the page reads the lists itself).
+class ConsoleEventFeed {
+ public:
+  explicit ConsoleEventFeed(const ConsoleHost& host);
+
+  // Every event due now, in order; "" when nothing changed.
+  std::string Poll();
+
+ private:
+  std::string StatusEvent();
+  std::string MessageEvents();
+  std::string LogEvent();
+
+  const ConsoleHost& host_;
+  uint64_t statusVersion_ = UINT64_MAX;
+  uint64_t messagesSeen_;
+  uint64_t logAppended_ = UINT64_MAX;
+  bool logError_ = false;
+};
