@@ -10,12 +10,20 @@ bool IsLoopbackAddress(const std::string& address) {
   return inet_pton(AF_INET, address.c_str(), &v4) == 1 && (ntohl(v4.s_addr) >> 24) == 127;
 }
 
-ConsoleConfig ConsoleConfig::Read(const std::string& settingsFile, std::string staticFolder) {
+ConsoleConfig ConsoleConfig::Read(const std::string& settingsFile, const std::string& dataRoot,
+                                  std::string staticFolder) {
   ConsoleConfig config;
   config.address = ProfileReadString(settingsFile, kSection, "address", kDefaultAddress);
   config.firstPort = ProfileReadInt(settingsFile, kSection, "port", kDefaultPort);
   config.passwordHash = ProfileReadString(settingsFile, kSection, "password", "");
   config.staticFolder = std::move(staticFolder);
   config.loginRequired = !IsLoopbackAddress(config.address);
+  config.certificateFile = ProfileReadString(settingsFile, kSection, "certificate", "");
+  config.keyFile = ProfileReadString(settingsFile, kSection, "key", config.certificateFile);
+  if (config.certificateFile.empty() && config.loginRequired) {
+    config.certificateFile = dataRoot + "/" + kOwnCertificate;
+    config.keyFile = dataRoot + "/" + kOwnKey;
+    config.selfSigned = true;
+  }
   return config;
 }

@@ -10,6 +10,8 @@ struct ConsoleConfig {
   static constexpr int kDefaultPort = 8080;
   // The first free port from "port" is taken; this many are tried.
   static constexpr int kPortTries = 20;
+  static constexpr const char* kOwnCertificate = "console-certificate.pem";
+  static constexpr const char* kOwnKey = "console-key.pem";
 
   std::string address = kDefaultAddress;  // [console] "address"
   int firstPort = kDefaultPort;           // [console] "port"
@@ -17,8 +19,16 @@ struct ConsoleConfig {
   std::string staticFolder;               // the pages; "" serves none
   // Off loopback every request but the login needs a logged-in session.
   bool loginRequired = false;
+  // TLS when a certificate is named ([console] "certificate" and "key");
+  // off loopback without one, the console's own in the data folder.
+  std::string certificateFile;
+  std::string keyFile;
+  bool selfSigned = false;  // the console's own: made when missing
 
-  static ConsoleConfig Read(const std::string& settingsFile, std::string staticFolder);
+  bool Tls() const { return !certificateFile.empty(); }
+
+  static ConsoleConfig Read(const std::string& settingsFile, const std::string& dataRoot,
+                            std::string staticFolder);
 };
 
 // 127.0.0.0/8, ::1 and "localhost".

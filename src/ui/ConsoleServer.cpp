@@ -17,6 +17,10 @@ bool ConsoleServer::Start(std::string& error) {
             " only with a password; set one with \"zavotel console-password\"";
     return false;
   }
+  if (!state.http.is_valid()) {
+    error = "the console's certificate or key cannot be used: " + config.certificateFile;
+    return false;
+  }
   if (config.firstPort <= 0) {
     state.port = state.http.bind_to_any_port(config.address);
   } else {

@@ -3,6 +3,7 @@
 #include <httplib.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 #include "ui/ConsoleServer.h"
@@ -15,15 +16,23 @@ struct ConsoleServer::State {
   // Event streams each hold a server thread; more are refused with 503.
   static constexpr int kMaxEventStreams = 4;
 
-  State(ConsoleHost h, ConsoleConfig c) : host(std::move(h)), config(std::move(c)), sessions(host.clock) {}
+  State(ConsoleHost h, ConsoleConfig c)
+      : host(std::move(h)), config(std::move(c)), sessions(host.clock), server(MakeServer(config)),
+        http(*server), tls(config.Tls()) {}
+
+  static std::unique_ptr<httplib::Server> MakeServer(const ConsoleConfig& config) {
+    if (!config.Tls()) return std::make_unique<httplib::Server>();
+    return std::make_unique<httplib::SSLServer>(config.certificateFile.c_str(), config.keyFile.c_str());
+  }
 
   ConsoleHost host;
   const ConsoleConfig config;
   ConsoleSessions sessions;
-  httplib::Server http;
+  const std::unique_ptr<httplib::Server> server;
+  httplib::Server& http;
+  const bool tls;
   std::thread thread;
   int port = 0;
-  bool tls = false;  // no certificate support yet: plain HTTP only
   std::atomic<bool> stopping{false};
   std::atomic<int> eventStreams{0};
 };

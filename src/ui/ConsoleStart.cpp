@@ -1,5 +1,7 @@
 #include "ui/ConsoleStart.h"
 
+#include "ui/ConsoleCertificate.h"
+
 #include <termios.h>
 #include <unistd.h>
 
@@ -14,8 +16,12 @@
 #endif
 
 ConsoleStart StartConsole(ConsoleHost host) {
-  ConsoleConfig config = ConsoleConfig::Read(host.folders.SettingsFile(), ZAVOTEL_CONSOLE_PAGES);
+  ConsoleConfig config =
+      ConsoleConfig::Read(host.folders.SettingsFile(), host.folders.Root(), ZAVOTEL_CONSOLE_PAGES);
   ConsoleStart start;
+  if (config.selfSigned &&
+      !console_certificate::EnsureSelfSigned(config.certificateFile, config.keyFile, start.error))
+    return start;
   start.server = std::make_unique<ConsoleServer>(std::move(host), std::move(config));
   if (!start.server->Start(start.error)) start.server.reset();
   return start;

@@ -2,6 +2,7 @@
 #include <httplib.h>
 
 #include <atomic>
+#include <filesystem>
 #include <mutex>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "log/StatusDisplay.h"
 #include "core/Profile.h"
 #include "support/TempDir.h"
+#include "ui/ConsoleCertificate.h"
 #include "ui/ConsoleEventFeed.h"
 #include "ui/ConsoleServer.h"
 #include "ui/ConsolePassword.h"
@@ -318,6 +320,37 @@ TEST_F(ConsoleServerTest, EventFeedSendsRowsLogLinesAndResyncs) {
   const std::string flood = feed.Poll();
   EXPECT_NE(flood.find("event: resync"), std::string::npos) << flood;
   EXPECT_EQ(flood.find("event: message"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// The console's own certificate is made once; the console then speaks only
+// TLS and its session cookie is marked Secure.
+TEST_F(ConsoleServerTest, OwnCertificateServesTlsOnly) {
+  ConsoleConfig config;
+  config.loginRequired = true;
+  config.passwordHash = console_password::Hash("right", console_password::kMinIterations);
+  config.certificateFile = dir_.Path() + "/" + ConsoleConfig::kOwnCertificate;
+  config.keyFile = dir_.Path() + "/" + ConsoleConfig::kOwnKey;
+  std::string error;
+  ASSERT_TRUE(console_certificate::EnsureSelfSigned(config.certificateFile, config.keyFile, error)) << error;
+  const auto made = std::filesystem::last_write_time(config.certificateFile);
+  ASSERT_TRUE(console_certificate::EnsureSelfSigned(config.certificateFile, config.keyFile, error));
+  EXPECT_EQ(std::filesystem::last_write_time(config.certificateFile), made) << "made again";
+  EXPECT_EQ(std::filesystem::status(config.keyFile).permissions() & std::filesystem::perms::others_read,
+            std::filesystem::perms::none);
+
+  auto server = Start(config);
+  EXPECT_EQ(server->Address().rfind("https://", 0), 0u) << server->Address();
+  httplib::SSLClient tls("127.0.0.1", server->Port());
+  tls.enable_server_certificate_verification(false);
+  auto login = tls.Post("/api/login", "{\"password\":\"right\"}", "application/json");
+  ASSERT_TRUE(login) << httplib::to_string(login.error());
+  EXPECT_EQ(login->status, 200);
+  EXPECT_NE(login->get_header_value("Set-Cookie").find("; Secure"), std::string::npos);
+  EXPECT_FALSE(ClientOf(*server).Get("/api/session")) << "plain HTTP answered";
 }
 
 }  // namespace
