@@ -1,5 +1,7 @@
 #include "ui/ConsoleServer.h"
 
+#include <unistd.h>
+
 #include "core/Trace.h"
 #include "ui/ConsoleServerState.h"
 
@@ -56,11 +58,22 @@ void ConsoleServer::Stop() {
   state.thread.join();
 }
 
+namespace {
+
+// Listening on every address, the console is reached by the machine's name.
+std::string HostPart(const std::string& address) {
+  char name[256] = {};
+  if ((address == "0.0.0.0" || address == "::") && ::gethostname(name, sizeof name - 1) == 0 && name[0])
+    return name;
+  return address.find(':') != std::string::npos ? "[" + address + "]" : address;
+}
+
+}  // namespace
+
 std::string ConsoleServer::Address() const {
   const State& state = *state_;
   if (state.port <= 0) return "";
-  const bool v6 = state.config.address.find(':') != std::string::npos;
-  const std::string host = v6 ? "[" + state.config.address + "]" : state.config.address;
+  const std::string host = HostPart(state.config.address);
   return std::string(state.tls ? "https://" : "http://") + host + ":" + std::to_string(state.port) + "/";
 }
 

@@ -1,25 +1,34 @@
 #include "ui/ConsoleStart.h"
 
-#include "ui/ConsoleCertificate.h"
-
 #include <termios.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 
 #include "core/Profile.h"
+#include "ui/ConsoleCertificate.h"
 #include "ui/ConsolePassword.h"
 
-#ifndef ZAVOTEL_CONSOLE_PAGES
-#define ZAVOTEL_CONSOLE_PAGES ""
-#endif
+namespace {
+
+// The installed pages for an installed engine, else the source folder's.
+std::string PagesFolder() {
+  std::error_code error;
+  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (!error && program.parent_path() == ZAVOTEL_INSTALLED_BINDIR) return ZAVOTEL_INSTALLED_PAGES;
+  return ZAVOTEL_CONSOLE_PAGES;
+}
+
+}  // namespace
 
 ConsoleStart StartConsole(ConsoleHost host) {
   ConsoleConfig config =
-      ConsoleConfig::Read(host.folders.SettingsFile(), host.folders.Root(), ZAVOTEL_CONSOLE_PAGES);
+      ConsoleConfig::Read(host.folders.SettingsFile(), host.folders.Root(), PagesFolder());
   ConsoleStart start;
-  if (config.selfSigned &&
+  // Without a password the server refuses to start there anyway.
+  if (config.selfSigned && !config.passwordHash.empty() &&
       !console_certificate::EnsureSelfSigned(config.certificateFile, config.keyFile, start.error))
     return start;
   start.server = std::make_unique<ConsoleServer>(std::move(host), std::move(config));
