@@ -101,6 +101,8 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   void ProgramLoaded(const IvrLoadOutcome &outcome);
   void ShowCallerId(const std::string &text);
   void NewMessage(bool beep);
+  // Clears [state] "newmessages" and stops the beep.
+  void MessagesSeen();
   void CheckRestart();
   void WakeDelivery() { delivery_.Wake(); }
   // Runs on the control server's thread.

@@ -32,6 +32,9 @@ enum MainMessage : uint32_t {
   WM_LOADIVRFILE = WM_USER + 21,
   // lParam = mouse message on the tray icon.
   WM_TRAYICON = WM_USER + 22,
+  // The user opened, played, e-mailed or deleted messages: they are no
+  // longer new, so the new-message state and its beep end.
+  WM_MESSAGESSEEN = WM_USER + 30,
   // wParam = control command; the result is the handler's return value.
   WM_CONTROLCOMMAND = 0x7FFF,
 };
