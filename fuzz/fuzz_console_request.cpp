@@ -1,7 +1,7 @@
 // Reads arbitrary bytes as the parts of a console request our own code
 // parses: a name accepted by the check holds no separator, "..", control
 // character or decodable escape of one; cookies, hosts, origins and the JSON
-// bodies are read without crashing.
+// bodies (their text and list members too) are read without crashing.
 #include <cstdlib>
 #include <string>
 #include <string_view>
@@ -46,5 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   if (console_request::OriginAllowed(first, second, false)) Require(first.substr(7) == second);
   console_request::LoginPassword(text);
   console_request::AnsweringOn(text);
+  console_request::TextMember(text, "mailbox");
+  if (const auto ids = console_request::TextListMember(text, "ids")) Require(ids->size() <= console_request::kMaxListed);
   return 0;
 }

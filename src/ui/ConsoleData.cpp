@@ -8,6 +8,7 @@
 #include "mail/LMailBoxIterator.h"
 #include "mail/LMailBoxMessage.h"
 #include "mail/LMailBoxMessageIterator.h"
+#include "mail/LMailBoxNames.h"
 #include "mail/delivery/DeliveryState.h"
 #include "ui/ConsoleName.h"
 
@@ -25,6 +26,7 @@ std::string Dump(const json& value) {
 json MessageRow(const std::string& record) {
   const std::string_view section = LMailBoxMessage::kSection;
   json row = {
+      {"id", LMailBox::MessageId(record)},
       {"file", std::filesystem::path(record).stem().string()},
       {"date", ProfileReadString(record, section, "date", "")},
       {"time", ProfileReadString(record, section, "time", "")},
@@ -71,6 +73,7 @@ std::string MailBoxesJson(const DataFolders& folders) {
   return Dump({
       {"selected", ProfileReadString(folders.SettingsFile(), "settings", "mbx", "Default")},
       {"mailboxes", names},
+      {"proposal", LMailBoxNames::Propose(folders.MailBoxes())},
   });
 }
 

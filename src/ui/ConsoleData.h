@@ -12,7 +12,8 @@ namespace console_data {
 
 // What the main window shows apart from the lists.
 std::string StatusJson(const EngineStatus::Snapshot& status);
-// {"selected": [settings] "mbx", "mailboxes": [names...]}.
+// {"selected": [settings] "mbx", "mailboxes": [names...], "proposal": the
+// name a new mailbox is offered}.
 std::string MailBoxesJson(const DataFolders& folders);
 // The message rows of one mailbox, each with its delivery state; nothing
 // when the name is refused or no such mailbox exists.

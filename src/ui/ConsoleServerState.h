@@ -37,6 +37,7 @@ httplib::Server::HandlerResponse Guard(ConsoleServer::State& state, const httpli
 // Every route; the rest register their share, one concern each.
 void AddRoutes(ConsoleServer::State& state);
 void AddEventRoutes(ConsoleServer::State& state);
+void AddMailBoxRoutes(ConsoleServer::State& state);
 // {"error": text} with `status`.
 void Refuse(httplib::Response& response, int status, const std::string& text);
 // The live session's id from the request's cookie, "" when none.
