@@ -128,6 +128,7 @@ void AddRoutes(ConsoleServer::State& state) {
   http.Post("/api/answering", [&state](const Request& q, Response& r) { PostAnswering(state, q, r); });
   AddEventRoutes(state);
   AddMailBoxRoutes(state);
+  AddMessageRoutes(state);
   http.Get("/api/.*", [](const Request&, Response& r) { Refuse(r, 404, "no such request"); });
   http.Get("/(.*)", [&state](const Request& q, Response& r) { GetStatic(state, q, r); });
 }

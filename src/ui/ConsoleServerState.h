@@ -38,6 +38,7 @@ httplib::Server::HandlerResponse Guard(ConsoleServer::State& state, const httpli
 void AddRoutes(ConsoleServer::State& state);
 void AddEventRoutes(ConsoleServer::State& state);
 void AddMailBoxRoutes(ConsoleServer::State& state);
+void AddMessageRoutes(ConsoleServer::State& state);
 // {"error": text} with `status`.
 void Refuse(httplib::Response& response, int status, const std::string& text);
 // The live session's id from the request's cookie, "" when none.
