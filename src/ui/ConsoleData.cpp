@@ -66,6 +66,14 @@ std::string StatusJson(const EngineStatus::Snapshot& status) {
   });
 }
 
+std::string ProgressJson(const EngineStatus::Snapshot& status) {
+  return Dump({
+      {"title", status.progressTitle},
+      {"step", status.progressStep},
+      {"fraction", status.progressFraction},
+  });
+}
+
 std::string MailBoxesJson(const DataFolders& folders) {
   json names = json::array();
   for (LMailBoxIterator walk(folders.MailBoxes()); walk.IsValid(); walk.Next())

@@ -12,6 +12,8 @@ namespace console_data {
 
 // What the main window shows apart from the lists.
 std::string StatusJson(const EngineStatus::Snapshot& status);
+// The long job running now: {"title", "step", "fraction"}, title "" when none.
+std::string ProgressJson(const EngineStatus::Snapshot& status);
 // {"selected": [settings] "mbx", "mailboxes": [names...], "proposal": the
 // name a new mailbox is offered}.
 std::string MailBoxesJson(const DataFolders& folders);

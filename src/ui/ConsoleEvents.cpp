@@ -14,26 +14,46 @@ using httplib::Response;
 constexpr auto kEventPoll = std::chrono::milliseconds(200);
 constexpr int kKeepAlivePolls = 75;
 
-// Sends the status whenever its version moves, until the client goes or
-// the server stops.
+// What a stream sent last, so a change of one part sends only that part.
+struct Sent {
+  uint64_t version = UINT64_MAX;  // none yet: the first event is the status as it is now
+  std::string status;             // without its version, which every change moves
+  std::string progress = console_data::ProgressJson({});  // nothing running
+};
+
+// The events for what changed since `sent`; "" when nothing did.
+std::string Changes(const EngineStatus::Snapshot& now, Sent& sent) {
+  if (now.version == sent.version) return "";
+  sent.version = now.version;
+  std::string events;
+  EngineStatus::Snapshot unversioned = now;
+  unversioned.version = 0;
+  if (std::string status = console_data::StatusJson(unversioned); status != sent.status) {
+    events += "event: status\ndata: " + console_data::StatusJson(now) + "\n\n";
+    sent.status = std::move(status);
+  }
+  if (std::string progress = console_data::ProgressJson(now); progress != sent.progress) {
+    events += "event: progress\ndata: " + progress + "\n\n";
+    sent.progress = std::move(progress);
+  }
+  return events;
+}
+
+// Sends the status and the progress whenever they change, until the client
+// goes or the server stops.
 void GetEvents(ConsoleServer::State& state, Response& response) {
   if (++state.eventStreams > ConsoleServer::State::kMaxEventStreams) {
     --state.eventStreams;
     return Refuse(response, 503, "too many event streams");
   }
-  // No version yet: the first event is the status as it is now.
-  auto last = std::make_shared<uint64_t>(UINT64_MAX);
+  auto sent = std::make_shared<Sent>();
   response.set_header("Cache-Control", "no-store");
   response.set_chunked_content_provider(
       "text/event-stream",
-      [&state, last](size_t, httplib::DataSink& sink) {
+      [&state, sent](size_t, httplib::DataSink& sink) {
         for (int poll = 0; poll < kKeepAlivePolls && !state.stopping; ++poll) {
-          const EngineStatus::Snapshot status = state.host.status.Get();
-          if (status.version != *last) {
-            *last = status.version;
-            const std::string event = "event: status\ndata: " + console_data::StatusJson(status) + "\n\n";
-            return sink.write(event.data(), event.size());
-          }
+          if (const std::string events = Changes(state.host.status.Get(), *sent); !events.empty())
+            return sink.write(events.data(), events.size());
           std::this_thread::sleep_for(kEventPoll);
         }
         if (state.stopping) return false;

@@ -39,6 +39,7 @@ void AddRoutes(ConsoleServer::State& state);
 void AddEventRoutes(ConsoleServer::State& state);
 void AddMailBoxRoutes(ConsoleServer::State& state);
 void AddMessageRoutes(ConsoleServer::State& state);
+void AddEmailRoutes(ConsoleServer::State& state);
 // {"error": text} with `status`.
 void Refuse(httplib::Response& response, int status, const std::string& text);
 // The live session's id from the request's cookie, "" when none.
