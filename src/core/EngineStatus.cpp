@@ -64,3 +64,11 @@ std::vector<std::string> EngineStatus::MessageChangesSince(uint64_t seen, bool& 
 void EngineStatus::RequestShow() {
   Update([](Snapshot& s) { ++s.showRequests; });
 }
+
+void EngineStatus::SetProgress(std::string title, std::string step, double fraction) {
+  Update([&](Snapshot& s) {
+    s.progressTitle = std::move(title);
+    s.progressStep = std::move(step);
+    s.progressFraction = fraction;
+  });
+}

@@ -13,15 +13,26 @@ std::string Event(const char* name, const std::string& data) {
 }  // namespace
 
 ConsoleEventFeed::ConsoleEventFeed(const ConsoleHost& host)
-    : host_(host), messagesSeen_(host.status.Get().messageChanges) {}
+    : host_(host), progress_(console_data::ProgressJson({})), messagesSeen_(host.status.Get().messageChanges) {}
 
-std::string ConsoleEventFeed::Poll() { return StatusEvent() + MessageEvents() + LogEvent(); }
+std::string ConsoleEventFeed::Poll() { return StatusEvents() + MessageEvents() + LogEvent(); }
 
-std::string ConsoleEventFeed::StatusEvent() {
-  const EngineStatus::Snapshot status = host_.status.Get();
-  if (status.version == statusVersion_) return "";
-  statusVersion_ = status.version;
-  return Event("status", console_data::StatusJson(status));
+std::string ConsoleEventFeed::StatusEvents() {
+  const EngineStatus::Snapshot now = host_.status.Get();
+  if (now.version == statusVersion_) return "";
+  statusVersion_ = now.version;
+  std::string events;
+  EngineStatus::Snapshot unversioned = now;
+  unversioned.version = 0;
+  if (std::string status = console_data::StatusJson(unversioned); status != status_) {
+    events += Event("status", console_data::StatusJson(now));
+    status_ = std::move(status);
+  }
+  if (std::string progress = console_data::ProgressJson(now); progress != progress_) {
+    events += Event("progress", progress);
+    progress_ = std::move(progress);
+  }
+  return events;
 }
 
 // More changes than the status keeps: the page reads its list again.

@@ -17,12 +17,16 @@ class ConsoleEventFeed {
   std::string Poll();
 
  private:
-  std::string StatusEvent();
+  // The status when it changed (its version moves with every set, even one
+  // that changes nothing), then the progress when that changed.
+  std::string StatusEvents();
   std::string MessageEvents();
   std::string LogEvent();
 
   const ConsoleHost& host_;
   uint64_t statusVersion_ = UINT64_MAX;
+  std::string status_;    // sent last, without its version
+  std::string progress_;  // sent last
   uint64_t messagesSeen_;
   uint64_t logAppended_ = UINT64_MAX;
   bool logError_ = false;
