@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   } else {
     Require(!problem.empty());
   }
-  console_request::TextMember(text, "mailbox");
+  console_request::StringField(text, "mailbox");
   if (const auto ids = console_request::TextListMember(text, "ids")) Require(ids->size() <= console_request::kMaxListed);
   return 0;
 }

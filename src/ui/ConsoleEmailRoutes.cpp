@@ -61,7 +61,7 @@ void PostEmail(ConsoleServer::State& state, std::atomic<bool>& busy, const Reque
                Response& response) {
   const std::optional<Selection> selection = RequestedSelection(state.host.folders, request.body, response);
   if (!selection) return;
-  const std::optional<std::string> to = console_request::TextMember(request.body, "to");
+  const std::optional<std::string> to = console_request::StringField(request.body, "to");
   if (!to) return Refuse(response, 400, "expected the recipient as \"to\"");
   if (std::string problem = RecipientProblem(*to); !problem.empty()) return Refuse(response, 400, problem);
   if (busy.exchange(true)) return Refuse(response, 409, "another e-mail is being sent");

@@ -24,7 +24,7 @@ constexpr const char* kNameTaken = "a mailbox of that name exists already";
 // A typed name for a new or renamed mailbox, cleaned as the window cleans
 // it; nothing after refusing.
 std::optional<std::string> TypedName(const std::string& body, const char* key, Response& response) {
-  const std::optional<std::string> typed = console_request::TextMember(body, key);
+  const std::optional<std::string> typed = console_request::StringField(body, key);
   if (!typed) {
     Refuse(response, 400, std::string("expected the mailbox name as \"") + key + "\"");
     return std::nullopt;
@@ -43,7 +43,7 @@ std::optional<std::string> TypedName(const std::string& body, const char* key, R
 
 std::string MailBoxOfBody(ConsoleServer::State& state, const Request& request, const char* key,
                           Response& response) {
-  const std::optional<std::string> name = console_request::TextMember(request.body, key);
+  const std::optional<std::string> name = console_request::StringField(request.body, key);
   if (!name) {
     Refuse(response, 400, std::string("expected the mailbox name as \"") + key + "\"");
     return "";

@@ -41,8 +41,8 @@ std::string QueriedMessage(ConsoleServer::State& state, const Request& request, 
 
 // The record a body {"mailbox", "id"} names; "" after refusing.
 std::string PostedMessage(ConsoleServer::State& state, const Request& request, Response& response) {
-  const std::optional<std::string> mailBox = console_request::TextMember(request.body, "mailbox");
-  const std::optional<std::string> id = console_request::TextMember(request.body, "id");
+  const std::optional<std::string> mailBox = console_request::StringField(request.body, "mailbox");
+  const std::optional<std::string> id = console_request::StringField(request.body, "id");
   if (!mailBox || !id) {
     Refuse(response, 400, "expected {\"mailbox\": name, \"id\": id}");
     return "";
@@ -192,7 +192,7 @@ void PostDelete(ConsoleServer::State& state, const Request& request, Response& r
 void PostMove(ConsoleServer::State& state, const Request& request, Response& response) {
   const std::optional<Selection> selection = RequestedSelection(state.host.folders, request.body, response);
   if (!selection) return;
-  const std::optional<std::string> to = console_request::TextMember(request.body, "to");
+  const std::optional<std::string> to = console_request::StringField(request.body, "to");
   if (!to) return Refuse(response, 400, "expected the target mailbox as \"to\"");
   const std::string target = RequestedMailBox(state.host.folders, *to, response);
   if (target.empty()) return;

@@ -29,16 +29,14 @@ bool OriginAllowed(std::string_view origin, std::string_view host, bool tls);
 // nullopt for anything else (a missing header included).
 std::optional<uint64_t> ContentLength(std::string_view header);
 
-// The text of `key` in a JSON object body ({"name": "..."}).
+// The text of member `key` of a JSON object body ({"name": "..."}); nothing
+// when the body is no object or the member is missing or no text.
 std::optional<std::string> StringField(std::string_view body, std::string_view key);
 
 // {"password": "..."}.
 std::optional<std::string> LoginPassword(std::string_view body);
 // {"on": true|false}.
 std::optional<bool> AnsweringOn(std::string_view body);
-// The text of member `key` of a JSON object body; nothing when the body is no
-// object or the member is missing or no text.
-std::optional<std::string> TextMember(std::string_view body, std::string_view key);
 // The texts of the array member `key`; nothing when any element is no text
 // or there are more than kMaxListed.
 constexpr size_t kMaxListed = 1000;

@@ -50,7 +50,7 @@ std::string RequestedMessage(const std::string& mailBoxPath, const std::string& 
 
 std::optional<Selection> RequestedSelection(const DataFolders& folders, const std::string& body,
                                             httplib::Response& response) {
-  const std::optional<std::string> mailBox = console_request::TextMember(body, "mailbox");
+  const std::optional<std::string> mailBox = console_request::StringField(body, "mailbox");
   const std::optional<std::vector<std::string>> ids = console_request::TextListMember(body, "ids");
   if (!mailBox || !ids) {
     Refuse(response, 400, "expected {\"mailbox\": name, \"ids\": [id, ...]}");
