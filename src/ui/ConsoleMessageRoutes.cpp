@@ -19,6 +19,7 @@
 #include "mail/LMailBoxMessage.h"
 #include "mail/MailFiles.h"
 #include "ui/ConsoleAudio.h"
+#include "ui/ConsoleFileSend.h"
 #include "ui/ConsoleProgress.h"
 #include "ui/ConsoleRequest.h"
 #include "ui/ConsoleSelection.h"
@@ -30,7 +31,6 @@ using httplib::Request;
 using httplib::Response;
 
 constexpr const char* kWave = "audio/wav";
-constexpr size_t kSendPiece = 64 * 1024;
 
 // The record a query "?mailbox=M&id=I" names; "" after refusing.
 std::string QueriedMessage(ConsoleServer::State& state, const Request& request, Response& response) {
@@ -49,51 +49,6 @@ std::string PostedMessage(ConsoleServer::State& state, const Request& request, R
   }
   const std::string path = RequestedMailBox(state.host.folders, *mailBox, response);
   return path.empty() ? "" : RequestedMessage(path, *id, response);
-}
-
-// The library answers a Range header itself (206 with the slice), but this
-// version neither cuts a range at the end of the body nor refuses one that
-// starts past it, and it numbers the parts of several ranges wrongly. So one
-// range is fitted to the body here (416 when none of it is there) and several
-// get the whole body, which HTTP allows. False after refusing.
-bool FitRange(const Request& request, size_t size, Response& response) {
-  // The request is the library's own, not a constant: its ranges are what it slices by.
-  httplib::Ranges& ranges = const_cast<Request&>(request).ranges;
-  if (ranges.size() != 1) {
-    ranges.clear();
-    return true;
-  }
-  const auto end = static_cast<ssize_t>(size);
-  auto [first, last] = ranges[0];
-  if (first < 0) {  // "-n": the last n bytes
-    first = std::max<ssize_t>(0, end - last);
-    last = end - 1;
-  }
-  if (last < 0 || last >= end) last = end - 1;
-  if (first >= end || first > last) {
-    ranges.clear();
-    response.set_header("Content-Range", "bytes */" + std::to_string(size));
-    Refuse(response, 416, "the range lies outside the audio");
-    return false;
-  }
-  ranges[0] = {first, last};
-  return true;
-}
-
-// The file as it is now, whole or the range asked for; false when it cannot
-// be opened.
-bool SendFile(const Request& request, Response& response, const std::string& path, const char* type) {
-  auto fd = std::make_shared<UniqueFd>(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  struct stat info {};
-  if (!fd->Valid() || ::fstat(fd->Get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-  if (!FitRange(request, static_cast<size_t>(info.st_size), response)) return true;
-  response.set_content_provider(
-      static_cast<size_t>(info.st_size), type, [fd](size_t offset, size_t length, httplib::DataSink& sink) {
-        std::string piece(std::min(length, kSendPiece), '\0');
-        const size_t read = ReadUpToAt(fd->Get(), piece.data(), piece.size(), static_cast<off_t>(offset));
-        return read > 0 && sink.write(piece.data(), read);
-      });
-  return true;
 }
 
 void SendWave(const Request& request, Response& response, std::shared_ptr<const std::string> wave) {
@@ -119,30 +74,10 @@ void GetAudio(ConsoleServer::State& state, ConsoleAudio& audio, const Request& r
   SendWave(request, response, std::move(playable.wave));
 }
 
-// A file name for Content-Disposition: plain ASCII in quotes, with the
-// exact name (UTF-8, percent-encoded) beside it.
-std::string AttachmentOf(const std::string& name) {
-  std::string plain;
-  std::string encoded;
-  for (unsigned char c : name) {
-    const bool printable = c >= 0x20 && c < 0x7f;
-    plain += printable && c != '"' && c != '\\' ? static_cast<char>(c) : '_';
-    const bool unreserved = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                            c == '.' || c == '-' || c == '_';
-    if (unreserved) {
-      encoded += static_cast<char>(c);
-    } else {
-      static constexpr char kHex[] = "0123456789ABCDEF";
-      encoded += {'%', kHex[c >> 4], kHex[c & 0xF]};
-    }
-  }
-  return "attachment; filename=\"" + plain + "\"; filename*=UTF-8''" + encoded;
-}
-
 void GetDownload(ConsoleServer::State& state, const Request& request, Response& response) {
   const std::string record = QueriedMessage(state, request, response);
   if (record.empty()) return;
-  response.set_header("Content-Disposition", AttachmentOf(PathTitle(record) + ".wav"));
+  response.set_header("Content-Disposition", AttachmentHeader(PathTitle(record) + ".wav"));
   response.set_header("Cache-Control", "no-store");
   if (!SendFile(request, response, LMailBox::AudioPath(record), kWave)) {
     response.headers.erase("Content-Disposition");

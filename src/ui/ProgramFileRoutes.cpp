@@ -18,6 +18,7 @@
 #include "ivrfile/IvrProgram.h"
 #include "ivrfile/LIVRSave.h"
 #include "ui/ConsoleData.h"
+#include "ui/ConsoleFileSend.h"
 #include "ui/ConsoleName.h"
 #include "ui/ConsoleServerState.h"
 #include "ui/ProgramData.h"
@@ -31,7 +32,6 @@ using httplib::Request;
 using httplib::Response;
 
 constexpr const char* kJson = "application/json";
-constexpr size_t kDownloadBlock = 64 * 1024;
 
 // A save stops when the server does, so it never holds up the engine's end.
 class ServerProgress final : public LProgress {
@@ -116,31 +116,17 @@ void PostSave(ConsoleServer::State& state, const Request& request, Response& res
       console_data::Dump({{"download", "/api/ivr/download?name=" + PercentEncode(PathFileName(path))}}), kJson);
 }
 
-// `attachment` with a plain-ASCII name for old clients and the exact one.
-std::string Attachment(const std::string& name) {
-  std::string plain;
-  for (unsigned char c : name) plain += (c < 0x20 || c >= 0x7f || c == '"' || c == '\\') ? '_' : static_cast<char>(c);
-  return "attachment; filename=\"" + plain + "\"; filename*=UTF-8''" + PercentEncode(name);
-}
-
 void GetDownload(ConsoleServer::State& state, const Request& request, Response& response) {
   const std::string name = request.get_param_value("name");
   if (std::string problem = program_folder::NameProblem(name); !problem.empty())
     return Refuse(response, 400, "the file name " + problem);
   const std::string path = program_folder::PathOf(state.host.folders, name);
-  auto file = std::make_shared<UniqueFd>(path.empty() ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  struct stat info {};
-  if (!file->Valid() || ::fstat(file->Get(), &info) != 0 || !S_ISREG(info.st_mode))
-    return Refuse(response, 404, "no such program file");
-  response.set_header("Content-Disposition", Attachment(PathFileName(path)));
+  response.set_header("Content-Disposition", AttachmentHeader(PathFileName(path)));
   response.set_header("Cache-Control", "no-store");
-  response.set_content_provider(static_cast<size_t>(info.st_size), "application/octet-stream",
-                                [file](size_t offset, size_t length, httplib::DataSink& sink) {
-                                  std::string block(std::min(length, kDownloadBlock), '\0');
-                                  const size_t got = ReadUpToAt(file->Get(), block.data(), block.size(),
-                                                                static_cast<off_t>(offset));
-                                  return got > 0 && sink.write(block.data(), got);
-                                });
+  if (path.empty() || !SendFile(request, response, path, "application/octet-stream")) {
+    response.headers.erase("Content-Disposition");
+    Refuse(response, 404, "no such program file");
+  }
 }
 
 }  // namespace
