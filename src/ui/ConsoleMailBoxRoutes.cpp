@@ -6,6 +6,7 @@
 #include "core/Profile.h"
 #include "core/TextCompare.h"
 #include "mail/LMailBox.h"
+#include "mail/LMailBoxIterator.h"
 #include "mail/LMailBoxNames.h"
 #include "mail/LMailBoxSettings.h"
 #include "mail/MailFiles.h"
@@ -110,10 +111,21 @@ void PostRename(ConsoleServer::State& state, const Request& request, Response& r
   Answer(response, {{"name", *to}});
 }
 
+// The selection moves to the first mailbox left, so it never names a
+// deleted one.
 void PostDelete(ConsoleServer::State& state, const Request& request, Response& response) {
   const std::string path = MailBoxOfBody(state, request, "name", response);
   if (path.empty()) return;
-  if (!RunOnMain(state, response, [path] { LMailBox::Delete(path); })) return;
+  const DataFolders& folders = state.host.folders;
+  if (!RunOnMain(state, response, [path, box = folders.MailBoxes(), settings = folders.SettingsFile()] {
+        LMailBox::Delete(path);
+        const std::string selected = ProfileReadString(settings, "settings", "mbx", "Default");
+        if (!EqualIgnoringCase(selected, LMailBox::MailBoxName(path))) return;
+        LMailBoxIterator first(box);
+        ProfileWriteString(settings, "settings", "mbx",
+                           first.IsValid() ? LMailBox::MailBoxName(first.GetMailBox()) : "Default");
+      }))
+    return;
   Answer(response, {{"name", LMailBox::MailBoxName(path)}});
 }
 
