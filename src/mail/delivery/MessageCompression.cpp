@@ -41,5 +41,5 @@ bool CompressMessage(DeliveryContext& context, const std::string& recordPath) {
   if (!WaitForLevelling(context, audio)) return false;
   LPRCompressWav job(DeliveryFormat(context.folders), audio);
   if (job.Process(context.progress) != kProcessDone) return false;
-  return ProfileWriteBool(recordPath, LMailBoxMessage::kSection, "compressed", true);
+  return LMailBoxMessage::SetFlag(recordPath, "compressed", true);
 }
