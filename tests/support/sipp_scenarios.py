@@ -49,6 +49,13 @@ def ack(sender, **kw):
     return request("ACK", 1, sender, retrans=False, **kw)
 
 
+def check(response, header, regexp, name, **attributes):
+    extra = "".join(f' {k}="{v}"' for k, v in attributes.items())
+    return (f'  <recv response="{response}"{extra}>\n    <action>\n      <ereg regexp="{regexp}" search_in="hdr" '
+            f'header="{header}:" check_it="true" assign_to="{name}"/>\n    </action>\n  </recv>\n'
+            f'  <Reference variables="{name}"/>')
+
+
 def info(sender, cseq, signal):
     return request("INFO", cseq, sender, ctype="application/dtmf-relay", body=[f"Signal={signal}", "Duration=160"])
 
@@ -124,7 +131,8 @@ def scenarios():
         # Calls the device with caller data, answered, presses 5 by SIP INFO and hangs up.
         "uac_call": ["call in, INFO digit, hang up",
                      invite(SOMEONE, sdp("8 0 96", "rtpmap:8 PCMA/8000", "rtpmap:0 PCMU/8000",
-                                         "rtpmap:96 telephone-event/8000", "fmtp:96 0-15"), CALLER_DATA),
+                                         "rtpmap:96 telephone-event/8000", "fmtp:96 0-15"),
+                            CALLER_DATA + ["Supported: 100rel"]),
                      *ringing(3), ack(SOMEONE), pause(200), info(SOMEONE, 2, 5), recv("200"), pause(200),
                      request("BYE", 3, SOMEONE), recv("200", crlf="true")],
         # Calls a device whose line is busy and expects 486 Busy Here.
@@ -135,10 +143,15 @@ def scenarios():
                        recv("180"), request("CANCEL", 1, ANON, uri=SERVICE, to="", via="[last_Via:]", retrans=False),
                        recv("180", optional="true"), recv("200"), recv("487"),
                        ack(ANON, uri=SERVICE, via="[last_Via:]")],
-        # Requests refused or answered without a call: unknown method, BYE for no dialog, OPTIONS.
+        # Requests refused or answered without a call: unknown method, BYE for no dialog, OPTIONS,
+        # an INVITE requiring extensions (420 names each once).
         "uac_oddities": ["odd requests", request("FROBNICATE", 1, odd, uri=SERVICE, to=""), recv("501"),
                          request("BYE", 2, odd, uri=SERVICE, to=";tag=nosuchdialog"), recv("481"),
-                         request("OPTIONS", 3, odd, uri=SERVICE, to=""), recv("200")],
+                         request("OPTIONS", 3, odd, uri=SERVICE, to=""), recv("200"),
+                         request("INVITE", 4, odd, uri=SERVICE, to="", ctype="application/sdp", body=sdp("0"),
+                                 extra=["Require: 100rel, timer", "Supported: 100rel", "Require: 100rel"]),
+                         recv("100", optional="true"), check("420", "Unsupported", "^ *100rel, timer$", "unsupported"),
+                         request("ACK", 4, odd, uri=SERVICE, to="[peer_tag_param]", via="[last_Via:]", retrans=False)],
         # Accepts the device's REFER, reports the target's 200 OK by NOTIFY, expects the device's BYE.
         "uac_refer": ["call in, blind transfer by REFER", invite(refer, sdp("0")), *ringing(2), ack(refer),
                       '  <recv request="REFER">\n    <action>\n      <ereg regexp="sip:7001@" search_in="hdr" '
