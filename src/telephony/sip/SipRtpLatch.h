@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "telephony/sip/SipDeviceSettings.h"
 #include "telephony/sip/SipHostPort.h"
