@@ -27,7 +27,7 @@ LMP3Source::LMP3Source(const std::string& path)
 }
 
 bool LMP3Source::DecodeInitialHeader() {
-  int64_t offset = 0;
+  int64_t offset = file_.Start();
   int64_t sum = 0;
   int count = 0;
   MP3Header header;
@@ -41,13 +41,13 @@ bool LMP3Source::DecodeInitialHeader() {
     offset = found + header.FrameBytes();
   }
   if (count == 0) return false;
-  file_.SeekTo(0);
+  file_.SeekTo(file_.Start());
   SetSampleRate(first_.SampleRate());
   SetChannels(first_.Channels());
   samplesPerFrame_ = first_.SamplesPerFrame();
   const double averageBitRate = static_cast<double>(sum) / count;
   averageFrameBytes_ = first_.SlotFactor() * averageBitRate / first_.SampleRate();
-  end_ = static_cast<int32_t>(std::min<double>(std::trunc(file_.Budget() / averageFrameBytes_),
+  end_ = static_cast<int32_t>(std::min<double>(std::trunc(file_.AudioBytes() / averageFrameBytes_),
                                                INT32_MAX / samplesPerFrame_)) *
          samplesPerFrame_;
   return true;
@@ -141,7 +141,7 @@ void LMP3Source::Seek(int32_t frame) {
   const int32_t target = std::clamp(frame, 0, end_);
   const int32_t index = target / samplesPerFrame_;
   const int32_t first = std::max(0, index - kWarmUpFrames);
-  file_.SeekTo(static_cast<int64_t>(std::trunc(first * averageFrameBytes_)));
+  file_.SeekTo(file_.Start() + static_cast<int64_t>(std::trunc(first * averageFrameBytes_)));
   decoder_->Reset();
   frameFrames_ = cursor_ = 0;
   // Warm-up frames refill the reservoir, the overlap and the synthesis

@@ -33,7 +33,7 @@ LSNKPCMFileBase::~LSNKPCMFileBase() {
 void LSNKPCMFileBase::Open(const std::string& path, int32_t startFrame) {
   // Linux has no share modes; readers follow the file through the streaming
   // marker in the header.
-  fd_.Reset(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
+  fd_.Reset(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
   if (!fd_.Valid()) return Fail(path.c_str());
   MarkInUse(fd_.Get(), true);
   if (!WriteWaveHeader(fd_.Get(), format_, kWaveStreamingSize)) return Fail("header");

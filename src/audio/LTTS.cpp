@@ -52,7 +52,7 @@ ProcessResult Process(LTTS& job, LProgress& progress, const TtsVoices& voices) {
     SignalReady(job);
     return kProcessFailed;
   }
-  UniqueFd fd(::open(job.path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  UniqueFd fd(::open(job.path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
   if (!fd.Valid()) {
     Trace("Process(LTTS) cannot create %s: %s", job.path.c_str(), std::strerror(errno));
     SignalReady(job);

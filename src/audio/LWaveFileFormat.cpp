@@ -104,7 +104,7 @@ void LWaveFileFormat::ReadWff(const std::string& path) {
 }
 
 bool LWaveFileFormat::WriteWff(const std::string& path) const {
-  UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
   const std::string_view all(reinterpret_cast<const char*>(bytes_.data()), kBufferSize);
   if (fd.Valid() && WriteFully(fd.Get(), all)) return true;
   Trace("LWaveFileFormat::WriteWff Unable to write %s: %s", path.c_str(), std::strerror(errno));

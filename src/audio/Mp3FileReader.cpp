@@ -10,6 +10,20 @@
 namespace {
 
 constexpr std::size_t kBufferBytes = 16384;
+constexpr std::size_t kId3HeaderBytes = 10;
+
+// The bytes of an ID3v2 tag from its 10-byte header, footer included; 0 for
+// no tag. The size is four 7-bit bytes.
+int64_t Id3v2TagBytes(const uint8_t* header) {
+  if (std::memcmp(header, "ID3", 3) != 0 || header[3] == 0xFF || header[4] == 0xFF) return 0;
+  int64_t size = 0;
+  for (int i = 6; i < 10; ++i) {
+    if (header[i] & 0x80) return 0;
+    size = size << 7 | header[i];
+  }
+  const bool footer = (header[5] & 0x10) != 0;
+  return static_cast<int64_t>(kId3HeaderBytes) + size + (footer ? 10 : 0);
+}
 
 }  // namespace
 
@@ -18,6 +32,9 @@ Mp3FileReader::Mp3FileReader(const std::string& path)
   if (!fd_.Valid()) return;
   MarkInUse(fd_.Get(), false);
   budget_ = std::max<int64_t>(FileSize(fd_.Get()) - kTailBytes, 0);
+  uint8_t header[kId3HeaderBytes];
+  if (Read(header, sizeof header)) start_ = std::min(Id3v2TagBytes(header), budget_);
+  offset_ = start_;
 }
 
 bool Mp3FileReader::Fill() {
@@ -48,4 +65,4 @@ bool Mp3FileReader::Read(uint8_t* out, std::size_t size) {
   return true;
 }
 
-void Mp3FileReader::SeekTo(int64_t offset) { offset_ = std::clamp<int64_t>(offset, 0, budget_); }
+void Mp3FileReader::SeekTo(int64_t offset) { offset_ = std::clamp<int64_t>(offset, start_, budget_); }

@@ -9,7 +9,9 @@
 
 // Buffered reading of an MP3 file within its byte budget: the file size
 // less the last 128 bytes, where a trailing tag may sit and which is never
-// decoded. Every byte read is taken off the budget.
+// decoded. Every byte read is taken off the budget. A leading ID3v2 tag
+// (cover art makes it any size) is skipped by its declared size, so the
+// audio starts at Start().
 class Mp3FileReader {
  public:
   static constexpr int64_t kTailBytes = 128;
@@ -18,6 +20,9 @@ class Mp3FileReader {
 
   bool IsOpen() const { return fd_.Valid(); }
   int64_t Budget() const { return budget_; }
+  int64_t Start() const { return start_; }
+  // Audio bytes in the budget.
+  int64_t AudioBytes() const { return budget_ - start_; }
   // Budget bytes not yet read.
   int64_t Left() const { return budget_ - offset_; }
   int64_t Offset() const { return offset_; }
@@ -32,6 +37,7 @@ class Mp3FileReader {
 
   UniqueFd fd_;
   int64_t budget_ = 0;
+  int64_t start_ = 0;
   int64_t offset_ = 0;
   std::vector<uint8_t> buffer_;
   int64_t bufferStart_ = 0;  // file offset of buffer_[0]

@@ -49,6 +49,6 @@ void ForwardCallFlow::AutoAnswered() {
       MessageTimeStamp::Read(record, ShortDateOrder(c.Folders().SettingsFile())).Instant());
   c.SetState(IVRCMain::CS_FORWARDPLAY);
   c.PlaySource(LWaveFile::OpenSource(LMailBox::AudioPath(record)));
-  ProfileWriteBool(record, LMailBoxMessage::kSection, "read", true);
+  LMailBoxMessage::SetFlag(record, "read", true);
   c.Post(WM_UPDATEREADMARK, 0, 0, record);
 }

@@ -59,7 +59,7 @@ void RemoteAccessFlow::Play() {
   c.SetState(IVRCMain::CS_MSGPLAY);
   c.CallLog().Log("Playing mailbox message: ", PathStripExtension(c.Message()));
   PlayMessageAudio();
-  ProfileWriteBool(c.Message(), LMailBoxMessage::kSection, "read", true);
+  LMailBoxMessage::SetFlag(c.Message(), "read", true);
   c.Post(WM_UPDATEREADMARK, 0, 0, c.Message());
 }
 

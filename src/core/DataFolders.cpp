@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/CaseInsensitivePath.h"
 #include "core/Path.h"
 #include "core/Profile.h"
 #include "core/Trace.h"
@@ -17,14 +18,20 @@ std::string EnvOrEmpty(const char* name) {
   return value ? value : "";
 }
 
+// A name in the root as it is spelled there: a data folder copied from a
+// case-insensitive file system may hold "Mailboxes" or "Settings.ini"
+// (an exact spelling wins).
+std::string InRoot(const std::string& root, const std::string& name) {
+  return ResolveCaseInsensitive(PathJoin(root, name));
+}
+
 // A folder named in folders.ini, else the root plus the folder's own name.
 // Relative entries are taken relative to the root.
 std::string FolderOf(const std::string& root, const char* name) {
-  std::string configured =
-      ProfileReadString(PathJoin(root, "folders.ini"), "folders", name, "");
-  if (configured.empty()) return PathJoin(root, name);
-  if (configured.front() == '/') return configured;
-  return PathJoin(root, configured);
+  std::string configured = ProfileReadString(InRoot(root, "folders.ini"), "folders", name, "");
+  if (configured.empty()) return InRoot(root, name);
+  if (configured.front() == '/') return ResolveCaseInsensitive(configured);
+  return InRoot(root, configured);
 }
 
 bool MakeFolder(const std::string& path) {
@@ -59,7 +66,7 @@ std::string DataRootChoice::Root() const {
 DataFolders DataFolders::Resolve(const std::string& root) {
   DataFolders folders;
   folders.root_ = root;
-  folders.settingsFile_ = PathJoin(root, "settings.ini");
+  folders.settingsFile_ = InRoot(root, "settings.ini");
   folders.ogms_ = FolderOf(root, "OGMs");
   folders.mailBoxes_ = FolderOf(root, "MailBoxes");
   folders.systemPrompts_ = FolderOf(root, "System Prompts");

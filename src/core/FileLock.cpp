@@ -39,7 +39,7 @@ bool FileLock::OpenOrCreate() {
   for (;;) {
     fd_.Reset(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd_.Valid()) return true;
-    if (errno != ENOENT) return false;
+    if (errno != ENOENT || !create_) return false;
     // The data folder holds passwords: files start readable by the owner only.
     fd_.Reset(::open(path_.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (fd_.Valid()) {

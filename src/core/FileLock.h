@@ -9,15 +9,20 @@
 // replaces the file by renaming a new one over it, so after the lock is
 // granted it checks that the locked file is still the one at the path and
 // starts again if not. A missing file is created (mode 0600, empty) to have
-// something to lock; DiscardCreated removes it again when nothing was
-// written. The lock ends when the object is destroyed.
+// something to lock, unless only an existing file may be locked;
+// DiscardCreated removes it again when nothing was written. The lock ends
+// when the object is destroyed.
 class FileLock {
  public:
-  explicit FileLock(std::string path) : path_(std::move(path)) {}
+  enum class Missing { kCreate, kRefuse };
+
+  explicit FileLock(std::string path, Missing missing = Missing::kCreate)
+      : path_(std::move(path)), create_(missing == Missing::kCreate) {}
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;
 
-  // False with errno set when the file cannot be opened or locked.
+  // False with errno set when the file cannot be opened or locked (ENOENT
+  // when it is missing and may not be created).
   bool Acquire();
   // The locked file, open for reading.
   int Fd() const { return fd_.Get(); }
@@ -33,5 +38,6 @@ class FileLock {
 
   std::string path_;
   UniqueFd fd_;
+  bool create_;
   bool created_ = false;
 };

@@ -144,9 +144,16 @@ std::optional<std::string> IniRead(const std::string& path, std::string_view sec
   return std::string(*value);
 }
 
-bool IniUpdate(const std::string& path, const std::function<bool(IniFile&)>& edit) {
-  FileLock lock(path);
-  if (!lock.Acquire()) return Fail(path, "lock");
+namespace {
+
+bool UpdateUnderLock(const std::string& path, FileLock::Missing missing,
+                     const std::function<bool(IniFile&)>& edit) {
+  FileLock lock(path, missing);
+  if (!lock.Acquire()) {
+    // A file moved or deleted meanwhile is no failure worth a trace.
+    if (errno == ENOENT && missing == FileLock::Missing::kRefuse) return false;
+    return Fail(path, "lock");
+  }
   std::string old;
   if (!ReadAll(lock.Fd(), old)) {
     Fail(path, "read");
@@ -162,6 +169,16 @@ bool IniUpdate(const std::string& path, const std::function<bool(IniFile&)>& edi
   if (Replace(path, lock, std::move(file))) return true;
   lock.DiscardCreated();
   return false;
+}
+
+}  // namespace
+
+bool IniUpdate(const std::string& path, const std::function<bool(IniFile&)>& edit) {
+  return UpdateUnderLock(path, FileLock::Missing::kCreate, edit);
+}
+
+bool IniUpdateExisting(const std::string& path, const std::function<bool(IniFile&)>& edit) {
+  return UpdateUnderLock(path, FileLock::Missing::kRefuse, edit);
 }
 
 bool IniWrite(const std::string& path, std::string_view section,

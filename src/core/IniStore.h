@@ -34,5 +34,8 @@ bool IniWrite(const std::string& path, std::string_view section,
 // lock. Nothing is written when `edit` returns false (the result is false) or
 // changes nothing (the result is true).
 bool IniUpdate(const std::string& path, const std::function<bool(IniFile&)>& edit);
+// As IniUpdate, but a missing file stays missing (false): for files that
+// another thread may move or delete meanwhile, such as message records.
+bool IniUpdateExisting(const std::string& path, const std::function<bool(IniFile&)>& edit);
 // Forgets the cached copy, so the next read parses the file again.
 void IniFlush(const std::string& path);

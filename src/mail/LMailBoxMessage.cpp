@@ -1,6 +1,7 @@
 #include "mail/LMailBoxMessage.h"
 
 #include "core/CaseInsensitivePath.h"
+#include "core/FileLock.h"
 #include "core/IniStore.h"
 #include "core/Path.h"
 #include "core/Profile.h"
@@ -83,6 +84,12 @@ std::string LMailBoxMessage::MoveFiles(const std::string& record, const std::str
                                        const std::string& suffix) {
   std::string newRecord = PathReplaceExtension(toMailBox, suffix);
   int number = ParseLeadingInt(LMailBox::MessageId(record));
+  // A flag written meanwhile lands before the move or not at all.
+  FileLock lock(ResolveCaseInsensitive(record), FileLock::Missing::kRefuse);
+  if (!lock.Acquire()) {
+    Trace("LMailBoxMessage::MoveMailBox cannot lock \"%s\"", record.c_str());
+    return {};
+  }
   for (int tries = 0; tries < LMessageNumber::kNumbers; ++tries) {
     if (tries > 0) {
       number = LMessageNumber::After(number);
@@ -99,8 +106,14 @@ std::string LMailBoxMessage::MoveFiles(const std::string& record, const std::str
   return {};
 }
 
+bool LMailBoxMessage::SetFlag(const std::string& recordPath, std::string_view key, bool value) {
+  return IniUpdateExisting(recordPath, [&](IniFile& file) {
+    return file.Set(kSection, key, value ? "true" : "false");
+  });
+}
+
 bool LMailBoxMessage::ClearOwnerFlags(const std::string& recordPath) {
-  return IniUpdate(recordPath, [](IniFile& file) {
+  return IniUpdateExisting(recordPath, [](IniFile& file) {
     for (std::string_view key : kOwnerFlags) file.DeleteKey(kSection, key);
     return true;
   });

@@ -27,6 +27,11 @@ class LMailBoxMessage {
   static bool MoveMailBox(std::string& recordPath, const std::string& fromMailBox,
                           const std::string& toMailBox);
 
+  // Sets `key` of the record's section when the record still exists (a
+  // move or delete may have taken it meanwhile; it is never re-created as a
+  // stub). Serialised with moves by the record's lock.
+  static bool SetFlag(const std::string& recordPath, std::string_view key, bool value);
+
  private:
   // The record's new path, "" when it could not be moved.
   static std::string MoveFiles(const std::string& record, const std::string& toMailBox,

@@ -97,7 +97,7 @@ void PostRead(ConsoleServer::State& state, const Request& request, Response& res
   if (!RunOnMain(state, response, [record, marked] {
         const std::string_view section = LMailBoxMessage::kSection;
         if (ExistsIgnoringCase(record) && !ProfileReadBool(record, section, "read", false))
-          *marked = ProfileWriteBool(record, section, "read", true);
+          *marked = LMailBoxMessage::SetFlag(record, "read", true);
       }))
     return;
   if (*marked) Tell(state, WM_UPDATEREADMARK, record);

@@ -91,6 +91,8 @@ TEST_F(Mp3SourceTest, BadInputGivesSilenceOrACleanEnd) {
   const std::vector<int32_t> expected = DecodeAll(*reference);
   const auto mutated = [&](const std::function<void(std::string&)>& change) { std::string b = clean; return change(b), b; };
   const std::string id3 = std::string("ID3\3\0\0\0\0\x0F\x50", 10) + std::string(2000, '\0');  // 2000 bytes follow
+  // Cover art: 40000 bytes of tag, more than the sync search would cross.
+  const std::string coverArt = std::string("ID3\4\0\0\0\x02\x38\x40", 10) + std::string(40000, '\xFF');
   std::string freeFormat;
   for (int i = 0; i < 50; ++i) freeFormat += std::string("\xFF\xFB\0\0", 4) + std::string(400, '\0');
   enum Expect { kError, kSameAudio, kCleanEnd };
@@ -100,6 +102,7 @@ TEST_F(Mp3SourceTest, BadInputGivesSilenceOrACleanEnd) {
       {"1000 bytes before the stream", std::string(1000, 'A') + clean, kSameAudio},
       {"20000 bytes before the stream", std::string(20000, 'A') + clean, kError},
       {"ID3v2 tag at the start", id3 + clean, kSameAudio},
+      {"ID3v2 tag larger than the sync search", coverArt + clean, kSameAudio},
       {"free-format frames", freeFormat, kError},
       {"cut inside a frame", clean.substr(0, clean.size() / 2 + 37), kCleanEnd},
       {"garbage between frames", mutated([](auto& b) { b.insert(720, 300, 'Z'); }), kCleanEnd},

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <vector>
 
@@ -106,8 +107,12 @@ TEST_F(WaveSink, ReaderFollowsAFileWhileItIsWritten) {
     for (int32_t x : samples)
       expected.push_back(coded ? 16 * LCodecG711::LinearFromALaw(LCodecG711::ALawFromLinear(ChainTo16(x))) : x);
     const std::string fmt(reinterpret_cast<const char*>(format.Data()), format.Size());
+    std::filesystem::remove(path_);
     LSoundSinkRef sink = LWaveFile::OpenSink(path_, format);
     sink->Write(samples.data(), 100);
+    // Callers' messages are their owner's alone, like every file of the data folder.
+    EXPECT_EQ(std::filesystem::status(path_).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     EXPECT_EQ(FileText(path_).substr(0, 46), Head(fmt, 0xFFFFFFFF));
     LSoundSourceRef source = LWaveFile::OpenSource(path_);
     ASSERT_TRUE(!source->IsError() && source->IsStreaming());

@@ -50,6 +50,25 @@ TEST(DataFolders, FoldersIniMovesSingleFolders) {
   EXPECT_TRUE(folders.CreateMissing() && std::filesystem::is_directory(tmp.Path() + "/elsewhere/logs"));
 }
 
+// A data folder copied from a case-insensitive file system keeps being
+// found; where both spellings exist, the exact one wins.
+TEST(DataFolders, NamesInTheRootAreFoundWithoutCase) {
+  TempDir tmp;
+  const std::string root = tmp / "data";
+  for (const char* folder : {"Mailboxes", "system prompts", "OGMS", "OGMs", "elsewhere/LOGS"})
+    std::filesystem::create_directories(root + "/" + folder);
+  std::ofstream(root + "/Settings.ini") << "[settings]\n";
+  std::ofstream(root + "/FOLDERS.INI") << "[folders]\nLogs=Elsewhere/logs\n";
+  const DataFolders folders = DataFolders::Resolve(root);
+  EXPECT_EQ(folders.SettingsFile(), root + "/Settings.ini");
+  EXPECT_EQ(folders.MailBoxes(), root + "/Mailboxes");
+  EXPECT_EQ(folders.SystemPrompts(), root + "/system prompts");
+  EXPECT_EQ(folders.Ogms(), root + "/OGMs");
+  EXPECT_EQ(folders.Logs(), root + "/elsewhere/LOGS");
+  EXPECT_TRUE(folders.CreateMissing());
+  EXPECT_FALSE(std::filesystem::exists(root + "/MailBoxes")) << "a second, empty mailbox folder";
+}
+
 TEST(FirstStartSettings, WritesMissingKeysAndKeepsOwnersValues) {
   TempDir tmp;
   std::string settings = tmp / "settings.ini";

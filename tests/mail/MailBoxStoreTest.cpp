@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 #include "mail/LMailBox.h"
 #include "mail/LMailBoxIterator.h"
@@ -100,6 +102,27 @@ TEST_F(MailBoxStore, MoveRefusalsChangeNothingAndATakenNumberKeepsBothMessages) 
   EXPECT_EQ(record, dir_ / "B ICM000001.ini");
   EXPECT_EQ(FileText(dir_ / "B ICM000001.wav") + FileText(dir_ / "B ICM999999.wav") +
                 Stored(dir_ / "B ICM999999.ini", "message", "read"), "movedresidenttrue");
+}
+
+// The delivery task marks flags while the console moves the message: the
+// moved record is whole and no stub is left at the old path.
+TEST_F(MailBoxStore, FlagWritesRacingAMoveLeaveNoStubRecord) {
+  const std::string b = Box("B");
+  for (int round = 0; round < 20; ++round) {
+    std::string record = Message("A", "000001");
+    const std::string old = record;
+    std::atomic<bool> moved{false};
+    std::thread marker([&] {
+      while (!moved) LMailBoxMessage::SetFlag(old, "sentemail", true);
+      LMailBoxMessage::SetFlag(old, "sentftp", true);
+    });
+    ASSERT_TRUE(LMailBoxMessage::MoveMailBox(record, dir_ / "A.mbx", b));
+    moved = true;
+    marker.join();
+    EXPECT_FALSE(FileExists(old)) << "round " << round;
+    EXPECT_EQ(Stored(record, "message", "cid"), "555") << "round " << round;
+    LMailBoxMessage::Delete(record);
+  }
 }
 
 // Refused renames change nothing.

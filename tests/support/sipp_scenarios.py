@@ -35,18 +35,25 @@ def reply(status, tag=False, extra=(), body=None, retrans=False):
     return send(lines + content("application/sdp", body), retrans)
 
 
-def sdp(formats, *attributes, origin="user1 53655765 2353687637"):
+def sdp(formats, *attributes, origin="user1 53655765 2353687637", port="[media_port]"):
     return ["v=0", f"o={origin} IN IP[local_ip_type] [local_ip]", "s=-", "c=IN IP[media_ip_type] [media_ip]",
-            "t=0 0", f"m=audio [media_port] RTP/AVP {formats}"] + ["a=" + a for a in attributes]
+            "t=0 0", f"m=audio {port} RTP/AVP {formats}"] + ["a=" + a for a in attributes]
 
 
-def invite(sender, media, extra=(), contact="sipp"):
-    return request("INVITE", 1, sender, uri=SERVICE, to="", ctype="application/sdp", body=media,
+def invite(sender, media, extra=(), contact="sipp", via=None):
+    return request("INVITE", 1, sender, uri=SERVICE, to="", ctype="application/sdp", body=media, via=via,
                    extra=[f"Contact: <sip:{contact}@{ME};transport=[transport]>", *extra])
 
 
 def ack(sender, **kw):
     return request("ACK", 1, sender, retrans=False, **kw)
+
+
+def check(response, header, regexp, name, **attributes):
+    extra = "".join(f' {k}="{v}"' for k, v in attributes.items())
+    return (f'  <recv response="{response}"{extra}>\n    <action>\n      <ereg regexp="{regexp}" search_in="hdr" '
+            f'header="{header}:" check_it="true" assign_to="{name}"/>\n    </action>\n  </recv>\n'
+            f'  <Reference variables="{name}"/>')
 
 
 def info(sender, cseq, signal):
@@ -109,6 +116,10 @@ def registrar(name, nonce, done, *after):
 
 
 SOMEONE = '"Someone" <sip:5551000@' + ME + ">" + TAG
+NATTED = '"Natted" <sip:5554000@' + ME + ">" + TAG
+# What a caller behind NAT puts in Via: the port it thinks it sends from, not
+# the one its requests come from, and a request for the real one (rport).
+NAT_VIA = "Via: SIP/2.0/[transport] [local_ip]:9;rport;branch=[branch]"
 CALLER = '"Caller" <sip:5551000@' + ME + ">" + TAG
 STORM = '"Storm" <sip:storm@' + ME + ">;tag=[pid]Storm[call_number]"
 ANON = '"Anonymous" <sip:anonymous@anonymous.invalid>' + TAG
@@ -124,7 +135,8 @@ def scenarios():
         # Calls the device with caller data, answered, presses 5 by SIP INFO and hangs up.
         "uac_call": ["call in, INFO digit, hang up",
                      invite(SOMEONE, sdp("8 0 96", "rtpmap:8 PCMA/8000", "rtpmap:0 PCMU/8000",
-                                         "rtpmap:96 telephone-event/8000", "fmtp:96 0-15"), CALLER_DATA),
+                                         "rtpmap:96 telephone-event/8000", "fmtp:96 0-15"),
+                            CALLER_DATA + ["Supported: 100rel"]),
                      *ringing(3), ack(SOMEONE), pause(200), info(SOMEONE, 2, 5), recv("200"), pause(200),
                      request("BYE", 3, SOMEONE), recv("200", crlf="true")],
         # Calls a device whose line is busy and expects 486 Busy Here.
@@ -135,10 +147,15 @@ def scenarios():
                        recv("180"), request("CANCEL", 1, ANON, uri=SERVICE, to="", via="[last_Via:]", retrans=False),
                        recv("180", optional="true"), recv("200"), recv("487"),
                        ack(ANON, uri=SERVICE, via="[last_Via:]")],
-        # Requests refused or answered without a call: unknown method, BYE for no dialog, OPTIONS.
+        # Requests refused or answered without a call: unknown method, BYE for no dialog, OPTIONS,
+        # an INVITE requiring extensions (420 names each once).
         "uac_oddities": ["odd requests", request("FROBNICATE", 1, odd, uri=SERVICE, to=""), recv("501"),
                          request("BYE", 2, odd, uri=SERVICE, to=";tag=nosuchdialog"), recv("481"),
-                         request("OPTIONS", 3, odd, uri=SERVICE, to=""), recv("200")],
+                         request("OPTIONS", 3, odd, uri=SERVICE, to=""), recv("200"),
+                         request("INVITE", 4, odd, uri=SERVICE, to="", ctype="application/sdp", body=sdp("0"),
+                                 extra=["Require: 100rel, timer", "Supported: 100rel", "Require: 100rel"]),
+                         recv("100", optional="true"), check("420", "Unsupported", "^ *100rel, timer$", "unsupported"),
+                         request("ACK", 4, odd, uri=SERVICE, to="[peer_tag_param]", via="[last_Via:]", retrans=False)],
         # Accepts the device's REFER, reports the target's 200 OK by NOTIFY, expects the device's BYE.
         "uac_refer": ["call in, blind transfer by REFER", invite(refer, sdp("0")), *ringing(2), ack(refer),
                       '  <recv request="REFER">\n    <action>\n      <ereg regexp="sip:7001@" search_in="hdr" '
@@ -175,6 +192,16 @@ def scenarios():
                         '\n    </action>\n  </recv>', '  <Reference variables="events"/>',
                         ack(SOMEONE), pause(100), info(SOMEONE, 2, 9), recv("200"), pause(1400),
                         play("dtmf_2833_1.pcap"), pause(2500), info(SOMEONE, 3, 2), recv("200"), *bye_received()],
+        # A caller behind NAT: its Via names the wrong port (the replies must come by rport), its SDP
+        # names port -key sdpport while its RTP comes from the media port (SIPp plays from the port
+        # its message names by [media_port], on a line saying audio). Presses 1 by RFC 4733, hangs up.
+        "nat_caller": ["caller behind NAT",
+                       invite(NATTED, sdp("0 101", "rtpmap:0 PCMU/8000", EVENTS, "fmtp:101 0-15",
+                                          port="[sdpport]"), ["X-Rtp-Source: audio [media_port]"], via=NAT_VIA),
+                       *ringing(3, False), check("200", "Via", "rport=[0-9]+.*received=|received=.*rport=[0-9]",
+                                                     "rport", rrs="true"),
+                       ack(NATTED, via=NAT_VIA), pause(1500), play("dtmf_2833_1.pcap"), pause(2500),
+                       request("BYE", 2, NATTED, via=NAT_VIA), recv("200")],
         # One call of a storm: a busy line refuses it (486, acknowledged), an idle one answers and
         # the caller hangs up at once.
         "invite_storm": ["invite storm call",

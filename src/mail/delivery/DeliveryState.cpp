@@ -1,6 +1,8 @@
 #include "mail/delivery/DeliveryState.h"
 
+#include "core/IniStore.h"
 #include "core/Profile.h"
+#include "core/ProfileValues.h"
 
 DeliveryState DeliveryState::Read(const std::string& recordPath) {
   DeliveryState state;
@@ -12,12 +14,17 @@ DeliveryState DeliveryState::Read(const std::string& recordPath) {
 
 void DeliveryState::Failed(const std::string& recordPath, std::string_view error,
                            std::time_t now, std::time_t nextRetry) {
-  ProfileWriteString(recordPath, kSection, "lasterror", error);
-  ProfileWriteDate(recordPath, kSection, "lasterrortime", now);
-  ProfileWriteDate(recordPath, kSection, "nextretry", nextRetry);
+  // A message moved or deleted meanwhile keeps no stub record here.
+  IniUpdateExisting(recordPath, [&](IniFile& file) {
+    return file.Set(kSection, "lasterror", error) && file.Set(kSection, "lasterrortime", FormatDate(now)) &&
+           file.Set(kSection, "nextretry", FormatDate(nextRetry));
+  });
 }
 
 void DeliveryState::Delivered(const std::string& recordPath) {
   if (Read(recordPath).lastError.empty()) return;  // nothing to clear: leave the file alone
-  ProfileDeleteSection(recordPath, kSection);
+  IniUpdateExisting(recordPath, [](IniFile& file) {
+    file.DeleteSection(kSection);
+    return true;
+  });
 }

@@ -47,5 +47,5 @@ bool CompressMessage(const DataFolders& folders, const LProcessListThread* level
   if (!WaitForLevelling(levelling, progress, audio)) return false;
   LPRCompressWav job(DeliveryFormat(folders), audio);
   if (job.Process(progress) != kProcessDone) return false;
-  return ProfileWriteBool(recordPath, LMailBoxMessage::kSection, "compressed", true);
+  return LMailBoxMessage::SetFlag(recordPath, "compressed", true);
 }

@@ -68,7 +68,7 @@ void SendCheck::Message(MailBoxRound& round, const std::string& recordPath) {
     const DeliveryResult result = Deliver(static_cast<Method>(method), round.path, recordPath);
     if (result.deleted) return;
     if (result.done) {
-      ProfileWriteBool(recordPath, LMailBoxMessage::kSection, kSentFlags[method], true);
+      LMailBoxMessage::SetFlag(recordPath, kSentFlags[method], true);
       continue;
     }
     left = true;

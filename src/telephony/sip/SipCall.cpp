@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/Trace.h"
+#include "log/LogFile.h"
 #include "telephony/sip/LDtmfRelay.h"
 #include "telephony/sip/SipCallListener.h"
 #include "telephony/sip/SipCredentials.h"
@@ -78,6 +79,7 @@ std::unique_ptr<SipCall> SipCall::Accept(SipDevice& device, const struct sip_msg
     (void)sip_treply(nullptr, sip, invite, 503, "Service Unavailable");
     return nullptr;
   }
+  call->ArmLatch(invite->src);
   call->remoteOffered_ = mbuf_get_left(invite->mb) > 0;
   if (call->remoteOffered_ &&
       (!msg_ctype_cmp(&invite->ctyp, "application", "sdp") || !call->media_->TakeOffer(invite->mb))) {
@@ -135,6 +137,23 @@ bool SipCall::OpenMedia(const std::string& localIp) {
   return true;
 }
 
+void SipCall::ArmLatch(const struct sa& signalling) {
+  char host[64] = "";
+  if (sa_ntop(&signalling, host, sizeof host) != 0) host[0] = '\0';
+  media_->Rtp().SetLatch(SipRtpLatch(device_.Settings().rtpLatch, host),
+                         [this](const SipHostPort& from, const SipHostPort& to) { OnLatched(from, to); });
+}
+
+// The system log names the first switch of a call; a switch after the far
+// end's media changed is traced only.
+void SipCall::OnLatched(const SipHostPort& from, const SipHostPort& to) {
+  Trace("SipCall RTP from %s taken in place of %s", to.Text().c_str(), from.Text().c_str());
+  if (latchLogged_) return;
+  latchLogged_ = true;
+  device_.Log().Log("SIP device " + device_.Settings().name + ": RTP comes from " + to.Text(),
+                    ", not from " + from.Text() + " as the SDP says; sending there now");
+}
+
 void SipCall::ReadCallerData(const struct sip_msg& invite) {
   caller_ = SipCallerId::Parse(Header(invite, SIP_HDR_P_ASSERTED_IDENTITY),
                                Header(invite, SIP_HDR_FROM), Header(invite, SIP_HDR_PRIVACY));
@@ -163,6 +182,8 @@ bool SipCall::Answer() {
     return false;
   }
   state_ = State::kAnswering;
+  // The caller may send RTP as soon as it has our answer.
+  media_->Rtp().StartLatch();
   return true;
 }
 
@@ -234,10 +255,14 @@ void SipCall::OnProgress(const struct sip_msg* msg, void* arg) {
   if (call && call->listener_) call->listener_->OnCallProgress(msg->scode);
 }
 
-void SipCall::OnEstablished(const struct sip_msg*, void* arg) {
+void SipCall::OnEstablished(const struct sip_msg* msg, void* arg) {
   SipCall* call = OwnerOf(arg);
   if (!call || call->state_ == State::kEnded) return;
   call->state_ = State::kEstablished;
+  if (!call->incoming_ && msg) {
+    call->ArmLatch(msg->src);
+    call->media_->Rtp().StartLatch();
+  }
   if (call->listener_) call->listener_->OnCallEstablished();
 }
 

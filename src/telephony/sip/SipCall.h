@@ -11,6 +11,7 @@
 struct mbuf;
 struct sip;
 struct sip_msg;
+struct sa;
 class SipCallListener;
 class SipDevice;
 class SipMediaSession;
@@ -65,6 +66,8 @@ class SipCall {
 
   SipCall(SipDevice& device, bool incoming);
   bool OpenMedia(const std::string& localIp);
+  void ArmLatch(const struct sa& signalling);
+  void OnLatched(const SipHostPort& from, const SipHostPort& to);
   void ReadCallerData(const struct sip_msg& invite);
   void End(int err, const struct sip_msg* msg);
   void OnTransferDone(bool success, uint16_t code);
@@ -89,4 +92,5 @@ class SipCall {
   std::string did_;
   int ringPattern_ = 0;
   bool remoteOffered_ = false;
+  bool latchLogged_ = false;
 };

@@ -37,7 +37,8 @@ class SipCallListener {
   // transfer target answered, false when the REFER or the target failed
   // (code: the SIP status, 0 when none).
   virtual void OnTransferResult(bool success, uint16_t code) = 0;
-  // An RTP packet from the far end's media address (SipCall::Media).
+  // An RTP packet from the far end's media address (SipCall::Media), or
+  // from the address whose stream took its place early in the call.
   virtual void OnRtpPacket(std::span<const uint8_t> packet, const SipHostPort& source) = 0;
   // A re-INVITE changed the media address or payload types.
   virtual void OnMediaChanged() = 0;

@@ -13,6 +13,7 @@
 #include "telephony/sip/SipCredentials.h"
 #include "telephony/sip/SipDeviceListener.h"
 #include "telephony/sip/SipRegistration.h"
+#include "telephony/sip/SipRequire.h"
 
 namespace {
 
@@ -178,6 +179,13 @@ std::string SipDevice::MediaIp(const struct sa* peer) const {
 
 void SipDevice::OnInvite(const struct sip_msg* msg, void* arg) {
   auto* device = static_cast<SipDevice*>(arg);
+  if (const std::string required = SipRequiredOptions(*msg); !required.empty()) {
+    Trace("SipDevice %s refused an INVITE requiring %s", device->settings_.name.c_str(),
+          required.c_str());
+    (void)sip_treplyf(nullptr, nullptr, device->sip_, msg, false, 420, "Bad Extension",
+                      "Unsupported: %s\r\nContent-Length: 0\r\n\r\n", required.c_str());
+    return;
+  }
   if (!device->listener_) {
     (void)sip_treply(nullptr, device->sip_, msg, 480, "Temporarily Unavailable");
     return;

@@ -58,6 +58,7 @@ class SipDevice {
   struct sipsess_sock* Sessions() const { return sessions_; }
   struct sipevent_sock* Events() const { return events_; }
   SipReaper& Reaper() const { return reaper_; }
+  LogFile& Log() const { return log_; }
   std::string ContactUser() const;
   // A new reference to our digest credentials (SipCredentials).
   void* NewCredentials() const;

@@ -20,10 +20,11 @@ constexpr DeviceKey kKeys[] = {
     {"authuser", ""},     {"password", ""},      {"registrar", ""},
     {"domain", ""},       {"outboundproxy", ""}, {"transport", "udp"},
     {"localaddress", ""}, {"expiry", "3600"},    {"dtmfmode", "rfc4733"},
+    {"rtplatch", "signalling"},
 };
 enum KeyIndex {
   kName, kMode, kUser, kAuthUser, kPassword, kRegistrar, kDomain, kOutboundProxy,
-  kTransport, kLocalAddress, kExpiry, kDtmfMode, kKeyCount
+  kTransport, kLocalAddress, kExpiry, kDtmfMode, kRtpLatch, kKeyCount
 };
 static_assert(std::size(kKeys) == kKeyCount);
 
@@ -42,6 +43,12 @@ SipDtmfMode DtmfModeFrom(const std::string& value) {
   if (Is(value, "info")) return SipDtmfMode::kInfo;
   if (Is(value, "inband")) return SipDtmfMode::kInband;
   return SipDtmfMode::kRfc4733;
+}
+
+SipRtpLatchMode RtpLatchFrom(const std::string& value) {
+  if (Is(value, "off")) return SipRtpLatchMode::kOff;
+  if (Is(value, "any")) return SipRtpLatchMode::kAny;
+  return SipRtpLatchMode::kSignalling;
 }
 
 // "sip:host:port;params", "host:port" or "[v6]:port" -> host.
@@ -85,6 +92,7 @@ bool SipDeviceSettings::Read(const std::string& settingsFile, int index, SipDevi
   device.localAddress = values[kLocalAddress].empty() ? "0.0.0.0:5060" : values[kLocalAddress];
   device.expirySeconds = std::max(kMinExpirySeconds, ParseLeadingInt(values[kExpiry]));
   device.dtmfMode = DtmfModeFrom(values[kDtmfMode]);
+  device.rtpLatch = RtpLatchFrom(values[kRtpLatch]);
   return true;
 }
 

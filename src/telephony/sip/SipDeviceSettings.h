@@ -6,6 +6,10 @@
 enum class SipDeviceMode { kDirect, kRegister };
 enum class SipTransport { kUdp, kTcp, kTls };
 enum class SipDtmfMode { kRfc4733, kInfo, kInband };
+// Whose RTP may take over a call's stream early in the call (a caller behind
+// NAT sends from another address than its SDP names): nobody's, the host
+// the call's signalling came from, or any host.
+enum class SipRtpLatchMode { kOff, kSignalling, kAny };
 
 // One SIP device as configured in the settings file, section "sipdevice<n>":
 // a direct endpoint that takes calls on its local address, or an account
@@ -33,6 +37,7 @@ struct SipDeviceSettings {
   std::string localAddress;
   int expirySeconds = kDefaultExpirySeconds;
   SipDtmfMode dtmfMode = SipDtmfMode::kRfc4733;
+  SipRtpLatchMode rtpLatch = SipRtpLatchMode::kSignalling;
 
   // The device in section "sipdevice<index>", or nothing when that section
   // has none of the device keys. Unknown words fall back to the defaults.

@@ -10,5 +10,10 @@ struct SipHostPort {
   uint16_t port = 0;
 
   bool IsSet() const { return !host.empty() && port != 0; }
+  // "host:port", an IPv6 host in brackets.
+  std::string Text() const {
+    const bool v6 = host.find(':') != std::string::npos;
+    return (v6 ? "[" + host + "]" : host) + ":" + std::to_string(port);
+  }
   bool operator==(const SipHostPort&) const = default;
 };

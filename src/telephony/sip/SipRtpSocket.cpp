@@ -51,6 +51,20 @@ std::unique_ptr<SipRtpSocket> SipRtpSocket::Open(const std::string& localIp) {
 SipRtpSocket::~SipRtpSocket() { mem_deref(socket_); }
 
 void SipRtpSocket::SetRemote(const SipHostPort& remote) {
+  if (remote == described_) return;
+  described_ = remote;
+  Aim(remote);
+  latch_.Restart(tmr_jiffies());
+}
+
+void SipRtpSocket::SetLatch(const SipRtpLatch& latch, LatchObserver observer) {
+  latch_ = latch;
+  latchObserver_ = std::move(observer);
+}
+
+void SipRtpSocket::StartLatch() { latch_.Start(tmr_jiffies()); }
+
+void SipRtpSocket::Aim(const SipHostPort& remote) {
   remote_ = {};
   remoteAddress_.reset();
   if (!remote.IsSet()) return;
@@ -72,9 +86,24 @@ bool SipRtpSocket::Send(std::span<const uint8_t> packet) {
   return err == 0;
 }
 
+// Nothing is taken over while on hold: a remote must be set.
+bool SipRtpSocket::Admits(const struct sa& source) {
+  if (!remoteAddress_) return false;
+  if (sa_cmp(&source, remoteAddress_.get(), SA_ALL)) {
+    latch_.Confirm();
+    return true;
+  }
+  const SipHostPort from = HostPortOf(source);
+  if (!latch_.Takes(from, tmr_jiffies())) return false;
+  const SipHostPort previous = remote_;
+  *remoteAddress_ = source;
+  remote_ = from;
+  if (latchObserver_) latchObserver_(previous, from);
+  return true;
+}
+
 void SipRtpSocket::OnReceive(const struct sa* src, struct mbuf* mb, void* arg) {
   auto* rtp = static_cast<SipRtpSocket*>(arg);
-  if (!rtp->receiver_ || !rtp->remoteAddress_ || !sa_cmp(src, rtp->remoteAddress_.get(), SA_ALL))
-    return;
+  if (!rtp->receiver_ || !rtp->Admits(*src)) return;
   rtp->receiver_(std::span<const uint8_t>(mbuf_buf(mb), mbuf_get_left(mb)), HostPortOf(*src));
 }

@@ -7,16 +7,19 @@
 #include <string>
 
 #include "telephony/sip/SipHostPort.h"
+#include "telephony/sip/SipRtpLatch.h"
 
 struct udp_sock;
 struct mbuf;
 struct sa;
 
 // The UDP socket of one call's RTP stream, on the loop thread. It delivers
-// packets from the expected remote address only, and sends to it.
+// packets from the expected remote address only, and sends to it; where its
+// latch allows, a stream from elsewhere takes that address's place.
 class SipRtpSocket {
  public:
   using Receiver = std::function<void(std::span<const uint8_t> packet, const SipHostPort& source)>;
+  using LatchObserver = std::function<void(const SipHostPort& from, const SipHostPort& to)>;
 
   // First port tried; even ports up to kLastPort are searched from a
   // random start.
@@ -30,10 +33,17 @@ class SipRtpSocket {
   SipRtpSocket& operator=(const SipRtpSocket&) = delete;
 
   uint16_t LocalPort() const { return localPort_; }
-  // Packets from elsewhere are dropped; an unset remote drops everything
-  // and sends nothing (a call on hold at 0.0.0.0).
+  // The address the far end's SDP names. Packets from elsewhere are dropped
+  // unless the latch lets them take over; an unset remote drops everything
+  // and sends nothing (a call on hold at 0.0.0.0). The same address again
+  // keeps a stream that was taken over.
   void SetRemote(const SipHostPort& remote);
+  // Where packets go and come from now.
   const SipHostPort& Remote() const { return remote_; }
+  // Off until set; `observer` hears of every take-over.
+  void SetLatch(const SipRtpLatch& latch, LatchObserver observer);
+  // The media starts now: the latch's window opens.
+  void StartLatch();
   // Null stops delivery (the socket may still get packets until released).
   void SetReceiver(Receiver receiver) { receiver_ = std::move(receiver); }
   bool Send(std::span<const uint8_t> packet);
@@ -41,10 +51,15 @@ class SipRtpSocket {
  private:
   SipRtpSocket() = default;
   static void OnReceive(const struct sa* src, struct mbuf* mb, void* arg);
+  void Aim(const SipHostPort& remote);
+  bool Admits(const struct sa& source);
 
   struct udp_sock* socket_ = nullptr;
   uint16_t localPort_ = 0;
+  SipHostPort described_;
   SipHostPort remote_;
   std::unique_ptr<struct sa> remoteAddress_;
   Receiver receiver_;
+  SipRtpLatch latch_;
+  LatchObserver latchObserver_;
 };

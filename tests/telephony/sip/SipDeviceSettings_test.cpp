@@ -17,14 +17,18 @@ TEST_F(SipDeviceSettingsTest, ReadsEveryKeyAndFallsBackOnUnknownWords) {
   WriteDevice(3, {{"name", "Provider"}, {"mode", "Register"}, {"user", "alice"},
                   {"authuser", "alice-auth"}, {"password", "pw"}, {"registrar", "sip:reg.example:5070"},
                   {"outboundproxy", "proxy.example"}, {"transport", "TLS"},
-                  {"localaddress", "0.0.0.0:5080"}, {"expiry", "10"}, {"dtmfmode", "info"}});
-  WriteDevice(1, {{"transport", "carrier pigeon"}, {"dtmfmode", "?"}});
+                  {"localaddress", "0.0.0.0:5080"}, {"expiry", "10"}, {"dtmfmode", "info"},
+                  {"rtplatch", "Any"}});
+  WriteDevice(1, {{"transport", "carrier pigeon"}, {"dtmfmode", "?"}, {"rtplatch", "sometimes"}});
+  WriteDevice(2, {{"rtplatch", "off"}});
   const std::vector<SipDeviceSettings> devices = SipDeviceSettings::ReadAll(settings_);
-  ASSERT_EQ(devices.size(), 2u);
-  const SipDeviceSettings &odd = devices[0], &provider = devices[1];
-  EXPECT_EQ(std::tuple(odd.name, odd.transport, odd.dtmfMode, odd.expirySeconds),
+  ASSERT_EQ(devices.size(), 3u);
+  const SipDeviceSettings &odd = devices[0], &unlatched = devices[1], &provider = devices[2];
+  EXPECT_EQ(std::tuple(odd.name, odd.transport, odd.dtmfMode, odd.expirySeconds, odd.rtpLatch),
             std::tuple("SIP device 1", SipTransport::kUdp, SipDtmfMode::kRfc4733,
-                       SipDeviceSettings::kDefaultExpirySeconds));
+                       SipDeviceSettings::kDefaultExpirySeconds, SipRtpLatchMode::kSignalling));
+  EXPECT_EQ(std::tuple(unlatched.rtpLatch, provider.rtpLatch),
+            std::tuple(SipRtpLatchMode::kOff, SipRtpLatchMode::kAny));
   EXPECT_EQ(std::tuple(provider.name, provider.mode, provider.AuthName(), provider.transport,
                        provider.localAddress),
             std::tuple("Provider", SipDeviceMode::kRegister, "alice-auth", SipTransport::kTls,

@@ -1,12 +1,47 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "SipTestSupport.h"
+#include "telephony/sip/SipRtpLatch.h"
 #include "telephony/sip/SipRtpSocket.h"
 
 namespace {
+
+using Mode = SipRtpLatchMode;
+
+// One packet from `source`, not the current address, `atMs` after the start;
+// `confirmed`: a packet came from the current address first.
+struct LatchRow { const char* what; Mode mode; SipHostPort source; uint64_t atMs; bool started, confirmed, takes; };
+
+std::ostream& operator<<(std::ostream& out, const LatchRow& row) { return out << row.what; }
+
+TEST(SipRtpLatchTest, TakesOverOnlyEarlyFromTheAllowedHostsAndOncePerWindow) {
+  const SipHostPort nat{"192.0.2.1", 40000}, other{"198.51.100.9", 40000};
+  const LatchRow rows[] = {
+      {"signalling host, another port", Mode::kSignalling, nat, 0, true, false, true},
+      {"last moment of the window", Mode::kSignalling, nat, SipRtpLatch::kWindowMs - 1, true, false, true},
+      {"window over", Mode::kSignalling, nat, SipRtpLatch::kWindowMs, true, false, false},
+      {"another host", Mode::kSignalling, other, 0, true, false, false},
+      {"another host, any", Mode::kAny, other, 0, true, false, true},
+      {"off", Mode::kOff, nat, 0, true, false, false},
+      {"media not started", Mode::kSignalling, nat, 0, false, false, false},
+      {"stream already heard", Mode::kAny, nat, 0, true, true, false},
+      {"port 0", Mode::kAny, {"192.0.2.1", 0}, 0, true, false, false},
+  };
+  for (const LatchRow& row : rows) {
+    SipRtpLatch latch(row.mode, "192.0.2.1");
+    latch.Restart(0);  // the SDP came before the media started: no window yet
+    if (row.started) latch.Start(1000);
+    if (row.confirmed) latch.Confirm();
+    EXPECT_EQ(latch.Takes(row.source, 1000 + row.atMs), row.takes) << row;
+    EXPECT_FALSE(latch.Takes(row.source, 1000 + row.atMs)) << row << ": a second take-over";
+  }
+}
 
 class SipRtpSocketTest : public SipLoopFixture {};
 
@@ -44,6 +79,76 @@ TEST_F(SipRtpSocketTest, DeliversOnlyTheRemotesPacketsSendsToItAndEachCallHasIts
   EXPECT_FALSE(rtp->Remote().IsSet() || rtp->Send(std::vector<uint8_t>{1}));
   ::close(peer);
   ::close(stranger);
+}
+
+// A UDP socket bound to a free port of `ip` (a loopback address).
+int BoundUdpOn(const char* ip, uint16_t& port) {
+  const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0);
+  sockaddr_in address = Loopback();
+  ::inet_pton(AF_INET, ip, &address.sin_addr);
+  socklen_t size = sizeof address;
+  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
+  port = ntohs(address.sin_port);
+  return fd;
+}
+
+TEST_F(SipRtpSocketTest, AStreamFromTheSignallingHostTakesOverTheSdpAddressAndIsSentTo) {
+  std::unique_ptr<SipRtpSocket> rtp = SipRtpSocket::Open("127.0.0.1");
+  ASSERT_NE(rtp, nullptr);
+  uint16_t sdpPort = 0, natPort = 0, laterPort = 0, strangerPort = 0;
+  const int sdp = BoundUdpOn("127.0.0.1", sdpPort), nat = BoundUdpOn("127.0.0.1", natPort);
+  const int later = BoundUdpOn("127.0.0.1", laterPort), stranger = BoundUdpOn("127.0.0.2", strangerPort);
+  std::vector<std::string> switches;
+  rtp->SetLatch(SipRtpLatch(Mode::kSignalling, "127.0.0.1"), [&](const SipHostPort& from, const SipHostPort& to) {
+    switches.push_back(std::to_string(from.port) + ">" + std::to_string(to.port));
+  });
+  std::vector<uint8_t> markers;
+  rtp->SetReceiver([&](std::span<const uint8_t> packet, const SipHostPort&) { markers.push_back(packet.back()); });
+  const sockaddr_in to = Loopback(rtp->LocalPort());
+  const auto send = [&](int from, uint8_t marker) {
+    const uint8_t packet[] = {0x80, 0x00, marker};
+    ::sendto(from, packet, sizeof packet, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+  };
+  const auto heard = [&](uint8_t marker) { return !markers.empty() && markers.back() == marker; };
+  int atNat = 0, atSdp = 0;
+  const auto receive = [](int fd) {
+    uint8_t packet[16] = {};
+    return ::recv(fd, packet, sizeof packet, 0) > 0 ? packet[0] : 0;
+  };
+  rtp->SetRemote({"127.0.0.1", sdpPort});
+  // The loop runs once: each step sends, then waits for the last packet that
+  // gets through. Datagrams to one socket arrive in the order sent.
+  runner_.Run({[&] { return send(nat, 1), send(sdp, 2), true; },  // the first before the media starts
+               [&] { return heard(2); },
+               [&] {
+                 rtp->StartLatch();
+                 send(stranger, 3);  // another host
+                 send(nat, 4);
+                 send(later, 5);  // the window closed with the take-over
+                 return send(nat, 6), true;
+               },
+               [&] { return heard(6); },
+               [&] { return rtp->Send(std::vector<uint8_t>{7}); },
+               [&] { return (atNat = receive(nat)) != 0; },
+               [&] {
+                 atSdp = receive(sdp);
+                 EXPECT_EQ(rtp->Remote(), (SipHostPort{"127.0.0.1", natPort}));
+                 // The same SDP again (a re-INVITE changing nothing) keeps
+                 // the stream; a new address is taken as it stands and may
+                 // be taken over again.
+                 rtp->SetRemote({"127.0.0.1", sdpPort});
+                 EXPECT_EQ(rtp->Remote().port, natPort);
+                 rtp->SetRemote({"127.0.0.1", laterPort});
+                 return send(nat, 8), true;
+               },
+               [&] { return heard(8); }},
+              3000);
+  EXPECT_EQ(markers, (std::vector<uint8_t>{2, 4, 6, 8}));
+  EXPECT_EQ(std::pair(atNat, atSdp), std::pair(7, 0));
+  EXPECT_EQ(switches, (std::vector<std::string>{std::to_string(sdpPort) + ">" + std::to_string(natPort),
+                                                std::to_string(laterPort) + ">" + std::to_string(natPort)}));
+  for (const int fd : {sdp, nat, later, stranger}) ::close(fd);
 }
 
 }  // namespace
