@@ -1,0 +1,103 @@
+// The IVR program commands: new, load (with its question and progress),
+// save (its choices, then the download) and the notes.
+import { api, query } from "./api.js";
+import { ask, confirmBox } from "./dialogs.js";
+import { setProgress } from "./notices.js";
+
+const fileLine = document.getElementById("ivr-file");
+const fileInput = document.getElementById("ivr-file-input");
+let loading = false;
+
+// Re-reads the program's state; shows the notes once after a load that asks for them.
+export async function loadIvr() {
+  const ivr = await api("/api/ivr");
+  fileLine.textContent = `${ivr.file ? `Program file: ${ivr.file}` : "No program file"}${ivr.modified ? " (modified)" : ""}`;
+  if (ivr.showNotes) {
+    await api("/api/ivr/notes-shown", {});
+    await showNotes();
+  }
+  return ivr;
+}
+
+export async function newProgram(afterwards) {
+  const sure = await confirmBox("New IVR", "This will delete all existing OGMs. Are you sure you wish to create a new IVR Program?");
+  if (!sure) return;
+  await api("/api/ivr/new", {});
+  await afterwards();
+}
+
+export async function chooseProgram() {
+  const ivr = await api("/api/ivr");
+  if (ivr.modified) {
+    const sure = await confirmBox("Load IVR", "Loading an IVR Program File can replace existing OGMs. Are you sure you wish to proceed?");
+    if (!sure) return;
+  }
+  fileInput.value = "";
+  fileInput.click();
+}
+
+// Sends the chosen file; the load runs in the engine and reports through the status.
+export async function sendProgram() {
+  const file = fileInput.files[0];
+  if (!file) return;
+  loading = true;
+  setProgress("Load File", `Sending ${file.name}`, 0);
+  try {
+    await api(query("/api/ivr/load", { name: file.name }), file);
+  } catch (error) {
+    loading = false;
+    setProgress("");
+    throw error;
+  }
+}
+
+// Follows the engine's load steps; true once a load this page started is over.
+export function loadProgress(status) {
+  if (status.loadStep) {
+    setProgress("Load File", status.loadStep, status.loadFraction);
+    loading = true;
+    return false;
+  }
+  if (!loading) return false;
+  loading = false;
+  setProgress("");
+  return true;
+}
+
+function choiceChecks(options) {
+  return Object.entries(options)
+    .filter(([, value]) => typeof value === "boolean")
+    .map(([name, value]) => ({ name, label: options.labels?.[name] || name, checked: value }));
+}
+
+export async function saveProgram() {
+  const [ivr, options] = await Promise.all([api("/api/ivr"), api("/api/ivr/save-options")]);
+  const answer = await ask({
+    caption: "Save IVR Program",
+    input: { label: "File name", value: ivr.file || "Zavotel.ivr" },
+    checks: choiceChecks(options),
+  });
+  if (!answer) return;
+  let name = answer.value.trim();
+  if (!/\.ivr$/i.test(name)) name += ".ivr";
+  setProgress("Save File", name, 0);
+  try {
+    const saved = await api("/api/ivr/save", { name, ...answer.checks });
+    const link = document.createElement("a");
+    link.href = saved.download;
+    link.download = name;
+    document.body.append(link);
+    link.click();
+    link.remove();
+  } finally {
+    setProgress("");
+  }
+  await loadIvr();
+}
+
+export async function showNotes() {
+  const notes = await api("/api/ivr/notes");
+  const answer = await ask({ caption: "notes.txt", textarea: { label: "Notes", value: notes.text }, okText: "Save" });
+  if (!answer || answer.value === notes.text) return;
+  await api("/api/ivr/notes", { text: answer.value });
+}
