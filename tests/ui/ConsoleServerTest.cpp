@@ -285,4 +285,30 @@ TEST_F(ConsoleServerTest, EventsFollowTheStatus) {
   server->Stop();
 }
 
+// The log display's lines go out once each, also after the view dropped
+// its oldest part.
+TEST_F(ConsoleServerTest, LogEventsCarryOnlyNewLines) {
+  display_.Append("first line\n");
+  auto server = Start({});
+  httplib::Client client = ClientOf(*server);
+  const std::string filler(StatusDisplay::kCapacity - 20, 'x');
+  std::string received;
+  int step = 0;
+  client.Get("/api/events", [&](const char* data, size_t length) {
+    received.append(data, length);
+    size_t logs = 0;
+    for (size_t at = received.find("event: log"); at != std::string::npos; at = received.find("event: log", at + 1))
+      ++logs;
+    if (logs == 1 && step == 0) display_.Append("second line\n"), step = 1;
+    if (logs == 2 && step == 1) display_.Append(filler + "\nthird line\n"), step = 2;
+    return logs < 3;
+  });
+  EXPECT_NE(received.find("event: log\ndata: {\"error\":false,\"text\":\"first line\\n\"}"), std::string::npos)
+      << received;
+  EXPECT_NE(received.find("data: {\"error\":false,\"text\":\"second line\\n\"}"), std::string::npos);
+  EXPECT_NE(received.find("xx\\nthird line\\n\"}"), std::string::npos);
+  EXPECT_EQ(received.rfind("first line"), received.find("first line")) << "sent once";
+  server->Stop();
+}
+
 }  // namespace
