@@ -23,9 +23,31 @@ function field(label, control) {
   return control;
 }
 
+// A titled group of checkboxes, one per name; `chosen` are ticked.
+function group(spec) {
+  const set = document.createElement("fieldset");
+  set.className = "group";
+  const legend = document.createElement("legend");
+  legend.textContent = spec.legend;
+  set.append(legend);
+  for (const name of spec.options) {
+    const tag = document.createElement("label");
+    const box = document.createElement("input");
+    box.type = "checkbox";
+    box.value = name;
+    box.checked = spec.chosen.includes(name);
+    tag.append(box, ` ${name}`);
+    set.append(tag);
+  }
+  if (!spec.options.length) set.append("None here.");
+  fields.append(set);
+  return () => [...set.querySelectorAll("input:checked")].map((box) => box.value);
+}
+
 // ask({caption, text, input: {label, value, type}, choices: {label, options, value},
-//      checks: [{name, label, checked}], textarea: {label, value}, okText, cancelText})
-// resolves to null when cancelled, else {value, checks}.
+//      checks: [{name, label, checked}], groups: [{name, legend, options, chosen}],
+//      textarea: {label, value}, okText, cancelText})
+// resolves to null when cancelled, else {value, checks, groups}.
 export function ask(options) {
   if (pending) pending(null);
   title.textContent = options.caption || "Zavotel";
@@ -58,6 +80,7 @@ export function ask(options) {
     box.dataset.name = check.name;
     return box;
   });
+  const groups = (options.groups || []).map((spec) => [spec.name, group(spec)]);
   return new Promise((resolve) => {
     pending = (result) => {
       pending = null;
@@ -68,7 +91,8 @@ export function ask(options) {
       if (dialog.returnValue !== "ok") return pending(null);
       const chosen = {};
       for (const box of checks) chosen[box.dataset.name] = box.checked;
-      pending({ value: valueControl ? valueControl.value : "", checks: chosen });
+      const lists = Object.fromEntries(groups.map(([name, read]) => [name, read()]));
+      pending({ value: valueControl ? valueControl.value : "", checks: chosen, groups: lists });
     };
     dialog.returnValue = "";
     dialog.showModal();

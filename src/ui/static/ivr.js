@@ -64,25 +64,36 @@ export function loadProgress(status) {
   return true;
 }
 
-function choiceChecks(options) {
-  return Object.entries(options)
-    .filter(([, value]) => typeof value === "boolean")
-    .map(([name, value]) => ({ name, label: options.labels?.[name] || name, checked: value }));
-}
+// The save-contents choices: what goes into the file, then the file's name.
+const LISTS = [
+  ["ogms", "OGMs"],
+  ["mailboxes", "Mailboxes"],
+  ["prompts", "System prompts"],
+  ["programs", "Program files"],
+];
+const FLAGS = [
+  ["ogmDelete", "Loading deletes the OGMs not in the file"],
+  ["mailboxDelete", "Loading deletes the mailboxes not in the file"],
+  ["mailboxGreetings", "Save the mailboxes' greetings"],
+  ["notes", "Save the notes"],
+  ["notesPopup", "Show the notes after loading"],
+];
 
 export async function saveProgram() {
   const [ivr, options] = await Promise.all([api("/api/ivr"), api("/api/ivr/save-options")]);
+  const { choices, available } = options;
   const answer = await ask({
     caption: "Save IVR Program",
-    input: { label: "File name", value: ivr.file || "Zavotel.ivr" },
-    checks: choiceChecks(options),
+    input: { label: "File name", value: options.name || ivr.file || "Zavotel.ivr" },
+    groups: LISTS.map(([name, legend]) => ({ name, legend, options: available[name] || [], chosen: choices[name] || [] })),
+    checks: FLAGS.map(([name, label]) => ({ name, label, checked: choices[name] })),
   });
   if (!answer) return;
   let name = answer.value.trim();
   if (!/\.ivr$/i.test(name)) name += ".ivr";
   setProgress("Save File", name, 0);
   try {
-    const saved = await api("/api/ivr/save", { name, ...answer.checks });
+    const saved = await api("/api/ivr/save", { name, ...answer.groups, ...answer.checks });
     const link = document.createElement("a");
     link.href = saved.download;
     link.download = name;
