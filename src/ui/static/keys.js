@@ -7,6 +7,7 @@ import * as messages from "./messages.js";
 import { guarded } from "./notices.js";
 
 const rowsBody = document.getElementById("message-rows");
+const consoleView = document.getElementById("console");
 
 function typing(target) {
   return target instanceof HTMLInputElement || target instanceof HTMLTextAreaElement || target instanceof HTMLSelectElement;
@@ -24,7 +25,7 @@ function commandFor(event, actions) {
     if (key === "o" || key === "O") return () => actions.setAnswering(true);
     if (key === "f" || key === "F") return () => actions.setAnswering(false);
     if (key === "s" || key === "S") return guarded(commands.emailMessages);
-    if (key === "Delete") return guarded(commands.deleteMessages);
+    if (key === "Delete" && !typing(event.target)) return guarded(commands.deleteMessages);
     return null;
   }
   if (event.altKey && !ctrl) {
@@ -74,7 +75,7 @@ function rowKey(event) {
 
 export function bindKeys(actions) {
   document.addEventListener("keydown", (event) => {
-    if (dialogOpen()) return;
+    if (dialogOpen() || consoleView.hidden) return;
     const command = commandFor(event, actions);
     if (!command) return;
     event.preventDefault();
