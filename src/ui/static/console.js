@@ -52,7 +52,7 @@ function showStatus(status) {
   caller.textContent = status.callerId ? `Caller: ${status.callerId}` : "";
   setNotice("devices", status.noDevicesNotice);
   setNotice("load", status.loadNotice);
-  if (ivr.loadProgress(status)) guarded(reloadAll)();
+  if (ivr.loadProgress(status, lastStatus)) guarded(reloadAll)();
   if (lastStatus && status.messageChanges !== lastStatus.messageChanges) refreshMessagesSoon();
   lastStatus = status;
 }

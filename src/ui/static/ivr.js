@@ -6,7 +6,8 @@ import { setProgress } from "./notices.js";
 
 const fileLine = document.getElementById("ivr-file");
 const fileInput = document.getElementById("ivr-file-input");
-let loading = false;
+let loading = false; // the engine reports load steps
+let sending = false; // a program file is on its way
 
 // Re-reads the program's state; shows the notes once after a load that asks for them.
 export async function loadIvr() {
@@ -40,28 +41,28 @@ export async function chooseProgram() {
 export async function sendProgram() {
   const file = fileInput.files[0];
   if (!file) return;
-  loading = true;
+  sending = true;
   setProgress("Load File", `Sending ${file.name}`, 0);
   try {
     await api(query("/api/ivr/load", { name: file.name }), file);
-  } catch (error) {
-    loading = false;
-    setProgress("");
-    throw error;
+  } finally {
+    sending = false;
+    if (!loading) setProgress("");
   }
 }
 
-// Follows the engine's load steps; true once a load this page started is over.
-export function loadProgress(status) {
+// Follows the engine's load steps; true when a load just ended (its
+// steps stopped, or its outcome came), so the lists are read again.
+export function loadProgress(status, before) {
   if (status.loadStep) {
-    setProgress("Load File", status.loadStep, status.loadFraction);
     loading = true;
+    setProgress("Load File", status.loadStep, status.loadFraction);
     return false;
   }
-  if (!loading) return false;
+  const ended = loading || (before !== null && status.loadNotice !== before.loadNotice);
   loading = false;
-  setProgress("");
-  return true;
+  if (ended && !sending) setProgress("");
+  return ended;
 }
 
 // The save-contents choices: what goes into the file, then the file's name.
