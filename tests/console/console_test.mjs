@@ -4,36 +4,10 @@ import assert from "node:assert/strict";
 import { spawn } from "node:child_process";
 import { readFileSync } from "node:fs";
 import { join } from "node:path";
-import { chromium } from "playwright-core";
+import { openBrowser } from "./browser.mjs";
 
 const [url, data, shots, callScript] = process.argv.slice(2);
-const DESKTOP = { width: 1280, height: 800 };
-const PHONE = { width: 390, height: 844 };
-const problems = [];
-
-const browser = await chromium.launch({ executablePath: "/usr/bin/chromium", args: ["--no-sandbox"] });
-const context = await browser.newContext({ viewport: DESKTOP, acceptDownloads: true });
-const page = await context.newPage();
-page.setDefaultTimeout(20000);
-page.on("pageerror", (error) => problems.push(`page error: ${error.message}`));
-page.on("console", (message) => {
-  if (message.type() === "error") problems.push(`console error: ${message.text()}`);
-});
-
-let step = 0;
-function say(text) {
-  console.log(`${++step}. ${text}`);
-}
-
-// A screenshot at desktop and at phone width; nothing may overflow sideways.
-async function shot(name) {
-  await page.screenshot({ path: join(shots, `${name}-desktop.png`) });
-  await page.setViewportSize(PHONE);
-  const overflow = await page.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
-  if (overflow > 0) problems.push(`${name}: ${overflow} px wider than a phone`);
-  await page.screenshot({ path: join(shots, `${name}-phone.png`), fullPage: true });
-  await page.setViewportSize(DESKTOP);
-}
+const { page, problems, say, shot, run } = await openBrowser(shots);
 
 const rows = page.locator("#message-rows tr");
 const dialog = page.locator("dialog#ask");
@@ -53,7 +27,7 @@ async function answerDialog(caption, fill) {
   await dialog.waitFor({ state: "hidden" });
 }
 
-try {
+await run("console_test", async () => {
   say("the factory installation: the default mailbox and the answering OGM");
   await page.goto(url);
   await page.waitForFunction(() => document.getElementById("mailbox-list").value === "Default");
@@ -146,13 +120,4 @@ try {
   await shot("11-log");
   const errorsShown = await shownErrors();
   if (errorsShown.length) problems.push(`errors shown to the user: ${errorsShown.join(" | ")}`);
-} catch (error) {
-  problems.push(`step ${step} failed: ${error.stack || error}`);
-  await page.screenshot({ path: join(shots, "failure.png") }).catch(() => {});
-} finally {
-  await browser.close();
-}
-
-for (const problem of problems) console.log(`FAILED: ${problem}`);
-console.log(`console_test: ${problems.length ? "failed" : "passed"} after ${step} steps`);
-process.exit(problems.length ? 1 : 0);
+});

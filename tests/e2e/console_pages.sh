@@ -2,7 +2,8 @@
 # The web console in headless Chromium, used as a new user would: the
 # factory installation shown, a message left by a SIP call appearing live,
 # played (and so read), moved to a new mailbox, downloaded and deleted;
-# answering off and on; the IVR program saved and loaded again. Screenshots
+# answering off and on; the IVR program saved and loaded again; off loopback
+# the login comes first. Screenshots
 # of each state go to console-screenshots/ in the build folder.
 source "$(dirname "$(realpath "$0")")/sip_support.sh"
 console_dir="$e2e_dir/../console"
@@ -33,4 +34,13 @@ check "the console works as a user expects" \
   node "$console_dir/console_test.mjs" "$url" "$data" "$shots" "$tmp/call.sh" >browser.txt 2>&1
 cat browser.txt
 check "engine stopped cleanly" stop_engine
+
+# Off loopback the console asks for its password first.
+echo "console test password" | "$zavotel" --data "$data" console-password >/dev/null
+sed -i 's/^\[console\]$/[console]\naddress=0.0.0.0/' "$data/settings.ini"
+check "engine starts again" start_engine
+url="$(sed -n 's/^Console at http:\/\/[^:]*/http:\/\/127.0.0.1/p' engine.txt)"
+check "the console logs in" node "$console_dir/login_test.mjs" "$url" "$shots" "console test password" >login.txt 2>&1
+cat login.txt
+check "engine stopped cleanly again" stop_engine
 summary console_pages engine-err.txt sipp.txt
