@@ -1,13 +1,16 @@
 // Reads arbitrary bytes as the parts of a console request our own code
 // parses: a name accepted by the check holds no separator, "..", control
-// character or decodable escape of one; cookies, hosts, origins and the JSON
-// bodies are read without crashing.
+// character or decodable escape of one; a Content-Length taken is all
+// digits; a save request taken names only checked names; cookies, hosts,
+// origins and the JSON bodies are read without crashing.
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "ui/ConsoleName.h"
 #include "ui/ConsoleRequest.h"
+#include "ui/ProgramFolder.h"
+#include "ui/ProgramRequest.h"
 
 namespace {
 
@@ -46,5 +49,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   if (console_request::OriginAllowed(first, second, false)) Require(first.substr(7) == second);
   console_request::LoginPassword(text);
   console_request::AnsweringOn(text);
+  console_request::StringField(text, "name");
+  if (console_request::ContentLength(text)) Require(!text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos);
+  std::string problem;
+  if (const auto save = console_request::ParseSaveRequest(text, IvrSaveDescription(), problem)) {
+    Require(program_folder::NameProblem(save->name).empty());
+    for (const auto* list : {&save->description.ogms, &save->description.mailBoxes, &save->description.prompts,
+                             &save->description.programs}) {
+      for (const std::string& name : *list) Require(RequestNameProblem(name).empty());
+    }
+  } else {
+    Require(!problem.empty());
+  }
   return 0;
 }

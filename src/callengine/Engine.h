@@ -46,7 +46,7 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
  public:
   // Lines are built this long after start.
   static constexpr uint64_t kLineSetUpMs = 1000;
-  // Lines are rebuilt this long after a program was loaded.
+  // Lines are rebuilt this long after a program was loaded or a new one begun.
   static constexpr uint64_t kLineRebuildAfterLoadMs = 1750;
   // The loop runs on this long after a stop so BYE and unREGISTER go out.
   static constexpr uint64_t kFarewellMs = 500;
@@ -97,8 +97,10 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   int64_t HandleMessage(const LMessage &message);
   int64_t ControlCommand(int64_t command, const std::string &text);
   void LoadFromSecondCopy(const std::string &text);
-  void ReceiveProgramFile(const std::string &path, bool quiet);
+  // False when the load could not start.
+  bool ReceiveProgramFile(const std::string &path, bool quiet);
   void ProgramLoaded(const IvrLoadOutcome &outcome);
+  int64_t NewProgram();
   void ShowCallerId(const std::string &text);
   void NewMessage(bool beep);
   void CheckRestart();

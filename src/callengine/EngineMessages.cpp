@@ -51,6 +51,10 @@ int64_t Engine::HandleMessage(const LMessage &message) {
     case WM_LOADIVRFILEQUIET:
       ReceiveProgramFile(message.text, true);
       break;
+    case WM_CONSOLELOADIVRFILE:
+      return ReceiveProgramFile(message.text, false) ? 0 : 1;
+    case WM_NEWIVRPROGRAM:
+      return NewProgram();
     case WM_CONTROLCOMMAND:
       return ControlCommand(message.wParam, message.text);
     default:
@@ -101,17 +105,20 @@ void Engine::LoadFromSecondCopy(const std::string &text) {
 // A program handed over by a second copy, the control socket or the
 // delivery task loads on a worker; the one asking has agreed to replace the
 // OGMs by asking.
-void Engine::ReceiveProgramFile(const std::string &path, bool quiet) {
+bool Engine::ReceiveProgramFile(const std::string &path, bool quiet) {
   log_.Log("IVR program file received: ", path);
   status_.SetLoadNotice(path);
-  if (stopping_ || !loader_.Load(path, quiet))
-    log_.LogError("IVR program file not loaded (another load is running or it cannot be read): ",
-                  path);
+  if (!stopping_ && loader_.Load(path, quiet)) return true;
+  log_.LogError("IVR program file not loaded (another load is running or it cannot be read): ",
+                path);
+  return false;
 }
 
 // The messages go to the log and the status; the lines start again with the
-// new program.
+// new program. Notes the file asked to show wait, as [settings]
+// "notespopup", until the console has shown them.
 void Engine::ProgramLoaded(const IvrLoadOutcome &outcome) {
+  if (outcome.showNotes) ProfileWriteBool(folders_.SettingsFile(), "settings", "notespopup", true);
   std::string notice = outcome.result == kProcessDone ? "IVR program loaded" : "IVR program not loaded";
   for (const std::string &message : outcome.messages) {
     log_.Log(message);
@@ -120,6 +127,18 @@ void Engine::ProgramLoaded(const IvrLoadOutcome &outcome) {
   log_.Log(notice);
   status_.SetLoadNotice(notice);
   if (!stopping_) loop_.SetTimer(this, kLineSetUpTimer, kLineRebuildAfterLoadMs);
+}
+
+// No line answers from a program half deleted: the controllers go first and
+// come back with the lines. Refused while a load is changing the folders.
+int64_t Engine::NewProgram() {
+  if (stopping_ || loader_.IsRunning()) return 1;
+  log_.Log("New IVR program");
+  TearDownLines();
+  NewIvrProgram(folders_);
+  status_.SetLoadNotice("New IVR program");
+  loop_.SetTimer(this, kLineSetUpTimer, kLineRebuildAfterLoadMs);
+  return 0;
 }
 
 void Engine::ShowCallerId(const std::string &text) {

@@ -32,6 +32,13 @@ enum MainMessage : uint32_t {
   WM_LOADIVRFILE = WM_USER + 21,
   // lParam = mouse message on the tray icon.
   WM_TRAYICON = WM_USER + 22,
+  // The console's New IVR command: the lines are rebuilt around an empty
+  // program. Result 0 when done, 1 while a program file loads.
+  WM_NEWIVRPROGRAM = WM_USER + 31,
+  // text = an IVR program file the console received, loaded as the Load
+  // command loads one (not quiet, no window shown). Result 0 when the load
+  // started, 1 when it could not.
+  WM_CONSOLELOADIVRFILE = WM_USER + 32,
   // wParam = control command; the result is the handler's return value.
   WM_CONTROLCOMMAND = 0x7FFF,
 };

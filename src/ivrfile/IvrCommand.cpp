@@ -134,7 +134,7 @@ int Load(const std::vector<std::string>& args, const OpenData& openData) {
   if (outcome.result == kProcessDone) std::printf("Loaded %s\n", path.c_str());
   if (outcome.showNotes) {
     const std::string notes =
-        ReadFileText(PathJoin(folders.Root(), "notes.txt"), kIvrMaxNotes).value_or("");
+        ReadFileText(IvrNotesPath(folders), kIvrMaxNotes).value_or("");
     std::printf("IVR Program Notes\n%s\n", notes.c_str());
   }
   return ExitStatus(outcome.result);

@@ -1,5 +1,6 @@
 #include "ivrfile/IvrFolderFiles.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -68,4 +69,15 @@ std::vector<std::string> FolderFilesStartingWith(const std::string& folder,
   });
   for (; search.IsValid(); search.Next()) paths.push_back(search.Path());
   return paths;
+}
+
+std::vector<std::string> ProgramFileNames(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const std::string& path : Paths(folder, "")) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & 0111) != 0)
+      names.push_back(PathFileName(path));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }

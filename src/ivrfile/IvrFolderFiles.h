@@ -23,3 +23,7 @@ int DeleteAllFiles(const std::string& folder);
 // directory order.
 std::vector<std::string> FolderFilesStartingWith(const std::string& folder,
                                                  std::string_view prefix);
+
+// The program files a save may carry from the data folder: its regular files
+// with an execute permission (the stand-in for "*.exe"), sorted by name.
+std::vector<std::string> ProgramFileNames(const std::string& folder);

@@ -19,11 +19,11 @@ void Remember(const DataFolders& folders, const std::string& path) {
   ProfileWriteString(folders.SettingsFile(), kSettings, "ivrfiledir", PathFolder(path));
 }
 
-std::string NotesPath(const DataFolders& folders) {
+}  // namespace
+
+std::string IvrNotesPath(const DataFolders& folders) {
   return ResolveCaseInsensitive(PathJoin(folders.Root(), "notes.txt"));
 }
-
-}  // namespace
 
 bool IvrProgramModified(const DataFolders& folders) {
   return ProfileReadBool(folders.SettingsFile(), kSettings, "ivrmodified", false);
@@ -50,16 +50,18 @@ ProcessResult SaveIvrProgram(const DataFolders& folders, IvrSaveDescription desc
   LIVRSave save(folders, std::move(description));
   const ProcessResult result = save.Process(progress);
   error = save.Error();
-  if (result == kProcessDone) {
-    Remember(folders, path);
-    ProfileDeleteKey(folders.SettingsFile(), kSettings, "ivrmodified");
-  }
+  if (result == kProcessDone) IvrProgramSaved(folders, path);
   return result;
+}
+
+void IvrProgramSaved(const DataFolders& folders, const std::string& path) {
+  Remember(folders, path);
+  ProfileDeleteKey(folders.SettingsFile(), kSettings, "ivrmodified");
 }
 
 void NewIvrProgram(const DataFolders& folders) {
   DeleteAllFiles(folders.Ogms());
   ProfileDeleteKey(folders.SettingsFile(), kSettings, "ivrmodified");
   ProfileDeleteKey(folders.SettingsFile(), kSettings, "ivrfile");
-  ::unlink(NotesPath(folders).c_str());
+  ::unlink(IvrNotesPath(folders).c_str());
 }

@@ -13,6 +13,9 @@ class LProgress;
 // settings they keep ([settings] "ivrfile", "ivrfiledir", "ivrmodified",
 // "notespopup"). Questions to the user are the caller's: these only act.
 
+// "notes.txt" in the data root, in its stored spelling.
+std::string IvrNotesPath(const DataFolders& folders);
+
 // Whether the OGMs changed since the last load or save; a load that is not
 // quiet asks before it replaces them.
 bool IvrProgramModified(const DataFolders& folders);
@@ -38,6 +41,10 @@ IvrLoadOutcome LoadIvrProgram(const DataFolders& folders, const std::string& pat
 // the text for the user, if any.
 ProcessResult SaveIvrProgram(const DataFolders& folders, IvrSaveDescription description,
                              LProgress& progress, std::string& error);
+
+// What a successful save leaves behind: `path` is the current program and
+// "ivrmodified" is cleared. For callers that run LIVRSave themselves.
+void IvrProgramSaved(const DataFolders& folders, const std::string& path);
 
 // A new, empty program: every file of the OGMs folder is deleted (names
 // beginning with "." excepted), "ivrmodified" and "ivrfile" are removed and

@@ -30,6 +30,14 @@ struct IvrSaveDescription {
 
   // Reads a description file; missing keys keep the wizard's first choices.
   static IvrSaveDescription Read(const std::string& path);
+  // The choices the save wizard opens with: the current program file, every
+  // OGM with the OGM keep-list, no mailbox and no prompt, the program files
+  // chosen last time that are still there, the answering OGM setting and the
+  // notes (not shown after loading).
+  static IvrSaveDescription WizardStart(const DataFolders& folders);
+  // Replaces the "save" section of `path` with this description in one
+  // write, as the wizard leaves it; false when the file cannot be written.
+  bool Write(const std::string& path) const;
   // Everything in the data folder: every OGM, mailbox (with its greeting)
   // and system prompt, the answering OGM setting and the notes, with the
   // OGM keep-list; no program files and no mailbox keep-list.

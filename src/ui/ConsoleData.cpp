@@ -16,12 +16,6 @@ namespace {
 
 using nlohmann::json;
 
-// Names and texts from files need not be UTF-8; bad bytes become U+FFFD
-// rather than failing the whole answer.
-std::string Dump(const json& value) {
-  return value.dump(-1, ' ', false, json::error_handler_t::replace);
-}
-
 json MessageRow(const std::string& record) {
   const std::string_view section = LMailBoxMessage::kSection;
   json row = {
@@ -45,6 +39,8 @@ json MessageRow(const std::string& record) {
 }
 
 }  // namespace
+
+std::string Dump(const json& value) { return value.dump(-1, ' ', false, json::error_handler_t::replace); }
 
 std::string StatusJson(const EngineStatus::Snapshot& status) {
   json lines = json::array();

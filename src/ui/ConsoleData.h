@@ -1,5 +1,6 @@
 #pragma once
 
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 
@@ -9,6 +10,10 @@
 // The JSON the console's read-only endpoints answer with. Lists are read
 // from the data folder as they are now; nothing is kept between requests.
 namespace console_data {
+
+// The text of a JSON answer: names and texts from files need not be UTF-8,
+// so bad bytes become U+FFFD rather than failing the whole answer.
+std::string Dump(const nlohmann::json& value);
 
 // What the main window shows apart from the lists.
 std::string StatusJson(const EngineStatus::Snapshot& status);

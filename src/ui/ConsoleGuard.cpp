@@ -1,3 +1,4 @@
+#include <memory>
 #include <nlohmann/json.hpp>
 
 #include "ui/ConsoleRequest.h"
@@ -11,6 +12,11 @@ bool OpensSession(const std::string& path) { return path == "/api/session" || pa
 
 bool ChangesState(const std::string& method) { return method != "GET" && method != "HEAD"; }
 
+// The methods whose body httplib reads before a route sees the request.
+bool HasBody(const std::string& method) {
+  return method == "POST" || method == "PUT" || method == "PATCH" || method == "DELETE" || method == "PRI";
+}
+
 }  // namespace
 
 void Refuse(httplib::Response& response, int status, const std::string& text) {
@@ -18,6 +24,11 @@ void Refuse(httplib::Response& response, int status, const std::string& text) {
   response.set_content(nlohmann::json{{"error", text}}.dump(-1, ' ', false,
                                                             nlohmann::json::error_handler_t::replace),
                        "application/json");
+}
+
+bool ChangeOnMain(ConsoleServer::State& state, std::function<bool()> change) {
+  auto done = std::make_shared<std::atomic<bool>>(false);
+  return state.host.onMain([change = std::move(change), done] { *done = change(); }) && *done;
 }
 
 std::string SessionOf(ConsoleServer::State& state, const httplib::Request& request) {
@@ -38,6 +49,20 @@ httplib::Server::HandlerResponse Guard(ConsoleServer::State& state, const httpli
       !console_request::OriginAllowed(request.get_header_value("Origin"), host, state.tls)) {
     Refuse(response, 403, "foreign origin");
     return Result::Handled;
+  }
+  // Before any body is read: one without a stated length could grow
+  // without bound (httplib reads chunked bodies and bodies without a
+  // Content-Length whole, whatever its own limit).
+  if (HasBody(request.method)) {
+    const std::optional<uint64_t> length =
+        request.has_header("Transfer-Encoding")
+            ? std::nullopt
+            : console_request::ContentLength(request.get_header_value("Content-Length"));
+    if (!length || *length > state.BodyLimit(request.path)) {
+      Refuse(response, length ? 413 : 411, length ? "the request is too large" : "the request needs a Content-Length");
+      response.set_header("Connection", "close");
+      return Result::Handled;
+    }
   }
   if (request.path.rfind("/api/", 0) != 0 || OpensSession(request.path)) return Result::Unhandled;
 

@@ -44,6 +44,23 @@ std::optional<std::string> PercentDecode(std::string_view text) {
   return out;
 }
 
+std::string PercentEncode(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : text) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                       c == '-' || c == '.' || c == '_' || c == '~';
+    if (plain) {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    }
+  }
+  return out;
+}
+
 std::string RequestNameProblem(std::string_view name) {
   std::string current(name);
   for (int round = 0; round < kMaxDecodeRounds; ++round) {

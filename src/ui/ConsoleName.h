@@ -10,6 +10,10 @@
 // Decodes "%XX" escapes; nothing for a "%" without two hex digits. "+" stays.
 std::optional<std::string> PercentDecode(std::string_view text);
 
+// Escapes every byte but letters, digits and "-._~" as "%XX", for a name
+// put into a URL or a header.
+std::string PercentEncode(std::string_view text);
+
 // Why `name` may not be used as one file or mailbox name; "" when it may. It
 // is checked as given and after each further round of percent-decoding, so a
 // name encoded twice cannot smuggle a separator past it.

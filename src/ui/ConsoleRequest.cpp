@@ -48,12 +48,26 @@ bool OriginAllowed(std::string_view origin, std::string_view host, bool tls) {
          origin.substr(0, scheme.size()) == scheme && origin.substr(scheme.size()) == host;
 }
 
-std::optional<std::string> LoginPassword(std::string_view body) {
-  nlohmann::json parsed = ParseObject(body);
-  if (parsed.is_discarded() || !parsed.contains("password") || !parsed["password"].is_string())
-    return std::nullopt;
-  return parsed["password"].get<std::string>();
+std::optional<uint64_t> ContentLength(std::string_view header) {
+  // 18 digits cannot overflow 64 bits.
+  if (header.empty() || header.size() > 18) return std::nullopt;
+  uint64_t value = 0;
+  for (char c : header) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + static_cast<uint64_t>(c - '0');
+  }
+  return value;
 }
+
+std::optional<std::string> StringField(std::string_view body, std::string_view key) {
+  nlohmann::json parsed = ParseObject(body);
+  if (parsed.is_discarded()) return std::nullopt;
+  const auto found = parsed.find(std::string(key));
+  if (found == parsed.end() || !found->is_string()) return std::nullopt;
+  return found->get<std::string>();
+}
+
+std::optional<std::string> LoginPassword(std::string_view body) { return StringField(body, "password"); }
 
 std::optional<bool> AnsweringOn(std::string_view body) {
   nlohmann::json parsed = ParseObject(body);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,6 +23,13 @@ bool HostAllowed(std::string_view host, int port, bool loopback);
 // An Origin header, when sent, must be this console itself: "http://" (or
 // "https://" under TLS) followed by exactly the Host header.
 bool OriginAllowed(std::string_view origin, std::string_view host, bool tls);
+
+// A Content-Length header's value: decimal digits only, at most 18 of them;
+// nullopt for anything else (a missing header included).
+std::optional<uint64_t> ContentLength(std::string_view header);
+
+// The text of `key` in a JSON object body ({"name": "..."}).
+std::optional<std::string> StringField(std::string_view body, std::string_view key);
 
 // {"password": "..."}.
 std::optional<std::string> LoginPassword(std::string_view body);

@@ -127,6 +127,7 @@ void AddRoutes(ConsoleServer::State& state) {
   http.Get("/api/messages", [&state](const Request& q, Response& r) { GetMessages(state, q, r); });
   http.Post("/api/answering", [&state](const Request& q, Response& r) { PostAnswering(state, q, r); });
   AddEventRoutes(state);
+  AddProgramRoutes(state);
   http.Get("/api/.*", [](const Request&, Response& r) { Refuse(r, 404, "no such request"); });
   http.Get("/(.*)", [&state](const Request& q, Response& r) { GetStatic(state, q, r); });
 }

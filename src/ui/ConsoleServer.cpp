@@ -34,7 +34,8 @@ bool ConsoleServer::Start(std::string& error) {
     state.port = 0;
     return false;
   }
-  state.http.set_payload_max_length(State::kMaxBodyBytes);
+  // Each route's own limit is held in the guard, before a body is read.
+  state.http.set_payload_max_length(State::kMaxUploadBytes);
   state.http.set_pre_routing_handler(
       [&state](const httplib::Request& q, httplib::Response& r) { return console_server::Guard(state, q, r); });
   console_server::AddRoutes(state);

@@ -3,6 +3,9 @@
 #include <httplib.h>
 
 #include <atomic>
+#include <functional>
+#include <map>
+#include <string>
 #include <thread>
 
 #include "ui/ConsoleServer.h"
@@ -10,8 +13,11 @@
 
 // The server's insides, shared by its guard and its routes.
 struct ConsoleServer::State {
-  // The largest request body taken (bigger ones get 413).
+  // The largest request body taken (bigger ones get 413), unless a route
+  // registered a limit of its own in `bodyLimits`.
   static constexpr size_t kMaxBodyBytes = 64 * 1024;
+  // The largest any route may register; what httplib itself enforces.
+  static constexpr size_t kMaxUploadBytes = 256 << 20;
   // Event streams each hold a server thread; more are refused with 503.
   static constexpr int kMaxEventStreams = 4;
 
@@ -26,6 +32,13 @@ struct ConsoleServer::State {
   bool tls = false;  // no certificate support yet: plain HTTP only
   std::atomic<bool> stopping{false};
   std::atomic<int> eventStreams{0};
+  // Request path -> its body limit; filled before the server listens.
+  std::map<std::string, size_t> bodyLimits;
+
+  size_t BodyLimit(const std::string& path) const {
+    const auto found = bodyLimits.find(path);
+    return found == bodyLimits.end() ? kMaxBodyBytes : found->second;
+  }
 };
 
 namespace console_server {
@@ -37,8 +50,15 @@ httplib::Server::HandlerResponse Guard(ConsoleServer::State& state, const httpli
 // Every route; the rest register their share, one concern each.
 void AddRoutes(ConsoleServer::State& state);
 void AddEventRoutes(ConsoleServer::State& state);
+// The answering OGM, the IVR program's state, New and the notes.
+void AddProgramRoutes(ConsoleServer::State& state);
+// IVR program files: upload and load, save options, save and download.
+void AddProgramFileRoutes(ConsoleServer::State& state);
 // {"error": text} with `status`.
 void Refuse(httplib::Response& response, int status, const std::string& text);
+// Runs `change` on the main loop and waits; true when it ran in time and
+// succeeded. It owns what it uses, as a late one still runs.
+bool ChangeOnMain(ConsoleServer::State& state, std::function<bool()> change);
 // The live session's id from the request's cookie, "" when none.
 std::string SessionOf(ConsoleServer::State& state, const httplib::Request& request);
 

@@ -1,89 +1,14 @@
-#include <gtest/gtest.h>
-#include <httplib.h>
-
 #include <atomic>
-#include <mutex>
-#include <vector>
 
+#include "ConsoleServerFixture.h"
 #include "core/MainMessages.h"
-#include "core/ManualClock.h"
-#include "log/StatusDisplay.h"
-#include "core/Profile.h"
-#include "support/TempDir.h"
-#include "ui/ConsoleServer.h"
 #include "ui/ConsolePassword.h"
 #include "ui/ConsoleSessions.h"
 
 namespace {
 
-constexpr const char* kSecret = "sip-password-in-settings";
-
-// A console on a free loopback port over a fresh data folder, with the
-// engine's main loop stood in for by a recorder of the messages sent.
-class ConsoleServerTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    folders_ = std::make_unique<DataFolders>(DataFolders::Resolve(dir_.Path()));
-    ASSERT_TRUE(folders_->CreateMissing());
-    ProfileWriteString(folders_->SettingsFile(), "sip", "password", kSecret);
-  }
-
-  // The engine's main loop stood in for: messages are recorded, tasks run
-  // at once.
-  ConsoleHost Host() {
-    return ConsoleHost{*folders_, status_, clock_,
-                       [this](const LMessage& m) -> std::optional<int64_t> {
-                         std::lock_guard<std::mutex> hold(mutex_);
-                         sent_.push_back(m);
-                         return 0;
-                       },
-                       [](std::function<void()> task) {
-                         task();
-                         return true;
-                       },
-                       display_};
-  }
-
-  std::unique_ptr<ConsoleServer> Start(ConsoleConfig config) {
-    config.firstPort = 0;
-    ConsoleHost host = Host();
-    auto server = std::make_unique<ConsoleServer>(std::move(host), std::move(config));
-    std::string error;
-    EXPECT_TRUE(server->Start(error)) << error;
-    return server;
-  }
-
-  static httplib::Client ClientOf(const ConsoleServer& server) {
-    httplib::Client client("127.0.0.1", server.Port());
-    client.set_url_encode(false);
-    return client;
-  }
-
-  struct Session {
-    std::string cookie;
-    std::string token;
-  };
-  static Session OpenSession(httplib::Client& client) {
-    auto reply = client.Get("/api/session");
-    if (!reply || reply->status != 200) return {};
-    const std::string cookie = reply->get_header_value("Set-Cookie");
-    const size_t token = reply->body.find("\"token\":\"") + 9;
-    return {cookie.substr(0, cookie.find(';')), reply->body.substr(token, 64)};
-  }
-
-  std::vector<LMessage> Sent() {
-    std::lock_guard<std::mutex> hold(mutex_);
-    return sent_;
-  }
-
-  TempDir dir_;
-  std::unique_ptr<DataFolders> folders_;
-  EngineStatus status_;
-  ManualClock clock_{1000000, 1000000};
-  StatusDisplay display_{clock_};
-  std::mutex mutex_;
-  std::vector<LMessage> sent_;
-};
+using console_test::ConsoleServerTest;
+using console_test::kSecret;
 
 TEST_F(ConsoleServerTest, StateChangesNeedTheirSessionsToken) {
   auto server = Start({});

@@ -1,0 +1,161 @@
+// The OGM choice and the IVR program through HTTP: a program saved, fetched
+// and sent back reaches the engine as a file in the data folder; names that
+// climb out are refused; notes and their showing after a load; each route's
+// body limit holds before a body is read.
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "ConsoleServerFixture.h"
+#include "core/MainMessages.h"
+
+namespace {
+
+using console_test::ConsoleServerTest;
+using console_test::kSecret;
+
+std::string TextBody(const std::string& text) { return nlohmann::json{{"text", text}}.dump(); }
+
+class ConsoleProgramTest : public ConsoleServerTest {
+ protected:
+  void SetUp() override {
+    ConsoleServerTest::SetUp();
+    server_ = Start({});
+    client_ = std::make_unique<httplib::Client>(ClientOf(*server_));
+    const Session session = OpenSession(*client_);
+    headers_ = {{"Cookie", session.cookie}, {"X-Console-Token", session.token}};
+  }
+
+  httplib::Result Post(const std::string& path, const std::string& body,
+                       const char* type = "application/json") {
+    return client_->Post(path.c_str(), headers_, body, type);
+  }
+  std::string Setting(const char* key) {
+    return ProfileReadString(folders_->SettingsFile(), "settings", key, "");
+  }
+
+  std::unique_ptr<ConsoleServer> server_;
+  std::unique_ptr<httplib::Client> client_;
+  httplib::Headers headers_;
+};
+
+TEST_F(ConsoleProgramTest, ASavedProgramDownloadsAndLoadsBackThroughTheEngine) {
+  ProfileWriteString(folders_->Ogms() + "/Main.ini", "ivr", "wait", "5");
+  // Bigger than an ordinary request may be: the upload has a limit of its own.
+  ProfileWriteString(folders_->Ogms() + "/Main.txt", "x", "pad", std::string(100000, 'p'));
+  ProfileWriteBool(folders_->SettingsFile(), "settings", "ivrmodified", true);
+
+  auto saved = Post("/api/ivr/save", R"({"name":"Shop Menu.ivr","notes":false})");
+  ASSERT_EQ(saved->status, 200) << saved->body;
+  EXPECT_EQ(saved->body, R"({"download":"/api/ivr/download?name=Shop%20Menu.ivr"})");
+  const std::string stored = folders_->Root() + "/IVR Programs/Shop Menu.ivr";
+  EXPECT_EQ(Setting("ivrfile"), stored);
+  EXPECT_EQ(ProfileReadString(folders_->Root() + "/save.dat", "save", "filename", ""), stored);
+  EXPECT_EQ(ProfileReadString(folders_->Root() + "/save.dat", "save", "notes", ""), "false");
+  EXPECT_EQ(client_->Get("/api/ivr")->body, R"({"file":"Shop Menu.ivr","modified":false,"notes":false,"showNotes":false})");
+
+  auto file = client_->Get("/api/ivr/download?name=Shop%20Menu.ivr");
+  ASSERT_EQ(file->status, 200);
+  // (httplib's client decodes the "%20" of the exact name.)
+  EXPECT_EQ(file->get_header_value("Content-Disposition").rfind("attachment; filename=\"Shop Menu.ivr\"; ", 0), 0u);
+  ASSERT_GT(file->body.size(), 100000u);
+  EXPECT_EQ(file->body.substr(0, 4), std::string("\xDC\xFE\0\0", 4));
+  EXPECT_EQ(file->body, FileText(stored));
+
+  auto loading = Post("/api/ivr/load?name=Copy.ivr", file->body, "application/octet-stream");
+  ASSERT_EQ(loading->status, 200) << loading->body;
+  EXPECT_EQ(loading->body, R"({"loading":true})");
+  const std::vector<LMessage> sent = Sent();
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].id, static_cast<uint32_t>(WM_CONSOLELOADIVRFILE));
+  EXPECT_EQ(sent[0].text, folders_->Root() + "/IVR Programs/Copy.ivr");
+  EXPECT_EQ(FileText(sent[0].text), file->body);
+  EXPECT_EQ(std::filesystem::status(folders_->Root() + "/IVR Programs").permissions(),
+            std::filesystem::perms::owner_all);
+}
+
+TEST_F(ConsoleProgramTest, NamesThatLeaveTheProgramFolderAreRefused) {
+  ProfileWriteString(folders_->Ogms() + "/Main.ini", "ivr", "wait", "5");
+  std::filesystem::create_directory(folders_->Root() + "/IVR Programs");
+  ProfileWriteString(folders_->Root() + "/secret.ivr", "sip", "password", kSecret);
+  const std::string body = "\xDC\xFE\0\0\xFF";
+  struct Row {
+    const char* method;
+    std::string path;
+    std::string body;
+  };
+  const Row rows[] = {
+      {"load", "/api/ivr/load?name=..%2Fsecret.ivr", body},
+      {"load", "/api/ivr/load?name=%252e%252e%252fsecret.ivr", body},
+      {"load", "/api/ivr/load?name=..", body},
+      {"load", "/api/ivr/load?name=settings.ini", body},
+      {"load", "/api/ivr/load", body},
+      {"get", "/api/ivr/download?name=..%2Fsecret.ivr", ""},
+      {"get", "/api/ivr/download?name=%2e%2e%5csecret.ivr", ""},
+      {"get", "/api/ivr/download?name=.ivr", ""},
+      {"save", "/api/ivr/save", R"({"name":"../out.ivr"})"},
+      {"save", "/api/ivr/save", R"({"name":"out.ivr","ogms":["../settings"]})"},
+      {"save", "/api/ivr/save", R"({"name":"out.ivr","settings":[{"section":"a]","key":"k","value":"v"}]})"},
+  };
+  for (const Row& row : rows) {
+    auto reply = std::string(row.method) == "get" ? client_->Get(row.path.c_str(), headers_)
+                                                  : Post(row.path, row.body, "application/octet-stream");
+    ASSERT_TRUE(reply) << row.path;
+    EXPECT_EQ(reply->status, 400) << row.path << " " << row.body << ": " << reply->body;
+    EXPECT_EQ(reply->body.find(kSecret), std::string::npos) << row.path;
+  }
+  EXPECT_TRUE(Sent().empty());
+  EXPECT_FALSE(std::filesystem::exists(folders_->Root() + "/out.ivr"));
+  EXPECT_TRUE(std::filesystem::is_empty(folders_->Root() + "/IVR Programs"));
+  EXPECT_EQ(client_->Get("/api/ivr/download?name=none.ivr", headers_)->status, 404);
+}
+
+TEST_F(ConsoleProgramTest, NotesAreKeptAndShownOnceAfterALoad) {
+  const std::string text = "Call Bob first.\n\"Quoted\", caf\xC3\xA9";
+  auto written = Post("/api/ivr/notes", TextBody(text));
+  ASSERT_EQ(written->status, 200) << written->body;
+  EXPECT_EQ(FileText(folders_->Root() + "/notes.txt"), text);
+  EXPECT_EQ(client_->Get("/api/ivr/notes")->body, TextBody(text));
+  EXPECT_EQ(Post("/api/ivr/notes", TextBody(std::string(65536, 'n')))->status, 413);
+  EXPECT_EQ(FileText(folders_->Root() + "/notes.txt"), text);
+
+  // What the engine leaves when a load asked for its notes.
+  ProfileWriteBool(folders_->SettingsFile(), "settings", "notespopup", true);
+  EXPECT_NE(client_->Get("/api/ivr")->body.find("\"notes\":true,\"showNotes\":true"), std::string::npos);
+  auto shown = Post("/api/ivr/notes-shown", "");
+  ASSERT_EQ(shown->status, 200) << shown->body;
+  EXPECT_NE(shown->body.find("\"showNotes\":false"), std::string::npos) << shown->body;
+}
+
+TEST_F(ConsoleProgramTest, OgmChoiceAndNewProgramGoThroughTheEngine) {
+  for (const char* ogm : {"Sales.ini", "Main.ini", "Main.wav"}) ProfileWriteString(folders_->Ogms() + "/" + ogm, "ivr", "wait", "5");
+  EXPECT_EQ(client_->Get("/api/ogms")->body, R"({"ogms":["Main","Sales"],"selected":"Default Answering Message"})");
+  EXPECT_EQ(Post("/api/ogms/select", R"({"name":"Nowhere"})")->status, 404);
+  EXPECT_EQ(Post("/api/ogms/select", R"({"name":"../Main"})")->status, 400);
+  auto selected = Post("/api/ogms/select", R"({"name":"main"})");
+  EXPECT_EQ(selected->body, R"({"selected":"Main"})");
+  EXPECT_EQ(Post("/api/ivr/new", "")->status, 200);
+  const std::vector<LMessage> sent = Sent();
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_TRUE(sent[0].id == WM_CONTROLCOMMAND && sent[0].wParam == 3 && sent[0].text == "Main");
+  EXPECT_EQ(sent[1].id, static_cast<uint32_t>(WM_NEWIVRPROGRAM));
+}
+
+TEST_F(ConsoleProgramTest, BodiesNeedALengthWithinTheirRoutesLimit) {
+  auto chunked = [this](const char* path) {
+    return client_->Post(path, headers_,
+                         [](size_t, httplib::DataSink& sink) {
+                           sink.write("{\"on\":true}", 11);
+                           sink.done();
+                           return true;
+                         },
+                         "application/json");
+  };
+  EXPECT_EQ(chunked("/api/answering")->status, 411);
+  EXPECT_EQ(chunked("/api/ivr/load?name=a.ivr")->status, 411);
+  const std::string notes = "{\"text\":\"" + std::string(65535, 'n') + "\"}";
+  EXPECT_EQ(Post("/api/ivr/notes", notes)->status, 200);
+  EXPECT_EQ(Post("/api/ogms/select", notes)->status, 413);
+  EXPECT_TRUE(Sent().empty());
+}
+
+}  // namespace
