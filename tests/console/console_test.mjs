@@ -46,6 +46,9 @@ await run("console_test", async () => {
   assert.equal(await rows.count(), 1);
   assert.equal(await rows.first().locator(".unread").getAttribute("aria-label"), "Unread");
   await page.waitForFunction(() => !document.getElementById("newmsg").hidden);
+  // Its delivery fails (no folder named): the log display turns to its error colours.
+  await page.locator("#log.error").waitFor({ timeout: 30000 });
+  assert.match(await page.textContent("#log"), /Check Mailbox Properties/);
   await shot("03-message");
 
   say("playing it marks it read once the sound starts");
@@ -106,18 +109,24 @@ await run("console_test", async () => {
   const [saved] = await Promise.all([page.waitForEvent("download"), answerDialog("Save IVR Program")]);
   const program = await saved.path();
   assert.ok(readFileSync(program).length > 0);
+  // Saved just now, so not modified: no question before the file choice.
+  const chooserShown = page.waitForEvent("filechooser");
   await page.click("#ivr-load");
-  if (await dialog.isVisible()) await answerDialog("Load IVR");
-  const chooser = await page.waitForEvent("filechooser");
+  const chooser = await chooserShown;
   await chooser.setFiles({ name: "console-test.ivr", mimeType: "application/octet-stream", buffer: readFileSync(program) });
   await page.waitForFunction(() => document.getElementById("ivr-file").textContent.includes("console-test.ivr"), null, { timeout: 60000 });
   await page.waitForFunction(() => document.getElementById("progress").hidden, null, { timeout: 60000 });
+  await page.locator("#notices p", { hasText: "IVR program loaded" }).waitFor({ timeout: 60000 });
   await shot("10-program-loaded");
 
-  say("the log display follows the engine");
-  await page.waitForFunction(() => document.getElementById("log").textContent.length > 0);
+  say("a broken program file is refused with the engine's notice");
+  const brokenChooser = page.waitForEvent("filechooser");
+  await page.click("#ivr-load");
+  await (await brokenChooser).setFiles({ name: "broken.ivr", mimeType: "application/octet-stream", buffer: Buffer.from("not a program") });
+  await page.locator("#notices p", { hasText: "IVR program not loaded" }).waitFor({ timeout: 60000 });
+  assert.match(await page.textContent("#log"), /IVR program loaded[^]*broken\.ivr/);
   await page.locator("#log").scrollIntoViewIfNeeded();
-  await shot("11-log");
+  await shot("11-program-refused");
   const errorsShown = await shownErrors();
   if (errorsShown.length) problems.push(`errors shown to the user: ${errorsShown.join(" | ")}`);
 });

@@ -18,6 +18,9 @@ done
 make_data
 tone_ogm "Default Answering Message" 0.5 440 wait=1 playcomplete=mailbox playcompletembx=Default \
   playcompletembxmessage=false
+# Its mailbox asks for a copy in a folder it does not name: the delivery
+# logs an error, which colours the log display.
+sed -i 's/^sendtofolder=false/sendtofolder=true/' "$data/MailBoxes/Default.mbx"
 port="$(free_port)"
 direct_device "$port"
 printf '\n[console]\nport=%s\n' "$(free_port tcp)" >>"$data/settings.ini"

@@ -80,12 +80,14 @@ async function reloadAll() {
   for (const result of results) if (result.status === "rejected") showError(result.reason);
 }
 
+// The log view follows new lines unless the user scrolled back.
+let followLog = true;
+
 function appendLog(entry) {
   const view = $("log");
-  const atEnd = view.scrollHeight - view.scrollTop - view.clientHeight < 40;
   view.textContent = (view.textContent + entry.text).slice(-16384);
   view.classList.toggle("error", !!entry.error);
-  if (atEnd || entry.error) view.scrollTop = view.scrollHeight;
+  if (followLog) view.scrollTop = view.scrollHeight;
 }
 
 function listen() {
@@ -133,6 +135,10 @@ function wire() {
   click("logout", async () => {
     await api("/api/logout", {});
     location.reload();
+  });
+  $("log").addEventListener("scroll", () => {
+    const view = $("log");
+    followLog = view.scrollHeight - view.scrollTop - view.clientHeight < 40;
   });
   messages.watchPlayer(showError);
   bindKeys({ setAnswering: guarded(setAnswering) });

@@ -73,14 +73,14 @@ export function ask(options) {
     valueControl.value = options.textarea.value || "";
     valueControl.rows = 12;
   }
+  const groups = (options.groups || []).map((spec) => [spec.name, group(spec)]);
   const checks = (options.checks || []).map((check) => {
-    const box = field(check.label, document.createElement("input"));
+    const box = document.createElement("input");
     box.type = "checkbox";
     box.checked = !!check.checked;
     box.dataset.name = check.name;
-    return box;
+    return field(check.label, box);
   });
-  const groups = (options.groups || []).map((spec) => [spec.name, group(spec)]);
   return new Promise((resolve) => {
     pending = (result) => {
       pending = null;
