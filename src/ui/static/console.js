@@ -87,6 +87,7 @@ function appendLog(entry) {
   const view = $("log");
   view.textContent = (view.textContent + entry.text).slice(-16384);
   view.classList.toggle("error", !!entry.error);
+  $("log-state").hidden = !entry.error;
   if (followLog) view.scrollTop = view.scrollHeight;
 }
 
