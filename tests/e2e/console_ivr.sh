@@ -2,8 +2,8 @@
 # The console's IVR program commands against a running engine: a program
 # saved through the console downloads as the file kept; New empties the
 # OGMs and the notes and the lines come back; the file sent back loads, its
-# notes wait to be shown once; a body over its route's limit is refused
-# before it is sent.
+# notes wait to be shown once; a body over its route's limit, or without a
+# length, is refused before it is sent.
 source "$(dirname "$(realpath "$0")")/sip_support.sh"
 
 menu_engine
@@ -37,11 +37,12 @@ api -d '' "$console/api/ivr/notes-shown" >shown.json
 has shown.json '"showNotes":false'
 
 # Refused on the headers alone: no body follows, and none is waited for.
-refused() {  # refused PATH LENGTH
-  test "$(api -o /dev/null -w '%{http_code}' -m 5 -X POST -H "Content-Length: $2" "$console$1")" = 413
+refused() {  # refused STATUS PATH HEADER
+  test "$(api -o /dev/null -w '%{http_code}' -m 5 -X POST -H "$3" "$console$2")" = "$1"
 }
-check "an oversized command" refused /api/answering 70000
-check "an oversized upload" refused "/api/ivr/load?name=Big.ivr" 300000000
+check "an oversized command" refused 413 /api/answering "Content-Length: 70000"
+check "an oversized upload" refused 413 "/api/ivr/load?name=Big.ivr" "Content-Length: 300000000"
+check "a body without a length" refused 411 "/api/ivr/load?name=Big.ivr" "Transfer-Encoding: chunked"
 
 check "the engine stops" stop_engine
 summary console_ivr engine.txt engine-err.txt
