@@ -2,7 +2,8 @@
 // parses: a name accepted by the check holds no separator, "..", control
 // character or decodable escape of one; a Content-Length taken is all
 // digits; a save request taken names only checked names; cookies, hosts,
-// origins and the JSON bodies are read without crashing.
+// origins and the JSON bodies (their text and list members too) are read
+// without crashing.
 #include <cstdlib>
 #include <string>
 #include <string_view>
@@ -61,5 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   } else {
     Require(!problem.empty());
   }
+  console_request::TextMember(text, "mailbox");
+  if (const auto ids = console_request::TextListMember(text, "ids")) Require(ids->size() <= console_request::kMaxListed);
   return 0;
 }

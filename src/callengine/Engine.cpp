@@ -168,7 +168,11 @@ void Engine::Shutdown() {
 void Engine::OpenConsole() {
   ConsoleStart start = StartConsole(ConsoleHost{
       folders_, status_, clock_, [this](const LMessage &message) { return loop_.Send(message); },
-      [this](std::function<void()> task) { return loop_.Call(std::move(task)); }, display_});
+      [this](std::function<void()> task) { return loop_.Call(std::move(task)); }, display_,
+      [this](std::string title, std::string step, double fraction) {
+        status_.SetProgress(std::move(title), std::move(step), fraction);
+      },
+      levelling_.get()});
   if (!start.server) {
     std::fprintf(stderr, "zavotel: no web console: %s\n", start.error.c_str());
     return;

@@ -103,6 +103,8 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   int64_t NewProgram();
   void ShowCallerId(const std::string &text);
   void NewMessage(bool beep);
+  // Clears [state] "newmessages" and stops the beep.
+  void MessagesSeen();
   void CheckRestart();
   void WakeDelivery() { delivery_.Wake(); }
   // Runs on the control server's thread.

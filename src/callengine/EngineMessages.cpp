@@ -39,6 +39,9 @@ int64_t Engine::HandleMessage(const LMessage &message) {
     case WM_NEWMESSAGE:
       NewMessage(message.wParam != 0);
       break;
+    case WM_MESSAGESSEEN:
+      MessagesSeen();
+      break;
     case WM_IVRCMAIN_LINESTATE:
       status_.SetLineState(message.lParam, message.wParam != 0);
       break;
@@ -153,6 +156,12 @@ void Engine::NewMessage(bool beep) {
   if (ProfileReadBool(settings, "settings", "openwindow", true)) status_.RequestShow();
   status_.SetNewMessages(ProfileReadBool(settings, "state", "newmessages", false));
   if (beep && !stopping_) loop_.SetTimer(this, kNewMessageBeepTimer, kBeepFirstMs);
+}
+
+void Engine::MessagesSeen() {
+  ProfileWriteBool(folders_.SettingsFile(), "state", "newmessages", false);
+  status_.SetNewMessages(false);
+  loop_.KillTimer(this, kNewMessageBeepTimer);
 }
 
 // The settings pages ask for new lines by setting [state] "restart".

@@ -53,3 +53,11 @@ void EngineStatus::MessageChanged(std::string messageIni) {
 void EngineStatus::RequestShow() {
   Update([](Snapshot& s) { ++s.showRequests; });
 }
+
+void EngineStatus::SetProgress(std::string title, std::string step, double fraction) {
+  Update([&](Snapshot& s) {
+    s.progressTitle = std::move(title);
+    s.progressStep = std::move(step);
+    s.progressFraction = fraction;
+  });
+}

@@ -28,6 +28,11 @@ class EngineStatus {
     uint64_t messageChanges = 0; // message rows added, refreshed or removed
     std::string lastMessage;     // the message INI path of the last change
     uint64_t showRequests = 0;   // times the window would have been shown
+    // A long job of any thread (an e-mail from the console): its title, ""
+    // when none runs, its step and how far it is, 0..1.
+    std::string progressTitle;
+    std::string progressStep;
+    double progressFraction = 0;
   };
 
   Snapshot Get() const;
@@ -43,6 +48,8 @@ class EngineStatus {
   void SetConsoleAddress(std::string address);
   void MessageChanged(std::string messageIni);
   void RequestShow();
+  // Any thread may report; the title "" ends the report.
+  void SetProgress(std::string title, std::string step, double fraction);
 
  private:
   template <class Change>

@@ -32,6 +32,9 @@ enum MainMessage : uint32_t {
   WM_LOADIVRFILE = WM_USER + 21,
   // lParam = mouse message on the tray icon.
   WM_TRAYICON = WM_USER + 22,
+  // The user opened, played, e-mailed or deleted messages: they are no
+  // longer new, so the new-message state and its beep end.
+  WM_MESSAGESSEEN = WM_USER + 30,
   // The console's New IVR command: the lines are rebuilt around an empty
   // program. Result 0 when done, 1 while a program file loads.
   WM_NEWIVRPROGRAM = WM_USER + 31,

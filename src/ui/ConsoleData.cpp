@@ -8,6 +8,7 @@
 #include "mail/LMailBoxIterator.h"
 #include "mail/LMailBoxMessage.h"
 #include "mail/LMailBoxMessageIterator.h"
+#include "mail/LMailBoxNames.h"
 #include "mail/delivery/DeliveryState.h"
 #include "ui/ConsoleName.h"
 
@@ -19,6 +20,7 @@ using nlohmann::json;
 json MessageRow(const std::string& record) {
   const std::string_view section = LMailBoxMessage::kSection;
   json row = {
+      {"id", LMailBox::MessageId(record)},
       {"file", std::filesystem::path(record).stem().string()},
       {"date", ProfileReadString(record, section, "date", "")},
       {"time", ProfileReadString(record, section, "time", "")},
@@ -60,6 +62,14 @@ std::string StatusJson(const EngineStatus::Snapshot& status) {
   });
 }
 
+std::string ProgressJson(const EngineStatus::Snapshot& status) {
+  return Dump({
+      {"title", status.progressTitle},
+      {"step", status.progressStep},
+      {"fraction", status.progressFraction},
+  });
+}
+
 std::string MailBoxesJson(const DataFolders& folders) {
   json names = json::array();
   for (LMailBoxIterator walk(folders.MailBoxes()); walk.IsValid(); walk.Next())
@@ -67,6 +77,7 @@ std::string MailBoxesJson(const DataFolders& folders) {
   return Dump({
       {"selected", ProfileReadString(folders.SettingsFile(), "settings", "mbx", "Default")},
       {"mailboxes", names},
+      {"proposal", LMailBoxNames::Propose(folders.MailBoxes())},
   });
 }
 

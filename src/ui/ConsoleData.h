@@ -17,7 +17,10 @@ std::string Dump(const nlohmann::json& value);
 
 // What the main window shows apart from the lists.
 std::string StatusJson(const EngineStatus::Snapshot& status);
-// {"selected": [settings] "mbx", "mailboxes": [names...]}.
+// The long job running now: {"title", "step", "fraction"}, title "" when none.
+std::string ProgressJson(const EngineStatus::Snapshot& status);
+// {"selected": [settings] "mbx", "mailboxes": [names...], "proposal": the
+// name a new mailbox is offered}.
 std::string MailBoxesJson(const DataFolders& folders);
 // The message rows of one mailbox, each with its delivery state; nothing
 // when the name is refused or no such mailbox exists.

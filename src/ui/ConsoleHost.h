@@ -3,12 +3,15 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "core/DataFolders.h"
 #include "core/EngineStatus.h"
 #include "core/LClock.h"
 #include "core/LMessage.h"
 #include "log/StatusDisplay.h"
+
+class LProcessListThread;
 
 // What the console needs of the engine that owns it. Everything here must
 // outlive the console's server.
@@ -27,4 +30,10 @@ struct ConsoleHost {
   std::function<bool(std::function<void()>)> onMain;
   // The live view of the system log.
   const StatusDisplay& log;
+  // Shows how a long job the console runs on its own thread goes (title,
+  // step, fraction 0..1; title "" when it ended). Any thread may call it.
+  std::function<void(std::string, std::string, double)> progress;
+  // The levelling work list, null when there is none: a message is
+  // converted for e-mail only once it is levelled.
+  const LProcessListThread* levelling = nullptr;
 };

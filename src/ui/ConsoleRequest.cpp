@@ -76,4 +76,25 @@ std::optional<bool> AnsweringOn(std::string_view body) {
   return parsed["on"].get<bool>();
 }
 
+std::optional<std::string> TextMember(std::string_view body, std::string_view key) {
+  nlohmann::json parsed = ParseObject(body);
+  if (parsed.is_discarded()) return std::nullopt;
+  const auto member = parsed.find(key);
+  if (member == parsed.end() || !member->is_string()) return std::nullopt;
+  return member->get<std::string>();
+}
+
+std::optional<std::vector<std::string>> TextListMember(std::string_view body, std::string_view key) {
+  nlohmann::json parsed = ParseObject(body);
+  if (parsed.is_discarded()) return std::nullopt;
+  const auto member = parsed.find(key);
+  if (member == parsed.end() || !member->is_array() || member->size() > kMaxListed) return std::nullopt;
+  std::vector<std::string> texts;
+  for (const nlohmann::json& element : *member) {
+    if (!element.is_string()) return std::nullopt;
+    texts.push_back(element.get<std::string>());
+  }
+  return texts;
+}
+
 }  // namespace console_request

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The parts of a request the console itself parses (httplib parses the
 // rest): cookies, the Host and Origin headers and the JSON bodies.
@@ -35,5 +36,12 @@ std::optional<std::string> StringField(std::string_view body, std::string_view k
 std::optional<std::string> LoginPassword(std::string_view body);
 // {"on": true|false}.
 std::optional<bool> AnsweringOn(std::string_view body);
+// The text of member `key` of a JSON object body; nothing when the body is no
+// object or the member is missing or no text.
+std::optional<std::string> TextMember(std::string_view body, std::string_view key);
+// The texts of the array member `key`; nothing when any element is no text
+// or there are more than kMaxListed.
+constexpr size_t kMaxListed = 1000;
+std::optional<std::vector<std::string>> TextListMember(std::string_view body, std::string_view key);
 
 }  // namespace console_request

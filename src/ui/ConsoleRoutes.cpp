@@ -128,6 +128,9 @@ void AddRoutes(ConsoleServer::State& state) {
   http.Post("/api/answering", [&state](const Request& q, Response& r) { PostAnswering(state, q, r); });
   AddEventRoutes(state);
   AddProgramRoutes(state);
+  AddMailBoxRoutes(state);
+  AddMessageRoutes(state);
+  AddEmailRoutes(state);
   http.Get("/api/.*", [](const Request&, Response& r) { Refuse(r, 404, "no such request"); });
   http.Get("/(.*)", [&state](const Request& q, Response& r) { GetStatic(state, q, r); });
 }

@@ -54,6 +54,9 @@ void AddEventRoutes(ConsoleServer::State& state);
 void AddProgramRoutes(ConsoleServer::State& state);
 // IVR program files: upload and load, save options, save and download.
 void AddProgramFileRoutes(ConsoleServer::State& state);
+void AddMailBoxRoutes(ConsoleServer::State& state);
+void AddMessageRoutes(ConsoleServer::State& state);
+void AddEmailRoutes(ConsoleServer::State& state);
 // {"error": text} with `status`.
 void Refuse(httplib::Response& response, int status, const std::string& text);
 // Runs `change` on the main loop and waits; true when it ran in time and

@@ -15,11 +15,11 @@
 
 #include "audio/LProgress.h"
 #include "core/Profile.h"
-#include "plugins/ChildProcess.h"
 #include "support/TempDir.h"
+#include "support/TestServer.h"
 
 // What the mail tests share: file helpers, a progress that stops at a set
-// moment and the loopback servers of tests/support.
+// moment and the loopback servers of tests/support (support/TestServer.h).
 using Names = std::vector<std::string>;
 
 inline void WriteTextFile(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
@@ -55,32 +55,4 @@ class TestProgress final : public LProgress {
 
   double fraction = -1;
   Clock::time_point stopAt = Clock::time_point::max();
-};
-
-// A server script of tests/support run as `python3 script options` (split
-// at spaces) until the object goes; it prints "PORT <n>" once it listens.
-class TestServer {
- public:
-  TestServer(const std::string& script, const std::string& options) {
-    std::vector<std::string> argv = {"/usr/bin/python3", std::string(ZAVOTEL_TEST_SUPPORT_DIR) + "/" + script};
-    std::istringstream words(options);
-    for (std::string word; words >> word;) argv.push_back(word);
-    int out[2];
-    if (::pipe(out) != 0) return;
-    child_ = ChildProcess::Start(argv, out[1]);
-    ::close(out[1]);
-    std::FILE* said = ::fdopen(out[0], "r");
-    if (std::fscanf(said, "PORT %d", &port_) != 1) port_ = 0;
-    std::fclose(said);
-  }
-  ~TestServer() { ChildProcess::Release(std::move(child_), 0); }
-  TestServer(const TestServer&) = delete;
-  TestServer& operator=(const TestServer&) = delete;
-
-  bool Running() const { return port_ > 0; }
-  std::string Address() const { return "127.0.0.1:" + std::to_string(port_); }
-
- private:
-  std::unique_ptr<ChildProcess> child_;
-  int port_ = 0;
 };

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "core/LMessage.h"
@@ -41,7 +42,11 @@ class ConsoleServerTest : public ::testing::Test {
                          task();
                          return true;
                        },
-                       display_};
+                       display_,
+                       [this](std::string title, std::string step, double fraction) {
+                         status_.SetProgress(std::move(title), std::move(step), fraction);
+                       },
+                       nullptr};
   }
 
   std::unique_ptr<ConsoleServer> Start(ConsoleConfig config) {

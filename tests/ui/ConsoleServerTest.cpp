@@ -1,4 +1,5 @@
 #include <atomic>
+#include <thread>
 
 #include "ConsoleServerFixture.h"
 #include "core/MainMessages.h"
@@ -189,7 +190,7 @@ TEST_F(ConsoleServerTest, ListsMessagesWithTheirDeliveryState) {
   EXPECT_EQ(client.Get("/api/messages?mailbox=Nobody")->status, 404);
 }
 
-TEST_F(ConsoleServerTest, EventsFollowTheStatus) {
+TEST_F(ConsoleServerTest, EventsFollowTheStatusAndTheProgress) {
   auto server = Start({});
   httplib::Client client = ClientOf(*server);
   std::string received;
@@ -197,16 +198,22 @@ TEST_F(ConsoleServerTest, EventsFollowTheStatus) {
   std::thread change([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     status_.SetOn(true);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    status_.SetProgress("Email", "Quit", 0.95);
     changed = true;
   });
   client.Get("/api/events", [&](const char* data, size_t length) {
     received.append(data, length);
-    return !(changed && received.find("\"on\":true") != std::string::npos);
+    return !(changed && received.find("\"title\":\"Email\"") != std::string::npos);
   });
   change.join();
   EXPECT_NE(received.find("event: status\ndata: {"), std::string::npos) << received;
   EXPECT_NE(received.find("\"on\":false"), std::string::npos) << "the first event is the state now";
   EXPECT_NE(received.find("\"on\":true"), std::string::npos);
+  EXPECT_NE(received.find("event: progress\ndata: {\"fraction\":0.95,\"step\":\"Quit\",\"title\":\"Email\"}"),
+            std::string::npos);
+  // The progress alone sends no status again.
+  EXPECT_EQ(received.find("event: status", received.find("\"on\":true")), std::string::npos) << received;
   server->Stop();
 }
 

@@ -33,16 +33,18 @@ std::optional<std::string> Transcript(DeliveryContext& context, const LMailBoxSe
   return result == kProcessDone ? recogniser.Text() : "";
 }
 
-std::string Body(DeliveryContext& context, const std::string& recordPath,
-                 const std::string& transcript) {
-  const std::string templateText =
-      ReadFileText(PathJoin(context.folders.Root(), "Email Template.txt"), kMaxTemplate)
-          .value_or("");
-  const std::string body = MailLineEnds(FillMessageTemplate(templateText, recordPath)) + transcript;
-  return body + EmailFooter(body);
-}
-
 }  // namespace
+
+EmailMessage MessageEmail(const DataFolders& folders, const EmailSettings& settings,
+                          const std::string& recordPath, std::string to,
+                          const std::string& transcript) {
+  const std::string templateText =
+      ReadFileText(PathJoin(folders.Root(), "Email Template.txt"), kMaxTemplate).value_or("");
+  std::string body = MailLineEnds(FillMessageTemplate(templateText, recordPath)) + transcript;
+  body += EmailFooter(body);
+  return {std::move(to), settings.fromEmail, FillMessageTemplate(settings.subject, recordPath),
+          std::move(body), {}};
+}
 
 DeliveryResult SendEmail(DeliveryContext& context, const std::string& mailBoxPath,
                          const std::string& recordPath) {
@@ -51,9 +53,8 @@ DeliveryResult SendEmail(DeliveryContext& context, const std::string& mailBoxPat
   const std::optional<std::string> transcript = Transcript(context, box, recordPath);
   if (!transcript) return {};
   context.log.Log("Sending Email to: ", box.emailAddress);
-  EmailMessage message{box.emailAddress, settings.fromEmail,
-                       FillMessageTemplate(settings.subject, recordPath),
-                       Body(context, recordPath, *transcript), {}};
+  EmailMessage message =
+      MessageEmail(context.folders, settings, recordPath, box.emailAddress, *transcript);
   if (box.sendEmailAudio) {
     CompressMessage(context, recordPath);
     message.attachments.push_back(LMailBox::AudioPath(recordPath));

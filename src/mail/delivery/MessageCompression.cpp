@@ -22,10 +22,11 @@ LWaveFileFormat DeliveryFormat(const DataFolders& folders) {
 }
 
 // False when the task was stopped while waiting.
-bool WaitForLevelling(DeliveryContext& context, const std::string& audio) {
-  while (context.levelling && context.levelling->InList(audio)) {
+bool WaitForLevelling(const LProcessListThread* levelling, LProgress& progress,
+                      const std::string& audio) {
+  while (levelling && levelling->InList(audio)) {
     Trace("BGTask::CompressMessage wait for agc to complete");
-    if (!context.progress.CancellableSleep(kLevellingPollMs)) {
+    if (!progress.CancellableSleep(kLevellingPollMs)) {
       Trace("BGTask::CompressMessage stopped while waiting for agc to complete");
       return false;
     }
@@ -36,10 +37,15 @@ bool WaitForLevelling(DeliveryContext& context, const std::string& audio) {
 }  // namespace
 
 bool CompressMessage(DeliveryContext& context, const std::string& recordPath) {
+  return CompressMessage(context.folders, context.levelling, context.progress, recordPath);
+}
+
+bool CompressMessage(const DataFolders& folders, const LProcessListThread* levelling,
+                     LProgress& progress, const std::string& recordPath) {
   if (ProfileReadBool(recordPath, LMailBoxMessage::kSection, "compressed", false)) return true;
   const std::string audio = LMailBox::AudioPath(recordPath);
-  if (!WaitForLevelling(context, audio)) return false;
-  LPRCompressWav job(DeliveryFormat(context.folders), audio);
-  if (job.Process(context.progress) != kProcessDone) return false;
+  if (!WaitForLevelling(levelling, progress, audio)) return false;
+  LPRCompressWav job(DeliveryFormat(folders), audio);
+  if (job.Process(progress) != kProcessDone) return false;
   return ProfileWriteBool(recordPath, LMailBoxMessage::kSection, "compressed", true);
 }

@@ -1,6 +1,9 @@
 #pragma once
 #include <string>
 
+class DataFolders;
+class LProcessListThread;
+class LProgress;
 struct DeliveryContext;
 
 // Converts a message's audio once into the delivery format: the format file
@@ -9,3 +12,7 @@ struct DeliveryContext;
 // is what goes out. True when the audio is (now or already) converted;
 // "compressed" in the record says so for later passes.
 bool CompressMessage(DeliveryContext& context, const std::string& recordPath);
+// The same for whoever converts outside a delivery pass (the console's
+// e-mail); `levelling` may be null.
+bool CompressMessage(const DataFolders& folders, const LProcessListThread* levelling,
+                     LProgress& progress, const std::string& recordPath);

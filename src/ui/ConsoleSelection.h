@@ -1,0 +1,45 @@
+#pragma once
+
+#include <httplib.h>
+
+#include <functional>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/DataFolders.h"
+#include "ui/ConsoleServerState.h"
+
+// What the mailbox and message routes share: the mailboxes and messages a
+// request names, each checked before it meets the file system, and the
+// answers. The helpers that return nothing or "" have refused the request.
+namespace console_server {
+
+// The file of the existing mailbox `name` (400 for a refused name, 404 for
+// no such mailbox).
+std::string RequestedMailBox(const DataFolders& folders, const std::string& name,
+                             httplib::Response& response);
+
+// The record of message `id` of that mailbox (400 for a refused id, 404 when
+// it does not exist).
+std::string RequestedMessage(const std::string& mailBoxPath, const std::string& id,
+                             httplib::Response& response);
+
+// The messages a body {"mailbox", "ids": [...]} names. Ids of messages that
+// are gone meanwhile are left out; a refused id refuses the whole request.
+struct Selection {
+  std::string mailBoxPath;
+  std::vector<std::string> records;
+};
+std::optional<Selection> RequestedSelection(const DataFolders& folders, const std::string& body,
+                                            httplib::Response& response);
+
+// Runs `task` on the engine's main loop; false (503) when it did not run in
+// time. The task owns what it uses: it may still run later.
+bool RunOnMain(ConsoleServer::State& state, httplib::Response& response, std::function<void()> task);
+
+// `value` as the JSON answer; bad UTF-8 from file names becomes U+FFFD.
+void Answer(httplib::Response& response, const nlohmann::json& value);
+
+}  // namespace console_server

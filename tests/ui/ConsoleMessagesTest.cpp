@@ -1,0 +1,254 @@
+// The mailbox and message commands over HTTP: what the browser plays, what
+// the files become and what the engine is told.
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "ConsoleServerFixture.h"
+#include "audio/LCodecBytes.h"
+#include "audio/LCodecG711.h"
+#include "audio/LSupportedFormats.h"
+#include "audio/LWaveFileFormat.h"
+#include "audio/WaveFileIo.h"
+#include "core/MainMessages.h"
+#include "support/TestServer.h"
+
+namespace {
+
+using console_test::ConsoleServerTest;
+using console_test::kSecret;
+
+std::string Text(const std::vector<uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
+
+uint32_t Le32(const std::string& bytes, size_t at) {
+  return LoadLeU32(reinterpret_cast<const uint8_t*>(bytes.data()) + at);
+}
+
+std::string Pcm16(const std::vector<int16_t>& samples) {
+  std::string bytes(2 * samples.size(), '\0');
+  for (size_t i = 0; i < samples.size(); ++i)
+    StoreLe16(reinterpret_cast<uint8_t*>(bytes.data()) + 2 * i, samples[i]);
+  return bytes;
+}
+
+class ConsoleMessagesTest : public ConsoleServerTest {
+ protected:
+  void SetUp() override {
+    ConsoleServerTest::SetUp();
+    server_ = Start({});
+    client_ = std::make_unique<httplib::Client>(ClientOf(*server_));
+    session_ = OpenSession(*client_);
+    for (const char* box : {"Default", "Sales"}) ProfileWriteString(Box(box), "mbx", "beep", "false");
+  }
+
+  std::string Box(const std::string& name) const { return folders_->MailBoxes() + "/" + name + ".mbx"; }
+  std::string Record(const std::string& box, const char* id) const {
+    return folders_->MailBoxes() + "/" + box + " ICM" + id + ".ini";
+  }
+  // An unread message with `audio` as its ".wav".
+  std::string AddMessage(const std::string& box, const char* id, const std::string& audio) {
+    const std::string record = Record(box, id);
+    ProfileWriteString(record, "message", "cid", "5551234");
+    std::ofstream(std::filesystem::path(record).replace_extension(".wav"), std::ios::binary) << audio;
+    return record;
+  }
+
+  httplib::Result Post(const std::string& path, const std::string& body) {
+    return client_->Post(path, {{"Cookie", session_.cookie}, {"X-Console-Token", session_.token}}, body,
+                         "application/json");
+  }
+  std::vector<uint32_t> SentIds() {
+    std::vector<uint32_t> ids;
+    for (const LMessage& m : Sent()) ids.push_back(m.id);
+    return ids;
+  }
+
+  std::unique_ptr<ConsoleServer> server_;
+  std::unique_ptr<httplib::Client> client_;
+  Session session_;
+};
+
+TEST_F(ConsoleMessagesTest, AudioPlaysAsPcmWaveAndSeeksByRange) {
+  const std::vector<int16_t> ramp = {0, 100, -100, 2000, -2000, 30000, -30000, 7};
+  std::string samples;
+  for (int i = 0; i < 40; ++i) samples += Pcm16(ramp);
+  const LWaveFileFormat pcm = LWaveFileFormat::Pcm(8000, 1, 16);
+  LWaveFileFormat alaw;
+  ASSERT_TRUE(LSupportedFormats::Fill({LCodecG711::kTagALaw, 8000, 1, 8, ""}, alaw));
+  std::string alawBytes;
+  std::vector<int16_t> decoded;
+  for (int i = 0; i < 320; ++i) {
+    alawBytes += static_cast<char>(LCodecG711::ALawFromLinear(ramp[i % ramp.size()]));
+    decoded.push_back(LCodecG711::LinearFromALaw(static_cast<uint8_t>(alawBytes.back())));
+  }
+  const std::string stored = Text(WaveHeader(pcm, static_cast<uint32_t>(samples.size()))) + samples;
+  const std::string canonical = stored;  // our header is the one a conversion writes
+  const struct {
+    const char* what;
+    std::string file;
+    std::string played;
+  } rows[] = {
+      {"16-bit PCM goes as stored", stored, stored},
+      {"A-law is decoded", Text(WaveHeader(alaw, 320)) + alawBytes,
+       Text(WaveHeader(pcm, 640)) + Pcm16(decoded)},
+      {"PCM still being recorded goes as far as written",
+       Text(WaveHeader(pcm, kWaveStreamingSize)) + samples + "\x01", canonical},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    AddMessage("Default", "000001", row.file);
+    auto whole = client_->Get("/api/messages/audio?mailbox=default&id=000001");
+    ASSERT_EQ(whole->status, 200) << whole->body;
+    EXPECT_EQ(whole->get_header_value("Content-Type"), "audio/wav");
+    ASSERT_EQ(whole->body.size(), row.played.size());
+    EXPECT_EQ(whole->body, row.played);
+    EXPECT_EQ(Le32(whole->body, 4), whole->body.size() - 8) << "RIFF size";
+    auto slice = client_->Get("/api/messages/audio?mailbox=Default&id=000001", {{"Range", "bytes=40-99"}});
+    EXPECT_EQ(slice->status, 206);
+    EXPECT_EQ(slice->body, row.played.substr(40, 60));
+    EXPECT_EQ(slice->get_header_value("Content-Range"), "bytes 40-99/" + std::to_string(row.played.size()));
+  }
+  // Ranges past the end are cut at it, or refused when nothing of them is there.
+  const std::string& played = rows[2].played;
+  const size_t tail = played.size() - 10;
+  auto cut = client_->Get("/api/messages/audio?mailbox=Default&id=000001",
+                          {{"Range", "bytes=" + std::to_string(tail) + "-999999"}});
+  EXPECT_EQ(cut->status, 206);
+  EXPECT_EQ(cut->body, played.substr(tail));
+  auto outside = client_->Get("/api/messages/audio?mailbox=Default&id=000001", {{"Range", "bytes=999999-"}});
+  EXPECT_EQ(outside->status, 416);
+  EXPECT_EQ(outside->get_header_value("Content-Range"), "bytes */" + std::to_string(played.size()));
+  // Save as: the stored file itself, named after the message.
+  auto saved = client_->Get("/api/messages/download?mailbox=Default&id=000001");
+  ASSERT_EQ(saved->status, 200);
+  EXPECT_EQ(saved->body, rows[2].file);
+  // (The test's client decodes the escapes of header values: "%20" reads " ".)
+  EXPECT_EQ(saved->get_header_value("Content-Disposition"),
+            "attachment; filename=\"Default ICM000001.wav\"; filename*=UTF-8''Default ICM000001.wav");
+  EXPECT_EQ(client_->Get("/api/messages/audio?mailbox=Default&id=000002")->status, 404);
+}
+
+TEST_F(ConsoleMessagesTest, ReadMarkAndDeleteTellTheEngine) {
+  const std::string record = AddMessage("Default", "000001", "RIFF");
+  for (int time = 0; time < 2; ++time) {
+    auto read = Post("/api/messages/read", R"({"mailbox":"Default","id":"000001"})");
+    ASSERT_EQ(read->status, 200) << read->body;
+  }
+  EXPECT_TRUE(ProfileReadBool(record, "message", "read", false));
+  // Only the first one changed the mark; both saw the messages.
+  EXPECT_EQ(SentIds(), (std::vector<uint32_t>{WM_UPDATEREADMARK, WM_MESSAGESSEEN, WM_MESSAGESSEEN}));
+  EXPECT_EQ(Sent()[0].text, record);
+
+  sent_.clear();
+  AddMessage("Default", "000002", "RIFF");
+  auto deleted = Post("/api/messages/delete", R"({"mailbox":"Default","ids":["000001","000009"]})");
+  ASSERT_EQ(deleted->status, 200) << deleted->body;
+  EXPECT_EQ(deleted->body, R"({"deleted":1})");
+  EXPECT_FALSE(std::filesystem::exists(record));
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(record).replace_extension(".wav")));
+  EXPECT_TRUE(std::filesystem::exists(Record("Default", "000002")));
+  EXPECT_EQ(SentIds(), (std::vector<uint32_t>{WM_DELMESSAGE, WM_MESSAGESSEEN}));
+  EXPECT_EQ(Sent()[0].text, record);
+}
+
+TEST_F(ConsoleMessagesTest, MoveToItsOwnMailboxChangesNothing) {
+  const std::string record = AddMessage("Default", "000001", "RIFF");
+  ProfileWriteBool(record, "message", "read", true);
+  auto same = Post("/api/messages/move", R"({"mailbox":"Default","ids":["000001"],"to":"DEFAULT"})");
+  EXPECT_EQ(same->status, 409);
+  EXPECT_EQ(same->body, R"({"error":"the message is already in that mailbox"})");
+  EXPECT_TRUE(ProfileReadBool(record, "message", "read", false));
+  EXPECT_TRUE(Sent().empty());
+
+  auto moved = Post("/api/messages/move", R"({"mailbox":"Default","ids":["000001"],"to":"Sales"})");
+  ASSERT_EQ(moved->status, 200) << moved->body;
+  EXPECT_EQ(moved->body, R"({"moved":1})");
+  const std::string now = Record("Sales", "000001");
+  EXPECT_FALSE(std::filesystem::exists(record));
+  EXPECT_EQ(ProfileReadString(now, "message", "read", "unread"), "unread") << "new to its new mailbox";
+  EXPECT_EQ(SentIds(),
+            (std::vector<uint32_t>{WM_DELMESSAGE, WM_UPDATEMESSAGE, WM_WAKEBGTASK, WM_RUNSCHEDULER}));
+  EXPECT_EQ(Sent()[0].text, record);
+  EXPECT_EQ(Sent()[1].text, now);
+}
+
+TEST_F(ConsoleMessagesTest, MailboxCommandsKeepToTheMailboxFolder) {
+  const std::string settings = folders_->SettingsFile();
+  AddMessage("Default", "000001", "RIFF");
+  const struct {
+    const char* path;
+    const char* body;
+    int status;
+  } rows[] = {
+      {"/api/mailboxes/new", R"({"name":"Mail/box. 1"})", 200},  // cleaned to "Mailbox 1"
+      {"/api/mailboxes/new", R"({"name":"mailbox 1"})", 409},
+      {"/api/mailboxes/new", R"({"name":"%2e%2e%2fsettings"})", 400},
+      {"/api/mailboxes/new", R"({"name":"..."})", 400},
+      {"/api/mailboxes/select", R"({"name":"../settings"})", 400},
+      {"/api/mailboxes/rename", R"({"from":"Sales","to":"%252e%252e%252fOGMs%252fx"})", 400},
+      {"/api/mailboxes/rename", R"({"from":"..\\Sales","to":"x"})", 400},
+      {"/api/mailboxes/rename", R"({"from":"Sales","to":"Mailbox 1"})", 409},
+      {"/api/mailboxes/rename", R"({"from":"Sales","to":"Leads"})", 200},
+      {"/api/mailboxes/delete", R"({"name":"../settings"})", 400},
+      {"/api/mailboxes/delete", R"({"name":"Nobody"})", 404},
+      {"/api/mailboxes/select", R"({"name":"leads"})", 200},
+      {"/api/messages/delete", R"({"mailbox":"Default","ids":["../../settings"]})", 400},
+      {"/api/messages/move", R"({"mailbox":"Default","ids":["000001"],"to":"../OGMs"})", 400},
+      {"/api/mailboxes/delete", R"({"name":"Mailbox 1"})", 200},
+  };
+  for (const auto& row : rows) {
+    auto reply = Post(row.path, row.body);
+    ASSERT_TRUE(reply) << row.path << " " << row.body;
+    EXPECT_EQ(reply->status, row.status) << row.path << " " << row.body << ": " << reply->body;
+  }
+  for (const char* query :
+       {"audio?mailbox=Default&id=..%2f..%2fsettings", "download?mailbox=..%2fx&id=000001",
+        "audio?mailbox=Default&id=%252e%252e%252fsettings"})
+    EXPECT_EQ(client_->Get(std::string("/api/messages/") + query)->status, 400) << query;
+
+  EXPECT_EQ(ProfileReadString(settings, "sip", "password", ""), kSecret);
+  EXPECT_EQ(ProfileReadString(settings, "settings", "mbx", ""), "Leads");
+  EXPECT_TRUE(std::filesystem::exists(Record("Default", "000001")));
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folders_->MailBoxes()))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"Default ICM000001.ini", "Default ICM000001.wav", "Default.mbx",
+                                             "Leads.mbx"}));
+  EXPECT_NE(client_->Get("/api/mailboxes")->body.find(R"("proposal":"Mailbox 1")"), std::string::npos);
+}
+
+TEST_F(ConsoleMessagesTest, EmailArrivesWithTheMessageAttached) {
+  TempDir mail;
+  TestServer smtp("smtp_server.py", "--mode plain --folder " + mail.Path());
+  ASSERT_TRUE(smtp.Running());
+  const std::string settings = folders_->SettingsFile();
+  ProfileWriteString(settings, "email", "usemapi", "false");
+  ProfileWriteString(settings, "email", "mailhost", smtp.Address());
+  ProfileWriteString(settings, "email", "smtpsecurity", "none");
+  ProfileWriteString(settings, "email", "fromemail", "owner@x.test");
+  const std::string record =
+      AddMessage("Default", "000001",
+                 Text(WaveHeader(LWaveFileFormat::Pcm(8000, 1, 16), 800)) + std::string(800, '\x10'));
+  EXPECT_EQ(client_->Get("/api/email")->body, R"({"to":"owner@x.test"})");
+
+  auto refused =
+      Post("/api/messages/email",
+           "{\"mailbox\":\"Default\",\"ids\":[\"000001\"],\"to\":\"a@x.test\\r\\nBcc: b@x.test\"}");
+  EXPECT_EQ(refused->status, 400);
+  auto sent = Post("/api/messages/email", R"({"mailbox":"Default","ids":["000001"],"to":"ann@x.test"})");
+  ASSERT_EQ(sent->status, 200) << sent->body;
+  EXPECT_EQ(sent->body, R"({"sent":1})");
+  const std::string captured = FileText(mail / "0.json");
+  EXPECT_NE(captured.find(R"("to": ["ann@x.test"])"), std::string::npos) << captured;
+  EXPECT_NE(captured.find(R"("filename": "Default ICM000001.wav")"), std::string::npos) << captured;
+  // Converted once into the delivery format (8-bit PCM by default), and marked so.
+  EXPECT_TRUE(ProfileReadBool(record, "message", "compressed", false));
+  const std::string attached = FileText(mail / "0.part1");
+  EXPECT_EQ(attached.substr(0, 4), "RIFF");
+  EXPECT_EQ(attached[34], 8) << "bits per sample";
+  EXPECT_EQ(status_.Get().progressTitle, "");
+  EXPECT_EQ(SentIds(), std::vector<uint32_t>{WM_MESSAGESSEEN});
+}
+
+}  // namespace
