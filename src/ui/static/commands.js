@@ -23,15 +23,23 @@ export async function loadMailboxes(prefer) {
   await showMailbox(chosen);
 }
 
+// The mailbox shown (or being loaded) now.
+let shown = "";
+
+export function shownMailbox() {
+  return shown;
+}
+
 async function showMailbox(name) {
-  if (name !== messages.currentMailbox()) messages.forgetPlayer();
+  if (name !== shown) messages.forgetPlayer();
+  shown = name;
   mailboxName.textContent = `in ${name}`;
   await messages.load(name);
 }
 
 export async function selectMailbox() {
   const name = mailboxList.value;
-  if (!name || name === messages.currentMailbox()) return;
+  if (!name || name === shown) return;
   await api("/api/mailboxes/select", { name });
   await showMailbox(name);
 }

@@ -61,7 +61,7 @@ function showStatus(status) {
 function refreshMessagesSoon() {
   clearTimeout(refreshTimer);
   refreshTimer = setTimeout(() => {
-    const name = messages.currentMailbox();
+    const name = commands.shownMailbox();
     if (name) messages.load(name).catch(showError);
   }, MESSAGE_REFRESH_MS);
 }

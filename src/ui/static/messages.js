@@ -13,6 +13,7 @@ let mailbox = "";
 let anchor = null; // the row a Shift+click extends from
 let playing = null; // {mailbox, id} of the message in the player
 let marked = false; // whether the message in the player was marked read
+let loads = 0; // list loads started
 
 export const idOf = (row) => row.id || row.file.slice(-6);
 
@@ -86,7 +87,9 @@ export function applyRow(id, row) {
 // Reads the mailbox's rows; a new mailbox starts from an empty list, the
 // same one is brought up to date row by row (selection kept).
 export async function load(name) {
+  const ticket = ++loads;
   const answer = await api(query("/api/messages", { mailbox: name }));
+  if (ticket !== loads) return; // a later load overtook this one
   if (name !== mailbox) {
     rows.clear();
     body.replaceChildren();
