@@ -24,6 +24,7 @@ export function currentMailbox() {
 function cell(tr, text) {
   const td = document.createElement("td");
   td.textContent = text;
+  td.title = text; // cut short in narrow columns
   tr.append(td);
 }
 
