@@ -91,6 +91,21 @@ await run("console_test", async () => {
   assert.equal((await getJson(`/api/messages?mailbox=${encodeURIComponent(proposal)}`)).messages.length, 0);
   await shot("07-deleted");
 
+  say("the mailbox renamed after the window's warning, then deleted after its question");
+  await page.click("#mbx-rename");
+  await dialog.waitFor({ state: "visible" });
+  assert.match(await page.textContent("#ask-text"), /^If you rename the Voice Mailbox, you will also need to change any references/);
+  await answerDialog("Rename Mailbox");
+  assert.equal(await page.textContent("#ask-fields label"), "Enter Mailbox Name");
+  await answerDialog("Rename Mailbox", () => page.fill("#ask-fields input", "Sales"));
+  await page.waitForFunction(() => document.getElementById("mailbox-list").value === "Sales");
+  await page.click("#mbx-delete");
+  await dialog.waitFor({ state: "visible" });
+  assert.equal(await page.textContent("#ask-text"), "Are you sure you wish to permanently delete this Mailbox and any Messages?");
+  await shot("07b-delete-mailbox");
+  await answerDialog("Confirm Delete Mailbox");
+  await page.waitForFunction(() => [...document.getElementById("mailbox-list").options].map((o) => o.value).join() === "Default");
+
   say("answering off and on again");
   await page.click("#onoff");
   await page.waitForFunction(() => document.getElementById("onoff").textContent === "Answering Off");
@@ -119,6 +134,15 @@ await run("console_test", async () => {
   await page.locator("#notices p", { hasText: "IVR program loaded" }).waitFor({ timeout: 60000 });
   await shot("10-program-loaded");
 
+  say("the notes edited and read back");
+  await page.click("#ivr-notes");
+  await answerDialog("notes.txt", () => page.fill("#ask-fields textarea", "Call Bob first."));
+  await page.click("#ivr-notes");
+  await dialog.waitFor({ state: "visible" });
+  assert.equal(await page.inputValue("#ask-fields textarea"), "Call Bob first.");
+  await page.click("#ask-cancel");
+  assert.equal(readFileSync(join(data, "notes.txt"), "utf8"), "Call Bob first.");
+
   say("a broken program file is refused with the engine's notice");
   const brokenChooser = page.waitForEvent("filechooser");
   await page.click("#ivr-load");
@@ -127,6 +151,14 @@ await run("console_test", async () => {
   assert.match(await page.textContent("#log"), /IVR program loaded[^]*broken\.ivr/);
   await page.locator("#log").scrollIntoViewIfNeeded();
   await shot("11-program-refused");
+  say("a new IVR program after the window's question: no OGMs left");
+  await page.click("#ivr-new");
+  await dialog.waitFor({ state: "visible" });
+  assert.equal(await page.textContent("#ask-text"), "This will delete all existing OGMs. Are you sure you wish to create a new IVR Program?");
+  await answerDialog("New IVR");
+  await page.waitForFunction(() => document.querySelector("#ogm option")?.textContent.endsWith("(missing)"));
+  await page.locator("#notices p", { hasText: "New IVR program" }).waitFor();
+  await shot("12-new-program");
   const errorsShown = await shownErrors();
   if (errorsShown.length) problems.push(`errors shown to the user: ${errorsShown.join(" | ")}`);
 });

@@ -17,7 +17,7 @@ await run("login_test", async () => {
   await page.waitForFunction(() => document.getElementById("login-error").textContent !== "");
   assert.equal(await page.textContent("#login-error"), "wrong password");
   problems.splice(0, problems.length, ...problems.filter((p) => !p.includes("status of 401")));
-  await shot("12-login-refused");
+  await shot("13-login-refused");
 
   say("the right password opens the console");
   await page.fill("#login-password", password);
@@ -25,5 +25,5 @@ await run("login_test", async () => {
   await page.locator("#console").waitFor();
   await page.waitForFunction(() => document.getElementById("mailbox-list").value !== "");
   assert.equal(await page.isVisible("#logout"), true);
-  await shot("13-logged-in");
+  await shot("14-logged-in");
 });

@@ -16,7 +16,8 @@ export async function loadMailboxes(prefer) {
   const answer = await api("/api/mailboxes");
   if (answer.proposal) proposal = answer.proposal;
   const keep = prefer || mailboxList.value || answer.selected;
-  mailboxList.replaceChildren(...answer.mailboxes.map((name) => new Option(name, name)));
+  const names = [...answer.mailboxes].sort((a, b) => a.localeCompare(b, undefined, { sensitivity: "base" }));
+  mailboxList.replaceChildren(...names.map((name) => new Option(name, name)));
   const chosen = answer.mailboxes.includes(keep) ? keep : answer.mailboxes.includes(answer.selected) ? answer.selected : answer.mailboxes[0];
   if (chosen === undefined) return;
   mailboxList.value = chosen;
