@@ -19,12 +19,15 @@ async function chooseMailbox(name) {
   await page.waitForFunction((n) => document.getElementById("mailbox-name").textContent === `in ${n}`, name);
 }
 
-async function answerDialog(caption, fill) {
+// Answers the open dialog with OK; `next` is the label of a question that
+// follows in the same dialog, else the dialog closes.
+async function answerDialog(caption, fill, next) {
   await dialog.waitFor({ state: "visible" });
   assert.equal(await page.textContent("#ask-title"), caption);
   if (fill) await fill();
   await page.click("#ask-ok");
-  await dialog.waitFor({ state: "hidden" });
+  if (next) await page.locator("#ask-fields label", { hasText: next }).waitFor();
+  else await dialog.waitFor({ state: "hidden" });
 }
 
 await run("console_test", async () => {
@@ -95,8 +98,7 @@ await run("console_test", async () => {
   await page.click("#mbx-rename");
   await dialog.waitFor({ state: "visible" });
   assert.match(await page.textContent("#ask-text"), /^If you rename the Voice Mailbox, you will also need to change any references/);
-  await answerDialog("Rename Mailbox");
-  assert.equal(await page.textContent("#ask-fields label"), "Enter Mailbox Name");
+  await answerDialog("Rename Mailbox", null, "Enter Mailbox Name");
   await answerDialog("Rename Mailbox", () => page.fill("#ask-fields input", "Sales"));
   await page.waitForFunction(() => document.getElementById("mailbox-list").value === "Sales");
   await page.click("#mbx-delete");
