@@ -137,10 +137,12 @@ function wire() {
     await api("/api/logout", {});
     location.reload();
   });
-  $("log").addEventListener("scroll", () => {
-    const view = $("log");
+  const view = $("log");
+  view.addEventListener("scroll", () => {
     followLog = view.scrollHeight - view.scrollTop - view.clientHeight < 40;
   });
+  // A narrower view wraps more lines: the newest stay in sight.
+  new ResizeObserver(() => followLog && (view.scrollTop = view.scrollHeight)).observe(view);
   messages.watchPlayer(showError);
   bindKeys({ setAnswering: guarded(setAnswering) });
 }
