@@ -142,6 +142,11 @@ def scenarios():
         # Calls a device whose line is busy and expects 486 Busy Here.
         "uac_busy": ["call in, busy", invite(busy, sdp("0")), *ringing(1, False), recv("486"),
                      ack(busy, uri=SERVICE, via="[last_Via:]")],
+        # Calls in with caller data, speaks (7 s of A-law speech) after the greeting and hangs up.
+        "leave_message": ["call in, leave a message, hang up",
+                          invite(SOMEONE, sdp("8 101", "rtpmap:8 PCMA/8000", EVENTS), CALLER_DATA),
+                          *ringing(3), ack(SOMEONE), play("g711a.pcap"), pause(10000),
+                          request("BYE", 2, SOMEONE), recv("200", crlf="true")],
         # An anonymous caller who cancels once the device rings.
         "uac_cancel": ["call in, cancel before the answer", invite(ANON, sdp("0")), recv("100", optional="true"),
                        recv("180"), request("CANCEL", 1, ANON, uri=SERVICE, to="", via="[last_Via:]", retrans=False),

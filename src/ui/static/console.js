@@ -1,0 +1,194 @@
+// The main console: logs in when asked, follows the engine's event stream
+// and wires the controls to the commands.
+import { api, ApiError, setToken } from "./api.js";
+import * as commands from "./commands.js";
+import * as ivr from "./ivr.js";
+import { bindKeys } from "./keys.js";
+import * as messages from "./messages.js";
+import { guarded, setNotice, setProgress, showError } from "./notices.js";
+
+const $ = (id) => document.getElementById(id);
+const LINES = 8;
+const MESSAGE_REFRESH_MS = 150;
+let lastStatus = null;
+let refreshTimer = 0;
+
+window.addEventListener("error", (event) => showError(event.message));
+window.addEventListener("unhandledrejection", (event) => showError(event.reason));
+
+function buildLines() {
+  const list = $("lines");
+  for (let i = 0; i < LINES; i++) {
+    const item = document.createElement("li");
+    item.className = "line";
+    item.textContent = String(i + 1);
+    list.append(item);
+  }
+}
+
+function showLines(lines) {
+  [...$("lines").children].forEach((item, i) => {
+    const busy = !!lines[i];
+    item.classList.toggle("busy", busy);
+    item.title = `Line ${i + 1}: ${busy ? "in call" : "idle"}`;
+    item.setAttribute("aria-label", item.title);
+  });
+}
+
+function showOn(on) {
+  const button = $("onoff");
+  button.setAttribute("aria-pressed", on ? "true" : "false");
+  button.textContent = on ? "Answering On" : "Answering Off";
+  button.classList.toggle("on", on);
+}
+
+// Applies one status from the engine.
+function showStatus(status) {
+  showOn(status.on);
+  showLines(status.lines || []);
+  $("newmsg").hidden = !status.newMessages;
+  const caller = $("callerid");
+  caller.hidden = !status.callerId;
+  caller.textContent = status.callerId ? `Caller: ${status.callerId}` : "";
+  setNotice("devices", status.noDevicesNotice);
+  setNotice("load", status.loadNotice);
+  if (ivr.loadProgress(status, lastStatus)) guarded(reloadAll)();
+  lastStatus = status;
+}
+
+// More rows changed than the engine kept: the shown list is brought up to
+// date in place.
+function refreshMessagesSoon() {
+  clearTimeout(refreshTimer);
+  refreshTimer = setTimeout(() => {
+    const name = commands.shownMailbox();
+    if (name) messages.load(name).catch(showError);
+  }, MESSAGE_REFRESH_MS);
+}
+
+async function loadOgms() {
+  const answer = await api("/api/ogms");
+  const select = $("ogm");
+  select.replaceChildren(...answer.ogms.map((name) => new Option(name, name)));
+  if (!answer.ogms.includes(answer.selected)) select.add(new Option(`${answer.selected} (missing)`, answer.selected));
+  select.value = answer.selected;
+}
+
+// Everything the page shows, read again (first load, reconnects, program loads).
+async function reloadAll() {
+  const results = await Promise.allSettled([commands.loadMailboxes(), loadOgms(), ivr.loadIvr()]);
+  for (const result of results) if (result.status === "rejected") showError(result.reason);
+}
+
+// The log view follows new lines unless the user scrolled back.
+let followLog = true;
+
+function appendLog(entry) {
+  const view = $("log");
+  view.textContent = (view.textContent + entry.text).slice(-16384);
+  view.classList.toggle("error", !!entry.error);
+  $("log-state").hidden = !entry.error;
+  if (followLog) view.scrollTop = view.scrollHeight;
+}
+
+function listen() {
+  const events = new EventSource("/api/events");
+  let opened = false;
+  events.addEventListener("open", () => {
+    if (opened) guarded(reloadAll)(); // after a reconnect: what changed meanwhile
+    opened = true;
+  });
+  const on = (name, handle) =>
+    events.addEventListener(name, (event) => {
+      try {
+        handle(JSON.parse(event.data));
+      } catch (error) {
+        showError(error);
+      }
+    });
+  on("status", showStatus);
+  on("message", (change) => {
+    if (change.mailbox === messages.currentMailbox()) messages.applyRow(change.id, change.row);
+  });
+  on("resync", refreshMessagesSoon);
+  on("log", appendLog);
+  on("progress", (job) => setProgress(job.title, job.step, job.fraction));
+}
+
+function wire() {
+  const click = (id, action) => $(id).addEventListener("click", guarded(action));
+  $("ogm").addEventListener("change", guarded(() => api("/api/ogms/select", { name: $("ogm").value })));
+  click("onoff", () => setAnswering(!lastStatus?.on));
+  $("mailbox-list").addEventListener("change", guarded(commands.selectMailbox));
+  click("mbx-new", commands.newMailbox);
+  click("mbx-rename", commands.renameMailbox);
+  click("mbx-delete", commands.deleteMailbox);
+  click("msg-play", () => messages.play() || showError("Select a message to play."));
+  click("msg-stop", messages.stop);
+  click("msg-email", commands.emailMessages);
+  click("msg-save", commands.saveMessages);
+  click("msg-delete", commands.deleteMessages);
+  click("msg-move", commands.moveMessages);
+  click("ivr-new", () => ivr.newProgram(reloadAll));
+  click("ivr-load", ivr.chooseProgram);
+  $("ivr-file-input").addEventListener("change", guarded(ivr.sendProgram));
+  click("ivr-save", ivr.saveProgram);
+  click("ivr-notes", ivr.showNotes);
+  click("logout", async () => {
+    await api("/api/logout", {});
+    location.reload();
+  });
+  const view = $("log");
+  view.addEventListener("scroll", () => {
+    followLog = view.scrollHeight - view.scrollTop - view.clientHeight < 40;
+  });
+  // A narrower view wraps more lines: the newest stay in sight.
+  new ResizeObserver(() => followLog && (view.scrollTop = view.scrollHeight)).observe(view);
+  messages.watchPlayer(showError);
+  bindKeys({ setAnswering: guarded(setAnswering) });
+}
+
+async function setAnswering(on) {
+  const answer = await api("/api/answering", { on });
+  showOn(answer.on);
+}
+
+async function start(session) {
+  setToken(session.token);
+  $("login").hidden = true;
+  $("console").hidden = false;
+  $("logout").hidden = !session.login;
+  await reloadAll();
+  listen();
+}
+
+function askLogin() {
+  $("login").hidden = false;
+  $("login-password").focus();
+  $("login-form").addEventListener("submit", async (event) => {
+    event.preventDefault();
+    try {
+      const session = await api("/api/login", { password: $("login-password").value });
+      $("login-password").value = "";
+      await start(session);
+    } catch (error) {
+      $("login-error").textContent = error.message;
+    }
+  });
+}
+
+async function boot() {
+  buildLines();
+  wire();
+  try {
+    await start(await api("/api/session"));
+  } catch (error) {
+    if (error instanceof ApiError && error.status === 401) askLogin();
+    else {
+      $("console").hidden = false;
+      showError(error);
+    }
+  }
+}
+
+boot();

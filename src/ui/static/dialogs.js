@@ -1,0 +1,116 @@
+// The console's message boxes: one <dialog> whose caption is its title,
+// with an optional text field, choice list or checkboxes.
+const dialog = document.getElementById("ask");
+const title = document.getElementById("ask-title");
+const text = document.getElementById("ask-text");
+const fields = document.getElementById("ask-fields");
+const ok = document.getElementById("ask-ok");
+const cancel = document.getElementById("ask-cancel");
+
+let pending = null;
+
+function field(label, control) {
+  const wrap = document.createElement("div");
+  wrap.className = "field";
+  const id = `ask-field-${fields.children.length}`;
+  control.id = id;
+  const tag = document.createElement("label");
+  tag.htmlFor = id;
+  tag.textContent = label;
+  if (control.type === "checkbox") wrap.append(control, tag);
+  else wrap.append(tag, control);
+  fields.append(wrap);
+  return control;
+}
+
+// A titled group of checkboxes, one per name; `chosen` are ticked.
+function group(spec) {
+  const set = document.createElement("fieldset");
+  set.className = "group";
+  const legend = document.createElement("legend");
+  legend.textContent = spec.legend;
+  set.append(legend);
+  for (const name of spec.options) {
+    const tag = document.createElement("label");
+    const box = document.createElement("input");
+    box.type = "checkbox";
+    box.value = name;
+    box.checked = spec.chosen.includes(name);
+    tag.append(box, ` ${name}`);
+    set.append(tag);
+  }
+  if (!spec.options.length) set.append("None here.");
+  fields.append(set);
+  return () => [...set.querySelectorAll("input:checked")].map((box) => box.value);
+}
+
+// ask({caption, text, input: {label, value, type}, choices: {label, options, value},
+//      checks: [{name, label, checked}], groups: [{name, legend, options, chosen}],
+//      textarea: {label, value}, okText, cancelText})
+// resolves to null when cancelled, else {value, checks, groups}.
+export function ask(options) {
+  if (pending) pending(null);
+  title.textContent = options.caption || "Zavotel";
+  text.textContent = options.text || "";
+  text.hidden = !options.text;
+  fields.replaceChildren();
+  ok.textContent = options.okText || "OK";
+  cancel.textContent = options.cancelText || "Cancel";
+  cancel.hidden = options.cancelText === null;
+  let valueControl = null;
+  if (options.input) {
+    valueControl = field(options.input.label, document.createElement("input"));
+    valueControl.type = options.input.type || "text";
+    valueControl.value = options.input.value || "";
+    valueControl.required = true;
+    valueControl.autocomplete = "off";
+  } else if (options.choices) {
+    valueControl = field(options.choices.label, document.createElement("select"));
+    for (const name of options.choices.options) valueControl.add(new Option(name, name));
+    if (options.choices.value) valueControl.value = options.choices.value;
+  } else if (options.textarea) {
+    valueControl = field(options.textarea.label, document.createElement("textarea"));
+    valueControl.value = options.textarea.value || "";
+    valueControl.rows = 12;
+  }
+  const groups = (options.groups || []).map((spec) => [spec.name, group(spec)]);
+  const checks = (options.checks || []).map((check) => {
+    const box = document.createElement("input");
+    box.type = "checkbox";
+    box.checked = !!check.checked;
+    box.dataset.name = check.name;
+    return field(check.label, box);
+  });
+  return new Promise((resolve) => {
+    pending = (result) => {
+      pending = null;
+      resolve(result);
+    };
+    dialog.onclose = () => {
+      if (!pending) return;
+      if (dialog.returnValue !== "ok") return pending(null);
+      const chosen = {};
+      for (const box of checks) chosen[box.dataset.name] = box.checked;
+      const lists = Object.fromEntries(groups.map(([name, read]) => [name, read()]));
+      pending({ value: valueControl ? valueControl.value : "", checks: chosen, groups: lists });
+    };
+    dialog.returnValue = "";
+    dialog.showModal();
+    (valueControl || ok).focus();
+    if (valueControl && valueControl.select && options.input) valueControl.select();
+  });
+}
+
+// A Yes/No message box; resolves true on Yes.
+export async function confirmBox(caption, message) {
+  return (await ask({ caption, text: message, okText: "Yes", cancelText: "No" })) !== null;
+}
+
+// A message box with one OK button.
+export function tell(caption, message) {
+  return ask({ caption, text: message, cancelText: null });
+}
+
+export function dialogOpen() {
+  return dialog.open;
+}

@@ -1,0 +1,115 @@
+// The IVR program commands: new, load (with its question and progress),
+// save (its choices, then the download) and the notes.
+import { api, query } from "./api.js";
+import { ask, confirmBox } from "./dialogs.js";
+import { setProgress } from "./notices.js";
+
+const fileLine = document.getElementById("ivr-file");
+const fileInput = document.getElementById("ivr-file-input");
+let loading = false; // the engine reports load steps
+let sending = false; // a program file is on its way
+
+// Re-reads the program's state; shows the notes once after a load that asks for them.
+export async function loadIvr() {
+  const ivr = await api("/api/ivr");
+  fileLine.textContent = `${ivr.file ? `Program file: ${ivr.file}` : "No program file"}${ivr.modified ? " (modified)" : ""}`;
+  if (ivr.showNotes) {
+    await api("/api/ivr/notes-shown", {});
+    await showNotes();
+  }
+  return ivr;
+}
+
+export async function newProgram(afterwards) {
+  const sure = await confirmBox("New IVR", "This will delete all existing OGMs. Are you sure you wish to create a new IVR Program?");
+  if (!sure) return;
+  await api("/api/ivr/new", {});
+  await afterwards();
+}
+
+export async function chooseProgram() {
+  const ivr = await api("/api/ivr");
+  if (ivr.modified) {
+    const sure = await confirmBox("Load IVR", "Loading an IVR Program File can replace existing OGMs. Are you sure you wish to proceed?");
+    if (!sure) return;
+  }
+  fileInput.value = "";
+  fileInput.click();
+}
+
+// Sends the chosen file; the load runs in the engine and reports through the status.
+export async function sendProgram() {
+  const file = fileInput.files[0];
+  if (!file) return;
+  sending = true;
+  setProgress("Load File", `Sending ${file.name}`, 0);
+  try {
+    await api(query("/api/ivr/load", { name: file.name }), file);
+  } finally {
+    sending = false;
+    if (!loading) setProgress("");
+  }
+}
+
+// Follows the engine's load steps; true when a load just ended (its
+// steps stopped, or its outcome came), so the lists are read again.
+export function loadProgress(status, before) {
+  if (status.loadStep) {
+    loading = true;
+    setProgress("Load File", status.loadStep, status.loadFraction);
+    return false;
+  }
+  const ended = loading || (before !== null && status.loadNotice !== before.loadNotice);
+  loading = false;
+  if (ended && !sending) setProgress("");
+  return ended;
+}
+
+// The save-contents choices: what goes into the file, then the file's name.
+const LISTS = [
+  ["ogms", "OGMs"],
+  ["mailboxes", "Mailboxes"],
+  ["prompts", "System prompts"],
+  ["programs", "Program files"],
+];
+const FLAGS = [
+  ["ogmDelete", "Loading deletes the OGMs not in the file"],
+  ["mailboxDelete", "Loading deletes the mailboxes not in the file"],
+  ["mailboxGreetings", "Save the mailboxes' greetings"],
+  ["notes", "Save the notes"],
+  ["notesPopup", "Show the notes after loading"],
+];
+
+export async function saveProgram() {
+  const [ivr, options] = await Promise.all([api("/api/ivr"), api("/api/ivr/save-options")]);
+  const { choices, available } = options;
+  const answer = await ask({
+    caption: "Save IVR Program",
+    input: { label: "File name", value: options.name || ivr.file || "Zavotel.ivr" },
+    groups: LISTS.map(([name, legend]) => ({ name, legend, options: available[name] || [], chosen: choices[name] || [] })),
+    checks: FLAGS.map(([name, label]) => ({ name, label, checked: choices[name] })),
+  });
+  if (!answer) return;
+  let name = answer.value.trim();
+  if (!/\.ivr$/i.test(name)) name += ".ivr";
+  setProgress("Save File", name, 0);
+  try {
+    const saved = await api("/api/ivr/save", { name, ...answer.groups, ...answer.checks });
+    const link = document.createElement("a");
+    link.href = saved.download;
+    link.download = name;
+    document.body.append(link);
+    link.click();
+    link.remove();
+  } finally {
+    setProgress("");
+  }
+  await loadIvr();
+}
+
+export async function showNotes() {
+  const notes = await api("/api/ivr/notes");
+  const answer = await ask({ caption: "notes.txt", textarea: { label: "Notes", value: notes.text }, okText: "Save" });
+  if (!answer || answer.value === notes.text) return;
+  await api("/api/ivr/notes", { text: answer.value });
+}

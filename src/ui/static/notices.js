@@ -1,0 +1,56 @@
+// What the user is told: engine notices (polite), request errors (alert),
+// and the progress of long jobs.
+const notices = document.getElementById("notices");
+const errors = document.getElementById("errors");
+const progress = document.getElementById("progress");
+const progressTitle = document.getElementById("progress-title");
+const progressStep = document.getElementById("progress-step");
+const progressBar = document.getElementById("progress-bar");
+const ERROR_SHOWN_MS = 15000;
+
+// Shows the engine's standing notices, keyed so each keeps its own line.
+export function setNotice(key, text) {
+  let line = notices.querySelector(`[data-key="${key}"]`);
+  if (!text) return line?.remove();
+  if (!line) {
+    line = document.createElement("p");
+    line.dataset.key = key;
+    notices.append(line);
+  }
+  if (line.textContent !== text) line.textContent = text;
+}
+
+// An error the user must see: its text, kept a while, dismissable.
+export function showError(error) {
+  const text = error instanceof Error ? error.message : String(error);
+  const line = document.createElement("p");
+  line.textContent = text;
+  const close = document.createElement("button");
+  close.type = "button";
+  close.className = "dismiss";
+  close.textContent = "Dismiss";
+  close.addEventListener("click", () => line.remove());
+  line.append(" ", close);
+  errors.append(line);
+  setTimeout(() => line.remove(), ERROR_SHOWN_MS);
+}
+
+// Runs an action, showing any error it throws.
+export function guarded(action) {
+  return async (...args) => {
+    try {
+      await action(...args);
+    } catch (error) {
+      showError(error);
+    }
+  };
+}
+
+// The progress bar: the job's title, step and fraction; no title hides it.
+export function setProgress(title, stepText, fraction) {
+  progress.hidden = !title;
+  if (!title) return;
+  progressTitle.textContent = title;
+  progressStep.textContent = stepText || "";
+  progressBar.value = Math.max(0, Math.min(1, Number(fraction) || 0));
+}
