@@ -42,7 +42,7 @@ check "engine stopped cleanly" stop_engine
 echo "console test password" | "$zavotel" --data "$data" console-password >/dev/null
 sed -i 's/^\[console\]$/[console]\naddress=0.0.0.0/' "$data/settings.ini"
 check "engine starts again" start_engine
-url="$(sed -n 's/^Console at http:\/\/[^:]*/http:\/\/127.0.0.1/p' engine.txt)"
+url="$(sed -n 's/^Console at https:\/\/[^:]*/https:\/\/127.0.0.1/p' engine.txt)"
 check "the console logs in" node "$console_dir/login_test.mjs" "$url" "$shots" "console test password" >login.txt 2>&1
 cat login.txt
 check "engine stopped cleanly again" stop_engine
