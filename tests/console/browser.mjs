@@ -1,7 +1,11 @@
 // Headless Chromium for the console tests: a page whose errors are
 // collected, and screenshots at desktop and phone width.
+import { createRequire } from "node:module";
 import { join } from "node:path";
-import { chromium } from "playwright-core";
+
+// playwright-core lives in the build folder (scripts/install-deps puts it
+// there); the script names it in ZAVOTEL_NODE_MODULES.
+const { chromium } = createRequire(join(process.env.ZAVOTEL_NODE_MODULES, "/"))("playwright-core");
 
 const DESKTOP = { width: 1280, height: 800 };
 const PHONE = { width: 390, height: 844 };

@@ -3,13 +3,14 @@
 # factory installation shown, a message left by a SIP call appearing live,
 # played (and so read), moved to a new mailbox, downloaded and deleted;
 # answering off and on; the IVR program saved and loaded again; off loopback
-# the login comes first. Screenshots
-# of each state go to console-screenshots/ in the build folder.
+# the login comes first. Screenshots of each state go to
+# console-screenshots/ in the build folder.
 source "$(dirname "$(realpath "$0")")/sip_support.sh"
 console_dir="$e2e_dir/../console"
+export ZAVOTEL_NODE_MODULES="$e2e_dir/../../build/console-node/node_modules"
 shots="$(dirname "$(dirname "$zavotel")")/console-screenshots"
 
-for need in /usr/bin/chromium node "$console_dir/node_modules/playwright-core"; do
+for need in /usr/bin/chromium node "$ZAVOTEL_NODE_MODULES/playwright-core"; do
   command -v "$need" >/dev/null || [ -e "$need" ] || { echo "console_pages: $need is missing (run scripts/install-deps)"; exit 1; }
 done
 
