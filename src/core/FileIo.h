@@ -16,6 +16,10 @@
 // Writes all of `data` to `fd`. False (errno set) when the file refuses the
 // rest, for example a full disk.
 bool WriteFully(int fd, std::string_view data);
+// The system call under WriteFully. Tests put one in its place that fails
+// as a full disk would; the one before is returned.
+using WriteCall = ssize_t (*)(int fd, const void* data, std::size_t size);
+WriteCall ReplaceWriteCall(WriteCall call);
 // Reads until `size` bytes arrived, the file ends or a read fails; returns
 // the bytes that arrived.
 std::size_t ReadUpTo(int fd, void* data, std::size_t size);
