@@ -70,6 +70,12 @@ int64_t FileSize(int fd) {
   return ::fstat(fd, &info) == 0 ? static_cast<int64_t>(info.st_size) : 0;
 }
 
+std::optional<uint64_t> FreeDiskBytes(const std::string& folder) {
+  struct statvfs info {};
+  if (::statvfs(folder.c_str(), &info) != 0) return std::nullopt;
+  return static_cast<uint64_t>(info.f_bavail) * info.f_frsize;
+}
+
 std::optional<std::string> ReadFileText(const std::string& path, std::size_t maxBytes) {
   UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   struct stat info {};

@@ -28,6 +28,10 @@ std::size_t ReadUpToAt(int fd, void* data, std::size_t size, off_t offset);
 // The open file's size now; 0 when it cannot be told.
 int64_t FileSize(int fd);
 
+// The bytes an unprivileged writer may still use on the file system of
+// `folder`; nullopt when it cannot be told.
+std::optional<uint64_t> FreeDiskBytes(const std::string& folder);
+
 // At most `maxBytes` of the regular file at `path`; nullopt when it cannot
 // be opened or is not a regular file. Opened non-blocking, so a FIFO named
 // like the file never hangs the caller.
