@@ -27,15 +27,6 @@ std::vector<int32_t> Ramp16(int32_t first, int32_t count, int channels) {
   return samples;
 }
 
-std::string Head(const std::string& fmt, uint32_t dataSize) {
-  const uint32_t riff = dataSize == 0xFFFFFFFF ? dataSize : dataSize + 38;
-  return "RIFF" + Le32(riff) + "WAVE" + "fmt " + Le32(18) + fmt + "data" + Le32(dataSize);
-}
-
-std::string PcmHeader(uint16_t channels, uint32_t rate, uint16_t bytes, uint32_t dataSize) {
-  return Head(FmtBody(1, channels, rate, static_cast<uint16_t>(bytes * 8), 18), dataSize);
-}
-
 class WaveSink : public ::testing::Test {
  protected:
   TempDir dir_;

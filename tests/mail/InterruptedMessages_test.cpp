@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/WaveTestFiles.h"
 #include "core/DataFolders.h"
 #include "core/UniqueFd.h"
 #include "mail/InterruptedMessages.h"
@@ -12,18 +13,11 @@
 
 namespace {
 
-std::string Le32(uint32_t v) {
-  return {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16), static_cast<char>(v >> 24)};
-}
-
 // The recorder's 16-bit mono file at 8000 Hz with `ms` of audio; its sizes
 // still say "streaming" unless it was finished.
 std::string Audio(uint32_t ms, bool streaming) {
-  const uint32_t data = streaming ? 0xFFFFFFFF : ms * 16;
-  const std::string fmt = std::string("\x01\x00\x01\x00", 4) + Le32(8000) + Le32(16000) +
-                          std::string("\x02\x00\x10\x00\x00\x00", 6);
-  return "RIFF" + Le32(streaming ? data : data + 38) + "WAVE" + "fmt " + Le32(18) + fmt + "data" +
-         Le32(data) + std::string(ms * 16, '\x05');
+  return wave_test::PcmHeader(1, 8000, 2, streaming ? 0xFFFFFFFF : ms * 16) +
+         std::string(ms * 16, '\x05');
 }
 
 struct Row {
