@@ -80,7 +80,10 @@ void LSNKACMFile::Write(const int32_t* buffer, int32_t frames) {
     uint32_t consumed = 0;
     if (!Encode(LCodecStream::Mode::kBlockAlign, consumed)) return;
     // A full buffer that the codec refuses would never drain.
-    if (fit == 0 && consumed == 0) return Fail("codec takes no input");
+    if (fit == 0 && consumed == 0) {
+      errno = EINVAL;
+      return Fail("codec takes no input");
+    }
   }
 }
 
@@ -112,6 +115,7 @@ bool LSNKACMFile::Encode(LCodecStream::Mode mode, uint32_t& consumed) {
 }
 
 void LSNKACMFile::Fail(const char* what) {
-  Trace("LSNKACMFile %s FAILED: %s", what, std::strerror(errno));
-  SetError();
+  const int error = errno;
+  Trace("LSNKACMFile %s FAILED: %s", what, std::strerror(error));
+  SetError(error);
 }

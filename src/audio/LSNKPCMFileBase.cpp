@@ -68,9 +68,22 @@ void LSNKPCMFileBase::WriteBlock(const int32_t* buffer, int32_t frames) {
   }
   Convert(buffer, buffer_.data(), static_cast<std::size_t>(frames) * Channels());
   if (!WriteFully(fd_.Get(), std::string_view(reinterpret_cast<const char*>(buffer_.data()), bytes))) {
+    const int error = errno;
+    KeepWholeFrames(static_cast<int64_t>(bytes));
+    errno = error;
     return Fail("write");
   }
   dataBytes_ += static_cast<int64_t>(bytes);
+}
+
+// A full disk may have taken the start of the block: its whole frames stay,
+// a partial frame goes.
+void LSNKPCMFileBase::KeepWholeFrames(int64_t attempted) {
+  const int64_t written = FileSize(fd_.Get()) - kHeaderBytes - dataBytes_;
+  dataBytes_ += std::clamp<int64_t>(written / blockAlign_ * blockAlign_, 0, attempted);
+  if (::ftruncate(fd_.Get(), static_cast<off_t>(kHeaderBytes + dataBytes_)) != 0) {
+    Trace("LSNKPCMFileBase cannot cut a partial frame: %s", std::strerror(errno));
+  }
 }
 
 void LSNKPCMFileBase::Truncate(int32_t frame) {
@@ -85,8 +98,9 @@ void LSNKPCMFileBase::Truncate(int32_t frame) {
 }
 
 void LSNKPCMFileBase::Fail(const char* what) {
-  Trace("LSNKPCMFileBase %s FAILED: %s", what, std::strerror(errno));
-  SetError();
+  const int error = errno;
+  Trace("LSNKPCMFileBase %s FAILED: %s", what, std::strerror(error));
+  SetError(error);
 }
 
 void LSNKPCMFile8::Convert(const int32_t* in, uint8_t* bytes, std::size_t samples) const {

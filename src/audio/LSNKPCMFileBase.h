@@ -10,7 +10,10 @@
 
 // Writes a PCM WAVE file behind a fixed 46-byte header whose sizes read
 // 0xFFFFFFFF until the destructor stores the real ones, so readers can follow
-// the file while it grows.
+// the file while it grows. Each Write goes to the file at once, nothing is
+// held back in the process: a recorder that is killed loses only the buffer
+// it had not yet handed over (100 ms), and the next start finishes the file
+// (InterruptedWave).
 class LSNKPCMFileBase : public LSoundSinkBase {
  public:
   static constexpr int64_t kHeaderBytes = 46;
@@ -32,6 +35,8 @@ class LSNKPCMFileBase : public LSoundSinkBase {
  private:
   void Open(const std::string& path, int32_t startFrame);
   void WriteBlock(const int32_t* buffer, int32_t frames);
+  // After a write of `attempted` bytes failed part way.
+  void KeepWholeFrames(int64_t attempted);
   // Fails the sink with a trace line naming `what`.
   void Fail(const char* what);
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <atomic>
+#include <cerrno>
 #include <cstdint>
+#include <memory>
 
 #include "audio/LSoundRef.h"
 
@@ -9,6 +12,11 @@
 // handle is released. A sink in error ignores the data but counts it.
 class LSoundSinkBase : public LRefCounted {
  public:
+  // Why the sink failed: the error number (errno) of the failure, 0 while it
+  // works. It outlives the sink and may be read on any thread, so a call
+  // controller can learn of a full disk without holding the recorder's sink.
+  using Failure = std::shared_ptr<const std::atomic<int>>;
+
   LSoundSinkBase(uint32_t sampleRate, int channels);
 
   virtual void Write(const int32_t* buffer, int32_t frames) = 0;
@@ -18,18 +26,20 @@ class LSoundSinkBase : public LRefCounted {
   int32_t Position() const { return position_; }
   uint32_t SampleRate() const { return sampleRate_; }
   int Channels() const { return channels_; }
-  bool IsError() const { return error_; }
+  bool IsError() const { return failure_->load(std::memory_order_relaxed) != 0; }
+  Failure ShareFailure() const { return failure_; }
 
  protected:
   void Advance(int32_t frames) { position_ += frames; }
   void SetPosition(int32_t frame) { position_ = frame; }
-  void SetError() { error_ = true; }
+  // The first failure's error number stays; 0 counts as EIO.
+  void SetError(int error = EIO);
 
  private:
   int32_t position_ = 0;
   uint32_t sampleRate_;
   uint8_t channels_ = 1;
-  bool error_ = false;
+  std::shared_ptr<std::atomic<int>> failure_ = std::make_shared<std::atomic<int>>(0);
 };
 
 using LSoundSinkRef = LRef<LSoundSinkBase>;

@@ -4,10 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstring>
-#include <vector>
-
-#include "audio/LCodecBytes.h"
 #include "audio/LSNKACMFile.h"
 #include "audio/LSNKPCMFileBase.h"
 #include "audio/LSRCACMWave.h"
@@ -21,66 +17,7 @@
 
 namespace {
 
-constexpr uint32_t kMinFmtSize = 14;
-constexpr uint32_t kMaxFmtSize = 8192;
 constexpr uint32_t kMaxRate = 196000;
-
-struct ChunkHeader {
-  char id[4];
-  uint32_t size;
-};
-
-bool IsId(const char* id, const char* expected) { return std::memcmp(id, expected, 4) == 0; }
-
-// RIFF chunk data is padded to an even length.
-uint64_t Padded(uint32_t size) { return (static_cast<uint64_t>(size) + 1) & ~uint64_t{1}; }
-
-bool Skip(int fd, uint64_t bytes) {
-  return ::lseek(fd, static_cast<off_t>(bytes), SEEK_CUR) >= 0;
-}
-
-bool ReadHeader(int fd, ChunkHeader& header) {
-  uint8_t raw[8];
-  if (ReadUpTo(fd, raw, sizeof raw) != sizeof raw) return false;
-  std::memcpy(header.id, raw, 4);
-  header.size = LoadLeU32(raw + 4);
-  return true;
-}
-
-// Skips chunks up to and including the "RIFF" chunk of form "WAVE", leaving
-// the file at its first sub-chunk.
-bool FindWaveForm(int fd) {
-  for (;;) {
-    uint8_t raw[12];
-    if (ReadUpTo(fd, raw, sizeof raw) != sizeof raw) return false;
-    const char* id = reinterpret_cast<const char*>(raw);
-    if (IsId(id, "RIFF") && IsId(id + 8, "WAVE")) return true;
-    const uint64_t size = Padded(LoadLeU32(raw + 4));
-    if (size <= 4 || !Skip(fd, size - 4)) return false;
-  }
-}
-
-// Skips other chunks until `id`, leaving the file at its data. Sizes of 2 GiB
-// and more are taken as corrupt.
-bool FindChunk(int fd, const char* id, ChunkHeader& header) {
-  for (;;) {
-    if (!ReadHeader(fd, header)) return false;
-    if (IsId(header.id, id)) return true;
-    const uint64_t size = Padded(header.size);
-    if (size > INT32_MAX || !Skip(fd, size)) return false;
-  }
-}
-
-bool ReadFmtChunk(int fd, LWaveFileFormat& format) {
-  ChunkHeader header{};
-  if (!FindChunk(fd, "fmt ", header)) return false;
-  if (header.size < kMinFmtSize || header.size > kMaxFmtSize) return false;
-  std::vector<uint8_t> bytes(header.size);
-  if (ReadUpTo(fd, bytes.data(), bytes.size()) != bytes.size()) return false;
-  // An odd-sized chunk is followed by a pad byte before the next header.
-  if ((header.size & 1) != 0 && !Skip(fd, 1)) return false;
-  return format.Assign(bytes.data(), bytes.size()) && format.UnwrapExtensible();
-}
 
 bool Supported(const LWaveFileFormat& format) {
   return format.Channels() >= 1 && format.Channels() <= 255 && format.SamplesPerSec() >= 1 &&
@@ -121,7 +58,7 @@ UniqueFd OpenRegularFile(const std::string& path) {
 
 bool LWaveFile::ReadFormat(const std::string& path, LWaveFileFormat& format) {
   UniqueFd fd = OpenRegularFile(path);
-  return fd.Valid() && FindWaveForm(fd.Get()) && ReadFmtChunk(fd.Get(), format);
+  return fd.Valid() && FindWaveForm(fd.Get()) && ReadWaveFmtChunk(fd.Get(), format);
 }
 
 LSoundSourceRef LWaveFile::OpenSource(const std::string& path) {
@@ -129,9 +66,9 @@ LSoundSourceRef LWaveFile::OpenSource(const std::string& path) {
   if (!fd.Valid()) return new LSRCNull;
   ::posix_fadvise(fd.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
   LWaveFileFormat format;
-  ChunkHeader data{};
-  if (!FindWaveForm(fd.Get()) || !ReadFmtChunk(fd.Get(), format) ||
-      !FindChunk(fd.Get(), "data", data) || !Supported(format)) {
+  WaveChunkHeader data{};
+  if (!FindWaveForm(fd.Get()) || !ReadWaveFmtChunk(fd.Get(), format) ||
+      !FindWaveChunk(fd.Get(), "data", data) || !Supported(format)) {
     Trace("LWaveFile::OpenSource %s is not a WAVE file we can read", path.c_str());
     return new LSRCNull;
   }

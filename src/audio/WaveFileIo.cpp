@@ -4,9 +4,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <string_view>
+#include <vector>
 
 #include "audio/LCodecBytes.h"
 #include "audio/LWaveFileFormat.h"
@@ -57,4 +59,59 @@ bool WriteWaveHeader(int fd, const LWaveFileFormat& format, uint32_t dataSize) {
   const bool written =
       WriteFully(fd, std::string_view(reinterpret_cast<const char*>(header.data()), header.size()));
   return ::lseek(fd, offset, SEEK_SET) == offset && written;
+}
+
+namespace {
+
+constexpr uint32_t kMinFmtSize = 14;
+constexpr uint32_t kMaxFmtSize = 8192;
+
+bool IsId(const char* id, const char* expected) { return std::memcmp(id, expected, 4) == 0; }
+
+// RIFF chunk data is padded to an even length.
+uint64_t Padded(uint32_t size) { return (static_cast<uint64_t>(size) + 1) & ~uint64_t{1}; }
+
+bool Skip(int fd, uint64_t bytes) {
+  return ::lseek(fd, static_cast<off_t>(bytes), SEEK_CUR) >= 0;
+}
+
+bool ReadHeader(int fd, WaveChunkHeader& header) {
+  uint8_t raw[8];
+  if (ReadUpTo(fd, raw, sizeof raw) != sizeof raw) return false;
+  std::memcpy(header.id, raw, 4);
+  header.size = LoadLeU32(raw + 4);
+  return true;
+}
+
+}  // namespace
+
+bool FindWaveForm(int fd) {
+  for (;;) {
+    uint8_t raw[12];
+    if (ReadUpTo(fd, raw, sizeof raw) != sizeof raw) return false;
+    const char* id = reinterpret_cast<const char*>(raw);
+    if (IsId(id, "RIFF") && IsId(id + 8, "WAVE")) return true;
+    const uint64_t size = Padded(LoadLeU32(raw + 4));
+    if (size <= 4 || !Skip(fd, size - 4)) return false;
+  }
+}
+
+bool FindWaveChunk(int fd, const char* id, WaveChunkHeader& header) {
+  for (;;) {
+    if (!ReadHeader(fd, header)) return false;
+    if (IsId(header.id, id)) return true;
+    const uint64_t size = Padded(header.size);
+    if (size > INT32_MAX || !Skip(fd, size)) return false;
+  }
+}
+
+bool ReadWaveFmtChunk(int fd, LWaveFileFormat& format) {
+  WaveChunkHeader header{};
+  if (!FindWaveChunk(fd, "fmt ", header)) return false;
+  if (header.size < kMinFmtSize || header.size > kMaxFmtSize) return false;
+  std::vector<uint8_t> bytes(header.size);
+  if (ReadUpTo(fd, bytes.data(), bytes.size()) != bytes.size()) return false;
+  // An odd-sized chunk is followed by a pad byte before the next header.
+  if ((header.size & 1) != 0 && !Skip(fd, 1)) return false;
+  return format.Assign(bytes.data(), bytes.size()) && format.UnwrapExtensible();
 }

@@ -49,3 +49,18 @@ std::vector<uint8_t> WaveHeader(const LWaveFileFormat& format, uint32_t dataSize
 uint32_t WaveMaxDataSize(const LWaveFileFormat& format, uint32_t blockAlign);
 // Writes WaveHeader at the start of the file and restores the file offset.
 bool WriteWaveHeader(int fd, const LWaveFileFormat& format, uint32_t dataSize);
+
+// Reading a WAVE file's RIFF layout from an open descriptor. Each leaves the
+// file offset just after what it found.
+struct WaveChunkHeader {
+  char id[4];
+  uint32_t size;
+};
+// Skips chunks up to and including the "RIFF" chunk of form "WAVE", leaving
+// the file at its first sub-chunk.
+bool FindWaveForm(int fd);
+// Skips other chunks until `id`, leaving the file at its data. Sizes of 2 GiB
+// and more are taken as corrupt.
+bool FindWaveChunk(int fd, const char* id, WaveChunkHeader& header);
+// The next "fmt " chunk, other chunks before it skipped.
+bool ReadWaveFmtChunk(int fd, LWaveFileFormat& format);

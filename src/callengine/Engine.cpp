@@ -14,6 +14,7 @@
 #include "core/ServiceNotify.h"
 #include "core/TextFormat.h"
 #include "core/Trace.h"
+#include "mail/InterruptedMessages.h"
 #include "telephony/sip/LSipLine.h"
 #include "telephony/sip/SipCall.h"
 #include "telephony/sip/SipDevice.h"
@@ -54,6 +55,7 @@ int Engine::Run() {
   // Files left in the list by the last run are levelled now.
   levelling_->SetListFilePath(PathJoin(folders_.Root(), kAutoGainListFile));
   loop_.SetMessageHandler([this](const LMessage &message) { return OnMessage(message); });
+  RecoverMessages();
   stack_ = std::make_unique<SipStack>(folders_.SettingsFile(), log_);
   delivery_.Start();
   const std::string &settings = folders_.SettingsFile();
@@ -102,6 +104,21 @@ void Engine::OnTimer(int id) {
       loop_.SetTimer(this, kWatchdogTimer, watchdogMs_);
       break;
     default: break;
+  }
+}
+
+// Before the lines and the delivery task start, so no recorder of ours can
+// hold a file and the first delivery round sees the messages.
+void Engine::RecoverMessages() {
+  for (const RecoveredMessage &message : RecoverInterruptedMessages(folders_)) {
+    if (!message.kept) {
+      log_.Log("Interrupted recording discarded because it was too short: ", message.audio);
+      continue;
+    }
+    log_.Log("Message recovered after an interrupted recording: ", message.audio);
+    levelling_->Add(message.audio);
+    status_.MessageChanged(message.record);
+    if (message.notice.newMessage) NewMessage(message.notice.beep);
   }
 }
 

@@ -91,6 +91,8 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   void Post(LMessage message) override;
   void SetTimer(int id, uint32_t ms) override;
   void RunScheduler();
+  // Finds messages whose recording a crash cut off and announces them.
+  void RecoverMessages();
   void NewMessageBeep();
   // EngineMessages.cpp: every main-window message, from the controllers and
   // through the loop; the result is what a sender waiting for it gets.

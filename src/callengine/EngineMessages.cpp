@@ -42,6 +42,9 @@ int64_t Engine::HandleMessage(const LMessage &message) {
     case WM_MESSAGESSEEN:
       MessagesSeen();
       break;
+    case WM_DISKNOTICE:
+      status_.SetDiskNotice(message.text);
+      break;
     case WM_IVRCMAIN_LINESTATE:
       status_.SetLineState(message.lParam, message.wParam != 0);
       break;

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "audio/LSoundSinkBase.h"
 #include "audio/LSoundSourceBase.h"
 #include "callengine/IVRCCommands.h"
 #include "callengine/IVRCMainWindow.h"
@@ -183,7 +184,12 @@ class IVRCMain : public LLineNotify {
   // The chained action; setting one flushes the previous file's cached copy.
   void SetChainedAction(ChainedAction action);
   const Recording &RecordingSettings() const { return recording_; }
-  void ClearRecordFile() { recording_.file.clear(); }
+  // Why the recording's file sink failed (errno), 0 while it works.
+  int RecordFailure() const { return recordFailure_ ? recordFailure_->load() : 0; }
+  void ClearRecordFile() {
+    recording_.file.clear();
+    recordFailure_.reset();
+  }
   // Voice mail: the current mailbox (".mbx"), message record and the time
   // stamp reached in the remote-access walk.
   const std::string &Mailbox() const { return mailbox_; }
@@ -241,6 +247,10 @@ class IVRCMain : public LLineNotify {
   void RescheduleOutbound(int attemptsLeft);
   std::string EntryParameter(const std::string &name) const;
   int32_t RecordThreshold() const;
+  // The system log and the status hear of little space before a recording
+  // and of a disk that refused one.
+  void CheckDiskSpace();
+  void ReportRecordFailure();
   bool UseConferenceCall() const;
 
   LLineBase &line_;
@@ -256,6 +266,7 @@ class IVRCMain : public LLineNotify {
   std::string message_;
   int64_t messagePosition_ = 0;
   Recording recording_;
+  LSoundSinkBase::Failure recordFailure_;  // its file sink's, once it started
   LHashTable parms_;
   CallState savedState_ = CS_IDLE;  // what a paced dial is for
   std::string dialRemainder_;

@@ -5,6 +5,9 @@
 
 #include "audio/LWaveFile.h"
 #include "callengine/IVRCMain.h"
+#include "callengine/RecordingDisk.h"
+#include "core/MainMessages.h"
+#include "core/Path.h"
 #include "core/Profile.h"
 #include "core/ProfileValues.h"
 #include "core/QueryText.h"
@@ -116,6 +119,7 @@ void IVRCMain::RecordStart() {
     line_.Drop();
     return;
   }
+  CheckDiskSpace();
   int32_t startFrame = 0;
   if (recording_.append) {
     // Appended files keep their level: they are not levelled again.
@@ -124,22 +128,43 @@ void IVRCMain::RecordStart() {
     recording_.levelling = false;
   }
   LSoundSinkRef sink = LWaveFile::OpenSinkPCM(recording_.file, kRecordRate, startFrame, 16, 1);
+  recordFailure_ = sink->ShareFailure();
   line_.Record(std::move(sink), recording_.silenceMs, RecordThreshold(), recording_.maxMs);
 }
 
 void IVRCMain::RecordComplete() {
   if (recording_.file.empty()) return;
+  ReportRecordFailure();
   if (state_ >= CS_MBXRECORDTONE && state_ <= CS_MBXMENU && voiceMail_) {
     voiceMail_->MailBoxRecordComplete(*this);  // may discard the file
   }
   if (!recording_.file.empty() && recording_.levelling && services_) {
     services_->AddLevellingWork(recording_.file);
   }
-  recording_.file.clear();
+  ClearRecordFile();
 }
 
 int32_t IVRCMain::RecordThreshold() const {
   return ProfileReadDb(folders_.SettingsFile(), "settings", "recthres", -22);
+}
+
+// Every recording start posts the notice, so one with enough space clears it.
+void IVRCMain::CheckDiskSpace() {
+  const int lowSpaceMb = ProfileReadInt(folders_.SettingsFile(), "settings", "lowspacemb",
+                                        recording_disk::kDefaultLowSpaceMb);
+  const std::string warning =
+      recording_disk::LowSpaceWarning(PathFolder(recording_.file), lowSpaceMb);
+  if (!warning.empty()) logFile_.Log(warning);
+  Post(WM_DISKNOTICE, 0, 0, warning);
+}
+
+void IVRCMain::ReportRecordFailure() {
+  const int failure = RecordFailure();
+  if (failure == 0) return;
+  const std::string text = "Recording stopped because " + recording_disk::FailureReason(failure) +
+                           ": " + PathFolder(recording_.file);
+  logFile_.LogError(text);
+  Post(WM_DISKNOTICE, 0, 0, text);
 }
 
 // --- answer detection, outbound and forwarding calls -------------------------------

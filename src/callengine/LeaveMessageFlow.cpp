@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "audio/LWaveFile.h"
+#include "callengine/RecordingDisk.h"
 #include "core/MainMessages.h"
 #include "core/Profile.h"
 #include "core/Trace.h"
@@ -43,10 +44,15 @@ void LeaveMessageFlow::StartNewMessage() {
   c.Post(WM_UPDATEMESSAGE, screen ? 1 : 0, 0, record);
 }
 
+// What a disk that refused the rest let through is kept however short.
 void LeaveMessageFlow::MailBoxRecordComplete() {
   if (controller_.Message().empty()) return;
-  if (IsTooShort()) {
-    Discard();
+  const int failure = controller_.RecordFailure();
+  const int64_t ms = RecordedMs();
+  if (failure != 0 && ms < 0) {
+    Discard("Recorded message discarded because " + recording_disk::FailureReason(failure));
+  } else if (failure == 0 && ms <= LMessageArrival::kShortestKeptMs) {
+    Discard("Recorded message discarded because it was too short");
   } else {
     Keep();
   }
@@ -54,17 +60,17 @@ void LeaveMessageFlow::MailBoxRecordComplete() {
   controller_.SetMessage({});
 }
 
-bool LeaveMessageFlow::IsTooShort() const {
+int64_t LeaveMessageFlow::RecordedMs() const {
   const LSoundSourceRef audio = LWaveFile::OpenSource(controller_.RecordingSettings().file);
   const int64_t frames = audio->IsError() ? 0 : audio->GetEndSample();
   const int64_t rate = audio->SampleRate();
-  return rate <= 0 || frames * 1000 / rate <= kShortestKeptMs;
+  return rate <= 0 || frames <= 0 ? -1 : frames * 1000 / rate;
 }
 
 // The file is gone, so it is not levelled either.
-void LeaveMessageFlow::Discard() {
+void LeaveMessageFlow::Discard(const std::string &why) {
   IVRCMain &c = controller_;
-  c.CallLog().Log("Recorded message discarded because it was too short");
+  c.CallLog().Log(why);
   LMailBoxMessage::Delete(c.Message());
   c.Post(WM_DELMESSAGE, 0, 0, c.Message());
   c.ClearRecordFile();

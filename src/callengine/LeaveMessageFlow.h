@@ -9,8 +9,6 @@
 // is finished.
 class LeaveMessageFlow {
  public:
-  // Recordings of this length or shorter are discarded.
-  static constexpr int kShortestKeptMs = 2500;
   static constexpr int kDefaultMaxRecordMs = 30000;
   static constexpr int kSilenceMs = 5000;
 
@@ -26,12 +24,14 @@ class LeaveMessageFlow {
   // records the caller into its audio.
   void StartNewMessage();
   // Keeps the current message (the main window and the delivery task are
-  // told) or discards it when it is too short.
+  // told) or discards it when it is too short (or, after a disk refused the
+  // recording, holds no audio at all).
   void MailBoxRecordComplete();
 
  private:
-  bool IsTooShort() const;
-  void Discard();
+  // The recorded audio's length, -1 when it holds none.
+  int64_t RecordedMs() const;
+  void Discard(const std::string &why);
   void Keep();
 
   IVRCMain &controller_;

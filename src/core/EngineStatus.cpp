@@ -40,6 +40,14 @@ void EngineStatus::SetNoDevicesNotice(std::string text) {
   Update([&](Snapshot& s) { s.noDevicesNotice = std::move(text); });
 }
 
+// Every recording start sets it: only a change counts as one.
+void EngineStatus::SetDiskNotice(std::string text) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  if (state_.diskNotice == text) return;
+  state_.diskNotice = std::move(text);
+  ++state_.version;
+}
+
 void EngineStatus::SetConsoleAddress(std::string address) {
   Update([&](Snapshot& s) { s.consoleAddress = std::move(address); });
 }

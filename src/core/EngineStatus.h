@@ -26,6 +26,7 @@ class EngineStatus {
     std::string loadStep;        // the step of the load running now, empty when none
     double loadFraction = 0;     // how far that load is, 0..1
     std::string noDevicesNotice; // set while no line could be set up
+    std::string diskNotice;      // little space left, or a recording the disk refused
     std::string consoleAddress;  // where the console listens, empty without one
     uint64_t messageChanges = 0; // message rows added, refreshed or removed
     std::string lastMessage;     // the message INI path of the last change
@@ -53,6 +54,8 @@ class EngineStatus {
   void SetLoadNotice(std::string text);
   void SetLoadProgress(std::string step, double fraction);
   void SetNoDevicesNotice(std::string text);
+  // Empty once a recording starts with enough space again.
+  void SetDiskNotice(std::string text);
   void SetConsoleAddress(std::string address);
   void MessageChanged(std::string messageIni);
   void RequestShow();

@@ -3,9 +3,11 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 
@@ -28,11 +30,16 @@ std::size_t ReadLoop(std::size_t size, ReadSome readSome) {
   return done;
 }
 
+std::atomic<WriteCall> writeCall{&::write};
+
 }  // namespace
 
+WriteCall ReplaceWriteCall(WriteCall call) { return writeCall.exchange(call); }
+
 bool WriteFully(int fd, std::string_view data) {
+  const WriteCall write = writeCall.load(std::memory_order_relaxed);
   while (!data.empty()) {
-    ssize_t n = ::write(fd, data.data(), data.size());
+    ssize_t n = write(fd, data.data(), data.size());
     if (n < 0) {
       if (errno == EINTR) continue;
       return false;
@@ -61,6 +68,12 @@ std::size_t ReadUpToAt(int fd, void* data, std::size_t size, off_t offset) {
 int64_t FileSize(int fd) {
   struct stat info {};
   return ::fstat(fd, &info) == 0 ? static_cast<int64_t>(info.st_size) : 0;
+}
+
+std::optional<uint64_t> FreeDiskBytes(const std::string& folder) {
+  struct statvfs info {};
+  if (::statvfs(folder.c_str(), &info) != 0) return std::nullopt;
+  return static_cast<uint64_t>(info.f_bavail) * info.f_frsize;
 }
 
 std::optional<std::string> ReadFileText(const std::string& path, std::size_t maxBytes) {

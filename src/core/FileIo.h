@@ -16,6 +16,10 @@
 // Writes all of `data` to `fd`. False (errno set) when the file refuses the
 // rest, for example a full disk.
 bool WriteFully(int fd, std::string_view data);
+// The system call under WriteFully. Tests put one in its place that fails
+// as a full disk would; the one before is returned.
+using WriteCall = ssize_t (*)(int fd, const void* data, std::size_t size);
+WriteCall ReplaceWriteCall(WriteCall call);
 // Reads until `size` bytes arrived, the file ends or a read fails; returns
 // the bytes that arrived.
 std::size_t ReadUpTo(int fd, void* data, std::size_t size);
@@ -23,6 +27,10 @@ std::size_t ReadUpTo(int fd, void* data, std::size_t size);
 std::size_t ReadUpToAt(int fd, void* data, std::size_t size, off_t offset);
 // The open file's size now; 0 when it cannot be told.
 int64_t FileSize(int fd);
+
+// The bytes an unprivileged writer may still use on the file system of
+// `folder`; nullopt when it cannot be told.
+std::optional<uint64_t> FreeDiskBytes(const std::string& folder);
 
 // At most `maxBytes` of the regular file at `path`; nullopt when it cannot
 // be opened or is not a regular file. Opened non-blocking, so a FIFO named

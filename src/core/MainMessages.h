@@ -32,6 +32,9 @@ enum MainMessage : uint32_t {
   WM_LOADIVRFILE = WM_USER + 21,
   // lParam = mouse message on the tray icon.
   WM_TRAYICON = WM_USER + 22,
+  // text = the disk notice for the status (little space, a full disk); empty
+  // when a recording starts with enough space.
+  WM_DISKNOTICE = WM_USER + 23,
   // The user opened, played, e-mailed or deleted messages: they are no
   // longer new, so the new-message state and its beep end.
   WM_MESSAGESSEEN = WM_USER + 30,

@@ -9,6 +9,9 @@
 // message too short to keep is removed with LMailBoxMessage::Delete).
 class LMessageArrival {
  public:
+  // Recordings of this length or shorter are not kept as messages.
+  static constexpr int kShortestKeptMs = 2500;
+
   using Parameters = std::vector<std::pair<std::string, std::string>>;
 
   // What the main window must be told of a kept message.

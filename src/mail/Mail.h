@@ -3,6 +3,7 @@
 // The mail subsystem's public face: mailboxes and their messages as files of
 // the mailbox folder, their settings, message numbering and arrival, and
 // their delivery by e-mail, FTP and folder copy.
+#include "mail/InterruptedMessages.h"
 #include "mail/LMailBox.h"
 #include "mail/LMailBoxIterator.h"
 #include "mail/LMailBoxMessage.h"

@@ -57,6 +57,7 @@ std::string StatusJson(const EngineStatus::Snapshot& status) {
       {"loadStep", status.loadStep},
       {"loadFraction", status.loadFraction},
       {"noDevicesNotice", status.noDevicesNotice},
+      {"diskNotice", status.diskNotice},
       {"messageChanges", status.messageChanges},
       {"lastMessage", std::filesystem::path(status.lastMessage).stem().string()},
   });

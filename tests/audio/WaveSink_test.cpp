@@ -11,6 +11,7 @@
 #include "audio/LSupportedFormats.h"
 #include "audio/LWaveFile.h"
 #include "audio/LWaveFileFormat.h"
+#include "support/FullDisk.h"
 #include "support/TempDir.h"
 
 using namespace wave_test;
@@ -24,15 +25,6 @@ std::vector<int32_t> Ramp16(int32_t first, int32_t count, int channels) {
     for (int c = 0; c < channels; ++c) samples.push_back(RampSample(f, c) * 16);
   }
   return samples;
-}
-
-std::string Head(const std::string& fmt, uint32_t dataSize) {
-  const uint32_t riff = dataSize == 0xFFFFFFFF ? dataSize : dataSize + 38;
-  return "RIFF" + Le32(riff) + "WAVE" + "fmt " + Le32(18) + fmt + "data" + Le32(dataSize);
-}
-
-std::string PcmHeader(uint16_t channels, uint32_t rate, uint16_t bytes, uint32_t dataSize) {
-  return Head(FmtBody(1, channels, rate, static_cast<uint16_t>(bytes * 8), 18), dataSize);
 }
 
 class WaveSink : public ::testing::Test {
@@ -67,6 +59,31 @@ TEST_F(WaveSink, WritesAStreamingHeaderAndPatchesItAtTheEndOrFailsCounting) {
   LSoundSinkRef sink = LWaveFile::OpenSinkPCM(dir_ / "no/such/dir.wav", 8000, 0, 16, 1);
   sink->Write(Ramp16(0, 10, 1).data(), 10);
   EXPECT_TRUE(sink->IsError() && sink->Position() == 10);
+}
+
+// A disk that fills keeps the whole frames that fitted behind a final
+// header; the cause (ENOSPC) outlives the sink for whoever recorded.
+TEST_F(WaveSink, FullDiskKeepsTheWholeFramesThatFittedAndTellsWhy) {
+  const std::vector<int32_t> ramp = Ramp16(0, 2000, 1);
+  LWaveFile::OpenSinkPCM(dir_ / "all.wav", 8000, 0, 16, 1)->Write(ramp.data(), 2000);
+  const std::string all = FileText(dir_ / "all.wav").substr(46);
+  // Room for the header, then for 1500.5 frames; or for nothing at all.
+  for (auto [room, kept] : {std::pair{46 + 3001, 1500}, {0, -1}}) {
+    LSoundSinkBase::Failure failure;
+    std::filesystem::remove(path_);
+    {
+      FullDiskScope disk(room);
+      LSoundSinkRef sink = LWaveFile::OpenSinkPCM(path_, 8000, 0, 16, 1);
+      failure = sink->ShareFailure();
+      sink->Write(ramp.data(), 1000);
+      sink->Write(ramp.data() + 1000, 1000);
+      EXPECT_EQ(sink->Position(), 2000) << room;
+    }
+    EXPECT_EQ(failure->load(), ENOSPC) << room;
+    const std::string expected =
+        kept < 0 ? "" : PcmHeader(1, 8000, 2, 2 * kept) + all.substr(0, 2 * kept);
+    EXPECT_EQ(FileText(path_), expected) << room;
+  }
 }
 
 // A start frame continues an earlier recording and Truncate cuts it back;

@@ -46,6 +46,16 @@ inline std::string Samples16(const std::vector<int16_t>& samples) {
   return bytes;
 }
 
+// The 46-byte header the sinks write: 18-byte "fmt " chunk, then "data";
+// both sizes are the streaming marker while `dataSize` is.
+inline std::string Head(const std::string& fmt, uint32_t dataSize) {
+  const uint32_t riff = dataSize == 0xFFFFFFFF ? dataSize : dataSize + 38;
+  return "RIFF" + Le32(riff) + "WAVE" + "fmt " + Le32(18) + fmt + "data" + Le32(dataSize);
+}
+inline std::string PcmHeader(uint16_t channels, uint32_t rate, uint16_t bytes, uint32_t dataSize) {
+  return Head(FmtBody(1, channels, rate, static_cast<uint16_t>(bytes * 8), 18), dataSize);
+}
+
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }

@@ -61,11 +61,13 @@ class IVRCMainTest : public ::testing::Test {
     std::ofstream(path, std::ios::binary) << text;
     ProfileFlush(path);
   }
-  // The lines of today's call log (time stamps removed).
-  std::vector<std::string> CallLog() const {
+  // The lines of today's call or system log (time stamps removed).
+  std::vector<std::string> CallLog() const { return DailyLog("Call Log.txt"); }
+  std::vector<std::string> SystemLog() const { return DailyLog("System Log.txt"); }
+  std::vector<std::string> DailyLog(const std::string &which) const {
     std::vector<std::string> lines;
     for (const auto &entry : std::filesystem::directory_iterator(folders_.Logs())) {
-      if (!entry.path().string().ends_with("Call Log.txt")) continue;
+      if (!entry.path().string().ends_with(which)) continue;
       std::istringstream in(FileText(entry.path()));
       for (std::string line; std::getline(in, line);)
         if (line.size() > 10) lines.push_back(line.substr(9, line.size() - 10));  // less "\r"

@@ -1,7 +1,9 @@
+#include <algorithm>
 #include <filesystem>
 
 #include "VoiceMailFixture.h"
 #include "audio/LWaveFile.h"
+#include "support/FullDisk.h"
 
 namespace {
 
@@ -80,6 +82,54 @@ TEST_F(VoiceMailLeave, RetakeRecordsIntoTheSameFileAndHangingUpKeepsIt) {
   // Keeping the message creates the mailbox with the keys it writes.
   EXPECT_EQ(Key(folders_.MailBoxes() + "/New Box.mbx", "mbx", "unsentmessages"), "true");
   EXPECT_EQ(services_.levelled, Texts{audio});
+}
+
+// A disk that fills during a message: the system log and the status say so
+// with the folder, and what fitted is kept however short; with nothing
+// written the message goes, but not as "too short".
+TEST_F(VoiceMailLeave, FullDiskKeepsWhatFittedAndSaysSo) {
+  ProfileWriteInt(folders_.SettingsFile(), "settings", "lowspacemb", 0);
+  const std::string full = "Recording stopped because the disk is full: " + folders_.MailBoxes();
+  for (auto [room, keptFrames] : {std::pair{46 + 16000, 8000}, {0, 0}}) {
+    const std::string record = Record("Sales", keptFrames ? "000001" : "000002");
+    {
+      FullDiskScope disk(room);
+      LeaveMessage("Sales");
+      Speak(1000);
+      Speak(2000);
+      line_.Press('9');
+    }
+    EXPECT_EQ(std::filesystem::exists(record), keptFrames > 0) << room;
+    if (keptFrames > 0) {
+      EXPECT_EQ(LWaveFile::OpenSource(Audio("Sales", "000001"))->GetEndSample(), keptFrames);
+      EXPECT_EQ(services_.levelled, Texts{Audio("Sales", "000001")});
+      EXPECT_EQ(NewMessages(), "true");
+    }
+  }
+  EXPECT_EQ(Posted(WM_DISKNOTICE), (Texts{"", full, "", full}));
+  const Texts logged = SystemLog();
+  EXPECT_EQ(std::count(logged.begin(), logged.end(), full), 2);
+  EXPECT_EQ(std::count(logged.begin(), logged.end(),
+                       "Recorded message discarded because the disk is full"), 1);
+  EXPECT_EQ(std::count_if(logged.begin(), logged.end(),
+                          [](const std::string &line) { return line.find("too short") != std::string::npos; }),
+            0);
+}
+
+// Before each recording the free space of its folder is held against
+// [settings] "lowspacemb" (0 turns the check off); enough space clears the
+// status notice again.
+TEST_F(VoiceMailLeave, LowDiskSpaceIsWarnedBeforeEachRecording) {
+  const std::string warning = " MB free in " + folders_.MailBoxes() +
+                              " (the warning starts below 2000000000 MB)";
+  for (auto [mb, warned] : {std::pair{"0", false}, {"2000000000", true}, {"1", false}}) {
+    ProfileWriteString(folders_.SettingsFile(), "settings", "lowspacemb", mb);
+    LeaveMessage("Sales");
+    const std::string notice = Posted(WM_DISKNOTICE).back();
+    EXPECT_EQ(notice.starts_with("Low disk space: ") && notice.ends_with(warning), warned) << mb;
+    const Texts logged = SystemLog();
+    EXPECT_EQ(std::count(logged.begin(), logged.end(), notice), warned ? 1 : 0) << mb;
+  }
 }
 
 }  // namespace

@@ -51,6 +51,7 @@ function showStatus(status) {
   caller.hidden = !status.callerId;
   caller.textContent = status.callerId ? `Caller: ${status.callerId}` : "";
   setNotice("devices", status.noDevicesNotice);
+  setNotice("disk", status.diskNotice);
   setNotice("load", status.loadNotice);
   if (ivr.loadProgress(status, lastStatus)) guarded(reloadAll)();
   lastStatus = status;

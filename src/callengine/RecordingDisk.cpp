@@ -1,0 +1,32 @@
+#include "callengine/RecordingDisk.h"
+
+#include <cerrno>
+#include <cstring>
+#include <optional>
+
+#include "core/FileIo.h"
+#include "core/TextFormat.h"
+
+namespace recording_disk {
+
+namespace {
+
+constexpr uint64_t kMb = 1024 * 1024;
+
+}  // namespace
+
+std::string LowSpaceWarning(const std::string& folder, int64_t lowSpaceMb) {
+  if (lowSpaceMb <= 0) return {};
+  const std::optional<uint64_t> free = FreeDiskBytes(folder);
+  if (!free || *free >= static_cast<uint64_t>(lowSpaceMb) * kMb) return {};
+  return TextFormat("Low disk space: %llu MB free in %s (the warning starts below %lld MB)",
+                    static_cast<unsigned long long>(*free / kMb), folder.c_str(),
+                    static_cast<long long>(lowSpaceMb));
+}
+
+std::string FailureReason(int error) {
+  if (error == ENOSPC || error == EDQUOT) return "the disk is full";
+  return TextFormat("the file could not be written (%s)", std::strerror(error));
+}
+
+}  // namespace recording_disk
