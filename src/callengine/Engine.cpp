@@ -184,8 +184,9 @@ void Engine::Shutdown() {
 
 void Engine::OpenConsole() {
   ConsoleStart start = StartConsole(ConsoleHost{
-      folders_, status_, clock_, [this](const LMessage &message) { return loop_.Send(message); },
-      [this](std::function<void()> task) { return loop_.Call(std::move(task)); }, display_,
+      folders_, status_, clock_,
+      [this](const LMessage &message) { return loop_.Send(message, kConsoleWaitMs); },
+      [this](std::function<void()> task) { return loop_.Call(std::move(task), kConsoleWaitMs); }, display_,
       [this](std::string title, std::string step, double fraction) {
         status_.SetProgress(std::move(title), std::move(step), fraction);
       },

@@ -51,6 +51,9 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   // The loop runs on this long after a stop so BYE and unREGISTER go out.
   static constexpr uint64_t kFarewellMs = 500;
   static constexpr int kMaxLines = 64;
+  // A console request waits this long for the main loop, which may be busy
+  // setting up lines on a loaded machine; the browser waits meanwhile.
+  static constexpr uint64_t kConsoleWaitMs = 10000;
 
   explicit Engine(const DataFolders &folders, EngineStart start = {});
   ~Engine() override;
