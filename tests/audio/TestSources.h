@@ -97,11 +97,15 @@ class RecordingProgress final : public LProgress {
     if (line == 1) steps.push_back(step);
   }
   void SetProgress(double fraction) override { fractions.push_back(fraction); }
-  bool IsCancelled() override { return cancelAt_ > 0 && ++calls_ >= cancelAt_; }
+  bool IsCancelled() override {
+    if (onLook) onLook();
+    return cancelAt_ > 0 && ++calls_ >= cancelAt_;
+  }
 
   std::string title, step;
   std::vector<std::string> steps;  // every step text, in order
   std::vector<double> fractions;
+  std::function<void()> onLook;  // called as the worker asks whether to stop
 
  private:
   int cancelAt_, calls_ = 0;

@@ -108,10 +108,11 @@ class Plugins : public VoiceMail {
     std::filesystem::permissions(path, std::filesystem::perms::owner_all);
     return path;
   }
-  // Reports play positions until `done` or five seconds have passed.
+  // Reports play positions until `done` or twenty seconds have passed (a
+  // shell started on a busy machine may take a few).
   template <typename Done>
   bool PollUntil(Done done) {
-    for (int i = 0; i < 500 && !done(); ++i)
+    for (int i = 0; i < 2000 && !done(); ++i)
       line_.ReportPlayPosition(100), std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return done();
   }

@@ -29,7 +29,7 @@ class LProcessListThreadTest : public testing::Test {
       std::unique_lock<std::mutex> guard(lock_);
       seen_.push_back(path);
       guard.unlock();
-      if (path == slow) entered_.Set(), release_.Wait(3000);
+      if (path == slow) entered_.Set(), release_.Wait(30000);
       return result;
     };
   }
@@ -64,7 +64,7 @@ TEST_F(LProcessListThreadTest, TheListSurvivesARestartKeepsAStoppedItemAndDropsA
   first->SetListFilePath(file_);
   for (const char* path : {"a", "b", "Cc", "d", "e"}) ASSERT_TRUE(first->Add(path));
   EXPECT_FALSE(first->Add(std::string(kRecord, 'x')));  // a cut path would name another file
-  ASSERT_TRUE(entered_.Wait(3000));
+  ASSERT_TRUE(entered_.Wait(10000));
   // Stopped while "b" is processed: "b" completes, nothing after it starts.
   std::thread stopper([&] { first->StopThreadTimed(LThread::kStopTimeoutMs); });
   ASSERT_TRUE(WaitUntil([&] { return first->IsToStop() && first->IsRunning(); }));  // no hang
@@ -95,10 +95,11 @@ TEST_F(LProcessListThreadTest, TheListSurvivesARestartKeepsAStoppedItemAndDropsA
 TEST_F(LProcessListThreadTest, AddNeverWaitsAndADetachedWorkerFinishesItsItemAlone) {
   auto list = std::make_unique<LProcessListThread>(Recorder(0, "a"));
   list->SetListFilePath(file_);
-  ASSERT_TRUE(list->Add("a") && entered_.Wait(3000));
+  ASSERT_TRUE(list->Add("a") && entered_.Wait(10000));
   const auto start = std::chrono::steady_clock::now();
   // The head goes once it is done.
-  EXPECT_TRUE(list->Add("b") && std::chrono::steady_clock::now() - start < 1s && Queue() == Paths({"a", "b"}));
+  // The worker holds "a" until released: an Add that waited for it would hang.
+  EXPECT_TRUE(list->Add("b") && std::chrono::steady_clock::now() - start < 3s && Queue() == Paths({"a", "b"}));
   list->StopThreadTimed(50);
   // The new run waits for the detached one instead of taking "a" again.
   list->SetListFilePath(file_);
@@ -110,7 +111,7 @@ TEST_F(LProcessListThreadTest, AddNeverWaitsAndADetachedWorkerFinishesItsItemAlo
   // The next Add starts a worker again. Detached once more, then the object
   // goes: the body finishes "a" on its own state, removes it and sees its stop.
   release_.Reset(), entered_.Reset();
-  ASSERT_TRUE(list->Add("a") && list->Add("c") && entered_.Wait(3000));
+  ASSERT_TRUE(list->Add("a") && list->Add("c") && entered_.Wait(10000));
   list->StopThreadTimed(50);
   list.reset();
   release_.Set();

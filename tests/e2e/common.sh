@@ -25,6 +25,7 @@ wait_for() {  # wait_for TENTHS COMMAND...: until COMMAND succeeds, at most TENT
   for _ in $(seq "$tenths"); do "$@" 2>/dev/null && return 0; sleep 0.1; done
   return 1
 }
+listening() { ss -Hlun "sport = :$1" | grep -q .; }  # listening PORT: something has the UDP port
 free_port() {  # free_port [tcp]: a UDP (or TCP) port on the loopback address that nobody uses now
   python3 -c 'import socket, sys; s=socket.socket(socket.AF_INET, socket.SOCK_STREAM if sys.argv[1:] else socket.SOCK_DGRAM)
 s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])' "$@"

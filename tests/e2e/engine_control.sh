@@ -34,7 +34,7 @@ sipp_run 60 called_party -p "$target_port" -mp "$(free_port)" -m 1 -key answer s
   -key codec PCMU -timeout 40 >sipp.txt 2>&1 &
 sipp_pid=$!
 stop_at_exit "$sipp_pid"
-sleep 0.5
+wait_for 100 listening "$target_port"
 check "add-outbound answers 0" test "$(ctl add-outbound "200&caller=ctl")" = 0
 check "the call goes out within 2 s" wait_for 20 grep -q "Making outbound call to 200" "$data"/Logs/*System\ Log.txt
 check "the called party was answered" wait "$sipp_pid"

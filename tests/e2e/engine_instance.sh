@@ -23,7 +23,7 @@ has second.txt "Zavotel is running (process $first) on the data folder $data"
 check "a second copy with a program file exits" second shop.ivr
 has second.txt "$tmp/shop.ivr handed to the running Zavotel"
 check "a log-on copy finds the engine and exits" timeout 5 bash -c "'$zavotel' --data '$data' --logon >/dev/null 2>&1"
-wait_for 20 grep -q "IVR program file received" "$data"/Logs/*System\ Log.txt
+wait_for 100 grep -q "IVR program file received" "$data"/Logs/*System\ Log.txt
 check "the engine loads it on a worker" wait_for 100 grep -q "IVR program loaded" "$data"/Logs/*System\ Log.txt
 has "$data"/Logs/*System\ Log.txt "IVR program file received: $tmp/shop.ivr"
 check "the log-on copy loaded nothing" test "$(grep -c "IVR program file received" "$data"/Logs/*System\ Log.txt)" = 1
@@ -43,7 +43,7 @@ check "its socket is gone" test ! -e "$socket"
 "$zavotel" --data "$data" >b.txt 2>&1 & b=$!
 stop_at_exit "$a"; stop_at_exit "$b"
 wait_for 600 grep -q "Zavotel is running" a.txt b.txt
-sleep 1
+wait_for 100 bash -c "! kill -0 $a 2>/dev/null || ! kill -0 $b 2>/dev/null"  # the one handing over has exited
 if running "$a"; then pid="$a"; other="$b"; else pid="$b"; other="$a"; fi
 check "exactly one of two copies runs" bash -c "! kill -0 $other 2>/dev/null && kill -0 $pid"
 check "the other exited with 0" wait "$other"

@@ -29,7 +29,7 @@ run_transfer() {
   sipp_run 40 called_party -i 127.0.0.1 -p "$target_port" -mp "$(free_port)" -m 1 -key pt 8 -key codec PCMA \
     -key answer "$answer" -timeout 30 >"target-$name.txt" 2>&1 &
   local target=$!
-  sleep 0.3
+  wait_for 100 listening "$target_port"
   sipp_run 40 transfer_caller "127.0.0.1:$port" -i 127.0.0.1 -m 1 -p "$(free_port)" -mp "$(free_port)" \
     -rtp_echo -key key "$key" -key after "$after" -timeout 30 >"caller-$name.txt" 2>&1 &
   local caller=$!

@@ -41,6 +41,9 @@ inline std::string Stored(const std::string& file, const char* section, std::ini
   return values;
 }
 
+// What a busy machine may add to a slice before a stop request is seen.
+constexpr long long kStopMarginMs = 500;
+
 // Keeps the last fraction and asks to stop from `stopAt` on.
 class TestProgress final : public LProgress {
  public:

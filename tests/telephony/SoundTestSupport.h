@@ -21,12 +21,13 @@
 
 // The main loop on the test thread: each step is called on the loop thread
 // every millisecond until it returns true, then the next one. True when
-// every step finished in time.
+// every step finished in time; the default time only bounds a failing run,
+// so it leaves a busy machine plenty.
 class LoopRunner final : public LTimerHandler {
  public:
   using Step = std::function<bool()>;
 
-  bool Run(std::vector<Step> steps, int timeoutMs = 5000) {
+  bool Run(std::vector<Step> steps, int timeoutMs = 20000) {
     steps_ = std::move(steps), next_ = 0;
     deadline_ = clock_.TickCount() + static_cast<uint64_t>(timeoutMs);
     loop.SetTimer(this, 0, 0);
@@ -55,6 +56,9 @@ struct FakeDeviceState {
   std::mutex lock;
   LWaveQueue* queue = nullptr;  // the open device's queue
   std::atomic<int> pauses{0}, restarts{0}, writes{0};
+  std::atomic<int> played{0};  // buffers sounded
+  // What the last Restart found, taken on the player's thread as it happens.
+  std::atomic<int> writesAtRestart{0}, playedAtRestart{0};
   std::atomic<uint32_t> firstLength{0};
   bool autoPlay = false;  // output: every written buffer sounds at once
   bool failOpen = false;
@@ -62,11 +66,12 @@ struct FakeDeviceState {
   // Output: sounds `count` whole buffers (a loop pass counts as one).
   int Play(int count) {
     std::lock_guard<std::mutex> guard(lock);
-    int played = 0;
-    for (LWaveQueue::Chunk chunk; queue && played < count && (chunk = queue->Acquire(UINT32_MAX, 0)); ++played) {
+    int now = 0;
+    for (LWaveQueue::Chunk chunk; queue && now < count && (chunk = queue->Acquire(UINT32_MAX, 0)); ++now) {
       queue->Release(chunk.size);
     }
-    return played;
+    played += now;
+    return now;
   }
   // Input: fills the next buffer with `pcm` (its whole size).
   bool Feed(const std::vector<int16_t>& pcm) {
@@ -113,11 +118,16 @@ class FakeWaveOut final : public FakeDevice<LWaveOutDevice> {
     if (state_->writes++ == 0) state_->firstLength = header.bufferLength;
     if (!queue_.Add(header)) return false;
     LWaveQueue::Chunk chunk;
-    if (state_->autoPlay && (chunk = queue_.Acquire(UINT32_MAX, 0))) queue_.Release(chunk.size);
+    if (state_->autoPlay && (chunk = queue_.Acquire(UINT32_MAX, 0))) queue_.Release(chunk.size), ++state_->played;
     return true;
   }
   void Pause() override { ++state_->pauses; queue_.SetRunning(false); }
-  void Restart() override { ++state_->restarts; queue_.SetRunning(true); }
+  void Restart() override {
+    state_->writesAtRestart = state_->writes.load();
+    state_->playedAtRestart = state_->played.load();
+    ++state_->restarts;
+    queue_.SetRunning(true);
+  }
   void Reset() override { queue_.ReturnAll(); queue_.SetRunning(true); }
   void BreakLoop() override { queue_.BreakLoop(); }
   uint32_t QueuedBytes() const override { return queue_.QueuedBytes(); }

@@ -379,7 +379,7 @@ TEST_F(RtpMedia, StopWhilePlayingLetsThePlayerStop) {
   ASSERT_TRUE(player.Start(new TestSource(8000, 1, 160000, Tone(kToneAmplitude, kToneHz, 8000)), 0));
   Slots(10);
   a->Stop();
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   std::function<void()> watch = [&] {
     if (notes.Has("Stop") || std::chrono::steady_clock::now() > until) return loop.Stop();
     std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -92,7 +92,7 @@ class SipLoopFixture : public ::testing::Test {
  protected:
   SipLoopFixture() { std::filesystem::create_directories(dir_ / "Logs"); }
 
-  bool RunUntil(const LoopRunner::Step& done, int timeoutMs = 8000) { return runner_.Run({done}, timeoutMs), done(); }
+  bool RunUntil(const LoopRunner::Step& done, int timeoutMs = 20000) { return runner_.Run({done}, timeoutMs), done(); }
   void WriteDevice(int index, const std::vector<std::pair<std::string, std::string>>& keys) {
     for (const auto& [key, value] : keys) ProfileWriteString(settings_, "sipdevice" + std::to_string(index), key, value);
   }
