@@ -7,45 +7,19 @@
 namespace {
 
 TEST(ConsoleName, RefusesWhatCouldLeaveItsFolder) {
-  struct Row {
-    const char* name;
-    bool allowed;
-  };
-  const Row rows[] = {
-      {"Default", true},
-      {"Mailbox 2", true},
-      {"50% off", true},        // a lone "%" is part of the name
-      {"a.b", true},
-      {"", false},
-      {"..", false},
-      {".", false},
-      {"a/b", false},
-      {"a\\b", false},
-      {"x..y", false},
-      {"tab\there", false},
-      {"del\x7f", false},
-      {"%2e%2e", false},       // ".." once decoded
-      {"%2E%2E%2Fsettings.ini", false},
-      {"%252e%252e", false},   // encoded twice
-      {"a%2fb", false},
-      {"a%5cb", false},
-      {"a%00b", false},
-      {"nl%0a", false},
-      {"%25252525252e", false},  // more rounds than any page sends
-  };
-  for (const Row& row : rows) {
-    EXPECT_EQ(RequestNameProblem(row.name).empty(), row.allowed) << "name \"" << row.name << "\"";
-  }
+  // A lone "%" is part of a name; escapes are decoded (as often as a page
+  // could have encoded them) before the name is judged.
+  for (const char* name : {"Default", "Mailbox 2", "50% off", "a.b"})
+    EXPECT_EQ(RequestNameProblem(name), "") << name;
+  for (const char* name : {"", "..", ".", "a/b", "a\\b", "x..y", "tab\there", "del\x7f", "%2e%2e",
+                           "%2E%2E%2Fsettings.ini", "%252e%252e", "a%2fb", "a%5cb", "a%00b", "nl%0a",
+                           "%25252525252e"})
+    EXPECT_NE(RequestNameProblem(name), "") << name;
   EXPECT_FALSE(RequestNameProblem(std::string(201, 'a')).empty());
   EXPECT_FALSE(RequestNameProblem(std::string("a\0b", 3)).empty());
-}
-
-TEST(ConsoleName, PercentDecodeNeedsTwoHexDigits) {
   EXPECT_EQ(PercentDecode("a%20b%2F"), "a b/");
   EXPECT_EQ(PercentDecode("a+b"), "a+b");
-  EXPECT_FALSE(PercentDecode("%"));
-  EXPECT_FALSE(PercentDecode("%2"));
-  EXPECT_FALSE(PercentDecode("%zz"));
+  for (const char* half : {"%", "%2", "%zz"}) EXPECT_FALSE(PercentDecode(half)) << half;
 }
 
 TEST(ConsolePassword, VerifiesOnlyTheRightPassword) {
@@ -63,9 +37,7 @@ TEST(ConsolePassword, MalformedStoredTextNeverMatches) {
   const std::string salt = good.substr(19, 32);
   const std::string hash = good.substr(52);
   const std::string rows[] = {
-      "",
-      "x",
-      "plain-password",
+      "", "x", "plain-password",
       "md5$1000$" + salt + "$" + hash,
       "pbkdf2-sha256$999$" + salt + "$" + hash,          // too few rounds
       "pbkdf2-sha256$99999999$" + salt + "$" + hash,     // too many

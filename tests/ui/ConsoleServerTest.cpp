@@ -124,6 +124,13 @@ TEST_F(ConsoleServerTest, OversizedBodiesAreRefused) {
   auto reply = client.Post("/api/answering", headers, big, "application/json");
   ASSERT_TRUE(reply);
   EXPECT_EQ(reply->status, 413);
+  // A body of unknown length (chunked) is refused before it is read.
+  auto chunked = client.Post(
+      "/api/ivr/load?name=Big.ivr", headers,
+      [](size_t, httplib::DataSink& sink) { return sink.write("x", 1) && (sink.done(), true); },
+      "application/octet-stream");
+  ASSERT_TRUE(chunked);
+  EXPECT_EQ(chunked->status, 411);
   EXPECT_TRUE(Sent().empty());
 }
 
