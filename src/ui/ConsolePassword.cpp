@@ -74,6 +74,12 @@ std::string Hash(std::string_view password, int iterations) {
          ToHex(*hash);
 }
 
+std::string RandomHex(size_t bytes) {
+  std::vector<unsigned char> raw(bytes);
+  if (RAND_bytes(raw.data(), static_cast<int>(raw.size())) != 1) return "";
+  return ToHex(raw);
+}
+
 bool Verify(std::string_view password, std::string_view stored) {
   std::optional<std::vector<std::string_view>> fields = Fields(stored);
   if (!fields || (*fields)[0] != kScheme) return false;

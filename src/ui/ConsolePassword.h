@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,9 @@ constexpr int kMinIterations = 1000;
 // The stored form of `password` with a fresh random salt; "" when the
 // system's random source or the KDF fails.
 std::string Hash(std::string_view password, int iterations = kIterations);
+// `bytes` from the system's random source as lower-case hex (session ids
+// and tokens too); "" when the source fails.
+std::string RandomHex(size_t bytes);
 // True when `password` matches `stored`; false for any malformed stored text.
 bool Verify(std::string_view password, std::string_view stored);
 

@@ -1,10 +1,10 @@
 #include "ui/ConsoleSessions.h"
 
 #include <openssl/crypto.h>
-#include <openssl/rand.h>
 
 #include <algorithm>
-#include <vector>
+
+#include "ui/ConsolePassword.h"
 
 namespace {
 constexpr size_t kSecretBytes = 32;
@@ -14,20 +14,8 @@ bool SameSecret(const std::string& a, const std::string& b) {
   return !a.empty() && a.size() == b.size() && CRYPTO_memcmp(a.data(), b.data(), a.size()) == 0;
 }
 
-std::string RandomHex(size_t bytes) {
-  std::vector<unsigned char> raw(bytes);
-  if (RAND_bytes(raw.data(), static_cast<int>(raw.size())) != 1) return "";
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string out;
-  for (unsigned char b : raw) {
-    out += kDigits[b >> 4];
-    out += kDigits[b & 15];
-  }
-  return out;
-}
-
 ConsoleSessions::Session ConsoleSessions::Open() {
-  Session session{RandomHex(kSecretBytes), RandomHex(kSecretBytes)};
+  Session session{console_password::RandomHex(kSecretBytes), console_password::RandomHex(kSecretBytes)};
   if (session.id.empty() || session.token.empty()) return {};
   const uint64_t now = clock_.TickCount();
   std::lock_guard<std::mutex> hold(mutex_);

@@ -127,7 +127,7 @@ TEST_F(ConsoleServerTest, OversizedBodiesAreRefused) {
   // A body of unknown length (chunked) is refused before it is read.
   auto chunked = client.Post(
       "/api/ivr/load?name=Big.ivr", headers,
-      [](size_t, httplib::DataSink& sink) { return sink.write("x", 1) && (sink.done(), true); },
+      [](size_t, httplib::DataSink& sink) { return sink.done(), true; },
       "application/octet-stream");
   ASSERT_TRUE(chunked);
   EXPECT_EQ(chunked->status, 411);
