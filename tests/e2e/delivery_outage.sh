@@ -11,7 +11,10 @@ records() { ls "$data/MailBoxes/"Default\ ICM*.ini 2>/dev/null | wc -l; }
 # the engine's round after it ended (its lasterror or sent flags written).
 message() {
   sipp_run 60 leave_message "127.0.0.1:$port" -m 1 -p "$(free_port)" -mp "$(free_port)" >>calls.txt 2>&1
-  wait_for 200 test "$(records)" -ge "$1" && sleep 3
+  wait_for 200 test "$(records)" -ge "$1" || return 1
+  local newest
+  newest="$(ls "$data/MailBoxes/"Default\ ICM*.ini | tail -1)"
+  wait_for 300 grep -q -E "lasterror=|sentemail=true" "$newest"
 }
 
 make_data
