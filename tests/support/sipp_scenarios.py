@@ -115,6 +115,13 @@ def registrar(name, nonce, done, *after):
             nop(next=done), label("authorised"), reply("200 OK", True, ["[last_Contact:];expires=600"]), *after]
 
 
+# A REGISTER whose Contact address (without the client's own expires) goes into $contact.
+def register_contact(*actions):
+    return ('  <recv request="REGISTER" timeout="600000">\n    <action>\n' + "".join(actions) +
+            '      <ereg regexp="&lt;[^&gt;]*&gt;" search_in="hdr" header="Contact:" assign_to="contact"/>\n    </action>\n'
+            '  </recv>')
+
+
 SOMEONE = '"Someone" <sip:5551000@' + ME + ">" + TAG
 NATTED = '"Natted" <sip:5554000@' + ME + ">" + TAG
 # What a caller behind NAT puts in Via: the port it thinks it sends from, not
@@ -184,6 +191,13 @@ def scenarios():
         "registrar": registrar("registrar with digest challenge and un-register", "7a1c44e0b3d2", "refused",
                                recv("REGISTER", timeout="30000"), reply("200 OK", True), '  <timewait milliseconds="200"/>',
                                label("refused")),
+        # As uas_register with a 4 s registration, then answers every refresh until stopped.
+        "registrar_refresh": ["registrar with short registrations", recv("REGISTER"), challenge("3d9e61a0c5f8"),
+                              register_contact('      <verifyauth assign_to="authvalid" username="alice" '
+                                               'password="secret"/>\n'),
+                              nop(test="authvalid", next="again"), reply("403 Forbidden", True), nop(next="refused"),
+                              label("again"), reply("200 OK", True, ["Contact: [$contact];expires=4"]),
+                              register_contact(), nop(next="again"), label("refused")],
         # Offers wide-band codecs and events at three rates; the answer must take type 101. Presses 9
         # by INFO at once (too early to be heard), 1 by RFC 4733 (a recording), 2 by INFO; the engine hangs up.
         "engine_call": ["engine call: RFC 4733 key, INFO key, hang-up by the engine",
