@@ -94,7 +94,10 @@ check "one message per successful call" test "${#messages[@]}" -eq "$succeeded"
 check "every message of the right length" test "$short" -eq 0
 check "resident memory within $rss_percent % from ${settle} s on" \
   awk -v a="$min_rss" -v b="$max_rss" -v p="$rss_percent" 'BEGIN { exit !(a > 0 && b <= a * (1 + p / 100)) }'
-check "no file descriptor growth during the calls" test "$late_fds" -le "$early_fds"
+# A sample catches the calls in flight at some step of their set-up, so its
+# count moves by up to one call's files (about 4) without anything leaking.
+per_call=$(((early_fds - idle_fds + calls - 1) / calls))
+check "no file descriptor growth during the calls" test "$late_fds" -le $((early_fds + per_call))
 check "no thread growth during the calls" test "$late_threads" -le "$early_threads"
 # Files open afterwards that were not before: only INI files the parsed-file
 # cache holds open (it bounds their number).
