@@ -10,7 +10,6 @@
 #include "mail/LMailBoxMessageIterator.h"
 #include "mail/LMailBoxNames.h"
 #include "mail/delivery/DeliveryState.h"
-#include "ui/ConsoleName.h"
 
 namespace console_data {
 namespace {
@@ -82,14 +81,11 @@ std::string MailBoxesJson(const DataFolders& folders) {
   });
 }
 
-std::optional<std::string> MessagesJson(const DataFolders& folders, const std::string& mailBox) {
-  if (!RequestNameProblem(mailBox).empty()) return std::nullopt;
-  const std::string path = LMailBox::MailBoxPath(folders.MailBoxes(), mailBox);
-  if (path.empty() || !std::filesystem::is_regular_file(path)) return std::nullopt;
+std::string MessagesJson(const std::string& mailBoxPath) {
   json rows = json::array();
-  for (LMailBoxMessageIterator walk(path); walk.IsValid(); walk.Next())
+  for (LMailBoxMessageIterator walk(mailBoxPath); walk.IsValid(); walk.Next())
     rows.push_back(MessageRow(walk.GetMailBoxMessage()));
-  return Dump({{"mailbox", LMailBox::MailBoxName(path)}, {"messages", rows}});
+  return Dump({{"mailbox", LMailBox::MailBoxName(mailBoxPath)}, {"messages", rows}});
 }
 
 std::string MessageEventJson(const std::string& record) {

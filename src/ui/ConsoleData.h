@@ -1,7 +1,6 @@
 #pragma once
 
 #include <nlohmann/json.hpp>
-#include <optional>
 #include <string>
 
 #include "core/DataFolders.h"
@@ -22,9 +21,9 @@ std::string ProgressJson(const EngineStatus::Snapshot& status);
 // {"selected": [settings] "mbx", "mailboxes": [names...], "proposal": the
 // name a new mailbox is offered}.
 std::string MailBoxesJson(const DataFolders& folders);
-// The message rows of one mailbox, each with its delivery state; nothing
-// when the name is refused or no such mailbox exists.
-std::optional<std::string> MessagesJson(const DataFolders& folders, const std::string& mailBox);
+// The message rows of the mailbox file `mailBoxPath` (already checked),
+// each with its delivery state.
+std::string MessagesJson(const std::string& mailBoxPath);
 
 // {"mailbox", "id", "row"} for a message row event; "row" is null when the
 // record is gone.

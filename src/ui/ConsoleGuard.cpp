@@ -1,6 +1,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "ui/ConsoleData.h"
 #include "ui/ConsoleRequest.h"
 #include "ui/ConsoleServerState.h"
 
@@ -19,11 +20,19 @@ bool HasBody(const std::string& method) {
 
 }  // namespace
 
+void Answer(httplib::Response& response, const nlohmann::json& value) {
+  response.set_content(console_data::Dump(value), kJsonType);
+}
+
 void Refuse(httplib::Response& response, int status, const std::string& text) {
   response.status = status;
-  response.set_content(nlohmann::json{{"error", text}}.dump(-1, ' ', false,
-                                                            nlohmann::json::error_handler_t::replace),
-                       "application/json");
+  Answer(response, {{"error", text}});
+}
+
+bool RunOnMain(ConsoleServer::State& state, httplib::Response& response, std::function<void()> task) {
+  if (state.host.onMain(std::move(task))) return true;
+  Refuse(response, 503, "the engine did not answer");
+  return false;
 }
 
 bool ChangeOnMain(ConsoleServer::State& state, std::function<bool()> change) {

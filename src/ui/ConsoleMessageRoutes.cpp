@@ -95,8 +95,7 @@ void PostRead(ConsoleServer::State& state, const Request& request, Response& res
   if (record.empty()) return;
   auto marked = std::make_shared<bool>(false);
   if (!RunOnMain(state, response, [record, marked] {
-        const std::string_view section = LMailBoxMessage::kSection;
-        if (ExistsIgnoringCase(record) && !ProfileReadBool(record, section, "read", false))
+        if (!ProfileReadBool(record, LMailBoxMessage::kSection, "read", false))
           *marked = LMailBoxMessage::SetFlag(record, "read", true);
       }))
     return;

@@ -9,6 +9,7 @@
 #include "ui/ConsoleName.h"
 #include "ui/ConsolePassword.h"
 #include "ui/ConsoleRequest.h"
+#include "ui/ConsoleSelection.h"
 #include "ui/ConsoleServerState.h"
 
 namespace console_server {
@@ -17,7 +18,6 @@ namespace {
 using httplib::Request;
 using httplib::Response;
 
-constexpr const char* kJson = "application/json";
 constexpr size_t kMaxStaticBytes = 4 << 20;
 
 std::string SessionCookie(const ConsoleServer::State& state, const std::string& id) {
@@ -26,7 +26,7 @@ std::string SessionCookie(const ConsoleServer::State& state, const std::string& 
 }
 
 void AnswerToken(Response& response, const std::string& token, bool login) {
-  response.set_content(nlohmann::json{{"token", token}, {"login", login}}.dump(), kJson);
+  Answer(response, {{"token", token}, {"login", login}});
 }
 
 void OpenSession(ConsoleServer::State& state, Response& response, bool login) {
@@ -65,16 +65,12 @@ void PostLogout(ConsoleServer::State& state, const Request& request, Response& r
   state.sessions.Close(SessionOf(state, request));
   response.set_header("Set-Cookie", std::string(console_request::kSessionCookie) +
                                         "=; Path=/; Max-Age=0; HttpOnly; SameSite=Strict");
-  response.set_content("{}", kJson);
+  response.set_content("{}", kJsonType);
 }
 
 void GetMessages(ConsoleServer::State& state, const Request& request, Response& response) {
-  const std::string name = request.get_param_value("mailbox");
-  if (std::string problem = RequestNameProblem(name); !problem.empty())
-    return Refuse(response, 400, "the mailbox name " + problem);
-  std::optional<std::string> rows = console_data::MessagesJson(state.host.folders, name);
-  if (!rows) return Refuse(response, 404, "no such mailbox");
-  response.set_content(*rows, kJson);
+  const std::string path = RequestedMailBox(state.host.folders, request.get_param_value("mailbox"), response);
+  if (!path.empty()) response.set_content(console_data::MessagesJson(path), kJsonType);
 }
 
 // Answering on or off goes through the main loop like the control command.
@@ -83,7 +79,7 @@ void PostAnswering(ConsoleServer::State& state, const Request& request, Response
   if (!on) return Refuse(response, 400, "expected {\"on\": true|false}");
   if (!state.host.send(LMessage{WM_CONTROLCOMMAND, *on ? 1 : 2, 0, ""}))
     return Refuse(response, 503, "the engine did not answer");
-  response.set_content(nlohmann::json{{"on", *on}}.dump(), kJson);
+  Answer(response, {{"on", *on}});
 }
 
 std::string ContentType(const std::string& name) {
@@ -119,10 +115,10 @@ void AddRoutes(ConsoleServer::State& state) {
   http.Post("/api/login", [&state](const Request& q, Response& r) { PostLogin(state, q, r); });
   http.Post("/api/logout", [&state](const Request& q, Response& r) { PostLogout(state, q, r); });
   http.Get("/api/status", [&state](const Request&, Response& r) {
-    r.set_content(console_data::StatusJson(state.host.status.Get()), kJson);
+    r.set_content(console_data::StatusJson(state.host.status.Get()), kJsonType);
   });
   http.Get("/api/mailboxes", [&state](const Request&, Response& r) {
-    r.set_content(console_data::MailBoxesJson(state.host.folders), kJson);
+    r.set_content(console_data::MailBoxesJson(state.host.folders), kJsonType);
   });
   http.Get("/api/messages", [&state](const Request& q, Response& r) { GetMessages(state, q, r); });
   http.Post("/api/answering", [&state](const Request& q, Response& r) { PostAnswering(state, q, r); });

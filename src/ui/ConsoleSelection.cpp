@@ -69,15 +69,4 @@ std::optional<Selection> RequestedSelection(const DataFolders& folders, const st
   return selection;
 }
 
-bool RunOnMain(ConsoleServer::State& state, httplib::Response& response, std::function<void()> task) {
-  if (state.host.onMain(std::move(task))) return true;
-  Refuse(response, 503, "the engine did not answer");
-  return false;
-}
-
-void Answer(httplib::Response& response, const nlohmann::json& value) {
-  response.set_content(value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace),
-                       "application/json");
-}
-
 }  // namespace console_server

@@ -35,11 +35,4 @@ struct Selection {
 std::optional<Selection> RequestedSelection(const DataFolders& folders, const std::string& body,
                                             httplib::Response& response);
 
-// Runs `task` on the engine's main loop; false (503) when it did not run in
-// time. The task owns what it uses: it may still run later.
-bool RunOnMain(ConsoleServer::State& state, httplib::Response& response, std::function<void()> task);
-
-// `value` as the JSON answer; bad UTF-8 from file names becomes U+FFFD.
-void Answer(httplib::Response& response, const nlohmann::json& value);
-
 }  // namespace console_server

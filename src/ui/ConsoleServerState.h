@@ -2,6 +2,8 @@
 
 #include <httplib.h>
 
+#include <nlohmann/json.hpp>
+
 #include <atomic>
 #include <functional>
 #include <map>
@@ -66,11 +68,17 @@ void AddProgramFileRoutes(ConsoleServer::State& state);
 void AddMailBoxRoutes(ConsoleServer::State& state);
 void AddMessageRoutes(ConsoleServer::State& state);
 void AddEmailRoutes(ConsoleServer::State& state);
+inline constexpr const char* kJsonType = "application/json";
+// `value` as the JSON answer; bad UTF-8 from file names becomes U+FFFD.
+void Answer(httplib::Response& response, const nlohmann::json& value);
 // {"error": text} with `status`.
 void Refuse(httplib::Response& response, int status, const std::string& text);
 // Runs `change` on the main loop and waits; true when it ran in time and
 // succeeded. It owns what it uses, as a late one still runs.
 bool ChangeOnMain(ConsoleServer::State& state, std::function<bool()> change);
+// Runs `task` on the main loop; false (503) when it did not run in time.
+// The task owns what it uses: it may still run later.
+bool RunOnMain(ConsoleServer::State& state, httplib::Response& response, std::function<void()> task);
 // The live session's id from the request's cookie, "" when none.
 std::string SessionOf(ConsoleServer::State& state, const httplib::Request& request);
 

@@ -31,7 +31,6 @@ namespace {
 using httplib::Request;
 using httplib::Response;
 
-constexpr const char* kJson = "application/json";
 
 // A save stops when the server does, so it never holds up the engine's end.
 class ServerProgress final : public LProgress {
@@ -80,7 +79,7 @@ void PostLoad(ConsoleServer::State& state, const Request& request, Response& res
   const std::optional<int64_t> result = state.host.send(LMessage{WM_CONSOLELOADIVRFILE, 0, 0, path});
   if (!result) return Refuse(response, 503, "the engine did not answer");
   if (*result != 0) return Refuse(response, 409, program_folder::kLoadingText);
-  response.set_content(console_data::Dump({{"loading", true}}), kJson);
+  Answer(response, {{"loading", true}});
 }
 
 // The save dialog's choices are kept as it keeps them, then the file is
@@ -112,8 +111,7 @@ void PostSave(ConsoleServer::State& state, const Request& request, Response& res
         return true;
       }))
     return Refuse(response, 503, "the engine did not answer");
-  response.set_content(
-      console_data::Dump({{"download", "/api/ivr/download?name=" + PercentEncode(PathFileName(path))}}), kJson);
+  Answer(response, {{"download", "/api/ivr/download?name=" + PercentEncode(PathFileName(path))}});
 }
 
 void GetDownload(ConsoleServer::State& state, const Request& request, Response& response) {
@@ -138,7 +136,7 @@ void AddProgramFileRoutes(ConsoleServer::State& state) {
   });
   state.bodyLimits["/api/ivr/load"] = ConsoleServer::State::kMaxUploadBytes;
   http.Get("/api/ivr/save-options", [&state](const Request&, Response& r) {
-    r.set_content(console_data::SaveOptionsJson(state.host.folders), kJson);
+    r.set_content(console_data::SaveOptionsJson(state.host.folders), kJsonType);
   });
   http.Post("/api/ivr/save", [&state](const Request& q, Response& r) { PostSave(state, q, r); });
   http.Get("/api/ivr/download", [&state](const Request& q, Response& r) { GetDownload(state, q, r); });

@@ -22,7 +22,6 @@ namespace {
 using httplib::Request;
 using httplib::Response;
 
-constexpr const char* kJson = "application/json";
 // Notes travel in a program file, which holds at most this much; JSON
 // escapes may make the body a few times longer.
 constexpr size_t kMaxNotesBytes = kIvrMaxNotes;
@@ -40,26 +39,26 @@ void PostSelectOgm(ConsoleServer::State& state, const Request& request, Response
   if (title.empty()) return Refuse(response, 404, "no such OGM");
   if (!state.host.send(LMessage{WM_CONTROLCOMMAND, 3, 0, title}))
     return Refuse(response, 503, "the engine did not answer");
-  response.set_content(console_data::Dump({{"selected", title}}), kJson);
+  Answer(response, {{"selected", title}});
 }
 
 void PostNew(ConsoleServer::State& state, Response& response) {
   const std::optional<int64_t> result = state.host.send(LMessage{WM_NEWIVRPROGRAM, 0, 0, ""});
   if (!result) return Refuse(response, 503, "the engine did not answer");
   if (*result != 0) return Refuse(response, 409, program_folder::kLoadingText);
-  response.set_content(console_data::ProgramJson(state.host.folders), kJson);
+  response.set_content(console_data::ProgramJson(state.host.folders), kJsonType);
 }
 
 void PostNotesShown(ConsoleServer::State& state, Response& response) {
   const std::string settings = state.host.folders.SettingsFile();
   if (!ChangeOnMain(state, [settings] { return ProfileDeleteKey(settings, "settings", "notespopup"); }))
     return Refuse(response, 503, "the engine did not answer");
-  response.set_content(console_data::ProgramJson(state.host.folders), kJson);
+  response.set_content(console_data::ProgramJson(state.host.folders), kJsonType);
 }
 
 void GetNotes(ConsoleServer::State& state, Response& response) {
   const std::string text = ReadFileText(IvrNotesPath(state.host.folders), kMaxNotesBytes).value_or("");
-  response.set_content(console_data::Dump({{"text", text}}), kJson);
+  Answer(response, {{"text", text}});
 }
 
 void PostNotes(ConsoleServer::State& state, const Request& request, Response& response) {
@@ -69,7 +68,7 @@ void PostNotes(ConsoleServer::State& state, const Request& request, Response& re
   const std::string path = IvrNotesPath(state.host.folders);
   if (!ChangeOnMain(state, [path, text = std::move(*text)] { return ReplaceFileText(path, text); }))
     return Refuse(response, 500, "the notes could not be written");
-  response.set_content("{}", kJson);
+  response.set_content("{}", kJsonType);
 }
 
 }  // namespace
@@ -77,11 +76,11 @@ void PostNotes(ConsoleServer::State& state, const Request& request, Response& re
 void AddProgramRoutes(ConsoleServer::State& state) {
   httplib::Server& http = state.http;
   http.Get("/api/ogms", [&state](const Request&, Response& r) {
-    r.set_content(console_data::OgmsJson(state.host.folders), kJson);
+    r.set_content(console_data::OgmsJson(state.host.folders), kJsonType);
   });
   http.Post("/api/ogms/select", [&state](const Request& q, Response& r) { PostSelectOgm(state, q, r); });
   http.Get("/api/ivr", [&state](const Request&, Response& r) {
-    r.set_content(console_data::ProgramJson(state.host.folders), kJson);
+    r.set_content(console_data::ProgramJson(state.host.folders), kJsonType);
   });
   http.Post("/api/ivr/new", [&state](const Request&, Response& r) { PostNew(state, r); });
   http.Post("/api/ivr/notes-shown", [&state](const Request&, Response& r) { PostNotesShown(state, r); });
