@@ -34,6 +34,8 @@ await run("console_test", async () => {
   say("the factory installation: the default mailbox and the answering OGM");
   await page.goto(url);
   await page.waitForFunction(() => document.getElementById("mailbox-list").value === "Default");
+  // The lists load side by side: the OGM list may come after the mailboxes.
+  await page.waitForFunction(() => document.getElementById("ogm").value !== "");
   assert.equal(await page.inputValue("#ogm"), "Default Answering Message");
   await page.waitForFunction(() => document.getElementById("onoff").textContent === "Answering On");
   assert.equal(await rows.count(), 0);
