@@ -6,6 +6,7 @@ import * as ivr from "./ivr.js";
 import { bindKeys } from "./keys.js";
 import * as messages from "./messages.js";
 import { guarded, setNotice, setProgress, showError } from "./notices.js";
+import { startViews } from "./views.js";
 
 const $ = (id) => document.getElementById(id);
 const LINES = 8;
@@ -161,6 +162,7 @@ async function start(session) {
   $("logout").hidden = !session.login;
   await reloadAll();
   listen();
+  startViews();
 }
 
 function askLogin() {
