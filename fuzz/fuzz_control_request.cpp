@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   }
   const LMessage& message = *parsed.message;
   Require(size <= control::kMaxRequest);
-  Require(message.id == WM_CONTROLCOMMAND || message.id == WM_LOADIVRFILE || message.id == WM_LSHUTDOWN);
+  Require(message.id == WM_CONTROLCOMMAND || message.id == WM_LOADIVRFILE ||
+          message.id == WM_LOADIVRFILEQUIET || message.id == WM_LSHUTDOWN);
   Require(message.wParam >= 0);
   Require(control::TextProblem(message.text).empty());
   const control::ParsedRequest again = control::ParseRequest(control::FormatRequest(message));

@@ -15,9 +15,10 @@
 //   reply    "<result>[ <text>]\n" | "error <text>\n"
 //
 // The message numbers are the main window's (WM_CONTROLCOMMAND with the
-// command number in wParam, WM_LOADIVRFILE, WM_LSHUTDOWN); others are
-// refused. The text stands in for a global atom, so it holds at most 259
-// characters and no control characters; the receiver never trusts its peer.
+// command number in wParam, WM_LOADIVRFILE and its quiet form, WM_LSHUTDOWN);
+// others are refused. The text stands in for a global atom, so it holds at
+// most 259 characters and no control characters; the receiver never trusts
+// its peer.
 namespace control {
 
 // A request line, its line end included, is never longer.
