@@ -11,6 +11,10 @@ LCodecAdpcm::LCodecAdpcm(uint16_t channels, uint16_t blockAlign, uint16_t sample
       blockAlign_(blockAlign),
       samplesPerBlock_(samplesPerBlock) {}
 
+bool LCodecAdpcm::PlausibleBlock(uint32_t samplesPerBlock, uint32_t capacity) {
+  return samplesPerBlock <= capacity && 2 * samplesPerBlock >= capacity;
+}
+
 uint32_t LCodecAdpcm::StandardBlockAlign(uint32_t rate, uint16_t channels) {
   return 256u * channels * std::max<uint32_t>(1, std::min<uint32_t>(rate / 11025, 4));
 }

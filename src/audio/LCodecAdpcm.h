@@ -13,6 +13,11 @@ class LCodecAdpcm : public LCodecBlockStream {
  protected:
   LCodecAdpcm(uint16_t channels, uint16_t blockAlign, uint16_t samplesPerBlock, bool decode);
 
+  // Whether a header's samples per block are at least half of what its block
+  // can hold (and no more): with fewer, buffers sized in whole blocks grow to
+  // half a gigabyte for 8192 frames of 64 KB blocks, and no encoder writes
+  // blocks that empty.
+  static bool PlausibleBlock(uint32_t samplesPerBlock, uint32_t capacity);
   // 256 bytes per channel times rate / 11025, kept within 1..4.
   static uint32_t StandardBlockAlign(uint32_t rate, uint16_t channels);
   // Sets the 4-bit depth, the block size and the byte rate it gives.

@@ -69,7 +69,7 @@ std::unique_ptr<LCodecStream> LCodecImaAdpcm::Open(const LWaveFileFormat& ima, b
   }
   const uint32_t capacity = Capacity(align, channels);
   const uint32_t perBlock = ima.ExtraSize() >= 2 ? LoadLeU16(ima.Extra()) : capacity;
-  if (perBlock < 1 || perBlock > capacity) return nullptr;
+  if (perBlock < 1 || !PlausibleBlock(perBlock, capacity)) return nullptr;
   return std::make_unique<LCodecImaAdpcm>(channels, align, static_cast<uint16_t>(perBlock), decode);
 }
 

@@ -55,7 +55,7 @@ std::unique_ptr<LCodecStream> LCodecMsAdpcm::Open(const LWaveFileFormat& adpcm, 
   const uint8_t* extra = adpcm.Extra();
   const uint32_t perBlock = LoadLeU16(extra);
   const uint32_t count = LoadLeU16(extra + 2);
-  if (perBlock < 2 || perBlock > Capacity(align, channels) || count < 1 ||
+  if (perBlock < 2 || !PlausibleBlock(perBlock, Capacity(align, channels)) || count < 1 ||
       count > kMaxCoefficients || adpcm.ExtraSize() < 4 + 4 * count) {
     return nullptr;
   }

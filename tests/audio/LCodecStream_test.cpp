@@ -41,6 +41,14 @@ Format WithExtra(Format format, std::vector<uint8_t> extra) {
   return format;
 }
 
+// The ADPCM formats keep their samples per block in the first two extra bytes.
+Format SamplesPerBlock(Format format, uint8_t count) {
+  std::vector<uint8_t> extra(format.Extra(), format.Extra() + format.ExtraSize());
+  extra[0] = count;
+  extra[1] = 0;
+  return WithExtra(format, extra);
+}
+
 // Descriptors a stream would misread (memory safety on any descriptor is
 // the fuzz targets' part).
 TEST(LCodecStreamTest, RefusesWhatItCannotConvert) {
@@ -51,6 +59,9 @@ TEST(LCodecStreamTest, RefusesWhatItCannotConvert) {
            Changed(Described(Format::kTagPcm, 8000, 2, 24), [](Format& f) { f.SetBlockAlign(8); }),
            WithExtra(Described(LCodecImaAdpcm::kTag, 8000, 1, 4), {250, 1}),  // 506 samples do not fit in 256 bytes
            WithExtra(Described(LCodecMsAdpcm::kTag, 8000, 1, 4), {244, 1, 8, 0}),  // 8 pairs, no room
+           // Blocks mostly empty: buffers sized in whole blocks would be huge.
+           SamplesPerBlock(Changed(Described(LCodecImaAdpcm::kTag, 8000, 1, 4), [](Format& f) { f.SetBlockAlign(65532); }), 1),
+           SamplesPerBlock(Described(LCodecMsAdpcm::kTag, 8000, 1, 4), 200),
            Changed(Described(LCodecGsm::kTag, 8000, 1, 0), [](Format& f) { f.SetBlockAlign(66); })}) {
     EXPECT_EQ(Decoder(coded), nullptr) << coded.Tag() << " " << coded.BlockAlign();
   }
