@@ -6,7 +6,14 @@ import { join } from "node:path";
 import { openBrowser } from "./browser.mjs";
 
 const [url, data, shots] = process.argv.slice(2);
-const { page, say, shot, run } = await openBrowser(shots);
+const { page, problems, say, shot, run } = await openBrowser(shots);
+
+// The browser logs each refused request; the one a step expects is no fault.
+function expectRefused(status) {
+  const index = problems.findIndex((p) => p.includes(`status of ${status}`));
+  assert.notEqual(index, -1, `a request refused with ${status}`);
+  problems.splice(index, 1);
+}
 
 const dialog = page.locator("dialog#ask");
 const names = () => page.locator("#ogm-rows tr").evaluateAll((trs) => trs.map((tr) => tr.dataset.name));
@@ -18,7 +25,11 @@ async function answerDialog(caption, fill) {
   assert.equal(await page.textContent("#ask-title"), caption);
   if (fill !== undefined) await page.fill("#ask-fields input", fill);
   await page.click("#ask-ok");
-  await dialog.waitFor({ state: "hidden" });
+  // Either the dialog closes or the next question takes its place.
+  await page.waitForFunction(
+    (c) => !document.getElementById("ask").open || document.getElementById("ask-title").textContent !== c,
+    caption,
+  );
 }
 
 async function waitForNames(expected) {
@@ -70,6 +81,7 @@ await run("ogms_test", async () => {
   await dialog.waitFor({ state: "visible" });
   assert.equal(await page.textContent("#ask-text"), "Unable to rename file. That OGM already exists.");
   await answerDialog("Rename Fail");
+  expectRefused(409);
   assert.ok(existsSync(ogmFile("OGM 1.ini")));
   await page.click("#ogm-rename");
   await answerDialog("Warning");
@@ -92,6 +104,7 @@ await run("ogms_test", async () => {
   await dialog.waitFor({ state: "visible" });
   assert.match(await page.textContent("#ask-text"), /^Unable to play this OGM\.\r?\nIt is possible/);
   await answerDialog("Play Fail");
+  expectRefused(404);
 
   say("the report in the page, escaped, and as a download");
   await page.click("#ogm-report");
