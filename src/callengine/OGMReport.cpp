@@ -138,7 +138,7 @@ std::string Html(const std::vector<Entry>& entries) {
   std::string out;
   for (const Entry& entry : entries) {
     out += "<article class=\"ogm-report-entry\"><h3>" + HtmlText(entry.name) + "</h3>";
-    out += "<p class=\"ogm-report-text\"><i>" + HtmlText(entry.text) + "</i></p>";
+    if (!entry.text.empty()) out += "<p class=\"ogm-report-text\"><i>" + HtmlText(entry.text) + "</i></p>";
     for (const std::string& line : entry.lines) out += "<p>" + HtmlText(line) + "</p>";
     if (!entry.next.empty()) out += "<p>-&gt; " + HtmlText(entry.next) + "</p>";
     out += "</article>";
