@@ -1,5 +1,5 @@
-// The OGM list over HTTP: refused names change nothing, a rename onto an
-// existing OGM keeps both, and every change marks the program modified.
+// The OGM list over HTTP: refused names change nothing, and a rename onto
+// an existing OGM keeps both.
 #include <filesystem>
 #include <fstream>
 
@@ -28,7 +28,6 @@ class ConsoleOgmListTest : public ConsoleServerTest {
   }
 
   std::string Ogm(const std::string& name, const char* ext) const { return folders_->Ogms() + "/" + name + ext; }
-  bool Modified() const { return ProfileReadBool(folders_->SettingsFile(), "settings", "ivrmodified", false); }
   int Post(const std::string& path, const std::string& body) {
     auto reply = client_->Post(path, {{"Cookie", session_.cookie}, {"X-Console-Token", session_.token}}, body,
                                "application/json");
@@ -61,25 +60,9 @@ TEST_F(ConsoleOgmListTest, RefusedNamesAndTakenNamesChangeNothing) {
   for (const auto& row : refused) EXPECT_EQ(Post(row.path, row.body), row.status) << row.path << " " << row.body;
   EXPECT_EQ(FileText(Ogm("Main", ".txt")) + "," + FileText(Ogm("Sales", ".txt")), "Main text,Sales text");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folders_->Ogms()), {}), 4);
-  EXPECT_FALSE(Modified());
+  EXPECT_FALSE(ProfileReadBool(folders_->SettingsFile(), "settings", "ivrmodified", false));
   auto audio = client_->Get("/api/ogmlist/audio?name=..%252fMain", {{"Cookie", session_.cookie}});
   EXPECT_EQ(audio ? audio->status : 0, 400);
-}
-
-TEST_F(ConsoleOgmListTest, CommandsChangeTheFilesAndMarkTheProgramModified) {
-  EXPECT_EQ(Post("/api/ogmlist/new", R"({"name": "OGM 1"})"), 200);
-  EXPECT_TRUE(Modified());
-  EXPECT_EQ(ProfileReadString(Ogm("OGM 1", ".ini"), "ivr", "press5", ""), "noresponse");
-  EXPECT_EQ(Post("/api/ogmlist/rename", R"({"from": "Sales", "to": "Shop"})"), 200);
-  EXPECT_EQ(FileText(Ogm("Shop", ".txt")), "Sales text");
-  EXPECT_EQ(Post("/api/ogmlist/delete", R"({"names": ["Shop", "OGM 1"]})"), 200);
-  EXPECT_FALSE(std::filesystem::exists(Ogm("Shop", ".ini")) || std::filesystem::exists(Ogm("Shop", ".txt")));
-  ProfileWriteString(folders_->SettingsFile(), "settings", "ogm", "Main");
-  auto reply = client_->Get("/api/ogmlist", {{"Cookie", session_.cookie}});
-  ASSERT_TRUE(reply);
-  EXPECT_EQ(reply->body, R"({"order":0,"proposal":"OGM 1","rows":[{"answer":true,"name":"Main","notes":"Main text","type":"Menu"}]})");
-  EXPECT_EQ(Post("/api/ogmlist/report", "{}"), 200);
-  EXPECT_NE(FileText(folders_->Root() + "/report.rtf").find("{\\b Main}"), std::string::npos);
 }
 
 }  // namespace
