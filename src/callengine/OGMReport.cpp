@@ -16,8 +16,10 @@ using Number = LOGMDefinition::Number;
 // The report's key order.
 constexpr std::string_view kKeys = "1234567890#*";
 
-std::string Stored(const std::string& ini, std::string_view prefix, std::string_view suffix) {
-  return ProfileReadString(ini, "ivr", std::string(prefix) + std::string(suffix), "");
+// The [ivr] text stored under `key` + `suffix` ("press1" + "go"), as written:
+// the report shows what the user entered, parameters unexpanded.
+std::string Stored(const std::string& ini, std::string_view key, std::string_view suffix = "") {
+  return ProfileReadString(ini, "ivr", std::string(key) + std::string(suffix), "");
 }
 
 std::string SeekText(int ms) {
@@ -53,12 +55,12 @@ void AddChecks(const LOGMDefinition& ogm, std::vector<std::string>& lines) {
   if (ProfileReadBool(ini, "cid", "enabled", false))
     lines.push_back("+ Uses Number ID Checking (" + ProfileReadString(ini, "cid", "cid", "") + ").");
   if (ogm.IsSet(Flag::kLog))
-    lines.push_back("+ Writes a special entry to log (" + Stored(ini, "log", "name") + ").");
+    lines.push_back("+ Writes a special entry to log (" + Stored(ini, "logname") + ").");
   if (ogm.IsSet(Flag::kAnnounceCall))
-    lines.push_back("+ Plays announcement (" + Stored(ini, "announce", "play") + ").");
+    lines.push_back("+ Plays announcement (" + Stored(ini, "announceplay") + ").");
   if (!ogm.IsSet(Flag::kRun)) return;
   lines.push_back(ogm.IsSet(Flag::kRunAsPlugin) ? "+ Run ZAV Plugin" : "+ Run Exe File");
-  for (int n = 1; n <= ogm.ProgramCount(); ++n) lines.push_back("  " + Stored(ini, "run", std::to_string(n)));
+  for (int n = 1; n <= ogm.ProgramCount(); ++n) lines.push_back("  " + Stored(ini, "run" + std::to_string(n)));
 }
 
 }  // namespace
