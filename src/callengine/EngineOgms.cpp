@@ -45,7 +45,8 @@ bool EngineOgms::Create(const std::string& name) {
   if (!ini || files_.Exists(name)) return false;
   bool written = ProfileWriteString(*ini, "ivr", "type", "menu") && ProfileWriteBool(*ini, "ivr", "answer", true) &&
                  ProfileWriteInt(*ini, "ivr", "wait", 6) && ProfileWriteInt(*ini, "ivr", "repeat", 0);
-  for (char key : kKeys) written = written && ProfileWriteString(*ini, "ivr", "press" + std::string(1, key), "noresponse");
+  for (char key : kKeys)
+    written = written && ProfileWriteString(*ini, "ivr", "press" + std::string(1, key), "noresponse");
   written = written && ProfileWriteString(*ini, "ivr", "playcomplete", "goodbye") &&
             ProfileWriteInt(*ini, "ivr", "logicalorder", ogm_list_order::kUnnumbered);
   if (!written) files_.Remove(name);
@@ -64,7 +65,8 @@ std::optional<std::string> EngineOgms::WriteReport(const std::vector<std::string
 ConsoleOgms::Row EngineOgms::RowOf(const std::string& name) const {
   const LOGMDefinition ogm(files_.IniPath(name).value_or(""));
   Row row{name, ogm.IsSet(LOGMDefinition::Flag::kAnswer), ogm.IsNumberEntry(), ""};
-  row.notes = ReadFileText(ResolveCaseInsensitive(PathReplaceExtension(ogm.IniPath(), ".txt")), kNotesBytes).value_or("");
+  const std::string text = ResolveCaseInsensitive(PathReplaceExtension(ogm.IniPath(), ".txt"));
+  row.notes = ReadFileText(text, kNotesBytes).value_or("");
   for (char& c : row.notes)
     if (static_cast<unsigned char>(c) < 32) c = ' ';
   return row;

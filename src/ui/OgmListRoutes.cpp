@@ -150,7 +150,8 @@ void PostReport(ConsoleServer::State& state, Response& response) {
 void GetReport(ConsoleServer::State& state, const Request& request, Response& response) {
   response.set_header("Content-Disposition", AttachmentHeader(ConsoleOgms::kReportName));
   response.set_header("Cache-Control", "no-store");
-  if (SendFile(request, response, PathJoin(state.host.folders.Root(), ConsoleOgms::kReportName), "application/rtf")) return;
+  const std::string path = PathJoin(state.host.folders.Root(), ConsoleOgms::kReportName);
+  if (SendFile(request, response, path, "application/rtf")) return;
   response.headers.erase("Content-Disposition");
   Refuse(response, 404, "no report has been written yet");
 }

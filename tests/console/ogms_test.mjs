@@ -16,7 +16,6 @@ function expectRefused(status) {
 }
 
 const dialog = page.locator("dialog#ask");
-const names = () => page.locator("#ogm-rows tr").evaluateAll((trs) => trs.map((tr) => tr.dataset.name));
 const ogmFile = (name) => join(data, "OGMs", name);
 const row = (name) => page.locator(`#ogm-rows tr[data-name="${name}"]`);
 

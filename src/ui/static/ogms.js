@@ -105,7 +105,8 @@ async function refresh(focus = false) {
 const edit = (name) => name && document.dispatchEvent(new CustomEvent("ogm-edit", { detail: { name } }));
 
 async function newOgm() {
-  const answer = await ask({ caption: "New OGM", text: "Enter New OGM Name", input: { label: "OGM name", value: proposal } });
+  const input = { label: "OGM name", value: proposal };
+  const answer = await ask({ caption: "New OGM", text: "Enter New OGM Name", input });
   if (!answer) return;
   const made = await api("/api/ogmlist/new", { name: answer.value });
   current = made.name;
@@ -171,7 +172,8 @@ function onKey(event) {
 }
 
 function wire() {
-  el.ogmOrder.addEventListener("change", guarded(async () => show(await api("/api/ogmlist/order", { order: Number(el.ogmOrder.value) }))));
+  const reorder = async () => show(await api("/api/ogmlist/order", { order: Number(el.ogmOrder.value) }));
+  el.ogmOrder.addEventListener("change", guarded(reorder));
   el.ogmNew.addEventListener("click", guarded(newOgm));
   el.ogmDelete.addEventListener("click", guarded(deleteOgms));
   el.ogmRename.addEventListener("click", guarded(renameOgm));
