@@ -97,6 +97,17 @@ await run("ogms_test", async () => {
   await row("Greeting").waitFor({ state: "detached" });
   assert.ok(!existsSync(ogmFile("Greeting.ini")));
 
+  say("Play: the recorded OGM plays in the browser; one never recorded tells why");
+  await row("Default Answering Message").click();
+  await page.click("#ogm-play");
+  await page.waitForFunction(() => document.getElementById("ogm-player").readyState >= 2);
+  await row("Help").click();
+  await page.click("#ogm-play");
+  await dialog.waitFor({ state: "visible" });
+  assert.match(await page.textContent("#ask-text"), /^Unable to play this OGM\.\r?\nIt is possible/);
+  await answerDialog("Play Fail");
+  expectRefused(404);
+
   say("the report in the page, escaped, and as a download");
   await page.click("#ogm-report");
   const report = page.locator("#ogm-report-body");

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The OGM list in headless Chromium: both orders, New handing the OGM to the
-# editor, Rename (refused onto an existing OGM), Delete and the report
+# editor, Rename (refused onto an existing OGM), Delete, Play and the report
 # with its download. Screenshots go to console-screenshots/ogms-* in the
 # build folder.
 source "$(dirname "$(realpath "$0")")/sip_support.sh"
