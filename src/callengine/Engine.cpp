@@ -190,7 +190,7 @@ void Engine::OpenConsole() {
       [this](std::string title, std::string step, double fraction) {
         status_.SetProgress(std::move(title), std::move(step), fraction);
       },
-      levelling_.get()});
+      levelling_.get(), &ogms_});
   if (!start.server) {
     std::fprintf(stderr, "zavotel: no web console: %s\n", start.error.c_str());
     return;

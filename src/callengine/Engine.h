@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "callengine/EngineOgms.h"
 #include "callengine/EngineServices.h"
 #include "callengine/IVRCMain.h"
 #include "callengine/IVRCMainWindow.h"
@@ -137,6 +138,8 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   MainLoop loop_{clock_};
   StatusDisplay display_{clock_};
   LogFile log_;
+  // The OGM list's files and report, for the console.
+  EngineOgms ogms_{folders_, log_};
   // Levels recordings and greetings in the background (the list "agc.dat").
   std::unique_ptr<LProcessListThread> levelling_;
   // Delivers messages, checks for program updates and deletes old messages.

@@ -21,6 +21,16 @@ constexpr size_t kSendPiece = 64 * 1024;
 
 }  // namespace
 
+void SendBytes(const Request& request, Response& response, std::shared_ptr<const std::string> bytes,
+               const char* type) {
+  const size_t size = bytes->size();
+  if (!FitRange(request, size, response)) return;
+  response.set_content_provider(size, type, [bytes](size_t offset, size_t length, httplib::DataSink& sink) {
+    return offset < bytes->size() &&
+           sink.write(bytes->data() + offset, std::min(length, bytes->size() - offset));
+  });
+}
+
 bool FitRange(const Request& request, size_t size, Response& response) {
   // The request is the library's own, not a constant: its ranges are what it slices by.
   httplib::Ranges& ranges = const_cast<Request&>(request).ranges;

@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 
+#include <memory>
 #include <string>
 
 // Files and bodies sent whole or by the range a browser asks for (a player
@@ -19,6 +20,11 @@ bool FitRange(const httplib::Request& request, size_t size, httplib::Response& r
 // it cannot be opened.
 bool SendFile(const httplib::Request& request, httplib::Response& response, const std::string& path,
               const char* type);
+
+// Bytes held in memory (a converted WAVE), whole or the range asked for;
+// the answer shares them while it is sent.
+void SendBytes(const httplib::Request& request, httplib::Response& response,
+               std::shared_ptr<const std::string> bytes, const char* type);
 
 // A Content-Disposition value: attachment with a plain-ASCII name in quotes
 // for old clients and the exact name (UTF-8, percent-encoded) beside it.

@@ -11,6 +11,7 @@
 #include "core/LMessage.h"
 #include "log/StatusDisplay.h"
 
+class ConsoleOgms;
 class LProcessListThread;
 
 // What the console needs of the engine that owns it. Everything here must
@@ -36,4 +37,6 @@ struct ConsoleHost {
   // The levelling work list, null when there is none: a message is
   // converted for e-mail only once it is levelled.
   const LProcessListThread* levelling = nullptr;
+  // The OGM files as the OGM list sees them; null when there is no list.
+  ConsoleOgms* ogms = nullptr;
 };

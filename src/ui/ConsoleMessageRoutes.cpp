@@ -51,15 +51,6 @@ std::string PostedMessage(ConsoleServer::State& state, const Request& request, R
   return path.empty() ? "" : RequestedMessage(path, *id, response);
 }
 
-void SendWave(const Request& request, Response& response, std::shared_ptr<const std::string> wave) {
-  const size_t size = wave->size();
-  if (!FitRange(request, size, response)) return;
-  response.set_content_provider(size, kWave, [wave](size_t offset, size_t length, httplib::DataSink& sink) {
-    return offset < wave->size() &&
-           sink.write(wave->data() + offset, std::min(length, wave->size() - offset));
-  });
-}
-
 void GetAudio(ConsoleServer::State& state, ConsoleAudio& audio, const Request& request, Response& response) {
   const std::string record = QueriedMessage(state, request, response);
   if (record.empty()) return;
@@ -71,7 +62,7 @@ void GetAudio(ConsoleServer::State& state, ConsoleAudio& audio, const Request& r
   if (playable.asStored && SendFile(request, response, path, kWave)) return;
   if (!playable.wave)
     return Refuse(response, 422, playable.error.empty() ? "the audio cannot be read" : playable.error);
-  SendWave(request, response, std::move(playable.wave));
+  SendBytes(request, response, std::move(playable.wave), kWave);
 }
 
 void GetDownload(ConsoleServer::State& state, const Request& request, Response& response) {

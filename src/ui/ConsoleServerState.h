@@ -68,6 +68,8 @@ void AddProgramFileRoutes(ConsoleServer::State& state);
 void AddMailBoxRoutes(ConsoleServer::State& state);
 void AddMessageRoutes(ConsoleServer::State& state);
 void AddEmailRoutes(ConsoleServer::State& state);
+// The OGM list's commands and its report; none without the engine's OGMs.
+void AddOgmListRoutes(ConsoleServer::State& state);
 inline constexpr const char* kJsonType = "application/json";
 // `value` as the JSON answer; bad UTF-8 from file names becomes U+FFFD.
 void Answer(httplib::Response& response, const nlohmann::json& value);

@@ -13,6 +13,7 @@
 #include "core/Profile.h"
 #include "log/StatusDisplay.h"
 #include "support/TempDir.h"
+#include "ui/ConsoleOgms.h"
 #include "ui/ConsoleServer.h"
 
 namespace console_test {
@@ -46,7 +47,8 @@ class ConsoleServerTest : public ::testing::Test {
                        [this](std::string title, std::string step, double fraction) {
                          status_.SetProgress(std::move(title), std::move(step), fraction);
                        },
-                       nullptr};
+                       nullptr,
+                       ogms_};
   }
 
   std::unique_ptr<ConsoleServer> Start(ConsoleConfig config) {
@@ -88,6 +90,8 @@ class ConsoleServerTest : public ::testing::Test {
   StatusDisplay display_{clock_};
   std::mutex mutex_;
   std::vector<LMessage> sent_;
+  // The engine's OGM files, when a test serves the OGM list.
+  ConsoleOgms* ogms_ = nullptr;
 };
 
 }  // namespace console_test

@@ -1,0 +1,127 @@
+// Drives the OGM list in headless Chromium.
+// node ogms_test.mjs URL DATA-FOLDER SCREENSHOT-FOLDER
+import assert from "node:assert/strict";
+import { existsSync, readFileSync } from "node:fs";
+import { join } from "node:path";
+import { openBrowser } from "./browser.mjs";
+
+const [url, data, shots] = process.argv.slice(2);
+const { page, problems, say, shot, run } = await openBrowser(shots);
+
+// The browser logs each refused request; the one a step expects is no fault.
+function expectRefused(status) {
+  const index = problems.findIndex((p) => p.includes(`status of ${status}`));
+  assert.notEqual(index, -1, `a request refused with ${status}`);
+  problems.splice(index, 1);
+}
+
+const dialog = page.locator("dialog#ask");
+const ogmFile = (name) => join(data, "OGMs", name);
+const row = (name) => page.locator(`#ogm-rows tr[data-name="${name}"]`);
+
+async function answerDialog(caption, fill) {
+  await dialog.waitFor({ state: "visible" });
+  assert.equal(await page.textContent("#ask-title"), caption);
+  if (fill !== undefined) await page.fill("#ask-fields input", fill);
+  await page.click("#ask-ok");
+  // Either the dialog closes or the next question takes its place.
+  await page.waitForFunction(
+    (c) => !document.getElementById("ask").open || document.getElementById("ask-title").textContent !== c,
+    caption,
+  );
+}
+
+async function waitForNames(expected) {
+  await page.waitForFunction(
+    (want) => [...document.querySelectorAll("#ogm-rows tr")].map((tr) => tr.dataset.name).join("|") === want,
+    expected.join("|"),
+  );
+}
+
+const alphabetical = ["Alpha Unused", "Default Answering Message", "Help", "Number Entry", "Sales", "Zed Info"];
+const logical = ["Default Answering Message", "Sales", "Help", "Zed Info", "Alpha Unused", "Number Entry"];
+
+await run("ogms_test", async () => {
+  say("the list in alphabetical order with its columns");
+  await page.goto(`${url}#ogms`);
+  await waitForNames(alphabetical);
+  assert.equal(await row("Number Entry").locator("td").nth(1).textContent(), "Data");
+  assert.equal(await row("Sales").locator("td").nth(1).textContent(), "Menu");
+  assert.equal(await row("Alpha Unused").locator("td").nth(2).textContent(), "Script <b>{bold}</b> C:\\path  second line");
+  assert.equal(await row("Alpha Unused").locator(".answer-mark").getAttribute("aria-label"), "Not an answer OGM");
+  assert.equal(await row("Sales").locator(".answer-mark").getAttribute("aria-label"), "Answer OGM");
+  await shot("ogms-01-alphabetical");
+
+  say("the logical order, remembered across a reload");
+  await page.selectOption("#ogm-order", "1");
+  await waitForNames(logical);
+  await page.reload();
+  await waitForNames(logical);
+  assert.equal(await page.inputValue("#ogm-order"), "1");
+  await shot("ogms-02-logical");
+
+  say("New creates the file and hands it to the editor");
+  await page.evaluate(() => document.addEventListener("ogm-edit", (e) => (window.edited = e.detail.name)));
+  await page.click("#ogm-new");
+  await dialog.waitFor({ state: "visible" });
+  assert.equal(await page.textContent("#ask-text"), "Enter New OGM Name");
+  assert.equal(await page.inputValue("#ask-fields input"), "OGM 1");
+  await shot("ogms-03-new");
+  await answerDialog("New OGM");
+  await page.waitForFunction(() => window.edited === "OGM 1");
+  assert.ok(existsSync(ogmFile("OGM 1.ini")));
+  await row("OGM 1").waitFor();
+
+  say("Rename onto an existing OGM fails and changes nothing; then a free name");
+  await row("OGM 1").click();
+  await page.click("#ogm-rename");
+  await answerDialog("Warning");
+  await answerDialog("Rename OGM", "Sales");
+  await dialog.waitFor({ state: "visible" });
+  assert.equal(await page.textContent("#ask-text"), "Unable to rename file. That OGM already exists.");
+  await answerDialog("Rename Fail");
+  expectRefused(409);
+  assert.ok(existsSync(ogmFile("OGM 1.ini")));
+  await page.click("#ogm-rename");
+  await answerDialog("Warning");
+  await answerDialog("Rename OGM", "Greeting");
+  await row("Greeting").waitFor();
+  assert.ok(existsSync(ogmFile("Greeting.ini")) && !existsSync(ogmFile("OGM 1.ini")));
+
+  say("Delete asks first, then removes the files");
+  await row("Greeting").click();
+  await page.keyboard.press("Delete");
+  await dialog.waitFor({ state: "visible" });
+  assert.equal(await page.textContent("#ask-text"), "Are you sure you wish to permanently delete this OGM?");
+  await answerDialog("Confirm Delete OGM");
+  await row("Greeting").waitFor({ state: "detached" });
+  assert.ok(!existsSync(ogmFile("Greeting.ini")));
+
+  say("Play: the recorded OGM plays in the browser; one never recorded tells why");
+  await row("Default Answering Message").click();
+  await page.click("#ogm-play");
+  await page.waitForFunction(() => document.getElementById("ogm-player").readyState >= 2);
+  await row("Help").click();
+  await page.click("#ogm-play");
+  await dialog.waitFor({ state: "visible" });
+  assert.match(await page.textContent("#ask-text"), /^Unable to play this OGM\.\r?\nIt is possible/);
+  await answerDialog("Play Fail");
+  expectRefused(404);
+
+  say("the report in the page, escaped, and as a download");
+  await page.click("#ogm-report");
+  const report = page.locator("#ogm-report-body");
+  await report.locator("h3").first().waitFor();
+  assert.deepEqual(await report.locator("h3").allTextContents(), logical);
+  const text = await report.textContent();
+  assert.match(text, /\+ Press 1: Go to OGM Sales\./);
+  assert.match(text, /Script <b>\{bold\}<\/b> C:\\path/);
+  assert.match(text, /-> Leave Message for Mailbox Default/);
+  await shot("ogms-04-report");
+  const [download] = await Promise.all([page.waitForEvent("download"), page.click("#ogm-report-download")]);
+  assert.equal(download.suggestedFilename(), "report.rtf");
+  const rtf = readFileSync(await download.path(), "latin1");
+  assert.ok(rtf.startsWith("{\\rtf1\\ansi") && rtf.endsWith("}"), rtf.slice(0, 40));
+  assert.match(rtf, /\{\\i Script <b>\\\{bold\\\}<\/b> C:\\\\path\\par/);
+  assert.match(readFileSync(join(data, "settings.ini"), "latin1"), /ivrmodified=true/);
+});

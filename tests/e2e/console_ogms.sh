@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# The OGM list in headless Chromium: both orders, New handing the OGM to the
+# editor, Rename (refused onto an existing OGM), Delete, Play and the report
+# with its download. Screenshots go to console-screenshots/ogms-* in the
+# build folder.
+source "$(dirname "$(realpath "$0")")/sip_support.sh"
+console_dir="$e2e_dir/../console"
+export ZAVOTEL_NODE_MODULES="$e2e_dir/../../build/console-node/node_modules"
+shots="$(dirname "$(dirname "$zavotel")")/console-screenshots"
+
+for need in /usr/bin/chromium node "$ZAVOTEL_NODE_MODULES/playwright-core"; do
+  command -v "$need" >/dev/null || [ -e "$need" ] || { echo "console_ogms: $need is missing (run scripts/install-deps)"; exit 1; }
+done
+
+# A small tree: the answering OGM leads to Sales and Help, Sales to
+# "Zed Info"; "Alpha Unused" and the number entry are reached by nothing.
+make_data
+tone_ogm "Default Answering Message" 0.5 440 press1=go press1go=Sales press2=go press2go=Help \
+  playcomplete=mailbox playcompletembx=Default
+tone_ogm "Sales" 0.3 660 press1=go press1go="Zed Info" wait=0
+printf '[ivr]\n' >"$data/OGMs/Help.ini"
+printf '[ivr]\n' >"$data/OGMs/Zed Info.ini"
+printf '[ivr]\nanswer=false\n' >"$data/OGMs/Alpha Unused.ini"
+printf '[ivr]\ntype=EnterNumber\n' >"$data/OGMs/Number Entry.ini"
+printf 'Script <b>{bold}</b> C:\\path\r\nsecond line' >"$data/OGMs/Alpha Unused.txt"
+port="$(free_port)"
+direct_device "$port"
+printf '\n[console]\nport=%s\n' "$(free_port tcp)" >>"$data/settings.ini"
+check "engine starts" start_engine
+url="$(sed -n 's/^Console at //p' engine.txt)"
+check "the console's address is printed" test -n "$url"
+
+mkdir -p "$shots" && rm -f "$shots"/ogms-*
+check "the OGM list works as a user expects" \
+  node "$console_dir/ogms_test.mjs" "$url" "$data" "$shots" >browser.txt 2>&1
+cat browser.txt
+check "engine stopped cleanly" stop_engine
+summary console_ogms engine-err.txt
