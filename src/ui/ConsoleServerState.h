@@ -68,6 +68,10 @@ void AddProgramFileRoutes(ConsoleServer::State& state);
 void AddMailBoxRoutes(ConsoleServer::State& state);
 void AddMessageRoutes(ConsoleServer::State& state);
 void AddEmailRoutes(ConsoleServer::State& state);
+// The settings pages but the system prompts.
+void AddSettingsRoutes(ConsoleServer::State& state);
+// The SIP devices, the sound devices and the delivery format.
+void AddSettingsDeviceRoutes(ConsoleServer::State& state);
 inline constexpr const char* kJsonType = "application/json";
 // `value` as the JSON answer; bad UTF-8 from file names becomes U+FFFD.
 void Answer(httplib::Response& response, const nlohmann::json& value);
