@@ -8,7 +8,7 @@ import { join } from "node:path";
 import { openBrowser } from "./browser.mjs";
 
 const [url, data, shots, port] = process.argv.slice(2);
-const { page, say, shot, run } = await openBrowser(shots);
+const { page, problems, say, shot, run } = await openBrowser(shots);
 const dialog = page.locator("dialog.settings-dialog");
 
 // How often the engine has set up its lines so far.
@@ -19,8 +19,15 @@ function setUps() {
     .reduce((a, b) => a + b, 0);
 }
 
+// The browser reports each refusal the test asks for as a failed load.
+function expectRefusal() {
+  const at = problems.findIndex((text) => text.includes("status of 400"));
+  assert.ok(at >= 0, "the value was refused");
+  problems.splice(at, 1);
+}
+
 async function openTab(caption) {
-  await page.getByRole("tab", { name: caption }).click();
+  await page.getByRole("tab", { name: caption, exact: true }).click();
   await page.waitForFunction((c) => [...document.querySelectorAll('[role="tab"]')]
     .some((tab) => tab.textContent === c && tab.getAttribute("aria-selected") === "true"), caption);
 }
@@ -48,6 +55,7 @@ await run("settings_test", async () => {
   await fill("Local address (ip:port)", "127.0.0.1:99999");
   await dialog.locator("#sd-ok").click();
   await dialog.locator(".field-error", { hasText: "Enter an address and port" }).waitFor();
+  expectRefusal();
   await shot("settings-03-sip-refused");
   await fill("Local address (ip:port)", `127.0.0.1:${port}`);
   await dialog.locator("#sd-ok").click();
@@ -91,6 +99,7 @@ await run("settings_test", async () => {
   await hours.getByLabel("Monday to Friday opens").fill("25:00");
   await hours.getByRole("button", { name: "Save" }).click();
   await hours.locator(".field-error", { hasText: "time of day" }).waitFor();
+  expectRefusal();
   await shot("settings-06-hours-refused");
   await hours.getByLabel("Monday to Friday opens").fill("08:00");
   await hours.getByRole("button", { name: "Save" }).click();

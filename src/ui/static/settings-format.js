@@ -4,8 +4,7 @@ import { api } from "./api.js";
 import { openDialog } from "./settings-dialog.js";
 
 export function describeFormat(format) {
-  const bits = format.bits ? `, ${format.bits}-bit` : "";
-  return `${format.name}, ${format.rate} Hz, ${format.channels === 1 ? "mono" : "stereo"}${bits}`;
+  return `${format.name}, ${format.rate} Hz, ${format.channels === 1 ? "mono" : "stereo"}`;
 }
 
 // Resolves to the chosen format's description, or null when cancelled.
