@@ -70,7 +70,7 @@ int Engine::Run() {
   loop_.SetTimer(this, kSchedulerTimer, kSchedulerFirstMs);
   loop_.SetTimer(this, kCallerIdTimer, kCallerIdFirstMs);
   loop_.SetTimer(this, kLineSetUpTimer, kLineSetUpMs);
-  loop_.SetTimer(this, kRestartCheckTimer, kRestartCheckMs);
+  loop_.SetTimer(this, kDeviceStateTimer, kDeviceStateMs);
   watchdogMs_ = service::WatchdogIntervalMs();
   if (watchdogMs_) loop_.SetTimer(this, kWatchdogTimer, watchdogMs_);
   if (start_.mode == CommandLine::Start::kNormal && !start_.argument.empty())
@@ -98,7 +98,7 @@ void Engine::OnTimer(int id) {
     case kCallerIdTimer: status_.SetCallerId(""); break;
     case kNewMessageBeepTimer: NewMessageBeep(); break;
     case kStopTimer: loop_.Stop(); break;
-    case kRestartCheckTimer: CheckRestart(); break;
+    case kDeviceStateTimer: PublishDeviceStates(); break;
     case kWatchdogTimer:
       service::NotifyWatchdog();
       loop_.SetTimer(this, kWatchdogTimer, watchdogMs_);
@@ -203,9 +203,13 @@ void Engine::OpenConsole() {
 
 void Engine::SetUpLines() {
   const std::string &settings = folders_.SettingsFile();
-  restartPending_ = false;
   ProfileWriteBool(settings, "state", "restart", false);
   TearDownLines();
+  if (reopenDevices_) {
+    reopenDevices_ = false;
+    stack_.reset();  // the old sockets close before the new ones listen
+    stack_ = std::make_unique<SipStack>(settings, log_);
+  }
   if (CountEnabledLines() == 0) AddDefaultLines();
   if (CountEnabledLines() == 0) {
     const char *notice =

@@ -74,7 +74,7 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
     kCallerIdTimer = 4,
     kNewMessageBeepTimer = 7,
     kStopTimer = 100,
-    kRestartCheckTimer = 101,
+    kDeviceStateTimer = 101,
     kWatchdogTimer = 102,
   };
   static constexpr uint64_t kBeepFirstMs = 2000;
@@ -85,10 +85,10 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   static constexpr uint64_t kSchedulerAfterAddMs = 100;
   static constexpr uint64_t kCallerIdMs = 15000;
   static constexpr uint64_t kCallerIdFirstMs = 10000;
-  // Lines are rebuilt this long after [state] "restart" turns true; the
-  // flag is looked at every kRestartCheckMs.
+  // Lines are rebuilt this long after the settings were closed with
+  // [state] "restart" true.
   static constexpr uint64_t kRestartSetUpMs = 750;
-  static constexpr uint64_t kRestartCheckMs = 1000;
+  static constexpr uint64_t kDeviceStateMs = 1000;
 
   void OnTimer(int id) override;
   // IVRCMainWindow.
@@ -111,7 +111,8 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   void NewMessage(bool beep);
   // Clears [state] "newmessages" and stops the beep.
   void MessagesSeen();
-  void CheckRestart();
+  int64_t SettingsClosed();
+  void PublishDeviceStates();
   void WakeDelivery() { delivery_.Wake(); }
   // Runs on the control server's thread.
   control::Reply OnControlRequest(const LMessage &message);
@@ -170,6 +171,6 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   std::unique_ptr<ControlServer> control_;
   std::unique_ptr<ConsoleServer> console_;
   uint64_t watchdogMs_ = 0;
-  bool restartPending_ = true;  // until the first line set-up
+  bool reopenDevices_ = false;  // the next line set-up opens the SIP devices again
   bool stopping_ = false;
 };

@@ -8,6 +8,8 @@
 #include "core/Path.h"
 #include "core/Profile.h"
 #include "core/TextFormat.h"
+#include "telephony/sip/SipDevice.h"
+#include "telephony/sip/SipStack.h"
 
 int64_t Engine::HandleMessage(const LMessage &message) {
   switch (message.id) {
@@ -61,6 +63,8 @@ int64_t Engine::HandleMessage(const LMessage &message) {
       return ReceiveProgramFile(message.text, false) ? 0 : 1;
     case WM_NEWIVRPROGRAM:
       return NewProgram();
+    case WM_SETTINGSCLOSED:
+      return SettingsClosed();
     case WM_CONTROLCOMMAND:
       return ControlCommand(message.wParam, message.text);
     default:
@@ -167,13 +171,25 @@ void Engine::MessagesSeen() {
   loop_.KillTimer(this, kNewMessageBeepTimer);
 }
 
-// The settings pages ask for new lines by setting [state] "restart".
-void Engine::CheckRestart() {
-  loop_.SetTimer(this, kRestartCheckTimer, kRestartCheckMs);
-  if (restartPending_ || !ProfileReadBool(folders_.SettingsFile(), "state", "restart", false))
-    return;
-  restartPending_ = true;
+// The settings pages ask for new lines by setting [state] "restart"; it is
+// read when they are closed. The devices are opened again as well, since
+// their settings may have changed.
+int64_t Engine::SettingsClosed() {
+  if (stopping_ || !ProfileReadBool(folders_.SettingsFile(), "state", "restart", false)) return 0;
+  reopenDevices_ = true;
   loop_.SetTimer(this, kLineSetUpTimer, kRestartSetUpMs);
+  return 1;
+}
+
+// What the console shows beside each SIP device, looked at every second.
+void Engine::PublishDeviceStates() {
+  loop_.SetTimer(this, kDeviceStateTimer, kDeviceStateMs);
+  std::vector<std::string> states;
+  for (int device = 0; stack_ && device < stack_->DeviceCount(); ++device) {
+    const SipDevice *sip = stack_->Device(device);
+    states.push_back(sip ? sip->RegistrationState() : "not available");
+  }
+  status_.SetDeviceStates(std::move(states));
 }
 
 control::Reply Engine::OnControlRequest(const LMessage &message) {

@@ -80,3 +80,10 @@ void EngineStatus::SetProgress(std::string title, std::string step, double fract
     s.progressFraction = fraction;
   });
 }
+
+void EngineStatus::SetDeviceStates(std::vector<std::string> states) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  if (state_.deviceStates == states) return;
+  state_.deviceStates = std::move(states);
+  ++state_.version;
+}

@@ -36,6 +36,9 @@ class EngineStatus {
     std::string progressTitle;
     std::string progressStep;
     double progressFraction = 0;
+    // Each SIP device in list order: "direct", "registering", "registered",
+    // "failed: ..." or "not available".
+    std::vector<std::string> deviceStates;
   };
 
   // The last message changes are kept for readers that poll.
@@ -61,6 +64,8 @@ class EngineStatus {
   void RequestShow();
   // Any thread may report; the title "" ends the report.
   void SetProgress(std::string title, std::string step, double fraction);
+  // Counts as a change only when the states differ.
+  void SetDeviceStates(std::vector<std::string> states);
 
  private:
   template <class Change>

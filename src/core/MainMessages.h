@@ -45,6 +45,10 @@ enum MainMessage : uint32_t {
   // command loads one (not quiet, no window shown). Result 0 when the load
   // started, 1 when it could not.
   WM_CONSOLELOADIVRFILE = WM_USER + 32,
+  // The console's settings were closed: with [state] "restart" true the SIP
+  // devices and lines are rebuilt 750 ms later. Result 1 when a rebuild was
+  // started, else 0.
+  WM_SETTINGSCLOSED = WM_USER + 33,
   // wParam = control command; the result is the handler's return value.
   WM_CONTROLCOMMAND = 0x7FFF,
 };

@@ -59,6 +59,7 @@ std::string StatusJson(const EngineStatus::Snapshot& status) {
       {"diskNotice", status.diskNotice},
       {"messageChanges", status.messageChanges},
       {"lastMessage", std::filesystem::path(status.lastMessage).stem().string()},
+      {"devices", status.deviceStates},
   });
 }
 

@@ -3,7 +3,7 @@
 # [state] "on"; select-ogm writes [settings] "ogm" even for an OGM that does
 # not exist; add-outbound appends to the list and the call goes out at once
 # (not after the scheduler's usual 4.5 s); bad arguments never reach the
-# engine; [state] "restart" rebuilds the lines; shutdown stops it in order.
+# engine; shutdown stops it in order.
 source "$(dirname "$(realpath "$0")")/sip_support.sh"
 ctl() { "$zavotel" --data "$data" ctl "$@"; }
 
@@ -41,12 +41,6 @@ check "the called party was answered" wait "$sipp_pid"
 call_log >log.txt
 has log.txt "ZAVAPITurnOff" "ZAVAPITurnOn" "ZAVAPISelectAnswerOGM No Such Menu" "ZAVAPIAddOutboundNumber 200&caller=ctl"
 check "nothing logged for the refused requests" test "$(grep -c ZAVAPIAddOutboundNumber log.txt)" = 1
-
-# The settings pages ask for new lines through [state] "restart".
-sed -i 's/^\[state\]$/[state]\nrestart=true/' "$data/settings.ini"
-rebuilt() { test "$(grep -c "line(s) ready" "$data"/Logs/*System\ Log.txt)" = 2; }
-check "restart rebuilds the lines" wait_for 30 rebuilt
-check "and clears the request" test "$(grep -m1 "^restart=" "$data/settings.ini")" = restart=false
 
 check "shutdown answers 0" test "$(ctl shutdown)" = 0
 check "the engine exited with 0" wait "$pid"

@@ -114,6 +114,11 @@ int SipDevice::AddTransports(const struct sa& local) {
 
 bool SipDevice::IsRegistered() const { return registration_ && registration_->IsRegistered(); }
 
+std::string SipDevice::RegistrationState() const {
+  if (registration_) return registration_->State();
+  return settings_.mode == SipDeviceMode::kDirect ? "direct" : "unregistered";
+}
+
 void SipDevice::Unregister() { registration_.reset(); }
 
 std::unique_ptr<SipCall> SipDevice::PlaceCall(const std::string& number,

@@ -44,6 +44,9 @@ class SipDevice {
   const std::string& ListenAddress() const { return listenAddress_; }
   uint16_t ListenPort() const { return listenPort_; }
   bool IsRegistered() const;
+  // "direct" for an endpoint that does not register, else its registration's
+  // state.
+  std::string RegistrationState() const;
   // Ends the registration (an unREGISTER goes out while the loop runs).
   void Unregister();
 

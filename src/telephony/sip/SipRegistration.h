@@ -26,6 +26,8 @@ class SipRegistration {
   SipRegistration& operator=(const SipRegistration&) = delete;
 
   bool IsRegistered() const { return registered_; }
+  // "registering" until the first answer, then "registered" or "failed: why".
+  const std::string& State() const { return lastReport_; }
 
  private:
   void Start();
@@ -41,5 +43,5 @@ class SipRegistration {
   uint64_t retryMs_ = kFirstRetryMs;
   bool registered_ = false;
   bool reported_ = false;
-  std::string lastReport_;
+  std::string lastReport_ = "registering";
 };

@@ -5,6 +5,7 @@ import * as commands from "./commands.js";
 import * as ivr from "./ivr.js";
 import { bindKeys } from "./keys.js";
 import * as messages from "./messages.js";
+import "./settings.js";
 import { guarded, setNotice, setProgress, showError } from "./notices.js";
 import "./ogms.js";
 import { startViews } from "./views.js";
@@ -57,6 +58,7 @@ function showStatus(status) {
   setNotice("load", status.loadNotice);
   if (ivr.loadProgress(status, lastStatus)) guarded(reloadAll)();
   lastStatus = status;
+  document.dispatchEvent(new CustomEvent("engine-status", { detail: status }));
 }
 
 // More rows changed than the engine kept: the shown list is brought up to

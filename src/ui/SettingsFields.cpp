@@ -1,0 +1,181 @@
+#include "ui/SettingsFields.h"
+
+#include <cstdio>
+
+#include "core/Profile.h"
+#include "core/TextFormat.h"
+#include "ui/ConsoleName.h"
+
+namespace {
+
+using nlohmann::json;
+using Kind = SettingsField::Kind;
+
+constexpr size_t kMaxDial = 64;
+constexpr size_t kMaxText = 259;
+constexpr int kDay = 24 * 3600;
+constexpr const char* kDefaultOgm = "Default Answering Message";
+// Digits, keys, flash ("!"), pause (","), wait for dial tone ("W"), wait for
+// quiet ("@") and the billing tone ("$").
+constexpr std::string_view kDialCharacters = "0123456789*#ABCDabcd,!Ww@$";
+
+const std::vector<SettingsPage>& Pages() {
+  static const std::vector<SettingsPage> pages = {
+      {"devices",
+       false,
+       {{"settings", "playdevice", Kind::kInt, -1, 63, -1},
+        {"settings", "playvolume", Kind::kDb, -60, 20, 0},
+        {"settings", "announcedevice", Kind::kInt, -1, 63, -1},
+        {"settings", "announcevolume", Kind::kDb, -60, 20, 0},
+        {"settings", "fax", Kind::kBool, 0, 1, 0},
+        {"settings", "faxdial", Kind::kDial, 0, 0, 0}}},
+      {"linesettings",
+       true,
+       {{"linesettings", "eocdetectplay", Kind::kBool, 0, 1, 0},
+        {"linesettings", "eocdetectsoftware", Kind::kBool, 0, 1, 1},
+        {"linesettings", "delayeoc", Kind::kInt, 0, 60000, 4500},
+        {"linesettings", "delaydtmf", Kind::kInt, 0, 10000, 350},
+        {"linesettings", "drsoftware", Kind::kBool, 0, 1, 0},
+        {"linesettings", "drtime", Kind::kInt, 0, 10000, 2000}}},
+      {"transfer",
+       false,
+       {{"transfer", "blindprefix", Kind::kDial, 0, 0, 0, "!,"},
+        {"transfer", "blindsuffix", Kind::kDial, 0, 0, 0},
+        {"transfer", "blindtapi", Kind::kBool, 0, 1, 0},
+        {"transfer", "confirmedprefix", Kind::kDial, 0, 0, 0, "!,"},
+        {"transfer", "confirmedsuffix", Kind::kDial, 0, 0, 0},
+        {"transfer", "confirmedcomplete", Kind::kDial, 0, 0, 0},
+        {"transfer", "confirmedreject", Kind::kDial, 0, 0, 0, "!,"},
+        {"transfer", "useconferencecall", Kind::kBool, 0, 1, 0},
+        {"settings", "maxrectime", Kind::kSeconds, 1, 3600, 30},
+        {"settings", "recthres", Kind::kDb, -60, 0, -22},
+        {"settings", "deletefiledays", Kind::kInt, 0, 3650, 30}}},
+      {"hours",
+       false,
+       {{"autohours", "enabled", Kind::kBool, 0, 1, 0},
+        {"autohours", "weekdayopen", Kind::kTime, 0, kDay, 9 * 3600},
+        {"autohours", "weekdayclose", Kind::kTime, 0, kDay, 17 * 3600},
+        {"autohours", "satopen", Kind::kTime, 0, kDay, 0},
+        {"autohours", "satclose", Kind::kTime, 0, kDay, 0},
+        {"autohours", "sunopen", Kind::kTime, 0, kDay, 0},
+        {"autohours", "sunclose", Kind::kTime, 0, kDay, 0},
+        {"autohours", "duringmode", Kind::kInt, 0, 3, 2},
+        {"autohours", "duringogm", Kind::kOgm, 0, 0, 0, kDefaultOgm},
+        {"autohours", "duringrings", Kind::kInt, 0, 20, 5},
+        {"autohours", "aftermode", Kind::kInt, 0, 3, 0},
+        {"autohours", "afterogm", Kind::kOgm, 0, 0, 0, kDefaultOgm},
+        {"autohours", "afterrings", Kind::kInt, 0, 20, 5}}},
+      {"general",
+       false,
+       {{"settings", "tollsaver", Kind::kBool, 0, 1, 0},
+        {"settings", "nrings", Kind::kInt, 1, 20, 3},
+        {"settings", "openwindow", Kind::kBool, 0, 1, 1},
+        {"settings", "cidflash", Kind::kBool, 0, 1, 1},
+        {"settings", "audiogain", Kind::kDb, -20, 20, 0},
+        {"settings", "audiohighpass", Kind::kInt, 0, 1000, 0},
+        {"settings", "audiocompressorthres", Kind::kDb, -60, 0, 0}}},
+  };
+  return pages;
+}
+
+std::string ClockText(int seconds) { return TextFormat("%02d:%02d", seconds / 3600, seconds / 60 % 60); }
+
+json ReadField(const std::string& file, const SettingsField& f) {
+  switch (f.kind) {
+    case Kind::kBool: return ProfileReadBool(file, f.section, f.key, f.fallback != 0);
+    case Kind::kInt: return ProfileReadInt(file, f.section, f.key, f.fallback);
+    case Kind::kDb: return ProfileReadDb(file, f.section, f.key, static_cast<int8_t>(f.fallback));
+    case Kind::kSeconds: return ProfileReadDuration(file, f.section, f.key, f.fallback * 1000) / 1000;
+    case Kind::kTime: return ClockText(ProfileReadTimeOfDay(file, f.section, f.key, f.fallback));
+    case Kind::kDial:
+    case Kind::kOgm: return ProfileReadString(file, f.section, f.key, f.text);
+  }
+  return nullptr;
+}
+
+std::optional<std::string> CheckField(const SettingsField& f, const json& value, SettingsWrite& write) {
+  if (f.kind == Kind::kBool) {
+    if (!value.is_boolean()) return "Choose on or off.";
+    write.number = value.get<bool>() ? 1 : 0;
+  } else if (f.kind == Kind::kTime) {
+    const std::optional<int> seconds = value.is_string() ? TimeOfDay(value.get<std::string>()) : std::nullopt;
+    if (!seconds) return "Enter a time of day such as 09:00.";
+    write.number = *seconds;
+  } else if (f.kind == Kind::kDial || f.kind == Kind::kOgm) {
+    if (!value.is_string()) return "Enter a text.";
+    write.text = value.get<std::string>();
+    if (f.kind == Kind::kDial && (write.text.size() > kMaxDial ||
+                                  write.text.find_first_not_of(kDialCharacters) != std::string::npos))
+      return "Use at most 64 of the dialling characters 0-9 * # A-D , ! W @ $.";
+    if (f.kind == Kind::kOgm && !write.text.empty() &&
+        (write.text.size() > kMaxText || !RequestNameProblem(write.text).empty()))
+      return "This is not a usable OGM name.";
+  } else {
+    if (!value.is_number_integer() || value.get<int64_t>() < f.low || value.get<int64_t>() > f.high)
+      return TextFormat("Enter a whole number from %d to %d.", f.low, f.high);
+    write.number = value.get<int>();
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+const SettingsPage* FindSettingsPage(std::string_view name) {
+  for (const SettingsPage& page : Pages())
+    if (name == page.name) return &page;
+  return nullptr;
+}
+
+json ReadSettingsPage(const std::string& file, const SettingsPage& page) {
+  json values = json::object();
+  for (const SettingsField& field : page.fields) values[field.key] = ReadField(file, field);
+  return values;
+}
+
+std::optional<SettingsRefusal> CheckSettingsPage(const SettingsPage& page, const json& values,
+                                                 std::vector<SettingsWrite>& writes) {
+  if (!values.is_object()) return SettingsRefusal{"expected {\"values\": {...}}", ""};
+  std::vector<SettingsWrite> checked;
+  for (const SettingsField& field : page.fields) {
+    const auto value = values.find(field.key);
+    if (value == values.end()) continue;
+    SettingsWrite write{&field, 0, ""};
+    if (std::optional<std::string> error = CheckField(field, *value, write)) return SettingsRefusal{*error, field.key};
+    checked.push_back(std::move(write));
+  }
+  writes = std::move(checked);
+  return std::nullopt;
+}
+
+bool WriteSettings(const std::string& file, const std::vector<SettingsWrite>& writes) {
+  bool ok = true;
+  for (const SettingsWrite& w : writes) {
+    const SettingsField& f = *w.field;
+    switch (f.kind) {
+      case Kind::kBool: ok = ProfileWriteBool(file, f.section, f.key, w.number != 0) && ok; break;
+      case Kind::kInt: ok = ProfileWriteInt(file, f.section, f.key, w.number) && ok; break;
+      case Kind::kDb: ok = ProfileWriteDb(file, f.section, f.key, static_cast<int8_t>(w.number)) && ok; break;
+      case Kind::kSeconds: ok = ProfileWriteDuration(file, f.section, f.key, w.number * 1000) && ok; break;
+      case Kind::kTime: ok = ProfileWriteTimeOfDay(file, f.section, f.key, w.number) && ok; break;
+      case Kind::kDial:
+      case Kind::kOgm: ok = ProfileWriteString(file, f.section, f.key, w.text) && ok; break;
+    }
+  }
+  return ok;
+}
+
+bool PlainText(std::string_view text, size_t limit) {
+  if (text.size() > limit) return false;
+  for (const char c : text)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
+  return true;
+}
+
+std::optional<int> TimeOfDay(std::string_view text) {
+  int hours = 0, minutes = 0, used = 0;
+  const std::string copy(text);
+  if (std::sscanf(copy.c_str(), "%2d:%2d%n", &hours, &minutes, &used) != 2 || used != static_cast<int>(copy.size()) ||
+      copy.size() < 4 || hours < 0 || minutes < 0 || minutes > 59 || hours > 24 || (hours == 24 && minutes != 0))
+    return std::nullopt;
+  return hours * 3600 + minutes * 60;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// What the settings pages refuse: the text shown beside the field.
+struct SettingsRefusal {
+  std::string error;
+  std::string field;
+};
+
+// One key a settings page edits, with the range the page accepts.
+struct SettingsField {
+  enum class Kind {
+    kBool,
+    kInt,
+    kDb,       // stored as "%ddB"
+    kSeconds,  // a duration, stored as "h:mm:ss.mmm"
+    kTime,     // a time of day, "hh:mm" on the page
+    kDial,     // digits and the dialling marks
+    kOgm,      // an OGM name; empty is allowed
+  };
+  const char* section;
+  const char* key;
+  Kind kind;
+  int low;
+  int high;
+  int fallback;                  // for the numeric and boolean kinds
+  const char* text = "";         // the default of the text kinds
+};
+
+// A page of plain keys: Devices (its sound and fax keys), Line settings,
+// Transfer and messages, Office hours and General.
+struct SettingsPage {
+  const char* name;
+  // Whether saving it asks for the lines to be rebuilt.
+  bool restart;
+  std::vector<SettingsField> fields;
+};
+
+// A checked value waiting to be written.
+struct SettingsWrite {
+  const SettingsField* field;
+  int number;
+  std::string text;
+};
+
+const SettingsPage* FindSettingsPage(std::string_view name);
+// {key: value} of every field as the page shows it.
+nlohmann::json ReadSettingsPage(const std::string& file, const SettingsPage& page);
+// Checks every field present in `values` (absent ones stay as they are);
+// fills `writes` only when all pass.
+std::optional<SettingsRefusal> CheckSettingsPage(const SettingsPage& page, const nlohmann::json& values,
+                                                 std::vector<SettingsWrite>& writes);
+bool WriteSettings(const std::string& file, const std::vector<SettingsWrite>& writes);
+
+// Shared checks of the settings pages: text without control characters of
+// at most `limit` bytes; an "hh:mm" time of day (24:00 is the end of the day)
+// into seconds.
+bool PlainText(std::string_view text, size_t limit);
+std::optional<int> TimeOfDay(std::string_view text);

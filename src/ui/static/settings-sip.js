@@ -1,0 +1,106 @@
+// The SIP devices: direct endpoints and registering accounts, each with its
+// registration state as the engine reports it, live.
+import { api } from "./api.js";
+import { confirmBox } from "./dialogs.js";
+import { guarded } from "./notices.js";
+import { openDialog } from "./settings-dialog.js";
+
+const FIELDS = [
+  { key: "name", label: "Name", type: "text" },
+  { key: "mode", label: "Kind", type: "select",
+    options: [["direct", "Direct endpoint (takes calls, no registration)"], ["register", "Account that registers"]] },
+  { key: "localaddress", label: "Local address (ip:port)", type: "text" },
+  { key: "user", label: "User", type: "text" },
+  { key: "authuser", label: "Authentication user (if not the user)", type: "text" },
+  { key: "password", label: "Password", type: "password" },
+  { key: "registrar", label: "Registrar (host[:port])", type: "text" },
+  { key: "domain", label: "Domain (if not the registrar's)", type: "text" },
+  { key: "outboundproxy", label: "Outbound proxy", type: "text" },
+  { key: "transport", label: "Transport", type: "select", options: [["udp", "UDP"], ["tcp", "TCP"], ["tls", "TLS"]] },
+  { key: "expiry", label: "Registration expiry (seconds)", type: "number", min: 60, max: 86400 },
+  { key: "dtmfmode", label: "Send keys as", type: "select",
+    options: [["rfc4733", "RTP events"], ["info", "SIP INFO"], ["inband", "Tones in the audio"]] },
+  { key: "rtplatch", label: "Media from another address may take over", type: "select",
+    options: [["signalling", "From the caller's host"], ["any", "From any host"], ["off", "Never"]] },
+];
+const ACCOUNT_ONLY = ["user", "authuser", "password", "registrar", "domain", "outboundproxy", "expiry"];
+
+let table = null;
+let devices = [];
+
+function show(answer) {
+  devices = answer.devices;
+  table.replaceChildren(...devices.map((device) => {
+    const row = document.createElement("tr");
+    const cells = [device.name, device.mode === "register" ? `${device.user}@${device.registrar || device.domain}`
+      : device.localaddress || "0.0.0.0:5060", device.state || "not opened yet"];
+    for (const text of cells) row.append(Object.assign(document.createElement("td"), { textContent: text }));
+    row.lastChild.className = "sip-state";
+    const actions = document.createElement("td");
+    for (const [text, action] of [["Edit", edit], ["Remove", remove]]) {
+      const button = Object.assign(document.createElement("button"), { type: "button", textContent: `${text}` });
+      button.setAttribute("aria-label", `${text} ${device.name}`);
+      button.addEventListener("click", guarded(() => action(device)));
+      actions.append(button, " ");
+    }
+    row.append(actions);
+    return row;
+  }));
+  document.getElementById("sip-empty").hidden = devices.length > 0;
+}
+
+export async function refresh() {
+  show(await api("/api/settings/sip"));
+}
+
+// The account keys are shown only for an account that registers.
+function follow(form) {
+  const apply = () => {
+    for (const key of ACCOUNT_ONLY) form.controls[key].closest(".sfield").hidden = form.controls.mode.value !== "register";
+  };
+  form.controls.mode.addEventListener("change", apply);
+  apply();
+}
+
+async function edit(device) {
+  const values = device ? { ...device, password: "" } : { name: "", mode: "direct", transport: "udp", expiry: 3600,
+    dtmfmode: "rfc4733", rtplatch: "signalling", localaddress: "127.0.0.1:5062" };
+  const answer = await openDialog({
+    caption: device ? `SIP device ${device.name}` : "Add a SIP device",
+    note: device?.passwordSet ? "A password is set; leave the field empty to keep it." : "",
+    fields: FIELDS,
+    values,
+    extend: follow,
+    save: (changed) => api("/api/settings/sip/save", { ...changed, section: device ? device.section : null }),
+  });
+  if (answer) {
+    show(answer);
+    document.dispatchEvent(new CustomEvent("settings-restart", { detail: true }));
+  }
+}
+
+async function remove(device) {
+  if (!(await confirmBox("Confirm Remove", `Remove the SIP device "${device.name}"?`))) return;
+  show(await api("/api/settings/sip/remove", { section: device.section }));
+  document.dispatchEvent(new CustomEvent("settings-restart", { detail: true }));
+}
+
+export async function build(panel) {
+  panel.innerHTML = `<h3 id="sip-heading">SIP devices</h3>
+    <div class="table-wrap"><table class="sip-table" aria-labelledby="sip-heading">
+    <thead><tr><th scope="col">Name</th><th scope="col">Address</th><th scope="col">State</th>
+    <th scope="col"><span class="sr-only">Commands</span></th></tr></thead><tbody id="sip-rows"></tbody></table></div>
+    <p id="sip-empty" class="empty" hidden>No SIP devices yet.</p>
+    <div class="buttons"><button id="sip-add" type="button">Add SIP device</button></div>`;
+  table = panel.querySelector("#sip-rows");
+  panel.querySelector("#sip-add").addEventListener("click", guarded(() => edit(null)));
+  // The states travel with the engine's status; the rows follow them.
+  document.addEventListener("engine-status", (event) => {
+    const states = event.detail.devices || [];
+    [...table.children].forEach((row, i) => {
+      const position = devices[i]?.position;
+      if (position !== undefined && position < states.length) row.querySelector(".sip-state").textContent = states[position];
+    });
+  });
+  await refresh();
+}

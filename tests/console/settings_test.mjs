@@ -1,0 +1,130 @@
+// The settings view in headless Chromium: every tab opens; a SIP device and
+// a line on it are added and the lines are rebuilt when the settings close;
+// an office-hours change rebuilds nothing; refused values show beside their
+// field. node settings_test.mjs URL DATA-FOLDER SCREENSHOT-FOLDER FREE-PORT
+import assert from "node:assert/strict";
+import { readdirSync, readFileSync } from "node:fs";
+import { join } from "node:path";
+import { openBrowser } from "./browser.mjs";
+
+const [url, data, shots, port] = process.argv.slice(2);
+const { page, problems, say, shot, run } = await openBrowser(shots);
+const dialog = page.locator("dialog.settings-dialog");
+
+// How often the engine has set up its lines so far.
+function setUps() {
+  const logs = join(data, "Logs");
+  return readdirSync(logs).filter((name) => name.endsWith("System Log.txt"))
+    .map((name) => readFileSync(join(logs, name), "latin1").split("line(s) ready").length - 1)
+    .reduce((a, b) => a + b, 0);
+}
+
+// The browser reports each refusal the test asks for as a failed load.
+function expectRefusal() {
+  const at = problems.findIndex((text) => text.includes("status of 400"));
+  assert.ok(at >= 0, "the value was refused");
+  problems.splice(at, 1);
+}
+
+async function openTab(caption) {
+  await page.getByRole("tab", { name: caption, exact: true }).click();
+  await page.waitForFunction((c) => [...document.querySelectorAll('[role="tab"]')]
+    .some((tab) => tab.textContent === c && tab.getAttribute("aria-selected") === "true"), caption);
+}
+
+async function fill(label, value) {
+  await dialog.getByLabel(label, { exact: true }).fill(value);
+}
+
+await run("settings_test", async () => {
+  say("the Devices tab lists the factory line on its SIP device");
+  await page.goto(`${url}#settings`);
+  await page.locator("#line-list option").first().waitFor({ state: "attached" });
+  assert.equal(await page.locator("#line-list option").first().textContent(), "Line 1 [Test SIP]");
+  await page.locator("#settings-panel-devices .settings-page").waitFor();
+  await shot("settings-01-devices");
+
+  say("the SIP devices tab shows the device's state live");
+  await openTab("SIP devices");
+  await page.waitForFunction(() => document.querySelector("#sip-rows .sip-state")?.textContent === "direct");
+  await shot("settings-02-sip");
+
+  say("a SIP device on a refused address is kept open with the reason beside the field");
+  await page.click("#sip-add");
+  await fill("Name", "Second desk");
+  await fill("Local address (ip:port)", "127.0.0.1:99999");
+  await dialog.locator("#sd-ok").click();
+  await dialog.locator(".field-error", { hasText: "Enter an address and port" }).waitFor();
+  expectRefusal();
+  await shot("settings-03-sip-refused");
+  await fill("Local address (ip:port)", `127.0.0.1:${port}`);
+  await dialog.locator("#sd-ok").click();
+  await dialog.waitFor({ state: "hidden" });
+  await page.locator("#sip-rows tr", { hasText: "Second desk" }).waitFor();
+
+  say("a line on the new device");
+  await openTab("Devices");
+  await page.click("#line-add");
+  await fill("Name", "Second line");
+  await dialog.getByLabel("SIP device").selectOption({ label: "Second desk" });
+  await shot("settings-04-line-properties");
+  await dialog.locator("#sd-ok").click();
+  await dialog.waitFor({ state: "hidden" });
+  await page.locator("#line-list option", { hasText: "Second line [Second desk]" }).waitFor({ state: "attached" });
+  await page.locator("#settings-restart:not([hidden])").waitFor();
+
+  say("closing the settings rebuilds the lines, the new device answering");
+  const before = setUps();
+  await page.click("#settings-close");
+  await page.waitForFunction(() => location.hash === "#messages");
+  for (let i = 0; i < 60 && setUps() === before; i++) await page.waitForTimeout(250);
+  assert.equal(setUps(), before + 1, "one line set-up after closing");
+
+  say("the line settings dialog and the Remove question");
+  await page.goto(`${url}#settings`);
+  await page.click("#line-settings");
+  await dialog.getByLabel("Key delay (ms)").waitFor();
+  await shot("settings-05-line-settings");
+  await dialog.locator("#sd-cancel").click();
+  await page.selectOption("#line-list", { label: "Second line [Second desk]" });
+  await page.click("#line-remove");
+  assert.equal(await page.textContent("#ask-title"), "Confirm Remove");
+  assert.equal(await page.textContent("#ask-text"), "Are you sure you no longer want the ZAV to use the selected line?");
+  await page.click("#ask-cancel");
+
+  say("office hours: a bad time is refused beside its field; a good change rebuilds nothing");
+  await openTab("Office hours");
+  const hours = page.locator("#settings-panel-hours");
+  await hours.getByLabel("Use office hours").check();
+  await hours.getByLabel("Monday to Friday opens").fill("25:00");
+  await hours.getByRole("button", { name: "Save" }).click();
+  await hours.locator(".field-error", { hasText: "time of day" }).waitFor();
+  expectRefusal();
+  await shot("settings-06-hours-refused");
+  await hours.getByLabel("Monday to Friday opens").fill("08:00");
+  await hours.getByRole("button", { name: "Save" }).click();
+  await hours.getByText("Saved.").waitFor();
+  await shot("settings-07-hours");
+  const settled = setUps();
+  await page.goto(`${url}#messages`);
+  await page.waitForTimeout(2500);
+  assert.equal(setUps(), settled, "no line set-up after an office-hours change");
+
+  say("transfer and messages, with the delivery format chooser");
+  await page.goto(`${url}#settings`);
+  await openTab("Transfer and messages");
+  await page.locator("#settings-panel-transfer .settings-page").waitFor();
+  await shot("settings-08-transfer");
+  await page.getByRole("button", { name: "Delivery format" }).click();
+  assert.equal(await dialog.locator("#sd-title").textContent(), "Select Wave File Format");
+  await dialog.getByLabel("Format").selectOption({ index: 1 });
+  await shot("settings-09-format");
+  await dialog.locator("#sd-ok").click();
+  await dialog.waitFor({ state: "hidden" });
+  assert.equal(readFileSync(join(data, "settings.wff")).length, 1024);
+
+  say("general");
+  await openTab("General");
+  await page.locator("#settings-panel-general .settings-page").waitFor();
+  await shot("settings-10-general");
+});
