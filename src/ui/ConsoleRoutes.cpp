@@ -127,11 +127,8 @@ void AddRoutes(ConsoleServer::State& state) {
   AddMailBoxRoutes(state);
   AddMessageRoutes(state);
   AddEmailRoutes(state);
-<<<<<<< HEAD
   AddOgmListRoutes(state);
-=======
   AddSettingsRoutes(state);
->>>>>>> work-settings
   http.Get("/api/.*", [](const Request&, Response& r) { Refuse(r, 404, "no such request"); });
   http.Get("/(.*)", [&state](const Request& q, Response& r) { GetStatic(state, q, r); });
 }

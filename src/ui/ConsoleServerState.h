@@ -68,15 +68,12 @@ void AddProgramFileRoutes(ConsoleServer::State& state);
 void AddMailBoxRoutes(ConsoleServer::State& state);
 void AddMessageRoutes(ConsoleServer::State& state);
 void AddEmailRoutes(ConsoleServer::State& state);
-<<<<<<< HEAD
 // The OGM list's commands and its report; none without the engine's OGMs.
 void AddOgmListRoutes(ConsoleServer::State& state);
-=======
 // The settings pages but the system prompts.
 void AddSettingsRoutes(ConsoleServer::State& state);
 // The SIP devices, the sound devices and the delivery format.
 void AddSettingsDeviceRoutes(ConsoleServer::State& state);
->>>>>>> work-settings
 inline constexpr const char* kJsonType = "application/json";
 // `value` as the JSON answer; bad UTF-8 from file names becomes U+FFFD.
 void Answer(httplib::Response& response, const nlohmann::json& value);
