@@ -3,9 +3,11 @@
 let token = "";
 
 export class ApiError extends Error {
-  constructor(status, text) {
+  // `field`: the form field a refusal belongs beside, when the server names one.
+  constructor(status, text, field = "") {
     super(text);
     this.status = status;
+    this.field = field;
   }
 }
 
@@ -15,15 +17,17 @@ export function setToken(value) {
 
 async function errorOf(response) {
   let text = `${response.status} ${response.statusText}`;
+  let field = "";
   try {
     const body = await response.json();
     if (body && typeof body.error === "string") text = body.error;
+    if (body && typeof body.field === "string") field = body.field;
   } catch {
     // not JSON: the status line says enough
   }
   if (response.status === 429 && response.headers.get("Retry-After"))
     text += ` (wait ${response.headers.get("Retry-After")} s)`;
-  return new ApiError(response.status, text);
+  return new ApiError(response.status, text, field);
 }
 
 // GET PATH, or POST PATH with BODY (an object as JSON, or a Blob as bytes).

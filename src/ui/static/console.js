@@ -7,6 +7,8 @@ import { bindKeys } from "./keys.js";
 import * as messages from "./messages.js";
 import { guarded, setNotice, setProgress, showError } from "./notices.js";
 import { startViews } from "./views.js";
+import "./mailboxprops.js";
+import "./outbound.js";
 
 const $ = (id) => document.getElementById(id);
 const LINES = 8;

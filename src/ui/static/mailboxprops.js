@@ -1,0 +1,159 @@
+// The mailbox properties dialog: every key of the selected mailbox's file,
+// grouped, and the delivery format. A refusal shows beside its field.
+import { api, ApiError, query } from "./api.js";
+import { clearErrors, field, group, setValue, showFieldError, valueOf } from "./fieldforms.js";
+import { guarded } from "./notices.js";
+
+const dialog = document.getElementById("mbx-props");
+const form = document.getElementById("mbx-props-form");
+const title = document.getElementById("mbx-props-title");
+const fields = document.getElementById("mbx-props-fields");
+const formError = document.getElementById("mbx-props-error");
+const mailboxList = document.getElementById("mailbox-list");
+
+const GROUPS = [
+  ["Remote access", [
+    ["remoteaccess", "check", "Allow remote access by telephone"],
+    ["accesscode", "text", "Access code", "Digits keyed on the telephone", { inputmode: "numeric", autocomplete: "off" }],
+    ["remoteaccesstime", "check", "Say the time of each message before playing it"],
+  ]],
+  ["When a message arrives", [
+    ["callscreen", "check", "Call screening (listen while the caller speaks)"],
+    ["beep", "check", "Beep through the speakers"],
+  ]],
+  ["Email", [
+    ["sendemail", "check", "Email Notification or Send"],
+    ["emailaddress", "text", "Email address", "", { type: "email", autocomplete: "off" }],
+    ["sendemailaudio", "check", "Attach the message audio"],
+    ["sendemaildelete", "check", "Delete the message once it is e-mailed"],
+    ["speechtotext", "check", "Put the message as text into the e-mail (speech-to-text)"],
+    ["speechtotextengine", "number", "Recognition engine", "0 = the first engine", { min: 0, max: 99 }],
+    ["speechtotextspeaker", "text", "Speaker profile", "Empty = the engine's default"],
+  ]],
+  ["Upload to Internet (FTP)", [
+    ["sendftp", "check", "Upload to Internet"],
+    ["ftpserver", "text", "FTP server", "", { autocomplete: "off" }],
+    ["ftpuser", "text", "User name", "", { autocomplete: "off" }],
+    ["ftppass", "password", "Password", "", { autocomplete: "new-password" }],
+    ["ftppassClear", "check", "Remove the stored password"],
+    ["ftpdir", "text", "Server directory", "Empty = none"],
+  ]],
+  ["Send to folder", [
+    ["sendtofolder", "check", "Copy new messages to a folder"],
+    ["sendfolder", "text", "Folder", "A full path"],
+  ]],
+  ["Forward by telephone", [
+    ["forwardtel", "check", "Forward new messages by telephone"],
+    ["forwardnumber", "text", "Numbers to call", "Several numbers separated by \\ are tried in turn"],
+    ["maxforwardattempts", "number", "Calls before giving up", "", { min: 1, max: 99 }],
+    ["forwardfailwaitmins", "number", "Minutes to wait after a failed call", "", { min: 0, max: 10080 }],
+    ["forwardrepeat", "number", "Times the offer is repeated on a call", "", { min: 0, max: 255 }],
+    ["autoplay", "check", "Play the new messages as soon as the call is answered"],
+  ]],
+  ["Delivery format (all mailboxes)", [
+    ["format", "select", "Wave file format for delivered messages"],
+  ]],
+];
+
+const wraps = new Map(); // key -> wrapper
+let mailbox = "";
+let state = null; // {unsentmessages, forwardattempts, forwardattempttime} as read
+
+function build() {
+  for (const [legend, specs] of GROUPS) {
+    const list = specs.map(([key, kind, label, hint, attrs]) => {
+      const wrap = field({ key, kind, label, hint, attrs });
+      wraps.set(key, wrap);
+      return wrap;
+    });
+    fields.append(group(legend, list));
+  }
+  const stateLine = document.createElement("p");
+  stateLine.id = "mbx-props-state";
+  stateLine.className = "hint";
+  fields.append(stateLine);
+  for (const key of ["sendemail", "sendemailaudio", "sendftp", "sendtofolder", "forwardtel", "remoteaccess"])
+    wraps.get(key).control.addEventListener("change", applyDependencies);
+}
+
+const control = (key) => wraps.get(key).control;
+
+// As the dialog allows: deleting needs the audio attached, speech-to-text
+// needs e-mail; a method's fields follow its switch.
+function applyDependencies() {
+  const on = (key) => control(key).checked;
+  control("sendemaildelete").disabled = !on("sendemailaudio");
+  for (const key of ["emailaddress", "sendemailaudio", "speechtotext", "speechtotextengine", "speechtotextspeaker"])
+    control(key).disabled = !on("sendemail");
+  if (!on("sendemail")) control("sendemaildelete").disabled = true;
+  for (const key of ["ftpserver", "ftpuser", "ftppass", "ftppassClear", "ftpdir"]) control(key).disabled = !on("sendftp");
+  control("sendfolder").disabled = !on("sendtofolder");
+  for (const key of ["forwardnumber", "maxforwardattempts", "forwardfailwaitmins", "forwardrepeat", "autoplay"])
+    control(key).disabled = !on("forwardtel");
+  control("accesscode").disabled = !on("remoteaccess");
+  control("remoteaccesstime").disabled = !on("remoteaccess");
+}
+
+function formatLabel(format) {
+  return `${format.name}, ${format.rate} Hz${format.bits && !format.name.includes("bit") ? `, ${format.bits} bits` : ""}`;
+}
+
+function show(answer) {
+  mailbox = answer.mailbox;
+  title.textContent = `Mailbox Properties - ${mailbox}`;
+  const properties = answer.properties;
+  for (const [key, wrap] of wraps) if (key in properties) setValue(wrap.control, properties[key]);
+  const password = control("ftppass");
+  password.value = "";
+  password.placeholder = properties.ftppassSet ? "(kept; type to change)" : "";
+  control("ftppassClear").checked = false;
+  wraps.get("ftppassClear").hidden = !properties.ftppassSet;
+  const select = control("format");
+  select.replaceChildren(...answer.formats.map((format, i) => new Option(formatLabel(format), String(i))));
+  if (answer.format < 0) select.prepend(new Option("(the stored format is not offered here)", "-1"));
+  select.value = String(answer.format);
+  state = properties;
+  document.getElementById("mbx-props-state").textContent =
+    `Undelivered messages: ${state.unsentmessages ? "yes" : "no"}; forwarding calls made: ${state.forwardattempts}.`;
+  applyDependencies();
+}
+
+function collect() {
+  const properties = {};
+  for (const [key, wrap] of wraps) if (key !== "format") properties[key] = valueOf(wrap.control);
+  const format = Number(control("format").value);
+  return { mailbox, properties, format: format >= 0 ? format : null };
+}
+
+async function save(event) {
+  event.preventDefault();
+  clearErrors(fields);
+  formError.textContent = "";
+  try {
+    show(await api("/api/mailbox-properties", collect()));
+    dialog.close();
+  } catch (error) {
+    const wrap = error instanceof ApiError && wraps.get(error.field);
+    if (wrap) showFieldError(wrap, error.message);
+    else formError.textContent = error.message;
+  }
+}
+
+async function open() {
+  const name = mailboxList.value;
+  if (!name) throw new Error("Select a mailbox first.");
+  if (!wraps.size) build();
+  clearErrors(fields);
+  formError.textContent = "";
+  show(await api(query("/api/mailbox-properties", { mailbox: name })));
+  dialog.showModal();
+  control("remoteaccess").focus();
+}
+
+form.addEventListener("submit", save);
+document.getElementById("mbx-props-ok").addEventListener("click", save);
+document.getElementById("mbx-props-cancel").addEventListener("click", (event) => {
+  event.preventDefault();
+  dialog.close();
+});
+document.getElementById("mbx-properties").addEventListener("click", guarded(open));
