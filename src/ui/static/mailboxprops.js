@@ -150,8 +150,7 @@ async function open() {
   control("remoteaccess").focus();
 }
 
-form.addEventListener("submit", save);
-document.getElementById("mbx-props-ok").addEventListener("click", save);
+form.addEventListener("submit", save); // OK and Enter
 document.getElementById("mbx-props-cancel").addEventListener("click", (event) => {
   event.preventDefault();
   dialog.close();
