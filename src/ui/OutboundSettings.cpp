@@ -16,6 +16,10 @@ constexpr const char* kDefaultOgm = "Default Answering Message";
 constexpr int kDay = 86400;
 // The longest wait between attempts the call controller keeps.
 constexpr int kMaxIntervalMinutes = 366 * 24 * 60;
+constexpr int kSilenceMs = 2250;
+// What the answer detection dialog shows when no time-out is stored.
+constexpr int kShownTimeoutMs = 20000;
+constexpr int kMaxDetectSeconds = 3600;
 
 bool WholeIn(const json& value, int low, int high) {
   return value.is_number_integer() && value.get<int64_t>() >= low && value.get<int64_t>() <= high;
@@ -32,6 +36,9 @@ json OutboundSettings::Read(const std::string& settings) {
       {"interval", ProfileReadInt(settings, kSection, "interval", 30)},
       {"timestart", FormatTimeOfDay(ProfileReadTimeOfDay(settings, kSection, "timestart", 0))},
       {"timeend", FormatTimeOfDay(ProfileReadTimeOfDay(settings, kSection, "timeend", kDay))},
+      // Answer detection, in whole seconds as its dialog shows them.
+      {"silencetime", ProfileReadDuration(settings, kSection, "silencetime", kSilenceMs) / 1000},
+      {"timeout", ProfileReadDuration(settings, kSection, "timeout", kShownTimeoutMs) / 1000},
   };
 }
 
@@ -59,6 +66,8 @@ std::optional<OutboundSettings::Refusal> OutboundSettings::Check(
   if (!WholeIn(values.value("nattempts", json()), 1, 99)) return Refusal{"nattempts", "From 1 to 99."};
   if (!WholeIn(values.value("interval", json()), 0, kMaxIntervalMinutes))
     return Refusal{"interval", "From 0 to 527040 minutes."};
+  for (const char* key : {"silencetime", "timeout"})
+    if (!WholeIn(values.value(key, json()), 0, kMaxDetectSeconds)) return Refusal{key, "From 0 to 3600 seconds."};
   for (const char* key : {"timestart", "timeend"}) {
     const json& time = values.contains(key) ? values[key] : json();
     if (!time.is_string() || !TimeOfDay(time.get<std::string>()))
@@ -76,6 +85,9 @@ bool OutboundSettings::Write(const json& values, const std::string& settings) {
       written = written && file.Set(kSection, key, FormatInt(values[key].get<int>()));
     for (const char* key : {"timestart", "timeend"})
       written = written && file.Set(kSection, key, FormatTimeOfDay(*TimeOfDay(values[key].get<std::string>())));
-    return written;
+    // A quarter second more silence than shown, as the dialog writes it.
+    const int silence = values["silencetime"].get<int>();
+    written = written && file.Set(kSection, "silencetime", FormatDuration(silence * 1000 + 250));
+    return written && file.Set(kSection, "timeout", FormatDuration(values["timeout"].get<int>() * 1000));
   });
 }

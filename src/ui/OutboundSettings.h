@@ -7,7 +7,8 @@
 
 // The run settings of the outbound number list, section "outbound" of the
 // settings file: {"active", "ogmanswer", "ogmmachine", "nattempts",
-// "interval" (minutes), "timestart", "timeend" ("hh:mm:ss")}.
+// "interval" (minutes), "timestart", "timeend" ("hh:mm:ss"), "silencetime",
+// "timeout" (answer detection, whole seconds)}.
 class OutboundSettings {
  public:
   static nlohmann::json Read(const std::string& settingsFile);

@@ -64,7 +64,8 @@ TEST_F(OutboundRoutesTest, AnEditAfterTheSchedulerMovedOnLosesNothing) {
 
 TEST_F(OutboundRoutesTest, RefusalsNameTheirField) {
   const json good = {{"active", true}, {"ogmanswer", "Sales Menu"}, {"ogmmachine", "Sales Menu"}, {"nattempts", 2},
-                     {"interval", 30}, {"timestart", "22:00"}, {"timeend", "06:00:00"}};
+                     {"interval", 30}, {"timestart", "22:00"}, {"timeend", "06:00:00"},
+                     {"silencetime", 2}, {"timeout", 25}};
   const auto with = [&good](const json& patch) {
     json settings = good;
     settings.merge_patch(patch);
@@ -86,6 +87,7 @@ TEST_F(OutboundRoutesTest, RefusalsNameTheirField) {
       {"/api/outbound/add", {{"number", "1"}, {"params", {{"note", std::string(300, 'n')}}}}, "params"},
       {"/api/outbound/settings", with({{"timestart", "25:00"}}), "timestart"},
       {"/api/outbound/settings", with({{"nattempts", 0}}), "nattempts"},
+      {"/api/outbound/settings", with({{"timeout", -1}}), "timeout"},
       {"/api/outbound/settings", with({{"ogmmachine", "Missing"}}), "ogmmachine"},
   };
   const std::string before = FileText(ListPath());
@@ -97,8 +99,9 @@ TEST_F(OutboundRoutesTest, RefusalsNameTheirField) {
   EXPECT_EQ(FileText(ListPath()), before);
   ASSERT_EQ(Post("/api/outbound/settings", good)->status, 200);
   EXPECT_EQ(ProfileReadString(folders_->SettingsFile(), "outbound", "timestart", "") + "|" +
-                ProfileReadString(folders_->SettingsFile(), "outbound", "active", ""),
-            "22:00:00|true");
+                ProfileReadString(folders_->SettingsFile(), "outbound", "active", "") + "|" +
+                ProfileReadString(folders_->SettingsFile(), "outbound", "silencetime", ""),
+            "22:00:00|true|0:00:02.250");
 }
 
 }  // namespace

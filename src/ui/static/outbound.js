@@ -15,6 +15,8 @@ const SETTINGS = [
   ["interval", "number", "Minutes between attempts", "", { min: 0 }],
   ["timestart", "text", "Call from", "hh:mm:ss", { inputmode: "numeric", autocomplete: "off" }],
   ["timeend", "text", "Call until", "hh:mm:ss", { inputmode: "numeric", autocomplete: "off" }],
+  ["silencetime", "number", "Silence that ends a greeting (seconds)", "Answer detection", { min: 0, max: 3600 }],
+  ["timeout", "number", "No decision after (seconds)", "Counts as not answered", { min: 0, max: 3600 }],
 ];
 const ENTRY = [
   ["number", "text", "Number", "", { autocomplete: "off" }],
