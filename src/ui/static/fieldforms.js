@@ -5,29 +5,29 @@ let serial = 0;
 
 // field({key, kind: "check"|"text"|"number"|"password"|"select"|"textarea",
 //        label, hint, attrs}) -> the wrapper; the control is wrapper.control.
-export function field(spec) {
+export function field(desc) {
   const wrap = document.createElement("div");
-  wrap.className = `form-field kind-${spec.kind}`;
-  const tag = spec.kind === "select" || spec.kind === "textarea" ? spec.kind : "input";
+  wrap.className = `form-field kind-${desc.kind}`;
+  const tag = desc.kind === "select" || desc.kind === "textarea" ? desc.kind : "input";
   const control = document.createElement(tag);
-  if (tag === "input") control.type = spec.kind === "check" ? "checkbox" : spec.kind;
-  control.id = `ff-${spec.key}-${++serial}`;
-  control.name = spec.key;
-  for (const [name, value] of Object.entries(spec.attrs || {})) control.setAttribute(name, value);
+  if (tag === "input") control.type = desc.kind === "check" ? "checkbox" : desc.kind;
+  control.id = `ff-${desc.key}-${++serial}`;
+  control.name = desc.key;
+  for (const [name, value] of Object.entries(desc.attrs || {})) control.setAttribute(name, value);
   const label = document.createElement("label");
   label.htmlFor = control.id;
-  label.textContent = spec.label;
+  label.textContent = desc.label;
   const error = document.createElement("p");
   error.className = "field-error";
   error.id = `${control.id}-error`;
   error.hidden = true;
-  if (spec.kind === "check") wrap.append(control, label);
+  if (desc.kind === "check") wrap.append(control, label);
   else wrap.append(label, control);
-  if (spec.hint) {
+  if (desc.hint) {
     const hint = document.createElement("span");
     hint.className = "hint";
     hint.id = `${control.id}-hint`;
-    hint.textContent = spec.hint;
+    hint.textContent = desc.hint;
     control.setAttribute("aria-describedby", hint.id);
     wrap.append(hint);
   }

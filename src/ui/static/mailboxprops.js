@@ -60,8 +60,8 @@ let mailbox = "";
 let state = null; // {unsentmessages, forwardattempts, forwardattempttime} as read
 
 function build() {
-  for (const [legend, specs] of GROUPS) {
-    const list = specs.map(([key, kind, label, hint, attrs]) => {
+  for (const [legend, fieldList] of GROUPS) {
+    const list = fieldList.map(([key, kind, label, hint, attrs]) => {
       const wrap = field({ key, kind, label, hint, attrs });
       wraps.set(key, wrap);
       return wrap;

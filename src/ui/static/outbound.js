@@ -35,8 +35,8 @@ const entryWraps = new Map();
 let rows, emptyLine, settingsError, dialog, entryTitle, entryError, nextLine;
 let editing = null; // the entry being edited, as listed; null when adding
 
-function wrapsOf(specs, into) {
-  return specs.map(([key, kind, label, hint, attrs]) => {
+function wrapsOf(fieldList, into) {
+  return fieldList.map(([key, kind, label, hint, attrs]) => {
     const wrap = field({ key, kind, label, hint, attrs });
     into.set(key, wrap);
     return wrap;
