@@ -3,7 +3,7 @@
 #include <unistd.h>
 
 #include "callengine/Engine.h"
-#include "callengine/OutboundList.h"
+#include "telephony/OutboundList.h"
 #include "core/MainMessages.h"
 #include "core/Path.h"
 #include "core/Profile.h"

@@ -1,7 +1,7 @@
 #include "callengine/EngineServices.h"
 
 #include "audio/LTTSSoundSource.h"
-#include "callengine/OutboundList.h"
+#include "telephony/OutboundList.h"
 #include "core/LProcessListThread.h"
 #include "core/Trace.h"
 #include "telephony/dsp/LSinkAnswerDetect.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "callengine/OutboundList.h"
+#include "telephony/OutboundList.h"
 
 class DataFolders;
 class IVRCMain;

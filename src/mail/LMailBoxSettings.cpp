@@ -34,9 +34,10 @@ constexpr LMailBoxKey kKeys[] = {
     {"maxforwardattempts", &S::maxForwardAttempts},
     {"forwardfailwaitmins", &S::forwardFailWaitMins},
     {"autoplay", &S::autoPlay},
-    {"unsentmessages", &S::unsentMessages},
-    {"forwardattempts", &S::forwardAttempts},
-    {"forwardattempttime", &S::forwardAttemptTime},
+    {"forwardrepeat", &S::forwardRepeat},
+    {"unsentmessages", &S::unsentMessages, true},
+    {"forwardattempts", &S::forwardAttempts, true},
+    {"forwardattempttime", &S::forwardAttemptTime, true},
 };
 
 // The stored text of one member, as the profile helpers write it.
@@ -74,9 +75,16 @@ LMailBoxSettings LMailBoxSettings::Read(const std::string& mailBoxPath) {
   return settings;
 }
 
-bool LMailBoxSettings::Write(const std::string& mailBoxPath) const {
-  return IniUpdate(mailBoxPath, [this](IniFile& file) {
+bool LMailBoxSettings::Write(const std::string& mailBoxPath) const { return WriteKeys(mailBoxPath, true); }
+
+bool LMailBoxSettings::WriteChoices(const std::string& mailBoxPath) const {
+  return WriteKeys(mailBoxPath, false);
+}
+
+bool LMailBoxSettings::WriteKeys(const std::string& mailBoxPath, bool withState) const {
+  return IniUpdate(mailBoxPath, [this, withState](IniFile& file) {
     for (const LMailBoxKey& key : kKeys) {
+      if (key.state && !withState) continue;
       if (!file.Set(LMailBox::kSection, key.name, StoredText(*this, key.member))) return false;
     }
     return true;

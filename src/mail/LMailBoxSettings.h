@@ -33,6 +33,8 @@ struct LMailBoxSettings {
   int maxForwardAttempts = 2;
   int forwardFailWaitMins = 20;
   bool autoPlay = false;
+  // How often a forwarding call offers the messages before it gives up.
+  int forwardRepeat = 5;
   // State kept by the store and the delivery task.
   bool unsentMessages = false;
   int forwardAttempts = 0;
@@ -42,10 +44,16 @@ struct LMailBoxSettings {
   static LMailBoxSettings Read(const std::string& mailBoxPath);
   // Writes every key in one update of the file.
   bool Write(const std::string& mailBoxPath) const;
+  // Writes every key but the state ones in one update: the store and the
+  // delivery task may change those meanwhile.
+  bool WriteChoices(const std::string& mailBoxPath) const;
 
   // Whether a delivered message is deleted: it is e-mailed with its audio
   // and then removed.
   bool DeletedByEmail() const { return sendEmail && sendEmailAudio && sendEmailDelete; }
+
+ private:
+  bool WriteKeys(const std::string& mailBoxPath, bool withState) const;
 };
 
 struct LMailBoxKey {
@@ -54,6 +62,8 @@ struct LMailBoxKey {
   std::string_view name;
   // The type is the member's; the default is its value in LMailBoxSettings{}.
   Member member;
+  // Kept by the store and the delivery task, not chosen by the user.
+  bool state = false;
 };
 
 // Every key of section "mbx", in the order of the members.

@@ -29,6 +29,11 @@ void Refuse(httplib::Response& response, int status, const std::string& text) {
   Answer(response, {{"error", text}});
 }
 
+void RefuseField(httplib::Response& response, int status, const std::string& field, const std::string& text) {
+  response.status = status;
+  Answer(response, {{"error", text}, {"field", field}});
+}
+
 bool RunOnMain(ConsoleServer::State& state, httplib::Response& response, std::function<void()> task) {
   if (state.host.onMain(std::move(task))) return true;
   Refuse(response, 503, "the engine did not answer");

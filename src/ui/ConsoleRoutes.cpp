@@ -129,6 +129,8 @@ void AddRoutes(ConsoleServer::State& state) {
   AddEmailRoutes(state);
   AddOgmListRoutes(state);
   AddSettingsRoutes(state);
+  AddMailBoxPropertiesRoutes(state);
+  AddOutboundRoutes(state);
   http.Get("/api/.*", [](const Request&, Response& r) { Refuse(r, 404, "no such request"); });
   http.Get("/(.*)", [&state](const Request& q, Response& r) { GetStatic(state, q, r); });
 }

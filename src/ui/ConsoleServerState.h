@@ -74,11 +74,15 @@ void AddOgmListRoutes(ConsoleServer::State& state);
 void AddSettingsRoutes(ConsoleServer::State& state);
 // The SIP devices, the sound devices and the delivery format.
 void AddSettingsDeviceRoutes(ConsoleServer::State& state);
+void AddMailBoxPropertiesRoutes(ConsoleServer::State& state);
+void AddOutboundRoutes(ConsoleServer::State& state);
 inline constexpr const char* kJsonType = "application/json";
 // `value` as the JSON answer; bad UTF-8 from file names becomes U+FFFD.
 void Answer(httplib::Response& response, const nlohmann::json& value);
 // {"error": text} with `status`.
 void Refuse(httplib::Response& response, int status, const std::string& text);
+// {"error": text, "field": the form field the text belongs beside}.
+void RefuseField(httplib::Response& response, int status, const std::string& field, const std::string& text);
 // Runs `change` on the main loop and waits; true when it ran in time and
 // succeeded. It owns what it uses, as a late one still runs.
 bool ChangeOnMain(ConsoleServer::State& state, std::function<bool()> change);

@@ -3,10 +3,11 @@
 let token = "";
 
 export class ApiError extends Error {
+  // `field`: the form field a refusal belongs beside, when the server names one.
   constructor(status, text, field = "") {
     super(text);
     this.status = status;
-    this.field = field;  // the form field a settings refusal names
+    this.field = field;
   }
 }
 

@@ -9,6 +9,8 @@ import "./settings.js";
 import { guarded, setNotice, setProgress, showError } from "./notices.js";
 import "./ogms.js";
 import { startViews } from "./views.js";
+import "./mailboxprops.js";
+import "./outbound.js";
 
 const $ = (id) => document.getElementById(id);
 const LINES = 8;

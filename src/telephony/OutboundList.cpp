@@ -1,7 +1,8 @@
-#include "callengine/OutboundList.h"
+#include "telephony/OutboundList.h"
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "core/CaseInsensitivePath.h"
@@ -37,14 +38,59 @@ void OutboundList::SetActive(bool active) const {
 }
 
 bool OutboundList::Add(const std::string &entry) const {
+  if (!Append(entry)) return false;
+  SetActive(true);
+  return true;
+}
+
+bool OutboundList::Append(const std::string &entry) const {
   const std::string old = ReadFileText(Path(), kMaxListBytes).value_or("");
   const std::string text = old.empty() ? entry : old + ";" + entry;
   if (!ReplaceFileText(Path(), text)) {
-    Trace("OutboundList::Add cannot write %s", Path().c_str());
+    Trace("OutboundList::Append cannot write %s", Path().c_str());
     return false;
   }
-  SetActive(true);
   return true;
+}
+
+std::vector<std::string> OutboundList::Entries() const {
+  std::vector<std::string> entries;
+  const std::string text = ReadFileText(Path(), kMaxListBytes).value_or("");
+  for (std::size_t start = 0; start <= text.size();) {
+    const std::size_t end = std::min(text.find(';', start), text.size());
+    std::string entry = WithoutBlanks(std::string_view(text).substr(start, end - start));
+    if (!entry.empty()) entries.push_back(std::move(entry));
+    start = end + 1;
+  }
+  return entries;
+}
+
+OutboundList::Edit OutboundList::Change(const std::string &was,
+                                        const std::optional<std::string> &now) const {
+  const std::string text = ReadFileText(Path(), kMaxListBytes).value_or("");
+  for (std::size_t start = 0; start <= text.size();) {
+    const std::size_t end = std::min(text.find(';', start), text.size());
+    if (WithoutBlanks(std::string_view(text).substr(start, end - start)) != was) {
+      start = end + 1;
+      continue;
+    }
+    std::string changed;
+    if (now) {
+      // The line break or indent before an entry stays with the list's layout.
+      std::size_t lead = start;
+      while (lead < end && static_cast<unsigned char>(text[lead]) <= 32) ++lead;
+      changed = text.substr(0, lead) + *now + text.substr(end);
+    } else if (end < text.size()) {
+      changed = text.substr(0, start) + text.substr(end + 1);  // with its ";"
+    } else {
+      changed = text.substr(0, start == 0 ? 0 : start - 1);  // the last one
+    }
+    if (WithoutBlanks(changed).empty()) return ::unlink(Path().c_str()) == 0 ? Edit::kDone : Edit::kFailed;
+    if (ReplaceFileText(Path(), changed)) return Edit::kDone;
+    Trace("OutboundList::Change cannot rewrite %s", Path().c_str());
+    return Edit::kFailed;
+  }
+  return Edit::kGone;
 }
 
 OutboundList::Head OutboundList::TakeHead(std::time_t now) const {

@@ -3,6 +3,7 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <vector>
 
 // The outbound number list "outboundlist.txt" in the data folder: entries
 // separated by ";", each a number optionally followed by "&key=value"
@@ -16,6 +17,18 @@ class OutboundList {
 
   // Appends `entry` and makes the run active ([outbound] "active").
   bool Add(const std::string &entry) const;
+  // Appends `entry`; the run stays as it is.
+  bool Append(const std::string &entry) const;
+
+  // The entries as the scheduler reads them (blanks removed), in list order;
+  // empty ones are left out.
+  std::vector<std::string> Entries() const;
+  // Replaces the first entry reading `was` by `now`, or removes it when
+  // `now` is nothing; the rest of the text stays as it is. Entries are found
+  // by their text, not their place, so an edit made while the scheduler
+  // takes the head or appends a retry changes the entry the user saw.
+  enum class Edit { kDone, kGone, kFailed };
+  Edit Change(const std::string &was, const std::optional<std::string> &now) const;
 
   // What taking the head gave.
   struct Head {

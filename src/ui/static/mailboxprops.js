@@ -1,0 +1,169 @@
+// The mailbox properties dialog: every key of the selected mailbox's file,
+// grouped, and a way to the delivery format all mailboxes share. A refusal
+// shows beside its field.
+import { api, ApiError, query } from "./api.js";
+import { clearErrors, field, group, setValue, showFieldError, valueOf } from "./fieldforms.js";
+import { guarded } from "./notices.js";
+import { chooseFormat, describeFormat } from "./settings-format.js";
+
+const dialog = document.getElementById("mbx-props");
+const form = document.getElementById("mbx-props-form");
+const title = document.getElementById("mbx-props-title");
+const fields = document.getElementById("mbx-props-fields");
+const formError = document.getElementById("mbx-props-error");
+const mailboxList = document.getElementById("mailbox-list");
+
+const GROUPS = [
+  ["Remote access", [
+    ["remoteaccess", "check", "Allow remote access by telephone"],
+    ["accesscode", "text", "Access code", "Digits keyed on the telephone", { inputmode: "numeric", autocomplete: "off" }],
+    ["remoteaccesstime", "check", "Say the time of each message before playing it"],
+  ]],
+  ["When a message arrives", [
+    ["callscreen", "check", "Call screening (listen while the caller speaks)"],
+    ["beep", "check", "Beep through the speakers"],
+  ]],
+  ["Email", [
+    ["sendemail", "check", "Email Notification or Send"],
+    ["emailaddress", "text", "Email address", "", { type: "email", autocomplete: "off" }],
+    ["sendemailaudio", "check", "Attach the message audio"],
+    ["sendemaildelete", "check", "Delete the message once it is e-mailed"],
+    ["speechtotext", "check", "Put the message as text into the e-mail (speech-to-text)"],
+    ["speechtotextengine", "number", "Recognition engine", "0 = the first engine", { min: 0, max: 99 }],
+    ["speechtotextspeaker", "text", "Speaker profile", "Empty = the engine's default"],
+  ]],
+  ["Upload to Internet (FTP)", [
+    ["sendftp", "check", "Upload to Internet"],
+    ["ftpserver", "text", "FTP server", "", { autocomplete: "off" }],
+    ["ftpuser", "text", "User name", "", { autocomplete: "off" }],
+    ["ftppass", "password", "Password", "", { autocomplete: "new-password" }],
+    ["ftppassClear", "check", "Remove the stored password"],
+    ["ftpdir", "text", "Server directory", "Empty = none"],
+  ]],
+  ["Send to folder", [
+    ["sendtofolder", "check", "Copy new messages to a folder"],
+    ["sendfolder", "text", "Folder", "A full path"],
+  ]],
+  ["Forward by telephone", [
+    ["forwardtel", "check", "Forward new messages by telephone"],
+    ["forwardnumber", "text", "Numbers to call", "Several numbers separated by \\ are tried in turn"],
+    ["maxforwardattempts", "number", "Calls before giving up", "", { min: 1, max: 99 }],
+    ["forwardfailwaitmins", "number", "Minutes to wait after a failed call", "", { min: 0, max: 10080 }],
+    ["forwardrepeat", "number", "Times the offer is repeated on a call", "", { min: 0, max: 255 }],
+    ["autoplay", "check", "Play the new messages as soon as the call is answered"],
+  ]],
+];
+
+const wraps = new Map(); // key -> wrapper
+let mailbox = "";
+let state = null; // {unsentmessages, forwardattempts, forwardattempttime} as read
+
+function build() {
+  for (const [legend, fieldList] of GROUPS) {
+    const list = fieldList.map(([key, kind, label, hint, attrs]) => {
+      const wrap = field({ key, kind, label, hint, attrs });
+      wraps.set(key, wrap);
+      return wrap;
+    });
+    fields.append(group(legend, list));
+  }
+  const stateLine = document.createElement("p");
+  stateLine.id = "mbx-props-state";
+  stateLine.className = "hint";
+  fields.append(stateLine);
+  fields.append(formatRow());
+  for (const key of ["sendemail", "sendemailaudio", "sendftp", "sendtofolder", "forwardtel", "remoteaccess"])
+    wraps.get(key).control.addEventListener("change", applyDependencies);
+}
+
+// The delivery format is one file for every mailbox: the settings' chooser.
+function formatRow() {
+  const row = Object.assign(document.createElement("div"), { className: "buttons" });
+  const button = Object.assign(document.createElement("button"), { type: "button", textContent: "Delivery format (all mailboxes)" });
+  const shown = Object.assign(document.createElement("span"), { className: "hint", id: "mbx-props-format" });
+  button.addEventListener("click", guarded(async () => {
+    const chosen = await chooseFormat();
+    if (chosen) shown.textContent = chosen;
+  }));
+  row.append(button, shown);
+  return row;
+}
+
+async function showFormat() {
+  const offer = await api("/api/settings/format");
+  document.getElementById("mbx-props-format").textContent =
+    offer.selected >= 0 ? describeFormat(offer.formats[offer.selected]) : "8-bit PCM, 8000 Hz, mono";
+}
+
+const control = (key) => wraps.get(key).control;
+
+// As the dialog allows: deleting needs the audio attached, speech-to-text
+// needs e-mail; a method's fields follow its switch.
+function applyDependencies() {
+  const on = (key) => control(key).checked;
+  control("sendemaildelete").disabled = !on("sendemailaudio");
+  for (const key of ["emailaddress", "sendemailaudio", "speechtotext", "speechtotextengine", "speechtotextspeaker"])
+    control(key).disabled = !on("sendemail");
+  if (!on("sendemail")) control("sendemaildelete").disabled = true;
+  for (const key of ["ftpserver", "ftpuser", "ftppass", "ftppassClear", "ftpdir"]) control(key).disabled = !on("sendftp");
+  control("sendfolder").disabled = !on("sendtofolder");
+  for (const key of ["forwardnumber", "maxforwardattempts", "forwardfailwaitmins", "forwardrepeat", "autoplay"])
+    control(key).disabled = !on("forwardtel");
+  control("accesscode").disabled = !on("remoteaccess");
+  control("remoteaccesstime").disabled = !on("remoteaccess");
+}
+
+function show(answer) {
+  mailbox = answer.mailbox;
+  title.textContent = `Mailbox Properties - ${mailbox}`;
+  const properties = answer.properties;
+  for (const [key, wrap] of wraps) if (key in properties) setValue(wrap.control, properties[key]);
+  const password = control("ftppass");
+  password.value = "";
+  password.placeholder = properties.ftppassSet ? "(kept; type to change)" : "";
+  control("ftppassClear").checked = false;
+  wraps.get("ftppassClear").hidden = !properties.ftppassSet;
+  state = properties;
+  document.getElementById("mbx-props-state").textContent =
+    `Undelivered messages: ${state.unsentmessages ? "yes" : "no"}; forwarding calls made: ${state.forwardattempts}.`;
+  applyDependencies();
+}
+
+function collect() {
+  const properties = {};
+  for (const [key, wrap] of wraps) properties[key] = valueOf(wrap.control);
+  return { mailbox, properties };
+}
+
+async function save(event) {
+  event.preventDefault();
+  clearErrors(fields);
+  formError.textContent = "";
+  try {
+    show(await api("/api/mailbox-properties", collect()));
+    dialog.close();
+  } catch (error) {
+    const wrap = error instanceof ApiError && wraps.get(error.field);
+    if (wrap) showFieldError(wrap, error.message);
+    else formError.textContent = error.message;
+  }
+}
+
+async function open() {
+  const name = mailboxList.value;
+  if (!name) throw new Error("Select a mailbox first.");
+  if (!wraps.size) build();
+  clearErrors(fields);
+  formError.textContent = "";
+  show(await api(query("/api/mailbox-properties", { mailbox: name })));
+  await showFormat();
+  dialog.showModal();
+  control("remoteaccess").focus();
+}
+
+form.addEventListener("submit", save); // OK and Enter
+document.getElementById("mbx-props-cancel").addEventListener("click", (event) => {
+  event.preventDefault();
+  dialog.close();
+});
+document.getElementById("mbx-properties").addEventListener("click", guarded(open));

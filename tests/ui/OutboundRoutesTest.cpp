@@ -1,0 +1,107 @@
+// The outbound number list over HTTP: an edit touches its own entry only,
+// also when the scheduler took the head or appended a retry meanwhile, and
+// every refusal names its field.
+#include <nlohmann/json.hpp>
+
+#include "ConsoleServerFixture.h"
+#include "core/MainMessages.h"
+#include "telephony/OutboundList.h"
+
+namespace {
+
+using console_test::ConsoleServerTest;
+using nlohmann::json;
+
+class OutboundRoutesTest : public ConsoleServerTest {
+ protected:
+  void SetUp() override {
+    ConsoleServerTest::SetUp();
+    server_ = Start({});
+    client_ = std::make_unique<httplib::Client>(ClientOf(*server_));
+    session_ = OpenSession(*client_);
+    ProfileWriteString(folders_->Ogms() + "/Sales Menu.ini", "ivr", "wait", "5");
+    WriteList("555 0101&name=Ann;\r\n555 0102;\r\n555 0103");
+  }
+  httplib::Result Post(const std::string& path, const json& body) {
+    return client_->Post(path, {{"Cookie", session_.cookie}, {"X-Console-Token", session_.token}}, body.dump(),
+                         "application/json");
+  }
+  std::string ListPath() const { return folders_->Root() + "/outboundlist.txt"; }
+  void WriteList(const std::string& text) const { ASSERT_TRUE(ReplaceFileText(ListPath(), text)); }
+  OutboundList List() const { return OutboundList(folders_->Root(), folders_->SettingsFile()); }
+
+  std::unique_ptr<ConsoleServer> server_;
+  std::unique_ptr<httplib::Client> client_;
+  Session session_;
+};
+
+TEST_F(OutboundRoutesTest, EditsTouchTheirOwnEntryAndWakeTheScheduler) {
+  auto edited = Post("/api/outbound/edit", {{"was", "5550102"}, {"number", "555 0109"},
+                                            {"params", {{"attempts", "3"}, {"ogm", "Sales Menu"}, {"interval", ""}}}});
+  ASSERT_EQ(edited->status, 200) << edited->body;
+  EXPECT_EQ(FileText(ListPath()), "555 0101&name=Ann;\r\n5550109&attempts=3&ogm=Sales%20Menu;\r\n555 0103");
+  ASSERT_EQ(Post("/api/outbound/remove", {{"was", "5550103"}})->status, 200);
+  ASSERT_EQ(Post("/api/outbound/add", {{"number", "100"}})->status, 200);
+  EXPECT_EQ(FileText(ListPath()), "555 0101&name=Ann;\r\n5550109&attempts=3&ogm=Sales%20Menu;100");
+  EXPECT_EQ(Sent().size(), 3u);
+  EXPECT_EQ(Sent().back().id, WM_RUNSCHEDULER);
+
+  const json listed = json::parse(client_->Get("/api/outbound")->body);
+  EXPECT_EQ(listed["entries"][1]["params"]["ogm"], "Sales Menu");
+  EXPECT_EQ(listed["entries"][0]["number"], "5550101");
+}
+
+TEST_F(OutboundRoutesTest, AnEditAfterTheSchedulerMovedOnLosesNothing) {
+  // The page listed the three entries; then the scheduler took the head
+  // and the call controller appended a retry of it.
+  ASSERT_EQ(List().TakeHead(0).entry, "5550101&name=Ann");
+  ASSERT_TRUE(List().Add("5550101&name=Ann&attempts=1&intervalnext=99"));
+  ASSERT_EQ(Post("/api/outbound/edit", {{"was", "5550103"}, {"number", "5550104"}})->status, 200);
+  auto stale = Post("/api/outbound/remove", {{"was", "5550101&name=Ann"}});
+  EXPECT_EQ(stale->status, 409);
+  EXPECT_EQ(List().Entries(), (std::vector<std::string>{"5550102", "5550104", "5550101&name=Ann&attempts=1&intervalnext=99"}));
+}
+
+TEST_F(OutboundRoutesTest, RefusalsNameTheirField) {
+  const json good = {{"active", true}, {"ogmanswer", "Sales Menu"}, {"ogmmachine", "Sales Menu"}, {"nattempts", 2},
+                     {"interval", 30}, {"timestart", "22:00"}, {"timeend", "06:00:00"},
+                     {"silencetime", 2}, {"timeout", 25}};
+  const auto with = [&good](const json& patch) {
+    json settings = good;
+    settings.merge_patch(patch);
+    return settings;
+  };
+  struct Row {
+    const char* path;
+    json body;
+    const char* field;
+  };
+  const Row rows[] = {
+      {"/api/outbound/add", {{"number", "555;0101"}}, "number"},
+      {"/api/outbound/add", {{"number", " "}}, "number"},
+      {"/api/outbound/add", {{"number", "1"}, {"params", {{"attempts", "x"}}}}, "attempts"},
+      {"/api/outbound/add", {{"number", "1"}, {"params", {{"attempts", "0"}}}}, "attempts"},
+      {"/api/outbound/add", {{"number", "1"}, {"params", {{"ogm", "Missing"}}}}, "ogm"},
+      {"/api/outbound/add", {{"number", "1"}, {"params", {{"ogmanswer", "../Sales Menu"}}}}, "ogmanswer"},
+      {"/api/outbound/add", {{"number", "1"}, {"params", {{"bad key", "1"}}}}, "params"},
+      {"/api/outbound/add", {{"number", "1"}, {"params", {{"note", std::string(300, 'n')}}}}, "params"},
+      {"/api/outbound/settings", with({{"timestart", "25:00"}}), "timestart"},
+      {"/api/outbound/settings", with({{"nattempts", 0}}), "nattempts"},
+      {"/api/outbound/settings", with({{"timeout", -1}}), "timeout"},
+      {"/api/outbound/settings", with({{"ogmmachine", "Missing"}}), "ogmmachine"},
+  };
+  const std::string before = FileText(ListPath());
+  for (const Row& row : rows) {
+    auto reply = Post(row.path, row.body);
+    EXPECT_EQ(reply->status, 400) << row.body;
+    EXPECT_EQ(json::parse(reply->body).value("field", ""), row.field) << row.body;
+  }
+  EXPECT_EQ(FileText(ListPath()), before);
+  ASSERT_EQ(Post("/api/outbound/settings", good)->status, 200);
+  EXPECT_EQ(ProfileReadString(folders_->SettingsFile(), "outbound", "timestart", "") + "|" +
+                ProfileReadString(folders_->SettingsFile(), "outbound", "active", "") + "|" +
+                ProfileReadString(folders_->SettingsFile(), "outbound", "silencetime", ""),
+            "22:00:00|true|0:00:02.250");
+}
+
+}  // namespace
