@@ -4,6 +4,9 @@
 
 #include <string>
 
+class ConsoleAudio;
+class LProgress;
+
 // Files and bodies sent whole or by the range a browser asks for (a player
 // seeking, a download resumed).
 namespace console_server {
@@ -23,5 +26,10 @@ bool SendFile(const httplib::Request& request, httplib::Response& response, cons
 // A Content-Disposition value: attachment with a plain-ASCII name in quotes
 // for old clients and the exact name (UTF-8, percent-encoded) beside it.
 std::string AttachmentHeader(const std::string& name);
+
+// The audio file at `path` as a browser plays it (see ConsoleAudio), whole
+// or the range asked for; 422 when it cannot be read.
+void SendAudio(const httplib::Request& request, httplib::Response& response, ConsoleAudio& audio,
+               const std::string& path, LProgress& progress);
 
 }  // namespace console_server

@@ -51,27 +51,13 @@ std::string PostedMessage(ConsoleServer::State& state, const Request& request, R
   return path.empty() ? "" : RequestedMessage(path, *id, response);
 }
 
-void SendWave(const Request& request, Response& response, std::shared_ptr<const std::string> wave) {
-  const size_t size = wave->size();
-  if (!FitRange(request, size, response)) return;
-  response.set_content_provider(size, kWave, [wave](size_t offset, size_t length, httplib::DataSink& sink) {
-    return offset < wave->size() &&
-           sink.write(wave->data() + offset, std::min(length, wave->size() - offset));
-  });
-}
-
 void GetAudio(ConsoleServer::State& state, ConsoleAudio& audio, const Request& request, Response& response) {
   const std::string record = QueriedMessage(state, request, response);
   if (record.empty()) return;
   const std::string path = LMailBox::AudioPath(record);
   if (!ExistsIgnoringCase(path)) return Refuse(response, 404, "the message has no audio");
   ConsoleProgress quiet(state.host, "", state.stopping);
-  ConsoleAudio::Playable playable = audio.Get(path, quiet);
-  response.set_header("Cache-Control", "no-store");
-  if (playable.asStored && SendFile(request, response, path, kWave)) return;
-  if (!playable.wave)
-    return Refuse(response, 422, playable.error.empty() ? "the audio cannot be read" : playable.error);
-  SendWave(request, response, std::move(playable.wave));
+  SendAudio(request, response, audio, path, quiet);
 }
 
 void GetDownload(ConsoleServer::State& state, const Request& request, Response& response) {

@@ -68,6 +68,10 @@ void AddProgramFileRoutes(ConsoleServer::State& state);
 void AddMailBoxRoutes(ConsoleServer::State& state);
 void AddMessageRoutes(ConsoleServer::State& state);
 void AddEmailRoutes(ConsoleServer::State& state);
+// The OGM editor: one OGM's keys, read and saved whole.
+void AddOgmEditRoutes(ConsoleServer::State& state);
+// An OGM's audio for its editor: play, import, and a spoken preview.
+void AddOgmAudioRoutes(ConsoleServer::State& state);
 inline constexpr const char* kJsonType = "application/json";
 // `value` as the JSON answer; bad UTF-8 from file names becomes U+FFFD.
 void Answer(httplib::Response& response, const nlohmann::json& value);

@@ -3,9 +3,10 @@
 let token = "";
 
 export class ApiError extends Error {
-  constructor(status, text) {
+  constructor(status, text, field) {
     super(text);
     this.status = status;
+    this.field = field; // the request's field it refused, when it names one
   }
 }
 
@@ -15,19 +16,30 @@ export function setToken(value) {
 
 async function errorOf(response) {
   let text = `${response.status} ${response.statusText}`;
+  let field;
   try {
     const body = await response.json();
     if (body && typeof body.error === "string") text = body.error;
+    if (body && typeof body.field === "string") field = body.field;
   } catch {
     // not JSON: the status line says enough
   }
   if (response.status === 429 && response.headers.get("Retry-After"))
     text += ` (wait ${response.headers.get("Retry-After")} s)`;
-  return new ApiError(response.status, text);
+  return new ApiError(response.status, text, field);
 }
 
 // GET PATH, or POST PATH with BODY (an object as JSON, or a Blob as bytes).
 export async function api(path, body) {
+  return (await request(path, body)).json();
+}
+
+// As api, for an answer that is no JSON (audio): the response's bytes.
+export async function apiBlob(path, body) {
+  return (await request(path, body)).blob();
+}
+
+async function request(path, body) {
   const options = { credentials: "same-origin", headers: {} };
   if (body !== undefined) {
     options.method = "POST";
@@ -42,7 +54,7 @@ export async function api(path, body) {
   }
   const response = await fetch(path, options);
   if (!response.ok) throw await errorOf(response);
-  return response.json();
+  return response;
 }
 
 export function query(path, params) {
