@@ -23,7 +23,7 @@ LNumberEntry::Result LNumberEntry::Press(char key, const std::string& ogmFile,
   Result result;
   result.pressStar = key == '*';
   Append(key);
-  int maxDigits = ProfileReadInt(ogmFile, kSection, kMaxDigits.key, kMaxDigits.defaultValue);
+  int maxDigits = ProfileReadInt(ogmFile, kSection, ogm_keys::kMaxDigits.key, ogm_keys::kMaxDigits.defaultValue);
   bool complete = key == '#' || digits_.size() == static_cast<std::size_t>(maxDigits);
   if (!complete) return result;
   if (!WithinLimits(ogmFile) || !ListAccepts(ogmFile, parms, call, result.refusedListFile)) {

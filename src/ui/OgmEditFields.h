@@ -45,13 +45,12 @@ class OgmEditFields {
   };
 
   struct Context {
-    std::string ogmName;             // "playexfile" defaults to its ".wav"
-    int maxRecordMs = 30000;         // [settings] "maxrectime"
-    int voiceCount = 0;              // installed voices
+    std::string ogmName;      // "playexfile" defaults to its ".wav"
+    int maxRecordMs = 30000;  // [settings] "maxrectime"
+    int voiceCount = 0;       // installed voices
   };
 
   static constexpr int kMaxPrograms = 64;
-  static constexpr const char* kSections[] = {"ivr", "datetime", "cid"};
 
   explicit OgmEditFields(const Context& context);
 

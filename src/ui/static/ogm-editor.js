@@ -50,7 +50,8 @@ function build(choices) {
   tabs.addEventListener("keydown", tabKeys);
   const form = el(
     "form",
-    { method: "dialog", className: "ogm-form" },
+    // The server checks every value and names the field it refuses.
+    { method: "dialog", className: "ogm-form", noValidate: true },
     el("h2", { id: "ogm-editor-title" }),
     tabs,
     ...pages.map((p) => p.panel),
@@ -176,10 +177,12 @@ function collect() {
 
 async function save() {
   clearErrors(dialog);
+  $("ogm-editor-state").textContent = "Saving…";
   const name = loaded.name;
   try {
     await api("/api/ogm/edit", { name, values: collect(), text: $("ogm-text").value });
   } catch (error) {
+    $("ogm-editor-state").textContent = "Not saved.";
     if (error.status === 400 && error.field) return showRefusal(error.field, error.message);
     throw error;
   }
