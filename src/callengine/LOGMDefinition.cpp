@@ -46,7 +46,7 @@ bool IsFile(const std::string& path) {
 std::string LOGMDefinition::Name() const { return PathTitle(iniPath_); }
 
 bool LOGMDefinition::IsNumberEntry() const {
-  return EqualIgnoringCase(ProfileReadString(iniPath_, kIvr, "type", "menu"), "enternumber");
+  return EqualIgnoringCase(ProfileReadString(iniPath_, kIvr, kType.key, kType.defaultValue), kNumberEntryType);
 }
 
 bool LOGMDefinition::IsSet(Flag flag) const {
@@ -66,7 +66,7 @@ std::string LOGMDefinition::Read(Text text, const LHashTable& parms,
 }
 
 std::string LOGMDefinition::ReadNumberVariable() const {
-  return StripPercent(ProfileReadString(iniPath_, kIvr, "readnumbervar", ""));
+  return StripPercent(ProfileReadString(iniPath_, kIvr, kReadNumberVar, ""));
 }
 
 OGMAction LOGMDefinition::KeyAction(char key) const {
@@ -112,7 +112,7 @@ int LOGMDefinition::SeekTime(std::string_view prefix) const {
 }
 
 int LOGMDefinition::ProgramCount() const {
-  const int count = ProfileReadInt(iniPath_, kIvr, "runcount", 0);
+  const int count = ProfileReadInt(iniPath_, kIvr, kRunCount, 0);
   if (count > kMaxPrograms) {
     Trace("LOGMDefinition %s: runcount %d cut to %d", iniPath_.c_str(), count, kMaxPrograms);
     return kMaxPrograms;
@@ -122,7 +122,7 @@ int LOGMDefinition::ProgramCount() const {
 
 std::string LOGMDefinition::Program(int number, const LHashTable& parms,
                                     const LCallIdentity& call) const {
-  return Expand(ProfileReadString(iniPath_, kIvr, "run" + std::to_string(number), ""), parms,
+  return Expand(ProfileReadString(iniPath_, kIvr, std::string(kRunPrefix) + std::to_string(number), ""), parms,
                 call);
 }
 
@@ -131,7 +131,7 @@ LOGMDefinition::Audio LOGMDefinition::AudioFile(const LHashTable& parms,
   std::string ownWave = PathFileName(CompanionPath(".wav"));
   std::string file = ownWave;
   if (IsSet(Flag::kPlayEx)) {
-    file = Expand(ProfileReadString(iniPath_, kIvr, "playexfile", ownWave), parms, call);
+    file = Expand(ProfileReadString(iniPath_, kIvr, kPlayExFile, ownWave), parms, call);
   }
   std::string path = ResolveCaseInsensitive(InFolder(file));
   if (file.empty() || !IsFile(path)) {

@@ -43,6 +43,16 @@ inline constexpr std::array<IntKey, 4> kNumbers = {{
 inline constexpr std::array<TextKey, 3> kTexts = {{
     {"logname", ""}, {"logline", "%date%,%time%,%linename%,%cid%"}, {"announceplay", ""},
 }};
+// "type": "enternumber" (any case) makes a number-entry node.
+inline constexpr TextKey kType = {"type", "menu"};
+inline constexpr std::string_view kNumberEntryType = "enternumber";
+inline constexpr std::string_view kReadNumberVar = "readnumbervar";
+// Defaults to the OGM's own ".wav".
+inline constexpr std::string_view kPlayExFile = "playexfile";
+// "runcount" entries "run1" … "run<runcount>".
+inline constexpr std::string_view kRunCount = "runcount";
+inline constexpr std::string_view kRunPrefix = "run";
+
 // Per-action rows, in the order of LOGMDefinition's enums.
 inline constexpr std::array<SuffixKey, 6> kActionTexts = {{
     {"go", true}, {"transfer", false}, {"dial", true}, {"playfile", true}, {"mbx", true},

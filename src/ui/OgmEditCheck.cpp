@@ -1,10 +1,12 @@
 #include "ui/OgmEditCheck.h"
 
+#include "callengine/OGMKeys.h"
 #include "core/ProfileValues.h"
 #include "ui/OgmEditValues.h"
 
 namespace {
 
+using namespace ogm_keys;
 using Kind = OgmEditFields::Kind;
 using Problem = OgmEditCheck::Problem;
 
@@ -22,7 +24,7 @@ std::optional<Problem> OgmEditCheck::Check(const nlohmann::json& values) {
   return CheckTargets();
 }
 
-int OgmEditCheck::ProgramCount() const { return ParseLeadingInt(Sent("ivr", "runcount", "0")); }
+int OgmEditCheck::ProgramCount() const { return ParseLeadingInt(Sent(kIvr, kRunCount, "0")); }
 
 std::optional<Problem> OgmEditCheck::Convert(const nlohmann::json& values) {
   if (!values.is_object()) return Problem{"", "expected the values by section"};
@@ -48,19 +50,19 @@ std::string OgmEditCheck::Sent(std::string_view section, std::string_view key, s
 
 // A number entry's limits only bind when it checks them.
 std::optional<Problem> OgmEditCheck::CheckRanges() const {
-  if (Sent("ivr", "varlimit", "false") != "true") return std::nullopt;
-  if (ParseLeadingInt(Sent("ivr", "varlimitmin", "0")) > ParseLeadingInt(Sent("ivr", "varlimitmax", "10000")))
-    return Problem{"ivr.varlimitmax", "the largest number is smaller than the smallest"};
+  if (Sent(kIvr, kVarLimit.key, "false") != "true") return std::nullopt;
+  if (ParseLeadingInt(Sent(kIvr, kVarLimitMin.key, "0")) > ParseLeadingInt(Sent(kIvr, kVarLimitMax.key, "10000")))
+    return Problem{FieldName(kIvr, kVarLimitMax.key), "the largest number is smaller than the smallest"};
   return std::nullopt;
 }
 
 bool OgmEditCheck::InUse(const OgmEditFields::Field& field) const {
   const auto wordIs = [this](const std::string& prefix, OGMAction action) {
-    return ParseOGMAction(Sent("ivr", prefix, "noresponse")) == action;
+    return ParseOGMAction(Sent(kIvr, prefix, "noresponse")) == action;
   };
-  if (field.section == "datetime")
-    return Sent("datetime", "enabled", "false") == "true" && Sent("datetime", "failmode", "0") == "1";
-  if (field.section == "cid") return Sent("cid", "enabled", "false") == "true" && Sent("cid", "mode", "0") == "1";
+  if (field.section == kDateTime)
+    return Sent(kDateTime, kCheckEnabled.key, "false") == "true" && Sent(kDateTime, kFailMode.key, "0") == "1";
+  if (field.section == kCid) return Sent(kCid, kCheckEnabled.key, "false") == "true" && Sent(kCid, kCidMode.key, "0") == "1";
   if (!wordIs(field.prefix, field.action)) return false;
   return field.parentPrefix.empty() || wordIs(field.parentPrefix, field.parentAction);
 }

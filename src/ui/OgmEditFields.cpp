@@ -67,7 +67,7 @@ void OgmEditFields::AddPlain(const Context& context) {
   };
   const auto text = [this](const TextKey& row, Kind kind) { Add(kIvr, row.key, kind).defaultText = row.defaultValue; };
 
-  Add(kIvr, "type", Kind::kType).defaultText = "menu";
+  Add(kIvr, kType.key, Kind::kType).defaultText = kType.defaultValue;
   for (const BoolKey& row : kFlags) flag(kIvr, row);
   number(kIvr, kNumbers[0], 0, kMaxWaitSeconds);
   number(kIvr, kNumbers[1], 0, kMaxRepeats);
@@ -76,10 +76,10 @@ void OgmEditFields::AddPlain(const Context& context) {
   text(kTexts[0], Kind::kFileTitle);
   text(kTexts[1], Kind::kText);
   text(kTexts[2], Kind::kText);
-  Add(kIvr, "playexfile", Kind::kText).defaultText = context.ogmName + ".wav";
-  Add(kIvr, "readnumbervar", Kind::kText);
-  number(kIvr, {"runcount", 0}, 0, kMaxPrograms);
-  for (int n = 1; n <= kMaxPrograms; ++n) Add(kIvr, "run" + std::to_string(n), Kind::kText);
+  Add(kIvr, kPlayExFile, Kind::kText).defaultText = context.ogmName + ".wav";
+  Add(kIvr, kReadNumberVar, Kind::kText);
+  number(kIvr, {kRunCount, 0}, 0, kMaxPrograms);
+  for (int n = 1; n <= kMaxPrograms; ++n) Add(kIvr, std::string(kRunPrefix) + std::to_string(n), Kind::kText);
 
   for (const BoolKey& row : kEntryFlags) flag(kIvr, row);
   number(kIvr, kMaxDigits, 1, kMaxEntryDigits);

@@ -5,6 +5,7 @@
 
 #include "audio/TtsVoices.h"
 #include "callengine/LOGMDefinition.h"
+#include "callengine/OGMKeys.h"
 #include "core/FileIo.h"
 #include "core/IniStore.h"
 #include "core/Profile.h"
@@ -78,7 +79,8 @@ bool Write(const std::string& ini, const std::vector<OgmEditCheck::Edit>& edits,
   return IniUpdate(ini, [&](IniFile& file) {
     for (const OgmEditCheck::Edit& edit : edits)
       if (!file.Set(edit.section, edit.key, edit.value)) return false;
-    for (int n = programs + 1; n <= OgmEditFields::kMaxPrograms; ++n) file.DeleteKey("ivr", "run" + std::to_string(n));
+    for (int n = programs + 1; n <= OgmEditFields::kMaxPrograms; ++n)
+      file.DeleteKey(ogm_keys::kIvr, std::string(ogm_keys::kRunPrefix) + std::to_string(n));
     return true;
   });
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "callengine/OGMKeys.h"
 #include "core/Path.h"
 #include "core/Profile.h"
 #include "core/ProfileValues.h"
@@ -135,8 +136,10 @@ json Read(const OgmEditFields::Field& field, const std::string& iniPath) {
     case Kind::kChained:
       return OGMActionInfo(ParseOGMAction(ProfileReadString(iniPath, section, field.key, field.defaultText))).word;
     case Kind::kType:
-      return EqualIgnoringCase(ProfileReadString(iniPath, section, field.key, "menu"), "enternumber") ? "enternumber"
-                                                                                                       : "menu";
+      return EqualIgnoringCase(ProfileReadString(iniPath, section, field.key, field.defaultText),
+                               ogm_keys::kNumberEntryType)
+                 ? std::string(ogm_keys::kNumberEntryType)
+                 : field.defaultText;
     default:
       return ProfileReadString(iniPath, section, field.key, field.defaultText);
   }
@@ -160,7 +163,7 @@ std::string Stored(const OgmEditFields::Field& field, const json& value, std::st
       error = "expected a date and time";
       return "";
     case Kind::kType:
-      if (value == "menu" || value == "enternumber") return value.get<std::string>();
+      if (value == field.defaultText || value == ogm_keys::kNumberEntryType) return value.get<std::string>();
       error = "expected \"menu\" or \"enternumber\"";
       return "";
     case Kind::kAction:
