@@ -1,5 +1,6 @@
 #include "callengine/LNumberEntry.h"
 
+#include "callengine/OGMKeys.h"
 #include "callengine/ParameterText.h"
 #include "core/CaseInsensitivePath.h"
 #include "core/FileIo.h"
@@ -10,7 +11,9 @@
 
 namespace {
 
-constexpr const char* kSection = "ivr";
+using namespace ogm_keys;
+
+constexpr std::string_view kSection = kIvr;
 constexpr std::size_t kMaxListFile = 32766;
 
 }  // namespace
@@ -20,7 +23,7 @@ LNumberEntry::Result LNumberEntry::Press(char key, const std::string& ogmFile,
   Result result;
   result.pressStar = key == '*';
   Append(key);
-  int maxDigits = ProfileReadInt(ogmFile, kSection, "maxdigits", 4);
+  int maxDigits = ProfileReadInt(ogmFile, kSection, ogm_keys::kMaxDigits.key, ogm_keys::kMaxDigits.defaultValue);
   bool complete = key == '#' || digits_.size() == static_cast<std::size_t>(maxDigits);
   if (!complete) return result;
   if (!WithinLimits(ogmFile) || !ListAccepts(ogmFile, parms, call, result.refusedListFile)) {
@@ -28,7 +31,7 @@ LNumberEntry::Result LNumberEntry::Press(char key, const std::string& ogmFile,
     return result;
   }
   result.entry = Entry::kAccepted;
-  result.variable = StripPercent(ProfileReadString(ogmFile, kSection, "varname", "number"));
+  result.variable = StripPercent(ProfileReadString(ogmFile, kSection, kVarName.key, kVarName.defaultValue));
   result.digits = digits_;
   return result;
 }
@@ -38,24 +41,24 @@ void LNumberEntry::Append(char key) {
 }
 
 bool LNumberEntry::WithinLimits(const std::string& ogmFile) const {
-  if (!ProfileReadBool(ogmFile, kSection, "varlimit", false)) return true;
+  if (!ProfileReadBool(ogmFile, kSection, kVarLimit.key, kVarLimit.defaultValue)) return true;
   int value = ParseLeadingInt(digits_);
-  return value >= ProfileReadInt(ogmFile, kSection, "varlimitmin", 0) &&
-         value <= ProfileReadInt(ogmFile, kSection, "varlimitmax", 10000);
+  return value >= ProfileReadInt(ogmFile, kSection, kVarLimitMin.key, kVarLimitMin.defaultValue) &&
+         value <= ProfileReadInt(ogmFile, kSection, kVarLimitMax.key, kVarLimitMax.defaultValue);
 }
 
 bool LNumberEntry::ListAccepts(const std::string& ogmFile, const LHashTable& parms,
                                const LCallIdentity& call, std::string& refused) const {
-  if (!ProfileReadBool(ogmFile, kSection, "varlimitlistenabled", false)) return true;
-  bool exclude = ProfileReadBool(ogmFile, kSection, "varlimitlistexclude", false);
+  if (!ProfileReadBool(ogmFile, kSection, kListEnabled.key, kListEnabled.defaultValue)) return true;
+  bool exclude = ProfileReadBool(ogmFile, kSection, kListExclude.key, kListExclude.defaultValue);
   std::optional<std::string> list;
-  if (ProfileReadBool(ogmFile, kSection, "varlimitlistisfile", false)) {
-    std::string name = ProfileReadString(ogmFile, kSection, "varlimitlistfile", "");
+  if (ProfileReadBool(ogmFile, kSection, kListIsFile.key, kListIsFile.defaultValue)) {
+    std::string name = ProfileReadString(ogmFile, kSection, kListFile.key, kListFile.defaultValue);
     ExpandParameters(name, parms, call);
     list = ReadListFile(name, refused);
     if (!list) return true;  // an unreadable list accepts every number
   } else {
-    list = ProfileReadString(ogmFile, kSection, "varlimitlist", "");
+    list = ProfileReadString(ogmFile, kSection, kList.key, kList.defaultValue);
   }
   return ListContains(*list, digits_) != exclude;
 }

@@ -1,10 +1,10 @@
 #include "callengine/LOGMDefinition.h"
 
-
 #include <algorithm>
 #include <array>
 #include <filesystem>
 
+#include "callengine/OGMKeys.h"
 #include "callengine/ParameterText.h"
 #include "core/CaseInsensitivePath.h"
 #include "core/FileIo.h"
@@ -14,46 +14,7 @@
 
 namespace {
 
-constexpr std::string_view kIvr = "ivr";
-constexpr int kDefaultMaxRecordMs = 30000;
-
-struct BoolKey {
-  std::string_view key;
-  bool defaultValue;
-};
-struct IntKey {
-  std::string_view key;
-  int defaultValue;
-};
-struct TextKey {
-  std::string_view key;
-  std::string_view defaultValue;
-};
-struct SuffixKey {
-  std::string_view suffix;
-  bool expanded;
-};
-
-// Rows in the order of the enums they serve.
-constexpr std::array<BoolKey, 9> kFlags = {{
-    {"answer", true}, {"playtts", false}, {"playex", false}, {"readnumber", false},
-    {"log", false}, {"announcecall", false}, {"run", false}, {"runasplugin", false},
-    {"runcompleteskip", false},
-}};
-constexpr std::array<IntKey, 4> kNumbers = {{
-    {"wait", 6}, {"repeat", 0}, {"playttsvoice", 0}, {"readnumbertype", 0},
-}};
-constexpr std::array<TextKey, 3> kTexts = {{
-    {"logname", ""}, {"logline", "%date%,%time%,%linename%,%cid%"}, {"announceplay", ""},
-}};
-constexpr std::array<SuffixKey, 6> kActionTexts = {{
-    {"go", true}, {"transfer", false}, {"dial", true}, {"playfile", true}, {"mbx", true},
-    {"recfile", true},
-}};
-constexpr std::array<BoolKey, 3> kActionFlags = {{
-    {"mbxmessage", true}, {"recalc", true}, {"reccat", false},
-}};
-constexpr std::array<std::string_view, 3> kChains = {"transferfail", "afterdial", "recstop"};
+using namespace ogm_keys;
 
 template <typename Row, std::size_t N, typename Enum>
 const Row& At(const std::array<Row, N>& table, Enum which) {
@@ -85,7 +46,7 @@ bool IsFile(const std::string& path) {
 std::string LOGMDefinition::Name() const { return PathTitle(iniPath_); }
 
 bool LOGMDefinition::IsNumberEntry() const {
-  return EqualIgnoringCase(ProfileReadString(iniPath_, kIvr, "type", "menu"), "enternumber");
+  return EqualIgnoringCase(ProfileReadString(iniPath_, kIvr, kType.key, kType.defaultValue), kNumberEntryType);
 }
 
 bool LOGMDefinition::IsSet(Flag flag) const {
@@ -105,7 +66,7 @@ std::string LOGMDefinition::Read(Text text, const LHashTable& parms,
 }
 
 std::string LOGMDefinition::ReadNumberVariable() const {
-  return StripPercent(ProfileReadString(iniPath_, kIvr, "readnumbervar", ""));
+  return StripPercent(ProfileReadString(iniPath_, kIvr, kReadNumberVar, ""));
 }
 
 OGMAction LOGMDefinition::KeyAction(char key) const {
@@ -133,25 +94,25 @@ bool LOGMDefinition::IsSet(std::string_view prefix, ActionFlag flag) const {
 }
 
 int LOGMDefinition::TransferMode(std::string_view prefix) const {
-  return ProfileReadInt(iniPath_, kIvr, Key(prefix, "transfermode"), 1);
+  return ProfileReadInt(iniPath_, kIvr, Key(prefix, kTransferMode.key), kTransferMode.defaultValue);
 }
 
 int LOGMDefinition::RecordMaxTime(std::string_view prefix, const std::string& settingsFile) const {
   int fallback =
       ProfileReadDuration(settingsFile, "settings", "maxrectime", kDefaultMaxRecordMs);
-  return ProfileReadDuration(iniPath_, kIvr, Key(prefix, "maxtime"), fallback);
+  return ProfileReadDuration(iniPath_, kIvr, Key(prefix, kMaxTime.key), fallback);
 }
 
 int LOGMDefinition::RecordSilence(std::string_view prefix) const {
-  return ProfileReadDuration(iniPath_, kIvr, Key(prefix, "silencedetect"), 5000);
+  return ProfileReadDuration(iniPath_, kIvr, Key(prefix, kSilenceDetect.key), kSilenceDetect.defaultValue);
 }
 
 int LOGMDefinition::SeekTime(std::string_view prefix) const {
-  return ProfileReadDuration(iniPath_, kIvr, Key(prefix, "seektime"), 0);
+  return ProfileReadDuration(iniPath_, kIvr, Key(prefix, kSeekTime.key), kSeekTime.defaultValue);
 }
 
 int LOGMDefinition::ProgramCount() const {
-  const int count = ProfileReadInt(iniPath_, kIvr, "runcount", 0);
+  const int count = ProfileReadInt(iniPath_, kIvr, kRunCount, 0);
   if (count > kMaxPrograms) {
     Trace("LOGMDefinition %s: runcount %d cut to %d", iniPath_.c_str(), count, kMaxPrograms);
     return kMaxPrograms;
@@ -161,7 +122,7 @@ int LOGMDefinition::ProgramCount() const {
 
 std::string LOGMDefinition::Program(int number, const LHashTable& parms,
                                     const LCallIdentity& call) const {
-  return Expand(ProfileReadString(iniPath_, kIvr, "run" + std::to_string(number), ""), parms,
+  return Expand(ProfileReadString(iniPath_, kIvr, std::string(kRunPrefix) + std::to_string(number), ""), parms,
                 call);
 }
 
@@ -170,7 +131,7 @@ LOGMDefinition::Audio LOGMDefinition::AudioFile(const LHashTable& parms,
   std::string ownWave = PathFileName(CompanionPath(".wav"));
   std::string file = ownWave;
   if (IsSet(Flag::kPlayEx)) {
-    file = Expand(ProfileReadString(iniPath_, kIvr, "playexfile", ownWave), parms, call);
+    file = Expand(ProfileReadString(iniPath_, kIvr, kPlayExFile, ownWave), parms, call);
   }
   std::string path = ResolveCaseInsensitive(InFolder(file));
   if (file.empty() || !IsFile(path)) {

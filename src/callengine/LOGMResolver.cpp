@@ -1,21 +1,23 @@
 #include "callengine/LOGMResolver.h"
 
 #include "callengine/LocalDayTime.h"
+#include "callengine/OGMKeys.h"
 #include "callengine/ParameterText.h"
 #include "core/Profile.h"
 #include "core/Trace.h"
 
 namespace {
 
+using namespace ogm_keys;
+
 constexpr int kMaxRedirects = 32;
-constexpr int kDayEnd = 86400;
 
 bool CheckWindow(const std::string& path, std::time_t now) {
-  std::time_t commence = ProfileReadDate(path, "datetime", "commence", 0);
-  std::time_t expire = ProfileReadDate(path, "datetime", "expire", 0);
-  int start = ProfileReadTimeOfDay(path, "datetime", "todstart", 0);
-  int end = ProfileReadTimeOfDay(path, "datetime", "todend", kDayEnd);
-  int weekdays = ProfileReadInt(path, "datetime", "weekdays", 127);
+  std::time_t commence = ProfileReadDate(path, kDateTime, kCommence.key, kCommence.defaultValue);
+  std::time_t expire = ProfileReadDate(path, kDateTime, kExpire.key, kExpire.defaultValue);
+  int start = ProfileReadTimeOfDay(path, kDateTime, kTodStart.key, kTodStart.defaultValue);
+  int end = ProfileReadTimeOfDay(path, kDateTime, kTodEnd.key, kTodEnd.defaultValue);
+  int weekdays = ProfileReadInt(path, kDateTime, kWeekdays.key, kWeekdays.defaultValue);
   LocalDayTime today = LocalDayTime::At(now);
   int t = today.secondsOfDay;
   bool inWindow = end < start ? !(t >= end && t < start) : (start <= t && t < end);
@@ -64,11 +66,11 @@ bool LOGMResolver::IsOGMValid(std::string_view name, std::string& currentOgm) co
 }
 
 LOGMResolver::Check LOGMResolver::DateTime(const std::string& path, std::string& redirect) const {
-  if (!ProfileReadBool(path, "datetime", "enabled", false)) return Check::kValid;
+  if (!ProfileReadBool(path, kDateTime, kCheckEnabled.key, kCheckEnabled.defaultValue)) return Check::kValid;
   if (CheckWindow(path, clock_.Now())) return Check::kValid;
-  switch (ProfileReadInt(path, "datetime", "failmode", 0)) {
+  switch (ProfileReadInt(path, kDateTime, kFailMode.key, kFailMode.defaultValue)) {
     case 1:
-      redirect = Expanded(path, "datetime", "failogm");
+      redirect = Expanded(path, kDateTime, kDateTimeTarget);
       return Check::kRedirect;
     case 2:
       return Check::kRefused;
@@ -78,18 +80,18 @@ LOGMResolver::Check LOGMResolver::DateTime(const std::string& path, std::string&
 }
 
 LOGMResolver::Check LOGMResolver::Number(const std::string& path, std::string& redirect) const {
-  if (!ProfileReadBool(path, "cid", "enabled", false)) return Check::kValid;
-  std::string pattern = ProfileReadString(path, "cid", "cid", "");
-  int idType = ProfileReadInt(path, "cid", "idtype", 0);
+  if (!ProfileReadBool(path, kCid, kCheckEnabled.key, kCheckEnabled.defaultValue)) return Check::kValid;
+  std::string pattern = ProfileReadString(path, kCid, kCidPattern, "");
+  int idType = ProfileReadInt(path, kCid, kIdType.key, kIdType.defaultValue);
   std::string number = idType == 1   ? call_.did
                        : idType == 2 ? std::to_string(call_.drn)
                                      : call_.callerNumber;
-  if (!NumberCondition(ProfileReadInt(path, "cid", "cidscanmode", 0), pattern, number)) {
+  if (!NumberCondition(ProfileReadInt(path, kCid, kScanMode.key, kScanMode.defaultValue), pattern, number)) {
     return Check::kValid;
   }
-  switch (ProfileReadInt(path, "cid", "mode", 0)) {
+  switch (ProfileReadInt(path, kCid, kCidMode.key, kCidMode.defaultValue)) {
     case 1:
-      redirect = Expanded(path, "cid", "ogm");
+      redirect = Expanded(path, kCid, kCidTarget);
       return Check::kRedirect;
     case 2:
       return Check::kRefused;

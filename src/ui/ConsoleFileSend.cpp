@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "core/FileIo.h"
+#include "ui/ConsoleAudio.h"
 #include "core/UniqueFd.h"
 #include "ui/ConsoleName.h"
 #include "ui/ConsoleServerState.h"
@@ -18,6 +19,7 @@ using httplib::Request;
 using httplib::Response;
 
 constexpr size_t kSendPiece = 64 * 1024;
+constexpr const char* kWave = "audio/wav";
 
 }  // namespace
 
@@ -73,6 +75,16 @@ std::string AttachmentHeader(const std::string& name) {
   std::string plain;
   for (unsigned char c : name) plain += (c < 0x20 || c >= 0x7f || c == '"' || c == '\\') ? '_' : static_cast<char>(c);
   return "attachment; filename=\"" + plain + "\"; filename*=UTF-8''" + PercentEncode(name);
+}
+
+void SendAudio(const Request& request, Response& response, ConsoleAudio& audio, const std::string& path,
+               LProgress& progress) {
+  ConsoleAudio::Playable playable = audio.Get(path, progress);
+  response.set_header("Cache-Control", "no-store");
+  if (playable.asStored && SendFile(request, response, path, kWave)) return;
+  if (!playable.wave)
+    return Refuse(response, 422, playable.error.empty() ? "the audio cannot be read" : playable.error);
+  SendBytes(request, response, std::move(playable.wave), kWave);
 }
 
 }  // namespace console_server

@@ -5,6 +5,9 @@
 #include <memory>
 #include <string>
 
+class ConsoleAudio;
+class LProgress;
+
 // Files and bodies sent whole or by the range a browser asks for (a player
 // seeking, a download resumed).
 namespace console_server {
@@ -29,5 +32,10 @@ void SendBytes(const httplib::Request& request, httplib::Response& response,
 // A Content-Disposition value: attachment with a plain-ASCII name in quotes
 // for old clients and the exact name (UTF-8, percent-encoded) beside it.
 std::string AttachmentHeader(const std::string& name);
+
+// The audio file at `path` as a browser plays it (see ConsoleAudio), whole
+// or the range asked for; 422 when it cannot be read.
+void SendAudio(const httplib::Request& request, httplib::Response& response, ConsoleAudio& audio,
+               const std::string& path, LProgress& progress);
 
 }  // namespace console_server

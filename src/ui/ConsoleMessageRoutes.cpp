@@ -57,12 +57,7 @@ void GetAudio(ConsoleServer::State& state, ConsoleAudio& audio, const Request& r
   const std::string path = LMailBox::AudioPath(record);
   if (!ExistsIgnoringCase(path)) return Refuse(response, 404, "the message has no audio");
   ConsoleProgress quiet(state.host, "", state.stopping);
-  ConsoleAudio::Playable playable = audio.Get(path, quiet);
-  response.set_header("Cache-Control", "no-store");
-  if (playable.asStored && SendFile(request, response, path, kWave)) return;
-  if (!playable.wave)
-    return Refuse(response, 422, playable.error.empty() ? "the audio cannot be read" : playable.error);
-  SendBytes(request, response, std::move(playable.wave), kWave);
+  SendAudio(request, response, audio, path, quiet);
 }
 
 void GetDownload(ConsoleServer::State& state, const Request& request, Response& response) {

@@ -131,6 +131,7 @@ void AddRoutes(ConsoleServer::State& state) {
   AddSettingsRoutes(state);
   AddMailBoxPropertiesRoutes(state);
   AddOutboundRoutes(state);
+  AddOgmEditRoutes(state);
   http.Get("/api/.*", [](const Request&, Response& r) { Refuse(r, 404, "no such request"); });
   http.Get("/(.*)", [&state](const Request& q, Response& r) { GetStatic(state, q, r); });
 }

@@ -76,6 +76,10 @@ void AddSettingsRoutes(ConsoleServer::State& state);
 void AddSettingsDeviceRoutes(ConsoleServer::State& state);
 void AddMailBoxPropertiesRoutes(ConsoleServer::State& state);
 void AddOutboundRoutes(ConsoleServer::State& state);
+// The OGM editor: one OGM's keys, read and saved whole.
+void AddOgmEditRoutes(ConsoleServer::State& state);
+// An OGM's audio for its editor: play, import, and a spoken preview.
+void AddOgmAudioRoutes(ConsoleServer::State& state);
 inline constexpr const char* kJsonType = "application/json";
 // `value` as the JSON answer; bad UTF-8 from file names becomes U+FFFD.
 void Answer(httplib::Response& response, const nlohmann::json& value);

@@ -10,11 +10,9 @@
 #include "core/Path.h"
 #include "core/Profile.h"
 #include "mail/MailFiles.h"
-#include "ui/ConsoleAudio.h"
 #include "ui/ConsoleFileSend.h"
 #include "ui/ConsoleName.h"
 #include "ui/ConsoleOgms.h"
-#include "ui/ConsoleProgress.h"
 #include "ui/ConsoleRequest.h"
 #include "ui/ConsoleServerState.h"
 
@@ -116,23 +114,6 @@ void PostDelete(ConsoleServer::State& state, const Request& request, Response& r
   Answer(response, {{"deleted", deleted->load()}});
 }
 
-// The OGM's ".wav" as a browser plays it, converted as a message's is.
-void GetAudio(ConsoleServer::State& state, ConsoleAudio& audio, const Request& request, Response& response) {
-  const std::string name = request.get_param_value("name");
-  if (std::string problem = RequestNameProblem(name); !problem.empty())
-    return Refuse(response, 400, "the OGM name " + problem);
-  const std::string path = ResolveCaseInsensitive(PathJoinExt(state.host.folders.Ogms(), name, ".wav"));
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return Refuse(response, 404, "the OGM has no audio");
-  ConsoleProgress quiet(state.host, "", state.stopping);
-  ConsoleAudio::Playable playable = audio.Get(path, quiet);
-  response.set_header("Cache-Control", "no-store");
-  if (playable.asStored && SendFile(request, response, path, "audio/wav")) return;
-  if (!playable.wave)
-    return Refuse(response, 422, playable.error.empty() ? "the audio cannot be read" : playable.error);
-  SendBytes(request, response, std::move(playable.wave), "audio/wav");
-}
-
 // The report of the rows in the remembered order.
 void PostReport(ConsoleServer::State& state, Response& response) {
   auto html = std::make_shared<std::optional<std::string>>();
@@ -166,9 +147,6 @@ void AddOgmListRoutes(ConsoleServer::State& state) {
   http.Post("/api/ogmlist/new", [&state](const Request& q, Response& r) { PostNew(state, q, r); });
   http.Post("/api/ogmlist/rename", [&state](const Request& q, Response& r) { PostRename(state, q, r); });
   http.Post("/api/ogmlist/delete", [&state](const Request& q, Response& r) { PostDelete(state, q, r); });
-  auto audio = std::make_shared<ConsoleAudio>();
-  http.Get("/api/ogmlist/audio",
-           [&state, audio](const Request& q, Response& r) { GetAudio(state, *audio, q, r); });
   http.Post("/api/ogmlist/report", [&state](const Request&, Response& r) { PostReport(state, r); });
   http.Get("/api/ogmlist/report.rtf", [&state](const Request& q, Response& r) { GetReport(state, q, r); });
 }

@@ -61,7 +61,7 @@ TEST_F(ConsoleOgmListTest, RefusedNamesAndTakenNamesChangeNothing) {
   EXPECT_EQ(FileText(Ogm("Main", ".txt")) + "," + FileText(Ogm("Sales", ".txt")), "Main text,Sales text");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folders_->Ogms()), {}), 4);
   EXPECT_FALSE(ProfileReadBool(folders_->SettingsFile(), "settings", "ivrmodified", false));
-  auto audio = client_->Get("/api/ogmlist/audio?name=..%252fMain", {{"Cookie", session_.cookie}});
+  auto audio = client_->Get("/api/ogm/audio?name=..%252fMain", {{"Cookie", session_.cookie}});
   EXPECT_EQ(audio ? audio->status : 0, 400);
 }
 

@@ -32,6 +32,15 @@ async function errorOf(response) {
 
 // GET PATH, or POST PATH with BODY (an object as JSON, or a Blob as bytes).
 export async function api(path, body) {
+  return (await request(path, body)).json();
+}
+
+// As api, for an answer that is no JSON (audio): the response's bytes.
+export async function apiBlob(path, body) {
+  return (await request(path, body)).blob();
+}
+
+async function request(path, body) {
   const options = { credentials: "same-origin", headers: {} };
   if (body !== undefined) {
     options.method = "POST";
@@ -46,7 +55,7 @@ export async function api(path, body) {
   }
   const response = await fetch(path, options);
   if (!response.ok) throw await errorOf(response);
-  return response.json();
+  return response;
 }
 
 export function query(path, params) {

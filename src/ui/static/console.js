@@ -6,6 +6,7 @@ import * as ivr from "./ivr.js";
 import { bindKeys } from "./keys.js";
 import * as messages from "./messages.js";
 import "./settings.js";
+import "./ogm-editor.js";
 import { guarded, setNotice, setProgress, showError } from "./notices.js";
 import "./ogms.js";
 import { startViews } from "./views.js";

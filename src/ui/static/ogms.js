@@ -141,7 +141,7 @@ async function renameOgm() {
 function play() {
   const name = selected()[0];
   if (!name) return;
-  el.ogmPlayer.src = query("/api/ogmlist/audio", { name });
+  el.ogmPlayer.src = query("/api/ogm/audio", { name });
   el.ogmPlayer.play().catch(() => {}); // a failed start shows through the "error" event
 }
 

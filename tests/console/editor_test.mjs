@@ -1,0 +1,116 @@
+// Drives the OGM editor in headless Chromium as a user would.
+// node editor_test.mjs URL DATA-FOLDER SCREENSHOT-FOLDER MP3-FILE
+import assert from "node:assert/strict";
+import { existsSync, readFileSync } from "node:fs";
+import { join } from "node:path";
+import { openBrowser } from "./browser.mjs";
+
+const [url, data, shots, mp3] = process.argv.slice(2);
+const { page, problems, say, shot, run } = await openBrowser(shots);
+const NAME = "Night Menu";
+
+const editor = page.locator("dialog#ogm-editor");
+const field = (name) => editor.locator(`[data-field="${name}"]`);
+const tab = (title) => editor.getByRole("tab", { name: title });
+const ini = () => readFileSync(join(data, "OGMs", `${NAME}.ini`), "utf8");
+
+// The refusal the test provokes is a 400 the browser reports in its console.
+page.on("console", (message) => {
+  const at = problems.indexOf(`console error: ${message.text()}`);
+  if (at >= 0 && /status of 400/.test(message.text())) problems.splice(at, 1);
+});
+
+// Each page of the editor at desktop and phone width; the dialog itself
+// must not scroll sideways either.
+async function shotPage(number, title, slug) {
+  await tab(title).click();
+  await shot(`editor-${number}-${slug}`);
+  await page.setViewportSize({ width: 390, height: 844 });
+  const overflow = await editor.evaluate((d) => d.querySelector("form").scrollWidth - d.querySelector("form").clientWidth);
+  if (overflow > 0) problems.push(`${slug}: the editor is ${overflow} px wider than a phone`);
+  await page.setViewportSize({ width: 1280, height: 800 });
+}
+
+await run("editor_test", async () => {
+  say("the console is up; another page asks for a new OGM's editor");
+  await page.goto(url);
+  await page.waitForFunction(() => document.getElementById("ogm").value !== "");
+  await page.evaluate((name) => {
+    window.savedOgm = null;
+    document.addEventListener("ogm-saved", (event) => (window.savedOgm = event.detail.name));
+    document.dispatchEvent(new CustomEvent("ogm-edit", { detail: { name } }));
+  }, NAME);
+  await editor.waitFor({ state: "visible" });
+  assert.equal(await page.textContent("#ogm-editor-title"), `OGM Properties: ${NAME}`);
+  assert.equal(await field("ivr.wait").inputValue(), "6");
+
+  say("spoken text and a voice, heard in a preview that changes nothing");
+  await page.fill("#ogm-text", "Thank you for calling. Press 1 for sales.");
+  await field("ivr.playtts").check();
+  const voices = await field("ivr.playttsvoice").locator("option").count();
+  assert.ok(voices > 0, "the installed voices are listed");
+  await field("ivr.playttsvoice").selectOption({ index: voices - 1 });
+  await page.click("#ogm-preview");
+  await page.locator("#ogm-preview-audio:not([hidden])").waitFor();
+  assert.ok(!existsSync(join(data, "OGMs", `${NAME}.ini`)), "a preview writes nothing");
+  await shotPage("01", "What plays", "plays");
+  await shotPage("02", "Wait and type", "wait");
+
+  say("key 1 goes to another OGM, key 2 to a mailbox; key 3 to one that is not there");
+  await tab("Keys").click();
+  await field("ivr.press1").selectOption("go");
+  await field("ivr.press1go").fill("Sales");
+  await field("ivr.press2").selectOption("mailbox");
+  await field("ivr.press2mbx").fill("Default");
+  assert.ok(await field("ivr.press2mbxmessage").isVisible(), "the mailbox action's own fields show");
+  assert.ok(!(await field("ivr.press1mbx").isVisible()), "fields of actions not chosen stay hidden");
+  await field("ivr.press3").selectOption("go");
+  await field("ivr.press3go").fill("Nowhere");
+  await tab("What plays").click();
+  await page.click("#ogm-save");
+
+  say("the save is refused beside the bad field, on its page");
+  const refusal = editor.locator(`#${await field("ivr.press3go").getAttribute("aria-describedby")}`);
+  await refusal.filter({ hasText: "no OGM of that name" }).waitFor();
+  assert.equal(await field("ivr.press3go").getAttribute("aria-invalid"), "true");
+  assert.ok(await field("ivr.press3go").isVisible(), "the Keys page came up");
+  assert.ok(!existsSync(join(data, "OGMs", `${NAME}.ini`)), "a refused save writes nothing");
+  await shotPage("03", "Keys", "keys-refused");
+
+  say("with key 3 corrected the save goes through and reads back from the file");
+  await field("ivr.press3").selectOption("noresponse");
+  await page.click("#ogm-save");
+  await page.waitForFunction(() => window.savedOgm !== null);
+  assert.equal(await page.evaluate(() => window.savedOgm), NAME);
+  const saved = ini();
+  for (const line of ["playtts=true", "press1=go", "press1go=Sales", "press2=mailbox", "press2mbx=Default", "press3=noresponse"])
+    assert.ok(saved.split("\n").includes(line), `${line} in\n${saved}`);
+  assert.match(saved, new RegExp(`playttsvoice=${voices - 1}\\n`));
+  assert.equal(readFileSync(join(data, "OGMs", `${NAME}.txt`), "utf8"), "Thank you for calling. Press 1 for sales.");
+  assert.match(readFileSync(join(data, "settings.ini"), "utf8"), /ivrmodified=true/);
+
+  say("an MP3 file becomes the OGM's audio");
+  await tab("What plays").click();
+  await page.setInputFiles("#ogm-audio-file", mp3);
+  await page.locator("#ogm-audio:not([hidden])").waitFor();
+  assert.ok(existsSync(join(data, "OGMs", `${NAME}.wav`)));
+
+  say("a program added to the run list is saved as run1");
+  await tab("Programs").click();
+  await page.click("#ogm-run-add");
+  await page.locator("dialog#ask").waitFor({ state: "visible" });
+  await page.fill("#ask-fields input", "/usr/bin/true %cid%");
+  await page.click("#ask-ok");
+  await field("ivr.run").check();
+  await page.click("#ogm-save");
+  await page.locator("#ogm-editor-state", { hasText: "Saved." }).waitFor();
+  assert.match(ini(), /runcount=1\n/);
+  assert.match(ini(), /run1=\/usr\/bin\/true %cid%\n/);
+
+  await shotPage("04", "Number entry", "entry");
+  await shotPage("05", "Validity", "validity");
+  await shotPage("06", "Programs", "programs");
+  await shotPage("07", "Log and announce", "log");
+  const errorsShown = await page.locator("#errors p").allTextContents();
+  if (errorsShown.length) problems.push(`errors shown to the user: ${errorsShown.join(" | ")}`);
+});
