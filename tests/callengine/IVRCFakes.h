@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "audio/LSRCNull.h"
-#include "audio/LSoundSinkBase.h"
+#include "audio/TestSources.h"
 #include "IVRCMainFixture.h"
 #include "callengine/IVRCCommands.h"
 #include "callengine/IVRCMain.h"
@@ -52,13 +52,6 @@ class RecordingVoiceMail final : public IVRCVoiceMail {
   }
 };
 
-// A sink that keeps nothing: stands in for the answer detector.
-class DiscardingSink final : public LSoundSinkBase {
- public:
-  DiscardingSink() : LSoundSinkBase(8000, 1) {}
-  void Write(const int32_t *, int32_t frames) override { Advance(frames); }
-};
-
 // Services that note their use; speech plays `speech` (silence by default)
 // and the answer detector hands its result to the test.
 class RecordingServices final : public IVRCServices {
@@ -70,7 +63,7 @@ class RecordingServices final : public IVRCServices {
   LSoundSinkRef OpenAnswerDetector(AnswerResult result, int32_t timeoutMs,
                                    int32_t silenceMs) override {
     detection = std::move(result), detectorTimeoutMs = timeoutMs, detectorSilenceMs = silenceMs;
-    return new DiscardingSink;
+    return new CollectSink(8000, 1);  // stands in for the answer detector
   }
   void AddOutboundEntry(const std::string &entry) override { outbound.push_back(entry); }
   void AddLevellingWork(const std::string &path) override { levelled.push_back(path); }

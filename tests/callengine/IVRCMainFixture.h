@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "LocalTime.h"
+#include "audio/WaveTestFiles.h"
 #include "callengine/IVRCMain.h"
 #include "core/DataFolders.h"
 #include "core/MainMessages.h"
@@ -45,14 +46,9 @@ class IVRCMainTest : public ::testing::Test {
   void Ogm(const std::string &name, const std::string &ivr = "", const std::string &more = "") {
     Write(folders_.Ogms() + "/" + name + ".ini", "[ivr]\n" + ivr + more);
   }
-  // A silent 16-bit mono WAVE file of `ms` milliseconds at 8000 Hz: header
-  // words (PCM, mono; rate; bytes per second; 2-byte frames, 16 bits).
+  // A silent 16-bit mono WAVE file of `ms` milliseconds at 8000 Hz.
   void Wave(const std::string &path, uint32_t ms) {
-    std::ofstream out(path, std::ios::binary);
-    auto put = [&](uint32_t v) { out.write(reinterpret_cast<const char *>(&v), 4); };
-    out << "RIFF", put(36 + ms * 16), out << "WAVEfmt ";
-    for (uint32_t v : {16u, 0x00010001u, 8000u, 16000u, 0x00100002u}) put(v);
-    out << "data", put(ms * 16), out << std::string(ms * 16, '\0');
+    Write(path, wave_test::WaveFile(1, 8000, 16, std::string(ms * 16, '\0')));
   }
   void Prompt(const std::string &name, uint32_t ms) {
     Wave(folders_.SystemPrompts() + "/" + name + ".wav", ms);

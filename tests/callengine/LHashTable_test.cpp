@@ -11,7 +11,7 @@
 namespace {
 
 // "Name" and "name" are two entries; a lookup finds the newest of any case.
-TEST(LHashTable, SetReplacesExactNameOnlyAndGetFindsNewestIgnoringCase) {
+TEST(LHashTable, SetReplacesExactNameOnlyGetFindsNewestIgnoringCaseAndQueriesDecode) {
   LHashTable parms;
   parms.SetParm("Name", "first");
   parms.SetParm("name", "second");
@@ -20,10 +20,8 @@ TEST(LHashTable, SetReplacesExactNameOnlyAndGetFindsNewestIgnoringCase) {
   parms.SetParm("empty", "");
   EXPECT_EQ(std::tuple(parms.Size(), parms.GetParm("NAME")), std::tuple(3u, "second"));
   EXPECT_EQ(parms.GetParm("missing", "fallback") + parms.GetParm("empty", "fallback"), "fallback");
-}
-
-TEST(LHashTable, QueryTextDecodesPlusAndHexAndRepeatsReplace) {
-  LHashTable parms;
+  // Query text decodes plus and hex; repeats replace.
+  parms.Clear();
   parms.ParseQuery("ogm=Sales+Desk&a%3Db=x%26y&=skipped&pct=100%&bad=%zz&last&n&x=1&n=2&end");
   // A name runs to the equals sign.
   for (auto [name, value] : {std::pair{"ogm", "Sales Desk"}, {"a=b", "x&y"}, {"pct", "100%"},

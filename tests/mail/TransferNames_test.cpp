@@ -30,7 +30,6 @@ TEST(TransferNames, ServerAddressForms) {
       {"", std::nullopt, false},
       {"http://host", std::nullopt, false},
       {"host:0", std::nullopt, false},
-      {"host:0", std::nullopt, false},
       {"host:65536", std::nullopt, false},
       {"host:21x", std::nullopt, false},
       {"host/pub", std::nullopt, false},

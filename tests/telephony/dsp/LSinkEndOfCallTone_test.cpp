@@ -5,17 +5,10 @@
 #include <random>
 #include <vector>
 
+#include "audio/TestSources.h"
 #include "telephony/dsp/LSinkEndOfCallTone.h"
 
 namespace {
-
-// Counts what reaches it.
-class CountingSink final : public LSoundSinkBase {
- public:
-  CountingSink() : LSoundSinkBase(16000, 1) {}
-  void Write(const int32_t *, int32_t frames) override { Advance(frames); }
-  void Truncate(int32_t frame) override { SetPosition(frame); }
-};
 
 int32_t Tone(int i, double amplitude) { return static_cast<int32_t>(amplitude * std::sin(i * 0.334)); }
 
@@ -47,7 +40,7 @@ TEST(EndOfCallTone, NetworkTonesAreRecognisedAndSilenceQuietTonesOrSpeechAreNot)
 
 TEST(EndOfCallTone, EverythingReachesTheInnerSinkAtItsFormat) {
   std::atomic<uint8_t> flags{0};
-  LRef<CountingSink> inner = new CountingSink;
+  LRef<CollectSink> inner = new CollectSink(16000, 1);
   LRef<LSinkEndOfCallTone> sink = new LSinkEndOfCallTone(inner, flags);
   EXPECT_EQ(sink->SampleRate(), 16000u);
   std::vector<int32_t> block(1600, INT32_MIN);  // odd samples do no harm

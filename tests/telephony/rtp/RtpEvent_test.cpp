@@ -41,7 +41,7 @@ TEST(RtpEvent, PayloadFieldsRoundTrip) {
   EXPECT_FALSE(LRtpTelephoneEvent::Decode(shortPayload, ignored));
 }
 
-TEST(RtpEvent, SenderSendsAKeyAsOneTimestampGrowingThenThreeEnds) {
+TEST(RtpEvent, SenderSendsAKeyAsOneTimestampGrowingThenThreeEndsAndBoundsTheDuration) {
   LRtpEventSender sender;
   ASSERT_TRUE(sender.QueueKeys("5#", 100, 60));
   const auto slots = Slots(sender, 30);
@@ -59,18 +59,14 @@ TEST(RtpEvent, SenderSendsAKeyAsOneTimestampGrowingThenThreeEnds) {
             std::tuple(true, 1000u + 1600, 11));
   EXPECT_FALSE(slots[19]);
   EXPECT_TRUE(sender.Idle());
-}
-
-TEST(RtpEvent, SenderRefusesNonKeysAndBoundsTheDuration) {
-  LRtpEventSender sender;
+  // Non-keys are refused; a long key is cut at the largest duration.
   EXPECT_FALSE(sender.QueueKeys("1!"));
-  EXPECT_TRUE(sender.Idle());
-  ASSERT_TRUE(sender.QueueKeys("7", 60000, 0));
-  const auto slots = Slots(sender, 410);
-  ASSERT_TRUE(slots[399]);
-  EXPECT_EQ(std::tuple(Decoded(slots[399]->payload).duration, Decoded(slots[399]->payload).end),
+  ASSERT_TRUE(sender.Idle() && sender.QueueKeys("7", 60000, 0));
+  const auto longKey = Slots(sender, 410);
+  ASSERT_TRUE(longKey[399]);
+  EXPECT_EQ(std::tuple(Decoded(longKey[399]->payload).duration, Decoded(longKey[399]->payload).end),
             std::tuple(64000, true));
-  EXPECT_TRUE(slots[401] && !slots[402]);
+  EXPECT_TRUE(longKey[401] && !longKey[402]);
 }
 
 TEST(RtpEvent, ReceiverReportsTheSendersKeysOnce) {
@@ -87,7 +83,7 @@ TEST(RtpEvent, ReceiverReportsTheSendersKeysOnce) {
   EXPECT_EQ(keys, "123*#ABCD0");
 }
 
-TEST(RtpEvent, ReceiverKeysOnTheTimestamp) {
+TEST(RtpEvent, ReceiverKeysOnTheTimestampAndFollowsSegmentedEvents) {
   LRtpEventReceiver receiver;
   // A long event: one key however long.
   EXPECT_EQ(receiver.Receive(5000, Payload(3, false, 160)), '3');
@@ -104,11 +100,9 @@ TEST(RtpEvent, ReceiverKeysOnTheTimestamp) {
   EXPECT_EQ(receiver.Receive(41000, Payload(200, false, 160)), 0);
   const uint8_t shortPayload[2] = {1, 0};
   EXPECT_EQ(receiver.Receive(42000, shortPayload), 0);
-}
-
-TEST(RtpEvent, ReceiverFollowsASegmentedLongEventAndATimestampRestart) {
-  LRtpEventReceiver receiver;
-  const uint32_t start = 0xFFFF0000u;  // the segments cross the timestamp wrap
+  // A long event in segments across the timestamp wrap.
+  receiver.Reset();
+  const uint32_t start = 0xFFFF0000u;
   EXPECT_EQ(receiver.Receive(start, Payload(0, false, 160)), '0');
   EXPECT_EQ(receiver.Receive(start, Payload(0, false, 0xFFFF)), 0);
   EXPECT_EQ(receiver.Receive(start + 0xFFFF, Payload(0, false, 160)), 0);

@@ -47,33 +47,24 @@ TEST_F(SipDeviceSettingsTest, FirstStartWritesTheLoopbackDeviceAndEnumeratesIt) 
   EXPECT_EQ(stack.Device(1), nullptr);
 }
 
-TEST_F(SipDeviceSettingsTest, ATakenPortMovesTheDeviceToTheNextFreeOneAndLogsIt) {
+// A taken port moves a device to the next free one; a TLS device listens
+// with its own certificate; one that cannot listen stays listed but unusable.
+TEST_F(SipDeviceSettingsTest, DevicesListenWhereTheyCanAndSayWhatTheyCouldNot) {
   const uint16_t port = FreeLoopbackPort();
   const std::string address = "127.0.0.1:" + std::to_string(port);
   WriteDevice(0, {{"name", "First"}, {"localaddress", address}});
   WriteDevice(1, {{"name", "Second"}, {"localaddress", address}, {"transport", "tcp"}});
+  WriteDevice(2, {{"name", "Secure"}, {"transport", "tls"}, {"localaddress", "127.0.0.1:0"}});
+  WriteDevice(3, {{"name", "Broken"}, {"localaddress", "192.0.2.250:5060"}});
   SipStack stack(settings_, log_);
-  ASSERT_NE(stack.Device(0), nullptr);
-  ASSERT_NE(stack.Device(1), nullptr);
+  for (int device = 0; device < 3; ++device) ASSERT_NE(stack.Device(device), nullptr) << device;
   EXPECT_EQ(stack.Device(0)->ListenPort(), port);
   EXPECT_GT(stack.Device(1)->ListenPort(), port);
   EXPECT_TRUE(Logged("SIP device Second: port " + std::to_string(port) + " is in use"));
-}
-
-TEST_F(SipDeviceSettingsTest, ATlsDeviceListensWithItsOwnCertificateAndSaysServersAreNotVerified) {
-  WriteDevice(0, {{"name", "Secure"}, {"transport", "tls"}, {"localaddress", "127.0.0.1:0"}});
-  SipStack stack(settings_, log_);
-  ASSERT_NE(stack.Device(0), nullptr);
-  EXPECT_NE(stack.Device(0)->ListenPort(), 0);
-  EXPECT_EQ(stack.Device(0)->TargetUri("7001"), "sip:7001@127.0.0.1;transport=tls");
+  EXPECT_NE(stack.Device(2)->ListenPort(), 0);
+  EXPECT_EQ(stack.Device(2)->TargetUri("7001"), "sip:7001@127.0.0.1;transport=tls");
   EXPECT_TRUE(Logged("SIP device Secure: TLS server certificates are not verified"));
-}
-
-TEST_F(SipDeviceSettingsTest, ADeviceThatCannotListenStaysListedButUnusable) {
-  WriteDevice(0, {{"name", "Broken"}, {"localaddress", "192.0.2.250:5060"}});
-  SipStack stack(settings_, log_);
-  EXPECT_EQ(std::tuple(stack.DeviceCount(), stack.GetLineName(0)), std::tuple(1, "Broken"));
-  EXPECT_EQ(stack.Device(0), nullptr);
+  EXPECT_EQ(std::tuple(stack.DeviceCount(), stack.GetLineName(3), stack.Device(3)), std::tuple(4, "Broken", nullptr));
   EXPECT_TRUE(Logged("SIP device Broken cannot listen"));
 }
 

@@ -81,24 +81,13 @@ TEST_F(SipRtpSocketTest, DeliversOnlyTheRemotesPacketsSendsToItAndEachCallHasIts
   ::close(stranger);
 }
 
-// A UDP socket bound to a free port of `ip` (a loopback address).
-int BoundUdpOn(const char* ip, uint16_t& port) {
-  const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0);
-  sockaddr_in address = Loopback();
-  ::inet_pton(AF_INET, ip, &address.sin_addr);
-  socklen_t size = sizeof address;
-  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-  port = ntohs(address.sin_port);
-  return fd;
-}
-
 TEST_F(SipRtpSocketTest, AStreamFromTheSignallingHostTakesOverTheSdpAddressAndIsSentTo) {
   std::unique_ptr<SipRtpSocket> rtp = SipRtpSocket::Open("127.0.0.1");
   ASSERT_NE(rtp, nullptr);
   uint16_t sdpPort = 0, natPort = 0, laterPort = 0, strangerPort = 0;
-  const int sdp = BoundUdpOn("127.0.0.1", sdpPort), nat = BoundUdpOn("127.0.0.1", natPort);
-  const int later = BoundUdpOn("127.0.0.1", laterPort), stranger = BoundUdpOn("127.0.0.2", strangerPort);
+  const int flags = SOCK_DGRAM | SOCK_NONBLOCK;
+  const int sdp = BoundUdp(sdpPort, flags), nat = BoundUdp(natPort, flags);
+  const int later = BoundUdp(laterPort, flags), stranger = BoundUdp(strangerPort, flags, "127.0.0.2");
   std::vector<std::string> switches;
   rtp->SetLatch(SipRtpLatch(Mode::kSignalling, "127.0.0.1"), [&](const SipHostPort& from, const SipHostPort& to) {
     switches.push_back(std::to_string(from.port) + ">" + std::to_string(to.port));

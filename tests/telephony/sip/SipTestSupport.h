@@ -28,10 +28,11 @@ inline sockaddr_in Loopback(uint16_t port = 0) {
   return {.sin_family = AF_INET, .sin_port = htons(port), .sin_addr = {htonl(INADDR_LOOPBACK)}, .sin_zero = {}};
 }
 
-// A UDP socket bound to a free loopback port; its port in `port`.
-inline int BoundUdp(uint16_t& port, int type = SOCK_DGRAM) {
+// A UDP socket bound to a free port of loopback address `ip`; its port in `port`.
+inline int BoundUdp(uint16_t& port, int type = SOCK_DGRAM, const char* ip = "127.0.0.1") {
   const int fd = ::socket(AF_INET, type, 0);
   sockaddr_in address = Loopback();
+  ::inet_pton(AF_INET, ip, &address.sin_addr);
   socklen_t size = sizeof address;
   ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
   ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);

@@ -121,31 +121,6 @@ TEST(LWaveDevicesTest, MissingSoundCardsAndFilesAndFormatsAFileCannotCarryFailCl
   EXPECT_FALSE(LWaveDevices::InOpener({K::kFile, -1, {}, {}, dir / "missing.wav"})(kLine, done, false));
 }
 
-TEST(LWaveQueueTest, LoopingBufferRepeatsUntilBrokenThenTheNextPlays) {
-  LSignalObject done;
-  LWaveQueue queue(LWaveQueue::Direction::kOut, done, true);
-  std::vector<int16_t> pcm(8, 0);
-  LWaveHeader loop, next;
-  loop.Prepare(pcm.data(), 8);
-  loop.flags.fetch_or(LWaveHeader::kBeginLoop | LWaveHeader::kEndLoop);
-  loop.loops = 0x7FFFFFFF;
-  next.Prepare(pcm.data() + 4, 8);
-  ASSERT_TRUE(queue.Add(loop));
-  ASSERT_TRUE(queue.Add(next));
-  auto playChunk = [&] {
-    LWaveQueue::Chunk chunk = queue.Acquire(UINT32_MAX, 0);
-    queue.Release(chunk.size);
-    return chunk.bytes;
-  };
-  for (int i = 0; i < 10; ++i) EXPECT_EQ(reinterpret_cast<uint8_t*>(pcm.data()), playChunk());
-  EXPECT_FALSE(loop.IsDone());
-  queue.BreakLoop();
-  playChunk();
-  EXPECT_TRUE(loop.IsDone());
-  EXPECT_EQ(reinterpret_cast<uint8_t*>(pcm.data() + 4), playChunk());
-  EXPECT_TRUE(next.IsDone());
-}
-
 TEST(LWaveQueueTest, OutputSoundedLaterCompletesInOrder) {
   LSignalObject done;
   LWaveQueue queue(LWaveQueue::Direction::kOut, done, true);
