@@ -11,6 +11,7 @@
 #include "core/LMessage.h"
 #include "log/StatusDisplay.h"
 
+class ConsolePhones;
 class LProcessListThread;
 
 // What the console needs of the engine that owns it. Everything here must
@@ -36,4 +37,6 @@ struct ConsoleHost {
   // The levelling work list, null when there is none: a message is
   // converted for e-mail only once it is levelled.
   const LProcessListThread* levelling = nullptr;
+  // The browser phones, null when there are none.
+  ConsolePhones* phones = nullptr;
 };

@@ -5,6 +5,7 @@ import * as commands from "./commands.js";
 import * as ivr from "./ivr.js";
 import { bindKeys } from "./keys.js";
 import * as messages from "./messages.js";
+import "./phone.js";
 import { guarded, setNotice, setProgress, showError } from "./notices.js";
 import { startViews } from "./views.js";
 
