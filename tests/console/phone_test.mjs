@@ -5,7 +5,7 @@ import assert from "node:assert/strict";
 import { openBrowser } from "./browser.mjs";
 
 const [url, shots, microphone] = process.argv.slice(2);
-const { browser, page, say, shot, run } = await openBrowser(shots, [
+const { page, say, shot, run } = await openBrowser(shots, [
   "--use-fake-ui-for-media-stream",
   "--use-fake-device-for-media-stream",
   `--use-file-for-fake-audio-capture=${microphone}`,
@@ -15,17 +15,24 @@ const { browser, page, say, shot, run } = await openBrowser(shots, [
 const log = page.locator("#phone-log");
 const callButton = page.locator("#phone-call");
 
-// A POST with the session's token from inside a page: the answer's status.
-function post(target, path, body) {
-  return target.evaluate(
-    async ([p, b]) => {
-      const { token } = await (await fetch("/api/session")).json();
-      const headers = { "Content-Type": "application/json", "X-Console-Token": token };
-      const response = await fetch(p, { method: "POST", headers, body: JSON.stringify(b) });
-      return { status: response.status, body: await response.json() };
-    },
-    [path, body],
-  );
+// Requests made from here, so the refusals expected are no page errors. A
+// session: the page's own (its cookie) or, without one, a new one.
+async function session(cookie) {
+  const response = await fetch(new URL("/api/session", url), { headers: cookie ? { Cookie: cookie } : {} });
+  const { token } = await response.json();
+  return { cookie: cookie || response.headers.get("set-cookie").split(";")[0], token };
+}
+
+// A POST of JSON (or of bytes): its status and answer.
+async function post(from, path, body) {
+  const bytes = body instanceof Uint8Array;
+  const headers = {
+    Cookie: from.cookie,
+    "X-Console-Token": from.token,
+    "Content-Type": bytes ? "application/octet-stream" : "application/json",
+  };
+  const response = await fetch(new URL(path, url), { method: "POST", headers, body: bytes ? body : JSON.stringify(body) });
+  return { status: response.status, body: await response.json() };
 }
 
 await run("phone_test", async () => {
@@ -35,7 +42,9 @@ await run("phone_test", async () => {
   assert.equal(await callButton.textContent(), "Connect Call");
   assert.equal(await page.locator(".keypad button").count(), 12);
   await page.keyboard.press("5");
-  assert.equal((await post(page, "/api/phone/key", { id: 1, key: "5" })).status, 409);
+  const [{ name, value }] = await page.context().cookies();
+  const own = await session(`${name}=${value}`);
+  assert.equal((await post(own, "/api/phone/key", { id: 1, key: "5" })).status, 409);
   await shot("phone-01-idle");
 
   say("Connect Call answers, and the answering OGM's tone is heard");
@@ -58,16 +67,17 @@ await run("phone_test", async () => {
   await shot("phone-04-ended");
 
   say("two phones at once are two calls; another session reaches neither");
-  const first = await post(page, "/api/phone/connect", {});
-  const second = await post(page, "/api/phone/connect", {});
+  const first = await post(own, "/api/phone/connect", {});
+  const second = await post(own, "/api/phone/connect", {});
   assert.equal(first.status, 200);
   assert.equal(second.status, 200);
   assert.notEqual(first.body.id, second.body.id);
-  const stranger = await (await browser.newContext()).newPage();
-  await stranger.goto(url);
+  const stranger = await session();
   assert.equal((await post(stranger, "/api/phone/key", { id: second.body.id, key: "1" })).status, 409);
-  assert.equal((await post(page, "/api/phone/hangup", { id: first.body.id })).status, 200);
-  assert.equal((await post(page, "/api/phone/key", { id: first.body.id, key: "1" })).status, 409);
-  assert.equal((await post(page, "/api/phone/key", { id: second.body.id, key: "1" })).status, 200);
-  assert.equal((await post(page, "/api/phone/hangup", { id: second.body.id })).status, 200);
+  assert.equal((await post(stranger, `/api/phone/mic?id=${second.body.id}`, new Uint8Array(1600))).status, 404);
+  assert.equal((await post(own, "/api/phone/hangup", { id: first.body.id })).status, 200);
+  assert.equal((await post(own, "/api/phone/key", { id: first.body.id, key: "1" })).status, 409);
+  assert.equal((await post(own, `/api/phone/mic?id=${second.body.id}`, new Uint8Array(1600))).status, 200);
+  assert.equal((await post(own, "/api/phone/key", { id: second.body.id, key: "1" })).status, 200);
+  assert.equal((await post(own, "/api/phone/hangup", { id: second.body.id })).status, 200);
 });

@@ -46,7 +46,7 @@ class ConsoleServerTest : public ::testing::Test {
                        [this](std::string title, std::string step, double fraction) {
                          status_.SetProgress(std::move(title), std::move(step), fraction);
                        },
-                       nullptr};
+                       nullptr, nullptr};
   }
 
   std::unique_ptr<ConsoleServer> Start(ConsoleConfig config) {

@@ -8,7 +8,7 @@ const KEYS = ["1", "2", "3", "4", "5", "6", "7", "8", "9", "*", "0", "#"];
 const MIC_POST_MS = 100;
 const view = document.getElementById("view-phone");
 let built = false;
-let call = null; // { id, audio, events, reader, timer }
+let call = null; // { id, audio, events, reader, timer, posting }
 const el = {};
 
 function build() {
@@ -79,12 +79,14 @@ async function connect() {
     throw error;
   }
   el["phone-log"].textContent = "";
-  call = { id, audio, events: null, reader: null, timer: 0, sending: false };
+  call = { id, audio, events: null, reader: null, timer: 0, posting: null };
   view.dataset.earPeak = "0";
   showState(true);
-  listen(call);
-  play(call).catch(() => {}); // ends with the call
-  call.timer = setInterval(() => sendMic(call), MIC_POST_MS);
+  const current = call;
+  listen(current);
+  // The earpiece's stream ends as soon as the call does: the microphone stops then.
+  play(current).catch(() => {}).finally(() => clearInterval(current.timer));
+  current.timer = setInterval(() => sendMic(current), MIC_POST_MS);
 }
 
 function listen(current) {
@@ -118,20 +120,18 @@ async function play(current) {
   }
 }
 
-async function sendMic(current) {
-  if (current.sending || call !== current) return;
-  current.sending = true;
-  try {
-    await api(query("/api/phone/mic", { id: current.id }), current.audio.takeCaptured());
-  } catch {
-    // the call ended meanwhile: the state event says so
-  } finally {
-    current.sending = false;
-  }
+function sendMic(current) {
+  if (current.posting || call !== current) return;
+  current.posting = api(query("/api/phone/mic", { id: current.id }), current.audio.takeCaptured())
+    .catch(() => {}) // the call ended meanwhile: the state event says so
+    .finally(() => (current.posting = null));
 }
 
+// The microphone stops first, so no audio arrives for a call already gone.
 async function hangUp() {
   const current = call;
+  clearInterval(current.timer);
+  await current.posting;
   await api("/api/phone/hangup", { id: current.id });
 }
 
