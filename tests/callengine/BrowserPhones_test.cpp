@@ -10,7 +10,8 @@
 
 namespace {
 
-// Phones on a real loop and the network devices, answered by the default OGM.
+// Phones on a real loop (which runs once) and the network devices,
+// answered by the default OGM.
 class BrowserPhonesTest : public IVRCMainTest {
  protected:
   BrowserPhonesTest() {
@@ -18,21 +19,19 @@ class BrowserPhonesTest : public IVRCMainTest {
     Wave(folders_.Ogms() + "/Default Answering Message.wav", 500);
   }
 
-  // Runs the loop for `ms`, `each` called every 100 ms.
-  void Spin(int ms, const std::function<void()> &each = [] {}) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    auto next = std::chrono::steady_clock::now();
-    runner_.Run({[&] {
-      if (std::chrono::steady_clock::now() >= next) each(), next += std::chrono::milliseconds(100);
-      return std::chrono::steady_clock::now() >= end;
-    }}, ms + 5000);
-  }
-  bool Alive(int id, const std::string &session = "s") const { return phones_.Find(id, session).has_value(); }
+  struct Rig {
+    explicit Rig(BrowserPhonesTest &test)
+        : phones({runner.loop, runner.clock_, test.folders_, test.logFile_, &commands, &voiceMail, nullptr}) {}
+    // Runs the loop until `phone` is freed.
+    bool RunUntilFreed(int phone) {
+      return runner.Run({[&] { return !phones.Find(phone, "s"); }}, 3000);
+    }
+    LoopRunner runner;
+    OGMCommands commands;
+    VoiceMailFlows voiceMail;
+    BrowserPhones phones;
+  };
 
-  LoopRunner runner_;
-  OGMCommands commands_;
-  VoiceMailFlows voiceMail_;
-  BrowserPhones phones_{{runner_.loop, runner_.clock_, folders_, logFile_, &commands_, &voiceMail_, nullptr}};
   std::string error_;
 };
 
@@ -41,52 +40,55 @@ TEST_F(BrowserPhonesTest, APageThatWentAwayIsHungUpAndFreed) {
     const char *what;
     bool closeStream;
     bool sendAudio;
-    int waitMs;
     bool alive;
   };
-  const int quiet = static_cast<int>(BrowserPhones::kSilentPageMs + BrowserPhones::kCheckMs);
-  for (const Row &row : {Row{"its stream closed", true, true, 1500, false},
-                         Row{"no microphone audio", false, false, quiet + 500, false},
-                         Row{"microphone audio keeps coming", false, true, quiet + 500, true}}) {
-    const int id = phones_.Connect("s", error_);
+  const auto quiet = std::chrono::milliseconds(BrowserPhones::kSilentPageMs + BrowserPhones::kCheckMs + 500);
+  for (const Row &row : {Row{"its stream closed", true, true, false},
+                         Row{"no microphone audio", false, false, false},
+                         Row{"microphone audio keeps coming", false, true, true}}) {
+    Rig rig(*this);
+    const int id = rig.phones.Connect("s", error_);
     ASSERT_NE(0, id) << error_;
-    const std::shared_ptr<LWaveNetworkLink> link = phones_.Find(id, "s")->link;
+    const std::shared_ptr<LWaveNetworkLink> link = rig.phones.Find(id, "s")->link;
     if (row.closeStream) link->Close();
-    Spin(row.waitMs, [&] {
-      if (row.sendAudio) link->Heard(std::string(1600, '\0'));
-    });
-    EXPECT_EQ(row.alive, Alive(id)) << row.what;
-    if (row.alive) EXPECT_TRUE(phones_.HangUp(id, "s"));
-    Spin(50);
+    const auto end = std::chrono::steady_clock::now() + quiet;
+    rig.runner.Run({[&] {
+      if (row.sendAudio) link->Heard(std::string(16, '\0'));
+      return !rig.phones.Find(id, "s") || std::chrono::steady_clock::now() >= end;
+    }});
+    EXPECT_EQ(row.alive, rig.phones.Find(id, "s").has_value()) << row.what;
   }
 }
 
 TEST_F(BrowserPhonesTest, OnlyTheOwningSessionReachesAConnectedPhone) {
-  const int id = phones_.Connect("s", error_);
+  Rig rig(*this);
+  BrowserPhones &phones = rig.phones;
+  const int id = phones.Connect("s", error_);
   ASSERT_NE(0, id) << error_;
-  EXPECT_FALSE(Alive(id, "other"));
-  EXPECT_FALSE(phones_.PressKey(id, "other", '1'));
-  EXPECT_FALSE(phones_.HangUp(id, "other"));
-  EXPECT_TRUE(phones_.PressKey(id, "s", '1'));
-  EXPECT_TRUE(phones_.HangUp(id, "s"));
-  Spin(50);
-  EXPECT_FALSE(Alive(id));
-  EXPECT_FALSE(phones_.PressKey(id, "s", '1'));  // idle: refused
-  EXPECT_FALSE(phones_.HangUp(id, "s"));
+  EXPECT_FALSE(phones.Find(id, "other"));
+  EXPECT_FALSE(phones.PressKey(id, "other", '1'));
+  EXPECT_FALSE(phones.HangUp(id, "other"));
+  EXPECT_TRUE(phones.PressKey(id, "s", '1'));
+  EXPECT_TRUE(phones.HangUp(id, "s"));
+  EXPECT_FALSE(phones.PressKey(id, "s", '1'));  // idle: refused
+  EXPECT_TRUE(rig.RunUntilFreed(id));
+  EXPECT_FALSE(phones.HangUp(id, "s"));
 }
 
 TEST_F(BrowserPhonesTest, PhonesAreSeparateCallsUpToTheLimitAndNeedAnAnswer) {
+  Rig rig(*this);
+  BrowserPhones &phones = rig.phones;
   std::vector<int> ids;
-  for (int i = 0; i < BrowserPhones::kMaxPhones; ++i) ids.push_back(phones_.Connect("s", error_));
-  EXPECT_EQ(0, phones_.Connect("s", error_));
+  for (int i = 0; i < BrowserPhones::kMaxPhones; ++i) ids.push_back(phones.Connect("s", error_));
+  EXPECT_EQ(0, phones.Connect("s", error_));
   EXPECT_NE(std::string::npos, error_.find("in calls"));
   std::set<std::string> callFiles;
-  for (int id : ids) callFiles.insert(phones_.Find(id, "s")->callFile);
+  for (int id : ids) callFiles.insert(phones.Find(id, "s")->callFile);
   EXPECT_EQ(ids.size(), callFiles.size());
-  phones_.HangUpAll();
-  Spin(50);
+  phones.HangUpAll();
+  EXPECT_TRUE(rig.RunUntilFreed(ids.back()));
   Settings("[state]\non=false\n");
-  EXPECT_EQ(0, phones_.Connect("s", error_));
+  EXPECT_EQ(0, phones.Connect("s", error_));
   EXPECT_NE(std::string::npos, error_.find("not answered"));
 }
 

@@ -22,15 +22,16 @@ export class PhoneAudio {
     this.node.connect(this.context.destination);
   }
 
-  // Asks for the microphone; false when it was refused or there is none.
+  // Asks for the microphone: "" when it is open, else why not.
   async openMicrophone() {
+    if (!navigator.mediaDevices) return "The browser offers the microphone only to pages over HTTPS or from this computer";
     try {
       this.micStream = await navigator.mediaDevices.getUserMedia({ audio: true });
-    } catch {
-      return false;
+    } catch (error) {
+      return error.name === "NotAllowedError" ? "The microphone was refused" : "There is no microphone to use";
     }
     this.context.createMediaStreamSource(this.micStream).connect(this.node);
-    return true;
+    return "";
   }
 
   // Little-endian 16-bit samples from the engine, at 8 kHz.

@@ -67,10 +67,10 @@ function press(key) {
 
 async function connect() {
   const audio = new PhoneAudio();
-  const mic = await audio.openMicrophone();
-  el["phone-mic"].textContent = mic
-    ? "The microphone is the caller's voice."
-    : "The microphone was refused or is missing, so the caller is silent. Allow it for this page and connect again to speak.";
+  const problem = await audio.openMicrophone();
+  el["phone-mic"].textContent = problem
+    ? `${problem}, so the caller is silent. Allow the microphone for this page and connect again to speak.`
+    : "The microphone is the caller's voice.";
   let id;
   try {
     ({ id } = await api("/api/phone/connect", {}));
