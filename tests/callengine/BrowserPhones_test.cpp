@@ -24,7 +24,7 @@ class BrowserPhonesTest : public IVRCMainTest {
         : phones({runner.loop, runner.clock_, test.folders_, test.logFile_, &commands, &voiceMail, nullptr}) {}
     // Runs the loop until `phone` is freed.
     bool RunUntilFreed(int phone) {
-      return runner.Run({[&] { return !phones.Find(phone, "s"); }}, 3000);
+      return runner.Run({[&] { return !phones.Find(phone, "s"); }}, 4000);
     }
     LoopRunner runner;
     OGMCommands commands;
@@ -58,6 +58,17 @@ TEST_F(BrowserPhonesTest, APageThatWentAwayIsHungUpAndFreed) {
     }});
     EXPECT_EQ(row.alive, rig.phones.Find(id, "s").has_value()) << row.what;
   }
+}
+
+// The page hears of it through the closed link, which ends its streams.
+TEST_F(BrowserPhonesTest, ACallTheProgramEndsFreesItsPhoneAndClosesItsLink) {
+  Ogm("Default Answering Message", "wait=1\nplaycomplete=hangup\n");
+  Rig rig(*this);
+  const int id = rig.phones.Connect("s", error_);
+  ASSERT_NE(0, id) << error_;
+  const std::shared_ptr<LWaveNetworkLink> link = rig.phones.Find(id, "s")->link;
+  EXPECT_TRUE(rig.RunUntilFreed(id));
+  EXPECT_TRUE(link->Closed());
 }
 
 TEST_F(BrowserPhonesTest, OnlyTheOwningSessionReachesAConnectedPhone) {
