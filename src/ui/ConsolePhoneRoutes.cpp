@@ -65,7 +65,8 @@ void PostCall(ConsoleServer::State& state, const Request& request, Response& res
   const int id = IdOf(body);
   const json keyField = key && body.is_object() ? body.value("key", json()) : json();
   const std::string keyText = keyField.is_string() ? keyField.get<std::string>() : "";
-  if (id == 0) return Refuse(response, 400, key ? "expected {\"id\": N, \"key\": \"1\"}" : "expected {\"id\": N}");
+  if (id == 0)
+    return Refuse(response, 400, key ? "expected {\"id\": N, \"key\": \"1\"}" : "expected {\"id\": N}");
   if (key && (keyText.size() != 1 || std::string_view(kKeys).find(keyText[0]) == std::string_view::npos))
     return Refuse(response, 400, "the key must be one of 0-9, * and #");
   ConsolePhones* phones = state.host.phones;
