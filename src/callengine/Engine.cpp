@@ -175,6 +175,7 @@ void Engine::Shutdown() {
   service::NotifyStopping();
   loop_.KillTimers(this);
   speaker_.Stop();
+  phones_.HangUpAll();
   TearDownLines();
   if (stack_) stack_->PrepareShutdown();
   loop_.SetTimer(this, kStopTimer, kFarewellMs);
@@ -190,7 +191,7 @@ void Engine::OpenConsole() {
       [this](std::string title, std::string step, double fraction) {
         status_.SetProgress(std::move(title), std::move(step), fraction);
       },
-      levelling_.get(), &ogms_});
+      levelling_.get(), &ogms_, &phones_});
   if (!start.server) {
     std::fprintf(stderr, "zavotel: no web console: %s\n", start.error.c_str());
     return;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "callengine/EngineOgms.h"
+#include "callengine/BrowserPhones.h"
 #include "callengine/EngineServices.h"
 #include "callengine/IVRCMain.h"
 #include "callengine/IVRCMainWindow.h"
@@ -169,6 +170,9 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   };
   std::vector<std::unique_ptr<DeviceCalls>> deviceCalls_;
   std::unique_ptr<ControlServer> control_;
+  // Calls from console pages; the console, which reaches them, goes first.
+  BrowserPhones phones_{BrowserPhoneServices{loop_, clock_, folders_, log_, &commands_, &voiceMail_,
+                                             &services_}};
   std::unique_ptr<ConsoleServer> console_;
   uint64_t watchdogMs_ = 0;
   bool reopenDevices_ = false;  // the next line set-up opens the SIP devices again

@@ -12,6 +12,7 @@
 #include "log/StatusDisplay.h"
 
 class ConsoleOgms;
+class ConsolePhones;
 class LProcessListThread;
 
 // What the console needs of the engine that owns it. Everything here must
@@ -39,4 +40,6 @@ struct ConsoleHost {
   const LProcessListThread* levelling = nullptr;
   // The OGM files as the OGM list sees them; null when there is no list.
   ConsoleOgms* ogms = nullptr;
+  // The browser phones, null when there are none.
+  ConsolePhones* phones = nullptr;
 };

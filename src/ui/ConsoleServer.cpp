@@ -45,6 +45,7 @@ bool ConsoleServer::Start(std::string& error) {
   state.http.set_pre_routing_handler(
       [&state](const httplib::Request& q, httplib::Response& r) { return console_server::Guard(state, q, r); });
   console_server::AddRoutes(state);
+  state.http.new_task_queue = [] { return new httplib::ThreadPool(State::kServerThreads); };
   state.thread = std::thread([&state] {
     if (!state.http.listen_after_bind()) Trace("console: the server ended with an error");
   });

@@ -23,6 +23,10 @@ struct ConsoleServer::State {
   static constexpr size_t kMaxUploadBytes = 256 << 20;
   // Event streams each hold a server thread; more are refused with 503.
   static constexpr int kMaxEventStreams = 4;
+  // The browser phones' audio and log streams, two a phone.
+  static constexpr int kMaxPhoneStreams = 8;
+  // Enough for every stream and a few requests beside them.
+  static constexpr size_t kServerThreads = kMaxEventStreams + kMaxPhoneStreams + 4;
 
   State(ConsoleHost h, ConsoleConfig c)
       : host(std::move(h)), config(std::move(c)), sessions(host.clock), server(MakeServer(config)),
@@ -43,6 +47,7 @@ struct ConsoleServer::State {
   int port = 0;
   std::atomic<bool> stopping{false};
   std::atomic<int> eventStreams{0};
+  std::atomic<int> phoneStreams{0};
   // Request path -> its body limit; filled before the server listens.
   std::map<std::string, size_t> bodyLimits;
 
@@ -80,6 +85,8 @@ void AddOutboundRoutes(ConsoleServer::State& state);
 void AddOgmEditRoutes(ConsoleServer::State& state);
 // An OGM's audio for its editor: play, import, and a spoken preview.
 void AddOgmAudioRoutes(ConsoleServer::State& state);
+// The browser phones, when the host has them.
+void AddPhoneRoutes(ConsoleServer::State& state);
 inline constexpr const char* kJsonType = "application/json";
 // `value` as the JSON answer; bad UTF-8 from file names becomes U+FFFD.
 void Answer(httplib::Response& response, const nlohmann::json& value);

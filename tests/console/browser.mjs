@@ -10,8 +10,9 @@ const { chromium } = createRequire(join(process.env.ZAVOTEL_NODE_MODULES, "/"))(
 const DESKTOP = { width: 1280, height: 800 };
 const PHONE = { width: 390, height: 844 };
 
-export async function openBrowser(shots) {
-  const browser = await chromium.launch({ executablePath: "/usr/bin/chromium", args: ["--no-sandbox"] });
+// `args`: more Chromium switches (a fake microphone, say).
+export async function openBrowser(shots, args = []) {
+  const browser = await chromium.launch({ executablePath: "/usr/bin/chromium", args: ["--no-sandbox", ...args] });
   // Off loopback the console serves its own self-signed certificate.
   const context = await browser.newContext({ viewport: DESKTOP, acceptDownloads: true, ignoreHTTPSErrors: true });
   const page = await context.newPage();
@@ -23,6 +24,7 @@ export async function openBrowser(shots) {
   });
   let step = 0;
   return {
+    browser,
     page,
     problems,
     say(text) {

@@ -48,7 +48,7 @@ class ConsoleServerTest : public ::testing::Test {
                          status_.SetProgress(std::move(title), std::move(step), fraction);
                        },
                        nullptr,
-                       ogms_};
+                       ogms_, nullptr};
   }
 
   std::unique_ptr<ConsoleServer> Start(ConsoleConfig config) {

@@ -3,8 +3,10 @@
 #include "core/Trace.h"
 #include "telephony/wave/LWaveAlsaPcm.h"
 #include "telephony/wave/LWaveInAlsa.h"
+#include "telephony/wave/LWaveInNetwork.h"
 #include "telephony/wave/LWaveInPaced.h"
 #include "telephony/wave/LWaveOutAlsa.h"
+#include "telephony/wave/LWaveOutNetwork.h"
 #include "telephony/wave/LWaveOutPaced.h"
 
 namespace {
@@ -40,6 +42,8 @@ LWaveOutOpener LWaveDevices::OutOpener(LWaveDeviceSpec spec) {
       case LWaveDeviceSpec::Kind::kFile:
         if (!TapeTakes(spec.tape.get(), format)) return nullptr;
         return std::make_unique<LWaveOutPaced>(format, done, spec.tape->Timeline(), spec.tape);
+      case LWaveDeviceSpec::Kind::kNetwork:
+        return LWaveOutNetwork::Open(format, done, spec.link);
     }
     return nullptr;
   };
@@ -55,6 +59,8 @@ LWaveInOpener LWaveDevices::InOpener(LWaveDeviceSpec spec) {
         return LWaveInPaced::Open(format, done, TimelineOf(spec), std::string());
       case LWaveDeviceSpec::Kind::kFile:
         return LWaveInPaced::Open(format, done, TimelineOf(spec), spec.inputPath);
+      case LWaveDeviceSpec::Kind::kNetwork:
+        return LWaveInNetwork::Open(format, done, spec.link);
     }
     return nullptr;
   };

@@ -7,13 +7,14 @@
 
 #include "core/LSignalObject.h"
 #include "telephony/wave/LWaveInDevice.h"
+#include "telephony/wave/LWaveNetworkLink.h"
 #include "telephony/wave/LWaveOutDevice.h"
 #include "telephony/wave/LWaveOutFileTape.h"
 #include "telephony/wave/LWaveTimeline.h"
 
 // Which wave device a player or recorder opens.
 struct LWaveDeviceSpec {
-  enum class Kind { kAlsa, kNull, kFile };
+  enum class Kind { kAlsa, kNull, kFile, kNetwork };
   Kind kind = Kind::kAlsa;
   // ALSA: position in the device list of the direction; -1 is "default".
   int index = -1;
@@ -25,6 +26,8 @@ struct LWaveDeviceSpec {
   std::shared_ptr<LWaveOutFileTape> tape;
   // File input: the WAVE file heard as the microphone.
   std::string inputPath;
+  // Network devices: the remote phone they play to and hear.
+  std::shared_ptr<LWaveNetworkLink> link;
 };
 
 // Opens a device in a format, completion signalled on `done`; `mapped` is

@@ -7,6 +7,7 @@ import { bindKeys } from "./keys.js";
 import * as messages from "./messages.js";
 import "./settings.js";
 import "./ogm-editor.js";
+import "./phone.js";
 import { guarded, setNotice, setProgress, showError } from "./notices.js";
 import "./ogms.js";
 import { startViews } from "./views.js";

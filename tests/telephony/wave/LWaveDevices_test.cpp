@@ -44,7 +44,7 @@ TEST(LWaveDevicesTest, FileOutputHoldsWhatPlayedWhereItSoundedWithSilenceAround)
   LoopRunner runner;
   NotifyLog log;
   LSoundPlayer player(runner.loop, &log, 7);
-  player.SetDevice(LWaveDevices::OutOpener({LWaveDeviceSpec::Kind::kFile, -1, {}, tape, {}}));
+  player.SetDevice(LWaveDevices::OutOpener({LWaveDeviceSpec::Kind::kFile, -1, {}, tape, {}, {}}));
   ASSERT_TRUE(player.Start(LWaveFile::OpenSource(dir / "in.wav"), 0));
   EXPECT_TRUE(runner.Run({[&] { return log.Has("Stop"); }}));
   const int64_t finished = timeline->FrameNow(8000);
@@ -68,7 +68,7 @@ TEST(LWaveDevicesTest, FileInputIsHeardFromTheTimelineThenSilence) {
   NotifyLog log;
   LSoundRecorder recorder(runner.loop, &log, 7);
   recorder.SetDevice(
-      LWaveDevices::InOpener({LWaveDeviceSpec::Kind::kFile, -1, timeline, nullptr, dir / "caller.wav"}));
+      LWaveDevices::InOpener({LWaveDeviceSpec::Kind::kFile, -1, timeline, nullptr, dir / "caller.wav", {}}));
   auto* memory = new CollectSink(8000, 1);
   LSoundSinkRef sink(memory);
   ASSERT_TRUE(recorder.Start(sink, LSoundRecorder::kStartRecording, 0, -127, 0));
@@ -87,7 +87,7 @@ TEST(LWaveDevicesTest, FileInputIsHeardFromTheTimelineThenSilence) {
 TEST(LWaveDevicesTest, NullOutputSoundsInTimelineTimeAndHoldsBuffersWhilePaused) {
   LSignalObject done;
   auto timeline = std::make_shared<LWaveTimeline>(kFast);
-  auto device = LWaveDevices::OutOpener({LWaveDeviceSpec::Kind::kNull, -1, timeline, {}, {}})(kLine, done, false);
+  auto device = LWaveDevices::OutOpener({LWaveDeviceSpec::Kind::kNull, -1, timeline, {}, {}, {}})(kLine, done, false);
   ASSERT_TRUE(device);
   std::vector<int16_t> pcm(4000, 100);  // 500 ms: 50 ms of real time
   LWaveHeader header;
@@ -100,7 +100,7 @@ TEST(LWaveDevicesTest, NullOutputSoundsInTimelineTimeAndHoldsBuffersWhilePaused)
   EXPECT_GE(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(45));
   EXPECT_TRUE(device->QueuedBytes() == 0 && header.Unprepare());
   // Without a timeline it would sound at once.
-  device = LWaveDevices::OutOpener({LWaveDeviceSpec::Kind::kNull, -1, nullptr, {}, {}})(kLine, done, false);
+  device = LWaveDevices::OutOpener({LWaveDeviceSpec::Kind::kNull, -1, nullptr, {}, {}, {}})(kLine, done, false);
   header.Prepare(pcm.data(), 1600);
   device->Pause();
   ASSERT_TRUE(device->Write(header));
@@ -114,11 +114,11 @@ TEST(LWaveDevicesTest, MissingSoundCardsAndFilesAndFormatsAFileCannotCarryFailCl
   LSignalObject done;
   const int missing = static_cast<int>(LWaveDevices::OutputNames().size()) + 1000;
   using K = LWaveDeviceSpec::Kind;
-  EXPECT_FALSE(LWaveDevices::OutOpener({K::kAlsa, missing, {}, {}, {}})(kLine, done, false));
-  EXPECT_FALSE(LWaveDevices::InOpener({K::kAlsa, missing, {}, {}, {}})(kLine, done, true));
+  EXPECT_FALSE(LWaveDevices::OutOpener({K::kAlsa, missing, {}, {}, {}, {}})(kLine, done, false));
+  EXPECT_FALSE(LWaveDevices::InOpener({K::kAlsa, missing, {}, {}, {}, {}})(kLine, done, true));
   auto tape = std::make_shared<LWaveOutFileTape>(dir / "out.wav", kLine, std::make_shared<LWaveTimeline>());
-  EXPECT_FALSE(LWaveDevices::OutOpener({K::kFile, -1, {}, tape, {}})(LWavePcmFormat{44100, 2}, done, true));
-  EXPECT_FALSE(LWaveDevices::InOpener({K::kFile, -1, {}, {}, dir / "missing.wav"})(kLine, done, false));
+  EXPECT_FALSE(LWaveDevices::OutOpener({K::kFile, -1, {}, tape, {}, {}})(LWavePcmFormat{44100, 2}, done, true));
+  EXPECT_FALSE(LWaveDevices::InOpener({K::kFile, -1, {}, {}, dir / "missing.wav", {}})(kLine, done, false));
 }
 
 TEST(LWaveQueueTest, OutputSoundedLaterCompletesInOrder) {

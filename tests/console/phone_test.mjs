@@ -1,0 +1,83 @@
+// Calls the answering program from the console's Phone view with a fake
+// microphone, and checks that phones are separate calls of their sessions.
+// node phone_test.mjs URL SCREENSHOT-FOLDER MICROPHONE.wav
+import assert from "node:assert/strict";
+import { openBrowser } from "./browser.mjs";
+
+const [url, shots, microphone] = process.argv.slice(2);
+const { page, say, shot, run } = await openBrowser(shots, [
+  "--use-fake-ui-for-media-stream",
+  "--use-fake-device-for-media-stream",
+  `--use-file-for-fake-audio-capture=${microphone}`,
+  "--autoplay-policy=no-user-gesture-required",
+]);
+
+const log = page.locator("#phone-log");
+const callButton = page.locator("#phone-call");
+
+// Requests made from here, so the refusals expected are no page errors. A
+// session: the page's own (its cookie) or, without one, a new one.
+async function session(cookie) {
+  const response = await fetch(new URL("/api/session", url), { headers: cookie ? { Cookie: cookie } : {} });
+  const { token } = await response.json();
+  return { cookie: cookie || response.headers.get("set-cookie").split(";")[0], token };
+}
+
+// A POST of JSON (or of bytes): its status and answer.
+async function post(from, path, body) {
+  const bytes = body instanceof Uint8Array;
+  const headers = {
+    Cookie: from.cookie,
+    "X-Console-Token": from.token,
+    "Content-Type": bytes ? "application/octet-stream" : "application/json",
+  };
+  const response = await fetch(new URL(path, url), { method: "POST", headers, body: bytes ? body : JSON.stringify(body) });
+  return { status: response.status, body: await response.json() };
+}
+
+await run("phone_test", async () => {
+  say("the Phone view is idle and its keypad does nothing");
+  await page.goto(`${url}#phone`);
+  await callButton.waitFor();
+  assert.equal(await callButton.textContent(), "Connect Call");
+  assert.equal(await page.locator(".keypad button").count(), 12);
+  await page.keyboard.press("5");
+  const [{ name, value }] = await page.context().cookies();
+  const own = await session(`${name}=${value}`);
+  assert.equal((await post(own, "/api/phone/key", { id: 1, key: "5" })).status, 409);
+  await shot("phone-01-idle");
+
+  say("Connect Call answers, and the answering OGM's tone is heard");
+  await callButton.click();
+  await page.waitForFunction(() => document.getElementById("phone-call").textContent === "Hang Up");
+  await page.waitForFunction(() => Number(document.getElementById("view-phone").dataset.earPeak) > 0.2);
+  await log.filter({ hasText: "Answered line" }).waitFor();
+  await shot("phone-02-connected");
+
+  say("key 2 on the keyboard leaves a message: the microphone speaks for a few seconds");
+  await page.keyboard.press("2");
+  await log.filter({ hasText: "Caller pressed key [2]" }).waitFor();
+  await log.filter({ hasText: "Recording File:" }).waitFor({ timeout: 30000 });
+  await page.waitForTimeout(4000);
+  await shot("phone-03-recording");
+
+  say("Hang Up ends the call and the button says so");
+  await callButton.click();
+  await page.waitForFunction(() => document.getElementById("phone-call").textContent === "Connect Call");
+  await shot("phone-04-ended");
+
+  say("two phones at once are two calls; another session reaches neither");
+  const first = await post(own, "/api/phone/connect", {});
+  const second = await post(own, "/api/phone/connect", {});
+  assert.equal(first.status, 200);
+  assert.equal(second.status, 200);
+  assert.notEqual(first.body.id, second.body.id);
+  const stranger = await session();
+  assert.equal((await post(stranger, "/api/phone/key", { id: second.body.id, key: "1" })).status, 409);
+  assert.equal((await post(stranger, `/api/phone/mic?id=${second.body.id}`, new Uint8Array(1600))).status, 404);
+  assert.equal((await post(own, "/api/phone/hangup", { id: first.body.id })).status, 200);
+  assert.equal((await post(own, "/api/phone/key", { id: first.body.id, key: "1" })).status, 409);
+  assert.equal((await post(own, `/api/phone/mic?id=${second.body.id}`, new Uint8Array(1600))).status, 200);
+  assert.equal((await post(own, "/api/phone/key", { id: second.body.id, key: "1" })).status, 200);
+  assert.equal((await post(own, "/api/phone/hangup", { id: second.body.id })).status, 200);
+});
