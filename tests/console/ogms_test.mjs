@@ -71,6 +71,10 @@ await run("ogms_test", async () => {
   await page.waitForFunction(() => window.edited === "OGM 1");
   assert.ok(existsSync(ogmFile("OGM 1.ini")));
   await row("OGM 1").waitFor();
+  // The editor opens on it; its own test edits, this one closes it.
+  await page.locator("#ogm-editor").waitFor({ state: "visible" });
+  await page.click("#ogm-close");
+  await page.locator("#ogm-editor").waitFor({ state: "hidden" });
 
   say("Rename onto an existing OGM fails and changes nothing; then a free name");
   await row("OGM 1").click();
