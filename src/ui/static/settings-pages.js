@@ -71,11 +71,12 @@ export async function buildPage(container, name, fields, heading) {
   save.type = "submit";
   save.textContent = "Save";
   section.append(Object.assign(document.createElement("h3"), { textContent: heading }), form.element, save, status);
-  container.append(section);
   const fill = (values) => {
     form.fill(values);
     for (const field of fields) if (field.type === "select") keepChoice(form.controls[field.key], String(values[field.key]));
   };
+  // Shown only once filled and wired: typing into it earlier would be
+  // overwritten, and a Save before its handler would submit the page away.
   fill((await api(query("/api/settings/page", { name }))).values);
   section.addEventListener("submit", guarded(async (event) => {
     event.preventDefault();
@@ -88,6 +89,7 @@ export async function buildPage(container, name, fields, heading) {
       if (!form.refuse({ field: error.field, message: error.message })) throw error;
     }
   }));
+  container.append(section);
   return form;
 }
 
