@@ -17,7 +17,7 @@ for tool in sipp sox; do
   command -v "$tool" >/dev/null || { echo "soak: $tool is not installed, skipped"; exit 0; }
 done
 
-# A 1 s greeting, then the message; the caller speaks and hangs up 10 s
+# A 1 s greeting, then the message; the caller speaks and hangs up 11.5 s
 # after the answer (the leave_message scenario).
 make_data
 tone_ogm "Default Answering Message" 1 440 wait=1 playcomplete=mailbox playcompletembx=Default \
@@ -37,7 +37,7 @@ sample() {
   [ -n "$rss" ] && echo "$SECONDS $rss $fds $threads"
 }
 
-# Calls of about 12 s each (answer, 10 s, hang-up), CALLS at a time.
+# Calls of about 13.5 s each (answer, 11.5 s, hang-up), CALLS at a time.
 total=$((calls * seconds / 12))
 [ "$total" -ge "$calls" ] || total="$calls"
 python3 "$e2e_dir/../support/sipp_scenarios.py" leave_message .
@@ -67,9 +67,10 @@ failed_calls="$(awk -F';' 'NR == 1 { for (i = 1; i <= NF; ++i) if ($i == "Failed
 messages=("$data/MailBoxes/"Default\ ICM*.wav)
 [ -e "${messages[0]}" ] || messages=()
 for m in "${messages[@]}"; do sox --i -D "$m"; done >lengths.txt
-# The right length: SIPp plays 4.72 s of speech (236 packets of 20 ms); the
-# recording starts at the first voice and leaves the silence after it out.
-short="$(awk '$1 < 4.2 || $1 > 5' lengths.txt | wc -l)"
+# The right length: SIPp speaks 4.72 s (236 packets of 20 ms) from 1.5 s
+# after the answer, when the 1 s greeting and the tone are over; a message
+# holds all of it and the pause before it (under 2 s), not the silence after.
+short="$(awk '$1 < 4.7 || $1 > 7' lengths.txt | wc -l)"
 read -r shortest longest < <(sort -n lengths.txt | awk 'NR == 1 { a = $1 } { b = $1 } END { print a + 0, b + 0 }')
 
 # The settled part: from the first minute on (the first third of a short
@@ -84,7 +85,7 @@ read -r _ idle_rss idle_fds idle_threads <<<"$idle"
 read -r _ after_rss after_fds after_threads <<<"$after"
 
 echo "soak: $calls simultaneous calls for $SECONDS s: SIPp $succeeded successful, $failed_calls failed of $total"
-echo "soak: messages $((${#messages[@]})) (lengths $shortest..$longest s, $short outside 4.2..5 s)"
+echo "soak: messages $((${#messages[@]})) (lengths $shortest..$longest s, $short outside 4.7..7 s)"
 echo "soak: idle before the calls: rss $idle_rss kB, fds $idle_fds, threads $idle_threads"
 echo "soak: from ${settle} s on: rss $min_rss..$max_rss kB; fds max $early_fds then $late_fds; threads max $early_threads then $late_threads"
 echo "soak: idle after the calls: rss $after_rss kB, fds $after_fds, threads $after_threads"

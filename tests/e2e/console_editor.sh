@@ -4,23 +4,14 @@
 # refused beside its field, the save read back from the OGM's ".ini", and an
 # MP3 file imported as its audio. Screenshots of each page go to
 # console-screenshots/ in the build folder.
-source "$(dirname "$(realpath "$0")")/sip_support.sh"
-console_dir="$e2e_dir/../console"
-export ZAVOTEL_NODE_MODULES="$e2e_dir/../../build/console-node/node_modules"
-shots="$(dirname "$(dirname "$zavotel")")/console-screenshots"
-
-for need in /usr/bin/chromium node sox lame "$ZAVOTEL_NODE_MODULES/playwright-core"; do
-  command -v "$need" >/dev/null || [ -e "$need" ] || { echo "console_editor: $need is missing (run scripts/install-deps)"; exit 1; }
-done
+source "$(dirname "$(realpath "$0")")/console_support.sh"
+need_browser console_editor sox lame
 
 make_data
 tone_ogm "Sales" 0.5 440 wait=2
 direct_device "$(free_port)"
-printf '\n[console]\nport=%s\n' "$(free_port tcp)" >>"$data/settings.ini"
 sox -n -r 22050 -c 1 -b 16 "$tmp/tone.wav" synth 1 sine 660 gain -6 && lame --quiet "$tmp/tone.wav" "$tmp/tone.mp3"
-check "engine starts" start_engine
-url="$(sed -n 's/^Console at //p' engine.txt)"
-check "the console's address is printed" test -n "$url"
+start_console
 mkdir -p "$shots" && rm -f "$shots"/editor-*
 check "the OGM editor works as a user expects" \
   node "$console_dir/editor_test.mjs" "$url" "$data" "$shots" "$tmp/tone.mp3" >browser.txt 2>&1

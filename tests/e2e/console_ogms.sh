@@ -3,14 +3,8 @@
 # editor, Rename (refused onto an existing OGM), Delete, Play and the report
 # with its download. Screenshots go to console-screenshots/ogms-* in the
 # build folder.
-source "$(dirname "$(realpath "$0")")/sip_support.sh"
-console_dir="$e2e_dir/../console"
-export ZAVOTEL_NODE_MODULES="$e2e_dir/../../build/console-node/node_modules"
-shots="$(dirname "$(dirname "$zavotel")")/console-screenshots"
-
-for need in /usr/bin/chromium node "$ZAVOTEL_NODE_MODULES/playwright-core"; do
-  command -v "$need" >/dev/null || [ -e "$need" ] || { echo "console_ogms: $need is missing (run scripts/install-deps)"; exit 1; }
-done
+source "$(dirname "$(realpath "$0")")/console_support.sh"
+need_browser console_ogms
 
 # A small tree: the answering OGM leads to Sales and Help, Sales to
 # "Zed Info"; "Alpha Unused" and the number entry are reached by nothing.
@@ -25,10 +19,7 @@ printf '[ivr]\ntype=EnterNumber\n' >"$data/OGMs/Number Entry.ini"
 printf 'Script <b>{bold}</b> C:\\path\r\nsecond line' >"$data/OGMs/Alpha Unused.txt"
 port="$(free_port)"
 direct_device "$port"
-printf '\n[console]\nport=%s\n' "$(free_port tcp)" >>"$data/settings.ini"
-check "engine starts" start_engine
-url="$(sed -n 's/^Console at //p' engine.txt)"
-check "the console's address is printed" test -n "$url"
+start_console
 
 mkdir -p "$shots" && rm -f "$shots"/ogms-*
 check "the OGM list works as a user expects" \

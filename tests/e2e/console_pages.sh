@@ -5,14 +5,8 @@
 # answering off and on; the IVR program saved and loaded again; off loopback
 # the login comes first. Screenshots of each state go to
 # console-screenshots/ in the build folder.
-source "$(dirname "$(realpath "$0")")/sip_support.sh"
-console_dir="$e2e_dir/../console"
-export ZAVOTEL_NODE_MODULES="$e2e_dir/../../build/console-node/node_modules"
-shots="$(dirname "$(dirname "$zavotel")")/console-screenshots"
-
-for need in /usr/bin/chromium node "$ZAVOTEL_NODE_MODULES/playwright-core"; do
-  command -v "$need" >/dev/null || [ -e "$need" ] || { echo "console_pages: $need is missing (run scripts/install-deps)"; exit 1; }
-done
+source "$(dirname "$(realpath "$0")")/console_support.sh"
+need_browser console_pages
 
 # The factory answering OGM (a short tone here) takes every caller to the
 # Default mailbox.
@@ -24,10 +18,7 @@ tone_ogm "Default Answering Message" 0.5 440 wait=1 playcomplete=mailbox playcom
 sed -i 's/^sendtofolder=false/sendtofolder=true/' "$data/MailBoxes/Default.mbx"
 port="$(free_port)"
 direct_device "$port"
-printf '\n[console]\nport=%s\n' "$(free_port tcp)" >>"$data/settings.ini"
-check "engine starts" start_engine
-url="$(sed -n 's/^Console at //p' engine.txt)"
-check "the console's address is printed" test -n "$url"
+start_console
 
 # The browser script places the call through this when it is ready for it.
 python3 "$e2e_dir/../support/sipp_scenarios.py" leave_message . &&

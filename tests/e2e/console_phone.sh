@@ -3,14 +3,8 @@
 # 1 kHz tone: the answering OGM (a 440 Hz tone) is heard, key 2 leaves a
 # message that holds the microphone's tone, and two phones at once are two
 # separate calls. Screenshots go to console-screenshots/ in the build folder.
-source "$(dirname "$(realpath "$0")")/sip_support.sh"
-console_dir="$e2e_dir/../console"
-export ZAVOTEL_NODE_MODULES="$e2e_dir/../../build/console-node/node_modules"
-shots="$(dirname "$(dirname "$zavotel")")/console-screenshots"
-
-for need in /usr/bin/chromium node "$ZAVOTEL_NODE_MODULES/playwright-core"; do
-  command -v "$need" >/dev/null || [ -e "$need" ] || { echo "console_phone: $need is missing (run scripts/install-deps)"; exit 1; }
-done
+source "$(dirname "$(realpath "$0")")/console_support.sh"
+need_browser console_phone
 
 make_data
 tone_ogm "Default Answering Message" 3 440 wait=10 press2=mailbox press2mbx=Sales press2mbxmessage=false

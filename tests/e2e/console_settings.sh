@@ -3,23 +3,14 @@
 # added through the pages answer a SIP call once the settings are closed;
 # an office-hours change does not rebuild the lines. Screenshots of every
 # tab go to console-screenshots/ in the build folder.
-source "$(dirname "$(realpath "$0")")/sip_support.sh"
-console_dir="$e2e_dir/../console"
-export ZAVOTEL_NODE_MODULES="$e2e_dir/../../build/console-node/node_modules"
-shots="$(dirname "$(dirname "$zavotel")")/console-screenshots"
-
-for need in /usr/bin/chromium node "$ZAVOTEL_NODE_MODULES/playwright-core"; do
-  command -v "$need" >/dev/null || [ -e "$need" ] || { echo "console_settings: $need is missing (run scripts/install-deps)"; exit 1; }
-done
+source "$(dirname "$(realpath "$0")")/console_support.sh"
+need_browser console_settings
 
 make_data
 tone_ogm "Default Answering Message" 0.5 440 wait=1 playcomplete=mailbox playcompletembx=Default \
   playcompletembxmessage=false
 direct_device "$(free_port)"
-printf '\n[console]\nport=%s\n' "$(free_port tcp)" >>"$data/settings.ini"
-check "engine starts" start_engine
-url="$(sed -n 's/^Console at //p' engine.txt)"
-check "the console's address is printed" test -n "$url"
+start_console
 
 new_port="$(free_port)"
 mkdir -p "$shots" && rm -f "$shots"/settings-*.png

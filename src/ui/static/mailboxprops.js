@@ -4,7 +4,7 @@
 import { api, ApiError, query } from "./api.js";
 import { clearErrors, field, group, setValue, showFieldError, valueOf } from "./fieldforms.js";
 import { guarded } from "./notices.js";
-import { chooseFormat, describeFormat } from "./settings-format.js";
+import { formatButton } from "./settings-format.js";
 
 const dialog = document.getElementById("mbx-props");
 const form = document.getElementById("mbx-props-form");
@@ -71,28 +71,9 @@ function build() {
   stateLine.id = "mbx-props-state";
   stateLine.className = "hint";
   fields.append(stateLine);
-  fields.append(formatRow());
+  fields.append(Object.assign(document.createElement("div"), { id: "mbx-props-format" }));
   for (const key of ["sendemail", "sendemailaudio", "sendftp", "sendtofolder", "forwardtel", "remoteaccess"])
     wraps.get(key).control.addEventListener("change", applyDependencies);
-}
-
-// The delivery format is one file for every mailbox: the settings' chooser.
-function formatRow() {
-  const row = Object.assign(document.createElement("div"), { className: "buttons" });
-  const button = Object.assign(document.createElement("button"), { type: "button", textContent: "Delivery format (all mailboxes)" });
-  const shown = Object.assign(document.createElement("span"), { className: "hint", id: "mbx-props-format" });
-  button.addEventListener("click", guarded(async () => {
-    const chosen = await chooseFormat();
-    if (chosen) shown.textContent = chosen;
-  }));
-  row.append(button, shown);
-  return row;
-}
-
-async function showFormat() {
-  const offer = await api("/api/settings/format");
-  document.getElementById("mbx-props-format").textContent =
-    offer.selected >= 0 ? describeFormat(offer.formats[offer.selected]) : "8-bit PCM, 8000 Hz, mono";
 }
 
 const control = (key) => wraps.get(key).control;
@@ -156,7 +137,8 @@ async function open() {
   clearErrors(fields);
   formError.textContent = "";
   show(await api(query("/api/mailbox-properties", { mailbox: name })));
-  await showFormat();
+  // The delivery format is one file for every mailbox: the settings' chooser.
+  document.getElementById("mbx-props-format").replaceChildren(await formatButton("Delivery format (all mailboxes)"));
   dialog.showModal();
   control("remoteaccess").focus();
 }

@@ -3,7 +3,7 @@
 import { api, query } from "./api.js";
 import { guarded } from "./notices.js";
 import { buildForm } from "./settings-form.js";
-import { chooseFormat, describeFormat } from "./settings-format.js";
+import { formatButton } from "./settings-format.js";
 
 const TIME_HINT = "hh:mm, 24-hour clock";
 const MODES = [
@@ -95,18 +95,7 @@ export async function buildPage(container, name, fields, heading) {
 
 export async function buildTransfer(panel) {
   await buildPage(panel, "transfer", TRANSFER, "Transfer and messages");
-  const row = document.createElement("div");
-  row.className = "buttons";
-  const button = Object.assign(document.createElement("button"), { type: "button", textContent: "Delivery format" });
-  const shown = Object.assign(document.createElement("span"), { className: "hint", id: "delivery-format" });
-  button.addEventListener("click", guarded(async () => {
-    const chosen = await chooseFormat();
-    if (chosen) shown.textContent = chosen;
-  }));
-  row.append(button, shown);
-  panel.append(row);
-  const formats = await api("/api/settings/format");
-  shown.textContent = formats.selected >= 0 ? describeFormat(formats.formats[formats.selected]) : "8-bit PCM, 8000 Hz, mono";
+  panel.append(await formatButton("Delivery format"));
 }
 
 export async function buildHours(panel) {
