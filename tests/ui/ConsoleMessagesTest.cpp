@@ -35,9 +35,7 @@ class ConsoleMessagesTest : public ConsoleServerTest {
  protected:
   void SetUp() override {
     ConsoleServerTest::SetUp();
-    server_ = Start({});
-    client_ = std::make_unique<httplib::Client>(ClientOf(*server_));
-    session_ = OpenSession(*client_);
+    OpenConsole();
     for (const char* box : {"Default", "Sales"}) ProfileWriteString(Box(box), "mbx", "beep", "false");
   }
 
@@ -63,9 +61,6 @@ class ConsoleMessagesTest : public ConsoleServerTest {
     return ids;
   }
 
-  std::unique_ptr<ConsoleServer> server_;
-  std::unique_ptr<httplib::Client> client_;
-  Session session_;
 };
 
 TEST_F(ConsoleMessagesTest, AudioPlaysAsPcmWaveAndSeeksByRange) {

@@ -18,9 +18,7 @@ class ConsoleOgmListTest : public ConsoleServerTest {
     log_ = std::make_unique<LogFile>(folders_->Logs(), clock_, display_);
     engineOgms_ = std::make_unique<EngineOgms>(*folders_, *log_);
     ogms_ = engineOgms_.get();
-    server_ = Start({});
-    client_ = std::make_unique<httplib::Client>(ClientOf(*server_));
-    session_ = OpenSession(*client_);
+    OpenConsole();
     for (const char* name : {"Main", "Sales"}) {
       std::ofstream(Ogm(name, ".ini")) << "[ivr]\npress1=go\npress1go=Sales\n";
       std::ofstream(Ogm(name, ".txt")) << name << " text";
@@ -36,9 +34,6 @@ class ConsoleOgmListTest : public ConsoleServerTest {
 
   std::unique_ptr<LogFile> log_;
   std::unique_ptr<EngineOgms> engineOgms_;
-  std::unique_ptr<ConsoleServer> server_;
-  std::unique_ptr<httplib::Client> client_;
-  Session session_;
 };
 
 TEST_F(ConsoleOgmListTest, RefusedNamesAndTakenNamesChangeNothing) {

@@ -19,10 +19,7 @@ class ConsoleProgramTest : public ConsoleServerTest {
  protected:
   void SetUp() override {
     ConsoleServerTest::SetUp();
-    server_ = Start({});
-    client_ = std::make_unique<httplib::Client>(ClientOf(*server_));
-    const Session session = OpenSession(*client_);
-    headers_ = {{"Cookie", session.cookie}, {"X-Console-Token", session.token}};
+    OpenConsole();
   }
 
   httplib::Result Post(const std::string& path, const std::string& body,
@@ -33,9 +30,6 @@ class ConsoleProgramTest : public ConsoleServerTest {
     return ProfileReadString(folders_->SettingsFile(), "settings", key, "");
   }
 
-  std::unique_ptr<ConsoleServer> server_;
-  std::unique_ptr<httplib::Client> client_;
-  httplib::Headers headers_;
 };
 
 TEST_F(ConsoleProgramTest, ASavedProgramDownloadsAndLoadsBackThroughTheEngine) {

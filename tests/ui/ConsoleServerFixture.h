@@ -29,6 +29,8 @@ class ConsoleServerTest : public ::testing::Test {
     ASSERT_TRUE(folders_->CreateMissing());
     ProfileWriteString(folders_->SettingsFile(), "sip", "password", kSecret);
   }
+  // The console goes before what it was given (the test's own members too).
+  void TearDown() override { opened_.reset(); }
 
   // The engine's main loop stood in for: messages are recorded, tasks run
   // at once.
@@ -78,6 +80,15 @@ class ConsoleServerTest : public ::testing::Test {
     return {cookie.substr(0, cookie.find(';')), reply->body.substr(token, 64)};
   }
 
+  // A started console, a client of it and one open session (both as the
+  // session and as the headers a state change carries).
+  void OpenConsole() {
+    opened_ = Start({});
+    client_ = std::make_unique<httplib::Client>(ClientOf(*opened_));
+    session_ = OpenSession(*client_);
+    headers_ = {{"Cookie", session_.cookie}, {"X-Console-Token", session_.token}};
+  }
+
   std::vector<LMessage> Sent() {
     std::lock_guard<std::mutex> hold(mutex_);
     return sent_;
@@ -92,6 +103,10 @@ class ConsoleServerTest : public ::testing::Test {
   std::vector<LMessage> sent_;
   // The engine's OGM files, when a test serves the OGM list.
   ConsoleOgms* ogms_ = nullptr;
+  std::unique_ptr<ConsoleServer> opened_;  // by OpenConsole
+  std::unique_ptr<httplib::Client> client_;
+  Session session_;
+  httplib::Headers headers_;
 };
 
 }  // namespace console_test

@@ -19,10 +19,7 @@ class ConsoleSettingsTest : public ConsoleServerTest {
     ConsoleServerTest::SetUp();
     ProfileWriteString(File(), "sipdevice0", "name", "Desk");
     ProfileWriteString(File(), "sipdevice0", "localaddress", "127.0.0.1:5070");
-    server_ = Start({});
-    client_ = std::make_unique<httplib::Client>(ClientOf(*server_));
-    const Session session = OpenSession(*client_);
-    headers_ = {{"Cookie", session.cookie}, {"X-Console-Token", session.token}};
+    OpenConsole();
   }
 
   const std::string& File() const { return folders_->SettingsFile(); }
@@ -39,9 +36,6 @@ class ConsoleSettingsTest : public ConsoleServerTest {
     return -1;
   }
 
-  std::unique_ptr<ConsoleServer> server_;
-  std::unique_ptr<httplib::Client> client_;
-  httplib::Headers headers_;
 };
 
 TEST_F(ConsoleSettingsTest, AddingTakesTheFirstFreeSectionAndAsksForARebuild) {

@@ -14,9 +14,7 @@ class MailBoxPropertiesTest : public ConsoleServerTest {
  protected:
   void SetUp() override {
     ConsoleServerTest::SetUp();
-    server_ = Start({});
-    client_ = std::make_unique<httplib::Client>(ClientOf(*server_));
-    session_ = OpenSession(*client_);
+    OpenConsole();
     ProfileWriteString(box_ = folders_->MailBoxes() + "/Sales.mbx", "mbx", "ftppass", "s3cret");
   }
   httplib::Result Save(const json& properties) {
@@ -26,9 +24,6 @@ class MailBoxPropertiesTest : public ConsoleServerTest {
   }
   std::string Key(const char* key) { return ProfileReadString(box_, "mbx", key, "<missing>"); }
 
-  std::unique_ptr<ConsoleServer> server_;
-  std::unique_ptr<httplib::Client> client_;
-  Session session_;
   std::string box_;
 };
 

@@ -15,10 +15,7 @@ class OgmEditTest : public ConsoleServerTest {
  protected:
   void SetUp() override {
     ConsoleServerTest::SetUp();
-    server_ = Start({});
-    client_ = std::make_unique<httplib::Client>(ClientOf(*server_));
-    const Session session = OpenSession(*client_);
-    headers_ = {{"Cookie", session.cookie}, {"X-Console-Token", session.token}};
+    OpenConsole();
     ProfileWriteString(Ini("Sales"), "ivr", "wait", "6");
     ProfileWriteString(folders_->MailBoxes() + "/Default.mbx", "mbx", "name", "Default");
   }
@@ -30,9 +27,6 @@ class OgmEditTest : public ConsoleServerTest {
     return client_->Post("/api/ogm/edit", headers_, body.dump(), "application/json");
   }
 
-  std::unique_ptr<ConsoleServer> server_;
-  std::unique_ptr<httplib::Client> client_;
-  httplib::Headers headers_;
 };
 
 struct Refusal {

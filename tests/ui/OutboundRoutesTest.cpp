@@ -16,9 +16,7 @@ class OutboundRoutesTest : public ConsoleServerTest {
  protected:
   void SetUp() override {
     ConsoleServerTest::SetUp();
-    server_ = Start({});
-    client_ = std::make_unique<httplib::Client>(ClientOf(*server_));
-    session_ = OpenSession(*client_);
+    OpenConsole();
     ProfileWriteString(folders_->Ogms() + "/Sales Menu.ini", "ivr", "wait", "5");
     WriteList("555 0101&name=Ann;\r\n555 0102;\r\n555 0103");
   }
@@ -30,9 +28,6 @@ class OutboundRoutesTest : public ConsoleServerTest {
   void WriteList(const std::string& text) const { ASSERT_TRUE(ReplaceFileText(ListPath(), text)); }
   OutboundList List() const { return OutboundList(folders_->Root(), folders_->SettingsFile()); }
 
-  std::unique_ptr<ConsoleServer> server_;
-  std::unique_ptr<httplib::Client> client_;
-  Session session_;
 };
 
 TEST_F(OutboundRoutesTest, EditsTouchTheirOwnEntryAndWakeTheScheduler) {
