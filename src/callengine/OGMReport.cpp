@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "callengine/LOGMDefinition.h"
+#include "core/HtmlEscape.h"
 #include "core/Profile.h"
 #include "core/TextFormat.h"
 
@@ -107,21 +108,6 @@ std::string RtfText(std::string_view text) {
   return out;
 }
 
-std::string HtmlText(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
-
 }  // namespace
 
 std::string Rtf(const std::vector<Entry>& entries) {
@@ -139,13 +125,13 @@ std::string Rtf(const std::vector<Entry>& entries) {
 std::string Html(const std::vector<Entry>& entries) {
   std::string out;
   for (const Entry& entry : entries) {
-    out += "<article class=\"ogm-report-entry\"><h3>" + HtmlText(entry.name) + "</h3>";
-    if (!entry.text.empty()) out += "<p class=\"ogm-report-text\"><i>" + HtmlText(entry.text) + "</i></p>";
-    for (const std::string& line : entry.lines) out += "<p>" + HtmlText(line) + "</p>";
-    if (!entry.next.empty()) out += "<p>-&gt; " + HtmlText(entry.next) + "</p>";
+    out += "<article class=\"ogm-report-entry\"><h3>" + HtmlEscape(entry.name) + "</h3>";
+    if (!entry.text.empty()) out += "<p class=\"ogm-report-text\"><i>" + HtmlEscape(entry.text) + "</i></p>";
+    for (const std::string& line : entry.lines) out += "<p>" + HtmlEscape(line) + "</p>";
+    if (!entry.next.empty()) out += "<p>-&gt; " + HtmlEscape(entry.next) + "</p>";
     out += "</article>";
   }
-  out += "<p class=\"ogm-report-credit\">OGM Report created by:<br>" + HtmlText(kCredit) + "</p>";
+  out += "<p class=\"ogm-report-credit\">OGM Report created by:<br>" + HtmlEscape(kCredit) + "</p>";
   return out;
 }
 

@@ -1,5 +1,6 @@
 #include "mail/transfer/MailBoxIndexPage.h"
 
+#include "core/HtmlEscape.h"
 #include "core/Profile.h"
 #include "mail/LMailBox.h"
 #include "mail/LMailBoxMessage.h"
@@ -22,21 +23,6 @@ std::string Cell(const std::string& recordPath, std::string_view key) {
 
 }  // namespace
 
-std::string HtmlEscape(std::string_view text) {
-  std::string escaped;
-  escaped.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&': escaped += "&amp;"; break;
-      case '<': escaped += "&lt;"; break;
-      case '>': escaped += "&gt;"; break;
-      case '"': escaped += "&quot;"; break;
-      case '\'': escaped += "&#39;"; break;
-      default: escaped += c;
-    }
-  }
-  return escaped;
-}
 
 std::string MailBoxIndexPage(const std::string& mailBoxPath) {
   std::string page(kHead);

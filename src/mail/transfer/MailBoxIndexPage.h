@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 // The web page that lists a mailbox's messages beside their uploaded audio:
 // one table row per message record in directory order with its "date",
@@ -9,6 +8,3 @@
 // record values and the link are HTML-escaped, so a caller name holding "<"
 // or "&" shows as written instead of adding markup to the page.
 std::string MailBoxIndexPage(const std::string& mailBoxPath);
-
-// "&", "<", ">", '"' and "'" as character references.
-std::string HtmlEscape(std::string_view text);
