@@ -2,7 +2,7 @@
 // grouped, and a way to the delivery format all mailboxes share. A refusal
 // shows beside its field.
 import { api, ApiError, query } from "./api.js";
-import { clearErrors, field, group, setValue, showFieldError, valueOf } from "./fieldforms.js";
+import { clearErrors, field, group, setValue, showFieldError, valueOf } from "./form-fields.js";
 import { guarded } from "./notices.js";
 import { formatButton } from "./settings-format.js";
 
@@ -125,7 +125,7 @@ async function save(event) {
     dialog.close();
   } catch (error) {
     const wrap = error instanceof ApiError && wraps.get(error.field);
-    if (wrap) showFieldError(wrap, error.message);
+    if (wrap) showFieldError(wrap, error.field, error.message);
     else formError.textContent = error.message;
   }
 }

@@ -1,7 +1,7 @@
 // What a key does: the action chooser of one key prefix and the fields of
 // each action, only the chosen action's shown. Transfer, dial and record
 // carry a further action of their own (one level).
-import { check, choice, el, seconds, text } from "./ogm-fields.js";
+import { el, field } from "./form-fields.js";
 
 export const OGM_LIST = "ogm-editor-ogms";
 export const MAILBOX_LIST = "ogm-editor-mailboxes";
@@ -22,25 +22,25 @@ const TRANSFER_MODES = [
 function paramFields(p) {
   const f = (suffix) => `ivr.${p}${suffix}`;
   return {
-    go: [text(f("go"), "OGM to go to", { list: OGM_LIST })],
+    go: [field({ key: f("go"), kind: "text", label: "OGM to go to", attrs: { list: OGM_LIST } })],
     mailbox: [
-      text(f("mbx"), "Mailbox", { list: MAILBOX_LIST }),
-      check(f("mbxmessage"), "Play the mailbox greeting before the record tone"),
+      field({ key: f("mbx"), kind: "text", label: "Mailbox", attrs: { list: MAILBOX_LIST } }),
+      field({ key: f("mbxmessage"), kind: "check", label: "Play the mailbox greeting before the record tone" }),
     ],
-    play: [text(f("playfile"), "WAVE or MP3 file to play")],
+    play: [field({ key: f("playfile"), kind: "text", label: "WAVE or MP3 file to play" })],
     record: [
-      text(f("recfile"), "File to record into"),
-      seconds(f("maxtime"), "Maximum recording time", { min: 0.001 }),
-      seconds(f("silencedetect"), "Silence that ends the recording", { min: 0 }),
-      check(f("recalc"), "Level the recording afterwards"),
-      check(f("reccat"), "Append to the existing file"),
+      field({ key: f("recfile"), kind: "text", label: "File to record into" }),
+      field({ key: f("maxtime"), kind: "seconds", label: "Maximum recording time", min: 0.001 }),
+      field({ key: f("silencedetect"), kind: "seconds", label: "Silence that ends the recording", min: 0 }),
+      field({ key: f("recalc"), kind: "check", label: "Level the recording afterwards" }),
+      field({ key: f("reccat"), kind: "check", label: "Append to the existing file" }),
     ],
-    seek: [seconds(f("seektime"), "Move the play position by", { hint: "seconds; negative rewinds" })],
+    seek: [field({ key: f("seektime"), kind: "seconds", label: "Move the play position by", hint: "seconds; negative rewinds" })],
     transfer: [
-      text(f("transfer"), "Number", { hint: 'digits, "!" flash, "," pause' }),
-      choice(f("transfermode"), "Transfer mode", TRANSFER_MODES),
+      field({ key: f("transfer"), kind: "text", label: "Number", hint: 'digits, "!" flash, "," pause' }),
+      field({ key: f("transfermode"), kind: "select", label: "Transfer mode", options: TRANSFER_MODES }),
     ],
-    dial: [text(f("dial"), "Digits to dial", { hint: '"," pauses' })],
+    dial: [field({ key: f("dial"), kind: "text", label: "Digits to dial", hint: '"," pauses' })],
   };
 }
 
@@ -50,7 +50,7 @@ function block(p, caption, actions, chained, depth) {
   const options = actions
     .filter((a) => !chained || a.chained || a.word === "noresponse")
     .map((a) => [a.word, a.label]);
-  const chooser = choice(`ivr.${p}`, caption, options);
+  const chooser = field({ key: `ivr.${p}`, kind: "select", label: caption, options });
   const box = el("div", { className: depth ? "action chained" : "action" }, chooser);
   const select = chooser.querySelector("select");
   const fields = paramFields(p);

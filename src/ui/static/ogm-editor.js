@@ -4,7 +4,7 @@
 import { api, apiBlob, query } from "./api.js";
 import { ask, confirmBox } from "./dialogs.js";
 import { MAILBOX_LIST, OGM_LIST, refreshBlocks, unused } from "./ogm-actions.js";
-import { clearErrors, controls, el, getValue, setValue, showFieldError } from "./ogm-fields.js";
+import { clearErrors, controls, el, setValue, showFieldError, valueOf } from "./form-fields.js";
 import { buildPages, fillLists } from "./ogm-groups.js";
 import { guarded, showError } from "./notices.js";
 
@@ -169,7 +169,7 @@ function collect() {
   for (const control of controls(dialog)) {
     if (unused(control)) continue;
     const [section, key] = control.dataset.field.split(".");
-    values[section][key] = getValue(control);
+    values[section][key] = valueOf(control);
   }
   runs.forEach((line, i) => (values.ivr[`run${i + 1}`] = line));
   return values;

@@ -2,7 +2,7 @@
 // how the node waits, what each key does, number entry, when the OGM is
 // valid, the programs it starts, and its log line and announcement.
 import { actionBlocks, MAILBOX_LIST, OGM_LIST } from "./ogm-actions.js";
-import { check, choice, el, number, text } from "./ogm-fields.js";
+import { el, field, group } from "./form-fields.js";
 
 const DAYS = ["Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"];
 const READ_TYPES = [
@@ -19,16 +19,9 @@ function page(id, title, ...parts) {
   return { id, title, panel };
 }
 
-function set(legend, ...parts) {
-  return el("fieldset", { className: "ogm-set" }, el("legend", { textContent: legend }), ...parts);
-}
-
 // The date-time date fields as the browser's own picker.
-function date(field, label) {
-  const box = text(field, label, { hint: "empty: none" });
-  box.querySelector("input").type = "datetime-local";
-  box.querySelector("input").step = "1";
-  return box;
+function date(key, label) {
+  return field({ key, kind: "text", label, hint: "empty: none", attrs: { type: "datetime-local", step: "1" } });
 }
 
 function plays(voices) {
@@ -38,7 +31,7 @@ function plays(voices) {
   return page(
     "plays",
     "What plays",
-    set(
+    group(
       "Audio file",
       el("p", { id: "ogm-audio-state", className: "hint" }),
       el("audio", { id: "ogm-audio", controls: true, preload: "none" }),
@@ -49,25 +42,25 @@ function plays(voices) {
         el("input", { id: "ogm-audio-file", type: "file", accept: ".wav,.mp3,audio/wav,audio/mpeg" }),
       ),
     ),
-    set(
+    group(
       "Spoken text",
       el("label", { htmlFor: "ogm-text", textContent: "Script/Notes (the text spoken, and the description)" }),
       script,
-      check("ivr.playtts", "Speak the text instead of playing the audio"),
-      choice("ivr.playttsvoice", "Voice", voiceOptions),
+      field({ key: "ivr.playtts", kind: "check", label: "Speak the text instead of playing the audio" }),
+      field({ key: "ivr.playttsvoice", kind: "select", label: "Voice", options: voiceOptions }),
       el("div", { className: "buttons" }, el("button", { type: "button", id: "ogm-preview", textContent: "Preview" })),
       el("audio", { id: "ogm-preview-audio", controls: true, hidden: true }),
     ),
-    set(
+    group(
       "Other file",
-      check("ivr.playex", "Play another file instead"),
-      text("ivr.playexfile", "File to play", { hint: "WAVE, or MP3 when it ends in .mp3" }),
+      field({ key: "ivr.playex", kind: "check", label: "Play another file instead" }),
+      field({ key: "ivr.playexfile", kind: "text", label: "File to play", hint: "WAVE, or MP3 when it ends in .mp3" }),
     ),
-    set(
+    group(
       "Read a number",
-      check("ivr.readnumber", "After the audio, speak a parameter"),
-      text("ivr.readnumbervar", "Parameter"),
-      choice("ivr.readnumbertype", "Speak it as", READ_TYPES),
+      field({ key: "ivr.readnumber", kind: "check", label: "After the audio, speak a parameter" }),
+      field({ key: "ivr.readnumbervar", kind: "text", label: "Parameter" }),
+      field({ key: "ivr.readnumbertype", kind: "select", label: "Speak it as", options: READ_TYPES }),
     ),
   );
 }
@@ -76,13 +69,13 @@ function waits() {
   return page(
     "wait",
     "Wait and type",
-    choice("ivr.type", "Type", [
+    field({ key: "ivr.type", kind: "select", label: "Type", options: [
       ["menu", "Menu"],
       ["enternumber", "Number entry"],
-    ]),
-    number("ivr.wait", "Wait for a key", { min: 0, max: 3600, hint: "seconds after the audio" }),
-    number("ivr.repeat", "Repeat the audio", { min: 0, max: 99, hint: "times when no key comes" }),
-    check("ivr.answer", "Answer (shown in the OGM list)"),
+    ] }),
+    field({ key: "ivr.wait", kind: "number", label: "Wait for a key", min: 0, max: 3600, hint: "seconds after the audio" }),
+    field({ key: "ivr.repeat", kind: "number", label: "Repeat the audio", min: 0, max: 99, hint: "times when no key comes" }),
+    field({ key: "ivr.answer", kind: "check", label: "Answer (shown in the OGM list)" }),
   );
 }
 
@@ -90,21 +83,21 @@ function entry() {
   return page(
     "entry",
     "Number entry",
-    text("ivr.varname", "Store the number as parameter"),
-    number("ivr.maxdigits", "Digits", { min: 1, max: 31, hint: "the entry completes at this many, or with #" }),
-    set(
+    field({ key: "ivr.varname", kind: "text", label: "Store the number as parameter" }),
+    field({ key: "ivr.maxdigits", kind: "number", label: "Digits", min: 1, max: 31, hint: "the entry completes at this many, or with #" }),
+    group(
       "Limits",
-      check("ivr.varlimit", "Accept only numbers within limits"),
-      number("ivr.varlimitmin", "Smallest"),
-      number("ivr.varlimitmax", "Largest"),
+      field({ key: "ivr.varlimit", kind: "check", label: "Accept only numbers within limits" }),
+      field({ key: "ivr.varlimitmin", kind: "number", label: "Smallest" }),
+      field({ key: "ivr.varlimitmax", kind: "number", label: "Largest" }),
     ),
-    set(
+    group(
       "List",
-      check("ivr.varlimitlistenabled", "Check the number against a list"),
-      check("ivr.varlimitlistexclude", "Refuse the numbers listed (else accept only them)"),
-      check("ivr.varlimitlistisfile", "Read the list from a file"),
-      text("ivr.varlimitlistfile", "List file"),
-      text("ivr.varlimitlist", "List", { hint: "comma-separated" }),
+      field({ key: "ivr.varlimitlistenabled", kind: "check", label: "Check the number against a list" }),
+      field({ key: "ivr.varlimitlistexclude", kind: "check", label: "Refuse the numbers listed (else accept only them)" }),
+      field({ key: "ivr.varlimitlistisfile", kind: "check", label: "Read the list from a file" }),
+      field({ key: "ivr.varlimitlistfile", kind: "text", label: "List file" }),
+      field({ key: "ivr.varlimitlist", kind: "text", label: "List", hint: "comma-separated" }),
     ),
   );
 }
@@ -124,42 +117,42 @@ function validity() {
   return page(
     "valid",
     "Validity",
-    set(
+    group(
       "Date and time",
-      check("datetime.enabled", "Check the date and time when the OGM is entered"),
+      field({ key: "datetime.enabled", kind: "check", label: "Check the date and time when the OGM is entered" }),
       date("datetime.commence", "Valid from"),
       date("datetime.expire", "Valid until"),
-      text("datetime.todstart", "Daily from", { placeholder: "hh:mm:ss" }),
-      text("datetime.todend", "Daily until", { placeholder: "hh:mm:ss", hint: "24:00:00 is the end of the day" }),
+      field({ key: "datetime.todstart", kind: "text", label: "Daily from", attrs: { placeholder: "hh:mm:ss" } }),
+      field({ key: "datetime.todend", kind: "text", label: "Daily until", hint: "24:00:00 is the end of the day", attrs: { placeholder: "hh:mm:ss" } }),
       days,
-      choice("datetime.failmode", "When not valid", [
+      field({ key: "datetime.failmode", kind: "select", label: "When not valid", options: [
         [0, "Use the OGM anyway"],
         [1, "Skip to another OGM"],
         [2, "Don't answer or allow this OGM"],
-      ]),
-      text("datetime.failogm", "OGM to use instead", { list: OGM_LIST }),
+      ] }),
+      field({ key: "datetime.failogm", kind: "text", label: "OGM to use instead", attrs: { list: OGM_LIST } }),
     ),
-    set(
+    group(
       "Number identification",
-      check("cid.enabled", "Check the number when the OGM is entered"),
-      choice("cid.idtype", "Number", [
+      field({ key: "cid.enabled", kind: "check", label: "Check the number when the OGM is entered" }),
+      field({ key: "cid.idtype", kind: "select", label: "Number", options: [
         [0, "Caller ID"],
         [1, "Dialed ID"],
         [2, "Distinctive Ring"],
-      ]),
-      choice("cid.cidscanmode", "Condition", [
+      ] }),
+      field({ key: "cid.cidscanmode", kind: "select", label: "Condition", options: [
         [0, "starts with"],
         [1, "is"],
         [2, "doesn't start with"],
         [3, "is not"],
-      ]),
-      text("cid.cid", "Number, prefix or list", { hint: "comma-separated" }),
-      choice("cid.mode", "When the condition holds", [
+      ] }),
+      field({ key: "cid.cid", kind: "text", label: "Number, prefix or list", hint: "comma-separated" }),
+      field({ key: "cid.mode", kind: "select", label: "When the condition holds", options: [
         [0, "Use the OGM anyway"],
         [1, "Skip to another OGM"],
         [2, "Don't answer or allow this OGM"],
-      ]),
-      text("cid.ogm", "OGM to use instead", { list: OGM_LIST }),
+      ] }),
+      field({ key: "cid.ogm", kind: "text", label: "OGM to use instead", attrs: { list: OGM_LIST } }),
     ),
   );
 }
@@ -172,7 +165,7 @@ function programs() {
   return page(
     "programs",
     "Programs",
-    check("ivr.run", "Run programs when the OGM starts"),
+    field({ key: "ivr.run", kind: "check", label: "Run programs when the OGM starts" }),
     list,
     runcount,
     el(
@@ -182,8 +175,8 @@ function programs() {
       el("button", { type: "button", id: "ogm-run-edit", textContent: "Edit" }),
       el("button", { type: "button", id: "ogm-run-delete", textContent: "Delete" }),
     ),
-    check("ivr.runasplugin", "Run as plug-ins (their output becomes parameters)"),
-    check("ivr.runcompleteskip", "When the plug-in returns, take the play-complete action at once"),
+    field({ key: "ivr.runasplugin", kind: "check", label: "Run as plug-ins (their output becomes parameters)" }),
+    field({ key: "ivr.runcompleteskip", kind: "check", label: "When the plug-in returns, take the play-complete action at once" }),
   );
 }
 
@@ -191,16 +184,16 @@ function logging() {
   return page(
     "log",
     "Log and announce",
-    set(
+    group(
       "Log",
-      check("ivr.log", "Write a line to a log file when the OGM starts"),
-      text("ivr.logname", "Log file name", { hint: "in the log folder, .txt added" }),
-      text("ivr.logline", "Line"),
+      field({ key: "ivr.log", kind: "check", label: "Write a line to a log file when the OGM starts" }),
+      field({ key: "ivr.logname", kind: "text", label: "Log file name", hint: "in the log folder, .txt added" }),
+      field({ key: "ivr.logline", kind: "text", label: "Line" }),
     ),
-    set(
+    group(
       "Announcement",
-      check("ivr.announcecall", "Play an announcement on this computer when the OGM starts"),
-      text("ivr.announceplay", "Announcement file"),
+      field({ key: "ivr.announcecall", kind: "check", label: "Play an announcement on this computer when the OGM starts" }),
+      field({ key: "ivr.announceplay", kind: "text", label: "Announcement file" }),
     ),
   );
 }

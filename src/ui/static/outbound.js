@@ -2,7 +2,7 @@
 // active switch, and the entries, each added, edited or removed on its own.
 import { api, ApiError } from "./api.js";
 import { confirmBox } from "./dialogs.js";
-import { clearErrors, field, group, setValue, showFieldError, valueOf } from "./fieldforms.js";
+import { clearErrors, field, group, setValue, showFieldError, valueOf } from "./form-fields.js";
 import { guarded } from "./notices.js";
 
 const view = document.getElementById("view-outbound");
@@ -140,8 +140,8 @@ async function load() {
 
 function refusedBeside(wraps, error, fallback, line) {
   const wrap = error instanceof ApiError && wraps.get(error.field);
-  if (wrap) showFieldError(wrap, error.message);
-  else if (fallback && error instanceof ApiError && error.field) showFieldError(wraps.get(fallback), error.message);
+  if (wrap) showFieldError(wrap, error.field, error.message);
+  else if (fallback && error instanceof ApiError && error.field) showFieldError(wraps.get(fallback), fallback, error.message);
   else line.textContent = error.message;
 }
 
@@ -185,7 +185,7 @@ function extraParams() {
     if (!line.trim()) continue;
     const equals = line.indexOf("=");
     if (equals < 1) {
-      showFieldError(entryWraps.get("extra"), "Write each parameter as key=value.");
+      showFieldError(entryWraps.get("extra"), "extra", "Write each parameter as key=value.");
       return null;
     }
     params[line.slice(0, equals).trim()] = line.slice(equals + 1).trim();

@@ -1,6 +1,6 @@
 // The settings' own dialogs (line properties, line settings, SIP device):
 // a form whose OK keeps the dialog open while the server refuses a value.
-import { buildForm } from "./settings-form.js";
+import { buildForm } from "./form-fields.js";
 
 let dialog = null;
 

@@ -14,7 +14,7 @@ export async function chooseFormat() {
   const options = offer.formats.map((format, index) => [index, describeFormat(format)]);
   const answer = await openDialog({
     caption: offer.title,
-    fields: [{ key: "format", label: "Format", type: "select", options }],
+    fields: [{ key: "format", label: "Format", kind: "select", options }],
     values: { format: String(Math.max(offer.selected, 0)) },
     save: (values) => api("/api/settings/format", { format: values.format }),
   });

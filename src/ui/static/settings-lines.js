@@ -8,12 +8,12 @@ import { openDialog } from "./settings-dialog.js";
 import { buildPage } from "./settings-pages.js";
 
 const LINE_SETTINGS = [
-  { key: "eocdetectplay", label: "Listen for the end of the call while playing", type: "bool" },
-  { key: "eocdetectsoftware", label: "Detect the busy tone in software", type: "bool" },
-  { key: "delayeoc", label: "End-of-call delay (ms)", type: "number", min: 0, max: 60000 },
-  { key: "delaydtmf", label: "Key delay (ms)", type: "number", min: 0, max: 10000 },
-  { key: "drsoftware", label: "Detect distinctive ringing in software", type: "bool" },
-  { key: "drtime", label: "Distinctive ring time (ms)", type: "number", min: 0, max: 10000 },
+  { key: "eocdetectplay", label: "Listen for the end of the call while playing", kind: "check" },
+  { key: "eocdetectsoftware", label: "Detect the busy tone in software", kind: "check" },
+  { key: "delayeoc", label: "End-of-call delay (ms)", kind: "number", min: 0, max: 60000 },
+  { key: "delaydtmf", label: "Key delay (ms)", kind: "number", min: 0, max: 10000 },
+  { key: "drsoftware", label: "Detect distinctive ringing in software", kind: "check" },
+  { key: "drtime", label: "Distinctive ring time (ms)", kind: "number", min: 0, max: 10000 },
 ];
 const VOICE_NOTE =
   "Every SIP device carries voice, so any of them may be chosen. A device's own settings are on the SIP devices tab.";
@@ -42,12 +42,12 @@ async function properties(line) {
     caption: line ? `Properties of ${line.name}` : "Add a line",
     note: VOICE_NOTE,
     fields: [
-      { key: "name", label: "Name", type: "text" },
-      { key: "device", label: "SIP device", type: "select", options: state.devices.map((name, i) => [i, name]) },
-      { key: "ogmoverride", label: "Answer this line with its own OGM", type: "bool" },
-      { key: "ogm", label: "Its OGM", type: "select", options: ogms.map((name) => [name, name]) },
-      { key: "cidflash", label: "Show the caller's number for this line", type: "bool" },
-      { key: "outbound", label: "Outbound and forwarding calls may use this line", type: "bool" },
+      { key: "name", label: "Name", kind: "text" },
+      { key: "device", label: "SIP device", kind: "select", options: state.devices.map((name, i) => [i, name]) },
+      { key: "ogmoverride", label: "Answer this line with its own OGM", kind: "check" },
+      { key: "ogm", label: "Its OGM", kind: "select", options: ogms.map((name) => [name, name]) },
+      { key: "cidflash", label: "Show the caller's number for this line", kind: "check" },
+      { key: "outbound", label: "Outbound and forwarding calls may use this line", kind: "check" },
     ],
     values: line || {
       name: `Line ${state.free + 1}`, device: 0, ogmoverride: false, ogm: ogms[0] || "", cidflash: true, outbound: true,
@@ -81,13 +81,13 @@ async function lineSettings() {
 function soundFields(outputs) {
   const cards = [[-1, "The default sound card"], ...outputs.map((name, i) => [i, name])];
   return [
-    { key: "playdevice", label: "Play messages on", type: "select", options: cards },
-    { key: "playvolume", label: "Play volume (dB)", type: "number", min: -60, max: 20 },
-    { key: "announcedevice", label: "Announce calls on", type: "select", options: cards },
-    { key: "announcevolume", label: "Announcement volume (dB)", type: "number", min: -60, max: 20 },
-    { key: "fax", label: "Pass fax calls on by dialling the number below", type: "bool",
+    { key: "playdevice", label: "Play messages on", kind: "select", options: cards },
+    { key: "playvolume", label: "Play volume (dB)", kind: "number", min: -60, max: 20 },
+    { key: "announcedevice", label: "Announce calls on", kind: "select", options: cards },
+    { key: "announcevolume", label: "Announcement volume (dB)", kind: "number", min: -60, max: 20 },
+    { key: "fax", label: "Pass fax calls on by dialling the number below", kind: "check",
       hint: "Otherwise a fax call is handed to a fax program; there is none here, so the call is dropped." },
-    { key: "faxdial", label: "Fax number to dial", type: "text" },
+    { key: "faxdial", label: "Fax number to dial", kind: "text" },
   ];
 }
 

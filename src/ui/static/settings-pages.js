@@ -2,7 +2,7 @@
 // a refused value is shown beside its field.
 import { api, query } from "./api.js";
 import { guarded } from "./notices.js";
-import { buildForm } from "./settings-form.js";
+import { buildForm } from "./form-fields.js";
 import { formatButton } from "./settings-format.js";
 
 const TIME_HINT = "hh:mm, 24-hour clock";
@@ -14,48 +14,42 @@ const MODES = [
 ];
 
 const TRANSFER = [
-  { key: "blindprefix", label: "Blind transfer: dial before the number", type: "text" },
-  { key: "blindsuffix", label: "Blind transfer: dial after the number", type: "text" },
-  { key: "blindtapi", label: "Blind transfer by the line itself instead of dialling", type: "bool" },
-  { key: "confirmedprefix", label: "Confirmed transfer: dial before the number", type: "text" },
-  { key: "confirmedsuffix", label: "Confirmed transfer: dial after the number", type: "text" },
-  { key: "confirmedcomplete", label: "Dial to complete an accepted transfer", type: "text" },
-  { key: "confirmedreject", label: "Dial to return from a refused transfer", type: "text" },
-  { key: "useconferencecall", label: "Stay on the call after a transfer", type: "bool" },
-  { key: "maxrectime", label: "Longest message (seconds)", type: "number", min: 1, max: 3600 },
-  { key: "recthres", label: "Silence threshold (dB)", type: "number", min: -60, max: 0 },
-  { key: "deletefiledays", label: "Delete messages after (days, 0 = never)", type: "number", min: 0, max: 3650 },
+  { key: "blindprefix", label: "Blind transfer: dial before the number", kind: "text" },
+  { key: "blindsuffix", label: "Blind transfer: dial after the number", kind: "text" },
+  { key: "blindtapi", label: "Blind transfer by the line itself instead of dialling", kind: "check" },
+  { key: "confirmedprefix", label: "Confirmed transfer: dial before the number", kind: "text" },
+  { key: "confirmedsuffix", label: "Confirmed transfer: dial after the number", kind: "text" },
+  { key: "confirmedcomplete", label: "Dial to complete an accepted transfer", kind: "text" },
+  { key: "confirmedreject", label: "Dial to return from a refused transfer", kind: "text" },
+  { key: "useconferencecall", label: "Stay on the call after a transfer", kind: "check" },
+  { key: "maxrectime", label: "Longest message (seconds)", kind: "number", min: 1, max: 3600 },
+  { key: "recthres", label: "Silence threshold (dB)", kind: "number", min: -60, max: 0 },
+  { key: "deletefiledays", label: "Delete messages after (days, 0 = never)", kind: "number", min: 0, max: 3650 },
 ];
 
 const GENERAL = [
-  { key: "tollsaver", label: "Toll saver: answer at ring 3 with new messages, else at ring 5", type: "bool" },
-  { key: "nrings", label: "Rings before answering", type: "number", min: 1, max: 20 },
-  { key: "openwindow", label: "Show the console when a message arrives", type: "bool" },
-  { key: "cidflash", label: "Show the caller's number", type: "bool" },
-  { key: "audiogain", label: "Gain of played audio (dB)", type: "number", min: -20, max: 20 },
-  { key: "audiohighpass", label: "High-pass filter (Hz, 0 = off)", type: "number", min: 0, max: 1000 },
-  { key: "audiocompressorthres", label: "Compressor threshold (dB, 0 = off)", type: "number", min: -60, max: 0 },
+  { key: "tollsaver", label: "Toll saver: answer at ring 3 with new messages, else at ring 5", kind: "check" },
+  { key: "nrings", label: "Rings before answering", kind: "number", min: 1, max: 20 },
+  { key: "openwindow", label: "Show the console when a message arrives", kind: "check" },
+  { key: "cidflash", label: "Show the caller's number", kind: "check" },
+  { key: "audiogain", label: "Gain of played audio (dB)", kind: "number", min: -20, max: 20 },
+  { key: "audiohighpass", label: "High-pass filter (Hz, 0 = off)", kind: "number", min: 0, max: 1000 },
+  { key: "audiocompressorthres", label: "Compressor threshold (dB, 0 = off)", kind: "number", min: -60, max: 0 },
 ];
 
 function hoursFields(ogms) {
   const choices = ogms.map((name) => [name, name]);
-  const fields = [{ key: "enabled", label: "Use office hours", type: "bool" }];
+  const fields = [{ key: "enabled", label: "Use office hours", kind: "check" }];
   for (const [day, text] of [["weekday", "Monday to Friday"], ["sat", "Saturday"], ["sun", "Sunday"]]) {
-    fields.push({ key: `${day}open`, label: `${text} opens`, type: "text", hint: TIME_HINT });
-    fields.push({ key: `${day}close`, label: `${text} closes`, type: "text", hint: TIME_HINT });
+    fields.push({ key: `${day}open`, label: `${text} opens`, kind: "text", hint: TIME_HINT });
+    fields.push({ key: `${day}close`, label: `${text} closes`, kind: "text", hint: TIME_HINT });
   }
   for (const [when, text] of [["during", "During office hours"], ["after", "Outside office hours"]]) {
-    fields.push({ key: `${when}mode`, label: text, type: "select", options: MODES });
-    fields.push({ key: `${when}ogm`, label: `${text}: OGM`, type: "select", options: choices });
-    fields.push({ key: `${when}rings`, label: `${text}: extra rings`, type: "number", min: 0, max: 20 });
+    fields.push({ key: `${when}mode`, label: text, kind: "select", options: MODES });
+    fields.push({ key: `${when}ogm`, label: `${text}: OGM`, kind: "select", options: choices });
+    fields.push({ key: `${when}rings`, label: `${text}: extra rings`, kind: "number", min: 0, max: 20 });
   }
   return fields;
-}
-
-// An OGM named in the settings stays choosable even when it is gone.
-function keepChoice(select, value) {
-  if (value && ![...select.options].some((option) => option.value === value)) select.add(new Option(value, value));
-  select.value = value;
 }
 
 // A page's form in `container`: filled from the engine, saved by its button.
@@ -71,18 +65,14 @@ export async function buildPage(container, name, fields, heading) {
   save.type = "submit";
   save.textContent = "Save";
   section.append(Object.assign(document.createElement("h3"), { textContent: heading }), form.element, save, status);
-  const fill = (values) => {
-    form.fill(values);
-    for (const field of fields) if (field.type === "select") keepChoice(form.controls[field.key], String(values[field.key]));
-  };
   // Shown only once filled and wired: typing into it earlier would be
   // overwritten, and a Save before its handler would submit the page away.
-  fill((await api(query("/api/settings/page", { name }))).values);
+  form.fill((await api(query("/api/settings/page", { name }))).values);
   section.addEventListener("submit", guarded(async (event) => {
     event.preventDefault();
     status.textContent = "";
     try {
-      fill((await api("/api/settings/page", { page: name, values: form.read() })).values);
+      form.fill((await api("/api/settings/page", { page: name, values: form.read() })).values);
       status.textContent = "Saved.";
       if (name === "linesettings") document.dispatchEvent(new CustomEvent("settings-restart", { detail: true }));
     } catch (error) {

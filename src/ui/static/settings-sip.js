@@ -6,21 +6,21 @@ import { guarded } from "./notices.js";
 import { openDialog } from "./settings-dialog.js";
 
 const FIELDS = [
-  { key: "name", label: "Name", type: "text" },
-  { key: "mode", label: "Kind", type: "select",
+  { key: "name", label: "Name", kind: "text" },
+  { key: "mode", label: "Kind", kind: "select",
     options: [["direct", "Direct endpoint (takes calls, no registration)"], ["register", "Account that registers"]] },
-  { key: "localaddress", label: "Local address (ip:port)", type: "text" },
-  { key: "user", label: "User", type: "text" },
-  { key: "authuser", label: "Authentication user (if not the user)", type: "text" },
-  { key: "password", label: "Password", type: "password" },
-  { key: "registrar", label: "Registrar (host[:port])", type: "text" },
-  { key: "domain", label: "Domain (if not the registrar's)", type: "text" },
-  { key: "outboundproxy", label: "Outbound proxy", type: "text" },
-  { key: "transport", label: "Transport", type: "select", options: [["udp", "UDP"], ["tcp", "TCP"], ["tls", "TLS"]] },
-  { key: "expiry", label: "Registration expiry (seconds)", type: "number", min: 60, max: 86400 },
-  { key: "dtmfmode", label: "Send keys as", type: "select",
+  { key: "localaddress", label: "Local address (ip:port)", kind: "text" },
+  { key: "user", label: "User", kind: "text" },
+  { key: "authuser", label: "Authentication user (if not the user)", kind: "text" },
+  { key: "password", label: "Password", kind: "password" },
+  { key: "registrar", label: "Registrar (host[:port])", kind: "text" },
+  { key: "domain", label: "Domain (if not the registrar's)", kind: "text" },
+  { key: "outboundproxy", label: "Outbound proxy", kind: "text" },
+  { key: "transport", label: "Transport", kind: "select", options: [["udp", "UDP"], ["tcp", "TCP"], ["tls", "TLS"]] },
+  { key: "expiry", label: "Registration expiry (seconds)", kind: "number", min: 60, max: 86400 },
+  { key: "dtmfmode", label: "Send keys as", kind: "select",
     options: [["rfc4733", "RTP events"], ["info", "SIP INFO"], ["inband", "Tones in the audio"]] },
-  { key: "rtplatch", label: "Media from another address may take over", type: "select",
+  { key: "rtplatch", label: "Media from another address may take over", kind: "select",
     options: [["signalling", "From the caller's host"], ["any", "From any host"], ["off", "Never"]] },
 ];
 const ACCOUNT_ONLY = ["user", "authuser", "password", "registrar", "domain", "outboundproxy", "expiry"];
@@ -56,7 +56,7 @@ export async function refresh() {
 // The account keys are shown only for an account that registers.
 function follow(form) {
   const apply = () => {
-    for (const key of ACCOUNT_ONLY) form.controls[key].closest(".sfield").hidden = form.controls.mode.value !== "register";
+    for (const key of ACCOUNT_ONLY) form.controls[key].closest(".form-field").hidden = form.controls.mode.value !== "register";
   };
   form.controls.mode.addEventListener("change", apply);
   apply();
