@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 
 #include "core/CaseInsensitivePath.h"
@@ -44,7 +45,7 @@ bool OutboundList::Add(const std::string &entry) const {
 }
 
 bool OutboundList::Append(const std::string &entry) const {
-  const std::string old = ReadFileText(Path(), kMaxListBytes).value_or("");
+  const std::string old = Text();
   const std::string text = old.empty() ? entry : old + ";" + entry;
   if (!ReplaceFileText(Path(), text)) {
     Trace("OutboundList::Append cannot write %s", Path().c_str());
@@ -53,9 +54,18 @@ bool OutboundList::Append(const std::string &entry) const {
   return true;
 }
 
+std::string OutboundList::Text() const { return ReadFileText(Path(), kMaxListBytes).value_or(""); }
+
+bool OutboundList::Replace(const std::string &text) const {
+  if (WithoutBlanks(text).empty()) return ::unlink(Path().c_str()) == 0 || errno == ENOENT;
+  if (ReplaceFileText(Path(), text)) return true;
+  Trace("OutboundList::Replace cannot write %s", Path().c_str());
+  return false;
+}
+
 std::vector<std::string> OutboundList::Entries() const {
   std::vector<std::string> entries;
-  const std::string text = ReadFileText(Path(), kMaxListBytes).value_or("");
+  const std::string text = Text();
   for (std::size_t start = 0; start <= text.size();) {
     const std::size_t end = std::min(text.find(';', start), text.size());
     std::string entry = WithoutBlanks(std::string_view(text).substr(start, end - start));
@@ -67,7 +77,7 @@ std::vector<std::string> OutboundList::Entries() const {
 
 OutboundList::Edit OutboundList::Change(const std::string &was,
                                         const std::optional<std::string> &now) const {
-  const std::string text = ReadFileText(Path(), kMaxListBytes).value_or("");
+  const std::string text = Text();
   for (std::size_t start = 0; start <= text.size();) {
     const std::size_t end = std::min(text.find(';', start), text.size());
     if (WithoutBlanks(std::string_view(text).substr(start, end - start)) != was) {
@@ -94,7 +104,7 @@ OutboundList::Edit OutboundList::Change(const std::string &was,
 }
 
 OutboundList::Head OutboundList::TakeHead(std::time_t now) const {
-  const std::string text = ReadFileText(Path(), kMaxListBytes).value_or("");
+  const std::string text = Text();
   if (text.empty()) {
     SetActive(false);
     return {};

@@ -20,6 +20,12 @@ class OutboundList {
   // Appends `entry`; the run stays as it is.
   bool Append(const std::string &entry) const;
 
+  // The list's text as it stands ("" when there is none), and its
+  // replacement by `text` in one atomic rewrite; a text of blanks only
+  // removes the list. The run stays as it is.
+  std::string Text() const;
+  bool Replace(const std::string &text) const;
+
   // The entries as the scheduler reads them (blanks removed), in list order;
   // empty ones are left out.
   std::vector<std::string> Entries() const;

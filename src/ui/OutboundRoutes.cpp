@@ -10,6 +10,7 @@
 #include "ivrfile/IvrFolderFiles.h"
 #include "mail/MailFiles.h"
 #include "telephony/OutboundList.h"
+#include "ui/ConsoleName.h"
 #include "ui/ConsoleServerState.h"
 #include "ui/OutboundEntry.h"
 #include "ui/OutboundSettings.h"
@@ -20,6 +21,10 @@ namespace {
 using httplib::Request;
 using httplib::Response;
 using nlohmann::json;
+
+constexpr size_t kMaxListName = 259;
+// A list file's text as JSON: each byte may take six characters.
+constexpr size_t kMaxLoadBody = 6 << 20;
 
 OutboundList ListOf(const DataFolders& folders) { return OutboundList(folders.Root(), folders.SettingsFile()); }
 
@@ -43,7 +48,8 @@ void Get(ConsoleServer::State& state, const Request&, Response& response) {
   for (const std::string& entry : ListOf(folders).Entries()) entries.push_back(outbound_entry::ToJson(entry));
   Answer(response, {{"entries", entries},
                     {"settings", OutboundSettings::Read(folders.SettingsFile())},
-                    {"ogms", AnsweringOgms(folders)}});
+                    {"ogms", AnsweringOgms(folders)},
+                    {"savedfile", ProfileReadString(folders.SettingsFile(), "outbound", "savedfile", "")}});
 }
 
 json BodyOf(const Request& request) { return json::parse(request.body, nullptr, false); }
@@ -104,6 +110,49 @@ void PostSettings(ConsoleServer::State& state, const Request& request, Response&
   Answer(response, OutboundSettings::Read(folders.SettingsFile()));
 }
 
+// The name a number list file is remembered by ([outbound] "savedfile"): the
+// browser knows a chosen file by its name only.
+std::optional<std::string> ListFileName(const json& body, Response& response) {
+  const std::string name = body.is_object() && body.contains("file") && body["file"].is_string()
+                               ? body["file"].get<std::string>() : "";
+  if (const std::string problem = RequestNameProblem(name); !problem.empty() || name.size() > kMaxListName) {
+    RefuseField(response, 400, "file", problem.empty() ? "the file name is too long" : problem);
+    return std::nullopt;
+  }
+  return name;
+}
+
+// Load List: the file's text replaces the list, and its name is remembered;
+// Clear: an empty text without a name.
+void PostLoad(ConsoleServer::State& state, const Request& request, Response& response) {
+  const json body = BodyOf(request);
+  std::optional<std::string> name;
+  if (body.is_object() && body.contains("file") && !(name = ListFileName(body, response))) return;
+  if (!body.contains("text") || !body["text"].is_string()) return Refuse(response, 400, "expected the list as \"text\"");
+  auto loaded = std::make_shared<bool>(false);
+  if (!RunOnMain(state, response, [folders = state.host.folders, text = body["text"].get<std::string>(), name, loaded] {
+        *loaded = ListOf(folders).Replace(text) &&
+                  (!name || ProfileWriteString(folders.SettingsFile(), "outbound", "savedfile", *name));
+      }))
+    return;
+  if (!*loaded) return Refuse(response, 500, "the number list could not be written");
+  state.host.send(LMessage{WM_RUNSCHEDULER, 0, 0, ""});
+  Get(state, request, response);
+}
+
+// Save List: the list's text under the chosen name, which is remembered.
+void PostSave(ConsoleServer::State& state, const Request& request, Response& response) {
+  const std::optional<std::string> name = ListFileName(BodyOf(request), response);
+  if (!name) return;
+  auto text = std::make_shared<std::string>();
+  if (!RunOnMain(state, response, [folders = state.host.folders, name, text] {
+        ProfileWriteString(folders.SettingsFile(), "outbound", "savedfile", *name);
+        *text = ListOf(folders).Text();
+      }))
+    return;
+  Answer(response, {{"file", *name}, {"text", *text}});
+}
+
 }  // namespace
 
 void AddOutboundRoutes(ConsoleServer::State& state) {
@@ -113,6 +162,9 @@ void AddOutboundRoutes(ConsoleServer::State& state) {
   http.Post("/api/outbound/edit", [&state](const Request& q, Response& r) { Put(state, q, r, true); });
   http.Post("/api/outbound/remove", [&state](const Request& q, Response& r) { PostRemove(state, q, r); });
   http.Post("/api/outbound/settings", [&state](const Request& q, Response& r) { PostSettings(state, q, r); });
+  http.Post("/api/outbound/load", [&state](const Request& q, Response& r) { PostLoad(state, q, r); });
+  state.bodyLimits["/api/outbound/load"] = kMaxLoadBody;
+  http.Post("/api/outbound/save", [&state](const Request& q, Response& r) { PostSave(state, q, r); });
 }
 
 }  // namespace console_server

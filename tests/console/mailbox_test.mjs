@@ -103,6 +103,19 @@ await run("mailbox_test", async () => {
     ["08:00:00", "20:30:00", "true"]);
   await shot("mailbox-05-outbound-saved");
 
+  say("Save List downloads the list under the name given; Load List replaces it from a file");
+  await page.click("#ob-save-list");
+  await page.fill("#ask-fields input", "Evening");
+  const [download] = await Promise.all([page.waitForEvent("download"), page.click("#ask-ok")]);
+  assert.equal(download.suggestedFilename(), "Evening.txt");
+  assert.equal(readFileSync(await download.path(), "utf8"), list());
+  await page.setInputFiles("#ob-load-file", { name: "Night.txt", mimeType: "text/plain", buffer: Buffer.from("100;\n200") });
+  assert.equal(await page.textContent("#ask-title"), "Load List");
+  await page.click("#ask-ok");
+  await page.waitForFunction(() => document.querySelector("#ob-table tbody tr td")?.textContent === "100");
+  assert.equal(list(), "100;\n200");
+  assert.equal(key(settings, "savedfile"), "Night.txt");
+
   // The browser logs each refusal the steps provoked (four) as a failed load.
   const refusals = problems.filter((text) => /status of 400/.test(text));
   assert.equal(refusals.length, 4);

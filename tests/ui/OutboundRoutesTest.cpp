@@ -1,6 +1,7 @@
 // The outbound number list over HTTP: an edit touches its own entry only,
 // also when the scheduler took the head or appended a retry meanwhile, and
 // every refusal names its field.
+#include <filesystem>
 #include <nlohmann/json.hpp>
 
 #include "ConsoleServerFixture.h"
@@ -57,6 +58,25 @@ TEST_F(OutboundRoutesTest, AnEditAfterTheSchedulerMovedOnLosesNothing) {
   EXPECT_EQ(List().Entries(), (std::vector<std::string>{"5550102", "5550104", "5550101&name=Ann&attempts=1&intervalnext=99"}));
 }
 
+TEST_F(OutboundRoutesTest, LoadSaveAndClearTheWholeList) {
+  const auto saved = [this] { return ProfileReadString(folders_->SettingsFile(), "outbound", "savedfile", "-"); };
+  auto loaded = Post("/api/outbound/load", {{"file", "Evening.txt"}, {"text", "100;\n200&attempts=2"}});
+  ASSERT_EQ(loaded->status, 200) << loaded->body;
+  EXPECT_EQ(json::parse(loaded->body)["entries"].size(), 2u);
+  EXPECT_EQ(json::parse(loaded->body)["savedfile"], "Evening.txt");
+  EXPECT_EQ(Sent().back().id, WM_RUNSCHEDULER);
+
+  auto download = Post("/api/outbound/save", {{"file", "Copy.txt"}});
+  ASSERT_EQ(download->status, 200);
+  EXPECT_EQ(json::parse(download->body)["text"], "100;\n200&attempts=2");
+  EXPECT_EQ(saved(), "Copy.txt");
+
+  ASSERT_EQ(Post("/api/outbound/load", {{"text", " \r\n"}})->status, 200);
+  EXPECT_FALSE(std::filesystem::exists(ListPath()));
+  EXPECT_EQ(saved(), "Copy.txt");
+  EXPECT_EQ(Post("/api/outbound/load", {{"file", "x.txt"}})->status, 400);
+}
+
 TEST_F(OutboundRoutesTest, RefusalsNameTheirField) {
   const json good = {{"active", true}, {"ogmanswer", "Sales Menu"}, {"ogmmachine", "Sales Menu"}, {"nattempts", 2},
                      {"interval", 30}, {"timestart", "22:00"}, {"timeend", "06:00:00"},
@@ -84,6 +104,9 @@ TEST_F(OutboundRoutesTest, RefusalsNameTheirField) {
       {"/api/outbound/settings", with({{"nattempts", 0}}), "nattempts"},
       {"/api/outbound/settings", with({{"timeout", -1}}), "timeout"},
       {"/api/outbound/settings", with({{"ogmmachine", "Missing"}}), "ogmmachine"},
+      {"/api/outbound/load", {{"file", "../lists/a.txt"}, {"text", "1"}}, "file"},
+      {"/api/outbound/load", {{"file", ""}, {"text", "1"}}, "file"},
+      {"/api/outbound/save", {{"file", std::string(260, 'n')}}, "file"},
   };
   const std::string before = FileText(ListPath());
   for (const Row& row : rows) {

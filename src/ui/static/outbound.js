@@ -2,8 +2,9 @@
 // active switch, and the entries, each added, edited or removed on its own.
 import { api, ApiError } from "./api.js";
 import { confirmBox } from "./dialogs.js";
-import { clearErrors, field, group, setValue, showFieldError, valueOf } from "./form-fields.js";
+import { clearErrors, el, field, group, setValue, showFieldError, valueOf } from "./form-fields.js";
 import { guarded } from "./notices.js";
+import { listFileButtons } from "./outbound-files.js";
 
 const view = document.getElementById("view-outbound");
 const OWN_KEYS = ["attempts", "interval", "ogm", "ogmanswer", "ogmmachine", "intervalnext"];
@@ -30,6 +31,7 @@ const ENTRY = [
 
 let built = false;
 let ogms = [];
+let savedFile = "";
 const settingsWraps = new Map();
 const entryWraps = new Map();
 let rows, emptyLine, settingsError, dialog, entryTitle, entryError, nextLine;
@@ -43,12 +45,6 @@ function wrapsOf(fieldList, into) {
   });
 }
 
-function element(tag, props = {}, ...children) {
-  const node = Object.assign(document.createElement(tag), props);
-  node.append(...children);
-  return node;
-}
-
 function fillOgms(select, blank) {
   const options = ogms.map((name) => new Option(name, name));
   if (blank) options.unshift(new Option(blank, ""));
@@ -58,43 +54,43 @@ function fillOgms(select, blank) {
 }
 
 function build() {
-  const settingsForm = element("form", { className: "ob-settings", noValidate: true });
-  settingsError = element("p", { className: "error", role: "alert" });
+  const settingsForm = el("form", { className: "ob-settings", noValidate: true });
+  settingsError = el("p", { className: "error", role: "alert" });
   settingsForm.append(
     group("Calling run", wrapsOf(SETTINGS, settingsWraps)),
-    element("div", { className: "buttons" }, element("button", { type: "submit", id: "ob-save" }, "Save settings")),
+    el("div", { className: "buttons" }, el("button", { type: "submit", id: "ob-save" }, "Save settings")),
     settingsError,
   );
   settingsForm.addEventListener("submit", guarded(saveSettings));
-  const add = element("button", { type: "button", id: "ob-add" }, "Add number");
+  const add = el("button", { type: "button", id: "ob-add" }, "Add number");
   add.addEventListener("click", () => openEntry(null));
-  rows = element("tbody");
-  const head = element("tr");
+  rows = el("tbody");
+  const head = el("tr");
   for (const name of ["Number", "Attempts", "Interval", "OGM", "Next attempt", "Other", ""])
-    head.append(element("th", { scope: "col" }, name || element("span", { className: "sr-only" }, "Commands")));
-  const table = element("table", { className: "ob-table", id: "ob-table" }, element("thead", {}, head), rows);
-  emptyLine = element("p", { className: "empty" }, "The number list is empty.");
+    head.append(el("th", { scope: "col" }, name || el("span", { className: "sr-only" }, "Commands")));
+  const table = el("table", { className: "ob-table", id: "ob-table" }, el("thead", {}, head), rows);
+  emptyLine = el("p", { className: "empty" }, "The number list is empty.");
   view.append(
-    element("h2", {}, "Outbound calling"),
+    el("h2", {}, "Outbound calling"),
     settingsForm,
-    element("section", { className: "ob-list", ariaLabel: "Number list" },
-      element("h3", {}, "Number list"), element("div", { className: "buttons" }, add), table, emptyLine),
+    el("section", { className: "ob-list", ariaLabel: "Number list" },
+      el("h3", {}, "Number list"), el("div", { className: "buttons" }, add, ...listFileButtons(show, () => savedFile)), table, emptyLine),
   );
   buildDialog();
   built = true;
 }
 
 function buildDialog() {
-  dialog = element("dialog", { id: "ob-entry", className: "wide" });
+  dialog = el("dialog", { id: "ob-entry", className: "wide" });
   dialog.setAttribute("aria-labelledby", "ob-entry-title");
-  entryTitle = element("h2", { id: "ob-entry-title" });
-  entryError = element("p", { className: "error", role: "alert" });
-  nextLine = element("p", { className: "hint" });
-  const ok = element("button", { type: "submit", id: "ob-entry-ok" }, "OK");
-  const cancel = element("button", { type: "button", id: "ob-entry-cancel" }, "Cancel");
+  entryTitle = el("h2", { id: "ob-entry-title" });
+  entryError = el("p", { className: "error", role: "alert" });
+  nextLine = el("p", { className: "hint" });
+  const ok = el("button", { type: "submit", id: "ob-entry-ok" }, "OK");
+  const cancel = el("button", { type: "button", id: "ob-entry-cancel" }, "Cancel");
   cancel.addEventListener("click", () => dialog.close());
-  const form = element("form", { noValidate: true }, entryTitle, ...wrapsOf(ENTRY, entryWraps), nextLine, entryError,
-    element("div", { className: "buttons dialog-buttons" }, ok, cancel));
+  const form = el("form", { noValidate: true }, entryTitle, ...wrapsOf(ENTRY, entryWraps), nextLine, entryError,
+    el("div", { className: "buttons dialog-buttons" }, ok, cancel));
   form.addEventListener("submit", guarded(saveEntry));
   dialog.append(form);
   document.body.append(dialog);
@@ -110,20 +106,20 @@ function showEntries(entries) {
   rows.replaceChildren();
   for (const item of entries) {
     const p = item.params;
-    const tr = element("tr");
+    const tr = el("tr");
     const cells = [item.number, p.attempts || "", p.interval ? `${p.interval} min` : "",
       p.ogm || [p.ogmanswer, p.ogmmachine].filter(Boolean).join(" / "), when(p.intervalnext),
       others(p).map(([k, v]) => `${k}=${v}`).join(", ")];
     const labels = ["Number", "Attempts", "Interval", "OGM", "Next attempt", "Other"];
-    for (const text of cells) tr.append(element("td", { title: text }, text));
+    for (const text of cells) tr.append(el("td", { title: text }, text));
     [...tr.children].forEach((td, i) => (td.dataset.label = labels[i]));
-    const edit = element("button", { type: "button" }, "Edit");
+    const edit = el("button", { type: "button" }, "Edit");
     edit.setAttribute("aria-label", `Edit ${item.number}`);
     edit.addEventListener("click", () => openEntry(item));
-    const remove = element("button", { type: "button" }, "Remove");
+    const remove = el("button", { type: "button" }, "Remove");
     remove.setAttribute("aria-label", `Remove ${item.number}`);
     remove.addEventListener("click", guarded(() => removeEntry(item)));
-    tr.append(element("td", { className: "ob-commands" }, edit, " ", remove));
+    tr.append(el("td", { className: "ob-commands" }, edit, " ", remove));
     rows.append(tr);
   }
   emptyLine.hidden = entries.length > 0;
@@ -131,7 +127,11 @@ function showEntries(entries) {
 }
 
 async function load() {
-  const answer = await api("/api/outbound");
+  show(await api("/api/outbound"));
+}
+
+function show(answer) {
+  savedFile = answer.savedfile;
   ogms = answer.ogms;
   for (const key of ["ogmanswer", "ogmmachine"]) fillOgms(settingsWraps.get(key).control);
   for (const [key, wrap] of settingsWraps) setValue(wrap.control, answer.settings[key]);
