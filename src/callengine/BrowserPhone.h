@@ -19,6 +19,8 @@ struct BrowserPhoneServices {
   OGMCommands *commands;
   VoiceMailFlows *voiceMail;
   IVRCServices *services;
+  // Where its messages are announced, as a line's are; null for none.
+  IVRCMainWindow *mainWindow;
 };
 
 // One call from a browser page: the simulator line on network wave devices

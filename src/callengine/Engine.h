@@ -172,7 +172,7 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   std::unique_ptr<ControlServer> control_;
   // Calls from console pages; the console, which reaches them, goes first.
   BrowserPhones phones_{BrowserPhoneServices{loop_, clock_, folders_, log_, &commands_, &voiceMail_,
-                                             &services_}};
+                                             &services_, this}};
   std::unique_ptr<ConsoleServer> console_;
   uint64_t watchdogMs_ = 0;
   bool reopenDevices_ = false;  // the next line set-up opens the SIP devices again

@@ -21,7 +21,7 @@ class BrowserPhonesTest : public IVRCMainTest {
 
   struct Rig {
     explicit Rig(BrowserPhonesTest &test)
-        : phones({runner.loop, runner.clock_, test.folders_, test.logFile_, &commands, &voiceMail, nullptr}) {}
+        : phones({runner.loop, runner.clock_, test.folders_, test.logFile_, &commands, &voiceMail, nullptr, nullptr}) {}
     // Runs the loop until `phone` is freed.
     bool RunUntilFreed(int phone) {
       return runner.Run({[&] { return !phones.Find(phone, "s"); }}, 4000);

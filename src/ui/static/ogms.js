@@ -1,6 +1,7 @@
 // The OGM list (#ogms): every OGM alphabetically or in the order a caller
 // reaches them, with New, Delete, Rename, Play, Properties and the report.
-// The OGM editor opens on an "ogm-edit" event; its "ogm-saved" refreshes us.
+// The OGM editor opens on an "ogm-edit" event; its "ogm-saved" refreshes us,
+// and our own changes are told with "ogms-changed".
 import { api, query } from "./api.js";
 import { ask, confirmBox, tell } from "./dialogs.js";
 import { guarded } from "./notices.js";
@@ -102,6 +103,12 @@ async function refresh(focus = false) {
   show(await api("/api/ogmlist"), focus);
 }
 
+// After a change of the files: the list again, and the other pages told.
+async function changed() {
+  await refresh(true);
+  document.dispatchEvent(new CustomEvent("ogms-changed"));
+}
+
 const edit = (name) => name && document.dispatchEvent(new CustomEvent("ogm-edit", { detail: { name } }));
 
 async function newOgm() {
@@ -110,7 +117,7 @@ async function newOgm() {
   if (!answer) return;
   const made = await api("/api/ogmlist/new", { name: answer.value });
   current = made.name;
-  await refresh(true);
+  await changed();
   edit(made.name);
 }
 
@@ -119,7 +126,7 @@ async function deleteOgms() {
   if (!names.length) return;
   if (!(await confirmBox("Confirm Delete OGM", "Are you sure you wish to permanently delete this OGM?"))) return;
   await api("/api/ogmlist/delete", { names });
-  await refresh(true);
+  await changed();
 }
 
 async function renameOgm() {
@@ -135,7 +142,7 @@ async function renameOgm() {
     if (error.status === 409) return tell("Rename Fail", error.message);
     throw error;
   }
-  await refresh(true);
+  await changed();
 }
 
 function play() {
