@@ -10,7 +10,17 @@ const { chromium } = createRequire(join(process.env.ZAVOTEL_NODE_MODULES, "/"))(
 const DESKTOP = { width: 1280, height: 800 };
 const PHONE = { width: 390, height: 844 };
 
-// `args`: more Chromium switches (a fake microphone, say).
+// Chromium's switches for a microphone that plays the WAVE file `wav`.
+export function fakeMicrophone(wav) {
+  return [
+    "--use-fake-ui-for-media-stream",
+    "--use-fake-device-for-media-stream",
+    `--use-file-for-fake-audio-capture=${wav}`,
+    "--autoplay-policy=no-user-gesture-required",
+  ];
+}
+
+// `args`: more Chromium switches (fakeMicrophone's, say).
 export async function openBrowser(shots, args = []) {
   const browser = await chromium.launch({ executablePath: "/usr/bin/chromium", args: ["--no-sandbox", ...args] });
   // Off loopback the console serves its own self-signed certificate.

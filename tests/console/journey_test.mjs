@@ -6,15 +6,10 @@
 import assert from "node:assert/strict";
 import { readFileSync } from "node:fs";
 import { join } from "node:path";
-import { openBrowser } from "./browser.mjs";
+import { fakeMicrophone, openBrowser } from "./browser.mjs";
 
 const [url, data, shots, microphone] = process.argv.slice(2);
-const { page, say, shot, run } = await openBrowser(shots, [
-  "--use-fake-ui-for-media-stream",
-  "--use-fake-device-for-media-stream",
-  `--use-file-for-fake-audio-capture=${microphone}`,
-  "--autoplay-policy=no-user-gesture-required",
-]);
+const { page, say, shot, run } = await openBrowser(shots, fakeMicrophone(microphone));
 
 const editor = page.locator("dialog#ogm-editor");
 const field = (name) => editor.locator(`[data-field="${name}"]`);

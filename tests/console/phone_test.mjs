@@ -1,16 +1,11 @@
 // Calls the answering program from the console's Phone view with a fake
 // microphone, and checks that phones are separate calls of their sessions.
-// node phone_test.mjs URL SCREENSHOT-FOLDER MICROPHONE.wav
+// node phone_test.mjs URL DATA-FOLDER SCREENSHOT-FOLDER MICROPHONE.wav
 import assert from "node:assert/strict";
-import { openBrowser } from "./browser.mjs";
+import { fakeMicrophone, openBrowser } from "./browser.mjs";
 
-const [url, shots, microphone] = process.argv.slice(2);
-const { page, say, shot, run } = await openBrowser(shots, [
-  "--use-fake-ui-for-media-stream",
-  "--use-fake-device-for-media-stream",
-  `--use-file-for-fake-audio-capture=${microphone}`,
-  "--autoplay-policy=no-user-gesture-required",
-]);
+const [url, , shots, microphone] = process.argv.slice(2);
+const { page, say, shot, run } = await openBrowser(shots, fakeMicrophone(microphone));
 
 const log = page.locator("#phone-log");
 const callButton = page.locator("#phone-call");

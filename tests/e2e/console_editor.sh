@@ -12,9 +12,6 @@ tone_ogm "Sales" 0.5 440 wait=2
 direct_device "$(free_port)"
 sox -n -r 22050 -c 1 -b 16 "$tmp/tone.wav" synth 1 sine 660 gain -6 && lame --quiet "$tmp/tone.wav" "$tmp/tone.mp3"
 start_console
-mkdir -p "$shots" && rm -f "$shots"/editor-*
-check "the OGM editor works as a user expects" \
-  node "$console_dir/editor_test.mjs" "$url" "$data" "$shots" "$tmp/tone.mp3" >browser.txt 2>&1
-cat browser.txt
+browser_test editor "the OGM editor works as a user expects" "$tmp/tone.mp3"
 check "engine stopped cleanly" stop_engine
 summary console_editor engine-err.txt

@@ -11,10 +11,7 @@ need_browser console_journey sox
 make_data
 sox -n -r 48000 -c 1 -b 16 microphone.wav synth 60 sine 1000 gain -6
 start_console
-mkdir -p "$shots" && rm -f "$shots"/journey-*
-check "a new owner builds, calls and finds a message" \
-  node "$console_dir/journey_test.mjs" "$url" "$data" "$shots" "$tmp/microphone.wav" >browser.txt 2>&1
-cat browser.txt
+browser_test journey "a new owner builds, calls and finds a message" "$tmp/microphone.wav"
 check "engine stopped cleanly" stop_engine
 
 message="$(ls "$data/MailBoxes/"Default\ ICM*.wav 2>/dev/null | head -1)"

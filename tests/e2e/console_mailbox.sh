@@ -12,9 +12,6 @@ tone_ogm "Sales Menu" 0.5 440 wait=1
 direct_device "$(free_port)"
 printf '555 0101&name=Ann;\r\n555 0102' >"$data/outboundlist.txt"
 start_console
-mkdir -p "$shots" && rm -f "$shots"/mailbox-*.png
-check "mailbox properties and the number list work in the browser" \
-  node "$console_dir/mailbox_test.mjs" "$url" "$data" "$shots" >browser.txt 2>&1
-cat browser.txt
+browser_test mailbox "mailbox properties and the number list work in the browser"
 check "engine stopped cleanly" stop_engine
 summary console_mailbox engine-err.txt

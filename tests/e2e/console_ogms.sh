@@ -21,9 +21,6 @@ port="$(free_port)"
 direct_device "$port"
 start_console
 
-mkdir -p "$shots" && rm -f "$shots"/ogms-*
-check "the OGM list works as a user expects" \
-  node "$console_dir/ogms_test.mjs" "$url" "$data" "$shots" >browser.txt 2>&1
-cat browser.txt
+browser_test ogms "the OGM list works as a user expects"
 check "engine stopped cleanly" stop_engine
 summary console_ogms engine-err.txt

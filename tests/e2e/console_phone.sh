@@ -15,10 +15,7 @@ check "engine starts" launch_engine
 check "the console opens" wait_for 600 grep -q "^Console at " engine.txt
 url="$(sed -n 's/^Console at //p' engine.txt)"
 
-mkdir -p "$shots" && rm -f "$shots"/phone-*
-check "the phone works as a caller expects" \
-  node "$console_dir/phone_test.mjs" "$url" "$shots" "$tmp/microphone.wav" >browser.txt 2>&1
-cat browser.txt
+browser_test phone "the phone works as a caller expects" "$tmp/microphone.wav"
 check "engine stopped cleanly" stop_engine
 
 message="$(ls "$data/MailBoxes/"Sales\ ICM*.wav 2>/dev/null | head -1)"

@@ -13,10 +13,7 @@ direct_device "$(free_port)"
 start_console
 
 new_port="$(free_port)"
-mkdir -p "$shots" && rm -f "$shots"/settings-*.png
-check "the settings work as a user expects" \
-  node "$console_dir/settings_test.mjs" "$url" "$data" "$shots" "$new_port" >browser.txt 2>&1
-cat browser.txt
+browser_test settings "the settings work as a user expects" "$new_port"
 check "the new device answers after the rebuild" grep -q "Answering on sip:127.0.0.1:$new_port" engine.txt
 check "the restart request was cleared" test "$(grep -m1 "^restart=" "$data/settings.ini")" = restart=false
 

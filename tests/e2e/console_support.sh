@@ -22,3 +22,14 @@ start_console() {
   url="$(sed -n 's/^Console at //p' engine.txt)"
   check "the console's address is printed" test -n "$url"
 }
+
+# browser_test NAME WHAT [ARGS...]: tests/console/NAME_test.mjs given the
+# console's url, the data folder, the screenshot folder (its NAME-* shots
+# removed first) and ARGS; its output shown.
+browser_test() {
+  local name="$1" what="$2"
+  shift 2
+  mkdir -p "$shots" && rm -f "$shots/$name"-*
+  check "$what" node "$console_dir/${name}_test.mjs" "$url" "$data" "$shots" "$@" >browser.txt 2>&1
+  cat browser.txt
+}
