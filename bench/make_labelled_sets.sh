@@ -229,7 +229,7 @@ rows=(697 770 852 941)
 columns=(1209 1336 1477 1633)
 speech=()
 for f in "$out"/talkoff/speech_*.wav; do
-  if awk -v t="$(seconds "$f")" 'BEGIN { exit !(t >= 90) }'; then speech+=("$f"); fi
+  if awk -v t="$(seconds "$f")" 'BEGIN { exit !(t >= 130) }'; then speech+=("$f"); fi
 done
 for k in $(seq 0 15); do
   key="${keys[$k]}"
