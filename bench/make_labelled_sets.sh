@@ -19,6 +19,8 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 manifest="$out/manifest.tsv"
 : >"$manifest"
+# Repeatable: sox seeds its noise and dither the same way every time.
+sox() { command sox -R "$@"; }
 line=(-r 8000 -b 16)
 mono=("${line[@]}" -c 1)
 
@@ -41,7 +43,7 @@ say() {
   sox "$work/raw.wav" "${mono[@]}" "$3" tempo -s "${4:-1}" gain -n -3
 }
 # noise SECONDS VOLUME OUT: band-limited white noise, as a line hisses.
-noise() { sox -n "${mono[@]}" "$3" synth "$1" whitenoise vol 0.5 sinc 300-3400 vol "$(awk -v v="$2" 'BEGIN { print 2 * v }')"; }
+noise() { sox -n "${mono[@]}" "$3" synth "$1" whitenoise vol "$2" sinc 300-3400; }
 # tone SECONDS OUT HZ... at a peak of -10 dBFS.
 tone() {
   local seconds="$1" target="$2"
@@ -55,9 +57,9 @@ seconds() { soxi -D "$1"; }
 add() { printf '%s\t%s\t%s\t%s\n' "$1" "$2" "$3" "$4" >>"$manifest"; }
 
 # --- answer detection ----------------------------------------------------------
-levels=(0 -8 -16 -24)
+levels=(0 -8 -16 -24)                # speech peaks at -3 to -27 dBFS
 tempos=(1 0.85 1.15 0.95)
-hiss=(0.002 0.006 0.0005 0.012)
+hiss=(0.002 0.006 0.0005 0.012)      # about -60, -50, -72 and -44 dBFS power
 
 answers=("Hello?" "Yes, hello" "Smith speaking" "Hello" "Yes?" "Hi there" "Good morning" "Jones residence"
          "Hello, who's this?" "Speaking" "Yeah?" "Miller here" "Good afternoon" "Hello, Anna speaking" "Hi" "Yes, go ahead")
@@ -242,7 +244,7 @@ for k in $(seq 0 15); do
     sox "$source" "$work/under.wav" trim "$((5 + 3 * k + 20 * s))" 13
     gain="$(power_db "$work/under.wav" | awk -v t="$tone_db" '{ print t - 10 - $1 }')"
     name="digits/key_$(printf %02d "$k")_$s.wav"
-    sox -m -v 1 "$work/presses.wav" -v 1 "|sox $work/under.wav -p gain $gain" "$out/$name"
+    sox -m -v 1 "$work/presses.wav" -v 1 "|sox -R $work/under.wav -p gain $gain" "$out/$name"
     add digits "$key" "$name" 20
   done
 done
