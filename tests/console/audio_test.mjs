@@ -6,15 +6,10 @@
 import assert from "node:assert/strict";
 import { copyFileSync, existsSync, readdirSync, readFileSync } from "node:fs";
 import { join } from "node:path";
-import { openBrowser } from "./browser.mjs";
+import { fakeMicrophone, openBrowser } from "./browser.mjs";
 
 const [url, data, shots, microphone, out] = process.argv.slice(2);
-const { page, say, shot, run } = await openBrowser(shots, [
-  "--use-fake-ui-for-media-stream",
-  "--use-fake-device-for-media-stream",
-  `--use-file-for-fake-audio-capture=${microphone}`,
-  "--autoplay-policy=no-user-gesture-required",
-]);
+const { page, say, shot, run } = await openBrowser(shots, fakeMicrophone(microphone));
 
 const greeting = join(data, "MailBoxes", "Default OGM.wav");
 const promptFile = (folder) => {
@@ -31,12 +26,23 @@ async function record(id, seconds) {
     ([which, at]) => document.getElementById(`${which}-time`).textContent >= at,
     [id, `0:0${seconds}`],
   );
-  assert.ok(Number(await page.getAttribute(`#${id}-level`, "value")) > 0.1, "the level shows the tone");
+  const level = await page.$eval(`#${id}-level`, (meter) => meter.value);
+  assert.ok(level > 0.7, `the meter shows the tone at ${level}`);
 }
 
 async function stopRecording(id) {
   await page.click(`#${id}-record`);
   await page.locator(`#${id}-record:enabled`, { hasText: "Record" }).waitFor();
+}
+
+// The page at desktop and phone width, the phone's view scrolled to `selector`.
+async function widgetShot(name, selector) {
+  await page.locator(selector).scrollIntoViewIfNeeded();
+  await shot(name);
+  await page.setViewportSize({ width: 390, height: 844 });
+  await page.locator(selector).scrollIntoViewIfNeeded();
+  await page.screenshot({ path: join(shots, `${name}-phone.png`) });
+  await page.setViewportSize({ width: 1280, height: 800 });
 }
 
 async function confirm() {
@@ -50,12 +56,11 @@ await run("audio_test", async () => {
   await page.waitForFunction(() => document.getElementById("mailbox-list").value === "Default");
   await page.click("#mbx-properties");
   await page.locator("#mbx-greeting-state", { hasText: "LeaveMessage" }).waitFor();
-  await page.locator("#mbx-greeting").scrollIntoViewIfNeeded();
-  await shot("audio-01-greeting");
+  await widgetShot("audio-01-greeting", "#mbx-greeting");
 
   say("a greeting recorded from the microphone is stored as Default OGM.wav");
   await record("mbx-greeting", 3);
-  await shot("audio-02-recording");
+  await widgetShot("audio-02-recording", "#mbx-greeting");
   await stopRecording("mbx-greeting");
   await page.locator("#mbx-greeting-state", { hasText: "Default OGM.wav" }).waitFor();
   copyFileSync(greeting, join(out, "greeting.wav"));
@@ -87,7 +92,7 @@ await run("audio_test", async () => {
   await page.fill("#prompt-text", "Thank you for calling. Have a good day.");
   const voices = await page.locator("#prompt-voice option").count();
   await page.selectOption("#prompt-voice", String(voices - 1));
-  await shot("audio-04-synthesize");
+  await widgetShot("audio-04-synthesize", "#prompt-speak");
   await page.click("#prompt-speak");
   await page.locator(".audio-speech").first().waitFor({ state: "hidden" });
   await page.locator("#prompt-restore:enabled").waitFor();
@@ -106,10 +111,13 @@ await run("audio_test", async () => {
     document.dispatchEvent(new CustomEvent("ogm-edit", { detail: { name: "Default Answering Message" } })),
   );
   await page.locator("#ogm-audio-record:enabled").waitFor();
+  await page.click("#ogm-audio-synthesize");
+  await page.locator("#ogm-audio-text").waitFor();
+  assert.equal(await page.inputValue("#ogm-audio-text"), await page.inputValue("#ogm-text"), "the script to speak");
+  await page.click("#ogm-audio-speechCancel");
   await record("ogm-audio", 2);
   await stopRecording("ogm-audio");
   await page.locator("#ogm-audio-state", { hasText: "Default Answering Message.wav" }).waitFor();
   copyFileSync(join(data, "OGMs", "Default Answering Message.wav"), join(out, "ogm.wav"));
-  await page.locator("#ogm-audio").scrollIntoViewIfNeeded();
-  await shot("audio-05-ogm-editor");
+  await widgetShot("audio-05-ogm-editor", "#ogm-audio");
 });

@@ -11,10 +11,7 @@ make_data
 direct_device "$(free_port)"
 sox -n -r 48000 -c 1 -b 16 microphone.wav synth 30 sine 1000 gain -6
 start_console
-mkdir -p "$shots" && rm -f "$shots"/audio-*
-check "the audio widget works in the browser" \
-  node "$console_dir/audio_test.mjs" "$url" "$data" "$shots" "$tmp/microphone.wav" "$tmp" >browser.txt 2>&1
-cat browser.txt
+browser_test audio "the audio widget works in the browser" "$tmp/microphone.wav" "$tmp"
 check "engine stopped cleanly" stop_engine
 
 for recording in greeting ogm; do

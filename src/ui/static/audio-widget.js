@@ -6,7 +6,7 @@
 // are PATH (GET plays, POST imports) and PATH/synthesize.
 import { api, query } from "./api.js";
 import { confirmBox, tell } from "./dialogs.js";
-import { Downsampler, LINE_RATE, openMicrophone, waveFile } from "./mic-capture.js";
+import { Downsampler, LINE_RATE, openMicrophone, UNPROCESSED, waveFile } from "./mic-capture.js";
 import { guarded } from "./notices.js";
 
 export const PLAY_FAIL = "Unable to start playback, please check that this browser may play sound here.";
@@ -56,13 +56,16 @@ class Recording {
   }
 }
 
+// A block's peak on the meter: 60 dB of range, full scale at the top.
+const meterLevel = (peak) => Math.max(0, 1 + (20 * Math.log10(Math.max(peak, 1e-6))) / 60);
 const clock = (seconds) => `${Math.floor(seconds / 60)}:${String(Math.floor(seconds % 60)).padStart(2, "0")}`;
 
-// audioWidget({id, path, restore: {path, label, caption, question}, onChange})
+// audioWidget({id, path, restore: {path, label, caption, question}, onChange, script})
 // gives {element, show(name, status, {canChange, canPlay, canRestore})}: show
 // points it at the target `name` with a status line (each command allowed
-// unless said otherwise); onChange runs after the audio changed.
-export function audioWidget({ id, path, restore, onChange = () => {} }) {
+// unless said otherwise); onChange runs after the audio changed; script()
+// gives the text Synthesize starts with.
+export function audioWidget({ id, path, restore, onChange = () => {}, script = () => "" }) {
   const $ = {};
   const button = (key, label) => ($[key] = make("button", { type: "button", id: `${id}-${key}`, textContent: label }));
   const state = make("p", { id: `${id}-state`, className: "hint audio-state" });
@@ -128,16 +131,18 @@ export function audioWidget({ id, path, restore, onChange = () => {} }) {
 
   async function record() {
     if (recorder) return finishRecording(true);
-    const { stream, error } = await openMicrophone();
+    const { stream, error } = await openMicrophone(UNPROCESSED);
     if (error) throw new Error(error);
     recorder = new Recording(stream, (peak, seconds) => {
-      level.value = peak;
+      level.value = meterLevel(peak);
       time.textContent = clock(seconds);
     });
     time.textContent = "0:00";
     recording.hidden = false;
     refresh();
     $.record.focus();
+    // A dialog closed under a recording drops it and frees the microphone.
+    element.closest("dialog")?.addEventListener("close", () => recorder && guarded(finishRecording)(false), { once: true });
   }
 
   async function finishRecording(keep) {
@@ -161,6 +166,7 @@ export function audioWidget({ id, path, restore, onChange = () => {} }) {
     if (!voices.length) throw new Error("No voice is installed.");
     voice.replaceChildren(...voices.map((label, i) => new Option(label, String(i))));
     voice.value = String(preferred);
+    if (speech.hidden) text.value = script();
     speech.hidden = false;
     text.focus();
   }

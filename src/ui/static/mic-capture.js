@@ -2,11 +2,16 @@
 // audio brought down to the line's 8 kHz 16-bit, and kept as a WAVE file.
 export const LINE_RATE = 8000;
 
-// Asks for the microphone: {stream} when it is open, else {error} saying why not.
-export async function openMicrophone() {
+// The microphone as it is, for recordings: the browser's own echo
+// cancelling, noise suppression and gain would colour them.
+export const UNPROCESSED = { echoCancellation: false, noiseSuppression: false, autoGainControl: false };
+
+// Asks for the microphone (`audio`: its constraints): {stream} when it is
+// open, else {error} saying why not.
+export async function openMicrophone(audio = true) {
   if (!navigator.mediaDevices) return { error: "The browser offers the microphone only to pages over HTTPS or from this computer" };
   try {
-    return { stream: await navigator.mediaDevices.getUserMedia({ audio: true }) };
+    return { stream: await navigator.mediaDevices.getUserMedia({ audio }) };
   } catch (error) {
     return { error: error.name === "NotAllowedError" ? "The microphone was refused" : "There is no microphone to use" };
   }

@@ -79,7 +79,8 @@ function build(choices) {
     loaded.audio = true;
     showAudio();
   };
-  audio = audioWidget({ id: "ogm-audio", path: "/api/ogm/audio", onChange: imported });
+  const script = () => $("ogm-text").value;
+  audio = audioWidget({ id: "ogm-audio", path: "/api/ogm/audio", onChange: imported, script });
   $("ogm-audio-place").replaceWith(audio.element);
   $("ogm-preview").addEventListener("click", guarded(preview));
   $("ogm-run-add").addEventListener("click", guarded(() => editRun(-1)));
@@ -135,7 +136,11 @@ function weekdaysFromBoxes() {
 
 function showAudio() {
   const has = loaded.audio;
-  const status = !loaded.exists ? "Save the OGM first to give it audio." : has ? `${loaded.name}.wav` : "No audio file yet.";
+  const status = !loaded.exists
+    ? "Save the OGM first to give it audio."
+    : has
+      ? `${loaded.name}.wav`
+      : "No audio file yet.";
   audio.show(loaded.name, status, { canChange: loaded.exists, canPlay: has });
 }
 
