@@ -17,8 +17,9 @@ std::mutex speaking;
 void GetVoices(ConsoleServer::State& state, httplib::Response& response) {
   nlohmann::json voices = nlohmann::json::array();
   for (int i = 0; i < TTSGetNumSpeakers(); ++i) voices.push_back(TTSGetDictSpeakerName(i));
-  const int preferred = ProfileReadInt(state.host.folders.SettingsFile(), "settings", "preferredspeaker", 0);
-  Answer(response, {{"voices", voices}, {"preferred", preferred >= 0 && preferred < TTSGetNumSpeakers() ? preferred : 0}});
+  int preferred = ProfileReadInt(state.host.folders.SettingsFile(), "settings", "preferredspeaker", 0);
+  if (preferred < 0 || preferred >= TTSGetNumSpeakers()) preferred = 0;
+  Answer(response, {{"voices", voices}, {"preferred", preferred}});
 }
 
 }  // namespace
