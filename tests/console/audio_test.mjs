@@ -74,6 +74,7 @@ await run("audio_test", async () => {
   await confirm();
   await page.locator("#mbx-greeting-state", { hasText: "LeaveMessage" }).waitFor();
   assert.ok(!existsSync(greeting));
+  assert.ok(await page.isDisabled("#mbx-greeting-restore"), "nothing left to restore");
   await page.click("#mbx-props-cancel");
 
   say("the System Prompts tab lists the prompts; Goodbye is chosen");

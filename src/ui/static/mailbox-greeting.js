@@ -9,7 +9,8 @@ let mailbox = "";
 
 async function show() {
   const { greeting } = await api(query("/api/mailbox/greeting/state", { name: mailbox }));
-  widget.show(mailbox, greeting ? `${mailbox} OGM.wav` : "No greeting recorded: callers hear the LeaveMessage prompt.");
+  const status = greeting ? `${mailbox} OGM.wav` : "No greeting recorded: callers hear the LeaveMessage prompt.";
+  widget.show(mailbox, status, { canRestore: greeting });
 }
 
 const widget = audioWidget({
