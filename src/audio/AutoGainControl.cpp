@@ -49,13 +49,27 @@ bool Finished(const std::string& temp) {
   return !copy->IsError() && !copy->IsStreaming();
 }
 
-// Waits until nobody holds a lock on `path`, then moves `temp` over it.
-// A file deleted meanwhile is left deleted.
-AutoGainControl::Result Replace(const std::string& path, const std::string& temp,
+// Which file a path held and how it was: a file replaced by another (an
+// import moved over it) or written since differs.
+bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+         a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+// Waits until nobody holds a lock on `path`, then moves `temp` over it. A
+// file deleted meanwhile is left deleted, and one replaced or written since
+// it was read (`read`) is left as it is now: the levelled copy is of audio
+// that is gone.
+AutoGainControl::Result Replace(const std::string& path, const struct stat& read, const std::string& temp,
                                 LProgress& progress, LogFile* log) {
   for (;;) {
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.Valid() && errno == ENOENT) return AutoGainControl::kDone;
+    struct stat now {};
+    if (fd.Valid() && (::fstat(fd.Get(), &now) != 0 || !SameFile(read, now))) {
+      Trace("AutoGainControl: %s changed while it was levelled; left as it is", path.c_str());
+      return AutoGainControl::kDone;
+    }
     if (fd.Valid() && ::flock(fd.Get(), LOCK_EX | LOCK_NB) == 0) {
       if (MoveFileOver(temp, path)) return AutoGainControl::kDone;
       Report(log, path, std::strerror(errno));
@@ -73,10 +87,13 @@ LDPAutoGain::Parameters AutoGainControl::Parameters() { return {}; }
 
 AutoGainControl::Result AutoGainControl::Process(const std::string& path, LProgress& progress,
                                                  LogFile* log) {
+  // Taken before the file is opened: a file replaced in between is then
+  // never overwritten by a levelled copy of the one before.
+  struct stat read {};
+  const bool there = ::stat(path.c_str(), &read) == 0;
   LSoundSourceRef source = LWaveFile::OpenSource(path);
   if (source->IsError()) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return kDone;  // deleted while queued
+    if (!there) return kDone;  // deleted while queued
     Report(log, path, "not a WAVE file this system can read");
     return kNotWave;
   }
@@ -90,7 +107,7 @@ AutoGainControl::Result AutoGainControl::Process(const std::string& path, LProgr
   if (pass == Pass::kDone && !Finished(temp)) pass = Pass::kFailed;
   Result result = kNotLevelled;
   if (pass == Pass::kFailed) Report(log, path, "the levelled copy could not be written");
-  if (pass == Pass::kDone) result = Replace(path, temp, progress, log);
+  if (pass == Pass::kDone) result = Replace(path, read, temp, progress, log);
   ::unlink(temp.c_str());
   if (result == kDone && log) log->Log("Levelled ", PathFileName(path));
   return result;

@@ -191,7 +191,8 @@ void Engine::OpenConsole() {
       [this](std::string title, std::string step, double fraction) {
         status_.SetProgress(std::move(title), std::move(step), fraction);
       },
-      levelling_.get(), &ogms_, &phones_});
+      levelling_.get(), &ogms_, &phones_,
+      [this](const std::string &path) { services_.AddLevellingWork(path); }});
   if (!start.server) {
     std::fprintf(stderr, "zavotel: no web console: %s\n", start.error.c_str());
     return;

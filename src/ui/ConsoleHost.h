@@ -42,4 +42,7 @@ struct ConsoleHost {
   ConsoleOgms* ogms = nullptr;
   // The browser phones, null when there are none.
   ConsolePhones* phones = nullptr;
+  // Queues an audio file the console imported for levelling; called on the
+  // main loop. Empty when nothing levels.
+  std::function<void(const std::string&)> level;
 };

@@ -132,6 +132,9 @@ void AddRoutes(ConsoleServer::State& state) {
   AddMailBoxPropertiesRoutes(state);
   AddOutboundRoutes(state);
   AddOgmEditRoutes(state);
+  AddGreetingRoutes(state);
+  AddPromptRoutes(state);
+  AddVoiceRoutes(state);
   AddPhoneRoutes(state);
   http.Get("/api/.*", [](const Request&, Response& r) { Refuse(r, 404, "no such request"); });
   http.Get("/(.*)", [&state](const Request& q, Response& r) { GetStatic(state, q, r); });

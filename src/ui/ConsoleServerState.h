@@ -85,6 +85,11 @@ void AddOutboundRoutes(ConsoleServer::State& state);
 void AddOgmEditRoutes(ConsoleServer::State& state);
 // An OGM's audio for its editor: play, import, and a spoken preview.
 void AddOgmAudioRoutes(ConsoleServer::State& state);
+// A mailbox's greeting and the system prompts, for the audio widget.
+void AddGreetingRoutes(ConsoleServer::State& state);
+void AddPromptRoutes(ConsoleServer::State& state);
+// The installed voices and the preferred one.
+void AddVoiceRoutes(ConsoleServer::State& state);
 // The browser phones, when the host has them.
 void AddPhoneRoutes(ConsoleServer::State& state);
 inline constexpr const char* kJsonType = "application/json";

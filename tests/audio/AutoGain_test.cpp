@@ -3,8 +3,10 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <numbers>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "audio/AudioImport.h"
@@ -124,6 +126,43 @@ TEST_F(AutoGain, BadFilesAndFilesInUse) {
     stop.join();
   }
   EXPECT_EQ(std::filesystem::last_write_time(path), before);
+}
+
+// Does `change` to the file being levelled once the levelling runs.
+class ChangingProgress final : public LProgress {
+ public:
+  explicit ChangingProgress(std::function<void()> change) : change_(std::move(change)) {}
+  void SetText(int, std::string_view) override {}
+  void SetProgress(double) override {
+    if (change_) std::exchange(change_, nullptr)();
+  }
+  bool IsCancelled() override { return false; }
+
+ private:
+  std::function<void()> change_;
+};
+
+// A file replaced (an import moved over it) or rewritten while it is
+// levelled keeps the new audio: the levelled copy is of the old.
+TEST_F(AutoGain, AFileChangedWhileLevelledKeepsItsNewAudio) {
+  const std::string path = dir_ / "prompt.wav";
+  const std::string next = dir_ / "next.wav";
+  const struct {
+    const char* what;
+    std::function<void()> change;
+  } rows[] = {
+      {"replaced", [&] { std::filesystem::rename(next, path); }},
+      {"rewritten", [&] { std::filesystem::copy_file(next, path, std::filesystem::copy_options::overwrite_existing); }},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    WriteSpeech(path, -40, 2, {true});
+    WriteSpeech(next, -10, 1, {true});
+    const std::vector<int32_t> newAudio = ReadAll(next);
+    ChangingProgress progress(row.change);
+    AutoGainControl::Process(path, progress, nullptr);
+    EXPECT_EQ(ReadAll(path), newAudio);
+  }
 }
 
 TEST_F(AutoGain, ImportsMp3NamedInCapitalsAndQueuesTheResult) {

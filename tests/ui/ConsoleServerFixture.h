@@ -32,8 +32,8 @@ class ConsoleServerTest : public ::testing::Test {
   // The console goes before what it was given (the test's own members too).
   void TearDown() override { opened_.reset(); }
 
-  // The engine's main loop stood in for: messages are recorded, tasks run
-  // at once.
+  // The engine's main loop stood in for: messages and levelling work are
+  // recorded, tasks run at once.
   ConsoleHost Host() {
     return ConsoleHost{*folders_, status_, clock_,
                        [this](const LMessage& m) -> std::optional<int64_t> {
@@ -50,7 +50,12 @@ class ConsoleServerTest : public ::testing::Test {
                          status_.SetProgress(std::move(title), std::move(step), fraction);
                        },
                        nullptr,
-                       ogms_, nullptr};
+                       ogms_,
+                       nullptr,
+                       [this](const std::string& path) {
+                         std::lock_guard<std::mutex> hold(mutex_);
+                         levelled_.push_back(path);
+                       }};
   }
 
   std::unique_ptr<ConsoleServer> Start(ConsoleConfig config) {
@@ -89,6 +94,11 @@ class ConsoleServerTest : public ::testing::Test {
     headers_ = {{"Cookie", session_.cookie}, {"X-Console-Token", session_.token}};
   }
 
+  std::vector<std::string> Levelled() {
+    std::lock_guard<std::mutex> hold(mutex_);
+    return levelled_;
+  }
+
   std::vector<LMessage> Sent() {
     std::lock_guard<std::mutex> hold(mutex_);
     return sent_;
@@ -101,6 +111,7 @@ class ConsoleServerTest : public ::testing::Test {
   StatusDisplay display_{clock_};
   std::mutex mutex_;
   std::vector<LMessage> sent_;
+  std::vector<std::string> levelled_;  // the files queued for levelling
   // The engine's OGM files, when a test serves the OGM list.
   ConsoleOgms* ogms_ = nullptr;
   std::unique_ptr<ConsoleServer> opened_;  // by OpenConsole

@@ -3,6 +3,7 @@
 // shows beside its field.
 import { api, ApiError, query } from "./api.js";
 import { clearErrors, field, group, setValue, showFieldError, valueOf } from "./form-fields.js";
+import { greetingElement, showGreeting } from "./mailbox-greeting.js";
 import { guarded } from "./notices.js";
 import { formatButton } from "./settings-format.js";
 
@@ -72,6 +73,7 @@ function build() {
   stateLine.className = "hint";
   fields.append(stateLine);
   fields.append(Object.assign(document.createElement("div"), { id: "mbx-props-format" }));
+  fields.append(greetingElement());
   for (const key of ["sendemail", "sendemailaudio", "sendftp", "sendtofolder", "forwardtel", "remoteaccess"])
     wraps.get(key).control.addEventListener("change", applyDependencies);
 }
@@ -137,6 +139,7 @@ async function open() {
   clearErrors(fields);
   formError.textContent = "";
   show(await api(query("/api/mailbox-properties", { mailbox: name })));
+  await showGreeting(mailbox);
   // The delivery format is one file for every mailbox: the settings' chooser.
   document.getElementById("mbx-props-format").replaceChildren(await formatButton("Delivery format (all mailboxes)"));
   dialog.showModal();

@@ -2,6 +2,7 @@
 // event (detail {name}). It shows every key of the OGM grouped in pages,
 // saves them whole, and tells the pages with "ogm-saved" (detail {name}).
 import { api, apiBlob, query } from "./api.js";
+import { audioWidget } from "./audio-widget.js";
 import { ask, confirmBox } from "./dialogs.js";
 import { MAILBOX_LIST, OGM_LIST, refreshBlocks, unused } from "./ogm-actions.js";
 import { clearErrors, controls, el, setValue, showFieldError, valueOf } from "./form-fields.js";
@@ -12,6 +13,7 @@ let dialog = null;
 let pages = [];
 let loaded = null; // the server's answer for the OGM shown
 let runs = [];
+let audio = null; // the "What plays" audio widget
 const $ = (id) => document.getElementById(id);
 
 function showPage(id, focus) {
@@ -73,7 +75,13 @@ function build(choices) {
     guarded(save)();
   });
   $("ogm-close").addEventListener("click", () => dialog.close());
-  $("ogm-audio-file").addEventListener("change", guarded(importAudio));
+  const imported = () => {
+    loaded.audio = true;
+    showAudio();
+  };
+  const script = () => $("ogm-text").value;
+  audio = audioWidget({ id: "ogm-audio", path: "/api/ogm/audio", onChange: imported, script });
+  $("ogm-audio-place").replaceWith(audio.element);
   $("ogm-preview").addEventListener("click", guarded(preview));
   $("ogm-run-add").addEventListener("click", guarded(() => editRun(-1)));
   $("ogm-run-edit").addEventListener("click", guarded(() => editRun(selectedRun())));
@@ -128,16 +136,12 @@ function weekdaysFromBoxes() {
 
 function showAudio() {
   const has = loaded.audio;
-  $("ogm-audio-state").textContent = !loaded.exists
+  const status = !loaded.exists
     ? "Save the OGM first to give it audio."
     : has
       ? `${loaded.name}.wav`
       : "No audio file yet.";
-  $("ogm-audio-file").disabled = !loaded.exists;
-  const player = $("ogm-audio");
-  player.hidden = !has;
-  if (has) player.src = query("/api/ogm/audio", { name: loaded.name, t: Date.now() });
-  else player.removeAttribute("src");
+  audio.show(loaded.name, status, { canChange: loaded.exists, canPlay: has });
 }
 
 function fill(answer) {
@@ -197,20 +201,6 @@ function showRefusal(field, message) {
   if (!control) return showError(message);
   showPage(control.closest(".ogm-page").id.replace("ogm-page-", ""));
   control.focus();
-}
-
-async function importAudio() {
-  const input = $("ogm-audio-file");
-  const file = input.files[0];
-  input.value = "";
-  if (!file) return;
-  $("ogm-audio-state").textContent = `Importing ${file.name}…`;
-  try {
-    await api(query("/api/ogm/audio", { name: loaded.name }), file);
-    loaded.audio = true;
-  } finally {
-    showAudio();
-  }
 }
 
 async function preview() {

@@ -31,17 +31,7 @@ function plays(voices) {
   return page(
     "plays",
     "What plays",
-    group(
-      "Audio file",
-      el("p", { id: "ogm-audio-state", className: "hint" }),
-      el("audio", { id: "ogm-audio", controls: true, preload: "none" }),
-      el(
-        "div",
-        { className: "field" },
-        el("label", { htmlFor: "ogm-audio-file", textContent: "Import a WAVE or MP3 file" }),
-        el("input", { id: "ogm-audio-file", type: "file", accept: ".wav,.mp3,audio/wav,audio/mpeg" }),
-      ),
-    ),
+    group("Audio file", el("div", { id: "ogm-audio-place" })),
     group(
       "Spoken text",
       el("label", { htmlFor: "ogm-text", textContent: "Script/Notes (the text spoken, and the description)" }),

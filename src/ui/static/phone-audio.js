@@ -1,7 +1,9 @@
 // The browser phone's sound: the earpiece's 8 kHz PCM played through Web
 // Audio behind a small jitter buffer, and the microphone captured and
 // brought down to 8 kHz 16-bit for the engine.
-export const PHONE_RATE = 8000;
+import { Downsampler, LINE_RATE, openMicrophone } from "./mic-capture.js";
+
+export const PHONE_RATE = LINE_RATE;
 const START_MS = 160; // buffered before playback (re)starts
 const MAX_MS = 800; // beyond this the oldest audio is dropped
 const FRAME = 2048;
@@ -13,8 +15,7 @@ export class PhoneAudio {
     this.queue = []; // Float32Arrays at the context's rate
     this.queued = 0;
     this.playing = false;
-    this.captured = [];
-    this.capturePos = 0;
+    this.microphone = new Downsampler(this.rate);
     this.earPeak = 0; // the loudest earpiece sample since the call began, 0..1
     this.micStream = null;
     this.node = this.context.createScriptProcessor(FRAME, 1, 1);
@@ -24,13 +25,10 @@ export class PhoneAudio {
 
   // Asks for the microphone: "" when it is open, else why not.
   async openMicrophone() {
-    if (!navigator.mediaDevices) return "The browser offers the microphone only to pages over HTTPS or from this computer";
-    try {
-      this.micStream = await navigator.mediaDevices.getUserMedia({ audio: true });
-    } catch (error) {
-      return error.name === "NotAllowedError" ? "The microphone was refused" : "There is no microphone to use";
-    }
-    this.context.createMediaStreamSource(this.micStream).connect(this.node);
+    const { stream, error } = await openMicrophone();
+    if (error) return error;
+    this.micStream = stream;
+    this.context.createMediaStreamSource(stream).connect(this.node);
     return "";
   }
 
@@ -55,7 +53,7 @@ export class PhoneAudio {
   }
 
   process(event) {
-    this.capture(event.inputBuffer.getChannelData(0));
+    this.microphone.push(event.inputBuffer.getChannelData(0));
     const out = event.outputBuffer.getChannelData(0);
     out.fill(0);
     if (!this.playing && this.queued < (this.rate * START_MS) / 1000) return;
@@ -73,27 +71,9 @@ export class PhoneAudio {
     if (filled < out.length) this.playing = false; // ran dry: buffer up again
   }
 
-  // Averages each 8 kHz sample's span of input: a plain low-pass with the step.
-  capture(input) {
-    const step = this.rate / PHONE_RATE;
-    let pos = this.capturePos;
-    while (pos + step <= input.length) {
-      let sum = 0;
-      const start = Math.max(0, Math.floor(pos)); // a span begun in the last frame counts from here
-      const end = Math.floor(pos + step);
-      for (let k = start; k < end; k++) sum += input[k];
-      const value = sum / Math.max(1, end - start);
-      this.captured.push(Math.max(-32768, Math.min(32767, Math.round(value * 32767))));
-      pos += step;
-    }
-    this.capturePos = pos - input.length;
-  }
-
   // The microphone's audio since the last call, as 16-bit little-endian bytes.
   takeCaptured() {
-    const samples = Int16Array.from(this.captured);
-    this.captured = [];
-    return new Blob([samples.buffer], { type: "application/octet-stream" });
+    return new Blob([this.microphone.take().buffer], { type: "application/octet-stream" });
   }
 
   close() {

@@ -1,0 +1,124 @@
+// The audio widget in headless Chromium with a fake microphone: a mailbox
+// greeting recorded and restored, a system prompt synthesized and restored
+// from its factory copy, an OGM's audio recorded. The recordings are copied
+// out for the script to measure (levelling rewrites them later).
+// node audio_test.mjs URL DATA-FOLDER SCREENSHOT-FOLDER MICROPHONE.wav OUT-FOLDER
+import assert from "node:assert/strict";
+import { copyFileSync, existsSync, readdirSync, readFileSync } from "node:fs";
+import { join } from "node:path";
+import { fakeMicrophone, openBrowser } from "./browser.mjs";
+
+const [url, data, shots, microphone, out] = process.argv.slice(2);
+const { page, say, shot, run } = await openBrowser(shots, fakeMicrophone(microphone));
+
+const greeting = join(data, "MailBoxes", "Default OGM.wav");
+const promptFile = (folder) => {
+  const name = readdirSync(join(data, folder)).find((file) => /^goodbye\.wav$/i.test(file));
+  return join(data, folder, name);
+};
+const settingsKey = (key) => readFileSync(join(data, "settings.ini"), "utf8").match(new RegExp(`^${key}=(.*)$`, "m"))?.[1];
+
+// Records `seconds` from the fake microphone with widget `id`, then stops.
+async function record(id, seconds) {
+  await page.click(`#${id}-record`);
+  await page.locator(`#${id}-record`, { hasText: "Stop" }).waitFor();
+  await page.waitForFunction(
+    ([which, at]) => document.getElementById(`${which}-time`).textContent >= at,
+    [id, `0:0${seconds}`],
+  );
+  const level = await page.$eval(`#${id}-level`, (meter) => meter.value);
+  assert.ok(level > 0.7, `the meter shows the tone at ${level}`);
+}
+
+async function stopRecording(id) {
+  await page.click(`#${id}-record`);
+  await page.locator(`#${id}-record:enabled`, { hasText: "Record" }).waitFor();
+}
+
+// The page at desktop and phone width, the phone's view scrolled to `selector`.
+async function widgetShot(name, selector) {
+  await page.locator(selector).scrollIntoViewIfNeeded();
+  await shot(name);
+  await page.setViewportSize({ width: 390, height: 844 });
+  await page.locator(selector).scrollIntoViewIfNeeded();
+  await page.screenshot({ path: join(shots, `${name}-phone.png`) });
+  await page.setViewportSize({ width: 1280, height: 800 });
+}
+
+async function confirm() {
+  await page.locator("dialog#ask").waitFor({ state: "visible" });
+  await page.click("#ask-ok");
+}
+
+await run("audio_test", async () => {
+  say("the mailbox properties show the greeting: none yet, so callers hear LeaveMessage");
+  await page.goto(url);
+  await page.waitForFunction(() => document.getElementById("mailbox-list").value === "Default");
+  await page.click("#mbx-properties");
+  await page.locator("#mbx-greeting-state", { hasText: "LeaveMessage" }).waitFor();
+  await widgetShot("audio-01-greeting", "#mbx-greeting");
+
+  say("a greeting recorded from the microphone is stored as Default OGM.wav");
+  await record("mbx-greeting", 3);
+  await widgetShot("audio-02-recording", "#mbx-greeting");
+  await stopRecording("mbx-greeting");
+  await page.locator("#mbx-greeting-state", { hasText: "Default OGM.wav" }).waitFor();
+  copyFileSync(greeting, join(out, "greeting.wav"));
+
+  say("Play plays it in the browser");
+  await page.click("#mbx-greeting-play");
+  await page.waitForFunction(() => document.getElementById("mbx-greeting-player").currentTime > 0.2);
+
+  say("Restore default deletes the greeting");
+  await page.click("#mbx-greeting-restore");
+  await confirm();
+  await page.locator("#mbx-greeting-state", { hasText: "LeaveMessage" }).waitFor();
+  assert.ok(!existsSync(greeting));
+  assert.ok(await page.isDisabled("#mbx-greeting-restore"), "nothing left to restore");
+  await page.click("#mbx-props-cancel");
+
+  say("the System Prompts tab lists the prompts; Goodbye is chosen");
+  const factory = readFileSync(promptFile("Default System Prompts"));
+  const prompt = promptFile("System Prompts");
+  const title = prompt.split("/").pop().slice(0, -4);
+  await page.goto(`${url}#settings`);
+  await page.click("#settings-tab-prompts");
+  await page.locator(`#prompt-list option[value="${title}"]`).waitFor({ state: "attached" });
+  await page.selectOption("#prompt-list", title);
+  await page.locator("#prompt-state", { hasText: `${title}.wav` }).waitFor();
+  await shot("audio-03-prompts");
+
+  say("synthesized text replaces the prompt; the voice chosen is kept as the preferred one");
+  await page.click("#prompt-synthesize");
+  await page.fill("#prompt-text", "Thank you for calling. Have a good day.");
+  const voices = await page.locator("#prompt-voice option").count();
+  await page.selectOption("#prompt-voice", String(voices - 1));
+  await widgetShot("audio-04-synthesize", "#prompt-speak");
+  await page.click("#prompt-speak");
+  await page.locator(".audio-speech").first().waitFor({ state: "hidden" });
+  await page.locator("#prompt-restore:enabled").waitFor();
+  assert.notDeepEqual(readFileSync(prompt), factory);
+  assert.equal(settingsKey("preferredspeaker"), String(voices - 1));
+
+  say("Restore copies the factory recording back");
+  await page.click("#prompt-restore");
+  await confirm();
+  await page.waitForFunction(() => !document.getElementById("prompt-restore").disabled);
+  assert.deepEqual(readFileSync(prompt), factory);
+
+  say("the OGM editor records the answering OGM's audio");
+  await page.goto(`${url}#messages`);
+  await page.evaluate(() =>
+    document.dispatchEvent(new CustomEvent("ogm-edit", { detail: { name: "Default Answering Message" } })),
+  );
+  await page.locator("#ogm-audio-record:enabled").waitFor();
+  await page.click("#ogm-audio-synthesize");
+  await page.locator("#ogm-audio-text").waitFor();
+  assert.equal(await page.inputValue("#ogm-audio-text"), await page.inputValue("#ogm-text"), "the script to speak");
+  await page.click("#ogm-audio-speechCancel");
+  await record("ogm-audio", 2);
+  await stopRecording("ogm-audio");
+  await page.locator("#ogm-audio-state", { hasText: "Default Answering Message.wav" }).waitFor();
+  copyFileSync(join(data, "OGMs", "Default Answering Message.wav"), join(out, "ogm.wav"));
+  await widgetShot("audio-05-ogm-editor", "#ogm-audio");
+});
