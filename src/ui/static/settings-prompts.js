@@ -27,6 +27,8 @@ function showSelected() {
 
 export async function refresh() {
   ({ prompts } = await api("/api/prompts"));
+  // The number words in their order: 7, 8, 70, not 7, 70, 8.
+  prompts.sort((a, b) => a.name.localeCompare(b.name, "en", { numeric: true }));
   const chosen = list.value;
   list.replaceChildren(...prompts.map(({ name }) => new Option(name, name)));
   list.value = chosen;
