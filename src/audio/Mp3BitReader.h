@@ -12,6 +12,14 @@ class Mp3BitReader {
 
   // The next 32 bits without consuming them.
   uint32_t Peek32() const {
+    // Away from the end 8 bytes cover any bit offset; the compiler makes
+    // the loop one load and a byte swap.
+    if (pos_ + 64 <= limit_) {
+      const uint8_t* p = data_ + (pos_ >> 3);
+      uint64_t word = 0;
+      for (int i = 0; i < 8; ++i) word = (word << 8) | p[i];
+      return static_cast<uint32_t>((word << (pos_ & 7)) >> 32);
+    }
     if (pos_ >= limit_) return 0;
     const uint8_t* p = data_ + (pos_ >> 3);
     const uint32_t word =

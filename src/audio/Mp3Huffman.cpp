@@ -92,16 +92,14 @@ bool Mp3Huffman::Build(const Mp3HuffmanCodes& list, int side, Table& table) {
   return std::all_of(filled.begin(), filled.end(), [](bool f) { return f; });
 }
 
-int Mp3Huffman::Lookup(const Table& table, Mp3BitReader& bits) {
-  const uint32_t word = bits.Peek32();
+Mp3Huffman::Match Mp3Huffman::Find(const Table& table, uint32_t word) {
   const Entry* entry = &table.entries[word >> (32 - table.rootBits)];
+  int length = 0;
   if (entry->subBits != 0) {
-    bits.Skip(entry->bits);
-    const uint32_t rest = word << entry->bits;
-    entry = &table.entries[entry->value + (rest >> (32 - entry->subBits))];
+    length = entry->bits;
+    entry = &table.entries[entry->value + ((word << length) >> (32 - entry->subBits))];
   }
-  bits.Skip(entry->bits);
-  return entry->value;
+  return Match{entry->value, length + entry->bits};
 }
 
 void Mp3Huffman::DecodePairs(Mp3BitReader& bits, int table, int pairs, int* out) const {
@@ -112,12 +110,18 @@ void Mp3Huffman::DecodePairs(Mp3BitReader& bits, int table, int pairs, int* out)
   }
   const int linbits = linbits_[table & 31];
   for (int i = 0; i < pairs; ++i) {
-    const int symbol = Lookup(codes, bits);
-    int x = symbol >> 4;
-    int y = symbol & 15;
-    // Extra bits and signs take at most 28 bits: one look at the stream.
-    const uint32_t word = bits.Peek32();
-    int used = 0;
+    // A code (at most 19 bits) and two signs fit one look at the stream;
+    // only a value with extra bits needs a second.
+    uint32_t word = bits.Peek32();
+    const Match match = Find(codes, word);
+    int x = match.symbol >> 4;
+    int y = match.symbol & 15;
+    int used = match.length;
+    if (linbits != 0 && (x == 15 || y == 15)) {
+      bits.Skip(static_cast<std::size_t>(used));
+      word = bits.Peek32();  // extra bits and signs: at most 28
+      used = 0;
+    }
     const auto take = [&](int count) {
       const auto value = static_cast<int>((word << used) >> (32 - count));
       used += count;
@@ -134,9 +138,15 @@ void Mp3Huffman::DecodePairs(Mp3BitReader& bits, int table, int pairs, int* out)
 }
 
 void Mp3Huffman::DecodeQuad(Mp3BitReader& bits, int table, int* out) const {
-  const int symbol = Lookup(quads_[table & 1], bits);
+  // A code of at most 6 bits and 4 signs: one look at the stream.
+  const uint32_t word = bits.Peek32();
+  const Match match = Find(quads_[table & 1], word);
+  int used = match.length;
   for (int i = 0; i < 4; ++i) {
-    const bool set = (symbol >> (3 - i)) & 1;
-    out[i] = set && bits.Get(1) != 0 ? -1 : set ? 1 : 0;
+    const int set = (match.symbol >> (3 - i)) & 1;
+    const auto negative = static_cast<int>((word << used) >> 31) & set;
+    out[i] = set - 2 * negative;
+    used += set;
   }
+  bits.Skip(static_cast<std::size_t>(used));
 }

@@ -36,9 +36,16 @@ class Mp3Huffman {
     int rootBits = 0;
   };
 
+  // A decoded symbol and its code's length in bits.
+  struct Match {
+    int symbol;
+    int length;
+  };
+
   Mp3Huffman();
   static bool Build(const Mp3HuffmanCodes& list, int side, Table& table);
-  static int Lookup(const Table& table, Mp3BitReader& bits);
+  // The code at the top of `word` (the next 32 bits of the stream).
+  static Match Find(const Table& table, uint32_t word);
 
   Table pairs_[32];
   int linbits_[32] = {};
