@@ -16,11 +16,12 @@ constexpr double kAliasCoefficients[8] = {-0.6,   -0.535, -0.33,   -0.185,
 }  // namespace
 
 const Mp3Imdct& Mp3Imdct::Instance() {
-  static const Mp3Imdct instance;  // read-only after construction
+  static const Mp3Imdct instance(Mp3BestIsa());  // read-only after construction
   return instance;
 }
 
-Mp3Imdct::Mp3Imdct() {
+Mp3Imdct::Mp3Imdct(Mp3Isa isa)
+    : run_(isa == Mp3Isa::kAvx2 ? &Mp3Imdct::RunAvx2 : &Mp3Imdct::RunBaseline) {
   for (int row = 0; row < 18; ++row) {
     const int i = row < 9 ? row : row + 9;  // 0..8, then 18..26
     for (int k = 0; k < 18; ++k) {
@@ -98,10 +99,10 @@ int Mp3Imdct::ReduceAliasing(const Mp3GranuleInfo& info, float* lines, int nonze
 void Mp3Imdct::LongBlock(const float* in, int blockType, float* overlap, float* out) const {
   // All 18 distinct outputs at once, input by input: a loop the compiler
   // can run on vectors.
-  float sums[18] = {};
+  float sums[kLongColumns] = {};
   for (int k = 0; k < 18; ++k) {
     const float value = in[k];
-    for (int row = 0; row < 18; ++row) sums[row] += value * longCos_[k][row];
+    for (int row = 0; row < kLongColumns; ++row) sums[row] += value * longCos_[k][row];
   }
   float x[36];
   for (int row = 0; row < 9; ++row) {
@@ -135,6 +136,21 @@ void Mp3Imdct::ShortBlock(const float* in, float* overlap, float* out) const {
 
 void Mp3Imdct::Process(const Mp3GranuleInfo& info, int rateIndex, float* lines, int nonzero,
                        float* overlap, float out[kSlots][kSubbands]) const {
+  (this->*run_)(info, rateIndex, lines, nonzero, overlap, out);
+}
+
+void Mp3Imdct::RunBaseline(const Mp3GranuleInfo& info, int rateIndex, float* lines, int nonzero,
+                           float* overlap, float out[kSlots][kSubbands]) const {
+  Run(info, rateIndex, lines, nonzero, overlap, out);
+}
+
+void Mp3Imdct::RunAvx2(const Mp3GranuleInfo& info, int rateIndex, float* lines, int nonzero,
+                       float* overlap, float out[kSlots][kSubbands]) const {
+  Run(info, rateIndex, lines, nonzero, overlap, out);
+}
+
+void Mp3Imdct::Run(const Mp3GranuleInfo& info, int rateIndex, float* lines, int nonzero,
+                   float* overlap, float out[kSlots][kSubbands]) const {
   if (info.IsShort()) Reorder(info, rateIndex, lines);
   const int active = ReduceAliasing(info, lines, nonzero);
   for (int sb = 0; sb < kSubbands; ++sb) {

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "audio/Mp3Isa.h"
+
 struct Mp3GranuleInfo;
 
 // The hybrid filter bank's second half for one granule of one channel:
@@ -12,7 +14,9 @@ class Mp3Imdct {
   static constexpr int kSubbands = 32;
   static constexpr int kSlots = 18;
 
+  // The tables and loops for this processor, shared read-only.
   static const Mp3Imdct& Instance();
+  explicit Mp3Imdct(Mp3Isa isa);
 
   // `lines` (576, bitstream order, the first `nonzero` possibly nonzero) is
   // used as scratch; `overlap` (576) carries over between granules; `out`
@@ -21,14 +25,29 @@ class Mp3Imdct {
                float out[kSlots][kSubbands]) const;
 
  private:
-  Mp3Imdct();
+  using Runner = void (Mp3Imdct::*)(const Mp3GranuleInfo&, int, float*, int, float*,
+                                    float[kSlots][kSubbands]) const;
+  // Process's body, built once per instruction set.
+  [[gnu::always_inline]] inline void Run(const Mp3GranuleInfo& info, int rateIndex, float* lines,
+                                  int nonzero, float* overlap, float out[kSlots][kSubbands]) const;
+  void RunBaseline(const Mp3GranuleInfo& info, int rateIndex, float* lines, int nonzero,
+                   float* overlap, float out[kSlots][kSubbands]) const;
+  [[gnu::target("avx2")]] void RunAvx2(const Mp3GranuleInfo& info, int rateIndex, float* lines,
+                                       int nonzero, float* overlap,
+                                       float out[kSlots][kSubbands]) const;
   void Reorder(const Mp3GranuleInfo& info, int rateIndex, float* lines) const;
   // Returns the number of subbands that may now be nonzero.
   int ReduceAliasing(const Mp3GranuleInfo& info, float* lines, int nonzero) const;
-  void LongBlock(const float* in, int blockType, float* overlap, float* out) const;
-  void ShortBlock(const float* in, float* overlap, float* out) const;
+  [[gnu::always_inline]] inline void LongBlock(const float* in, int blockType, float* overlap,
+                                        float* out) const;
+  [[gnu::always_inline]] inline void ShortBlock(const float* in, float* overlap, float* out) const;
 
-  float longCos_[18][18];  // [input][output]: outputs 0..8 and 18..26 of the 36-point IMDCT
+  // Rows padded with zeros to whole vectors of 8.
+  static constexpr int kLongColumns = 24;
+
+  Runner run_;
+  // [input][output]: outputs 0..8 and 18..26 of the 36-point IMDCT.
+  float longCos_[18][kLongColumns] = {};
   float shortCos_[12][6];
   float windows_[4][36];  // block types 0, 1, 3 long; 2 holds the 12-point short window
   float aliasCs_[8];

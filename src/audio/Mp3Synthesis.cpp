@@ -38,14 +38,13 @@ template <int N>
   }
 }
 
-}  // namespace
-
-void Mp3Synthesis::Reset() {
-  std::fill(std::begin(history_), std::end(history_), 0.0f);
-  offset_ = 0;
-}
-
-void Mp3Synthesis::Run(const float (*subbands)[kSubbands], int slots, int32_t* out, int stride) {
+// The filter bank over `slots` time slots; compiled once per instruction
+// set below.
+[[gnu::always_inline]] inline void Filter(const float (*subbands)[Mp3Synthesis::kSubbands],
+                                          int slots, int32_t* out, int stride, float* history,
+                                          int& offset) {
+  constexpr int kSubbands = Mp3Synthesis::kSubbands;
+  constexpr float kLimit = Mp3Synthesis::kLimit;
   const Mp3SynthesisWindow& tables = Mp3SynthesisWindow::Instance();
   const float* window = tables.window;
   for (int slot = 0; slot < slots; ++slot) {
@@ -53,8 +52,8 @@ void Mp3Synthesis::Run(const float (*subbands)[kSubbands], int slots, int32_t* o
     std::copy(subbands[slot], subbands[slot] + kSubbands, x);
     Dct<kSubbands>(x, tables.dctFactors);
     // The 64 new history values from the DCT's 32 outputs.
-    offset_ = (offset_ - 64) & 1023;
-    float* v = history_ + offset_;
+    offset = (offset - 64) & 1023;
+    float* v = history + offset;
     float* twin = v + 1024;
     for (int i = 0; i < 16; ++i) v[i] = twin[i] = x[16 + i];
     v[16] = twin[16] = 0.0f;
@@ -73,4 +72,31 @@ void Mp3Synthesis::Run(const float (*subbands)[kSubbands], int slots, int32_t* o
       dest[j * stride] = static_cast<int32_t>(std::clamp(sum[j], -kLimit, kLimit));
     }
   }
+}
+
+void FilterBaseline(const float (*subbands)[Mp3Synthesis::kSubbands], int slots, int32_t* out,
+                    int stride, float* history, int& offset) {
+  Filter(subbands, slots, out, stride, history, offset);
+}
+
+[[gnu::target("avx2")]] void FilterAvx2(const float (*subbands)[Mp3Synthesis::kSubbands],
+                                        int slots, int32_t* out, int stride, float* history,
+                                        int& offset) {
+  Filter(subbands, slots, out, stride, history, offset);
+}
+
+}  // namespace
+
+Mp3Synthesis::Mp3Synthesis(Mp3Isa isa)
+    : filter_(isa == Mp3Isa::kAvx2 ? FilterAvx2 : FilterBaseline) {
+  Reset();
+}
+
+void Mp3Synthesis::Reset() {
+  std::fill(std::begin(history_), std::end(history_), 0.0f);
+  offset_ = 0;
+}
+
+void Mp3Synthesis::Run(const float (*subbands)[kSubbands], int slots, int32_t* out, int stride) {
+  filter_(subbands, slots, out, stride, history_, offset_);
 }

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "audio/Mp3Isa.h"
+
 // The polyphase synthesis filter bank of one channel: each time slot's 32
 // subband samples become 32 output samples through a 32-point DCT, the
 // 1024-value history and the standard's 512-tap synthesis window.
@@ -14,7 +16,7 @@ class Mp3Synthesis {
   // stream gets there.
   static constexpr float kLimit = 2097152.0f;
 
-  Mp3Synthesis() { Reset(); }
+  explicit Mp3Synthesis(Mp3Isa isa = Mp3BestIsa());
 
   void Reset();
   // Filters `slots` rows of 32 subband samples; writes slots * 32 samples to
@@ -22,6 +24,9 @@ class Mp3Synthesis {
   void Run(const float (*subbands)[kSubbands], int slots, int32_t* out, int stride);
 
  private:
+  using Filter = void (*)(const float (*)[kSubbands], int, int32_t*, int, float*, int&);
+
+  Filter filter_;
   float history_[2048];  // 1024 values, each stored twice so reads never wrap
   int offset_ = 0;
 };
