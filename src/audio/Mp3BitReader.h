@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 // Reads bits most significant first from a byte buffer. Bits past `bytes`
 // read as zeros, so corrupt lengths can never make it read outside the
@@ -12,12 +14,11 @@ class Mp3BitReader {
 
   // The next 32 bits without consuming them.
   uint32_t Peek32() const {
-    // Away from the end 8 bytes cover any bit offset; the compiler makes
-    // the loop one load and a byte swap.
+    // Away from the end one 8-byte load covers any bit offset.
     if (pos_ + 64 <= limit_) {
-      const uint8_t* p = data_ + (pos_ >> 3);
-      uint64_t word = 0;
-      for (int i = 0; i < 8; ++i) word = (word << 8) | p[i];
+      uint64_t word;
+      std::memcpy(&word, data_ + (pos_ >> 3), sizeof word);
+      if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
       return static_cast<uint32_t>((word << (pos_ & 7)) >> 32);
     }
     if (pos_ >= limit_) return 0;

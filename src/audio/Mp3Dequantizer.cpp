@@ -41,14 +41,7 @@ int Mp3Dequantizer::DecodeValues(Mp3BitReader& bits, std::size_t end, const Mp3G
   huffman.DecodePairs(bits, info.tableSelect[0], region1 / 2, values);
   huffman.DecodePairs(bits, info.tableSelect[1], (region2 - region1) / 2, values + region1);
   huffman.DecodePairs(bits, info.tableSelect[2], (big - region2) / 2, values + region2);
-  int line = big;
-  int quad[4];
-  while (line + 4 <= kLines && bits.Position() < end) {
-    huffman.DecodeQuad(bits, info.count1Table, quad);
-    if (bits.Position() > end) break;  // a code cut by the granule's end is dropped
-    std::copy(quad, quad + 4, values + line);
-    line += 4;
-  }
+  const int line = big + huffman.DecodeQuads(bits, info.count1Table, end, values + big, kLines - big);
   std::fill(values + line, values + kLines, 0);
   return line;
 }
