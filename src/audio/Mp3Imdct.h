@@ -32,7 +32,7 @@ class Mp3Imdct {
                                   int nonzero, float* overlap, float out[kSlots][kSubbands]) const;
   void RunBaseline(const Mp3GranuleInfo& info, int rateIndex, float* lines, int nonzero,
                    float* overlap, float out[kSlots][kSubbands]) const;
-  [[gnu::target("avx2")]] void RunAvx2(const Mp3GranuleInfo& info, int rateIndex, float* lines,
+  [[ZAVOTEL_MP3_AVX2]] void RunAvx2(const Mp3GranuleInfo& info, int rateIndex, float* lines,
                                        int nonzero, float* overlap,
                                        float out[kSlots][kSubbands]) const;
   void Reorder(const Mp3GranuleInfo& info, int rateIndex, float* lines) const;

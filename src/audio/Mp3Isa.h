@@ -7,3 +7,11 @@ enum class Mp3Isa { kBaseline, kAvx2 };
 
 // The fastest set this processor runs.
 Mp3Isa Mp3BestIsa();
+
+// Marks the AVX2 build of a loop, as in [[ZAVOTEL_MP3_AVX2]]. Other
+// processors compile it for their baseline and never choose it.
+#if defined(__x86_64__) || defined(__i386__)
+#define ZAVOTEL_MP3_AVX2 gnu::target("avx2")
+#else
+#define ZAVOTEL_MP3_AVX2
+#endif

@@ -79,7 +79,7 @@ void FilterBaseline(const float (*subbands)[Mp3Synthesis::kSubbands], int slots,
   Filter(subbands, slots, out, stride, history, offset);
 }
 
-[[gnu::target("avx2")]] void FilterAvx2(const float (*subbands)[Mp3Synthesis::kSubbands],
+[[ZAVOTEL_MP3_AVX2]] void FilterAvx2(const float (*subbands)[Mp3Synthesis::kSubbands],
                                         int slots, int32_t* out, int stride, float* history,
                                         int& offset) {
   Filter(subbands, slots, out, stride, history, offset);
