@@ -11,17 +11,22 @@ constexpr int FactorOffset(int n) {
   return n == 32 ? 0 : n == 16 ? 16 : n == 8 ? 24 : n == 4 ? 28 : 30;
 }
 
+// Eight time slots side by side, one per lane: the DCT runs on all of them
+// with the very operations it would use on one.
+constexpr int kLanes = 8;
+using Lanes = float __attribute__((vector_size(kLanes * sizeof(float))));
+
 // Unnormalised DCT-II in place, X[j] = sum x[k] cos(pi j (2k + 1) / 2N), by
 // splitting into the sums and the scaled differences of mirrored inputs.
 template <int N>
-[[gnu::always_inline]] inline void Dct(float* x, const float* factors) {
+[[gnu::always_inline]] inline void Dct(Lanes* x, const float* factors) {
   if constexpr (N == 1) {
     (void)x;
     (void)factors;
   } else {
     constexpr int kHalf = N / 2;
-    float even[kHalf];
-    float odd[kHalf];
+    Lanes even[kHalf];
+    Lanes odd[kHalf];
     const float* f = factors + FactorOffset(N);
     for (int k = 0; k < kHalf; ++k) {
       even[k] = x[k] + x[N - 1 - k];
@@ -38,38 +43,57 @@ template <int N>
   }
 }
 
+// One slot's 32 DCT outputs `x` into the history and through the window
+// to 32 samples at `dest`, `stride` apart.
+[[gnu::always_inline]] inline void Window(const float* x, const float* window, float* history,
+                                          int& offset, int32_t* dest, int stride) {
+  constexpr int kSubbands = Mp3Synthesis::kSubbands;
+  constexpr float kLimit = Mp3Synthesis::kLimit;
+  // The 64 new history values from the DCT's 32 outputs.
+  offset = (offset - 64) & 1023;
+  float* v = history + offset;
+  float* twin = v + 1024;
+  for (int i = 0; i < 16; ++i) v[i] = twin[i] = x[16 + i];
+  v[16] = twin[16] = 0.0f;
+  for (int i = 17; i < 48; ++i) v[i] = twin[i] = -x[48 - i];
+  for (int i = 48; i < 64; ++i) v[i] = twin[i] = -x[i - 48];
+  float sum[kSubbands] = {};
+  for (int i = 0; i < 8; ++i) {
+    const float* a = v + 128 * i;
+    const float* b = v + 128 * i + 96;
+    const float* wa = window + 64 * i;
+    const float* wb = window + 64 * i + 32;
+    for (int j = 0; j < kSubbands; ++j) sum[j] += a[j] * wa[j] + b[j] * wb[j];
+  }
+  for (int j = 0; j < kSubbands; ++j) {
+    dest[j * stride] = static_cast<int32_t>(std::clamp(sum[j], -kLimit, kLimit));
+  }
+}
+
 // The filter bank over `slots` time slots; compiled once per instruction
 // set below.
 [[gnu::always_inline]] inline void Filter(const float (*subbands)[Mp3Synthesis::kSubbands],
                                           int slots, int32_t* out, int stride, float* history,
                                           int& offset) {
   constexpr int kSubbands = Mp3Synthesis::kSubbands;
-  constexpr float kLimit = Mp3Synthesis::kLimit;
   const Mp3SynthesisWindow& tables = Mp3SynthesisWindow::Instance();
   const float* window = tables.window;
-  for (int slot = 0; slot < slots; ++slot) {
-    float x[kSubbands];
-    std::copy(subbands[slot], subbands[slot] + kSubbands, x);
-    Dct<kSubbands>(x, tables.dctFactors);
-    // The 64 new history values from the DCT's 32 outputs.
-    offset = (offset - 64) & 1023;
-    float* v = history + offset;
-    float* twin = v + 1024;
-    for (int i = 0; i < 16; ++i) v[i] = twin[i] = x[16 + i];
-    v[16] = twin[16] = 0.0f;
-    for (int i = 17; i < 48; ++i) v[i] = twin[i] = -x[48 - i];
-    for (int i = 48; i < 64; ++i) v[i] = twin[i] = -x[i - 48];
-    float sum[kSubbands] = {};
-    for (int i = 0; i < 8; ++i) {
-      const float* a = v + 128 * i;
-      const float* b = v + 128 * i + 96;
-      const float* wa = window + 64 * i;
-      const float* wb = window + 64 * i + 32;
-      for (int j = 0; j < kSubbands; ++j) sum[j] += a[j] * wa[j] + b[j] * wb[j];
+  for (int first = 0; first < slots; first += kLanes) {
+    const int count = std::min(kLanes, slots - first);
+    Lanes lanes[kSubbands];
+    for (int k = 0; k < kSubbands; ++k) {
+      for (int lane = 0; lane < kLanes; ++lane) {
+        lanes[k][lane] = lane < count ? subbands[first + lane][k] : 0.0f;
+      }
     }
-    int32_t* dest = out + static_cast<std::ptrdiff_t>(slot) * kSubbands * stride;
-    for (int j = 0; j < kSubbands; ++j) {
-      dest[j * stride] = static_cast<int32_t>(std::clamp(sum[j], -kLimit, kLimit));
+    Dct<kSubbands>(lanes, tables.dctFactors);
+    float transformed[kLanes][kSubbands];
+    for (int k = 0; k < kSubbands; ++k) {
+      for (int lane = 0; lane < kLanes; ++lane) transformed[lane][k] = lanes[k][lane];
+    }
+    for (int lane = 0; lane < count; ++lane) {
+      Window(transformed[lane], window, history, offset,
+             out + static_cast<std::ptrdiff_t>(first + lane) * kSubbands * stride, stride);
     }
   }
 }
