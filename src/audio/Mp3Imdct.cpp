@@ -143,22 +143,22 @@ void Mp3Imdct::ShortBlock(const float* in, float* overlap, float* out) const {
 }
 
 void Mp3Imdct::Process(const Mp3GranuleInfo& info, int rateIndex, float* lines, int nonzero,
-                       float* overlap, float out[kSlots][kSubbands]) const {
+                       float* overlap, float out[kSubbands][kRowLength]) const {
   (this->*run_)(info, rateIndex, lines, nonzero, overlap, out);
 }
 
 void Mp3Imdct::RunBaseline(const Mp3GranuleInfo& info, int rateIndex, float* lines, int nonzero,
-                           float* overlap, float out[kSlots][kSubbands]) const {
+                           float* overlap, float out[kSubbands][kRowLength]) const {
   Run(info, rateIndex, lines, nonzero, overlap, out);
 }
 
 void Mp3Imdct::RunAvx2(const Mp3GranuleInfo& info, int rateIndex, float* lines, int nonzero,
-                       float* overlap, float out[kSlots][kSubbands]) const {
+                       float* overlap, float out[kSubbands][kRowLength]) const {
   Run(info, rateIndex, lines, nonzero, overlap, out);
 }
 
 void Mp3Imdct::Run(const Mp3GranuleInfo& info, int rateIndex, float* lines, int nonzero,
-                   float* overlap, float out[kSlots][kSubbands]) const {
+                   float* overlap, float out[kSubbands][kRowLength]) const {
   if (info.IsShort()) Reorder(info, rateIndex, lines);
   const int active = ReduceAliasing(info, lines, nonzero);
   for (int sb = 0; sb < kSubbands; ++sb) {
@@ -173,6 +173,6 @@ void Mp3Imdct::Run(const Mp3GranuleInfo& info, int rateIndex, float* lines, int 
       LongBlock(lines + kSlots * sb, info.mixed && sb < 2 ? 0 : info.blockType, carry, slots);
     }
     const bool invert = (sb & 1) != 0;  // odd subbands: every other slot negated
-    for (int t = 0; t < kSlots; ++t) out[t][sb] = invert && (t & 1) != 0 ? -slots[t] : slots[t];
+    for (int t = 0; t < kSlots; ++t) out[sb][t] = invert && (t & 1) != 0 ? -slots[t] : slots[t];
   }
 }

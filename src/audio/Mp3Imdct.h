@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "audio/Mp3Isa.h"
+#include "audio/Mp3Synthesis.h"
 
 struct Mp3GranuleInfo;
 
@@ -13,6 +14,7 @@ class Mp3Imdct {
  public:
   static constexpr int kSubbands = 32;
   static constexpr int kSlots = 18;
+  static constexpr int kRowLength = Mp3Synthesis::kRowLength;
 
   // The tables and loops for this processor, shared read-only.
   static const Mp3Imdct& Instance();
@@ -20,21 +22,22 @@ class Mp3Imdct {
 
   // `lines` (576, bitstream order, the first `nonzero` possibly nonzero) is
   // used as scratch; `overlap` (576) carries over between granules; `out`
-  // receives 18 time slots of 32 subband samples.
+  // receives 18 time slots of each of the 32 subbands, out[sb][t], as the
+  // synthesis takes them.
   void Process(const Mp3GranuleInfo& info, int rateIndex, float* lines, int nonzero, float* overlap,
-               float out[kSlots][kSubbands]) const;
+               float out[kSubbands][kRowLength]) const;
 
  private:
   using Runner = void (Mp3Imdct::*)(const Mp3GranuleInfo&, int, float*, int, float*,
-                                    float[kSlots][kSubbands]) const;
+                                    float[kSubbands][kRowLength]) const;
   // Process's body, built once per instruction set.
   [[gnu::always_inline]] inline void Run(const Mp3GranuleInfo& info, int rateIndex, float* lines,
-                                  int nonzero, float* overlap, float out[kSlots][kSubbands]) const;
+                                  int nonzero, float* overlap, float out[kSubbands][kRowLength]) const;
   void RunBaseline(const Mp3GranuleInfo& info, int rateIndex, float* lines, int nonzero,
-                   float* overlap, float out[kSlots][kSubbands]) const;
+                   float* overlap, float out[kSubbands][kRowLength]) const;
   [[ZAVOTEL_MP3_AVX2]] void RunAvx2(const Mp3GranuleInfo& info, int rateIndex, float* lines,
                                        int nonzero, float* overlap,
-                                       float out[kSlots][kSubbands]) const;
+                                       float out[kSubbands][kRowLength]) const;
   void Reorder(const Mp3GranuleInfo& info, int rateIndex, float* lines) const;
   // Returns the number of subbands that may now be nonzero.
   int ReduceAliasing(const Mp3GranuleInfo& info, float* lines, int nonzero) const;

@@ -1,6 +1,7 @@
 #include "audio/Mp3Synthesis.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 
 #include "audio/Mp3SynthesisWindow.h"
@@ -72,7 +73,7 @@ template <int N>
 
 // The filter bank over `slots` time slots; compiled once per instruction
 // set below.
-[[gnu::always_inline]] inline void Filter(const float (*subbands)[Mp3Synthesis::kSubbands],
+[[gnu::always_inline]] inline void Filter(const float (*subbands)[Mp3Synthesis::kRowLength],
                                           int slots, int32_t* out, int stride, float* history,
                                           int& offset) {
   constexpr int kSubbands = Mp3Synthesis::kSubbands;
@@ -81,11 +82,7 @@ template <int N>
   for (int first = 0; first < slots; first += kLanes) {
     const int count = std::min(kLanes, slots - first);
     Lanes lanes[kSubbands];
-    for (int k = 0; k < kSubbands; ++k) {
-      for (int lane = 0; lane < kLanes; ++lane) {
-        lanes[k][lane] = lane < count ? subbands[first + lane][k] : 0.0f;
-      }
-    }
+    for (int k = 0; k < kSubbands; ++k) std::memcpy(&lanes[k], &subbands[k][first], sizeof lanes[k]);
     Dct<kSubbands>(lanes, tables.dctFactors);
     float transformed[kLanes][kSubbands];
     for (int k = 0; k < kSubbands; ++k) {
@@ -98,12 +95,12 @@ template <int N>
   }
 }
 
-void FilterBaseline(const float (*subbands)[Mp3Synthesis::kSubbands], int slots, int32_t* out,
+void FilterBaseline(const float (*subbands)[Mp3Synthesis::kRowLength], int slots, int32_t* out,
                     int stride, float* history, int& offset) {
   Filter(subbands, slots, out, stride, history, offset);
 }
 
-[[ZAVOTEL_MP3_AVX2]] void FilterAvx2(const float (*subbands)[Mp3Synthesis::kSubbands],
+[[ZAVOTEL_MP3_AVX2]] void FilterAvx2(const float (*subbands)[Mp3Synthesis::kRowLength],
                                         int slots, int32_t* out, int stride, float* history,
                                         int& offset) {
   Filter(subbands, slots, out, stride, history, offset);
@@ -121,6 +118,6 @@ void Mp3Synthesis::Reset() {
   offset_ = 0;
 }
 
-void Mp3Synthesis::Run(const float (*subbands)[kSubbands], int slots, int32_t* out, int stride) {
+void Mp3Synthesis::Run(const float (*subbands)[kRowLength], int slots, int32_t* out, int stride) {
   filter_(subbands, slots, out, stride, history_, offset_);
 }

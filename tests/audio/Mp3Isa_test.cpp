@@ -28,12 +28,12 @@ class Mp3IsaTest : public ::testing::Test {
 TEST_F(Mp3IsaTest, SynthesisGivesTheSameSamples) {
   Mp3Synthesis baseline(Mp3Isa::kBaseline);
   Mp3Synthesis avx2(Mp3Isa::kAvx2);
-  float subbands[18][Mp3Synthesis::kSubbands];
+  float subbands[Mp3Synthesis::kSubbands][Mp3Synthesis::kRowLength];
   std::vector<int32_t> expected(18 * 32 * 2), actual(expected.size());
   // Loud blocks drive the output into its limit; stereo stride 2.
   for (float scale : {0.01f, 1.0f, 30.0f, 0.5f}) {
-    for (auto& slot : subbands) {
-      for (float& value : slot) value = Random(scale);
+    for (auto& row : subbands) {
+      for (float& value : row) value = Random(scale);
     }
     baseline.Run(subbands, 18, expected.data(), 2);
     avx2.Run(subbands, 18, actual.data(), 2);
@@ -66,8 +66,8 @@ TEST_F(Mp3IsaTest, ImdctGivesTheSameSubbandsForEveryBlockType) {
     for (int i = 0; i < block.nonzero; ++i) lines[i] = Random(1.0f);
     float copy[576];
     std::memcpy(copy, lines, sizeof lines);
-    float expected[18][32];
-    float actual[18][32];
+    float expected[32][Mp3Imdct::kRowLength] = {};  // the padding is never written
+    float actual[32][Mp3Imdct::kRowLength] = {};
     baseline.Process(info, 0, lines, block.nonzero, overlapBaseline, expected);
     avx2.Process(info, 0, copy, block.nonzero, overlapAvx2, actual);
     EXPECT_EQ(0, std::memcmp(expected, actual, sizeof expected)) << block.name;
