@@ -10,8 +10,6 @@
 namespace {
 
 constexpr int kLines = 576;
-// Eight floats: one AVX register, or two of the baseline's.
-using Lanes = float __attribute__((vector_size(32)));
 constexpr double kAliasCoefficients[8] = {-0.6,   -0.535, -0.33,   -0.185,
                                           -0.095, -0.041, -0.0142, -0.0037};
 
@@ -98,15 +96,17 @@ int Mp3Imdct::ReduceAliasing(const Mp3GranuleInfo& info, float* lines, int nonze
   return std::min(kSubbands, std::max((nonzero + kSlots - 1) / kSlots, last + 1));
 }
 
+template <typename Lanes>
 void Mp3Imdct::LongBlock(const float* in, int blockType, float* overlap, float* out) const {
   // All 18 distinct outputs at once, input by input, the running sums held
   // in vector registers rather than memory.
-  Lanes parts[kLongColumns / 8] = {};
+  constexpr int kLanes = sizeof(Lanes) / sizeof(float);
+  Lanes parts[kLongColumns / kLanes] = {};
   for (int k = 0; k < 18; ++k) {
     const float value = in[k];
-    for (int part = 0; part < kLongColumns / 8; ++part) {
+    for (int part = 0; part < kLongColumns / kLanes; ++part) {
       Lanes factors;
-      std::memcpy(&factors, &longCos_[k][8 * part], sizeof factors);
+      std::memcpy(&factors, &longCos_[k][kLanes * part], sizeof factors);
       parts[part] += value * factors;
     }
   }
@@ -149,14 +149,15 @@ void Mp3Imdct::Process(const Mp3GranuleInfo& info, int rateIndex, float* lines, 
 
 void Mp3Imdct::RunBaseline(const Mp3GranuleInfo& info, int rateIndex, float* lines, int nonzero,
                            float* overlap, float out[kSubbands][kRowLength]) const {
-  Run(info, rateIndex, lines, nonzero, overlap, out);
+  Run<Mp3Lanes4>(info, rateIndex, lines, nonzero, overlap, out);
 }
 
 void Mp3Imdct::RunAvx2(const Mp3GranuleInfo& info, int rateIndex, float* lines, int nonzero,
                        float* overlap, float out[kSubbands][kRowLength]) const {
-  Run(info, rateIndex, lines, nonzero, overlap, out);
+  Run<Mp3Lanes8>(info, rateIndex, lines, nonzero, overlap, out);
 }
 
+template <typename Lanes>
 void Mp3Imdct::Run(const Mp3GranuleInfo& info, int rateIndex, float* lines, int nonzero,
                    float* overlap, float out[kSubbands][kRowLength]) const {
   if (info.IsShort()) Reorder(info, rateIndex, lines);
@@ -170,7 +171,7 @@ void Mp3Imdct::Run(const Mp3GranuleInfo& info, int rateIndex, float* lines, int 
     } else if (info.IsShort() && !(info.mixed && sb < 2)) {
       ShortBlock(lines + kSlots * sb, carry, slots);
     } else {
-      LongBlock(lines + kSlots * sb, info.mixed && sb < 2 ? 0 : info.blockType, carry, slots);
+      LongBlock<Lanes>(lines + kSlots * sb, info.mixed && sb < 2 ? 0 : info.blockType, carry, slots);
     }
     const bool invert = (sb & 1) != 0;  // odd subbands: every other slot negated
     for (int t = 0; t < kSlots; ++t) out[sb][t] = invert && (t & 1) != 0 ? -slots[t] : slots[t];

@@ -30,7 +30,8 @@ class Mp3Imdct {
  private:
   using Runner = void (Mp3Imdct::*)(const Mp3GranuleInfo&, int, float*, int, float*,
                                     float[kSubbands][kRowLength]) const;
-  // Process's body, built once per instruction set.
+  // Process's body, built once per instruction set with its vectors.
+  template <typename Lanes>
   [[gnu::always_inline]] inline void Run(const Mp3GranuleInfo& info, int rateIndex, float* lines,
                                   int nonzero, float* overlap, float out[kSubbands][kRowLength]) const;
   void RunBaseline(const Mp3GranuleInfo& info, int rateIndex, float* lines, int nonzero,
@@ -41,6 +42,7 @@ class Mp3Imdct {
   void Reorder(const Mp3GranuleInfo& info, int rateIndex, float* lines) const;
   // Returns the number of subbands that may now be nonzero.
   int ReduceAliasing(const Mp3GranuleInfo& info, float* lines, int nonzero) const;
+  template <typename Lanes>
   [[gnu::always_inline]] inline void LongBlock(const float* in, int blockType, float* overlap,
                                         float* out) const;
   [[gnu::always_inline]] inline void ShortBlock(const float* in, float* overlap, float* out) const;

@@ -15,3 +15,8 @@ Mp3Isa Mp3BestIsa();
 #else
 #define ZAVOTEL_MP3_AVX2
 #endif
+
+// Vectors of 4 floats, which every processor's baseline handles, and of 8,
+// one AVX register: the AVX2 builds take the wider.
+using Mp3Lanes4 = float __attribute__((vector_size(4 * sizeof(float))));
+using Mp3Lanes8 = float __attribute__((vector_size(8 * sizeof(float))));

@@ -12,14 +12,9 @@ constexpr int FactorOffset(int n) {
   return n == 32 ? 0 : n == 16 ? 16 : n == 8 ? 24 : n == 4 ? 28 : 30;
 }
 
-// Eight time slots side by side, one per lane: the DCT runs on all of them
-// with the very operations it would use on one.
-constexpr int kLanes = 8;
-using Lanes = float __attribute__((vector_size(kLanes * sizeof(float))));
-
 // Unnormalised DCT-II in place, X[j] = sum x[k] cos(pi j (2k + 1) / 2N), by
 // splitting into the sums and the scaled differences of mirrored inputs.
-template <int N>
+template <int N, typename Lanes>
 [[gnu::always_inline]] inline void Dct(Lanes* x, const float* factors) {
   if constexpr (N == 1) {
     (void)x;
@@ -33,8 +28,8 @@ template <int N>
       even[k] = x[k] + x[N - 1 - k];
       odd[k] = (x[k] - x[N - 1 - k]) * f[k];
     }
-    Dct<kHalf>(even, factors);
-    Dct<kHalf>(odd, factors);
+    Dct<kHalf, Lanes>(even, factors);
+    Dct<kHalf, Lanes>(odd, factors);
     for (int m = 0; m < kHalf - 1; ++m) {
       x[2 * m] = even[m];
       x[2 * m + 1] = odd[m] + odd[m + 1];
@@ -71,19 +66,22 @@ template <int N>
   }
 }
 
-// The filter bank over `slots` time slots; compiled once per instruction
-// set below.
+// The filter bank over `slots` time slots, as many side by side as `Lanes`
+// has lanes: the DCT runs on all of them with the very operations it would
+// use on one. Compiled once per instruction set below.
+template <typename Lanes>
 [[gnu::always_inline]] inline void Filter(const float (*subbands)[Mp3Synthesis::kRowLength],
                                           int slots, int32_t* out, int stride, float* history,
                                           int& offset) {
   constexpr int kSubbands = Mp3Synthesis::kSubbands;
+  constexpr int kLanes = sizeof(Lanes) / sizeof(float);
   const Mp3SynthesisWindow& tables = Mp3SynthesisWindow::Instance();
   const float* window = tables.window;
   for (int first = 0; first < slots; first += kLanes) {
     const int count = std::min(kLanes, slots - first);
     Lanes lanes[kSubbands];
     for (int k = 0; k < kSubbands; ++k) std::memcpy(&lanes[k], &subbands[k][first], sizeof lanes[k]);
-    Dct<kSubbands>(lanes, tables.dctFactors);
+    Dct<kSubbands, Lanes>(lanes, tables.dctFactors);
     float transformed[kLanes][kSubbands];
     for (int k = 0; k < kSubbands; ++k) {
       for (int lane = 0; lane < kLanes; ++lane) transformed[lane][k] = lanes[k][lane];
@@ -97,13 +95,13 @@ template <int N>
 
 void FilterBaseline(const float (*subbands)[Mp3Synthesis::kRowLength], int slots, int32_t* out,
                     int stride, float* history, int& offset) {
-  Filter(subbands, slots, out, stride, history, offset);
+  Filter<Mp3Lanes4>(subbands, slots, out, stride, history, offset);
 }
 
 [[ZAVOTEL_MP3_AVX2]] void FilterAvx2(const float (*subbands)[Mp3Synthesis::kRowLength],
                                         int slots, int32_t* out, int stride, float* history,
                                         int& offset) {
-  Filter(subbands, slots, out, stride, history, offset);
+  Filter<Mp3Lanes8>(subbands, slots, out, stride, history, offset);
 }
 
 }  // namespace
