@@ -1,7 +1,7 @@
 #pragma once
 
-#include <cstddef>
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 

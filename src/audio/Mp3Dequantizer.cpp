@@ -14,36 +14,14 @@ namespace {
 constexpr int kLines = 576;
 constexpr int kMixedLongLines = 36;  // the two lowest subbands of a mixed block
 
-// Lines [from, to) of `values` to signed |v|^(4/3) * gain; `powers` holds
-// |v|^(4/3) up to `largest`. Built once per instruction set.
-[[gnu::always_inline]] inline void Scale(const int* values, int from, int to, float gain,
-                                         const float* powers, int largest, float* lines) {
-  for (int i = from; i < to; ++i) {
-    const int v = values[i];
-    const float magnitude = powers[std::min(std::abs(v), largest)] * gain;
-    lines[i] = std::copysign(magnitude, static_cast<float>(v));  // no branch on the sign
-  }
-}
-
-void ScaleBaseline(const int* values, int from, int to, float gain, const float* powers,
-                   int largest, float* lines) {
-  Scale(values, from, to, gain, powers, largest, lines);
-}
-
-[[ZAVOTEL_MP3_AVX2]] void ScaleAvx2(const int* values, int from, int to, float gain,
-                                    const float* powers, int largest, float* lines) {
-  Scale(values, from, to, gain, powers, largest, lines);
-}
-
 }  // namespace
 
 const Mp3Dequantizer& Mp3Dequantizer::Instance() {
-  static const Mp3Dequantizer instance(Mp3BestIsa());  // read-only after construction
+  static const Mp3Dequantizer instance;  // read-only after construction
   return instance;
 }
 
-Mp3Dequantizer::Mp3Dequantizer(Mp3Isa isa)
-    : scale_(isa == Mp3Isa::kAvx2 ? ScaleAvx2 : ScaleBaseline) {
+Mp3Dequantizer::Mp3Dequantizer() {
   for (int i = 0; i <= kMaxValue; ++i) power43_[i] = static_cast<float>(std::pow(i, 4.0 / 3.0));
   for (int q = kMinQuarters; q <= kMaxQuarters; ++q) {
     quarterPowers_[q - kMinQuarters] = static_cast<float>(std::exp2(q * 0.25));
@@ -63,13 +41,18 @@ int Mp3Dequantizer::DecodeValues(Mp3BitReader& bits, std::size_t end, const Mp3G
   huffman.DecodePairs(bits, info.tableSelect[0], region1 / 2, values);
   huffman.DecodePairs(bits, info.tableSelect[1], (region2 - region1) / 2, values + region1);
   huffman.DecodePairs(bits, info.tableSelect[2], (big - region2) / 2, values + region2);
-  const int line = big + huffman.DecodeQuads(bits, info.count1Table, end, values + big, kLines - big);
+  const int line =
+      big + huffman.DecodeQuads(bits, info.count1Table, end, values + big, kLines - big);
   std::fill(values + line, values + kLines, 0);
   return line;
 }
 
 void Mp3Dequantizer::ScaleRun(const int* values, int from, int to, float gain, float* lines) const {
-  scale_(values, from, to, gain, power43_, kMaxValue, lines);
+  for (int i = from; i < to; ++i) {
+    const int v = values[i];
+    const float magnitude = power43_[std::min(std::abs(v), kMaxValue)] * gain;
+    lines[i] = std::copysign(magnitude, static_cast<float>(v));  // no branch on the sign
+  }
 }
 
 void Mp3Dequantizer::Requantize(const int* values, int count, const Mp3GranuleInfo& info,

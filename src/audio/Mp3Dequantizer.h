@@ -3,7 +3,6 @@
 #include <cstddef>
 
 #include "audio/Mp3BitReader.h"
-#include "audio/Mp3Isa.h"
 
 struct Mp3GranuleInfo;
 struct Mp3ScaleFactors;
@@ -12,9 +11,7 @@ struct Mp3ScaleFactors;
 // quantised values, then requantisation to 576 spectral lines.
 class Mp3Dequantizer {
  public:
-  // The tables and loops for this processor, shared read-only.
   static const Mp3Dequantizer& Instance();
-  explicit Mp3Dequantizer(Mp3Isa isa);
 
   // Decodes the big-value and count1 regions up to bit `end` into
   // `values[576]`; returns the number of lines that may be nonzero.
@@ -26,15 +23,13 @@ class Mp3Dequantizer {
                   const Mp3ScaleFactors& factors, int rateIndex, float* lines) const;
 
  private:
-  using Scaler = void (*)(const int*, int, int, float, const float*, int, float*);
-
+  Mp3Dequantizer();
   // 2^(quarters / 4) from the table.
   float QuarterPower(int quarters) const;
   // Scales lines [from, to) by `gain`.
   void ScaleRun(const int* values, int from, int to, float gain, float* lines) const;
 
   static constexpr int kMaxValue = 8206;  // 15 + 2^13 - 1
-  Scaler scale_;
   float power43_[kMaxValue + 1];
   // Gains 2^(q / 4) over every q a stream can give: the global gain less
   // 210 is at most 45, and from -600 down the float gain is 0.

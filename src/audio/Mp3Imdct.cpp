@@ -171,7 +171,8 @@ void Mp3Imdct::Run(const Mp3GranuleInfo& info, int rateIndex, float* lines, int 
     } else if (info.IsShort() && !(info.mixed && sb < 2)) {
       ShortBlock(lines + kSlots * sb, carry, slots);
     } else {
-      LongBlock<Lanes>(lines + kSlots * sb, info.mixed && sb < 2 ? 0 : info.blockType, carry, slots);
+      LongBlock<Lanes>(lines + kSlots * sb, info.mixed && sb < 2 ? 0 : info.blockType, carry,
+                       slots);
     }
     const bool invert = (sb & 1) != 0;  // odd subbands: every other slot negated
     for (int t = 0; t < kSlots; ++t) out[sb][t] = invert && (t & 1) != 0 ? -slots[t] : slots[t];

@@ -33,18 +33,19 @@ class Mp3Imdct {
   // Process's body, built once per instruction set with its vectors.
   template <typename Lanes>
   [[gnu::always_inline]] inline void Run(const Mp3GranuleInfo& info, int rateIndex, float* lines,
-                                  int nonzero, float* overlap, float out[kSubbands][kRowLength]) const;
+                                         int nonzero, float* overlap,
+                                         float out[kSubbands][kRowLength]) const;
   void RunBaseline(const Mp3GranuleInfo& info, int rateIndex, float* lines, int nonzero,
                    float* overlap, float out[kSubbands][kRowLength]) const;
   [[ZAVOTEL_MP3_AVX2]] void RunAvx2(const Mp3GranuleInfo& info, int rateIndex, float* lines,
-                                       int nonzero, float* overlap,
-                                       float out[kSubbands][kRowLength]) const;
+                                    int nonzero, float* overlap,
+                                    float out[kSubbands][kRowLength]) const;
   void Reorder(const Mp3GranuleInfo& info, int rateIndex, float* lines) const;
   // Returns the number of subbands that may now be nonzero.
   int ReduceAliasing(const Mp3GranuleInfo& info, float* lines, int nonzero) const;
   template <typename Lanes>
   [[gnu::always_inline]] inline void LongBlock(const float* in, int blockType, float* overlap,
-                                        float* out) const;
+                                               float* out) const;
   [[gnu::always_inline]] inline void ShortBlock(const float* in, float* overlap, float* out) const;
 
   // Rows padded with zeros to whole vectors of 8.

@@ -80,7 +80,8 @@ template <typename Lanes>
   for (int first = 0; first < slots; first += kLanes) {
     const int count = std::min(kLanes, slots - first);
     Lanes lanes[kSubbands];
-    for (int k = 0; k < kSubbands; ++k) std::memcpy(&lanes[k], &subbands[k][first], sizeof lanes[k]);
+    for (int k = 0; k < kSubbands; ++k)
+      std::memcpy(&lanes[k], &subbands[k][first], sizeof lanes[k]);
     Dct<kSubbands, Lanes>(lanes, tables.dctFactors);
     float transformed[kLanes][kSubbands];
     for (int k = 0; k < kSubbands; ++k) {
@@ -98,9 +99,8 @@ void FilterBaseline(const float (*subbands)[Mp3Synthesis::kRowLength], int slots
   Filter<Mp3Lanes4>(subbands, slots, out, stride, history, offset);
 }
 
-[[ZAVOTEL_MP3_AVX2]] void FilterAvx2(const float (*subbands)[Mp3Synthesis::kRowLength],
-                                        int slots, int32_t* out, int stride, float* history,
-                                        int& offset) {
+[[ZAVOTEL_MP3_AVX2]] void FilterAvx2(const float (*subbands)[Mp3Synthesis::kRowLength], int slots,
+                                     int32_t* out, int stride, float* history, int& offset) {
   Filter<Mp3Lanes8>(subbands, slots, out, stride, history, offset);
 }
 

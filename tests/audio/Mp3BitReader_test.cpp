@@ -26,7 +26,8 @@ TEST(Mp3BitReaderTest, PeekMatchesBitByBitReadingAtEveryPositionAndLength) {
     for (std::size_t pos = 0; pos <= size * 8 + 40; ++pos) {
       bits.SetPosition(pos);
       uint32_t expected = 0;
-      for (std::size_t i = 0; i < 32; ++i) expected = (expected << 1) | BitAt(bytes, size * 8, pos + i);
+      for (std::size_t i = 0; i < 32; ++i)
+        expected = (expected << 1) | BitAt(bytes, size * 8, pos + i);
       ASSERT_EQ(expected, bits.Peek32()) << "size " << size << " position " << pos;
     }
   }

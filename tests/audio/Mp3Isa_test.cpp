@@ -20,7 +20,9 @@ class Mp3IsaTest : public ::testing::Test {
   void SetUp() override {
     if (Mp3BestIsa() != Mp3Isa::kAvx2) GTEST_SKIP() << "this processor lacks AVX2";
   }
-  float Random(float scale) { return std::uniform_real_distribution<float>(-scale, scale)(random_); }
+  float Random(float scale) {
+    return std::uniform_real_distribution<float>(-scale, scale)(random_);
+  }
   std::mt19937 random_{7};
 };
 
@@ -42,7 +44,8 @@ TEST_F(Mp3IsaTest, ImdctGivesTheSameSubbandsForEveryBlockType) {
   const Mp3Imdct baseline(Mp3Isa::kBaseline), avx2(Mp3Isa::kAvx2);
   float overlapBaseline[576] = {}, overlapAvx2[576] = {};
   // {block type, mixed, nonzero lines}: long, start, short, mixed, stop.
-  const int blocks[][3] = {{0, 0, 576}, {0, 0, 200}, {1, 0, 576}, {2, 0, 576}, {2, 1, 400}, {3, 0, 100}};
+  const int blocks[][3] = {{0, 0, 576}, {0, 0, 200}, {1, 0, 576},
+                           {2, 0, 576}, {2, 1, 400}, {3, 0, 100}};
   for (const auto& block : blocks) {
     Mp3GranuleInfo info;
     info.blockType = block[0];
@@ -54,7 +57,8 @@ TEST_F(Mp3IsaTest, ImdctGivesTheSameSubbandsForEveryBlockType) {
     baseline.Process(info, 0, lines, block[2], overlapBaseline, expected);
     avx2.Process(info, 0, copy, block[2], overlapAvx2, actual);
     EXPECT_EQ(0, std::memcmp(expected, actual, sizeof expected)) << "block type " << block[0];
-    EXPECT_EQ(0, std::memcmp(overlapBaseline, overlapAvx2, sizeof overlapAvx2)) << "block type " << block[0];
+    EXPECT_EQ(0, std::memcmp(overlapBaseline, overlapAvx2, sizeof overlapAvx2))
+        << "block type " << block[0];
   }
 }
 
