@@ -30,7 +30,7 @@ Mp3Imdct::Mp3Imdct(Mp3Isa isa)
   }
   for (int i = 0; i < 12; ++i) {
     for (int k = 0; k < 6; ++k) {
-      shortCos_[i][k] = static_cast<float>(std::cos(M_PI / 24.0 * (2 * i + 7) * (2 * k + 1)));
+      shortCos_[k][i] = static_cast<float>(std::cos(M_PI / 24.0 * (2 * i + 7) * (2 * k + 1)));
     }
   }
   for (int i = 0; i < 36; ++i) {
@@ -71,6 +71,13 @@ Mp3Imdct::Mp3Imdct(Mp3Isa isa)
   }
 }
 
+int Mp3Imdct::ShortExtent(int rateIndex, int nonzero) {
+  const int16_t* bands = kMp3ShortBands[rateIndex];
+  int sfb = 1;
+  while (sfb < 13 && 3 * bands[sfb] < nonzero) ++sfb;
+  return 3 * bands[sfb];
+}
+
 void Mp3Imdct::Reorder(const Mp3GranuleInfo& info, int rateIndex, float* lines) const {
   float reordered[kLines];
   const int16_t* map = reorder_[rateIndex][info.mixed ? 1 : 0];
@@ -79,7 +86,7 @@ void Mp3Imdct::Reorder(const Mp3GranuleInfo& info, int rateIndex, float* lines) 
 }
 
 int Mp3Imdct::ReduceAliasing(const Mp3GranuleInfo& info, float* lines, int nonzero) const {
-  if (info.IsShort() && !info.mixed) return kSubbands;
+  if (info.IsShort() && !info.mixed) return std::min(kSubbands, (nonzero + kSlots - 1) / kSlots);
   // Mixed blocks only between the two long subbands; each butterfly spans
   // 8 lines either side of a subband boundary.
   const int last = info.IsShort() ? 1 : std::min(kSubbands - 1, (nonzero + 7) / kSlots);
@@ -92,7 +99,6 @@ int Mp3Imdct::ReduceAliasing(const Mp3GranuleInfo& info, float* lines, int nonze
       boundary[i] = above * aliasCs_[i] + below * aliasCa_[i];
     }
   }
-  if (info.IsShort()) return kSubbands;
   return std::min(kSubbands, std::max((nonzero + kSlots - 1) / kSlots, last + 1));
 }
 
@@ -126,15 +132,25 @@ void Mp3Imdct::LongBlock(const float* in, int blockType, float* overlap, float* 
   }
 }
 
+template <typename Lanes>
 void Mp3Imdct::ShortBlock(const float* in, float* overlap, float* out) const {
+  constexpr int kLanes = sizeof(Lanes) / sizeof(float);
   float z[36] = {};
   const float* window = windows_[2];
   for (int w = 0; w < 3; ++w) {
-    for (int i = 0; i < 12; ++i) {
-      float sum = 0.0f;
-      for (int k = 0; k < 6; ++k) sum += in[3 * k + w] * shortCos_[i][k];
-      z[6 + 6 * w + i] += sum * window[i];
+    // The 12 outputs of one window at once, input by input.
+    Lanes parts[kShortColumns / kLanes] = {};
+    for (int k = 0; k < 6; ++k) {
+      const float value = in[3 * k + w];
+      for (int part = 0; part < kShortColumns / kLanes; ++part) {
+        Lanes factors;
+        std::memcpy(&factors, &shortCos_[k][kLanes * part], sizeof factors);
+        parts[part] += value * factors;
+      }
     }
+    float sums[kShortColumns];
+    std::memcpy(sums, parts, sizeof sums);
+    for (int i = 0; i < 12; ++i) z[6 + 6 * w + i] += sums[i] * window[i];
   }
   for (int i = 0; i < 18; ++i) {
     out[i] = z[i] + overlap[i];
@@ -160,7 +176,10 @@ void Mp3Imdct::RunAvx2(const Mp3GranuleInfo& info, int rateIndex, float* lines, 
 template <typename Lanes>
 void Mp3Imdct::Run(const Mp3GranuleInfo& info, int rateIndex, float* lines, int nonzero,
                    float* overlap, float out[kSubbands][kRowLength]) const {
-  if (info.IsShort()) Reorder(info, rateIndex, lines);
+  if (info.IsShort()) {
+    Reorder(info, rateIndex, lines);
+    nonzero = ShortExtent(rateIndex, nonzero);
+  }
   const int active = ReduceAliasing(info, lines, nonzero);
   for (int sb = 0; sb < kSubbands; ++sb) {
     float slots[kSlots];
@@ -169,7 +188,7 @@ void Mp3Imdct::Run(const Mp3GranuleInfo& info, int rateIndex, float* lines, int 
       std::memcpy(slots, carry, sizeof slots);  // silent input: only the overlap remains
       std::fill(carry, carry + kSlots, 0.0f);
     } else if (info.IsShort() && !(info.mixed && sb < 2)) {
-      ShortBlock(lines + kSlots * sb, carry, slots);
+      ShortBlock<Lanes>(lines + kSlots * sb, carry, slots);
     } else {
       LongBlock<Lanes>(lines + kSlots * sb, info.mixed && sb < 2 ? 0 : info.blockType, carry,
                        slots);

@@ -41,11 +41,15 @@ class Mp3Imdct {
                                     int nonzero, float* overlap,
                                     float out[kSubbands][kRowLength]) const;
   void Reorder(const Mp3GranuleInfo& info, int rateIndex, float* lines) const;
+  // The lines that may be nonzero after reordering the first `nonzero`:
+  // up to the end of the short band holding the last (lines stay in their band).
+  static int ShortExtent(int rateIndex, int nonzero);
   // Returns the number of subbands that may now be nonzero.
   int ReduceAliasing(const Mp3GranuleInfo& info, float* lines, int nonzero) const;
   template <typename Lanes>
   [[gnu::always_inline]] inline void LongBlock(const float* in, int blockType, float* overlap,
                                                float* out) const;
+  template <typename Lanes>
   [[gnu::always_inline]] inline void ShortBlock(const float* in, float* overlap, float* out) const;
 
   // Rows padded with zeros to whole vectors of 8.
@@ -54,7 +58,9 @@ class Mp3Imdct {
   Runner run_;
   // [input][output]: outputs 0..8 and 18..26 of the 36-point IMDCT.
   float longCos_[18][kLongColumns] = {};
-  float shortCos_[12][6];
+  // [input][output], outputs padded with zeros to whole vectors of 8.
+  static constexpr int kShortColumns = 16;
+  float shortCos_[6][kShortColumns] = {};
   float windows_[4][36];  // block types 0, 1, 3 long; 2 holds the 12-point short window
   float aliasCs_[8];
   float aliasCa_[8];
