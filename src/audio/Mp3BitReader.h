@@ -1,25 +1,32 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 // Reads bits most significant first from a byte buffer. Bits past `bytes`
 // read as zeros, so corrupt lengths can never make it read outside the
-// buffer; the buffer must be followed by at least 4 readable bytes.
+// buffer.
 class Mp3BitReader {
  public:
   Mp3BitReader(const uint8_t* data, std::size_t bytes) : data_(data), limit_(bytes * 8) {}
 
   // The next 32 bits without consuming them.
   uint32_t Peek32() const {
-    if (pos_ >= limit_) return 0;
-    const uint8_t* p = data_ + (pos_ >> 3);
-    const uint32_t word =
-        (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-    const uint32_t bits = word << (pos_ & 7);
-    // The low bits come from the fifth byte; past the limit they are zero.
-    const std::size_t next = (pos_ >> 3) + 4;
-    return (pos_ & 7) != 0 && next * 8 < limit_ ? bits | (p[4] >> (8 - (pos_ & 7))) : bits;
+    // Away from the end one 8-byte load covers any bit offset.
+    if (pos_ + 64 <= limit_) {
+      uint64_t word;
+      std::memcpy(&word, data_ + (pos_ >> 3), sizeof word);
+      if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
+      return static_cast<uint32_t>((word << (pos_ & 7)) >> 32);
+    }
+    // Near the end byte by byte, nothing read past the limit.
+    const std::size_t first = pos_ >> 3;
+    const std::size_t end = limit_ >> 3;
+    uint64_t word = 0;
+    for (std::size_t i = first; i < first + 8; ++i) word = (word << 8) | (i < end ? data_[i] : 0u);
+    return static_cast<uint32_t>((word << (pos_ & 7)) >> 32);
   }
   void Skip(std::size_t bits) { pos_ += bits; }
   // Up to 24 bits as an unsigned number.

@@ -14,9 +14,6 @@ namespace {
 constexpr int kLines = 576;
 constexpr int kMixedLongLines = 36;  // the two lowest subbands of a mixed block
 
-// 2^(quarters / 4).
-float QuarterPower(int quarters) { return static_cast<float>(std::exp2(quarters * 0.25)); }
-
 }  // namespace
 
 const Mp3Dequantizer& Mp3Dequantizer::Instance() {
@@ -26,6 +23,13 @@ const Mp3Dequantizer& Mp3Dequantizer::Instance() {
 
 Mp3Dequantizer::Mp3Dequantizer() {
   for (int i = 0; i <= kMaxValue; ++i) power43_[i] = static_cast<float>(std::pow(i, 4.0 / 3.0));
+  for (int q = kMinQuarters; q <= kMaxQuarters; ++q) {
+    quarterPowers_[q - kMinQuarters] = static_cast<float>(std::exp2(q * 0.25));
+  }
+}
+
+float Mp3Dequantizer::QuarterPower(int quarters) const {
+  return quarterPowers_[std::clamp(quarters, kMinQuarters, kMaxQuarters) - kMinQuarters];
 }
 
 int Mp3Dequantizer::DecodeValues(Mp3BitReader& bits, std::size_t end, const Mp3GranuleInfo& info,
@@ -37,14 +41,8 @@ int Mp3Dequantizer::DecodeValues(Mp3BitReader& bits, std::size_t end, const Mp3G
   huffman.DecodePairs(bits, info.tableSelect[0], region1 / 2, values);
   huffman.DecodePairs(bits, info.tableSelect[1], (region2 - region1) / 2, values + region1);
   huffman.DecodePairs(bits, info.tableSelect[2], (big - region2) / 2, values + region2);
-  int line = big;
-  int quad[4];
-  while (line + 4 <= kLines && bits.Position() < end) {
-    huffman.DecodeQuad(bits, info.count1Table, quad);
-    if (bits.Position() > end) break;  // a code cut by the granule's end is dropped
-    std::copy(quad, quad + 4, values + line);
-    line += 4;
-  }
+  const int line =
+      big + huffman.DecodeQuads(bits, info.count1Table, end, values + big, kLines - big);
   std::fill(values + line, values + kLines, 0);
   return line;
 }
@@ -53,7 +51,7 @@ void Mp3Dequantizer::ScaleRun(const int* values, int from, int to, float gain, f
   for (int i = from; i < to; ++i) {
     const int v = values[i];
     const float magnitude = power43_[std::min(std::abs(v), kMaxValue)] * gain;
-    lines[i] = v < 0 ? -magnitude : magnitude;
+    lines[i] = std::copysign(magnitude, static_cast<float>(v));  // no branch on the sign
   }
 }
 

@@ -24,9 +24,16 @@ class Mp3Dequantizer {
 
  private:
   Mp3Dequantizer();
+  // 2^(quarters / 4) from the table.
+  float QuarterPower(int quarters) const;
   // Scales lines [from, to) by `gain`.
   void ScaleRun(const int* values, int from, int to, float gain, float* lines) const;
 
   static constexpr int kMaxValue = 8206;  // 15 + 2^13 - 1
   float power43_[kMaxValue + 1];
+  // Gains 2^(q / 4) over every q a stream can give: the global gain less
+  // 210 is at most 45, and from -600 down the float gain is 0.
+  static constexpr int kMinQuarters = -600;
+  static constexpr int kMaxQuarters = 45;
+  float quarterPowers_[kMaxQuarters - kMinQuarters + 1];
 };

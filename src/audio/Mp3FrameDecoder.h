@@ -52,6 +52,6 @@ class Mp3FrameDecoder {
   int values_[576] = {};
   float lines_[2][576] = {};
   float overlap_[2][576] = {};
-  float subbands_[Mp3Imdct::kSlots][Mp3Imdct::kSubbands] = {};
+  float subbands_[Mp3Imdct::kSubbands][Mp3Imdct::kRowLength] = {};
   Mp3Synthesis synthesis_[2];
 };

@@ -15,6 +15,15 @@ constexpr int kCodeSource[32] = {0,  1,  2,  3,  0,  5,  6,  7,  8,  9,  10, 11,
 constexpr int kLinbits[32] = {0, 0, 0, 0, 0, 0, 0,  0,  0, 0, 0, 0, 0, 0, 0,  0,
                               1, 2, 3, 4, 6, 8, 10, 13, 4, 5, 6, 7, 8, 9, 11, 13};
 
+// Without a branch on the data: a nonzero `value` takes the sign bit at
+// `used` bits into `word`.
+[[gnu::always_inline]] inline void ApplySign(uint32_t word, int& used, int& value) {
+  const int present = value != 0 ? 1 : 0;
+  const int negative = static_cast<int>((word << used) >> 31) & present;
+  value = (value ^ -negative) + negative;
+  used += present;
+}
+
 }  // namespace
 
 const Mp3Huffman& Mp3Huffman::Instance() {
@@ -92,16 +101,14 @@ bool Mp3Huffman::Build(const Mp3HuffmanCodes& list, int side, Table& table) {
   return std::all_of(filled.begin(), filled.end(), [](bool f) { return f; });
 }
 
-int Mp3Huffman::Lookup(const Table& table, Mp3BitReader& bits) {
-  const uint32_t word = bits.Peek32();
+Mp3Huffman::Match Mp3Huffman::Find(const Table& table, uint32_t word) {
   const Entry* entry = &table.entries[word >> (32 - table.rootBits)];
+  int length = 0;
   if (entry->subBits != 0) {
-    bits.Skip(entry->bits);
-    const uint32_t rest = word << entry->bits;
-    entry = &table.entries[entry->value + (rest >> (32 - entry->subBits))];
+    length = entry->bits;
+    entry = &table.entries[entry->value + ((word << length) >> (32 - entry->subBits))];
   }
-  bits.Skip(entry->bits);
-  return entry->value;
+  return Match{entry->value, length + entry->bits};
 }
 
 void Mp3Huffman::DecodePairs(Mp3BitReader& bits, int table, int pairs, int* out) const {
@@ -112,31 +119,60 @@ void Mp3Huffman::DecodePairs(Mp3BitReader& bits, int table, int pairs, int* out)
   }
   const int linbits = linbits_[table & 31];
   for (int i = 0; i < pairs; ++i) {
-    const int symbol = Lookup(codes, bits);
-    int x = symbol >> 4;
-    int y = symbol & 15;
-    // Extra bits and signs take at most 28 bits: one look at the stream.
+    // A code (at most 19 bits) and two signs fit one look at the stream;
+    // only a value with extra bits needs a second.
     const uint32_t word = bits.Peek32();
-    int used = 0;
-    const auto take = [&](int count) {
-      const auto value = static_cast<int>((word << used) >> (32 - count));
-      used += count;
-      return value;
-    };
-    if (x == 15 && linbits != 0) x += take(linbits);
-    if (x != 0 && take(1) != 0) x = -x;
-    if (y == 15 && linbits != 0) y += take(linbits);
-    if (y != 0 && take(1) != 0) y = -y;
-    bits.Skip(static_cast<std::size_t>(used));
+    const Match match = Find(codes, word);
+    int x = match.symbol >> 4;
+    int y = match.symbol & 15;
+    if (linbits != 0 && (x == 15 || y == 15)) {
+      bits.Skip(static_cast<std::size_t>(match.length));
+      DecodeEscapes(bits, linbits, x, y);
+    } else {
+      int used = match.length;
+      ApplySign(word, used, x);
+      ApplySign(word, used, y);
+      bits.Skip(static_cast<std::size_t>(used));
+    }
     out[2 * i] = x;
     out[2 * i + 1] = y;
   }
 }
 
-void Mp3Huffman::DecodeQuad(Mp3BitReader& bits, int table, int* out) const {
-  const int symbol = Lookup(quads_[table & 1], bits);
-  for (int i = 0; i < 4; ++i) {
-    const bool set = (symbol >> (3 - i)) & 1;
-    out[i] = set && bits.Get(1) != 0 ? -1 : set ? 1 : 0;
+void Mp3Huffman::DecodeEscapes(Mp3BitReader& bits, int linbits, int& x, int& y) {
+  const uint32_t word = bits.Peek32();  // extra bits and signs: at most 28
+  int used = 0;
+  if (x == 15) {
+    x += static_cast<int>((word << used) >> (32 - linbits));
+    used += linbits;
   }
+  ApplySign(word, used, x);
+  if (y == 15) {
+    y += static_cast<int>((word << used) >> (32 - linbits));
+    used += linbits;
+  }
+  ApplySign(word, used, y);
+  bits.Skip(static_cast<std::size_t>(used));
+}
+
+int Mp3Huffman::DecodeQuads(Mp3BitReader& bits, int table, std::size_t end, int* out,
+                            int room) const {
+  const Table& codes = quads_[table & 1];
+  int done = 0;
+  while (done + 4 <= room && bits.Position() < end) {
+    // A code of at most 6 bits and 4 signs: one look at the stream.
+    const uint32_t word = bits.Peek32();
+    const Match match = Find(codes, word);
+    int used = match.length;
+    int quad[4];
+    for (int i = 0; i < 4; ++i) {
+      quad[i] = (match.symbol >> (3 - i)) & 1;
+      ApplySign(word, used, quad[i]);
+    }
+    bits.Skip(static_cast<std::size_t>(used));
+    if (bits.Position() > end) break;  // a code cut by the granule's end is dropped
+    std::copy(quad, quad + 4, out + done);
+    done += 4;
+  }
+  return done;
 }

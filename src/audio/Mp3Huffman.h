@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -17,8 +18,10 @@ class Mp3Huffman {
   // Decodes `pairs` value pairs with pair table `table` (0..31) into `out`,
   // linbits and signs included.
   void DecodePairs(Mp3BitReader& bits, int table, int pairs, int* out) const;
-  // Decodes one count1 quadruple (4 signed values in -1..1) with table 0 or 1.
-  void DecodeQuad(Mp3BitReader& bits, int table, int* out) const;
+  // Decodes count1 quadruples (4 signed values in -1..1 each) with table 0
+  // or 1 into `out` while they begin before bit `end` and fit in `room`
+  // values; a quadruple cut by `end` is dropped. Returns the values written.
+  int DecodeQuads(Mp3BitReader& bits, int table, std::size_t end, int* out, int room) const;
 
   // True when every table built: each code list is a complete prefix code.
   bool IsValid() const { return valid_; }
@@ -36,9 +39,18 @@ class Mp3Huffman {
     int rootBits = 0;
   };
 
+  // A decoded symbol and its code's length in bits.
+  struct Match {
+    int symbol;
+    int length;
+  };
+
   Mp3Huffman();
   static bool Build(const Mp3HuffmanCodes& list, int side, Table& table);
-  static int Lookup(const Table& table, Mp3BitReader& bits);
+  // The code at the top of `word` (the next 32 bits of the stream).
+  static Match Find(const Table& table, uint32_t word);
+  // Extra bits and signs of a pair with a 15 in it, `x` and `y` in and out.
+  static void DecodeEscapes(Mp3BitReader& bits, int linbits, int& x, int& y);
 
   Table pairs_[32];
   int linbits_[32] = {};

@@ -16,11 +16,12 @@ constexpr double kAliasCoefficients[8] = {-0.6,   -0.535, -0.33,   -0.185,
 }  // namespace
 
 const Mp3Imdct& Mp3Imdct::Instance() {
-  static const Mp3Imdct instance;  // read-only after construction
+  static const Mp3Imdct instance(Mp3BestIsa());  // read-only after construction
   return instance;
 }
 
-Mp3Imdct::Mp3Imdct() {
+Mp3Imdct::Mp3Imdct(Mp3Isa isa)
+    : run_(isa == Mp3Isa::kAvx2 ? &Mp3Imdct::RunAvx2 : &Mp3Imdct::RunBaseline) {
   for (int row = 0; row < 18; ++row) {
     const int i = row < 9 ? row : row + 9;  // 0..8, then 18..26
     for (int k = 0; k < 18; ++k) {
@@ -29,7 +30,7 @@ Mp3Imdct::Mp3Imdct() {
   }
   for (int i = 0; i < 12; ++i) {
     for (int k = 0; k < 6; ++k) {
-      shortCos_[i][k] = static_cast<float>(std::cos(M_PI / 24.0 * (2 * i + 7) * (2 * k + 1)));
+      shortCos_[k][i] = static_cast<float>(std::cos(M_PI / 24.0 * (2 * i + 7) * (2 * k + 1)));
     }
   }
   for (int i = 0; i < 36; ++i) {
@@ -70,6 +71,13 @@ Mp3Imdct::Mp3Imdct() {
   }
 }
 
+int Mp3Imdct::ShortExtent(int rateIndex, int nonzero) {
+  const int16_t* bands = kMp3ShortBands[rateIndex];
+  int sfb = 1;
+  while (sfb < 13 && 3 * bands[sfb] < nonzero) ++sfb;
+  return 3 * bands[sfb];
+}
+
 void Mp3Imdct::Reorder(const Mp3GranuleInfo& info, int rateIndex, float* lines) const {
   float reordered[kLines];
   const int16_t* map = reorder_[rateIndex][info.mixed ? 1 : 0];
@@ -78,7 +86,7 @@ void Mp3Imdct::Reorder(const Mp3GranuleInfo& info, int rateIndex, float* lines) 
 }
 
 int Mp3Imdct::ReduceAliasing(const Mp3GranuleInfo& info, float* lines, int nonzero) const {
-  if (info.IsShort() && !info.mixed) return kSubbands;
+  if (info.IsShort() && !info.mixed) return std::min(kSubbands, (nonzero + kSlots - 1) / kSlots);
   // Mixed blocks only between the two long subbands; each butterfly spans
   // 8 lines either side of a subband boundary.
   const int last = info.IsShort() ? 1 : std::min(kSubbands - 1, (nonzero + 7) / kSlots);
@@ -91,18 +99,25 @@ int Mp3Imdct::ReduceAliasing(const Mp3GranuleInfo& info, float* lines, int nonze
       boundary[i] = above * aliasCs_[i] + below * aliasCa_[i];
     }
   }
-  if (info.IsShort()) return kSubbands;
   return std::min(kSubbands, std::max((nonzero + kSlots - 1) / kSlots, last + 1));
 }
 
+template <typename Lanes>
 void Mp3Imdct::LongBlock(const float* in, int blockType, float* overlap, float* out) const {
-  // All 18 distinct outputs at once, input by input: a loop the compiler
-  // can run on vectors.
-  float sums[18] = {};
+  // All 18 distinct outputs at once, input by input, the running sums held
+  // in vector registers rather than memory.
+  constexpr int kLanes = sizeof(Lanes) / sizeof(float);
+  Lanes parts[kLongColumns / kLanes] = {};
   for (int k = 0; k < 18; ++k) {
     const float value = in[k];
-    for (int row = 0; row < 18; ++row) sums[row] += value * longCos_[k][row];
+    for (int part = 0; part < kLongColumns / kLanes; ++part) {
+      Lanes factors;
+      std::memcpy(&factors, &longCos_[k][kLanes * part], sizeof factors);
+      parts[part] += value * factors;
+    }
   }
+  float sums[kLongColumns];
+  std::memcpy(sums, parts, sizeof sums);
   float x[36];
   for (int row = 0; row < 9; ++row) {
     x[row] = sums[row];
@@ -117,15 +132,25 @@ void Mp3Imdct::LongBlock(const float* in, int blockType, float* overlap, float* 
   }
 }
 
+template <typename Lanes>
 void Mp3Imdct::ShortBlock(const float* in, float* overlap, float* out) const {
+  constexpr int kLanes = sizeof(Lanes) / sizeof(float);
   float z[36] = {};
   const float* window = windows_[2];
   for (int w = 0; w < 3; ++w) {
-    for (int i = 0; i < 12; ++i) {
-      float sum = 0.0f;
-      for (int k = 0; k < 6; ++k) sum += in[3 * k + w] * shortCos_[i][k];
-      z[6 + 6 * w + i] += sum * window[i];
+    // The 12 outputs of one window at once, input by input.
+    Lanes parts[kShortColumns / kLanes] = {};
+    for (int k = 0; k < 6; ++k) {
+      const float value = in[3 * k + w];
+      for (int part = 0; part < kShortColumns / kLanes; ++part) {
+        Lanes factors;
+        std::memcpy(&factors, &shortCos_[k][kLanes * part], sizeof factors);
+        parts[part] += value * factors;
+      }
     }
+    float sums[kShortColumns];
+    std::memcpy(sums, parts, sizeof sums);
+    for (int i = 0; i < 12; ++i) z[6 + 6 * w + i] += sums[i] * window[i];
   }
   for (int i = 0; i < 18; ++i) {
     out[i] = z[i] + overlap[i];
@@ -134,8 +159,27 @@ void Mp3Imdct::ShortBlock(const float* in, float* overlap, float* out) const {
 }
 
 void Mp3Imdct::Process(const Mp3GranuleInfo& info, int rateIndex, float* lines, int nonzero,
-                       float* overlap, float out[kSlots][kSubbands]) const {
-  if (info.IsShort()) Reorder(info, rateIndex, lines);
+                       float* overlap, float out[kSubbands][kRowLength]) const {
+  (this->*run_)(info, rateIndex, lines, nonzero, overlap, out);
+}
+
+void Mp3Imdct::RunBaseline(const Mp3GranuleInfo& info, int rateIndex, float* lines, int nonzero,
+                           float* overlap, float out[kSubbands][kRowLength]) const {
+  Run<Mp3Lanes4>(info, rateIndex, lines, nonzero, overlap, out);
+}
+
+void Mp3Imdct::RunAvx2(const Mp3GranuleInfo& info, int rateIndex, float* lines, int nonzero,
+                       float* overlap, float out[kSubbands][kRowLength]) const {
+  Run<Mp3Lanes8>(info, rateIndex, lines, nonzero, overlap, out);
+}
+
+template <typename Lanes>
+void Mp3Imdct::Run(const Mp3GranuleInfo& info, int rateIndex, float* lines, int nonzero,
+                   float* overlap, float out[kSubbands][kRowLength]) const {
+  if (info.IsShort()) {
+    Reorder(info, rateIndex, lines);
+    nonzero = ShortExtent(rateIndex, nonzero);
+  }
   const int active = ReduceAliasing(info, lines, nonzero);
   for (int sb = 0; sb < kSubbands; ++sb) {
     float slots[kSlots];
@@ -144,11 +188,12 @@ void Mp3Imdct::Process(const Mp3GranuleInfo& info, int rateIndex, float* lines, 
       std::memcpy(slots, carry, sizeof slots);  // silent input: only the overlap remains
       std::fill(carry, carry + kSlots, 0.0f);
     } else if (info.IsShort() && !(info.mixed && sb < 2)) {
-      ShortBlock(lines + kSlots * sb, carry, slots);
+      ShortBlock<Lanes>(lines + kSlots * sb, carry, slots);
     } else {
-      LongBlock(lines + kSlots * sb, info.mixed && sb < 2 ? 0 : info.blockType, carry, slots);
+      LongBlock<Lanes>(lines + kSlots * sb, info.mixed && sb < 2 ? 0 : info.blockType, carry,
+                       slots);
     }
     const bool invert = (sb & 1) != 0;  // odd subbands: every other slot negated
-    for (int t = 0; t < kSlots; ++t) out[t][sb] = invert && (t & 1) != 0 ? -slots[t] : slots[t];
+    for (int t = 0; t < kSlots; ++t) out[sb][t] = invert && (t & 1) != 0 ? -slots[t] : slots[t];
   }
 }
