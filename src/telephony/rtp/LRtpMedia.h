@@ -26,7 +26,8 @@ class MainLoop;
 // The audio of one call as RTP: what the line's player plays on OutOpener's
 // device goes to the far end, and what the far end sends reaches the
 // recorder on InOpener's device. Every 20 ms slot (on a main-loop timer, in
-// absolute time) one packet is sent, with comfort silence while nothing
+// absolute time on the clock's 20 ms grid, which every call shares so that
+// one wake-up of the loop serves them all) one packet is sent, with comfort silence while nothing
 // plays so the far end's play-out keeps time, and 20 ms of received audio is
 // taken from the jitter buffer (lost packets are silence).
 //
@@ -58,7 +59,8 @@ class LRtpMedia final : private LTimerHandler {
   LWaveOutOpener OutOpener() const;
   LWaveInOpener InOpener() const;
 
-  // Once, at connection: the first packet goes out on the next loop pass.
+  // Once, at connection: the first packet goes out at the next slot of the
+  // grid (at once when the clock is on it).
   void Start();
   // At the end of the call: nothing is sent or received any more, queued
   // keys and tones are dropped (onTonesDone does not follow), played buffers
