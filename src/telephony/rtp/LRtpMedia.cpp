@@ -152,8 +152,7 @@ void LRtpMedia::Send(int payloadType, bool marker, uint32_t timestamp,
   packet.timestamp = timestamp;
   packet.ssrc = ssrc_;
   packet.payload = payload;
-  const std::vector<uint8_t> datagram = packet.Build();
-  const bool sent = !datagram.empty() && sender_ && sender_(datagram);
+  const bool sent = packet.BuildInto(datagram_) && sender_ && sender_(datagram_);
   if (sent != sending_) {
     sending_ = sent;
     Trace(sent ? "LRtpMedia sending RTP again" : "LRtpMedia RTP packet not sent FAILED");

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/LTimerHandler.h"
 #include "telephony/dsp/LDtmfDetector.h"
@@ -120,6 +121,7 @@ class LRtpMedia final : private LTimerHandler {
   bool sending_ = true;  // the last packet went out (traced when it changes)
   std::array<int16_t, kPacketSamples> sendFrame_{};
   std::array<uint8_t, kPacketSamples> encoded_{};
+  std::vector<uint8_t> datagram_;  // reused by every packet sent
 
   // Receiving.
   LRtpJitterBuffer jitter_;
