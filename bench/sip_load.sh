@@ -35,11 +35,12 @@ stop_capture() { sleep 0.3; kill "$dump"; wait "$dump" 2>/dev/null; }
 
 # step CALLS: two rounds of CALLS simultaneous calls; prints a result line.
 step() {
-  local calls="$1" engine_before engine_ticks ok timing
+  local calls="$1" engine_before engine_ticks ok timing media
+  media="$(free_port)"
   capture "step$calls.pcap"
   engine_before="$(cpu_ticks "$pid")"
   sipp -sf "$here/sipp/load_call.xml" "127.0.0.1:$port" -m $((2 * calls)) \
-    -l "$calls" -r "$calls" -rp 2000 -p "$(free_port)" -mp "$(free_port)" -timeout 90 \
+    -l "$calls" -r "$calls" -rp 2000 -p "$(free_port)" -mp "$media" -timeout 90 \
     -nostdin -trace_stat -stf "sipp$calls.csv" >"sipp$calls.txt" 2>&1 &
   local sipp=$!
   local sipp_total=0 now
@@ -48,7 +49,7 @@ step() {
   ok=$?
   engine_ticks=$(($(cpu_ticks "$pid") - engine_before))
   stop_capture
-  timing="$(python3 "$here/sip_rtp_timing.py" lateness "step$calls.pcap")"
+  timing="$(python3 "$here/sip_rtp_timing.py" lateness "step$calls.pcap" "$media")"
   # CPU per call as a share of one core: CPU seconds over call seconds.
   awk -v c="$calls" -v ok="$ok" -v e="$engine_ticks" -v s="$sipp_total" -v hz="$ticks_per_s" -v t="$timing" '
     BEGIN { split(t, f, " "); late = f[6]; callsec = 2 * c * 10
@@ -68,14 +69,16 @@ for calls in 4 8 16 32 48 64; do
 done
 
 # The key-to-prompt delay over five single calls.
+media="$(free_port)"
 capture keys.pcap
 timeout 60 sipp -sf "$here/sipp/dtmf_call.xml" "127.0.0.1:$port" -m 5 -l 1 -r 1 \
-  -p "$(free_port)" -mp "$(free_port)" -timeout 50 -nostdin >keys.txt 2>&1
+  -p "$(free_port)" -mp "$media" -timeout 50 -nostdin >keys.txt 2>&1
 stop_capture
-delays="$(python3 "$here/sip_rtp_timing.py" keydelay keys.pcap)"
+delays="$(python3 "$here/sip_rtp_timing.py" keydelay keys.pcap "$media")"
 
 # The same delay while MAX_CALLS calls run: forty key calls, eight at a time,
 # among load calls on the other lines (two rounds, as in a step).
+media="$(free_port)"
 capture loadkeys.pcap
 load_calls=$((max_calls > 16 ? max_calls - 8 : max_calls / 2))
 sipp -sf "$here/sipp/load_call.xml" "127.0.0.1:$port" -m $((2 * load_calls)) -l "$load_calls" \
@@ -84,10 +87,10 @@ sipp -sf "$here/sipp/load_call.xml" "127.0.0.1:$port" -m $((2 * load_calls)) -l 
 load=$!
 sleep 3
 timeout 80 sipp -sf "$here/sipp/dtmf_call.xml" "127.0.0.1:$port" -m 40 -l $((max_calls - load_calls)) -r 4 \
-  -p "$(free_port)" -mp "$(free_port)" -timeout 70 -nostdin >loadkeys.txt 2>&1
+  -p "$(free_port)" -mp "$media" -timeout 70 -nostdin >loadkeys.txt 2>&1
 wait "$load"
 stop_capture
-load_delays="$(python3 "$here/sip_rtp_timing.py" keydelay loadkeys.pcap)"
+load_delays="$(python3 "$here/sip_rtp_timing.py" keydelay loadkeys.pcap "$media")"
 
 stop_engine
 stopped=$?
