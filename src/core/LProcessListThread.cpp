@@ -193,8 +193,12 @@ bool LProcessListThread::Add(const std::string& path) {
   // A worker that found the queue empty may still be on its way out: let it
   // end so the Start below really starts one. A worker that has not looked
   // yet will find the new record; stopping it could mean waiting for a long
-  // item.
-  if (restart) StopThreadTimed(kStopTimeoutMs);
+  // item, and starting it again is refused as "already running".
+  if (restart) {
+    StopThreadTimed(kStopTimeoutMs);
+  } else if (IsRunning()) {
+    return true;
+  }
   Start(kPriorityLowest);
   return true;
 }

@@ -119,4 +119,18 @@ TEST_F(LProcessListThreadTest, AddNeverWaitsAndADetachedWorkerFinishesItsItemAlo
   EXPECT_TRUE(Seen() == Paths({"a", "b", "a"}) && Queue() == Paths{"c"});
 }
 
+// Messages saved while the worker is busy: it takes them itself, nobody
+// tries to start it a second time.
+TEST_F(LProcessListThreadTest, AddsWhileTheWorkerIsBusyAreTakenByThatWorker) {
+  LProcessListThread list(Recorder(0, "a"));
+  list.SetListFilePath(file_);
+  ASSERT_TRUE(list.Add("a") && entered_.Wait(10000));
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(list.Add("b") && list.Add("c"));
+  const std::string traced = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(traced.find("already running"), std::string::npos) << traced;
+  release_.Set();
+  EXPECT_TRUE(Drained(list) && Seen() == Paths({"a", "b", "c"}));
+}
+
 }  // namespace

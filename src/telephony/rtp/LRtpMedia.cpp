@@ -63,8 +63,11 @@ LWaveInOpener LRtpMedia::InOpener() const { return LRtpDeviceHub::InOpener(hub_)
 void LRtpMedia::Start() {
   if (state_ != State::kIdle) return;
   state_ = State::kRunning;
-  pacer_.Start(clock_.TickCount());
-  loop_.SetTimer(this, kTimerId, 0);
+  // Slots on the clock's 20 ms grid: every call's timer falls due at the
+  // same moment, so one wake-up of the loop sends all their packets.
+  const uint64_t now = clock_.TickCount();
+  pacer_.Start((now + kPacketMs - 1) / kPacketMs * kPacketMs);
+  ArmTimer();
 }
 
 void LRtpMedia::Stop() {
@@ -149,8 +152,7 @@ void LRtpMedia::Send(int payloadType, bool marker, uint32_t timestamp,
   packet.timestamp = timestamp;
   packet.ssrc = ssrc_;
   packet.payload = payload;
-  const std::vector<uint8_t> datagram = packet.Build();
-  const bool sent = !datagram.empty() && sender_ && sender_(datagram);
+  const bool sent = packet.BuildInto(datagram_) && sender_ && sender_(datagram_);
   if (sent != sending_) {
     sending_ = sent;
     Trace(sent ? "LRtpMedia sending RTP again" : "LRtpMedia RTP packet not sent FAILED");

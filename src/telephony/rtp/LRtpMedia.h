@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/LTimerHandler.h"
 #include "telephony/dsp/LDtmfDetector.h"
@@ -26,7 +27,8 @@ class MainLoop;
 // The audio of one call as RTP: what the line's player plays on OutOpener's
 // device goes to the far end, and what the far end sends reaches the
 // recorder on InOpener's device. Every 20 ms slot (on a main-loop timer, in
-// absolute time) one packet is sent, with comfort silence while nothing
+// absolute time on the clock's 20 ms grid, which every call shares so that
+// one wake-up of the loop serves them all) one packet is sent, with comfort silence while nothing
 // plays so the far end's play-out keeps time, and 20 ms of received audio is
 // taken from the jitter buffer (lost packets are silence).
 //
@@ -58,7 +60,8 @@ class LRtpMedia final : private LTimerHandler {
   LWaveOutOpener OutOpener() const;
   LWaveInOpener InOpener() const;
 
-  // Once, at connection: the first packet goes out on the next loop pass.
+  // Once, at connection: the first packet goes out at the next slot of the
+  // grid (at once when the clock is on it).
   void Start();
   // At the end of the call: nothing is sent or received any more, queued
   // keys and tones are dropped (onTonesDone does not follow), played buffers
@@ -118,6 +121,7 @@ class LRtpMedia final : private LTimerHandler {
   bool sending_ = true;  // the last packet went out (traced when it changes)
   std::array<int16_t, kPacketSamples> sendFrame_{};
   std::array<uint8_t, kPacketSamples> encoded_{};
+  std::vector<uint8_t> datagram_;  // reused by every packet sent
 
   // Receiving.
   LRtpJitterBuffer jitter_;

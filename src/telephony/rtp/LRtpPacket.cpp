@@ -53,9 +53,15 @@ bool LRtpPacket::Parse(std::span<const uint8_t> data, LRtpPacket& packet) {
 }
 
 std::vector<uint8_t> LRtpPacket::Build() const {
-  if (payloadType > 127 || IsRtcpType(payloadType) || csrcCount > kMaxCsrcs) return {};
-  if (extension.size() % 4 || extension.size() / 4 > 0xFFFF) return {};
   std::vector<uint8_t> out;
+  BuildInto(out);
+  return out;
+}
+
+bool LRtpPacket::BuildInto(std::vector<uint8_t>& out) const {
+  out.clear();
+  if (payloadType > 127 || IsRtcpType(payloadType) || csrcCount > kMaxCsrcs) return false;
+  if (extension.size() % 4 || extension.size() / 4 > 0xFFFF) return false;
   out.reserve(kHeaderSize + 4u * csrcCount + 4 + extension.size() + payload.size() + padding);
   out.push_back(static_cast<uint8_t>(0x80 | (padding ? 0x20 : 0) | (hasExtension ? 0x10 : 0) | csrcCount));
   out.push_back(static_cast<uint8_t>((marker ? 0x80 : 0) | payloadType));
@@ -73,5 +79,5 @@ std::vector<uint8_t> LRtpPacket::Build() const {
     out.insert(out.end(), padding - 1u, 0);
     out.push_back(padding);
   }
-  return out;
+  return true;
 }

@@ -34,4 +34,8 @@ struct LRtpPacket {
   // The datagram; empty when a field cannot be sent (a payload type above
   // 127 or one Parse refuses, an extension not whole words or too long).
   std::vector<uint8_t> Build() const;
+  // The same into `out`, whose storage is reused: a sender building every
+  // packet into one buffer allocates nothing per packet. False (and `out`
+  // empty) when Build would return nothing.
+  bool BuildInto(std::vector<uint8_t>& out) const;
 };

@@ -77,13 +77,13 @@ void SipRtpSocket::Aim(const SipHostPort& remote) {
 
 bool SipRtpSocket::Send(std::span<const uint8_t> packet) {
   if (!remoteAddress_ || packet.empty()) return false;
-  struct mbuf* mb = mbuf_alloc(packet.size());
-  if (!mb) return false;
-  int err = mbuf_write_mem(mb, packet.data(), packet.size());
-  mb->pos = 0;
-  if (err == 0) err = udp_send(socket_, remoteAddress_.get(), mb);
-  mem_deref(mb);
-  return err == 0;
+  // A buffer on the stack around the packet, not a copy per packet: the
+  // socket has no helpers, so nothing writes into it or keeps it.
+  struct mbuf mb;
+  mbuf_init(&mb);
+  mb.buf = const_cast<uint8_t*>(packet.data());
+  mb.size = mb.end = packet.size();
+  return udp_send(socket_, remoteAddress_.get(), &mb) == 0;
 }
 
 // Nothing is taken over while on hold: a remote must be set.

@@ -288,21 +288,32 @@ TEST_F(RtpMedia, PacketsKeepTheirPaceOverAnHourAndAStallDropsTheAudioWhoseTimeHa
   EXPECT_TRUE(out.headers[6]->IsDone() && !out.headers[10]->IsDone());
 }
 
-TEST_F(RtpMedia, TheLoopsTimerSendsEachSlotWhenItIsDue) {
-  std::vector<uint64_t> sentAt;
-  toB.onPacket = [&](const LRtpPacket&) { sentAt.push_back(clock.TickCount()); };
+// Every call's slots lie on one 20 ms grid of the clock, so one wake-up of
+// the loop serves them all: a call that connects between two slots sends its
+// first packet at the next one.
+TEST_F(RtpMedia, TheLoopsTimerSendsEachSlotWhenItIsDueOnTheGridEveryCallShares) {
+  std::vector<uint64_t> sentByA, sentByB;
+  toB.onPacket = [&](const LRtpPacket&) { sentByA.push_back(clock.TickCount()); };
+  toA.onPacket = [&](const LRtpPacket&) { sentByB.push_back(clock.TickCount()); };
   a = std::make_unique<LRtpMedia>(loop, clock, [this](auto p) { return toB.Send(p); }, Description(kEventType));
   a->Start();
-  // Moves the clock 5 ms a pass of the loop for a simulated second.
+  // Moves the clock 5 ms a pass of the loop for a simulated second; B
+  // connects 15 ms in.
   std::function<void()> step = [&] {
     if (clock.TickCount() >= 2000) return loop.Stop();
     clock.Advance(5);
+    if (clock.TickCount() == 1015) {
+      b = std::make_unique<LRtpMedia>(loop, clock, [this](auto p) { return toA.Send(p); }, Description(kEventType));
+      b->Start();
+    }
     loop.Post(step);
   };
   loop.Post(step);
   ASSERT_TRUE(loop.Run());
-  ASSERT_EQ(sentAt.size(), 51u);
-  for (std::size_t i = 0; i < sentAt.size(); ++i) EXPECT_EQ(sentAt[i], 1000 + 20 * i);
+  ASSERT_EQ(sentByA.size(), 51u);
+  for (std::size_t i = 0; i < sentByA.size(); ++i) EXPECT_EQ(sentByA[i], 1000 + 20 * i);
+  ASSERT_EQ(sentByB.size(), 50u);
+  for (std::size_t i = 0; i < sentByB.size(); ++i) EXPECT_EQ(sentByB[i], 1020 + 20 * i);
 }
 
 TEST_F(RtpMedia, LostPacketsAreSilenceAndReorderedOnesFindTheirPlace) {

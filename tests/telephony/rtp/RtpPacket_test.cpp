@@ -61,6 +61,17 @@ TEST(RtpPacket, ParsesEveryFieldAndBuildsWhatItParses) {
   const uint8_t oddExtension[3] = {1, 2, 3};
   plain.extension = oddExtension;
   EXPECT_TRUE(plain.Build().empty());
+
+  // Built into a reused buffer: nothing of the longer packet before stays,
+  // and a packet that cannot be sent leaves it empty.
+  Bytes reused;
+  plain.hasExtension = false;
+  plain.extension = {};
+  plain.payload = payload;
+  ASSERT_TRUE(plain.BuildInto(reused) && reused == built);
+  EXPECT_TRUE(packet.BuildInto(reused) && reused == data);
+  plain.payloadType = 72;
+  EXPECT_TRUE(!plain.BuildInto(reused) && reused.empty());
 }
 
 TEST(RtpPacket, RefusesMalformedPackets) {
