@@ -101,8 +101,6 @@ TEST_F(FactoryDataSetTest, EveryPromptIsSpokenAudioInBothFoldersAndTheDefaultOgm
             std::tuple(false, 1, OGMAction::kMailbox, false, "Default", OGMAction::kNoResponse,
                        true));
   EXPECT_TRUE(fs::exists(PathJoin(folders.MailBoxes(), "Default.mbx")));
-  EXPECT_EQ(ProfileReadString(folders.SettingsFile(), "settings", "ogm", ""),
-            "Default Answering Message");
 }
 
 TEST_F(FactoryDataSetTest, ExistingFilesAreNeverOverwrittenButMayBeRestored) {

@@ -3,7 +3,6 @@
 
 #include "VoiceMailFixture.h"
 #include "callengine/MessageTimeStamp.h"
-#include <tuple>
 
 namespace {
 
@@ -113,10 +112,10 @@ TEST_F(VoiceMailRemote, MenuKeysReplayMoveDeleteAndEndTheCall) {
   EXPECT_TRUE(std::filesystem::exists(moved) && std::filesystem::exists(Audio("Support", "000001")));
   EXPECT_EQ(Key(moved, "message", "read"), "");  // new to its owner
   EXPECT_EQ(Key(support, "mbx", "unsentmessages"), "true");
-  EXPECT_EQ(Posted(WM_DELMESSAGE), (Texts{Record("Sales", "000002"), Record("Sales", "000001")}));
-  EXPECT_EQ(Posted(WM_UPDATEMESSAGE), Texts{moved});
-  EXPECT_EQ(Posted(WM_NEWMESSAGE, true), Texts{"0"});
-  EXPECT_EQ(Posted(WM_RUNSCHEDULER).size(), 1u);
+  EXPECT_EQ(std::tuple(Posted(WM_DELMESSAGE), Posted(WM_UPDATEMESSAGE), Posted(WM_NEWMESSAGE, true),
+                       Posted(WM_RUNSCHEDULER).size()),
+            std::tuple(Texts{Record("Sales", "000002"), Record("Sales", "000001")}, Texts{moved},
+                       Texts{"0"}, 1u));
   line_.Press('*');
   EXPECT_EQ(std::pair(controller_.State(), Prompts().back()),
             std::pair(S::CS_ACCESSCODE, std::string("EnterAccessCode")));

@@ -60,11 +60,10 @@ TEST(DataFolders, NamesInTheRootAreFoundWithoutCase) {
   std::ofstream(root + "/Settings.ini") << "[settings]\n";
   std::ofstream(root + "/FOLDERS.INI") << "[folders]\nLogs=Elsewhere/logs\n";
   const DataFolders folders = DataFolders::Resolve(root);
-  EXPECT_EQ(folders.SettingsFile(), root + "/Settings.ini");
-  EXPECT_EQ(folders.MailBoxes(), root + "/Mailboxes");
-  EXPECT_EQ(folders.SystemPrompts(), root + "/system prompts");
-  EXPECT_EQ(folders.Ogms(), root + "/OGMs");
-  EXPECT_EQ(folders.Logs(), root + "/elsewhere/LOGS");
+  EXPECT_EQ(std::vector<std::string>({folders.SettingsFile(), folders.MailBoxes(), folders.SystemPrompts(),
+                                      folders.Ogms(), folders.Logs()}),
+            std::vector<std::string>({root + "/Settings.ini", root + "/Mailboxes", root + "/system prompts",
+                                      root + "/OGMs", root + "/elsewhere/LOGS"}));
   EXPECT_TRUE(folders.CreateMissing());
   EXPECT_FALSE(std::filesystem::exists(root + "/MailBoxes")) << "a second, empty mailbox folder";
 }
