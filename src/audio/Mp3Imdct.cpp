@@ -13,6 +13,23 @@ constexpr int kLines = 576;
 constexpr double kAliasCoefficients[8] = {-0.6,   -0.535, -0.33,   -0.185,
                                           -0.095, -0.041, -0.0142, -0.0037};
 
+// sums[c] = the sum over rows k of input(k) * table[k][c], input by input,
+// the running sums held in vector registers rather than memory.
+template <typename Lanes, int kRows, int kColumns, typename Input>
+void ColumnSums(const float (&table)[kRows][kColumns], Input input, float (&sums)[kColumns]) {
+  constexpr int kLanes = sizeof(Lanes) / sizeof(float);
+  Lanes parts[kColumns / kLanes] = {};
+  for (int k = 0; k < kRows; ++k) {
+    const float value = input(k);
+    for (int part = 0; part < kColumns / kLanes; ++part) {
+      Lanes factors;
+      std::memcpy(&factors, &table[k][kLanes * part], sizeof factors);
+      parts[part] += value * factors;
+    }
+  }
+  std::memcpy(sums, parts, sizeof sums);
+}
+
 }  // namespace
 
 const Mp3Imdct& Mp3Imdct::Instance() {
@@ -104,20 +121,9 @@ int Mp3Imdct::ReduceAliasing(const Mp3GranuleInfo& info, float* lines, int nonze
 
 template <typename Lanes>
 void Mp3Imdct::LongBlock(const float* in, int blockType, float* overlap, float* out) const {
-  // All 18 distinct outputs at once, input by input, the running sums held
-  // in vector registers rather than memory.
-  constexpr int kLanes = sizeof(Lanes) / sizeof(float);
-  Lanes parts[kLongColumns / kLanes] = {};
-  for (int k = 0; k < 18; ++k) {
-    const float value = in[k];
-    for (int part = 0; part < kLongColumns / kLanes; ++part) {
-      Lanes factors;
-      std::memcpy(&factors, &longCos_[k][kLanes * part], sizeof factors);
-      parts[part] += value * factors;
-    }
-  }
+  // All 18 distinct outputs at once.
   float sums[kLongColumns];
-  std::memcpy(sums, parts, sizeof sums);
+  ColumnSums<Lanes>(longCos_, [in](int k) { return in[k]; }, sums);
   float x[36];
   for (int row = 0; row < 9; ++row) {
     x[row] = sums[row];
@@ -134,22 +140,12 @@ void Mp3Imdct::LongBlock(const float* in, int blockType, float* overlap, float* 
 
 template <typename Lanes>
 void Mp3Imdct::ShortBlock(const float* in, float* overlap, float* out) const {
-  constexpr int kLanes = sizeof(Lanes) / sizeof(float);
   float z[36] = {};
   const float* window = windows_[2];
   for (int w = 0; w < 3; ++w) {
-    // The 12 outputs of one window at once, input by input.
-    Lanes parts[kShortColumns / kLanes] = {};
-    for (int k = 0; k < 6; ++k) {
-      const float value = in[3 * k + w];
-      for (int part = 0; part < kShortColumns / kLanes; ++part) {
-        Lanes factors;
-        std::memcpy(&factors, &shortCos_[k][kLanes * part], sizeof factors);
-        parts[part] += value * factors;
-      }
-    }
+    // The 12 outputs of one window at once.
     float sums[kShortColumns];
-    std::memcpy(sums, parts, sizeof sums);
+    ColumnSums<Lanes>(shortCos_, [in, w](int k) { return in[3 * k + w]; }, sums);
     for (int i = 0; i < 12; ++i) z[6 + 6 * w + i] += sums[i] * window[i];
   }
   for (int i = 0; i < 18; ++i) {
