@@ -6,18 +6,13 @@
 // are PATH (GET plays, POST imports) and PATH/synthesize.
 import { api, query } from "./api.js";
 import { confirmBox, tell } from "./dialogs.js";
+import { el } from "./form-fields.js";
 import { Downsampler, LINE_RATE, openMicrophone, UNPROCESSED, waveFile } from "./mic-capture.js";
 import { guarded } from "./notices.js";
 
 export const PLAY_FAIL = "Unable to start playback, please check that this browser may play sound here.";
 const FRAME = 2048;
 const SHORTEST_SAMPLES = LINE_RATE / 10;
-
-function make(tag, props = {}, ...children) {
-  const node = Object.assign(document.createElement(tag), props);
-  node.append(...children);
-  return node;
-}
 
 // The microphone while a recording runs: its 8 kHz samples, running time
 // and level.
@@ -67,28 +62,28 @@ const clock = (seconds) => `${Math.floor(seconds / 60)}:${String(Math.floor(seco
 // gives the text Synthesize starts with.
 export function audioWidget({ id, path, restore, onChange = () => {}, script = () => "" }) {
   const $ = {};
-  const button = (key, label) => ($[key] = make("button", { type: "button", id: `${id}-${key}`, textContent: label }));
-  const state = make("p", { id: `${id}-state`, className: "hint audio-state" });
+  const button = (key, label) => ($[key] = el("button", { type: "button", id: `${id}-${key}`, textContent: label }));
+  const state = el("p", { id: `${id}-state`, className: "hint audio-state" });
   state.setAttribute("role", "status");
-  const file = make("input", { type: "file", id: `${id}-file`, accept: ".wav,.mp3,audio/wav,audio/mpeg", hidden: true });
-  const commands = make("div", { className: "buttons audio-commands" }, button("play", "Play"), button("record", "Record"),
+  const file = el("input", { type: "file", id: `${id}-file`, accept: ".wav,.mp3,audio/wav,audio/mpeg", hidden: true });
+  const commands = el("div", { className: "buttons audio-commands" }, button("play", "Play"), button("record", "Record"),
     button("load", "Load…"), button("synthesize", "Synthesize…"), file);
   if (restore) commands.append(button("restore", restore.label));
-  const time = make("span", { id: `${id}-time`, textContent: "0:00" });
-  const level = make("meter", { id: `${id}-level`, min: 0, max: 1, value: 0 });
+  const time = el("span", { id: `${id}-time`, textContent: "0:00" });
+  const level = el("meter", { id: `${id}-level`, min: 0, max: 1, value: 0 });
   level.setAttribute("aria-label", "Microphone level");
-  const recording = make("div", { className: "audio-recording", hidden: true }, make("span", { textContent: "Recording " }),
+  const recording = el("div", { className: "audio-recording", hidden: true }, el("span", { textContent: "Recording " }),
     time, level, button("cancel", "Cancel"));
-  const text = make("textarea", { id: `${id}-text`, rows: 4 });
-  const voice = make("select", { id: `${id}-voice` });
-  const speech = make("fieldset", { className: "audio-speech", hidden: true },
-    make("legend", { textContent: "Synthesize" }),
-    make("label", { htmlFor: text.id, textContent: "Text to speak" }), text,
-    make("label", { htmlFor: voice.id, textContent: "Voice" }), voice,
-    make("div", { className: "buttons" }, button("speak", "Speak and use"), button("speechCancel", "Cancel")));
-  const player = make("audio", { id: `${id}-player`, controls: true, hidden: true, preload: "none" });
+  const text = el("textarea", { id: `${id}-text`, rows: 4 });
+  const voice = el("select", { id: `${id}-voice` });
+  const speech = el("fieldset", { className: "audio-speech", hidden: true },
+    el("legend", { textContent: "Synthesize" }),
+    el("label", { htmlFor: text.id, textContent: "Text to speak" }), text,
+    el("label", { htmlFor: voice.id, textContent: "Voice" }), voice,
+    el("div", { className: "buttons" }, button("speak", "Speak and use"), button("speechCancel", "Cancel")));
+  const player = el("audio", { id: `${id}-player`, controls: true, hidden: true, preload: "none" });
   player.setAttribute("aria-label", "Playback");
-  const element = make("div", { className: "audio-widget", id }, state, commands, recording, speech, player);
+  const element = el("div", { className: "audio-widget", id }, state, commands, recording, speech, player);
 
   let name = "";
   let allowed = {};
