@@ -101,6 +101,13 @@ await run("audio_test", async () => {
   assert.equal(settingsKey("preferredspeaker"), String(voices - 1));
 
   say("Restore copies the factory recording back");
+  // Restoring before the synthesized prompt's levelling ran would see the
+  // levelling act on the factory copy; a user takes seconds, so wait for it.
+  await page.waitForFunction(
+    (name) => new RegExp(`Levelled ${name}\\.wav`, "i").test(document.getElementById("log").textContent),
+    title,
+    { timeout: 30000 },
+  );
   await page.click("#prompt-restore");
   await confirm();
   await page.waitForFunction(() => !document.getElementById("prompt-restore").disabled);
