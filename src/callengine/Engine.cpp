@@ -56,7 +56,7 @@ int Engine::Run() {
   levelling_->SetListFilePath(PathJoin(folders_.Root(), kAutoGainListFile));
   loop_.SetMessageHandler([this](const LMessage &message) { return OnMessage(message); });
   RecoverMessages();
-  stack_ = std::make_unique<SipStack>(folders_.SettingsFile(), log_);
+  stack_ = std::make_unique<SipStack>(folders_.SettingsFile(), log_, clock_);
   delivery_.Start();
   const std::string &settings = folders_.SettingsFile();
   status_.SetOn(ProfileReadBool(settings, "state", "on", true));
@@ -210,7 +210,7 @@ void Engine::SetUpLines() {
   if (reopenDevices_) {
     reopenDevices_ = false;
     stack_.reset();  // the old sockets close before the new ones listen
-    stack_ = std::make_unique<SipStack>(settings, log_);
+    stack_ = std::make_unique<SipStack>(settings, log_, clock_);
   }
   if (CountEnabledLines() == 0) AddDefaultLines();
   if (CountEnabledLines() == 0) {

@@ -7,6 +7,7 @@
 #include "core/MainLoop.h"
 #include "core/Trace.h"
 #include "telephony/rtp/LRtpDeviceHub.h"
+#include "telephony/rtp/LRtpMediaThread.h"
 #include "telephony/rtp/RtpG711.h"
 
 namespace {
@@ -25,10 +26,11 @@ bool IsG711Type(int payloadType) {
 
 }  // namespace
 
-LRtpMedia::LRtpMedia(MainLoop& loop, const LClock& clock, Sender sender,
-                     const SipMediaDescription& description)
+LRtpMedia::LRtpMedia(MainLoop& loop, const LClock& clock, LRtpMediaThread* thread,
+                     Sender sender, const SipMediaDescription& description)
     : loop_(loop),
       clock_(clock),
+      thread_(thread),
       sender_(std::move(sender)),
       hub_(std::make_shared<LRtpDeviceHub>()),
       alive_(std::make_shared<char>()),
@@ -43,6 +45,7 @@ LRtpMedia::LRtpMedia(MainLoop& loop, const LClock& clock, Sender sender,
 LRtpMedia::~LRtpMedia() { Stop(); }
 
 void LRtpMedia::SetDescription(const SipMediaDescription& description) {
+  std::lock_guard<std::mutex> guard(lock_);
   audioType_ = IsG711Type(description.audioPayloadType) ? description.audioPayloadType : -1;
   const int eventType = description.telephoneEventPayloadType;
   const bool hadEvents = eventType_ >= 0;
@@ -56,24 +59,41 @@ void LRtpMedia::SetDescription(const SipMediaDescription& description) {
   if (hadEvents && eventType_ < 0) detector_.Reset();
 }
 
+void LRtpMedia::SetSender(Sender sender) {
+  std::lock_guard<std::mutex> guard(lock_);
+  sender_ = std::move(sender);
+}
+
+bool LRtpMedia::IsRunning() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return state_ == State::kRunning;
+}
+
 LWaveOutOpener LRtpMedia::OutOpener() const { return LRtpDeviceHub::OutOpener(hub_); }
 
 LWaveInOpener LRtpMedia::InOpener() const { return LRtpDeviceHub::InOpener(hub_); }
 
 void LRtpMedia::Start() {
-  if (state_ != State::kIdle) return;
-  state_ = State::kRunning;
-  // Slots on the clock's 20 ms grid: every call's timer falls due at the
-  // same moment, so one wake-up of the loop sends all their packets.
-  const uint64_t now = clock_.TickCount();
-  pacer_.Start((now + kPacketMs - 1) / kPacketMs * kPacketMs);
-  ArmTimer();
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (state_ != State::kIdle) return;
+    state_ = State::kRunning;
+    // Slots on the clock's 20 ms grid, which every call shares, so one
+    // wake-up of the media thread sends all their packets.
+    const uint64_t now = clock_.TickCount();
+    pacer_.Start((now + kPacketMs - 1) / kPacketMs * kPacketMs);
+  }
+  if (thread_) thread_->Add(*this);
+  Tick();
 }
 
+// The media thread lets go first: it never waits for this lock while it
+// holds its own, but takes this one inside its own.
 void LRtpMedia::Stop() {
+  if (thread_) thread_->Remove(*this);
+  std::lock_guard<std::mutex> guard(lock_);
   if (state_ == State::kStopped) return;
   state_ = State::kStopped;
-  loop_.KillTimers(this);
   hub_->End();
   events_.Clear();
   tones_.Clear();
@@ -82,6 +102,7 @@ void LRtpMedia::Stop() {
 }
 
 bool LRtpMedia::SendKeys(std::string_view keys) {
+  std::lock_guard<std::mutex> guard(lock_);
   if (state_ == State::kStopped) return false;
   const bool queued = eventType_ >= 0 ? events_.QueueKeys(keys) : tones_.QueueKeys(keys);
   if (!queued) {
@@ -94,35 +115,54 @@ bool LRtpMedia::SendKeys(std::string_view keys) {
 }
 
 bool LRtpMedia::Beep() {
+  std::lock_guard<std::mutex> guard(lock_);
   if (state_ == State::kStopped) return false;
   tones_.QueueBeep();
   tonesPending_ = true;
   return true;
 }
 
-void LRtpMedia::OnTimer(int) { Tick(); }
-
-void LRtpMedia::ArmTimer() {
-  const uint64_t now = clock_.TickCount();
-  const uint64_t due = pacer_.NextDueMs();
-  loop_.SetTimer(this, kTimerId, due > now ? due - now : 0);
+void LRtpMedia::Tick() {
+  std::string keys;
+  bool tonesDone = false;
+  const char* sendingChange = nullptr;
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    TickLocked(keys, tonesDone);
+    std::swap(sendingChange, sendingChange_);
+  }
+  // Traced on the loop: a write that waits for the disk would make every
+  // call's packets late.
+  if (sendingChange) loop_.Post([sendingChange] { Trace("%s", sendingChange); });
+  if (keys.empty() && !tonesDone) return;
+  if (loop_.IsLoopThread()) {
+    Report(keys, tonesDone);
+  } else {
+    ReportOnLoop(std::move(keys), tonesDone);
+  }
 }
 
-void LRtpMedia::Tick() {
+void LRtpMedia::TickLocked(std::string& keys, bool& tonesDone) {
   if (state_ != State::kRunning) return;
   const LRtpSendPacer::Due due = pacer_.Poll(clock_);
   if (due.skipped != 0) {
     hub_->Discard(static_cast<uint32_t>(std::min(due.skipped, kMaxDiscardSlots) * kPacketSamples));
   }
-  std::string keys;
   for (uint32_t i = 0; i < due.send; ++i) {
     SendSlot(due.firstSlot + i);
     ReceiveSlot(keys);
   }
-  ArmTimer();
-  const bool tonesDone = tonesPending_ && tones_.Idle() && events_.Idle();
+  tonesDone = tonesPending_ && tones_.Idle() && events_.Idle();
   if (tonesDone) tonesPending_ = false;
-  Report(keys, tonesDone);
+}
+
+// The media lives while it is ticked, and dies on the loop thread, so the
+// posted report can tell whether it still lives.
+void LRtpMedia::ReportOnLoop(std::string keys, bool tonesDone) {
+  const std::weak_ptr<char> alive = alive_;
+  loop_.Post([this, alive, keys = std::move(keys), tonesDone] {
+    if (!alive.expired()) Report(keys, tonesDone);
+  });
 }
 
 // A telephone event takes the slot of the audio, which is dropped meanwhile;
@@ -155,7 +195,7 @@ void LRtpMedia::Send(int payloadType, bool marker, uint32_t timestamp,
   const bool sent = packet.BuildInto(datagram_) && sender_ && sender_(datagram_);
   if (sent != sending_) {
     sending_ = sent;
-    Trace(sent ? "LRtpMedia sending RTP again" : "LRtpMedia RTP packet not sent FAILED");
+    sendingChange_ = sent ? "LRtpMedia sending RTP again" : "LRtpMedia RTP packet not sent FAILED";
   }
 }
 
@@ -166,25 +206,29 @@ void LRtpMedia::ReceiveSlot(std::string& keys) {
 }
 
 void LRtpMedia::OnRtpPacket(std::span<const uint8_t> datagram) {
-  if (state_ != State::kRunning) return;
-  LRtpPacket packet;
-  if (!LRtpPacket::Parse(datagram, packet)) return;
-  if (eventType_ >= 0 && packet.payloadType == eventType_) {
-    OnTelephoneEvent(packet);
-    return;
+  char key = 0;
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (state_ != State::kRunning) return;
+    LRtpPacket packet;
+    if (!LRtpPacket::Parse(datagram, packet)) return;
+    if (eventType_ >= 0 && packet.payloadType == eventType_) {
+      key = OnTelephoneEvent(packet);
+    } else {
+      // Other payload types are refused by the jitter buffer.
+      jitter_.Put(packet);
+    }
   }
-  // Other payload types are refused by the jitter buffer.
-  jitter_.Put(packet);
+  if (key != 0) Report(std::string(1, key), false);
 }
 
-void LRtpMedia::OnTelephoneEvent(const LRtpPacket& packet) {
+char LRtpMedia::OnTelephoneEvent(const LRtpPacket& packet) {
   if (!eventSsrcKnown_ || packet.ssrc != eventSsrc_) {
     eventReceiver_.Reset();
     eventSsrc_ = packet.ssrc;
     eventSsrcKnown_ = true;
   }
-  const char key = eventReceiver_.Receive(packet.timestamp, packet.payload);
-  if (key != 0) Report(std::string(1, key), false);
+  return eventReceiver_.Receive(packet.timestamp, packet.payload);
 }
 
 void LRtpMedia::Report(const std::string& keys, bool tonesDone) {

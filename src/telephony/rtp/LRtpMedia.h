@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "core/LTimerHandler.h"
 #include "telephony/dsp/LDtmfDetector.h"
 #include "telephony/rtp/LRtpEventReceiver.h"
 #include "telephony/rtp/LRtpEventSender.h"
@@ -22,39 +22,46 @@
 
 class LClock;
 class LRtpDeviceHub;
+class LRtpMediaThread;
 class MainLoop;
 
 // The audio of one call as RTP: what the line's player plays on OutOpener's
 // device goes to the far end, and what the far end sends reaches the
-// recorder on InOpener's device. Every 20 ms slot (on a main-loop timer, in
-// absolute time on the clock's 20 ms grid, which every call shares so that
-// one wake-up of the loop serves them all) one packet is sent, with comfort silence while nothing
-// plays so the far end's play-out keeps time, and 20 ms of received audio is
-// taken from the jitter buffer (lost packets are silence).
+// recorder on InOpener's device. Every 20 ms slot (in absolute time on the
+// clock's 20 ms grid, which every call shares) one packet is sent, with
+// comfort silence while nothing plays so the far end's play-out keeps time,
+// and 20 ms of received audio is taken from the jitter buffer (lost packets
+// are silence).
 //
 // Keys arrive as RFC 4733 telephone events; when the far end offered none,
 // the DTMF detector listens to the received audio instead. Keys go out as
 // telephone events where negotiated, else as tones in the audio; the beep is
 // always a tone.
 //
-// Made, used and destroyed on the loop thread. The callbacks may destroy the
-// media. Devices opened on it may outlive it: they then return their
-// buffers as after Stop.
-class LRtpMedia final : private LTimerHandler {
+// Made and destroyed on the loop thread, where the callbacks run (they may
+// destroy the media). The slots are ticked by the media thread given, or by
+// the owner calling Tick when there is none; a tick off the loop thread
+// posts what it has to report to the loop. The sender is called while a
+// slot is ticked, so on the media thread. Devices opened on the media may
+// outlive it: they then return their buffers as after Stop.
+class LRtpMedia final {
  public:
   using Sender = std::function<bool(std::span<const uint8_t> packet)>;
 
   static constexpr uint32_t kPacketMs = 20;
   static constexpr uint32_t kPacketSamples = 160;
 
-  LRtpMedia(MainLoop& loop, const LClock& clock, Sender sender,
+  // `thread` may be null (the owner ticks).
+  LRtpMedia(MainLoop& loop, const LClock& clock, LRtpMediaThread* thread, Sender sender,
             const SipMediaDescription& description);
-  ~LRtpMedia() override;
+  ~LRtpMedia();
   LRtpMedia(const LRtpMedia&) = delete;
   LRtpMedia& operator=(const LRtpMedia&) = delete;
 
   // The far end's payload types, again after a re-INVITE.
   void SetDescription(const SipMediaDescription& description);
+  // Where packets go from the next slot on; null sends nothing.
+  void SetSender(Sender sender);
 
   // For the line's player and recorder (8000 Hz mono only).
   LWaveOutOpener OutOpener() const;
@@ -67,9 +74,9 @@ class LRtpMedia final : private LTimerHandler {
   // keys and tones are dropped (onTonesDone does not follow), played buffers
   // come back done, devices cannot be opened.
   void Stop();
-  bool IsRunning() const { return state_ == State::kRunning; }
+  bool IsRunning() const;
 
-  // A datagram from the far end's media address.
+  // A datagram from the far end's media address, on the loop thread.
   void OnRtpPacket(std::span<const uint8_t> datagram);
 
   // Queues keys (0-9 * # A-D); false when one is no key or the call ended.
@@ -77,8 +84,8 @@ class LRtpMedia final : private LTimerHandler {
   // Queues a 40 ms tone; false when the call ended.
   bool Beep();
 
-  // Sends and takes what is due by the clock now. The media's timer calls
-  // it; calling it more often does no harm.
+  // Sends and takes what is due by the clock now; calling it more often
+  // does no harm. From any thread.
   void Tick();
 
   std::function<void(char key)> onKey;
@@ -87,21 +94,23 @@ class LRtpMedia final : private LTimerHandler {
 
  private:
   enum class State { kIdle, kRunning, kStopped };
-  static constexpr int kTimerId = 1;
   // The most audio dropped from the devices after a stall: more than they hold.
   static constexpr uint64_t kMaxDiscardSlots = 500;
 
-  void OnTimer(int id) override;
-  void ArmTimer();
+  void TickLocked(std::string& keys, bool& tonesDone);
   void SendSlot(uint64_t slot);
   void Send(int payloadType, bool marker, uint32_t timestamp, std::span<const uint8_t> payload);
   void ReceiveSlot(std::string& keys);
-  void OnTelephoneEvent(const LRtpPacket& packet);
+  char OnTelephoneEvent(const LRtpPacket& packet);
+  void ReportOnLoop(std::string keys, bool tonesDone);
   void Report(const std::string& keys, bool tonesDone);
 
   MainLoop& loop_;
   const LClock& clock_;
-  const Sender sender_;
+  LRtpMediaThread* const thread_;
+  // Everything below but the hub (locked on its own) and the callbacks.
+  mutable std::mutex lock_;
+  Sender sender_;
   const std::shared_ptr<LRtpDeviceHub> hub_;
   // Expires with the media, so a callback that destroyed it is noticed.
   const std::shared_ptr<char> alive_;
@@ -119,6 +128,7 @@ class LRtpMedia final : private LTimerHandler {
   uint16_t sequence_;
   bool firstAudio_ = true;
   bool sending_ = true;  // the last packet went out (traced when it changes)
+  const char* sendingChange_ = nullptr;  // the trace of a change, not posted yet
   std::array<int16_t, kPacketSamples> sendFrame_{};
   std::array<uint8_t, kPacketSamples> encoded_{};
   std::vector<uint8_t> datagram_;  // reused by every packet sent

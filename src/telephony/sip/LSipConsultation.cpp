@@ -5,13 +5,9 @@
 #include "telephony/sip/SipCall.h"
 #include "telephony/sip/SipDevice.h"
 
-LSipConsultation::LSipConsultation(MainLoop &loop, const LClock &clock)
-    : media_(std::make_unique<LRtpMedia>(
-          loop, clock,
-          [this](std::span<const uint8_t> packet) {
-            return call_ && established_ && call_->SendRtp(packet);
-          },
-          SipMediaDescription{})) {
+LSipConsultation::LSipConsultation(MainLoop &loop, const LClock &clock,
+                                   LRtpMediaThread &thread)
+    : media_(std::make_unique<LRtpMedia>(loop, clock, &thread, nullptr, SipMediaDescription{})) {
   media_->onKey = [this](char key) { Key(key); };
   media_->Start();
 }
@@ -47,13 +43,16 @@ void LSipConsultation::OnCallProgress(uint16_t code) {
 void LSipConsultation::OnCallEstablished() {
   Trace("LSipConsultation answered");
   established_ = true;
-  if (call_) media_->SetDescription(call_->Media());
+  if (!call_) return;
+  media_->SetDescription(call_->Media());
+  media_->SetSender(call_->RtpSender());
 }
 
 // The media keeps its pace, so the line's audio goes on into silence.
 void LSipConsultation::OnCallEnded(const SipCallEnd &end) {
   Trace("LSipConsultation call ended (%d, %u)", static_cast<int>(end.reason), end.code);
   established_ = false;
+  media_->SetSender(nullptr);
   call_.reset();
 }
 

@@ -9,6 +9,7 @@
 
 class LClock;
 class LRtpMedia;
+class LRtpMediaThread;
 class MainLoop;
 class SipCall;
 class SipDevice;
@@ -20,7 +21,7 @@ class SipDevice;
 // audio and keys are those of the line. Loop thread only.
 class LSipConsultation final : private SipCallListener {
  public:
-  LSipConsultation(MainLoop &loop, const LClock &clock);
+  LSipConsultation(MainLoop &loop, const LClock &clock, LRtpMediaThread &thread);
   ~LSipConsultation() override;
   LSipConsultation(const LSipConsultation &) = delete;
   LSipConsultation &operator=(const LSipConsultation &) = delete;

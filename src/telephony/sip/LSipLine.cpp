@@ -90,10 +90,8 @@ void LSipLine::AnswerDecision(int ring) {
 void LSipLine::OnCallEstablished() {
   loop_.KillTimer(this, kRingTimer);
   connected_ = true;
-  media_ = std::make_unique<LRtpMedia>(
-      loop_, Clock(),
-      [this](std::span<const uint8_t> packet) { return call_ && call_->SendRtp(packet); },
-      call_->Media());
+  media_ = std::make_unique<LRtpMedia>(loop_, Clock(), &device_->MediaThread(),
+                                       call_->RtpSender(), call_->Media());
   media_->onKey = [this](char key) { CallerKey(key); };
   media_->onTonesDone = [this] { ToneDone(); };
   UseMedia(*media_);
@@ -182,7 +180,7 @@ void LSipLine::Flash() {
     return;
   }
   Trace("LSipLine flash: caller held, consultation opened");
-  consult_ = std::make_unique<LSipConsultation>(loop_, Clock());
+  consult_ = std::make_unique<LSipConsultation>(loop_, Clock(), device_->MediaThread());
   consult_->onKey = [this](char key) { Key(key); };
   consult_->Media().onTonesDone = [this] { ToneDone(); };
   UseMedia(consult_->Media());
@@ -228,13 +226,13 @@ void LSipLine::FaxHandoff() {
 void LSipLine::Drop() {
   Stop();
   if (!call_) return;
+  if (media_) media_->Stop();
   if (consult_ && consult_->IsLive()) {
     Join();
   } else {
     consult_.reset();
     call_.reset();
   }
-  if (media_) media_->Stop();
   dropPending_ = true;
   loop_.SetTimer(this, kDisconnectTimer, 0);
 }

@@ -64,7 +64,10 @@ SipCall::SipCall(SipDevice& device, bool incoming)
 
 SipCall::~SipCall() {
   session_->owner = nullptr;
-  if (media_) media_->Rtp().SetReceiver(nullptr);
+  if (media_) {
+    media_->Rtp().SetReceiver(nullptr);
+    media_->Rtp().Sender()->Close();
+  }
   if (transfer_) transfer_->Detach();
   SipReaper& reaper = device_.Reaper();
   reaper.Release(std::move(session_));
@@ -212,6 +215,12 @@ void SipCall::OnTransferDone(bool success, uint16_t code) {
 
 bool SipCall::SendRtp(std::span<const uint8_t> packet) {
   return state_ != State::kEnded && media_->Rtp().Send(packet);
+}
+
+std::function<bool(std::span<const uint8_t>)> SipCall::RtpSender() const {
+  return [sender = media_->Rtp().Sender()](std::span<const uint8_t> packet) {
+    return sender->Send(packet);
+  };
 }
 
 void SipCall::End(int err, const struct sip_msg* msg) {

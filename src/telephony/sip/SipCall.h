@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -60,6 +61,9 @@ class SipCall {
   bool TransferBlind(const std::string& number);
   // One RTP packet to the far end's media address; false when there is none.
   bool SendRtp(std::span<const uint8_t> packet);
+  // The same from any thread, also after the call object is gone; it sends
+  // nothing once the call object is.
+  std::function<bool(std::span<const uint8_t>)> RtpSender() const;
 
  private:
   struct Session;

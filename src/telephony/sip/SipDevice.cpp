@@ -31,12 +31,14 @@ bool StartsWithNoCase(const std::string& text, std::string_view prefix) {
 
 }  // namespace
 
-SipDevice::SipDevice(const SipDeviceSettings& settings, SipReaper& reaper, LogFile& log)
-    : settings_(settings), reaper_(reaper), log_(log) {}
+SipDevice::SipDevice(const SipDeviceSettings& settings, SipReaper& reaper,
+                     LRtpMediaThread& media, LogFile& log)
+    : settings_(settings), reaper_(reaper), media_(media), log_(log) {}
 
 std::unique_ptr<SipDevice> SipDevice::Open(const SipDeviceSettings& settings, struct dnsc* dns,
-                                           SipReaper& reaper, LogFile& log) {
-  std::unique_ptr<SipDevice> device(new SipDevice(settings, reaper, log));
+                                           SipReaper& reaper, LRtpMediaThread& media,
+                                           LogFile& log) {
+  std::unique_ptr<SipDevice> device(new SipDevice(settings, reaper, media, log));
   if (!device->Listen(dns)) {
     log.LogError("SIP device " + settings.name + " cannot listen on ", settings.localAddress);
     return nullptr;

@@ -18,6 +18,7 @@ class LogFile;
 class SipCall;
 class SipCallListener;
 class SipDeviceListener;
+class LRtpMediaThread;
 class SipReaper;
 class SipRegistration;
 
@@ -34,7 +35,7 @@ class SipDevice {
 
   // Null when the device cannot listen (logged as an error).
   static std::unique_ptr<SipDevice> Open(const SipDeviceSettings& settings, struct dnsc* dns,
-                                         SipReaper& reaper, LogFile& log);
+                                         SipReaper& reaper, LRtpMediaThread& media, LogFile& log);
   ~SipDevice();
   SipDevice(const SipDevice&) = delete;
   SipDevice& operator=(const SipDevice&) = delete;
@@ -61,6 +62,7 @@ class SipDevice {
   struct sipsess_sock* Sessions() const { return sessions_; }
   struct sipevent_sock* Events() const { return events_; }
   SipReaper& Reaper() const { return reaper_; }
+  LRtpMediaThread& MediaThread() const { return media_; }
   LogFile& Log() const { return log_; }
   std::string ContactUser() const;
   // A new reference to our digest credentials (SipCredentials).
@@ -76,7 +78,8 @@ class SipDevice {
   std::string MediaIp(const struct sa* peer) const;
 
  private:
-  SipDevice(const SipDeviceSettings& settings, SipReaper& reaper, LogFile& log);
+  SipDevice(const SipDeviceSettings& settings, SipReaper& reaper, LRtpMediaThread& media,
+            LogFile& log);
   bool Listen(struct dnsc* dns);
   int AddTransports(const struct sa& local);
   static bool OnRequest(const struct sip_msg* msg, void* arg);
@@ -84,6 +87,7 @@ class SipDevice {
 
   const SipDeviceSettings settings_;
   SipReaper& reaper_;
+  LRtpMediaThread& media_;
   LogFile& log_;
   SipDeviceListener* listener_ = nullptr;
   struct sip* sip_ = nullptr;

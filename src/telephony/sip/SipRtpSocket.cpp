@@ -36,6 +36,7 @@ std::unique_ptr<SipRtpSocket> SipRtpSocket::Open(const std::string& localIp) {
     const int err = udp_listen(&rtp->socket_, &local, OnReceive, rtp.get());
     if (err == 0) {
       rtp->localPort_ = port;
+      rtp->sender_ = std::make_shared<SipRtpSender>(udp_sock_fd(rtp->socket_, sa_af(&local)));
       return rtp;
     }
     if (err != EADDRINUSE) {
@@ -48,7 +49,10 @@ std::unique_ptr<SipRtpSocket> SipRtpSocket::Open(const std::string& localIp) {
   return nullptr;
 }
 
-SipRtpSocket::~SipRtpSocket() { mem_deref(socket_); }
+SipRtpSocket::~SipRtpSocket() {
+  if (sender_) sender_->Close();
+  mem_deref(socket_);
+}
 
 void SipRtpSocket::SetRemote(const SipHostPort& remote) {
   if (remote == described_) return;
@@ -67,23 +71,14 @@ void SipRtpSocket::StartLatch() { latch_.Start(tmr_jiffies()); }
 void SipRtpSocket::Aim(const SipHostPort& remote) {
   remote_ = {};
   remoteAddress_.reset();
+  sender_->Aim(nullptr);
   if (!remote.IsSet()) return;
   auto address = std::make_unique<struct sa>();
   if (sa_set_str(address.get(), remote.host.c_str(), remote.port) != 0 || sa_is_any(address.get()))
     return;
   remote_ = remote;
   remoteAddress_ = std::move(address);
-}
-
-bool SipRtpSocket::Send(std::span<const uint8_t> packet) {
-  if (!remoteAddress_ || packet.empty()) return false;
-  // A buffer on the stack around the packet, not a copy per packet: the
-  // socket has no helpers, so nothing writes into it or keeps it.
-  struct mbuf mb;
-  mbuf_init(&mb);
-  mb.buf = const_cast<uint8_t*>(packet.data());
-  mb.size = mb.end = packet.size();
-  return udp_send(socket_, remoteAddress_.get(), &mb) == 0;
+  sender_->Aim(remoteAddress_.get());
 }
 
 // Nothing is taken over while on hold: a remote must be set.
@@ -97,6 +92,7 @@ bool SipRtpSocket::Admits(const struct sa& source) {
   if (!latch_.Takes(from, tmr_jiffies())) return false;
   const SipHostPort previous = remote_;
   *remoteAddress_ = source;
+  sender_->Aim(remoteAddress_.get());
   remote_ = from;
   if (latchObserver_) latchObserver_(previous, from);
   return true;

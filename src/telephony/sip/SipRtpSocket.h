@@ -8,6 +8,7 @@
 
 #include "telephony/sip/SipHostPort.h"
 #include "telephony/sip/SipRtpLatch.h"
+#include "telephony/sip/SipRtpSender.h"
 
 struct udp_sock;
 struct mbuf;
@@ -15,7 +16,8 @@ struct sa;
 
 // The UDP socket of one call's RTP stream, on the loop thread. It delivers
 // packets from the expected remote address only, and sends to it; where its
-// latch allows, a stream from elsewhere takes that address's place.
+// latch allows, a stream from elsewhere takes that address's place. Its
+// sender may be shared with the media thread.
 class SipRtpSocket {
  public:
   using Receiver = std::function<void(std::span<const uint8_t> packet, const SipHostPort& source)>;
@@ -46,7 +48,8 @@ class SipRtpSocket {
   void StartLatch();
   // Null stops delivery (the socket may still get packets until released).
   void SetReceiver(Receiver receiver) { receiver_ = std::move(receiver); }
-  bool Send(std::span<const uint8_t> packet);
+  bool Send(std::span<const uint8_t> packet) { return sender_->Send(packet); }
+  const std::shared_ptr<SipRtpSender>& Sender() const { return sender_; }
 
  private:
   SipRtpSocket() = default;
@@ -59,6 +62,7 @@ class SipRtpSocket {
   SipHostPort described_;
   SipHostPort remote_;
   std::unique_ptr<struct sa> remoteAddress_;
+  std::shared_ptr<SipRtpSender> sender_;
   Receiver receiver_;
   SipRtpLatch latch_;
   LatchObserver latchObserver_;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/Trace.h"
+#include "telephony/rtp/LRtpMediaThread.h"
 #include "telephony/sip/SipDevice.h"
 #include "telephony/sip/SipDeviceSettings.h"
 #include "telephony/sip/SipReaper.h"
@@ -26,14 +27,16 @@ struct dnsc* OpenDns() {
 
 }  // namespace
 
-SipStack::SipStack(const std::string& settingsFile, LogFile& log)
-    : dns_(OpenDns()), reaper_(std::make_unique<SipReaper>()) {
+SipStack::SipStack(const std::string& settingsFile, LogFile& log, const LClock& clock)
+    : dns_(OpenDns()),
+      reaper_(std::make_unique<SipReaper>()),
+      media_(std::make_unique<LRtpMediaThread>(clock)) {
   std::vector<SipDeviceSettings> settings = SipDeviceSettings::ReadAll(settingsFile);
   if (settings.empty() && SipDeviceSettings::WriteDefault(settingsFile))
     settings = SipDeviceSettings::ReadAll(settingsFile);
   for (const SipDeviceSettings& device : settings) {
     names_.push_back(device.name);
-    devices_.push_back(SipDevice::Open(device, dns_, *reaper_, log));
+    devices_.push_back(SipDevice::Open(device, dns_, *reaper_, *media_, log));
   }
 }
 

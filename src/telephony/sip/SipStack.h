@@ -7,6 +7,8 @@
 struct dnsc;
 class LogFile;
 class SipDevice;
+class LClock;
+class LRtpMediaThread;
 class SipReaper;
 
 // The SIP devices of the engine, opened from the settings file in section
@@ -21,7 +23,9 @@ class SipStack {
  public:
   // On a first start without any device, the default direct device on
   // the loopback address is written to the settings first.
-  SipStack(const std::string& settingsFile, LogFile& log);
+  // The calls' media are driven on `clock`'s grid by the stack's media
+  // thread.
+  SipStack(const std::string& settingsFile, LogFile& log, const LClock& clock);
   ~SipStack();
   SipStack(const SipStack&) = delete;
   SipStack& operator=(const SipStack&) = delete;
@@ -41,6 +45,7 @@ class SipStack {
  private:
   struct dnsc* dns_ = nullptr;
   std::unique_ptr<SipReaper> reaper_;
+  std::unique_ptr<LRtpMediaThread> media_;
   std::vector<std::string> names_;
   std::vector<std::unique_ptr<SipDevice>> devices_;
 };

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cmath>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -12,9 +13,11 @@
 #include "audio/TestSources.h"
 #include "core/MainLoop.h"
 #include "core/ManualClock.h"
+#include "core/SystemClock.h"
 #include "support/WaitUntil.h"
 #include "telephony/SoundTestSupport.h"
 #include "telephony/dsp/LToneGenerator.h"
+#include "telephony/rtp/LRtpMediaThread.h"
 #include "telephony/rtp/LRtpPacket.h"
 #include "telephony/rtp/RtpG711.h"
 #include "telephony/wave/LSoundPlayer.h"
@@ -92,8 +95,8 @@ class StartWatch final : public LWaveInDevice {
 class RtpMedia : public ::testing::Test {
  protected:
   void Connect(int eventType) {
-    a = std::make_unique<LRtpMedia>(loop, clock, [this](auto p) { return toB.Send(p); }, Description(eventType));
-    b = std::make_unique<LRtpMedia>(loop, clock, [this](auto p) { return toA.Send(p); }, Description(eventType));
+    a = std::make_unique<LRtpMedia>(loop, clock, nullptr, [this](auto p) { return toB.Send(p); }, Description(eventType));
+    b = std::make_unique<LRtpMedia>(loop, clock, nullptr, [this](auto p) { return toA.Send(p); }, Description(eventType));
     toB.to = b.get();
     toA.to = a.get();
     keysAtA = keysAtB = "";
@@ -291,29 +294,46 @@ TEST_F(RtpMedia, PacketsKeepTheirPaceOverAnHourAndAStallDropsTheAudioWhoseTimeHa
 // Every call's slots lie on one 20 ms grid of the clock, so one wake-up of
 // the loop serves them all: a call that connects between two slots sends its
 // first packet at the next one.
-TEST_F(RtpMedia, TheLoopsTimerSendsEachSlotWhenItIsDueOnTheGridEveryCallShares) {
-  std::vector<uint64_t> sentByA, sentByB;
-  toB.onPacket = [&](const LRtpPacket&) { sentByA.push_back(clock.TickCount()); };
-  toA.onPacket = [&](const LRtpPacket&) { sentByB.push_back(clock.TickCount()); };
-  a = std::make_unique<LRtpMedia>(loop, clock, [this](auto p) { return toB.Send(p); }, Description(kEventType));
-  a->Start();
-  // Moves the clock 5 ms a pass of the loop for a simulated second; B
-  // connects 15 ms in.
-  std::function<void()> step = [&] {
-    if (clock.TickCount() >= 2000) return loop.Stop();
-    clock.Advance(5);
-    if (clock.TickCount() == 1015) {
-      b = std::make_unique<LRtpMedia>(loop, clock, [this](auto p) { return toA.Send(p); }, Description(kEventType));
-      b->Start();
-    }
-    loop.Post(step);
+// Two calls on the media thread, in real time: it sends both calls' packets
+// with nobody ticking, reports on the loop thread, and lets go at Stop.
+TEST(RtpMediaThread, DrivesEveryCallReportsOnTheLoopAndLetsGoAtStop) {
+  SystemClock clock;
+  MainLoop loop(clock);
+  LRtpMediaThread thread(clock);
+  std::mutex lock;
+  int sentByA = 0, eventsByA = 0, sentByB = 0;
+  auto a = std::make_unique<LRtpMedia>(loop, clock, &thread, [&](auto datagram) {
+    LRtpPacket packet;
+    std::lock_guard<std::mutex> guard(lock);
+    ++sentByA;
+    if (LRtpPacket::Parse(datagram, packet) && packet.payloadType == kEventType) ++eventsByA;
+    return true;
+  }, Description(kEventType));
+  auto b = std::make_unique<LRtpMedia>(loop, clock, &thread, [&](auto) {
+    std::lock_guard<std::mutex> guard(lock);
+    return ++sentByB > 0;
+  }, Description(kEventType));
+  bool reportedOnLoop = false;
+  a->onTonesDone = [&] {
+    reportedOnLoop = loop.IsLoopThread();
+    loop.Stop();
   };
-  loop.Post(step);
+  a->Start();
+  b->Start();
+  ASSERT_TRUE(a->SendKeys("1"));
+  std::thread guard([&] { WaitUntil([&] { return reportedOnLoop; }); loop.Stop(); });
   ASSERT_TRUE(loop.Run());
-  ASSERT_EQ(sentByA.size(), 51u);
-  for (std::size_t i = 0; i < sentByA.size(); ++i) EXPECT_EQ(sentByA[i], 1000 + 20 * i);
-  ASSERT_EQ(sentByB.size(), 50u);
-  for (std::size_t i = 0; i < sentByB.size(); ++i) EXPECT_EQ(sentByB[i], 1020 + 20 * i);
+  guard.join();
+  EXPECT_TRUE(reportedOnLoop);
+  a->Stop();
+  b->Stop();
+  std::lock_guard<std::mutex> sent(lock);
+  EXPECT_GT(eventsByA, 3);
+  EXPECT_GT(sentByB, 3);
+  const int afterStopA = sentByA, afterStopB = sentByB;
+  std::this_thread::sleep_for(std::chrono::milliseconds(3 * LRtpMedia::kPacketMs));
+  EXPECT_EQ(sentByA, afterStopA);
+  EXPECT_EQ(sentByB, afterStopB);
 }
 
 TEST_F(RtpMedia, LostPacketsAreSilenceAndReorderedOnesFindTheirPlace) {

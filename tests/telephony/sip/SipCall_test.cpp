@@ -55,7 +55,7 @@ class SipCallTest : public SipLoopFixture {
     ASSERT_NE(port_, 0);
     WriteDevice(0, {{"name", "Test line"}, {"localaddress", "127.0.0.1:" + std::to_string(port_)},
                     {"user", "alice"}, {"password", "secret"}});
-    stack_ = std::make_unique<SipStack>(settings_, log_);
+    stack_ = std::make_unique<SipStack>(settings_, log_, runner_.clock_);
     device_ = stack_->Device(0);
     ASSERT_NE(device_, nullptr);
     ASSERT_EQ(device_->ListenPort(), port_);

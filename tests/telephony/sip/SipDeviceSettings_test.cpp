@@ -38,7 +38,7 @@ TEST_F(SipDeviceSettingsTest, ReadsEveryKeyAndFallsBackOnUnknownWords) {
 }
 
 TEST_F(SipDeviceSettingsTest, FirstStartWritesTheLoopbackDeviceAndEnumeratesIt) {
-  SipStack stack(settings_, log_);
+  SipStack stack(settings_, log_, runner_.clock_);
   ASSERT_EQ(stack.DeviceCount(), 1);
   EXPECT_EQ(ProfileReadString(settings_, "sipdevice0", "localaddress", ""), "127.0.0.1:5060");
   EXPECT_EQ(std::tuple(stack.GetLineName(0), stack.IsVoiceCapable(0), stack.GetLineName(1),
@@ -56,7 +56,7 @@ TEST_F(SipDeviceSettingsTest, DevicesListenWhereTheyCanAndSayWhatTheyCouldNot) {
   WriteDevice(1, {{"name", "Second"}, {"localaddress", address}, {"transport", "tcp"}});
   WriteDevice(2, {{"name", "Secure"}, {"transport", "tls"}, {"localaddress", "127.0.0.1:0"}});
   WriteDevice(3, {{"name", "Broken"}, {"localaddress", "192.0.2.250:5060"}});
-  SipStack stack(settings_, log_);
+  SipStack stack(settings_, log_, runner_.clock_);
   for (int device = 0; device < 3; ++device) ASSERT_NE(stack.Device(device), nullptr) << device;
   EXPECT_EQ(stack.Device(0)->ListenPort(), port);
   EXPECT_GT(stack.Device(1)->ListenPort(), port);

@@ -20,7 +20,7 @@ TEST_P(SipRegistrationTest, AnswersTheDigestChallengeOnceAndLogsTheOutcomeOnce) 
     WriteDevice(0, {{"name", "Provider"}, {"mode", "register"}, {"user", "alice"}, {"password", password},
                     {"registrar", "127.0.0.1:" + std::to_string(registrarPort)},
                     {"localaddress", "127.0.0.1:0"}, {"expiry", "600"}});
-    auto stack = std::make_unique<SipStack>(settings_, log_);
+    auto stack = std::make_unique<SipStack>(settings_, log_, runner_.clock_);
     ASSERT_NE(stack->Device(0), nullptr);
     RunUntil([&] { return !registrar.Running(); });
     EXPECT_EQ(registrar.ExitCode(), 0) << registrar.Output();

@@ -1,0 +1,73 @@
+#include "telephony/rtp/LRtpMediaThread.h"
+
+#include <pthread.h>
+#include <sched.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+#include "core/LClock.h"
+#include "core/Trace.h"
+#include "telephony/rtp/LRtpMedia.h"
+
+namespace {
+
+// Above ordinary threads, below the kernel's own real-time work.
+constexpr int kRealTimePriority = 10;
+
+void RaisePriority() {
+  sched_param param{};
+  param.sched_priority = kRealTimePriority;
+  const int err = pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+  if (err) Trace("LRtpMediaThread runs without real-time priority: %s", std::strerror(err));
+}
+
+}  // namespace
+
+LRtpMediaThread::LRtpMediaThread(const LClock& clock)
+    : clock_(clock), thread_([this] { Run(); }) {}
+
+LRtpMediaThread::~LRtpMediaThread() {
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    stopping_ = true;
+  }
+  changed_.notify_one();
+  thread_.join();
+}
+
+void LRtpMediaThread::Add(LRtpMedia& media) {
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    media_.push_back(&media);
+  }
+  changed_.notify_one();
+}
+
+void LRtpMediaThread::Remove(LRtpMedia& media) {
+  std::lock_guard<std::mutex> guard(lock_);
+  media_.erase(std::remove(media_.begin(), media_.end(), &media), media_.end());
+}
+
+// The lock is held while ticking, so Remove waits for the round to end.
+void LRtpMediaThread::Run() {
+  RaisePriority();
+  std::unique_lock<std::mutex> lock(lock_);
+  while (!stopping_) {
+    WaitForSlot(lock);
+    if (stopping_) return;
+    for (LRtpMedia* media : media_) media->Tick();
+  }
+}
+
+// Until the next slot of the grid, or while there is nothing to tick.
+void LRtpMediaThread::WaitForSlot(std::unique_lock<std::mutex>& lock) {
+  changed_.wait(lock, [this] { return stopping_ || !media_.empty(); });
+  uint64_t now = clock_.TickCount();
+  const uint64_t due = (now / kSlotMs + 1) * kSlotMs;
+  while (!stopping_ && now < due) {
+    changed_.wait_for(lock, std::chrono::milliseconds(due - now));
+    now = clock_.TickCount();
+  }
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <sys/socket.h>
+
+#include <cstdint>
+#include <mutex>
+#include <span>
+
+struct sa;
+
+// The sending half of a call's RTP socket: a descriptor of its own (a
+// duplicate of the socket's) and the address packets go to, under a lock,
+// so the media thread sends while the loop thread aims or closes it.
+class SipRtpSender {
+ public:
+  // Duplicates `fd`; a failed duplicate sends nothing.
+  explicit SipRtpSender(int fd);
+  ~SipRtpSender();
+  SipRtpSender(const SipRtpSender&) = delete;
+  SipRtpSender& operator=(const SipRtpSender&) = delete;
+
+  // Null sends nothing (on hold).
+  void Aim(const struct sa* remote);
+  // For good: the call is over.
+  void Close();
+  bool Send(std::span<const uint8_t> packet);
+
+ private:
+  std::mutex lock_;
+  int fd_ = -1;
+  sockaddr_storage address_{};
+  socklen_t length_ = 0;
+};
