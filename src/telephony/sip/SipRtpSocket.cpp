@@ -1,6 +1,8 @@
 #include "telephony/sip/SipRtpSocket.h"
 
+#include <netinet/in.h>
 #include <re.h>
+#include <sys/socket.h>
 
 #include <cerrno>
 #include <cstring>
@@ -33,15 +35,13 @@ std::unique_ptr<SipRtpSocket> SipRtpSocket::Open(const std::string& localIp) {
       Trace("SipRtpSocket::Open bad local address %s FAILED", localIp.c_str());
       return nullptr;
     }
-    const int err = udp_listen(&rtp->socket_, &local, OnReceive, rtp.get());
-    if (err == 0) {
+    if (rtp->Bind(local)) {
       rtp->localPort_ = port;
-      rtp->sender_ = std::make_shared<SipRtpSender>(udp_sock_fd(rtp->socket_, sa_af(&local)));
+      rtp->sender_ = std::make_shared<SipRtpSender>(rtp->socket_.Get());
       return rtp;
     }
-    if (err != EADDRINUSE) {
-      Trace("SipRtpSocket::Open udp_listen %s:%u FAILED: %s", localIp.c_str(), port,
-            std::strerror(err));
+    if (errno != EADDRINUSE) {
+      Trace("SipRtpSocket::Open %s:%u FAILED: %s", localIp.c_str(), port, std::strerror(errno));
       return nullptr;
     }
   }
@@ -49,9 +49,22 @@ std::unique_ptr<SipRtpSocket> SipRtpSocket::Open(const std::string& localIp) {
   return nullptr;
 }
 
+bool SipRtpSocket::Bind(const struct sa& local) {
+  UniqueFd fd(socket(sa_af(&local), SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_UDP));
+  if (!fd.Valid() || bind(fd.Get(), &local.u.sa, local.len) != 0) return false;
+  const int err = fd_listen(fd.Get(), FD_READ, OnReadable, this);
+  if (err) {
+    errno = err;
+    return false;
+  }
+  socket_ = std::move(fd);
+  listening_ = true;
+  return true;
+}
+
 SipRtpSocket::~SipRtpSocket() {
   if (sender_) sender_->Close();
-  mem_deref(socket_);
+  if (listening_) fd_close(socket_.Get());
 }
 
 void SipRtpSocket::SetRemote(const SipHostPort& remote) {
@@ -98,8 +111,22 @@ bool SipRtpSocket::Admits(const struct sa& source) {
   return true;
 }
 
-void SipRtpSocket::OnReceive(const struct sa* src, struct mbuf* mb, void* arg) {
+void SipRtpSocket::OnReadable(int flags, void* arg) {
   auto* rtp = static_cast<SipRtpSocket*>(arg);
-  if (!rtp->receiver_ || !rtp->Admits(*src)) return;
-  rtp->receiver_(std::span<const uint8_t>(mbuf_buf(mb), mbuf_get_left(mb)), HostPortOf(*src));
+  if (!(flags & FD_READ)) return;
+  for (int i = 0; i < kMaxReadsPerPass; ++i) {
+    sockaddr_storage from{};
+    socklen_t length = sizeof from;
+    const ssize_t got = recvfrom(rtp->socket_.Get(), rtp->buffer_.data(), rtp->buffer_.size(), 0,
+                                 reinterpret_cast<sockaddr*>(&from), &length);
+    if (got < 0) return;  // nothing more waiting (or an ICMP error, which says nothing new)
+    struct sa source;
+    if (sa_set_sa(&source, reinterpret_cast<const sockaddr*>(&from)) != 0) continue;
+    rtp->Deliver(std::span<const uint8_t>(rtp->buffer_.data(), static_cast<size_t>(got)), source);
+  }
+}
+
+void SipRtpSocket::Deliver(std::span<const uint8_t> packet, const struct sa& source) {
+  if (!receiver_ || !Admits(source)) return;
+  receiver_(packet, HostPortOf(source));
 }

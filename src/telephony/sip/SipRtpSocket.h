@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -8,10 +9,9 @@
 
 #include "telephony/sip/SipHostPort.h"
 #include "telephony/sip/SipRtpLatch.h"
+#include "core/UniqueFd.h"
 #include "telephony/sip/SipRtpSender.h"
 
-struct udp_sock;
-struct mbuf;
 struct sa;
 
 // The UDP socket of one call's RTP stream, on the loop thread. It delivers
@@ -53,11 +53,19 @@ class SipRtpSocket {
 
  private:
   SipRtpSocket() = default;
-  static void OnReceive(const struct sa* src, struct mbuf* mb, void* arg);
+  // Binds `port`; false with errno set when it cannot.
+  bool Bind(const struct sa& local);
+  static void OnReadable(int flags, void* arg);
+  void Deliver(std::span<const uint8_t> packet, const struct sa& source);
   void Aim(const SipHostPort& remote);
   bool Admits(const struct sa& source);
 
-  struct udp_sock* socket_ = nullptr;
+  // Read straight into one buffer: a loop-thread pass takes every datagram
+  // waiting, with no allocation per packet.
+  static constexpr int kMaxReadsPerPass = 32;
+  UniqueFd socket_;
+  bool listening_ = false;
+  std::array<uint8_t, 2048> buffer_{};
   uint16_t localPort_ = 0;
   SipHostPort described_;
   SipHostPort remote_;
