@@ -62,7 +62,7 @@ class BenchCall {
  public:
   BenchCall(MainLoop& loop, const LClock& clock, int eventType, const std::vector<int16_t>& tone)
       : media_(
-            loop, clock, [this](std::span<const uint8_t> packet) { return Loop(packet); },
+            loop, clock, nullptr, [this](std::span<const uint8_t> packet) { return Loop(packet); },
             Description(eventType)),
         played_(tone),
         recorded_(std::vector<int16_t>(kBufferSamples)),
@@ -84,17 +84,20 @@ class BenchCall {
       if (header.IsDone()) in_->AddBuffer(header);
     }
     media_.Tick();
+    media_.OnRtpPacket(sent_);
   }
 
  private:
+  // Received once the slot is over: the media is not re-entered while it sends.
   bool Loop(std::span<const uint8_t> packet) {
-    media_.OnRtpPacket(packet);
+    sent_.assign(packet.begin(), packet.end());
     return true;
   }
 
   LSignalObject outDone_;
   LSignalObject inDone_;
   LRtpMedia media_;
+  std::vector<uint8_t> sent_;
   Buffers played_;
   Buffers recorded_;
   std::unique_ptr<LWaveOutDevice> out_;
