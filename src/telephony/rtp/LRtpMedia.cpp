@@ -87,8 +87,8 @@ void LRtpMedia::Start() {
   Tick();
 }
 
-// The media thread lets go first: it never waits for this lock while it
-// holds its own, but takes this one inside its own.
+// Leaves the media thread before taking the lock: the thread takes it while
+// holding its own.
 void LRtpMedia::Stop() {
   if (thread_) thread_->Remove(*this);
   std::lock_guard<std::mutex> guard(lock_);
