@@ -3,6 +3,7 @@
 #include <netinet/in.h>
 #include <re.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 
 #include <cerrno>
 #include <cstring>
@@ -114,15 +115,22 @@ bool SipRtpSocket::Admits(const struct sa& source) {
 void SipRtpSocket::OnReadable(int flags, void* arg) {
   auto* rtp = static_cast<SipRtpSocket*>(arg);
   if (!(flags & FD_READ)) return;
+  std::array<mmsghdr, kMaxReadsPerPass> messages{};
+  std::array<iovec, kMaxReadsPerPass> pieces{};
+  std::array<sockaddr_storage, kMaxReadsPerPass> sources{};
   for (int i = 0; i < kMaxReadsPerPass; ++i) {
-    sockaddr_storage from{};
-    socklen_t length = sizeof from;
-    const ssize_t got = recvfrom(rtp->socket_.Get(), rtp->buffer_.data(), rtp->buffer_.size(), 0,
-                                 reinterpret_cast<sockaddr*>(&from), &length);
-    if (got < 0) return;  // nothing more waiting (or an ICMP error, which says nothing new)
+    pieces[i] = {rtp->buffers_[i].data(), kDatagramBytes};
+    messages[i].msg_hdr.msg_iov = &pieces[i];
+    messages[i].msg_hdr.msg_iovlen = 1;
+    messages[i].msg_hdr.msg_name = &sources[i];
+    messages[i].msg_hdr.msg_namelen = sizeof sources[i];
+  }
+  const int got = recvmmsg(rtp->socket_.Get(), messages.data(), kMaxReadsPerPass, MSG_DONTWAIT,
+                           nullptr);
+  for (int i = 0; i < got; ++i) {
     struct sa source;
-    if (sa_set_sa(&source, reinterpret_cast<const sockaddr*>(&from)) != 0) continue;
-    rtp->Deliver(std::span<const uint8_t>(rtp->buffer_.data(), static_cast<size_t>(got)), source);
+    if (sa_set_sa(&source, reinterpret_cast<const sockaddr*>(&sources[i])) != 0) continue;
+    rtp->Deliver(std::span<const uint8_t>(rtp->buffers_[i].data(), messages[i].msg_len), source);
   }
 }
 

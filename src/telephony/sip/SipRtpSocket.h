@@ -60,12 +60,13 @@ class SipRtpSocket {
   void Aim(const SipHostPort& remote);
   bool Admits(const struct sa& source);
 
-  // Read straight into one buffer: a loop-thread pass takes every datagram
-  // waiting, with no allocation per packet.
-  static constexpr int kMaxReadsPerPass = 32;
+  // One read per readable pass takes every datagram waiting (up to this
+  // many) into the socket's own buffers, with no allocation per packet.
+  static constexpr int kMaxReadsPerPass = 8;
+  static constexpr size_t kDatagramBytes = 2048;
   UniqueFd socket_;
   bool listening_ = false;
-  std::array<uint8_t, 2048> buffer_{};
+  std::array<std::array<uint8_t, kDatagramBytes>, kMaxReadsPerPass> buffers_{};
   uint16_t localPort_ = 0;
   SipHostPort described_;
   SipHostPort remote_;
