@@ -14,7 +14,7 @@ LSignalObject::LSignalObject() : fd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
 }
 
 void LSignalObject::Set() {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   if (set_.load(std::memory_order_relaxed)) return;
   set_.store(true, std::memory_order_release);
   if (fd_.Valid()) {
@@ -26,7 +26,7 @@ void LSignalObject::Set() {
 }
 
 void LSignalObject::Reset() {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   if (!set_.load(std::memory_order_relaxed)) return;
   set_.store(false, std::memory_order_release);
   if (fd_.Valid()) {

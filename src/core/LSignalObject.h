@@ -3,6 +3,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "core/PiMutex.h"
 #include "core/UniqueFd.h"
 
 // A manual-reset event: once set it stays set, waking every waiter, until it
@@ -34,7 +35,7 @@ class LSignalObject {
  private:
   bool PollUntilSet(const LSignalObject* other, int timeoutMs) const;
 
-  std::mutex lock_;  // keeps the flag and the eventfd counter in step
+  PiMutex lock_;  // keeps the flag and the eventfd counter in step
   std::atomic<bool> set_{false};
   UniqueFd fd_;
 };

@@ -60,12 +60,12 @@ LWaveInOpener LRtpDeviceHub::InOpener(const std::shared_ptr<LRtpDeviceHub>& hub)
 }
 
 void LRtpDeviceHub::AttachOut(LWaveQueue& queue) {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   outs_.push_back(&queue);
 }
 
 void LRtpDeviceHub::AttachIn(LWaveQueue& queue) {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   ins_.push_back(&queue);
 }
 
@@ -74,24 +74,24 @@ void LRtpDeviceHub::Remove(std::vector<LWaveQueue*>& queues, const LWaveQueue* q
 }
 
 void LRtpDeviceHub::Detach(LWaveQueue& queue) {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   Remove(outs_, &queue);
   Remove(ins_, &queue);
 }
 
 void LRtpDeviceHub::Played(LWaveQueue& queue) {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   if (ended_) queue.ReturnAll();
 }
 
 bool LRtpDeviceHub::Ended() const {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   return ended_;
 }
 
 void LRtpDeviceHub::Play(std::span<int16_t> frame) {
   std::fill(frame.begin(), frame.end(), int16_t{0});
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   const auto samples = static_cast<uint32_t>(frame.size());
   if (outs_.size() == 1) {
     TakeSamples(*outs_.front(), samples, [&](const int16_t* pcm, uint32_t at, uint32_t count) {
@@ -110,13 +110,13 @@ void LRtpDeviceHub::Play(std::span<int16_t> frame) {
 }
 
 void LRtpDeviceHub::Discard(uint32_t samples) {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   for (LWaveQueue* queue : outs_)
     TakeSamples(*queue, samples, [](const int16_t*, uint32_t, uint32_t) {});
 }
 
 void LRtpDeviceHub::Record(std::span<const int16_t> frame) {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   for (LWaveQueue* queue : ins_) {
     TakeSamples(*queue, static_cast<uint32_t>(frame.size()),
                 [&](int16_t* pcm, uint32_t at, uint32_t count) {
@@ -126,7 +126,7 @@ void LRtpDeviceHub::Record(std::span<const int16_t> frame) {
 }
 
 void LRtpDeviceHub::End() {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   ended_ = true;
   for (LWaveQueue* queue : outs_) queue->ReturnAll();
   for (LWaveQueue* queue : ins_) queue->ReturnPartial();

@@ -6,6 +6,7 @@
 #include <span>
 #include <vector>
 
+#include "core/PiMutex.h"
 #include "telephony/wave/LWaveDevices.h"
 #include "telephony/wave/LWaveQueue.h"
 
@@ -58,7 +59,7 @@ class LRtpDeviceHub {
   static bool Acceptable(const LWavePcmFormat& format);
   static void Remove(std::vector<LWaveQueue*>& queues, const LWaveQueue* queue);
 
-  mutable std::mutex lock_;
+  mutable PiMutex lock_;
   std::vector<LWaveQueue*> outs_;
   std::vector<LWaveQueue*> ins_;
   bool ended_ = false;

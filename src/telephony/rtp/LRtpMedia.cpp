@@ -45,7 +45,7 @@ LRtpMedia::LRtpMedia(MainLoop& loop, const LClock& clock, LRtpMediaThread* threa
 LRtpMedia::~LRtpMedia() { Stop(); }
 
 void LRtpMedia::SetDescription(const SipMediaDescription& description) {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   audioType_ = IsG711Type(description.audioPayloadType) ? description.audioPayloadType : -1;
   const int eventType = description.telephoneEventPayloadType;
   const bool hadEvents = eventType_ >= 0;
@@ -60,12 +60,12 @@ void LRtpMedia::SetDescription(const SipMediaDescription& description) {
 }
 
 void LRtpMedia::SetSender(Sender sender) {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   sender_ = std::move(sender);
 }
 
 bool LRtpMedia::IsRunning() const {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   return state_ == State::kRunning;
 }
 
@@ -75,7 +75,7 @@ LWaveInOpener LRtpMedia::InOpener() const { return LRtpDeviceHub::InOpener(hub_)
 
 void LRtpMedia::Start() {
   {
-    std::lock_guard<std::mutex> guard(lock_);
+    std::lock_guard<PiMutex> guard(lock_);
     if (state_ != State::kIdle) return;
     state_ = State::kRunning;
     // Slots on the clock's 20 ms grid, which every call shares, so one
@@ -91,7 +91,7 @@ void LRtpMedia::Start() {
 // holding its own.
 void LRtpMedia::Stop() {
   if (thread_) thread_->Remove(*this);
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   if (state_ == State::kStopped) return;
   state_ = State::kStopped;
   hub_->End();
@@ -102,7 +102,7 @@ void LRtpMedia::Stop() {
 }
 
 bool LRtpMedia::SendKeys(std::string_view keys) {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   if (state_ == State::kStopped) return false;
   const bool queued = eventType_ >= 0 ? events_.QueueKeys(keys) : tones_.QueueKeys(keys);
   if (!queued) {
@@ -115,7 +115,7 @@ bool LRtpMedia::SendKeys(std::string_view keys) {
 }
 
 bool LRtpMedia::Beep() {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   if (state_ == State::kStopped) return false;
   tones_.QueueBeep();
   tonesPending_ = true;
@@ -127,7 +127,7 @@ void LRtpMedia::Tick() {
   bool tonesDone = false;
   const char* sendingChange = nullptr;
   {
-    std::lock_guard<std::mutex> guard(lock_);
+    std::lock_guard<PiMutex> guard(lock_);
     TickLocked(keys, tonesDone);
     std::swap(sendingChange, sendingChange_);
   }
@@ -208,7 +208,7 @@ void LRtpMedia::ReceiveSlot(std::string& keys) {
 void LRtpMedia::OnRtpPacket(std::span<const uint8_t> datagram) {
   char key = 0;
   {
-    std::lock_guard<std::mutex> guard(lock_);
+    std::lock_guard<PiMutex> guard(lock_);
     if (state_ != State::kRunning) return;
     LRtpPacket packet;
     if (!LRtpPacket::Parse(datagram, packet)) return;

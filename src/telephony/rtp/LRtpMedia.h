@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/PiMutex.h"
 #include "telephony/dsp/LDtmfDetector.h"
 #include "telephony/rtp/LRtpEventReceiver.h"
 #include "telephony/rtp/LRtpEventSender.h"
@@ -109,7 +110,7 @@ class LRtpMedia final {
   const LClock& clock_;
   LRtpMediaThread* const thread_;
   // Everything below but the hub (locked on its own) and the callbacks.
-  mutable std::mutex lock_;
+  mutable PiMutex lock_;
   Sender sender_;
   const std::shared_ptr<LRtpDeviceHub> hub_;
   // Expires with the media, so a callback that destroyed it is noticed.

@@ -30,7 +30,7 @@ LRtpMediaThread::LRtpMediaThread(const LClock& clock)
 
 LRtpMediaThread::~LRtpMediaThread() {
   {
-    std::lock_guard<std::mutex> guard(lock_);
+    std::lock_guard<PiMutex> guard(lock_);
     stopping_ = true;
   }
   changed_.notify_one();
@@ -39,21 +39,21 @@ LRtpMediaThread::~LRtpMediaThread() {
 
 void LRtpMediaThread::Add(LRtpMedia& media) {
   {
-    std::lock_guard<std::mutex> guard(lock_);
+    std::lock_guard<PiMutex> guard(lock_);
     media_.push_back(&media);
   }
   changed_.notify_one();
 }
 
 void LRtpMediaThread::Remove(LRtpMedia& media) {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   media_.erase(std::remove(media_.begin(), media_.end(), &media), media_.end());
 }
 
 // The lock is held while ticking, so Remove waits for the round to end.
 void LRtpMediaThread::Run() {
   RaisePriority();
-  std::unique_lock<std::mutex> lock(lock_);
+  std::unique_lock<PiMutex> lock(lock_);
   while (!stopping_) {
     WaitForSlot(lock);
     if (stopping_) return;
@@ -62,7 +62,7 @@ void LRtpMediaThread::Run() {
 }
 
 // Until the next slot of the grid, or while there is nothing to tick.
-void LRtpMediaThread::WaitForSlot(std::unique_lock<std::mutex>& lock) {
+void LRtpMediaThread::WaitForSlot(std::unique_lock<PiMutex>& lock) {
   changed_.wait(lock, [this] { return stopping_ || !media_.empty(); });
   uint64_t now = clock_.TickCount();
   const uint64_t due = (now / kSlotMs + 1) * kSlotMs;

@@ -6,6 +6,8 @@
 #include <thread>
 #include <vector>
 
+#include "core/PiMutex.h"
+
 class LClock;
 class LRtpMedia;
 
@@ -30,11 +32,11 @@ class LRtpMediaThread {
 
  private:
   void Run();
-  void WaitForSlot(std::unique_lock<std::mutex>& lock);
+  void WaitForSlot(std::unique_lock<PiMutex>& lock);
 
   const LClock& clock_;
-  std::mutex lock_;
-  std::condition_variable changed_;
+  PiMutex lock_;
+  std::condition_variable_any changed_;
   std::vector<LRtpMedia*> media_;
   bool stopping_ = false;
   std::thread thread_;

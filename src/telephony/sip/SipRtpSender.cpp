@@ -16,7 +16,7 @@ SipRtpSender::SipRtpSender(int fd) : fd_(fd < 0 ? -1 : fcntl(fd, F_DUPFD_CLOEXEC
 SipRtpSender::~SipRtpSender() { Close(); }
 
 void SipRtpSender::Aim(const struct sa* remote) {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   length_ = 0;
   if (!remote || remote->len > sizeof address_) return;
   std::memcpy(&address_, &remote->u, remote->len);
@@ -24,13 +24,13 @@ void SipRtpSender::Aim(const struct sa* remote) {
 }
 
 void SipRtpSender::Close() {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   if (fd_ >= 0) close(fd_);
   fd_ = -1;
 }
 
 bool SipRtpSender::Send(std::span<const uint8_t> packet) {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   if (fd_ < 0 || length_ == 0 || packet.empty()) return false;
   const ssize_t sent = sendto(fd_, packet.data(), packet.size(), MSG_DONTWAIT,
                               reinterpret_cast<const sockaddr*>(&address_), length_);

@@ -6,6 +6,8 @@
 #include <mutex>
 #include <span>
 
+#include "core/PiMutex.h"
+
 struct sa;
 
 // The sending half of a call's RTP socket: a descriptor of its own (a
@@ -26,7 +28,7 @@ class SipRtpSender {
   bool Send(std::span<const uint8_t> packet);
 
  private:
-  std::mutex lock_;
+  PiMutex lock_;
   int fd_ = -1;
   sockaddr_storage address_{};
   socklen_t length_ = 0;

@@ -28,7 +28,7 @@ LWaveQueue::LWaveQueue(Direction direction, LSignalObject& done, bool running)
 bool LWaveQueue::Add(LWaveHeader& header) {
   const uint32_t flags = header.flags.load();
   if (!(flags & LWaveHeader::kPrepared) || (flags & LWaveHeader::kInQueue)) return false;
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   header.bytesRecorded = 0;
   header.flags.store((flags & ~LWaveHeader::kDone) | LWaveHeader::kInQueue);
   pending_.Push(Entry{&header, 0});
@@ -43,19 +43,19 @@ void LWaveQueue::Changed() {
 }
 
 void LWaveQueue::SetRunning(bool running) {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   if (running_ == running) return;
   running_ = running;
   Changed();
 }
 
 bool LWaveQueue::Running() const {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   return running_;
 }
 
 void LWaveQueue::BreakLoop() {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   breakLoop_ = true;
 }
 
@@ -65,7 +65,7 @@ void LWaveQueue::MarkDone(LWaveHeader& header) {
 }
 
 void LWaveQueue::ReturnPartial() {
-  std::unique_lock<std::mutex> guard(lock_);
+  std::unique_lock<PiMutex> guard(lock_);
   Changed();
   idle_.wait(guard, [this] { return !busy_; });
   if (pending_.Empty() || offset_ == 0) return;
@@ -77,7 +77,7 @@ void LWaveQueue::ReturnPartial() {
 }
 
 void LWaveQueue::ReturnAll() {
-  std::unique_lock<std::mutex> guard(lock_);
+  std::unique_lock<PiMutex> guard(lock_);
   Changed();
   idle_.wait(guard, [this] { return !busy_; });
   while (!sounding_.Empty()) MarkDone(*sounding_.Pop().header);
@@ -95,18 +95,18 @@ void LWaveQueue::ReturnAll() {
 }
 
 void LWaveQueue::Shutdown() {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   shutdown_ = true;
   Changed();
 }
 
 uint32_t LWaveQueue::QueuedBytes() const {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   return static_cast<uint32_t>(std::min<uint64_t>(queuedBytes_, UINT32_MAX));
 }
 
 LWaveQueue::Chunk LWaveQueue::Acquire(uint32_t maxBytes, int waitMs) {
-  std::unique_lock<std::mutex> guard(lock_);
+  std::unique_lock<PiMutex> guard(lock_);
   auto ready = [this] { return shutdown_ || (running_ && !pending_.Empty()); };
   wake_.wait_for(guard, std::chrono::milliseconds(waitMs), ready);
   if (shutdown_ || !running_ || pending_.Empty()) return {};
@@ -117,7 +117,7 @@ LWaveQueue::Chunk LWaveQueue::Acquire(uint32_t maxBytes, int waitMs) {
 }
 
 void LWaveQueue::Release(uint32_t bytes, bool sounded) {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   busy_ = false;
   idle_.notify_all();
   if (pending_.Empty() || bytes == 0) return;
@@ -156,7 +156,7 @@ void LWaveQueue::FinishFront() {
 }
 
 void LWaveQueue::Complete(uint64_t playedBytes) {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   CompleteUpTo(playedBytes);
 }
 
@@ -169,22 +169,22 @@ void LWaveQueue::CompleteUpTo(uint64_t playedBytes) {
 }
 
 uint64_t LWaveQueue::ReleasedBytes() const {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   return released_;
 }
 
 bool LWaveQueue::SleepUntil(TimePoint due) {
-  std::unique_lock<std::mutex> guard(lock_);
+  std::unique_lock<PiMutex> guard(lock_);
   const uint64_t seen = generation_;
   return !wake_.wait_until(guard, due, [&] { return shutdown_ || generation_ != seen; });
 }
 
 bool LWaveQueue::IsShutdown() const {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   return shutdown_;
 }
 
 uint64_t LWaveQueue::Generation() const {
-  std::lock_guard<std::mutex> guard(lock_);
+  std::lock_guard<PiMutex> guard(lock_);
   return generation_;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/LSignalObject.h"
+#include "core/PiMutex.h"
 #include "telephony/wave/LWaveHeader.h"
 
 // The buffer queue behind every wave device: the owner queues headers and
@@ -94,9 +95,9 @@ class LWaveQueue {
 
   const Direction direction_;
   LSignalObject& done_;
-  mutable std::mutex lock_;
-  std::condition_variable wake_;  // the device thread waits here
-  std::condition_variable idle_;  // ReturnAll waits here for busy_ to clear
+  mutable PiMutex lock_;
+  std::condition_variable_any wake_;  // the device thread waits here
+  std::condition_variable_any idle_;  // ReturnAll waits here for busy_ to clear
   Ring pending_;
   Ring sounding_;
   uint32_t offset_ = 0;  // bytes of the front buffer already taken
