@@ -2,12 +2,14 @@
 
 #include <cstdlib>
 
+// A kernel without priority inheritance gets an ordinary mutex.
 PiMutex::PiMutex() {
   pthread_mutexattr_t attributes;
   pthread_mutexattr_init(&attributes);
   pthread_mutexattr_setprotocol(&attributes, PTHREAD_PRIO_INHERIT);
-  if (pthread_mutex_init(&mutex_, &attributes) != 0) std::abort();
+  const bool inherits = pthread_mutex_init(&mutex_, &attributes) == 0;
   pthread_mutexattr_destroy(&attributes);
+  if (!inherits && pthread_mutex_init(&mutex_, nullptr) != 0) std::abort();
 }
 
 PiMutex::~PiMutex() { pthread_mutex_destroy(&mutex_); }
