@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <re.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -10,10 +9,8 @@
 #include "core/Trace.h"
 
 SipRtpSender::SipRtpSender(int fd) : fd_(fd < 0 ? -1 : fcntl(fd, F_DUPFD_CLOEXEC, 0)) {
-  if (fd_ < 0) Trace("SipRtpSender descriptor FAILED: %s", std::strerror(errno));
+  if (!fd_.Valid()) Trace("SipRtpSender descriptor FAILED: %s", std::strerror(errno));
 }
-
-SipRtpSender::~SipRtpSender() { Close(); }
 
 void SipRtpSender::Aim(const struct sa* remote) {
   std::lock_guard<PiMutex> guard(lock_);
@@ -25,14 +22,13 @@ void SipRtpSender::Aim(const struct sa* remote) {
 
 void SipRtpSender::Close() {
   std::lock_guard<PiMutex> guard(lock_);
-  if (fd_ >= 0) close(fd_);
-  fd_ = -1;
+  fd_.Reset();
 }
 
 bool SipRtpSender::Send(std::span<const uint8_t> packet) {
   std::lock_guard<PiMutex> guard(lock_);
-  if (fd_ < 0 || length_ == 0 || packet.empty()) return false;
-  const ssize_t sent = sendto(fd_, packet.data(), packet.size(), MSG_DONTWAIT,
+  if (!fd_.Valid() || length_ == 0 || packet.empty()) return false;
+  const ssize_t sent = sendto(fd_.Get(), packet.data(), packet.size(), MSG_DONTWAIT,
                               reinterpret_cast<const sockaddr*>(&address_), length_);
   return sent == static_cast<ssize_t>(packet.size());
 }

@@ -7,6 +7,7 @@
 #include <span>
 
 #include "core/PiMutex.h"
+#include "core/UniqueFd.h"
 
 struct sa;
 
@@ -17,7 +18,6 @@ class SipRtpSender {
  public:
   // Duplicates `fd`; a failed duplicate sends nothing.
   explicit SipRtpSender(int fd);
-  ~SipRtpSender();
   SipRtpSender(const SipRtpSender&) = delete;
   SipRtpSender& operator=(const SipRtpSender&) = delete;
 
@@ -29,7 +29,7 @@ class SipRtpSender {
 
  private:
   PiMutex lock_;
-  int fd_ = -1;
+  UniqueFd fd_;
   sockaddr_storage address_{};
   socklen_t length_ = 0;
 };

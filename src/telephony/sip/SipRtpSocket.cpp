@@ -59,13 +59,12 @@ bool SipRtpSocket::Bind(const struct sa& local) {
     return false;
   }
   socket_ = std::move(fd);
-  listening_ = true;
   return true;
 }
 
 SipRtpSocket::~SipRtpSocket() {
   if (sender_) sender_->Close();
-  if (listening_) fd_close(socket_.Get());
+  if (socket_.Valid()) fd_close(socket_.Get());
 }
 
 void SipRtpSocket::SetRemote(const SipHostPort& remote) {

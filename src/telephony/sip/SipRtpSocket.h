@@ -53,7 +53,7 @@ class SipRtpSocket {
 
  private:
   SipRtpSocket() = default;
-  // Binds `port`; false with errno set when it cannot.
+  // Binds `local` and listens on the loop; false with errno set when it cannot.
   bool Bind(const struct sa& local);
   static void OnReadable(int flags, void* arg);
   void Deliver(std::span<const uint8_t> packet, const struct sa& source);
@@ -64,8 +64,7 @@ class SipRtpSocket {
   // many) into the socket's own buffers, with no allocation per packet.
   static constexpr int kMaxReadsPerPass = 8;
   static constexpr size_t kDatagramBytes = 2048;
-  UniqueFd socket_;
-  bool listening_ = false;
+  UniqueFd socket_;  // valid once listened on
   std::array<std::array<uint8_t, kDatagramBytes>, kMaxReadsPerPass> buffers_{};
   uint16_t localPort_ = 0;
   SipHostPort described_;
