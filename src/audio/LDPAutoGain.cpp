@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstring>
 #include <string>
-#include <string_view>
 
 #include "audio/LSPConvChannels.h"
 #include "audio/LSPConvertRate.h"
@@ -19,6 +18,7 @@ namespace {
 constexpr double kTwoPi = 6.283185307;
 constexpr int32_t kMinBlock = 20;
 constexpr int32_t kMaxBlock = 8192;
+constexpr std::size_t kBatchBytes = 64 * 1024;
 
 // Q8 coefficient of a one-pole filter with its corner at `hz`.
 int32_t Coefficient(int32_t hz, int32_t rate) {
@@ -84,16 +84,21 @@ void LDPAutoGain::Fail() {
 
 bool LDPAutoGain::Analyse() {
   source_->Read(block_.data(), blockFrames_);
-  const std::string_view raw(reinterpret_cast<const char*>(block_.data()),
-                             block_.size() * sizeof(int32_t));
-  if (!WriteFully(samples_.Get(), raw)) {
+  kept_.append(reinterpret_cast<const char*>(block_.data()), block_.size() * sizeof(int32_t));
+  MeasureBlock();
+  const bool more = source_->GetPosition() < source_->GetEndSample();
+  if ((!more || kept_.size() >= kBatchBytes) && !FlushKept()) return false;
+  return more || StartWriting();
+}
+
+bool LDPAutoGain::FlushKept() {
+  if (!WriteFully(samples_.Get(), kept_)) {
     Trace("LDPAutoGain unable to keep the analysed samples: %s", std::strerror(errno));
     Fail();
     return false;
   }
-  MeasureBlock();
-  if (source_->GetPosition() < source_->GetEndSample()) return true;
-  return StartWriting();
+  kept_.clear();
+  return true;
 }
 
 // The analysis filters run over the block in place (the raw samples are
@@ -154,12 +159,19 @@ bool LDPAutoGain::StartWriting() {
 
 bool LDPAutoGain::Write() {
   source_->Read(block_.data(), blockFrames_);
-  sink_->Write(block_.data(), blockFrames_);
-  if (sink_->IsError()) {
-    Fail();
-    return false;
-  }
-  return source_->GetPosition() < source_->GetEndSample();
+  output_.insert(output_.end(), block_.begin(), block_.end());
+  const bool more = source_->GetPosition() < source_->GetEndSample();
+  if ((!more || output_.size() * sizeof(int32_t) >= kBatchBytes) && !FlushOutput()) return false;
+  return more;
+}
+
+bool LDPAutoGain::FlushOutput() {
+  const auto frames = static_cast<int32_t>(output_.size() / static_cast<std::size_t>(sink_->Channels()));
+  sink_->Write(output_.data(), frames);
+  output_.clear();
+  if (!sink_->IsError()) return true;
+  Fail();
+  return false;
 }
 
 double LDPAutoGain::Progress() {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "audio/LSRCAutoGain.h"
@@ -14,7 +15,9 @@
 // levels (after a 300 Hz high-pass and a lift above 2200 Hz, so the measure
 // follows speech) in two temporary files; it ends by estimating each
 // channel's speech level from the histogram of block levels. The second
-// pass writes the blocks again through LSRCAutoGain. The temporary files are
+// pass writes the blocks again through LSRCAutoGain. Both passes gather
+// their blocks and write them in batches of about 64 KB: a system call per
+// 20 ms block cost more than the levelling itself. The temporary files are
 // created exclusively and unlinked at once, so they vanish with the run
 // even if the process is killed.
 class LDPAutoGain {
@@ -53,6 +56,8 @@ class LDPAutoGain {
   void MeasureBlock();
   bool StartWriting();
   bool Write();
+  bool FlushKept();
+  bool FlushOutput();
   void Fail();
 
   LSoundSourceRef source_;
@@ -66,6 +71,8 @@ class LDPAutoGain {
   int32_t a2_ = 0;
   UniqueFd samples_;
   std::vector<int32_t> block_;
+  std::string kept_;             // raw blocks not yet in the temporary file
+  std::vector<int32_t> output_;  // levelled blocks not yet in the sink
   std::vector<Filter> filters_;
   std::vector<Histogram> histograms_;
   std::vector<int8_t> levels_;  // per block, one per channel

@@ -15,6 +15,7 @@ namespace {
 static_assert(std::endian::native == std::endian::little, "the sample file is little-endian");
 
 constexpr int32_t kLookAheadBlocks = AutoGainTracker::kWindow + 1;
+constexpr std::size_t kWindowBytes = 64 * 1024;
 
 int ClampDb(int db) { return std::clamp(db, -127, 127); }
 
@@ -37,6 +38,8 @@ LSRCAutoGain::LSRCAutoGain(int samples, Analysis analysis, const Shape& shape)
   }
   if (trimMode_ != 0) Trim(loudest);
   blockSamples_.resize(static_cast<std::size_t>(analysis_.blockFrames) * channels);
+  const std::size_t blockBytes = std::max<std::size_t>(blockSamples_.size() * sizeof(int32_t), 1);
+  window_.resize(blockSamples_.size() * std::max<std::size_t>(kWindowBytes / blockBytes, 1));
   gains_.assign(channels, 0);
   steps_.assign(channels, 0);
   block_ = first_;
@@ -126,11 +129,25 @@ void LSRCAutoGain::StartBlock() {
 }
 
 void LSRCAutoGain::LoadSamples(int32_t block) {
-  const std::size_t bytes = blockSamples_.size() * sizeof(int32_t);
+  if (block < windowFirst_ || block >= windowFirst_ + windowBlocks_) FillWindow(block);
+  const std::size_t size = blockSamples_.size();
+  if (block < windowFirst_ + windowBlocks_) {
+    const auto from = window_.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(block - windowFirst_) * size);
+    std::copy_n(from, size, blockSamples_.begin());
+    return;
+  }
+  // A short file: what there is of the block, then silence.
+  const std::size_t bytes = size * sizeof(int32_t);
   const auto offset = static_cast<off_t>(block) * static_cast<off_t>(bytes);
   const std::size_t got = ReadUpToAt(samples_.Get(), blockSamples_.data(), bytes, offset);
-  if (got < bytes) {
-    std::memset(reinterpret_cast<char*>(blockSamples_.data()) + got, 0, bytes - got);
-    SetError();
-  }
+  std::memset(reinterpret_cast<char*>(blockSamples_.data()) + got, 0, bytes - got);
+  SetError();
+}
+
+void LSRCAutoGain::FillWindow(int32_t block) {
+  const std::size_t blockBytes = blockSamples_.size() * sizeof(int32_t);
+  const auto offset = static_cast<off_t>(block) * static_cast<off_t>(blockBytes);
+  const std::size_t got = ReadUpToAt(samples_.Get(), window_.data(), window_.size() * sizeof(int32_t), offset);
+  windowFirst_ = block;
+  windowBlocks_ = static_cast<int32_t>(got / std::max<std::size_t>(blockBytes, 1));
 }

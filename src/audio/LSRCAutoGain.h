@@ -50,6 +50,7 @@ class LSRCAutoGain final : public LSoundSourceBase {
   void Trim(int speechLevel);
   void StartBlock();
   void LoadSamples(int32_t block);
+  void FillWindow(int32_t block);
 
   UniqueFd samples_;
   const Analysis analysis_;
@@ -65,6 +66,10 @@ class LSRCAutoGain final : public LSoundSourceBase {
   int32_t position_ = 0;
   bool started_ = false;
   std::vector<int32_t> blockSamples_;
+  // Blocks read ahead from the sample file, about 64 KB at a time.
+  std::vector<int32_t> window_;
+  int32_t windowFirst_ = 0;
+  int32_t windowBlocks_ = 0;  // whole blocks in the window
   std::vector<int64_t> gains_;  // Q24, per channel
   std::vector<int64_t> steps_;
 };
