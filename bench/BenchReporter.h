@@ -25,8 +25,9 @@ class BenchReporter : public benchmark::ConsoleReporter {
       // With repetitions the mean (reported after the single runs) wins.
       const bool usable = run.run_type == Run::RT_Iteration || run.aggregate_name == "mean";
       if (run.error_occurred || !usable) continue;
-      times_[run.run_name.function_name] =
-          clock_ == Clock::kCpu ? run.GetAdjustedCPUTime() : run.GetAdjustedRealTime();
+      times_[run.run_name.function_name] = {
+          clock_ == Clock::kCpu ? run.GetAdjustedCPUTime() : run.GetAdjustedRealTime(),
+          benchmark::GetTimeUnitString(run.time_unit), benchmark::GetTimeUnitMultiplier(run.time_unit)};
       for (const auto& [name, counter] : run.counters) counters_[name] = counter;
     }
     ConsoleReporter::ReportRuns(runs);
@@ -39,10 +40,10 @@ class BenchReporter : public benchmark::ConsoleReporter {
     const auto our = times_.find(ours);
     const auto their = times_.find(reference);
     if (our == times_.end() || their == times_.end()) return;
-    const char* unit = clock_ == Clock::kCpu ? "us CPU" : "us";
-    std::printf("%-22s ours %9.2f %s  %-8s %9.2f %s  ratio ours/reference %.3f\n", what.c_str(),
-                our->second, unit, referenceLabel.c_str(), their->second, unit,
-                our->second / their->second);
+    const char* clock = clock_ == Clock::kCpu ? " CPU" : "";
+    std::printf("%-22s ours %9.2f %s%s  %-8s %9.2f %s%s  ratio ours/reference %.3f\n", what.c_str(),
+                our->second.value, our->second.unit, clock, referenceLabel.c_str(), their->second.value,
+                their->second.unit, clock, our->second.Seconds() / their->second.Seconds());
   }
 
   // The value the last usable run gave counter `name`; 0 when none did.
@@ -52,8 +53,16 @@ class BenchReporter : public benchmark::ConsoleReporter {
   }
 
  private:
+  // A time per iteration in the unit its benchmark reports in.
+  struct Time {
+    double value = 0;
+    const char* unit = "";
+    double perSecond = 1;  // units in a second
+    double Seconds() const { return value / perSecond; }
+  };
+
   Clock clock_;
-  std::map<std::string, double> times_;
+  std::map<std::string, Time> times_;
   std::map<std::string, double> counters_;
 };
 

@@ -66,6 +66,7 @@ void LDPAutoGain::Open() {
   a1_ = Coefficient(parameters_.highPassHz, rate);
   a2_ = Coefficient(parameters_.emphasisHz, rate);
   block_.resize(static_cast<std::size_t>(blockFrames_) * static_cast<std::size_t>(channels_));
+  kept_.reserve(kBatchBytes + block_.size() * sizeof(int32_t));
   filters_.assign(static_cast<std::size_t>(channels_), Filter{});
   histograms_.assign(static_cast<std::size_t>(channels_), Histogram{});
   state_ = State::kAnalysing;
@@ -153,6 +154,7 @@ bool LDPAutoGain::StartWriting() {
   }
   source_ = std::move(output);
   block_.resize(static_cast<std::size_t>(blockFrames_) * static_cast<std::size_t>(sink_->Channels()));
+  output_.reserve(kBatchBytes / sizeof(int32_t) + block_.size());
   state_ = State::kWriting;
   return true;
 }
