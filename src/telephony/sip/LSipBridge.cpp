@@ -54,6 +54,6 @@ void LSipBridge::Leg::OnCallEnded(const SipCallEnd &end) {
   bridge_.LegEnded(index_);
 }
 
-void LSipBridge::Leg::OnRtpPacket(std::span<const uint8_t> packet, const SipHostPort &) {
+void LSipBridge::Leg::OnRtpPacket(std::span<const uint8_t> packet) {
   bridge_.Forward(index_, packet);
 }

@@ -41,7 +41,7 @@ class LSipBridge final {
     void OnCallEnded(const SipCallEnd &end) override;
     void OnInfoDigit(char, uint32_t) override {}
     void OnTransferResult(bool, uint16_t) override {}
-    void OnRtpPacket(std::span<const uint8_t> packet, const SipHostPort &source) override;
+    void OnRtpPacket(std::span<const uint8_t> packet) override;
     void OnMediaChanged() override {}
 
     LSipBridge &bridge_;

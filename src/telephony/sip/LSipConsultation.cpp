@@ -60,7 +60,7 @@ void LSipConsultation::OnInfoDigit(char key, uint32_t) { Key(key); }
 
 void LSipConsultation::OnTransferResult(bool, uint16_t) {}
 
-void LSipConsultation::OnRtpPacket(std::span<const uint8_t> packet, const SipHostPort &) {
+void LSipConsultation::OnRtpPacket(std::span<const uint8_t> packet) {
   if (established_) media_->OnRtpPacket(packet);
 }
 

@@ -118,7 +118,7 @@ void LSipLine::CallerKey(char key) {
   Key(key);
 }
 
-void LSipLine::OnRtpPacket(std::span<const uint8_t> packet, const SipHostPort &) {
+void LSipLine::OnRtpPacket(std::span<const uint8_t> packet) {
   if (media_) media_->OnRtpPacket(packet);
 }
 

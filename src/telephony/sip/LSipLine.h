@@ -69,7 +69,7 @@ class LSipLine final : public LLine, private SipCallListener, private LTimerHand
   void OnCallEnded(const SipCallEnd &end) override;
   void OnInfoDigit(char key, uint32_t durationMs) override;
   void OnTransferResult(bool success, uint16_t code) override;
-  void OnRtpPacket(std::span<const uint8_t> packet, const SipHostPort &source) override;
+  void OnRtpPacket(std::span<const uint8_t> packet) override;
   void OnMediaChanged() override;
   // LTimerHandler.
   void OnTimer(int id) override;

@@ -134,8 +134,8 @@ std::unique_ptr<SipCall> SipCall::Connect(SipDevice& device, const std::string& 
 bool SipCall::OpenMedia(const std::string& localIp) {
   media_ = SipMediaSession::Open(localIp);
   if (!media_) return false;
-  media_->Rtp().SetReceiver([this](std::span<const uint8_t> packet, const SipHostPort& source) {
-    if (listener_) listener_->OnRtpPacket(packet, source);
+  media_->Rtp().SetReceiver([this](std::span<const uint8_t> packet) {
+    if (listener_) listener_->OnRtpPacket(packet);
   });
   return true;
 }

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <span>
 
-#include "telephony/sip/SipHostPort.h"
 
 // How a call ended, as far as the signalling can tell.
 struct SipCallEnd {
@@ -39,7 +38,7 @@ class SipCallListener {
   virtual void OnTransferResult(bool success, uint16_t code) = 0;
   // An RTP packet from the far end's media address (SipCall::Media), or
   // from the address whose stream took its place early in the call.
-  virtual void OnRtpPacket(std::span<const uint8_t> packet, const SipHostPort& source) = 0;
+  virtual void OnRtpPacket(std::span<const uint8_t> packet) = 0;
   // A re-INVITE changed the media address or payload types.
   virtual void OnMediaChanged() = 0;
 };

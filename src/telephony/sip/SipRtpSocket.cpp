@@ -135,5 +135,5 @@ void SipRtpSocket::OnReadable(int flags, void* arg) {
 
 void SipRtpSocket::Deliver(std::span<const uint8_t> packet, const struct sa& source) {
   if (!receiver_ || !Admits(source)) return;
-  receiver_(packet, HostPortOf(source));
+  receiver_(packet);
 }

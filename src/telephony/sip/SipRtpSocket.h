@@ -20,7 +20,7 @@ struct sa;
 // sender may be shared with the media thread.
 class SipRtpSocket {
  public:
-  using Receiver = std::function<void(std::span<const uint8_t> packet, const SipHostPort& source)>;
+  using Receiver = std::function<void(std::span<const uint8_t> packet)>;
   using LatchObserver = std::function<void(const SipHostPort& from, const SipHostPort& to)>;
 
   // First port tried; even ports up to kLastPort are searched from a

@@ -45,7 +45,7 @@ class TestLine : public SipDeviceListener, public SipCallListener {
   void OnTransferResult(bool success, uint16_t code) override {
     events.push_back(std::string("transfer ") + (success ? "ok " : "failed ") + std::to_string(code));
   }
-  void OnRtpPacket(std::span<const uint8_t>, const SipHostPort&) override {}
+  void OnRtpPacket(std::span<const uint8_t>) override {}
   void OnMediaChanged() override { events.push_back("media changed"); }
 };
 
