@@ -55,7 +55,7 @@ step() {
     BEGIN { split(t, f, " "); late = f[6]; callsec = 2 * c * 10
       pass = (ok == 0 && late <= 20) ? "pass" : "FAIL"
       printf "sip_load %2d calls: %s  calls %s  streams %s  max late %6.2f ms  p99 %5.2f ms  " \
-             "engine %.2f%% CPU/call  sipp %.2f%% CPU/call\n", c, pass, ok == 0 ? "ok" : "failed",
+             "engine %.3f%% CPU/call  sipp %.3f%% CPU/call\n", c, pass, ok == 0 ? "ok" : "failed",
              f[2], late, f[8], 100 * e / hz / callsec, 100 * s / hz / callsec }'
 }
 
