@@ -132,8 +132,8 @@ void LSRCAutoGain::LoadSamples(int32_t block) {
   if (block < windowFirst_ || block >= windowFirst_ + windowBlocks_) FillWindow(block);
   const std::size_t size = blockSamples_.size();
   if (block < windowFirst_ + windowBlocks_) {
-    const auto from = window_.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(block - windowFirst_) * size);
-    std::copy_n(from, size, blockSamples_.begin());
+    const std::size_t from = static_cast<std::size_t>(block - windowFirst_) * size;
+    std::copy_n(window_.data() + from, size, blockSamples_.data());
     return;
   }
   // A short file: what there is of the block, then silence.
@@ -147,7 +147,8 @@ void LSRCAutoGain::LoadSamples(int32_t block) {
 void LSRCAutoGain::FillWindow(int32_t block) {
   const std::size_t blockBytes = blockSamples_.size() * sizeof(int32_t);
   const auto offset = static_cast<off_t>(block) * static_cast<off_t>(blockBytes);
-  const std::size_t got = ReadUpToAt(samples_.Get(), window_.data(), window_.size() * sizeof(int32_t), offset);
+  const std::size_t got =
+      ReadUpToAt(samples_.Get(), window_.data(), window_.size() * sizeof(int32_t), offset);
   windowFirst_ = block;
   windowBlocks_ = static_cast<int32_t>(got / std::max<std::size_t>(blockBytes, 1));
 }
