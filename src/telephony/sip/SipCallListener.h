@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <span>
 
-
 // How a call ended, as far as the signalling can tell.
 struct SipCallEnd {
   enum class Reason {

@@ -7,9 +7,9 @@
 #include <span>
 #include <string>
 
+#include "core/UniqueFd.h"
 #include "telephony/sip/SipHostPort.h"
 #include "telephony/sip/SipRtpLatch.h"
-#include "core/UniqueFd.h"
 #include "telephony/sip/SipRtpSender.h"
 
 struct sa;

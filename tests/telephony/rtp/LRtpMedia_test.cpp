@@ -291,9 +291,6 @@ TEST_F(RtpMedia, PacketsKeepTheirPaceOverAnHourAndAStallDropsTheAudioWhoseTimeHa
   EXPECT_TRUE(out.headers[6]->IsDone() && !out.headers[10]->IsDone());
 }
 
-// Every call's slots lie on one 20 ms grid of the clock, so one wake-up of
-// the loop serves them all: a call that connects between two slots sends its
-// first packet at the next one.
 // Two calls on the media thread, in real time: it sends both calls' packets
 // with nobody ticking, reports on the loop thread, and lets go at Stop.
 TEST(RtpMediaThread, DrivesEveryCallReportsOnTheLoopAndLetsGoAtStop) {
