@@ -108,8 +108,12 @@ await run("audio_test", async () => {
     title,
     { timeout: 30000 },
   );
+  // The button's hold starts only once the dialog has closed, so a wait for
+  // it enabled could pass before the request went out: wait for the answer.
+  const restored = page.waitForResponse((response) => response.url().includes("/api/prompt/restore"));
   await page.click("#prompt-restore");
   await confirm();
+  await restored;
   await page.waitForFunction(() => !document.getElementById("prompt-restore").disabled);
   assert.deepEqual(readFileSync(prompt), factory);
 
