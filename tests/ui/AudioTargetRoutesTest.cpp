@@ -51,9 +51,6 @@ class AudioTargetTest : public ConsoleServerTest {
   std::string Prompt(const std::string& name) const { return folders_->SystemPrompts() + "/" + name + ".wav"; }
   std::string Greeting() const { return folders_->MailBoxes() + "/Sales OGM.wav"; }
 
-  httplib::Result Post(const std::string& path, const std::string& body, const char* type = "application/json") {
-    return client_->Post(path, headers_, body, type);
-  }
   httplib::Result Upload(const std::string& path, const std::string& body) {
     return Post(path, body, "application/octet-stream");
   }

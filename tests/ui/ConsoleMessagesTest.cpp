@@ -51,10 +51,6 @@ class ConsoleMessagesTest : public ConsoleServerTest {
     return record;
   }
 
-  httplib::Result Post(const std::string& path, const std::string& body) {
-    return client_->Post(path, {{"Cookie", session_.cookie}, {"X-Console-Token", session_.token}}, body,
-                         "application/json");
-  }
   std::vector<uint32_t> SentIds() {
     std::vector<uint32_t> ids;
     for (const LMessage& m : Sent()) ids.push_back(m.id);

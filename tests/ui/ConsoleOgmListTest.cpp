@@ -26,11 +26,6 @@ class ConsoleOgmListTest : public ConsoleServerTest {
   }
 
   std::string Ogm(const std::string& name, const char* ext) const { return folders_->Ogms() + "/" + name + ext; }
-  int Post(const std::string& path, const std::string& body) {
-    auto reply = client_->Post(path, {{"Cookie", session_.cookie}, {"X-Console-Token", session_.token}}, body,
-                               "application/json");
-    return reply ? reply->status : 0;
-  }
 
   std::unique_ptr<LogFile> log_;
   std::unique_ptr<EngineOgms> engineOgms_;
@@ -52,7 +47,7 @@ TEST_F(ConsoleOgmListTest, RefusedNamesAndTakenNamesChangeNothing) {
       {"/api/ogmlist/delete", R"({"names": ["Main", "x\\..\\y"]})", 400},
       {"/api/ogmlist/order", R"({"order": 2})", 400},
   };
-  for (const auto& row : refused) EXPECT_EQ(Post(row.path, row.body), row.status) << row.path << " " << row.body;
+  for (const auto& row : refused) EXPECT_EQ(Post(row.path, row.body)->status, row.status) << row.path << " " << row.body;
   EXPECT_EQ(FileText(Ogm("Main", ".txt")) + "," + FileText(Ogm("Sales", ".txt")), "Main text,Sales text");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folders_->Ogms()), {}), 4);
   EXPECT_FALSE(ProfileReadBool(folders_->SettingsFile(), "settings", "ivrmodified", false));

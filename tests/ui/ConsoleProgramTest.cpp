@@ -22,10 +22,6 @@ class ConsoleProgramTest : public ConsoleServerTest {
     OpenConsole();
   }
 
-  httplib::Result Post(const std::string& path, const std::string& body,
-                       const char* type = "application/json") {
-    return client_->Post(path.c_str(), headers_, body, type);
-  }
   std::string Setting(const char* key) {
     return ProfileReadString(folders_->SettingsFile(), "settings", key, "");
   }

@@ -94,6 +94,11 @@ class ConsoleServerTest : public ::testing::Test {
     headers_ = {{"Cookie", session_.cookie}, {"X-Console-Token", session_.token}};
   }
 
+  // A state change from the open session.
+  httplib::Result Post(const std::string& path, const std::string& body, const char* type = "application/json") {
+    return client_->Post(path, headers_, body, type);
+  }
+
   std::vector<std::string> Levelled() {
     std::lock_guard<std::mutex> hold(mutex_);
     return levelled_;

@@ -15,12 +15,11 @@ using console_test::ConsoleServerTest;
 using console_test::kSecret;
 
 TEST_F(ConsoleServerTest, StateChangesNeedTheirSessionsToken) {
-  auto server = Start({});
-  httplib::Client client = ClientOf(*server);
-  const Session session = OpenSession(client);
+  OpenConsole();
+  const Session& session = session_;
   ASSERT_FALSE(session.token.empty());
   ASSERT_NE(session.cookie.find("zavotel_session="), std::string::npos);
-  const Session other = OpenSession(client);
+  const Session other = OpenSession(*client_);
 
   struct Row {
     const char* what;
@@ -41,7 +40,7 @@ TEST_F(ConsoleServerTest, StateChangesNeedTheirSessionsToken) {
     httplib::Headers headers;
     if (!row.cookie.empty()) headers.emplace("Cookie", row.cookie);
     if (!row.token.empty()) headers.emplace("X-Console-Token", row.token);
-    auto reply = client.Post("/api/answering", headers, R"({"on":false})", "application/json");
+    auto reply = client_->Post("/api/answering", headers, R"({"on":false})", "application/json");
     ASSERT_TRUE(reply) << row.what;
     EXPECT_EQ(reply->status, row.status) << row.what << ": " << reply->body;
   }
@@ -53,10 +52,8 @@ TEST_F(ConsoleServerTest, StateChangesNeedTheirSessionsToken) {
 }
 
 TEST_F(ConsoleServerTest, ForeignOriginsAndHostsAreRefused) {
-  auto server = Start({});
-  httplib::Client client = ClientOf(*server);
-  const Session session = OpenSession(client);
-  const std::string own = "127.0.0.1:" + std::to_string(server->Port());
+  OpenConsole();
+  const std::string port = std::to_string(opened_->Port()), own = "127.0.0.1:" + port;
   struct Row {
     const char* header;
     std::string value;
@@ -67,15 +64,15 @@ TEST_F(ConsoleServerTest, ForeignOriginsAndHostsAreRefused) {
       {"Origin", "http://evil.example", 403},
       {"Origin", "null", 403},
       {"Origin", "https://" + own, 403},
-      {"Host", "evil.example:" + std::to_string(server->Port()), 403},
-      {"Host", "localhost:" + std::to_string(server->Port()), 200},
+      {"Host", "evil.example:" + port, 403},
+      {"Host", "localhost:" + port, 200},
   };
   for (const Row& row : rows) {
     for (bool post : {false, true}) {
-      httplib::Headers headers{{row.header, row.value}, {"Cookie", session.cookie},
-                               {"X-Console-Token", session.token}};
-      auto reply = post ? client.Post("/api/answering", headers, R"({"on":true})", "application/json")
-                        : client.Get("/api/status", headers);
+      httplib::Headers headers = headers_;
+      headers.emplace(row.header, row.value);
+      auto reply = post ? client_->Post("/api/answering", headers, R"({"on":true})", "application/json")
+                        : client_->Get("/api/status", headers);
       ASSERT_TRUE(reply);
       EXPECT_EQ(reply->status, row.status) << row.header << ": " << row.value << (post ? " POST" : " GET");
     }
@@ -116,17 +113,13 @@ TEST_F(ConsoleServerTest, NamesCannotReachOutsideTheirFolders) {
 }
 
 TEST_F(ConsoleServerTest, OversizedBodiesAreRefused) {
-  auto server = Start({});
-  httplib::Client client = ClientOf(*server);
-  const Session session = OpenSession(client);
-  httplib::Headers headers{{"Cookie", session.cookie}, {"X-Console-Token", session.token}};
-  const std::string big = "{\"on\":true,\"pad\":\"" + std::string(70 * 1024, 'x') + "\"}";
-  auto reply = client.Post("/api/answering", headers, big, "application/json");
+  OpenConsole();
+  auto reply = Post("/api/answering", "{\"on\":true,\"pad\":\"" + std::string(70 * 1024, 'x') + "\"}");
   ASSERT_TRUE(reply);
   EXPECT_EQ(reply->status, 413);
   // A body of unknown length (chunked) is refused before it is read.
-  auto chunked = client.Post(
-      "/api/ivr/load?name=Big.ivr", headers,
+  auto chunked = client_->Post(
+      "/api/ivr/load?name=Big.ivr", headers_,
       [](size_t, httplib::DataSink& sink) { return sink.done(), true; },
       "application/octet-stream");
   ASSERT_TRUE(chunked);

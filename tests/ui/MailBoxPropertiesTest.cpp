@@ -18,9 +18,7 @@ class MailBoxPropertiesTest : public ConsoleServerTest {
     ProfileWriteString(box_ = folders_->MailBoxes() + "/Sales.mbx", "mbx", "ftppass", "s3cret");
   }
   httplib::Result Save(const json& properties) {
-    const json body = {{"mailbox", "Sales"}, {"properties", properties}};
-    return client_->Post("/api/mailbox-properties", {{"Cookie", session_.cookie}, {"X-Console-Token", session_.token}},
-                         body.dump(), "application/json");
+    return Post("/api/mailbox-properties", json{{"mailbox", "Sales"}, {"properties", properties}}.dump());
   }
   std::string Key(const char* key) { return ProfileReadString(box_, "mbx", key, "<missing>"); }
 

@@ -24,7 +24,7 @@ class OgmEditTest : public ConsoleServerTest {
   httplib::Result Save(const std::string& name, const json& values, const json& text = nullptr) {
     json body = {{"name", name}, {"values", values}};
     if (!text.is_null()) body["text"] = text;
-    return client_->Post("/api/ogm/edit", headers_, body.dump(), "application/json");
+    return Post("/api/ogm/edit", body.dump());
   }
 
 };

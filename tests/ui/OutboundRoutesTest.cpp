@@ -22,8 +22,7 @@ class OutboundRoutesTest : public ConsoleServerTest {
     WriteList("555 0101&name=Ann;\r\n555 0102;\r\n555 0103");
   }
   httplib::Result Post(const std::string& path, const json& body) {
-    return client_->Post(path, {{"Cookie", session_.cookie}, {"X-Console-Token", session_.token}}, body.dump(),
-                         "application/json");
+    return ConsoleServerTest::Post(path, body.dump());
   }
   std::string ListPath() const { return folders_->Root() + "/outboundlist.txt"; }
   void WriteList(const std::string& text) const { ASSERT_TRUE(ReplaceFileText(ListPath(), text)); }
