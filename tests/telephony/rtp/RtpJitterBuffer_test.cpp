@@ -50,11 +50,15 @@ std::vector<int16_t> PullFrames(LRtpJitterBuffer& buffer, int frames) {
   return firsts;
 }
 
-}  // namespace
-
-TEST(RtpJitterBuffer, PlaysOneDepthBehindTheFirstPacket) {
+class RtpJitterBuffer : public ::testing::Test {
+ protected:
   Stream stream;
   LRtpJitterBuffer buffer;
+};
+
+}  // namespace
+
+TEST_F(RtpJitterBuffer, PlaysOneDepthBehindTheFirstPacket) {
   EXPECT_EQ(PullFrames(buffer, 1), (std::vector<int16_t>{0}));  // nothing yet
   EXPECT_EQ(buffer.Put(stream.Packet(0)), LRtpJitterBuffer::Outcome::kQueued);
   EXPECT_EQ(buffer.Put(stream.Packet(1)), LRtpJitterBuffer::Outcome::kQueued);
@@ -62,9 +66,7 @@ TEST(RtpJitterBuffer, PlaysOneDepthBehindTheFirstPacket) {
   EXPECT_EQ(PullFrames(buffer, 4), (std::vector<int16_t>{0, 0, stream.Level(0), stream.Level(1)}));
 }
 
-TEST(RtpJitterBuffer, LostPacketsAreSilenceAndLateOnesAreDropped) {
-  Stream stream;
-  LRtpJitterBuffer buffer;
+TEST_F(RtpJitterBuffer, LostPacketsAreSilenceAndLateOnesAreDropped) {
   buffer.Put(stream.Packet(0));
   buffer.Put(stream.Packet(2));
   EXPECT_EQ(PullFrames(buffer, 4), (std::vector<int16_t>{0, 0, stream.Level(0), 0}));
@@ -73,10 +75,8 @@ TEST(RtpJitterBuffer, LostPacketsAreSilenceAndLateOnesAreDropped) {
   EXPECT_EQ(PullFrames(buffer, 2), (std::vector<int16_t>{stream.Level(2), stream.Level(3)}));
 }
 
-TEST(RtpJitterBuffer, DropsDuplicatesAndRefusesOtherPayloads) {
+TEST_F(RtpJitterBuffer, DropsDuplicatesAndRefusesOtherPayloads) {
   using Outcome = LRtpJitterBuffer::Outcome;
-  Stream stream;
-  LRtpJitterBuffer buffer;
   for (const auto& [n, outcome] : {std::pair{0u, Outcome::kQueued}, {1u, Outcome::kQueued}, {0u, Outcome::kDuplicate},
                                    {1u, Outcome::kDuplicate}, {2u, Outcome::kQueued}})
     EXPECT_EQ(buffer.Put(stream.Packet(n)), outcome) << n;
@@ -90,9 +90,7 @@ TEST(RtpJitterBuffer, DropsDuplicatesAndRefusesOtherPayloads) {
   }
 }
 
-TEST(RtpJitterBuffer, HoldsTheDelayWhenTheSenderRunsFast) {
-  Stream stream;
-  LRtpJitterBuffer buffer;
+TEST_F(RtpJitterBuffer, HoldsTheDelayWhenTheSenderRunsFast) {
   // Ten packets at once (a burst after a network stall): the oldest give way.
   for (uint32_t n = 0; n < 10; ++n) buffer.Put(stream.Packet(n));
   // Whenever more than depth + slack (100 ms) piled up, play-out moved on to
@@ -102,9 +100,7 @@ TEST(RtpJitterBuffer, HoldsTheDelayWhenTheSenderRunsFast) {
             (std::vector<int16_t>{stream.Level(6), stream.Level(7), stream.Level(8), stream.Level(9), 0}));
 }
 
-TEST(RtpJitterBuffer, StartsAnewAfterRunningDryOrOnANewSource) {
-  Stream stream;
-  LRtpJitterBuffer buffer;
+TEST_F(RtpJitterBuffer, StartsAnewAfterRunningDryOrOnANewSource) {
   buffer.Put(stream.Packet(0));
   PullFrames(buffer, 6);  // our clock ran ahead: packet 1 would be late
   EXPECT_EQ(buffer.Put(stream.Packet(1)), LRtpJitterBuffer::Outcome::kQueued);
