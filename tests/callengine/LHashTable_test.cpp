@@ -20,14 +20,11 @@ TEST(LHashTable, SetReplacesExactNameOnlyGetFindsNewestIgnoringCaseAndQueriesDec
   parms.SetParm("empty", "");
   EXPECT_EQ(std::tuple(parms.Size(), parms.GetParm("NAME")), std::tuple(3u, "second"));
   EXPECT_EQ(parms.GetParm("missing", "fallback") + parms.GetParm("empty", "fallback"), "fallback");
-  // Query text decodes plus and hex; repeats replace.
+  // Query pairs are set in order, so a repeat replaces; the decoding is the
+  // query text's own, tested there.
   parms.Clear();
-  parms.ParseQuery("ogm=Sales+Desk&a%3Db=x%26y&=skipped&pct=100%&bad=%zz&last&n&x=1&n=2&end");
-  // A name runs to the equals sign.
-  for (auto [name, value] : {std::pair{"ogm", "Sales Desk"}, {"a=b", "x&y"}, {"pct", "100%"},
-                             {"bad", "%zz"}, {"last&n&x", "1"}, {"n", "2"}, {"end", ""}})
-    EXPECT_EQ(parms.GetParm(name, "unset"), value) << name;
-  EXPECT_EQ(parms.Size(), 7u);
+  parms.ParseQuery("ogm=Sales+Desk&n=1&x=1&n=2");
+  EXPECT_EQ(std::tuple(parms.GetParm("ogm"), parms.GetParm("n"), parms.Size()), std::tuple("Sales Desk", "2", 3u));
 }
 
 TEST(LHashTable, WriteAllStoresEveryEntryInOneSectionNewestWinning) {
