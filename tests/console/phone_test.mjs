@@ -56,6 +56,21 @@ await run("phone_test", async () => {
   await page.waitForTimeout(4000);
   await shot("phone-03-recording");
 
+  say("a microphone post held up for 1.5 s makes the next one no larger than the console takes");
+  const posted = [];
+  const recordSize = (request) => request.url().includes("/api/phone/mic") && posted.push(request.postDataBuffer().length);
+  page.on("request", recordSize);
+  let hold = true;
+  await page.route("**/api/phone/mic*", async (route) => {
+    if (hold) await new Promise((resume) => setTimeout(resume, 1500));
+    hold = false;
+    await route.continue();
+  });
+  await page.waitForTimeout(2500);
+  await page.unrouteAll();
+  page.off("request", recordSize);
+  assert.equal(Math.max(...posted), 8000, `post sizes ${posted}`);
+
   say("Hang Up ends the call and the button says so");
   await callButton.click();
   await page.waitForFunction(() => document.getElementById("phone-call").textContent === "Connect Call");

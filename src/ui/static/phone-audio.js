@@ -71,9 +71,12 @@ export class PhoneAudio {
     if (filled < out.length) this.playing = false; // ran dry: buffer up again
   }
 
-  // The microphone's audio since the last call, as 16-bit little-endian bytes.
-  takeCaptured() {
-    return new Blob([this.microphone.take().buffer], { type: "application/octet-stream" });
+  // The microphone's audio since the last call, as 16-bit little-endian
+  // bytes, at most its newest `maxSamples`: what a slow post held back is
+  // dropped rather than sent late, as the earpiece drops what comes late.
+  takeCaptured(maxSamples) {
+    const samples = this.microphone.take();
+    return new Blob([samples.subarray(Math.max(0, samples.length - maxSamples))], { type: "application/octet-stream" });
   }
 
   close() {

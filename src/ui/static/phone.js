@@ -6,6 +6,7 @@ import { PhoneAudio } from "./phone-audio.js";
 
 const KEYS = ["1", "2", "3", "4", "5", "6", "7", "8", "9", "*", "0", "#"];
 const MIC_POST_MS = 100;
+const MIC_POST_MOST = 4000; // samples: the console refuses posts of over 0.5 s
 const view = document.getElementById("view-phone");
 let built = false;
 let call = null; // { id, audio, events, reader, timer, posting }
@@ -122,7 +123,7 @@ async function play(current) {
 
 function sendMic(current) {
   if (current.posting || call !== current) return;
-  current.posting = api(query("/api/phone/mic", { id: current.id }), current.audio.takeCaptured())
+  current.posting = api(query("/api/phone/mic", { id: current.id }), current.audio.takeCaptured(MIC_POST_MOST))
     .catch(() => {}) // the call ended meanwhile: the state event says so
     .finally(() => (current.posting = null));
 }
