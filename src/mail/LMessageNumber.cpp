@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "core/IniStore.h"
+#include "core/Path.h"
 #include "core/ProfileValues.h"
 #include "core/Trace.h"
 #include "core/UniqueFd.h"
@@ -19,7 +20,7 @@ namespace {
 enum class Create { kCreated, kTaken, kFailed };
 
 Create CreateRecord(const std::string& record) {
-  if (ExistsIgnoringCase(record) || ExistsIgnoringCase(LMailBox::AudioPath(record))) {
+  if (ExistsIgnoringCase(record) || ExistsIgnoringCase(PathReplaceExtension(record, ".wav"))) {
     return Create::kTaken;
   }
   UniqueFd fd(::open(record.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
