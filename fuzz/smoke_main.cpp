@@ -3,7 +3,7 @@
 // removed, repeated, cut short, two seeds joined) drawn from a fixed random
 // sequence, so a failing run repeats. It stops after RUNS inputs or SECONDS,
 // whichever comes first. Real fuzzing uses the libFuzzer build.
-//   fuzz_smoke_NAME SEED-FOLDER [RUNS] [SECONDS]
+//   fuzz_NAME_smoke SEED-FOLDER [RUNS] [SECONDS]
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -11,11 +11,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
+
+#include "core/FileIo.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size);
 
@@ -27,8 +28,8 @@ constexpr std::size_t kLargestInput = 1 << 20;
 std::vector<Bytes> ReadSeeds(const std::filesystem::path& folder) {
   std::vector<Bytes> seeds;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    std::ifstream in(entry.path(), std::ios::binary);
-    seeds.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    const std::optional<std::string> text = ReadFileText(entry.path(), kLargestInput);
+    if (text) seeds.emplace_back(text->begin(), text->end());
   }
   return seeds;
 }
