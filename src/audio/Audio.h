@@ -41,5 +41,6 @@
 #include "audio/LWaveFile.h"
 #include "audio/LWaveFileFormat.h"
 #include "audio/LevelMeter.h"
+#include "audio/LineRate.h"
 #include "audio/PromptProcessing.h"
 #include "audio/recognition/LSpeechRec.h"

@@ -7,16 +7,11 @@
 
 #include "audio/LPRSourceToSink.h"
 #include "audio/LWaveFile.h"
+#include "audio/LineRate.h"
 #include "audio/SoundFile.h"
 #include "core/FileIo.h"
 #include "core/LProcessListThread.h"
 #include "core/Trace.h"
-
-namespace {
-
-constexpr uint32_t kLineRate = 8000;
-
-}  // namespace
 
 bool LoadAudioFile(const std::string& in, const std::string& out, LProgress& progress,
                    LProcessListThread* levelling) {

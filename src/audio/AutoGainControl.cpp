@@ -12,6 +12,7 @@
 #include "audio/LSPConvChannels.h"
 #include "audio/LSPHighPass.h"
 #include "audio/LWaveFile.h"
+#include "audio/LineRate.h"
 #include "core/FileIo.h"
 #include "core/Path.h"
 #include "core/Trace.h"
@@ -19,7 +20,6 @@
 
 namespace {
 
-constexpr uint32_t kLineRate = 8000;
 constexpr int kHighPassHz = 300;
 
 void Report(LogFile* log, const std::string& path, const char* what) {

@@ -9,13 +9,6 @@
 #include "audio/Mp3SideInfo.h"
 #include "audio/Mp3Tables.h"
 
-namespace {
-
-constexpr int kLines = 576;
-constexpr int kMixedLongLines = 36;  // the two lowest subbands of a mixed block
-
-}  // namespace
-
 const Mp3Dequantizer& Mp3Dequantizer::Instance() {
   static const Mp3Dequantizer instance;  // read-only after construction
   return instance;
@@ -42,8 +35,8 @@ int Mp3Dequantizer::DecodeValues(Mp3BitReader& bits, std::size_t end, const Mp3G
   huffman.DecodePairs(bits, info.tableSelect[1], (region2 - region1) / 2, values + region1);
   huffman.DecodePairs(bits, info.tableSelect[2], (big - region2) / 2, values + region2);
   const int line =
-      big + huffman.DecodeQuads(bits, info.count1Table, end, values + big, kLines - big);
-  std::fill(values + line, values + kLines, 0);
+      big + huffman.DecodeQuads(bits, info.count1Table, end, values + big, kMp3GranuleLines - big);
+  std::fill(values + line, values + kMp3GranuleLines, 0);
   return line;
 }
 
@@ -61,8 +54,8 @@ void Mp3Dequantizer::Requantize(const int* values, int count, const Mp3GranuleIn
   const int shift = info.scalefacScale ? 4 : 2;  // quarter powers per scale-factor step
   const int16_t* longBands = kMp3LongBands[rateIndex];
   const int16_t* shortBands = kMp3ShortBands[rateIndex];
-  std::fill(lines, lines + kLines, 0.0f);
-  const int longEnd = info.IsShort() ? (info.mixed ? kMixedLongLines : 0) : kLines;
+  std::fill(lines, lines + kMp3GranuleLines, 0.0f);
+  const int longEnd = info.IsShort() ? (info.mixed ? kMp3MixedLongLines : 0) : kMp3GranuleLines;
   for (int sfb = 0; sfb < 22 && longBands[sfb] < std::min(longEnd, count); ++sfb) {
     const int pre = info.preflag ? kMp3Pretab[sfb] : 0;
     const float gain = QuarterPower(base - shift * (factors.longBand[sfb] + pre));

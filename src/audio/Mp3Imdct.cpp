@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr int kLines = 576;
 constexpr double kAliasCoefficients[8] = {-0.6,   -0.535, -0.33,   -0.185,
                                           -0.095, -0.041, -0.0142, -0.0037};
 
@@ -73,7 +72,7 @@ Mp3Imdct::Mp3Imdct(Mp3Isa isa)
   for (int rate = 0; rate < 9; ++rate) {
     for (int mixed = 0; mixed < 2; ++mixed) {
       int16_t* map = reorder_[rate][mixed];
-      for (int i = 0; i < kLines; ++i) map[i] = static_cast<int16_t>(i);
+      for (int i = 0; i < kMp3GranuleLines; ++i) map[i] = static_cast<int16_t>(i);
       const int16_t* bands = kMp3ShortBands[rate];
       for (int sfb = mixed != 0 ? 3 : 0; sfb < 13; ++sfb) {
         const int width = bands[sfb + 1] - bands[sfb];
@@ -96,9 +95,9 @@ int Mp3Imdct::ShortExtent(int rateIndex, int nonzero) {
 }
 
 void Mp3Imdct::Reorder(const Mp3GranuleInfo& info, int rateIndex, float* lines) const {
-  float reordered[kLines];
+  float reordered[kMp3GranuleLines];
   const int16_t* map = reorder_[rateIndex][info.mixed ? 1 : 0];
-  for (int i = 0; i < kLines; ++i) reordered[map[i]] = lines[i];
+  for (int i = 0; i < kMp3GranuleLines; ++i) reordered[map[i]] = lines[i];
   std::memcpy(lines, reordered, sizeof reordered);
 }
 

@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr int kLines = 576;
-constexpr int kMixedLongLines = 36;
 const float kHalfRoot = static_cast<float>(std::sqrt(0.5));
 
 struct IntensityContext {
@@ -116,13 +114,13 @@ void Mp3Stereo::Process(const MP3Header& header, const Mp3GranuleInfo& rightInfo
   // Intensity coding copies the left channel, so nothing beyond either
   // channel's nonzero lines becomes nonzero.
   const int count = std::max(nonzero[0], nonzero[1]);
-  bool done[kLines] = {};
+  bool done[kMp3GranuleLines] = {};
   if (intensity) {
     const IntensityContext context{header, rightInfo, left, right, done};
     if (!rightInfo.IsShort()) {
-      IntensityLong(context, rightFactors, kLines);
+      IntensityLong(context, rightFactors, kMp3GranuleLines);
     } else if (IntensityShort(context, rightFactors, rightInfo.mixed ? 3 : 0) && rightInfo.mixed) {
-      IntensityLong(context, rightFactors, kMixedLongLines);
+      IntensityLong(context, rightFactors, kMp3MixedLongLines);
     }
   }
   if (middleSide) {

@@ -5,6 +5,11 @@
 // Fixed Layer III tables: scale-factor band boundaries per sample rate,
 // the pre-emphasis table and the scale-factor field widths.
 
+// Spectral lines in one granule of one channel.
+inline constexpr int kMp3GranuleLines = 576;
+// The long-block lines of a mixed block: its two lowest subbands.
+inline constexpr int kMp3MixedLongLines = 36;
+
 // Rate index as MP3Header::RateIndex(): 44.1, 48, 32, 22.05, 24, 16, 11.025, 12, 8 kHz.
 // Long-block band starts (22 bands, then 576).
 inline constexpr int16_t kMp3LongBands[9][23] = {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <filesystem>
 
 #include "callengine/OGMKeys.h"
 #include "callengine/ParameterText.h"
@@ -34,11 +33,6 @@ std::string Expand(std::string text, const LHashTable& parms, const LCallIdentit
 
 bool IsMp3(std::string_view path) {
   return path.size() >= 4 && EqualIgnoringCase(path.substr(path.size() - 4), ".mp3");
-}
-
-bool IsFile(const std::string& path) {
-  std::error_code error;
-  return !path.empty() && std::filesystem::is_regular_file(path, error);
 }
 
 }  // namespace
@@ -134,7 +128,7 @@ LOGMDefinition::Audio LOGMDefinition::AudioFile(const LHashTable& parms,
     file = Expand(ProfileReadString(iniPath_, kIvr, kPlayExFile, ownWave), parms, call);
   }
   std::string path = ResolveCaseInsensitive(InFolder(file));
-  if (file.empty() || !IsFile(path)) {
+  if (file.empty() || !IsRegularFile(path)) {
     Trace("LOGMDefinition %s: no audio file \"%s\"", iniPath_.c_str(), file.c_str());
     return Audio{path, false, false};
   }

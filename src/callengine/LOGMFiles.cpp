@@ -1,21 +1,16 @@
 #include "callengine/LOGMFiles.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <vector>
 
 #include "callengine/LOGMResolver.h"
 #include "callengine/ParameterText.h"
 #include "core/CaseInsensitivePath.h"
+#include "core/FileIo.h"
 #include "core/Path.h"
 #include "core/Trace.h"
 
 namespace {
-
-bool IsFile(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::is_regular_file(path, error);
-}
 
 struct Move {
   std::string from;
@@ -48,7 +43,7 @@ std::optional<std::string> LOGMFiles::IniPath(std::string_view name) const {
 
 std::optional<std::string> LOGMFiles::ExistingIniPath(std::string_view name) const {
   std::optional<std::string> path = IniPath(name);
-  if (!path || !IsFile(*path)) return std::nullopt;
+  if (!path || !IsRegularFile(*path)) return std::nullopt;
   return path;
 }
 
@@ -57,13 +52,13 @@ bool LOGMFiles::Rename(std::string_view from, std::string_view to) const {
   // Only a change of letter case may keep the name of an existing OGM.
   if (Exists(to) && !EqualIgnoringCase(from, to)) return false;
   std::string target = PathJoinExt(folder_, to, ".ini");
-  if (IsFile(target) && target != *IniPath(from)) return false;
+  if (IsRegularFile(target) && target != *IniPath(from)) return false;
   std::vector<Move> done;
   // The definition moves last, so a failure never leaves an OGM without its
   // audio and text under either name.
   for (auto ext = kExtensions.rbegin(); ext != kExtensions.rend(); ++ext) {
     std::string source = *FilePath(from, *ext);
-    if (!IsFile(source)) continue;
+    if (!IsRegularFile(source)) continue;
     std::string moved = PathJoinExt(folder_, to, *ext);
     if (std::rename(source.c_str(), moved.c_str()) != 0) {
       Trace("LOGMFiles could not rename \"%s\" to \"%s\"", source.c_str(), moved.c_str());
@@ -84,7 +79,7 @@ bool LOGMFiles::Remove(std::string_view name) const {
   }
   for (std::string_view ext : kExtensions) {
     std::string path = *FilePath(name, ext);
-    if (IsFile(path) && std::remove(path.c_str()) != 0) {
+    if (IsRegularFile(path) && std::remove(path.c_str()) != 0) {
       Trace("LOGMFiles could not delete \"%s\"", path.c_str());
     }
   }

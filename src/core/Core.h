@@ -33,5 +33,6 @@
 #include "core/TempFile.h"
 #include "core/TextCompare.h"
 #include "core/TextFormat.h"
+#include "core/TextTrim.h"
 #include "core/Trace.h"
 #include "core/UniqueFd.h"

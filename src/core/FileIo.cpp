@@ -76,6 +76,11 @@ std::optional<uint64_t> FreeDiskBytes(const std::string& folder) {
   return static_cast<uint64_t>(info.f_bavail) * info.f_frsize;
 }
 
+bool IsRegularFile(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 std::optional<std::string> ReadFileText(const std::string& path, std::size_t maxBytes) {
   UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   struct stat info {};

@@ -32,6 +32,9 @@ int64_t FileSize(int fd);
 // `folder`; nullopt when it cannot be told.
 std::optional<uint64_t> FreeDiskBytes(const std::string& folder);
 
+// True when a regular file is at `path` (false also when that cannot be told).
+bool IsRegularFile(const std::string& path);
+
 // At most `maxBytes` of the regular file at `path`; nullopt when it cannot
 // be opened or is not a regular file. Opened non-blocking, so a FIFO named
 // like the file never hangs the caller.

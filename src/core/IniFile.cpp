@@ -3,16 +3,11 @@
 #include <algorithm>
 #include <optional>
 
+#include "core/TextTrim.h"
+
 namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-
-std::string_view Trim(std::string_view text) {
-  std::size_t begin = text.find_first_not_of(" \t");
-  if (begin == std::string_view::npos) return {};
-  std::size_t end = text.find_last_not_of(" \t");
-  return text.substr(begin, end - begin + 1);
-}
 
 std::string Fold(std::string_view name) {
   std::string folded(name);
@@ -23,7 +18,7 @@ std::string Fold(std::string_view name) {
 }
 
 std::string KeyId(std::string_view section, std::string_view key) {
-  return Fold(Trim(section)) + '\n' + Fold(Trim(key));
+  return Fold(TrimText(section)) + '\n' + Fold(TrimText(key));
 }
 
 // The line without its line end (LF, CRLF or a lone CR left at the end).
@@ -37,7 +32,7 @@ std::string_view LineEndOf(std::string_view line) { return line.substr(Content(l
 
 std::string_view SectionName(std::string_view trimmed) {
   std::string_view inside = trimmed.substr(1);
-  return Trim(inside.substr(0, inside.find(']')));
+  return TrimText(inside.substr(0, inside.find(']')));
 }
 
 std::string_view Unquote(std::string_view value) {
@@ -49,7 +44,7 @@ std::string_view Unquote(std::string_view value) {
 
 std::string_view ValueOf(std::string_view line) {
   std::string_view content = Content(line);
-  return Unquote(Trim(content.substr(content.find('=') + 1)));
+  return Unquote(TrimText(content.substr(content.find('=') + 1)));
 }
 
 }  // namespace
@@ -73,12 +68,12 @@ IniFile::Line IniFile::MakeLine(std::string_view text) {
   std::string_view content = Content(text);
   // A byte order mark (written by some editors) would hide the first header.
   if (content.starts_with(kUtf8Bom)) content.remove_prefix(kUtf8Bom.size());
-  std::string_view trimmed = Trim(content);
+  std::string_view trimmed = TrimText(content);
   if (trimmed.starts_with('[')) {
     line.kind = Kind::kSection;
     line.name = Fold(SectionName(trimmed));
   } else if (!trimmed.starts_with(';') && trimmed.find('=') != std::string_view::npos) {
-    std::string_view key = Trim(trimmed.substr(0, trimmed.find('=')));
+    std::string_view key = TrimText(trimmed.substr(0, trimmed.find('=')));
     if (!key.empty()) {
       line.kind = Kind::kKey;
       line.name = Fold(key);
@@ -113,24 +108,24 @@ std::optional<std::string_view> IniFile::Find(std::string_view section,
 }
 
 bool IniFile::HasSection(std::string_view section) const {
-  return sections_.contains(Fold(Trim(section)));
+  return sections_.contains(Fold(TrimText(section)));
 }
 
 bool IniFile::ValidSectionName(std::string_view section) {
-  section = Trim(section);
+  section = TrimText(section);
   return !section.empty() && section.find_first_of("]\r\n") == std::string_view::npos;
 }
 
 bool IniFile::ValidKeyName(std::string_view key) {
-  key = Trim(key);
+  key = TrimText(key);
   return !key.empty() && key.find_first_of("=\r\n") == std::string_view::npos &&
          key.front() != '[' && key.front() != ';' && !key.starts_with(kUtf8Bom);
 }
 
 bool IniFile::Set(std::string_view section, std::string_view key, std::string_view value) {
   if (!ValidSectionName(section) || !ValidKeyName(key)) return false;
-  section = Trim(section);
-  key = Trim(key);
+  section = TrimText(section);
+  key = TrimText(key);
   std::string oneLine(value);
   for (char& c : oneLine) {
     if (c == '\r' || c == '\n') c = ' ';
@@ -171,7 +166,7 @@ void IniFile::EnsureFinalLineEnd() {
 void IniFile::AppendSection(std::string_view section, std::string_view key,
                             std::string_view value) {
   EnsureFinalLineEnd();
-  if (!lines_.empty() && !Trim(Content(lines_.back().text)).empty()) {
+  if (!lines_.empty() && !TrimText(Content(lines_.back().text)).empty()) {
     InsertLine(lines_.size(), lineEnd_);
   }
   InsertLine(lines_.size(), '[' + std::string(section) + ']' + lineEnd_);
@@ -191,15 +186,15 @@ void IniFile::EraseLines(Pred remove) {
 }
 
 void IniFile::DeleteKey(std::string_view section, std::string_view key) {
-  std::string folded = Fold(Trim(section));
-  std::string foldedKey = Fold(Trim(key));
+  std::string folded = Fold(TrimText(section));
+  std::string foldedKey = Fold(TrimText(key));
   EraseLines([&](const Line& line, const std::optional<std::string>& in) {
     return line.kind == Kind::kKey && in == folded && line.name == foldedKey;
   });
 }
 
 void IniFile::DeleteSection(std::string_view section) {
-  std::string folded = Fold(Trim(section));
+  std::string folded = Fold(TrimText(section));
   EraseLines([&](const Line&, const std::optional<std::string>& in) { return in == folded; });
 }
 

@@ -14,6 +14,7 @@
 #include "audio/LProgress.h"
 #include "audio/LSRCFilterBase.h"
 #include "audio/LWaveFile.h"
+#include "audio/LineRate.h"
 #include "audio/SoundFile.h"
 #include "core/CaseInsensitivePath.h"
 #include "core/FileIo.h"
@@ -27,7 +28,6 @@
 namespace {
 
 constexpr std::size_t kCopyBlock = 4096;
-constexpr uint32_t kLineRate = 8000;
 // No codec yields more than a few line-format frames per byte (MP3 at its
 // lowest rate about 8): a header promising more lies about its length.
 constexpr int64_t kMaxFramesPerByte = 64;

@@ -19,7 +19,6 @@ using httplib::Request;
 using httplib::Response;
 
 constexpr size_t kSendPiece = 64 * 1024;
-constexpr const char* kWave = "audio/wav";
 
 }  // namespace
 
@@ -81,10 +80,10 @@ void SendAudio(const Request& request, Response& response, ConsoleAudio& audio, 
                LProgress& progress) {
   ConsoleAudio::Playable playable = audio.Get(path, progress);
   response.set_header("Cache-Control", "no-store");
-  if (playable.asStored && SendFile(request, response, path, kWave)) return;
+  if (playable.asStored && SendFile(request, response, path, kWaveMediaType)) return;
   if (!playable.wave)
     return Refuse(response, 422, playable.error.empty() ? "the audio cannot be read" : playable.error);
-  SendBytes(request, response, std::move(playable.wave), kWave);
+  SendBytes(request, response, std::move(playable.wave), kWaveMediaType);
 }
 
 }  // namespace console_server

@@ -12,6 +12,8 @@ class LProgress;
 // seeking, a download resumed).
 namespace console_server {
 
+inline constexpr const char* kWaveMediaType = "audio/wav";
+
 // The library answers a Range header itself (206 with the slice), but this
 // version neither cuts a range at the end of the body nor refuses one that
 // starts past it, and it numbers the parts of several ranges wrongly. So one

@@ -3,14 +3,9 @@
 #include <cctype>
 
 #include "core/TextCompare.h"
+#include "core/TextTrim.h"
 
 namespace {
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
-  return text;
-}
 
 bool IsHostName(std::string_view host) {
   if (host.empty()) return false;
@@ -41,7 +36,7 @@ std::optional<int> ParsePort(std::string_view digits) {
 }  // namespace
 
 std::optional<FtpServerAddress> FtpServerAddress::Parse(std::string_view text) {
-  text = Trim(text);
+  text = TrimText(text, " \t\n\v\f\r");
   FtpServerAddress address;
   const std::size_t scheme = text.find("://");
   if (scheme != std::string_view::npos) {

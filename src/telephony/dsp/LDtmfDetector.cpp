@@ -3,11 +3,11 @@
 #include <cmath>
 #include <numbers>
 
+#include "audio/LineRate.h"
 #include "telephony/dsp/DtmfKeypad.h"
 
 namespace {
 
-constexpr double kRate = 8000;
 constexpr double kTwoPi = 2 * std::numbers::pi;
 constexpr int kWindow = 160;
 constexpr double kBinWidth = kTwoPi / kWindow;
@@ -58,7 +58,7 @@ std::array<std::complex<double>, 8> Turns() {
 LDtmfDetector::LDtmfDetector() {
   for (int i = 0; i < 8; ++i) {
     Tone& tone = tones_[i];
-    const double omega = kTwoPi * (i < 4 ? kDtmfRowHz[i] : kDtmfColumnHz[i - 4]) / kRate;
+    const double omega = kTwoPi * (i < 4 ? kDtmfRowHz[i] : kDtmfColumnHz[i - 4]) / kLineRate;
     for (int b = 0; b < 3; ++b) {
       Bin& bin = tone.bins[b];
       bin.omega = omega + (b - 1) * kBinWidth;

@@ -4,11 +4,11 @@
 #include <cmath>
 #include <numbers>
 
+#include "audio/LineRate.h"
 #include "telephony/dsp/DtmfKeypad.h"
 
 namespace {
 
-constexpr double kRate = 8000;
 // Row tones about 10 dB and column tones 8 dB below full scale: the usual
 // 2 dB of normal twist, and room for the prompt they may be mixed with.
 constexpr double kRowAmplitude = 10000;
@@ -17,7 +17,7 @@ constexpr double kBeepAmplitude = 10000;
 constexpr uint32_t kRamp = 8;  // 1 ms fade in and out, against clicks
 
 // Whole minutes at most, which no dialling needs.
-uint32_t Samples(uint32_t ms) { return std::min<uint32_t>(ms, 60000) * static_cast<uint32_t>(kRate / 1000); }
+uint32_t Samples(uint32_t ms) { return std::min<uint32_t>(ms, 60000) * (kLineRate / 1000); }
 
 }  // namespace
 
@@ -55,7 +55,7 @@ size_t LToneGenerator::Mix(std::span<int16_t> samples) {
 double LToneGenerator::Next(Segment& segment) {
   const uint32_t n = segment.done++;
   if (segment.firstAmplitude == 0) return 0;
-  const double t = 2 * std::numbers::pi * n / kRate;
+  const double t = 2 * std::numbers::pi * n / kLineRate;
   const uint32_t edge = std::min(n, segment.length - 1 - n);
   const double fade = edge >= kRamp ? 1 : 0.5 - 0.5 * std::cos(std::numbers::pi * (edge + 0.5) / kRamp);
   return fade * (segment.firstAmplitude * std::sin(segment.first * t) +

@@ -4,13 +4,13 @@
 
 #include "audio/LSPConvChannels.h"
 #include "audio/LSPConvertRate.h"
+#include "audio/LineRate.h"
 #include "core/Profile.h"
 #include "core/Trace.h"
 #include "telephony/dsp/LSinkEndOfCallTone.h"
 
 namespace {
 
-constexpr int32_t kLineRate = 8000;
 // A wait without a silence stop: every block counts as voice.
 constexpr int kEveryBlock = -127;
 constexpr int32_t kNoSilenceStopMs = 10000;

@@ -2,24 +2,14 @@
 
 #include <optional>
 
+#include "core/TextCompare.h"
+#include "core/TextTrim.h"
 #include "telephony/dsp/DtmfKeypad.h"
 
 namespace {
 
-std::string_view Trim(std::string_view text) {
-  const size_t first = text.find_first_not_of(" \t\r");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
-
-bool SameName(std::string_view name, std::string_view wanted) {
-  if (name.size() != wanted.size()) return false;
-  for (size_t i = 0; i < name.size(); ++i) {
-    const char c = name[i] >= 'A' && name[i] <= 'Z' ? static_cast<char>(name[i] - 'A' + 'a') : name[i];
-    if (c != wanted[i]) return false;
-  }
-  return true;
-}
+// Around a name or value, as a body written on another system may carry.
+constexpr std::string_view kSpaces = " \t\r";
 
 // A decimal number of at most 9 digits.
 std::optional<uint32_t> Number(std::string_view text) {
@@ -53,12 +43,12 @@ bool LDtmfRelay::Parse(std::string_view body, LDtmfRelay& relay) {
     body = end == std::string_view::npos ? std::string_view() : body.substr(end + 1);
     const size_t equals = line.find('=');
     if (equals == std::string_view::npos) continue;
-    const std::string_view name = Trim(line.substr(0, equals));
-    const std::string_view value = Trim(line.substr(equals + 1));
-    if (SameName(name, "signal") && !haveSignal) {
+    const std::string_view name = TrimText(line.substr(0, equals), kSpaces);
+    const std::string_view value = TrimText(line.substr(equals + 1), kSpaces);
+    if (EqualIgnoringCase(name, "signal") && !haveSignal) {
       haveSignal = true;
       relay.key = KeyOfSignal(value);
-    } else if (SameName(name, "duration") && !haveDuration) {
+    } else if (EqualIgnoringCase(name, "duration") && !haveDuration) {
       haveDuration = true;
       relay.durationMs = Number(value).value_or(0);
     }

@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "core/TextCompare.h"
+#include "core/TextTrim.h"
 
 namespace {
 
@@ -15,11 +16,6 @@ struct NameAddr {
 
 constexpr int kMaxRingPattern = 999;
 
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -49,7 +45,7 @@ std::string Clean(std::string_view text, bool escapes, bool quoted) {
 // The first entry of a header value: '"name" <uri>', 'name <uri>' or 'uri;params'.
 NameAddr ParseNameAddr(std::string_view value) {
   NameAddr result;
-  value = Trim(value);
+  value = TrimText(value);
   if (value.starts_with('"')) {
     size_t end = 1;
     while (end < value.size() && value[end] != '"') end += value[end] == '\\' ? 2 : 1;
@@ -61,12 +57,12 @@ NameAddr ParseNameAddr(std::string_view value) {
   const size_t open = value.find('<');
   const size_t comma = value.find(',');
   if (open != std::string_view::npos && (comma == std::string_view::npos || open < comma)) {
-    if (!result.quotedName) result.name = Trim(value.substr(0, open));
+    if (!result.quotedName) result.name = TrimText(value.substr(0, open));
     const size_t close = value.find('>', open);
     if (close == std::string_view::npos) return NameAddr{};
     result.uri = value.substr(open + 1, close - open - 1);
   } else if (!result.quotedName) {
-    result.uri = Trim(value.substr(0, value.find_first_of(";,")));
+    result.uri = TrimText(value.substr(0, value.find_first_of(";,")));
   }
   return result;
 }
@@ -78,7 +74,7 @@ bool HasScheme(std::string_view uri, std::string_view scheme) {
 // User and host of a sip:, sips: or tel: URI; both empty for other schemes.
 void SplitUri(std::string_view uri, std::string_view& user, std::string_view& host) {
   user = host = {};
-  uri = Trim(uri);
+  uri = TrimText(uri);
   if (HasScheme(uri, "tel:")) {
     user = uri.substr(4, uri.find_first_of(";?") - 4);
     return;
@@ -106,7 +102,7 @@ bool IsAnonymous(std::string_view user, std::string_view host) {
 bool PrivacyHidesCaller(std::string_view privacy) {
   while (!privacy.empty()) {
     const size_t end = privacy.find_first_of(";,");
-    const std::string_view token = Trim(privacy.substr(0, end));
+    const std::string_view token = TrimText(privacy.substr(0, end));
     if (EqualIgnoringCase(token, "id") || EqualIgnoringCase(token, "user") ||
         EqualIgnoringCase(token, "header"))
       return true;

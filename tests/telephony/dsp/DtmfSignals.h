@@ -10,6 +10,9 @@
 
 #include "telephony/dsp/DtmfKeypad.h"
 
+// Every key, in keypad order.
+inline constexpr char kAllKeys[] = "123A456B789C*0#D";
+
 // A key's tone pair as it may reach the detector: off its nominal
 // frequencies, with twist, at a level, with white noise.
 struct DtmfTone {
