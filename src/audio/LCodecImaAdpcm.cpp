@@ -54,7 +54,7 @@ struct Predictor {
   }
 };
 
-uint32_t Capacity(uint32_t blockAlign, uint32_t channels) {
+uint32_t ImaBlockSamples(uint32_t blockAlign, uint32_t channels) {
   return (blockAlign - 4 * channels) / (4 * channels) * 8 + 1;
 }
 
@@ -67,7 +67,7 @@ std::unique_ptr<LCodecStream> LCodecImaAdpcm::Open(const LWaveFileFormat& ima, b
       align < 4u * channels) {
     return nullptr;
   }
-  const uint32_t capacity = Capacity(align, channels);
+  const uint32_t capacity = ImaBlockSamples(align, channels);
   const uint32_t perBlock = ima.ExtraSize() >= 2 ? LoadLeU16(ima.Extra()) : capacity;
   if (perBlock < 1 || !PlausibleBlock(perBlock, capacity)) return nullptr;
   return std::make_unique<LCodecImaAdpcm>(channels, align, static_cast<uint16_t>(perBlock), decode);
@@ -76,7 +76,7 @@ std::unique_ptr<LCodecStream> LCodecImaAdpcm::Open(const LWaveFileFormat& ima, b
 bool LCodecImaAdpcm::Describe(LWaveFileFormat& format, uint32_t rate, uint16_t channels) {
   if (channels < 1 || channels > kMaxChannels) return false;
   const uint32_t align = StandardBlockAlign(rate, channels);
-  const uint32_t perBlock = Capacity(align, channels);
+  const uint32_t perBlock = ImaBlockSamples(align, channels);
   SetBlockLayout(format, rate, align, perBlock);
   uint8_t extra[2];
   StoreLe16(extra, static_cast<int32_t>(perBlock));
@@ -88,7 +88,7 @@ LCodecImaAdpcm::LCodecImaAdpcm(uint16_t channels, uint16_t blockAlign, uint16_t 
     : LCodecAdpcm(channels, blockAlign, samplesPerBlock, decode) {}
 
 uint32_t LCodecImaAdpcm::FramesIn(uint32_t bytes) const {
-  return bytes < 4u * Channels() ? 0 : Capacity(bytes, Channels());
+  return bytes < 4u * Channels() ? 0 : ImaBlockSamples(bytes, Channels());
 }
 
 void LCodecImaAdpcm::DecodeBlock(const uint8_t* in, uint8_t* out, uint32_t frames) const {

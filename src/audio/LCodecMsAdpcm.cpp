@@ -39,7 +39,7 @@ struct Channel {
   }
 };
 
-uint32_t Capacity(uint32_t blockAlign, uint32_t channels) {
+uint32_t MsBlockSamples(uint32_t blockAlign, uint32_t channels) {
   return (blockAlign - 7 * channels) * 2 / channels + 2;
 }
 
@@ -55,7 +55,7 @@ std::unique_ptr<LCodecStream> LCodecMsAdpcm::Open(const LWaveFileFormat& adpcm, 
   const uint8_t* extra = adpcm.Extra();
   const uint32_t perBlock = LoadLeU16(extra);
   const uint32_t count = LoadLeU16(extra + 2);
-  if (perBlock < 2 || !PlausibleBlock(perBlock, Capacity(align, channels)) || count < 1 ||
+  if (perBlock < 2 || !PlausibleBlock(perBlock, MsBlockSamples(align, channels)) || count < 1 ||
       count > kMaxCoefficients || adpcm.ExtraSize() < 4 + 4 * count) {
     return nullptr;
   }
@@ -70,7 +70,7 @@ std::unique_ptr<LCodecStream> LCodecMsAdpcm::Open(const LWaveFileFormat& adpcm, 
 bool LCodecMsAdpcm::Describe(LWaveFileFormat& format, uint32_t rate, uint16_t channels) {
   if (channels < 1 || channels > kMaxChannels) return false;
   const uint32_t align = StandardBlockAlign(rate, channels);
-  const uint32_t perBlock = Capacity(align, channels);
+  const uint32_t perBlock = MsBlockSamples(align, channels);
   SetBlockLayout(format, rate, align, perBlock);
   std::array<uint8_t, 4 + 4 * kStandard.size()> extra{};
   StoreLe16(extra.data(), static_cast<int32_t>(perBlock));
@@ -88,7 +88,7 @@ LCodecMsAdpcm::LCodecMsAdpcm(uint16_t channels, uint16_t blockAlign, uint16_t sa
       coefficients_(std::move(coefficients)) {}
 
 uint32_t LCodecMsAdpcm::FramesIn(uint32_t bytes) const {
-  return bytes < 7u * Channels() ? 0 : Capacity(bytes, Channels());
+  return bytes < 7u * Channels() ? 0 : MsBlockSamples(bytes, Channels());
 }
 
 void LCodecMsAdpcm::DecodeBlock(const uint8_t* in, uint8_t* out, uint32_t frames) const {

@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr const char* kSection = "autohours";
+constexpr const char* kHoursSection = "autohours";
 constexpr int kSunday = 0;
 constexpr int kSaturday = 6;
 
@@ -16,14 +16,14 @@ bool LOfficeHours::Open(const std::string& settingsFile, std::time_t now) {
   int open = 0;
   int close = 0;
   if (today.weekday == kSaturday) {
-    open = ProfileReadTimeOfDay(settingsFile, kSection, "satopen", 0);
-    close = ProfileReadTimeOfDay(settingsFile, kSection, "satclose", 0);
+    open = ProfileReadTimeOfDay(settingsFile, kHoursSection, "satopen", 0);
+    close = ProfileReadTimeOfDay(settingsFile, kHoursSection, "satclose", 0);
   } else if (today.weekday == kSunday) {
-    open = ProfileReadTimeOfDay(settingsFile, kSection, "sunopen", 0);
-    close = ProfileReadTimeOfDay(settingsFile, kSection, "sunclose", 0);
+    open = ProfileReadTimeOfDay(settingsFile, kHoursSection, "sunopen", 0);
+    close = ProfileReadTimeOfDay(settingsFile, kHoursSection, "sunclose", 0);
   } else {
-    open = ProfileReadTimeOfDay(settingsFile, kSection, "weekdayopen", 32400);
-    close = ProfileReadTimeOfDay(settingsFile, kSection, "weekdayclose", 61200);
+    open = ProfileReadTimeOfDay(settingsFile, kHoursSection, "weekdayopen", 32400);
+    close = ProfileReadTimeOfDay(settingsFile, kHoursSection, "weekdayclose", 61200);
   }
   return open <= today.secondsOfDay && today.secondsOfDay < close;
 }
@@ -31,20 +31,20 @@ bool LOfficeHours::Open(const std::string& settingsFile, std::time_t now) {
 LOfficeHours::Decision LOfficeHours::Decide(const std::string& settingsFile, const LClock& clock,
                                             const Ring& ring) {
   Decision decision{ring.answeringEnabled, std::nullopt};
-  if (!ProfileReadBool(settingsFile, kSection, "enabled", false)) return decision;
+  if (!ProfileReadBool(settingsFile, kHoursSection, "enabled", false)) return decision;
   bool open = Open(settingsFile, clock.Now());
   int mode =
-      ProfileReadInt(settingsFile, kSection, open ? "duringmode" : "aftermode", open ? 2 : 0);
+      ProfileReadInt(settingsFile, kHoursSection, open ? "duringmode" : "aftermode", open ? 2 : 0);
   switch (mode) {
     case 1:
-      decision.ogm = ProfileReadString(settingsFile, kSection, open ? "duringogm" : "afterogm",
+      decision.ogm = ProfileReadString(settingsFile, kHoursSection, open ? "duringogm" : "afterogm",
                                        "Default Answering Message");
       break;
     case 2:
       decision.answeringEnabled = false;
       break;
     case 3: {
-      int extra = ProfileReadInt(settingsFile, kSection, open ? "duringrings" : "afterrings", 5);
+      int extra = ProfileReadInt(settingsFile, kHoursSection, open ? "duringrings" : "afterrings", 5);
       decision.answeringEnabled = ring.answeringEnabled && ring.ring >= ring.ringsNeeded + extra;
       break;
     }

@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr int kSliceMs = 200;
+constexpr int kStopCheckMs = 200;
 
 bool PeerMayControl(int fd) {
   ucred peer{};
@@ -28,7 +28,7 @@ ControlServer::~ControlServer() { StopThreadTimed(kStopTimeoutMs); }
 void ControlServer::ThreadFunction() {
   while (!IsToStop()) {
     pollfd entry{endpoint_->Fd(), POLLIN, 0};
-    if (::poll(&entry, 1, kSliceMs) <= 0) continue;
+    if (::poll(&entry, 1, kStopCheckMs) <= 0) continue;
     UniqueFd client(::accept4(endpoint_->Fd(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
     if (client.Valid()) Serve(client.Get());
   }

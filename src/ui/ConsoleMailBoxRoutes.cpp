@@ -113,7 +113,7 @@ void PostRename(ConsoleServer::State& state, const Request& request, Response& r
 
 // The selection moves to the first mailbox left, so it never names a
 // deleted one.
-void PostDelete(ConsoleServer::State& state, const Request& request, Response& response) {
+void PostMailBoxDelete(ConsoleServer::State& state, const Request& request, Response& response) {
   const std::string path = MailBoxOfBody(state, request, "name", response);
   if (path.empty()) return;
   const DataFolders& folders = state.host.folders;
@@ -136,7 +136,7 @@ void AddMailBoxRoutes(ConsoleServer::State& state) {
   http.Post("/api/mailboxes/select", [&state](const Request& q, Response& r) { PostSelect(state, q, r); });
   http.Post("/api/mailboxes/new", [&state](const Request& q, Response& r) { PostNew(state, q, r); });
   http.Post("/api/mailboxes/rename", [&state](const Request& q, Response& r) { PostRename(state, q, r); });
-  http.Post("/api/mailboxes/delete", [&state](const Request& q, Response& r) { PostDelete(state, q, r); });
+  http.Post("/api/mailboxes/delete", [&state](const Request& q, Response& r) { PostMailBoxDelete(state, q, r); });
 }
 
 }  // namespace console_server

@@ -30,8 +30,6 @@ namespace {
 using httplib::Request;
 using httplib::Response;
 
-constexpr const char* kWave = "audio/wav";
-
 // The record a query "?mailbox=M&id=I" names; "" after refusing.
 std::string QueriedMessage(ConsoleServer::State& state, const Request& request, Response& response) {
   const std::string mailBox =
@@ -65,7 +63,7 @@ void GetDownload(ConsoleServer::State& state, const Request& request, Response& 
   if (record.empty()) return;
   response.set_header("Content-Disposition", AttachmentHeader(PathTitle(record) + ".wav"));
   response.set_header("Cache-Control", "no-store");
-  if (!SendFile(request, response, LMailBox::AudioPath(record), kWave)) {
+  if (!SendFile(request, response, LMailBox::AudioPath(record), kWaveMediaType)) {
     response.headers.erase("Content-Disposition");
     Refuse(response, 404, "the message has no audio");
   }
@@ -90,7 +88,7 @@ void PostRead(ConsoleServer::State& state, const Request& request, Response& res
   Answer(response, {{"read", true}});
 }
 
-void PostDelete(ConsoleServer::State& state, const Request& request, Response& response) {
+void PostMessagesDelete(ConsoleServer::State& state, const Request& request, Response& response) {
   const std::optional<Selection> selection = RequestedSelection(state.host.folders, request.body, response);
   if (!selection) return;
   auto deleted = std::make_shared<std::vector<std::string>>();
@@ -148,7 +146,7 @@ void AddMessageRoutes(ConsoleServer::State& state) {
            [&state, audio](const Request& q, Response& r) { GetAudio(state, *audio, q, r); });
   http.Get("/api/messages/download", [&state](const Request& q, Response& r) { GetDownload(state, q, r); });
   http.Post("/api/messages/read", [&state](const Request& q, Response& r) { PostRead(state, q, r); });
-  http.Post("/api/messages/delete", [&state](const Request& q, Response& r) { PostDelete(state, q, r); });
+  http.Post("/api/messages/delete", [&state](const Request& q, Response& r) { PostMessagesDelete(state, q, r); });
   http.Post("/api/messages/move", [&state](const Request& q, Response& r) { PostMove(state, q, r); });
 }
 

@@ -100,7 +100,7 @@ void PostRename(ConsoleServer::State& state, const Request& request, Response& r
   Answer(response, {{"name", *to}});
 }
 
-void PostDelete(ConsoleServer::State& state, const Request& request, Response& response) {
+void PostOgmDelete(ConsoleServer::State& state, const Request& request, Response& response) {
   std::optional<Names> names = console_request::TextListMember(request.body, "names");
   if (!names) return Refuse(response, 400, "expected {\"names\": [OGM names]}");
   for (const std::string& name : *names)
@@ -146,7 +146,7 @@ void AddOgmListRoutes(ConsoleServer::State& state) {
   http.Post("/api/ogmlist/order", [&state](const Request& q, Response& r) { PostOrder(state, q, r); });
   http.Post("/api/ogmlist/new", [&state](const Request& q, Response& r) { PostNew(state, q, r); });
   http.Post("/api/ogmlist/rename", [&state](const Request& q, Response& r) { PostRename(state, q, r); });
-  http.Post("/api/ogmlist/delete", [&state](const Request& q, Response& r) { PostDelete(state, q, r); });
+  http.Post("/api/ogmlist/delete", [&state](const Request& q, Response& r) { PostOgmDelete(state, q, r); });
   http.Post("/api/ogmlist/report", [&state](const Request&, Response& r) { PostReport(state, r); });
   http.Get("/api/ogmlist/report.rtf", [&state](const Request& q, Response& r) { GetReport(state, q, r); });
 }

@@ -141,7 +141,7 @@ void PostLoad(ConsoleServer::State& state, const Request& request, Response& res
 }
 
 // Save List: the list's text under the chosen name, which is remembered.
-void PostSave(ConsoleServer::State& state, const Request& request, Response& response) {
+void PostOutboundSave(ConsoleServer::State& state, const Request& request, Response& response) {
   const std::optional<std::string> name = ListFileName(BodyOf(request), response);
   if (!name) return;
   auto text = std::make_shared<std::string>();
@@ -164,7 +164,7 @@ void AddOutboundRoutes(ConsoleServer::State& state) {
   http.Post("/api/outbound/settings", [&state](const Request& q, Response& r) { PostSettings(state, q, r); });
   http.Post("/api/outbound/load", [&state](const Request& q, Response& r) { PostLoad(state, q, r); });
   state.bodyLimits["/api/outbound/load"] = kMaxLoadBody;
-  http.Post("/api/outbound/save", [&state](const Request& q, Response& r) { PostSave(state, q, r); });
+  http.Post("/api/outbound/save", [&state](const Request& q, Response& r) { PostOutboundSave(state, q, r); });
 }
 
 }  // namespace console_server

@@ -84,7 +84,7 @@ void PostLoad(ConsoleServer::State& state, const Request& request, Response& res
 
 // The save dialog's choices are kept as it keeps them, then the file is
 // written here, on the HTTP thread: it reads every file it carries.
-void PostSave(ConsoleServer::State& state, const Request& request, Response& response) {
+void PostProgramSave(ConsoleServer::State& state, const Request& request, Response& response) {
   const DataFolders& folders = state.host.folders;
   std::string problem;
   std::optional<console_request::SaveRequest> save =
@@ -138,7 +138,7 @@ void AddProgramFileRoutes(ConsoleServer::State& state) {
   http.Get("/api/ivr/save-options", [&state](const Request&, Response& r) {
     r.set_content(console_data::SaveOptionsJson(state.host.folders), kJsonType);
   });
-  http.Post("/api/ivr/save", [&state](const Request& q, Response& r) { PostSave(state, q, r); });
+  http.Post("/api/ivr/save", [&state](const Request& q, Response& r) { PostProgramSave(state, q, r); });
   http.Get("/api/ivr/download", [&state](const Request& q, Response& r) { GetDownload(state, q, r); });
 }
 

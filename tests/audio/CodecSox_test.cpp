@@ -23,7 +23,7 @@ struct SoxCase {
 
 constexpr int32_t kFrames = 8000;
 
-std::vector<int16_t> Tone() {
+std::vector<int16_t> MixedTone() {
   std::vector<int16_t> pcm;
   for (int32_t i = 0; i < kFrames; ++i)
     pcm.push_back(static_cast<int16_t>(9000 * std::sin(i * M_PI / 4) + 4000 * std::sin(i * M_PI * 3 / 40)));
@@ -55,11 +55,11 @@ TEST_P(CodecSox, SoxDecodesOurFilesAsWeDoAndWeDecodeSoxsAsSoxDoes) {
   LWaveFileFormat format;
   ASSERT_TRUE(entry && LSupportedFormats::Fill(*entry, format));
   std::vector<int32_t> chain;
-  for (int16_t v : Tone()) chain.push_back(ChainFrom16(v));
+  for (int16_t v : MixedTone()) chain.push_back(ChainFrom16(v));
   LWaveFile::OpenSink(wav_, format)->Write(chain.data(), kFrames);
   ExpectSameDecoding();
 
-  WriteBytes(dir_ / "tone.raw", Samples16(Tone()));
+  WriteBytes(dir_ / "tone.raw", Samples16(MixedTone()));
   ASSERT_TRUE(Sox("-t raw -r 8000 -c 1 -e signed-integer -b 16 -L " + (dir_ / "tone.raw") + " " +
                   GetParam().encoding + " " + wav_));
   ExpectSameDecoding();

@@ -16,7 +16,7 @@ struct ReportCase {
   const char* next;
 };
 
-const ReportCase kCases[] = {
+const ReportCase kReportCases[] = {
     {"", {"Wait 6s."}, ""},
     {"wait=0\n", {}, ""},
     {"wait=0\nrepeat=2\n", {"Repeat 2 times."}, ""},
@@ -33,7 +33,7 @@ const ReportCase kCases[] = {
 };
 
 TEST(OGMReport, DescribesChecksKeysWaitAndWhatFollows) {
-  for (const ReportCase& row : kCases) {
+  for (const ReportCase& row : kReportCases) {
     TempDir dir;
     std::ofstream(dir / "Main.ini") << "[ivr]\n" << row.ini;
     const ogm_report::Entry entry = ogm_report::Describe(dir / "Main.ini");

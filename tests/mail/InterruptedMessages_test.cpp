@@ -20,7 +20,7 @@ std::string Audio(uint32_t ms, bool streaming) {
          std::string(ms * 16, '\x05');
 }
 
-struct Row {
+struct InterruptedCase {
   const char* box;
   const char* id;
   uint32_t ms;
@@ -57,7 +57,7 @@ class InterruptedMessages : public ::testing::Test {
 // still held by its recorder waits for a later start, and nothing is
 // recovered twice.
 TEST_F(InterruptedMessages, FinishesAndBooksEachInterruptedMessageOnce) {
-  const Row rows[] = {
+  const InterruptedCase rows[] = {
       {"Sales", "000001", 3000, true, "kept"},
       {"Sales", "000002", 2500, true, "deleted"},
       {"Sales", "000003", 4000, false, "untouched"},
@@ -68,7 +68,7 @@ TEST_F(InterruptedMessages, FinishesAndBooksEachInterruptedMessageOnce) {
   WriteTextFile(folders_.MailBoxes() + "/Sales.mbx", "[mbx]\nbeep=true\n");
   WriteTextFile(folders_.MailBoxes() + "/Quiet.mbx",
                 "[mbx]\nsendemail=true\nsendemailaudio=true\nsendemaildelete=true\n");
-  for (const Row& row : rows) {
+  for (const InterruptedCase& row : rows) {
     WriteTextFile(Path(row.box, row.id, ".ini"), "[message]\ncid=555\n");
     WriteTextFile(Path(row.box, row.id, ".wav"), Audio(row.ms, row.streaming));
   }
@@ -78,7 +78,7 @@ TEST_F(InterruptedMessages, FinishesAndBooksEachInterruptedMessageOnce) {
 
   EXPECT_EQ(Recover(), (Names{"Gone ICM000006 kept new", "Quiet ICM000005 kept",
                               "Sales ICM000001 kept new beep", "Sales ICM000002 deleted"}));
-  for (const Row& row : rows) {
+  for (const InterruptedCase& row : rows) {
     const std::string outcome = row.outcome;
     const std::string audio = Path(row.box, row.id, ".wav");
     const bool exists = FileExists(audio) && FileExists(Path(row.box, row.id, ".ini"));

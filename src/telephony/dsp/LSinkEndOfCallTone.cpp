@@ -7,7 +7,7 @@ namespace {
 
 constexpr uint32_t kDefaultRate = 8000;
 // Far beyond any real sample; keeps the sums from overflowing on odd input.
-constexpr int32_t kMaxSample = 1 << 24;
+constexpr int32_t kMaxToneSample = 1 << 24;
 
 bool Usable(const LSoundSinkRef &sink) { return sink && !sink->IsError(); }
 
@@ -34,7 +34,7 @@ void LSinkEndOfCallTone::Write(const int32_t *buffer, int32_t frames) {
   }
   // The first `frames` samples are taken as mono, whatever the channels.
   for (int32_t i = 0; i < frames; ++i) {
-    const int32_t sample = std::clamp(buffer[i], -kMaxSample, kMaxSample);
+    const int32_t sample = std::clamp(buffer[i], -kMaxToneSample, kMaxToneSample);
     largest_ = std::max(largest_, sample);
     smallest_ = std::min(smallest_, sample);
     if (--countdown_ == 0) {

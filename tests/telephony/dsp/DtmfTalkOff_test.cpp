@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr char kScript[] =
+constexpr char kTalkOffScript[] =
     "Thank you for calling. All of our lines are busy at the moment. Please leave your name, your number "
     "and a short message after the tone, and we will call you back as soon as we can. To reach the sales "
     "office, press one. For accounts, press two. For the operator, press zero, or stay on the line. Our "
@@ -47,7 +47,7 @@ std::string Keys(const std::vector<int16_t>& samples) {
 
 TEST(DtmfTalkOff, NoKeysFromThreeMinutesOfSpeech) {
   TempDir dir;
-  std::ofstream(dir / "script.txt") << kScript;
+  std::ofstream(dir / "script.txt") << kTalkOffScript;
   std::string command = "(";
   for (const char* voice : {"en -p 30", "en+f3 -p 85", "en+f4 -p 60 -s 200", "en+m3 -p 70 -s 140", "fr -p 50", "de -p 40"}) {
     command += "espeak-ng -v " + std::string(voice) + " -f '" + (dir / "script.txt") + "' --stdout;";

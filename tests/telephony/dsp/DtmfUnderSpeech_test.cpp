@@ -15,10 +15,9 @@
 
 namespace {
 
-constexpr char kKeys[] = "123A456B789C*0#D";
 constexpr int kPresses = 8;  // of each key
 
-constexpr char kScript[] =
+constexpr char kUnderSpeechScript[] =
     "Good morning, this is the accounts office calling about your order from last week. The invoice "
     "went out on Tuesday, and we still need the delivery address and a telephone number where we can "
     "reach you during the day. If it is easier, send us an email and we will sort it out tomorrow.\n";
@@ -30,7 +29,7 @@ double Power(const std::vector<int16_t>& samples) {
 }
 
 std::vector<int16_t> Speech(const TempDir& dir) {
-  std::ofstream(dir / "script.txt") << kScript;
+  std::ofstream(dir / "script.txt") << kUnderSpeechScript;
   std::string command = "(";
   for (const char* voice : {"en+m3 -p 40", "en+f3 -p 70 -s 190"}) {
     command += "espeak-ng -v " + std::string(voice) + " -f '" + (dir / "script.txt") + "' --stdout;";
@@ -56,7 +55,7 @@ TEST(DtmfUnderSpeech, FindsMostKeysWithSpeechTenDecibelsBelowAndNeverAWrongOne) 
   const double gain = std::sqrt((toneA * toneA + toneB * toneB) / 2 / 10 / Power(speech));
   int found = 0;
   size_t offset = 0;
-  for (char key : std::string(kKeys)) {
+  for (char key : std::string(kAllKeys)) {
     std::vector<int16_t> samples(400, 0);
     for (int i = 0; i < kPresses; ++i) AppendTone(samples, {.key = key, .ms = press.ms, .twistDb = press.twistDb}, 70);
     for (int16_t& v : samples) {

@@ -56,8 +56,6 @@ class RtpJitterBuffer : public ::testing::Test {
   LRtpJitterBuffer buffer;
 };
 
-}  // namespace
-
 TEST_F(RtpJitterBuffer, PlaysOneDepthBehindTheFirstPacket) {
   EXPECT_EQ(PullFrames(buffer, 1), (std::vector<int16_t>{0}));  // nothing yet
   EXPECT_EQ(buffer.Put(stream.Packet(0)), LRtpJitterBuffer::Outcome::kQueued);
@@ -115,3 +113,5 @@ TEST_F(RtpJitterBuffer, StartsAnewAfterRunningDryOrOnANewSource) {
   EXPECT_EQ(buffer.Put(other.Packet(7)), LRtpJitterBuffer::Outcome::kQueued);
   EXPECT_EQ(PullFrames(buffer, 3), (std::vector<int16_t>{0, 0, other.Level(7)}));
 }
+
+}  // namespace

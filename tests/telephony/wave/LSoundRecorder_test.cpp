@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr uint32_t kCookie = 7;
+constexpr uint32_t kRecorderCookie = 7;
 constexpr int kFrames = 800;  // one buffer at 8000 Hz
 constexpr uint32_t kAllQueued = LSoundRecorder::kBuffers * kFrames * 2;
 
@@ -50,7 +50,7 @@ class LSoundRecorderTest : public ::testing::Test {
   std::shared_ptr<FakeDeviceState> device = std::make_shared<FakeDeviceState>();
   CollectSink* memory = new CollectSink(8000, 1);
   LSoundSinkRef sink{memory};
-  LSoundRecorder recorder{runner.loop, &log, kCookie};
+  LSoundRecorder recorder{runner.loop, &log, kRecorderCookie};
 };
 
 TEST_F(LSoundRecorderTest, WaitingWritesNothingUntilVoiceThenKeepsTheLeadIn) {

@@ -11,7 +11,7 @@
 
 namespace {
 
-const LWavePcmFormat kLine{8000, 1};
+const LWavePcmFormat kLinePcm{8000, 1};
 
 LWaveDeviceSpec Network(std::shared_ptr<LWaveNetworkLink> link) {
   LWaveDeviceSpec spec;
@@ -31,7 +31,7 @@ std::vector<int16_t> Ramp(int samples) {
 TEST(LWaveNetworkTest, OutputIsPacedWithoutAReaderAndKeepsTheNewestSecond) {
   auto link = std::make_shared<LWaveNetworkLink>();
   LSignalObject done;
-  auto device = LWaveDevices::OutOpener(Network(link))(kLine, done, false);
+  auto device = LWaveDevices::OutOpener(Network(link))(kLinePcm, done, false);
   ASSERT_TRUE(device);
   std::vector<int16_t> pcm = Ramp(2400);  // 300 ms
   LWaveHeader header;
@@ -86,7 +86,7 @@ TEST(LWaveNetworkTest, OnlyTheLinksFormatOpensAndACloseEndsTheWait) {
   LSignalObject done;
   EXPECT_FALSE(LWaveDevices::OutOpener(Network(link))(LWavePcmFormat{44100, 2}, done, true));
   EXPECT_FALSE(LWaveDevices::InOpener(Network(link))(LWavePcmFormat{16000, 1}, done, true));
-  EXPECT_TRUE(LWaveDevices::InOpener(Network(link))(kLine, done, false));
+  EXPECT_TRUE(LWaveDevices::InOpener(Network(link))(kLinePcm, done, false));
   const auto begin = std::chrono::steady_clock::now();
   link->Close();
   EXPECT_EQ("", link->TakePlayed(5000));
