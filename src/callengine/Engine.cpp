@@ -192,7 +192,8 @@ void Engine::OpenConsole() {
         status_.SetProgress(std::move(title), std::move(step), fraction);
       },
       levelling_.get(), &ogms_, &phones_,
-      [this](const std::string &path) { services_.AddLevellingWork(path); }});
+      [this](const std::string &path) { services_.AddLevellingWork(path); },
+      [this](const std::string &path) { levelling_->Remove(path); }});
   if (!start.server) {
     std::fprintf(stderr, "zavotel: no web console: %s\n", start.error.c_str());
     return;

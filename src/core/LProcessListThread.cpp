@@ -58,6 +58,7 @@ struct LProcessListThread::Shared {
 
   bool Append(const std::string& path, bool& restart);
   bool Contains(const std::string& path);
+  void Drop(const std::string& path);
   bool TakeHead(std::string& current, Record& head);
   bool RemoveHead(const std::string& current, const Record& head);
   void Drain(const LSignalObject& stop);
@@ -105,6 +106,28 @@ bool LProcessListThread::Shared::Contains(const std::string& path) {
     if (::strcasecmp(RecordPath(record).c_str(), path.c_str()) == 0) return true;
   }
   return false;
+}
+
+// A head dropped while it is processed is then no longer first, which
+// RemoveHead takes as another worker having removed it.
+void LProcessListThread::Shared::Drop(const std::string& path) {
+  std::lock_guard<std::mutex> guard(lock);
+  FileLock fileLock(file);
+  if (file.empty() || !fileLock.Acquire()) return;
+  fileLock.DiscardCreated();
+  std::string kept;
+  uint32_t dropped = 0;
+  Record record;
+  while (ReadFull(fileLock.Fd(), record.data(), record.size())) {
+    if (::strcasecmp(RecordPath(record).c_str(), path.c_str()) == 0) ++dropped;
+    else kept.append(record.data(), record.size());
+  }
+  if (dropped == 0) return;
+  if (!ReplaceFileText(file, kept)) {
+    Trace("LProcessListThread::Remove unable to rewrite %s", file.c_str());
+    return;
+  }
+  queued = queued > dropped ? queued - dropped : 0;
 }
 
 // Reads the head; with none (no file, empty, or only a partial record) the
@@ -206,6 +229,8 @@ bool LProcessListThread::Add(const std::string& path) {
 bool LProcessListThread::InList(const std::string& path) const {
   return shared_->Contains(path);
 }
+
+void LProcessListThread::Remove(const std::string& path) { shared_->Drop(path); }
 
 uint32_t LProcessListThread::QueuedCount() const {
   return shared_->queued.load();

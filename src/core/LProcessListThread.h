@@ -37,6 +37,10 @@ class LProcessListThread final : public LThread {
   bool Add(const std::string& path);
   // Whether `path` is queued, compared without regard to (ASCII) letter case.
   bool InList(const std::string& path) const;
+  // Takes every record of `path` (any letter case) out of the queue: the file
+  // was replaced by audio that must stay as it is. An item already under way
+  // is not stopped; its processor must itself notice the replaced file.
+  void Remove(const std::string& path);
 
   // Inside a processor only: the worker's stop signal, for the waits of a
   // long item.

@@ -45,4 +45,7 @@ struct ConsoleHost {
   // Queues an audio file the console imported for levelling; called on the
   // main loop. Empty when nothing levels.
   std::function<void(const std::string&)> level;
+  // Takes a file out of the levelling queue when the console put back audio
+  // that must stay as it is (a factory prompt); called on the main loop.
+  std::function<void(const std::string&)> unlevel;
 };

@@ -81,7 +81,13 @@ void PostRestore(ConsoleServer::State& state, const Request& request, Response& 
   if (made) std::filesystem::copy_file(factory, copy->Path(), std::filesystem::copy_options::overwrite_existing, error);
   if (!made || error) return Refuse(response, 500, "the factory copy could not be read");
   auto moved = std::make_shared<bool>(false);
-  if (!RunOnMain(state, response, [copy, file = prompt->file, moved] { *moved = copy->MoveOver(file); })) return;
+  // An import of the prompt may still wait for levelling, which would
+  // change the factory audio.
+  const auto restore = [copy, file = prompt->file, moved, unlevel = state.host.unlevel] {
+    *moved = copy->MoveOver(file);
+    if (*moved && unlevel) unlevel(file);
+  };
+  if (!RunOnMain(state, response, restore)) return;
   if (!*moved) return Refuse(response, 500, "the prompt could not be restored");
   Answer(response, {{"audio", true}});
 }

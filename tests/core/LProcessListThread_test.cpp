@@ -92,6 +92,20 @@ TEST_F(LProcessListThreadTest, TheListSurvivesARestartKeepsAStoppedItemAndDropsA
   EXPECT_EQ(Seen(), (Paths{"a", "b", "Cc", "Cc", "Cc", "d", "e", std::string(kRecord - 1, 'f')}));
 }
 
+TEST_F(LProcessListThreadTest, RemoveTakesOutEveryRecordOfAPathTheOneUnderWayIncluded) {
+  LProcessListThread list(Recorder(0, "a"));
+  list.SetListFilePath(file_);
+  for (const char* path : {"a", "b", "B", "c", "b.wav"}) ASSERT_TRUE(list.Add(path));
+  ASSERT_TRUE(entered_.Wait(10000));
+  list.Remove("b");
+  EXPECT_EQ(Queue(), (Paths{"a", "c", "b.wav"}));
+  // "a" finishes; its record is gone already, so "c" is not taken for it.
+  list.Remove("A");
+  release_.Set();
+  ASSERT_TRUE(Drained(list));
+  EXPECT_EQ(Seen(), (Paths{"a", "c", "b.wav"}));
+}
+
 TEST_F(LProcessListThreadTest, AddNeverWaitsAndADetachedWorkerFinishesItsItemAlone) {
   auto list = std::make_unique<LProcessListThread>(Recorder(0, "a"));
   list->SetListFilePath(file_);

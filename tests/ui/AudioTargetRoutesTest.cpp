@@ -145,6 +145,9 @@ TEST_F(AudioTargetTest, AGreetingPlaysTheLeaveMessagePromptUntilItHasOneAndResto
 }
 
 TEST_F(AudioTargetTest, RestoringAPromptCopiesItsFactoryFileFoundInAnyCase) {
+  // An import still waiting for levelling must not level the factory audio.
+  ASSERT_EQ(Upload("/api/prompt/audio?name=Goodbye", Wave(8000, 1, 800))->status, 200);
+  ASSERT_EQ(Levelled(), std::vector<std::string>{Prompt("Goodbye")});
   auto reply = Post("/api/prompt/restore?name=GoodBye", "{}");
   ASSERT_EQ(reply->status, 200) << reply->body;
   EXPECT_EQ(Read(Prompt("Goodbye")), Read(folders_->DefaultSystemPrompts() + "/GOODBYE.wav"));

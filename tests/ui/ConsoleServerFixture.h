@@ -55,6 +55,10 @@ class ConsoleServerTest : public ::testing::Test {
                        [this](const std::string& path) {
                          std::lock_guard<std::mutex> hold(mutex_);
                          levelled_.push_back(path);
+                       },
+                       [this](const std::string& path) {
+                         std::lock_guard<std::mutex> hold(mutex_);
+                         std::erase(levelled_, path);
                        }};
   }
 
