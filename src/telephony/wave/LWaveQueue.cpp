@@ -108,7 +108,9 @@ uint32_t LWaveQueue::QueuedBytes() const {
 LWaveQueue::Chunk LWaveQueue::Acquire(uint32_t maxBytes, int waitMs) {
   std::unique_lock<PiMutex> guard(lock_);
   auto ready = [this] { return shutdown_ || (running_ && !pending_.Empty()); };
-  wake_.wait_for(guard, std::chrono::milliseconds(waitMs), ready);
+  // A wait of 0 ms would still sleep in the kernel; the media thread asks
+  // every call's queues for audio in each 20 ms slot and must not.
+  if (waitMs > 0) wake_.wait_for(guard, std::chrono::milliseconds(waitMs), ready);
   if (shutdown_ || !running_ || pending_.Empty()) return {};
   LWaveHeader& header = *pending_.Front().header;
   const uint32_t left = header.bufferLength - offset_;
