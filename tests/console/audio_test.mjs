@@ -101,8 +101,9 @@ await run("audio_test", async () => {
   assert.equal(settingsKey("preferredspeaker"), String(voices - 1));
 
   say("Restore copies the factory recording back");
-  // Restoring before the synthesized prompt's levelling ran would see the
-  // levelling act on the factory copy; a user takes seconds, so wait for it.
+  // A user takes seconds, so the spoken prompt's levelling has ended: a
+  // levelled copy being moved into place at the moment of the restore could
+  // still win over it.
   await page.waitForFunction(
     (name) => new RegExp(`Levelled ${name}\\.wav`, "i").test(document.getElementById("log").textContent),
     title,
