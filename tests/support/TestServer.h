@@ -1,5 +1,6 @@
 #pragma once
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -26,7 +27,14 @@ class TestServer {
     if (std::fscanf(said, "PORT %d", &port_) != 1) port_ = 0;
     std::fclose(said);
   }
-  ~TestServer() { ChildProcess::Release(std::move(child_), 0); }
+  // Ended and collected here, not by a background reaper: the test program
+  // may exit at once, and a server left running would hold the test's
+  // output open until the test runner gives up on it.
+  ~TestServer() {
+    if (!child_) return;
+    ::kill(-child_->Pid(), SIGKILL);
+    child_->Collect();
+  }
   TestServer(const TestServer&) = delete;
   TestServer& operator=(const TestServer&) = delete;
 
