@@ -33,6 +33,11 @@ std::string RecordPath(const Record& record) {
   return std::string(record.data(), ::strnlen(record.data(), record.size()));
 }
 
+// Whether the record holds `path`, without regard to (ASCII) letter case.
+bool Names(const Record& record, const std::string& path) {
+  return ::strcasecmp(RecordPath(record).c_str(), path.c_str()) == 0;
+}
+
 // Reads exactly `size` bytes; false at end of file or on an error.
 bool ReadFull(int fd, char* data, std::size_t size) { return ReadUpTo(fd, data, size) == size; }
 
@@ -103,7 +108,7 @@ bool LProcessListThread::Shared::Contains(const std::string& path) {
   fileLock.DiscardCreated();
   Record record;
   while (ReadFull(fileLock.Fd(), record.data(), record.size())) {
-    if (::strcasecmp(RecordPath(record).c_str(), path.c_str()) == 0) return true;
+    if (Names(record, path)) return true;
   }
   return false;
 }
@@ -119,7 +124,7 @@ void LProcessListThread::Shared::Drop(const std::string& path) {
   uint32_t dropped = 0;
   Record record;
   while (ReadFull(fileLock.Fd(), record.data(), record.size())) {
-    if (::strcasecmp(RecordPath(record).c_str(), path.c_str()) == 0) ++dropped;
+    if (Names(record, path)) ++dropped;
     else kept.append(record.data(), record.size());
   }
   if (dropped == 0) return;

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "audio/LineRate.h"
+
 namespace {
 
-constexpr uint32_t kDefaultRate = 8000;
 // Far beyond any real sample; keeps the sums from overflowing on odd input.
 constexpr int32_t kMaxToneSample = 1 << 24;
 
@@ -14,7 +15,7 @@ bool Usable(const LSoundSinkRef &sink) { return sink && !sink->IsError(); }
 }  // namespace
 
 LSinkEndOfCallTone::LSinkEndOfCallTone(LSoundSinkRef inner, std::atomic<uint8_t> &flags)
-    : LSoundSinkBase(Usable(inner) ? inner->SampleRate() : kDefaultRate,
+    : LSoundSinkBase(Usable(inner) ? inner->SampleRate() : kLineRate,
                      Usable(inner) ? inner->Channels() : 1),
       inner_(std::move(inner)),
       flags_(flags),
