@@ -49,29 +49,26 @@ bool Finished(const std::string& temp) {
   return !copy->IsError() && !copy->IsStreaming();
 }
 
-// Which file a path held and how it was: a file replaced by another (an
-// import moved over it) or written since differs.
-bool SameFile(const struct stat& a, const struct stat& b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
-         a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+AutoGainControl::Result LeftAsItIs(const std::string& path) {
+  Trace("AutoGainControl: %s changed while it was levelled; left as it is", path.c_str());
+  return AutoGainControl::kDone;
 }
 
 // Waits until nobody holds a lock on `path`, then moves `temp` over it. A
 // file deleted meanwhile is left deleted, and one replaced or written since
-// it was read (`read`) is left as it is now: the levelled copy is of audio
-// that is gone.
+// it was read (`read`), even during the move, is left as it is now: the
+// levelled copy is of audio that is gone.
 AutoGainControl::Result Replace(const std::string& path, const struct stat& read, const std::string& temp,
                                 LProgress& progress, LogFile* log) {
   for (;;) {
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.Valid() && errno == ENOENT) return AutoGainControl::kDone;
     struct stat now {};
-    if (fd.Valid() && (::fstat(fd.Get(), &now) != 0 || !SameFile(read, now))) {
-      Trace("AutoGainControl: %s changed while it was levelled; left as it is", path.c_str());
-      return AutoGainControl::kDone;
-    }
+    if (fd.Valid() && (::fstat(fd.Get(), &now) != 0 || !SameFile(read, now))) return LeftAsItIs(path);
     if (fd.Valid() && ::flock(fd.Get(), LOCK_EX | LOCK_NB) == 0) {
-      if (MoveFileOver(temp, path)) return AutoGainControl::kDone;
+      const MoveOverResult moved = MoveFileOverIfUnchanged(temp, path, read);
+      if (moved == MoveOverResult::kChanged) return LeftAsItIs(path);
+      if (moved == MoveOverResult::kMoved) return AutoGainControl::kDone;
       Report(log, path, std::strerror(errno));
       return AutoGainControl::kNotLevelled;
     }

@@ -152,3 +152,53 @@ bool MoveFileOver(const std::string& from, const std::string& to) {
   ::unlink(from.c_str());
   return true;
 }
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+         a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+namespace {
+
+bool Exchange(const std::string& a, const std::string& b) {
+  return ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0;
+}
+
+bool IsUnchanged(const std::string& path, const struct stat& expected) {
+  struct stat now {};
+  return ::stat(path.c_str(), &now) == 0 && SameFile(expected, now);
+}
+
+// A file moved over `to` between the check and the rename is overwritten.
+MoveOverResult RenameIfUnchanged(const std::string& stage, const std::string& to, const struct stat& expected) {
+  if (!IsUnchanged(to, expected)) return MoveOverResult::kChanged;
+  return ::rename(stage.c_str(), to.c_str()) == 0 ? MoveOverResult::kMoved : MoveOverResult::kFailed;
+}
+
+// `stage` is next to `to`; afterwards it holds whichever file lost.
+MoveOverResult SwapIfUnchanged(const std::string& stage, const std::string& to, const struct stat& expected) {
+  if (!Exchange(stage, to)) {
+    if (errno == ENOENT) return MoveOverResult::kChanged;
+    if (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
+      return RenameIfUnchanged(stage, to, expected);
+    }
+    return MoveOverResult::kFailed;
+  }
+  if (IsUnchanged(stage, expected)) return MoveOverResult::kMoved;
+  Exchange(stage, to);
+  return MoveOverResult::kChanged;
+}
+
+}  // namespace
+
+MoveOverResult MoveFileOverIfUnchanged(const std::string& from, const std::string& to,
+                                   const struct stat& expected) {
+  std::string stage = to + ".XXXXXX";
+  if (!UniqueFd(::mkostemp(stage.data(), O_CLOEXEC)).Valid()) return MoveOverResult::kFailed;
+  const MoveOverResult result =
+      MoveFileOver(from, stage) ? SwapIfUnchanged(stage, to, expected) : MoveOverResult::kFailed;
+  const int error = errno;
+  ::unlink(stage.c_str());
+  errno = error;
+  return result;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
@@ -60,3 +61,19 @@ UniqueFd CreateTempFile(std::string_view prefix, std::string& path);
 // a rename, or across file systems a synced copy next to `to` renamed over
 // it. `from` is gone afterwards only on success.
 bool MoveFileOver(const std::string& from, const std::string& to);
+
+// Whether two stats are of one file, unchanged: same inode, size and
+// modification time.
+bool SameFile(const struct stat& a, const struct stat& b);
+
+enum class MoveOverResult { kMoved, kChanged, kFailed };
+// Moves the finished file `from` over `to` as MoveFileOver does, but only
+// while `to` is still the file `expected` describes. The two files are
+// swapped and the one taken out is checked; when it is not the expected
+// one (a file moved over `to`, or written, even a moment before) it is
+// swapped back, so nothing that arrives at `to` meanwhile is lost. kChanged
+// also when `to` is gone. `to` is as it was after kChanged and kFailed
+// (errno set); `from` is used up unless it could not be moved next to `to`.
+// Where the file system cannot swap, a check and a rename stand in.
+MoveOverResult MoveFileOverIfUnchanged(const std::string& from, const std::string& to,
+                                   const struct stat& expected);

@@ -101,9 +101,7 @@ await run("audio_test", async () => {
   assert.equal(settingsKey("preferredspeaker"), String(voices - 1));
 
   say("Restore copies the factory recording back");
-  // A user takes seconds, so the spoken prompt's levelling has ended: a
-  // levelled copy being moved into place at the moment of the restore could
-  // still win over it.
+  // A user takes seconds, so the spoken prompt's levelling has ended by then.
   await page.waitForFunction(
     (name) => new RegExp(`Levelled ${name}\\.wav`, "i").test(document.getElementById("log").textContent),
     title,
