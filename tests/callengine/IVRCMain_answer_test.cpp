@@ -52,7 +52,8 @@ TEST_F(Answering, OgmChoiceAndOneCallLogLinePerCall) {
 
 TEST_F(Answering, InvalidOrMissingOgmIsNotAnswered) {
   Ogm("Closed", "", "[cid]\nenabled=true\ncid=555\nmode=2\n");
-  // A missing OGM, one refusing the caller, an override naming no OGM.
+  // A missing OGM, one refusing the caller, an override naming no OGM (it
+  // falls back to the default answering message, missing here).
   for (auto [settings, number] : {std::pair{"ogm=Missing\n", "5551234"}, {"ogm=Closed\n", "5551234"},
                                   {"ogm=Closed\n[line0]\nogmoverride=true\n", "777"}}) {
     Settings(std::string("[settings]\n") + settings);

@@ -55,7 +55,7 @@ class LoopRunner final : public LTimerHandler {
 struct FakeDeviceState {
   std::mutex lock;
   LWaveQueue* queue = nullptr;  // the open device's queue
-  std::atomic<int> pauses{0}, restarts{0}, writes{0};
+  std::atomic<int> restarts{0}, writes{0};
   std::atomic<int> played{0};  // buffers sounded
   // What the last Restart found, taken on the player's thread as it happens.
   std::atomic<int> writesAtRestart{0}, playedAtRestart{0};
@@ -121,7 +121,7 @@ class FakeWaveOut final : public FakeDevice<LWaveOutDevice> {
     if (state_->autoPlay && (chunk = queue_.Acquire(UINT32_MAX, 0))) queue_.Release(chunk.size), ++state_->played;
     return true;
   }
-  void Pause() override { ++state_->pauses; queue_.SetRunning(false); }
+  void Pause() override { queue_.SetRunning(false); }
   void Restart() override {
     state_->writesAtRestart = state_->writes.load();
     state_->playedAtRestart = state_->played.load();

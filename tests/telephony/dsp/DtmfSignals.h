@@ -3,12 +3,18 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <initializer_list>
 #include <numbers>
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "support/TempDir.h"
 #include "telephony/dsp/DtmfKeypad.h"
+#include "telephony/dsp/LDtmfDetector.h"
 
 // Every key, in keypad order.
 inline constexpr char kAllKeys[] = "123A456B789C*0#D";
@@ -51,4 +57,34 @@ inline std::vector<int16_t> ToneSignal(const DtmfTone& tone, int leadSamples = 4
   std::vector<int16_t> out(static_cast<size_t>(leadSamples), 0);
   AppendTone(out, tone, 100, seed);
   return out;
+}
+
+// The keys a fresh detector finds in `samples` fed in blocks of `block`
+// (160: the 20 ms a call delivers at a time).
+inline std::string DetectInBlocks(const std::vector<int16_t>& samples, size_t block = 160) {
+  LDtmfDetector detector;
+  std::string keys;
+  const std::span<const int16_t> all(samples);
+  for (size_t at = 0; at < all.size(); at += block) keys += detector.Feed(all.subspan(at, std::min(block, all.size() - at)));
+  return keys;
+}
+
+// sox's arguments for the detector's input: raw 16-bit mono at 8000 Hz.
+inline constexpr char kSoxToLine[] = " -t raw -r 8000 -e signed -b 16 -c 1 ";
+
+inline std::vector<int16_t> ReadRawLine(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<int16_t> samples;
+  for (int16_t v = 0; in.read(reinterpret_cast<char*>(&v), sizeof v);) samples.push_back(v);
+  return samples;
+}
+
+// `script` read by espeak-ng in each voice in turn, at 8000 Hz; nothing
+// when espeak-ng or sox is missing.
+inline std::vector<int16_t> SpeakScript(const TempDir& dir, const char* script, std::initializer_list<const char*> voices) {
+  std::ofstream(dir / "script.txt") << script;
+  std::string command = "(";
+  for (const char* voice : voices) command += "espeak-ng -v " + std::string(voice) + " -f '" + (dir / "script.txt") + "' --stdout;";
+  command += ") | sox -t wav -" + std::string(kSoxToLine) + "'" + (dir / "speech.raw") + "' 2>/dev/null";
+  return std::system(command.c_str()) == 0 ? ReadRawLine(dir / "speech.raw") : std::vector<int16_t>{};
 }

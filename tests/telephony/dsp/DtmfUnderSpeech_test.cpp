@@ -4,14 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "DtmfSignals.h"
 #include "support/TempDir.h"
-#include "telephony/dsp/LDtmfDetector.h"
 
 namespace {
 
@@ -28,25 +25,11 @@ double Power(const std::vector<int16_t>& samples) {
   return sum / static_cast<double>(samples.size());
 }
 
-std::vector<int16_t> Speech(const TempDir& dir) {
-  std::ofstream(dir / "script.txt") << kUnderSpeechScript;
-  std::string command = "(";
-  for (const char* voice : {"en+m3 -p 40", "en+f3 -p 70 -s 190"}) {
-    command += "espeak-ng -v " + std::string(voice) + " -f '" + (dir / "script.txt") + "' --stdout;";
-  }
-  command += ") | sox -t wav - -t raw -r 8000 -e signed -b 16 -c 1 '" + (dir / "speech.raw") + "' 2>/dev/null";
-  if (std::system(command.c_str()) != 0) return {};
-  std::ifstream in(dir / "speech.raw", std::ios::binary);
-  std::vector<int16_t> samples;
-  for (int16_t v = 0; in.read(reinterpret_cast<char*>(&v), sizeof v);) samples.push_back(v);
-  return samples;
-}
-
 }  // namespace
 
 TEST(DtmfUnderSpeech, FindsMostKeysWithSpeechTenDecibelsBelowAndNeverAWrongOne) {
   TempDir dir;
-  const std::vector<int16_t> speech = Speech(dir);
+  const std::vector<int16_t> speech = SpeakScript(dir, kUnderSpeechScript, {"en+m3 -p 40", "en+f3 -p 70 -s 190"});
   ASSERT_GT(speech.size(), 8000u * 20) << "needs espeak-ng and sox";
   // 70 ms presses with 70 ms gaps, the column tone 2 dB up as telephones send them.
   const DtmfTone press{.ms = 70, .twistDb = 2};
@@ -62,10 +45,7 @@ TEST(DtmfUnderSpeech, FindsMostKeysWithSpeechTenDecibelsBelowAndNeverAWrongOne) 
       const double mixed = v + gain * speech[offset++ % speech.size()];
       v = static_cast<int16_t>(std::lround(std::clamp(mixed, -32768.0, 32767.0)));
     }
-    LDtmfDetector detector;
-    std::string keys;
-    for (size_t at = 0; at < samples.size(); at += 160)
-      keys += detector.Feed(std::span<const int16_t>(samples).subspan(at, std::min<size_t>(160, samples.size() - at)));
+    const std::string keys = DetectInBlocks(samples);
     EXPECT_EQ(keys.find_first_not_of(key), std::string::npos) << "key " << key << " heard as \"" << keys << '"';
     found += static_cast<int>(std::min<size_t>(keys.size(), kPresses));
   }

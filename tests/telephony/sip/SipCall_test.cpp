@@ -145,12 +145,11 @@ TEST_F(SipCallTest, BlindTransferSendsReferAndReportsTheTargetsAnswer) {
 
 TEST_F(SipCallTest, OddRequestsAreRefusedAndGarbageDatagramsChangeNothing) {
   const int garbage = ::socket(AF_INET, SOCK_DGRAM, 0);
-  const sockaddr_in to = Loopback(port_);
   for (const std::string& packet :
        {std::string("\x00\xff\x13garbage", 10), std::string("INVITE\r\n\r\n"), std::string("SIP/2.0 200 OK\r\n\r\n"),
         "INVITE sip:x@y SIP/2.0\r\nVia: nonsense\r\nCall-ID: " + std::string(20000, 'a') + "\r\n\r\n",
         std::string("REGISTER sip:x SIP/2.0\r\nContent-Length: 99999\r\n\r\nabc")})
-    ::sendto(garbage, packet.data(), packet.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    SendToLoopback(garbage, port_, packet);
   ::close(garbage);
   CallIn("uac_oddities");
   EXPECT_TRUE(line_.events.empty());

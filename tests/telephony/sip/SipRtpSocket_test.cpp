@@ -45,6 +45,11 @@ TEST(SipRtpLatchTest, TakesOverOnlyEarlyFromTheAllowedHostsAndOncePerWindow) {
 
 class SipRtpSocketTest : public SipLoopFixture {};
 
+// An RTP-like datagram whose last byte tells it apart.
+void SendMarked(int from, uint16_t port, uint8_t marker) {
+  SendToLoopback(from, port, std::string{'\x80', '\0', static_cast<char>(marker)});
+}
+
 TEST_F(SipRtpSocketTest, DeliversOnlyTheRemotesPacketsSendsToItAndEachCallHasItsOwnPort) {
   std::unique_ptr<SipRtpSocket> rtp = SipRtpSocket::Open("127.0.0.1");
   ASSERT_NE(rtp, nullptr);
@@ -58,11 +63,7 @@ TEST_F(SipRtpSocketTest, DeliversOnlyTheRemotesPacketsSendsToItAndEachCallHasIts
   rtp->SetRemote({"127.0.0.1", peerPort});
   std::vector<uint8_t> markers;
   rtp->SetReceiver([&](std::span<const uint8_t> packet) { markers.push_back(packet.back()); });
-  const sockaddr_in to = Loopback(rtp->LocalPort());
-  for (uint8_t marker = 1; marker <= 4; ++marker) {
-    const uint8_t packet[] = {0x80, 0x00, marker};
-    ::sendto(marker % 2 ? stranger : peer, packet, sizeof packet, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
-  }
+  for (uint8_t marker = 1; marker <= 4; ++marker) SendMarked(marker % 2 ? stranger : peer, rtp->LocalPort(), marker);
   EXPECT_TRUE(rtp->Send(std::vector<uint8_t>{9, 8, 7}));
   RunUntil([&] { return markers.size() >= 2; });
   EXPECT_EQ(markers, (std::vector<uint8_t>{2, 4}));
@@ -89,11 +90,7 @@ TEST_F(SipRtpSocketTest, AStreamFromTheSignallingHostTakesOverTheSdpAddressAndIs
   });
   std::vector<uint8_t> markers;
   rtp->SetReceiver([&](std::span<const uint8_t> packet) { markers.push_back(packet.back()); });
-  const sockaddr_in to = Loopback(rtp->LocalPort());
-  const auto send = [&](int from, uint8_t marker) {
-    const uint8_t packet[] = {0x80, 0x00, marker};
-    ::sendto(from, packet, sizeof packet, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
-  };
+  const auto send = [&](int from, uint8_t marker) { SendMarked(from, rtp->LocalPort(), marker); };
   const auto heard = [&](uint8_t marker) { return !markers.empty() && markers.back() == marker; };
   int atNat = 0, atSdp = 0;
   const auto receive = [](int fd) {

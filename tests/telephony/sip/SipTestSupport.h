@@ -13,6 +13,7 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -38,6 +39,12 @@ inline int BoundUdp(uint16_t& port, int type = SOCK_DGRAM, const char* ip = "127
   ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
   port = ntohs(address.sin_port);
   return fd;
+}
+
+// Sends `bytes` from socket `fd` to loopback port `port`.
+inline void SendToLoopback(int fd, uint16_t port, std::string_view bytes) {
+  const sockaddr_in to = Loopback(port);
+  ::sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
 }
 
 // A loopback port that is free for both UDP and TCP right now.

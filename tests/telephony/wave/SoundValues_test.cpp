@@ -4,19 +4,12 @@
 #include <vector>
 
 #include "audio/LSoundSourceBase.h"
+#include "audio/TestSources.h"
 #include "telephony/wave/LMixer.h"
 #include "telephony/wave/LSoundLevels.h"
 #include "telephony/wave/LSoundTime.h"
 
 namespace {
-
-std::vector<int32_t> Sine(double amplitude, int frames) {
-  std::vector<int32_t> samples;
-  for (int i = 0; i < frames; ++i) {
-    samples.push_back(static_cast<int32_t>(std::lround(amplitude * std::sin(2 * M_PI * i / 80))));
-  }
-  return samples;
-}
 
 TEST(LSoundLevelsTest, PlayerLevelsAreMeanSquareAgainstTheFullScaleReference) {
   LSoundLevels levels;
@@ -24,7 +17,8 @@ TEST(LSoundLevelsTest, PlayerLevelsAreMeanSquareAgainstTheFullScaleReference) {
   for (int i = 0; i < 800; ++i) square.push_back(i % 2 ? kFullScale16 : -kFullScale16);
   levels.MeasureMeanSquare(square.data(), 800, 1);
   EXPECT_EQ(15, levels.level[0]);  // 16383^2 / 8388626 = 32.0 -> 15.05 dB
-  const std::vector<int32_t> sine = Sine(kFullScale16, 800);
+  std::vector<int32_t> sine;
+  for (int i = 0; i < 800; ++i) sine.push_back(static_cast<int32_t>(std::lround(SineAt(kFullScale16, 100, 8000, i))));
   levels.MeasureMeanSquare(sine.data(), 800, 1);
   EXPECT_EQ(12, levels.level[0]);  // half the square's power
   const std::vector<int32_t> silence(1600, 0);
