@@ -22,10 +22,6 @@ class ConsoleProgramTest : public ConsoleServerTest {
     OpenConsole();
   }
 
-  std::string Setting(const char* key) {
-    return ProfileReadString(folders_->SettingsFile(), "settings", key, "");
-  }
-
 };
 
 TEST_F(ConsoleProgramTest, ASavedProgramDownloadsAndLoadsBackThroughTheEngine) {
@@ -38,7 +34,7 @@ TEST_F(ConsoleProgramTest, ASavedProgramDownloadsAndLoadsBackThroughTheEngine) {
   ASSERT_EQ(saved->status, 200) << saved->body;
   EXPECT_EQ(saved->body, R"({"download":"/api/ivr/download?name=Shop%20Menu.ivr"})");
   const std::string stored = folders_->Root() + "/IVR Programs/Shop Menu.ivr";
-  EXPECT_EQ(Setting("ivrfile"), stored);
+  EXPECT_EQ(ProfileReadString(folders_->SettingsFile(), "settings", "ivrfile", ""), stored);
   EXPECT_EQ(ProfileReadString(folders_->Root() + "/save.dat", "save", "filename", ""), stored);
   EXPECT_EQ(client_->Get("/api/ivr")->body, R"({"file":"Shop Menu.ivr","modified":false,"notes":false,"showNotes":false})");
 

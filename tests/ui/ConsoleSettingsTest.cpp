@@ -79,36 +79,30 @@ TEST_F(ConsoleSettingsTest, RefusedValuesNameTheirFieldAndChangeNothing) {
   const struct {
     const char* path;
     json body;
-    int status;
     const char* field;
   } rows[] = {
-      {"/api/settings/page", {{"page", "general"}, {"values", {{"nrings", 0}}}}, 400, "nrings"},
-      {"/api/settings/page", {{"page", "general"}, {"values", {{"nrings", "3"}}}}, 400, "nrings"},
-      {"/api/settings/page", {{"page", "general"}, {"values", {{"cidflash", 1}}}}, 400, "cidflash"},
-      {"/api/settings/page", {{"page", "hours"}, {"values", {{"weekdayopen", "25:00"}}}}, 400, "weekdayopen"},
-      {"/api/settings/page", {{"page", "hours"}, {"values", {{"sunclose", "9"}}}}, 400, "sunclose"},
-      {"/api/settings/page", {{"page", "hours"}, {"values", {{"duringogm", "../x"}}}}, 400, "duringogm"},
-      {"/api/settings/page", {{"page", "hours"}, {"values", {{"aftermode", 4}}}}, 400, "aftermode"},
-      {"/api/settings/page", {{"page", "transfer"}, {"values", {{"blindprefix", "9\n[x]"}}}}, 400, "blindprefix"},
-      {"/api/settings/page", {{"page", "transfer"}, {"values", {{"maxrectime", 0}}}}, 400, "maxrectime"},
-      {"/api/settings/lines/save", {{"name", ""}, {"device", 0}}, 400, "name"},
-      {"/api/settings/lines/save", {{"name", "A"}, {"device", 1}}, 400, "device"},
-      {"/api/settings/lines/save", {{"name", "A"}, {"device", 0}, {"ogm", "a/b"}}, 400, "ogm"},
-      {"/api/settings/sip/save", {{"name", "X"}, {"mode", "register"}, {"registrar", "pbx"}, {"localaddress", "0.0.0.0:5080"}}, 400, "user"},
-      {"/api/settings/sip/save", {{"name", "X"}, {"mode", "direct"}, {"localaddress", "1.2.3:80"}}, 400, "localaddress"},
-      {"/api/settings/sip/save", {{"name", "X"}, {"mode", "direct"}, {"localaddress", "1.2.3.4:70000"}}, 400, "localaddress"},
-      {"/api/settings/sip/save", {{"name", "X"}, {"mode", "sideways"}, {"localaddress", "1.2.3.4:5080"}}, 400, "mode"},
-      {"/api/settings/sip/save", {{"name", "X"}, {"mode", "register"}, {"user", "a b"}, {"registrar", "pbx"}, {"localaddress", "1.2.3.4:5080"}}, 400, "user"},
-      {"/api/settings/sip/save", {{"name", "X"}, {"localaddress", "1.2.3.4:5080"}, {"mode", "direct"}, {"expiry", 10}}, 400, "expiry"},
-      {"/api/settings/format", {{"format", 100000}}, 400, "format"},
+      {"/api/settings/page", {{"page", "general"}, {"values", {{"nrings", 0}}}}, "nrings"},
+      {"/api/settings/page", {{"page", "general"}, {"values", {{"nrings", "3"}}}}, "nrings"},
+      {"/api/settings/page", {{"page", "general"}, {"values", {{"cidflash", 1}}}}, "cidflash"},
+      {"/api/settings/page", {{"page", "hours"}, {"values", {{"weekdayopen", "25:00"}}}}, "weekdayopen"},
+      {"/api/settings/page", {{"page", "hours"}, {"values", {{"sunclose", "9"}}}}, "sunclose"},
+      {"/api/settings/page", {{"page", "hours"}, {"values", {{"duringogm", "../x"}}}}, "duringogm"},
+      {"/api/settings/page", {{"page", "hours"}, {"values", {{"aftermode", 4}}}}, "aftermode"},
+      {"/api/settings/page", {{"page", "transfer"}, {"values", {{"blindprefix", "9\n[x]"}}}}, "blindprefix"},
+      {"/api/settings/page", {{"page", "transfer"}, {"values", {{"maxrectime", 0}}}}, "maxrectime"},
+      {"/api/settings/lines/save", {{"name", ""}, {"device", 0}}, "name"},
+      {"/api/settings/lines/save", {{"name", "A"}, {"device", 1}}, "device"},
+      {"/api/settings/lines/save", {{"name", "A"}, {"device", 0}, {"ogm", "a/b"}}, "ogm"},
+      {"/api/settings/sip/save", {{"name", "X"}, {"mode", "register"}, {"registrar", "pbx"}, {"localaddress", "0.0.0.0:5080"}}, "user"},
+      {"/api/settings/sip/save", {{"name", "X"}, {"mode", "direct"}, {"localaddress", "1.2.3:80"}}, "localaddress"},
+      {"/api/settings/sip/save", {{"name", "X"}, {"mode", "direct"}, {"localaddress", "1.2.3.4:70000"}}, "localaddress"},
+      {"/api/settings/sip/save", {{"name", "X"}, {"mode", "sideways"}, {"localaddress", "1.2.3.4:5080"}}, "mode"},
+      {"/api/settings/sip/save", {{"name", "X"}, {"mode", "register"}, {"user", "a b"}, {"registrar", "pbx"}, {"localaddress", "1.2.3.4:5080"}}, "user"},
+      {"/api/settings/sip/save", {{"name", "X"}, {"localaddress", "1.2.3.4:5080"}, {"mode", "direct"}, {"expiry", 10}}, "expiry"},
+      {"/api/settings/format", {{"format", 100000}}, "format"},
   };
   const std::string before = FileText(File());
-  for (const auto& row : rows) {
-    auto reply = Post(row.path, row.body);
-    ASSERT_TRUE(reply) << row.body;
-    EXPECT_EQ(reply->status, row.status) << row.path << " " << row.body;
-    EXPECT_EQ(json::parse(reply->body).value("field", ""), row.field) << row.body << reply->body;
-  }
+  for (const auto& row : rows) ExpectRefused(row.path, row.body.dump(), row.field);
   EXPECT_EQ(FileText(File()), before);
 }
 

@@ -108,11 +108,7 @@ TEST_F(OutboundRoutesTest, RefusalsNameTheirField) {
       {"/api/outbound/save", {{"file", std::string(260, 'n')}}, "file"},
   };
   const std::string before = FileText(ListPath());
-  for (const Row& row : rows) {
-    auto reply = Post(row.path, row.body);
-    EXPECT_EQ(reply->status, 400) << row.body;
-    EXPECT_EQ(json::parse(reply->body).value("field", ""), row.field) << row.body;
-  }
+  for (const Row& row : rows) ExpectRefused(row.path, row.body.dump(), row.field);
   EXPECT_EQ(FileText(ListPath()), before);
   ASSERT_EQ(Post("/api/outbound/settings", good)->status, 200);
   EXPECT_EQ(ProfileReadString(folders_->SettingsFile(), "outbound", "timestart", "") + "|" +
