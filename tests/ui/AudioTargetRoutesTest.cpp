@@ -18,7 +18,7 @@
 
 namespace {
 
-using console_test::ConsoleServerTest;
+using console_test::OpenedConsoleTest;
 namespace fs = std::filesystem;
 
 // A WAVE file of 16-bit PCM with a ramp in it.
@@ -31,11 +31,10 @@ std::string Wave(uint32_t rate, int channels, int frames) {
 
 std::string Read(const std::string& path) { return ReadFileText(path, 1 << 22).value_or("(missing)"); }
 
-class AudioTargetTest : public ConsoleServerTest {
+class AudioTargetTest : public OpenedConsoleTest {
  protected:
   void SetUp() override {
-    ConsoleServerTest::SetUp();
-    OpenConsole();
+    OpenedConsoleTest::SetUp();
     ProfileWriteString(folders_->MailBoxes() + "/Sales.mbx", "mbx", "name", "Sales");
     ProfileWriteString(folders_->Ogms() + "/Main.ini", "ivr", "wait", "5");
     wave_test::WriteBytes(Prompt("Goodbye"), Wave(8000, 1, 400));

@@ -15,16 +15,15 @@
 
 namespace {
 
-using console_test::ConsoleServerTest;
+using console_test::OpenedConsoleTest;
 using console_test::kSecret;
 
 std::string Text(const std::vector<uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
 
-class ConsoleMessagesTest : public ConsoleServerTest {
+class ConsoleMessagesTest : public OpenedConsoleTest {
  protected:
   void SetUp() override {
-    ConsoleServerTest::SetUp();
-    OpenConsole();
+    OpenedConsoleTest::SetUp();
     for (const char* box : {"Default", "Sales"}) ProfileWriteString(Box(box), "mbx", "beep", "false");
   }
 

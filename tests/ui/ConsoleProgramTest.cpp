@@ -10,19 +10,11 @@
 
 namespace {
 
-using console_test::ConsoleServerTest;
 using console_test::kSecret;
 
 std::string TextBody(const std::string& text) { return nlohmann::json{{"text", text}}.dump(); }
 
-class ConsoleProgramTest : public ConsoleServerTest {
- protected:
-  void SetUp() override {
-    ConsoleServerTest::SetUp();
-    OpenConsole();
-  }
-
-};
+using ConsoleProgramTest = console_test::OpenedConsoleTest;
 
 TEST_F(ConsoleProgramTest, ASavedProgramDownloadsAndLoadsBackThroughTheEngine) {
   ProfileWriteString(folders_->Ogms() + "/Main.ini", "ivr", "wait", "5");

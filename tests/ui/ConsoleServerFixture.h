@@ -139,4 +139,13 @@ class ConsoleServerTest : public ::testing::Test {
   httplib::Headers headers_;
 };
 
+// The console opened before each test.
+class OpenedConsoleTest : public ConsoleServerTest {
+ protected:
+  void SetUp() override {
+    ConsoleServerTest::SetUp();
+    OpenConsole();
+  }
+};
+
 }  // namespace console_test

@@ -7,14 +7,13 @@
 
 namespace {
 
-using console_test::ConsoleServerTest;
+using console_test::OpenedConsoleTest;
 using nlohmann::json;
 
-class MailBoxPropertiesTest : public ConsoleServerTest {
+class MailBoxPropertiesTest : public OpenedConsoleTest {
  protected:
   void SetUp() override {
-    ConsoleServerTest::SetUp();
-    OpenConsole();
+    OpenedConsoleTest::SetUp();
     ProfileWriteString(box_ = folders_->MailBoxes() + "/Sales.mbx", "mbx", "ftppass", "s3cret");
   }
   httplib::Result Save(const json& properties) {

@@ -8,14 +8,13 @@
 
 namespace {
 
-using console_test::ConsoleServerTest;
+using console_test::OpenedConsoleTest;
 using nlohmann::json;
 
-class OgmEditTest : public ConsoleServerTest {
+class OgmEditTest : public OpenedConsoleTest {
  protected:
   void SetUp() override {
-    ConsoleServerTest::SetUp();
-    OpenConsole();
+    OpenedConsoleTest::SetUp();
     ProfileWriteString(Ini("Sales"), "ivr", "wait", "6");
     ProfileWriteString(folders_->MailBoxes() + "/Default.mbx", "mbx", "name", "Default");
   }

@@ -10,14 +10,13 @@
 
 namespace {
 
-using console_test::ConsoleServerTest;
+using console_test::OpenedConsoleTest;
 using nlohmann::json;
 
-class OutboundRoutesTest : public ConsoleServerTest {
+class OutboundRoutesTest : public OpenedConsoleTest {
  protected:
   void SetUp() override {
-    ConsoleServerTest::SetUp();
-    OpenConsole();
+    OpenedConsoleTest::SetUp();
     ProfileWriteString(folders_->Ogms() + "/Sales Menu.ini", "ivr", "wait", "5");
     WriteList("555 0101&name=Ann;\r\n555 0102;\r\n555 0103");
   }
