@@ -104,6 +104,7 @@ class ConsoleServerTest : public ::testing::Test {
   httplib::Result Post(const std::string& path, const std::string& body, const char* type = "application/json") {
     return client_->Post(path, headers_, body, type);
   }
+  httplib::Result PostJson(const std::string& path, const nlohmann::json& body) { return Post(path, body.dump()); }
 
   // Expects `body` posted to `path` refused (400) with the error naming `field`.
   void ExpectRefused(const std::string& path, const std::string& body, const std::string& field) {

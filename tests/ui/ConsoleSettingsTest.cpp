@@ -23,13 +23,10 @@ class ConsoleSettingsTest : public ConsoleServerTest {
   }
 
   const std::string& File() const { return folders_->SettingsFile(); }
-  httplib::Result Post(const std::string& path, const json& body) {
-    return ConsoleServerTest::Post(path, body.dump());
-  }
   bool Restart() { return ProfileReadBool(File(), "state", "restart", false); }
   // The section the line named `name` went to.
   int AddLine(const std::string& name) {
-    auto reply = Post("/api/settings/lines/save", {{"name", name}, {"device", 0}});
+    auto reply = PostJson("/api/settings/lines/save", {{"name", name}, {"device", 0}});
     EXPECT_EQ(reply->status, 200) << reply->body;
     for (int n = 0; n < 64; ++n)
       if (ProfileReadString(File(), "line" + std::to_string(n), "name", "") == name) return n;
@@ -43,7 +40,7 @@ TEST_F(ConsoleSettingsTest, AddingTakesTheFirstFreeSectionAndAsksForARebuild) {
   EXPECT_EQ(AddLine("Fifth"), 4);
   EXPECT_TRUE(Restart());
   ProfileWriteBool(File(), "state", "restart", false);
-  ASSERT_EQ(Post("/api/settings/lines/remove", {{"section", 2}})->status, 200);
+  ASSERT_EQ(PostJson("/api/settings/lines/remove", {{"section", 2}})->status, 200);
   EXPECT_FALSE(ProfileReadBool(File(), "line2", "use", true));
   EXPECT_TRUE(Restart());
   EXPECT_EQ(AddLine("Again"), 2);
@@ -64,13 +61,13 @@ TEST_F(ConsoleSettingsTest, OnlyLineChangesAskForARebuildWhichClosingRequests) {
   };
   for (const auto& row : rows) {
     ProfileWriteBool(File(), "state", "restart", false);
-    auto reply = Post("/api/settings/page", row.body);
+    auto reply = PostJson("/api/settings/page", row.body);
     EXPECT_EQ(reply->status, 200) << row.body << reply->body;
     EXPECT_EQ(Restart(), row.restart) << row.body;
   }
   EXPECT_EQ(ProfileReadTimeOfDay(File(), "autohours", "satopen", 0), 8 * 3600 + 30 * 60);
   EXPECT_EQ(ProfileReadDuration(File(), "settings", "maxrectime", 0), 60000);
-  ASSERT_EQ(Post("/api/settings/close", json::object())->status, 200);
+  ASSERT_EQ(PostJson("/api/settings/close", json::object())->status, 200);
   ASSERT_FALSE(Sent().empty());
   EXPECT_EQ(Sent().back().id, WM_SETTINGSCLOSED);
 }
@@ -109,11 +106,11 @@ TEST_F(ConsoleSettingsTest, RefusedValuesNameTheirFieldAndChangeNothing) {
 TEST_F(ConsoleSettingsTest, PasswordsAreNeverSentBackAndAnEmptyOneKeepsTheOld) {
   const json account = {{"name", "Office"}, {"mode", "register"}, {"user", "200"}, {"registrar", "pbx.example:5060"},
                         {"localaddress", "0.0.0.0:5080"}, {"password", "sesame-secret"}};
-  ASSERT_EQ(Post("/api/settings/sip/save", account)->status, 200);
+  ASSERT_EQ(PostJson("/api/settings/sip/save", account)->status, 200);
   json edited = account;
   edited["password"] = "";
   edited["section"] = 1;
-  auto reply = Post("/api/settings/sip/save", edited);
+  auto reply = PostJson("/api/settings/sip/save", edited);
   ASSERT_EQ(reply->status, 200) << reply->body;
   for (const std::string& body : {reply->body, client_->Get("/api/settings/sip")->body}) {
     EXPECT_EQ(body.find("sesame"), std::string::npos) << body;
@@ -126,8 +123,8 @@ TEST_F(ConsoleSettingsTest, RemovingADeviceKeepsEachLineOnItsOwnDevice) {
   ProfileWriteString(File(), "sipdevice2", "name", "Back");
   ProfileWriteBool(File(), "line0", "use", true);
   ProfileWriteInt(File(), "line0", "device", 1);  // "Back", second in the list
-  EXPECT_EQ(Post("/api/settings/sip/remove", {{"section", 2}})->status, 409);
-  ASSERT_EQ(Post("/api/settings/sip/remove", {{"section", 0}})->status, 200);
+  EXPECT_EQ(PostJson("/api/settings/sip/remove", {{"section", 2}})->status, 409);
+  ASSERT_EQ(PostJson("/api/settings/sip/remove", {{"section", 0}})->status, 200);
   EXPECT_EQ(ProfileReadInt(File(), "line0", "device", -1), 0);
   EXPECT_EQ(json::parse(client_->Get("/api/settings/lines")->body)["lines"][0]["text"], "line0 [Back]");
 }
@@ -135,7 +132,7 @@ TEST_F(ConsoleSettingsTest, RemovingADeviceKeepsEachLineOnItsOwnDevice) {
 TEST_F(ConsoleSettingsTest, TheChosenFormatIsWrittenInItsFullLayout) {
   const json offer = json::parse(client_->Get("/api/settings/format")->body);
   ASSERT_GT(offer["formats"].size(), 2u);
-  auto reply = Post("/api/settings/format", {{"format", 2}});
+  auto reply = PostJson("/api/settings/format", {{"format", 2}});
   ASSERT_EQ(reply->status, 200) << reply->body;
   EXPECT_EQ(json::parse(reply->body)["selected"], 2);
   const std::string wff = std::filesystem::path(File()).replace_extension(".wff");
