@@ -128,20 +128,6 @@ TEST_F(AutoGain, BadFilesAndFilesInUse) {
   EXPECT_EQ(std::filesystem::last_write_time(path), before);
 }
 
-// Does `change` to the file being levelled once the levelling runs.
-class ChangingProgress final : public LProgress {
- public:
-  explicit ChangingProgress(std::function<void()> change) : change_(std::move(change)) {}
-  void SetText(int, std::string_view) override {}
-  void SetProgress(double) override {
-    if (change_) std::exchange(change_, nullptr)();
-  }
-  bool IsCancelled() override { return false; }
-
- private:
-  std::function<void()> change_;
-};
-
 // A file replaced (an import moved over it) or rewritten while it is
 // levelled keeps the new audio: the levelled copy is of the old.
 TEST_F(AutoGain, AFileChangedWhileLevelledKeepsItsNewAudio) {
@@ -159,7 +145,8 @@ TEST_F(AutoGain, AFileChangedWhileLevelledKeepsItsNewAudio) {
     WriteSpeech(path, -40, 2, {true});
     WriteSpeech(next, -10, 1, {true});
     const std::vector<int32_t> newAudio = ReadAll(next);
-    ChangingProgress progress(row.change);
+    RecordingProgress progress;  // changes the file once the levelling runs
+    progress.onLook = [change = row.change]() mutable { if (change) std::exchange(change, nullptr)(); };
     AutoGainControl::Process(path, progress, nullptr);
     EXPECT_EQ(ReadAll(path), newAudio);
   }

@@ -17,8 +17,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
-
 // Reads the source the way a player does: what is there, waiting while it
 // still grows, until it has ended.
 std::vector<int32_t> Drain(LSoundSourceBase& source) {
@@ -62,10 +60,10 @@ TEST(TtsSoundSource, TheTemporaryFileGoesWithTheSourceAndItsThreadStopsAtOnce) {
   FakeVoices fake(EngineLanguages{{"en-us"}});
   LRef<LTTSSoundSource> empty(new LTTSSoundSource("", 0, fake.voices));
   std::string path = empty->TempPath();
-  EXPECT_TRUE(PathTitle(path).rfind("tmp", 0) == 0 && FileExists(path)) << path;
+  EXPECT_TRUE(PathTitle(path).rfind("tmp", 0) == 0 && std::filesystem::exists(path)) << path;
   ASSERT_TRUE(WaitUntil([&] { return empty->GetEndSample() == 0 && !empty->IsStreaming() && !empty->IsError(); }));
   empty = LRef<LTTSSoundSource>();
-  EXPECT_FALSE(FileExists(path));
+  EXPECT_FALSE(std::filesystem::exists(path));
 
   fake.engines[0]->endless = true;
   LRef<LTTSSoundSource> source(new LTTSSoundSource("Talk forever", 0, fake.voices));
@@ -74,7 +72,7 @@ TEST(TtsSoundSource, TheTemporaryFileGoesWithTheSourceAndItsThreadStopsAtOnce) {
   const auto start = Clock::now();
   source = LRef<LTTSSoundSource>();
   // Well short of the stop time-out a thread deaf to its stop would cost.
-  EXPECT_TRUE(Clock::now() - start < std::chrono::milliseconds(LThread::kStopTimeoutMs / 2) && !FileExists(path));
+  EXPECT_TRUE(Clock::now() - start < std::chrono::milliseconds(LThread::kStopTimeoutMs / 2) && !std::filesystem::exists(path));
 }
 
 }  // namespace

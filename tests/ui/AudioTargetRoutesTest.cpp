@@ -13,39 +13,33 @@
 #include "audio/LWaveFileFormat.h"
 #include "audio/TtsVoices.h"
 #include "audio/WaveFileIo.h"
+#include "audio/WaveTestFiles.h"
 #include "core/FileIo.h"
 
 namespace {
 
-using console_test::ConsoleServerTest;
+using console_test::OpenedConsoleTest;
 namespace fs = std::filesystem;
 
 // A WAVE file of 16-bit PCM with a ramp in it.
 std::string Wave(uint32_t rate, int channels, int frames) {
   const std::vector<uint8_t> head = WaveHeader(LWaveFileFormat::Pcm(rate, channels, 16), frames * channels * 2);
-  std::string out(head.begin(), head.end());
-  for (int i = 0; i < frames * channels; ++i) {
-    const int16_t value = static_cast<int16_t>((i % 200) * 100 - 10000);
-    out += static_cast<char>(value & 0xFF);
-    out += static_cast<char>((value >> 8) & 0xFF);
-  }
-  return out;
+  std::vector<int16_t> ramp;
+  for (int i = 0; i < frames * channels; ++i) ramp.push_back(static_cast<int16_t>((i % 200) * 100 - 10000));
+  return std::string(head.begin(), head.end()) + wave_test::Samples16(ramp);
 }
-
-void Write(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 std::string Read(const std::string& path) { return ReadFileText(path, 1 << 22).value_or("(missing)"); }
 
-class AudioTargetTest : public ConsoleServerTest {
+class AudioTargetTest : public OpenedConsoleTest {
  protected:
   void SetUp() override {
-    ConsoleServerTest::SetUp();
-    OpenConsole();
+    OpenedConsoleTest::SetUp();
     ProfileWriteString(folders_->MailBoxes() + "/Sales.mbx", "mbx", "name", "Sales");
     ProfileWriteString(folders_->Ogms() + "/Main.ini", "ivr", "wait", "5");
-    Write(Prompt("Goodbye"), Wave(8000, 1, 400));
-    Write(Prompt("LeaveMessage"), Wave(8000, 1, 300));
-    Write(folders_->DefaultSystemPrompts() + "/GOODBYE.wav", Wave(8000, 1, 900));
+    wave_test::WriteBytes(Prompt("Goodbye"), Wave(8000, 1, 400));
+    wave_test::WriteBytes(Prompt("LeaveMessage"), Wave(8000, 1, 300));
+    wave_test::WriteBytes(folders_->DefaultSystemPrompts() + "/GOODBYE.wav", Wave(8000, 1, 900));
   }
 
   std::string Prompt(const std::string& name) const { return folders_->SystemPrompts() + "/" + name + ".wav"; }
@@ -156,8 +150,8 @@ TEST_F(AudioTargetTest, RestoringAPromptCopiesItsFactoryFileFoundInAnyCase) {
 }
 
 TEST_F(AudioTargetTest, ThePromptListHoldsTheWaveFilesByTitleWithTheirFactoryCopies) {
-  Write(Prompt("apple").substr(0, Prompt("apple").size() - 4) + ".WAV", Wave(8000, 1, 10));
-  Write(folders_->SystemPrompts() + "/notes.txt", "not a prompt");
+  wave_test::WriteBytes(Prompt("apple").substr(0, Prompt("apple").size() - 4) + ".WAV", Wave(8000, 1, 10));
+  wave_test::WriteBytes(folders_->SystemPrompts() + "/notes.txt", "not a prompt");
   fs::create_directory(folders_->SystemPrompts() + "/folder.wav");
   EXPECT_EQ(client_->Get("/api/prompts")->body,
             R"({"prompts":[{"factory":false,"name":"apple"},{"factory":true,"name":"Goodbye"},)"

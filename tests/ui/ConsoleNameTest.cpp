@@ -22,33 +22,28 @@ TEST(ConsoleName, RefusesWhatCouldLeaveItsFolder) {
   for (const char* half : {"%", "%2", "%zz"}) EXPECT_FALSE(PercentDecode(half)) << half;
 }
 
-TEST(ConsolePassword, VerifiesOnlyTheRightPassword) {
-  const std::string stored = console_password::Hash("sesame", console_password::kMinIterations);
-  ASSERT_EQ(stored.rfind("pbkdf2-sha256$1000$", 0), 0u) << stored;
-  EXPECT_TRUE(console_password::Verify("sesame", stored));
-  EXPECT_FALSE(console_password::Verify("Sesame", stored));
-  EXPECT_FALSE(console_password::Verify("", stored));
-  // A fresh salt each time: the same password never stores the same text.
-  EXPECT_NE(stored, console_password::Hash("sesame", console_password::kMinIterations));
-}
-
-TEST(ConsolePassword, MalformedStoredTextNeverMatches) {
+// Only the right password matches a well-formed stored text, and a fresh
+// salt each time means the same password never stores the same text.
+TEST(ConsolePassword, VerifiesOnlyTheRightPasswordAgainstAWellFormedHash) {
   const std::string good = console_password::Hash("x", console_password::kMinIterations);
+  ASSERT_EQ(good.rfind("pbkdf2-sha256$1000$", 0), 0u) << good;
+  EXPECT_TRUE(console_password::Verify("x", good));
+  EXPECT_NE(good, console_password::Hash("x", console_password::kMinIterations));
+  EXPECT_EQ(console_password::Hash("x", 10), "");
   const std::string salt = good.substr(19, 32);
   const std::string hash = good.substr(52);
-  const std::string rows[] = {
-      "", "x", "plain-password",
-      "md5$1000$" + salt + "$" + hash,
-      "pbkdf2-sha256$999$" + salt + "$" + hash,          // too few rounds
-      "pbkdf2-sha256$99999999$" + salt + "$" + hash,     // too many
-      "pbkdf2-sha256$1000x$" + salt + "$" + hash,
-      "pbkdf2-sha256$1000$" + salt + "$" + hash.substr(2),  // short hash
-      "pbkdf2-sha256$1000$zz" + salt + "$" + hash,
-      "pbkdf2-sha256$1000$" + salt + "$" + hash + "$",
+  const std::pair<std::string, std::string> refused[] = {
+      {"X", good}, {"", good}, {"x", ""}, {"x", "x"}, {"x", "plain-password"},
+      {"x", "md5$1000$" + salt + "$" + hash},
+      {"x", "pbkdf2-sha256$999$" + salt + "$" + hash},       // too few rounds
+      {"x", "pbkdf2-sha256$99999999$" + salt + "$" + hash},  // too many
+      {"x", "pbkdf2-sha256$1000x$" + salt + "$" + hash},
+      {"x", "pbkdf2-sha256$1000$" + salt + "$" + hash.substr(2)},  // short hash
+      {"x", "pbkdf2-sha256$1000$zz" + salt + "$" + hash},
+      {"x", "pbkdf2-sha256$1000$" + salt + "$" + hash + "$"},
   };
-  ASSERT_TRUE(console_password::Verify("x", good));
-  for (const std::string& row : rows) EXPECT_FALSE(console_password::Verify("x", row)) << row;
-  EXPECT_EQ(console_password::Hash("x", 10), "");
+  for (const auto& [password, stored] : refused)
+    EXPECT_FALSE(console_password::Verify(password, stored)) << password << " " << stored;
 }
 
 TEST(ConsoleRequest, CookiesHostsAndOrigins) {

@@ -10,23 +10,11 @@
 
 namespace {
 
-using console_test::ConsoleServerTest;
 using console_test::kSecret;
 
 std::string TextBody(const std::string& text) { return nlohmann::json{{"text", text}}.dump(); }
 
-class ConsoleProgramTest : public ConsoleServerTest {
- protected:
-  void SetUp() override {
-    ConsoleServerTest::SetUp();
-    OpenConsole();
-  }
-
-  std::string Setting(const char* key) {
-    return ProfileReadString(folders_->SettingsFile(), "settings", key, "");
-  }
-
-};
+using ConsoleProgramTest = console_test::OpenedConsoleTest;
 
 TEST_F(ConsoleProgramTest, ASavedProgramDownloadsAndLoadsBackThroughTheEngine) {
   ProfileWriteString(folders_->Ogms() + "/Main.ini", "ivr", "wait", "5");
@@ -38,7 +26,7 @@ TEST_F(ConsoleProgramTest, ASavedProgramDownloadsAndLoadsBackThroughTheEngine) {
   ASSERT_EQ(saved->status, 200) << saved->body;
   EXPECT_EQ(saved->body, R"({"download":"/api/ivr/download?name=Shop%20Menu.ivr"})");
   const std::string stored = folders_->Root() + "/IVR Programs/Shop Menu.ivr";
-  EXPECT_EQ(Setting("ivrfile"), stored);
+  EXPECT_EQ(ProfileReadString(folders_->SettingsFile(), "settings", "ivrfile", ""), stored);
   EXPECT_EQ(ProfileReadString(folders_->Root() + "/save.dat", "save", "filename", ""), stored);
   EXPECT_EQ(client_->Get("/api/ivr")->body, R"({"file":"Shop Menu.ivr","modified":false,"notes":false,"showNotes":false})");
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <nlohmann/json.hpp>
+
 #include <memory>
 #include <mutex>
 #include <string>
@@ -91,8 +93,8 @@ class ConsoleServerTest : public ::testing::Test {
 
   // A started console, a client of it and one open session (both as the
   // session and as the headers a state change carries).
-  void OpenConsole() {
-    opened_ = Start({});
+  void OpenConsole(ConsoleConfig config = {}) {
+    opened_ = Start(std::move(config));
     client_ = std::make_unique<httplib::Client>(ClientOf(*opened_));
     session_ = OpenSession(*client_);
     headers_ = {{"Cookie", session_.cookie}, {"X-Console-Token", session_.token}};
@@ -101,6 +103,15 @@ class ConsoleServerTest : public ::testing::Test {
   // A state change from the open session.
   httplib::Result Post(const std::string& path, const std::string& body, const char* type = "application/json") {
     return client_->Post(path, headers_, body, type);
+  }
+  httplib::Result PostJson(const std::string& path, const nlohmann::json& body) { return Post(path, body.dump()); }
+
+  // Expects `body` posted to `path` refused (400) with the error naming `field`.
+  void ExpectRefused(const std::string& path, const std::string& body, const std::string& field) {
+    auto reply = Post(path, body);
+    ASSERT_TRUE(reply) << path << " " << body;
+    EXPECT_EQ(reply->status, 400) << path << " " << body << ": " << reply->body;
+    EXPECT_EQ(nlohmann::json::parse(reply->body).value("field", ""), field) << body << ": " << reply->body;
   }
 
   std::vector<std::string> Levelled() {
@@ -127,6 +138,15 @@ class ConsoleServerTest : public ::testing::Test {
   std::unique_ptr<httplib::Client> client_;
   Session session_;
   httplib::Headers headers_;
+};
+
+// The console opened before each test.
+class OpenedConsoleTest : public ConsoleServerTest {
+ protected:
+  void SetUp() override {
+    ConsoleServerTest::SetUp();
+    OpenConsole();
+  }
 };
 
 }  // namespace console_test

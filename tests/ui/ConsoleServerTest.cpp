@@ -84,8 +84,7 @@ TEST_F(ConsoleServerTest, NamesCannotReachOutsideTheirFolders) {
   ProfileWriteString(pages / "index.html", "x", "y", "z");
   ConsoleConfig config;
   config.staticFolder = pages.Path();
-  auto server = Start(config);
-  httplib::Client client = ClientOf(*server);
+  OpenConsole(config);
   const char* paths[] = {
       "/api/messages?mailbox=..%2Fsettings",
       "/api/messages?mailbox=%2e%2e",
@@ -99,7 +98,7 @@ TEST_F(ConsoleServerTest, NamesCannotReachOutsideTheirFolders) {
       "/" ,  // index.html itself is fine, but never a listing of the folder
   };
   for (const char* path : paths) {
-    auto reply = client.Get(path);
+    auto reply = client_->Get(path);
     ASSERT_TRUE(reply) << path;
     EXPECT_EQ(reply->body.find(kSecret), std::string::npos) << path;
     if (std::string(path) == "/") continue;
@@ -107,7 +106,7 @@ TEST_F(ConsoleServerTest, NamesCannotReachOutsideTheirFolders) {
   }
   // A folder inside the static folder is not listed.
   std::filesystem::create_directory(pages / "sub");
-  auto listing = client.Get("/sub");
+  auto listing = client_->Get("/sub");
   ASSERT_TRUE(listing);
   EXPECT_EQ(listing->status, 404);
 }
@@ -180,22 +179,19 @@ TEST_F(ConsoleServerTest, ListsMessagesWithTheirDeliveryState) {
   ProfileWriteString(record, "message", "callername", "Ann");
   ProfileWriteBool(record, "message", "read", true);
   ProfileWriteString(record, "delivery", "lasterror", "mail server refused");
-  auto server = Start({});
-  httplib::Client client = ClientOf(*server);
-
-  auto boxes = client.Get("/api/mailboxes");
+  OpenConsole();
+  auto boxes = client_->Get("/api/mailboxes");
   EXPECT_NE(boxes->body.find("\"Sales\""), std::string::npos) << boxes->body;
-  auto rows = client.Get("/api/messages?mailbox=sales");
+  auto rows = client_->Get("/api/messages?mailbox=sales");
   ASSERT_EQ(rows->status, 200);
   for (const char* part : {"\"file\":\"Sales ICM000001\"", "\"cid\":\"5551234\"", "\"name\":\"Ann\"",
                            "\"read\":true", "\"lastError\":\"mail server refused\""})
     EXPECT_NE(rows->body.find(part), std::string::npos) << part << " in " << rows->body;
-  EXPECT_EQ(client.Get("/api/messages?mailbox=Nobody")->status, 404);
+  EXPECT_EQ(client_->Get("/api/messages?mailbox=Nobody")->status, 404);
 }
 
 TEST_F(ConsoleServerTest, EventsFollowTheStatusAndTheProgress) {
-  auto server = Start({});
-  httplib::Client client = ClientOf(*server);
+  OpenConsole();
   std::string received;
   std::atomic<bool> changed{false};
   std::thread change([&] {
@@ -205,7 +201,7 @@ TEST_F(ConsoleServerTest, EventsFollowTheStatusAndTheProgress) {
     status_.SetProgress("Email", "Quit", 0.95);
     changed = true;
   });
-  client.Get("/api/events", [&](const char* data, size_t length) {
+  client_->Get("/api/events", [&](const char* data, size_t length) {
     received.append(data, length);
     return !(changed && received.find("\"title\":\"Email\"") != std::string::npos);
   });
@@ -217,9 +213,8 @@ TEST_F(ConsoleServerTest, EventsFollowTheStatusAndTheProgress) {
             std::string::npos);
   // The progress alone sends no status again.
   EXPECT_EQ(received.find("event: status", received.find("\"on\":true")), std::string::npos) << received;
-  server->Stop();
+  opened_->Stop();
 }
-
 
 TEST_F(ConsoleServerTest, EventFeedSendsRowsLogLinesAndResyncs) {
   const std::string record = folders_->MailBoxes() + "/Default ICM000001.ini";

@@ -10,19 +10,15 @@
 
 namespace {
 
-using console_test::ConsoleServerTest;
+using console_test::OpenedConsoleTest;
 using nlohmann::json;
 
-class OutboundRoutesTest : public ConsoleServerTest {
+class OutboundRoutesTest : public OpenedConsoleTest {
  protected:
   void SetUp() override {
-    ConsoleServerTest::SetUp();
-    OpenConsole();
+    OpenedConsoleTest::SetUp();
     ProfileWriteString(folders_->Ogms() + "/Sales Menu.ini", "ivr", "wait", "5");
     WriteList("555 0101&name=Ann;\r\n555 0102;\r\n555 0103");
-  }
-  httplib::Result Post(const std::string& path, const json& body) {
-    return ConsoleServerTest::Post(path, body.dump());
   }
   std::string ListPath() const { return folders_->Root() + "/outboundlist.txt"; }
   void WriteList(const std::string& text) const { ASSERT_TRUE(ReplaceFileText(ListPath(), text)); }
@@ -31,12 +27,12 @@ class OutboundRoutesTest : public ConsoleServerTest {
 };
 
 TEST_F(OutboundRoutesTest, EditsTouchTheirOwnEntryAndWakeTheScheduler) {
-  auto edited = Post("/api/outbound/edit", {{"was", "5550102"}, {"number", "555 0109"},
+  auto edited = PostJson("/api/outbound/edit", {{"was", "5550102"}, {"number", "555 0109"},
                                             {"params", {{"attempts", "3"}, {"ogm", "Sales Menu"}, {"interval", ""}}}});
   ASSERT_EQ(edited->status, 200) << edited->body;
   EXPECT_EQ(FileText(ListPath()), "555 0101&name=Ann;\r\n5550109&attempts=3&ogm=Sales%20Menu;\r\n555 0103");
-  ASSERT_EQ(Post("/api/outbound/remove", {{"was", "5550103"}})->status, 200);
-  ASSERT_EQ(Post("/api/outbound/add", {{"number", "100"}})->status, 200);
+  ASSERT_EQ(PostJson("/api/outbound/remove", {{"was", "5550103"}})->status, 200);
+  ASSERT_EQ(PostJson("/api/outbound/add", {{"number", "100"}})->status, 200);
   EXPECT_EQ(FileText(ListPath()), "555 0101&name=Ann;\r\n5550109&attempts=3&ogm=Sales%20Menu;100");
   EXPECT_EQ(Sent().size(), 3u);
   EXPECT_EQ(Sent().back().id, WM_RUNSCHEDULER);
@@ -51,29 +47,29 @@ TEST_F(OutboundRoutesTest, AnEditAfterTheSchedulerMovedOnLosesNothing) {
   // and the call controller appended a retry of it.
   ASSERT_EQ(List().TakeHead(0).entry, "5550101&name=Ann");
   ASSERT_TRUE(List().Add("5550101&name=Ann&attempts=1&intervalnext=99"));
-  ASSERT_EQ(Post("/api/outbound/edit", {{"was", "5550103"}, {"number", "5550104"}})->status, 200);
-  auto stale = Post("/api/outbound/remove", {{"was", "5550101&name=Ann"}});
+  ASSERT_EQ(PostJson("/api/outbound/edit", {{"was", "5550103"}, {"number", "5550104"}})->status, 200);
+  auto stale = PostJson("/api/outbound/remove", {{"was", "5550101&name=Ann"}});
   EXPECT_EQ(stale->status, 409);
   EXPECT_EQ(List().Entries(), (std::vector<std::string>{"5550102", "5550104", "5550101&name=Ann&attempts=1&intervalnext=99"}));
 }
 
 TEST_F(OutboundRoutesTest, LoadSaveAndClearTheWholeList) {
   const auto saved = [this] { return ProfileReadString(folders_->SettingsFile(), "outbound", "savedfile", "-"); };
-  auto loaded = Post("/api/outbound/load", {{"file", "Evening.txt"}, {"text", "100;\n200&attempts=2"}});
+  auto loaded = PostJson("/api/outbound/load", {{"file", "Evening.txt"}, {"text", "100;\n200&attempts=2"}});
   ASSERT_EQ(loaded->status, 200) << loaded->body;
   EXPECT_EQ(json::parse(loaded->body)["entries"].size(), 2u);
   EXPECT_EQ(json::parse(loaded->body)["savedfile"], "Evening.txt");
   EXPECT_EQ(Sent().back().id, WM_RUNSCHEDULER);
 
-  auto download = Post("/api/outbound/save", {{"file", "Copy.txt"}});
+  auto download = PostJson("/api/outbound/save", {{"file", "Copy.txt"}});
   ASSERT_EQ(download->status, 200);
   EXPECT_EQ(json::parse(download->body)["text"], "100;\n200&attempts=2");
   EXPECT_EQ(saved(), "Copy.txt");
 
-  ASSERT_EQ(Post("/api/outbound/load", {{"text", " \r\n"}})->status, 200);
+  ASSERT_EQ(PostJson("/api/outbound/load", {{"text", " \r\n"}})->status, 200);
   EXPECT_FALSE(std::filesystem::exists(ListPath()));
   EXPECT_EQ(saved(), "Copy.txt");
-  EXPECT_EQ(Post("/api/outbound/load", {{"file", "x.txt"}})->status, 400);
+  EXPECT_EQ(PostJson("/api/outbound/load", {{"file", "x.txt"}})->status, 400);
 }
 
 TEST_F(OutboundRoutesTest, RefusalsNameTheirField) {
@@ -108,13 +104,9 @@ TEST_F(OutboundRoutesTest, RefusalsNameTheirField) {
       {"/api/outbound/save", {{"file", std::string(260, 'n')}}, "file"},
   };
   const std::string before = FileText(ListPath());
-  for (const Row& row : rows) {
-    auto reply = Post(row.path, row.body);
-    EXPECT_EQ(reply->status, 400) << row.body;
-    EXPECT_EQ(json::parse(reply->body).value("field", ""), row.field) << row.body;
-  }
+  for (const Row& row : rows) ExpectRefused(row.path, row.body.dump(), row.field);
   EXPECT_EQ(FileText(ListPath()), before);
-  ASSERT_EQ(Post("/api/outbound/settings", good)->status, 200);
+  ASSERT_EQ(PostJson("/api/outbound/settings", good)->status, 200);
   EXPECT_EQ(ProfileReadString(folders_->SettingsFile(), "outbound", "timestart", "") + "|" +
                 ProfileReadString(folders_->SettingsFile(), "outbound", "active", "") + "|" +
                 ProfileReadString(folders_->SettingsFile(), "outbound", "silencetime", ""),

