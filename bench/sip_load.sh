@@ -16,6 +16,7 @@ for tool in sipp tcpdump sox; do
   command -v "$tool" >/dev/null || { echo "sip_load: $tool is not installed, skipped"; exit 0; }
 done
 cpu_ticks() { awk '{ print $14 + $15 + $16 + $17 }' "/proc/$1/stat" 2>/dev/null || echo 0; }
+thread_ticks() { awk '{ print $14 + $15 }' "/proc/$pid/task/$1/stat" 2>/dev/null || echo 0; }
 ticks_per_s="$(getconf CLK_TCK)"
 
 # The engine: 64 lines (its most) on one device, a 2 s greeting (440 Hz),
@@ -33,12 +34,18 @@ start_engine || { echo "sip_load: the engine did not start"; exit 1; }
 capture() { tcpdump -i lo -n -s 200 -w "$1" udp >/dev/null 2>&1 & dump=$!; stop_at_exit "$dump"; sleep 0.5; }
 stop_capture() { sleep 0.3; kill "$dump"; wait "$dump" 2>/dev/null; }
 
-# step CALLS: two rounds of CALLS simultaneous calls; prints a result line.
+# step CALLS: two rounds of CALLS simultaneous calls; prints a result line,
+# and in threads$CALLS.txt how the engine's CPU divides: its loop thread
+# (SIP, RTP reception, the calls' dialogues and files), its media thread
+# (RTP sending) and the rest (each line's player and recorder threads).
 step() {
-  local calls="$1" engine_before engine_ticks ok timing media
+  local calls="$1" engine_before engine_ticks ok timing media loop_before media_before media_tid
   media="$(free_port)"
   capture "step$calls.pcap"
+  media_tid="$(grep -lx rtp-media /proc/"$pid"/task/*/comm 2>/dev/null | head -1 | cut -d/ -f5)"
   engine_before="$(cpu_ticks "$pid")"
+  loop_before="$(thread_ticks "$pid")"
+  media_before="$(thread_ticks "${media_tid:-none}")"
   sipp -sf "$here/sipp/load_call.xml" "127.0.0.1:$port" -m $((2 * calls)) \
     -l "$calls" -r "$calls" -rp 2000 -p "$(free_port)" -mp "$media" -timeout 90 \
     -nostdin -trace_stat -stf "sipp$calls.csv" >"sipp$calls.txt" 2>&1 &
@@ -48,6 +55,11 @@ step() {
   wait "$sipp"
   ok=$?
   engine_ticks=$(($(cpu_ticks "$pid") - engine_before))
+  awk -v c="$calls" -v e="$engine_ticks" -v l=$(($(thread_ticks "$pid") - loop_before)) \
+    -v m=$(($(thread_ticks "${media_tid:-none}") - media_before)) -v hz="$ticks_per_s" 'BEGIN {
+    k = 100 / hz / (2 * c * 10)
+    printf "sip_load %2d calls: engine threads  loop %.3f%%  media %.3f%%  players, recorders and others %.3f%% CPU/call\n",
+      c, l * k, m * k, (e - l - m) * k }' >"threads$calls.txt"
   stop_capture
   timing="$(python3 "$here/sip_rtp_timing.py" lateness "step$calls.pcap" "$media")"
   # CPU per call as a share of one core: CPU seconds over call seconds.
@@ -65,6 +77,7 @@ for calls in 4 8 16 32 48 64; do
   [ "$calls" -gt "$max_calls" ] && break
   line="$(step "$calls")"
   echo "$line"
+  cat "threads$calls.txt"
   case "$line" in *": pass "*) best="$calls"; summary="$line" ;; *) break ;; esac
 done
 
