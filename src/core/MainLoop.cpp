@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "core/MainMessages.h"
 #include "core/StopSignals.h"
@@ -76,6 +77,7 @@ MainLoop::~MainLoop() {
   signals_.reset();
   if (const size_t dropped = queue_->Shutdown())
     Trace("MainLoop %zu messages dropped at exit", dropped);
+  if (refused_ > 1) Trace("MainLoop %zu posts refused after the loop stopped", refused_.load());
   if (libreOpen_) {
     fd_close(queue_->WakeFd());
     if (timerFd_.Valid()) fd_close(timerFd_.Get());
@@ -137,15 +139,21 @@ bool MainLoop::Post(std::function<void()> task) {
     return false;
   }
   if (queue_->Push({std::move(task), {}, nullptr})) return true;
-  Trace("MainLoop::Post main loop stopped, task dropped");
+  TraceRefused("task");
   return false;
 }
 
 bool MainLoop::PostMessage(LMessage message) {
   const uint32_t id = message.id;
   if (queue_->Push({nullptr, std::move(message), nullptr})) return true;
-  Trace("MainLoop::PostMessage main loop stopped, message %u dropped", id);
+  TraceRefused(("message " + std::to_string(id)).c_str());
   return false;
+}
+
+void MainLoop::TraceRefused(const char* what) {
+  if (refused_.fetch_add(1) == 0) {
+    Trace("MainLoop main loop stopped, %s dropped; later ones are only counted", what);
+  }
 }
 
 std::optional<int64_t> MainLoop::Send(LMessage message, uint64_t timeoutMs) {

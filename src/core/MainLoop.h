@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -80,6 +81,9 @@ class MainLoop {
   std::optional<int64_t> HandleMessage(const LMessage& message);
   void FireDueTimers();
   void ArmTimerFd();
+  // Only the first refusal is traced: threads still running at shutdown
+  // may post many; the destructor tells how many there were.
+  void TraceRefused(const char* what);
 
   LClock& clock_;
   const std::thread::id loopThread_;
@@ -94,4 +98,5 @@ class MainLoop {
   bool valid_ = false;
   bool ran_ = false;
   bool firing_ = false;
+  std::atomic<size_t> refused_ = 0;
 };
