@@ -64,7 +64,9 @@ AutoGainControl::Result Replace(const std::string& path, const struct stat& read
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.Valid() && errno == ENOENT) return AutoGainControl::kDone;
     struct stat now {};
-    if (fd.Valid() && (::fstat(fd.Get(), &now) != 0 || !SameFile(read, now))) return LeftAsItIs(path);
+    if (fd.Valid() && (::fstat(fd.Get(), &now) != 0 || !SameFile(read, now))) {
+      return LeftAsItIs(path);
+    }
     if (fd.Valid() && ::flock(fd.Get(), LOCK_EX | LOCK_NB) == 0) {
       const MoveOverResult moved = MoveFileOverIfUnchanged(temp, path, read);
       if (moved == MoveOverResult::kChanged) return LeftAsItIs(path);

@@ -170,13 +170,16 @@ bool IsUnchanged(const std::string& path, const struct stat& expected) {
 }
 
 // A file moved over `to` between the check and the rename is overwritten.
-MoveOverResult RenameIfUnchanged(const std::string& stage, const std::string& to, const struct stat& expected) {
+MoveOverResult RenameIfUnchanged(const std::string& stage, const std::string& to,
+                                 const struct stat& expected) {
   if (!IsUnchanged(to, expected)) return MoveOverResult::kChanged;
-  return ::rename(stage.c_str(), to.c_str()) == 0 ? MoveOverResult::kMoved : MoveOverResult::kFailed;
+  if (::rename(stage.c_str(), to.c_str()) != 0) return MoveOverResult::kFailed;
+  return MoveOverResult::kMoved;
 }
 
 // `stage` is next to `to`; afterwards it holds whichever file lost.
-MoveOverResult SwapIfUnchanged(const std::string& stage, const std::string& to, const struct stat& expected) {
+MoveOverResult SwapIfUnchanged(const std::string& stage, const std::string& to,
+                               const struct stat& expected) {
   if (!Exchange(stage, to)) {
     if (errno == ENOENT) return MoveOverResult::kChanged;
     if (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
@@ -192,7 +195,7 @@ MoveOverResult SwapIfUnchanged(const std::string& stage, const std::string& to, 
 }  // namespace
 
 MoveOverResult MoveFileOverIfUnchanged(const std::string& from, const std::string& to,
-                                   const struct stat& expected) {
+                                       const struct stat& expected) {
   std::string stage = to + ".XXXXXX";
   if (!UniqueFd(::mkostemp(stage.data(), O_CLOEXEC)).Valid()) return MoveOverResult::kFailed;
   const MoveOverResult result =

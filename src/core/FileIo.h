@@ -76,4 +76,4 @@ enum class MoveOverResult { kMoved, kChanged, kFailed };
 // (errno set); `from` is used up unless it could not be moved next to `to`.
 // Where the file system cannot swap, a check and a rename stand in.
 MoveOverResult MoveFileOverIfUnchanged(const std::string& from, const std::string& to,
-                                   const struct stat& expected);
+                                       const struct stat& expected);

@@ -26,6 +26,7 @@ std::size_t FilesIn(const TempDir& dir) {
 // The target is checked after the swap, so a file that arrives at any
 // moment after it was looked at stays, and no staging file is left behind.
 TEST(MoveFileOverIfUnchanged, MovesOnlyOverTheFileItWasToldOf) {
+  using enum MoveOverResult;
   TempDir dir;
   const std::string from = dir / "levelled", to = dir / "prompt.wav", next = dir / "next";
   const struct {
@@ -34,10 +35,10 @@ TEST(MoveFileOverIfUnchanged, MovesOnlyOverTheFileItWasToldOf) {
     MoveOverResult result;
     const char* text;
   } rows[] = {
-      {"unchanged", [] {}, MoveOverResult::kMoved, "levelled"},
-      {"replaced", [&] { std::filesystem::rename(next, to); }, MoveOverResult::kChanged, "imported"},
-      {"rewritten", [&] { std::ofstream(to) << "rewritten"; }, MoveOverResult::kChanged, "rewritten"},
-      {"deleted", [&] { std::filesystem::remove(to); }, MoveOverResult::kChanged, ""},
+      {"unchanged", [] {}, kMoved, "levelled"},
+      {"replaced", [&] { std::filesystem::rename(next, to); }, kChanged, "imported"},
+      {"rewritten", [&] { std::ofstream(to) << "rewritten"; }, kChanged, "rewritten"},
+      {"deleted", [&] { std::filesystem::remove(to); }, kChanged, ""},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
