@@ -8,7 +8,6 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <string>
 
 #include "core/MainMessages.h"
 #include "core/StopSignals.h"
@@ -139,22 +138,20 @@ bool MainLoop::Post(std::function<void()> task) {
     return false;
   }
   if (queue_->Push({std::move(task), {}, nullptr})) return true;
-  TraceRefused("task");
+  if (FirstRefusal()) Trace("MainLoop::Post main loop stopped, task dropped; later ones counted");
   return false;
 }
 
 bool MainLoop::PostMessage(LMessage message) {
   const uint32_t id = message.id;
   if (queue_->Push({nullptr, std::move(message), nullptr})) return true;
-  TraceRefused(("message " + std::to_string(id)).c_str());
+  if (FirstRefusal()) {
+    Trace("MainLoop::PostMessage main loop stopped, message %u dropped; later ones counted", id);
+  }
   return false;
 }
 
-void MainLoop::TraceRefused(const char* what) {
-  if (refused_.fetch_add(1) == 0) {
-    Trace("MainLoop main loop stopped, %s dropped; later ones are only counted", what);
-  }
-}
+bool MainLoop::FirstRefusal() { return refused_.fetch_add(1) == 0; }
 
 std::optional<int64_t> MainLoop::Send(LMessage message, uint64_t timeoutMs) {
   if (IsLoopThread()) return HandleMessage(message);

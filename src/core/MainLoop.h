@@ -81,9 +81,9 @@ class MainLoop {
   std::optional<int64_t> HandleMessage(const LMessage& message);
   void FireDueTimers();
   void ArmTimerFd();
-  // Only the first refusal is traced: threads still running at shutdown
-  // may post many; the destructor tells how many there were.
-  void TraceRefused(const char* what);
+  // Counts a refused post; only the first is traced, since threads still
+  // running at shutdown may post many; the destructor tells how many.
+  bool FirstRefusal();
 
   LClock& clock_;
   const std::thread::id loopThread_;

@@ -16,7 +16,6 @@ struct NameAddr {
 
 constexpr int kMaxRingPattern = 999;
 
-
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
