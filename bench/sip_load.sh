@@ -6,13 +6,15 @@
 # when every call succeeds and no packet left more than 20 ms late. Prints
 # the largest passing step, the engine's CPU per call against SIPp's own CPU
 # per call in the same calls (it sends and receives the same RTP and SIP),
-# and the delay from an RFC 4733 key to the first packet of the next prompt,
-# over single calls and over calls made while others run, MAX_CALLS in all.
+# the same against baresip answering those calls itself (it too plays a
+# greeting from a file and records the caller), and the delay from an
+# RFC 4733 key to the first packet of the next prompt, over single calls and
+# over calls made while others run, MAX_CALLS in all.
 here="$(dirname "$(realpath "$0")")"
 source "$here/../tests/e2e/common.sh"
 source "$here/../tests/e2e/sip_support.sh"
 max_calls="${2:-64}"
-for tool in sipp tcpdump sox; do
+for tool in sipp tcpdump sox baresip; do
   command -v "$tool" >/dev/null || { echo "sip_load: $tool is not installed, skipped"; exit 0; }
 done
 cpu_ticks() { awk '{ print $14 + $15 + $16 + $17 }' "/proc/$1/stat" 2>/dev/null || echo 0; }
@@ -33,6 +35,13 @@ start_engine || { echo "sip_load: the engine did not start"; exit 1; }
 
 capture() { tcpdump -i lo -n -s 200 -w "$1" udp >/dev/null 2>&1 & dump=$!; stop_at_exit "$dump"; sleep 0.5; }
 stop_capture() { sleep 0.3; kill "$dump"; wait "$dump" 2>/dev/null; }
+# place_calls OUT PORT CALLS MEDIA [SIPP OPTIONS]: two rounds of CALLS
+# simultaneous load calls in the background, SIPp's output in OUT; $sipp is it.
+place_calls() {
+  sipp -sf "$here/sipp/load_call.xml" "127.0.0.1:$2" -m $((2 * $3)) -l "$3" -r "$3" -rp 2000 \
+    -p "$(free_port)" -mp "$4" -timeout 90 -nostdin "${@:5}" >"$1" 2>&1 &
+  sipp=$!
+}
 
 # step CALLS: two rounds of CALLS simultaneous calls; prints a result line,
 # and in threads$CALLS.txt how the engine's CPU divides: its loop thread
@@ -46,10 +55,7 @@ step() {
   engine_before="$(cpu_ticks "$pid")"
   loop_before="$(thread_ticks "$pid")"
   media_before="$(thread_ticks "${media_tid:-none}")"
-  sipp -sf "$here/sipp/load_call.xml" "127.0.0.1:$port" -m $((2 * calls)) \
-    -l "$calls" -r "$calls" -rp 2000 -p "$(free_port)" -mp "$media" -timeout 90 \
-    -nostdin -trace_stat -stf "sipp$calls.csv" >"sipp$calls.txt" 2>&1 &
-  local sipp=$!
+  place_calls "sipp$calls.txt" "$port" "$calls" "$media" -trace_stat -stf "sipp$calls.csv"
   local sipp_total=0 now
   while kill -0 "$sipp" 2>/dev/null; do now="$(cpu_ticks "$sipp")"; [ "$now" -gt 0 ] && sipp_total="$now"; sleep 0.2; done
   wait "$sipp"
@@ -69,6 +75,45 @@ step() {
       printf "sip_load %2d calls: %s  calls %s  streams %s  max late %6.2f ms  p99 %5.2f ms  " \
              "engine %.3f%% CPU/call  sipp %.3f%% CPU/call\n", c, pass, ok == 0 ? "ok" : "failed",
              f[2], late, f[8], 100 * e / hz / callsec, 100 * s / hz / callsec }'
+}
+
+# reference_cpu CALLS: baresip answers two rounds of CALLS load calls itself,
+# plays the same 2 s greeting from a WAVE file (then silence, so that it keeps
+# sending for the whole call as the engine does) and records each call; prints
+# its CPU per call as a share of one core.
+reference_cpu() {
+  local calls="$1" ref_port phone before
+  ref_port="$(free_port)"
+  mkdir -p ref/rec
+  sox -n -r 8000 -c 1 -b 16 ref/greeting.wav synth 2 sine 440 vol 0.3 pad 0 10
+  cat >ref/config <<CONF
+module_path /usr/lib/baresip/modules
+sip_listen 127.0.0.1:$ref_port
+audio_player aufile,/dev/null
+audio_alert aufile,/dev/null
+audio_source aufile,$tmp/ref/greeting.wav
+ausrc_srate 8000
+auplay_srate 8000
+ausrc_channels 1
+auplay_channels 1
+call_max_calls $((2 * calls))
+module g711.so
+module aufile.so
+module sndfile.so
+module_tmp account.so
+snd_path $tmp/ref/rec
+CONF
+  echo '<sip:ref@127.0.0.1>;regint=0;answermode=auto' >ref/accounts
+  baresip -f "$tmp/ref" -n 127.0.0.1 >ref.txt 2>&1 </dev/null &
+  phone=$!
+  stop_at_exit "$phone"
+  wait_for 100 grep -q "baresip is ready" ref.txt || return 1
+  before="$(cpu_ticks "$phone")"
+  place_calls ref-sipp.txt "$ref_port" "$calls" "$(free_port)" -s ref
+  wait "$sipp" || return 1
+  awk -v t=$(($(cpu_ticks "$phone") - before)) -v c="$calls" -v hz="$ticks_per_s" \
+    'BEGIN { printf "%.3f\n", 100 * t / hz / (2 * c * 10) }'
+  kill "$phone"
 }
 
 best=0
@@ -94,10 +139,8 @@ delays="$(python3 "$here/sip_rtp_timing.py" keydelay keys.pcap "$media")"
 media="$(free_port)"
 capture loadkeys.pcap
 load_calls=$((max_calls > 16 ? max_calls - 8 : max_calls / 2))
-sipp -sf "$here/sipp/load_call.xml" "127.0.0.1:$port" -m $((2 * load_calls)) -l "$load_calls" \
-  -r "$load_calls" -rp 2000 -p "$(free_port)" -mp "$(free_port)" -timeout 90 -nostdin \
-  >loadkeys-sipp.txt 2>&1 &
-load=$!
+place_calls loadkeys-sipp.txt "$port" "$load_calls" "$(free_port)"
+load=$sipp
 sleep 3
 timeout 80 sipp -sf "$here/sipp/dtmf_call.xml" "127.0.0.1:$port" -m 40 -l $((max_calls - load_calls)) -r 4 \
   -p "$(free_port)" -mp "$media" -timeout 70 -nostdin >loadkeys.txt 2>&1
@@ -107,12 +150,16 @@ load_delays="$(python3 "$here/sip_rtp_timing.py" keydelay loadkeys.pcap "$media"
 
 stop_engine
 stopped=$?
+[ "$best" -gt 0 ] && reference="$(reference_cpu "$best")"
 
 echo "sip_load: largest step with every call ok and no RTP over 20 ms late: $best simultaneous calls (of $max_calls tried)"
 if [ -n "$summary" ]; then
-  echo "$summary" | awk '{ for (i = 1; i <= NF; ++i) { if ($(i+1) == "CPU/call" && !e) e = $i; else if ($(i+1) == "CPU/call") s = $i }
+  echo "$summary" | awk -v r="${reference:-}" '{ for (i = 1; i <= NF; ++i) { if ($(i+1) == "CPU/call" && !e) e = $i; else if ($(i+1) == "CPU/call") s = $i }
     gsub("%", "", e); gsub("%", "", s)
-    printf "sip_load CPU per call    ours %6.3f %% core  sipp     %6.3f %% core  ratio ours/reference %.3f\n", e, s, (s > 0 ? e / s : 0) }'
+    printf "sip_load CPU per call    ours %6.3f %% core  sipp     %6.3f %% core  ratio ours/reference %.3f\n", e, s, (s > 0 ? e / s : 0)
+    if (r != "") printf "sip_load CPU per call    ours %6.3f %% core  baresip  %6.3f %% core  ratio ours/reference %.3f" \
+      "  (baresip answering: greeting from a file, caller recorded)\n", e, r, (r > 0 ? e / r : 0)
+    else print "sip_load CPU per call    baresip as the answering reference did not complete its calls" }'
 fi
 # key_summary LABEL DELAYS: the median, 99th percentile and largest delay.
 key_summary() {
