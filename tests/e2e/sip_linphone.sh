@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# linphonec calls the engine and is called by it, on the loopback address. Its
+# offer is unlike SIPp's and baresip's: a dozen codecs, telephone events at
+# three rates, and a media address that may not be the one it sends from.
+# In: it hears the greeting (a 1 kHz tone), presses 2 by RFC 4733 for a
+# mailbox and speaks a sentence; the message holds that speech. Out: the
+# engine calls it at the owner's request, it answers by itself, and the
+# answer OGM's end hangs up.
+source "$(dirname "$(realpath "$0")")/sip_support.sh"
+rms() { sox "$1" -n "${@:2}" stat 2>&1 | awk '/RMS +amplitude/ {print $3}'; }
+duration() { sox --i -D "$1" 2>/dev/null || echo 0; }
+
+make_data
+tone_ogm "Default Answering Message" 2 1000 wait=10 press2=mailbox press2mbx=Sales press2mbxmessage=false
+tone_ogm "Outbound" 1 660 "wait=0" "playcomplete=hangup"
+printf '[mbx]\n' >"$data/MailBoxes/Sales.mbx"
+port="$(free_port)"
+phone_port="$(free_port)"
+direct_device "$port"
+printf 'domain=127.0.0.1:%s\n\n[outbound]\nogmanswer=Outbound\n' "$phone_port" >>"$data/settings.ini"
+check "engine starts" start_engine
+
+# The phone: sound from and to files, driven through its standard input.
+espeak-ng -w speech.wav "Hello, this is Anna from the garden centre. Please call me back tomorrow morning about the order."
+sox speech.wav -r 8000 -c 1 -b 16 voice.wav
+cat >phone.rc <<CONF
+[sip]
+sip_port=$phone_port
+sip_tcp_port=0
+sip_tls_port=0
+use_ipv6=0
+auto_net_state_mon=0
+contact="Anna" <sip:anna@127.0.0.1>
+[rtp]
+audio_rtp_port=$(free_port)
+[sound]
+echocancellation=0
+CONF
+mkdir -p .local/share/linphone  # its call history: the phone does not start without it
+mkfifo phone.in
+HOME="$tmp" linphonec -c "$tmp/phone.rc" -d 6 -l "$tmp/phone.log" <phone.in >phone.txt 2>&1 &
+stop_at_exit $!
+exec 3>phone.in
+phone() { echo "$*" >&3; }
+check "phone ready" wait_for 100 listening "$phone_port"
+phone soundcard use files
+phone record "$tmp/heard.wav"
+
+phone call "sip:100@127.0.0.1:$port"
+check "greeting plays" wait_for 100 grep -q "Play file:" "$call"
+sleep 1.2
+phone 2
+check "key 2 taken" wait_for 50 grep -q "Caller pressed key \[2\]" "$call"
+wait_for 50 grep -q "Recording File:" "$call"
+phone play "$tmp/voice.wav"
+spoke="$(duration voice.wav)"
+sleep "$(awk -v s="$spoke" 'BEGIN { print s + 1 }')"
+phone terminate
+check "call ends" wait_for 100 grep -q "Call disconnected" "$call"
+
+# Most of what the phone heard in the greeting is the 1 kHz tone.
+total="$(rms heard.wav trim 0.5 1 2>/dev/null)"
+tone="$(rms heard.wav trim 0.5 1 sinc 950-1050 2>/dev/null)"
+check "greeting heard" above "${total:-0}" 0.1
+check "greeting is the 1 kHz tone" above "${tone:-0}" "$(awk -v t="${total:-1}" 'BEGIN { print t * 0.9 }')"
+message="$(ls "$data/MailBoxes/"Sales\ ICM*.wav 2>/dev/null | head -1)"
+check "message file made" test -n "$message"
+length="$(duration "$message")"
+check "message about as long as the speech ($length s of $spoke)" \
+  bash -c "awk -v l=$length -v s=$spoke 'BEGIN { exit !(l > s - 1 && l < s + 2.5) }'"
+# Speech fills the message's middle: loud throughout, in the voice band.
+check "message holds the speech" above "$(rms "$message" trim 1 "$(awk -v s="$spoke" 'BEGIN { print s - 2 }')" sinc 200-3400)" 0.02
+
+# Out: the engine calls the phone, which answers by itself and says hello
+# (answer detection takes a pick-up in silence for no answer), then waits;
+# the phone plays its file in a loop. A line takes outbound calls once it
+# has been quiet for 10 s.
+espeak-ng --stdout "Hello, Anna speaking." | sox -t wav - -r 8000 -c 1 -b 16 hello.wav pad 0 40
+phone play "$tmp/hello.wav"
+phone record "$tmp/heard-out.wav"
+phone autoanswer enable
+sleep 10
+check "add-outbound answers 0" test "$("$zavotel" --data "$data" ctl add-outbound 200)" = 0
+calls_ended() { test "$(grep -c "ended" phone.txt)" -ge 2; }
+check "the phone answers and the engine hangs up" wait_for 300 calls_ended
+call_log >log.txt
+has log.txt "Making outbound call to 200" "Outbound call 200 \[Answered\]" "Play file: .*Outbound.wav"
+check "not taken for a machine" lacks "(Machine)" log.txt
+# All the phone heard is the OGM's 660 Hz tone, in silence.
+total="$(rms heard-out.wav 2>/dev/null)"
+tone="$(rms heard-out.wav sinc 610-710 2>/dev/null)"
+check "the answer OGM heard" above "${total:-0}" 0.05
+check "the answer OGM is the 660 Hz tone" above "${tone:-0}" "$(awk -v t="${total:-1}" 'BEGIN { print t * 0.9 }')"
+phone quit
+check "engine stopped cleanly" stop_engine
+summary sip_linphone phone.txt engine-err.txt log.txt
