@@ -3,9 +3,9 @@
 # offer is unlike SIPp's and baresip's: a dozen codecs, telephone events at
 # three rates, and a media address that may not be the one it sends from.
 # In: it hears the greeting (a 1 kHz tone), presses 2 by RFC 4733 for a
-# mailbox and speaks a sentence; the message holds that speech. Out: the
-# engine calls it at the owner's request, it answers by itself, and the
-# answer OGM's end hangs up.
+# mailbox and speaks a sentence, holding the call for a moment in the middle;
+# the message holds that speech. Out: the engine calls it at the owner's
+# request, it answers by itself, and the answer OGM's end hangs up.
 source "$(dirname "$(realpath "$0")")/sip_support.sh"
 rms() { sox "$1" -n "${@:2}" stat 2>&1 | awk '/RMS +amplitude/ {print $3}'; }
 duration() { sox --i -D "$1" 2>/dev/null || echo 0; }
@@ -53,9 +53,20 @@ phone 2
 check "key 2 taken" wait_for 50 grep -q "Caller pressed key \[2\]" "$call"
 wait_for 50 grep -q "Recording File:" "$call"
 phone play "$tmp/voice.wav"
+from=$(date +%s%N)
 spoke="$(duration voice.wav)"
-sleep "$(awk -v s="$spoke" 'BEGIN { print s + 1 }')"
+# Mid-sentence the phone holds the call for a second and takes it back.
+sleep 2
+phone pause 1
+check "the phone holds the call" wait_for 50 grep -q "is now paused" phone.txt
+sleep 1
+phone resume 1
+resumed() { test "$(grep -c "Media streams established" phone.txt)" -ge 2; }
+check "and takes it back" wait_for 50 resumed
+check "the engine only listens while held" grep -q "a=recvonly" phone.log
+sleep "$(awk -v s="$spoke" 'BEGIN { print s - 2 }')"
 phone terminate
+talked=$(awk -v a="$from" -v b="$(date +%s%N)" 'BEGIN { print (b - a) / 1e9 }')
 check "call ends" wait_for 100 grep -q "Call disconnected" "$call"
 
 # Most of what the phone heard in the greeting is the 1 kHz tone.
@@ -66,8 +77,9 @@ check "greeting is the 1 kHz tone" above "${tone:-0}" "$(awk -v t="${total:-1}" 
 message="$(ls "$data/MailBoxes/"Sales\ ICM*.wav 2>/dev/null | head -1)"
 check "message file made" test -n "$message"
 length="$(duration "$message")"
-check "message about as long as the speech ($length s of $spoke)" \
-  bash -c "awk -v l=$length -v s=$spoke 'BEGIN { exit !(l > s - 1 && l < s + 2.5) }'"
+# All of the speech, and at most a second more than the phone was in the call.
+check "message about as long as the speech ($length s of $spoke, in $talked)" \
+  bash -c "awk -v l=$length -v s=$spoke -v t=$talked 'BEGIN { exit !(l > s - 1 && l < t + 1) }'"
 # Speech fills the message's middle: loud throughout, in the voice band.
 check "message holds the speech" above "$(rms "$message" trim 1 "$(awk -v s="$spoke" 'BEGIN { print s - 2 }')" sinc 200-3400)" 0.02
 
