@@ -5,13 +5,17 @@
 # In: it hears the greeting (a 1 kHz tone), presses 2 by RFC 4733 for a
 # mailbox and speaks a sentence, holding the call for a moment in the middle;
 # the message holds that speech. Out: the engine calls it at the owner's
-# request, it answers by itself, and the answer OGM's end hangs up.
+# request, it answers by itself, and the answer OGM's end hangs up. Keys in
+# the voice: a phone set to send no telephone events reaches a menu with key
+# 1 and has the engine hang up with key 2.
 source "$(dirname "$(realpath "$0")")/sip_support.sh"
 rms() { sox "$1" -n "${@:2}" stat 2>&1 | awk '/RMS +amplitude/ {print $3}'; }
 duration() { sox --i -D "$1" 2>/dev/null || echo 0; }
 
 make_data
-tone_ogm "Default Answering Message" 2 1000 wait=10 press2=mailbox press2mbx=Sales press2mbxmessage=false
+tone_ogm "Default Answering Message" 2 1000 wait=10 press1=go "press1go=Sales Menu" \
+  press2=mailbox press2mbx=Sales press2mbxmessage=false
+tone_ogm "Sales Menu" 0.5 660 wait=10 press2=hangup
 tone_ogm "Outbound" 1 660 "wait=0" "playcomplete=hangup"
 printf '[mbx]\n' >"$data/MailBoxes/Sales.mbx"
 port="$(free_port)"
@@ -20,30 +24,27 @@ direct_device "$port"
 printf 'domain=127.0.0.1:%s\n\n[outbound]\nogmanswer=Outbound\n' "$phone_port" >>"$data/settings.ini"
 check "engine starts" start_engine
 
-# The phone: sound from and to files, driven through its standard input.
+# start_phone NAME PORT [SIP SETTINGS...]: a phone on PORT with sound from and
+# to files, driven through its standard input by `phone COMMAND`; its output
+# in NAME.txt, its log (SIP messages included) in NAME.log.
+start_phone() {
+  local name="$1" sip_port="$2"; shift 2
+  printf '%s\n' "[sip]" "sip_port=$sip_port" sip_tcp_port=0 sip_tls_port=0 use_ipv6=0 \
+    auto_net_state_mon=0 "contact=\"Anna\" <sip:anna@127.0.0.1>" "$@" \
+    "[rtp]" "audio_rtp_port=$(free_port)" "[sound]" echocancellation=0 >"$name.rc"
+  mkdir -p .local/share/linphone  # its call history: the phone does not start without it
+  mkfifo "$name.in"
+  HOME="$tmp" linphonec -c "$tmp/$name.rc" -d 6 -l "$tmp/$name.log" <"$name.in" >"$name.txt" 2>&1 &
+  stop_at_exit $!
+  exec 3>"$name.in"
+  check "$name ready" wait_for 100 listening "$sip_port"
+  phone soundcard use files
+}
+phone() { echo "$*" >&3; }
+
 espeak-ng -w speech.wav "Hello, this is Anna from the garden centre. Please call me back tomorrow morning about the order."
 sox speech.wav -r 8000 -c 1 -b 16 voice.wav
-cat >phone.rc <<CONF
-[sip]
-sip_port=$phone_port
-sip_tcp_port=0
-sip_tls_port=0
-use_ipv6=0
-auto_net_state_mon=0
-contact="Anna" <sip:anna@127.0.0.1>
-[rtp]
-audio_rtp_port=$(free_port)
-[sound]
-echocancellation=0
-CONF
-mkdir -p .local/share/linphone  # its call history: the phone does not start without it
-mkfifo phone.in
-HOME="$tmp" linphonec -c "$tmp/phone.rc" -d 6 -l "$tmp/phone.log" <phone.in >phone.txt 2>&1 &
-stop_at_exit $!
-exec 3>phone.in
-phone() { echo "$*" >&3; }
-check "phone ready" wait_for 100 listening "$phone_port"
-phone soundcard use files
+start_phone phone "$phone_port"
 phone record "$tmp/heard.wav"
 
 phone call "sip:100@127.0.0.1:$port"
@@ -104,5 +105,19 @@ tone="$(rms heard-out.wav sinc 610-710 2>/dev/null)"
 check "the answer OGM heard" above "${total:-0}" 0.05
 check "the answer OGM is the 660 Hz tone" above "${tone:-0}" "$(awk -v t="${total:-1}" 'BEGIN { print t * 0.9 }')"
 phone quit
+
+# Keys in the voice, from a phone that offers no telephone events.
+start_phone inband "$(free_port)" use_rfc2833=0 use_info=0
+rm -f "$call"
+phone call "sip:100@127.0.0.1:$port"
+check "in-band: greeting plays" wait_for 100 grep -q "Play file:" "$call"
+sleep 1
+phone 1
+check "in-band: key 1 opens the menu" wait_for 50 grep -q "Open OGM: Sales Menu" "$call"
+phone 2
+check "in-band: key 2 hangs up" wait_for 50 grep -q "ended" inband.txt
+has "$call" "Caller pressed key \[1\]" "Caller pressed key \[2\]" "Command - Hangup"
+check "in-band: no events were offered" lacks "telephone-event" <(sed -n '/^INVITE/,/^SIP/p' inband.log)
+phone quit
 check "engine stopped cleanly" stop_engine
-summary sip_linphone phone.txt engine-err.txt log.txt
+summary sip_linphone phone.txt inband.txt engine-err.txt log.txt
