@@ -54,6 +54,7 @@ check "recovery logged once" test "$(logged "Message recovered after an interrup
 check "announced" grep -q "newmessages=true" "$data/settings.ini"
 check "levelled" test "$(logged "Levelled $name")" -eq 1
 check "delivered to the folder" test "$(sox --i -D "share/$name" 2>/dev/null)" = "$seconds"
+check "what the folder got is the levelled message" cmp -s "share/$name" "$audio"
 has "${audio%.wav}.ini" "senttofolder=true"
 
 # The next start finds nothing left to recover.

@@ -15,6 +15,7 @@
 #include "mail/LMailBox.h"
 #include "mail/LMailBoxSettings.h"
 #include "mail/delivery/DeliveryContext.h"
+#include "mail/delivery/LevellingWait.h"
 
 namespace {
 
@@ -34,20 +35,22 @@ bool CopyOver(const std::string& from, const std::string& to) {
 
 }  // namespace
 
-std::string SendToFolder(DeliveryContext& context, const std::string& mailBoxPath,
-                         const std::string& recordPath) {
+DeliveryResult SendToFolder(DeliveryContext& context, const std::string& mailBoxPath,
+                            const std::string& recordPath) {
   const std::string folder = LMailBoxSettings::Read(mailBoxPath).sendFolder;
   if (folder.empty()) {
     Trace("BGTask::SendToFolder sendfolder is empty");
     const std::string error =
         "Attempting to send message to folder not specified. Check Mailbox Properties.";
     context.log.LogError(error);
-    return error;
+    return DeliveryResult::Failed(error);
   }
+  const std::string audio = LMailBox::AudioPath(recordPath);
+  if (!WaitUntilLevelled(context.levelling, context.progress, audio, "SendToFolder")) return {};
   context.log.Log("Sending message to folder: ", folder);
   const std::string destination = PathJoinExt(folder, PathTitle(recordPath), ".wav");
-  if (CopyOver(LMailBox::AudioPath(recordPath), destination)) return "";
+  if (CopyOver(audio, destination)) return DeliveryResult::Done();
   const std::string error = "Unable to copy message to folder " + destination;
   context.log.LogError(error);
-  return error;
+  return DeliveryResult::Failed(error);
 }

@@ -84,6 +84,5 @@ DeliveryResult SendCheck::Deliver(Method method, const std::string& mailBoxPath,
                                   const std::string& recordPath) {
   if (method == kEmail) return SendEmail(context_, mailBoxPath, recordPath);
   if (method == kFtp) return SendFTP(context_, ftp_, mailBoxPath, recordPath);
-  const std::string error = SendToFolder(context_, mailBoxPath, recordPath);
-  return error.empty() ? DeliveryResult::Done() : DeliveryResult::Failed(error);
+  return SendToFolder(context_, mailBoxPath, recordPath);
 }

@@ -1,8 +1,12 @@
 #include <sys/stat.h>
 
+#include <future>
+#include <thread>
+
 #include "audio/LWaveFile.h"
 #include "core/DataFolders.h"
 #include "core/FileIo.h"
+#include "core/LProcessListThread.h"
 #include "core/MainMessages.h"
 #include "core/Path.h"
 #include "core/SystemClock.h"
@@ -103,6 +107,41 @@ TEST_F(Delivery, AFolderFailureIsLoggedOnceARoundAndRetriedUntilDelivered) {
     EXPECT_EQ(FileText(target + "/" + PathTitle(record) + ".wav"), FileText(PathReplaceExtension(record, ".wav")));
   }
   EXPECT_EQ(Stored(box, "mbx", {"unsentmessages"}), "false");
+}
+
+// The levelling worker holds the message until released and then writes the
+// levelled audio: the folder gets that, never the recording as it came in.
+TEST_F(Delivery, AFolderCopyWaitsForTheLevellingAndAStopMeanwhileLeavesTheMessageUnsent) {
+  const std::string target = dir_ / "share";
+  ASSERT_EQ(::mkdir(target.c_str(), 0700), 0);
+  Box("Sales", "sendtofolder=true\nsendfolder=" + target + "\n");
+  const std::string record = Message("Sales", "000001"), copy = target + "/Sales ICM000001.wav";
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  LProcessListThread levelling([released](const std::string& path) {
+    released.wait();
+    WriteTextFile(path, "levelled");
+    return 0;
+  });
+  levelling.SetListFilePath(dir_ / "agc.dat");
+  ASSERT_TRUE(levelling.Add(PathReplaceExtension(record, ".wav")));
+  context_.levelling = &levelling;
+
+  progress_.StopIn(600);
+  SendRound();
+  EXPECT_EQ(Stored(record, "message", "senttofolder") + Stored(record, "delivery", "lasterror"), "<missing><missing>");
+  EXPECT_FALSE(FileExists(copy));
+
+  progress_.stopAt = TestProgress::Clock::time_point::max();
+  std::thread releaser([&release] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    release.set_value();
+  });
+  SendRound();
+  releaser.join();
+  EXPECT_EQ(FileText(copy).substr(0, 12), "levelled");
+  EXPECT_EQ(Stored(record, "message", "senttofolder"), "true");
+  EXPECT_EQ(SystemLogCount("Sending message to folder"), 1);
 }
 
 TEST_F(Delivery, OldMessagesAreDeletedAfterTheirDaysAndTheWindowIsTold) {
