@@ -84,25 +84,8 @@ step() {
 reference_cpu() {
   local calls="$1" ref_port phone before
   ref_port="$(free_port)"
-  mkdir -p ref/rec
-  sox -n -r 8000 -c 1 -b 16 ref/greeting.wav synth 2 sine 440 vol 0.3 pad 0 10
-  cat >ref/config <<CONF
-module_path /usr/lib/baresip/modules
-sip_listen 127.0.0.1:$ref_port
-audio_player aufile,/dev/null
-audio_alert aufile,/dev/null
-audio_source aufile,$tmp/ref/greeting.wav
-ausrc_srate 8000
-auplay_srate 8000
-ausrc_channels 1
-auplay_channels 1
-call_max_calls $((2 * calls))
-module g711.so
-module aufile.so
-module sndfile.so
-module_tmp account.so
-snd_path $tmp/ref/rec
-CONF
+  sox -n -r 8000 -c 1 -b 16 greeting.wav synth 2 sine 440 vol 0.3 pad 0 10
+  baresip_config "$tmp/ref" "$ref_port" "$tmp/greeting.wav" "call_max_calls $((2 * calls))"
   echo '<sip:ref@127.0.0.1>;regint=0;answermode=auto' >ref/accounts
   baresip -f "$tmp/ref" -n 127.0.0.1 >ref.txt 2>&1 </dev/null &
   phone=$!

@@ -69,3 +69,26 @@ sipp_run() {
 
 # call_log: the day's call and system logs.
 call_log() { cat "$data"/Logs/*Call\ Log.txt "$data"/Logs/*System\ Log.txt 2>/dev/null; }
+
+# rms FILE [SOX EFFECTS...]: the RMS amplitude of FILE after the effects.
+rms() { sox "$1" -n "${@:2}" stat 2>&1 | awk '/RMS +amplitude/ {print $3}'; }
+# mostly_in_band FILE LOW-HIGH [SOX EFFECTS...]: FILE after the effects is
+# not silent, and most of its sound lies within LOW-HIGH Hz.
+mostly_in_band() {
+  local all band
+  all="$(rms "$1" "${@:3}")"
+  band="$(rms "$1" "${@:3}" sinc "$2")"
+  above "${all:-0}" 0.05 && above "${band:-0}" "$(awk -v a="$all" 'BEGIN { print a * 0.8 }')"
+}
+
+# baresip_config DIR PORT SOURCE [LINES...]: baresip's configuration in DIR
+# (an absolute path): on 127.0.0.1:PORT, speaking the WAVE file SOURCE,
+# hearing into nothing, recording every call into DIR/rec, and LINES besides.
+baresip_config() {
+  mkdir -p "$1/rec"
+  printf '%s\n' "module_path /usr/lib/baresip/modules" "sip_listen 127.0.0.1:$2" \
+    "audio_player aufile,/dev/null" "audio_alert aufile,/dev/null" "audio_source aufile,$3" \
+    "ausrc_srate 8000" "auplay_srate 8000" "ausrc_channels 1" "auplay_channels 1" \
+    "module g711.so" "module aufile.so" "module sndfile.so" "module_tmp account.so" \
+    "snd_path $1/rec" "${@:4}" >"$1/config"
+}
