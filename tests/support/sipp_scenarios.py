@@ -162,14 +162,18 @@ def scenarios():
                        recv("180", optional="true"), recv("200"), recv("487"),
                        ack(ANON, uri=SERVICE, via="[last_Via:]")],
         # Requests refused or answered without a call: unknown method, BYE for no dialog, OPTIONS,
-        # an INVITE requiring extensions (420 names each once).
+        # an INVITE requiring extensions (420 names each once), an offer with neither PCMU nor PCMA (488).
         "uac_oddities": ["odd requests", request("FROBNICATE", 1, odd, uri=SERVICE, to=""), recv("501"),
                          request("BYE", 2, odd, uri=SERVICE, to=";tag=nosuchdialog"), recv("481"),
                          request("OPTIONS", 3, odd, uri=SERVICE, to=""), recv("200"),
                          request("INVITE", 4, odd, uri=SERVICE, to="", ctype="application/sdp", body=sdp("0"),
                                  extra=["Require: 100rel, timer", "Supported: 100rel", "Require: 100rel"]),
                          recv("100", optional="true"), check("420", "Unsupported", "^ *100rel, timer$", "unsupported"),
-                         request("ACK", 4, odd, uri=SERVICE, to="[peer_tag_param]", via="[last_Via:]", retrans=False)],
+                         request("ACK", 4, odd, uri=SERVICE, to="[peer_tag_param]", via="[last_Via:]", retrans=False),
+                         request("INVITE", 5, odd, uri=SERVICE, to="", ctype="application/sdp",
+                                 body=sdp("96 9", "rtpmap:96 opus/48000/2", "rtpmap:9 G722/8000")),
+                         recv("100", optional="true"), recv("488"),
+                         request("ACK", 5, odd, uri=SERVICE, to="[peer_tag_param]", via="[last_Via:]", retrans=False)],
         # Accepts the device's REFER, reports the target's 200 OK by NOTIFY, expects the device's BYE.
         "uac_refer": ["call in, blind transfer by REFER", invite(refer, sdp("0")), *ringing(2), ack(refer),
                       '  <recv request="REFER">\n    <action>\n      <ereg regexp="sip:7001@" search_in="hdr" '
