@@ -11,6 +11,7 @@
 #include "mail/LMailBoxMessage.h"
 #include "mail/LMailBoxSettings.h"
 #include "mail/delivery/DeliveryContext.h"
+#include "mail/delivery/LevellingWait.h"
 #include "mail/delivery/MessageCompression.h"
 #include "mail/delivery/MessageTemplate.h"
 #include "mail/smtp/EmailSender.h"
@@ -21,13 +22,16 @@ namespace {
 constexpr std::size_t kMaxTemplate = 65536;
 
 // The transcript, "" when the mailbox wants none or recognition failed;
-// nullopt when the task was stopped meanwhile.
+// nullopt when the task was stopped meanwhile. The recogniser hears the
+// levelled message, as the attachment has it.
 std::optional<std::string> Transcript(DeliveryContext& context, const LMailBoxSettings& box,
                                       const std::string& recordPath) {
   if (!box.speechToText) return "";
+  const std::string audio = LMailBox::AudioPath(recordPath);
+  if (!WaitUntilLevelled(context.levelling, context.progress, audio, "SendEmail"))
+    return std::nullopt;
   context.log.Log("Run speech-to-text on voicemail message");
-  LSpeechRec recogniser(LMailBox::AudioPath(recordPath), box.speechToTextSpeaker,
-                        box.speechToTextEngine);
+  LSpeechRec recogniser(audio, box.speechToTextSpeaker, box.speechToTextEngine);
   const ProcessResult result = recogniser.Process(context.progress);
   if (result == kProcessCancelled) return std::nullopt;
   return result == kProcessDone ? recogniser.Text() : "";

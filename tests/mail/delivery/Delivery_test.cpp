@@ -54,6 +54,19 @@ class Delivery : public ::testing::Test {
     LFileTransferProtocol ftp(progress_);
     SendCheck(context_, ftp, now_).Run();
   }
+  // A levelling worker that holds `audio` until released and then writes the
+  // "levelled" audio into it: deliveries must send that, never what came in.
+  void HoldLevelling(const std::string& audio) {
+    levelling_ = std::make_unique<LProcessListThread>([held = held_.get_future().share()](const std::string& path) {
+      held.wait();
+      WriteTextFile(path, "levelled");
+      return 0;
+    });
+    levelling_->SetListFilePath(dir_ / "agc.dat");
+    ASSERT_TRUE(levelling_->Add(audio));
+    context_.levelling = levelling_.get();
+  }
+  void ReleaseLevelling() { held_.set_value(); }
 
   TempDir dir_;
   DataFolders folders_ = DataFolders::Resolve(dir_.Path());
@@ -63,6 +76,8 @@ class Delivery : public ::testing::Test {
   TestProgress progress_;
   std::vector<LMessage> told_;
   DeliveryContext context_{folders_, log_, progress_, nullptr, [this](LMessage m) { told_.push_back(m); }};
+  std::promise<void> held_;
+  std::unique_ptr<LProcessListThread> levelling_;
   std::time_t now_ = std::time(nullptr);
 };
 
@@ -109,23 +124,12 @@ TEST_F(Delivery, AFolderFailureIsLoggedOnceARoundAndRetriedUntilDelivered) {
   EXPECT_EQ(Stored(box, "mbx", {"unsentmessages"}), "false");
 }
 
-// The levelling worker holds the message until released and then writes the
-// levelled audio: the folder gets that, never the recording as it came in.
 TEST_F(Delivery, AFolderCopyWaitsForTheLevellingAndAStopMeanwhileLeavesTheMessageUnsent) {
   const std::string target = dir_ / "share";
   ASSERT_EQ(::mkdir(target.c_str(), 0700), 0);
   Box("Sales", "sendtofolder=true\nsendfolder=" + target + "\n");
   const std::string record = Message("Sales", "000001"), copy = target + "/Sales ICM000001.wav";
-  std::promise<void> release;
-  std::shared_future<void> released = release.get_future().share();
-  LProcessListThread levelling([released](const std::string& path) {
-    released.wait();
-    WriteTextFile(path, "levelled");
-    return 0;
-  });
-  levelling.SetListFilePath(dir_ / "agc.dat");
-  ASSERT_TRUE(levelling.Add(PathReplaceExtension(record, ".wav")));
-  context_.levelling = &levelling;
+  HoldLevelling(PathReplaceExtension(record, ".wav"));
 
   progress_.StopIn(600);
   SendRound();
@@ -133,15 +137,26 @@ TEST_F(Delivery, AFolderCopyWaitsForTheLevellingAndAStopMeanwhileLeavesTheMessag
   EXPECT_FALSE(FileExists(copy));
 
   progress_.stopAt = TestProgress::Clock::time_point::max();
-  std::thread releaser([&release] {
+  std::thread releaser([this] {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    release.set_value();
+    ReleaseLevelling();
   });
   SendRound();
   releaser.join();
   EXPECT_EQ(FileText(copy).substr(0, 12), "levelled");
   EXPECT_EQ(Stored(record, "message", "senttofolder"), "true");
   EXPECT_EQ(SystemLogCount("Sending message to folder"), 1);
+}
+
+TEST_F(Delivery, SpeechToTextWaitsForTheLevellingToo) {
+  Box("Notes", "sendemail=true\nemailaddress=ann@example.com\nspeechtotext=true\n");
+  const std::string record = Message("Notes", "000001");
+  HoldLevelling(PathReplaceExtension(record, ".wav"));
+  progress_.StopIn(600);
+  SendRound();
+  EXPECT_EQ(SystemLogCount("Run speech-to-text"), 0);
+  EXPECT_EQ(Stored(record, "message", "sentemail"), "<missing>");
+  ReleaseLevelling();
 }
 
 TEST_F(Delivery, OldMessagesAreDeletedAfterTheirDaysAndTheWindowIsTold) {
