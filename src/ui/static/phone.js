@@ -123,7 +123,9 @@ async function play(current) {
 
 function sendMic(current) {
   if (current.posting || call !== current) return;
-  current.posting = api(query("/api/phone/mic", { id: current.id }), current.audio.takeCaptured(MIC_POST_MOST))
+  const captured = current.audio.takeCaptured(MIC_POST_MOST);
+  if (captured.size === 0) return; // nothing heard since the last post (a busy machine)
+  current.posting = api(query("/api/phone/mic", { id: current.id }), captured)
     .catch(() => {}) // the call ended meanwhile: the state event says so
     .finally(() => (current.posting = null));
 }
