@@ -19,6 +19,7 @@ lacks() { ! grep -q -- "$@"; }  # lacks PATTERN FILE: grep finds nothing
 has() { local f="$1" p; shift; for p; do check "$p" grep -q -- "$p" "$f"; done; }  # has FILE PATTERN...
 fails_with() { local want="$1"; shift; "$@" >/dev/null 2>&1; test $? -eq "$want"; }  # fails_with STATUS COMMAND...
 above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }  # above A B: A > B
+duration() { sox --i -D "$1" 2>/dev/null || echo 0; }  # duration WAVE: its seconds, 0 when unreadable
 stop_at_exit() { background+=("$1"); }
 wait_for() {  # wait_for TENTHS COMMAND...: until COMMAND succeeds, at most TENTHS/10 s
   local tenths="$1"; shift

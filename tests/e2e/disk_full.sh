@@ -25,7 +25,7 @@ unshare -m --propagation private bash -c '
 
 audio="$(ls after/Default\ ICM*.wav 2>/dev/null | head -1)"
 check "message kept" test -n "$audio" -a -e "${audio%.wav}.ini"
-seconds="$(sox --i -D "$audio" 2>/dev/null || echo 0)"
+seconds="$(duration "$audio")"
 check "what fitted is kept ($seconds s)" above "$seconds" 0.5
 check "short, and the header final (not hours)" above 2.5 "$seconds"
 cat "$data"/Logs/*System\ Log.txt >log.txt

@@ -3,7 +3,6 @@
 # key reaching another OGM, a message left in a mailbox that holds the
 # caller's voice, remote access playing it back, and clean failures.
 source "$(dirname "$(realpath "$0")")/sip_support.sh"
-seconds() { sox --i -D "$1"; }
 simulate() { "$zavotel" simulate --data "$data" "$@"; }
 
 # The first start makes the data folder; then the program under test.
@@ -19,7 +18,7 @@ printf '\n[settings]\nmaxrectime=0:00:04.000\n' >>"$data/settings.ini"
 simulate --keys 1@1 --hangup-after 3 --hear heard.wav >menu.txt
 has menu.txt "Caller pressed key \[1\]" "Open OGM: Sales Menu" "Sales Menu\.wav"
 check "tape is 8000 Hz mono" test "$(sox --i -r heard.wav)/$(sox --i -c heard.wav)" = "8000/1"
-check "tape runs in real time" above "$(seconds heard.wav)" 2.5
+check "tape runs in real time" above "$(duration heard.wav)" 2.5
 
 # A message: the caller speaks after the record tone until the time limit.
 sox -n -r 8000 -c 1 -b 16 voice.wav synth 15 sine 300 gain -10
@@ -27,7 +26,7 @@ simulate --keys 2@0.6 --caller-audio voice.wav --hangup-after 20 >message.txt
 has message.txt "Recording File:"
 message="$(ls "$data/MailBoxes/"Sales\ ICM*.wav 2>/dev/null | head -1)"
 check "message file made" test -n "$message"
-check "message is kept" above "$(seconds "$message" 2>/dev/null || echo 0)" 2.5
+check "message is kept" above "$(duration "$message")" 2.5
 check "message holds the voice" above "$(sox "$message" -n stat 2>&1 | awk '/RMS +amplitude/ {print $3}')" 0.05
 has "${message%.wav}.ini" "cid=5555555555"
 

@@ -9,7 +9,6 @@
 # the voice: a phone set to send no telephone events reaches a menu with key
 # 1 and has the engine hang up with key 2.
 source "$(dirname "$(realpath "$0")")/sip_support.sh"
-duration() { sox --i -D "$1" 2>/dev/null || echo 0; }
 
 make_data
 tone_ogm "Default Answering Message" 2 1000 wait=10 press1=go "press1go=Sales Menu" \

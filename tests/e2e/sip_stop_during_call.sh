@@ -24,7 +24,7 @@ elapsed_ms=$(( ($(date +%s%N) - start) / 1000000 ))
 check "within 5 s (took $elapsed_ms ms)" test "$elapsed_ms" -lt 5000
 message="$(ls "$data/MailBoxes/"Sales\ ICM*.wav 2>/dev/null | head -1)"
 check "the message was kept" test -n "$message"
-length="$(sox --i -D "$message" 2>/dev/null || echo 0)"
+length="$(duration "$message")"
 check "its WAVE file is complete ($length s)" above "$length" 2.5
 check "and reads to its end" bash -c "sox '$message' -n stat 2>&1 | grep -q 'Length (seconds)'"
 check "its record is there" test -e "${message%.wav}.ini"
