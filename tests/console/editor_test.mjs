@@ -92,7 +92,8 @@ await run("editor_test", async () => {
   say("an MP3 file becomes the OGM's audio");
   await tab("What plays").click();
   await page.setInputFiles("#ogm-audio-file", mp3);
-  await page.locator("#ogm-audio-state", { hasText: `${NAME}.wav` }).waitFor();
+  // Decoding and levelling the file takes a while under the sanitizers on a busy machine.
+  await page.locator("#ogm-audio-state", { hasText: `${NAME}.wav` }).waitFor({ timeout: 60000 });
   assert.ok(existsSync(join(data, "OGMs", `${NAME}.wav`)));
 
   say("a program added to the run list is saved as run1");
