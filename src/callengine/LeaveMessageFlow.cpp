@@ -37,7 +37,7 @@ void LeaveMessageFlow::StartNewMessage() {
     return;
   }
   c.SetMessage(record);
-  c.SetUpRecording(VoiceRecording(c, LMailBox::AudioPath(record)));
+  c.SetUpRecording(VoiceRecording(c, LMailBox::NewAudioPath(record)));
   c.RecordStart();
   // With call screening the main window lets the user listen in.
   const bool screen = LMailBoxSettings::Read(c.Mailbox()).callScreen;

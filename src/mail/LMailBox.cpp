@@ -76,7 +76,11 @@ std::string LMailBox::MessagePath(std::string_view mailBoxPath, std::string_view
 }
 
 std::string LMailBox::AudioPath(std::string_view recordPath) {
-  return ResolveCaseInsensitive(PathReplaceExtension(recordPath, ".wav"));
+  return ResolveCaseInsensitive(NewAudioPath(recordPath));
+}
+
+std::string LMailBox::NewAudioPath(std::string_view recordPath) {
+  return PathReplaceExtension(recordPath, ".wav");
 }
 
 bool LMailBox::Delete(const std::string& mailBoxPath) {

@@ -33,6 +33,9 @@ class LMailBox {
   static std::string MessagePath(std::string_view mailBoxPath, std::string_view id);
   // The record path with the extension ".wav", matched without case.
   static std::string AudioPath(std::string_view recordPath);
+  // The audio path of a record that was just taken: no file of its number
+  // exists in any case, so it needs no look through the folder.
+  static std::string NewAudioPath(std::string_view recordPath);
 
   // Deletes every message, the greeting and the mailbox file. Missing files
   // are no error; always true.

@@ -21,6 +21,6 @@ class LMessageNumber {
   // Takes the next number for a new message of the mailbox and creates its
   // (empty) record, all under the settings file's lock, so that two lines or
   // processes never get the same number. Numbers whose record or audio file
-  // exists already are skipped. Returns the record path, "" on failure.
+  // exists already, in any case, are skipped. Returns the record path, "" on failure.
   static std::string Take(const std::string& settingsFile, const std::string& mailBoxPath);
 };

@@ -29,7 +29,9 @@ TEST_F(MessageStore, TakeCountsOnWrapsAndSkipsNumbersInUse) {
   EXPECT_EQ(LMessageNumber::Take(settings_, box_), dir_ / "Sales ICM000001.ini");
   WriteTextFile(dir_ / "sales icm000002.WAV", "audio");
   WriteTextFile(dir_ / "Sales ICM000003.ini", "[message]\ncid=3\n");
-  EXPECT_EQ(LMessageNumber::Take(settings_, box_), dir_ / "Sales ICM000004.ini");
+  WriteTextFile(dir_ / "SALES icm000004.Ini", "");
+  WriteTextFile(dir_ / "Sales ICM2 ICM000005.ini", "");  // another mailbox's
+  EXPECT_EQ(LMessageNumber::Take(settings_, box_), dir_ / "Sales ICM000005.ini");
   EXPECT_EQ(Stored(dir_ / "Sales ICM000003.ini", "message", "cid"), "3");
   ProfileWriteInt(settings_, "settings", "msgno", 999999);
   EXPECT_EQ(LMessageNumber::Take(settings_, box_), dir_ / "Sales ICM000000.ini");
