@@ -10,6 +10,7 @@
 #include "audio/LSRCNull.h"
 #include "audio/LSRCSequence.h"
 #include "audio/LWaveFile.h"
+#include "audio/LineRate.h"
 #include "audio/PromptProcessing.h"
 #include "audio/SoundFile.h"
 #include "callengine/CallDateTime.h"
@@ -30,7 +31,9 @@
 namespace {
 
 constexpr uint64_t kActivityHeadStartMs = 2000;
-constexpr int kOgmRate = 11025;
+// An OGM's parts are joined at the line's rate, so a file kept at it (as
+// recordings and imports are) reaches the caller without conversion.
+constexpr int kOgmRate = kLineRate;
 constexpr int kPromptRate = 8000;
 constexpr const char *kIvrSection = "ivr";
 // An OGM text with its parameters expanded is cut here.

@@ -52,7 +52,7 @@ TEST_F(Call, OgmPlaysThenWaitsAndRepeatsBeforeSayingGoodBye) {
   ASSERT_EQ(plays.size(), 4u);  // three times, then "GoodBye"
   for (const auto &wait : line_.OpsOf(OK::Wait)) EXPECT_EQ(wait.maxMs, 6000);
   EXPECT_NEAR(static_cast<double>(plays[1].tick - plays[0].tick), 7000, 5);
-  EXPECT_EQ(plays[0].sampleRate, 11025);
+  EXPECT_EQ(plays[0].sampleRate, 8000);  // the line's rate: no conversion of an 8 kHz file
   EXPECT_TRUE(InLog("System prompt missing: GoodBye"));
   EXPECT_EQ(LastKind(), OK::Drop);
   line_.HangUp();
