@@ -5,6 +5,9 @@
 #include <sys/stat.h>
 
 #include <memory>
+#include <vector>
+
+#include "core/Path.h"
 
 namespace {
 
@@ -13,15 +16,21 @@ bool Exists(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0;
 }
 
-// The entry of `folder` equal to `name` without regard to case, or "".
-std::string FindEntry(const std::string& folder, const std::string& name) {
+// The first entry of `folder` that `matches`, or "".
+template <class Match>
+std::string FindEntry(const std::string& folder, Match matches) {
   std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.empty() ? "." : folder.c_str()),
                                           ::closedir);
   if (!dir) return {};
   while (const dirent* entry = ::readdir(dir.get())) {
-    if (::strcasecmp(entry->d_name, name.c_str()) == 0) return entry->d_name;
+    if (matches(entry->d_name)) return entry->d_name;
   }
   return {};
+}
+
+// The entry of `folder` equal to `name` without regard to case, or "".
+std::string FindEntry(const std::string& folder, const std::string& name) {
+  return FindEntry(folder, [&](const char* entry) { return ::strcasecmp(entry, name.c_str()) == 0; });
 }
 
 }  // namespace
@@ -40,4 +49,18 @@ std::string ResolveCaseInsensitive(std::string_view path) {
   std::string match = name.empty() ? std::string() : FindEntry(folder, name);
   std::string prefix = folder == "/" ? folder : folder + "/";
   return prefix + (match.empty() ? name : match);
+}
+
+bool FolderHoldsIgnoringCase(const std::string& folder, std::initializer_list<std::string_view> names) {
+  const std::string actual = ResolveCaseInsensitive(folder);
+  std::vector<std::string> wanted(names.begin(), names.end());
+  for (const std::string& name : wanted) {
+    if (Exists(PathJoin(actual, name))) return true;
+  }
+  return !FindEntry(actual, [&](const char* entry) {
+            for (const std::string& name : wanted) {
+              if (::strcasecmp(entry, name.c_str()) == 0) return true;
+            }
+            return false;
+          }).empty();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -9,3 +10,7 @@
 // regard to ASCII letter case in its folder. Components that match nothing
 // stay as written, so the result is also the right path to create.
 std::string ResolveCaseInsensitive(std::string_view path);
+
+// Whether `folder` holds any of `names` without regard to ASCII letter case.
+// One look through the folder answers for all of them.
+bool FolderHoldsIgnoringCase(const std::string& folder, std::initializer_list<std::string_view> names);

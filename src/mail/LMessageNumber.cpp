@@ -6,43 +6,27 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <string_view>
-#include <unordered_set>
 
+#include "core/CaseInsensitivePath.h"
 #include "core/IniStore.h"
 #include "core/Path.h"
 #include "core/ProfileValues.h"
-#include "core/TextCompare.h"
 #include "core/Trace.h"
 #include "core/UniqueFd.h"
-#include "mail/LFileSearch.h"
 #include "mail/LMailBox.h"
 
 namespace {
 
 enum class Create { kCreated, kTaken, kFailed };
-constexpr std::size_t kExtensionSize = 4;  // ".ini", ".wav"
 
-// The ids of the mailbox's messages whose record or audio lies in its folder,
-// in any case. One listing answers for every number tried, so taking a number
-// reads the folder once however many messages it holds.
-std::unordered_set<std::string> IdsInUse(const std::string& mailBoxPath) {
-  const std::string prefix = PathTitle(mailBoxPath) + std::string(LMailBox::kMessageMark);
-  std::unordered_set<std::string> ids;
-  LFileSearch files(PathFolder(mailBoxPath),
-                    [&](std::string_view name) { return MatchesWildcard(name, prefix, ""); });
-  for (; files.IsValid(); files.Next()) {
-    const std::string name = PathFileName(files.Path());
-    if (name.size() < prefix.size() + kExtensionSize) continue;
-    const std::string_view extension = std::string_view(name).substr(name.size() - kExtensionSize);
-    if (EqualIgnoringCase(extension, ".ini") || EqualIgnoringCase(extension, ".wav")) {
-      ids.insert(name.substr(prefix.size(), name.size() - prefix.size() - kExtensionSize));
-    }
-  }
-  return ids;
-}
-
+// A number is taken when its record or audio exists in any case. One look
+// through the folder answers for both: with thousands of messages kept, the
+// listing is what a new message costs.
 Create CreateRecord(const std::string& record) {
+  if (FolderHoldsIgnoringCase(PathFolder(record), {PathFileName(record),
+                                                   PathFileName(LMailBox::NewAudioPath(record))})) {
+    return Create::kTaken;
+  }
   UniqueFd fd(::open(record.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
   if (fd.Valid()) return Create::kCreated;
   if (errno == EEXIST) return Create::kTaken;
@@ -70,12 +54,9 @@ std::string LMessageNumber::Take(const std::string& settingsFile, const std::str
   bool taken = IniUpdate(settingsFile, [&](IniFile& settings) {
     std::optional<std::string_view> stored = settings.Find(kSection, kKey);
     int number = stored ? ParseLeadingInt(*stored) : 0;
-    const std::unordered_set<std::string> inUse = IdsInUse(mailBoxPath);
     for (int tries = 0; tries < kNumbers; ++tries) {
       number = After(number);
-      const std::string id = Format(number);
-      if (inUse.count(id) != 0) continue;
-      std::string candidate = LMailBox::MessagePath(mailBoxPath, id);
+      std::string candidate = LMailBox::MessagePath(mailBoxPath, Format(number));
       Create created = CreateRecord(candidate);
       if (created == Create::kFailed) return false;
       if (created == Create::kCreated) {

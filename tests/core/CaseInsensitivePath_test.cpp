@@ -23,6 +23,11 @@ TEST(CaseInsensitivePath, FindsTheStoredSpellingAndKeepsMissingNames) {
         {"nothing/here", "nothing/here"}})
     EXPECT_EQ(ResolveCaseInsensitive(tmp / asked), tmp / found) << asked;
   EXPECT_EQ(ResolveCaseInsensitive(""), "");
+  // Any of several names, in a folder asked for in any case.
+  EXPECT_TRUE(FolderHoldsIgnoringCase(tmp / "SYSTEM PROMPTS", {"Hello.wav", "goodbye.WAV"}));
+  EXPECT_TRUE(FolderHoldsIgnoringCase(tmp.Path(), {"Main.ini"}));
+  EXPECT_FALSE(FolderHoldsIgnoringCase(tmp / "System Prompts", {"Hello.wav", "Goodbye.ini"}));
+  EXPECT_FALSE(FolderHoldsIgnoringCase(tmp / "nothing", {"Main.ini"}));
 }
 
 }  // namespace
