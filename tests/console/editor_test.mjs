@@ -91,9 +91,14 @@ await run("editor_test", async () => {
 
   say("an MP3 file becomes the OGM's audio");
   await tab("What plays").click();
+  // Decoding and levelling the file takes a while under the sanitizers on a
+  // busy machine; a failure tells a slow or refused import from the page.
+  const imported = page.waitForResponse((r) => r.url().includes("/api/ogm/audio") && r.request().method() === "POST",
+    { timeout: 60000 });
   await page.setInputFiles("#ogm-audio-file", mp3);
-  // Decoding and levelling the file takes a while under the sanitizers on a busy machine.
-  await page.locator("#ogm-audio-state", { hasText: `${NAME}.wav` }).waitFor({ timeout: 60000 });
+  const answer = await imported;
+  if (!answer.ok()) assert.fail(`the import answered ${answer.status()}: ${await answer.text().catch(() => "")}`);
+  await page.locator("#ogm-audio-state", { hasText: `${NAME}.wav` }).waitFor();
   assert.ok(existsSync(join(data, "OGMs", `${NAME}.wav`)));
 
   say("a program added to the run list is saved as run1");
