@@ -4,6 +4,7 @@
 #include <strings.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -57,10 +58,9 @@ bool FolderHoldsIgnoringCase(const std::string& folder, std::initializer_list<st
   for (const std::string& name : wanted) {
     if (Exists(PathJoin(actual, name))) return true;
   }
-  return !FindEntry(actual, [&](const char* entry) {
-            for (const std::string& name : wanted) {
-              if (::strcasecmp(entry, name.c_str()) == 0) return true;
-            }
-            return false;
-          }).empty();
+  const auto isWanted = [&](const char* entry) {
+    return std::any_of(wanted.begin(), wanted.end(),
+                       [&](const std::string& name) { return ::strcasecmp(entry, name.c_str()) == 0; });
+  };
+  return !FindEntry(actual, isWanted).empty();
 }
