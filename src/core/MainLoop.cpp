@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstring>
 
@@ -18,8 +19,12 @@ namespace {
 // libre's loop is process-wide state, so at most one MainLoop owns it.
 std::atomic<bool> libreTaken{false};
 
-// Messages handled per wake-up, so sockets and timers get their turn.
+// Messages handled per wake-up at most, and the time after which the rest
+// wait for the next round: sockets and timers get their turn in between, so
+// a burst of slow messages (many calls starting their messages at once) does
+// not hold up a key that arrives meanwhile.
 constexpr size_t kMessageBatch = 256;
+constexpr auto kWakeBudget = std::chrono::milliseconds(2);
 // The timerfd is re-armed after a day at the latest; longer timers just wait
 // another round.
 constexpr uint64_t kMaxArmMs = 24ull * 3600 * 1000;
@@ -208,8 +213,19 @@ void MainLoop::HandleWake() {
   // Timers first: a clock jump's due timers fire before the messages posted
   // after the jump.
   FireDueTimers();
-  for (MainQueue::Item& item : queue_->Take(kMessageBatch)) Dispatch(item);
+  DispatchQueued();
   if (queue_->IsClosed() && queue_->Empty()) re_cancel();
+}
+
+void MainLoop::DispatchQueued() {
+  const auto end = std::chrono::steady_clock::now() + kWakeBudget;
+  for (size_t handled = 0; handled < kMessageBatch; ++handled) {
+    std::optional<MainQueue::Item> item = queue_->TakeNext();
+    if (!item) return;
+    Dispatch(*item);
+    if (std::chrono::steady_clock::now() >= end) break;
+  }
+  if (!queue_->Empty()) queue_->Wake();
 }
 
 void MainLoop::HandleSignal(int sig) {

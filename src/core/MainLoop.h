@@ -76,6 +76,7 @@ class MainLoop {
   static void OnWakeFd(int flags, void* arg);
   static void OnTimerFd(int flags, void* arg);
   void HandleWake();
+  void DispatchQueued();
   void HandleSignal(int sig);
   void Dispatch(MainQueue::Item& item);
   std::optional<int64_t> HandleMessage(const LMessage& message);

@@ -41,20 +41,12 @@ bool MainQueue::Push(Item item) {
   return true;
 }
 
-std::vector<MainQueue::Item> MainQueue::Take(size_t max) {
-  std::vector<Item> batch;
-  bool more = false;
-  {
-    std::lock_guard lock(mutex_);
-    while (!items_.empty() && batch.size() < max) {
-      batch.push_back(std::move(items_.front()));
-      items_.pop_front();
-    }
-    more = !items_.empty();
-  }
-  // A Push seeing a non-empty queue does not wake; the rest is ours to wake.
-  if (more) Wake();
-  return batch;
+std::optional<MainQueue::Item> MainQueue::TakeNext() {
+  std::lock_guard lock(mutex_);
+  if (items_.empty()) return std::nullopt;
+  Item item = std::move(items_.front());
+  items_.pop_front();
+  return item;
 }
 
 bool MainQueue::Empty() const {

@@ -7,7 +7,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <vector>
 
 #include "core/LClock.h"
 #include "core/LMessage.h"
@@ -44,8 +43,9 @@ class MainQueue {
 
   // False, and the item is not kept, once the queue is closed.
   bool Push(Item item);
-  // Up to `max` messages in posting order; wakes the loop again if more wait.
-  std::vector<Item> Take(size_t max);
+  // The oldest message, if any. A Push onto a non-empty queue does not wake
+  // the loop, so a taker that leaves messages behind must call Wake().
+  std::optional<Item> TakeNext();
   bool Empty() const;
 
   // Refuses every later Push and wakes the loop so it can finish.

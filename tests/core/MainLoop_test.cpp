@@ -218,4 +218,22 @@ TEST(MainLoopOnTheSystemClock, TimersFireOnTimeAndSigtermOrSigintEndTheLoop) {
   EXPECT_EQ(after.sa_handler, before.sa_handler);
 }
 
+// A burst of slow messages gives way to timers and sockets after a few
+// milliseconds, so a key that arrives meanwhile does not wait for the burst.
+TEST(MainLoopOnTheSystemClock, ADueTimerFiresWithinABurstOfSlowMessages) {
+  SystemClock clock;
+  MainLoop loop(clock);
+  constexpr int kSlow = 40;
+  int handled = 0, handledWhenFired = -1;
+  Recorder timer;
+  timer.onTimer = [&](int) { handledWhenFired = handled; };
+  loop.Post([&] {
+    loop.SetTimer(&timer, 1, 1);
+    for (int i = 0; i < kSlow; ++i) loop.Post([&] { std::this_thread::sleep_for(1ms), ++handled; });
+    loop.Post([&] { loop.Stop(); });
+  });
+  EXPECT_TRUE(loop.Run());
+  EXPECT_TRUE(handledWhenFired >= 0 && handledWhenFired < kSlow) << handledWhenFired;
+}
+
 }  // namespace
