@@ -5,26 +5,20 @@
 # mail server is down the message stays undelivered, the failure is logged
 # once and the next round delivers it.
 source "$(dirname "$(realpath "$0")")/sip_support.sh"
-py=/usr/bin/python3
-simulate() { "$zavotel" simulate --data "$data" "$@"; }
 
 simulate --hangup-after 0.2 >first.txt 2>/dev/null
-tone_ogm "Default Answering Message" 0.5 440 wait=1 playcomplete=mailbox \
-  playcompletembx=Default playcompletembxmessage=false
+message_ogm
 smtp_port="$(free_port tcp)"
 ftp_port="$(free_port tcp)"
-mkdir -p maildir/cur maildir/new maildir/tmp ftproot share
-printf '\n[email]\nusemapi=false\nmailhost=127.0.0.1:%s\nfromemail=zavotel@example.com\nsmtpsecurity=none\n' \
-  "$smtp_port" >>"$data/settings.ini"
+mkdir share
+mail_settings "$smtp_port"
 printf '[mbx]\nsendemail=true\nemailaddress=owner@example.com\nspeechtotext=true\nsendftp=true\nftpserver=127.0.0.1:%s\nsendtofolder=true\nsendfolder=%s\n' \
   "$ftp_port" "$tmp/share" >"$data/MailBoxes/Default.mbx"
 printf 'Message from %%callername%% (%%cid%%).\n' >"$data/Email Template.txt"
 
-"$py" -m pyftpdlib -i 127.0.0.1 -p "$ftp_port" -w -d ftproot >ftp.txt 2>&1 &
-stop_at_exit $!
+serve_ftp "$ftp_port"
 "$zavotel" tts "Please call me back about the invoice tomorrow morning. Thank you." speech.wav >/dev/null
 sox speech.wav -r 8000 -c 1 -b 16 voice.wav pad 3 1
-wait_for 50 bash -c "exec 3<>/dev/tcp/127.0.0.1/$ftp_port"
 
 # The mail server is down: FTP and the folder get the message, e-mail waits.
 simulate --caller-audio voice.wav --hangup-after 14 >message.txt 2>&1
@@ -42,28 +36,15 @@ check "failure logged once" test "$(cat "$data"/Logs/*.txt | grep -c 'Unable to 
 has "$data/MailBoxes/Default.mbx" "unsentmessages=true"
 
 # With the server up the next round (after a call without a message) delivers it.
-"$py" -m aiosmtpd -n -l "127.0.0.1:$smtp_port" -c aiosmtpd.handlers.Mailbox "$tmp/maildir" >smtp.txt 2>&1 &
-stop_at_exit $!
-wait_for 50 bash -c "exec 3<>/dev/tcp/127.0.0.1/$smtp_port"
+serve_mail "$smtp_port"
 simulate --hangup-after 0.2 >again.txt 2>&1
-mail="$(ls maildir/new/* 2>/dev/null | head -1)"
-check "e-mail arrived" test -n "$mail"
-"$py" - "$mail" "$audio" >mail.txt <<'PY'
-import email, sys
-message = email.message_from_binary_file(open(sys.argv[1], "rb"))
-parts = list(message.walk())
-text = next(p for p in parts if p.get_content_type() == "text/plain").get_payload(decode=True).decode()
-attachment = next(p for p in parts if p.get_filename())
-print("subject:", message["Subject"])
-print("to:", message["To"])
-print("body:", text)
-print("attachment matches:", attachment.get_payload(decode=True) == open(sys.argv[2], "rb").read())
-PY
-has mail.txt "subject: ZAV Message Mailbox: Default CID: 5555555555" "to: owner@example.com" \
-  "attachment matches: True" "Message from" "Sent by ZAV"
-check "transcript holds the caller's words" grep -q -i -E "please|call|about|invoice|tomorrow|morning|thank" mail.txt
+check "e-mail arrived" test -e mail/0.eml
+has mail/0.eml "^Subject: ZAV Message Mailbox: Default CID: 5555555555" "^To: owner@example.com"
+has mail/0.part0 "Message from" "Sent by ZAV"
+check "transcript holds the caller's words" grep -q -i -E "please|call|about|invoice|tomorrow|morning|thank" mail/0.part0
+check "the message attached" cmp -s mail/0.part1 "$audio"
 has "$record" "sentemail=true"
 check "error cleared" lacks "lasterror" "$record"
 has "$data/MailBoxes/Default.mbx" "unsentmessages=false"
 
-summary delivery message.txt again.txt mail.txt smtp.txt "$record"
+summary delivery message.txt again.txt mail/0.json smtp.txt "$record"

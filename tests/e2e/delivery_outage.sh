@@ -4,31 +4,25 @@
 # waiting message), every message records it; once the servers are back the next round (after the next
 # message) delivers every waiting message exactly once, and nothing is lost.
 source "$(dirname "$(realpath "$0")")/sip_support.sh"
-py=/usr/bin/python3
-logged() { cat "$data"/Logs/*System\ Log.txt 2>/dev/null | grep -c -- "$1"; }
 records() { ls "$data/MailBoxes/"Default\ ICM*.ini 2>/dev/null | wc -l; }
 # message N: a SIPp caller leaves a message; waits until N messages exist and
 # the engine's round after it ended (its lasterror or sent flags written).
 message() {
   sipp_run 60 leave_message "127.0.0.1:$port" -m 1 -p "$(free_port)" -mp "$(free_port)" >>calls.txt 2>&1
-  wait_for 200 test "$(records)" -ge "$1" || return 1
+  wait_for 200 eval "[ \"\$(records)\" -ge $1 ]" || return 1
   local newest
   newest="$(ls "$data/MailBoxes/"Default\ ICM*.ini | tail -1)"
   wait_for 300 grep -q -E "lasterror=|sentemail=true" "$newest"
 }
 
 make_data
-tone_ogm "Default Answering Message" 0.5 440 wait=1 playcomplete=mailbox \
-  playcompletembx=Default playcompletembxmessage=false
+message_ogm
 smtp_port="$(free_port tcp)"
 ftp_port="$(free_port tcp)"
-mkdir -p maildir/cur maildir/new maildir/tmp ftproot
-printf '\n[email]\nusemapi=false\nmailhost=127.0.0.1:%s\nfromemail=zavotel@example.com\nsmtpsecurity=none\n' \
-  "$smtp_port" >>"$data/settings.ini"
+mail_settings "$smtp_port"
 printf '[mbx]\nsendemail=true\nemailaddress=owner@example.com\nsendftp=true\nftpserver=127.0.0.1:%s\n' \
   "$ftp_port" >"$data/MailBoxes/Default.mbx"
-port="$(free_port)"
-direct_device "$port"
+direct_device
 start_engine
 
 # Both servers down: two messages wait.
@@ -44,17 +38,13 @@ check "mail failure logged once a round" test "$(logged 'Unable to connect to th
 check "FTP failure logged once a round" test "$(logged 'Unable to log onto server')" -eq 2
 
 # Back up: the next message's round delivers all three.
-"$py" -m aiosmtpd -n -l "127.0.0.1:$smtp_port" -c aiosmtpd.handlers.Mailbox "$tmp/maildir" >smtp.txt 2>&1 &
-stop_at_exit $!
-"$py" -m pyftpdlib -i 127.0.0.1 -p "$ftp_port" -w -d ftproot >ftp.txt 2>&1 &
-stop_at_exit $!
-wait_for 50 bash -c "exec 3<>/dev/tcp/127.0.0.1/$smtp_port"
-wait_for 50 bash -c "exec 3<>/dev/tcp/127.0.0.1/$ftp_port"
+serve_mail "$smtp_port"
+serve_ftp "$ftp_port"
 message 3
-wait_for 200 test "$(ls maildir/new | wc -l)" -ge 3
+wait_for 200 eval '[ "$(ls mail/*.eml | wc -l)" -ge 3 ]'
 sleep 2
 check "the engine stopped cleanly" stop_engine
-check "three e-mails, one per message" test "$(ls maildir/new | wc -l)" -eq 3
+check "three e-mails, one per message" test "$(ls mail/*.eml | wc -l)" -eq 3
 check "three uploads" test "$(ls ftproot/*.wav 2>/dev/null | wc -l)" -eq 3
 for record in "$data/MailBoxes/"Default\ ICM*.ini; do
   audio="${record%.ini}.wav"

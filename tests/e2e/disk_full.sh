@@ -11,8 +11,7 @@ if [ "$(id -u)" -ne 0 ] || ! unshare -m true 2>/dev/null; then
 fi
 
 make_data
-tone_ogm "Default Answering Message" 0.5 440 wait=1 playcomplete=mailbox \
-  playcompletembx=Default playcompletembxmessage=false
+message_ogm
 sox -n -r 8000 -c 1 -b 16 voice.wav synth 20 sine 300 gain -10
 box="$data/MailBoxes"
 # The call runs with the small file system over the mailbox folder; what it
@@ -23,9 +22,9 @@ unshare -m --propagation private bash -c '
   "$2" --data "$3" simulate --caller-audio voice.wav --hangup-after 8 >call.txt 2>&1
   cp -a "$1/." after' _ "$box" "$zavotel" "$data"
 
-audio="$(ls after/Default\ ICM*.wav 2>/dev/null | head -1)"
-check "message kept" test -n "$audio" -a -e "${audio%.wav}.ini"
-seconds="$(duration "$audio")"
+take_message Default after
+check "its record kept" test -e "${message%.wav}.ini"
+seconds="$(duration "$message")"
 check "what fitted is kept ($seconds s)" above "$seconds" 0.5
 check "short, and the header final (not hours)" above 2.5 "$seconds"
 cat "$data"/Logs/*System\ Log.txt >log.txt

@@ -5,11 +5,10 @@
 # (not after the scheduler's usual 4.5 s); bad arguments never reach the
 # engine; shutdown stops it in order.
 source "$(dirname "$(realpath "$0")")/sip_support.sh"
-ctl() { "$zavotel" --data "$data" ctl "$@"; }
 
 make_data
 target_port="$(free_port)"
-direct_device "$(free_port)"
+direct_device
 printf 'domain=127.0.0.1:%s\n\n[outbound]\nogmanswer=Outbound\n' "$target_port" >>"$data/settings.ini"
 tone_ogm "Outbound" 0.5 660 "wait=0" "playcomplete=hangup"
 check "ctl without an engine fails" fails_with 1 ctl ping
@@ -36,7 +35,7 @@ sipp_pid=$!
 stop_at_exit "$sipp_pid"
 wait_for 100 listening "$target_port"
 check "add-outbound answers 0" test "$(ctl add-outbound "200&caller=ctl")" = 0
-check "the call goes out within 2 s" wait_for 20 grep -q "Making outbound call to 200" "$data"/Logs/*System\ Log.txt
+check "the call goes out within 2 s" wait_for 20 seen "Making outbound call to 200"
 check "the called party was answered" wait "$sipp_pid"
 call_log >log.txt
 has log.txt "ZAVAPITurnOff" "ZAVAPITurnOn" "ZAVAPISelectAnswerOGM No Such Menu" "ZAVAPIAddOutboundNumber 200&caller=ctl"

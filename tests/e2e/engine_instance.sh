@@ -13,7 +13,7 @@ answers_and_stops() {  # answers_and_stops WHAT: the engine answers ctl, then st
 }
 
 make_data
-direct_device "$(free_port)"
+direct_device
 check "engine starts" start_engine
 first="$pid"
 check "socket is its owner's only" test "$(stat -c %a "$socket")" = 600
@@ -23,16 +23,16 @@ has second.txt "Zavotel is running (process $first) on the data folder $data"
 check "a second copy with a program file exits" second shop.ivr
 has second.txt "$tmp/shop.ivr handed to the running Zavotel"
 check "a log-on copy finds the engine and exits" timeout 5 bash -c "'$zavotel' --data '$data' --logon >/dev/null 2>&1"
-wait_for 100 grep -q "IVR program file received" "$data"/Logs/*System\ Log.txt
-check "the engine loads it on a worker" wait_for 100 grep -q "IVR program loaded" "$data"/Logs/*System\ Log.txt
-has "$data"/Logs/*System\ Log.txt "IVR program file received: $tmp/shop.ivr"
-check "the log-on copy loaded nothing" test "$(grep -c "IVR program file received" "$data"/Logs/*System\ Log.txt)" = 1
+wait_for 100 seen "IVR program file received"
+check "the engine loads it on a worker" wait_for 100 seen "IVR program loaded"
+check "the file received is named" seen "IVR program file received: $tmp/shop.ivr"
+check "the log-on copy loaded nothing" test "$(logged "IVR program file received")" = 1
 check "the first engine still runs" running "$first"
 
 # Killed: its socket stays behind, the next engine replaces it.
 kill -9 "$first"; wait "$first" 2>/dev/null
 check "a killed engine leaves its socket" test -S "$socket"
-check "ctl finds no engine behind a stale socket" fails_with 1 "$zavotel" --data "$data" ctl ping
+check "ctl finds no engine behind a stale socket" fails_with 1 ctl ping
 check "the next engine starts" start_engine
 has engine-err.txt "removing the stale control socket $socket"
 answers_and_stops "and answers"

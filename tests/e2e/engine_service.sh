@@ -46,7 +46,7 @@ check "user files removed" test ! -e "$user_unit"
 
 # --service: READY=1 once answering, STOPPING=1 on SIGTERM, exit 0.
 make_data
-direct_device "$(free_port)"
+direct_device
 python3 - "$tmp/notify" >notify.txt <<'PY' &
 import socket, sys
 s = socket.socket(socket.AF_UNIX, socket.SOCK_DGRAM); s.bind(sys.argv[1]); s.settimeout(120)

@@ -8,11 +8,10 @@
 # each kill (the one in flight). Levelling killed in the middle is in
 # levelling.sh.
 source "$(dirname "$(realpath "$0")")/sip_support.sh"
-ctl() { "$zavotel" --data "$data" ctl "$@"; }
 list="$data/outboundlist.txt"
 
 make_data
-direct_device "$(free_port)"
+direct_device
 # An empty calling window: the list only grows.
 printf '\n[outbound]\ntimestart=00:00\ntimeend=00:00\n' >>"$data/settings.ini"
 touch acked.txt

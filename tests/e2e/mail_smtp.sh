@@ -1,15 +1,11 @@
 #!/usr/bin/env bash
 # "zavotel mail test": a test e-mail through loopback mail servers (clear, and
 # STARTTLS with AUTH from the settings keys) and through a fake system mailer.
-support="$(dirname "$(realpath "$0")")/../support"
 source "$(dirname "$(realpath "$0")")/common.sh"
 
-start_server() {  # start_server NAME OPTIONS...: a server storing into NAME/, its port in $port
-  mkdir -p "$1"
-  /usr/bin/python3 "$support/smtp_server.py" --folder "$@" >"$1.port" 2>"$1.log" &
-  stop_at_exit $!
-  wait_for 100 grep -q PORT "$1.port"
-  port="$(awk '{print $2}' "$1.port")"
+start_server() {  # start_server NAME OPTIONS...: a server on a free port (`port`) storing into NAME/
+  port="$(free_port tcp)" && mkdir -p "$1"
+  serve "$port" "$1.log" "$support/smtp_server.py" --port "$port" --folder "$@"
 }
 send() {  # send NAME [KEY=VALUE...]: "zavotel mail test" with these [email] settings into NAME.out
   local name="$1"; shift

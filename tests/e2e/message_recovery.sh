@@ -4,18 +4,16 @@
 # header, announces, levels and delivers it, and logs it once; at most 0.5 s
 # of what the caller said is lost, and a later start recovers nothing again.
 source "$(dirname "$(realpath "$0")")/sip_support.sh"
-logged() { cat "$data"/Logs/*System\ Log.txt 2>/dev/null | grep -c -- "$1"; }
 # data_size FILE: the data size in a 46-byte header, then the bytes behind it.
 data_size() { python3 -c 'import os, struct, sys; f = open(sys.argv[1], "rb"); f.seek(42)
 print(struct.unpack("<I", f.read(4))[0], os.path.getsize(sys.argv[1]) - 46)' "$1"; }
 near() { awk -v a="$1" -v b="$2" -v lo="$3" -v hi="$4" 'BEGIN { exit !(a - b >= lo && a - b <= hi) }'; }
 
 make_data
-tone_ogm "Default Answering Message" 0.5 440 wait=1 playcomplete=mailbox \
-  playcompletembx=Default playcompletembxmessage=false
+message_ogm
 mkdir share
 printf '[mbx]\nsendtofolder=true\nsendfolder=%s\n' "$tmp/share" >"$data/MailBoxes/Default.mbx"
-direct_device "$(free_port)"
+direct_device
 sox -n -r 8000 -c 1 -b 16 voice.wav synth 60 sine 300 gain -10
 
 # The caller speaks from the start; SIGKILL 7 s after the message's audio

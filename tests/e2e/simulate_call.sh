@@ -3,7 +3,6 @@
 # key reaching another OGM, a message left in a mailbox that holds the
 # caller's voice, remote access playing it back, and clean failures.
 source "$(dirname "$(realpath "$0")")/sip_support.sh"
-simulate() { "$zavotel" simulate --data "$data" "$@"; }
 
 # The first start makes the data folder; then the program under test.
 simulate --hangup-after 0.2 >first.txt 2>/dev/null
@@ -24,10 +23,9 @@ check "tape runs in real time" above "$(duration heard.wav)" 2.5
 sox -n -r 8000 -c 1 -b 16 voice.wav synth 15 sine 300 gain -10
 simulate --keys 2@0.6 --caller-audio voice.wav --hangup-after 20 >message.txt
 has message.txt "Recording File:"
-message="$(ls "$data/MailBoxes/"Sales\ ICM*.wav 2>/dev/null | head -1)"
-check "message file made" test -n "$message"
+take_message Sales
 check "message is kept" above "$(duration "$message")" 2.5
-check "message holds the voice" above "$(sox "$message" -n stat 2>&1 | awk '/RMS +amplitude/ {print $3}')" 0.05
+check "message holds the voice" above "$(rms "$message")" 0.05
 has "${message%.wav}.ini" "cid=5555555555"
 
 # Remote access with the code plays the message back.
@@ -35,9 +33,8 @@ simulate --keys 3@0.5,1@1,2@1.2,3@1.4,4@1.6,#@1.8 --hangup-after 6 >access.txt
 has access.txt "Caller opened mailbox: Sales" "Playing mailbox message:"
 
 # Bad options and interactive use without a terminal fail clearly.
-check "bad keys refused" bash -c "! '$zavotel' simulate --data '$data' --keys 1 2>/dev/null"
-check "no terminal refused" bash -c "! '$zavotel' simulate --data '$data' </dev/null 2>/dev/null"
-check "missing caller audio refused" \
-  bash -c "! '$zavotel' simulate --data '$data' --caller-audio nowhere.wav 2>/dev/null"
+check "bad keys refused" fails simulate --keys 1
+check "no terminal refused" fails simulate </dev/null
+check "missing caller audio refused" fails simulate --caller-audio nowhere.wav
 
 summary simulate_call

@@ -6,7 +6,7 @@ source "$(dirname "$(realpath "$0")")/sip_support.sh"
 
 make_data
 target_port="$(free_port)"
-direct_device "$(free_port)"
+direct_device
 printf 'domain=127.0.0.1:%s\n\n[outbound]\nactive=true\nogmanswer=Outbound\n' "$target_port" \
   >>"$data/settings.ini"
 tone_ogm "Outbound" 0.5 660 "wait=0" "playcomplete=hangup"

@@ -9,9 +9,12 @@ call="$data/Logs/Most Recent Call Line 1.txt"  # the first line's most recent ca
 # Engines under test keep their control socket in their data folder.
 unset XDG_RUNTIME_DIR
 
+simulate() { "$zavotel" --data "$data" simulate "$@"; }  # simulate ARGS: a simulated call on `data`
+ctl() { "$zavotel" --data "$data" ctl "$@"; }  # ctl COMMAND [ARG]: to the engine on `data`
+
 # make_data: the factory data folder, answering at the first ring.
 make_data() {
-  "$zavotel" --data "$data" simulate --hangup-after 0.1 >/dev/null 2>&1
+  simulate --hangup-after 0.1 >/dev/null 2>&1
   sed -i 's/^nrings=.*/nrings=1/' "$data/settings.ini"
 }
 
@@ -22,10 +25,18 @@ tone_ogm() {
   printf '%s\n' '[ivr]' "$@" >"$data/OGMs/$name.ini"
 }
 
-# direct_device PORT: device 0 accepts calls on 127.0.0.1:PORT.
+# message_ogm [MAILBOX]: the answering OGM, a short tone, takes every caller
+# to MAILBOX (Default unless given) for a message.
+message_ogm() {
+  tone_ogm "Default Answering Message" 0.5 440 wait=1 playcomplete=mailbox "playcompletembx=${1:-Default}" \
+    playcompletembxmessage=false
+}
+
+# direct_device [PORT]: device 0 accepts calls on 127.0.0.1:PORT (a free
+# port unless given), which is `port`.
 direct_device() {
-  printf '\n[sipdevice0]\nname=Test SIP\nmode=direct\nlocaladdress=127.0.0.1:%s\n' "$1" \
-    >>"$data/settings.ini"
+  port="${1:-$(free_port)}"
+  printf '\n[sipdevice0]\nname=Test SIP\nmode=direct\nlocaladdress=127.0.0.1:%s\n' "$port" >>"$data/settings.ini"
 }
 
 # start_engine [ARGS...]: runs the engine in the background (`pid`; output in
@@ -44,18 +55,21 @@ launch_engine() {  # launch_engine [ARGS...]: start_engine without the wait
 stop_engine() { kill -TERM "$pid"; wait "$pid"; }
 
 # pings: whether ctl reaches an engine on `data` and it answers.
-pings() { test "$("$zavotel" --data "$data" ctl ping)" = 1; }
+pings() { test "$(ctl ping)" = 1; }
 
-# menu_engine [SECONDS HZ INI-LINES...]: a started engine on `port` whose
-# greeting (a tone, 0.5 s of 440 Hz unless given) takes key 1 to a menu where
-# key 2 hangs up; the mailbox Sales exists.
-menu_engine() {
+# menu_data [SECONDS HZ INI-LINES...]: a data folder answering on `port`
+# with a greeting (a tone, 0.5 s of 440 Hz unless given) that takes key 1 to
+# a menu where key 2 hangs up; the mailbox Sales exists.
+menu_data() {
   make_data
   tone_ogm "Default Answering Message" "${1:-0.5}" "${2:-440}" wait=10 press1=go "press1go=Sales Menu" "${@:3}"
   tone_ogm "Sales Menu" 0.5 660 wait=10 press2=hangup
   printf '[mbx]\n' >"$data/MailBoxes/Sales.mbx"
-  port="$(free_port)"
-  direct_device "$port"
+  direct_device
+}
+# menu_engine [SECONDS HZ INI-LINES...]: menu_data, and the engine started on it.
+menu_engine() {
+  menu_data "$@"
   start_engine
   check "engine answers on the configured port" grep -q "Answering on sip:127.0.0.1:$port" engine.txt
 }
@@ -63,12 +77,32 @@ menu_engine() {
 # sipp_run SECONDS SCENARIO ARGS...: SIPp runs SCENARIO (from
 # tests/support/sipp_scenarios.py), at most SECONDS.
 sipp_run() {
-  python3 "$e2e_dir/../support/sipp_scenarios.py" "$2" . &&
+  python3 "$support/sipp_scenarios.py" "$2" . &&
     timeout "$1" sipp -sf "$2.xml" "${@:3}" -nostdin -trace_err
 }
 
 # call_log: the day's call and system logs.
 call_log() { cat "$data"/Logs/*Call\ Log.txt "$data"/Logs/*System\ Log.txt 2>/dev/null; }
+logged() { cat "$data"/Logs/*System\ Log.txt 2>/dev/null | grep -c -- "$1"; }  # logged PATTERN: lines in the system log
+seen() { test "$(logged "$1")" -ge "${2:-1}"; }  # seen PATTERN [N]: in the system log at least N (1) times
+
+# take_message MAILBOX [FOLDER]: the mailbox's first message (in FOLDER, the
+# mailbox folder unless given) as `message`, and a check that there is one.
+take_message() {
+  message="$(ls "${2:-$data/MailBoxes}/$1 ICM"*.wav 2>/dev/null | head -1)"
+  check "a message in $1" test -n "$message"
+}
+
+# mail_settings SMTP-PORT: e-mail goes out through a mail server on the port.
+mail_settings() {
+  printf '\n[email]\nusemapi=false\nmailhost=127.0.0.1:%s\nfromemail=zavotel@example.com\nsmtpsecurity=none\n' \
+    "$1" >>"$data/settings.ini"
+}
+# serve_mail PORT: a mail server on the port storing each message into mail/
+# (N.eml, its parts decoded as N.partI; see tests/support/smtp_server.py);
+# serve_ftp PORT: an FTP server on the port taking uploads into ftproot.
+serve_mail() { mkdir -p mail && serve "$1" smtp.txt "$support/smtp_server.py" --port "$1" --folder mail; }
+serve_ftp() { mkdir -p ftproot && serve "$1" ftp.txt -m pyftpdlib -i 127.0.0.1 -p "$1" -w -d ftproot; }
 
 # rms FILE [SOX EFFECTS...]: the RMS amplitude of FILE after the effects.
 rms() { sox "$1" -n "${@:2}" stat 2>&1 | awk '/RMS +amplitude/ {print $3}'; }

@@ -14,9 +14,8 @@ source "$(dirname "$(realpath "$0")")/sip_support.sh"
 make_data
 tone_ogm "Default Answering Message" 0.5 440 wait=10 press1=transfer press1transfer=200 \
   press2=hangup press3=transfer press3transfer=200 press3transfermode=0
-port="$(free_port)"
+direct_device
 target_port="$(free_port)"
-direct_device "$port"
 printf 'domain=127.0.0.1:%s\n' "$target_port" >>"$data/settings.ini"
 check "engine answers" start_engine
 

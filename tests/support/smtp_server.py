@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 # Mail servers on the loopback address for the e-mail sending tests. Prints
-# "PORT <n>" once it listens, then serves until killed. The well-behaved modes
+# "PORT <n>" once it listens (on --port, else a free port), then serves until killed. The well-behaved modes
 # run aiosmtpd and store each message as <folder>/<n>.eml (as received, dots
 # unstuffed), its parts decoded by Python's mail parser as <n>.part<i>, and
 # <n>.json (envelope, login, TLS, parts); logins go to auth.log with whether
@@ -82,7 +82,7 @@ async def main():
                        capture_output=True)
         context.load_cert_chain(cert, key)
     if args.mode in ("drop", "slow", "flood"):
-        server = await asyncio.start_server(hand_made, "127.0.0.1", 0)
+        server = await asyncio.start_server(hand_made, "127.0.0.1", args.port)
     else:
         options = {"hostname": "mail.test", "decode_data": False, "auth_require_tls": args.mode != "plain",
                    "auth_exclude_mechanism": args.exclude or []}
@@ -92,7 +92,7 @@ async def main():
             options["authenticator"] = check_login
         implicit = context if args.mode == "tls" else None
         server = await asyncio.get_running_loop().create_server(
-            lambda: SMTP(Capture(), **options), "127.0.0.1", 0, ssl=implicit)
+            lambda: SMTP(Capture(), **options), "127.0.0.1", args.port, ssl=implicit)
     print("PORT", server.sockets[0].getsockname()[1], flush=True)
     async with server:
         await server.serve_forever()
@@ -101,6 +101,7 @@ async def main():
 parser = argparse.ArgumentParser()
 parser.add_argument("--mode", choices=["plain", "starttls", "tls", "drop", "slow", "flood"], default="plain")
 parser.add_argument("--folder", default=".")
+parser.add_argument("--port", type=int, default=0)
 parser.add_argument("--auth", help="USER:PASSWORD")
 parser.add_argument("--exclude", action="append", help="an AUTH mechanism not to offer")
 parser.add_argument("--reject-rcpt", action="store_true")
