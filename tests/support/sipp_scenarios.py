@@ -49,10 +49,12 @@ def ack(sender, **kw):
     return request("ACK", 1, sender, retrans=False, **kw)
 
 
-def check(response, header, regexp, name, **attributes):
+# A request or response whose header (or, without one, body) must match regexp.
+def check(what, header, regexp, name, **attributes):
     extra = "".join(f' {k}="{v}"' for k, v in attributes.items())
-    return (f'  <recv response="{response}"{extra}>\n    <action>\n      <ereg regexp="{regexp}" search_in="hdr" '
-            f'header="{header}:" check_it="true" assign_to="{name}"/>\n    </action>\n  </recv>\n'
+    where = f'search_in="hdr" header="{header}:"' if header else 'search_in="body"'
+    return (f'  <recv {"request" if what.isalpha() else "response"}="{what}"{extra}>\n    <action>\n'
+            f'      <ereg regexp="{regexp}" {where} check_it="true" assign_to="{name}"/>\n    </action>\n  </recv>\n'
             f'  <Reference variables="{name}"/>')
 
 
@@ -176,9 +178,7 @@ def scenarios():
                          request("ACK", 5, odd, uri=SERVICE, to="[peer_tag_param]", via="[last_Via:]", retrans=False)],
         # Accepts the device's REFER, reports the target's 200 OK by NOTIFY, expects the device's BYE.
         "uac_refer": ["call in, blind transfer by REFER", invite(refer, sdp("0")), *ringing(2), ack(refer),
-                      '  <recv request="REFER">\n    <action>\n      <ereg regexp="sip:7001@" search_in="hdr" '
-                      'header="Refer-To:" check_it="true" assign_to="target"/>\n    </action>\n  </recv>',
-                      '  <Reference variables="target"/>', reply("202 Accepted"),
+                      check("REFER", "Refer-To", "sip:7001@", "target"), reply("202 Accepted"),
                       request("NOTIFY", 2, refer, extra=["Event: refer", "Subscription-State: terminated;reason=noresource"],
                               ctype="message/sipfrag;version=2.0", body=["SIP/2.0 200 OK"]),
                       recv("200"), *bye_received(), '  <timewait milliseconds="100"/>'],
@@ -212,9 +212,7 @@ def scenarios():
                                             "rtpmap:100 telephone-event/16000", EVENTS, "fmtp:101 0-15"),
                                CALLER_DATA + ["Max-Forwards: 70"]),
                         *ringing(3, False),
-                        '  <recv response="200" rrs="true">\n    <action>\n      <ereg regexp="a=rtpmap:101 '
-                        'telephone-event/8000" search_in="body" check_it="true"\n            assign_to="events"/>'
-                        '\n    </action>\n  </recv>', '  <Reference variables="events"/>',
+                        check("200", None, "a=rtpmap:101 telephone-event/8000", "events", rrs="true"),
                         ack(SOMEONE), pause(100), info(SOMEONE, 2, 9), recv("200"), pause(1400),
                         play("dtmf_2833_1.pcap"), pause(2500), info(SOMEONE, 3, 2), recv("200"), *bye_received()],
         # A caller behind NAT: its Via names the wrong port (the replies must come by rport), its SDP
