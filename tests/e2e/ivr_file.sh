@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # IVR program files end to end: a program saved from one data folder and
-# loaded into a fresh one answers a scripted call the same way; a hostile
-# file is refused with nothing written; a new program empties the OGMs.
+# loaded into a fresh one answers a scripted call the same way (what each
+# file holds after the load is IvrSave_test's); a hostile file is refused
+# with nothing written; a new program empties the OGMs.
 source "$(dirname "$(realpath "$0")")/sip_support.sh"
 fresh="$tmp/fresh"
 ivr() { "$zavotel" ivr "$@"; }
@@ -18,8 +19,6 @@ call() { "$zavotel" simulate --data "$1" --keys 1@1,2@2 --hangup-after 4 2>/dev/
 make_data
 tone_ogm "Default Answering Message" 0.5 440 wait=5 press1=go "press1go=Sales Menu"
 tone_ogm "Sales Menu" 0.5 660 wait=5 press2=hangup
-printf '[mbx]\n' >"$data/MailBoxes/Sales.mbx"
-printf 'Call Bob first.\n' >"$data/notes.txt"
 
 check "save" ivr save --data "$data" prog.ivr >save.txt
 has save.txt "Saved $tmp/prog.ivr"
@@ -28,9 +27,6 @@ has info.txt "file      OGMs            Sales Menu.wav" "keep      OGMs         
 
 check "load into a fresh data folder" ivr load --data "$fresh" prog.ivr >load.txt
 has load.txt "Loaded $tmp/prog.ivr"
-check "OGMs arrive" cmp "$data/OGMs/Sales Menu.ini" "$fresh/OGMs/Sales Menu.ini"
-check "mailbox arrives" test -f "$fresh/MailBoxes/Sales.mbx"
-check "notes arrive" cmp "$data/notes.txt" "$fresh/notes.txt"
 call "$data" >first.txt
 call "$fresh" >second.txt
 steps first.txt >first-steps.txt
