@@ -6,17 +6,16 @@
 import assert from "node:assert/strict";
 import { copyFileSync, existsSync, readdirSync, readFileSync } from "node:fs";
 import { join } from "node:path";
-import { fakeMicrophone, openBrowser } from "./browser.mjs";
+import { fakeMicrophone, iniValue, openBrowser } from "./browser.mjs";
 
 const [url, data, shots, microphone, out] = process.argv.slice(2);
-const { page, say, shot, run } = await openBrowser(shots, fakeMicrophone(microphone));
+const { page, say, shot, answer, run } = await openBrowser(shots, fakeMicrophone(microphone));
 
 const greeting = join(data, "MailBoxes", "Default OGM.wav");
 const promptFile = (folder) => {
   const name = readdirSync(join(data, folder)).find((file) => /^goodbye\.wav$/i.test(file));
   return join(data, folder, name);
 };
-const settingsKey = (key) => readFileSync(join(data, "settings.ini"), "utf8").match(new RegExp(`^${key}=(.*)$`, "m"))?.[1];
 
 // Records `seconds` from the fake microphone with widget `id`, then stops.
 async function record(id, seconds) {
@@ -35,32 +34,17 @@ async function stopRecording(id) {
   await page.locator(`#${id}-record:enabled`, { hasText: "Record" }).waitFor();
 }
 
-// The page at desktop and phone width, the phone's view scrolled to `selector`.
-async function widgetShot(name, selector) {
-  await page.locator(selector).scrollIntoViewIfNeeded();
-  await shot(name);
-  await page.setViewportSize({ width: 390, height: 844 });
-  await page.locator(selector).scrollIntoViewIfNeeded();
-  await page.screenshot({ path: join(shots, `${name}-phone.png`) });
-  await page.setViewportSize({ width: 1280, height: 800 });
-}
-
-async function confirm() {
-  await page.locator("dialog#ask").waitFor({ state: "visible" });
-  await page.click("#ask-ok");
-}
-
 await run("audio_test", async () => {
   say("the mailbox properties show the greeting: none yet, so callers hear LeaveMessage");
   await page.goto(url);
   await page.waitForFunction(() => document.getElementById("mailbox-list").value === "Default");
   await page.click("#mbx-properties");
   await page.locator("#mbx-greeting-state", { hasText: "LeaveMessage" }).waitFor();
-  await widgetShot("audio-01-greeting", "#mbx-greeting");
+  await shot("audio-01-greeting", { scrollTo: "#mbx-greeting" });
 
   say("a greeting recorded from the microphone is stored as Default OGM.wav");
   await record("mbx-greeting", 3);
-  await widgetShot("audio-02-recording", "#mbx-greeting");
+  await shot("audio-02-recording", { scrollTo: "#mbx-greeting" });
   await stopRecording("mbx-greeting");
   await page.locator("#mbx-greeting-state", { hasText: "Default OGM.wav" }).waitFor();
   copyFileSync(greeting, join(out, "greeting.wav"));
@@ -71,7 +55,7 @@ await run("audio_test", async () => {
 
   say("Restore default deletes the greeting");
   await page.click("#mbx-greeting-restore");
-  await confirm();
+  await answer("Restore default");
   await page.locator("#mbx-greeting-state", { hasText: "LeaveMessage" }).waitFor();
   assert.ok(!existsSync(greeting));
   assert.ok(await page.isDisabled("#mbx-greeting-restore"), "nothing left to restore");
@@ -93,12 +77,12 @@ await run("audio_test", async () => {
   await page.fill("#prompt-text", "Thank you for calling. Have a good day.");
   const voices = await page.locator("#prompt-voice option").count();
   await page.selectOption("#prompt-voice", String(voices - 1));
-  await widgetShot("audio-04-synthesize", "#prompt-speak");
+  await shot("audio-04-synthesize", { scrollTo: "#prompt-speak" });
   await page.click("#prompt-speak");
   await page.locator(".audio-speech").first().waitFor({ state: "hidden" });
   await page.locator("#prompt-restore:enabled").waitFor();
   assert.notDeepEqual(readFileSync(prompt), factory);
-  assert.equal(settingsKey("preferredspeaker"), String(voices - 1));
+  assert.equal(iniValue(join(data, "settings.ini"), "preferredspeaker"), String(voices - 1));
 
   say("Restore copies the factory recording back");
   // A user takes seconds, so the spoken prompt's levelling has ended by then.
@@ -111,7 +95,7 @@ await run("audio_test", async () => {
   // it enabled could pass before the request went out: wait for the answer.
   const restored = page.waitForResponse((response) => response.url().includes("/api/prompt/restore"));
   await page.click("#prompt-restore");
-  await confirm();
+  await answer("Restore");
   await restored;
   await page.waitForFunction(() => !document.getElementById("prompt-restore").disabled);
   assert.deepEqual(readFileSync(prompt), factory);
@@ -130,5 +114,5 @@ await run("audio_test", async () => {
   await stopRecording("ogm-audio");
   await page.locator("#ogm-audio-state", { hasText: "Default Answering Message.wav" }).waitFor();
   copyFileSync(join(data, "OGMs", "Default Answering Message.wav"), join(out, "ogm.wav"));
-  await widgetShot("audio-05-ogm-editor", "#ogm-audio");
+  await shot("audio-05-ogm-editor", { scrollTo: "#ogm-audio" });
 });

@@ -1,5 +1,8 @@
 // Headless Chromium for the console tests: a page whose errors are
-// collected, and screenshots at desktop and phone width.
+// collected, screenshots at desktop and phone width, and the steps the
+// tests share.
+import assert from "node:assert/strict";
+import { readFileSync } from "node:fs";
 import { createRequire } from "node:module";
 import { join } from "node:path";
 
@@ -19,6 +22,9 @@ export function fakeMicrophone(wav) {
     "--autoplay-policy=no-user-gesture-required",
   ];
 }
+
+// The value of `key` in an INI file, as the engine wrote it.
+export const iniValue = (file, key) => readFileSync(file, "latin1").match(new RegExp(`^${key}=(.*)$`, "m"))?.[1];
 
 // `args`: more Chromium switches (fakeMicrophone's, say).
 export async function openBrowser(shots, args = []) {
@@ -40,19 +46,52 @@ export async function openBrowser(shots, args = []) {
     say(text) {
       console.log(`${++step}. ${text}`);
     },
-    // Desktop and phone screenshots; nothing may overflow sideways.
-    async shot(name) {
+    // Desktop and phone screenshots, scrolled to the selector `scrollTo` (else
+    // the phone's whole page); neither the page nor `within` (a locator) may
+    // overflow sideways on the phone.
+    async shot(name, { scrollTo, within } = {}) {
+      const scroll = async () => scrollTo && page.locator(scrollTo).scrollIntoViewIfNeeded();
+      await scroll();
       await page.screenshot({ path: join(shots, `${name}-desktop.png`) });
       await page.setViewportSize(PHONE);
       const overflow = await page.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
       if (overflow > 0) problems.push(`${name}: ${overflow} px wider than a phone`);
-      await page.screenshot({ path: join(shots, `${name}-phone.png`), fullPage: true });
+      const inner = within ? await within.evaluate((box) => box.scrollWidth - box.clientWidth) : 0;
+      if (inner > 0) problems.push(`${name}: its dialog is ${inner} px wider than a phone`);
+      await scroll();
+      await page.screenshot({ path: join(shots, `${name}-phone.png`), fullPage: !scrollTo });
       await page.setViewportSize(DESKTOP);
     },
-    // Runs the steps; any failure or page error fails the test.
+    // The browser reports a refused request as a failed load; the one a step
+    // provokes is no fault.
+    expectRefused(status) {
+      const at = problems.findIndex((text) => text.includes(`status of ${status}`));
+      assert.ok(at >= 0, `a request refused with ${status}`);
+      problems.splice(at, 1);
+    },
+    // Answers the question box titled `caption` with OK, once its text is
+    // `text` (a string or a pattern) and `fill` is typed into its field (or
+    // run, when a function); resolves when the box has closed.
+    async answer(caption, { text, fill } = {}) {
+      await page.locator("dialog#ask").waitFor({ state: "visible" });
+      assert.equal(await page.textContent("#ask-title"), caption);
+      if (text !== undefined) assert[typeof text === "string" ? "equal" : "match"](await page.textContent("#ask-text"), text);
+      if (typeof fill === "function") await fill();
+      else if (fill !== undefined) await page.fill("#ask-fields input", fill);
+      await page.evaluate(() => {
+        const ask = document.getElementById("ask");
+        window.askClosed = new Promise((closed) => ask.addEventListener("close", closed, { once: true }));
+      });
+      await page.click("#ask-ok");
+      await page.evaluate(() => window.askClosed);
+    },
+    // Runs the steps; any failure, page error or error shown to the user
+    // fails the test.
     async run(name, steps) {
       try {
         await steps();
+        const shown = await page.locator("#errors p").allTextContents();
+        if (shown.length) problems.push(`errors shown to the user: ${shown.join(" | ")}`);
       } catch (error) {
         problems.push(`step ${step} failed: ${error.stack || error}`);
         await page.screenshot({ path: join(shots, `${name}-failure.png`) }).catch(() => {});

@@ -5,29 +5,19 @@ import assert from "node:assert/strict";
 import { fakeMicrophone, openBrowser } from "./browser.mjs";
 
 const [url, , shots, microphone] = process.argv.slice(2);
-const { page, say, shot, run } = await openBrowser(shots, fakeMicrophone(microphone));
+const { browser, page, say, shot, run } = await openBrowser(shots, fakeMicrophone(microphone));
 
 const log = page.locator("#phone-log");
 const callButton = page.locator("#phone-call");
 
-// Requests made from here, so the refusals expected are no page errors. A
-// session: the page's own (its cookie) or, without one, a new one.
-async function session(cookie) {
-  const response = await fetch(new URL("/api/session", url), { headers: cookie ? { Cookie: cookie } : {} });
-  const { token } = await response.json();
-  return { cookie: cookie || response.headers.get("set-cookie").split(";")[0], token };
-}
-
-// A POST of JSON (or of bytes): its status and answer.
+// A POST of JSON (or of bytes) in the session of the browser context whose
+// requests are `from`, made from here so the refusals expected are no page
+// errors: its status and answer.
 async function post(from, path, body) {
-  const bytes = body instanceof Uint8Array;
-  const headers = {
-    Cookie: from.cookie,
-    "X-Console-Token": from.token,
-    "Content-Type": bytes ? "application/octet-stream" : "application/json",
-  };
-  const response = await fetch(new URL(path, url), { method: "POST", headers, body: bytes ? body : JSON.stringify(body) });
-  return { status: response.status, body: await response.json() };
+  const { token } = await (await from.get(new URL("/api/session", url).href)).json();
+  const type = Buffer.isBuffer(body) ? "application/octet-stream" : "application/json";
+  const response = await from.post(new URL(path, url).href, { headers: { "X-Console-Token": token, "Content-Type": type }, data: body });
+  return { status: response.status(), body: await response.json() };
 }
 
 await run("phone_test", async () => {
@@ -37,8 +27,7 @@ await run("phone_test", async () => {
   assert.equal(await callButton.textContent(), "Connect Call");
   assert.equal(await page.locator(".keypad button").count(), 12);
   await page.keyboard.press("5");
-  const [{ name, value }] = await page.context().cookies();
-  const own = await session(`${name}=${value}`);
+  const own = page.request;
   assert.equal((await post(own, "/api/phone/key", { id: 1, key: "5" })).status, 409);
   await shot("phone-01-idle");
 
@@ -88,12 +77,12 @@ await run("phone_test", async () => {
   assert.equal(first.status, 200);
   assert.equal(second.status, 200);
   assert.notEqual(first.body.id, second.body.id);
-  const stranger = await session();
+  const stranger = (await browser.newContext()).request;
   assert.equal((await post(stranger, "/api/phone/key", { id: second.body.id, key: "1" })).status, 409);
-  assert.equal((await post(stranger, `/api/phone/mic?id=${second.body.id}`, new Uint8Array(1600))).status, 404);
+  assert.equal((await post(stranger, `/api/phone/mic?id=${second.body.id}`, Buffer.alloc(1600))).status, 404);
   assert.equal((await post(own, "/api/phone/hangup", { id: first.body.id })).status, 200);
   assert.equal((await post(own, "/api/phone/key", { id: first.body.id, key: "1" })).status, 409);
-  assert.equal((await post(own, `/api/phone/mic?id=${second.body.id}`, new Uint8Array(1600))).status, 200);
+  assert.equal((await post(own, `/api/phone/mic?id=${second.body.id}`, Buffer.alloc(1600))).status, 200);
   assert.equal((await post(own, "/api/phone/key", { id: second.body.id, key: "1" })).status, 200);
   assert.equal((await post(own, "/api/phone/hangup", { id: second.body.id })).status, 200);
 });

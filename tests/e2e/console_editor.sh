@@ -5,13 +5,9 @@
 # MP3 file imported as its audio. Screenshots of each page go to
 # console-screenshots/ in the build folder.
 source "$(dirname "$(realpath "$0")")/console_support.sh"
-need_browser console_editor sox lame
 
 make_data
 tone_ogm "Sales" 0.5 440 wait=2
-direct_device "$(free_port)"
 sox -n -r 22050 -c 1 -b 16 "$tmp/tone.wav" synth 1 sine 660 gain -6 && lame --quiet "$tmp/tone.wav" "$tmp/tone.mp3"
-start_console
-browser_test editor "the OGM editor works as a user expects" "$tmp/tone.mp3"
-check "engine stopped cleanly" stop_engine
+console_run editor "the OGM editor works as a user expects" "$tmp/tone.mp3"
 summary console_editor engine-err.txt

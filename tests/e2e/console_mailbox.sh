@@ -5,13 +5,9 @@
 # and the list file read back. Screenshots go to console-screenshots/ in the
 # build folder as mailbox-NN-*.png.
 source "$(dirname "$(realpath "$0")")/console_support.sh"
-need_browser console_mailbox
 
 make_data
 tone_ogm "Sales Menu" 0.5 440 wait=1
-direct_device "$(free_port)"
 printf '555 0101&name=Ann;\r\n555 0102' >"$data/outboundlist.txt"
-start_console
-browser_test mailbox "mailbox properties and the number list work in the browser"
-check "engine stopped cleanly" stop_engine
+console_run mailbox "mailbox properties and the number list work in the browser"
 summary console_mailbox engine-err.txt

@@ -4,7 +4,6 @@
 # with its download. Screenshots go to console-screenshots/ogms-* in the
 # build folder.
 source "$(dirname "$(realpath "$0")")/console_support.sh"
-need_browser console_ogms
 
 # A small tree: the answering OGM leads to Sales and Help, Sales to
 # "Zed Info"; "Alpha Unused" and the number entry are reached by nothing.
@@ -17,10 +16,5 @@ printf '[ivr]\n' >"$data/OGMs/Zed Info.ini"
 printf '[ivr]\nanswer=false\n' >"$data/OGMs/Alpha Unused.ini"
 printf '[ivr]\ntype=EnterNumber\n' >"$data/OGMs/Number Entry.ini"
 printf 'Script <b>{bold}</b> C:\\path\r\nsecond line' >"$data/OGMs/Alpha Unused.txt"
-port="$(free_port)"
-direct_device "$port"
-start_console
-
-browser_test ogms "the OGM list works as a user expects"
-check "engine stopped cleanly" stop_engine
+console_run ogms "the OGM list works as a user expects"
 summary console_ogms engine-err.txt

@@ -4,21 +4,16 @@
 # an office-hours change does not rebuild the lines. Screenshots of every
 # tab go to console-screenshots/ in the build folder.
 source "$(dirname "$(realpath "$0")")/console_support.sh"
-need_browser console_settings
 
 make_data
-tone_ogm "Default Answering Message" 0.5 440 wait=1 playcomplete=mailbox playcompletembx=Default \
-  playcompletembxmessage=false
-direct_device "$(free_port)"
+message_ogm
 start_console
 
 new_port="$(free_port)"
 browser_test settings "the settings work as a user expects" "$new_port"
 check "the new device answers after the rebuild" grep -q "Answering on sip:127.0.0.1:$new_port" engine.txt
 check "the restart request was cleared" test "$(grep -m1 "^restart=" "$data/settings.ini")" = restart=false
-
-python3 "$e2e_dir/../support/sipp_scenarios.py" leave_message . &&
-  check "a SIP call on the new device is answered" timeout 60 sipp -sf leave_message.xml "127.0.0.1:$new_port" -m 1 \
-    -p "$(free_port)" -mp "$(free_port)" -nostdin -trace_err >sipp.txt 2>&1
+check "a SIP call on the new device is answered" \
+  sipp_run 60 leave_message "127.0.0.1:$new_port" -m 1 -p "$(free_port)" -mp "$(free_port)" >sipp.txt 2>&1
 check "engine stopped cleanly" stop_engine
 summary console_settings engine-err.txt sipp.txt
