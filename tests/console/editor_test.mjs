@@ -1,12 +1,13 @@
-// Drives the OGM editor in headless Chromium as a user would.
-// node editor_test.mjs URL DATA-FOLDER SCREENSHOT-FOLDER MP3-FILE
+// Drives the OGM editor in headless Chromium as a user would, then makes
+// the OGM it built answer a call from the browser phone, touching no file.
+// node editor_test.mjs URL DATA-FOLDER SCREENSHOT-FOLDER MP3-FILE MICROPHONE.wav
 import assert from "node:assert/strict";
 import { existsSync, readFileSync } from "node:fs";
 import { join } from "node:path";
-import { openBrowser } from "./browser.mjs";
+import { fakeMicrophone, iniValue, openBrowser } from "./browser.mjs";
 
-const [url, data, shots, mp3] = process.argv.slice(2);
-const { page, say, shot, expectRefused, answer, run } = await openBrowser(shots);
+const [url, data, shots, mp3, microphone] = process.argv.slice(2);
+const { page, say, shot, expectRefused, answer, run } = await openBrowser(shots, fakeMicrophone(microphone));
 const NAME = "Night Menu";
 
 const editor = page.locator("dialog#ogm-editor");
@@ -106,4 +107,26 @@ await run("editor_test", async () => {
   await shotPage("05", "Validity", "validity");
   await shotPage("06", "Programs", "programs");
   await shotPage("07", "Log and announce", "log");
+
+  say("chosen as the answering OGM, it answers the browser phone, and key 2 leaves a message in Default");
+  await page.reload();
+  await page.selectOption("#ogm", NAME);
+  const chosen = () => iniValue(join(data, "settings.ini"), "ogm");
+  for (let i = 0; i < 50 && chosen() !== NAME; i++) await page.waitForTimeout(100);
+  assert.equal(chosen(), NAME);
+  await page.goto(`${url}#phone`);
+  const log = page.locator("#phone-log");
+  await page.click("#phone-call");
+  await log.filter({ hasText: "Answered line" }).waitFor();
+  await page.waitForFunction(() => Number(document.getElementById("view-phone").dataset.earPeak) > 0.05, null, { timeout: 30000 });
+  await page.click('.keypad button[data-key="2"]');
+  await log.filter({ hasText: "Caller pressed key [2]" }).waitFor();
+  await log.filter({ hasText: "Recording File:" }).waitFor({ timeout: 30000 });
+  await page.waitForTimeout(4000);
+  await page.click("#phone-call");
+  await page.waitForFunction(() => document.getElementById("phone-call").textContent === "Connect Call");
+  await page.goto(`${url}#messages`);
+  await page.waitForFunction(() => document.getElementById("mailbox-list").value === "Default");
+  await page.locator("#message-rows tr").first().waitFor({ timeout: 15000 });
+  await shot("editor-08-message");
 });
