@@ -1,6 +1,10 @@
 #include "ui/ConsoleServer.h"
 
+#include <sys/socket.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <thread>
 
 #include "core/Trace.h"
 #include "ui/ConsoleServerState.h"
@@ -23,6 +27,13 @@ bool ConsoleServer::Start(std::string& error) {
     error = "the console's certificate or key cannot be used: " + config.certificateFile;
     return false;
   }
+  // Only SO_REUSEADDR (a restart reuses its port at once): the library's
+  // SO_REUSEPORT would let a second engine share a taken port, each taking
+  // some of the browser's connections, instead of moving on to the next one.
+  state.http.set_socket_options([](socket_t socket) {
+    const int yes = 1;
+    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  });
   if (config.firstPort <= 0) {
     state.port = state.http.bind_to_any_port(config.address);
   } else {
@@ -49,6 +60,9 @@ bool ConsoleServer::Start(std::string& error) {
   state.thread = std::thread([&state] {
     if (!state.http.listen_after_bind()) Trace("console: the server ended with an error");
   });
+  // A stop before the server runs would miss it and wait for it for ever.
+  for (int waited = 0; waited < State::kStartWaitMs && !state.http.is_running(); ++waited)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   return true;
 }
 

@@ -27,6 +27,8 @@ struct ConsoleServer::State {
   static constexpr int kMaxPhoneStreams = 8;
   // Enough for every stream and a few requests beside them.
   static constexpr size_t kServerThreads = kMaxEventStreams + kMaxPhoneStreams + 4;
+  // How long Start waits for the server to run.
+  static constexpr int kStartWaitMs = 2000;
 
   State(ConsoleHost h, ConsoleConfig c)
       : host(std::move(h)), config(std::move(c)), sessions(host.clock), server(MakeServer(config)),

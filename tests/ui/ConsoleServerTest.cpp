@@ -126,6 +126,17 @@ TEST_F(ConsoleServerTest, OversizedBodiesAreRefused) {
   EXPECT_TRUE(Sent().empty());
 }
 
+// A second engine's console does not share a port another one listens on.
+TEST_F(ConsoleServerTest, ATakenPortIsPassedOver) {
+  OpenConsole();
+  ConsoleConfig config;
+  config.firstPort = opened_->Port();
+  ConsoleServer second(Host(), config);
+  std::string error;
+  ASSERT_TRUE(second.Start(error)) << error;
+  EXPECT_NE(second.Port(), opened_->Port());
+}
+
 TEST_F(ConsoleServerTest, OffLoopbackNeedsAPasswordToStart) {
   ConsoleConfig config;
   config.address = "0.0.0.0";
