@@ -4,6 +4,7 @@
 
 #include "core/Profile.h"
 #include "core/TextFormat.h"
+#include "mail/smtp/EmailSettings.h"
 #include "ui/ConsoleName.h"
 
 namespace {
@@ -18,6 +19,19 @@ constexpr const char* kDefaultOgm = "Default Answering Message";
 // Digits, keys, flash ("!"), pause (","), wait for dial tone ("W"), wait for
 // quiet ("@") and the billing tone ("$").
 constexpr std::string_view kDialCharacters = "0123456789*#ABCDabcd,!Ww@$";
+
+// The built-in SMTP sender ("usemapi" off) needs its host and sender.
+std::optional<SettingsRefusal> CheckEmail(const json& values) {
+  if (values.value("usemapi", true)) return std::nullopt;
+  const auto empty = [&values](const char* key) { return values.contains(key) && values[key] == ""; };
+  if (empty("mailhost"))
+    return SettingsRefusal{"You must enter a mail host name to use the simple SMTP option (mail.example.com).",
+                           "mailhost"};
+  if (empty("fromemail"))
+    return SettingsRefusal{"You must enter your email address to use the simple SMTP option (you@example.com).",
+                           "fromemail"};
+  return std::nullopt;
+}
 
 const std::vector<SettingsPage>& Pages() {
   static const std::vector<SettingsPage> pages = {
@@ -50,6 +64,13 @@ const std::vector<SettingsPage>& Pages() {
         {"settings", "maxrectime", Kind::kSeconds, 1, 3600, 30},
         {"settings", "recthres", Kind::kDb, -60, 0, -22},
         {"settings", "deletefiledays", Kind::kInt, 0, 3650, 30}}},
+      {"email",
+       false,
+       {{"email", "usemapi", Kind::kBool, 0, 1, 1},
+        {"email", "mailhost", Kind::kText, 0, 0, 0},
+        {"email", "fromemail", Kind::kText, 0, 0, 0},
+        {"email", "subject", Kind::kText, 0, 0, 0, EmailSettings::kDefaultSubject}},
+       CheckEmail},
       {"hours",
        false,
        {{"autohours", "enabled", Kind::kBool, 0, 1, 0},
@@ -88,7 +109,8 @@ json ReadField(const std::string& file, const SettingsField& f) {
     case Kind::kSeconds: return ProfileReadDuration(file, f.section, f.key, f.fallback * 1000) / 1000;
     case Kind::kTime: return ClockText(ProfileReadTimeOfDay(file, f.section, f.key, f.fallback));
     case Kind::kDial:
-    case Kind::kOgm: return ProfileReadString(file, f.section, f.key, f.text);
+    case Kind::kOgm:
+    case Kind::kText: return ProfileReadString(file, f.section, f.key, f.text);
   }
   return nullptr;
 }
@@ -101,9 +123,11 @@ std::optional<std::string> CheckField(const SettingsField& f, const json& value,
     const std::optional<int> seconds = value.is_string() ? TimeOfDay(value.get<std::string>()) : std::nullopt;
     if (!seconds) return "Enter a time of day such as 09:00.";
     write.number = *seconds;
-  } else if (f.kind == Kind::kDial || f.kind == Kind::kOgm) {
+  } else if (f.kind == Kind::kDial || f.kind == Kind::kOgm || f.kind == Kind::kText) {
     if (!value.is_string()) return "Enter a text.";
     write.text = value.get<std::string>();
+    if (f.kind == Kind::kText && !PlainText(write.text, kMaxText))
+      return "Use at most 259 characters, on one line.";
     if (f.kind == Kind::kDial && (write.text.size() > kMaxDial ||
                                   write.text.find_first_not_of(kDialCharacters) != std::string::npos))
       return "Use at most 64 of the dialling characters 0-9 * # A-D , ! W @ $.";
@@ -143,6 +167,8 @@ std::optional<SettingsRefusal> CheckSettingsPage(const SettingsPage& page, const
     if (std::optional<std::string> error = CheckField(field, *value, write)) return SettingsRefusal{*error, field.key};
     checked.push_back(std::move(write));
   }
+  if (page.together)
+    if (std::optional<SettingsRefusal> refusal = page.together(values)) return refusal;
   writes = std::move(checked);
   return std::nullopt;
 }
@@ -158,7 +184,8 @@ bool WriteSettings(const std::string& file, const std::vector<SettingsWrite>& wr
       case Kind::kSeconds: ok = ProfileWriteDuration(file, f.section, f.key, w.number * 1000) && ok; break;
       case Kind::kTime: ok = ProfileWriteTimeOfDay(file, f.section, f.key, w.number) && ok; break;
       case Kind::kDial:
-      case Kind::kOgm: ok = ProfileWriteString(file, f.section, f.key, w.text) && ok; break;
+      case Kind::kOgm:
+      case Kind::kText: ok = ProfileWriteString(file, f.section, f.key, w.text) && ok; break;
     }
   }
   return ok;

@@ -23,6 +23,7 @@ struct SettingsField {
     kTime,     // a time of day, "hh:mm" on the page
     kDial,     // digits and the dialling marks
     kOgm,      // an OGM name; empty is allowed
+    kText,     // one line of plain text; empty is allowed
   };
   const char* section;
   const char* key;
@@ -34,12 +35,14 @@ struct SettingsField {
 };
 
 // A page of plain keys: Devices (its sound and fax keys), Line settings,
-// Transfer and messages, Office hours and General.
+// Transfer and messages, E-mail, Office hours and General.
 struct SettingsPage {
   const char* name;
   // Whether saving it asks for the lines to be rebuilt.
   bool restart;
   std::vector<SettingsField> fields;
+  // What the fields' values refuse together, once each passed alone.
+  std::optional<SettingsRefusal> (*together)(const nlohmann::json& values) = nullptr;
 };
 
 // A checked value waiting to be written.

@@ -1,13 +1,13 @@
 // Drives the web console in headless Chromium as a new user would.
-// node console_test.mjs URL DATA-FOLDER SCREENSHOT-FOLDER CALL-COMMAND
+// node console_test.mjs URL DATA-FOLDER SCREENSHOT-FOLDER CALL-COMMAND SMTP-PORT MAIL-FOLDER
 import assert from "node:assert/strict";
 import { spawn } from "node:child_process";
 import { readFileSync } from "node:fs";
 import { join } from "node:path";
 import { openBrowser } from "./browser.mjs";
 
-const [url, data, shots, callCommand] = process.argv.slice(2);
-const { page, say, shot, answer, run } = await openBrowser(shots);
+const [url, data, shots, callCommand, smtpPort, mailFolder] = process.argv.slice(2);
+const { page, say, shot, answer, expectRefused, run } = await openBrowser(shots);
 
 const rows = page.locator("#message-rows tr");
 const dialog = page.locator("dialog#ask");
@@ -71,6 +71,26 @@ await run("console_test", async () => {
   await chooseMailbox(proposal);
   await rows.first().waitFor();
   await shot("console-06-moved");
+
+  say("e-mailed through the mail host set in the settings; the console says it was sent");
+  await page.click('nav a[data-view="settings"]');
+  await page.getByRole("tab", { name: "Transfer and messages", exact: true }).click();
+  const mail = page.locator("#settings-panel-transfer form").filter({ has: page.getByRole("heading", { name: "E-mail" }) });
+  await mail.getByLabel(/mail program/).uncheck();
+  await mail.getByRole("button", { name: "Save" }).click();
+  await mail.locator(".field-error", { hasText: "You must enter a mail host name to use the simple SMTP option" }).waitFor();
+  expectRefused(400);
+  await mail.getByLabel("Mail host", { exact: true }).fill(`127.0.0.1:${smtpPort}`);
+  await mail.getByLabel("Your e-mail address").fill("office@example.com");
+  await mail.getByRole("button", { name: "Save" }).click();
+  await mail.getByText("Saved.").waitFor();
+  await shot("console-06b-email-settings");
+  await page.click("#settings-close");
+  await rows.first().click();
+  await page.keyboard.press("Control+s");
+  await answer("E-mail", { fill: "owner@example.com" });
+  await page.locator("#notices p", { hasText: "1 message e-mailed to owner@example.com." }).waitFor({ timeout: 30000 });
+  assert.deepEqual(JSON.parse(readFileSync(join(mailFolder, "0.json"), "utf8")).to, ["owner@example.com"]);
 
   say("saved as a WAVE file, then deleted");
   await rows.first().click();

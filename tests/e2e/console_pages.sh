@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The web console in headless Chromium, used as a new user would: the
 # factory installation shown, a message left by a SIP call appearing live,
-# played (and so read), moved to a new mailbox, downloaded and deleted;
+# played (and so read), moved to a new mailbox, e-mailed through a loopback
+# mail server, downloaded and deleted;
 # answering off and on; the IVR program saved and loaded again; off loopback
 # the login comes first. Screenshots of each state go to
 # console-screenshots/ in the build folder.
@@ -15,10 +16,13 @@ message_ogm
 # logs an error, which colours the log display.
 sed -i 's/^sendtofolder=false/sendtofolder=true/' "$data/MailBoxes/Default.mbx"
 direct_device
+mail_port="$(free_port tcp)"
+check "the mail server listens" serve_mail "$mail_port"
 # The browser script places the call through this command when it is ready for it.
 export -f sipp_run && export support
 console_run console "the console works as a user expects" \
-  "sipp_run 60 leave_message 127.0.0.1:$port -m 1 -p $(free_port) -mp $(free_port) >sipp.txt 2>&1"
+  "sipp_run 60 leave_message 127.0.0.1:$port -m 1 -p $(free_port) -mp $(free_port) >sipp.txt 2>&1" \
+  "$mail_port" "$tmp/mail"
 
 # Off loopback the console asks for its password first.
 echo "console test password" | "$zavotel" --data "$data" console-password >/dev/null

@@ -57,6 +57,8 @@ TEST_F(ConsoleSettingsTest, OnlyLineChangesAskForARebuildWhichClosingRequests) {
       {{{"page", "transfer"}, {"values", {{"blindprefix", "!,9"}, {"maxrectime", 60}}}}, false},
       {{{"page", "hours"}, {"values", {{"enabled", true}, {"satopen", "08:30"}}}}, false},
       {{{"page", "general"}, {"values", {{"nrings", 4}}}}, false},
+      {{{"page", "email"}, {"values", {{"usemapi", false}, {"mailhost", "mail.test:2525"}, {"fromemail", "me@x.test"}}}},
+       false},
       {{{"page", "linesettings"}, {"values", {{"delaydtmf", 400}}}}, true},
   };
   for (const auto& row : rows) {
@@ -67,6 +69,7 @@ TEST_F(ConsoleSettingsTest, OnlyLineChangesAskForARebuildWhichClosingRequests) {
   }
   EXPECT_EQ(ProfileReadTimeOfDay(File(), "autohours", "satopen", 0), 8 * 3600 + 30 * 60);
   EXPECT_EQ(ProfileReadDuration(File(), "settings", "maxrectime", 0), 60000);
+  EXPECT_EQ(ProfileReadString(File(), "email", "mailhost", ""), "mail.test:2525");
   ASSERT_EQ(PostJson("/api/settings/close", json::object())->status, 200);
   ASSERT_FALSE(Sent().empty());
   EXPECT_EQ(Sent().back().id, WM_SETTINGSCLOSED);
@@ -87,6 +90,9 @@ TEST_F(ConsoleSettingsTest, RefusedValuesNameTheirFieldAndChangeNothing) {
       {"/api/settings/page", {{"page", "hours"}, {"values", {{"aftermode", 4}}}}, "aftermode"},
       {"/api/settings/page", {{"page", "transfer"}, {"values", {{"blindprefix", "9\n[x]"}}}}, "blindprefix"},
       {"/api/settings/page", {{"page", "transfer"}, {"values", {{"maxrectime", 0}}}}, "maxrectime"},
+      {"/api/settings/page", {{"page", "email"}, {"values", {{"subject", "Hi\r\nBcc: x@y"}}}}, "subject"},
+      {"/api/settings/page", {{"page", "email"}, {"values", {{"usemapi", false}, {"mailhost", ""}, {"fromemail", "a@b"}}}}, "mailhost"},
+      {"/api/settings/page", {{"page", "email"}, {"values", {{"usemapi", false}, {"mailhost", "m"}, {"fromemail", ""}}}}, "fromemail"},
       {"/api/settings/lines/save", {{"name", ""}, {"device", 0}}, "name"},
       {"/api/settings/lines/save", {{"name", "A"}, {"device", 1}}, "device"},
       {"/api/settings/lines/save", {{"name", "A"}, {"device", 0}, {"ogm", "a/b"}}, "ogm"},

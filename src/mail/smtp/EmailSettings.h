@@ -13,10 +13,12 @@ enum class SmtpSecurity {
 // The e-mail settings, section "email" of the settings file, read when a
 // message is sent.
 struct EmailSettings {
+  static constexpr const char* kDefaultSubject = "ZAV Message Mailbox: %mailboxname% CID: %cid% %callername%";
+
   bool useSystemMailer = true;  // "usemapi"
   std::string mailHost;         // "mailhost"
   std::string fromEmail;        // "fromemail"
-  std::string subject = "ZAV Message Mailbox: %mailboxname% CID: %cid% %callername%";  // "subject"
+  std::string subject = kDefaultSubject;  // "subject"
   std::string smtpUser;      // "smtpuser": when the mail host names no user
   std::string smtpPassword;  // "smtppassword"
   SmtpSecurity smtpSecurity = SmtpSecurity::kStartTlsIfOffered;  // "smtpsecurity"

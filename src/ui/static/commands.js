@@ -2,6 +2,7 @@
 import { api, query } from "./api.js";
 import { ask, confirmBox } from "./dialogs.js";
 import * as messages from "./messages.js";
+import { showDone } from "./notices.js";
 
 const mailboxList = document.getElementById("mailbox-list");
 const mailboxName = document.getElementById("mailbox-name");
@@ -87,7 +88,9 @@ export async function emailMessages() {
   const answer = await ask({ caption: "E-mail", input: { label: "Send to", value: defaults.to || "", type: "email" } });
   if (!answer) return;
   const mailbox = messages.currentMailbox();
-  await api("/api/messages/email", { mailbox, ids, to: answer.value.trim() });
+  const to = answer.value.trim();
+  const { sent } = await api("/api/messages/email", { mailbox, ids, to });
+  showDone("email", `${sent === 1 ? "1 message" : `${sent} messages`} e-mailed to ${to}.`);
 }
 
 // "Save as": the browser's own download of each selected message.

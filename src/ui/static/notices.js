@@ -20,6 +20,12 @@ export function setNotice(key, text) {
   if (line.textContent !== text) line.textContent = text;
 }
 
+// A finished command's confirmation, shown a while under its key.
+export function showDone(key, text) {
+  setNotice(key, text);
+  setTimeout(() => notices.querySelector(`[data-key="${key}"]`)?.textContent === text && setNotice(key, ""), ERROR_SHOWN_MS);
+}
+
 // An error the user must see: its text, kept a while, dismissable.
 export function showError(error) {
   const text = error instanceof Error ? error.message : String(error);

@@ -27,6 +27,13 @@ const TRANSFER = [
   { key: "deletefiledays", label: "Delete messages after (days, 0 = never)", kind: "number", min: 0, max: 3650 },
 ];
 
+const EMAIL = [
+  { key: "usemapi", label: "Send through this computer's mail program (sendmail) instead of a mail host", kind: "check" },
+  { key: "mailhost", label: "Mail host", kind: "text", hint: "name or address, with :port when not 25" },
+  { key: "fromemail", label: "Your e-mail address", kind: "text", hint: "the sender, and the recipient the E-mail command proposes" },
+  { key: "subject", label: "Subject", kind: "text", hint: "%mailboxname%, %cid%, %callername% and the other call parameters are filled in" },
+];
+
 const GENERAL = [
   { key: "tollsaver", label: "Toll saver: answer at ring 3 with new messages, else at ring 5", kind: "check" },
   { key: "nrings", label: "Rings before answering", kind: "number", min: 1, max: 20 },
@@ -86,6 +93,7 @@ export async function buildPage(container, name, fields, heading) {
 export async function buildTransfer(panel) {
   await buildPage(panel, "transfer", TRANSFER, "Transfer and messages");
   panel.append(await formatButton("Delivery format"));
+  await buildPage(panel, "email", EMAIL, "E-mail");
 }
 
 export async function buildHours(panel) {
