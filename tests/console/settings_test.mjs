@@ -123,4 +123,13 @@ await run("settings_test", async () => {
   await openTab("General");
   await page.locator("#settings-panel-general .settings-page").waitFor();
   await shot("settings-10-general");
+
+  say("a value typed but not saved is not shown as set when the settings open again");
+  const rings = page.locator("#settings-panel-general").getByLabel("Rings before answering");
+  const saved = await rings.inputValue();
+  await rings.fill("7");
+  await page.click("#settings-close");
+  await page.waitForFunction(() => location.hash === "#messages");
+  await page.goto(`${url}#settings`);
+  await page.waitForFunction((v) => document.querySelector('#settings-panel-general [name="nrings"]').value === v, saved);
 });

@@ -59,6 +59,15 @@ function hoursFields(ogms) {
   return fields;
 }
 
+// Each page built so far, read again by refillPages.
+const refills = [];
+
+// What the settings file holds now, over anything typed and not saved: the
+// settings shown again after closing must not show unsaved values as set.
+export async function refillPages() {
+  await Promise.all(refills.map((refill) => refill()));
+}
+
 // A page's form in `container`: filled from the engine, saved by its button.
 export async function buildPage(container, name, fields, heading) {
   const form = buildForm(fields);
@@ -74,7 +83,12 @@ export async function buildPage(container, name, fields, heading) {
   section.append(Object.assign(document.createElement("h3"), { textContent: heading }), form.element, save, status);
   // Shown only once filled and wired: typing into it earlier would be
   // overwritten, and a Save before its handler would submit the page away.
-  form.fill((await api(query("/api/settings/page", { name }))).values);
+  const refill = async () => {
+    form.fill((await api(query("/api/settings/page", { name }))).values);
+    status.textContent = "";
+  };
+  await refill();
+  refills.push(refill);
   section.addEventListener("submit", guarded(async (event) => {
     event.preventDefault();
     status.textContent = "";

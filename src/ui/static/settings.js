@@ -95,7 +95,8 @@ async function close() {
 document.addEventListener("view-shown", (event) => {
   if (event.detail !== "settings") return void close().catch(showError);
   open = true;
-  if (!tabs.length) build();
+  if (tabs.length) guarded(pages.refillPages)();
+  else build();
   const chosen = tabs.find((tab) => tab.getAttribute("aria-selected") === "true");
   guarded(select)(chosen ? chosen.dataset.tab : "devices", false);
 });
