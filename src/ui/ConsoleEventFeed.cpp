@@ -56,6 +56,9 @@ std::string ConsoleEventFeed::LogEvent() {
   const size_t shown = static_cast<size_t>(std::min<uint64_t>(fresh, log.text.size()));
   logAppended_ = log.appended;
   logError_ = log.error;
-  const nlohmann::json data = {{"text", log.text.substr(log.text.size() - shown)}, {"error", log.error}};
+  // "whole": the text replaces what the page shows (a new stream, or more
+  // lines than the view keeps came meanwhile), else it is appended.
+  const nlohmann::json data = {
+      {"text", log.text.substr(log.text.size() - shown)}, {"error", log.error}, {"whole", fresh >= log.text.size()}};
   return Event("log", data.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
 }

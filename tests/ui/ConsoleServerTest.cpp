@@ -237,7 +237,7 @@ TEST_F(ConsoleServerTest, EventFeedSendsRowsLogLinesAndResyncs) {
 
   const std::string first = feed.Poll();
   EXPECT_NE(first.find("event: status\n"), std::string::npos) << first;
-  EXPECT_NE(first.find("\"error\":false,\"text\":\"started\\n\""), std::string::npos) << first;
+  EXPECT_NE(first.find("\"error\":false,\"text\":\"started\\n\",\"whole\":true"), std::string::npos) << first;
   EXPECT_EQ(first.find("event: message"), std::string::npos) << "changes before the stream opened";
   EXPECT_EQ(feed.Poll(), "");
 
@@ -249,7 +249,7 @@ TEST_F(ConsoleServerTest, EventFeedSendsRowsLogLinesAndResyncs) {
   EXPECT_NE(next.find("\"id\":\"000001\",\"mailbox\":\"Default\",\"row\":{"), std::string::npos) << next;
   EXPECT_NE(next.find("\"cid\":\"5551234\""), std::string::npos) << next;
   EXPECT_NE(next.find("\"id\":\"000002\",\"mailbox\":\"Default\",\"row\":null"), std::string::npos) << next;
-  EXPECT_NE(next.find("\"error\":true,\"text\":\"failed\\n\""), std::string::npos) << next;
+  EXPECT_NE(next.find("\"error\":true,\"text\":\"failed\\n\",\"whole\":false"), std::string::npos) << next;
 
   for (size_t i = 0; i <= EngineStatus::kKeptMessageChanges; ++i) status_.MessageChanged(record);
   const std::string flood = feed.Poll();

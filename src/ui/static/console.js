@@ -94,7 +94,8 @@ let followLog = true;
 
 function appendLog(entry) {
   const view = $("log");
-  view.textContent = (view.textContent + entry.text).slice(-16384);
+  // A reconnected stream sends the whole view again.
+  view.textContent = ((entry.whole ? "" : view.textContent) + entry.text).slice(-16384);
   view.classList.toggle("error", !!entry.error);
   $("log-state").hidden = !entry.error;
   if (followLog) view.scrollTop = view.scrollHeight;
