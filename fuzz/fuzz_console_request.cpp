@@ -3,15 +3,17 @@
 // character or decodable escape of one; a Content-Length taken is all
 // digits; a save request taken names only checked names; cookies, hosts,
 // origins and the JSON bodies (their text and list members too) are read
-// without crashing.
+// without crashing; a mail host the E-mail page takes reads back as written.
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "mail/smtp/MailHost.h"
 #include "ui/ConsoleName.h"
 #include "ui/ConsoleRequest.h"
 #include "ui/ProgramFolder.h"
 #include "ui/ProgramRequest.h"
+#include "ui/SettingsFields.h"
 
 namespace {
 
@@ -61,6 +63,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     }
   } else {
     Require(!problem.empty());
+  }
+  const nlohmann::json values = nlohmann::json::parse(text, nullptr, false);
+  std::vector<SettingsWrite> writes;
+  if (!CheckSettingsPage(*FindSettingsPage("email"), values, writes) && values.contains("mailhost")) {
+    const MailHost host = MailHost::Parse(values["mailhost"].get<std::string>());
+    const MailHost again = MailHost::Parse(host.Address());
+    Require(values["mailhost"] == "" ||
+            (host.password.empty() && again.host == host.host && again.port == host.port && again.user.empty()));
   }
   console_request::StringField(text, "mailbox");
   if (const auto ids = console_request::TextListMember(text, "ids")) Require(ids->size() <= console_request::kMaxListed);

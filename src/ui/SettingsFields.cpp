@@ -3,9 +3,11 @@
 #include <cstdio>
 
 #include "core/Profile.h"
+#include "core/TextCompare.h"
 #include "core/TextFormat.h"
 #include "mail/smtp/EmailSettings.h"
 #include "ui/ConsoleName.h"
+#include "ui/SettingsEmail.h"
 
 namespace {
 
@@ -19,19 +21,6 @@ constexpr const char* kDefaultOgm = "Default Answering Message";
 // Digits, keys, flash ("!"), pause (","), wait for dial tone ("W"), wait for
 // quiet ("@") and the billing tone ("$").
 constexpr std::string_view kDialCharacters = "0123456789*#ABCDabcd,!Ww@$";
-
-// The built-in SMTP sender ("usemapi" off) needs its host and sender.
-std::optional<SettingsRefusal> CheckEmail(const json& values) {
-  if (values.value("usemapi", true)) return std::nullopt;
-  const auto empty = [&values](const char* key) { return values.contains(key) && values[key] == ""; };
-  if (empty("mailhost"))
-    return SettingsRefusal{"You must enter a mail host name to use the simple SMTP option (mail.example.com).",
-                           "mailhost"};
-  if (empty("fromemail"))
-    return SettingsRefusal{"You must enter your email address to use the simple SMTP option (you@example.com).",
-                           "fromemail"};
-  return std::nullopt;
-}
 
 const std::vector<SettingsPage>& Pages() {
   static const std::vector<SettingsPage> pages = {
@@ -69,8 +58,15 @@ const std::vector<SettingsPage>& Pages() {
        {{"email", "usemapi", Kind::kBool, 0, 1, 1},
         {"email", "mailhost", Kind::kText, 0, 0, 0},
         {"email", "fromemail", Kind::kText, 0, 0, 0},
-        {"email", "subject", Kind::kText, 0, 0, 0, EmailSettings::kDefaultSubject}},
-       CheckEmail},
+        {"email", "subject", Kind::kText, 0, 0, 0, EmailSettings::kDefaultSubject},
+        {"email", "smtpsecurity", Kind::kChoice, 0, 0, 0, EmailSettings::kSecurityNames[0].data(),
+         {EmailSettings::kSecurityNames.begin(), EmailSettings::kSecurityNames.end()}},
+        {"email", "smtpverify", Kind::kBool, 0, 1, 1},
+        {"email", "smtpuser", Kind::kText, 0, 0, 0},
+        {"email", "smtppassword", Kind::kSecret, 0, 0, 0}},
+       settings_email::Check,
+       settings_email::Show,
+       settings_email::Save},
       {"hours",
        false,
        {{"autohours", "enabled", Kind::kBool, 0, 1, 0},
@@ -99,6 +95,13 @@ const std::vector<SettingsPage>& Pages() {
   return pages;
 }
 
+// The choice of `choices` that `text` names, case-blind.
+const std::string_view* ChoiceNamed(const SettingsField& f, std::string_view text) {
+  for (const std::string_view& choice : f.choices)
+    if (EqualIgnoringCase(choice, text)) return &choice;
+  return nullptr;
+}
+
 std::string ClockText(int seconds) { return TextFormat("%02d:%02d", seconds / 3600, seconds / 60 % 60); }
 
 json ReadField(const std::string& file, const SettingsField& f) {
@@ -111,6 +114,11 @@ json ReadField(const std::string& file, const SettingsField& f) {
     case Kind::kDial:
     case Kind::kOgm:
     case Kind::kText: return ProfileReadString(file, f.section, f.key, f.text);
+    case Kind::kChoice: {
+      const std::string_view* choice = ChoiceNamed(f, ProfileReadString(file, f.section, f.key, f.text));
+      return choice ? *choice : f.text;
+    }
+    case Kind::kSecret: return "";
   }
   return nullptr;
 }
@@ -123,6 +131,13 @@ std::optional<std::string> CheckField(const SettingsField& f, const json& value,
     const std::optional<int> seconds = value.is_string() ? TimeOfDay(value.get<std::string>()) : std::nullopt;
     if (!seconds) return "Enter a time of day such as 09:00.";
     write.number = *seconds;
+  } else if (f.kind == Kind::kChoice) {
+    const std::string_view* choice = value.is_string() ? ChoiceNamed(f, value.get<std::string>()) : nullptr;
+    if (!choice) return "Choose one of the offered settings.";
+    write.text = *choice;
+  } else if (f.kind == Kind::kSecret) {
+    if (!value.is_string() || !PlainText(value.get<std::string>(), kMaxPassword)) return kPasswordTooLong;
+    write.text = value.get<std::string>();
   } else if (f.kind == Kind::kDial || f.kind == Kind::kOgm || f.kind == Kind::kText) {
     if (!value.is_string()) return "Enter a text.";
     write.text = value.get<std::string>();
@@ -152,7 +167,12 @@ const SettingsPage* FindSettingsPage(std::string_view name) {
 
 json ReadSettingsPage(const std::string& file, const SettingsPage& page) {
   json values = json::object();
-  for (const SettingsField& field : page.fields) values[field.key] = ReadField(file, field);
+  for (const SettingsField& field : page.fields) {
+    values[field.key] = ReadField(file, field);
+    if (field.kind == Kind::kSecret)
+      values[std::string(field.key) + "Set"] = !ProfileReadString(file, field.section, field.key, "").empty();
+  }
+  if (page.shown) page.shown(file, values);
   return values;
 }
 
@@ -165,6 +185,7 @@ std::optional<SettingsRefusal> CheckSettingsPage(const SettingsPage& page, const
     if (value == values.end()) continue;
     SettingsWrite write{&field, 0, ""};
     if (std::optional<std::string> error = CheckField(field, *value, write)) return SettingsRefusal{*error, field.key};
+    if (field.kind == Kind::kSecret && write.text.empty()) continue;  // keeps the stored one
     checked.push_back(std::move(write));
   }
   if (page.together)
@@ -173,7 +194,8 @@ std::optional<SettingsRefusal> CheckSettingsPage(const SettingsPage& page, const
   return std::nullopt;
 }
 
-bool WriteSettings(const std::string& file, const std::vector<SettingsWrite>& writes) {
+bool WriteSettingsPage(const std::string& file, const SettingsPage& page, std::vector<SettingsWrite> writes) {
+  if (page.saving) page.saving(file, page, writes);
   bool ok = true;
   for (const SettingsWrite& w : writes) {
     const SettingsField& f = *w.field;
@@ -185,7 +207,9 @@ bool WriteSettings(const std::string& file, const std::vector<SettingsWrite>& wr
       case Kind::kTime: ok = ProfileWriteTimeOfDay(file, f.section, f.key, w.number) && ok; break;
       case Kind::kDial:
       case Kind::kOgm:
-      case Kind::kText: ok = ProfileWriteString(file, f.section, f.key, w.text) && ok; break;
+      case Kind::kText:
+      case Kind::kChoice:
+      case Kind::kSecret: ok = ProfileWriteString(file, f.section, f.key, w.text) && ok; break;
     }
   }
   return ok;

@@ -24,6 +24,8 @@ struct SettingsField {
     kDial,     // digits and the dialling marks
     kOgm,      // an OGM name; empty is allowed
     kText,     // one line of plain text; empty is allowed
+    kChoice,   // one of `choices`; a stored value that is none of them shows as the default
+    kSecret,   // a password: never shown ("<key>Set" says whether one is stored); empty keeps it
   };
   const char* section;
   const char* key;
@@ -32,7 +34,10 @@ struct SettingsField {
   int high;
   int fallback;                  // for the numeric and boolean kinds
   const char* text = "";         // the default of the text kinds
+  std::vector<std::string_view> choices = {};
 };
+
+struct SettingsWrite;
 
 // A page of plain keys: Devices (its sound and fax keys), Line settings,
 // Transfer and messages, E-mail, Office hours and General.
@@ -43,6 +48,10 @@ struct SettingsPage {
   std::vector<SettingsField> fields;
   // What the fields' values refuse together, once each passed alone.
   std::optional<SettingsRefusal> (*together)(const nlohmann::json& values) = nullptr;
+  // For keys that are not one field each: what the page shows, once its
+  // fields are read, and what saving it writes, just before the writes.
+  void (*shown)(const std::string& file, nlohmann::json& values) = nullptr;
+  void (*saving)(const std::string& file, const SettingsPage& page, std::vector<SettingsWrite>& writes) = nullptr;
 };
 
 // A checked value waiting to be written.
@@ -59,10 +68,13 @@ nlohmann::json ReadSettingsPage(const std::string& file, const SettingsPage& pag
 // fills `writes` only when all pass.
 std::optional<SettingsRefusal> CheckSettingsPage(const SettingsPage& page, const nlohmann::json& values,
                                                  std::vector<SettingsWrite>& writes);
-bool WriteSettings(const std::string& file, const std::vector<SettingsWrite>& writes);
+bool WriteSettingsPage(const std::string& file, const SettingsPage& page, std::vector<SettingsWrite> writes);
 
 // Shared checks of the settings pages: text without control characters of
 // at most `limit` bytes; an "hh:mm" time of day (24:00 is the end of the day)
 // into seconds.
 bool PlainText(std::string_view text, size_t limit);
+// The longest password the settings pages take, and their refusal of longer ones.
+constexpr size_t kMaxPassword = 128;
+constexpr const char* kPasswordTooLong = "Enter a password of at most 128 characters.";
 std::optional<int> TimeOfDay(std::string_view text);

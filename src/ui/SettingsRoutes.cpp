@@ -1,9 +1,12 @@
-// The settings pages' plain keys, the lines of the Devices page and the
-// closing of the settings, which rebuilds the lines when they changed.
+// The settings pages' plain keys, the e-mail text, the lines of the Devices
+// page and the closing of the settings, which rebuilds the lines when they
+// changed.
 #include <nlohmann/json.hpp>
 
+#include "core/FileIo.h"
 #include "core/MainMessages.h"
 #include "core/Profile.h"
+#include "mail/delivery/MessageTemplate.h"
 #include "telephony/sip/SipDeviceSettings.h"
 #include "ui/ConsoleServerState.h"
 #include "ui/SettingsChange.h"
@@ -43,10 +46,40 @@ void PostPage(ConsoleServer::State& state, const Request& request, Response& res
     return RefuseField(response, 400, *refusal);
   const std::string file = state.host.folders.SettingsFile();
   ChangeSettings(state, response, [file, page, writes] {
-    bool ok = WriteSettings(file, writes);
+    bool ok = WriteSettingsPage(file, *page, writes);
     if (page->restart) ok = ProfileWriteBool(file, "state", "restart", true) && ok;
     if (!ok) return SettingsOutcome::Refused(500, {"The settings file could not be written.", ""});
     return SettingsOutcome{200, {{"values", ReadSettingsPage(file, *page)}}};
+  });
+}
+
+// Room for the text with every character escaped in JSON.
+constexpr size_t kMaxTemplateBody = 8 * kMaxEmailTemplate;
+
+// Lines of text: tabs and line ends are the only control characters.
+bool TemplateText(const std::string& text) {
+  if (text.size() > kMaxEmailTemplate) return false;
+  for (const char c : text)
+    if ((static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r' && c != '\n') || c == 0x7F) return false;
+  return true;
+}
+
+void GetTemplate(ConsoleServer::State& state, Response& response) {
+  const std::string path = EmailTemplatePath(state.host.folders);
+  Answer(response, {{"text", ReadFileText(path, kMaxEmailTemplate).value_or("")}});
+}
+
+// The file is rewritten only when its text changed.
+void PostTemplate(ConsoleServer::State& state, const Request& request, Response& response) {
+  const std::optional<json> body = SettingsBody(request, response);
+  if (!body) return;
+  const json text = body->value("text", json());
+  if (!text.is_string() || !TemplateText(text.get<std::string>()))
+    return RefuseField(response, 400, {"Use at most 64 KB of plain text.", "text"});
+  ChangeSettings(state, response, [path = EmailTemplatePath(state.host.folders), text = text.get<std::string>()] {
+    if (ReadFileText(path, kMaxEmailTemplate + 1).value_or("") != text && !ReplaceFileText(path, text))
+      return SettingsOutcome::Refused(500, {"The e-mail text could not be written.", ""});
+    return SettingsOutcome{200, {{"text", text}}};
   });
 }
 
@@ -99,6 +132,9 @@ void AddSettingsRoutes(ConsoleServer::State& state) {
   httplib::Server& http = state.http;
   http.Get("/api/settings/page", [&state](const Request& q, Response& r) { GetPage(state, q, r); });
   http.Post("/api/settings/page", [&state](const Request& q, Response& r) { PostPage(state, q, r); });
+  state.bodyLimits["/api/settings/emailtemplate"] = kMaxTemplateBody;
+  http.Get("/api/settings/emailtemplate", [&state](const Request&, Response& r) { GetTemplate(state, r); });
+  http.Post("/api/settings/emailtemplate", [&state](const Request& q, Response& r) { PostTemplate(state, q, r); });
   http.Get("/api/settings/lines", [&state](const Request&, Response& r) {
     Answer(r, LinesAnswer(state.host.folders.SettingsFile()));
   });

@@ -125,7 +125,7 @@ std::optional<SettingsRefusal> CheckDevice(const json& body, bool passwordKept, 
   if (checked["mode"] == "register" && checked["registrar"].empty() && checked["domain"].empty())
     return SettingsRefusal{"An account that registers needs a registrar.", "registrar"};
   const std::string password = Text(body, "password");
-  if (!PlainText(password, 128)) return SettingsRefusal{"Enter a password of at most 128 characters.", "password"};
+  if (!PlainText(password, kMaxPassword)) return SettingsRefusal{kPasswordTooLong, "password"};
   if (!password.empty() || !passwordKept) checked["password"] = password;
   values = std::move(checked);
   return std::nullopt;

@@ -72,25 +72,35 @@ await run("console_test", async () => {
   await rows.first().waitFor();
   await shot("console-06-moved");
 
-  say("e-mailed through the mail host set in the settings; the console says it was sent");
+  say("e-mailed through the mail host and login set in the settings, with the owner's text; the console says it was sent");
   await page.click('nav a[data-view="settings"]');
   await page.getByRole("tab", { name: "Transfer and messages", exact: true }).click();
-  const mail = page.locator("#settings-panel-transfer form").filter({ has: page.getByRole("heading", { name: "E-mail" }) });
+  const mail = page.locator("#settings-panel-transfer form").filter({ has: page.getByRole("heading", { name: "E-mail", exact: true }) });
   await mail.getByLabel(/mail program/).uncheck();
   await mail.getByRole("button", { name: "Save" }).click();
   await mail.locator(".field-error", { hasText: "You must enter a mail host name to use the simple SMTP option" }).waitFor();
   expectRefused(400);
   await mail.getByLabel("Mail host", { exact: true }).fill(`127.0.0.1:${smtpPort}`);
   await mail.getByLabel("Your e-mail address").fill("office@example.com");
+  await mail.getByLabel("User name").fill("office");
+  await mail.getByLabel("Password").fill("pa:ss");
   await mail.getByRole("button", { name: "Save" }).click();
   await mail.getByText("Saved.").waitFor();
+  assert.equal(await mail.getByLabel("Password").inputValue(), "");
+  await mail.getByText("A password is stored; leave this empty to keep it.").waitFor();
+  const text = page.locator("#settings-panel-transfer form").filter({ has: page.getByRole("heading", { name: "E-mail text" }) });
+  await text.getByLabel("Message text").fill("Call from %cid%.");
+  await text.getByRole("button", { name: "Save" }).click();
+  await text.getByText("Saved.").waitFor();
   await shot("console-06b-email-settings");
   await page.click("#settings-close");
   await rows.first().click();
   await page.keyboard.press("Control+s");
   await answer("E-mail", { fill: "owner@example.com" });
   await page.locator("#notices p", { hasText: "1 message e-mailed to owner@example.com." }).waitFor({ timeout: 30000 });
-  assert.deepEqual(JSON.parse(readFileSync(join(mailFolder, "0.json"), "utf8")).to, ["owner@example.com"]);
+  const sent = JSON.parse(readFileSync(join(mailFolder, "0.json"), "utf8"));
+  assert.deepEqual([sent.to, sent.login], [["owner@example.com"], "office"]);
+  assert.match(readFileSync(join(mailFolder, "0.part0"), "utf8"), /^Call from \+15551234\.\r\n/);
 
   say("saved as a WAVE file, then deleted");
   await rows.first().click();

@@ -110,6 +110,9 @@ await run("settings_test", async () => {
   await openTab("Transfer and messages");
   await page.locator("#settings-panel-transfer .settings-page").waitFor();
   await shot("settings-08-transfer");
+  const mailHost = page.locator("#settings-panel-transfer").getByLabel("Mail host", { exact: true });
+  assert.ok(await mailHost.isDisabled(), "the mail host is idle while the mail program sends");
+  await shot("settings-08b-email", { scrollTo: "#settings-panel-transfer form.settings-page:nth-of-type(2)" });
   await page.getByRole("button", { name: "Delivery format" }).click();
   // The chooser asks the server for the formats before it opens.
   await dialog.locator("#sd-title").filter({ hasText: "Select Wave File Format" }).waitFor();

@@ -2,7 +2,7 @@
 # The web console in headless Chromium, used as a new user would: the
 # factory installation shown, a message left by a SIP call appearing live,
 # played (and so read), moved to a new mailbox, e-mailed through a loopback
-# mail server, downloaded and deleted;
+# mail server that wants a login, downloaded and deleted;
 # answering off and on; the IVR program saved and loaded again; off loopback
 # the login comes first. Screenshots of each state go to
 # console-screenshots/ in the build folder.
@@ -17,7 +17,7 @@ message_ogm
 sed -i 's/^sendtofolder=false/sendtofolder=true/' "$data/MailBoxes/Default.mbx"
 direct_device
 mail_port="$(free_port tcp)"
-check "the mail server listens" serve_mail "$mail_port"
+check "the mail server listens" serve_mail "$mail_port" --auth office:pa:ss
 # The browser script places the call through this command when it is ready for it.
 export -f sipp_run && export support
 console_run console "the console works as a user expects" \

@@ -98,10 +98,11 @@ mail_settings() {
   printf '\n[email]\nusemapi=false\nmailhost=127.0.0.1:%s\nfromemail=zavotel@example.com\nsmtpsecurity=none\n' \
     "$1" >>"$data/settings.ini"
 }
-# serve_mail PORT: a mail server on the port storing each message into mail/
-# (N.eml, its parts decoded as N.partI; see tests/support/smtp_server.py);
+# serve_mail PORT [OPTIONS...]: a mail server on the port storing each message
+# into mail/ (N.eml, its parts decoded as N.partI; see
+# tests/support/smtp_server.py for the options);
 # serve_ftp PORT: an FTP server on the port taking uploads into ftproot.
-serve_mail() { mkdir -p mail && serve "$1" smtp.txt "$support/smtp_server.py" --port "$1" --folder mail; }
+serve_mail() { mkdir -p mail && serve "$1" smtp.txt "$support/smtp_server.py" --port "$1" --folder mail "${@:2}"; }
 serve_ftp() { mkdir -p ftproot && serve "$1" ftp.txt -m pyftpdlib -i 127.0.0.1 -p "$1" -w -d ftproot; }
 
 # rms FILE [SOX EFFECTS...]: the RMS amplitude of FILE after the effects.

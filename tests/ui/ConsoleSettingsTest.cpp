@@ -1,6 +1,8 @@
 // The settings pages through HTTP: lines take the first free section, only
-// line changes ask for a rebuild, every refused value names its field, SIP
+// line changes ask for a rebuild, every refused value names its field,
 // passwords never come back, and the delivery format file is written whole.
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
@@ -93,6 +95,13 @@ TEST_F(ConsoleSettingsTest, RefusedValuesNameTheirFieldAndChangeNothing) {
       {"/api/settings/page", {{"page", "email"}, {"values", {{"subject", "Hi\r\nBcc: x@y"}}}}, "subject"},
       {"/api/settings/page", {{"page", "email"}, {"values", {{"usemapi", false}, {"mailhost", ""}, {"fromemail", "a@b"}}}}, "mailhost"},
       {"/api/settings/page", {{"page", "email"}, {"values", {{"usemapi", false}, {"mailhost", "m"}, {"fromemail", ""}}}}, "fromemail"},
+      {"/api/settings/page", {{"page", "email"}, {"values", {{"mailhost", "mail:0"}}}}, "mailhost"},
+      {"/api/settings/page", {{"page", "email"}, {"values", {{"mailhost", "mail:bob:pw"}}}}, "mailhost"},
+      {"/api/settings/page", {{"page", "email"}, {"values", {{"smtpuser", ""}, {"smtppassword", "pw"}}}}, "smtpuser"},
+      {"/api/settings/page", {{"page", "email"}, {"values", {{"smtppassword", std::string(129, 'p')}}}}, "smtppassword"},
+      {"/api/settings/page", {{"page", "email"}, {"values", {{"smtpsecurity", "ssl"}}}}, "smtpsecurity"},
+      {"/api/settings/emailtemplate", {{"text", "Hi\x01"}}, "text"},
+      {"/api/settings/emailtemplate", {{"text", std::string(65537, 'x')}}, "text"},
       {"/api/settings/lines/save", {{"name", ""}, {"device", 0}}, "name"},
       {"/api/settings/lines/save", {{"name", "A"}, {"device", 1}}, "device"},
       {"/api/settings/lines/save", {{"name", "A"}, {"device", 0}, {"ogm", "a/b"}}, "ogm"},
@@ -123,6 +132,49 @@ TEST_F(ConsoleSettingsTest, PasswordsAreNeverSentBackAndAnEmptyOneKeepsTheOld) {
     EXPECT_TRUE(json::parse(body)["devices"][1]["passwordSet"]) << body;
   }
   EXPECT_EQ(ProfileReadString(File(), "sipdevice1", "password", ""), "sesame-secret");
+}
+
+// A login written into the mail host shows in the login fields, and saving
+// the page moves it there; without a user there is no password.
+TEST_F(ConsoleSettingsTest, TheMailLoginIsNeverSentBackAndMovesOutOfTheMailHost) {
+  ProfileWriteString(File(), "email", "mailhost", "mail.test:587:bob:pa:ss");
+  ProfileWriteString(File(), "email", "smtpsecurity", "TLS");
+  ProfileWriteString(File(), "email", "smtpverify", "no");
+  const auto shown = client_->Get("/api/settings/page?name=email");
+  EXPECT_EQ(shown->body.find("pa:ss"), std::string::npos) << shown->body;
+  const json values = json::parse(shown->body)["values"];
+  EXPECT_EQ(values["mailhost"], "mail.test:587");
+  EXPECT_EQ(values["smtpuser"], "bob");
+  EXPECT_EQ(values["smtppassword"], "");
+  EXPECT_TRUE(values["smtppasswordSet"]);
+  EXPECT_EQ(values["smtpsecurity"], "tls");
+  EXPECT_FALSE(values["smtpverify"]);
+
+  ASSERT_EQ(PostJson("/api/settings/page", {{"page", "email"}, {"values", values}})->status, 200);
+  EXPECT_EQ(ProfileReadString(File(), "email", "mailhost", ""), "mail.test:587");
+  EXPECT_EQ(ProfileReadString(File(), "email", "smtpuser", ""), "bob");
+  EXPECT_EQ(ProfileReadString(File(), "email", "smtppassword", ""), "pa:ss");
+  EXPECT_EQ(ProfileReadString(File(), "email", "smtpsecurity", ""), "tls");
+
+  json noUser = values;
+  noUser["smtpuser"] = "";
+  ASSERT_EQ(PostJson("/api/settings/page", {{"page", "email"}, {"values", noUser}})->status, 200);
+  EXPECT_EQ(ProfileReadString(File(), "email", "smtppassword", "unset"), "");
+}
+
+// The e-mail text is rewritten only when it changed.
+TEST_F(ConsoleSettingsTest, TheEmailTextIsKeptUntilItChanges) {
+  EXPECT_EQ(json::parse(client_->Get("/api/settings/emailtemplate")->body)["text"], "");
+  const std::string text = "From %callername%\r\n\tat %cid%\n";
+  ASSERT_EQ(PostJson("/api/settings/emailtemplate", {{"text", text}})->status, 200);
+  const std::string path = folders_->Root() + "/Email Template.txt";
+  EXPECT_EQ(FileText(path), text);
+  struct stat before {};
+  ASSERT_EQ(::stat(path.c_str(), &before), 0);
+  ASSERT_EQ(PostJson("/api/settings/emailtemplate", {{"text", text}})->status, 200);
+  struct stat after {};
+  ASSERT_EQ(::stat(path.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
 }
 
 TEST_F(ConsoleSettingsTest, RemovingADeviceKeepsEachLineOnItsOwnDevice) {

@@ -5,7 +5,6 @@
 #include "core/DataFolders.h"
 #include "core/FileIo.h"
 #include "core/MainMessages.h"
-#include "core/Path.h"
 #include "log/LogFile.h"
 #include "mail/LMailBox.h"
 #include "mail/LMailBoxMessage.h"
@@ -18,8 +17,6 @@
 #include "mail/smtp/EmailSettings.h"
 
 namespace {
-
-constexpr std::size_t kMaxTemplate = 65536;
 
 // The transcript, "" when the mailbox wants none or recognition failed;
 // nullopt when the task was stopped meanwhile. The recogniser hears the
@@ -43,7 +40,7 @@ EmailMessage MessageEmail(const DataFolders& folders, const EmailSettings& setti
                           const std::string& recordPath, std::string to,
                           const std::string& transcript) {
   const std::string templateText =
-      ReadFileText(PathJoin(folders.Root(), "Email Template.txt"), kMaxTemplate).value_or("");
+      ReadFileText(EmailTemplatePath(folders), kMaxEmailTemplate).value_or("");
   std::string body = MailLineEnds(FillMessageTemplate(templateText, recordPath)) + transcript;
   body += EmailFooter(body);
   return {std::move(to), settings.fromEmail, FillMessageTemplate(settings.subject, recordPath),

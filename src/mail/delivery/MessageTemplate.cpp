@@ -1,5 +1,7 @@
 #include "mail/delivery/MessageTemplate.h"
 
+#include "core/DataFolders.h"
+#include "core/Path.h"
 #include "core/Profile.h"
 #include "mail/LMailBoxMessage.h"
 
@@ -14,6 +16,10 @@ void Append(std::string& out, std::string_view text, std::size_t limit) {
 }
 
 }  // namespace
+
+std::string EmailTemplatePath(const DataFolders& folders) {
+  return PathJoin(folders.Root(), "Email Template.txt");
+}
 
 std::string FillMessageTemplate(std::string_view text, const std::string& recordPath) {
   const std::size_t limit = text.size() + kRoom;

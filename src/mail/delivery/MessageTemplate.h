@@ -1,6 +1,14 @@
 #pragma once
+#include <cstddef>
 #include <string>
 #include <string_view>
+
+class DataFolders;
+
+// The owner's body template, "Email Template.txt" in the data folder (a
+// missing one is empty), and the most of it that is read.
+constexpr std::size_t kMaxEmailTemplate = 65536;
+std::string EmailTemplatePath(const DataFolders& folders);
 
 // The e-mail subject and body made from the owner's templates: every
 // "%name%" is replaced by the key "name" of the message record's "message"

@@ -9,12 +9,10 @@ constexpr const char* kSection = "email";
 }
 
 SmtpSecurity EmailSettings::ParseSecurity(const std::string& text) {
-  if (text.empty() || EqualIgnoringCase(text, "starttls-if-offered")) {
-    return SmtpSecurity::kStartTlsIfOffered;
+  if (text.empty()) return SmtpSecurity::kStartTlsIfOffered;
+  for (size_t i = 0; i < kSecurityNames.size(); ++i) {
+    if (EqualIgnoringCase(text, kSecurityNames[i])) return static_cast<SmtpSecurity>(i);
   }
-  if (EqualIgnoringCase(text, "starttls")) return SmtpSecurity::kStartTls;
-  if (EqualIgnoringCase(text, "tls")) return SmtpSecurity::kTls;
-  if (EqualIgnoringCase(text, "none")) return SmtpSecurity::kNone;
   Trace("EmailSettings unknown smtpsecurity \"%s\", using starttls-if-offered", text.c_str());
   return SmtpSecurity::kStartTlsIfOffered;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <string>
+#include <string_view>
 
 // How the SMTP sender protects the connection ([email] "smtpsecurity").
 enum class SmtpSecurity {
@@ -25,9 +27,14 @@ struct EmailSettings {
   bool smtpVerify = true;                       // "smtpverify": check the server's certificate
   std::string sendmail = "/usr/sbin/sendmail";  // "sendmail": the system mailer
 
+  // The "smtpsecurity" names, in the order of the enum.
+  static constexpr std::array<std::string_view, 4> kSecurityNames = {"starttls-if-offered", "starttls", "tls",
+                                                                     "none"};
+
   static EmailSettings Read(const std::string& settingsPath);
   // Unknown text gives the default.
   static SmtpSecurity ParseSecurity(const std::string& text);
+  static std::string_view SecurityName(SmtpSecurity security) { return kSecurityNames[static_cast<int>(security)]; }
   // Only an explicit "false", "no", "off" or "0" turns the check off.
   static bool ParseVerify(const std::string& text);
 };

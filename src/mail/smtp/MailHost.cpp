@@ -48,3 +48,9 @@ MailHost MailHost::Parse(std::string_view text) {
   result.password = text;
   return result;
 }
+
+std::string MailHost::Address() const {
+  std::string text = host.find(':') == std::string::npos ? host : "[" + host + "]";
+  if (port != 0) text += ":" + std::to_string(port);
+  return text;
+}

@@ -15,4 +15,6 @@ struct MailHost {
   bool valid = true;  // false for an empty host or a port outside 1..65535
 
   static MailHost Parse(std::string_view text);
+  // The host and port alone, written as Parse reads them.
+  std::string Address() const;
 };

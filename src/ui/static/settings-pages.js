@@ -27,12 +27,24 @@ const TRANSFER = [
   { key: "deletefiledays", label: "Delete messages after (days, 0 = never)", kind: "number", min: 0, max: 3650 },
 ];
 
+const PASSWORD_HINT = "used with the user name";
 const EMAIL = [
   { key: "usemapi", label: "Send through this computer's mail program (sendmail) instead of a mail host", kind: "check" },
   { key: "mailhost", label: "Mail host", kind: "text", hint: "name or address, with :port when not 25" },
   { key: "fromemail", label: "Your e-mail address", kind: "text", hint: "the sender, and the recipient the E-mail command proposes" },
   { key: "subject", label: "Subject", kind: "text", hint: "%mailboxname%, %cid%, %callername% and the other call parameters are filled in" },
+  { key: "smtpsecurity", label: "Encryption", kind: "select", options: [
+    ["starttls-if-offered", "When the mail host offers it (STARTTLS)"],
+    ["starttls", "Always, by STARTTLS"],
+    ["tls", "From the start (TLS, port 465)"],
+    ["none", "Never"]] },
+  { key: "smtpverify", label: "Check the mail host's certificate", kind: "check" },
+  { key: "smtpuser", label: "User name", kind: "text", hint: "when the mail host wants a login" },
+  { key: "smtppassword", label: "Password", kind: "password", hint: PASSWORD_HINT },
 ];
+const MAIL_HOST_ONLY = ["mailhost", "smtpsecurity", "smtpverify", "smtpuser", "smtppassword"];
+const EMAIL_TEXT = [{ key: "text", label: "Message text", kind: "textarea", attrs: { rows: "8" },
+  hint: "%callername%, %cid% and the other call parameters are filled in; a transcript and a closing line follow it" }];
 
 const GENERAL = [
   { key: "tollsaver", label: "Toll saver: answer at ring 3 with new messages, else at ring 5", kind: "check" },
@@ -68,8 +80,10 @@ export async function refillPages() {
   await Promise.all(refills.map((refill) => refill()));
 }
 
-// A page's form in `container`: filled from the engine, saved by its button.
-export async function buildPage(container, name, fields, heading) {
+// A form of `fields` in `container`: filled from `load()`, saved through
+// `save(values)`, both answering the values to show. `wire(form)` runs once
+// and may answer what to do with the values after each fill.
+async function buildSaved(container, heading, fields, { load, save, wire = () => null }) {
   const form = buildForm(fields);
   const section = document.createElement("form");
   section.className = "settings-page";
@@ -77,14 +91,19 @@ export async function buildPage(container, name, fields, heading) {
   const status = document.createElement("p");
   status.className = "hint";
   status.setAttribute("role", "status");
-  const save = document.createElement("button");
-  save.type = "submit";
-  save.textContent = "Save";
-  section.append(Object.assign(document.createElement("h3"), { textContent: heading }), form.element, save, status);
+  const button = document.createElement("button");
+  button.type = "submit";
+  button.textContent = "Save";
+  section.append(Object.assign(document.createElement("h3"), { textContent: heading }), form.element, button, status);
+  const shown = wire(form) || (() => {});
+  const fill = (values) => {
+    form.fill(values);
+    shown(values);
+  };
   // Shown only once filled and wired: typing into it earlier would be
   // overwritten, and a Save before its handler would submit the page away.
   const refill = async () => {
-    form.fill((await api(query("/api/settings/page", { name }))).values);
+    fill(await load());
     status.textContent = "";
   };
   await refill();
@@ -93,9 +112,8 @@ export async function buildPage(container, name, fields, heading) {
     event.preventDefault();
     status.textContent = "";
     try {
-      form.fill((await api("/api/settings/page", { page: name, values: form.read() })).values);
+      fill(await save(form.read()));
       status.textContent = "Saved.";
-      if (name === "linesettings") document.dispatchEvent(new CustomEvent("settings-restart", { detail: true }));
     } catch (error) {
       if (!form.refuse({ field: error.field, message: error.message })) throw error;
     }
@@ -104,10 +122,42 @@ export async function buildPage(container, name, fields, heading) {
   return form;
 }
 
+// A settings page's form in `container`.
+export function buildPage(container, name, fields, heading, wire) {
+  return buildSaved(container, heading, fields, {
+    load: async () => (await api(query("/api/settings/page", { name }))).values,
+    save: async (values) => {
+      const answer = await api("/api/settings/page", { page: name, values });
+      if (name === "linesettings") document.dispatchEvent(new CustomEvent("settings-restart", { detail: true }));
+      return answer.values;
+    },
+    wire,
+  });
+}
+
+// The mail host's keys are idle while the mail program sends; a stored
+// password is never shown, only said.
+function followMailer(form) {
+  const mailer = form.controls.usemapi;
+  const apply = () => {
+    for (const key of MAIL_HOST_ONLY) form.controls[key].disabled = mailer.checked;
+  };
+  mailer.addEventListener("change", apply);
+  const hint = form.controls.smtppassword.closest(".form-field").querySelector(".hint");
+  return (values) => {
+    apply();
+    hint.textContent = values.smtppasswordSet ? "A password is stored; leave this empty to keep it." : PASSWORD_HINT;
+  };
+}
+
 export async function buildTransfer(panel) {
   await buildPage(panel, "transfer", TRANSFER, "Transfer and messages");
   panel.append(await formatButton("Delivery format"));
-  await buildPage(panel, "email", EMAIL, "E-mail");
+  await buildPage(panel, "email", EMAIL, "E-mail", followMailer);
+  await buildSaved(panel, "E-mail text", EMAIL_TEXT, {
+    load: () => api("/api/settings/emailtemplate"),
+    save: (values) => api("/api/settings/emailtemplate", values),
+  });
 }
 
 export async function buildHours(panel) {

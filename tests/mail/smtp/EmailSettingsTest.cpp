@@ -28,11 +28,22 @@ TEST(MailHost, SplitsHostPortUserAndPassword) {
                               host.password;
     EXPECT_EQ(host.valid ? parts : "invalid", row.parts) << row.text;
   }
+  EXPECT_EQ(MailHost::Parse("mail:587:bob:pw").Address(), "mail:587");
+  EXPECT_EQ(MailHost::Parse("[::1]:u:p").Address(), "[::1]");
 }
 
 TEST(EmailSettings, OnlyAClearNoTurnsTheCertificateCheckOff) {
   for (const char* on : {"true", "True", "1", "", "maybe"}) EXPECT_TRUE(EmailSettings::ParseVerify(on)) << on;
   for (const char* off : {"false", "FALSE", "no", "off", "0"}) EXPECT_FALSE(EmailSettings::ParseVerify(off)) << off;
+}
+
+TEST(EmailSettings, SecurityNamesReadBackAsWritten) {
+  for (const std::string_view name : EmailSettings::kSecurityNames) {
+    std::string shouted(name);
+    for (char& c : shouted) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_EQ(EmailSettings::SecurityName(EmailSettings::ParseSecurity(shouted)), name);
+  }
+  EXPECT_EQ(EmailSettings::ParseSecurity("ssl"), SmtpSecurity::kStartTlsIfOffered);
 }
 
 TEST(SmtpExtensions, ReadsStartTlsAndAuthMechanisms) {
