@@ -1,7 +1,8 @@
 // The main window's e-mail command: each chosen message, converted to the
 // delivery format once, goes out as the delivery task's e-mail would, but to
-// the recipient the user gave. It runs on the request's own thread (it may
-// take seconds), its progress shown through the engine's status.
+// the recipient the user gave. The E-mail settings' test message goes the
+// same way. Both run on the request's own thread (they may take seconds),
+// their progress shown through the engine's status, one e-mail at a time.
 #include <atomic>
 #include <memory>
 
@@ -57,18 +58,43 @@ bool EmailOne(ConsoleServer::State& state, const EmailSettings& settings, const 
   return false;
 }
 
+// Holds the e-mail commands' busy mark, when it was free.
+class BusyMark {
+ public:
+  explicit BusyMark(std::atomic<bool>& busy) : busy_(busy), held_(!busy.exchange(true)) {}
+  ~BusyMark() {
+    if (held_) busy_ = false;
+  }
+  BusyMark(const BusyMark&) = delete;
+  BusyMark& operator=(const BusyMark&) = delete;
+  bool Held() const { return held_; }
+
+ private:
+  std::atomic<bool>& busy_;
+  const bool held_;
+};
+
+// The recipient of `request`; refuses and gives nothing when it has none.
+std::optional<std::string> Recipient(const Request& request, Response& response) {
+  const std::optional<std::string> to = console_request::StringField(request.body, "to");
+  if (!to) {
+    Refuse(response, 400, "expected the recipient as \"to\"");
+  } else if (std::string problem = RecipientProblem(*to); !problem.empty()) {
+    Refuse(response, 400, problem);
+  } else {
+    return to;
+  }
+  return std::nullopt;
+}
+
 void PostEmail(ConsoleServer::State& state, std::atomic<bool>& busy, const Request& request,
                Response& response) {
   const std::optional<Selection> selection = RequestedSelection(state.host.folders, request.body, response);
   if (!selection) return;
-  const std::optional<std::string> to = console_request::StringField(request.body, "to");
-  if (!to) return Refuse(response, 400, "expected the recipient as \"to\"");
-  if (std::string problem = RecipientProblem(*to); !problem.empty()) return Refuse(response, 400, problem);
-  if (busy.exchange(true)) return Refuse(response, 409, "another e-mail is being sent");
-  struct Idle {
-    std::atomic<bool>& busy;
-    ~Idle() { busy = false; }
-  } idle{busy};
+  const std::optional<std::string> to = Recipient(request, response);
+  if (!to) return;
+  const BusyMark sending(busy);
+  if (!sending.Held()) return Refuse(response, 409, "another e-mail is being sent");
 
   state.host.send(LMessage{WM_MESSAGESSEEN, 0, 0, ""});
   const EmailSettings settings = EmailSettings::Read(state.host.folders.SettingsFile());
@@ -84,6 +110,19 @@ void PostEmail(ConsoleServer::State& state, std::atomic<bool>& busy, const Reque
   Answer(response, {{"sent", sent}});
 }
 
+void PostTest(ConsoleServer::State& state, std::atomic<bool>& busy, const Request& request, Response& response) {
+  const std::optional<std::string> to = Recipient(request, response);
+  if (!to) return;
+  const BusyMark sending(busy);
+  if (!sending.Held()) return Refuse(response, 409, "another e-mail is being sent");
+  const EmailSettings settings = EmailSettings::Read(state.host.folders.SettingsFile());
+  ConsoleProgress mailing(state.host, "Email", state.stopping);
+  const EmailSendResult sent = SendMail(settings, TestEmail(settings, *to), mailing);
+  if (sent.result != kProcessDone)
+    return Refuse(response, 502, sent.result == kProcessCancelled ? "the console was stopped" : sent.error);
+  Answer(response, {{"sent", 1}});
+}
+
 }  // namespace
 
 void AddEmailRoutes(ConsoleServer::State& state) {
@@ -91,6 +130,7 @@ void AddEmailRoutes(ConsoleServer::State& state) {
   state.http.Get("/api/email", [&state](const Request&, Response& r) { GetEmail(state, r); });
   state.http.Post("/api/messages/email",
                   [&state, busy](const Request& q, Response& r) { PostEmail(state, *busy, q, r); });
+  state.http.Post("/api/email/test", [&state, busy](const Request& q, Response& r) { PostTest(state, *busy, q, r); });
 }
 
 }  // namespace console_server

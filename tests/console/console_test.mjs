@@ -92,15 +92,18 @@ await run("console_test", async () => {
   await text.getByLabel("Message text").fill("Call from %cid%.");
   await text.getByRole("button", { name: "Save" }).click();
   await text.getByText("Saved.").waitFor();
+  await mail.getByRole("button", { name: "Send a test message" }).click();
+  await answer("Send a test message", { fill: "test@example.com" });
+  await mail.getByText("A test message was sent to test@example.com.").waitFor({ timeout: 30000 });
   await shot("console-06b-email-settings");
   await page.click("#settings-close");
   await rows.first().click();
   await page.keyboard.press("Control+s");
   await answer("E-mail", { fill: "owner@example.com" });
   await page.locator("#notices p", { hasText: "1 message e-mailed to owner@example.com." }).waitFor({ timeout: 30000 });
-  const sent = JSON.parse(readFileSync(join(mailFolder, "0.json"), "utf8"));
-  assert.deepEqual([sent.to, sent.login], [["owner@example.com"], "office"]);
-  assert.match(readFileSync(join(mailFolder, "0.part0"), "utf8"), /^Call from \+15551234\.\r\n/);
+  const sent = [0, 1].map((n) => JSON.parse(readFileSync(join(mailFolder, `${n}.json`), "utf8")));
+  assert.deepEqual(sent.map((mail) => [mail.to, mail.login]), [[["test@example.com"], "office"], [["owner@example.com"], "office"]]);
+  assert.match(readFileSync(join(mailFolder, "1.part0"), "utf8"), /^Call from \+15551234\.\r\n/);
 
   say("saved as a WAVE file, then deleted");
   await rows.first().click();

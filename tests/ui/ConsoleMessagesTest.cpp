@@ -228,4 +228,14 @@ TEST_F(ConsoleMessagesTest, EmailArrivesWithTheMessageAttached) {
   EXPECT_EQ(SentIds(), std::vector<uint32_t>{WM_MESSAGESSEEN});
 }
 
+TEST_F(ConsoleMessagesTest, ATestMessageThatCannotGoOutSaysWhy) {
+  const std::string settings = folders_->SettingsFile();
+  ProfileWriteString(settings, "email", "usemapi", "false");
+  ProfileWriteString(settings, "email", "mailhost", "127.0.0.1:1");
+  EXPECT_EQ(Post("/api/email/test", R"({"to":""})")->status, 400);
+  auto failed = Post("/api/email/test", R"({"to":"ann@x.test"})");
+  EXPECT_EQ(failed->status, 502);
+  EXPECT_NE(failed->body.find("error"), std::string::npos) << failed->body;
+}
+
 }  // namespace

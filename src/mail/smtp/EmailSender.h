@@ -23,6 +23,9 @@ struct EmailSendResult {
   std::vector<std::string> transcript;
 };
 
+// The short message that tests the e-mail settings.
+EmailMessage TestEmail(const EmailSettings& settings, std::string to);
+
 // Sends through the system mailer or the SMTP sender as the settings say.
 // Every wait tests progress.IsCancelled, so a stop ends it within about
 // 200 ms. Nothing is written to the system log: the caller logs `error`.

@@ -15,11 +15,7 @@ int RunMailCommand(const CommandLine& line) {
   const DataFolders folders =
       DataFolders::Resolve(DataRootChoice::FromEnvironment(line.dataOption, false).Root());
   const EmailSettings settings = EmailSettings::Read(folders.SettingsFile());
-  EmailMessage message;
-  message.to = line.arguments[1];
-  message.from = settings.fromEmail;
-  message.subject = "Zavotel test message";
-  message.body = "This is a test message from Zavotel.\r\nE-mail delivery works.\r\n";
+  const EmailMessage message = TestEmail(settings, line.arguments[1]);
 
   EmailSendResult sent;
   {

@@ -1,6 +1,7 @@
 // The settings pages of plain keys: each a form with its own Save button;
 // a refused value is shown beside its field.
 import { api, query } from "./api.js";
+import { ask } from "./dialogs.js";
 import { guarded } from "./notices.js";
 import { buildForm } from "./form-fields.js";
 import { formatButton } from "./settings-format.js";
@@ -82,7 +83,8 @@ export async function refillPages() {
 
 // A form of `fields` in `container`: filled from `load()`, saved through
 // `save(values)`, both answering the values to show. `wire(form)` runs once
-// and may answer what to do with the values after each fill.
+// and may answer what to do with the values after each fill. Answers
+// {form, section, status, submit} (submit() saves: whether it was saved).
 async function buildSaved(container, heading, fields, { load, save, wire = () => null }) {
   const form = buildForm(fields);
   const section = document.createElement("form");
@@ -108,18 +110,23 @@ async function buildSaved(container, heading, fields, { load, save, wire = () =>
   };
   await refill();
   refills.push(refill);
-  section.addEventListener("submit", guarded(async (event) => {
-    event.preventDefault();
+  const submit = async () => {
     status.textContent = "";
     try {
       fill(await save(form.read()));
       status.textContent = "Saved.";
+      return true;
     } catch (error) {
       if (!form.refuse({ field: error.field, message: error.message })) throw error;
+      return false;
     }
+  };
+  section.addEventListener("submit", guarded((event) => {
+    event.preventDefault();
+    return submit();
   }));
   container.append(section);
-  return form;
+  return { form, section, status, submit };
 }
 
 // A settings page's form in `container`.
@@ -150,10 +157,32 @@ function followMailer(form) {
   };
 }
 
+// Saves the E-mail form, then sends a short message the way it set.
+function testButton(email) {
+  const button = Object.assign(document.createElement("button"), { type: "button", textContent: "Send a test message" });
+  button.addEventListener("click", guarded(async () => {
+    if (!(await email.submit())) return;
+    const answer = await ask({ caption: "Send a test message",
+      input: { label: "Send to", value: email.form.controls.fromemail.value, type: "email" } });
+    if (!answer) return;
+    const to = answer.value.trim();
+    email.status.textContent = `Sending a test message to ${to}…`;
+    try {
+      await api("/api/email/test", { to });
+      email.status.textContent = `A test message was sent to ${to}.`;
+    } catch (error) {
+      email.status.textContent = "";
+      throw error;
+    }
+  }));
+  return button;
+}
+
 export async function buildTransfer(panel) {
   await buildPage(panel, "transfer", TRANSFER, "Transfer and messages");
   panel.append(await formatButton("Delivery format"));
-  await buildPage(panel, "email", EMAIL, "E-mail", followMailer);
+  const email = await buildPage(panel, "email", EMAIL, "E-mail", followMailer);
+  email.section.querySelector("button[type=submit]").after(" ", testButton(email));
   await buildSaved(panel, "E-mail text", EMAIL_TEXT, {
     load: () => api("/api/settings/emailtemplate"),
     save: (values) => api("/api/settings/emailtemplate", values),
