@@ -36,6 +36,11 @@ await run("mailbox_test", async () => {
   say("e-mail delivery needs its address; with both the file is written");
   await page.fill('#mbx-props [name="accesscode"]', "4711");
   await page.check('#mbx-props [name="sendemail"]');
+  const speaker = props.locator('[name="speechtotextspeaker"]');
+  assert.ok(await speaker.isDisabled(), "speech-to-text's fields wait for its switch");
+  await page.check('#mbx-props [name="speechtotext"]');
+  assert.ok(await speaker.isEnabled());
+  await page.uncheck('#mbx-props [name="speechtotext"]');
   await page.click("#mbx-props-ok");
   await errorBeside(props, "emailaddress").waitFor();
   assert.equal(await errorBeside(props, "emailaddress").textContent(),
@@ -45,8 +50,8 @@ await run("mailbox_test", async () => {
   await page.click("#mbx-props-ok");
   await props.waitFor({ state: "hidden" });
   const box = join(data, "MailBoxes", "Default.mbx");
-  assert.deepEqual([key(box, "accesscode"), key(box, "emailaddress"), key(box, "remoteaccess")],
-    ["4711", "owner@example.com", "true"]);
+  const keys = ["accesscode", "emailaddress", "remoteaccess", "speechtotextspeaker"];
+  assert.deepEqual(keys.map((name) => key(box, name)), ["4711", "owner@example.com", "true", "Anna"]);
 
   say("the Outbound view lists the numbers");
   await page.click('nav a[data-view="outbound"]');

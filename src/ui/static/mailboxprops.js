@@ -74,20 +74,21 @@ function build() {
   fields.append(stateLine);
   fields.append(Object.assign(document.createElement("div"), { id: "mbx-props-format" }));
   fields.append(greetingElement());
-  for (const key of ["sendemail", "sendemailaudio", "sendftp", "sendtofolder", "forwardtel", "remoteaccess"])
-    wraps.get(key).control.addEventListener("change", applyDependencies);
+  const switches = ["sendemail", "sendemailaudio", "speechtotext", "sendftp", "sendtofolder", "forwardtel", "remoteaccess"];
+  for (const key of switches) wraps.get(key).control.addEventListener("change", applyDependencies);
 }
 
 const control = (key) => wraps.get(key).control;
 
 // As the dialog allows: deleting needs the audio attached, speech-to-text
-// needs e-mail; a method's fields follow its switch.
+// needs e-mail, its engine and speaker need it on; a method's fields follow
+// its switch. Disabled fields are still sent, so their stored values stay.
 function applyDependencies() {
   const on = (key) => control(key).checked;
-  control("sendemaildelete").disabled = !on("sendemailaudio");
-  for (const key of ["emailaddress", "sendemailaudio", "speechtotext", "speechtotextengine", "speechtotextspeaker"])
-    control(key).disabled = !on("sendemail");
-  if (!on("sendemail")) control("sendemaildelete").disabled = true;
+  for (const key of ["emailaddress", "sendemailaudio", "speechtotext"]) control(key).disabled = !on("sendemail");
+  control("sendemaildelete").disabled = !on("sendemail") || !on("sendemailaudio");
+  for (const key of ["speechtotextengine", "speechtotextspeaker"])
+    control(key).disabled = !on("sendemail") || !on("speechtotext");
   for (const key of ["ftpserver", "ftpuser", "ftppass", "ftppassClear", "ftpdir"]) control(key).disabled = !on("sendftp");
   control("sendfolder").disabled = !on("sendtofolder");
   for (const key of ["forwardnumber", "maxforwardattempts", "forwardfailwaitmins", "forwardrepeat", "autoplay"])
