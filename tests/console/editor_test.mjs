@@ -108,6 +108,21 @@ await run("editor_test", async () => {
   await shotPage("06", "Programs", "programs");
   await shotPage("07", "Log and announce", "log");
 
+  say("closing with a change not saved asks first: No keeps the edit, Yes closes without saving");
+  const leave = "Close the OGM editor without saving your changes?";
+  await tab("Wait and type").click();
+  await field("ivr.wait").fill("9");
+  await page.keyboard.press("Escape");
+  await page.locator("#ask-text", { hasText: leave }).waitFor();
+  await page.click("#ask-cancel");
+  await page.locator("dialog#ask").waitFor({ state: "hidden" });
+  assert.ok(await editor.isVisible(), "No leaves the editor open");
+  assert.equal(await field("ivr.wait").inputValue(), "9");
+  await page.click("#ogm-close");
+  await answer("OGM Properties", { text: leave });
+  await editor.waitFor({ state: "hidden" });
+  assert.match(ini(), /^wait=6$/m);
+
   say("chosen as the answering OGM, it answers the browser phone, and key 2 leaves a message in Default");
   await page.reload();
   await page.selectOption("#ogm", NAME);

@@ -14,6 +14,7 @@ let pages = [];
 let loaded = null; // the server's answer for the OGM shown
 let runs = [];
 let audio = null; // the "What plays" audio widget
+let kept = ""; // content() as opened or last saved
 const $ = (id) => document.getElementById(id);
 
 function showPage(id, focus) {
@@ -74,7 +75,15 @@ function build(choices) {
     event.preventDefault();
     guarded(save)();
   });
-  $("ogm-close").addEventListener("click", () => dialog.close());
+  $("ogm-close").addEventListener("click", guarded(close));
+  // Escape is taken before it becomes a cancel: Chromium lets a page refuse
+  // a cancel only once between two actions of the user.
+  const leave = (event) => {
+    event.preventDefault();
+    guarded(close)();
+  };
+  dialog.addEventListener("keydown", (event) => event.key === "Escape" && leave(event));
+  dialog.addEventListener("cancel", leave);
   const imported = () => {
     loaded.audio = true;
     showAudio();
@@ -163,6 +172,7 @@ function fill(answer) {
   refreshBlocks(dialog);
   showAudio();
   clearErrors(dialog);
+  kept = content();
 }
 
 // Every key shown, but those of actions not chosen, which stay as stored.
@@ -177,6 +187,19 @@ function collect() {
   }
   runs.forEach((line, i) => (values.ivr[`run${i + 1}`] = line));
   return values;
+}
+
+// What the owner has typed: every value saved, and the spoken text.
+const content = () => JSON.stringify([collect(), $("ogm-text").value]);
+const unsaved = () => dialog?.open && content() !== kept;
+
+// Leaving the editor drops changes not saved only when the owner says so.
+async function mayLeave() {
+  return !unsaved() || confirmBox("OGM Properties", "Close the OGM editor without saving your changes?");
+}
+
+async function close() {
+  if (await mayLeave()) dialog.close();
 }
 
 async function save() {
@@ -219,6 +242,7 @@ async function preview() {
 }
 
 async function open(name) {
+  if (!(await mayLeave())) return;
   const answer = await api(query("/api/ogm/edit", { name }));
   if (!dialog) build(answer.choices);
   fill(answer);
@@ -227,4 +251,5 @@ async function open(name) {
   dialog.querySelector("[role=tab]").focus();
 }
 
+window.addEventListener("beforeunload", (event) => unsaved() && event.preventDefault());
 document.addEventListener("ogm-edit", (event) => guarded(open)(event.detail.name));
