@@ -111,6 +111,7 @@ export function tell(caption, message) {
   return ask({ caption, text: message, cancelText: null });
 }
 
+// Whether any dialog (this box, the OGM editor, properties) holds the keys.
 export function dialogOpen() {
-  return dialog.open;
+  return document.querySelector("dialog[open]") !== null;
 }
