@@ -61,11 +61,7 @@ class AudioTargetTest : public OpenedConsoleTest {
 };
 
 TEST_F(AudioTargetTest, ARefusedRequestChangesNothing) {
-  const struct {
-    const char* path;
-    std::string body;
-    int status;
-  } rows[] = {
+  const struct { const char* path; std::string body; int status; } rows[] = {
       {"/api/prompt/audio?name=..%2fsettings", Wave(8000, 1, 100), 400},
       {"/api/prompt/audio?name=", Wave(8000, 1, 100), 400},
       {"/api/prompt/audio?name=Hello", Wave(8000, 1, 100), 404},
@@ -94,10 +90,7 @@ TEST_F(AudioTargetTest, ARefusedRequestChangesNothing) {
 }
 
 TEST_F(AudioTargetTest, AnImportReplacesTheStoredFileInTheLineFormatAndQueuesItForLevelling) {
-  const struct {
-    const char* path;
-    std::string stored;
-  } rows[] = {
+  const struct { const char* path; std::string stored; } rows[] = {
       {"/api/prompt/audio?name=goodBYE", Prompt("Goodbye")},
       {"/api/mailbox/greeting?name=sales", Greeting()},
       {"/api/ogm/audio?name=main", folders_->Ogms() + "/Main.wav"},

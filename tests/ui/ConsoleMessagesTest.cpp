@@ -62,11 +62,7 @@ TEST_F(ConsoleMessagesTest, AudioPlaysAsPcmWaveAndSeeksByRange) {
   }
   // Our header is the one a conversion writes.
   const std::string stored = Text(WaveHeader(pcm, static_cast<uint32_t>(samples.size()))) + samples;
-  const struct {
-    const char* what;
-    std::string file;
-    std::string played;
-  } rows[] = {
+  const struct { const char* what; std::string file; std::string played; } rows[] = {
       {"16-bit PCM goes as stored", stored, stored},
       {"A-law is decoded", Text(WaveHeader(alaw, 320)) + alawBytes,
        Text(WaveHeader(pcm, 640)) + wave_test::Samples16(decoded)},
@@ -105,8 +101,11 @@ TEST_F(ConsoleMessagesTest, AudioPlaysAsPcmWaveAndSeeksByRange) {
   EXPECT_EQ(client_->Get("/api/messages/audio?mailbox=Default&id=000002")->status, 404);
 }
 
-TEST_F(ConsoleMessagesTest, ReadMarkAndDeleteTellTheEngine) {
+TEST_F(ConsoleMessagesTest, ListReadMarkAndDeleteTellTheEngine) {
   const std::string record = AddMessage("Default", "000001", "RIFF");
+  // (What a row holds is the event feed's test.)
+  EXPECT_NE(client_->Get("/api/messages?mailbox=default")->body.find(R"("file":"Default ICM000001")"), std::string::npos);
+  EXPECT_EQ(client_->Get("/api/messages?mailbox=Nobody")->status, 404);
   for (int time = 0; time < 2; ++time) {
     auto read = Post("/api/messages/read", R"({"mailbox":"Default","id":"000001"})");
     ASSERT_EQ(read->status, 200) << read->body;
@@ -152,11 +151,7 @@ TEST_F(ConsoleMessagesTest, MoveToItsOwnMailboxChangesNothing) {
 TEST_F(ConsoleMessagesTest, MailboxCommandsKeepToTheMailboxFolder) {
   const std::string settings = folders_->SettingsFile();
   AddMessage("Default", "000001", "RIFF");
-  const struct {
-    const char* path;
-    const char* body;
-    int status;
-  } rows[] = {
+  const struct { const char* path; const char* body; int status; } rows[] = {
       {"/api/mailboxes/new", R"({"name":"Mail/box. 1"})", 200},  // cleaned to "Mailbox 1"
       {"/api/mailboxes/new", R"({"name":"mailbox 1"})", 409},
       {"/api/mailboxes/new", R"({"name":"%2e%2e%2fsettings"})", 400},

@@ -32,11 +32,7 @@ class ConsoleOgmListTest : public ConsoleServerTest {
 };
 
 TEST_F(ConsoleOgmListTest, RefusedNamesAndTakenNamesChangeNothing) {
-  const struct {
-    const char* path;
-    const char* body;
-    int status;
-  } refused[] = {
+  const struct { const char* path; const char* body; int status; } refused[] = {
       {"/api/ogmlist/new", R"({"name": "../Main"})", 400},
       {"/api/ogmlist/new", R"({"name": "a/b"})", 400},
       {"/api/ogmlist/new", R"({"name": ""})", 400},

@@ -54,11 +54,7 @@ TEST_F(ConsoleProgramTest, NamesThatLeaveTheProgramFolderAreRefused) {
   std::filesystem::create_directory(folders_->Root() + "/IVR Programs");
   ProfileWriteString(folders_->Root() + "/secret.ivr", "sip", "password", kSecret);
   const std::string body = "\xDC\xFE\0\0\xFF";
-  struct Row {
-    const char* method;
-    std::string path;
-    std::string body;
-  };
+  struct Row { const char* method; std::string path; std::string body; };
   const Row rows[] = {
       {"load", "/api/ivr/load?name=..%2Fsecret.ivr", body},
       {"load", "/api/ivr/load?name=%252e%252e%252fsecret.ivr", body},

@@ -25,10 +25,7 @@ class MailBoxPropertiesTest : public OpenedConsoleTest {
 };
 
 TEST_F(MailBoxPropertiesTest, RefusalsNameTheirFieldAndWriteNothing) {
-  struct Row {
-    json properties;
-    const char* field;
-  };
+  struct Row { json properties; const char* field; };
   const Row rows[] = {
       {{{"remoteaccess", true}, {"accesscode", ""}}, "accesscode"},
       {{{"accesscode", "12a4"}}, "accesscode"},

@@ -28,15 +28,10 @@ class OgmEditTest : public OpenedConsoleTest {
 
 };
 
-struct Refusal {
-  const char* values;  // JSON
-  const char* field;
-};
-
 TEST_F(OgmEditTest, ABadValueIsRefusedNamingItsFieldAndNothingChanges) {
   ProfileWriteString(Ini("Main"), "ivr", "custom", "kept");
   const std::string before = ReadFileText(Ini("Main"), 1 << 16).value_or("");
-  const Refusal rows[] = {
+  const struct { const char* values; const char* field; } rows[] = {  // values: JSON
       {R"({"ivr": {"wait": -1}})", "ivr.wait"},
       {R"({"ivr": {"wait": "6"}})", "ivr.wait"},
       {R"({"ivr": {"answer": "true"}})", "ivr.answer"},
@@ -65,7 +60,7 @@ TEST_F(OgmEditTest, ABadValueIsRefusedNamingItsFieldAndNothingChanges) {
       {R"({"cid": {"enabled": true, "mode": 1, "ogm": ""}})", "cid.ogm"},
       {R"({"cid": {"cidscanmode": 4}})", "cid.cidscanmode"},
   };
-  for (const Refusal& row : rows)
+  for (const auto& row : rows)
     ExpectRefused("/api/ogm/edit", json{{"name", "Main"}, {"values", json::parse(row.values)}}.dump(), row.field);
   EXPECT_EQ(ReadFileText(Ini("Main"), 1 << 16).value_or(""), before);
   EXPECT_FALSE(ProfileReadBool(folders_->SettingsFile(), "settings", "ivrmodified", false));

@@ -81,11 +81,7 @@ TEST_F(OutboundRoutesTest, RefusalsNameTheirField) {
     settings.merge_patch(patch);
     return settings;
   };
-  struct Row {
-    const char* path;
-    json body;
-    const char* field;
-  };
+  struct Row { const char* path; json body; const char* field; };
   const Row rows[] = {
       {"/api/outbound/add", {{"number", "555;0101"}}, "number"},
       {"/api/outbound/add", {{"number", " "}}, "number"},
