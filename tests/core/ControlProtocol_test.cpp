@@ -10,12 +10,7 @@ using control::ParseRequest;
 
 TEST(ControlProtocol, RequestsAreOneLineOfAKnownMessageACommandAndAShortText) {
   const std::string longest(259, 'x');
-  struct Row {
-    std::string line;
-    uint32_t id;
-    int64_t wParam;
-    std::string text;
-  };
+  struct Row { std::string line; uint32_t id; int64_t wParam; std::string text; };
   for (const Row& row : std::initializer_list<Row>{
            {"32767 0\n", WM_CONTROLCOMMAND, 0, ""},
            {"32767 3 Sales Menu\r\n", WM_CONTROLCOMMAND, 3, "Sales Menu"},

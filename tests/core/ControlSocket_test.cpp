@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -54,10 +53,7 @@ TEST(ControlSocket, TheServerAnswersWellFormedRequestsAndRefusesTheRest) {
   const std::string path = tmp / "z.sock";
   std::string error;
   std::unique_ptr<ControlEndpoint> endpoint = ControlEndpoint::Open(path, error);
-  ASSERT_TRUE(endpoint) << error;
-  struct stat st;
-  ASSERT_EQ(::stat(path.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  ASSERT_TRUE(endpoint) << error;  // (its mode is engine_instance's, end to end)
   ControlServer server(std::move(endpoint), [](const LMessage& m) {
     return control::Reply{true, m.wParam * 10, m.text};
   });

@@ -5,8 +5,6 @@
 
 #include <fstream>
 
-#include "core/FirstStartSettings.h"
-#include "core/Profile.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -38,43 +36,23 @@ TEST(DataFolders, DefaultLayoutIsCreatedPrivateUnlessAFileIsInTheWay) {
   EXPECT_FALSE(DataFolders::Resolve(tmp / "file").CreateMissing()) << "a file in the way";
 }
 
-TEST(DataFolders, FoldersIniMovesSingleFolders) {
-  TempDir tmp;
-  std::string root = tmp / "data";
-  std::filesystem::create_directories(root);
-  std::ofstream(root + "/folders.ini") << "[Folders]\r\nLogs=" << tmp.Path() << "/elsewhere/logs\r\nOGMs = ivr\r\n";
-  DataFolders folders = DataFolders::Resolve(root);
-  // Relative entries are inside the root.
-  EXPECT_EQ(folders.Logs() + " " + folders.Ogms() + " " + folders.MailBoxes(),
-            tmp.Path() + "/elsewhere/logs " + root + "/ivr " + root + "/MailBoxes");
-  EXPECT_TRUE(folders.CreateMissing() && std::filesystem::is_directory(tmp.Path() + "/elsewhere/logs"));
-}
-
 // A data folder copied from a case-insensitive file system keeps being
-// found; where both spellings exist, the exact one wins.
-TEST(DataFolders, NamesInTheRootAreFoundWithoutCase) {
+// found; where both spellings exist, the exact one wins. folders.ini moves
+// single folders, relative entries inside the root.
+TEST(DataFolders, NamesInTheRootAreFoundWithoutCaseAndFoldersIniMovesSingleFolders) {
   TempDir tmp;
   const std::string root = tmp / "data";
   for (const char* folder : {"Mailboxes", "system prompts", "OGMS", "OGMs", "elsewhere/LOGS"})
     std::filesystem::create_directories(root + "/" + folder);
   std::ofstream(root + "/Settings.ini") << "[settings]\n";
-  std::ofstream(root + "/FOLDERS.INI") << "[folders]\nLogs=Elsewhere/logs\n";
+  std::ofstream(root + "/FOLDERS.INI") << "[folders]\r\nLogs=Elsewhere/logs\r\nDefault System Prompts = " << tmp / "factory" << "\r\n";
   const DataFolders folders = DataFolders::Resolve(root);
   EXPECT_EQ(std::vector<std::string>({folders.SettingsFile(), folders.MailBoxes(), folders.SystemPrompts(),
-                                      folders.Ogms(), folders.Logs()}),
+                                      folders.Ogms(), folders.Logs(), folders.DefaultSystemPrompts()}),
             std::vector<std::string>({root + "/Settings.ini", root + "/Mailboxes", root + "/system prompts",
-                                      root + "/OGMs", root + "/elsewhere/LOGS"}));
-  EXPECT_TRUE(folders.CreateMissing());
+                                      root + "/OGMs", root + "/elsewhere/LOGS", tmp / "factory"}));
+  EXPECT_TRUE(folders.CreateMissing() && std::filesystem::is_directory(tmp / "factory"));
   EXPECT_FALSE(std::filesystem::exists(root + "/MailBoxes")) << "a second, empty mailbox folder";
-}
-
-TEST(FirstStartSettings, WritesMissingKeysAndKeepsOwnersValues) {
-  TempDir tmp;
-  std::string settings = tmp / "settings.ini";
-  std::ofstream(settings) << "[settings]\nnrings=5\n";
-  EXPECT_TRUE(WriteFirstStartSettings(settings) && ProfileReadInt(settings, "settings", "nrings", 0) == 5 &&
-              ProfileReadBool(settings, "state", "on", false) &&
-              ProfileReadString(settings, "settings", "ogm", "") == "Default Answering Message");
 }
 
 }  // namespace

@@ -29,12 +29,7 @@ TEST(MoveFileOverIfUnchanged, MovesOnlyOverTheFileItWasToldOf) {
   using enum MoveOverResult;
   TempDir dir;
   const std::string from = dir / "levelled", to = dir / "prompt.wav", next = dir / "next";
-  const struct {
-    const char* what;
-    std::function<void()> change;
-    MoveOverResult result;
-    const char* text;
-  } rows[] = {
+  const struct { const char* what; std::function<void()> change; MoveOverResult result; const char* text; } rows[] = {
       {"unchanged", [] {}, kMoved, "levelled"},
       {"replaced", [&] { std::filesystem::rename(next, to); }, kChanged, "imported"},
       {"rewritten", [&] { std::ofstream(to) << "rewritten"; }, kChanged, "rewritten"},
