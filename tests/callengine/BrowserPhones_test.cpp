@@ -36,12 +36,7 @@ class BrowserPhonesTest : public IVRCMainTest {
 };
 
 TEST_F(BrowserPhonesTest, APageThatWentAwayIsHungUpAndFreed) {
-  struct Row {
-    const char *what;
-    bool closeStream;
-    bool sendAudio;
-    bool alive;
-  };
+  struct Row { const char *what; bool closeStream; bool sendAudio; bool alive; };
   const auto quiet = std::chrono::milliseconds(BrowserPhones::kSilentPageMs + BrowserPhones::kCheckMs + 500);
   for (const Row &row : {Row{"its stream closed", true, true, false},
                          Row{"no microphone audio", false, false, false},

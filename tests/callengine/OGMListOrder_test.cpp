@@ -18,12 +18,8 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-struct OrderCase {
-  const char* what;
-  std::map<std::string, std::string> ogms;  // name -> [ivr] lines
-  const char* answering;
-  Names expected;
-};
+// ogms: name -> [ivr] lines.
+struct OrderCase { const char* what; std::map<std::string, std::string> ogms; const char* answering; Names expected; };
 
 const OrderCase kCases[] = {
     {"breadth first from the answering OGM, unreached last",

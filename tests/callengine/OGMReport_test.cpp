@@ -10,11 +10,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-struct ReportCase {
-  const char* ini;  // after "[ivr]"
-  Lines lines;
-  const char* next;
-};
+struct ReportCase { const char* ini; Lines lines; const char* next; };  // ini: after "[ivr]"
 
 const ReportCase kReportCases[] = {
     {"", {"Wait 6s."}, ""},

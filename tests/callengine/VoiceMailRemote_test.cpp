@@ -8,8 +8,11 @@ namespace {
 
 class VoiceMailRemote : public VoiceMailFlowsTest {
  protected:
-  // Opens "Sales" (code 1234): its newest message starts.
-  void OpenSales() { AccessCall(), line_.Press("1234#"); }
+  // Opens "Sales" (code 1234, further `keys`): its newest message starts.
+  void OpenSales(const std::string &keys = "") {
+    MailBox("Sales", "remoteaccess=true\naccesscode=1234\n" + keys);
+    AccessCall(), line_.Press("1234#");
+  }
   std::string Title(const std::string &id) const { return Record("Sales", id, ""); }
   Texts Played() const { return Logged("Playing mailbox message: "); }
   Texts Prompts() const { return Logged("System prompt missing: "); }
@@ -53,7 +56,6 @@ TEST_F(VoiceMailRemote, TimeStampsFollowTheDateOrderAndRecentMessagesAreAnnounce
     EXPECT_EQ(stamp(date, "11:00:00", 1).Instant(), 0) << date;
   EXPECT_EQ(stamp("07/01/24", "25:00:00", 1).Instant(), 0);
   // Messages of today and yesterday are announced with their time.
-  MailBox("Sales", "remoteaccess=true\naccesscode=1234\nremoteaccesstime=true\n");
   // Prompt lengths that add up uniquely, so the total tells what was said.
   for (auto [name, ms] : {std::pair{"12", 100}, {"30", 200}, {"AM", 400}, {"Today", 800},
                           {"PM", 1600}, {"Yesterday", 3200}})
@@ -61,7 +63,7 @@ TEST_F(VoiceMailRemote, TimeStampsFollowTheDateOrderAndRecentMessagesAreAnnounce
   Message("Sales", "000001", "08/01/24", "00:30:00", 50);
   Message("Sales", "000002", "07/01/24", "12:00:00", 50);
   Message("Sales", "000003", "06/01/24", "23:59:00", 50);
-  OpenSales();
+  OpenSales("remoteaccesstime=true\n");
   EXPECT_EQ(PlayedMs(), 100 + 200 + 400 + 800 + 50);  // "12" "30" "AM" "Today"
   line_.Press('2');
   EXPECT_EQ(PlayedMs(), 100 + 1600 + 3200 + 50);  // "12" "PM" "Yesterday"
@@ -70,7 +72,6 @@ TEST_F(VoiceMailRemote, TimeStampsFollowTheDateOrderAndRecentMessagesAreAnnounce
 }
 
 TEST_F(VoiceMailRemote, MessagesAreOfferedNewestFirstThenNoMoreMessages) {
-  MailBox("Sales", "remoteaccess=true\naccesscode=1234\n");
   Message("Sales", "000001", "07/01/24", "11:00:00");
   Message("Sales", "000002", "07/01/24", "10:00:00");
   Message("Sales", "000003", "07/01/24", "12:00:00");
@@ -92,7 +93,6 @@ TEST_F(VoiceMailRemote, MessagesAreOfferedNewestFirstThenNoMoreMessages) {
 
 TEST_F(VoiceMailRemote, MenuKeysReplayMoveDeleteAndEndTheCall) {
   const std::string support = MailBox("Support", "remoteaccess=true\naccesscode=5678\n");
-  MailBox("Sales", "remoteaccess=true\naccesscode=1234\n");
   for (int n = 1; n <= 3; ++n)
     Message("Sales", "00000" + std::to_string(n), "07/01/24", std::to_string(10 + n) + ":00:00");
   OpenSales();
@@ -124,7 +124,6 @@ TEST_F(VoiceMailRemote, MenuKeysReplayMoveDeleteAndEndTheCall) {
 }
 
 TEST_F(VoiceMailRemote, SetupMenuPlaysAndRecordsTheGreeting) {
-  MailBox("Sales", "remoteaccess=true\naccesscode=1234\n");
   OpenSales();
   line_.Press("81");  // no greeting yet: the system's
   EXPECT_EQ(controller_.State(), S::CS_MBXSETUPPLAY);

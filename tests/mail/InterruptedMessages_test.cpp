@@ -20,13 +20,8 @@ std::string Audio(uint32_t ms, bool streaming) {
          std::string(ms * 16, '\x05');
 }
 
-struct InterruptedCase {
-  const char* box;
-  const char* id;
-  uint32_t ms;
-  bool streaming;
-  const char* outcome;  // what the first recovery makes of it
-};
+// outcome: what the first recovery makes of it.
+struct InterruptedCase { const char* box; const char* id; uint32_t ms; bool streaming; const char* outcome; };
 
 class InterruptedMessages : public ::testing::Test {
  protected:
