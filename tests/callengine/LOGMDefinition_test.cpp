@@ -32,17 +32,11 @@ class OGMDefinition : public ::testing::Test {
   LCallIdentity call_{"5551234", "Ann", "200", 2};
 };
 
-TEST_F(OGMDefinition, DefaultsNoCallReachesWrongTypesAndEditsAtEachUse) {
+// (How values parse is the profile's test.)
+TEST_F(OGMDefinition, DefaultsTheNumberEntryTypeInAnyCaseAndEditsAtEachUse) {
   EXPECT_EQ(std::tuple(ogm_.IsSet(Def::Flag::kAnswer), ogm_.RecordSilence("press1"),
                        ogm_.RecordMaxTime("press1", dir_ / "settings.ini")),
             std::tuple(true, 5000, 30000));
-  Ivr("wait=soon\nrepeat=\nanswer=True\nplaytts=true\npress1=42\nrunasplugin=1\n");
-  // No leading digits reads 0, empty the default; only a lower-case "t" is true.
-  EXPECT_EQ(std::tuple(ogm_.Value(Def::Number::kWait), ogm_.Value(Def::Number::kRepeat),
-                       ogm_.IsSet(Def::Flag::kAnswer), ogm_.IsSet(Def::Flag::kPlayTts),
-                       ogm_.IsSet(Def::Flag::kRunAsPlugin)),
-            std::tuple(0, 0, false, true, false));
-  EXPECT_EQ(ogm_.KeyAction('1'), OGMAction::kNoResponse);
   Ivr("type=ENTERNUMBER\nwait=9\n");
   EXPECT_TRUE(ogm_.IsNumberEntry() && ogm_.Value(Def::Number::kWait) == 9);
 }
