@@ -5,7 +5,6 @@
 
 #include "DtmfSignals.h"
 #include "telephony/dsp/LDtmfDetector.h"
-#include "telephony/dsp/LToneGenerator.h"
 
 namespace {
 
@@ -74,12 +73,4 @@ TEST(DtmfDetector, SameKeyAgainNeedsAGapAndResetForgetsAHalfHeardTone) {
   EXPECT_EQ(detector.Feed(std::span<const int16_t>(samples).first(640)), "");
   detector.Reset();
   EXPECT_EQ(detector.Feed(std::span<const int16_t>(samples).subspan(640)), "");
-}
-
-TEST(DtmfDetector, HearsTheGeneratedKeys) {
-  LToneGenerator generator;
-  ASSERT_TRUE(generator.QueueKeys("0123456789*#ABCD", 50, 50));
-  std::vector<int16_t> samples(16 * 800 + 800, 0);
-  EXPECT_EQ(generator.Mix(samples), 16u * 800);
-  EXPECT_EQ(Detect(samples), "0123456789*#ABCD");
 }

@@ -69,20 +69,6 @@ TEST(RtpEvent, SenderSendsAKeyAsOneTimestampGrowingThenThreeEndsAndBoundsTheDura
   EXPECT_TRUE(longKey[401] && !longKey[402]);
 }
 
-TEST(RtpEvent, ReceiverReportsTheSendersKeysOnce) {
-  LRtpEventSender sender;
-  ASSERT_TRUE(sender.QueueKeys("123*#ABCD0", 100, 60));
-  LRtpEventReceiver receiver;
-  std::string keys;
-  // Every packet arrives twice.
-  for (const auto& packet : Slots(sender, 200)) {
-    for (int copy = 0; packet && copy < 2; ++copy) {
-      if (char key = receiver.Receive(packet->timestamp, packet->payload)) keys += key;
-    }
-  }
-  EXPECT_EQ(keys, "123*#ABCD0");
-}
-
 TEST(RtpEvent, ReceiverKeysOnTheTimestampAndFollowsSegmentedEvents) {
   LRtpEventReceiver receiver;
   // A long event: one key however long.
