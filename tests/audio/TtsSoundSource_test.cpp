@@ -42,9 +42,7 @@ TEST(TtsSoundSource, AReaderSeesTheFileGrowAndThenEnd) {
   // end of the stream is left to the reader below, which waits for it.
   for (int32_t blocks = 1; blocks <= 3; ++blocks) {
     ASSERT_TRUE(WaitUntil([&] { return source->GetEndSample() == blocks * block; }));
-    if (blocks < 3) {
-      EXPECT_TRUE(source->IsStreaming());
-    }
+    EXPECT_TRUE(blocks == 3 || source->IsStreaming());
     engine.Release();
   }
   EXPECT_EQ(Drain(*source), std::vector<int32_t>(3 * FakeTtsEngine::kBlock, 100 * 16));

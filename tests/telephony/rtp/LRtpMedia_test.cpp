@@ -13,7 +13,6 @@
 #include "audio/TestSources.h"
 #include "core/MainLoop.h"
 #include "core/ManualClock.h"
-#include "core/SystemClock.h"
 #include "support/WaitUntil.h"
 #include "telephony/dsp/DtmfSignals.h"
 #include "telephony/SoundTestSupport.h"
@@ -298,34 +297,27 @@ TEST_F(RtpMedia, PacketsKeepTheirPaceOverAnHourAndAStallDropsTheAudioWhoseTimeHa
 // Two calls on the media thread, in real time: it sends both calls' packets
 // with nobody ticking, reports on the loop thread, and lets go at Stop.
 TEST(RtpMediaThread, DrivesEveryCallReportsOnTheLoopAndLetsGoAtStop) {
-  SystemClock clock;
-  MainLoop loop(clock);
-  LRtpMediaThread thread(clock);
+  LoopRunner runner;
+  LRtpMediaThread thread(runner.clock_);
   std::mutex lock;
   int sentByA = 0, eventsByA = 0, sentByB = 0;
-  auto a = std::make_unique<LRtpMedia>(loop, clock, &thread, [&](auto datagram) {
+  auto a = std::make_unique<LRtpMedia>(runner.loop, runner.clock_, &thread, [&](auto datagram) {
     LRtpPacket packet;
     std::lock_guard<std::mutex> guard(lock);
     ++sentByA;
     if (LRtpPacket::Parse(datagram, packet) && packet.payloadType == kEventType) ++eventsByA;
     return true;
   }, Description(kEventType));
-  auto b = std::make_unique<LRtpMedia>(loop, clock, &thread, [&](auto) {
+  auto b = std::make_unique<LRtpMedia>(runner.loop, runner.clock_, &thread, [&](auto) {
     std::lock_guard<std::mutex> guard(lock);
     return ++sentByB > 0;
   }, Description(kEventType));
   bool reportedOnLoop = false;
-  a->onTonesDone = [&] {
-    reportedOnLoop = loop.IsLoopThread();
-    loop.Stop();
-  };
+  a->onTonesDone = [&] { reportedOnLoop = runner.loop.IsLoopThread(); };
   a->Start();
   b->Start();
   ASSERT_TRUE(a->SendKeys("1"));
-  std::thread guard([&] { WaitUntil([&] { return reportedOnLoop; }); loop.Stop(); });
-  ASSERT_TRUE(loop.Run());
-  guard.join();
-  EXPECT_TRUE(reportedOnLoop);
+  EXPECT_TRUE(runner.Run({[&] { return reportedOnLoop; }}));
   a->Stop();
   b->Stop();
   std::lock_guard<std::mutex> sent(lock);
