@@ -73,7 +73,7 @@ struct FakeDeviceState {
     played += now;
     return now;
   }
-  // Input: fills the next buffer with `pcm` (its whole size).
+  // Input: records `pcm` into the next buffer, which a shorter `pcm` fills in part.
   bool Feed(const std::vector<int16_t>& pcm) {
     std::lock_guard<std::mutex> guard(lock);
     LWaveQueue::Chunk chunk = queue ? queue->Acquire(UINT32_MAX, 0) : LWaveQueue::Chunk{};

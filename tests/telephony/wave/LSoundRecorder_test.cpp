@@ -13,7 +13,7 @@ constexpr uint32_t kRecorderCookie = 7;
 constexpr int kFrames = 800;  // one buffer at 8000 Hz
 constexpr uint32_t kAllQueued = LSoundRecorder::kBuffers * kFrames * 2;
 
-std::vector<int16_t> Block(int16_t value) { return std::vector<int16_t>(kFrames, value); }
+std::vector<int16_t> Block(int16_t value, int frames = kFrames) { return std::vector<int16_t>(frames, value); }
 // Quiet but recognisable: 1, 2, ... 100 repeated (peak 1600 in chain units, -38 dB).
 std::vector<int16_t> QuietRamp() {
   std::vector<int16_t> block(kFrames);
@@ -118,13 +118,7 @@ TEST_F(LSoundRecorderTest, HeldStartRecordsOnlyAfterGo) {
 TEST_F(LSoundRecorderTest, StopWritesWhatTheDeviceStillHeld) {
   ASSERT_TRUE(Start(0, -127, 0, LSoundRecorder::kStartRecording));
   // Half a buffer recorded when the device is reset.
-  EXPECT_TRUE(runner.Run({Feed({kLoud}), [&] {
-                            std::lock_guard<std::mutex> guard(device->lock);
-                            LWaveQueue::Chunk chunk = device->queue->Acquire(800, 0);
-                            if (!chunk) return false;
-                            device->queue->Release(800);
-                            return true;
-                          }}));
+  EXPECT_TRUE(runner.Run({Feed({kLoud}), [&] { return device->Feed(Block(8000, 400)); }}));
   recorder.Stop();
   EXPECT_EQ(static_cast<std::size_t>(kFrames + 400), SinkFrames());
 }
