@@ -61,17 +61,19 @@ void LRtpMediaThread::Run() {
   while (!stopping_) {
     WaitForSlot(lock);
     if (stopping_) return;
+    // Taken before the round: one that runs past the next slot is followed
+    // at once, not a whole slot later.
+    nextDueMs_ = (clock_.TickCount() / kSlotMs + 1) * kSlotMs;
     for (LRtpMedia* media : media_) media->Tick();
   }
 }
 
-// Until the next slot of the grid, or while there is nothing to tick.
+// Until the slot after the last round's, or while there is nothing to tick.
 void LRtpMediaThread::WaitForSlot(std::unique_lock<PiMutex>& lock) {
   changed_.wait(lock, [this] { return stopping_ || !media_.empty(); });
   uint64_t now = clock_.TickCount();
-  const uint64_t due = (now / kSlotMs + 1) * kSlotMs;
-  while (!stopping_ && now < due) {
-    changed_.wait_for(lock, std::chrono::milliseconds(due - now));
+  while (!stopping_ && now < nextDueMs_) {
+    changed_.wait_for(lock, std::chrono::milliseconds(nextDueMs_ - now));
     now = clock_.TickCount();
   }
 }

@@ -38,6 +38,7 @@ class LRtpMediaThread {
   PiMutex lock_;
   std::condition_variable_any changed_;
   std::vector<LRtpMedia*> media_;
+  uint64_t nextDueMs_ = 0;  // when the next round is due
   bool stopping_ = false;
   std::thread thread_;
 };

@@ -329,6 +329,26 @@ TEST(RtpMediaThread, DrivesEveryCallReportsOnTheLoopAndLetsGoAtStop) {
   EXPECT_EQ(sentByB, afterStopB);
 }
 
+// A round that ends past the next slot's time (a slow send, a preempted
+// thread) is followed at once: waiting for the slot after would make every
+// call's next packet a whole slot late.
+TEST(RtpMediaThread, ARoundThatRunsPastTheNextSlotIsFollowedAtOnce) {
+  LoopRunner runner;
+  ManualClock clock{0, 1000};
+  LRtpMediaThread thread(clock);
+  std::atomic<int> sent{0};
+  auto media = std::make_unique<LRtpMedia>(runner.loop, clock, &thread, [&](auto) {
+    if (++sent == 2) clock.Advance(LRtpMedia::kPacketMs + 1);  // slot 1's round ends after slot 2 fell due
+    return true;
+  }, Description(-1));
+  media->Start();  // slot 0 goes at once
+  clock.Advance(LRtpMedia::kPacketMs);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (sent < 3 && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_EQ(sent, 3);
+  media->Stop();
+}
+
 TEST_F(RtpMedia, LostPacketsAreSilenceAndReorderedOnesFindTheirPlace) {
   Connect(kEventType);
   toB.drop = [](uint64_t index) { return index % 10 == 5; };
