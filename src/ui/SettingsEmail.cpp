@@ -58,13 +58,13 @@ std::optional<SettingsRefusal> Check(const json& values) {
 }
 
 void Show(const std::string& file, json& values) {
-  const EmailSettings settings = EmailSettings::Read(file);
-  const MailHost host = MailHost::Parse(settings.mailHost);
-  const bool inHost = !host.user.empty();
-  if (inHost) values["mailhost"] = host.Address();
-  values["smtpuser"] = inHost ? host.user : settings.smtpUser;
-  values["smtppasswordSet"] = !(inHost ? host.password : settings.smtpPassword).empty();
-  values["smtpverify"] = settings.smtpVerify;
+  const MailHost host = MailHost::Parse(values["mailhost"].get<std::string>());
+  if (!host.user.empty()) {
+    values["mailhost"] = host.Address();
+    values["smtpuser"] = host.user;
+    values["smtppasswordSet"] = !host.password.empty();
+  }
+  values["smtpverify"] = EmailSettings::ParseVerify(ProfileReadString(file, "email", "smtpverify", "true"));
 }
 
 // The checks let no login into the mail host; one stored there moves to the

@@ -74,7 +74,8 @@ bool WriteSettingsPage(const std::string& file, const SettingsPage& page, std::v
 // at most `limit` bytes; an "hh:mm" time of day (24:00 is the end of the day)
 // into seconds.
 bool PlainText(std::string_view text, size_t limit);
+std::optional<int> TimeOfDay(std::string_view text);
+
 // The longest password the settings pages take, and their refusal of longer ones.
 constexpr size_t kMaxPassword = 128;
 constexpr const char* kPasswordTooLong = "Enter a password of at most 128 characters.";
-std::optional<int> TimeOfDay(std::string_view text);
