@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/Utf8Text.h"
 #include "mail/smtp/MailHost.h"
 #include "ui/ConsoleName.h"
 #include "ui/ConsoleRequest.h"
@@ -72,6 +73,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     Require(values["mailhost"] == "" ||
             (host.password.empty() && again.host == host.host && again.port == host.port && again.user.empty()));
   }
+  // Text from files reaches the browser as UTF-8 whatever its bytes were,
+  // and UTF-8 text unchanged.
+  const std::string utf8 = AsUtf8(text);
+  Require(!nlohmann::json(utf8).dump().empty() && AsUtf8(utf8) == utf8);
+  bool wasUtf8 = true;
+  try {
+    (void)nlohmann::json(std::string(text)).dump();
+  } catch (const nlohmann::json::type_error&) {
+    wasUtf8 = false;
+  }
+  Require(wasUtf8 == (utf8 == text));
   console_request::StringField(text, "mailbox");
   if (const auto ids = console_request::TextListMember(text, "ids")) Require(ids->size() <= console_request::kMaxListed);
   return 0;

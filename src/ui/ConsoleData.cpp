@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/Profile.h"
+#include "core/Utf8Text.h"
 #include "mail/LMailBox.h"
 #include "mail/LMailBoxIterator.h"
 #include "mail/LMailBoxMessage.h"
@@ -39,9 +40,30 @@ json MessageRow(const std::string& record) {
   return row;
 }
 
+// Keys too: some objects are keyed by names from files.
+json AsUtf8Strings(const json& value) {
+  if (value.is_string()) return AsUtf8(value.get_ref<const std::string&>());
+  if (value.is_array()) {
+    json out = json::array();
+    for (const json& item : value) out.push_back(AsUtf8Strings(item));
+    return out;
+  }
+  if (!value.is_object()) return value;
+  json out = json::object();
+  for (const auto& [key, item] : value.items()) out[AsUtf8(key)] = AsUtf8Strings(item);
+  return out;
+}
+
 }  // namespace
 
-std::string Dump(const json& value) { return value.dump(-1, ' ', false, json::error_handler_t::replace); }
+// Rare: only files written elsewhere hold text that is not UTF-8.
+std::string Dump(const json& value) {
+  try {
+    return value.dump();
+  } catch (const json::type_error&) {
+    return AsUtf8Strings(value).dump();
+  }
+}
 
 std::string StatusJson(const EngineStatus::Snapshot& status) {
   json lines = json::array();

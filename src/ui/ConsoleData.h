@@ -10,8 +10,8 @@
 // from the data folder as they are now; nothing is kept between requests.
 namespace console_data {
 
-// The text of a JSON answer: names and texts from files need not be UTF-8,
-// so bad bytes become U+FFFD rather than failing the whole answer.
+// The text of a JSON answer. Names and texts from files need not be UTF-8:
+// they are read as the Windows code page where they are not (AsUtf8).
 std::string Dump(const nlohmann::json& value);
 
 // What the main window shows apart from the lists.

@@ -60,5 +60,5 @@ std::string ConsoleEventFeed::LogEvent() {
   // lines than the view keeps came meanwhile), else it is appended.
   const nlohmann::json data = {
       {"text", log.text.substr(log.text.size() - shown)}, {"error", log.error}, {"whole", fresh >= log.text.size()}};
-  return Event("log", data.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+  return Event("log", console_data::Dump(data));
 }

@@ -95,7 +95,7 @@ void AddVoiceRoutes(ConsoleServer::State& state);
 // The browser phones, when the host has them.
 void AddPhoneRoutes(ConsoleServer::State& state);
 inline constexpr const char* kJsonType = "application/json";
-// `value` as the JSON answer; bad UTF-8 from file names becomes U+FFFD.
+// `value` as the JSON answer (console_data::Dump).
 void Answer(httplib::Response& response, const nlohmann::json& value);
 // {"error": text} with `status`.
 void Refuse(httplib::Response& response, int status, const std::string& text);

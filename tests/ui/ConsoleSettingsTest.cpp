@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "ConsoleServerFixture.h"
@@ -175,6 +176,9 @@ TEST_F(ConsoleSettingsTest, TheEmailTextIsKeptUntilItChanges) {
   struct stat after {};
   ASSERT_EQ(::stat(path.c_str(), &after), 0);
   EXPECT_EQ(after.st_ino, before.st_ino);
+  // A text written elsewhere in the Windows code page shows its letters.
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << "Caf\xE9 \x80 \xC3\xA9";
+  EXPECT_EQ(json::parse(client_->Get("/api/settings/emailtemplate")->body)["text"], "Café € é");
 }
 
 TEST_F(ConsoleSettingsTest, RemovingADeviceKeepsEachLineOnItsOwnDevice) {

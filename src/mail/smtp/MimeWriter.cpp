@@ -5,7 +5,9 @@
 
 #include "core/Path.h"
 #include "core/Trace.h"
+#include "core/Utf8Text.h"
 #include "mail/smtp/Base64Lines.h"
+#include "mail/smtp/MimeHeaderText.h"
 
 namespace {
 
@@ -61,8 +63,13 @@ std::string MimeWriter::ChooseBoundary(std::string_view body) {
 
 std::string MimeWriter::HeaderBlock(const EmailMessage& message, const std::string& date) {
   return "MIME-Version: 1.0\r\nFrom: " + OneLine(message.from) + "\r\nTo: " + OneLine(message.to) +
-         "\r\nSubject: " + OneLine(message.subject) + "\r\nDate: " + date +
+         "\r\nSubject: " + MimeHeaderText::Encode(AsUtf8(OneLine(message.subject))) + "\r\nDate: " + date +
          "\r\nX-Mailer: Zavotel\r\n";
+}
+
+std::string MimeWriter::TextPartHeader(std::string_view body) {
+  if (MimeHeaderText::IsAscii(body)) return "Content-Type: text/plain\r\n\r\n";
+  return "Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: 8bit\r\n\r\n";
 }
 
 std::string MimeWriter::AttachmentHeader(const std::string& boundary, const std::string& path) {
@@ -76,19 +83,20 @@ ProcessResult MimeWriter::Write(const EmailMessage& message, const std::string& 
                                 MimeSink& sink, LProgress& progress) {
   const bool multipart = !message.attachments.empty();
   std::string head = HeaderBlock(message, date);
-  const std::string boundary = multipart ? ChooseBoundary(message.body) : std::string();
+  const std::string body = AsUtf8(message.body);
+  const std::string boundary = multipart ? ChooseBoundary(body) : std::string();
   if (multipart) {
     head +=
         "Content-Type: multipart/mixed; boundary=" + boundary + "\r\n\r\n--" + boundary + "\r\n";
   }
-  head += "Content-Type: text/plain\r\n\r\n";
+  head += TextPartHeader(body);
   ProcessResult result = sink.Send(head, kSendTimeoutMs);
   if (result != kProcessDone) return result;
   if (multipart) {
     progress.SetProgress(0.2);
     progress.SetText(1, "Sending Message Text");
   }
-  result = sink.SendBody(message.body);
+  result = sink.SendBody(body);
   if (result != kProcessDone || !multipart) return result;
 
   progress.SetProgress(0.3);

@@ -21,8 +21,12 @@ class MimeWriter {
   // body; n stops at kLastBoundaryNumber.
   static std::string ChooseBoundary(std::string_view body);
   // MIME-Version, From, To, Subject, Date and X-Mailer lines; line breaks
-  // inside the values become spaces so no value can add a header.
+  // inside the values become spaces so no value can add a header. A subject
+  // that is not ASCII goes as encoded words.
   static std::string HeaderBlock(const EmailMessage& message, const std::string& date);
+  // The text's Content-Type; a text that is not ASCII (always sent as
+  // UTF-8) says so, with its 8-bit transfer.
+  static std::string TextPartHeader(std::string_view body);
   static std::string AttachmentHeader(const std::string& boundary, const std::string& path);
 
   // Sends the whole message; ends early when the sink fails or the

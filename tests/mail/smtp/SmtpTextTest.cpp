@@ -52,6 +52,31 @@ TEST(MimeWriter, ChoosesTheFirstBoundaryNotInTheBody) {
   for (const auto& row : rows) EXPECT_EQ(MimeWriter::ChooseBoundary(row.body), row.boundary);
 }
 
+// The text sent is UTF-8 (the writer reads other bytes as the Windows code
+// page); mail carries it declared, and headers as encoded words.
+TEST(MimeWriter, DeclaresTextThatIsNotAscii) {
+  EXPECT_EQ(MimeWriter::TextPartHeader("plain\r\n"), "Content-Type: text/plain\r\n\r\n");
+  EXPECT_EQ(MimeWriter::TextPartHeader("Jos\xC3\xA9"),
+            "Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: 8bit\r\n\r\n");
+
+  const std::string word = "\xC3\xA9";  // 2 bytes: a 45-byte piece would split one
+  std::string subject;
+  for (int i = 0; i < 40; ++i) subject += word;
+  std::string first, second;
+  for (int i = 0; i < 22; ++i) first += word;
+  for (int i = 0; i < 18; ++i) second += word;
+  const struct { std::string subject, header; } rows[] = {
+      {"CID: 1234\nAnna", "Subject: CID: 1234 Anna\r\n"},
+      {"Jos\xE9", "Subject: =?utf-8?B?Sm9zw6k=?=\r\n"},
+      {subject, "Subject: =?utf-8?B?" + Base64Lines::Encode(first) + "?=\r\n =?utf-8?B?" +
+                    Base64Lines::Encode(second) + "?=\r\n"},
+  };
+  for (const auto& row : rows) {
+    const std::string head = MimeWriter::HeaderBlock({"to@x", "from@x", row.subject, "", {}}, "D");
+    EXPECT_NE(head.find(row.header), std::string::npos) << head;
+  }
+}
+
 TEST(SmtpSender, CutsTheRecipientListAtCommas) {
   const std::string longName(300, 'a');
   const struct { std::string to; std::vector<std::string> pieces; } rows[] = {
