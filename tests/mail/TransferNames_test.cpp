@@ -67,6 +67,9 @@ TEST(TransferNames, IndexPageRowsAreEscapedRecordValues) {
       {"cid=<b>1</b>\ncallername=Tom & Jerry's \"Inc\"\n",
        "<tr><td></td><td></td><td>&lt;b&gt;1&lt;/b&gt;</td><td>Tom &amp; Jerry&#39;s &quot;Inc&quot;</td>"
        "<td><a href=\"sales_box_icm000001.wav\">Click to Play</a></td></tr>"},
+      {"callername=Jos\xE9 N\xC3\xBA\xC3\xB1" "ez\n",  // a code page name, a UTF-8 one
+       "<tr><td></td><td></td><td></td><td>José Núñez</td>"
+       "<td><a href=\"sales_box_icm000001.wav\">Click to Play</a></td></tr>"},
   };
   for (const Row& row : rows) {
     TempDir dir;
@@ -77,7 +80,7 @@ TEST(TransferNames, IndexPageRowsAreEscapedRecordValues) {
     const std::string page = MailBoxIndexPage(dir / "Sales Box.mbx");
     const std::size_t rowAt = page.find("PLAY</td></tr>") + 14, tailAt = page.find("</table></tr>");
     EXPECT_EQ(page.substr(rowAt, tailAt - rowAt), row.row) << (row.record ? row.record : "no message");
-    EXPECT_TRUE(page.starts_with("<html>") && page.ends_with("</html>")) << page;
+    EXPECT_TRUE(page.starts_with("<html><head><meta charset=\"utf-8\">") && page.ends_with("</html>")) << page;
   }
 }
 

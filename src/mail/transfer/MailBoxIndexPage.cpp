@@ -2,6 +2,7 @@
 
 #include "core/HtmlEscape.h"
 #include "core/Profile.h"
+#include "core/Utf8Text.h"
 #include "mail/LMailBox.h"
 #include "mail/LMailBoxMessage.h"
 #include "mail/LMailBoxMessageIterator.h"
@@ -9,8 +10,10 @@
 
 namespace {
 
+// Caller names may hold any letter: the page says it is UTF-8, as its
+// cells are (a browser would read an undeclared page as a code page).
 constexpr std::string_view kHead =
-    "<html><head><title>ZAV Voice Mail Box</title></head><body><h3>ZAV Voice Mail Box</h3><hr>"
+    "<html><head><meta charset=\"utf-8\"><title>ZAV Voice Mail Box</title></head><body><h3>ZAV Voice Mail Box</h3><hr>"
     "<center><table border=0 cellspacing=0><tr><td><table border=0 cellspacing=0 width=550>"
     "<tr bgcolor=#bbddbb><td>DATE</td><td>TIME</td><td>CID</td><td>NAME</td><td>PLAY</td></tr>";
 constexpr std::string_view kTail =
@@ -18,11 +21,10 @@ constexpr std::string_view kTail =
     "</body></html>";
 
 std::string Cell(const std::string& recordPath, std::string_view key) {
-  return "<td>" + HtmlEscape(ProfileReadString(recordPath, LMailBoxMessage::kSection, key, "")) + "</td>";
+  return "<td>" + HtmlEscape(AsUtf8(ProfileReadString(recordPath, LMailBoxMessage::kSection, key, ""))) + "</td>";
 }
 
 }  // namespace
-
 
 std::string MailBoxIndexPage(const std::string& mailBoxPath) {
   std::string page(kHead);
