@@ -1,6 +1,7 @@
 #include "audio/TtsText.h"
 
 #include "core/Path.h"
+#include "core/Utf8Text.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ std::string Trimmed(std::string_view piece) {
 }  // namespace
 
 std::string CleanTtsText(std::string_view text) {
-  const std::string cut = CutText(text, kTtsMaxText);
+  const std::string cut = CutText(AsUtf8(text), kTtsMaxText);
   std::string out;
   out.reserve(cut.size());
   bool inSpace = false;

@@ -18,7 +18,8 @@ inline constexpr std::size_t kTtsMaxToken = 48;
 // A piece ends at the last space before this length if no sentence ends first.
 inline constexpr std::size_t kTtsMaxPiece = 320;
 
-// Cuts `text` to kTtsMaxText bytes (never inside a UTF-8 character), turns
+// Reads `text` as UTF-8 (AsUtf8: a code page text keeps its letters), cuts
+// it to kTtsMaxText bytes (never inside a UTF-8 character), turns
 // control characters into spaces, folds runs of white space into one space
 // (or one line break when the run held one) and breaks over-long tokens.
 std::string CleanTtsText(std::string_view text);

@@ -12,7 +12,7 @@ using Pieces = std::vector<std::string>;
 // the text is cut at kTtsMaxText bytes.
 TEST(TtsText, CleaningFoldsSpaceAndControlsAndBreaksLongTokensAndTexts) {
   EXPECT_EQ(CleanTtsText("  Hello\t\x01 world  ") + "|" + CleanTtsText("one\r\n\r\ntwo \n three") + "|" +
-                CleanTtsText(" \n\x7f "), "Hello world|one\ntwo\nthree|");
+                CleanTtsText(" \n\x7f ") + "|" + CleanTtsText("Caf\xE9"), "Hello world|one\ntwo\nthree||Café");
   const std::string dots = CleanTtsText(std::string(400, '.'));
   std::size_t run = 0;
   for (char c : dots) ASSERT_LE(run = c == ' ' ? 0 : run + 1, kTtsMaxToken);
