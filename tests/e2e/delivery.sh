@@ -14,7 +14,9 @@ mkdir share
 mail_settings "$smtp_port"
 printf '[mbx]\nsendemail=true\nemailaddress=owner@example.com\nspeechtotext=true\nsendftp=true\nftpserver=127.0.0.1:%s\nsendtofolder=true\nsendfolder=%s\n' \
   "$ftp_port" "$tmp/share" >"$data/MailBoxes/Default.mbx"
-printf 'Message from %%callername%% (%%cid%%).\n' >"$data/Email Template.txt"
+# Texts written in the Windows code page arrive as their letters.
+printf 'subject=ZAV Message Mailbox: %%mailboxname%% CID: %%cid%% f\xfcr\n' >>"$data/settings.ini"
+printf 'Message from %%callername%% (%%cid%%), \xe9t\xe9.\n' >"$data/Email Template.txt"
 
 serve_ftp "$ftp_port"
 "$zavotel" tts "Please call me back about the invoice tomorrow morning. Thank you." speech.wav >/dev/null
@@ -39,8 +41,9 @@ has "$data/MailBoxes/Default.mbx" "unsentmessages=true"
 serve_mail "$smtp_port"
 simulate --hangup-after 0.2 >again.txt 2>&1
 check "e-mail arrived" test -e mail/0.eml
-has mail/0.eml "^Subject: ZAV Message Mailbox: Default CID: 5555555555" "^To: owner@example.com"
-has mail/0.part0 "Message from" "Sent by ZAV"
+has mail/0.eml "^To: owner@example.com"
+has mail/0.json '"subject": "ZAV Message Mailbox: Default CID: 5555555555 für"' '"charset": "utf-8"'
+has mail/0.part0 "Message from" "été" "Sent by ZAV"
 check "transcript holds the caller's words" grep -q -i -E "please|call|about|invoice|tomorrow|morning|thank" mail/0.part0
 check "the message attached" cmp -s mail/0.part1 "$audio"
 has "$record" "sentemail=true"

@@ -9,6 +9,7 @@
 import argparse
 import asyncio
 import email
+import email.header
 import json
 import os
 import ssl
@@ -28,17 +29,20 @@ class Capture:
         stem = os.path.join(args.folder, str(len([f for f in os.listdir(args.folder) if f.endswith(".json")])))
         with open(stem + ".eml", "wb") as out:
             out.write(envelope.content)
+        message = email.message_from_bytes(envelope.content)
         parts = []
-        for part in email.message_from_bytes(envelope.content).walk():
+        for part in message.walk():
             if not part.is_multipart():
                 with open(f"{stem}.part{len(parts)}", "wb") as out:
                     out.write(part.get_payload(decode=True))
-                parts.append({"type": part.get_content_type(), "filename": part.get_filename()})
+                parts.append({"type": part.get_content_type(), "charset": part.get_content_charset(),
+                              "filename": part.get_filename()})
+        subject = str(email.header.make_header(email.header.decode_header(message.get("Subject", ""))))
         login = session.auth_data.login.decode() if session.auth_data else None
         tls = server.transport.get_extra_info("ssl_object") is not None
-        with open(stem + ".json", "w") as out:
-            json.dump({"from": envelope.mail_from, "to": envelope.rcpt_tos, "login": login, "tls": tls,
-                       "esmtp": session.extended_smtp, "parts": parts}, out)
+        with open(stem + ".json", "w", encoding="utf-8") as out:
+            json.dump({"from": envelope.mail_from, "to": envelope.rcpt_tos, "subject": subject, "login": login,
+                       "tls": tls, "esmtp": session.extended_smtp, "parts": parts}, out, ensure_ascii=False)
         return "250 2.0.0 Message accepted"
 
 
