@@ -4,4 +4,5 @@
 // line and the status display that mirrors the system log.
 #include "log/LogCall.h"
 #include "log/LogFile.h"
+#include "log/LogFolder.h"
 #include "log/StatusDisplay.h"

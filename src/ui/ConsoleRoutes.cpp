@@ -135,6 +135,7 @@ void AddRoutes(ConsoleServer::State& state) {
   AddGreetingRoutes(state);
   AddPromptRoutes(state);
   AddVoiceRoutes(state);
+  AddLogRoutes(state);
   AddPhoneRoutes(state);
   http.Get("/api/.*", [](const Request&, Response& r) { Refuse(r, 404, "no such request"); });
   http.Get("/(.*)", [&state](const Request& q, Response& r) { GetStatic(state, q, r); });

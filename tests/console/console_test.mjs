@@ -180,4 +180,19 @@ await run("console_test", async () => {
   await page.waitForFunction(() => document.querySelector("#ogm option")?.textContent.endsWith("(missing)"));
   await page.locator("#notices p", { hasText: "New IVR program" }).waitFor();
   await shot("console-12-new-program");
+
+  say("the logs: the day's call log shows the call; the system log narrowed to a text and downloaded");
+  await page.click("nav.views a[data-view=logs]");
+  await page.waitForFunction(() => document.getElementById("logs-text").textContent.includes("[Answered]"));
+  assert.match(await page.inputValue("#logs-file"), /^\d{4}-\d{2}-\d{2} Call Log\.txt$/);
+  const systemLog = await page.locator('#logs-file optgroup[label="System logs"] option').first().getAttribute("value");
+  await page.selectOption("#logs-file", systemLog);
+  await page.waitForFunction(() => document.getElementById("logs-text").textContent.includes("IVR program"));
+  await page.fill("#logs-find", "broken.ivr");
+  const narrowed = (await page.textContent("#logs-text")).split("\n");
+  assert.ok(narrowed.length >= 1 && narrowed.every((line) => line.includes("broken.ivr")), narrowed.join("|"));
+  await shot("console-13-logs");
+  const [logFile] = await Promise.all([page.waitForEvent("download"), page.click("#logs-download")]);
+  assert.equal(logFile.suggestedFilename(), systemLog);
+  assert.match(readFileSync(await logFile.path(), "utf8"), /New IVR program/);
 });

@@ -1,8 +1,10 @@
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "ConsoleServerFixture.h"
 #include "core/MainMessages.h"
+#include "log/LogFolder.h"
 #include "ui/ConsoleCertificate.h"
 #include "ui/ConsoleEventFeed.h"
 #include "ui/ConsolePassword.h"
@@ -12,6 +14,8 @@ namespace {
 
 using console_test::ConsoleServerTest;
 using console_test::kSecret;
+using console_test::OpenedConsoleTest;
+using nlohmann::json;
 
 TEST_F(ConsoleServerTest, StateChangesNeedTheirSessionsToken) {
   OpenConsole();
@@ -82,6 +86,9 @@ TEST_F(ConsoleServerTest, NamesCannotReachOutsideTheirFolders) {
       "/%2e%2e/settings.ini",
       "/%252e%252e%252fsettings.ini",
       "/..%5csettings.ini",
+      "/api/logs/text?name=..%2Fsettings.ini",
+      "/api/logs/download?name=..%2Fsettings.ini",
+      "/api/logs/download?name=..%2F2026-12-10%20Call%20Log.txt",
       "/" ,  // index.html itself is fine, but never a listing of the folder
   };
   for (const char* path : paths) {
@@ -250,6 +257,41 @@ TEST_F(ConsoleServerTest, OwnCertificateServesTlsOnly) {
   EXPECT_EQ(login->status, 200);
   EXPECT_NE(login->get_header_value("Set-Cookie").find("; Secure"), std::string::npos);
   EXPECT_FALSE(ClientOf(*server).Get("/api/session")) << "plain HTTP answered";
+}
+
+// The logs are listed newest first, and a long one is shown from its end,
+// starting at a whole line; other files in the folder are never served.
+TEST_F(OpenedConsoleTest, LogsAreListedNewestFirstAndShownFromTheirEnd) {
+  const std::filesystem::path logs = folders_->Logs();
+  for (const char* name : {"2026-12-09 Call Log.txt", "2026-12-10 System Log.txt", "Most Recent Call Line 10.txt",
+                           "Most Recent Call Line 2.txt", "notes.txt", "2026-12-10 Call Log.txt.bak",
+                           "Most Recent Call Line 02.txt", "2026-1-10 Call Log.txt"})
+    std::ofstream(logs / name) << "10:00:00 Caf\xE9\r\n";
+  std::filesystem::create_directory(logs / "2026-12-08 Call Log.txt");
+  std::ofstream big(logs / "2026-12-10 Call Log.txt", std::ios::binary);
+  for (int i = 0; i < 40000; ++i) big << "10:00:00 Line 1 call " << i << "\r\n";
+  big.close();
+
+  std::vector<std::string> names;
+  const json list = json::parse(client_->Get("/api/logs")->body);
+  for (const auto& file : list["files"]) names.push_back(file["name"]);
+  EXPECT_EQ(names, (std::vector<std::string>{"2026-12-10 Call Log.txt", "2026-12-10 System Log.txt",
+                                             "2026-12-09 Call Log.txt", "Most Recent Call Line 2.txt",
+                                             "Most Recent Call Line 10.txt"}));
+  const json tail = json::parse(client_->Get("/api/logs/text?name=2026-12-10%20Call%20Log.txt")->body);
+  const std::string text = tail["text"];
+  EXPECT_TRUE(tail["cut"]);
+  EXPECT_TRUE(text.starts_with("10:00:00 Line 1 call ") && text.ends_with("call 39999\r\n")) << text.substr(0, 40);
+  EXPECT_LE(text.size(), LogFolder::kMaxShown);
+  const json small = json::parse(client_->Get("/api/logs/text?name=2026-12-09%20Call%20Log.txt")->body);
+  EXPECT_EQ(small["text"], "10:00:00 Café\r\n");
+  EXPECT_FALSE(small["cut"]);
+  auto whole = client_->Get("/api/logs/download?name=2026-12-10%20Call%20Log.txt");
+  ASSERT_TRUE(whole);
+  EXPECT_EQ(whole->body.size(), std::filesystem::file_size(logs / "2026-12-10 Call Log.txt"));
+  for (const char* refused : {"/api/logs/text?name=notes.txt", "/api/logs/text?name=2026-12-08%20Call%20Log.txt",
+                              "/api/logs/download?name=Most%20Recent%20Call%20Line%2002.txt"})
+    EXPECT_EQ(client_->Get(refused)->status, 404) << refused;
 }
 
 }  // namespace

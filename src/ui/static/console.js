@@ -13,6 +13,7 @@ import "./ogms.js";
 import { startViews } from "./views.js";
 import "./mailboxprops.js";
 import "./outbound.js";
+import "./logs.js";
 
 const $ = (id) => document.getElementById(id);
 const LINES = 8;
