@@ -39,7 +39,7 @@ function tabKeys(event) {
 
 function build(choices) {
   pages = buildPages(choices);
-  const tabs = el("div", { className: "ogm-tabs" });
+  const tabs = el("div", { className: "tabs" });
   tabs.setAttribute("role", "tablist");
   tabs.setAttribute("aria-label", "OGM settings");
   for (const { id, title, panel } of pages) {
