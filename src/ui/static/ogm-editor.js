@@ -23,7 +23,9 @@ function showPage(id, focus) {
     const chosen = tab.dataset.page === id;
     tab.setAttribute("aria-selected", String(chosen));
     tab.tabIndex = chosen ? 0 : -1;
-    if (chosen && focus) tab.focus();
+    if (!chosen) continue;
+    if (focus) tab.focus();
+    tab.scrollIntoView({ block: "nearest", inline: "center" }); // on a phone the row scrolls sideways, the neighbours in view
   }
 }
 
