@@ -104,7 +104,11 @@ json DevicesJson(const std::string& file, const std::vector<std::string>& states
                 {"position", position},
                 {"state", position < states.size() ? states[position] : ""},
                 {"passwordSet", !ProfileReadString(file, section, "password", "").empty()}};
-    for (const Key& key : Keys()) row[key.key] = ProfileReadString(file, section, key.key, "");
+    // A key left out or empty shows what a save would write for it.
+    for (const Key& key : Keys()) {
+      const std::string value = ProfileReadString(file, section, key.key, "");
+      row[key.key] = value.empty() ? key.fallback : value;
+    }
     row["name"] = all[position].name;
     devices.push_back(std::move(row));
   }

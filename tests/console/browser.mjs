@@ -26,6 +26,22 @@ export function fakeMicrophone(wav) {
 // The value of `key` in an INI file, as the engine wrote it.
 export const iniValue = (file, key) => readFileSync(file, "latin1").match(new RegExp(`^${key}=(.*)$`, "m"))?.[1];
 
+// Run in the page at phone width: what a finger cannot use there (in the
+// open dialog, else the page), as texts.
+function phoneFaults() {
+  const root = document.querySelector("dialog[open]") || document.body;
+  const shown = (node) => node.getBoundingClientRect().height > 0 && node.getBoundingClientRect().right > 0;
+  const controls = root.querySelectorAll("button, select, input:not([type=checkbox], [type=radio], [type=file]), a.button, nav a");
+  const name = (node) => (node.labels?.[0] || node).textContent.trim().slice(0, 30) || node.id;
+  const small = [...controls]
+    .filter((node) => shown(node) && node.getBoundingClientRect().height < 40)
+    .map((node) => `"${name(node)}" ${Math.round(node.getBoundingClientRect().height)} px`);
+  const faults = small.length ? [`${small.length} controls under 40 px tall (${small.slice(0, 4).join(", ")})`] : [];
+  for (const list of root.querySelectorAll("[role=tablist]"))
+    if (shown(list) && new Set([...list.children].map((tab) => tab.offsetTop)).size > 1) faults.push("tabs on several rows");
+  return faults;
+}
+
 // `args`: more Chromium switches (fakeMicrophone's, say).
 export async function openBrowser(shots, args = []) {
   const browser = await chromium.launch({ executablePath: "/usr/bin/chromium", args: ["--no-sandbox", ...args] });
@@ -48,7 +64,8 @@ export async function openBrowser(shots, args = []) {
     },
     // Desktop and phone screenshots, scrolled to the selector `scrollTo` (else
     // the phone's whole page); neither the page nor `within` (a locator) may
-    // overflow sideways on the phone.
+    // overflow sideways on the phone, its controls must be a finger's height
+    // and its tabs one row.
     async shot(name, { scrollTo, within } = {}) {
       const scroll = async () => scrollTo && page.locator(scrollTo).scrollIntoViewIfNeeded();
       await scroll();
@@ -58,6 +75,8 @@ export async function openBrowser(shots, args = []) {
       if (overflow > 0) problems.push(`${name}: ${overflow} px wider than a phone`);
       const inner = within ? await within.evaluate((box) => box.scrollWidth - box.clientWidth) : 0;
       if (inner > 0) problems.push(`${name}: its dialog is ${inner} px wider than a phone`);
+      const cramped = await page.evaluate(phoneFaults);
+      if (cramped.length) problems.push(`${name} on a phone: ${cramped.join(", ")}`);
       await scroll();
       await page.screenshot({ path: join(shots, `${name}-phone.png`), fullPage: !scrollTo });
       await page.setViewportSize(DESKTOP);

@@ -191,6 +191,13 @@ TEST_F(ConsoleSettingsTest, RemovingADeviceKeepsEachLineOnItsOwnDevice) {
   EXPECT_EQ(json::parse(client_->Get("/api/settings/lines")->body)["lines"][0]["text"], "line0 [Back]");
 }
 
+// "Desk" names only its address: the dialog shows the defaults a save writes.
+TEST_F(ConsoleSettingsTest, ADeviceListsTheDefaultsOfTheKeysItLeavesOut) {
+  const json desk = json::parse(client_->Get("/api/settings/sip")->body)["devices"][0];
+  for (const auto& [key, shown] : {std::pair{"transport", "udp"}, {"expiry", "3600"}, {"dtmfmode", "rfc4733"}, {"rtplatch", "signalling"}})
+    EXPECT_EQ(desk[key], shown) << key;
+}
+
 TEST_F(ConsoleSettingsTest, TheChosenFormatIsWrittenInItsFullLayout) {
   const json offer = json::parse(client_->Get("/api/settings/format")->body);
   ASSERT_GT(offer["formats"].size(), 2u);

@@ -23,7 +23,9 @@ function showPage(id, focus) {
     const chosen = tab.dataset.page === id;
     tab.setAttribute("aria-selected", String(chosen));
     tab.tabIndex = chosen ? 0 : -1;
-    if (chosen && focus) tab.focus();
+    if (!chosen) continue;
+    if (focus) tab.focus();
+    tab.scrollIntoView({ block: "nearest", inline: "center" }); // on a phone the row scrolls sideways, the neighbours in view
   }
 }
 
@@ -39,7 +41,7 @@ function tabKeys(event) {
 
 function build(choices) {
   pages = buildPages(choices);
-  const tabs = el("div", { className: "ogm-tabs" });
+  const tabs = el("div", { className: "tabs" });
   tabs.setAttribute("role", "tablist");
   tabs.setAttribute("aria-label", "OGM settings");
   for (const { id, title, panel } of pages) {

@@ -29,7 +29,9 @@ async function select(name, focus) {
     tab.setAttribute("aria-selected", String(chosen));
     tab.tabIndex = chosen ? 0 : -1;
     document.getElementById(`settings-panel-${tab.dataset.tab}`).hidden = !chosen;
-    if (chosen && focus) tab.focus();
+    if (!chosen) continue;
+    if (focus) tab.focus();
+    tab.scrollIntoView({ block: "nearest", inline: "center" }); // on a phone the row scrolls sideways, the neighbours in view
   }
   const panel = document.getElementById(`settings-panel-${name}`);
   if (!built.has(name)) {
