@@ -51,6 +51,10 @@ export async function openBrowser(shots, args = []) {
   page.setDefaultTimeout(20000);
   const problems = [];
   page.on("pageerror", (error) => problems.push(`page error: ${error.message}`));
+  // The browser's own line for a refused request names no address.
+  page.on("response", (response) => {
+    if (response.status() >= 400) console.log(`(${response.request().method()} ${response.url()}: ${response.status()})`);
+  });
   page.on("console", (message) => {
     if (message.type() === "error") problems.push(`console error: ${message.text()}`);
   });
