@@ -72,6 +72,7 @@ DataFolders DataFolders::Resolve(const std::string& root) {
   folders.systemPrompts_ = FolderOf(root, "System Prompts");
   folders.defaultSystemPrompts_ = FolderOf(root, "Default System Prompts");
   folders.logs_ = FolderOf(root, "Logs");
+  folders.sounds_ = FolderOf(root, "Sounds");
   return folders;
 }
 
@@ -79,7 +80,7 @@ bool DataFolders::CreateMissing() const {
   if (!MakeFolder(root_)) return false;
   bool ok = true;
   for (const std::string* folder :
-       {&ogms_, &mailBoxes_, &systemPrompts_, &defaultSystemPrompts_, &logs_}) {
+       {&ogms_, &mailBoxes_, &systemPrompts_, &defaultSystemPrompts_, &logs_, &sounds_}) {
     ok = MakeFolder(*folder) && ok;
   }
   return ok;

@@ -17,7 +17,8 @@ struct DataRootChoice {
 };
 
 // The process-wide folders: the data root, its settings file and the folders
-// for OGMs, mailboxes, system prompts, factory prompts and logs. An optional
+// for OGMs, mailboxes, system prompts, factory prompts, logs and the owner's
+// sounds (audio files OGMs play by path). An optional
 // "folders.ini" in the root (section "folders", keys named like the folders)
 // moves single folders elsewhere.
 class DataFolders {
@@ -35,6 +36,7 @@ class DataFolders {
   const std::string& SystemPrompts() const { return systemPrompts_; }
   const std::string& DefaultSystemPrompts() const { return defaultSystemPrompts_; }
   const std::string& Logs() const { return logs_; }
+  const std::string& Sounds() const { return sounds_; }
 
  private:
   std::string root_;
@@ -44,4 +46,5 @@ class DataFolders {
   std::string systemPrompts_;
   std::string defaultSystemPrompts_;
   std::string logs_;
+  std::string sounds_;
 };

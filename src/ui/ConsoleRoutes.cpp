@@ -134,6 +134,7 @@ void AddRoutes(ConsoleServer::State& state) {
   AddOgmEditRoutes(state);
   AddGreetingRoutes(state);
   AddPromptRoutes(state);
+  AddSoundRoutes(state);
   AddVoiceRoutes(state);
   AddLogRoutes(state);
   AddPhoneRoutes(state);

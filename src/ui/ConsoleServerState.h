@@ -92,6 +92,8 @@ void AddGreetingRoutes(ConsoleServer::State& state);
 void AddPromptRoutes(ConsoleServer::State& state);
 // The installed voices and the preferred one.
 void AddVoiceRoutes(ConsoleServer::State& state);
+// The owner's sounds, the audio files OGMs play by path.
+void AddSoundRoutes(ConsoleServer::State& state);
 // The daily logs and each line's most recent call, read back.
 void AddLogRoutes(ConsoleServer::State& state);
 // The browser phones, when the host has them.

@@ -45,7 +45,11 @@ json Choices(const DataFolders& folders) {
   json actions = json::array();
   for (const OGMActionWord& row : OGMActionWords())
     actions.push_back({{"word", row.word}, {"label", row.label}, {"chained", row.chained}});
+  json sounds = json::array();
+  for (const std::string& title : FolderTitles(folders.Sounds(), ".wav"))
+    sounds.push_back(PathJoinExt(folders.Sounds(), title, ".wav"));
   return {{"ogms", FolderTitles(folders.Ogms(), ".ini")},
+          {"sounds", sounds},
           {"mailboxes", mailboxes},
           {"voices", voices},
           {"actions", actions},

@@ -1,6 +1,6 @@
 // The audio widget in headless Chromium with a fake microphone: a mailbox
 // greeting recorded and restored, a system prompt synthesized and restored
-// from its factory copy, an OGM's audio recorded. The recordings are copied
+// from its factory copy, a sound recorded, an OGM's audio recorded. The recordings are copied
 // out for the script to measure (levelling rewrites them later).
 // node audio_test.mjs URL DATA-FOLDER SCREENSHOT-FOLDER MICROPHONE.wav OUT-FOLDER
 import assert from "node:assert/strict";
@@ -100,12 +100,25 @@ await run("audio_test", async () => {
   await page.waitForFunction(() => !document.getElementById("prompt-restore").disabled);
   assert.deepEqual(readFileSync(prompt), factory);
 
-  say("the OGM editor records the answering OGM's audio");
+  say("a new sound, recorded, is listed with its path");
+  const sound = join(data, "Sounds", "Price list.wav");
+  await page.click("#settings-tab-sounds");
+  await page.click("#sound-new");
+  await answer("New Sound", { fill: "Price list" });
+  await page.locator("#sound-state", { hasText: "A new sound" }).waitFor();
+  await record("sound", 1);
+  await stopRecording("sound");
+  await page.locator("#sound-state", { hasText: sound }).waitFor();
+  assert.ok(existsSync(sound));
+  await shot("audio-04b-sounds");
+
+  say("the OGM editor offers the sound for its file fields, and records the answering OGM's audio");
   await page.goto(`${url}#messages`);
   await page.evaluate(() =>
     document.dispatchEvent(new CustomEvent("ogm-edit", { detail: { name: "Default Answering Message" } })),
   );
   await page.locator("#ogm-audio-record:enabled").waitFor();
+  await page.locator(`#ogm-editor-sounds option[value="${sound}"]`).waitFor({ state: "attached" });
   await page.click("#ogm-audio-synthesize");
   await page.locator("#ogm-audio-text").waitFor();
   assert.equal(await page.inputValue("#ogm-audio-text"), await page.inputValue("#ogm-text"), "the script to speak");

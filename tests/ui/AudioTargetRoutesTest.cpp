@@ -2,7 +2,8 @@
 // prompts: refused requests leave every file as it was; imports land in
 // the line format on the stored name and are queued for levelling; a
 // greeting falls back to the LeaveMessage prompt; restores delete the
-// greeting or copy the prompt's factory file.
+// greeting or copy the prompt's factory file; the owner's sounds are listed
+// for the OGM editor.
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -76,6 +77,9 @@ TEST_F(AudioTargetTest, ARefusedRequestChangesNothing) {
       {"/api/prompt/audio/synthesize?name=Goodbye", R"({"text":"Hello."})", 400},
       {"/api/prompt/audio/synthesize?name=Goodbye", R"({"text":"Hello.","voice":-1})", 400},
       {"/api/mailbox/greeting/synthesize?name=Nobody", R"({"text":"Hello.","voice":0})", 404},
+      {"/api/sound/audio?name=..%2fsettings", Wave(8000, 1, 100), 400},
+      {"/api/sound/audio?name=Price", "RIFF but no audio at all", 422},
+      {"/api/sound/delete?name=Price", "{}", 404},
   };
   const auto before = Files();
   for (const auto& row : rows) {
@@ -94,6 +98,7 @@ TEST_F(AudioTargetTest, AnImportReplacesTheStoredFileInTheLineFormatAndQueuesItF
       {"/api/prompt/audio?name=goodBYE", Prompt("Goodbye")},
       {"/api/mailbox/greeting?name=sales", Greeting()},
       {"/api/ogm/audio?name=main", folders_->Ogms() + "/Main.wav"},
+      {"/api/sound/audio?name=Price%20list", folders_->Sounds() + "/Price list.wav"},  // a new sound
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.path);
@@ -109,7 +114,7 @@ TEST_F(AudioTargetTest, AnImportReplacesTheStoredFileInTheLineFormatAndQueuesItF
     EXPECT_EQ(Levelled().back(), row.stored);
     EXPECT_LE(Files().size(), files + 1) << "no second spelling of the file";
   }
-  EXPECT_EQ(Levelled().size(), 3u);
+  EXPECT_EQ(Levelled().size(), 4u);
 }
 
 TEST_F(AudioTargetTest, AGreetingPlaysTheLeaveMessagePromptUntilItHasOneAndRestoreDeletesIt) {
@@ -149,6 +154,17 @@ TEST_F(AudioTargetTest, ThePromptListHoldsTheWaveFilesByTitleWithTheirFactoryCop
   EXPECT_EQ(client_->Get("/api/prompts")->body,
             R"({"prompts":[{"factory":false,"name":"apple"},{"factory":true,"name":"Goodbye"},)"
             R"({"factory":false,"name":"LeaveMessage"}]})");
+}
+
+TEST_F(AudioTargetTest, ASoundIsListedWithItsPathTheOgmEditorOffersAndCanBeDeleted) {
+  ASSERT_EQ(Upload("/api/sound/audio?name=Price%20list", Wave(8000, 1, 800))->status, 200);
+  const std::string path = folders_->Sounds() + "/Price list.wav";
+  EXPECT_EQ(nlohmann::json::parse(client_->Get("/api/sounds")->body),
+            nlohmann::json::parse(R"({"sounds":[{"name":"Price list","path":")" + path + R"("}]})"));
+  const auto offered = nlohmann::json::parse(client_->Get("/api/ogm/edit?name=Main")->body)["choices"]["sounds"];
+  EXPECT_EQ(offered, nlohmann::json::array({path}));
+  ASSERT_EQ(Post("/api/sound/delete?name=price%20LIST", "{}")->status, 200);
+  EXPECT_FALSE(fs::exists(path));
 }
 
 TEST_F(AudioTargetTest, SpokenTextBecomesThePromptAndItsVoiceIsPreferredFromThenOn) {

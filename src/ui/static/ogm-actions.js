@@ -5,6 +5,7 @@ import { el, field } from "./form-fields.js";
 
 export const OGM_LIST = "ogm-editor-ogms";
 export const MAILBOX_LIST = "ogm-editor-mailboxes";
+export const SOUND_LIST = "ogm-editor-sounds";
 
 const CHAINS = { transfer: "transferfail", dial: "afterdial", record: "recstop" };
 const CHAIN_CAPTIONS = {
@@ -27,7 +28,7 @@ function paramFields(p) {
       field({ key: f("mbx"), kind: "text", label: "Mailbox", attrs: { list: MAILBOX_LIST } }),
       field({ key: f("mbxmessage"), kind: "check", label: "Play the mailbox greeting before the record tone" }),
     ],
-    play: [field({ key: f("playfile"), kind: "text", label: "WAVE or MP3 file to play" })],
+    play: [field({ key: f("playfile"), kind: "text", label: "WAVE or MP3 file to play", attrs: { list: SOUND_LIST } })],
     record: [
       field({ key: f("recfile"), kind: "text", label: "File to record into" }),
       field({ key: f("maxtime"), kind: "seconds", label: "Maximum recording time", min: 0.001 }),

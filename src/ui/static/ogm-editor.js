@@ -4,7 +4,7 @@
 import { api, apiBlob, query } from "./api.js";
 import { audioWidget } from "./audio-widget.js";
 import { ask, confirmBox } from "./dialogs.js";
-import { MAILBOX_LIST, OGM_LIST, refreshBlocks, unused } from "./ogm-actions.js";
+import { MAILBOX_LIST, OGM_LIST, refreshBlocks, SOUND_LIST, unused } from "./ogm-actions.js";
 import { clearErrors, controls, el, setValue, showFieldError, valueOf } from "./form-fields.js";
 import { buildPages, fillLists } from "./ogm-groups.js";
 import { guarded, showError } from "./notices.js";
@@ -62,6 +62,7 @@ function build(choices) {
     ...pages.map((p) => p.panel),
     el("datalist", { id: OGM_LIST }),
     el("datalist", { id: MAILBOX_LIST }),
+    el("datalist", { id: SOUND_LIST }),
     el("p", { id: "ogm-editor-state", className: "hint", role: "status" }),
     el(
       "div",

@@ -1,7 +1,7 @@
 // The OGM editor's pages, grouped as the owner thinks of them: what plays,
 // how the node waits, what each key does, number entry, when the OGM is
 // valid, the programs it starts, and its log line and announcement.
-import { actionBlocks, MAILBOX_LIST, OGM_LIST } from "./ogm-actions.js";
+import { actionBlocks, MAILBOX_LIST, OGM_LIST, SOUND_LIST } from "./ogm-actions.js";
 import { el, field, group } from "./form-fields.js";
 
 const DAYS = ["Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"];
@@ -44,7 +44,8 @@ function plays(voices) {
     group(
       "Other file",
       field({ key: "ivr.playex", kind: "check", label: "Play another file instead" }),
-      field({ key: "ivr.playexfile", kind: "text", label: "File to play", hint: "WAVE, or MP3 when it ends in .mp3" }),
+      field({ key: "ivr.playexfile", kind: "text", label: "File to play", hint: "WAVE, or MP3 when it ends in .mp3",
+        attrs: { list: SOUND_LIST } }),
     ),
     group(
       "Read a number",
@@ -183,7 +184,7 @@ function logging() {
     group(
       "Announcement",
       field({ key: "ivr.announcecall", kind: "check", label: "Play an announcement on this computer when the OGM starts" }),
-      field({ key: "ivr.announceplay", kind: "text", label: "Announcement file" }),
+      field({ key: "ivr.announceplay", kind: "text", label: "Announcement file", attrs: { list: SOUND_LIST } }),
     ),
   );
 }
@@ -199,4 +200,5 @@ export function fillLists(choices) {
     document.getElementById(id).replaceChildren(...names.map((name) => el("option", { value: name })));
   fill(OGM_LIST, choices.ogms);
   fill(MAILBOX_LIST, choices.mailboxes);
+  fill(SOUND_LIST, choices.sounds);
 }

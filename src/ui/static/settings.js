@@ -6,12 +6,14 @@ import { guarded, showError } from "./notices.js";
 import * as lines from "./settings-lines.js";
 import * as pages from "./settings-pages.js";
 import * as prompts from "./settings-prompts.js";
+import * as sounds from "./settings-sounds.js";
 import * as sip from "./settings-sip.js";
 
 const TABS = [
   ["devices", "Devices", (panel) => lines.build(panel)],
   ["sip", "SIP devices", (panel) => sip.build(panel)],
   ["prompts", "System Prompts", (panel) => prompts.build(panel)],
+  ["sounds", "Sounds", (panel) => sounds.build(panel)],
   ["transfer", "Transfer and messages", (panel) => pages.buildTransfer(panel)],
   ["hours", "Office hours", (panel) => pages.buildHours(panel)],
   ["general", "General", (panel) => pages.buildGeneral(panel)],
@@ -19,7 +21,7 @@ const TABS = [
 
 const view = document.getElementById("view-settings");
 const built = new Set();
-const refreshers = { devices: lines.refresh, sip: sip.refresh, prompts: prompts.refresh };
+const refreshers = { devices: lines.refresh, sip: sip.refresh, prompts: prompts.refresh, sounds: sounds.refresh };
 let open = false;
 let tabs = [];
 
