@@ -8,6 +8,7 @@
 #include "callengine/OGMKeys.h"
 #include "core/FileIo.h"
 #include "core/IniStore.h"
+#include "core/Path.h"
 #include "core/Profile.h"
 #include "core/TextCompare.h"
 #include "ivrfile/IvrFolderFiles.h"
