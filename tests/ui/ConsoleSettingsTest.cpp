@@ -1,8 +1,10 @@
 // The settings pages through HTTP: lines take the first free section, only
-// line changes ask for a rebuild, every refused value names its field,
-// passwords never come back, and the delivery format file is written whole.
+// line changes ask for a rebuild, a saved update source is looked at once,
+// every refused value names its field, passwords never come back, and the
+// delivery format file is written whole.
 #include <sys/stat.h>
 
+#include <ctime>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
@@ -58,7 +60,8 @@ TEST_F(ConsoleSettingsTest, OnlyLineChangesAskForARebuildWhichClosingRequests) {
   } rows[] = {
       {{{"page", "transfer"}, {"values", {{"blindprefix", "!,9"}, {"maxrectime", 60}}}}, false},
       {{{"page", "hours"}, {"values", {{"enabled", true}, {"satopen", "08:30"}}}}, false},
-      {{{"page", "general"}, {"values", {{"nrings", 4}}}}, false},
+      {{{"page", "general"}, {"values", {{"nrings", 4}, {"dateorder", 1}}}}, false},
+      {{{"page", "remote"}, {"values", {{"mode", 1}, {"folder", "/srv/updates"}, {"installid", 12}}}}, false},
       {{{"page", "email"}, {"values", {{"usemapi", false}, {"mailhost", "mail.test:2525"}, {"fromemail", "me@x.test"}}}},
        false},
       {{{"page", "linesettings"}, {"values", {{"delaydtmf", 400}}}}, true},
@@ -72,6 +75,11 @@ TEST_F(ConsoleSettingsTest, OnlyLineChangesAskForARebuildWhichClosingRequests) {
   EXPECT_EQ(ProfileReadTimeOfDay(File(), "autohours", "satopen", 0), 8 * 3600 + 30 * 60);
   EXPECT_EQ(ProfileReadDuration(File(), "settings", "maxrectime", 0), 60000);
   EXPECT_EQ(ProfileReadString(File(), "email", "mailhost", ""), "mail.test:2525");
+  EXPECT_EQ(ProfileReadInt(File(), "settings", "dateorder", 0), 1);
+  // The update source is looked at once it is saved, not an hour later.
+  EXPECT_NEAR(ProfileReadDate(File(), "remote", "nextcheck", 0), std::time(nullptr), 5);
+  ASSERT_EQ(Sent().size(), 1u);
+  EXPECT_EQ(Sent().back().id, WM_WAKEBGTASK);
   ASSERT_EQ(PostJson("/api/settings/close", json::object())->status, 200);
   ASSERT_FALSE(Sent().empty());
   EXPECT_EQ(Sent().back().id, WM_SETTINGSCLOSED);
@@ -92,6 +100,9 @@ TEST_F(ConsoleSettingsTest, RefusedValuesNameTheirFieldAndChangeNothing) {
       {"/api/settings/page", {{"page", "hours"}, {"values", {{"aftermode", 4}}}}, "aftermode"},
       {"/api/settings/page", {{"page", "transfer"}, {"values", {{"blindprefix", "9\n[x]"}}}}, "blindprefix"},
       {"/api/settings/page", {{"page", "transfer"}, {"values", {{"maxrectime", 0}}}}, "maxrectime"},
+      {"/api/settings/page", {{"page", "general"}, {"values", {{"dateorder", 3}}}}, "dateorder"},
+      {"/api/settings/page", {{"page", "remote"}, {"values", {{"server", "ftp.test/../x"}}}}, "server"},
+      {"/api/settings/page", {{"page", "remote"}, {"values", {{"folder", "updates"}}}}, "folder"},
       {"/api/settings/page", {{"page", "email"}, {"values", {{"subject", "Hi\r\nBcc: x@y"}}}}, "subject"},
       {"/api/settings/page", {{"page", "email"}, {"values", {{"usemapi", false}, {"mailhost", ""}, {"fromemail", "a@b"}}}}, "mailhost"},
       {"/api/settings/page", {{"page", "email"}, {"values", {{"usemapi", false}, {"mailhost", "m"}, {"fromemail", ""}}}}, "fromemail"},
