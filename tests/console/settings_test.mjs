@@ -1,7 +1,8 @@
 // The settings view in headless Chromium: every tab opens; a SIP device and
 // a line on it are added and the lines are rebuilt when the settings close;
 // an office-hours change rebuilds nothing; refused values show beside their
-// field; the order of dates and the program update source are saved.
+// field; the order of dates, the program update source and the audio format
+// of saved programs are saved.
 // node settings_test.mjs URL DATA-FOLDER SCREENSHOT-FOLDER FREE-PORT
 import assert from "node:assert/strict";
 import { readdirSync, readFileSync } from "node:fs";
@@ -142,10 +143,15 @@ await run("settings_test", async () => {
   await updates.getByText("zav7.ivr").waitFor();
   await updates.getByRole("button", { name: "Save" }).click();
   await updates.getByText("Saved.").waitFor();
-  await shot("settings-11-updates", { scrollTo: "#settings-panel-general form.settings-page:nth-of-type(2)" });
   const settingsFile = join(data, "settings.ini");
   assert.deepEqual(["dateorder", "folder", "installid"].map((key) => iniValue(settingsFile, key)),
     ["1", join(data, "updates"), "7"]);
+  await page.getByRole("button", { name: "Audio format of saved programs" }).click();
+  await dialog.getByLabel("Format").selectOption({ index: 1 });
+  await dialog.locator("#sd-ok").click();
+  await dialog.waitFor({ state: "hidden" });
+  assert.equal(readFileSync(join(data, "savecodec.wff")).length, 1024);
+  await shot("settings-11-updates", { scrollTo: "#settings-panel-general > .buttons" });
 
   say("a value typed but not saved is not shown as set when the settings open again");
   const rings = page.locator("#settings-panel-general").getByLabel("Rings before answering");

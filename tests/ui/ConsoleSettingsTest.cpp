@@ -198,17 +198,26 @@ TEST_F(ConsoleSettingsTest, RemovingADeviceKeepsEachLineOnItsOwnDevice) {
   EXPECT_EQ(json::parse(client_->Get("/api/settings/lines")->body)["lines"][0]["text"], "line0 [Back]");
 }
 
+// The delivery format beside the settings, the program files' own in the data folder.
 TEST_F(ConsoleSettingsTest, TheChosenFormatIsWrittenInItsFullLayout) {
-  const json offer = json::parse(client_->Get("/api/settings/format")->body);
-  ASSERT_GT(offer["formats"].size(), 2u);
-  auto reply = PostJson("/api/settings/format", {{"format", 2}});
-  ASSERT_EQ(reply->status, 200) << reply->body;
-  EXPECT_EQ(json::parse(reply->body)["selected"], 2);
-  const std::string wff = std::filesystem::path(File()).replace_extension(".wff");
-  EXPECT_EQ(std::filesystem::file_size(wff), LWaveFileFormat::kBufferSize);
-  LWaveFileFormat stored;
-  stored.ReadWff(wff);
-  EXPECT_EQ(stored.Tag(), offer["formats"][2]["tag"].get<int>());
+  const struct {
+    const char* of;
+    std::string wff;
+  } rows[] = {
+      {"delivery", std::filesystem::path(File()).replace_extension(".wff")},
+      {"program", folders_->Root() + "/savecodec.wff"},
+  };
+  for (const auto& row : rows) {
+    const json offer = json::parse(client_->Get(std::string("/api/settings/format?of=") + row.of)->body);
+    ASSERT_GT(offer["formats"].size(), 2u);
+    auto reply = PostJson("/api/settings/format", {{"format", 2}, {"of", row.of}});
+    ASSERT_EQ(reply->status, 200) << reply->body;
+    EXPECT_EQ(json::parse(reply->body)["selected"], 2);
+    EXPECT_EQ(std::filesystem::file_size(row.wff), LWaveFileFormat::kBufferSize) << row.of;
+    LWaveFileFormat stored;
+    stored.ReadWff(row.wff);
+    EXPECT_EQ(stored.Tag(), offer["formats"][2]["tag"].get<int>());
+  }
 }
 
 }  // namespace

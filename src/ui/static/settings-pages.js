@@ -195,7 +195,7 @@ function testButton(email) {
 
 export async function buildTransfer(panel) {
   await buildPage(panel, "transfer", TRANSFER, "Transfer and messages");
-  panel.append(await formatButton("Delivery format"));
+  panel.append(await formatButton("Delivery format", "delivery"));
   const email = await buildPage(panel, "email", EMAIL, "E-mail", followMailer);
   email.section.querySelector("button[type=submit]").after(" ", testButton(email));
   await buildSaved(panel, "E-mail text", EMAIL_TEXT, {
@@ -223,4 +223,5 @@ function followNumber(form) {
 export async function buildGeneral(panel) {
   await buildPage(panel, "general", GENERAL, "General");
   await buildPage(panel, "remote", UPDATES, "Program updates", followNumber);
+  panel.append(await formatButton("Audio format of saved programs", "program"));
 }
