@@ -4,6 +4,8 @@
 #include <string_view>
 #include <variant>
 
+#include "ui/SettingsFields.h"
+
 namespace mailbox_properties {
 namespace {
 
@@ -42,12 +44,6 @@ bool LooksLikeAddress(std::string_view text) {
          text.find_first_of(" ,;<>\"()[]\\") == std::string_view::npos;
 }
 
-bool LooksLikeHost(std::string_view text) {
-  constexpr std::string_view kHostChars =
-      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-:[]";
-  return text.find_first_not_of(kHostChars) == std::string_view::npos;
-}
-
 // Numbers separated by "\": none of them may be empty.
 bool EveryNumberGiven(std::string_view text) {
   for (std::size_t start = 0; start <= text.size();) {
@@ -67,7 +63,7 @@ std::string TextProblem(std::string_view key, const std::string& text) {
   if (key == "accesscode" && text.size() > kMaxAccessDigits) return "At most 31 digits.";
   if (text.empty()) return "";
   if (key == "emailaddress" && !LooksLikeAddress(text)) return "This is not an e-mail address.";
-  if (key == "ftpserver" && !LooksLikeHost(text)) return "This is not a server host name.";
+  if (key == "ftpserver" && !HostName(text)) return "This is not a server host name.";
   if (key == "sendfolder" && text[0] != '/') return "The folder must be a full path (starting with /).";
   if (key == "forwardnumber" && !EveryNumberGiven(text))
     return "Numbers are separated by \\; none of them may be empty.";

@@ -1,11 +1,14 @@
 // The SIP devices with their registration state, the sound cards the play
-// and announcement devices are chosen from, and the delivery format.
+// and announcement devices are chosen from, the delivery format and the
+// audio format of saved IVR program files.
 #include <nlohmann/json.hpp>
 
 #include "audio/LSupportedFormats.h"
 #include "audio/LWaveFileFormat.h"
+#include "core/CaseInsensitivePath.h"
 #include "core/Path.h"
 #include "core/Profile.h"
+#include "ivrfile/LIVRSave.h"
 #include "telephony/wave/LWaveDevices.h"
 #include "ui/ConsoleServerState.h"
 #include "ui/SettingsChange.h"
@@ -52,14 +55,24 @@ void RemoveDevice(ConsoleServer::State& state, const Request& request, Response&
   });
 }
 
-std::string FormatFile(const ConsoleServer::State& state) {
-  return PathReplaceExtension(state.host.folders.SettingsFile(), ".wff");
+// A format file the console chooses: the delivery format beside the
+// settings, or the audio format of saved IVR program files, with the PCM
+// width each is read as when absent.
+struct FormatFile {
+  std::string path;
+  int bits;
+};
+
+FormatFile FormatFileOf(const ConsoleServer::State& state, const std::string& of) {
+  const DataFolders& folders = state.host.folders;
+  if (of == "program") return {ResolveCaseInsensitive(PathJoin(folders.Root(), LIVRSave::kSaveFormatFile)), 16};
+  return {PathReplaceExtension(folders.SettingsFile(), ".wff"), 8};
 }
 
 // The choices and the one the format file holds now (-1 for none of them).
-json FormatsAnswer(const std::string& wff) {
-  LWaveFileFormat current(8);
-  current.ReadWff(wff);
+json FormatsAnswer(const FormatFile& wff) {
+  LWaveFileFormat current(wff.bits);
+  current.ReadWff(wff.path);
   json formats = json::array();
   int selected = -1;
   for (const LSupportedFormat& f : LSupportedFormats::All()) {
@@ -82,9 +95,10 @@ void SaveFormat(ConsoleServer::State& state, const Request& request, Response& r
   LWaveFileFormat descriptor;
   if (!format || !LSupportedFormats::Fill(*format, descriptor))
     return RefuseField(response, 400, {"Choose one of the offered formats.", "format"});
-  const std::string wff = FormatFile(state);
+  const json of = body->value("of", json());
+  const FormatFile wff = FormatFileOf(state, of.is_string() ? of.get<std::string>() : "");
   ChangeSettings(state, response, [wff, descriptor] {
-    if (!descriptor.WriteWff(wff)) return SettingsOutcome::Refused(500, {"The format file could not be written.", ""});
+    if (!descriptor.WriteWff(wff.path)) return SettingsOutcome::Refused(500, {"The format file could not be written.", ""});
     return SettingsOutcome{200, FormatsAnswer(wff)};
   });
 }
@@ -101,7 +115,9 @@ void AddSettingsDeviceRoutes(ConsoleServer::State& state) {
   http.Get("/api/settings/sounds", [](const Request&, Response& r) {
     Answer(r, {{"outputs", LWaveDevices::OutputNames()}});
   });
-  http.Get("/api/settings/format", [&state](const Request&, Response& r) { Answer(r, FormatsAnswer(FormatFile(state))); });
+  http.Get("/api/settings/format", [&state](const Request& q, Response& r) {
+    Answer(r, FormatsAnswer(FormatFileOf(state, q.get_param_value("of"))));
+  });
   http.Post("/api/settings/format", [&state](const Request& q, Response& r) { SaveFormat(state, q, r); });
 }
 

@@ -1,13 +1,16 @@
 #include "ui/SettingsFields.h"
 
+#include <cstdint>
 #include <cstdio>
 
+#include "callengine/RecordingDisk.h"
 #include "core/Profile.h"
 #include "core/TextCompare.h"
 #include "core/TextFormat.h"
 #include "mail/smtp/EmailSettings.h"
 #include "ui/ConsoleName.h"
 #include "ui/SettingsEmail.h"
+#include "ui/SettingsRemote.h"
 
 namespace {
 
@@ -49,10 +52,12 @@ const std::vector<SettingsPage>& Pages() {
         {"transfer", "confirmedsuffix", Kind::kDial, 0, 0, 0},
         {"transfer", "confirmedcomplete", Kind::kDial, 0, 0, 0},
         {"transfer", "confirmedreject", Kind::kDial, 0, 0, 0, "!,"},
+        {"transfer", "confirmedrepeat", Kind::kInt, 0, 99, 7},
         {"transfer", "useconferencecall", Kind::kBool, 0, 1, 0},
         {"settings", "maxrectime", Kind::kSeconds, 1, 3600, 30},
         {"settings", "recthres", Kind::kDb, -60, 0, -22},
-        {"settings", "deletefiledays", Kind::kInt, 0, 3650, 30}}},
+        {"settings", "deletefiledays", Kind::kInt, 0, 3650, 30},
+        {"settings", "lowspacemb", Kind::kInt, 0, 1000000, recording_disk::kDefaultLowSpaceMb}}},
       {"email",
        false,
        {{"email", "usemapi", Kind::kBool, 0, 1, 1},
@@ -90,7 +95,21 @@ const std::vector<SettingsPage>& Pages() {
         {"settings", "cidflash", Kind::kBool, 0, 1, 1},
         {"settings", "audiogain", Kind::kDb, -20, 20, 0},
         {"settings", "audiohighpass", Kind::kInt, 0, 1000, 0},
-        {"settings", "audiocompressorthres", Kind::kDb, -60, 0, 0}}},
+        {"settings", "audiocompressorthres", Kind::kDb, -60, 0, 0},
+        // -1 (or nothing stored): the order of the system's language.
+        {"settings", "dateorder", Kind::kInt, -1, 2, -1}}},
+      {"remote",
+       false,
+       {{"remote", "mode", Kind::kInt, 0, 1, 0},
+        {"remote", "server", Kind::kText, 0, 0, 0},
+        {"remote", "folder", Kind::kText, 0, 0, 0},
+        {"remote", "installid", Kind::kInt, 0, INT32_MAX, 0},
+        {"remote", "autocheck", Kind::kBool, 0, 1, 0},
+        {"remote", "autocheckinterval", Kind::kInt, 1, 31 * 24 * 60, 60}},
+       settings_remote::Check,
+       nullptr,
+       settings_remote::Save,
+       true},
   };
   return pages;
 }
@@ -220,6 +239,11 @@ bool PlainText(std::string_view text, size_t limit) {
   for (const char c : text)
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
   return true;
+}
+
+bool HostName(std::string_view text) {
+  constexpr std::string_view kHostChars = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-:[]";
+  return text.find_first_not_of(kHostChars) == std::string_view::npos;
 }
 
 std::optional<int> TimeOfDay(std::string_view text) {

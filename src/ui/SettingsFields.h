@@ -40,7 +40,7 @@ struct SettingsField {
 struct SettingsWrite;
 
 // A page of plain keys: Devices (its sound and fax keys), Line settings,
-// Transfer and messages, E-mail, Office hours and General.
+// Transfer and messages, E-mail, Office hours, General and Program updates.
 struct SettingsPage {
   const char* name;
   // Whether saving it asks for the lines to be rebuilt.
@@ -52,6 +52,8 @@ struct SettingsPage {
   // fields are read, and what saving it writes, just before the writes.
   void (*shown)(const std::string& file, nlohmann::json& values) = nullptr;
   void (*saving)(const std::string& file, const SettingsPage& page, std::vector<SettingsWrite>& writes) = nullptr;
+  // Whether a save wakes the delivery task, so it acts on the keys at once.
+  bool wakesDelivery = false;
 };
 
 // A checked value waiting to be written.
@@ -72,9 +74,10 @@ bool WriteSettingsPage(const std::string& file, const SettingsPage& page, std::v
 
 // Shared checks of the settings pages: text without control characters of
 // at most `limit` bytes; an "hh:mm" time of day (24:00 is the end of the day)
-// into seconds.
+// into seconds; a server's name or address, with ":port" or in brackets.
 bool PlainText(std::string_view text, size_t limit);
 std::optional<int> TimeOfDay(std::string_view text);
+bool HostName(std::string_view text);
 
 // The longest password the settings pages take, and their refusal of longer ones.
 constexpr size_t kMaxPassword = 128;

@@ -51,6 +51,7 @@ void PostPage(ConsoleServer::State& state, const Request& request, Response& res
     if (!ok) return SettingsOutcome::Refused(500, {"The settings file could not be written.", ""});
     return SettingsOutcome{200, {{"values", ReadSettingsPage(file, *page)}}};
   });
+  if (page->wakesDelivery && response.status == 200) state.host.send(LMessage{WM_WAKEBGTASK, 0, 0, ""});
 }
 
 // Room for the text with every character escaped in JSON.

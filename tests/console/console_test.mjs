@@ -139,10 +139,13 @@ await run("console_test", async () => {
   await page.waitForFunction(() => document.getElementById("onoff").textContent === "Answering On");
   assert.equal((await getJson("/api/status")).on, true);
 
-  say("the IVR program saved and loaded again");
+  say("the IVR program saved with a setting of its own, and loaded again");
   await page.click("#ivr-save");
   await dialog.waitFor({ state: "visible" });
   await page.fill("#ask-fields input[type=text]", "console-test.ivr");
+  const carried = page.locator("#ask-fields textarea");
+  assert.equal(await carried.inputValue(), "settings:ogm:Default Answering Message");
+  await carried.fill("settings:ogm:Default Answering Message\nsettings:nrings:4");
   await shot("console-09-save-program");
   const [saved] = await Promise.all([page.waitForEvent("download"), answer("Save IVR Program")]);
   const program = await saved.path();
@@ -155,6 +158,7 @@ await run("console_test", async () => {
   await page.waitForFunction(() => document.getElementById("ivr-file").textContent.includes("console-test.ivr"), null, { timeout: 60000 });
   await page.waitForFunction(() => document.getElementById("progress").hidden, null, { timeout: 60000 });
   await page.locator("#notices p", { hasText: "IVR program loaded" }).waitFor({ timeout: 60000 });
+  assert.match(readFileSync(join(data, "settings.ini"), "utf8"), /^nrings=4$/m);
   await shot("console-10-program-loaded");
 
   say("the notes edited and read back");

@@ -1,11 +1,13 @@
 // The settings view in headless Chromium: every tab opens; a SIP device and
 // a line on it are added and the lines are rebuilt when the settings close;
 // an office-hours change rebuilds nothing; refused values show beside their
-// field. node settings_test.mjs URL DATA-FOLDER SCREENSHOT-FOLDER FREE-PORT
+// field; the order of dates, the program update source and the audio format
+// of saved programs are saved.
+// node settings_test.mjs URL DATA-FOLDER SCREENSHOT-FOLDER FREE-PORT
 import assert from "node:assert/strict";
 import { readdirSync, readFileSync } from "node:fs";
 import { join } from "node:path";
-import { openBrowser } from "./browser.mjs";
+import { iniValue, openBrowser } from "./browser.mjs";
 
 const [url, data, shots, port] = process.argv.slice(2);
 const { page, say, shot, expectRefused, run } = await openBrowser(shots);
@@ -122,10 +124,34 @@ await run("settings_test", async () => {
   await dialog.waitFor({ state: "hidden" });
   assert.equal(readFileSync(join(data, "settings.wff")).length, 1024);
 
-  say("general");
+  say("general, with the order of dates");
   await openTab("General");
-  await page.locator("#settings-panel-general .settings-page").waitFor();
+  const [general, updates] = [0, 1].map((n) => page.locator("#settings-panel-general form.settings-page").nth(n));
+  await general.getByLabel("Order of dates").selectOption({ label: "Day/month/year" });
+  await general.getByRole("button", { name: "Save" }).click();
+  await general.getByText("Saved.").waitFor();
   await shot("settings-10-general");
+
+  say("program updates: a folder that is not a full path is refused; the file's name follows the number");
+  await updates.getByLabel("Look for a new IVR program file on").selectOption({ label: "A folder" });
+  await updates.getByLabel("Folder", { exact: true }).fill("updates");
+  await updates.getByRole("button", { name: "Save" }).click();
+  await updates.locator(".field-error", { hasText: "full path" }).waitFor();
+  expectRefused(400);
+  await updates.getByLabel("Folder", { exact: true }).fill(join(data, "updates"));
+  await updates.getByLabel("This installation's number").fill("7");
+  await updates.getByText("zav7.ivr").waitFor();
+  await updates.getByRole("button", { name: "Save" }).click();
+  await updates.getByText("Saved.").waitFor();
+  const settingsFile = join(data, "settings.ini");
+  assert.deepEqual(["dateorder", "folder", "installid"].map((key) => iniValue(settingsFile, key)),
+    ["1", join(data, "updates"), "7"]);
+  await page.getByRole("button", { name: "Audio format of saved programs" }).click();
+  await dialog.getByLabel("Format").selectOption({ index: 1 });
+  await dialog.locator("#sd-ok").click();
+  await dialog.waitFor({ state: "hidden" });
+  assert.equal(readFileSync(join(data, "savecodec.wff")).length, 1024);
+  await shot("settings-11-updates", { scrollTo: "#settings-panel-general > .buttons" });
 
   say("a value typed but not saved is not shown as set when the settings open again");
   const rings = page.locator("#settings-panel-general").getByLabel("Rings before answering");

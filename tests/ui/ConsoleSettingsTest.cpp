@@ -1,8 +1,10 @@
 // The settings pages through HTTP: lines take the first free section, only
-// line changes ask for a rebuild, every refused value names its field,
-// passwords never come back, and the delivery format file is written whole.
+// line changes ask for a rebuild, a saved update source is looked at once,
+// every refused value names its field, passwords never come back, and the
+// delivery format file is written whole.
 #include <sys/stat.h>
 
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -59,7 +61,8 @@ TEST_F(ConsoleSettingsTest, OnlyLineChangesAskForARebuildWhichClosingRequests) {
   } rows[] = {
       {{{"page", "transfer"}, {"values", {{"blindprefix", "!,9"}, {"maxrectime", 60}}}}, false},
       {{{"page", "hours"}, {"values", {{"enabled", true}, {"satopen", "08:30"}}}}, false},
-      {{{"page", "general"}, {"values", {{"nrings", 4}}}}, false},
+      {{{"page", "general"}, {"values", {{"nrings", 4}, {"dateorder", 1}}}}, false},
+      {{{"page", "remote"}, {"values", {{"mode", 1}, {"folder", "/srv/updates"}, {"installid", 12}}}}, false},
       {{{"page", "email"}, {"values", {{"usemapi", false}, {"mailhost", "mail.test:2525"}, {"fromemail", "me@x.test"}}}},
        false},
       {{{"page", "linesettings"}, {"values", {{"delaydtmf", 400}}}}, true},
@@ -73,6 +76,11 @@ TEST_F(ConsoleSettingsTest, OnlyLineChangesAskForARebuildWhichClosingRequests) {
   EXPECT_EQ(ProfileReadTimeOfDay(File(), "autohours", "satopen", 0), 8 * 3600 + 30 * 60);
   EXPECT_EQ(ProfileReadDuration(File(), "settings", "maxrectime", 0), 60000);
   EXPECT_EQ(ProfileReadString(File(), "email", "mailhost", ""), "mail.test:2525");
+  EXPECT_EQ(ProfileReadInt(File(), "settings", "dateorder", 0), 1);
+  // The update source is looked at once it is saved, not an hour later.
+  EXPECT_NEAR(ProfileReadDate(File(), "remote", "nextcheck", 0), std::time(nullptr), 5);
+  ASSERT_EQ(Sent().size(), 1u);
+  EXPECT_EQ(Sent().back().id, WM_WAKEBGTASK);
   ASSERT_EQ(PostJson("/api/settings/close", json::object())->status, 200);
   ASSERT_FALSE(Sent().empty());
   EXPECT_EQ(Sent().back().id, WM_SETTINGSCLOSED);
@@ -93,6 +101,9 @@ TEST_F(ConsoleSettingsTest, RefusedValuesNameTheirFieldAndChangeNothing) {
       {"/api/settings/page", {{"page", "hours"}, {"values", {{"aftermode", 4}}}}, "aftermode"},
       {"/api/settings/page", {{"page", "transfer"}, {"values", {{"blindprefix", "9\n[x]"}}}}, "blindprefix"},
       {"/api/settings/page", {{"page", "transfer"}, {"values", {{"maxrectime", 0}}}}, "maxrectime"},
+      {"/api/settings/page", {{"page", "general"}, {"values", {{"dateorder", 3}}}}, "dateorder"},
+      {"/api/settings/page", {{"page", "remote"}, {"values", {{"server", "ftp.test/../x"}}}}, "server"},
+      {"/api/settings/page", {{"page", "remote"}, {"values", {{"folder", "updates"}}}}, "folder"},
       {"/api/settings/page", {{"page", "email"}, {"values", {{"subject", "Hi\r\nBcc: x@y"}}}}, "subject"},
       {"/api/settings/page", {{"page", "email"}, {"values", {{"usemapi", false}, {"mailhost", ""}, {"fromemail", "a@b"}}}}, "mailhost"},
       {"/api/settings/page", {{"page", "email"}, {"values", {{"usemapi", false}, {"mailhost", "m"}, {"fromemail", ""}}}}, "fromemail"},
@@ -198,17 +209,26 @@ TEST_F(ConsoleSettingsTest, ADeviceListsTheDefaultsOfTheKeysItLeavesOut) {
     EXPECT_EQ(desk[key], shown) << key;
 }
 
+// The delivery format beside the settings, the program files' own in the data folder.
 TEST_F(ConsoleSettingsTest, TheChosenFormatIsWrittenInItsFullLayout) {
-  const json offer = json::parse(client_->Get("/api/settings/format")->body);
-  ASSERT_GT(offer["formats"].size(), 2u);
-  auto reply = PostJson("/api/settings/format", {{"format", 2}});
-  ASSERT_EQ(reply->status, 200) << reply->body;
-  EXPECT_EQ(json::parse(reply->body)["selected"], 2);
-  const std::string wff = std::filesystem::path(File()).replace_extension(".wff");
-  EXPECT_EQ(std::filesystem::file_size(wff), LWaveFileFormat::kBufferSize);
-  LWaveFileFormat stored;
-  stored.ReadWff(wff);
-  EXPECT_EQ(stored.Tag(), offer["formats"][2]["tag"].get<int>());
+  const struct {
+    const char* of;
+    std::string wff;
+  } rows[] = {
+      {"delivery", std::filesystem::path(File()).replace_extension(".wff")},
+      {"program", folders_->Root() + "/savecodec.wff"},
+  };
+  for (const auto& row : rows) {
+    const json offer = json::parse(client_->Get(std::string("/api/settings/format?of=") + row.of)->body);
+    ASSERT_GT(offer["formats"].size(), 2u);
+    auto reply = PostJson("/api/settings/format", {{"format", 2}, {"of", row.of}});
+    ASSERT_EQ(reply->status, 200) << reply->body;
+    EXPECT_EQ(json::parse(reply->body)["selected"], 2);
+    EXPECT_EQ(std::filesystem::file_size(row.wff), LWaveFileFormat::kBufferSize) << row.of;
+    LWaveFileFormat stored;
+    stored.ReadWff(row.wff);
+    EXPECT_EQ(stored.Tag(), offer["formats"][2]["tag"].get<int>());
+  }
 }
 
 }  // namespace

@@ -46,8 +46,9 @@ function group(spec) {
 
 // ask({caption, text, input: {label, value, type}, choices: {label, options, value},
 //      checks: [{name, label, checked}], groups: [{name, legend, options, chosen}],
-//      textarea: {label, value}, okText, cancelText})
-// resolves to null when cancelled, else {value, checks, groups}.
+//      textarea: {label, value, rows}, okText, cancelText})
+// resolves to null when cancelled, else {value, text, checks, groups}; value
+// is the text field's or the choice's, else the textarea's, which text holds.
 export function ask(options) {
   if (pending) pending(null);
   title.textContent = options.caption || "Zavotel";
@@ -68,12 +69,15 @@ export function ask(options) {
     valueControl = field(options.choices.label, document.createElement("select"));
     for (const name of options.choices.options) valueControl.add(new Option(name, name));
     if (options.choices.value) valueControl.value = options.choices.value;
-  } else if (options.textarea) {
-    valueControl = field(options.textarea.label, document.createElement("textarea"));
-    valueControl.value = options.textarea.value || "";
-    valueControl.rows = 12;
   }
   const groups = (options.groups || []).map((spec) => [spec.name, group(spec)]);
+  let textControl = null;
+  if (options.textarea) {
+    textControl = field(options.textarea.label, document.createElement("textarea"));
+    textControl.value = options.textarea.value || "";
+    textControl.rows = options.textarea.rows || 12;
+    valueControl ||= textControl;
+  }
   const checks = (options.checks || []).map((check) => {
     const box = document.createElement("input");
     box.type = "checkbox";
@@ -92,7 +96,8 @@ export function ask(options) {
       const chosen = {};
       for (const box of checks) chosen[box.dataset.name] = box.checked;
       const lists = Object.fromEntries(groups.map(([name, read]) => [name, read()]));
-      pending({ value: valueControl ? valueControl.value : "", checks: chosen, groups: lists });
+      pending({ value: valueControl ? valueControl.value : "", text: textControl ? textControl.value : "", checks: chosen,
+        groups: lists });
     };
     dialog.returnValue = "";
     dialog.showModal();

@@ -80,6 +80,21 @@ const FLAGS = [
   ["notesPopup", "Show the notes after loading"],
 ];
 
+// The settings that travel with the program, one "section:key:value" a line.
+const SETTINGS_LABEL = "Settings saved with it, one a line as section:key:value";
+
+function settingsText(settings) {
+  return settings.map(({ section, key, value }) => `${section}:${key}:${value}`).join("\n");
+}
+
+function settingsOf(text) {
+  return text.split("\n").filter((line) => line.trim()).map((line) => {
+    const [section, key, ...value] = line.split(":");
+    if (!value.length) throw new Error(`Write each setting as section:key:value, not "${line}".`);
+    return { section: section.trim(), key: key.trim(), value: value.join(":") };
+  });
+}
+
 export async function saveProgram() {
   const [ivr, options] = await Promise.all([api("/api/ivr"), api("/api/ivr/save-options")]);
   const { choices, available } = options;
@@ -87,14 +102,16 @@ export async function saveProgram() {
     caption: "Save IVR Program",
     input: { label: "File name", value: options.name || ivr.file || "Zavotel.ivr" },
     groups: LISTS.map(([name, legend]) => ({ name, legend, options: available[name] || [], chosen: choices[name] || [] })),
+    textarea: { label: SETTINGS_LABEL, value: settingsText(choices.settings || []), rows: 3 },
     checks: FLAGS.map(([name, label]) => ({ name, label, checked: choices[name] })),
   });
   if (!answer) return;
   let name = answer.value.trim();
   if (!/\.ivr$/i.test(name)) name += ".ivr";
+  const settings = settingsOf(answer.text);
   setProgress("Save File", name, 0);
   try {
-    const saved = await api("/api/ivr/save", { name, ...answer.groups, ...answer.checks });
+    const saved = await api("/api/ivr/save", { name, ...answer.groups, settings, ...answer.checks });
     const link = document.createElement("a");
     link.href = saved.download;
     link.download = name;

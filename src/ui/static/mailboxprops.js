@@ -142,7 +142,7 @@ async function open() {
   show(await api(query("/api/mailbox-properties", { mailbox: name })));
   await showGreeting(mailbox);
   // The delivery format is one file for every mailbox: the settings' chooser.
-  document.getElementById("mbx-props-format").replaceChildren(await formatButton("Delivery format (all mailboxes)"));
+  document.getElementById("mbx-props-format").replaceChildren(await formatButton("Delivery format (all mailboxes)", "delivery"));
   dialog.showModal();
   control("remoteaccess").focus();
 }

@@ -22,10 +22,12 @@ const TRANSFER = [
   { key: "confirmedsuffix", label: "Confirmed transfer: dial after the number", kind: "text" },
   { key: "confirmedcomplete", label: "Dial to complete an accepted transfer", kind: "text" },
   { key: "confirmedreject", label: "Dial to return from a refused transfer", kind: "text" },
+  { key: "confirmedrepeat", label: "Confirmed transfer: ask the called party again (times)", kind: "number", min: 0, max: 99 },
   { key: "useconferencecall", label: "Stay on the call after a transfer", kind: "check" },
   { key: "maxrectime", label: "Longest message (seconds)", kind: "number", min: 1, max: 3600 },
   { key: "recthres", label: "Silence threshold (dB)", kind: "number", min: -60, max: 0 },
   { key: "deletefiledays", label: "Delete messages after (days, 0 = never)", kind: "number", min: 0, max: 3650 },
+  { key: "lowspacemb", label: "Warn when the disk has less free than (MB, 0 = never)", kind: "number", min: 0, max: 1000000 },
 ];
 
 const PASSWORD_HINT = "used with the user name";
@@ -55,6 +57,19 @@ const GENERAL = [
   { key: "audiogain", label: "Gain of played audio (dB)", kind: "number", min: -20, max: 20 },
   { key: "audiohighpass", label: "High-pass filter (Hz, 0 = off)", kind: "number", min: 0, max: 1000 },
   { key: "audiocompressorthres", label: "Compressor threshold (dB, 0 = off)", kind: "number", min: -60, max: 0 },
+  { key: "dateorder", label: "Order of dates", kind: "select", hint: "as messages, their e-mails and OGM log lines write the date",
+    options: [[-1, "As the system's language has it"], [0, "Month/day/year"], [1, "Day/month/year"], [2, "Year/month/day"]] },
+];
+
+const UPDATES = [
+  { key: "mode", label: "Look for a new IVR program file on", kind: "select",
+    options: [[0, "An FTP server"], [1, "A folder"]], hint: "saving looks at once; a file that changed is loaded" },
+  { key: "server", label: "FTP server", kind: "text", hint: "its name or address; the file is fetched without a login" },
+  { key: "folder", label: "Folder", kind: "text", hint: "a full path, such as a network share mounted here" },
+  { key: "installid", label: "This installation's number", kind: "number", min: 0, max: 2147483647,
+    hint: "the file looked for is zav0.ivr" },
+  { key: "autocheck", label: "Keep looking", kind: "check" },
+  { key: "autocheckinterval", label: "Minutes between looks", kind: "number", min: 1, max: 44640 },
 ];
 
 function hoursFields(ogms) {
@@ -180,7 +195,7 @@ function testButton(email) {
 
 export async function buildTransfer(panel) {
   await buildPage(panel, "transfer", TRANSFER, "Transfer and messages");
-  panel.append(await formatButton("Delivery format"));
+  panel.append(await formatButton("Delivery format", "delivery"));
   const email = await buildPage(panel, "email", EMAIL, "E-mail", followMailer);
   email.section.querySelector("button[type=submit]").after(" ", testButton(email));
   await buildSaved(panel, "E-mail text", EMAIL_TEXT, {
@@ -194,6 +209,19 @@ export async function buildHours(panel) {
   await buildPage(panel, "hours", hoursFields(ogms), "Office hours");
 }
 
-export function buildGeneral(panel) {
-  return buildPage(panel, "general", GENERAL, "General");
+// The installation's number names the file looked for.
+function followNumber(form) {
+  const number = form.controls.installid;
+  const hint = number.closest(".form-field").querySelector(".hint");
+  const apply = () => {
+    hint.textContent = `the file looked for is zav${number.value || 0}.ivr`;
+  };
+  number.addEventListener("input", apply);
+  return apply;
+}
+
+export async function buildGeneral(panel) {
+  await buildPage(panel, "general", GENERAL, "General");
+  await buildPage(panel, "remote", UPDATES, "Program updates", followNumber);
+  panel.append(await formatButton("Audio format of saved programs", "program"));
 }
