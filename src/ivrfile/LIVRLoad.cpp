@@ -8,6 +8,7 @@
 #include "core/FileIo.h"
 #include "core/Path.h"
 #include "core/Profile.h"
+#include "core/TextCompare.h"
 #include "core/Trace.h"
 #include "core/UniqueFd.h"
 #include "ivrfile/IvrCheck.h"
@@ -15,6 +16,19 @@
 #include "ivrfile/IvrFolderFiles.h"
 #include "ivrfile/IvrFormat.h"
 #include "ivrfile/IvrRecord.h"
+
+namespace {
+
+// A program file may carry settings, but not those that say where the
+// console listens and who may use it, nor the program the engine runs as
+// its mailer: a file from elsewhere (an update server, an upload) must not
+// open the console to the network or make the engine run a program.
+bool MayLoadSetting(std::string_view section, std::string_view key) {
+  return !EqualIgnoringCase(section, "console") &&
+         !(EqualIgnoringCase(section, "email") && EqualIgnoringCase(key, "sendmail"));
+}
+
+}  // namespace
 
 LIVRLoad::LIVRLoad(DataFolders folders, std::string path, bool quiet)
     : folders_(std::move(folders)), path_(std::move(path)), report_(quiet) {}
@@ -74,8 +88,9 @@ ProcessResult LIVRLoad::Apply(int fd, const IvrRecord& record, LProgress& progre
       break;
     case kIvrTagSetting:
       progress.SetText(1, "Update Settings");
-      if (!ProfileWriteString(folders_.SettingsFile(), record.section, record.key,
-                              record.value)) {
+      if (!MayLoadSetting(record.section, record.key)) {
+        Trace("IVRFileLoad setting [%s] %s not taken", record.section.c_str(), record.key.c_str());
+      } else if (!ProfileWriteString(folders_.SettingsFile(), record.section, record.key, record.value)) {
         report_.Show("Unable to update the settings file.");
         return kProcessFailed;
       }

@@ -29,7 +29,8 @@ TEST_F(IvrFixture, EveryRecordKindLandsInItsPlace) {
                                                 wave_test::ChunkSized("data", 0x7FFFFFF0, std::string(100, '\0')));
   const std::string path = Outside("all.ivr", IvrBytes().Header().File(0, "Main.ini", "[ivr]\nwait=5\n").File(0, "Main.wav", ToneWave(22050, 2))
       .File(1, "Goodbye.wav", ToneWave()).File(2, "Sales.mbx", "[mbx]\n").File(3, "lookup.sh", "#!/bin/sh\n").File(0, "Empty.txt", "")
-      .File(0, "Lie.wav", lyingWave).Setting("settings", "ogm", "Main").Notes("Call Bob first.").ShowNotes().End().Bytes());
+      .File(0, "Lie.wav", lyingWave).Setting("settings", "ogm", "Main").Setting("Console", "address", "0.0.0.0")
+      .Setting("email", "SendMail", "/tmp/run-me").Notes("Call Bob first.").ShowNotes().End().Bytes());
   RecordingProgress progress;
   const IvrLoadOutcome outcome = LoadIvrProgram(folders_, path, false, progress);
   EXPECT_TRUE(outcome.result == kProcessDone && outcome.showNotes);
@@ -43,6 +44,9 @@ TEST_F(IvrFixture, EveryRecordKindLandsInItsPlace) {
   EXPECT_EQ(ProfileReadString(settings, "settings", "ogm", "") + "|" + ProfileReadString(settings, "settings", "ivrfile", "") + "|" +
                 ProfileReadString(settings, "settings", "ivrfiledir", "") + "|" + ProfileReadString(settings, "settings", "notespopup", "gone"),
             "Main|" + path + "|" + dir_.Path() + "|gone");
+  // Where the console listens and the mailer are never taken from a program file.
+  EXPECT_EQ(FileText(settings).find("0.0.0.0"), std::string::npos);
+  EXPECT_EQ(FileText(settings).find("run-me"), std::string::npos);
   EXPECT_DOUBLE_EQ(progress.fractions.back(), 1.0);
   EXPECT_TRUE(Tree(temp_).empty());
   EXPECT_FALSE(LoadIvrProgram(folders_, path, true, progress).showNotes);  // a quiet load never shows them
