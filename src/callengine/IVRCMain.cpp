@@ -196,7 +196,9 @@ void IVRCMain::AppendUserLog() {
 }
 
 void IVRCMain::AnnounceCall() {
-  const std::string file = Ogm().Read(LOGMDefinition::Text::kAnnouncePlay, parms_, call_);
+  // A relative path is in the data folder, as a play action's is.
+  std::string file = Ogm().Read(LOGMDefinition::Text::kAnnouncePlay, parms_, call_);
+  if (!file.empty()) file = PathFrom(folders_.Root(), file);
   callLog_.Log("Play announcement: ", file);
   Post(WM_PLAYANNOUNCEMENT, 0, 0, file);
 }

@@ -127,7 +127,7 @@ LOGMDefinition::Audio LOGMDefinition::AudioFile(const LHashTable& parms,
   if (IsSet(Flag::kPlayEx)) {
     file = Expand(ProfileReadString(iniPath_, kIvr, kPlayExFile, ownWave), parms, call);
   }
-  std::string path = ResolveCaseInsensitive(InFolder(file));
+  std::string path = ResolveCaseInsensitive(PathFrom(PathFolder(iniPath_), file));
   if (file.empty() || !IsRegularFile(path)) {
     Trace("LOGMDefinition %s: no audio file \"%s\"", iniPath_.c_str(), file.c_str());
     return Audio{path, false, false};
@@ -150,7 +150,3 @@ std::string LOGMDefinition::CompanionPath(std::string_view ext) const {
   return ResolveCaseInsensitive(PathReplaceExtension(iniPath_, ext));
 }
 
-std::string LOGMDefinition::InFolder(std::string_view file) const {
-  if (!file.empty() && file.front() == '/') return std::string(file);
-  return PathJoin(PathFolder(iniPath_), file);
-}

@@ -96,7 +96,6 @@ class LOGMDefinition {
 
  private:
   std::string CompanionPath(std::string_view ext) const;
-  std::string InFolder(std::string_view file) const;
 
   std::string iniPath_;
 };

@@ -148,8 +148,10 @@ void OGMCommands::SetChained(const Action &action, LOGMDefinition::Chain chain) 
 bool OGMCommands::Play(const Action &action) {
   IVRCMain &controller = action.controller;
   controller.SetState(IVRCMain::CS_PLAYFILE);
-  const std::string file = action.ogm.Read(action.key, Def::ActionText::kPlayFile,
-                                           controller.Parameters(), controller.CallIdentity());
+  // A relative path is in the data folder, as a recording's is.
+  std::string file = action.ogm.Read(action.key, Def::ActionText::kPlayFile, controller.Parameters(),
+                                     controller.CallIdentity());
+  if (!file.empty()) file = PathFrom(controller.Folders().Root(), file);
   LSoundSourceRef source = OpenWaveOrMp3(file);
   controller.CallLog().Log(source->IsError() ? "Error opening file: " : "Play file: ", file);
   controller.PlaySource(std::move(source));  // a bad source completes at once
@@ -195,8 +197,8 @@ bool OGMCommands::Record(const Action &action) {
   if (PathClimbsOut(file)) {
     controller.CallLog().Log("Record file refused: ", file);
     file.clear();  // recording without a file ends the call
-  } else if (!file.empty() && file.front() != '/') {
-    file = PathJoin(controller.Folders().Root(), file);
+  } else if (!file.empty()) {
+    file = PathFrom(controller.Folders().Root(), file);
   }
   const std::string &settings = controller.Folders().SettingsFile();
   controller.SetUpRecording({file, action.ogm.RecordMaxTime(action.key, settings),

@@ -32,6 +32,11 @@ std::string CutText(std::string_view text, std::size_t max) {
   return std::string(text.substr(0, cut));
 }
 
+std::string PathFrom(std::string_view folder, std::string_view path) {
+  if (!path.empty() && path.front() == '/') return std::string(path);
+  return PathJoin(folder, path);
+}
+
 std::string PathJoin(std::string_view folder, std::string_view name) {
   std::string joined(folder);
   if (!joined.empty() && !IsSeparator(joined.back())) joined += '/';

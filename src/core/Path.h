@@ -18,6 +18,8 @@ std::string PathJoinExt(std::string_view folder, std::string_view name, std::str
 // Replaces the extension (the last "." after the last separator) or appends it.
 std::string PathReplaceExtension(std::string_view path, std::string_view ext);
 std::string PathStripExtension(std::string_view path);
+// `path` as it is when absolute, else taken inside `folder` (cut to kMaxText).
+std::string PathFrom(std::string_view folder, std::string_view path);
 // The folder part without its trailing separator ("" when there is none).
 std::string PathFolder(std::string_view path);
 // The part after the last separator.

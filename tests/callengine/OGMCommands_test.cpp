@@ -77,12 +77,14 @@ TEST_F(Commands, DialAndPlayActions) {
   Answer("press2=dial\n");
   line_.Press('2');  // no digits: complete at once, no after-dial action: the OGM again
   EXPECT_EQ(std::tuple(Dialled().size(), Count(OK::Play)), std::tuple(0u, 1u));
-  // The play action plays the file, or with none restarts at once.
+  // The play action plays the file (a relative path in the data folder), or
+  // with none restarts at once.
   const std::string file = folders_.Root() + "/hours.wav";
   Wave(file, 2000);
-  Answer("press1=play\npress1playfile=" + file + "\npress2=play\npress2playfile=/no/such.wav\n");
+  Answer("press1=play\npress1playfile=hours.wav\npress2=play\npress2playfile=/no/such.wav\n");
   line_.Press('1');
   EXPECT_EQ(controller_.State(), S::CS_PLAYFILE);
+  EXPECT_TRUE(InLog("Play file: " + file));
   line_.Advance(2000);  // back in the OGM: "2" is taken
   line_.Press('2');
   EXPECT_TRUE(InLog("Error opening file: /no/such.wav"));
