@@ -51,8 +51,14 @@ launch_engine() {  # launch_engine [ARGS...]: start_engine without the wait
   stop_at_exit "$pid"
 }
 
-# stop_engine: SIGTERM, and whether the engine exited with 0.
-stop_engine() { kill -TERM "$pid"; wait "$pid"; }
+# stop_engine: SIGTERM, and whether the engine exited with 0 (else its status is printed).
+stop_engine() {
+  kill -TERM "$pid"
+  wait "$pid" && return
+  local status=$?
+  echo "(the engine exited with status $status)"
+  return "$status"
+}
 
 # pings: whether ctl reaches an engine on `data` and it answers.
 pings() { test "$(ctl ping)" = 1; }
