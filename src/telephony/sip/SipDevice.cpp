@@ -158,7 +158,7 @@ std::string SipDevice::TargetUri(const std::string& number) const {
   else if (number.find('@') != std::string::npos)
     uri = "sip:" + number;
   else
-    uri = "sip:" + number + "@" + settings_.AddressDomain();
+    uri = "sip:" + number + "@" + settings_.DialDomain();
   if (settings_.transport != SipTransport::kUdp && uri.find(";transport=") == std::string::npos)
     uri += settings_.transport == SipTransport::kTls ? ";transport=tls" : ";transport=tcp";
   return uri;

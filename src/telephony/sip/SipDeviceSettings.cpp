@@ -51,13 +51,18 @@ SipRtpLatchMode RtpLatchFrom(const std::string& value) {
   return SipRtpLatchMode::kSignalling;
 }
 
-// "sip:host:port;params", "host:port" or "[v6]:port" -> host.
-std::string HostOf(std::string_view address) {
+// "sip:user@host:port;params", "host:port" or "[v6]:port" -> "host:port".
+std::string_view HostPortOf(std::string_view address) {
   if (const size_t colon = address.find(':');
       colon != std::string_view::npos && (address.starts_with("sip:") || address.starts_with("sips:")))
     address.remove_prefix(colon + 1);
   if (const size_t at = address.find('@'); at != std::string_view::npos) address.remove_prefix(at + 1);
-  address = address.substr(0, address.find_first_of(";?>"));
+  return address.substr(0, address.find_first_of(";?>"));
+}
+
+// "sip:host:port;params", "host:port" or "[v6]:port" -> host.
+std::string HostOf(std::string_view address) {
+  address = HostPortOf(address);
   if (address.starts_with('[')) return std::string(address.substr(0, address.find(']') + 1));
   return std::string(address.substr(0, address.find(':')));
 }
@@ -118,4 +123,11 @@ std::string SipDeviceSettings::AddressDomain() const {
   if (!domain.empty()) return domain;
   if (!registrar.empty()) return HostOf(registrar);
   return HostOf(localAddress);
+}
+
+// The registrar's port stays: a registrar that listens on another port than
+// 5060 takes the calls there too.
+std::string SipDeviceSettings::DialDomain() const {
+  if (domain.empty() && !registrar.empty()) return std::string(HostPortOf(registrar));
+  return AddressDomain();
 }

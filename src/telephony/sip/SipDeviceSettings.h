@@ -53,4 +53,7 @@ struct SipDeviceSettings {
   // The domain of our SIP address: "domain", else the registrar's host, else
   // the host of the local address.
   std::string AddressDomain() const;
+  // Where a bare number is called: "domain", else the registrar's host and
+  // port, else the host of the local address.
+  std::string DialDomain() const;
 };

@@ -35,6 +35,11 @@ TEST_F(SipDeviceSettingsTest, ReadsEveryKeyAndFallsBackOnUnknownWords) {
                        "0.0.0.0:5080"));
   EXPECT_EQ(std::tuple(provider.expirySeconds, provider.dtmfMode, provider.AddressDomain()),
             std::tuple(SipDeviceSettings::kMinExpirySeconds, SipDtmfMode::kInfo, "reg.example"));
+  // A bare number goes where the registrar listens, or to the domain.
+  EXPECT_EQ(provider.DialDomain(), "reg.example:5070");
+  SipDeviceSettings withDomain = provider;
+  withDomain.domain = "example.org";
+  EXPECT_EQ(withDomain.DialDomain(), "example.org");
 }
 
 TEST_F(SipDeviceSettingsTest, FirstStartWritesTheLoopbackDeviceAndEnumeratesIt) {
