@@ -8,6 +8,7 @@
 #include "core/Utf8Text.h"
 #include "mail/smtp/Base64Lines.h"
 #include "mail/smtp/MimeHeaderText.h"
+#include "mail/smtp/QuotedPrintable.h"
 
 namespace {
 
@@ -19,6 +20,20 @@ std::string OneLine(std::string text) {
     if (c == '\r' || c == '\n') c = ' ';
   }
   return text;
+}
+
+// SMTP carries lines of at most 998 bytes; a server may cut longer ones.
+constexpr size_t kMaxMailLine = 998;
+
+bool LinesFit(std::string_view text) {
+  for (size_t start = 0; start < text.size();) {
+    size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    const size_t length = end - start - (end > start && text[end - 1] == '\r' ? 1 : 0);
+    if (length > kMaxMailLine) return false;
+    start = end + 1;
+  }
+  return true;
 }
 
 struct FileCloser {
@@ -67,9 +82,13 @@ std::string MimeWriter::HeaderBlock(const EmailMessage& message, const std::stri
          "\r\nX-Mailer: Zavotel\r\n";
 }
 
-std::string MimeWriter::TextPartHeader(std::string_view body) {
-  if (MimeHeaderText::IsAscii(body)) return "Content-Type: text/plain\r\n\r\n";
-  return "Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: 8bit\r\n\r\n";
+MimeWriter::TextPart MimeWriter::TextPartOf(std::string_view body) {
+  if (MimeHeaderText::IsAscii(body) && LinesFit(body)) {
+    return {"Content-Type: text/plain\r\n\r\n", std::string(body)};
+  }
+  return {"Content-Type: text/plain; charset=utf-8\r\n"
+          "Content-Transfer-Encoding: quoted-printable\r\n\r\n",
+          QuotedPrintable::Encode(body)};
 }
 
 std::string MimeWriter::AttachmentHeader(const std::string& boundary, const std::string& path) {
@@ -83,20 +102,20 @@ ProcessResult MimeWriter::Write(const EmailMessage& message, const std::string& 
                                 MimeSink& sink, LProgress& progress) {
   const bool multipart = !message.attachments.empty();
   std::string head = HeaderBlock(message, date);
-  const std::string body = AsUtf8(message.body);
-  const std::string boundary = multipart ? ChooseBoundary(body) : std::string();
+  const TextPart text = TextPartOf(AsUtf8(message.body));
+  const std::string boundary = multipart ? ChooseBoundary(text.text) : std::string();
   if (multipart) {
     head +=
         "Content-Type: multipart/mixed; boundary=" + boundary + "\r\n\r\n--" + boundary + "\r\n";
   }
-  head += TextPartHeader(body);
+  head += text.header;
   ProcessResult result = sink.Send(head, kSendTimeoutMs);
   if (result != kProcessDone) return result;
   if (multipart) {
     progress.SetProgress(0.2);
     progress.SetText(1, "Sending Message Text");
   }
-  result = sink.SendBody(body);
+  result = sink.SendBody(text.text);
   if (result != kProcessDone || !multipart) return result;
 
   progress.SetProgress(0.3);

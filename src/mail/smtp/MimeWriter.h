@@ -24,9 +24,13 @@ class MimeWriter {
   // inside the values become spaces so no value can add a header. A subject
   // that is not ASCII goes as encoded words.
   static std::string HeaderBlock(const EmailMessage& message, const std::string& date);
-  // The text's Content-Type; a text that is not ASCII (always sent as
-  // UTF-8) says so, with its 8-bit transfer.
-  static std::string TextPartHeader(std::string_view body);
+  // The text part's header and the text as sent: as it is when it is ASCII
+  // in lines SMTP carries, else (UTF-8, or lines too long) quoted-printable,
+  // declared as UTF-8.
+  struct TextPart {
+    std::string header, text;
+  };
+  static TextPart TextPartOf(std::string_view body);
   static std::string AttachmentHeader(const std::string& boundary, const std::string& path);
 
   // Sends the whole message; ends early when the sink fails or the

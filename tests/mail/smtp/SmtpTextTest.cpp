@@ -5,6 +5,7 @@
 #include "mail/smtp/Base64Lines.h"
 #include "mail/smtp/DotStuffing.h"
 #include "mail/smtp/MimeWriter.h"
+#include "mail/smtp/QuotedPrintable.h"
 #include "mail/smtp/SmtpDate.h"
 #include "mail/smtp/SmtpSender.h"
 
@@ -55,9 +56,18 @@ TEST(MimeWriter, ChoosesTheFirstBoundaryNotInTheBody) {
 // The text sent is UTF-8 (the writer reads other bytes as the Windows code
 // page); mail carries it declared, and headers as encoded words.
 TEST(MimeWriter, DeclaresTextThatIsNotAscii) {
-  EXPECT_EQ(MimeWriter::TextPartHeader("plain\r\n"), "Content-Type: text/plain\r\n\r\n");
-  EXPECT_EQ(MimeWriter::TextPartHeader("Jos\xC3\xA9"),
-            "Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: 8bit\r\n\r\n");
+  const std::string declared =
+      "Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n";
+  const std::string longLine(999, 'a');
+  const struct { std::string body, header, text; } parts[] = {
+      {"plain\r\n" + std::string(998, 'a'), "Content-Type: text/plain\r\n\r\n", "plain\r\n" + std::string(998, 'a')},
+      {"Jos\xC3\xA9", declared, "Jos=C3=A9"},
+      {longLine, declared, QuotedPrintable::Encode(longLine)},  // a server may cut it
+  };
+  for (const auto& part : parts) {
+    const MimeWriter::TextPart got = MimeWriter::TextPartOf(part.body);
+    EXPECT_EQ(std::tuple(got.header, got.text), std::tuple(part.header, part.text));
+  }
 
   const std::string word = "\xC3\xA9";  // 2 bytes: a 45-byte piece would split one
   std::string subject;
@@ -75,6 +85,20 @@ TEST(MimeWriter, DeclaresTextThatIsNotAscii) {
     const std::string head = MimeWriter::HeaderBlock({"to@x", "from@x", row.subject, "", {}}, "D");
     EXPECT_NE(head.find(row.header), std::string::npos) << head;
   }
+}
+
+TEST(QuotedPrintable, EscapesWhatMailMayAlterAndKeepsLinesShort) {
+  const std::string x75(75, 'x');
+  const struct { std::string text, encoded; } rows[] = {
+      {"a = b\tc", "a =3D b\tc"},
+      {"end \r\nnext\t\nlast ", "end=20\r\nnext=09\r\nlast=20"},  // "\n" alone is a break too
+      {"bare\rcr \x01", "bare=0Dcr =01"},
+      {x75 + "y", x75 + "=\r\ny"},
+      {x75 + "\r\n", x75 + "\r\n"},
+      {std::string(74, 'x') + "\xC3\xA9", std::string(74, 'x') + "=\r\n=C3=A9"},  // never "=C" "3"
+      {".\r\n.", ".\r\n."},  // the data phase doubles dots
+  };
+  for (const auto& row : rows) EXPECT_EQ(QuotedPrintable::Encode(row.text), row.encoded) << row.text;
 }
 
 TEST(SmtpSender, CutsTheRecipientListAtCommas) {
