@@ -46,6 +46,11 @@ await run("settings_test", async () => {
 
   say("a SIP device on a refused address is kept open with the reason beside the field");
   await page.click("#sip-add");
+  const kind = dialog.getByLabel("Kind", { exact: true });
+  const address = dialog.getByLabel("Local address (ip:port)");
+  await kind.selectOption("register");  // an account must reach its provider
+  if (await address.inputValue() !== "0.0.0.0:5062") throw new Error("an account's new address stays on loopback");
+  await kind.selectOption("direct");
   await fill("Name", "Second desk");
   await fill("Local address (ip:port)", "127.0.0.1:99999");
   await dialog.locator("#sd-ok").click();

@@ -29,6 +29,16 @@ bool StartsWithNoCase(const std::string& text, std::string_view prefix) {
   return text.size() >= prefix.size() && EqualIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
+// The SIP library listens on one address, not on all: "any" becomes the
+// address this machine reaches the network from (loopback without one).
+void ReplaceAnyAddress(struct sa& local) {
+  const uint16_t port = sa_port(&local);
+  const int family = sa_af(&local);
+  if (net_default_source_addr_get(family, &local) != 0)
+    sa_set_str(&local, family == AF_INET6 ? "::1" : "127.0.0.1", 0);
+  sa_set_port(&local, port);
+}
+
 }  // namespace
 
 SipDevice::SipDevice(const SipDeviceSettings& settings, SipReaper& reaper,
@@ -75,6 +85,8 @@ bool SipDevice::Listen(struct dnsc* dns) {
     Trace("SipDevice::Listen bad local address \"%s\" FAILED", address.c_str());
     err = EINVAL;
   }
+  const bool any = !err && sa_is_any(&local);
+  if (any) ReplaceAnyAddress(local);
   const uint16_t port = err ? 0 : sa_port(&local);
   for (int attempt = 0; attempt < kPortTries && err == 0; ++attempt) {
     sa_set_port(&local, port ? static_cast<uint16_t>(port + attempt) : 0);
@@ -88,6 +100,7 @@ bool SipDevice::Listen(struct dnsc* dns) {
     Trace("SipDevice::Listen %s FAILED: %s", address.c_str(), std::strerror(err));
     return false;
   }
+  if (any) log_.Log("SIP device " + settings_.name + " listens on ", listenAddress_);
   if (port && listenPort_ != port)
     log_.LogError("SIP device " + settings_.name + ": port " + std::to_string(port) +
                   " is in use, listening on ", listenAddress_);

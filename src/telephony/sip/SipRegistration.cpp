@@ -3,6 +3,7 @@
 #include <re.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "core/Trace.h"
@@ -19,6 +20,31 @@ std::string Printable(const struct pl& reason) {
   for (size_t i = 0; i < reason.l && text.size() < kMaxReason; ++i)
     text.push_back(static_cast<unsigned char>(reason.p[i]) < 0x20 ? ' ' : reason.p[i]);
   return text;
+}
+
+// A failure to reach the registrar, in words an owner can act on, with the
+// system's own text for whoever looks deeper.
+std::string Problem(int err) {
+  const char* words = nullptr;
+  switch (err) {
+    case EDESTADDRREQ:  // the name lookup gave no address
+      words = "its name cannot be found";
+      break;
+    case ETIMEDOUT:
+      words = "no answer";
+      break;
+    case ECONNREFUSED:
+      words = "it refused the connection";
+      break;
+    case EINVAL:  // a loopback address cannot send to the network
+    case ENETUNREACH:
+    case EHOSTUNREACH:
+      words = "it cannot be reached from the device's local address";
+      break;
+    default:
+      return std::strerror(err);
+  }
+  return std::string(words) + " (" + std::strerror(err) + ")";
 }
 
 }  // namespace
@@ -58,7 +84,7 @@ void SipRegistration::Start() {
                                   true, OnResponse, this, nullptr, nullptr);
   mem_deref(credentials);
   if (err == 0) return;
-  Report(false, std::string("cannot send to ") + registrar + ": " + std::strerror(err));
+  Report(false, std::string("cannot send to ") + registrar + ": " + Problem(err));
   tmr_start(retry_.get(), retryMs_, OnRetry, this);
   retryMs_ = std::min(retryMs_ * 2, kMaxRetryMs);
 }
@@ -76,7 +102,7 @@ void SipRegistration::OnResponse(int err, const struct sip_msg* msg, void* arg) 
   // libre itself retries a failed registration after a growing wait.
   std::string detail;
   if (err)
-    detail = std::strerror(err);
+    detail = Problem(err);
   else if (msg)
     detail = std::to_string(msg->scode) + " " + Printable(msg->reason);
   registration->Report(false, detail);

@@ -24,6 +24,8 @@ const FIELDS = [
     options: [["signalling", "From the caller's host"], ["any", "From any host"], ["off", "Never"]] },
 ];
 const ACCOUNT_ONLY = ["user", "authuser", "password", "registrar", "domain", "outboundproxy", "expiry"];
+// A new direct endpoint stays on this machine; an account must reach its provider.
+const NEW_ADDRESS = { direct: "127.0.0.1:5062", register: "0.0.0.0:5062" };
 
 let table = null;
 let devices = [];
@@ -58,13 +60,17 @@ function follow(form) {
   const apply = () => {
     for (const key of ACCOUNT_ONLY) form.controls[key].closest(".form-field").hidden = form.controls.mode.value !== "register";
   };
-  form.controls.mode.addEventListener("change", apply);
+  const address = form.controls.localaddress;
+  form.controls.mode.addEventListener("change", () => {
+    if (Object.values(NEW_ADDRESS).includes(address.value)) address.value = NEW_ADDRESS[form.controls.mode.value];
+    apply();
+  });
   apply();
 }
 
 async function edit(device) {
   const values = device ? { ...device, password: "" } : { name: "", mode: "direct", transport: "udp", expiry: 3600,
-    dtmfmode: "rfc4733", rtplatch: "signalling", localaddress: "127.0.0.1:5062" };
+    dtmfmode: "rfc4733", rtplatch: "signalling", localaddress: NEW_ADDRESS.direct };
   const answer = await openDialog({
     caption: device ? `SIP device ${device.name}` : "Add a SIP device",
     note: device?.passwordSet ? "A password is set; leave the field empty to keep it." : "",

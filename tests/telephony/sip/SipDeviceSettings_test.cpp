@@ -61,6 +61,7 @@ TEST_F(SipDeviceSettingsTest, DevicesListenWhereTheyCanAndSayWhatTheyCouldNot) {
   WriteDevice(1, {{"name", "Second"}, {"localaddress", address}, {"transport", "tcp"}});
   WriteDevice(2, {{"name", "Secure"}, {"transport", "tls"}, {"localaddress", "127.0.0.1:0"}});
   WriteDevice(3, {{"name", "Broken"}, {"localaddress", "192.0.2.250:5060"}});
+  WriteDevice(4, {{"name", "Any"}, {"localaddress", "0.0.0.0:0"}});
   SipStack stack(settings_, log_, runner_.clock_);
   for (int device = 0; device < 3; ++device) ASSERT_NE(stack.Device(device), nullptr) << device;
   EXPECT_EQ(stack.Device(0)->ListenPort(), port);
@@ -69,7 +70,11 @@ TEST_F(SipDeviceSettingsTest, DevicesListenWhereTheyCanAndSayWhatTheyCouldNot) {
   EXPECT_NE(stack.Device(2)->ListenPort(), 0);
   EXPECT_EQ(stack.Device(2)->TargetUri("7001"), "sip:7001@127.0.0.1;transport=tls");
   EXPECT_TRUE(Logged("SIP device Secure: TLS server certificates are not verified"));
-  EXPECT_EQ(std::tuple(stack.DeviceCount(), stack.GetLineName(3), stack.Device(3)), std::tuple(4, "Broken", nullptr));
+  EXPECT_EQ(std::tuple(stack.DeviceCount(), stack.GetLineName(3), stack.Device(3)), std::tuple(5, "Broken", nullptr));
+  // The library cannot listen on "any": the address that reaches the network stands in.
+  ASSERT_NE(stack.Device(4), nullptr);
+  EXPECT_FALSE(stack.Device(4)->ListenAddress().starts_with("0.0.0.0")) << stack.Device(4)->ListenAddress();
+  EXPECT_TRUE(Logged("SIP device Any listens on " + stack.Device(4)->ListenAddress()));
   EXPECT_TRUE(Logged("SIP device Broken cannot listen"));
 }
 

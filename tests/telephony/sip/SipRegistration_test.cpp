@@ -30,6 +30,20 @@ TEST_P(SipRegistrationTest, AnswersTheDigestChallengeOnceAndLogsTheOutcomeOnce) 
   EXPECT_EQ(display_.GetSnapshot().error, !right);
 }
 
+// A device on loopback cannot send to a provider on the network: the state
+// says what to change.
+class SipRegistrationFailureTest : public SipLoopFixture {};
+
+TEST_F(SipRegistrationFailureTest, ARegistrarOutOfReachIsReportedInWordsToActOn) {
+  WriteDevice(0, {{"name", "Provider"}, {"mode", "register"}, {"user", "alice"},
+                  {"registrar", "192.0.2.10"}, {"localaddress", "127.0.0.1:0"}});
+  SipStack stack(settings_, log_, runner_.clock_);
+  ASSERT_NE(stack.Device(0), nullptr);
+  EXPECT_EQ(stack.Device(0)->RegistrationState(),
+            "failed: cannot send to sip:192.0.2.10: it cannot be reached from the device's local address "
+            "(Invalid argument)");
+}
+
 INSTANTIATE_TEST_SUITE_P(SipRegistrationTest, SipRegistrationTest, ::testing::Values("secret", "wrong"));
 
 }  // namespace
