@@ -18,7 +18,8 @@ constexpr std::string_view kCallSuffix = " Call Log.txt";
 constexpr std::string_view kSystemSuffix = " System Log.txt";
 constexpr std::string_view kRecentPrefix = "Most Recent Call Line ";
 constexpr std::string_view kText = ".txt";
-constexpr int kMaxLines = 64;
+// Every line a call can be on: 64 lines, and the browser's phones above 100.
+constexpr int kMaxLines = 256;
 
 bool AllDigits(std::string_view text) {
   return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
@@ -39,7 +40,7 @@ std::optional<LogFolder::File> Classify(std::string_view name) {
   }
   if (!name.starts_with(kRecentPrefix) || !name.ends_with(kText)) return std::nullopt;
   const std::string_view number = name.substr(kRecentPrefix.size(), name.size() - kRecentPrefix.size() - kText.size());
-  if (!AllDigits(number) || number.size() > 2 || number[0] == '0') return std::nullopt;
+  if (!AllDigits(number) || number.size() > 3 || number[0] == '0') return std::nullopt;
   const int line = std::stoi(std::string(number));
   if (line > kMaxLines) return std::nullopt;
   return LogFolder::File{std::string(name), LogFolder::Kind::kRecentCall, "", line, 0, 0};

@@ -265,7 +265,8 @@ TEST_F(OpenedConsoleTest, LogsAreListedNewestFirstAndShownFromTheirEnd) {
   const std::filesystem::path logs = folders_->Logs();
   for (const char* name : {"2026-12-09 Call Log.txt", "2026-12-10 System Log.txt", "Most Recent Call Line 10.txt",
                            "Most Recent Call Line 2.txt", "notes.txt", "2026-12-10 Call Log.txt.bak",
-                           "Most Recent Call Line 02.txt", "2026-1-10 Call Log.txt"})
+                           "Most Recent Call Line 02.txt", "2026-1-10 Call Log.txt", "Most Recent Call Line 101.txt",
+                           "Most Recent Call Line 257.txt"})
     std::ofstream(logs / name) << "10:00:00 Caf\xE9\r\n";
   std::filesystem::create_directory(logs / "2026-12-08 Call Log.txt");
   std::ofstream big(logs / "2026-12-10 Call Log.txt", std::ios::binary);
@@ -277,7 +278,7 @@ TEST_F(OpenedConsoleTest, LogsAreListedNewestFirstAndShownFromTheirEnd) {
   for (const auto& file : list["files"]) names.push_back(file["name"]);
   EXPECT_EQ(names, (std::vector<std::string>{"2026-12-10 Call Log.txt", "2026-12-10 System Log.txt",
                                              "2026-12-09 Call Log.txt", "Most Recent Call Line 2.txt",
-                                             "Most Recent Call Line 10.txt"}));
+                                             "Most Recent Call Line 10.txt", "Most Recent Call Line 101.txt"}));
   const json tail = json::parse(client_->Get("/api/logs/text?name=2026-12-10%20Call%20Log.txt")->body);
   const std::string text = tail["text"];
   EXPECT_TRUE(tail["cut"]);
