@@ -2,6 +2,7 @@
 
 #include "callengine/LOGMDefinition.h"
 #include "callengine/OGMListOrder.h"
+#include "callengine/OGMReferences.h"
 #include "callengine/OGMReport.h"
 #include "core/CaseInsensitivePath.h"
 #include "core/FileIo.h"
@@ -77,4 +78,17 @@ std::string EngineOgms::Proposal() const {
     std::string name = "OGM " + std::to_string(n);
     if (!files_.Exists(name)) return name;
   }
+}
+
+std::vector<std::string> EngineOgms::References(const std::string& name) {
+  std::vector<std::string> captions;
+  for (const OGMReferences::Place& place : OGMReferences::Find(folders_.Ogms(), folders_.SettingsFile(), name))
+    captions.push_back(place.caption);
+  return captions;
+}
+
+int EngineOgms::MoveReferences(const std::string& from, const std::string& to) {
+  const std::vector<OGMReferences::Place> places = OGMReferences::Find(folders_.Ogms(), folders_.SettingsFile(), from);
+  OGMReferences::MoveTo(places, to);
+  return static_cast<int>(places.size());
 }

@@ -23,6 +23,8 @@ class EngineOgms final : public ConsoleOgms {
   bool Create(const std::string& name) override;
   bool Rename(const std::string& from, const std::string& to) override { return files_.Rename(from, to); }
   bool Remove(const std::string& name) override { return files_.Remove(name); }
+  std::vector<std::string> References(const std::string& name) override;
+  int MoveReferences(const std::string& from, const std::string& to) override;
   std::optional<std::string> WriteReport(const std::vector<std::string>& names) override;
 
  private:

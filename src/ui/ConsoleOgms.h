@@ -33,6 +33,11 @@ class ConsoleOgms {
   virtual bool Create(const std::string& name) = 0;
   virtual bool Rename(const std::string& from, const std::string& to) = 0;
   virtual bool Remove(const std::string& name) = 0;
+  // Where other OGMs and the settings name `name`, as captions ("Main: key
+  // 1"); a rename leaves them naming the old name.
+  virtual std::vector<std::string> References(const std::string& name) = 0;
+  // Makes every one of them name `to`; how many there were.
+  virtual int MoveReferences(const std::string& from, const std::string& to) = 0;
   // Writes "report.rtf" into the data root for `names`, in that order, and
   // returns the same report as HTML; nothing when the file cannot be written.
   virtual std::optional<std::string> WriteReport(const std::vector<std::string>& names) = 0;

@@ -1,4 +1,5 @@
-// The OGM list: its rows in alphabetical or logical order, New, Rename,
+// The OGM list: its rows in alphabetical or logical order, New, Rename
+// (with the places that still name the old name, moved on request),
 // Delete, the audio for Play and the report. The page asks the questions;
 // the files change on the engine's main loop, and every change marks the
 // IVR program modified.
@@ -9,6 +10,7 @@
 #include "core/CaseInsensitivePath.h"
 #include "core/Path.h"
 #include "core/Profile.h"
+#include "core/TextCompare.h"
 #include "mail/MailFiles.h"
 #include "ui/ConsoleFileSend.h"
 #include "ui/ConsoleName.h"
@@ -94,10 +96,31 @@ void PostRename(ConsoleServer::State& state, const Request& request, Response& r
   if (!to) return;
   if (!ExistsIgnoringCase(PathJoinExt(state.host.folders.Ogms(), *from, ".ini")))
     return Refuse(response, 404, "no such OGM");
-  if (*from == *to) return Answer(response, {{"name", *to}});
+  auto references = std::make_shared<Names>();
+  if (*from == *to) return Answer(response, {{"name", *to}, {"references", *references}});
   if (!ChangeOgms(state, [from = *from, to = *to](ConsoleOgms& ogms) { return ogms.Rename(from, to); }))
     return Refuse(response, 409, kRenameFail);
-  Answer(response, {{"name", *to}});
+  // Names are looked up without case: a new case leaves every place working.
+  if (!EqualIgnoringCase(*from, *to) &&
+      !RunOnMain(state, response, [ogms = state.host.ogms, from = *from, references] {
+        *references = ogms->References(from);
+      }))
+    return;
+  Answer(response, {{"name", *to}, {"references", *references}});
+}
+
+// Every place that names `from` names `to` instead.
+void PostRetarget(ConsoleServer::State& state, const Request& request, Response& response) {
+  const std::optional<std::string> from = NameOf(request, "from", response);
+  if (!from) return;
+  const std::optional<std::string> to = NameOf(request, "to", response);
+  if (!to) return;
+  auto moved = std::make_shared<std::atomic<int>>(0);
+  ChangeOgms(state, [from = *from, to = *to, moved](ConsoleOgms& ogms) {
+    *moved = ogms.MoveReferences(from, to);
+    return *moved > 0;
+  });
+  Answer(response, {{"moved", moved->load()}});
 }
 
 void PostOgmDelete(ConsoleServer::State& state, const Request& request, Response& response) {
@@ -146,6 +169,7 @@ void AddOgmListRoutes(ConsoleServer::State& state) {
   http.Post("/api/ogmlist/order", [&state](const Request& q, Response& r) { PostOrder(state, q, r); });
   http.Post("/api/ogmlist/new", [&state](const Request& q, Response& r) { PostNew(state, q, r); });
   http.Post("/api/ogmlist/rename", [&state](const Request& q, Response& r) { PostRename(state, q, r); });
+  http.Post("/api/ogmlist/retarget", [&state](const Request& q, Response& r) { PostRetarget(state, q, r); });
   http.Post("/api/ogmlist/delete", [&state](const Request& q, Response& r) { PostOgmDelete(state, q, r); });
   http.Post("/api/ogmlist/report", [&state](const Request&, Response& r) { PostReport(state, r); });
   http.Get("/api/ogmlist/report.rtf", [&state](const Request& q, Response& r) { GetReport(state, q, r); });

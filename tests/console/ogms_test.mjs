@@ -101,4 +101,18 @@ await run("ogms_test", async () => {
   const rtf = readFileSync(await download.path(), "latin1");
   assert.match(rtf, /\{\\i Script <b>\\\{bold\\\}<\/b> C:\\\\path\\par/);
   assert.match(readFileSync(join(data, "settings.ini"), "latin1"), /ivrmodified=true/);
+
+  say("a rename names what still goes to the old name and moves it on request");
+  await page.click("#ogm-report-close");
+  await row("Zed Info").click();
+  await page.click("#ogm-rename");
+  await answer("Warning");
+  await answer("Rename OGM", { fill: "Info Desk" });
+  await page.locator("dialog#ask").waitFor({ state: "visible" });
+  await shot("ogms-05-references");
+  await answer("Update References", { text: /"Zed Info", which no longer exists:\r?\nSales: key 1\r?\n/ });
+  await row("Info Desk").waitFor();
+  const moved = () => /press1go=Info Desk/.test(readFileSync(ogmFile("Sales.ini"), "latin1"));
+  for (let i = 0; i < 50 && !moved(); i++) await page.waitForTimeout(100);
+  assert.ok(moved(), "Sales still goes to Zed Info");
 });

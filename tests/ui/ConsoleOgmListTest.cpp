@@ -1,9 +1,10 @@
-// The OGM list over HTTP: refused names change nothing, and a rename onto
-// an existing OGM keeps both.
+// The OGM list over HTTP: refused names change nothing, a rename onto an
+// existing OGM keeps both, and a rename tells what still names the old name.
 #include <filesystem>
 #include <fstream>
 
 #include "callengine/EngineOgms.h"
+#include "core/Profile.h"
 #include "log/LogFile.h"
 #include "ConsoleServerFixture.h"
 
@@ -49,6 +50,32 @@ TEST_F(ConsoleOgmListTest, RefusedNamesAndTakenNamesChangeNothing) {
   EXPECT_FALSE(ProfileReadBool(folders_->SettingsFile(), "settings", "ivrmodified", false));
   auto audio = client_->Get("/api/ogm/audio?name=..%252fMain", {{"Cookie", session_.cookie}});
   EXPECT_EQ(audio ? audio->status : 0, 400);
+}
+
+// Only actions and settings in use count; the answering OGM's unset key
+// means the default OGM.
+TEST_F(ConsoleOgmListTest, ARenameListsWhatStillNamesTheOldNameAndMovesItOnRequest) {
+  std::ofstream(Ogm("Main", ".ini"), std::ios::app)
+      << "press2=hangup\npress2go=Sales\npress3=transfer\npress3transferfail=go\npress3transferfailgo=SALES\n"
+         "[datetime]\nenabled=true\nfailogm=Sales\n[cid]\nogm=Sales\n";
+  const std::string settings = folders_->SettingsFile();
+  std::ofstream(settings) << "[autohours]\nenabled=true\nduringmode=1\nduringogm=Sales\naftermode=0\nafterogm=Sales\n"
+                             "[line2]\nogmoverride=true\nogm=sales\n[line3]\nogm=Sales\n";
+  const auto renamed = nlohmann::json::parse(Post("/api/ogmlist/rename", R"({"from": "Sales", "to": "Team"})")->body);
+  EXPECT_EQ(renamed["references"], nlohmann::json({"Office hours, during them", "Line 3", "Main: key 1",
+                                                   "Main: key 3 when the transfer fails",
+                                                   "Main: date and time check", "Team: key 1"}));
+  EXPECT_EQ(nlohmann::json::parse(Post("/api/ogmlist/retarget", R"({"from": "Sales", "to": "Team"})")->body)["moved"], 6);
+  EXPECT_EQ(std::tuple(ProfileReadString(Ogm("Main", ".ini"), "ivr", "press1go", ""),
+                       ProfileReadString(Ogm("Main", ".ini"), "ivr", "press2go", ""),
+                       ProfileReadString(settings, "line2", "ogm", ""), ProfileReadString(settings, "line3", "ogm", "")),
+            std::tuple("Team", "Sales", "Team", "Sales"));
+  for (const char* body : {R"({"from": "Main", "to": "Start"})", R"({"from": "Team", "to": "TEAM"})"})
+    EXPECT_EQ(nlohmann::json::parse(Post("/api/ogmlist/rename", body)->body)["references"], nlohmann::json::array());
+  std::ofstream(Ogm("Default Answering Message", ".ini")) << "[ivr]\n";
+  const auto welcome = Post("/api/ogmlist/rename", R"({"from": "Default Answering Message", "to": "Welcome"})");
+  EXPECT_EQ(nlohmann::json::parse(welcome->body)["references"],
+            nlohmann::json({"The answering OGM", "Outbound calls a person answers", "Outbound calls a machine answers"}));
 }
 
 }  // namespace

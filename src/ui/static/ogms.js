@@ -135,13 +135,25 @@ async function renameOgm() {
   await tell("Warning", RENAME_WARNING);
   const answer = await ask({ caption: "Rename OGM", text: "Enter OGM Name", input: { label: "OGM name", value: from } });
   if (!answer || answer.value === from) return;
+  let renamed;
   try {
-    const renamed = await api("/api/ogmlist/rename", { from, to: answer.value });
+    renamed = await api("/api/ogmlist/rename", { from, to: answer.value });
     current = renamed.name;
   } catch (error) {
     if (error.status === 409) return tell("Rename Fail", error.message);
     throw error;
   }
+  await changed();
+  await offerRetarget(from, renamed);
+}
+
+// The places that still name the old name go nowhere now: offer to move them.
+async function offerRetarget(from, renamed) {
+  if (!renamed.references.length) return;
+  const question = `These still go to "${from}", which no longer exists:\r\n${renamed.references.join("\r\n")}` +
+    `\r\n\r\nChange them to go to "${renamed.name}"?`;
+  if (!(await confirmBox("Update References", question))) return;
+  await api("/api/ogmlist/retarget", { from, to: renamed.name });
   await changed();
 }
 
