@@ -2,7 +2,7 @@
 // with the files read back after each change.
 // node mailbox_test.mjs URL DATA-FOLDER SCREENSHOT-FOLDER
 import assert from "node:assert/strict";
-import { readFileSync } from "node:fs";
+import { readFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
 import { iniValue as key, openBrowser } from "./browser.mjs";
 
@@ -59,6 +59,13 @@ await run("mailbox_test", async () => {
   await page.waitForFunction(() => document.querySelectorAll("#ob-table tbody tr").length === 2);
   assert.equal(await rows.first().locator("td").first().textContent(), "5550101");
   await shot("mailbox-03-outbound");
+
+  say("the rows follow a change of the lines (a call placed or ended)");
+  writeFileSync(join(data, "outboundlist.txt"), list() + ";5550109");
+  await page.evaluate(() =>
+    document.dispatchEvent(new CustomEvent("engine-status", { detail: { lines: [{ state: "test" }] } })));
+  await page.waitForFunction(() => document.querySelectorAll("#ob-table tbody tr").length === 3);
+  writeFileSync(join(data, "outboundlist.txt"), "555 0101&name=Ann;\r\n555 0102");
 
   say("a number is added with its attempts and OGM");
   await page.click("#ob-add");

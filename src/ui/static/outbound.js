@@ -222,6 +222,20 @@ async function removeEntry(item) {
   }
 }
 
+// The rows follow the calls: when a line's state changes an entry may have
+// been dialled or finished. Only the rows are redrawn (never a form being
+// edited), a second later, once the engine has written the list.
+let lineStates = "";
+let followTimer = 0;
+document.addEventListener("engine-status", (event) => {
+  const states = JSON.stringify(event.detail.lines || []);
+  if (states === lineStates) return;
+  lineStates = states;
+  if (!built || view.hidden) return;
+  clearTimeout(followTimer);
+  followTimer = setTimeout(guarded(async () => showEntries((await api("/api/outbound")).entries)), 1000);
+});
+
 document.addEventListener("view-shown", guarded(async (event) => {
   if (event.detail !== "outbound") return;
   if (!built) build();
