@@ -54,6 +54,13 @@ json AsUtf8Strings(const json& value) {
   return out;
 }
 
+int UnreadCount(const std::string& mailBoxPath) {
+  int count = 0;
+  for (LMailBoxMessageIterator walk(mailBoxPath); walk.IsValid(); walk.Next())
+    count += ProfileReadBool(walk.GetMailBoxMessage(), LMailBoxMessage::kSection, "read", false) ? 0 : 1;
+  return count;
+}
+
 }  // namespace
 
 // Rare: only files written elsewhere hold text that is not UTF-8.
@@ -95,11 +102,16 @@ std::string ProgressJson(const EngineStatus::Snapshot& status) {
 
 std::string MailBoxesJson(const DataFolders& folders) {
   json names = json::array();
-  for (LMailBoxIterator walk(folders.MailBoxes()); walk.IsValid(); walk.Next())
-    names.push_back(LMailBox::MailBoxName(walk.GetMailBox()));
+  json unread = json::object();
+  for (LMailBoxIterator walk(folders.MailBoxes()); walk.IsValid(); walk.Next()) {
+    const std::string name = LMailBox::MailBoxName(walk.GetMailBox());
+    names.push_back(name);
+    if (const int count = UnreadCount(walk.GetMailBox())) unread[name] = count;
+  }
   return Dump({
       {"selected", ProfileReadString(folders.SettingsFile(), "settings", "mbx", "Default")},
       {"mailboxes", names},
+      {"unread", unread},
       {"proposal", LMailBoxNames::Propose(folders.MailBoxes())},
   });
 }

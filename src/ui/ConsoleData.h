@@ -18,8 +18,9 @@ std::string Dump(const nlohmann::json& value);
 std::string StatusJson(const EngineStatus::Snapshot& status);
 // The long job running now: {"title", "step", "fraction"}, title "" when none.
 std::string ProgressJson(const EngineStatus::Snapshot& status);
-// {"selected": [settings] "mbx", "mailboxes": [names...], "proposal": the
-// name a new mailbox is offered}.
+// {"selected": [settings] "mbx", "mailboxes": [names...], "unread": {name:
+// count, for mailboxes with unread messages}, "proposal": the name a new
+// mailbox is offered}.
 std::string MailBoxesJson(const DataFolders& folders);
 // The message rows of the mailbox file `mailBoxPath` (already checked),
 // each with its delivery state.

@@ -39,6 +39,9 @@ await run("console_test", async () => {
   assert.equal(await rows.count(), 1);
   assert.equal(await rows.first().locator(".unread").getAttribute("aria-label"), "Unread");
   await page.waitForFunction(() => !document.getElementById("newmsg").hidden);
+  const mailboxLabel = (text) =>
+    page.waitForFunction((want) => document.querySelector("#mailbox-list option").textContent === want, text);
+  await mailboxLabel("Default (1 new)");
   // Its delivery fails (no folder named): the log display turns to its error colours.
   await page.locator("#log.error").waitFor({ timeout: 30000 });
   assert.match(await page.textContent("#log"), /Check Mailbox Properties/);
@@ -50,6 +53,7 @@ await run("console_test", async () => {
   await page.locator("#message-rows tr.is-unread").waitFor({ state: "detached" });
   const listed = await getJson("/api/messages?mailbox=Default");
   assert.equal(listed.messages[0].read, true);
+  await mailboxLabel("Default");
   await page.waitForFunction(() => document.getElementById("player").currentTime > 0);
   await shot("console-04-played");
   await page.keyboard.press("Escape");

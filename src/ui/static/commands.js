@@ -19,10 +19,24 @@ export async function loadMailboxes(prefer) {
   const keep = prefer || mailboxList.value || answer.selected;
   const names = [...answer.mailboxes].sort((a, b) => a.localeCompare(b, undefined, { sensitivity: "base" }));
   mailboxList.replaceChildren(...names.map((name) => new Option(name, name)));
+  showUnread(answer.unread);
   const chosen = answer.mailboxes.includes(keep) ? keep : answer.mailboxes.includes(answer.selected) ? answer.selected : answer.mailboxes[0];
   if (chosen === undefined) return;
   mailboxList.value = chosen;
   await showMailbox(chosen);
+}
+
+// Each mailbox with unread messages says how many, so a new message in a
+// mailbox not shown is seen too.
+function showUnread(unread) {
+  for (const option of mailboxList.options) {
+    const count = unread[option.value] || 0;
+    option.textContent = count ? `${option.value} (${count} new)` : option.value;
+  }
+}
+
+export async function refreshUnread() {
+  showUnread((await api("/api/mailboxes")).unread);
 }
 
 // The mailbox shown (or being loaded) now.

@@ -76,6 +76,13 @@ function refreshMessagesSoon() {
   }, MESSAGE_REFRESH_MS);
 }
 
+// Messages arrive, are read and go in bursts: the counts are read once.
+let unreadTimer = 0;
+function refreshUnreadSoon() {
+  clearTimeout(unreadTimer);
+  unreadTimer = setTimeout(() => commands.refreshUnread().catch(showError), MESSAGE_REFRESH_MS);
+}
+
 async function loadOgms() {
   const answer = await api("/api/ogms");
   const select = $("ogm");
@@ -120,6 +127,7 @@ function listen() {
   on("status", showStatus);
   on("message", (change) => {
     if (change.mailbox === messages.currentMailbox()) messages.applyRow(change.id, change.row);
+    refreshUnreadSoon();
   });
   on("resync", refreshMessagesSoon);
   on("log", appendLog);
