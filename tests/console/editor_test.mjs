@@ -67,15 +67,16 @@ await run("editor_test", async () => {
   assert.ok(await field("ivr.press3go").isVisible(), "the Keys page came up");
   assert.ok(!existsSync(join(data, "OGMs", `${NAME}.ini`)), "a refused save writes nothing");
   expectRefused(400);
-  await shotPage("03", "Keys", "keys-refused");
+  await page.locator("dialog#ask").waitFor({ state: "visible" });
+  await shot("editor-03-keys-refused");  // the Keys page, asked whether to make the OGM
 
-  say("with key 3 corrected the save goes through and reads back from the file");
-  await field("ivr.press3").selectOption("noresponse");
-  await page.click("#ogm-save");
+  say("the missing OGM is made on request, and the save goes through and reads back from the file");
+  await answer("OGM Properties", { text: 'There is no OGM named "Nowhere". Create it and save again?' });
   await page.waitForFunction(() => window.savedOgm !== null);
+  assert.ok(existsSync(join(data, "OGMs", "Nowhere.ini")));
   assert.equal(await page.evaluate(() => window.savedOgm), NAME);
   const saved = ini();
-  for (const line of ["playtts=true", "press1=go", "press1go=Sales", "press2=mailbox", "press2mbx=Default", "press3=noresponse"])
+  for (const line of ["playtts=true", "press1=go", "press1go=Sales", "press2=mailbox", "press2mbx=Default", "press3go=Nowhere"])
     assert.ok(saved.split("\n").includes(line), `${line} in\n${saved}`);
   assert.match(saved, new RegExp(`playttsvoice=${voices - 1}\\n`));
   assert.equal(readFileSync(join(data, "OGMs", `${NAME}.txt`), "utf8"), "Thank you for calling. Press 1 for sales.");

@@ -138,6 +138,7 @@ function wire() {
   const click = (id, action) => $(id).addEventListener("click", guarded(action));
   $("ogm").addEventListener("change", guarded(() => api("/api/ogms/select", { name: $("ogm").value })));
   for (const event of ["ogms-changed", "ogm-saved"]) document.addEventListener(event, guarded(loadOgms));
+  document.addEventListener("mailboxes-changed", guarded(() => commands.loadMailboxes()));
   click("onoff", () => setAnswering(!lastStatus?.on));
   $("mailbox-list").addEventListener("change", guarded(commands.selectMailbox));
   click("mbx-new", commands.newMailbox);

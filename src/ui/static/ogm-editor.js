@@ -213,12 +213,31 @@ async function save() {
     await api("/api/ogm/edit", { name, values: collect(), text: $("ogm-text").value });
   } catch (error) {
     $("ogm-editor-state").textContent = "Not saved.";
-    if (error.status === 400 && error.field) return showRefusal(error.field, error.message);
-    throw error;
+    if (!(error.status === 400 && error.field)) throw error;
+    showRefusal(error.field, error.message);
+    if (await createMissing(error)) return save();
+    return;
   }
   document.dispatchEvent(new CustomEvent("ogm-saved", { detail: { name } }));
   fill(await api(query("/api/ogm/edit", { name })));
   $("ogm-editor-state").textContent = "Saved.";
+}
+
+// A key may lead to an OGM or a mailbox not made yet: made on request.
+const MISSING = {
+  "no OGM of that name": { what: "OGM", path: "/api/ogmlist/new", changed: "ogms-changed" },
+  "no mailbox of that name": { what: "mailbox", path: "/api/mailboxes/new", changed: "mailboxes-changed" },
+};
+
+async function createMissing(error) {
+  const missing = MISSING[error.message];
+  const name = dialog.querySelector(`[data-field="${error.field}"]`)?.value.trim();
+  if (!missing || !name) return false;
+  const question = `There is no ${missing.what} named "${name}". Create it and save again?`;
+  if (!(await confirmBox("OGM Properties", question))) return false;
+  await api(missing.path, { name });
+  document.dispatchEvent(new CustomEvent(missing.changed));
+  return true;
 }
 
 // The refused field's page comes up with the reason beside the field.
