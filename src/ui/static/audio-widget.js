@@ -97,8 +97,9 @@ export function audioWidget({ id, path, restore, onChange = () => {}, script = (
     $.speak.disabled = busy;
   }
 
-  // Runs a change of the audio with the commands held, then tells the owner.
-  async function change(what, action) {
+  // Runs a change of the audio with the commands held, then tells the owner
+  // that it is stored already: no Save is needed for it.
+  async function change(what, done, action) {
     busy = true;
     refresh();
     const shown = state.textContent;
@@ -107,6 +108,7 @@ export function audioWidget({ id, path, restore, onChange = () => {}, script = (
       await action();
       state.textContent = shown;
       await onChange(name);
+      state.textContent = `${state.textContent} (${done}, stored and in use)`;
     } catch (error) {
       state.textContent = shown;
       throw error;
@@ -147,13 +149,13 @@ export function audioWidget({ id, path, restore, onChange = () => {}, script = (
     refresh();
     if (!keep) return;
     if (samples.length < SHORTEST_SAMPLES) throw new Error("Nothing was recorded.");
-    await change("Storing the recording…", () => api(target(), waveFile(samples)));
+    await change("Storing the recording…", "recorded", () => api(target(), waveFile(samples)));
   }
 
   async function load() {
     const chosen = file.files[0];
     file.value = "";
-    if (chosen) await change(`Importing ${chosen.name}…`, () => api(target(), chosen));
+    if (chosen) await change(`Importing ${chosen.name}…`, `${chosen.name} imported`, () => api(target(), chosen));
   }
 
   async function openSpeech() {
@@ -168,13 +170,13 @@ export function audioWidget({ id, path, restore, onChange = () => {}, script = (
 
   async function speak() {
     const body = { text: text.value, voice: Number(voice.value) };
-    await change("Synthesizing…", () => api(target("/synthesize"), body));
+    await change("Synthesizing…", "spoken", () => api(target("/synthesize"), body));
     speech.hidden = true;
   }
 
   async function restoreAudio() {
     if (!(await confirmBox(restore.caption, restore.question))) return;
-    await change("Restoring…", () => api(query(restore.path, { name }), {}));
+    await change("Restoring…", "restored", () => api(query(restore.path, { name }), {}));
   }
 
   $.play.addEventListener("click", play);

@@ -14,6 +14,7 @@ let pages = [];
 let loaded = null; // the server's answer for the OGM shown
 let runs = [];
 let audio = null; // the "What plays" audio widget
+let audioChanged = false; // its audio changed since it was opened (stored at once, not by Save)
 let kept = ""; // content() as opened or last saved
 const $ = (id) => document.getElementById(id);
 
@@ -89,6 +90,7 @@ function build(choices) {
   dialog.addEventListener("cancel", leave);
   const imported = () => {
     loaded.audio = true;
+    audioChanged = true;
     showAudio();
   };
   const script = () => $("ogm-text").value;
@@ -157,6 +159,7 @@ function showAudio() {
 }
 
 function fill(answer) {
+  if (answer.name !== loaded?.name) audioChanged = false;
   loaded = answer;
   fillLists(answer.choices);
   for (const control of controls(dialog)) {
@@ -198,7 +201,9 @@ const unsaved = () => dialog?.open && content() !== kept;
 
 // Leaving the editor drops changes not saved only when the owner says so.
 async function mayLeave() {
-  return !unsaved() || confirmBox("OGM Properties", "Close the OGM editor without saving your changes?");
+  if (!unsaved()) return true;
+  const kept = audioChanged ? "\r\nThe new audio stays: it was stored when it was made." : "";
+  return confirmBox("OGM Properties", `Close the OGM editor without saving your changes?${kept}`);
 }
 
 async function close() {
