@@ -45,6 +45,9 @@ await run("console_test", async () => {
   // Its delivery fails (no folder named): the log display turns to its error colours.
   await page.locator("#log.error").waitFor({ timeout: 30000 });
   assert.match(await page.textContent("#log"), /Check Mailbox Properties/);
+  const failed = rows.first().locator(".delivery-failed");
+  await failed.waitFor({ timeout: 30000 });  // the row says so too, with the reason
+  assert.match(await failed.getAttribute("aria-label"), /^Not delivered: .+; next try at /);
   await shot("console-03-message");
 
   say("playing it marks it read once the sound starts");

@@ -4,6 +4,7 @@
 
 #include "audio/LProgress.h"
 #include "core/DataFolders.h"
+#include "core/MainMessages.h"
 #include "core/Profile.h"
 #include "mail/LMailBox.h"
 #include "mail/LMailBoxIterator.h"
@@ -78,6 +79,8 @@ void SendCheck::Message(MailBoxRound& round, const std::string& recordPath) {
   round.anythingLeft = round.anythingLeft || left;
   if (!error.empty()) DeliveryState::Failed(recordPath, error, now_, now_ + kRetrySeconds);
   if (!left) DeliveryState::Delivered(recordPath);
+  // The console shows on the message's row how its delivery goes.
+  if ((!error.empty() || !left) && context_.notify) context_.notify({WM_UPDATEREADMARK, 0, 0, recordPath});
 }
 
 DeliveryResult SendCheck::Deliver(Method method, const std::string& mailBoxPath,

@@ -39,11 +39,24 @@ function unreadMark() {
   return mark;
 }
 
+// A delivery that failed and will be tried again, with its reason.
+function deliveryMark({ lastError, nextRetry }) {
+  const mark = document.createElement("span");
+  mark.className = "delivery-failed";
+  mark.setAttribute("role", "img");
+  const retry = nextRetry ? `; next try at ${new Date(nextRetry * 1000).toLocaleTimeString()}` : "";
+  mark.setAttribute("aria-label", `Not delivered: ${lastError}${retry}`);
+  mark.title = mark.getAttribute("aria-label");
+  mark.textContent = "!";
+  return mark;
+}
+
 function fill(tr, row) {
   tr.replaceChildren();
   const mark = document.createElement("td");
   mark.className = "mark";
   if (!row.read) mark.append(unreadMark());
+  if (row.delivery?.lastError) mark.append(deliveryMark(row.delivery));
   tr.append(mark);
   cell(tr, row.file);
   cell(tr, row.date);
