@@ -109,6 +109,17 @@ void PostRename(ConsoleServer::State& state, const Request& request, Response& r
   Answer(response, {{"name", *to}, {"references", *references}});
 }
 
+// What names the OGM `name`, asked before it is deleted.
+void GetReferences(ConsoleServer::State& state, const Request& request, Response& response) {
+  const std::string name = request.get_param_value("name");
+  if (std::string problem = RequestNameProblem(name); !problem.empty())
+    return Refuse(response, 400, "the OGM name " + problem);
+  auto references = std::make_shared<Names>();
+  if (!RunOnMain(state, response, [ogms = state.host.ogms, name, references] { *references = ogms->References(name); }))
+    return;
+  Answer(response, {{"references", *references}});
+}
+
 // Every place that names `from` names `to` instead.
 void PostRetarget(ConsoleServer::State& state, const Request& request, Response& response) {
   const std::optional<std::string> from = NameOf(request, "from", response);
@@ -172,6 +183,7 @@ void AddOgmListRoutes(ConsoleServer::State& state) {
   http.Post("/api/ogmlist/retarget", [&state](const Request& q, Response& r) { PostRetarget(state, q, r); });
   http.Post("/api/ogmlist/delete", [&state](const Request& q, Response& r) { PostOgmDelete(state, q, r); });
   http.Post("/api/ogmlist/report", [&state](const Request&, Response& r) { PostReport(state, r); });
+  http.Get("/api/ogmlist/references", [&state](const Request& q, Response& r) { GetReferences(state, q, r); });
   http.Get("/api/ogmlist/report.rtf", [&state](const Request& q, Response& r) { GetReport(state, q, r); });
 }
 

@@ -70,6 +70,9 @@ TEST_F(ConsoleOgmListTest, ARenameListsWhatStillNamesTheOldNameAndMovesItOnReque
                        ProfileReadString(Ogm("Main", ".ini"), "ivr", "press2go", ""),
                        ProfileReadString(settings, "line2", "ogm", ""), ProfileReadString(settings, "line3", "ogm", "")),
             std::tuple("Team", "Sales", "Team", "Sales"));
+  const auto asked = client_->Get("/api/ogmlist/references?name=team", {{"Cookie", session_.cookie}});
+  EXPECT_EQ(nlohmann::json::parse(asked->body)["references"].size(), 6u);  // asked before a delete
+  EXPECT_EQ(client_->Get("/api/ogmlist/references?name=..%2fx", {{"Cookie", session_.cookie}})->status, 400);
   for (const char* body : {R"({"from": "Main", "to": "Start"})", R"({"from": "Team", "to": "TEAM"})"})
     EXPECT_EQ(nlohmann::json::parse(Post("/api/ogmlist/rename", body)->body)["references"], nlohmann::json::array());
   std::ofstream(Ogm("Default Answering Message", ".ini")) << "[ivr]\n";

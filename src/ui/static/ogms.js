@@ -124,7 +124,10 @@ async function newOgm() {
 async function deleteOgms() {
   const names = selected();
   if (!names.length) return;
-  if (!(await confirmBox("Confirm Delete OGM", "Are you sure you wish to permanently delete this OGM?"))) return;
+  const references = [];
+  for (const name of names) references.push(...(await api(query("/api/ogmlist/references", { name }))).references);
+  const still = references.length ? `\r\n\r\nThese go to it and will lead nowhere:\r\n${references.join("\r\n")}` : "";
+  if (!(await confirmBox("Confirm Delete OGM", `Are you sure you wish to permanently delete this OGM?${still}`))) return;
   await api("/api/ogmlist/delete", { names });
   await changed();
 }
