@@ -25,12 +25,12 @@ const GROUPS = [
     ["beep", "check", "Beep through the speakers"],
   ]],
   ["Email", [
-    ["sendemail", "check", "Email Notification or Send"],
+    ["sendemail", "check", "E-mail each new message (Email Notification or Send)"],
     ["emailaddress", "text", "Email address", "", { type: "email", autocomplete: "off" }],
     ["sendemailaudio", "check", "Attach the message audio"],
     ["sendemaildelete", "check", "Delete the message once it is e-mailed"],
     ["speechtotext", "check", "Put the message as text into the e-mail (speech-to-text)"],
-    ["speechtotextengine", "number", "Recognition engine", "0 = the first engine", { min: 0, max: 99 }],
+    ["speechtotextengine", "number", "Recognition engine", "Its number among the installed engines, from 0", { min: 0, max: 99 }],
     ["speechtotextspeaker", "text", "Speaker profile", "Empty = the engine's default"],
   ]],
   ["Upload to Internet (FTP)", [

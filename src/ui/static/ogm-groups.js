@@ -66,7 +66,7 @@ function waits() {
     ] }),
     field({ key: "ivr.wait", kind: "number", label: "Wait for a key", min: 0, max: 3600, hint: "seconds after the audio" }),
     field({ key: "ivr.repeat", kind: "number", label: "Repeat the audio", min: 0, max: 99, hint: "times when no key comes" }),
-    field({ key: "ivr.answer", kind: "check", label: "Answer (shown in the OGM list)" }),
+    field({ key: "ivr.answer", kind: "check", label: "An answering OGM (marked in the OGM list, offered for outbound calls)" }),
   );
 }
 

@@ -14,14 +14,16 @@ const MODES = [
   [3, "Answer after the extra rings"],
 ];
 
+const FLASH_HINT = "\"!\" is a hook flash: it puts the caller on hold to call the number";
 const TRANSFER = [
-  { key: "blindprefix", label: "Blind transfer: dial before the number", kind: "text" },
+  { key: "blindprefix", label: "Blind transfer: dial before the number", kind: "text", hint: FLASH_HINT },
   { key: "blindsuffix", label: "Blind transfer: dial after the number", kind: "text" },
   { key: "blindtapi", label: "Blind transfer by the line itself instead of dialling", kind: "check" },
-  { key: "confirmedprefix", label: "Confirmed transfer: dial before the number", kind: "text" },
+  { key: "confirmedprefix", label: "Confirmed transfer: dial before the number", kind: "text", hint: FLASH_HINT },
   { key: "confirmedsuffix", label: "Confirmed transfer: dial after the number", kind: "text" },
   { key: "confirmedcomplete", label: "Dial to complete an accepted transfer", kind: "text" },
-  { key: "confirmedreject", label: "Dial to return from a refused transfer", kind: "text" },
+  { key: "confirmedreject", label: "Dial to return from a refused transfer", kind: "text",
+    hint: "\"!\" is a hook flash: it ends the call to the number and returns to the caller" },
   { key: "confirmedrepeat", label: "Confirmed transfer: ask the called party again (times)", kind: "number", min: 0, max: 99 },
   { key: "useconferencecall", label: "Stay on the call after a transfer", kind: "check" },
   { key: "maxrectime", label: "Longest message (seconds)", kind: "number", min: 1, max: 3600 },
