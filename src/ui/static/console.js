@@ -50,6 +50,19 @@ function showOn(on) {
   button.classList.toggle("on", on);
 }
 
+// What office hours do to calls now (null: they are off), as the calls see it.
+function showHours(rule) {
+  const text = {
+    1: `answering with ${rule?.ogm}`,
+    2: "not answering",
+    3: `${rule?.rings} more ring${rule?.rings === 1 ? "" : "s"}`,
+  }[rule?.mode];
+  const line = $("hours");
+  line.hidden = !text;
+  line.textContent = text ? `Office hours: ${text}` : "";
+  line.title = rule ? `${rule.open ? "Open" : "Outside the open"} hours now (Settings, Office hours)` : "";
+}
+
 // Applies one status from the engine.
 function showStatus(status) {
   showOn(status.on);
@@ -118,6 +131,7 @@ function listen() {
       }
     });
   on("status", showStatus);
+  on("hours", showHours);
   on("message", (change) => {
     if (change.mailbox === messages.currentMailbox()) messages.applyRow(change.id, change.row);
   });

@@ -13,6 +13,7 @@ const MODES = [
   [2, "Do not answer"],
   [3, "Answer after the extra rings"],
 ];
+const MODE_HINTS = { during: "Do not answer: the lines ring on and the staff take the calls." };
 
 const TRANSFER = [
   { key: "blindprefix", label: "Blind transfer: dial before the number", kind: "text" },
@@ -80,7 +81,7 @@ function hoursFields(ogms) {
     fields.push({ key: `${day}close`, label: `${text} closes`, kind: "text", hint: TIME_HINT });
   }
   for (const [when, text] of [["during", "During office hours"], ["after", "Outside office hours"]]) {
-    fields.push({ key: `${when}mode`, label: text, kind: "select", options: MODES });
+    fields.push({ key: `${when}mode`, label: text, kind: "select", options: MODES, hint: MODE_HINTS[when] });
     fields.push({ key: `${when}ogm`, label: `${text}: OGM`, kind: "select", options: choices });
     fields.push({ key: `${when}rings`, label: `${text}: extra rings`, kind: "number", min: 0, max: 20 });
   }
