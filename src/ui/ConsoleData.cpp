@@ -76,6 +76,7 @@ std::string StatusJson(const EngineStatus::Snapshot& status) {
       {"lines", lines},
       {"callerId", status.callerId},
       {"loadNotice", status.loadNotice},
+      {"loadNotices", status.loadNotices},
       {"loadStep", status.loadStep},
       {"loadFraction", status.loadFraction},
       {"noDevicesNotice", status.noDevicesNotice},

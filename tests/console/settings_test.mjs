@@ -5,7 +5,7 @@
 // source and the audio format of saved programs are saved.
 // node settings_test.mjs URL DATA-FOLDER SCREENSHOT-FOLDER FREE-PORT
 import assert from "node:assert/strict";
-import { readdirSync, readFileSync } from "node:fs";
+import { readdirSync, readFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
 import { iniValue, openBrowser } from "./browser.mjs";
 
@@ -159,12 +159,15 @@ await run("settings_test", async () => {
   assert.equal(readFileSync(join(data, "savecodec.wff")).length, 1024);
   await shot("settings-11-updates", { scrollTo: "#settings-panel-general > .buttons" });
 
-  say("a value typed but not saved is not shown as set when the settings open again");
+  say("a value typed but not saved is not shown as set when the settings open again, a new OGM is");
   const rings = page.locator("#settings-panel-general").getByLabel("Rings before answering");
   const saved = await rings.inputValue();
   await rings.fill("7");
+  // Nor are OGMs made meanwhile missing from the office hours' choosers.
+  writeFileSync(join(data, "OGMs", "Evening.ini"), "[ogm]\n");
   await page.click("#settings-close");
   await page.waitForFunction(() => location.hash === "#messages");
   await page.goto(`${url}#settings`);
   await page.waitForFunction((v) => document.querySelector('#settings-panel-general [name="nrings"]').value === v, saved);
+  await page.locator('#settings-panel-hours [name="afterogm"] option[value="Evening"]').waitFor({ state: "attached" });
 });

@@ -97,9 +97,11 @@ async function loadOgms() {
   select.value = answer.selected;
 }
 
-// Everything the page shows, read again (first load, reconnects, program loads).
+// Everything the page shows, read again (first load, reconnects, program
+// loads); every OGM chooser, ours too, follows "ogms-changed".
 async function reloadAll() {
-  const results = await Promise.allSettled([commands.loadMailboxes(), loadOgms(), ivr.loadIvr()]);
+  document.dispatchEvent(new CustomEvent("ogms-changed"));
+  const results = await Promise.allSettled([commands.loadMailboxes(), ivr.loadIvr()]);
   for (const result of results) if (result.status === "rejected") showError(result.reason);
 }
 

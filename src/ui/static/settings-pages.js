@@ -4,6 +4,7 @@ import { api, query } from "./api.js";
 import { ask } from "./dialogs.js";
 import { guarded } from "./notices.js";
 import { buildForm } from "./form-fields.js";
+import { followOgms, offerOgms } from "./ogm-choices.js";
 import { formatButton } from "./settings-format.js";
 
 const TIME_HINT = "hh:mm, 24-hour clock";
@@ -73,8 +74,7 @@ const UPDATES = [
   { key: "autocheckinterval", label: "Minutes between looks", kind: "number", min: 1, max: 44640 },
 ];
 
-function hoursFields(ogms) {
-  const choices = ogms.map((name) => [name, name]);
+function hoursFields() {
   const fields = [{ key: "enabled", label: "Use office hours", kind: "check" }];
   for (const [day, text] of [["weekday", "Monday to Friday"], ["sat", "Saturday"], ["sun", "Sunday"]]) {
     fields.push({ key: `${day}open`, label: `${text} opens`, kind: "text", hint: TIME_HINT });
@@ -82,7 +82,7 @@ function hoursFields(ogms) {
   }
   for (const [when, text] of [["during", "During office hours"], ["after", "Outside office hours"]]) {
     fields.push({ key: `${when}mode`, label: text, kind: "select", options: MODES, hint: MODE_HINTS[when] });
-    fields.push({ key: `${when}ogm`, label: `${text}: OGM`, kind: "select", options: choices });
+    fields.push({ key: `${when}ogm`, label: `${text}: OGM`, kind: "select" });
     fields.push({ key: `${when}rings`, label: `${text}: extra rings`, kind: "number", min: 0, max: 20 });
   }
   return fields;
@@ -145,15 +145,19 @@ async function buildSaved(container, heading, fields, { load, save, wire = () =>
   return { form, section, status, submit };
 }
 
+const loadPage = async (name) => (await api(query("/api/settings/page", { name }))).values;
+
+async function savePage(name, values) {
+  const answer = await api("/api/settings/page", { page: name, values });
+  if (name === "linesettings") document.dispatchEvent(new CustomEvent("settings-restart", { detail: true }));
+  return answer.values;
+}
+
 // A settings page's form in `container`.
 export function buildPage(container, name, fields, heading, wire) {
   return buildSaved(container, heading, fields, {
-    load: async () => (await api(query("/api/settings/page", { name }))).values,
-    save: async (values) => {
-      const answer = await api("/api/settings/page", { page: name, values });
-      if (name === "linesettings") document.dispatchEvent(new CustomEvent("settings-restart", { detail: true }));
-      return answer.values;
-    },
+    load: () => loadPage(name),
+    save: (values) => savePage(name, values),
     wire,
   });
 }
@@ -205,9 +209,20 @@ export async function buildTransfer(panel) {
   });
 }
 
+// Its OGM choosers are filled again with every fill, and follow the list.
 export async function buildHours(panel) {
-  const ogms = (await api("/api/ogms")).ogms;
-  await buildPage(panel, "hours", hoursFields(ogms), "Office hours");
+  let choosers = [];
+  await buildSaved(panel, "Office hours", hoursFields(), {
+    load: async () => {
+      await offerOgms(choosers);
+      return loadPage("hours");
+    },
+    save: (values) => savePage("hours", values),
+    wire: (form) => {
+      choosers = [form.controls.duringogm, form.controls.afterogm];
+      followOgms(choosers);
+    },
+  });
 }
 
 // The installation's number names the file looked for.
