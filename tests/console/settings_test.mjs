@@ -1,8 +1,9 @@
 // The settings view in headless Chromium: every tab opens; a SIP device and
 // a line on it are added and the lines are rebuilt when the settings close;
 // an office-hours change rebuilds nothing and shows in the header; refused
-// values show beside their field; the order of dates, the program update
-// source and the audio format of saved programs are saved.
+// values show beside their field, a failed test message beside its button;
+// the order of dates, the program update source and the audio format of
+// saved programs are saved.
 // node settings_test.mjs URL DATA-FOLDER SCREENSHOT-FOLDER FREE-PORT
 import assert from "node:assert/strict";
 import { readdirSync, readFileSync, writeFileSync } from "node:fs";
@@ -10,7 +11,7 @@ import { join } from "node:path";
 import { iniValue, openBrowser } from "./browser.mjs";
 
 const [url, data, shots, port] = process.argv.slice(2);
-const { page, say, shot, expectRefused, run } = await openBrowser(shots);
+const { page, say, shot, answer, expectRefused, run } = await openBrowser(shots);
 const dialog = page.locator("dialog.settings-dialog");
 
 // How often the engine has set up its lines so far.
@@ -120,6 +121,14 @@ await run("settings_test", async () => {
   await shot("settings-08-transfer");
   const mailHost = page.locator("#settings-panel-transfer").getByLabel("Mail host", { exact: true });
   assert.ok(await mailHost.isDisabled(), "the mail host is idle while the mail program sends");
+  say("a test message to a mail host that cannot be found says why beside its button");
+  await page.getByLabel("Send through this computer's mail program", { exact: false }).uncheck();
+  await mailHost.fill("mail.invalid");
+  await page.locator("#settings-panel-transfer").getByLabel("Your e-mail address").fill("owner@example.com");
+  await page.getByRole("button", { name: "Send a test message" }).click();
+  await answer("Send a test message");
+  await page.locator(".test-outcome", { hasText: "Not sent: Unable to connect to the mail server mail.invalid port 25 (the name cannot be resolved)" }).waitFor();
+  expectRefused(502);
   await shot("settings-08b-email", { scrollTo: "#settings-panel-transfer form.settings-page:nth-of-type(2)" });
   await page.getByRole("button", { name: "Delivery format" }).click();
   // The chooser asks the server for the formats before it opens.

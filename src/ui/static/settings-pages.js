@@ -1,6 +1,6 @@
 // The settings pages of plain keys: each a form with its own Save button;
 // a refused value is shown beside its field.
-import { api, query } from "./api.js";
+import { api, ApiError, query } from "./api.js";
 import { ask } from "./dialogs.js";
 import { guarded } from "./notices.js";
 import { buildForm } from "./form-fields.js";
@@ -177,32 +177,40 @@ function followMailer(form) {
   };
 }
 
-// Saves the E-mail form, then sends a short message the way it set.
+// Saves the E-mail form, then sends a short message the way it set; the
+// outcome (a failure with its reason) stays beside the button until the next try.
 function testButton(email) {
   const button = Object.assign(document.createElement("button"), { type: "button", textContent: "Send a test message" });
+  const outcome = Object.assign(document.createElement("span"), { className: "hint test-outcome" });
+  outcome.setAttribute("role", "status");
+  const show = (text, failed = false) => {
+    outcome.textContent = text;
+    outcome.classList.toggle("field-error", failed);
+  };
   button.addEventListener("click", guarded(async () => {
+    show("");
     if (!(await email.submit())) return;
     const answer = await ask({ caption: "Send a test message",
       input: { label: "Send to", value: email.form.controls.fromemail.value, type: "email" } });
     if (!answer) return;
     const to = answer.value.trim();
-    email.status.textContent = `Sending a test message to ${to}…`;
+    show(`Sending a test message to ${to}…`);
     try {
       await api("/api/email/test", { to });
-      email.status.textContent = `A test message was sent to ${to}.`;
+      show(`A test message was sent to ${to}.`);
     } catch (error) {
-      email.status.textContent = "";
-      throw error;
+      if (!(error instanceof ApiError)) throw error;
+      show(`Not sent: ${error.message}`, true);
     }
   }));
-  return button;
+  return [button, " ", outcome];
 }
 
 export async function buildTransfer(panel) {
   await buildPage(panel, "transfer", TRANSFER, "Transfer and messages");
   panel.append(await formatButton("Delivery format", "delivery"));
   const email = await buildPage(panel, "email", EMAIL, "E-mail", followMailer);
-  email.section.querySelector("button[type=submit]").after(" ", testButton(email));
+  email.section.querySelector("button[type=submit]").after(" ", ...testButton(email));
   await buildSaved(panel, "E-mail text", EMAIL_TEXT, {
     load: () => api("/api/settings/emailtemplate"),
     save: (values) => api("/api/settings/emailtemplate", values),
