@@ -63,6 +63,16 @@ function showHours(rule) {
   line.title = rule ? `${rule.open ? "Open" : "Outside the open"} hours now (Settings, Office hours)` : "";
 }
 
+// The engine keeps the last program load's notice: once dismissed it stays
+// away in this tab, until another load.
+const LOAD_DISMISSED = "load-notice-dismissed";
+
+function showLoadNotice(status) {
+  const id = `${status.loadNotices} ${status.loadNotice}`;
+  const text = sessionStorage.getItem(LOAD_DISMISSED) === id ? "" : status.loadNotice;
+  setNotice("load", text, { id, dismissed: () => sessionStorage.setItem(LOAD_DISMISSED, id) });
+}
+
 // Applies one status from the engine.
 function showStatus(status) {
   showOn(status.on);
@@ -73,7 +83,7 @@ function showStatus(status) {
   caller.textContent = status.callerId ? `Caller: ${status.callerId}` : "";
   setNotice("devices", status.noDevicesNotice);
   setNotice("disk", status.diskNotice);
-  setNotice("load", status.loadNotice);
+  showLoadNotice(status);
   if (ivr.loadProgress(status, lastStatus)) guarded(reloadAll)();
   lastStatus = status;
   document.dispatchEvent(new CustomEvent("engine-status", { detail: status }));
