@@ -8,6 +8,7 @@ import { MAILBOX_LIST, OGM_LIST, refreshBlocks, SOUND_LIST, unused } from "./ogm
 import { clearErrors, controls, el, setValue, showFieldError, valueOf } from "./form-fields.js";
 import { buildPages, fillLists } from "./ogm-groups.js";
 import { guarded, showError } from "./notices.js";
+import { followChosen } from "./tab-strip.js";
 
 let dialog = null;
 let pages = [];
@@ -15,6 +16,7 @@ let loaded = null; // the server's answer for the OGM shown
 let runs = [];
 let audio = null; // the "What plays" audio widget
 let kept = ""; // content() as opened or last saved
+let showChosenTab = () => {};
 const $ = (id) => document.getElementById(id);
 
 function showPage(id, focus) {
@@ -25,8 +27,8 @@ function showPage(id, focus) {
     tab.tabIndex = chosen ? 0 : -1;
     if (!chosen) continue;
     if (focus) tab.focus();
-    tab.scrollIntoView({ block: "nearest", inline: "center" }); // on a phone the row scrolls sideways, the neighbours in view
   }
+  showChosenTab();
 }
 
 // Tabs move with the arrow keys, as a tab list does.
@@ -53,6 +55,7 @@ function build(choices) {
     tabs.append(tab);
   }
   tabs.addEventListener("keydown", tabKeys);
+  showChosenTab = followChosen(tabs);
   const form = el(
     "form",
     // The server checks every value and names the field it refuses.
