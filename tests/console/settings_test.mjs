@@ -38,6 +38,8 @@ await run("settings_test", async () => {
   await page.locator("#line-list option").first().waitFor({ state: "attached" });
   assert.equal(await page.locator("#line-list option").first().textContent(), "Line 1 [Test SIP]");
   await page.locator("#settings-panel-devices .settings-page").waitFor();
+  const cards = await page.locator('#settings-panel-devices [name="playdevice"] option').allTextContents();
+  assert.ok(!cards.includes("null"), cards.join("|"));
   await shot("settings-01-devices");
 
   say("the SIP devices tab shows the device's state live");
