@@ -58,7 +58,9 @@ await run("settings_test", async () => {
   await fill("Local address (ip:port)", `127.0.0.1:${port}`);
   await dialog.locator("#sd-ok").click();
   await dialog.waitFor({ state: "hidden" });
-  await page.locator("#sip-rows tr", { hasText: "Second desk" }).waitFor();
+  await page.locator("#sip-rows tr", { hasText: "Second desk" }).filter({ hasText: "No line uses this device" }).waitFor();
+  assert.equal(await page.locator("#sip-rows .unused").count(), 1, "the factory device has its line");
+  await shot("settings-03b-sip-unused");
 
   say("a line on the new device");
   await openTab("Devices");
