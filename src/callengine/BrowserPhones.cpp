@@ -26,7 +26,9 @@ int BrowserPhones::Connect(const std::string &session, std::string &error) {
   }
   auto phone = std::make_unique<BrowserPhone>(with_, static_cast<uint8_t>(index));
   if (!phone->Line().ConnectCall()) {
-    error = "The call was not answered (answering is off, or the OGM is missing or not valid now)";
+    error =
+        "The call was not answered (answering is off, office hours do not answer now, or the OGM "
+        "is missing or not valid now)";
     return 0;
   }
   const int id = ++lastId_;

@@ -15,8 +15,6 @@
 #include "callengine/LOGMDefinition.h"
 #include "callengine/LOGMFiles.h"
 #include "callengine/LOGMResolver.h"
-#include "callengine/LOfficeHours.h"
-#include "callengine/LocalDayTime.h"
 #include "callengine/OGMAction.h"
 #include "callengine/OGMCommands.h"
 #include "callengine/ParameterText.h"

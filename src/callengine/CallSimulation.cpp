@@ -96,8 +96,8 @@ CallSimulation::~CallSimulation() {
 int CallSimulation::RunScripted() {
   if (!line_.ConnectCall()) {
     std::fprintf(stderr,
-                 "zavotel simulate: the call was not answered (answering is off, or the OGM "
-                 "is missing or not valid now)\n");
+                 "zavotel simulate: the call was not answered (answering is off, office hours "
+                 "do not answer now, or the OGM is missing or not valid now)\n");
     return 1;
   }
   for (std::size_t i = 0; i < options_.keys.size(); ++i) {

@@ -15,7 +15,7 @@
 #include "audio/SoundFile.h"
 #include "callengine/CallDateTime.h"
 #include "callengine/LOGMDefinition.h"
-#include "callengine/LOfficeHours.h"
+#include "core/LOfficeHours.h"
 #include "callengine/ParameterText.h"
 #include "callengine/SpokenNumbers.h"
 #include "core/CaseInsensitivePath.h"

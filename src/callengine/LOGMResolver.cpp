@@ -1,6 +1,6 @@
 #include "callengine/LOGMResolver.h"
 
-#include "callengine/LocalDayTime.h"
+#include "core/LocalDayTime.h"
 #include "callengine/OGMKeys.h"
 #include "callengine/ParameterText.h"
 #include "core/Profile.h"

@@ -1,7 +1,7 @@
 #include "callengine/OutboundScheduler.h"
 
 #include "callengine/IVRCMain.h"
-#include "callengine/LocalDayTime.h"
+#include "core/LocalDayTime.h"
 #include "core/DataFolders.h"
 #include "core/LClock.h"
 #include "core/Profile.h"

@@ -26,7 +26,10 @@ void EngineStatus::SetCallerId(std::string text) {
 }
 
 void EngineStatus::SetLoadNotice(std::string text) {
-  Update([&](Snapshot& s) { s.loadNotice = std::move(text); });
+  Update([&](Snapshot& s) {
+    s.loadNotice = std::move(text);
+    ++s.loadNotices;
+  });
 }
 
 void EngineStatus::SetLoadProgress(std::string step, double fraction) {

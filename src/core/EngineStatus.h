@@ -23,6 +23,7 @@ class EngineStatus {
     bool newMessages = false;
     std::string callerId;        // the caller-id pop-up, empty when closed
     std::string loadNotice;      // the last IVR program file handed over, then its outcome
+    uint64_t loadNotices = 0;    // times it was set: a load may end with the text it had
     std::string loadStep;        // the step of the load running now, empty when none
     double loadFraction = 0;     // how far that load is, 0..1
     std::string noDevicesNotice; // set while no line could be set up

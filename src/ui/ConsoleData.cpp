@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "core/LOfficeHours.h"
 #include "core/Profile.h"
 #include "core/Utf8Text.h"
 #include "mail/LMailBox.h"
@@ -82,6 +83,7 @@ std::string StatusJson(const EngineStatus::Snapshot& status) {
       {"lines", lines},
       {"callerId", status.callerId},
       {"loadNotice", status.loadNotice},
+      {"loadNotices", status.loadNotices},
       {"loadStep", status.loadStep},
       {"loadFraction", status.loadFraction},
       {"noDevicesNotice", status.noDevicesNotice},
@@ -90,6 +92,12 @@ std::string StatusJson(const EngineStatus::Snapshot& status) {
       {"lastMessage", std::filesystem::path(status.lastMessage).stem().string()},
       {"devices", status.deviceStates},
   });
+}
+
+std::string HoursJson(const std::string& settingsFile, std::time_t now) {
+  const std::optional<LOfficeHours::Rule> rule = LOfficeHours::InEffect(settingsFile, now);
+  if (!rule) return "null";
+  return Dump({{"open", rule->open}, {"mode", rule->mode}, {"ogm", rule->ogm}, {"rings", rule->extraRings}});
 }
 
 std::string ProgressJson(const EngineStatus::Snapshot& status) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <nlohmann/json.hpp>
+#include <ctime>
 #include <string>
 
 #include "core/DataFolders.h"
@@ -16,6 +17,9 @@ std::string Dump(const nlohmann::json& value);
 
 // What the main window shows apart from the lists.
 std::string StatusJson(const EngineStatus::Snapshot& status);
+// What office hours do to calls at `now`: null when they are off, else
+// {"open", "mode", "ogm", "rings"} as the calls see them.
+std::string HoursJson(const std::string& settingsFile, std::time_t now);
 // The long job running now: {"title", "step", "fraction"}, title "" when none.
 std::string ProgressJson(const EngineStatus::Snapshot& status);
 // {"selected": [settings] "mbx", "mailboxes": [names...], "unread": {name:

@@ -15,7 +15,7 @@ std::string Event(const char* name, const std::string& data) {
 ConsoleEventFeed::ConsoleEventFeed(const ConsoleHost& host)
     : host_(host), progress_(console_data::ProgressJson({})), messagesSeen_(host.status.Get().messageChanges) {}
 
-std::string ConsoleEventFeed::Poll() { return StatusEvents() + MessageEvents() + LogEvent(); }
+std::string ConsoleEventFeed::Poll() { return StatusEvents() + HoursEvent() + MessageEvents() + LogEvent(); }
 
 std::string ConsoleEventFeed::StatusEvents() {
   const EngineStatus::Snapshot now = host_.status.Get();
@@ -33,6 +33,16 @@ std::string ConsoleEventFeed::StatusEvents() {
     progress_ = std::move(progress);
   }
   return events;
+}
+
+std::string ConsoleEventFeed::HoursEvent() {
+  const std::time_t now = host_.clock.Now();
+  if (now == hoursAt_) return "";
+  hoursAt_ = now;
+  std::string hours = console_data::HoursJson(host_.folders.SettingsFile(), now);
+  if (hours == hours_) return "";
+  hours_ = std::move(hours);
+  return Event("hours", hours_);
 }
 
 // More changes than the status keeps: the page reads its list again.

@@ -1,14 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <string>
 
 #include "ui/ConsoleHost.h"
 
 // One event stream's view of the engine: what it has sent so far, and the
 // Server-Sent Events text of what is new since. The first poll sends the
-// status and the whole log view; message rows are sent as they change
-// after the stream opened (the page reads the lists itself).
+// status, what office hours do and the whole log view; message rows are
+// sent as they change after the stream opened (the page reads the lists
+// itself).
 class ConsoleEventFeed {
  public:
   explicit ConsoleEventFeed(const ConsoleHost& host);
@@ -22,6 +24,9 @@ class ConsoleEventFeed {
   std::string StatusEvents();
   std::string MessageEvents();
   std::string LogEvent();
+  // What office hours do now, looked at once a second: the hour and the
+  // settings change it without a status change.
+  std::string HoursEvent();
 
   const ConsoleHost& host_;
   uint64_t statusVersion_ = UINT64_MAX;
@@ -30,4 +35,6 @@ class ConsoleEventFeed {
   uint64_t messagesSeen_;
   uint64_t logAppended_ = UINT64_MAX;
   bool logError_ = false;
+  std::time_t hoursAt_ = -1;
+  std::string hours_;  // sent last
 };

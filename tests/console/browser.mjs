@@ -28,7 +28,8 @@ export const iniValue = (file, key) => readFileSync(file, "latin1").match(new Re
 
 // Run in the page at phone width: what a finger cannot use there (in the
 // open dialog, else the page), as texts.
-function phoneFaults() {
+async function phoneFaults() {
+  await new Promise((drawn) => requestAnimationFrame(() => requestAnimationFrame(drawn)));
   const root = document.querySelector("dialog[open]") || document.body;
   const shown = (node) => node.getBoundingClientRect().height > 0 && node.getBoundingClientRect().right > 0;
   const controls = root.querySelectorAll("button, select, input:not([type=checkbox], [type=radio], [type=file]), a.button, nav a");
@@ -37,8 +38,12 @@ function phoneFaults() {
     .filter((node) => shown(node) && node.getBoundingClientRect().height < 40)
     .map((node) => `"${name(node)}" ${Math.round(node.getBoundingClientRect().height)} px`);
   const faults = small.length ? [`${small.length} controls under 40 px tall (${small.slice(0, 4).join(", ")})`] : [];
-  for (const list of root.querySelectorAll("[role=tablist]"))
-    if (shown(list) && new Set([...list.children].map((tab) => tab.offsetTop)).size > 1) faults.push("tabs on several rows");
+  for (const list of root.querySelectorAll("[role=tablist]")) {
+    if (!shown(list)) continue;
+    if (new Set([...list.children].map((tab) => tab.offsetTop)).size > 1) faults.push("tabs on several rows");
+    const [strip, chosen] = [list, list.querySelector('[aria-selected="true"]')].map((node) => node?.getBoundingClientRect());
+    if (chosen && (chosen.left < strip.left - 1 || chosen.right > strip.right + 1)) faults.push("the chosen tab out of sight");
+  }
   return faults;
 }
 

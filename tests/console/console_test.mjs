@@ -2,7 +2,7 @@
 // node console_test.mjs URL DATA-FOLDER SCREENSHOT-FOLDER CALL-COMMAND SMTP-PORT MAIL-FOLDER
 import assert from "node:assert/strict";
 import { spawn } from "node:child_process";
-import { readFileSync } from "node:fs";
+import { readFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
 import { openBrowser } from "./browser.mjs";
 
@@ -167,6 +167,21 @@ await run("console_test", async () => {
   await page.locator("#notices p", { hasText: "IVR program loaded" }).waitFor({ timeout: 60000 });
   assert.match(readFileSync(join(data, "settings.ini"), "utf8"), /^nrings=4$/m);
   await shot("console-10-program-loaded");
+  const loadedNotice = page.locator("#notices p", { hasText: "IVR program loaded" });
+  await loadedNotice.getByRole("button", { name: "Dismiss" }).click();
+  await loadedNotice.waitFor({ state: "detached" });
+
+  say("the same program loaded again deletes an OGM made since: the chooser forgets it");
+  writeFileSync(join(data, "OGMs", "Leftover.ini"), "[ogm]\n");
+  await page.reload();
+  await page.locator('#ogm option[value="Leftover"]').waitFor({ state: "attached" });
+  await page.waitForFunction(() => document.getElementById("onoff").textContent === "Answering On");
+  assert.equal(await loadedNotice.count(), 0, "a dismissed notice stays away");
+  const againChosen = page.waitForEvent("filechooser");
+  await page.click("#ivr-load");
+  await (await againChosen).setFiles({ name: "console-test.ivr", mimeType: "application/octet-stream", buffer: readFileSync(program) });
+  await page.waitForFunction(() => !document.querySelector('#ogm option[value="Leftover"]'), null, { timeout: 60000 });
+  await loadedNotice.waitFor();
 
   say("the notes edited and read back");
   await page.click("#ivr-notes");

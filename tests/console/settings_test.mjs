@@ -1,16 +1,17 @@
 // The settings view in headless Chromium: every tab opens; a SIP device and
 // a line on it are added and the lines are rebuilt when the settings close;
-// an office-hours change rebuilds nothing; refused values show beside their
-// field; the order of dates, the program update source and the audio format
-// of saved programs are saved.
+// an office-hours change rebuilds nothing and shows in the header; refused
+// values show beside their field, a failed test message beside its button;
+// the order of dates, the program update source and the audio format of
+// saved programs are saved.
 // node settings_test.mjs URL DATA-FOLDER SCREENSHOT-FOLDER FREE-PORT
 import assert from "node:assert/strict";
-import { readdirSync, readFileSync } from "node:fs";
+import { readdirSync, readFileSync, writeFileSync } from "node:fs";
 import { join } from "node:path";
 import { iniValue, openBrowser } from "./browser.mjs";
 
 const [url, data, shots, port] = process.argv.slice(2);
-const { page, say, shot, expectRefused, run } = await openBrowser(shots);
+const { page, say, shot, answer, expectRefused, run } = await openBrowser(shots);
 const dialog = page.locator("dialog.settings-dialog");
 
 // How often the engine has set up its lines so far.
@@ -37,6 +38,8 @@ await run("settings_test", async () => {
   await page.locator("#line-list option").first().waitFor({ state: "attached" });
   assert.equal(await page.locator("#line-list option").first().textContent(), "Line 1 [Test SIP]");
   await page.locator("#settings-panel-devices .settings-page").waitFor();
+  const cards = await page.locator('#settings-panel-devices [name="playdevice"] option').allTextContents();
+  assert.ok(!cards.includes("null"), cards.join("|"));
   await shot("settings-01-devices");
 
   say("the SIP devices tab shows the device's state live");
@@ -60,7 +63,9 @@ await run("settings_test", async () => {
   await fill("Local address (ip:port)", `127.0.0.1:${port}`);
   await dialog.locator("#sd-ok").click();
   await dialog.waitFor({ state: "hidden" });
-  await page.locator("#sip-rows tr", { hasText: "Second desk" }).waitFor();
+  await page.locator("#sip-rows tr", { hasText: "Second desk" }).filter({ hasText: "No line uses this device" }).waitFor();
+  assert.equal(await page.locator("#sip-rows .unused").count(), 1, "the factory device has its line");
+  await shot("settings-03b-sip-unused");
 
   say("a line on the new device");
   await openTab("Devices");
@@ -102,11 +107,17 @@ await run("settings_test", async () => {
   expectRefused(400);
   await shot("settings-06-hours-refused");
   await hours.getByLabel("Monday to Friday opens").fill("08:00");
+  // The header says what the hours do now, whichever hours they are.
+  const modes = ["During office hours", "Outside office hours"].map((label) => hours.getByLabel(label, { exact: true }));
+  for (const mode of modes) await mode.selectOption("2");
+  await hours.getByRole("button", { name: "Save" }).click();
+  await page.waitForFunction(() => document.getElementById("hours").textContent === "Office hours: not answering");
+  await shot("settings-07-hours");
   // The SIP call at the end must be answered whatever the hour the test runs at.
-  await hours.getByLabel("During office hours", { exact: true }).selectOption("0");
+  for (const mode of modes) await mode.selectOption("0");
   await hours.getByRole("button", { name: "Save" }).click();
   await hours.getByText("Saved.").waitFor();
-  await shot("settings-07-hours");
+  await page.locator("#hours").waitFor({ state: "hidden" });
   const settled = setUps();
   await page.goto(`${url}#messages`);
   await page.waitForTimeout(2500);
@@ -119,6 +130,14 @@ await run("settings_test", async () => {
   await shot("settings-08-transfer");
   const mailHost = page.locator("#settings-panel-transfer").getByLabel("Mail host", { exact: true });
   assert.ok(await mailHost.isDisabled(), "the mail host is idle while the mail program sends");
+  say("a test message to a mail host that cannot be found says why beside its button");
+  await page.getByLabel("Send through this computer's mail program", { exact: false }).uncheck();
+  await mailHost.fill("mail.invalid");
+  await page.locator("#settings-panel-transfer").getByLabel("Your e-mail address").fill("owner@example.com");
+  await page.getByRole("button", { name: "Send a test message" }).click();
+  await answer("Send a test message");
+  await page.locator(".test-outcome", { hasText: "Not sent: Unable to connect to the mail server mail.invalid port 25 (the name cannot be resolved)" }).waitFor();
+  expectRefused(502);
   await shot("settings-08b-email", { scrollTo: "#settings-panel-transfer form.settings-page:nth-of-type(2)" });
   await page.getByRole("button", { name: "Delivery format" }).click();
   // The chooser asks the server for the formats before it opens.
@@ -158,12 +177,15 @@ await run("settings_test", async () => {
   assert.equal(readFileSync(join(data, "savecodec.wff")).length, 1024);
   await shot("settings-11-updates", { scrollTo: "#settings-panel-general > .buttons" });
 
-  say("a value typed but not saved is not shown as set when the settings open again");
+  say("a value typed but not saved is not shown as set when the settings open again, a new OGM is");
   const rings = page.locator("#settings-panel-general").getByLabel("Rings before answering");
   const saved = await rings.inputValue();
   await rings.fill("7");
+  // Nor are OGMs made meanwhile missing from the office hours' choosers.
+  writeFileSync(join(data, "OGMs", "Evening.ini"), "[ogm]\n");
   await page.click("#settings-close");
   await page.waitForFunction(() => location.hash === "#messages");
   await page.goto(`${url}#settings`);
   await page.waitForFunction((v) => document.querySelector('#settings-panel-general [name="nrings"]').value === v, saved);
+  await page.locator('#settings-panel-hours [name="afterogm"] option[value="Evening"]').waitFor({ state: "attached" });
 });

@@ -205,6 +205,7 @@ TEST_F(ConsoleServerTest, EventFeedSendsRowsProgressLogLinesAndResyncs) {
 
   const std::string first = feed.Poll();
   EXPECT_NE(first.find("event: status\n"), std::string::npos) << first;
+  EXPECT_NE(first.find("event: hours\ndata: null\n"), std::string::npos) << first;
   EXPECT_NE(first.find("\"error\":false,\"text\":\"started\\n\",\"whole\":true"), std::string::npos) << first;
   EXPECT_EQ(first.find("event: message"), std::string::npos) << "changes before the stream opened";
   EXPECT_EQ(feed.Poll(), "");
@@ -224,6 +225,20 @@ TEST_F(ConsoleServerTest, EventFeedSendsRowsProgressLogLinesAndResyncs) {
   // The progress alone sends no status again.
   status_.SetProgress("Email", "Quit", 0.95);
   EXPECT_EQ(feed.Poll(), "event: progress\ndata: {\"fraction\":0.95,\"step\":\"Quit\",\"title\":\"Email\"}\n\n");
+
+  // Office hours changed in the file are seen once the clock moves on.
+  const std::string settings = folders_->SettingsFile();
+  ProfileWriteString(settings, "autohours", "enabled", "true");
+  for (const char* when : {"during", "after"}) {
+    ProfileWriteInt(settings, "autohours", std::string(when) + "mode", 3);
+    ProfileWriteInt(settings, "autohours", std::string(when) + "rings", 2);
+  }
+  EXPECT_EQ(feed.Poll(), "");
+  clock_.Advance(1000);
+  const std::string hours = feed.Poll();
+  EXPECT_TRUE(hours.starts_with("event: hours\ndata: {\"mode\":3,\"ogm\":\"Default Answering Message\",\"open\":"))
+      << hours;
+  EXPECT_NE(hours.find("\"rings\":2}"), std::string::npos) << hours;
 
   for (size_t i = 0; i <= EngineStatus::kKeptMessageChanges; ++i) status_.MessageChanged(record);
   const std::string flood = feed.Poll();

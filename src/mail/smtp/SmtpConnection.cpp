@@ -21,30 +21,41 @@ bool Retry(int error) { return error == EAGAIN || error == EWOULDBLOCK || error 
 
 }  // namespace
 
-ProcessResult SmtpConnection::Connect(const std::string& host, int port, int timeoutMs) {
+ProcessResult SmtpConnection::Connect(const std::string& host, int port, int timeoutMs,
+                                      std::string& error) {
   tls_.reset();
   socket_.Reset();
   SliceWaiter waiter(progress_, kConnectSliceMs, timeoutMs);
   HostAddress address;
   ProcessResult result = HostAddress::Resolve(host, port, waiter, address);
-  if (result != kProcessDone) return result;
+  if (result != kProcessDone) {
+    error = "the name cannot be resolved";
+    return result;
+  }
 
   socket_.Reset(::socket(address.address.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-  if (!socket_.Valid()) return kProcessFailed;
+  if (!socket_.Valid()) {
+    error = std::strerror(errno);
+    return kProcessFailed;
+  }
   if (::connect(socket_.Get(), reinterpret_cast<const sockaddr*>(&address.address),
                 address.length) != 0 &&
       errno != EINPROGRESS) {
-    Trace("SmtpConnection::Connect %s: %s", host.c_str(), std::strerror(errno));
+    error = std::strerror(errno);
+    Trace("SmtpConnection::Connect %s: %s", host.c_str(), error.c_str());
     socket_.Reset();
     return kProcessFailed;
   }
   result = waiter.Wait(socket_.Get(), POLLOUT);
-  int error = 0;
-  socklen_t length = sizeof error;
+  int failure = 0;
+  socklen_t length = sizeof failure;
   if (result == kProcessDone &&
-      (::getsockopt(socket_.Get(), SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0)) {
-    Trace("SmtpConnection::Connect %s: %s", host.c_str(), std::strerror(error));
+      (::getsockopt(socket_.Get(), SOL_SOCKET, SO_ERROR, &failure, &length) != 0 || failure != 0)) {
+    error = std::strerror(failure);
+    Trace("SmtpConnection::Connect %s: %s", host.c_str(), error.c_str());
     result = kProcessFailed;
+  } else if (result == kProcessFailed) {
+    error = "no answer in time";
   }
   if (result != kProcessDone) socket_.Reset();
   return result;

@@ -23,7 +23,8 @@ class SmtpConnection {
 
   explicit SmtpConnection(LProgress& progress) : progress_(progress) {}
 
-  ProcessResult Connect(const std::string& host, int port, int timeoutMs);
+  // On failure `error` says why ("the name cannot be resolved", ...).
+  ProcessResult Connect(const std::string& host, int port, int timeoutMs, std::string& error);
   // Takes a connected non-blocking stream socket instead (a child's input).
   void Adopt(UniqueFd socket) {
     tls_.reset();

@@ -86,9 +86,13 @@ bool SmtpSender::Open() {
   const int port = host_.port != 0 ? host_.port : implicitTls ? 465 : 25;
   progress_.SetText(1, "Connecting to server");
   channel_.Note("connect " + host_.host + " port " + std::to_string(port));
-  ProcessResult result = connection_.Connect(host_.host, port, kConnectTimeoutMs);
+  std::string why;
+  ProcessResult result = connection_.Connect(host_.host, port, kConnectTimeoutMs, why);
   if (result == kProcessCancelled) return Stopped();
-  if (result != kProcessDone) return Fail("Unable to connect to the mail server");
+  if (result != kProcessDone) {
+    return Fail("Unable to connect to the mail server " + host_.host + " port " + std::to_string(port) +
+                " (" + why + ")");
+  }
   return !implicitTls || StartTls();
 }
 

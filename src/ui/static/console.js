@@ -50,6 +50,29 @@ function showOn(on) {
   button.classList.toggle("on", on);
 }
 
+// What office hours do to calls now (null: they are off), as the calls see it.
+function showHours(rule) {
+  const text = {
+    1: `answering with ${rule?.ogm}`,
+    2: "not answering",
+    3: `${rule?.rings} more ring${rule?.rings === 1 ? "" : "s"}`,
+  }[rule?.mode];
+  const line = $("hours");
+  line.hidden = !text;
+  line.textContent = text ? `Office hours: ${text}` : "";
+  line.title = rule ? `${rule.open ? "Open" : "Outside the open"} hours now (Settings, Office hours)` : "";
+}
+
+// The engine keeps the last program load's notice: once dismissed it stays
+// away in this tab, until another load.
+const LOAD_DISMISSED = "load-notice-dismissed";
+
+function showLoadNotice(status) {
+  const id = `${status.loadNotices} ${status.loadNotice}`;
+  const text = sessionStorage.getItem(LOAD_DISMISSED) === id ? "" : status.loadNotice;
+  setNotice("load", text, { id, dismissed: () => sessionStorage.setItem(LOAD_DISMISSED, id) });
+}
+
 // Applies one status from the engine.
 function showStatus(status) {
   showOn(status.on);
@@ -60,7 +83,7 @@ function showStatus(status) {
   caller.textContent = status.callerId ? `Caller: ${status.callerId}` : "";
   setNotice("devices", status.noDevicesNotice);
   setNotice("disk", status.diskNotice);
-  setNotice("load", status.loadNotice);
+  showLoadNotice(status);
   if (ivr.loadProgress(status, lastStatus)) guarded(reloadAll)();
   lastStatus = status;
   document.dispatchEvent(new CustomEvent("engine-status", { detail: status }));
@@ -91,9 +114,11 @@ async function loadOgms() {
   select.value = answer.selected;
 }
 
-// Everything the page shows, read again (first load, reconnects, program loads).
+// Everything the page shows, read again (first load, reconnects, program
+// loads); every OGM chooser, ours too, follows "ogms-changed".
 async function reloadAll() {
-  const results = await Promise.allSettled([commands.loadMailboxes(), loadOgms(), ivr.loadIvr()]);
+  document.dispatchEvent(new CustomEvent("ogms-changed"));
+  const results = await Promise.allSettled([commands.loadMailboxes(), ivr.loadIvr()]);
   for (const result of results) if (result.status === "rejected") showError(result.reason);
 }
 
@@ -125,6 +150,7 @@ function listen() {
       }
     });
   on("status", showStatus);
+  on("hours", showHours);
   on("message", (change) => {
     if (change.mailbox === messages.currentMailbox()) messages.applyRow(change.id, change.row);
     refreshUnreadSoon();

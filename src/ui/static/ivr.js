@@ -59,7 +59,7 @@ export function loadProgress(status, before) {
     setProgress("Load File", status.loadStep, status.loadFraction);
     return false;
   }
-  const ended = loading || (before !== null && status.loadNotice !== before.loadNotice);
+  const ended = loading || (before !== null && status.loadNotices !== before.loadNotices);
   loading = false;
   if (ended && !sending) setProgress("");
   return ended;

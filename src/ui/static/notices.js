@@ -8,8 +8,23 @@ const progressStep = document.getElementById("progress-step");
 const progressBar = document.getElementById("progress-bar");
 const ERROR_SHOWN_MS = 15000;
 
-// Shows the engine's standing notices, keyed so each keeps its own line.
-export function setNotice(key, text) {
+// A Dismiss button that removes `line`, then calls `dismissed`.
+function dismissButton(line, dismissed = () => {}) {
+  const close = document.createElement("button");
+  close.type = "button";
+  close.className = "dismiss";
+  close.textContent = "Dismiss";
+  close.addEventListener("click", () => {
+    line.remove();
+    dismissed();
+  });
+  return close;
+}
+
+// Shows the engine's standing notices, keyed so each keeps its own line. One
+// given `dismissed` has a Dismiss button that calls it; its `id` tells it
+// from an earlier notice of the same text.
+export function setNotice(key, text, { id = text, dismissed = null } = {}) {
   let line = notices.querySelector(`[data-key="${key}"]`);
   if (!text) return line?.remove();
   if (!line) {
@@ -17,13 +32,16 @@ export function setNotice(key, text) {
     line.dataset.key = key;
     notices.append(line);
   }
-  if (line.textContent !== text) line.textContent = text;
+  if (line.dataset.id === id) return;
+  line.dataset.id = id;
+  line.textContent = text;
+  if (dismissed) line.append(" ", dismissButton(line, dismissed));
 }
 
 // A finished command's confirmation, shown a while under its key.
 export function showDone(key, text) {
   setNotice(key, text);
-  setTimeout(() => notices.querySelector(`[data-key="${key}"]`)?.textContent === text && setNotice(key, ""), ERROR_SHOWN_MS);
+  setTimeout(() => notices.querySelector(`[data-key="${key}"]`)?.dataset.id === text && setNotice(key, ""), ERROR_SHOWN_MS);
 }
 
 // An error the user must see: its text, kept a while, dismissable.
@@ -31,12 +49,7 @@ export function showError(error) {
   const text = error instanceof Error ? error.message : String(error);
   const line = document.createElement("p");
   line.textContent = text;
-  const close = document.createElement("button");
-  close.type = "button";
-  close.className = "dismiss";
-  close.textContent = "Dismiss";
-  close.addEventListener("click", () => line.remove());
-  line.append(" ", close);
+  line.append(" ", dismissButton(line));
   errors.append(line);
   setTimeout(() => line.remove(), ERROR_SHOWN_MS);
 }

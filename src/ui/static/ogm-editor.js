@@ -8,6 +8,7 @@ import { MAILBOX_LIST, OGM_LIST, refreshBlocks, SOUND_LIST, unused } from "./ogm
 import { clearErrors, controls, el, setValue, showFieldError, valueOf } from "./form-fields.js";
 import { buildPages, fillLists } from "./ogm-groups.js";
 import { guarded, showError } from "./notices.js";
+import { followChosen } from "./tab-strip.js";
 
 let dialog = null;
 let pages = [];
@@ -16,6 +17,7 @@ let runs = [];
 let audio = null; // the "What plays" audio widget
 let audioChanged = false; // its audio changed since it was opened (stored at once, not by Save)
 let kept = ""; // content() as opened or last saved
+let showChosenTab = () => {};
 const $ = (id) => document.getElementById(id);
 
 function showPage(id, focus) {
@@ -26,8 +28,8 @@ function showPage(id, focus) {
     tab.tabIndex = chosen ? 0 : -1;
     if (!chosen) continue;
     if (focus) tab.focus();
-    tab.scrollIntoView({ block: "nearest", inline: "center" }); // on a phone the row scrolls sideways, the neighbours in view
   }
+  showChosenTab();
 }
 
 // Tabs move with the arrow keys, as a tab list does.
@@ -54,6 +56,7 @@ function build(choices) {
     tabs.append(tab);
   }
   tabs.addEventListener("keydown", tabKeys);
+  showChosenTab = followChosen(tabs);
   const form = el(
     "form",
     // The server checks every value and names the field it refuses.

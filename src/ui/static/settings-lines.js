@@ -78,8 +78,11 @@ async function lineSettings() {
   if (answer) document.dispatchEvent(new CustomEvent("settings-restart", { detail: true }));
 }
 
+// The sound system's own devices by name; its "null" device discards the sound.
+const OUTPUT_LABELS = new Map([["null", "None (no sound device: nothing is heard)"]]);
+
 function soundFields(outputs) {
-  const cards = [[-1, "The default sound card"], ...outputs.map((name, i) => [i, name])];
+  const cards = [[-1, "The default sound card"], ...outputs.map((name, i) => [i, OUTPUT_LABELS.get(name) ?? name])];
   return [
     { key: "playdevice", label: "Play messages on", kind: "select", options: cards },
     { key: "playvolume", label: "Play volume (dB)", kind: "number", min: -60, max: 20 },

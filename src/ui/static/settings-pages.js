@@ -1,9 +1,10 @@
 // The settings pages of plain keys: each a form with its own Save button;
 // a refused value is shown beside its field.
-import { api, query } from "./api.js";
+import { api, ApiError, query } from "./api.js";
 import { ask } from "./dialogs.js";
 import { guarded } from "./notices.js";
 import { buildForm } from "./form-fields.js";
+import { followOgms, offerOgms } from "./ogm-choices.js";
 import { formatButton } from "./settings-format.js";
 
 const TIME_HINT = "hh:mm, 24-hour clock";
@@ -13,6 +14,7 @@ const MODES = [
   [2, "Do not answer"],
   [3, "Answer after the extra rings"],
 ];
+const MODE_HINTS = { during: "Do not answer: the lines ring on and the staff take the calls." };
 
 const FLASH_HINT = "\"!\" is a hook flash: it puts the caller on hold to call the number";
 const TRANSFER = [
@@ -74,16 +76,15 @@ const UPDATES = [
   { key: "autocheckinterval", label: "Minutes between looks", kind: "number", min: 1, max: 44640 },
 ];
 
-function hoursFields(ogms) {
-  const choices = ogms.map((name) => [name, name]);
+function hoursFields() {
   const fields = [{ key: "enabled", label: "Use office hours", kind: "check" }];
   for (const [day, text] of [["weekday", "Monday to Friday"], ["sat", "Saturday"], ["sun", "Sunday"]]) {
     fields.push({ key: `${day}open`, label: `${text} opens`, kind: "text", hint: TIME_HINT });
     fields.push({ key: `${day}close`, label: `${text} closes`, kind: "text", hint: TIME_HINT });
   }
   for (const [when, text] of [["during", "During office hours"], ["after", "Outside office hours"]]) {
-    fields.push({ key: `${when}mode`, label: text, kind: "select", options: MODES });
-    fields.push({ key: `${when}ogm`, label: `${text}: OGM`, kind: "select", options: choices });
+    fields.push({ key: `${when}mode`, label: text, kind: "select", options: MODES, hint: MODE_HINTS[when] });
+    fields.push({ key: `${when}ogm`, label: `${text}: OGM`, kind: "select" });
     fields.push({ key: `${when}rings`, label: `${text}: extra rings`, kind: "number", min: 0, max: 20 });
   }
   return fields;
@@ -146,15 +147,19 @@ async function buildSaved(container, heading, fields, { load, save, wire = () =>
   return { form, section, status, submit };
 }
 
+const loadPage = async (name) => (await api(query("/api/settings/page", { name }))).values;
+
+async function savePage(name, values) {
+  const answer = await api("/api/settings/page", { page: name, values });
+  if (name === "linesettings") document.dispatchEvent(new CustomEvent("settings-restart", { detail: true }));
+  return answer.values;
+}
+
 // A settings page's form in `container`.
 export function buildPage(container, name, fields, heading, wire) {
   return buildSaved(container, heading, fields, {
-    load: async () => (await api(query("/api/settings/page", { name }))).values,
-    save: async (values) => {
-      const answer = await api("/api/settings/page", { page: name, values });
-      if (name === "linesettings") document.dispatchEvent(new CustomEvent("settings-restart", { detail: true }));
-      return answer.values;
-    },
+    load: () => loadPage(name),
+    save: (values) => savePage(name, values),
     wire,
   });
 }
@@ -174,41 +179,60 @@ function followMailer(form) {
   };
 }
 
-// Saves the E-mail form, then sends a short message the way it set.
+// Saves the E-mail form, then sends a short message the way it set; the
+// outcome (a failure with its reason) stays beside the button until the next try.
 function testButton(email) {
   const button = Object.assign(document.createElement("button"), { type: "button", textContent: "Send a test message" });
+  const outcome = Object.assign(document.createElement("span"), { className: "hint test-outcome" });
+  outcome.setAttribute("role", "status");
+  const show = (text, failed = false) => {
+    outcome.textContent = text;
+    outcome.classList.toggle("field-error", failed);
+  };
   button.addEventListener("click", guarded(async () => {
+    show("");
     if (!(await email.submit())) return;
     const answer = await ask({ caption: "Send a test message",
       input: { label: "Send to", value: email.form.controls.fromemail.value, type: "email" } });
     if (!answer) return;
     const to = answer.value.trim();
-    email.status.textContent = `Sending a test message to ${to}…`;
+    show(`Sending a test message to ${to}…`);
     try {
       await api("/api/email/test", { to });
-      email.status.textContent = `A test message was sent to ${to}.`;
+      show(`A test message was sent to ${to}.`);
     } catch (error) {
-      email.status.textContent = "";
-      throw error;
+      if (!(error instanceof ApiError)) throw error;
+      show(`Not sent: ${error.message}`, true);
     }
   }));
-  return button;
+  return [button, " ", outcome];
 }
 
 export async function buildTransfer(panel) {
   await buildPage(panel, "transfer", TRANSFER, "Transfer and messages");
   panel.append(await formatButton("Delivery format", "delivery"));
   const email = await buildPage(panel, "email", EMAIL, "E-mail", followMailer);
-  email.section.querySelector("button[type=submit]").after(" ", testButton(email));
+  email.section.querySelector("button[type=submit]").after(" ", ...testButton(email));
   await buildSaved(panel, "E-mail text", EMAIL_TEXT, {
     load: () => api("/api/settings/emailtemplate"),
     save: (values) => api("/api/settings/emailtemplate", values),
   });
 }
 
+// Its OGM choosers are filled again with every fill, and follow the list.
 export async function buildHours(panel) {
-  const ogms = (await api("/api/ogms")).ogms;
-  await buildPage(panel, "hours", hoursFields(ogms), "Office hours");
+  let choosers = [];
+  await buildSaved(panel, "Office hours", hoursFields(), {
+    load: async () => {
+      await offerOgms(choosers);
+      return loadPage("hours");
+    },
+    save: (values) => savePage("hours", values),
+    wire: (form) => {
+      choosers = [form.controls.duringogm, form.controls.afterogm];
+      followOgms(choosers);
+    },
+  });
 }
 
 // The installation's number names the file looked for.

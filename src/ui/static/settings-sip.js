@@ -27,10 +27,13 @@ const ACCOUNT_ONLY = ["user", "authuser", "password", "registrar", "domain", "ou
 // A new direct endpoint stays on this machine; an account must reach its provider.
 const NEW_ADDRESS = { direct: "127.0.0.1:5062", register: "0.0.0.0:5062" };
 
+const UNUSED = "No line uses this device: add one on the Devices tab.";
+
 let table = null;
 let devices = [];
 
-function show(answer) {
+// `used`: the positions of the devices some line uses.
+function show(answer, used) {
   devices = answer.devices;
   table.replaceChildren(...devices.map((device) => {
     const row = document.createElement("tr");
@@ -38,6 +41,8 @@ function show(answer) {
       : device.localaddress || "0.0.0.0:5060", device.state || "not opened yet"];
     for (const text of cells) row.append(Object.assign(document.createElement("td"), { textContent: text }));
     row.lastChild.className = "sip-state";
+    if (!used.has(device.position))
+      row.firstChild.append(Object.assign(document.createElement("span"), { className: "hint unused", textContent: UNUSED }));
     const actions = document.createElement("td");
     for (const [text, action] of [["Edit", edit], ["Remove", remove]]) {
       const button = Object.assign(document.createElement("button"), { type: "button", textContent: `${text}` });
@@ -52,7 +57,8 @@ function show(answer) {
 }
 
 export async function refresh() {
-  show(await api("/api/settings/sip"));
+  const [answer, { lines }] = await Promise.all([api("/api/settings/sip"), api("/api/settings/lines")]);
+  show(answer, new Set(lines.map((line) => line.device)));
 }
 
 // The account keys are shown only for an account that registers.
@@ -80,19 +86,21 @@ async function edit(device) {
     save: (changed) => api("/api/settings/sip/save", { ...changed, section: device ? device.section : null }),
   });
   if (answer) {
-    show(answer);
+    await refresh();
     document.dispatchEvent(new CustomEvent("settings-restart", { detail: true }));
   }
 }
 
 async function remove(device) {
   if (!(await confirmBox("Confirm Remove", `Remove the SIP device "${device.name}"?`))) return;
-  show(await api("/api/settings/sip/remove", { section: device.section }));
+  await api("/api/settings/sip/remove", { section: device.section });
+  await refresh();
   document.dispatchEvent(new CustomEvent("settings-restart", { detail: true }));
 }
 
 export async function build(panel) {
   panel.innerHTML = `<h3 id="sip-heading">SIP devices</h3>
+    <p class="hint">Devices open when you close Settings.</p>
     <div class="table-wrap"><table class="sip-table" aria-labelledby="sip-heading">
     <thead><tr><th scope="col">Name</th><th scope="col">Address</th><th scope="col">State</th>
     <th scope="col"><span class="sr-only">Commands</span></th></tr></thead><tbody id="sip-rows"></tbody></table></div>

@@ -8,6 +8,7 @@ import * as pages from "./settings-pages.js";
 import * as prompts from "./settings-prompts.js";
 import * as sounds from "./settings-sounds.js";
 import * as sip from "./settings-sip.js";
+import { followChosen } from "./tab-strip.js";
 
 const TABS = [
   ["devices", "Devices", (panel) => lines.build(panel)],
@@ -24,6 +25,7 @@ const built = new Set();
 const refreshers = { devices: lines.refresh, sip: sip.refresh, prompts: prompts.refresh, sounds: sounds.refresh };
 let open = false;
 let tabs = [];
+let showChosenTab = () => {};
 
 async function select(name, focus) {
   for (const tab of tabs) {
@@ -33,8 +35,8 @@ async function select(name, focus) {
     document.getElementById(`settings-panel-${tab.dataset.tab}`).hidden = !chosen;
     if (!chosen) continue;
     if (focus) tab.focus();
-    tab.scrollIntoView({ block: "nearest", inline: "center" }); // on a phone the row scrolls sideways, the neighbours in view
   }
+  showChosenTab();
   const panel = document.getElementById(`settings-panel-${name}`);
   if (!built.has(name)) {
     built.add(name);
@@ -78,6 +80,7 @@ function build() {
     view.append(panel);
   }
   tabs = [...list.children];
+  showChosenTab = followChosen(list);
   list.addEventListener("keydown", onKey);
   view.querySelector("#settings-close").addEventListener("click", guarded(async () => {
     await close();

@@ -118,9 +118,10 @@ TEST_F(SmtpSenderTest, AStopEndsACrawlingServerWithinASlice) {
 
 TEST_F(SmtpSenderTest, NoServerNoConnection) {
   const struct { std::string host; const char* error; } rows[] = {
-      {"127.0.0.1:1", "Unable to connect to the mail server"},  // nobody listens on 1
-              {"", "No mail host is set for the simple SMTP option"},
-              {"mail.test:99999", "The mail host setting is not valid: mail.test:99999"}};
+      {"127.0.0.1:1", "Unable to connect to the mail server 127.0.0.1 port 1 (Connection refused)"},
+      {"mail.invalid", "Unable to connect to the mail server mail.invalid port 25 (the name cannot be resolved)"},
+      {"", "No mail host is set for the simple SMTP option"},
+      {"mail.test:99999", "The mail host setting is not valid: mail.test:99999"}};
   for (const auto& row : rows) {
     TestProgress progress;
     const EmailSendResult sent = SendMail(SmtpSettings(row.host, Security::kNone), kMessage, progress);

@@ -1,4 +1,4 @@
-#include "callengine/LocalDayTime.h"
+#include "core/LocalDayTime.h"
 
 LocalDayTime LocalDayTime::At(std::time_t instant) {
   std::tm local{};

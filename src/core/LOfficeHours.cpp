@@ -1,6 +1,6 @@
-#include "callengine/LOfficeHours.h"
+#include "core/LOfficeHours.h"
 
-#include "callengine/LocalDayTime.h"
+#include "core/LocalDayTime.h"
 #include "core/Profile.h"
 
 namespace {
@@ -28,26 +28,33 @@ bool LOfficeHours::Open(const std::string& settingsFile, std::time_t now) {
   return open <= today.secondsOfDay && today.secondsOfDay < close;
 }
 
+std::optional<LOfficeHours::Rule> LOfficeHours::InEffect(const std::string& settingsFile,
+                                                         std::time_t now) {
+  if (!ProfileReadBool(settingsFile, kHoursSection, "enabled", false)) return std::nullopt;
+  Rule rule;
+  rule.open = Open(settingsFile, now);
+  const std::string key = rule.open ? "during" : "after";
+  rule.mode = ProfileReadInt(settingsFile, kHoursSection, key + "mode", rule.open ? 2 : 0);
+  rule.ogm = ProfileReadString(settingsFile, kHoursSection, key + "ogm", "Default Answering Message");
+  rule.extraRings = ProfileReadInt(settingsFile, kHoursSection, key + "rings", 5);
+  return rule;
+}
+
 LOfficeHours::Decision LOfficeHours::Decide(const std::string& settingsFile, const LClock& clock,
                                             const Ring& ring) {
   Decision decision{ring.answeringEnabled, std::nullopt};
-  if (!ProfileReadBool(settingsFile, kHoursSection, "enabled", false)) return decision;
-  bool open = Open(settingsFile, clock.Now());
-  int mode =
-      ProfileReadInt(settingsFile, kHoursSection, open ? "duringmode" : "aftermode", open ? 2 : 0);
-  switch (mode) {
+  const std::optional<Rule> rule = InEffect(settingsFile, clock.Now());
+  if (!rule) return decision;
+  switch (rule->mode) {
     case 1:
-      decision.ogm = ProfileReadString(settingsFile, kHoursSection, open ? "duringogm" : "afterogm",
-                                       "Default Answering Message");
+      decision.ogm = rule->ogm;
       break;
     case 2:
       decision.answeringEnabled = false;
       break;
-    case 3: {
-      int extra = ProfileReadInt(settingsFile, kHoursSection, open ? "duringrings" : "afterrings", 5);
-      decision.answeringEnabled = ring.answeringEnabled && ring.ring >= ring.ringsNeeded + extra;
+    case 3:
+      decision.answeringEnabled = ring.answeringEnabled && ring.ring >= ring.ringsNeeded + rule->extraRings;
       break;
-    }
     default:
       break;
   }

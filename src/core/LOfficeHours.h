@@ -20,9 +20,18 @@ class LOfficeHours {
     bool answeringEnabled = true;
     std::optional<std::string> ogm;  // set when the OGM to answer with changes
   };
+  // The rule of the open hours or of the time outside them.
+  struct Rule {
+    bool open = false;
+    int mode = 0;
+    std::string ogm;     // the OGM mode 1 answers with
+    int extraRings = 0;  // the rings mode 3 adds
+  };
 
   // Without [autohours] "enabled" the ring's flag passes through unchanged.
   static Decision Decide(const std::string& settingsFile, const LClock& clock, const Ring& ring);
+  // The rule that applies at `now`; nothing without [autohours] "enabled".
+  static std::optional<Rule> InEffect(const std::string& settingsFile, std::time_t now);
   // Whether the office is open at `now` (local time).
   static bool Open(const std::string& settingsFile, std::time_t now);
 };
