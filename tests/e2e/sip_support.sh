@@ -40,10 +40,11 @@ direct_device() {
 }
 
 # start_engine [ARGS...]: runs the engine in the background (`pid`; output in
-# engine.txt and engine-err.txt) and waits until its lines answer (up to a
-# minute: a first start renders the prompts). Without arguments it runs on
-# `data`, unless ZAVOTEL_DATA names the folder.
-start_engine() { launch_engine "$@" && wait_for 600 grep -q "Answering on sip:" engine.txt; }
+# engine.txt and engine-err.txt) and waits until its lines answer (up to two
+# minutes: a first start renders the prompts, slowly while the suite's other
+# engines start too). Without arguments it runs on `data`, unless
+# ZAVOTEL_DATA names the folder.
+start_engine() { launch_engine "$@" && wait_for 1200 grep -q "Answering on sip:" engine.txt; }
 launch_engine() {  # launch_engine [ARGS...]: start_engine without the wait
   [ "$#" -gt 0 ] || [ -n "${ZAVOTEL_DATA:-}" ] || set -- --data "$data"
   "$zavotel" "$@" >engine.txt 2>engine-err.txt &
