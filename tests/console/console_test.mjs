@@ -57,6 +57,9 @@ await run("console_test", async () => {
   const listed = await getJson("/api/messages?mailbox=Default");
   assert.equal(listed.messages[0].read, true);
   await mailboxLabel("Default");
+  assert.ok(await page.locator("#log.error").isVisible(), "the error stays marked until it is seen");
+  await page.click("#log-seen");
+  await page.locator("#log-state").waitFor({ state: "hidden" });
   await page.waitForFunction(() => document.getElementById("player").currentTime > 0);
   await shot("console-04-played");
   await page.keyboard.press("Escape");

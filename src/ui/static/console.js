@@ -125,12 +125,20 @@ async function reloadAll() {
 // The log view follows new lines unless the user scrolled back.
 let followLog = true;
 
+// An error stays marked until the owner says it was seen: the engine's own
+// mark goes with the next ordinary line, which may come at once.
+let logErrorShown = false;
+function showLogError(shown) {
+  logErrorShown = shown;
+  $("log").classList.toggle("error", shown);
+  $("log-state").hidden = !shown;
+}
+
 function appendLog(entry) {
   const view = $("log");
   // A reconnected stream sends the whole view again.
   view.textContent = ((entry.whole ? "" : view.textContent) + entry.text).slice(-16384);
-  view.classList.toggle("error", !!entry.error);
-  $("log-state").hidden = !entry.error;
+  showLogError(logErrorShown || !!entry.error);
   if (followLog) view.scrollTop = view.scrollHeight;
 }
 
@@ -166,6 +174,7 @@ function wire() {
   for (const event of ["ogms-changed", "ogm-saved"]) document.addEventListener(event, guarded(loadOgms));
   document.addEventListener("mailboxes-changed", guarded(() => commands.loadMailboxes()));
   click("onoff", () => setAnswering(!lastStatus?.on));
+  click("log-seen", () => showLogError(false));
   $("mailbox-list").addEventListener("change", guarded(commands.selectMailbox));
   click("mbx-new", commands.newMailbox);
   click("mbx-rename", commands.renameMailbox);
