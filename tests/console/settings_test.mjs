@@ -123,6 +123,19 @@ await run("settings_test", async () => {
   await page.waitForTimeout(2500);
   assert.equal(setUps(), settled, "no line set-up after an office-hours change");
 
+  say("a change not saved yet is kept across a visit to another view, and says so");
+  await page.goto(`${url}#settings`);
+  await openTab("Office hours");
+  const closes = hours.getByLabel("Monday to Friday closes");
+  const savedClose = await closes.inputValue();
+  await closes.fill("18:30");
+  await page.goto(`${url}#messages`);
+  await page.goto(`${url}#settings`);
+  await openTab("Office hours");
+  await hours.getByText("Not saved yet: your changes are kept until you Save.").waitFor();
+  assert.equal(await closes.inputValue(), "18:30");
+  await closes.fill(savedClose);
+
   say("transfer and messages, with the delivery format chooser");
   await page.goto(`${url}#settings`);
   await openTab("Transfer and messages");

@@ -95,8 +95,10 @@ const refills = [];
 
 // What the settings file holds now, over anything typed and not saved: the
 // settings shown again after closing must not show unsaved values as set.
-export async function refillPages() {
-  await Promise.all(refills.map((refill) => refill()));
+// `keepChanges`: a page the owner changed and did not save keeps its values
+// (they went to another view); otherwise (Close settings) they are dropped.
+export async function refillPages({ keepChanges }) {
+  await Promise.all(refills.map((refill) => refill(keepChanges)));
 }
 
 // A form of `fields` in `container`: filled from `load()`, saved through
@@ -116,14 +118,21 @@ async function buildSaved(container, heading, fields, { load, save, wire = () =>
   button.textContent = "Save";
   section.append(Object.assign(document.createElement("h3"), { textContent: heading }), form.element, button, status);
   const shown = wire(form) || (() => {});
+  let filled = "";  // the form as last filled, to tell the owner's changes
   const fill = (values) => {
     form.fill(values);
     shown(values);
+    filled = JSON.stringify(form.read());
   };
   // Shown only once filled and wired: typing into it earlier would be
   // overwritten, and a Save before its handler would submit the page away.
-  const refill = async () => {
-    fill(await load());
+  const refill = async (keepChanges = false) => {
+    const values = await load();
+    if (keepChanges && JSON.stringify(form.read()) !== filled) {
+      status.textContent = "Not saved yet: your changes are kept until you Save.";
+      return;
+    }
+    fill(values);
     status.textContent = "";
   };
   await refill();

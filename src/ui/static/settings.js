@@ -84,6 +84,7 @@ function build() {
   list.addEventListener("keydown", onKey);
   view.querySelector("#settings-close").addEventListener("click", guarded(async () => {
     await close();
+    dropChanges = true;
     location.hash = "#messages";
   }));
   document.addEventListener("settings-restart", (event) => {
@@ -99,11 +100,16 @@ async function close() {
   return answer;
 }
 
+// Close settings drops what was typed and not saved; going to another view
+// keeps it for the owner's return.
+let dropChanges = false;
+
 document.addEventListener("view-shown", (event) => {
   if (event.detail !== "settings") return void close().catch(showError);
   open = true;
-  if (tabs.length) guarded(pages.refillPages)();
+  if (tabs.length) guarded(pages.refillPages)({ keepChanges: !dropChanges });
   else build();
+  dropChanges = false;
   const chosen = tabs.find((tab) => tab.getAttribute("aria-selected") === "true");
   guarded(select)(chosen ? chosen.dataset.tab : "devices", false);
 });
