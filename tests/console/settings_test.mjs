@@ -110,6 +110,7 @@ await run("settings_test", async () => {
   // The header says what the hours do now, whichever hours they are.
   const modes = ["During office hours", "Outside office hours"].map((label) => hours.getByLabel(label, { exact: true }));
   for (const mode of modes) await mode.selectOption("2");
+  assert.ok(!(await hours.getByLabel("During office hours: OGM").isVisible()), "a mode shows only the fields it uses");
   await hours.getByRole("button", { name: "Save" }).click();
   await page.waitForFunction(() => document.getElementById("hours").textContent === "Office hours: not answering");
   await shot("settings-07-hours");

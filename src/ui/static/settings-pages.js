@@ -80,7 +80,8 @@ function hoursFields() {
   const fields = [{ key: "enabled", label: "Use office hours", kind: "check" }];
   for (const [day, text] of [["weekday", "Monday to Friday"], ["sat", "Saturday"], ["sun", "Sunday"]]) {
     fields.push({ key: `${day}open`, label: `${text} opens`, kind: "text", hint: TIME_HINT });
-    fields.push({ key: `${day}close`, label: `${text} closes`, kind: "text", hint: TIME_HINT });
+    const closed = day === "weekday" ? "" : "; the same as the opening: closed all day";
+    fields.push({ key: `${day}close`, label: `${text} closes`, kind: "text", hint: TIME_HINT + closed });
   }
   for (const [when, text] of [["during", "During office hours"], ["after", "Outside office hours"]]) {
     fields.push({ key: `${when}mode`, label: text, kind: "select", options: MODES, hint: MODE_HINTS[when] });
@@ -240,8 +241,22 @@ export async function buildHours(panel) {
     wire: (form) => {
       choosers = [form.controls.duringogm, form.controls.afterogm];
       followOgms(choosers);
+      return followModes(form);
     },
   });
+}
+
+// Each mode shows only what it uses: its OGM (mode 1) or its extra rings (3).
+function followModes(form) {
+  const apply = () => {
+    for (const when of ["during", "after"]) {
+      const mode = form.controls[`${when}mode`].value;
+      form.controls[`${when}ogm`].closest(".form-field").hidden = mode !== "1";
+      form.controls[`${when}rings`].closest(".form-field").hidden = mode !== "3";
+    }
+  };
+  for (const when of ["during", "after"]) form.controls[`${when}mode`].addEventListener("change", apply);
+  return apply;
 }
 
 // The installation's number names the file looked for.
