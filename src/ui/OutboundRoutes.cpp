@@ -14,6 +14,7 @@
 #include "ui/ConsoleServerState.h"
 #include "ui/OutboundEntry.h"
 #include "ui/OutboundSettings.h"
+#include "ui/SettingsLines.h"
 
 namespace console_server {
 namespace {
@@ -49,7 +50,8 @@ void Get(ConsoleServer::State& state, const Request&, Response& response) {
   Answer(response, {{"entries", entries},
                     {"settings", OutboundSettings::Read(folders.SettingsFile())},
                     {"ogms", AnsweringOgms(folders)},
-                    {"savedfile", ProfileReadString(folders.SettingsFile(), "outbound", "savedfile", "")}});
+                    {"savedfile", ProfileReadString(folders.SettingsFile(), "outbound", "savedfile", "")},
+                    {"bareNumbers", settings_lines::CanCallBareNumbers(folders.SettingsFile())}});
 }
 
 json BodyOf(const Request& request) { return json::parse(request.body, nullptr, false); }

@@ -26,6 +26,19 @@ std::string DeviceName(const std::vector<SipDeviceSettings>& devices, int device
 
 std::string LineSection(int section) { return "line" + std::to_string(section); }
 
+bool CanCallBareNumbers(const std::string& file) {
+  const std::vector<SipDeviceSettings> devices = SipDeviceSettings::ReadAll(file);
+  for (int n = 0; n < kMaxLines; ++n) {
+    const std::string section = LineSection(n);
+    if (!InUse(file, n) || !ProfileReadBool(file, section, "outbound", true)) continue;
+    const int device = ProfileReadInt(file, section, "device", n);
+    if (device < 0 || device >= static_cast<int>(devices.size())) continue;
+    const SipDeviceSettings& settings = devices[static_cast<size_t>(device)];
+    if (!settings.domain.empty() || !settings.registrar.empty()) return true;
+  }
+  return false;
+}
+
 std::optional<int> FirstFreeLine(const std::string& file) {
   for (int n = 0; n < kMaxLines; ++n)
     if (!InUse(file, n)) return n;

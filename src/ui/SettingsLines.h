@@ -37,5 +37,8 @@ bool WriteLine(const std::string& file, int section, const LineProperties& line)
 bool RemoveLine(const std::string& file, int section);
 
 std::string LineSection(int section);
+// Whether a line that places calls is on a device with a domain or a
+// registrar, where a bare number ("5551234") can go.
+bool CanCallBareNumbers(const std::string& file);
 
 }  // namespace settings_lines

@@ -58,6 +58,7 @@ await run("mailbox_test", async () => {
   const rows = page.locator("#ob-table tbody tr");
   await page.waitForFunction(() => document.querySelectorAll("#ob-table tbody tr").length === 2);
   assert.equal(await rows.first().locator("td").first().textContent(), "5550101");
+  await page.locator("#ob-nowhere").waitFor();  // the only device has no provider
   await shot("mailbox-03-outbound");
 
   say("the rows follow a change of the lines (a call placed or ended)");

@@ -42,6 +42,21 @@ TEST_F(OutboundRoutesTest, EditsTouchTheirOwnEntryAndWakeTheScheduler) {
   EXPECT_EQ(listed["entries"][0]["number"], "5550101");
 }
 
+// A plain number has somewhere to go only through a line that places calls
+// on a device with a registrar or a domain.
+TEST_F(OutboundRoutesTest, TellsWhetherAPlainNumberCanGoAnywhere) {
+  const std::string settings = folders_->SettingsFile();
+  const auto bare = [this] { return json::parse(client_->Get("/api/outbound")->body)["bareNumbers"]; };
+  ProfileWriteString(settings, "sipdevice0", "name", "Local");
+  ProfileWriteString(settings, "sipdevice1", "registrar", "sip.example.com");
+  ProfileWriteBool(settings, "line0", "use", true);
+  EXPECT_EQ(bare(), false);
+  for (const auto& [key, value] : {std::pair{"device", "1"}, std::pair{"outbound", "false"}}) {
+    ProfileWriteString(settings, "line0", key, value);
+    EXPECT_EQ(bare(), std::string(key) == "device") << key;
+  }
+}
+
 TEST_F(OutboundRoutesTest, AnEditAfterTheSchedulerMovedOnLosesNothing) {
   // The page listed the three entries; then the scheduler took the head
   // and the call controller appended a retry of it.

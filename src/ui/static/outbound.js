@@ -34,7 +34,8 @@ let ogms = [];
 let savedFile = "";
 const settingsWraps = new Map();
 const entryWraps = new Map();
-let rows, emptyLine, settingsError, dialog, entryTitle, entryError, nextLine;
+let rows, emptyLine, settingsError, dialog, entryTitle, entryError, nextLine, nowhereLine;
+let bareNumbers = true; // a line that places calls has a provider for plain numbers
 let editing = null; // the entry being edited, as listed; null when adding
 
 function wrapsOf(fieldList, into) {
@@ -70,11 +71,15 @@ function build() {
     head.append(el("th", { scope: "col" }, name || el("span", { className: "sr-only" }, "Commands")));
   const table = el("table", { className: "ob-table", id: "ob-table" }, el("thead", {}, head), rows);
   emptyLine = el("p", { className: "empty" }, "The number list is empty.");
+  nowhereLine = el("p", { className: "error", id: "ob-nowhere", hidden: true },
+    "No line that places calls has a SIP provider (a device with a registrar or domain), so a plain number " +
+    "reaches no one. Add an account under Settings, SIP devices, or write the number as sip:number@host.");
   view.append(
     el("h2", {}, "Outbound calling"),
     settingsForm,
     el("section", { className: "ob-list", ariaLabel: "Number list" },
-      el("h3", {}, "Number list"), el("div", { className: "buttons" }, add, ...listFileButtons(show, () => savedFile)), table, emptyLine),
+      el("h3", {}, "Number list"), el("div", { className: "buttons" }, add, ...listFileButtons(show, () => savedFile)),
+      nowhereLine, table, emptyLine),
   );
   buildDialog();
   built = true;
@@ -124,6 +129,7 @@ function showEntries(entries) {
   }
   emptyLine.hidden = entries.length > 0;
   document.getElementById("ob-table").hidden = entries.length === 0;
+  nowhereLine.hidden = bareNumbers || !entries.some((item) => !/[@:]/.test(item.number));
 }
 
 async function load() {
@@ -132,6 +138,7 @@ async function load() {
 
 function show(answer) {
   savedFile = answer.savedfile;
+  bareNumbers = answer.bareNumbers;
   ogms = answer.ogms;
   for (const key of ["ogmanswer", "ogmmachine"]) fillOgms(settingsWraps.get(key).control);
   for (const [key, wrap] of settingsWraps) setValue(wrap.control, answer.settings[key]);
