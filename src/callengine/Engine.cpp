@@ -239,6 +239,7 @@ void Engine::SetUpLines() {
       log_.LogError(TextFormat("Line %d: its SIP device %d is not available", n + 1, device));
     }
     lines_.push_back(std::move(entry));
+    status_.SetLineSetUp(n, true);
   }
   for (int device = 0; device < stack_->DeviceCount(); ++device) {
     SipDevice *sip = stack_->Device(device);
@@ -289,6 +290,7 @@ void Engine::TearDownLines() {
   deviceCalls_.clear();
   for (Line &entry : lines_) entry.controller.reset();
   lines_.clear();
+  for (int n = 0; n < EngineStatus::kShownLines; ++n) status_.SetLineSetUp(n, false);
 }
 
 void Engine::DeviceCalls::OnIncomingCall(std::unique_ptr<SipCall> call) {

@@ -13,6 +13,11 @@ void EngineStatus::SetLineState(int64_t index, bool inCall) {
   Update([&](Snapshot& s) { s.lineInCall[static_cast<size_t>(index)] = inCall; });
 }
 
+void EngineStatus::SetLineSetUp(int64_t index, bool setUp) {
+  if (index < 0 || index >= kShownLines) return;
+  Update([&](Snapshot& s) { s.lineSetUp[static_cast<size_t>(index)] = setUp; });
+}
+
 void EngineStatus::SetOn(bool on) {
   Update([&](Snapshot& s) { s.on = on; });
 }

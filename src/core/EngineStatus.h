@@ -19,6 +19,7 @@ class EngineStatus {
   struct Snapshot {
     uint64_t version = 0;
     std::array<bool, kShownLines> lineInCall{};
+    std::array<bool, kShownLines> lineSetUp{};  // a line of that number is set up
     bool on = false;
     bool newMessages = false;
     std::string callerId;        // the caller-id pop-up, empty when closed
@@ -52,6 +53,7 @@ class EngineStatus {
 
   // Indices outside 0..7 are ignored, as the window shows no more.
   void SetLineState(int64_t index, bool inCall);
+  void SetLineSetUp(int64_t index, bool setUp);
   void SetOn(bool on);
   void SetNewMessages(bool waiting);
   void SetCallerId(std::string text);

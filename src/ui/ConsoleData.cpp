@@ -76,11 +76,14 @@ std::string Dump(const json& value) {
 std::string StatusJson(const EngineStatus::Snapshot& status) {
   json lines = json::array();
   for (bool inCall : status.lineInCall) lines.push_back(inCall);
+  json setUp = json::array();
+  for (bool line : status.lineSetUp) setUp.push_back(line);
   return Dump({
       {"version", status.version},
       {"on", status.on},
       {"newMessages", status.newMessages},
       {"lines", lines},
+      {"linesSetUp", setUp},
       {"callerId", status.callerId},
       {"loadNotice", status.loadNotice},
       {"loadNotices", status.loadNotices},

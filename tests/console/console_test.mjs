@@ -26,6 +26,7 @@ await run("console_test", async () => {
   await page.waitForFunction(() => document.getElementById("ogm").value !== "");
   assert.equal(await page.inputValue("#ogm"), "Default Answering Message");
   await page.waitForFunction(() => document.getElementById("onoff").textContent === "Answering On");
+  await page.locator('#lines li[title="Line 2: not set up"]').waitFor();  // one line, eight lamps
   assert.equal(await rows.count(), 0);
   await shot("console-01-factory");
 

@@ -34,11 +34,12 @@ function buildLines() {
   }
 }
 
-function showLines(lines) {
+function showLines(lines, setUp) {
   [...$("lines").children].forEach((item, i) => {
     const busy = !!lines[i];
     item.classList.toggle("busy", busy);
-    item.title = `Line ${i + 1}: ${busy ? "in call" : "idle"}`;
+    item.classList.toggle("unused", !setUp[i]);
+    item.title = `Line ${i + 1}: ${busy ? "in call" : setUp[i] ? "idle" : "not set up"}`;
     item.setAttribute("aria-label", item.title);
   });
 }
@@ -76,7 +77,7 @@ function showLoadNotice(status) {
 // Applies one status from the engine.
 function showStatus(status) {
   showOn(status.on);
-  showLines(status.lines || []);
+  showLines(status.lines || [], status.linesSetUp || []);
   $("newmsg").hidden = !status.newMessages;
   const caller = $("callerid");
   caller.hidden = !status.callerId;
