@@ -122,7 +122,12 @@ await run("audio_test", async () => {
   await page.click("#ogm-audio-synthesize");
   await page.locator("#ogm-audio-text").waitFor();
   assert.equal(await page.inputValue("#ogm-audio-text"), await page.inputValue("#ogm-text"), "the script to speak");
-  await page.click("#ogm-audio-speechCancel");
+  // An OGM without a script gets the text it was spoken from.
+  await page.fill("#ogm-text", "");
+  await page.fill("#ogm-audio-text", "Welcome to the shop.");
+  await page.click("#ogm-audio-speak");
+  await page.locator("#ogm-audio-state", { hasText: "spoken, stored and in use" }).waitFor();
+  assert.equal(await page.inputValue("#ogm-text"), "Welcome to the shop.");
   await record("ogm-audio", 2);
   await stopRecording("ogm-audio");
   await page.locator("#ogm-audio-state", { hasText: "Default Answering Message.wav" }).waitFor();

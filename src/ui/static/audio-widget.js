@@ -55,12 +55,12 @@ class Recording {
 const meterLevel = (peak) => Math.max(0, 1 + (20 * Math.log10(Math.max(peak, 1e-6))) / 60);
 const clock = (seconds) => `${Math.floor(seconds / 60)}:${String(Math.floor(seconds % 60)).padStart(2, "0")}`;
 
-// audioWidget({id, path, restore: {path, label, caption, question}, onChange, script})
+// audioWidget({id, path, restore: {path, label, caption, question}, onChange, script, onSpoken})
 // gives {element, show(name, status, {canChange, canPlay, canRestore})}: show
 // points it at the target `name` with a status line (each command allowed
 // unless said otherwise); onChange runs after the audio changed; script()
-// gives the text Synthesize starts with.
-export function audioWidget({ id, path, restore, onChange = () => {}, script = () => "" }) {
+// gives the text Synthesize starts with, onSpoken(text) is told what it spoke.
+export function audioWidget({ id, path, restore, onChange = () => {}, script = () => "", onSpoken = () => {} }) {
   const $ = {};
   const button = (key, label) => ($[key] = el("button", { type: "button", id: `${id}-${key}`, textContent: label }));
   const state = el("p", { id: `${id}-state`, className: "hint audio-state" });
@@ -172,6 +172,7 @@ export function audioWidget({ id, path, restore, onChange = () => {}, script = (
     const body = { text: text.value, voice: Number(voice.value) };
     await change("Synthesizing…", "spoken", () => api(target("/synthesize"), body));
     speech.hidden = true;
+    onSpoken(body.text);
   }
 
   async function restoreAudio() {

@@ -97,7 +97,12 @@ function build(choices) {
     showAudio();
   };
   const script = () => $("ogm-text").value;
-  audio = audioWidget({ id: "ogm-audio", path: "/api/ogm/audio", onChange: imported, script });
+  // Spoken text becomes the OGM's script when it has none, for the list and
+  // the report; Save keeps it.
+  const onSpoken = (text) => {
+    if (!$("ogm-text").value.trim()) $("ogm-text").value = text;
+  };
+  audio = audioWidget({ id: "ogm-audio", path: "/api/ogm/audio", onChange: imported, script, onSpoken });
   $("ogm-audio-place").replaceWith(audio.element);
   $("ogm-preview").addEventListener("click", guarded(preview));
   $("ogm-run-add").addEventListener("click", guarded(() => editRun(-1)));
