@@ -140,9 +140,9 @@ await run("settings_test", async () => {
   say("transfer and messages, with the delivery format chooser");
   await page.goto(`${url}#settings`);
   await openTab("Transfer and messages");
-  await page.locator("#settings-panel-transfer .settings-page").waitFor();
-  await shot("settings-08-transfer");
   const mailHost = page.locator("#settings-panel-transfer").getByLabel("Mail host", { exact: true });
+  await mailHost.waitFor({ state: "attached" });  // the page's last form is built
+  await shot("settings-08-transfer");
   assert.ok(await mailHost.isDisabled(), "the mail host is idle while the mail program sends");
   say("a test message to a mail host that cannot be found says why beside its button");
   await page.getByLabel("Send through this computer's mail program", { exact: false }).uncheck();
