@@ -2,6 +2,7 @@
 // data folder; written on the engine's main loop in one update.
 #include <memory>
 
+#include "core/MainMessages.h"
 #include "core/Path.h"
 #include "mail/LMailBox.h"
 #include "mail/MailFiles.h"
@@ -49,6 +50,8 @@ void Post(ConsoleServer::State& state, const Request& request, Response& respons
     return;
   if (*refusal) return RefuseField(response, 400, (*refusal)->field, (*refusal)->error);
   if (!*written) return Refuse(response, 500, "the mailbox file could not be written");
+  // A delivery that failed is tried again at once with what was mended.
+  state.host.send(LMessage{WM_WAKEBGTASK, 0, 0, ""});
   Answer(response, PropertiesJson(path));
 }
 

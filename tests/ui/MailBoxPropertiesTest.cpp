@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "ConsoleServerFixture.h"
+#include "core/MainMessages.h"
 
 namespace {
 
@@ -78,6 +79,8 @@ TEST_F(MailBoxPropertiesTest, ASaveWritesTheChoicesAndKeepsTheStateKeys) {
   EXPECT_EQ(Key("accesscode") + "|" + Key("emailaddress") + "|" + Key("sendemailaudio") + "|" + Key("forwardrepeat"),
             "4711|owner@example.com|true|5");
   EXPECT_EQ(Key("unsentmessages") + "|" + Key("forwardattempts"), "true|2");
+  ASSERT_FALSE(Sent().empty());  // delivery tries again with what was mended
+  EXPECT_EQ(Sent().back().id, WM_WAKEBGTASK);
   EXPECT_EQ(client_->Get("/api/mailbox-properties?mailbox=..%2FSales")->status, 400);
 }
 

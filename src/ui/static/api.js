@@ -53,9 +53,35 @@ async function request(path, body) {
       options.body = JSON.stringify(body);
     }
   }
-  const response = await fetch(path, options);
+  let response = await fetch(path, options);
+  if (response.status === 403 && body !== undefined && (await renewSession(response.clone()))) {
+    options.headers["X-Console-Token"] = token;
+    response = await fetch(path, options);
+  }
   if (!response.ok) throw await errorOf(response);
   return response;
+}
+
+// A session the engine no longer knows (it restarted, or another console on
+// this machine took the cookie) is replaced, as a page load would, and the
+// change is sent again; where a login is needed the page shows it.
+// Changes refused together share one new session, so its cookie and its
+// token stay a pair.
+let renewing = null;
+
+async function renewSession(refused) {
+  const answer = await refused.json().catch(() => null);
+  if (answer?.error !== "missing or wrong session token") return false;
+  renewing ??= openSession().finally(() => (renewing = null));
+  return renewing;
+}
+
+async function openSession() {
+  const session = await fetch("/api/session", { credentials: "same-origin" });
+  if (session.status === 401) location.reload();
+  if (!session.ok) return false;
+  token = (await session.json()).token;
+  return true;
 }
 
 export function query(path, params) {

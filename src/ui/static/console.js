@@ -174,7 +174,8 @@ function wire() {
   $("ogm").addEventListener("change", guarded(() => api("/api/ogms/select", { name: $("ogm").value })));
   for (const event of ["ogms-changed", "ogm-saved"]) document.addEventListener(event, guarded(loadOgms));
   document.addEventListener("mailboxes-changed", guarded(() => commands.loadMailboxes()));
-  click("onoff", () => setAnswering(!lastStatus?.on));
+  // From what the button shows: the engine's status event may come later.
+  click("onoff", () => setAnswering($("onoff").getAttribute("aria-pressed") !== "true"));
   click("log-seen", () => showLogError(false));
   $("mailbox-list").addEventListener("change", guarded(commands.selectMailbox));
   click("mbx-new", commands.newMailbox);

@@ -2,6 +2,7 @@
 // selectable, refreshed in place; and the player, which marks a message
 // read only once its playback really starts.
 import { api, query } from "./api.js";
+import { tell } from "./dialogs.js";
 
 const body = document.getElementById("message-rows");
 const empty = document.getElementById("no-messages");
@@ -40,14 +41,18 @@ function unreadMark() {
 }
 
 // A delivery that failed and will be tried again, with its reason.
+// A tap (phones show no titles) tells the reason in a box.
 function deliveryMark({ lastError, nextRetry }) {
-  const mark = document.createElement("span");
-  mark.className = "delivery-failed";
-  mark.setAttribute("role", "img");
-  const retry = nextRetry ? `; next try at ${new Date(nextRetry * 1000).toLocaleTimeString()}` : "";
-  mark.setAttribute("aria-label", `Not delivered: ${lastError}${retry}`);
-  mark.title = mark.getAttribute("aria-label");
-  mark.textContent = "!";
+  const clock = { hour: "2-digit", minute: "2-digit", hourCycle: "h23" };
+  const retry = nextRetry ? `; next try at ${new Date(nextRetry * 1000).toLocaleTimeString([], clock)}` : "";
+  const reason = `Not delivered: ${lastError}${retry}`;
+  const mark = document.createElement("button");
+  Object.assign(mark, { type: "button", className: "delivery-failed", title: reason, textContent: "!" });
+  mark.setAttribute("aria-label", reason);
+  mark.addEventListener("click", (event) => {
+    event.stopPropagation();
+    tell("Delivery", `${reason}.\r\nIt is tried again then, or at once when the mailbox's properties or the e-mail settings are saved.`);
+  });
   return mark;
 }
 
