@@ -2,7 +2,6 @@
 
 #include "callengine/LOGMDefinition.h"
 #include "callengine/OGMListOrder.h"
-#include "callengine/OGMReferences.h"
 #include "callengine/OGMReport.h"
 #include "core/CaseInsensitivePath.h"
 #include "core/FileIo.h"
@@ -80,15 +79,18 @@ std::string EngineOgms::Proposal() const {
   }
 }
 
+std::vector<OGMReferences::Place> EngineOgms::PlacesNaming(const std::string& name) const {
+  return OGMReferences::Find(folders_.Ogms(), folders_.SettingsFile(), name);
+}
+
 std::vector<std::string> EngineOgms::References(const std::string& name) {
   std::vector<std::string> captions;
-  for (const OGMReferences::Place& place : OGMReferences::Find(folders_.Ogms(), folders_.SettingsFile(), name))
-    captions.push_back(place.caption);
+  for (const OGMReferences::Place& place : PlacesNaming(name)) captions.push_back(place.caption);
   return captions;
 }
 
 int EngineOgms::MoveReferences(const std::string& from, const std::string& to) {
-  const std::vector<OGMReferences::Place> places = OGMReferences::Find(folders_.Ogms(), folders_.SettingsFile(), from);
+  const std::vector<OGMReferences::Place> places = PlacesNaming(from);
   OGMReferences::MoveTo(places, to);
   return static_cast<int>(places.size());
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "callengine/LOGMFiles.h"
+#include "callengine/OGMReferences.h"
 #include "core/DataFolders.h"
 #include "ui/ConsoleOgms.h"
 
@@ -29,6 +30,7 @@ class EngineOgms final : public ConsoleOgms {
 
  private:
   Row RowOf(const std::string& name) const;
+  std::vector<OGMReferences::Place> PlacesNaming(const std::string& name) const;
   std::string Proposal() const;
 
   const DataFolders& folders_;
