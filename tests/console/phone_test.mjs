@@ -24,6 +24,9 @@ await run("phone_test", async () => {
   say("the Phone view is idle and its keypad does nothing");
   await page.goto(`${url}#phone`);
   await callButton.waitFor();
+  // The page's own session first: a session the requests below opened
+  // meanwhile would take the shared cookie from it.
+  await page.waitForFunction(() => document.getElementById("ogm")?.value !== "");
   assert.equal(await callButton.textContent(), "Connect Call");
   assert.equal(await page.locator(".keypad button").count(), 12);
   await page.keyboard.press("5");
