@@ -70,8 +70,13 @@ await run("ogms_test", async () => {
   await row("Greeting").waitFor();
   assert.ok(existsSync(ogmFile("Greeting.ini")) && !existsSync(ogmFile("OGM 1.ini")));
 
-  say("Delete asks first, then removes the files");
+  say("Delete asks first; Enter out of habit answers No; Yes removes the files");
   await row("Greeting").click();
+  await page.keyboard.press("Delete");
+  await page.locator("dialog#ask").waitFor({ state: "visible" });
+  await page.keyboard.press("Enter");
+  await page.locator("dialog#ask").waitFor({ state: "hidden" });
+  assert.ok(existsSync(ogmFile("Greeting.ini")));
   await page.keyboard.press("Delete");
   await answer("Confirm Delete OGM", { text: "Are you sure you wish to permanently delete this OGM?" });
   await row("Greeting").waitFor({ state: "detached" });

@@ -46,7 +46,7 @@ function group(spec) {
 
 // ask({caption, text, input: {label, value, type}, choices: {label, options, value},
 //      checks: [{name, label, checked}], groups: [{name, legend, options, chosen}],
-//      textarea: {label, value, rows}, okText, cancelText})
+//      textarea: {label, value, rows}, okText, cancelText, safeFocus})
 // resolves to null when cancelled, else {value, text, checks, groups}; value
 // is the text field's or the choice's, else the textarea's, which text holds.
 export function ask(options) {
@@ -101,14 +101,15 @@ export function ask(options) {
     };
     dialog.returnValue = "";
     dialog.showModal();
-    (valueControl || ok).focus();
+    (valueControl || (options.safeFocus ? cancel : ok)).focus();
     if (valueControl && valueControl.select && options.input) valueControl.select();
   });
 }
 
-// A Yes/No message box; resolves true on Yes.
+// A Yes/No message box; resolves true on Yes. No has the focus, so an
+// Enter pressed out of habit changes nothing (most questions guard a delete).
 export async function confirmBox(caption, message) {
-  return (await ask({ caption, text: message, okText: "Yes", cancelText: "No" })) !== null;
+  return (await ask({ caption, text: message, okText: "Yes", cancelText: "No", safeFocus: true })) !== null;
 }
 
 // A message box with one OK button.
