@@ -235,4 +235,11 @@ await run("console_test", async () => {
   const [logFile] = await Promise.all([page.waitForEvent("download"), page.click("#logs-download")]);
   assert.equal(logFile.suggestedFilename(), systemLog);
   assert.match(readFileSync(await logFile.path(), "utf8"), /New IVR program/);
+
+  say("Help: a topic's link keeps the Help view and brings the topic into sight");
+  await page.click("nav.views a[data-view=help]");
+  await page.click('.help-contents a[href="#help-remote"]');
+  await page.waitForFunction(() => location.hash === "#help-remote");
+  assert.ok(await page.isVisible("#help-remote"));
+  await shot("console-14-help", { scrollTo: "#help-remote" });
 });

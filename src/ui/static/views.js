@@ -3,9 +3,12 @@
 // hears "view-shown" (detail: the name) every time it is shown again.
 const DEFAULT_VIEW = "messages";
 
+// A fragment naming a place inside a view (a Help topic) shows that view.
 function current() {
   const name = location.hash.slice(1);
-  return document.getElementById(`view-${name}`) ? name : DEFAULT_VIEW;
+  if (document.getElementById(`view-${name}`)) return name;
+  const holder = name ? document.getElementById(name)?.closest("main.view") : null;
+  return holder ? holder.id.slice("view-".length) : DEFAULT_VIEW;
 }
 
 function show() {
