@@ -114,6 +114,7 @@ class IVRCMain : public LLineNotify {
   void lnntfPlayPosition(uint32_t ms) override;
   void lnntfFax() override;
   void lnntfEndOfCallBusyTone() override;
+  void lnntfTransferPartyGone() override;
   void lnntfDisconnect() override;
 
   // --- operations used by other parts --------------------------------------
@@ -270,6 +271,8 @@ class IVRCMain : public LLineNotify {
   LHashTable parms_;
   CallState savedState_ = CS_IDLE;  // what a paced dial is for
   std::string dialRemainder_;
+  // The called party left while the transfer was still being dialled.
+  bool transferPartyGone_ = false;
   IVRCServices::AnswerResult answerResult_;  // null while no detection runs
   LogCall callLog_;
   IVRCProgramRunner runner_{callLog_};

@@ -2,6 +2,7 @@
 // state. A notification in a state that does not expect it drops the call,
 // so a call never hangs without a pending operation.
 #include <algorithm>
+#include <utility>
 
 #include "audio/LWaveFile.h"
 #include "callengine/IVRCMain.h"
@@ -169,6 +170,7 @@ void IVRCMain::AfterDial(CallState state) {
                             "Blind transfer complete so drop call");
       return;
     case CS_TRANSFERDIAL:
+      if (std::exchange(transferPartyGone_, false)) return TransferRejected();
       state_ = CS_TRANSFERQUERY;
       repeatCounter_ = static_cast<uint8_t>(
           std::clamp(ProfileReadInt(folders_.SettingsFile(), "transfer", "confirmedrepeat", 7), 0,
@@ -176,6 +178,7 @@ void IVRCMain::AfterDial(CallState state) {
       PlaySystemPrompt("TransferQuery");
       return;
     case CS_TRANSFERDIALANSWERDETECT:
+      if (std::exchange(transferPartyGone_, false)) return TransferRejected();
       StartAnswerDetection();
       return;
     case CS_TRANSFERREJECT:
@@ -441,6 +444,24 @@ void IVRCMain::lnntfEndOfCallBusyTone() {
   line_.Drop();
 }
 
+// A called party that refused, hung up or cannot be reached is not asked
+// again and again: the transfer fails at once.
+// Before dial complete it is kept for then.
+void IVRCMain::lnntfTransferPartyGone() {
+  const bool dialling = state_ == CS_DIALING ? savedState_ == CS_TRANSFERDIAL ||
+                                                   savedState_ == CS_TRANSFERDIALANSWERDETECT
+                                             : state_ == CS_TRANSFERDIAL;
+  const bool asking = state_ == CS_TRANSFERQUERY || state_ == CS_TRANSFERDIALANSWERDETECT;
+  if (!dialling && !asking) return;
+  callLog_.Log("Transfer party hung up, refused or not reached");
+  if (dialling) {
+    transferPartyGone_ = true;
+    return;
+  }
+  answerResult_.reset();
+  TransferRejected();
+}
+
 // --- hang-up -------------------------------------------------------------------
 
 void IVRCMain::lnntfDisconnect() {
@@ -452,6 +473,7 @@ void IVRCMain::lnntfDisconnect() {
   if (!recording_.file.empty()) RecordComplete();
   inputMode_ = kInputNone;
   state_ = CS_IDLE;
+  transferPartyGone_ = false;
   runner_.Reset();
   answerResult_.reset();
   callLog_.Log("Call disconnected");

@@ -80,6 +80,31 @@ TEST_F(Transfer, ConfirmedTransferAsksRepeatsThenRejectsWithAFlashOrIsAccepted) 
   EXPECT_EQ(LastKind(), OK::Drop);
 }
 
+TEST_F(Transfer, APartyThatLeftIsNotAskedAgain) {
+  Settings("[transfer]\nconfirmedrepeat=5\n");
+  Prompt("TransferQuery", 1000);
+  // Asking: rejected at once with the flash back.
+  DialTwoHundred(S::CS_TRANSFERDIAL);
+  line_.TransferPartyGone();
+  EXPECT_EQ(std::tuple(Count(OK::Play), Dialled().back()), std::tuple(1u, "!"));
+  EXPECT_EQ(std::ranges::count(SystemLog(), "Transfer party hung up, refused or not reached"), 1);
+  // Still dialling (a pause after the number): rejected when the dial completes.
+  Answer();
+  Dial(S::CS_TRANSFERDIAL, "200,9");
+  line_.CompleteDial();
+  line_.TransferPartyGone();
+  line_.Advance(750);
+  line_.CompleteDial();
+  EXPECT_EQ(std::tuple(Count(OK::Play), Dialled().back()), std::tuple(0u, "!"));
+  // Answer detection running: rejected too. Outside a transfer: ignored.
+  DialTwoHundred(S::CS_TRANSFERDIALANSWERDETECT);
+  line_.TransferPartyGone();
+  EXPECT_EQ(Dialled().back(), "!");
+  Answer();
+  line_.TransferPartyGone();
+  EXPECT_EQ(controller_.State(), S::CS_OGM);
+}
+
 TEST_F(Transfer, AnswerDetectionAcceptsOrRejectsAndFaxDialsOrHandsOff) {
   Settings("[outbound]\ntimeout=0:00:20.000\n");
   DialTwoHundred(S::CS_TRANSFERDIALANSWERDETECT);

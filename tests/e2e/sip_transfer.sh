@@ -9,13 +9,15 @@
 source "$(dirname "$(realpath "$0")")/sip_support.sh"
 
 # An OGM whose key 1 is a confirmed transfer to 200, key 3 a blind one by
-# dialling and key 2 hangs up. "200" goes to the device's domain, where the
-# second SIPp listens.
+# dialling, key 4 a confirmed one to the second SIPp's SIP address, and key
+# 2 hangs up. "200" goes to the device's domain, where the second SIPp
+# listens.
 make_data
-tone_ogm "Default Answering Message" 0.5 440 wait=10 press1=transfer press1transfer=200 \
-  press2=hangup press3=transfer press3transfer=200 press3transfermode=0
-direct_device
 target_port="$(free_port)"
+tone_ogm "Default Answering Message" 0.5 440 wait=10 press1=transfer press1transfer=200 \
+  press2=hangup press3=transfer press3transfer=200 press3transfermode=0 \
+  press4=transfer "press4transfer=sip:200@127.0.0.1:$target_port"
+direct_device
 printf 'domain=127.0.0.1:%s\n' "$target_port" >>"$data/settings.ini"
 check "engine answers" start_engine
 
@@ -23,9 +25,10 @@ check "engine answers" start_engine
 # COMMAND while they run; true when both ran as scripted. `from` is the
 # first line of the engine's trace written for this run.
 run_transfer() {
-  local name="$1" key="$2" answer="$3" after="$4"; shift 4
+  local name="$1" key="$2" answer="$3" after="$4" party=called_party; shift 4
+  [ "$answer" != busy ] || party=busy_party
   from=$(($(wc -l <engine-err.txt) + 1))
-  sipp_run 40 called_party -i 127.0.0.1 -p "$target_port" -mp "$(free_port)" -m 1 -key pt 8 -key codec PCMA \
+  sipp_run 40 "$party" -i 127.0.0.1 -p "$target_port" -mp "$(free_port)" -m 1 -key pt 8 -key codec PCMA \
     -key answer "$answer" -timeout 30 >"target-$name.txt" 2>&1 &
   local target=$!
   wait_for 100 listening "$target_port"
@@ -60,6 +63,12 @@ check "rejected transfer ran as scripted" run_transfer rejected 1 2 rejected
 # The other party's "2" and then the caller's.
 check "caller back after the rejection" test "$(grep -c "pressed key \[2\]" "$call")" -eq 2
 has "$call" "Command - Hangup"
+
+# A busy party at a SIP address: the caller is back at once (its "2" 6 s
+# later hangs up), not after the question has been asked into a dead call.
+check "busy transfer ran as scripted" run_transfer busy 4 busy rejected
+has "$call" "Transfer party hung up, refused or not reached"
+check "the busy party's address was called" grep -q 'LSipConsultation calling "sip:200@127.0.0.1' engine-err.txt
 
 check "blind transfer ran as scripted" run_transfer blind 3 1 joined
 has "$call" "Blind transfer complete so drop call"

@@ -156,6 +156,7 @@ class ScriptedLine final : public LLineBase {
   void ReportRecordPosition(uint32_t ms) { DeliverRecordPosition(ms); }
   void Fax() { DeliverFax(); }
   void EndOfCallTone() { DeliverEndOfCallBusyTone(); }
+  void TransferPartyGone() { DeliverTransferPartyGone(); }
 
   // Moves the clock on, completing timed operations as their ends pass.
   void Advance(uint64_t ms) {

@@ -242,6 +242,8 @@ def scenarios():
                                "From: [$callee]" + OUR_TAG, "To: [$caller]", "[last_Call-ID:]", "CSeq: 1 INFO",
                                *content("application/dtmf-relay", ["Signal=[answer]", "Duration=160"])]),
                          recv("200"), play("g711a.pcap"), label("bye"), *bye_received(timeout="20000")],
+        # A called party that is busy: 486 to the INVITE, then the ACK.
+        "busy_party": ["busy party", recv("INVITE"), reply("486 Busy Here", True), recv("ACK")],
         # The caller of a transfer: presses -key key by INFO. -key after joined: waits on the joined
         # call and hangs up; rejected: back with the engine, presses 2 (hang up) and expects the BYE;
         # held: stays joined until the engine's BYE. Run with -rtp_echo.

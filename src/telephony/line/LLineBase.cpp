@@ -95,6 +95,10 @@ void LLineBase::DeliverEndOfCallBusyTone() {
   if (current_) current_->lnntfEndOfCallBusyTone();
 }
 
+void LLineBase::DeliverTransferPartyGone() {
+  if (current_) current_->lnntfTransferPartyGone();
+}
+
 void LLineBase::DeliverDisconnect() {
   // Cleared before delivery: whatever the handler does in reply (a Drop on a
   // line that reports at once, a new outgoing call) must not reach the call

@@ -91,6 +91,7 @@ class LLineBase {
   void DeliverPlayLevel(int8_t level);
   void DeliverFax();
   void DeliverEndOfCallBusyTone();
+  void DeliverTransferPartyGone();
   // Ends the call for the handler: nothing more reaches it until the next
   // call starts.
   void DeliverDisconnect();

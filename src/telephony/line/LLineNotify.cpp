@@ -24,6 +24,7 @@ void LLineNotify::lnntfFax() {
 }
 
 void LLineNotify::lnntfEndOfCallBusyTone() { DropCall(); }
+void LLineNotify::lnntfTransferPartyGone() {}
 void LLineNotify::lnntfDisconnect() {}
 
 void LLineNotify::DropCall() {

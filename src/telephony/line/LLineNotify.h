@@ -33,6 +33,9 @@ class LLineNotify {
   virtual void lnntfPlayLevel(int8_t level);
   virtual void lnntfFax();
   virtual void lnntfEndOfCallBusyTone();
+  // The party a transfer called hung up, refused or could not be reached
+  // before being joined (lines that can tell; ignored by default).
+  virtual void lnntfTransferPartyGone();
   virtual void lnntfDisconnect();
 
   // The line this handler is attached to; null while detached.

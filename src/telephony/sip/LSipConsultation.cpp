@@ -54,6 +54,7 @@ void LSipConsultation::OnCallEnded(const SipCallEnd &end) {
   established_ = false;
   media_->SetSender(nullptr);
   call_.reset();
+  if (onEnded) onEnded();
 }
 
 void LSipConsultation::OnInfoDigit(char key, uint32_t) { Key(key); }

@@ -40,6 +40,8 @@ class LSipConsultation final : private SipCallListener {
   std::unique_ptr<SipCall> TakeCall();
 
   std::function<void(char key)> onKey;
+  // The call ended (hung up, refused, unreachable) before it was taken.
+  std::function<void()> onEnded;
 
  private:
   // SipCallListener.

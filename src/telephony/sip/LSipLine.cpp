@@ -149,8 +149,13 @@ void LSipLine::Dial(const std::string &digits) {
   if (!call_ || !media_) return;
   size_t start = 0;
   for (; start < digits.size() && digits[start] == '!'; ++start) Flash();
+  const std::string rest = digits.substr(start);
+  if (consult_ && !consult_->IsPlaced() && SipDevice::IsAddress(rest)) {
+    PlaceConsultation(rest);
+    return;
+  }
   std::string keys;
-  for (char c : digits.substr(start)) {
+  for (char c : rest) {
     if (IsDtmfKey(c)) {
       keys += c;
     } else {
@@ -158,9 +163,7 @@ void LSipLine::Dial(const std::string &digits) {
     }
   }
   if (consult_ && !consult_->IsPlaced() && !keys.empty()) {
-    // The number of the consultation: "dialled" once the call is placed.
-    if (device_) consult_->Place(*device_, keys);
-    ToneDone();
+    PlaceConsultation(keys);
     return;
   }
   if (keys.empty()) {
@@ -171,10 +174,18 @@ void LSipLine::Dial(const std::string &digits) {
   ActiveMedia().SendKeys(keys);
 }
 
+// The number of the consultation is "dialled" once the call is placed; one
+// that cannot be placed is a party gone.
+void LSipLine::PlaceConsultation(const std::string &target) {
+  if (!device_ || !consult_->Place(*device_, target)) loop_.SetTimer(this, kPartyGoneTimer, 0);
+  ToneDone();
+}
+
 // The held caller's media goes on sending comfort silence.
 void LSipLine::Flash() {
   if (consult_) {
     Trace("LSipLine flash: consultation ended, back to the caller");
+    loop_.KillTimer(this, kPartyGoneTimer);
     consult_.reset();
     UseMedia(*media_);
     return;
@@ -182,6 +193,8 @@ void LSipLine::Flash() {
   Trace("LSipLine flash: caller held, consultation opened");
   consult_ = std::make_unique<LSipConsultation>(loop_, Clock(), device_->MediaThread());
   consult_->onKey = [this](char key) { Key(key); };
+  // Told from the loop, not from inside the leg, which the handler may end.
+  consult_->onEnded = [this] { loop_.SetTimer(this, kPartyGoneTimer, 0); };
   consult_->Media().onTonesDone = [this] { ToneDone(); };
   UseMedia(consult_->Media());
 }
@@ -281,6 +294,7 @@ bool LSipLine::MakeCall(const std::string &number) {
 void LSipLine::OnTimer(int id) {
   if (id == kRingTimer) Ring();
   if (id == kDisconnectTimer) EndCall();
+  if (id == kPartyGoneTimer && consult_ && connected_) DeliverTransferPartyGone();
   if (id == kBridgeEndTimer) {
     Trace("LSipLine joined parties gone, line free");
     bridge_.reset();

@@ -27,9 +27,12 @@ class SipDevice;
 // The line acts as a PBX extension for transfers. A "!" at the start of a
 // dialled group is a hook flash: the caller is held (sent silence, keys
 // ignored) and a consultation leg opens, whose number is the first digits
-// dialled after the flash (the rest of that group, else the next Dial).
+// dialled after the flash (the rest of that group, else the next Dial), or
+// the whole rest when it is a SIP address ("sip:desk@host", "desk@host").
 // The call is placed as those digits are "dialled", so dial complete
-// follows at once; the line's audio and keys are then those of the leg.
+// follows at once; the line's audio and keys are then those of the leg. A
+// leg that ends before it is joined (hung up, refused, unreachable) is told
+// to the handler as the transfer party gone.
 // Another flash hangs the leg up and returns to the caller. Drop while the
 // leg is up (answered or ringing) joins the two parties: the handler hears
 // of a disconnect while the line stays busy until one of them hangs up.
@@ -61,7 +64,7 @@ class LSipLine final : public LLine, private SipCallListener, private LTimerHand
   bool MakeCall(const std::string &number) override;
 
  private:
-  enum Timer { kRingTimer, kDisconnectTimer, kBridgeEndTimer };
+  enum Timer { kRingTimer, kDisconnectTimer, kBridgeEndTimer, kPartyGoneTimer };
 
   // SipCallListener.
   void OnCallProgress(uint16_t code) override;
@@ -82,6 +85,7 @@ class LSipLine final : public LLine, private SipCallListener, private LTimerHand
   void IgnoreKeysFor(uint64_t ms);
   void ToneDone();
   void Flash();
+  void PlaceConsultation(const std::string &target);
   void UseMedia(LRtpMedia &media);
   LRtpMedia &ActiveMedia();
   void Join();

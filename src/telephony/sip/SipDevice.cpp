@@ -29,6 +29,10 @@ bool StartsWithNoCase(const std::string& text, std::string_view prefix) {
   return text.size() >= prefix.size() && EqualIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
+bool HasScheme(const std::string& number) {
+  return StartsWithNoCase(number, "sip:") || StartsWithNoCase(number, "sips:");
+}
+
 // The SIP library listens on one address, not on all: "any" becomes the
 // address this machine reaches the network from (loopback without one).
 void ReplaceAnyAddress(struct sa& local) {
@@ -164,11 +168,15 @@ std::string SipDevice::OwnUri() const {
   return "sip:" + ContactUser() + "@" + settings_.AddressDomain();
 }
 
+bool SipDevice::IsAddress(const std::string& number) {
+  return HasScheme(number) || number.find('@') != std::string::npos;
+}
+
 std::string SipDevice::TargetUri(const std::string& number) const {
   std::string uri;
-  if (StartsWithNoCase(number, "sip:") || StartsWithNoCase(number, "sips:"))
+  if (HasScheme(number))
     uri = number;
-  else if (number.find('@') != std::string::npos)
+  else if (IsAddress(number))
     uri = "sip:" + number;
   else
     uri = "sip:" + number + "@" + settings_.DialDomain();

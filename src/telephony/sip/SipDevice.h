@@ -69,6 +69,8 @@ class SipDevice {
   void* NewCredentials() const;
   // False for numbers that cannot go into a request line.
   static bool IsUsableNumber(const std::string& number);
+  // "sip:…", "sips:…" or "user@host": called as it is, not as digits.
+  static bool IsAddress(const std::string& number);
   std::string OwnUri() const;
   // The request URI for a number; the transport parameter is added.
   std::string TargetUri(const std::string& number) const;

@@ -38,7 +38,8 @@ function paramFields(p) {
     ],
     seek: [field({ key: f("seektime"), kind: "seconds", label: "Move the play position by", hint: "seconds; negative rewinds" })],
     transfer: [
-      field({ key: f("transfer"), kind: "text", label: "Number", hint: 'digits, "!" flash, "," pause' }),
+      field({ key: f("transfer"), kind: "text", label: "Number",
+        hint: 'digits, "!" flash, "," pause; or a SIP address such as desk@192.168.1.20' }),
       field({ key: f("transfermode"), kind: "select", label: "Transfer mode", options: TRANSFER_MODES }),
     ],
     dial: [field({ key: f("dial"), kind: "text", label: "Digits to dial", hint: '"," pauses' })],

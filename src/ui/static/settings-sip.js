@@ -14,7 +14,8 @@ const FIELDS = [
   { key: "authuser", label: "Authentication user (if not the user)", kind: "text" },
   { key: "password", label: "Password", kind: "password" },
   { key: "registrar", label: "Registrar (host[:port])", kind: "text" },
-  { key: "domain", label: "Domain (if not the registrar's)", kind: "text" },
+  { key: "domain", label: "Domain: where plain numbers are called (if not the registrar)", kind: "text",
+    hint: "host[:port]; a direct endpoint needs it to transfer or call out by number" },
   { key: "outboundproxy", label: "Outbound proxy", kind: "text" },
   { key: "transport", label: "Transport", kind: "select", options: [["udp", "UDP"], ["tcp", "TCP"], ["tls", "TLS"]] },
   { key: "expiry", label: "Registration expiry (seconds)", kind: "number", min: 60, max: 86400 },
@@ -23,7 +24,7 @@ const FIELDS = [
   { key: "rtplatch", label: "Media from another address may take over", kind: "select",
     options: [["signalling", "From the caller's host"], ["any", "From any host"], ["off", "Never"]] },
 ];
-const ACCOUNT_ONLY = ["user", "authuser", "password", "registrar", "domain", "outboundproxy", "expiry"];
+const ACCOUNT_ONLY = ["user", "authuser", "password", "registrar", "outboundproxy", "expiry"];
 // A new direct endpoint stays on this machine; an account must reach its provider.
 const NEW_ADDRESS = { direct: "127.0.0.1:5062", register: "0.0.0.0:5062" };
 
