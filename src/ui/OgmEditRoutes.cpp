@@ -73,7 +73,7 @@ void GetEdit(ConsoleServer::State& state, const Request& request, Response& resp
                     {"choices", Choices(folders)}});
 }
 
-void RefuseField(Response& response, const OgmEditCheck::Problem& problem) {
+void RefuseProblem(Response& response, const OgmEditCheck::Problem& problem) {
   response.status = 400;
   Answer(response, {{"error", problem.error}, {"field", problem.field}});
 }
@@ -98,9 +98,9 @@ void PostEdit(ConsoleServer::State& state, const Request& request, Response& res
   const std::optional<OgmRequest> ogm = OgmRequest::Of(folders, body["name"].get<std::string>(), response);
   if (!ogm) return;
   const json text = body.value("text", json(nullptr));
-  if (!text.is_null() && !text.is_string()) return RefuseField(response, {"text", "expected text"});
+  if (!text.is_null() && !text.is_string()) return RefuseProblem(response, {"text", "expected text"});
   if (text.is_string() && text.get_ref<const std::string&>().size() > kMaxTextBytes)
-    return RefuseField(response, {"text", "the text is longer than a call speaks"});
+    return RefuseProblem(response, {"text", "the text is longer than a call speaks"});
 
   const OgmEditFields fields = FieldsFor(folders, ogm->name);
   const std::string ogmFolder = folders.Ogms();
@@ -117,7 +117,7 @@ void PostEdit(ConsoleServer::State& state, const Request& request, Response& res
         return !path.empty() && ExistsIgnoringCase(path);
       });
   if (std::optional<OgmEditCheck::Problem> problem = check.Check(body["values"]))
-    return RefuseField(response, *problem);
+    return RefuseProblem(response, *problem);
 
   auto written = std::make_shared<bool>(false);
   if (!RunOnMain(state, response,

@@ -18,7 +18,7 @@ using nlohmann::json;
 using Kind = SettingsField::Kind;
 
 constexpr size_t kMaxDial = 64;
-constexpr size_t kMaxText = 259;
+constexpr size_t kMaxFieldText = 259;
 constexpr int kDay = 24 * 3600;
 constexpr const char* kDefaultOgm = "Default Answering Message";
 // Digits, keys, flash ("!"), pause (","), wait for dial tone ("W"), wait for
@@ -161,13 +161,13 @@ std::optional<std::string> CheckField(const SettingsField& f, const json& value,
   } else if (f.kind == Kind::kDial || f.kind == Kind::kOgm || f.kind == Kind::kText) {
     if (!value.is_string()) return "Enter a text.";
     write.text = value.get<std::string>();
-    if (f.kind == Kind::kText && !PlainText(write.text, kMaxText))
+    if (f.kind == Kind::kText && !PlainText(write.text, kMaxFieldText))
       return "Use at most 259 characters, on one line.";
     if (f.kind == Kind::kDial && (write.text.size() > kMaxDial ||
                                   write.text.find_first_not_of(kDialCharacters) != std::string::npos))
       return "Use at most 64 of the dialling characters 0-9 * # A-D , ! W @ $.";
     if (f.kind == Kind::kOgm && !write.text.empty() &&
-        (write.text.size() > kMaxText || !RequestNameProblem(write.text).empty()))
+        (write.text.size() > kMaxFieldText || !RequestNameProblem(write.text).empty()))
       return "This is not a usable OGM name.";
   } else {
     if (!value.is_number_integer() || value.get<int64_t>() < f.low || value.get<int64_t>() > f.high)
