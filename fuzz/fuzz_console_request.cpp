@@ -3,13 +3,17 @@
 // character or decodable escape of one; a Content-Length taken is all
 // digits; a save request taken names only checked names; cookies, hosts,
 // origins and the JSON bodies (their text and list members too) are read
-// without crashing; a mail host the E-mail page takes reads back as written.
+// without crashing; a mail host the E-mail page takes reads back as written;
+// a Console access change taken has a port, an offered address, the same
+// password twice, and a password wherever any machine may open the console.
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "core/Utf8Text.h"
 #include "mail/smtp/MailHost.h"
+#include "ui/ConsoleAccess.h"
+#include "ui/ConsoleConfig.h"
 #include "ui/ConsoleName.h"
 #include "ui/ConsoleRequest.h"
 #include "ui/ProgramFolder.h"
@@ -72,6 +76,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const MailHost again = MailHost::Parse(host.Address());
     Require(values["mailhost"] == "" ||
             (host.password.empty() && again.host == host.host && again.port == host.port && again.user.empty()));
+  }
+  for (const bool passwordSet : {false, true}) {
+    console_access::Change change;
+    if (console_access::Check(values, "192.0.2.1", passwordSet, change)) continue;
+    Require(change.port >= 1 && change.port <= 65535);
+    Require(change.address == "127.0.0.1" || change.address == "0.0.0.0" || change.address == "192.0.2.1");
+    Require(change.password == values.value("again", ""));
+    Require(!(change.remove && !change.password.empty()));
+    Require(IsLoopbackAddress(change.address) || !change.password.empty() || (passwordSet && !change.remove));
+    Require(!passwordSet || !change.ChangesPassword() || !change.current.empty());
   }
   // Text from files reaches the browser as UTF-8 whatever its bytes were,
   // and UTF-8 text unchanged.

@@ -99,6 +99,7 @@ void Engine::OnTimer(int id) {
     case kNewMessageBeepTimer: NewMessageBeep(); break;
     case kStopTimer: loop_.Stop(); break;
     case kDeviceStateTimer: PublishDeviceStates(); break;
+    case kConsoleMoveTimer: MoveConsole(); break;
     case kWatchdogTimer:
       service::NotifyWatchdog();
       loop_.SetTimer(this, kWatchdogTimer, watchdogMs_);
@@ -183,8 +184,8 @@ void Engine::Shutdown() {
 
 // --- lines --------------------------------------------------------------------
 
-void Engine::OpenConsole() {
-  ConsoleStart start = StartConsole(ConsoleHost{
+ConsoleHost Engine::MakeConsoleHost() {
+  return ConsoleHost{
       folders_, status_, clock_,
       [this](const LMessage &message) { return loop_.Send(message, kConsoleWaitMs); },
       [this](std::function<void()> task) { return loop_.Call(std::move(task), kConsoleWaitMs); }, display_,
@@ -193,7 +194,12 @@ void Engine::OpenConsole() {
       },
       levelling_.get(), &ogms_, &phones_,
       [this](const std::string &path) { services_.AddLevellingWork(path); },
-      [this](const std::string &path) { levelling_->Remove(path); }});
+      [this](const std::string &path) { levelling_->Remove(path); },
+      [this] { loop_.Post([this] { loop_.SetTimer(this, kConsoleMoveTimer, kConsoleMoveMs); }); }};
+}
+
+void Engine::OpenConsole() {
+  ConsoleStart start = StartConsole(MakeConsoleHost());
   if (!start.server) {
     std::fprintf(stderr, "zavotel: no web console: %s\n", start.error.c_str());
     return;
@@ -201,6 +207,22 @@ void Engine::OpenConsole() {
   console_ = std::move(start.server);
   status_.SetConsoleAddress(console_->Address());
   std::printf("Console at %s\n", console_->Address().c_str());
+  std::fflush(stdout);
+}
+
+void Engine::MoveConsole() {
+  if (!console_) return;
+  ConsoleStart start = ::MoveConsole(MakeConsoleHost(), std::move(console_));
+  console_ = std::move(start.server);
+  const std::string address = console_ ? console_->Address() : "";
+  status_.SetConsoleAddress(address);
+  if (!start.error.empty()) {
+    log_.LogError("The console could not move: " + start.error +
+                  (console_ ? "; it answers at " + address + " as before" : ""));
+    return;
+  }
+  log_.Log("The console now answers at ", address);
+  std::printf("Console moved to %s\n", address.c_str());
   std::fflush(stdout);
 }
 

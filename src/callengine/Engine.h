@@ -77,6 +77,7 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
     kStopTimer = 100,
     kDeviceStateTimer = 101,
     kWatchdogTimer = 102,
+    kConsoleMoveTimer = 103,
   };
   static constexpr uint64_t kBeepFirstMs = 2000;
   static constexpr uint64_t kBeepAgainMs = 15000;
@@ -90,6 +91,9 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   // [state] "restart" true.
   static constexpr uint64_t kRestartSetUpMs = 750;
   static constexpr uint64_t kDeviceStateMs = 1000;
+  // The console moves this long after the request asking for it, so its
+  // answer reaches the browser first.
+  static constexpr uint64_t kConsoleMoveMs = 500;
 
   void OnTimer(int id) override;
   // IVRCMainWindow.
@@ -126,6 +130,10 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   int64_t OnMessage(const LMessage &message);
   // Starts the web console after the control server and says where it is.
   void OpenConsole();
+  // What the console reaches of the engine.
+  ConsoleHost MakeConsoleHost();
+  // To where its Console access page saved, or back where it was.
+  void MoveConsole();
   void SetUpLines();
   int CountEnabledLines() const;
   void AddDefaultLines();

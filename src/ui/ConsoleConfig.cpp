@@ -1,6 +1,7 @@
 #include "ui/ConsoleConfig.h"
 
 #include <arpa/inet.h>
+#include <unistd.h>
 
 #include "core/Profile.h"
 
@@ -8,6 +9,15 @@ bool IsLoopbackAddress(const std::string& address) {
   if (address == "localhost" || address == "::1") return true;
   in_addr v4{};
   return inet_pton(AF_INET, address.c_str(), &v4) == 1 && (ntohl(v4.s_addr) >> 24) == 127;
+}
+
+std::string ConsoleUrl(const std::string& address, int port, bool tls) {
+  char name[256] = {};
+  std::string host = address.find(':') != std::string::npos ? "[" + address + "]" : address;
+  if ((address == ConsoleConfig::kAnyAddress || address == "::") && ::gethostname(name, sizeof name - 1) == 0 &&
+      name[0])
+    host = name;
+  return std::string(tls ? "https://" : "http://") + host + ":" + std::to_string(port) + "/";
 }
 
 ConsoleConfig ConsoleConfig::Read(const std::string& settingsFile, const std::string& dataRoot,

@@ -45,6 +45,22 @@ bool ChangeOnMain(ConsoleServer::State& state, std::function<bool()> change) {
   return state.host.onMain([change = std::move(change), done] { *done = change(); }) && *done;
 }
 
+bool PasswordRight(ConsoleServer::State& state, httplib::Response& response, const std::string& password,
+                   int wrongStatus, const std::string& field) {
+  if (const uint64_t wait = state.sessions.LoginWaitMs(); wait > 0) {
+    response.set_header("Retry-After", std::to_string((wait + 999) / 1000));
+    RefuseField(response, 429, field, "too many wrong passwords; try again later");
+    return false;
+  }
+  if (!state.sessions.PasswordMatches(password)) {
+    state.sessions.LoginFailed();
+    RefuseField(response, wrongStatus, field, "wrong password");
+    return false;
+  }
+  state.sessions.LoginSucceeded();
+  return true;
+}
+
 std::string SessionOf(ConsoleServer::State& state, const httplib::Request& request) {
   const std::string id =
       console_request::CookieValue(request.get_header_value("Cookie"), console_request::kSessionCookie);

@@ -48,4 +48,8 @@ struct ConsoleHost {
   // Takes a file out of the levelling queue when the console put back audio
   // that must stay as it is (a factory prompt); called on the main loop.
   std::function<void(const std::string&)> unlevel;
+  // Moves the console to the address and port [console] names now, once
+  // the answer in hand went out (never on the calling request thread, which
+  // the old server's stop waits for). Empty when it cannot move.
+  std::function<void()> move;
 };

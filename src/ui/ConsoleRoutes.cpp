@@ -7,7 +7,6 @@
 #include "core/MainMessages.h"
 #include "ui/ConsoleData.h"
 #include "ui/ConsoleName.h"
-#include "ui/ConsolePassword.h"
 #include "ui/ConsoleRequest.h"
 #include "ui/ConsoleSelection.h"
 #include "ui/ConsoleServerState.h"
@@ -47,18 +46,9 @@ void GetSession(ConsoleServer::State& state, const Request& request, Response& r
 
 void PostLogin(ConsoleServer::State& state, const Request& request, Response& response) {
   if (!state.config.loginRequired) return Refuse(response, 400, "no login is needed here");
-  if (const uint64_t wait = state.sessions.LoginWaitMs(); wait > 0) {
-    response.set_header("Retry-After", std::to_string((wait + 999) / 1000));
-    return Refuse(response, 429, "too many failed logins; try again later");
-  }
   const std::optional<std::string> password = console_request::LoginPassword(request.body);
   if (!password) return Refuse(response, 400, "the login needs a password");
-  if (!console_password::Verify(*password, state.config.passwordHash)) {
-    state.sessions.LoginFailed();
-    return Refuse(response, 401, "wrong password");
-  }
-  state.sessions.LoginSucceeded();
-  OpenSession(state, response, true);
+  if (PasswordRight(state, response, *password, 401, "")) OpenSession(state, response, true);
 }
 
 void PostLogout(ConsoleServer::State& state, const Request& request, Response& response) {

@@ -1,7 +1,6 @@
 #include "ui/ConsoleServer.h"
 
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <thread>
@@ -18,7 +17,7 @@ bool ConsoleServer::Start(std::string& error) {
   State& state = *state_;
   const ConsoleConfig& config = state.config;
   if (state.thread.joinable()) return true;
-  if (config.loginRequired && config.passwordHash.empty()) {
+  if (config.loginRequired && !state.sessions.HasPassword()) {
     error = "the console listens on " + config.address +
             " only with a password; set one with \"zavotel console-password\"";
     return false;
@@ -37,7 +36,7 @@ bool ConsoleServer::Start(std::string& error) {
   if (config.firstPort <= 0) {
     state.port = state.http.bind_to_any_port(config.address);
   } else {
-    for (int port = config.firstPort; port < config.firstPort + ConsoleConfig::kPortTries; ++port) {
+    for (int port = config.firstPort; port < config.firstPort + config.portTries; ++port) {
       if (port > 65535) break;
       if (state.http.bind_to_port(config.address, port)) {
         state.port = port;
@@ -46,8 +45,9 @@ bool ConsoleServer::Start(std::string& error) {
     }
   }
   if (state.port <= 0) {
-    error = "no free port for the console on " + config.address + " from " +
-            std::to_string(config.firstPort);
+    error = config.portTries == 1 ? "port " + std::to_string(config.firstPort) + " is taken on " + config.address
+                                  : "no free port for the console on " + config.address + " from " +
+                                        std::to_string(config.firstPort);
     state.port = 0;
     return false;
   }
@@ -74,23 +74,12 @@ void ConsoleServer::Stop() {
   state.thread.join();
 }
 
-namespace {
-
-// Listening on every address, the console is reached by the machine's name.
-std::string HostPart(const std::string& address) {
-  char name[256] = {};
-  if ((address == "0.0.0.0" || address == "::") && ::gethostname(name, sizeof name - 1) == 0 && name[0])
-    return name;
-  return address.find(':') != std::string::npos ? "[" + address + "]" : address;
-}
-
-}  // namespace
-
 std::string ConsoleServer::Address() const {
   const State& state = *state_;
   if (state.port <= 0) return "";
-  const std::string host = HostPart(state.config.address);
-  return std::string(state.tls ? "https://" : "http://") + host + ":" + std::to_string(state.port) + "/";
+  return ConsoleUrl(state.config.address, state.port, state.tls);
 }
 
 int ConsoleServer::Port() const { return state_->port; }
+
+const ConsoleConfig& ConsoleServer::Config() const { return state_->config; }

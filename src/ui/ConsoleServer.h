@@ -27,6 +27,7 @@ class ConsoleServer {
   // "http://127.0.0.1:8080/" once started; "" before.
   std::string Address() const;
   int Port() const;
+  const ConsoleConfig& Config() const;
 
   struct State;
 

@@ -31,7 +31,7 @@ struct ConsoleServer::State {
   static constexpr int kStartWaitMs = 2000;
 
   State(ConsoleHost h, ConsoleConfig c)
-      : host(std::move(h)), config(std::move(c)), sessions(host.clock), server(MakeServer(config)),
+      : host(std::move(h)), config(std::move(c)), sessions(host.clock, config.passwordHash), server(MakeServer(config)),
         http(*server), tls(config.Tls()) {}
 
   static std::unique_ptr<httplib::Server> MakeServer(const ConsoleConfig& config) {
@@ -40,6 +40,7 @@ struct ConsoleServer::State {
   }
 
   ConsoleHost host;
+  // As read at start; the live password is the sessions'.
   const ConsoleConfig config;
   ConsoleSessions sessions;
   const std::unique_ptr<httplib::Server> server;
@@ -79,6 +80,8 @@ void AddEmailRoutes(ConsoleServer::State& state);
 void AddOgmListRoutes(ConsoleServer::State& state);
 // The settings pages but the system prompts.
 void AddSettingsRoutes(ConsoleServer::State& state);
+// The Console access page: who may open the console, its port, its password.
+void AddConsoleAccessRoutes(ConsoleServer::State& state);
 // The SIP devices, the sound devices and the delivery format.
 void AddSettingsDeviceRoutes(ConsoleServer::State& state);
 void AddMailBoxPropertiesRoutes(ConsoleServer::State& state);
@@ -111,6 +114,11 @@ bool ChangeOnMain(ConsoleServer::State& state, std::function<bool()> change);
 // Runs `task` on the main loop; false (503) when it did not run in time.
 // The task owns what it uses: it may still run later.
 bool RunOnMain(ConsoleServer::State& state, httplib::Response& response, std::function<void()> task);
+// Whether `password` is the console's, slowed down after failures (the
+// login's and the Console access page's alike); otherwise the refusal is
+// answered beside `field`: 429 while a wait runs, else `wrongStatus`.
+bool PasswordRight(ConsoleServer::State& state, httplib::Response& response, const std::string& password,
+                   int wrongStatus, const std::string& field);
 // The live session's id from the request's cookie, "" when none.
 std::string SessionOf(ConsoleServer::State& state, const httplib::Request& request);
 

@@ -48,6 +48,25 @@ void ConsoleSessions::Close(const std::string& id) {
   sessions_.erase(id);
 }
 
+bool ConsoleSessions::HasPassword() const {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return !passwordHash_.empty();
+}
+
+// The slow derivation runs outside the lock, on a copy.
+bool ConsoleSessions::PasswordMatches(std::string_view password) const {
+  std::unique_lock<std::mutex> hold(mutex_);
+  const std::string stored = passwordHash_;
+  hold.unlock();
+  return console_password::Verify(password, stored);
+}
+
+void ConsoleSessions::ChangePassword(std::string passwordHash, const std::string& keep) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  passwordHash_ = std::move(passwordHash);
+  std::erase_if(sessions_, [&keep](const auto& entry) { return entry.first != keep; });
+}
+
 uint64_t ConsoleSessions::LoginWaitMs() const {
   const uint64_t now = clock_.TickCount();
   std::lock_guard<std::mutex> hold(mutex_);

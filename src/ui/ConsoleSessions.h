@@ -5,12 +5,14 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/LClock.h"
 
 // The console's sessions (a random id in a cookie, with a random token the
-// page sends back on every state-changing request) and the slow-down of
-// password guesses. Called from the server's request threads.
+// page sends back on every state-changing request), the password they are
+// opened with and the slow-down of password guesses. Called from the
+// server's request threads.
 class ConsoleSessions {
  public:
   static constexpr uint64_t kIdleMs = 8ull * 3600 * 1000;
@@ -26,7 +28,9 @@ class ConsoleSessions {
     std::string token;
   };
 
-  explicit ConsoleSessions(const LClock& clock) : clock_(clock) {}
+  // `passwordHash`: the stored form (ConsolePassword.h), "" for none.
+  ConsoleSessions(const LClock& clock, std::string passwordHash)
+      : clock_(clock), passwordHash_(std::move(passwordHash)) {}
 
   // A new session; the least recently used one goes when there are too many.
   // Empty id when no random bytes could be had.
@@ -34,6 +38,13 @@ class ConsoleSessions {
   // The token of a live session (its idle time starts again), else nothing.
   std::optional<std::string> TokenOf(const std::string& id);
   void Close(const std::string& id);
+
+  bool HasPassword() const;
+  // Whether `password` is the one set; false while none is.
+  bool PasswordMatches(std::string_view password) const;
+  // A new password ("" removes it) takes effect at once: every session but
+  // `keep` ends.
+  void ChangePassword(std::string passwordHash, const std::string& keep);
 
   // Milliseconds until the next login attempt may be tried; 0 now.
   uint64_t LoginWaitMs() const;
@@ -48,6 +59,7 @@ class ConsoleSessions {
   const LClock& clock_;
   mutable std::mutex mutex_;
   std::map<std::string, Entry> sessions_;
+  std::string passwordHash_;
   int failures_ = 0;
   uint64_t nextAttempt_ = 0;
 };

@@ -21,11 +21,7 @@ std::string PagesFolder() {
   return ZAVOTEL_CONSOLE_PAGES;
 }
 
-}  // namespace
-
-ConsoleStart StartConsole(ConsoleHost host) {
-  ConsoleConfig config =
-      ConsoleConfig::Read(host.folders.SettingsFile(), host.folders.Root(), PagesFolder());
+ConsoleStart Start(ConsoleHost host, ConsoleConfig config) {
   ConsoleStart start;
   // Without a password the server refuses to start there anyway.
   if (config.selfSigned && !config.passwordHash.empty() &&
@@ -34,6 +30,38 @@ ConsoleStart StartConsole(ConsoleHost host) {
   start.server = std::make_unique<ConsoleServer>(std::move(host), std::move(config));
   if (!start.server->Start(start.error)) start.server.reset();
   return start;
+}
+
+ConsoleConfig ReadConfig(const ConsoleHost& host) {
+  return ConsoleConfig::Read(host.folders.SettingsFile(), host.folders.Root(), PagesFolder());
+}
+
+}  // namespace
+
+ConsoleStart StartConsole(ConsoleHost host) {
+  ConsoleConfig config = ReadConfig(host);
+  return Start(std::move(host), std::move(config));
+}
+
+ConsoleStart MoveConsole(ConsoleHost host, std::unique_ptr<ConsoleServer> running) {
+  ConsoleConfig config = ReadConfig(host);
+  config.portTries = 1;
+  ConsoleConfig old = running->Config();
+  const int oldFirstPort = old.firstPort;
+  // Back where it was; should another program have taken that port
+  // meanwhile, on the next free one.
+  old.firstPort = running->Port();
+  old.portTries = ConsoleConfig::kPortTries;
+  old.passwordHash = config.passwordHash;  // a change made meanwhile stays
+  running.reset();
+  ConsoleStart moved = Start(host, std::move(config));
+  if (moved.server) return moved;
+  const std::string& file = host.folders.SettingsFile();
+  ProfileWriteString(file, ConsoleConfig::kSection, "address", old.address);
+  ProfileWriteInt(file, ConsoleConfig::kSection, "port", oldFirstPort);
+  ConsoleStart restored = Start(std::move(host), std::move(old));
+  restored.error = moved.error + (restored.error.empty() ? "" : "; nor could it start again: " + restored.error);
+  return restored;
 }
 
 namespace {

@@ -12,6 +12,11 @@ struct ConsoleStart {
   std::string error;
 };
 ConsoleStart StartConsole(ConsoleHost host);
+// Moves the console to what [console] says now, on exactly its port:
+// `running` stops first (the new address may share its port). When the new
+// one cannot start, the old address and port go back into the file and the
+// old console starts again there; `error` says why it did not move.
+ConsoleStart MoveConsole(ConsoleHost host, std::unique_ptr<ConsoleServer> running);
 
 // "zavotel console-password": reads a new password from standard input
 // (twice, without echo, at a terminal) and stores its hash in [console]

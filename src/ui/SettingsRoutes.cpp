@@ -143,6 +143,7 @@ void AddSettingsRoutes(ConsoleServer::State& state) {
   http.Post("/api/settings/lines/remove", [&state](const Request& q, Response& r) { RemoveLine(state, q, r); });
   http.Post("/api/settings/close", [&state](const Request&, Response& r) { Close(state, r); });
   AddSettingsDeviceRoutes(state);
+  AddConsoleAccessRoutes(state);
 }
 
 }  // namespace console_server

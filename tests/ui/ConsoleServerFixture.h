@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -61,7 +62,8 @@ class ConsoleServerTest : public ::testing::Test {
                        [this](const std::string& path) {
                          std::lock_guard<std::mutex> hold(mutex_);
                          std::erase(levelled_, path);
-                       }};
+                       },
+                       [this] { ++moves_; }};
   }
 
   std::unique_ptr<ConsoleServer> Start(ConsoleConfig config) {
@@ -132,6 +134,7 @@ class ConsoleServerTest : public ::testing::Test {
   std::mutex mutex_;
   std::vector<LMessage> sent_;
   std::vector<std::string> levelled_;  // the files queued for levelling
+  std::atomic<int> moves_{0};          // the console's moves asked for
   // The engine's OGM files, when a test serves the OGM list.
   ConsoleOgms* ogms_ = nullptr;
   std::unique_ptr<ConsoleServer> opened_;  // by OpenConsole
