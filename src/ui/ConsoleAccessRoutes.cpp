@@ -41,10 +41,14 @@ bool WriteAccess(const std::string& file, const console_access::Change& change, 
   return ok;
 }
 
-// Where the console will answer, as the file now has it.
-std::string MovedTo(ConsoleServer::State& state, const console_access::Change& change) {
+// The form as saved, where the console will answer, and whether the browser
+// will ask about its own certificate there.
+void AddMovedTo(ConsoleServer::State& state, const console_access::Change& change, json& values) {
   const ConsoleConfig config = ConsoleConfig::Read(state.host.folders.SettingsFile(), state.host.folders.Root(), "");
-  return ConsoleUrl(change.address, change.port, config.Tls());
+  values["address"] = change.address;
+  values["port"] = change.port;
+  values["movedTo"] = ConsoleUrl(change.address, change.port, config.Tls());
+  values["asksAboutCertificate"] = config.selfSigned;
 }
 
 void PostAccess(ConsoleServer::State& state, const Request& request, Response& response) {
@@ -67,7 +71,7 @@ void PostAccess(ConsoleServer::State& state, const Request& request, Response& r
   const bool moves = change.address != state.config.address ||
                      (change.port != state.config.firstPort && change.port != state.port);
   if (moves && state.host.move) {
-    answer["values"]["movedTo"] = MovedTo(state, change);
+    AddMovedTo(state, change, answer["values"]);
     state.host.move();
   }
   Answer(response, answer);

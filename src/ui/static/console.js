@@ -145,6 +145,8 @@ function appendLog(entry) {
 
 function listen() {
   const events = new EventSource("/api/events");
+  // A console moving away ends the stream; this page is left behind.
+  document.addEventListener("console-moved", () => events.close(), { once: true });
   let opened = false;
   events.addEventListener("open", () => {
     if (opened) guarded(reloadAll)(); // after a reconnect: what changed meanwhile

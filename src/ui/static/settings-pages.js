@@ -106,7 +106,7 @@ export async function refillPages({ keepChanges }) {
 // `save(values)`, both answering the values to show. `wire(form)` runs once
 // and may answer what to do with the values after each fill. Answers
 // {form, section, status, submit} (submit() saves: whether it was saved).
-async function buildSaved(container, heading, fields, { load, save, wire = () => null }) {
+export async function buildSaved(container, heading, fields, { load, save, wire = () => null }) {
   const form = buildForm(fields);
   const section = document.createElement("form");
   section.className = "settings-page";

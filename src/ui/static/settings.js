@@ -1,6 +1,7 @@
 // The settings view: one tab per page. Line changes take effect when the
 // settings are closed (the Close button, or leaving the view), when the
 // engine rebuilds the lines if any changed.
+import * as access from "./settings-access.js";
 import { api } from "./api.js";
 import { guarded, showError } from "./notices.js";
 import * as lines from "./settings-lines.js";
@@ -18,6 +19,7 @@ const TABS = [
   ["transfer", "Transfer and messages", (panel) => pages.buildTransfer(panel)],
   ["hours", "Office hours", (panel) => pages.buildHours(panel)],
   ["general", "General", (panel) => pages.buildGeneral(panel)],
+  ["access", "Console access", (panel) => access.build(panel)],
 ];
 
 const view = document.getElementById("view-settings");
