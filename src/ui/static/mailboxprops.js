@@ -17,7 +17,7 @@ const mailboxList = document.getElementById("mailbox-list");
 const GROUPS = [
   ["Remote access", [
     ["remoteaccess", "check", "Allow remote access by telephone"],
-    ["accesscode", "text", "Access code", "Digits keyed on the telephone", { inputmode: "numeric", autocomplete: "off" }],
+    ["accesscode", "text", "Access code", "Digits; callers key them, then #", { inputmode: "numeric", autocomplete: "off" }],
     ["remoteaccesstime", "check", "Say the time of each message before playing it"],
   ]],
   ["When a message arrives", [

@@ -49,7 +49,8 @@ function plays(voices) {
     ),
     group(
       "Read a number",
-      field({ key: "ivr.readnumber", kind: "check", label: "After the audio, speak a parameter" }),
+      field({ key: "ivr.readnumber", kind: "check", label: "After the audio, speak a parameter",
+        hint: "not after spoken text: write %name% into the text instead" }),
       field({ key: "ivr.readnumbervar", kind: "text", label: "Parameter" }),
       field({ key: "ivr.readnumbertype", kind: "select", label: "Speak it as", options: READ_TYPES }),
     ),
@@ -74,6 +75,8 @@ function entry() {
   return page(
     "entry",
     "Number entry",
+    el("p", { className: "hint" }, "For an OGM of the type Number entry: the digits the caller keys go into the number. "
+      + "When it is complete the Keys page's # action is taken; * takes the * action."),
     field({ key: "ivr.varname", kind: "text", label: "Store the number as parameter" }),
     field({ key: "ivr.maxdigits", kind: "number", label: "Digits", min: 1, max: 31, hint: "the entry completes at this many, or with #" }),
     group(
@@ -166,6 +169,8 @@ function programs() {
       el("button", { type: "button", id: "ogm-run-edit", textContent: "Edit" }),
       el("button", { type: "button", id: "ogm-run-delete", textContent: "Delete" }),
     ),
+    el("p", { className: "hint" }, "A command line may hold parameters such as %cid% or %number%. A plug-in writes "
+      + "name=value pairs joined by & (URL-encoded) to its output; the OGMs after this one can use them as %name%."),
     field({ key: "ivr.runasplugin", kind: "check", label: "Run as plug-ins (their output becomes parameters)" }),
     field({ key: "ivr.runcompleteskip", kind: "check", label: "When the plug-in returns, take the play-complete action at once" }),
   );
