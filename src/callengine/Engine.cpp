@@ -302,7 +302,9 @@ void Engine::AddDefaultLines() {
   }
 }
 
-// Controllers go first: each one leaves its line before the line closes.
+// Calls in progress end first, so each controller finishes its call (a
+// message being recorded is kept, announced and queued for delivery); then
+// the controllers leave their lines before the lines close.
 void Engine::TearDownLines() {
   if (stack_) {
     for (int device = 0; device < stack_->DeviceCount(); ++device) {
@@ -310,6 +312,7 @@ void Engine::TearDownLines() {
     }
   }
   deviceCalls_.clear();
+  for (Line &entry : lines_) entry.line->Close();
   for (Line &entry : lines_) entry.controller.reset();
   lines_.clear();
   for (int n = 0; n < EngineStatus::kShownLines; ++n) status_.SetLineSetUp(n, false);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SIGTERM while a caller leaves a message: the engine hangs up, finishes the
-# message file (a WAVE file that reads to its end, with its record) and exits
-# with 0 within 5 s, logging "Zavotel Exit".
+# message file (a WAVE file that reads to its end, with its record) and the
+# message itself (announced as new, waiting for delivery) as a hang-up
+# would, and exits with 0 within 5 s, logging "Zavotel Exit".
 source "$(dirname "$(realpath "$0")")/sip_support.sh"
 
 make_data
@@ -25,5 +26,8 @@ length="$(duration "$message")"
 check "its WAVE file is complete ($length s)" above "$length" 2.5
 check "and reads to its end" bash -c "sox '$message' -n stat 2>&1 | grep -q 'Length (seconds)'"
 check "its record is there" test -e "${message%.wav}.ini"
+has "$data/MailBoxes/Sales.mbx" "unsentmessages=true"
+has "$data/settings.ini" "newmessages=true"
+has "$call" "Call disconnected"
 has "$data"/Logs/*Call\ Log.txt "Zavotel Exit"
 summary sip_stop_during_call engine-err.txt sipp.txt "$call"

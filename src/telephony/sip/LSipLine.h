@@ -53,6 +53,10 @@ class LSipLine final : public LLine, private SipCallListener, private LTimerHand
   // An incoming call for this line: taken (true) when the line is free.
   bool Offer(std::unique_ptr<SipCall> &call);
   bool IsIdle() const { return call_ == nullptr && !bridge_; }
+  // Ends a call in progress at once, as a hang-up its handler hears of, so
+  // a message being recorded is finished like any other before the engine
+  // closes its lines.
+  void Close() { EndCall(); }
 
   void Dial(const std::string &digits) override;
   void TransferBlind(const std::string &number) override;
