@@ -8,7 +8,7 @@
 #include "callengine/RecordingDisk.h"
 #include "core/MainMessages.h"
 #include "core/Profile.h"
-#include "core/Trace.h"
+#include "log/LogFile.h"
 #include "mail/LMailBox.h"
 #include "mail/LMailBoxMessage.h"
 #include "mail/LMailBoxSettings.h"
@@ -32,7 +32,9 @@ void LeaveMessageFlow::StartNewMessage() {
                                                           c.Parameters().Pairs(),
                                                           call.callerNumber, call.callerName);
   if (record.empty()) {
-    Trace("LeaveMessageFlow::StartNewMessage no record for mailbox \"%s\"", c.Mailbox().c_str());
+    // The caller cannot be helped now; the owner must hear of it.
+    c.SystemLog().LogError("A message could not be taken: its files cannot be written beside " +
+                           (c.Mailbox().empty() ? std::string("(no mailbox)") : c.Mailbox()));
     c.GoodBye();
     return;
   }

@@ -116,6 +116,16 @@ TEST_F(VoiceMailLeave, FullDiskKeepsWhatFittedAndSaysSo) {
             0);
 }
 
+TEST_F(VoiceMailLeave, AMessageThatCannotBeStoredIsToldToTheOwner) {
+  LeaveMessage("Gone/Sales");  // a folder that does not exist
+  EXPECT_EQ(controller_.State(), S::CS_GOODBYE);
+  const Texts logged = SystemLog();
+  EXPECT_EQ(std::count(logged.begin(), logged.end(),
+                       "A message could not be taken: its files cannot be written beside " +
+                           folders_.MailBoxes() + "/Gone/Sales.mbx"),
+            1);
+}
+
 // Before each recording the free space of its folder is held against
 // [settings] "lowspacemb" (0 turns the check off); enough space clears the
 // status notice again.
