@@ -36,6 +36,7 @@ struct EngineStart {
   CommandLine::Start mode = CommandLine::Start::kNormal;
   std::string argument;
   std::unique_ptr<ControlEndpoint> control;
+  bool lastRunEndedInOrder = true;
 };
 
 // The engine's main job: the SIP devices, one line and one call controller

@@ -134,9 +134,10 @@ int RunEngineCommand(const CommandLine& line) {
   PrintFolder("System Prompts", folders.SystemPrompts());
   PrintFolder("Default System Prompts", folders.DefaultSystemPrompts());
   PrintFolder("Logs", folders.Logs());
+  PrintFolder("Sounds", folders.Sounds());
   PrintFolder("control socket", endpoint->Path());
   std::fflush(stdout);
   EngineStart start{line.start, line.start == CommandLine::Start::kNormal ? text : "",
-                    std::move(endpoint)};
+                    std::move(endpoint), lock.LastHolderEndedInOrder()};
   return Engine(folders, std::move(start)).Run();
 }

@@ -27,7 +27,13 @@ InstanceLock::Result InstanceLock::TryTake() {
     Trace("InstanceLock flock %s FAILED: %s", path_.c_str(), std::strerror(errno));
     return Result::kFailed;
   }
+  char byte = 0;
+  lastEndedInOrder_ = ::pread(fd.Get(), &byte, 1, 0) <= 0;
   if (::ftruncate(fd.Get(), 0) == 0) WriteFully(fd.Get(), std::to_string(::getpid()) + "\n");
   fd_ = std::move(fd);
   return Result::kTaken;
+}
+
+InstanceLock::~InstanceLock() {
+  if (fd_.Valid() && ::ftruncate(fd_.Get(), 0) != 0) Trace("InstanceLock could not empty %s", path_.c_str());
 }

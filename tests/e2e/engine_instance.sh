@@ -35,6 +35,7 @@ check "a killed engine leaves its socket" test -S "$socket"
 check "ctl finds no engine behind a stale socket" fails_with 1 ctl ping
 check "the next engine starts" start_engine
 has engine-err.txt "removing the stale control socket $socket"
+check "it says the last run did not end in order" seen "The last run did not end in order"
 answers_and_stops "and answers"
 check "its socket is gone" test ! -e "$socket"
 
@@ -65,4 +66,5 @@ check "an engine with a runtime folder starts" start_engine
 check "its socket is in the runtime folder" bash -c "test \"\$(stat -c %a run/zavotel/*.sock)\" = 600"
 check "the runtime folder's own folder is private" test "$(stat -c %a run/zavotel)" = 700
 answers_and_stops "ctl finds it there"
+check "clean stops are not taken for crashes" test "$(logged "The last run did not end in order")" -eq 1
 summary engine_instance engine.txt engine-err.txt second.txt a.txt b.txt
