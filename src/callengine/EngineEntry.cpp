@@ -75,6 +75,12 @@ std::string ForwardText(const CommandLine& line) {
 
 int Exit(Found found) { return found == Found::kForwarded ? 0 : 1; }
 
+int NotWritable(const std::string& root, const std::string& why) {
+  std::fprintf(stderr, "zavotel: the data folder %s cannot be written by this user (%s)\n", root.c_str(),
+               why.c_str());
+  return 1;
+}
+
 }  // namespace
 
 std::optional<DataFolders> OpenDataFolders(const DataFolders& folders) {
@@ -103,7 +109,7 @@ int RunEngineCommand(const CommandLine& line) {
   }
   if (found != Found::kNone) return Exit(found);
 
-  if (!folders.CreateMissing()) return 1;
+  if (!folders.CreateMissing()) return NotWritable(folders.Root(), "its folders cannot be made");
   InstanceLock lock(folders.Root());
   InstanceLock::Result taken = lock.TryTake();
   // Another copy is starting on this folder: hand it the argument instead.
@@ -113,6 +119,9 @@ int RunEngineCommand(const CommandLine& line) {
     if (found != Found::kNone) return Exit(found);
     std::this_thread::sleep_for(kLoserSlice);
     taken = lock.TryTake();
+  }
+  if (taken == InstanceLock::Result::kFailed) {
+    return NotWritable(folders.Root(), std::string("its ") + InstanceLock::kFileName + " cannot be made or locked");
   }
   if (taken != InstanceLock::Result::kTaken) {
     std::fprintf(stderr, "zavotel: another engine holds the data folder %s but does not answer\n",

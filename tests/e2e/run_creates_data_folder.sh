@@ -19,4 +19,8 @@ check "second run starts" start_engine --data "$data"
 check "second run exits cleanly" stop_engine
 check "owner's edit kept" grep -q '^nrings=6' "$data/settings.ini"
 check "bad option refused" fails "$zavotel" --bogus
+touch not-a-folder
+"$zavotel" --data not-a-folder/data >unwritable.txt 2>&1
+check "a data folder that cannot be made is refused" test $? -eq 1
+has unwritable.txt "the data folder .*not-a-folder/data cannot be written by this user"
 summary run_creates_data_folder engine.txt engine-err.txt
