@@ -52,10 +52,7 @@ Engine::~Engine() {
 int Engine::Run() {
   if (!loop_.IsValid()) return 1;
   log_.CallLog("Zavotel Run");
-  if (!start_.lastRunEndedInOrder) {
-    log_.LogError("The last run did not end in order (it was killed, it crashed or the machine stopped); "
-                  "calls it had were cut, and messages it was recording are kept as far as they were written");
-  }
+  for (const std::string &problem : start_.problems) log_.LogError(problem);
   // Files left in the list by the last run are levelled now.
   levelling_->SetListFilePath(PathJoin(folders_.Root(), kAutoGainListFile));
   loop_.SetMessageHandler([this](const LMessage &message) { return OnMessage(message); });

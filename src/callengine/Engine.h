@@ -36,7 +36,9 @@ struct EngineStart {
   CommandLine::Start mode = CommandLine::Start::kNormal;
   std::string argument;
   std::unique_ptr<ControlEndpoint> control;
-  bool lastRunEndedInOrder = true;
+  // Found while the data folder was opened; logged as errors once the
+  // engine runs.
+  std::vector<std::string> problems;
 };
 
 // The engine's main job: the SIP devices, one line and one call controller

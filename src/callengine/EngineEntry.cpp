@@ -14,6 +14,7 @@
 #include "core/InstanceLock.h"
 #include "core/LThread.h"
 #include "core/MainMessages.h"
+#include "core/UnreadableSettings.h"
 
 namespace {
 
@@ -83,7 +84,11 @@ int NotWritable(const std::string& root, const std::string& why) {
 
 }  // namespace
 
-std::optional<DataFolders> OpenDataFolders(const DataFolders& folders) {
+std::optional<DataFolders> OpenDataFolders(const DataFolders& folders, std::vector<std::string>* problems) {
+  if (std::string aside = SetAsideUnreadableSettings(folders.SettingsFile()); !aside.empty()) {
+    std::fprintf(stderr, "zavotel: %s\n", aside.c_str());
+    if (problems) problems->push_back(std::move(aside));
+  }
   if (!folders.CreateMissing() || !WriteFirstStartSettings(folders.SettingsFile())) {
     std::fprintf(stderr, "zavotel: the data folder %s could not be prepared (see above)\n",
                  folders.Root().c_str());
@@ -129,7 +134,12 @@ int RunEngineCommand(const CommandLine& line) {
     return 1;
   }
 
-  if (!OpenDataFolders(folders)) return 1;
+  std::vector<std::string> problems;
+  if (!lock.LastHolderEndedInOrder()) {
+    problems.emplace_back("The last run did not end in order (it was killed, it crashed or the machine stopped); "
+                          "calls it had were cut, and messages it was recording are kept as far as they were written");
+  }
+  if (!OpenDataFolders(folders, &problems)) return 1;
   std::string error;
   std::unique_ptr<ControlEndpoint> endpoint = ControlEndpoint::Open(places.listen, error);
   if (!endpoint) {
@@ -147,6 +157,6 @@ int RunEngineCommand(const CommandLine& line) {
   PrintFolder("control socket", endpoint->Path());
   std::fflush(stdout);
   EngineStart start{line.start, line.start == CommandLine::Start::kNormal ? text : "",
-                    std::move(endpoint), lock.LastHolderEndedInOrder()};
+                    std::move(endpoint), std::move(problems)};
   return Engine(folders, std::move(start)).Run();
 }

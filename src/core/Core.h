@@ -38,3 +38,4 @@
 #include "core/TextTrim.h"
 #include "core/Trace.h"
 #include "core/UniqueFd.h"
+#include "core/UnreadableSettings.h"

@@ -18,6 +18,16 @@ sed -i 's/^nrings=3/nrings=6/' "$data/settings.ini"
 check "second run starts" start_engine --data "$data"
 check "second run exits cleanly" stop_engine
 check "owner's edit kept" grep -q '^nrings=6' "$data/settings.ini"
+
+# Settings damaged beyond reading are kept aside, not buried under the
+# factory settings, and the owner is told.
+head -c 3000 /dev/urandom | tr -d '[' >"$data/settings.ini"
+cp "$data/settings.ini" damaged.ini
+check "a start on damaged settings" start_engine --data "$data"
+check "stops" stop_engine
+check "the damaged file is kept aside" cmp -s damaged.ini "$data/settings.ini.unreadable"
+has "$data/settings.ini" '^nrings=3'
+check "the owner is told" seen "The settings file .* could not be read (it holds no section)"
 check "bad option refused" fails "$zavotel" --bogus
 touch not-a-folder
 "$zavotel" --data not-a-folder/data >unwritable.txt 2>&1

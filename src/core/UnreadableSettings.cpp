@@ -1,0 +1,37 @@
+#include "core/UnreadableSettings.h"
+
+#include <cstdio>
+#include <optional>
+#include <sstream>
+
+#include "core/FileIo.h"
+
+namespace {
+
+// Enough to find a section in any settings file this system writes.
+constexpr std::size_t kLookedAtBytes = 1 << 20;
+
+bool HasSection(const std::string& text) {
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    const std::size_t start = line.find_first_not_of(" \t");
+    if (start != std::string::npos && line[start] == '[' && line.find(']', start) != std::string::npos)
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string SetAsideUnreadableSettings(const std::string& settingsFile) {
+  const std::optional<std::string> text = ReadFileText(settingsFile, kLookedAtBytes);
+  if (!text || text->find_first_not_of(" \t\r\n") == std::string::npos || HasSection(*text)) return {};
+  const std::string aside = settingsFile + ".unreadable";
+  if (std::rename(settingsFile.c_str(), aside.c_str()) != 0) {
+    return "The settings file " + settingsFile + " cannot be read (it holds no section) nor set aside; "
+           "the factory settings are used";
+  }
+  return "The settings file " + settingsFile + " could not be read (it holds no section): it was kept as " +
+         aside + " and the factory settings were written";
+}
