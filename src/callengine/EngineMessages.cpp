@@ -90,6 +90,7 @@ int64_t Engine::ControlCommand(int64_t command, const std::string &text) {
       if (text.empty()) break;
       log_.Log("ZAVAPISelectAnswerOGM ", text);
       ProfileWriteString(settings, "settings", "ogm", text);
+      status_.SetAnswerOgm(text);
       break;
     case 4:
       if (text.empty()) break;

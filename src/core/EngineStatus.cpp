@@ -22,6 +22,10 @@ void EngineStatus::SetOn(bool on) {
   Update([&](Snapshot& s) { s.on = on; });
 }
 
+void EngineStatus::SetAnswerOgm(std::string name) {
+  Update([&](Snapshot& s) { s.answerOgm = std::move(name); });
+}
+
 void EngineStatus::SetNewMessages(bool waiting) {
   Update([&](Snapshot& s) { s.newMessages = waiting; });
 }

@@ -22,6 +22,7 @@ class EngineStatus {
     std::array<bool, kShownLines> lineSetUp{};  // a line of that number is set up
     bool on = false;
     bool newMessages = false;
+    std::string answerOgm;       // [settings] "ogm" as last chosen
     std::string callerId;        // the caller-id pop-up, empty when closed
     std::string loadNotice;      // the last IVR program file handed over, then its outcome
     uint64_t loadNotices = 0;    // times it was set: a load may end with the text it had
@@ -55,6 +56,7 @@ class EngineStatus {
   void SetLineState(int64_t index, bool inCall);
   void SetLineSetUp(int64_t index, bool setUp);
   void SetOn(bool on);
+  void SetAnswerOgm(std::string name);
   void SetNewMessages(bool waiting);
   void SetCallerId(std::string text);
   void SetLoadNotice(std::string text);

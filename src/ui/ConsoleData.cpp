@@ -82,6 +82,7 @@ std::string StatusJson(const EngineStatus::Snapshot& status) {
       {"version", status.version},
       {"on", status.on},
       {"newMessages", status.newMessages},
+      {"answerOgm", status.answerOgm},
       {"lines", lines},
       {"linesSetUp", setUp},
       {"callerId", status.callerId},

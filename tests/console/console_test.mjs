@@ -160,6 +160,21 @@ await run("console_test", async () => {
   await page.waitForFunction(() => document.getElementById("onoff")?.textContent === "Answering On");
   assert.equal((await getJson("/api/status")).on, true);
 
+  say("the answer OGM chooser follows a choice made elsewhere; arrow keys choose once they rest");
+  const answerOgm = () => readFileSync(join(data, "settings.ini"), "latin1").match(/^ogm=(.*)$/m)?.[1];
+  writeFileSync(join(data, "OGMs", "Closed.ini"), "[ivr]\n");
+  await page.evaluate(() => document.dispatchEvent(new CustomEvent("ogms-changed")));
+  await page.waitForFunction(() => [...document.getElementById("ogm").options].some((o) => o.value === "Closed"));
+  await page.evaluate(async () => (await import("./api.js")).api("/api/ogms/select", { name: "Closed" }));
+  await page.waitForFunction(() => document.getElementById("ogm").value === "Closed");
+  await page.focus("#ogm");
+  await page.keyboard.press("ArrowDown");
+  await page.waitForTimeout(300);
+  assert.equal(answerOgm(), "Closed");
+  await page.waitForFunction(() => document.getElementById("ogm").value === "Default Answering Message");
+  for (let waited = 0; answerOgm() !== "Default Answering Message" && waited < 5000; waited += 100) await page.waitForTimeout(100);
+  assert.equal(answerOgm(), "Default Answering Message");
+
   say("the IVR program saved with a setting of its own, and loaded again");
   await page.click("#ivr-save");
   await dialog.waitFor({ state: "visible" });

@@ -85,6 +85,8 @@ function showStatus(status) {
   setNotice("devices", status.noDevicesNotice);
   setNotice("disk", status.diskNotice);
   showLoadNotice(status);
+  // Chosen elsewhere (another page, "zavotel ctl select-ogm"): read again.
+  if (lastStatus && status.answerOgm !== lastStatus.answerOgm && !ogmChoicePending) guarded(loadOgms)();
   if (ivr.loadProgress(status, lastStatus)) guarded(reloadAll)();
   lastStatus = status;
   document.dispatchEvent(new CustomEvent("engine-status", { detail: status }));
@@ -105,6 +107,34 @@ let unreadTimer = 0;
 function refreshUnreadSoon() {
   clearTimeout(unreadTimer);
   unreadTimer = setTimeout(() => commands.refreshUnread().catch(showError), MESSAGE_REFRESH_MS);
+}
+
+// Arrow keys on the closed chooser change it at every press: the OGM callers
+// hear is chosen once the keys rest (or at Enter, or when it loses focus).
+const OGM_KEYS_REST_MS = 900;
+let ogmChoicePending = 0;
+let ogmKeyedAt = 0;
+
+function chooseOgmNow() {
+  clearTimeout(ogmChoicePending);
+  ogmChoicePending = 0;
+  return api("/api/ogms/select", { name: $("ogm").value });
+}
+
+function ogmChanged() {
+  if (Date.now() - ogmKeyedAt > 250) return guarded(chooseOgmNow)();
+  clearTimeout(ogmChoicePending);
+  ogmChoicePending = setTimeout(guarded(chooseOgmNow), OGM_KEYS_REST_MS);
+}
+
+function wireOgmChooser() {
+  const select = $("ogm");
+  select.addEventListener("keydown", (event) => {
+    ogmKeyedAt = Date.now();
+    if (event.key === "Enter" && ogmChoicePending) guarded(chooseOgmNow)();
+  });
+  select.addEventListener("change", ogmChanged);
+  select.addEventListener("blur", () => ogmChoicePending && guarded(chooseOgmNow)());
 }
 
 async function loadOgms() {
@@ -173,7 +203,7 @@ function listen() {
 
 function wire() {
   const click = (id, action) => $(id).addEventListener("click", guarded(action));
-  $("ogm").addEventListener("change", guarded(() => api("/api/ogms/select", { name: $("ogm").value })));
+  wireOgmChooser();
   for (const event of ["ogms-changed", "ogm-saved"]) document.addEventListener(event, guarded(loadOgms));
   document.addEventListener("mailboxes-changed", guarded(() => commands.loadMailboxes()));
   // From what the button shows: the engine's status event may come later.
