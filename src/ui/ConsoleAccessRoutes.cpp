@@ -58,7 +58,8 @@ void PostAccess(ConsoleServer::State& state, const Request& request, Response& r
   const bool passwordSet = state.sessions.HasPassword();
   if (std::optional<SettingsRefusal> refusal = console_access::Check(*body, state.config.address, passwordSet, change))
     return RefuseField(response, 400, *refusal);
-  if (passwordSet && change.ChangesPassword() && !PasswordRight(state, response, change.current, 400, "current"))
+  if (passwordSet && change.ChangesPassword() &&
+      !PasswordRight(state, request, response, change.current, 400, "current"))
     return;
   const std::string hash = change.password.empty() ? "" : console_password::Hash(change.password);
   if (!change.password.empty() && hash.empty()) return Refuse(response, 500, "The password could not be stored.");

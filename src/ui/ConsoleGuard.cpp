@@ -45,19 +45,20 @@ bool ChangeOnMain(ConsoleServer::State& state, std::function<bool()> change) {
   return state.host.onMain([change = std::move(change), done] { *done = change(); }) && *done;
 }
 
-bool PasswordRight(ConsoleServer::State& state, httplib::Response& response, const std::string& password,
-                   int wrongStatus, const std::string& field) {
-  if (const uint64_t wait = state.sessions.LoginWaitMs(); wait > 0) {
+bool PasswordRight(ConsoleServer::State& state, const httplib::Request& request, httplib::Response& response,
+                   const std::string& password, int wrongStatus, const std::string& field) {
+  const std::string& client = request.remote_addr;
+  if (const uint64_t wait = state.sessions.LoginWaitMs(client); wait > 0) {
     response.set_header("Retry-After", std::to_string((wait + 999) / 1000));
     RefuseField(response, 429, field, "too many wrong passwords; try again later");
     return false;
   }
   if (!state.sessions.PasswordMatches(password)) {
-    state.sessions.LoginFailed();
+    state.sessions.LoginFailed(client);
     RefuseField(response, wrongStatus, field, "wrong password");
     return false;
   }
-  state.sessions.LoginSucceeded();
+  state.sessions.LoginSucceeded(client);
   return true;
 }
 

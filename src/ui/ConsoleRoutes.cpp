@@ -48,7 +48,7 @@ void PostLogin(ConsoleServer::State& state, const Request& request, Response& re
   if (!state.config.loginRequired) return Refuse(response, 400, "no login is needed here");
   const std::optional<std::string> password = console_request::LoginPassword(request.body);
   if (!password) return Refuse(response, 400, "the login needs a password");
-  if (PasswordRight(state, response, *password, 401, "")) OpenSession(state, response, true);
+  if (PasswordRight(state, request, response, *password, 401, "")) OpenSession(state, response, true);
 }
 
 void PostLogout(ConsoleServer::State& state, const Request& request, Response& response) {

@@ -115,10 +115,11 @@ bool ChangeOnMain(ConsoleServer::State& state, std::function<bool()> change);
 // The task owns what it uses: it may still run later.
 bool RunOnMain(ConsoleServer::State& state, httplib::Response& response, std::function<void()> task);
 // Whether `password` is the console's, slowed down after failures (the
-// login's and the Console access page's alike); otherwise the refusal is
-// answered beside `field`: 429 while a wait runs, else `wrongStatus`.
-bool PasswordRight(ConsoleServer::State& state, httplib::Response& response, const std::string& password,
-                   int wrongStatus, const std::string& field);
+// login's and the Console access page's alike, for the request's client
+// address); otherwise the refusal is answered beside `field`: 429 while a
+// wait runs, else `wrongStatus`.
+bool PasswordRight(ConsoleServer::State& state, const httplib::Request& request, httplib::Response& response,
+                   const std::string& password, int wrongStatus, const std::string& field);
 // The live session's id from the request's cookie, "" when none.
 std::string SessionOf(ConsoleServer::State& state, const httplib::Request& request);
 

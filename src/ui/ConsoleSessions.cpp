@@ -1,14 +1,26 @@
 #include "ui/ConsoleSessions.h"
 
+#include <arpa/inet.h>
 #include <openssl/crypto.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "ui/ConsolePassword.h"
 
 namespace {
 constexpr size_t kSecretBytes = 32;
+
+// One machine's IPv6 addresses share their first 64 bits, so a guesser
+// cannot pass over its wait by moving inside its own network.
+std::string ClientKey(const std::string& address) {
+  in6_addr ip{};
+  if (::inet_pton(AF_INET6, address.c_str(), &ip) != 1 || IN6_IS_ADDR_V4MAPPED(&ip)) return address;
+  std::memset(ip.s6_addr + 8, 0, 8);
+  char text[INET6_ADDRSTRLEN] = {};
+  return ::inet_ntop(AF_INET6, &ip, text, sizeof text) ? text : address;
 }
+}  // namespace
 
 bool SameSecret(const std::string& a, const std::string& b) {
   return !a.empty() && a.size() == b.size() && CRYPTO_memcmp(a.data(), b.data(), a.size()) == 0;
@@ -67,22 +79,31 @@ void ConsoleSessions::ChangePassword(std::string passwordHash, const std::string
   std::erase_if(sessions_, [&keep](const auto& entry) { return entry.first != keep; });
 }
 
-uint64_t ConsoleSessions::LoginWaitMs() const {
+uint64_t ConsoleSessions::LoginWaitMs(const std::string& client) const {
   const uint64_t now = clock_.TickCount();
   std::lock_guard<std::mutex> hold(mutex_);
-  return nextAttempt_ > now ? nextAttempt_ - now : 0;
+  const auto found = failures_.find(ClientKey(client));
+  if (found == failures_.end()) return 0;
+  return found->second.nextAttempt > now ? found->second.nextAttempt - now : 0;
 }
 
-void ConsoleSessions::LoginFailed() {
+void ConsoleSessions::LoginFailed(const std::string& client) {
+  const uint64_t now = clock_.TickCount();
   std::lock_guard<std::mutex> hold(mutex_);
-  if (++failures_ < kFreeFailures) return;
-  const int doublings = std::min(failures_ - kFreeFailures, 6);
-  const uint64_t wait = std::min(kFirstWaitMs << doublings, kMaxWaitMs);
-  nextAttempt_ = clock_.TickCount() + wait;
+  const std::string key = ClientKey(client);
+  if (!failures_.contains(key) && failures_.size() >= kMaxClients) {
+    failures_.erase(std::min_element(failures_.begin(), failures_.end(), [](const auto& a, const auto& b) {
+      return a.second.last < b.second.last;
+    }));
+  }
+  Failures& failures = failures_[key];
+  failures.last = now;
+  if (++failures.count < kFreeFailures) return;
+  const int doublings = std::min(failures.count - kFreeFailures, 6);
+  failures.nextAttempt = now + std::min(kFirstWaitMs << doublings, kMaxWaitMs);
 }
 
-void ConsoleSessions::LoginSucceeded() {
+void ConsoleSessions::LoginSucceeded(const std::string& client) {
   std::lock_guard<std::mutex> hold(mutex_);
-  failures_ = 0;
-  nextAttempt_ = 0;
+  failures_.erase(ClientKey(client));
 }

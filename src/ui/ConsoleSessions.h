@@ -11,7 +11,8 @@
 
 // The console's sessions (a random id in a cookie, with a random token the
 // page sends back on every state-changing request), the password they are
-// opened with and the slow-down of password guesses. Called from the
+// opened with and the slow-down of password guesses, counted per client
+// address so a stranger's guesses do not lock out the owner. Called from the
 // server's request threads.
 class ConsoleSessions {
  public:
@@ -22,6 +23,9 @@ class ConsoleSessions {
   static constexpr int kFreeFailures = 3;
   static constexpr uint64_t kFirstWaitMs = 1000;
   static constexpr uint64_t kMaxWaitMs = 60000;
+  // Addresses with failures on record; beyond it the one that failed least
+  // recently is forgotten.
+  static constexpr size_t kMaxClients = 256;
 
   struct Session {
     std::string id;
@@ -46,10 +50,10 @@ class ConsoleSessions {
   // `keep` ends.
   void ChangePassword(std::string passwordHash, const std::string& keep);
 
-  // Milliseconds until the next login attempt may be tried; 0 now.
-  uint64_t LoginWaitMs() const;
-  void LoginFailed();
-  void LoginSucceeded();
+  // Milliseconds until `client` (its address) may try a password again; 0 now.
+  uint64_t LoginWaitMs(const std::string& client) const;
+  void LoginFailed(const std::string& client);
+  void LoginSucceeded(const std::string& client);
 
  private:
   struct Entry {
@@ -59,9 +63,13 @@ class ConsoleSessions {
   const LClock& clock_;
   mutable std::mutex mutex_;
   std::map<std::string, Entry> sessions_;
+  struct Failures {
+    int count = 0;
+    uint64_t last = 0;
+    uint64_t nextAttempt = 0;
+  };
   std::string passwordHash_;
-  int failures_ = 0;
-  uint64_t nextAttempt_ = 0;
+  std::map<std::string, Failures> failures_;  // by ClientKey
 };
 
 // Equal secrets, compared in time that does not depend on where they differ.
