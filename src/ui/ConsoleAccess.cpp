@@ -1,6 +1,7 @@
 #include "ui/ConsoleAccess.h"
 
 #include "ui/ConsoleConfig.h"
+#include "ui/ConsolePassword.h"
 
 namespace console_access {
 namespace {
@@ -19,6 +20,8 @@ std::optional<SettingsRefusal> CheckPasswords(const json& body, bool passwordSet
     if (!Password(body, key)) return SettingsRefusal{kPasswordTooLong, key};
   change.password = *Password(body, "password");
   change.current = *Password(body, "current");
+  if (!change.password.empty() && !console_password::LongEnough(change.password))
+    return SettingsRefusal{console_password::kTooShort, "password"};
   if (change.password != *Password(body, "again")) return SettingsRefusal{"The two passwords differ.", "again"};
   const json remove = body.value("remove", json(false));
   if (!remove.is_boolean()) return SettingsRefusal{"expected true or false", "remove"};

@@ -23,7 +23,8 @@ struct Change {
 };
 
 // `address`: where the console listens now; `passwordSet`: whether it has a
-// password. Whether `current` is right is the caller's to check.
+// usable password (one typed into settings.ini by hand is not, and is
+// replaced without the current one). Whether `current` is right is the caller's to check.
 std::optional<SettingsRefusal> Check(const nlohmann::json& body, const std::string& address, bool passwordSet,
                                      Change& change);
 

@@ -27,7 +27,8 @@ json AccessJson(ConsoleServer::State& state) {
             {"password", ""},
             {"again", ""},
             {"remove", false},
-            {"passwordSet", state.sessions.HasPassword()},
+            {"passwordSet", state.sessions.PasswordUsable()},
+            {"passwordUnusable", state.sessions.HasPassword() && !state.sessions.PasswordUsable()},
             {"answersAt", ConsoleUrl(state.config.address, state.port, state.tls)},
             {"https", state.tls}}}};
 }
@@ -55,7 +56,7 @@ void PostAccess(ConsoleServer::State& state, const Request& request, Response& r
   const std::optional<json> body = SettingsBody(request, response);
   if (!body) return;
   console_access::Change change;
-  const bool passwordSet = state.sessions.HasPassword();
+  const bool passwordSet = state.sessions.PasswordUsable();
   if (std::optional<SettingsRefusal> refusal = console_access::Check(*body, state.config.address, passwordSet, change))
     return RefuseField(response, 400, *refusal);
   if (passwordSet && change.ChangesPassword() &&

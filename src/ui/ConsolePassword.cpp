@@ -62,6 +62,30 @@ std::optional<std::vector<std::string_view>> Fields(std::string_view stored) {
   return fields;
 }
 
+// A stored hash's parts.
+struct Stored {
+  int iterations = 0;
+  std::vector<unsigned char> salt;
+  std::vector<unsigned char> hash;
+};
+
+std::optional<Stored> Parse(std::string_view stored) {
+  std::optional<std::vector<std::string_view>> fields = Fields(stored);
+  if (!fields || (*fields)[0] != kScheme) return std::nullopt;
+  Stored parsed;
+  const std::string_view count = (*fields)[1];
+  auto [end, error] = std::from_chars(count.data(), count.data() + count.size(), parsed.iterations);
+  if (error != std::errc() || end != count.data() + count.size() || parsed.iterations < kMinIterations ||
+      parsed.iterations > kMaxIterations)
+    return std::nullopt;
+  std::optional<std::vector<unsigned char>> salt = FromHex((*fields)[2]);
+  std::optional<std::vector<unsigned char>> hash = FromHex((*fields)[3]);
+  if (!salt || !hash || hash->size() != kHashBytes) return std::nullopt;
+  parsed.salt = std::move(*salt);
+  parsed.hash = std::move(*hash);
+  return parsed;
+}
+
 }  // namespace
 
 std::string Hash(std::string_view password, int iterations) {
@@ -81,20 +105,19 @@ std::string RandomHex(size_t bytes) {
 }
 
 bool Verify(std::string_view password, std::string_view stored) {
-  std::optional<std::vector<std::string_view>> fields = Fields(stored);
-  if (!fields || (*fields)[0] != kScheme) return false;
-  int iterations = 0;
-  const std::string_view count = (*fields)[1];
-  auto [end, error] = std::from_chars(count.data(), count.data() + count.size(), iterations);
-  if (error != std::errc() || end != count.data() + count.size() || iterations < kMinIterations ||
-      iterations > kMaxIterations)
-    return false;
-  std::optional<std::vector<unsigned char>> salt = FromHex((*fields)[2]);
-  std::optional<std::vector<unsigned char>> expected = FromHex((*fields)[3]);
-  if (!salt || !expected || expected->size() != kHashBytes) return false;
+  const std::optional<Stored> parsed = Parse(stored);
+  if (!parsed) return false;
   std::optional<std::vector<unsigned char>> actual =
-      Derive(password, *salt, iterations, expected->size());
-  return actual && CRYPTO_memcmp(actual->data(), expected->data(), expected->size()) == 0;
+      Derive(password, parsed->salt, parsed->iterations, parsed->hash.size());
+  return actual && CRYPTO_memcmp(actual->data(), parsed->hash.data(), parsed->hash.size()) == 0;
+}
+
+bool IsStored(std::string_view stored) { return Parse(stored).has_value(); }
+
+bool LongEnough(std::string_view password) {
+  const auto starts = std::count_if(password.begin(), password.end(),
+                                    [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+  return static_cast<size_t>(starts) >= kMinLength;
 }
 
 }  // namespace console_password

@@ -65,6 +65,11 @@ bool ConsoleSessions::HasPassword() const {
   return !passwordHash_.empty();
 }
 
+bool ConsoleSessions::PasswordUsable() const {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return console_password::IsStored(passwordHash_);
+}
+
 // The slow derivation runs outside the lock, on a copy.
 bool ConsoleSessions::PasswordMatches(std::string_view password) const {
   std::unique_lock<std::mutex> hold(mutex_);

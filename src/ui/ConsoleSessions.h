@@ -44,6 +44,8 @@ class ConsoleSessions {
   void Close(const std::string& id);
 
   bool HasPassword() const;
+  // Whether the password set is a stored hash, which a login can match.
+  bool PasswordUsable() const;
   // Whether `password` is the one set; false while none is.
   bool PasswordMatches(std::string_view password) const;
   // A new password ("" removes it) takes effect at once: every session but

@@ -90,7 +90,12 @@ bool ReadSecretLine(const char* prompt, std::string& line) {
 
 int RunConsolePasswordCommand(const std::string& settingsFile) {
   std::string password;
-  if (!ReadSecretLine("New console password (empty removes it): ", password)) password.clear();
+  if (!ReadSecretLine("New console password (at least 8 characters; empty removes it): ", password))
+    password.clear();
+  if (!password.empty() && !console_password::LongEnough(password)) {
+    std::fprintf(stderr, "zavotel console-password: %s Nothing changed.\n", console_password::kTooShort);
+    return 1;
+  }
   if (::isatty(STDIN_FILENO) && !password.empty()) {
     std::string again;
     ReadSecretLine("The same again: ", again);

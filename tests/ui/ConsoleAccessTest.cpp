@@ -45,35 +45,38 @@ TEST_F(ConsoleAccessTest, RefusalsNameTheirFieldAndASetPasswordNeedsTheCurrentOn
       {{{"address", "127.0.0.1"}, {"port", 0}}, "port"},
       {{{"address", "127.0.0.1"}, {"port", 65536}}, "port"},
       {{{"address", "127.0.0.1"}, {"port", "8080"}}, "port"},
-      {{{"address", "0.0.0.0"}, {"port", port}, {"password", "a"}, {"again", "b"}}, "again"},
+      {{{"address", "0.0.0.0"}, {"port", port}, {"password", "password a"}, {"again", "password b"}}, "again"},
+      {{{"address", "0.0.0.0"}, {"port", port}, {"password", "short"}, {"again", "short"}}, "password"},
   };
   for (const auto& row : without) ExpectRefused(kPath, row.body.dump(), row.field);
   EXPECT_TRUE(StoredHash().empty());
 
   // Set here, the password counts from now on.
-  EXPECT_TRUE(Save({{"password", "first"}, {"again", "first"}})["passwordSet"]);
-  EXPECT_TRUE(console_password::Verify("first", StoredHash()));
+  EXPECT_TRUE(Save({{"password", "first password"}, {"again", "first password"}})["passwordSet"]);
+  EXPECT_TRUE(console_password::Verify("first password", StoredHash()));
   const struct {
     json body;
     const char* field;
   } with[] = {
-      {{{"address", "127.0.0.1"}, {"port", port}, {"password", "new"}, {"again", "new"}}, "current"},
-      {{{"address", "127.0.0.1"}, {"port", port}, {"password", "new"}, {"again", "new"}, {"current", "guess"}},
+      {{{"address", "127.0.0.1"}, {"port", port}, {"password", "new password"}, {"again", "new password"}},
        "current"},
-      {{{"address", "0.0.0.0"}, {"port", port}, {"remove", true}, {"current", "first"}}, "remove"},
+      {{{"address", "127.0.0.1"}, {"port", port}, {"password", "new password"}, {"again", "new password"},
+        {"current", "guess"}},
+       "current"},
+      {{{"address", "0.0.0.0"}, {"port", port}, {"remove", true}, {"current", "first password"}}, "remove"},
   };
   for (const auto& row : with) ExpectRefused(kPath, row.body.dump(), row.field);
-  EXPECT_TRUE(console_password::Verify("first", StoredHash()));
+  EXPECT_TRUE(console_password::Verify("first password", StoredHash()));
   EXPECT_EQ(moves_, 0);
 
   // Wrong guesses wait like logins, even before the right one.
   for (int i = 1; i < ConsoleSessions::kFreeFailures; ++i)
     ExpectRefused(kPath, with[1].body.dump(), "current");
   json right = with[1].body;
-  right["current"] = "first";
+  right["current"] = "first password";
   EXPECT_EQ(PostJson(kPath, right)->status, 429);
   clock_.Advance(ConsoleSessions::kFirstWaitMs);
-  EXPECT_FALSE(Save({{"remove", true}, {"current", "first"}})["passwordSet"]);
+  EXPECT_FALSE(Save({{"remove", true}, {"current", "first password"}})["passwordSet"]);
   EXPECT_TRUE(StoredHash().empty());
 }
 
@@ -93,12 +96,25 @@ TEST_F(ConsoleAccessTest, ANewPasswordCountsAtOnceAndEndsEveryOtherSession) {
   session_ = {mine, json::parse(client_->Get("/api/session", {{"Cookie", mine}})->body)["token"].get<std::string>()};
   headers_ = {{"Cookie", session_.cookie}, {"X-Console-Token", session_.token}};
 
-  Save({{"current", "old"}, {"password", "new"}, {"again", "new"}});
+  Save({{"current", "old"}, {"password", "new password"}, {"again", "new password"}});
   EXPECT_EQ(client_->Get("/api/status", {{"Cookie", other}})->status, 401) << "the other session lives on";
   EXPECT_EQ(client_->Get("/api/status", {{"Cookie", mine}})->status, 200);
   EXPECT_EQ(login("old").first, 401);
-  EXPECT_EQ(login("new").first, 200);
-  EXPECT_TRUE(console_password::Verify("new", StoredHash()));
+  EXPECT_EQ(login("new password").first, 200);
+  EXPECT_TRUE(console_password::Verify("new password", StoredHash()));
+}
+
+// No login matches a password typed into the file by hand: a new one
+// replaces it without it.
+TEST_F(ConsoleAccessTest, APasswordTypedIntoTheFileIsReplacedWithoutIt) {
+  ConsoleConfig config;
+  config.passwordHash = "secret1";
+  OpenConsole(config);
+  const json values = json::parse(client_->Get(kPath, headers_)->body)["values"];
+  EXPECT_FALSE(values["passwordSet"]);
+  EXPECT_TRUE(values["passwordUnusable"]);
+  EXPECT_TRUE(Save({{"password", "new password"}, {"again", "new password"}})["passwordSet"]);
+  EXPECT_TRUE(console_password::Verify("new password", StoredHash()));
 }
 
 TEST_F(ConsoleAccessTest, ANewAddressOrPortMovesTheConsoleOnceAnswered) {
@@ -108,7 +124,8 @@ TEST_F(ConsoleAccessTest, ANewAddressOrPortMovesTheConsoleOnceAnswered) {
   EXPECT_EQ(moved["movedTo"], "http://127.0.0.1:" + std::to_string(port) + "/");
   EXPECT_EQ(moves_, 1);
   EXPECT_EQ(ProfileReadInt(File(), "console", "port", 0), port);
-  const std::string network = Save({{"address", "0.0.0.0"}, {"password", "pw"}, {"again", "pw"}})["movedTo"];
+  const std::string network =
+      Save({{"address", "0.0.0.0"}, {"password", "password"}, {"again", "password"}})["movedTo"];
   EXPECT_TRUE(network.starts_with("https://") && network.ends_with(":" + std::to_string(opened_->Port()) + "/"))
       << network;
   EXPECT_EQ(moves_, 2);

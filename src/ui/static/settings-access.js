@@ -13,7 +13,8 @@ const FIELDS = [
   { key: "port", label: "First port", kind: "number", min: 1, max: 65535,
     hint: "the console moves there when saved; at engine start a taken port passes to the next free one" },
   { key: "current", label: "Current password", kind: "password", hint: "needed to change or remove the password" },
-  { key: "password", label: "New password", kind: "password", hint: "leave empty to keep the password as it is" },
+  { key: "password", label: "New password", kind: "password",
+    hint: "at least 8 characters; leave empty to keep the password as it is" },
   { key: "again", label: "New password again", kind: "password" },
   { key: "remove", label: "Remove the password", kind: "check",
     hint: "only while only this machine may open the console" },
@@ -37,7 +38,10 @@ function wire(form) {
   address.addEventListener("change", follow);
   return (values) => {
     now.textContent = `The console answers at ${values.answersAt} (${values.https ? "HTTPS" : "plain HTTP"}). ` +
-      (values.passwordSet ? "A password is set." : "No password is set.");
+      (values.passwordSet ? "A password is set."
+        : values.passwordUnusable ? "The password in settings.ini was not set by zavotel, so no login matches it: " +
+          "enter a new one."
+        : "No password is set.");
     for (const key of ["current", "remove"]) form.controls[key].closest(".form-field").hidden = !values.passwordSet;
     follow();
     moved.hidden = !values.movedTo;
