@@ -202,14 +202,22 @@ ConsoleHost Engine::MakeConsoleHost() {
 
 void Engine::OpenConsole() {
   ConsoleStart start = StartConsole(MakeConsoleHost());
+  for (const std::string &warning : start.warnings) ReportConsoleProblem(warning);
   if (!start.server) {
-    std::fprintf(stderr, "zavotel: no web console: %s\n", start.error.c_str());
+    ReportConsoleProblem("no web console: " + start.error);
     return;
   }
   console_ = std::move(start.server);
   status_.SetConsoleAddress(console_->Address());
   std::printf("Console at %s\n", console_->Address().c_str());
   std::fflush(stdout);
+}
+
+// On the terminal (the journal under systemd) and in the system log, which
+// the owner reads in the console's Logs.
+void Engine::ReportConsoleProblem(const std::string &text) {
+  std::fprintf(stderr, "zavotel: %s\n", text.c_str());
+  log_.LogError(text);
 }
 
 void Engine::MoveConsole() {

@@ -133,6 +133,7 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   int64_t OnMessage(const LMessage &message);
   // Starts the web console after the control server and says where it is.
   void OpenConsole();
+  void ReportConsoleProblem(const std::string &text);
   // What the console reaches of the engine.
   ConsoleHost MakeConsoleHost();
   // To where its Console access page saved, or back where it was.

@@ -13,12 +13,26 @@
 
 namespace {
 
-// The installed pages for an installed engine, else the source folder's.
-std::string PagesFolder() {
+// An engine run from its build folder serves the pages from the source
+// folder; any other, those installed beside it (<prefix>/bin/zavotel,
+// <prefix>/share/zavotel/console).
+std::filesystem::path PagesFolder() {
   std::error_code error;
   const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (!error && program.parent_path() == ZAVOTEL_INSTALLED_BINDIR) return ZAVOTEL_INSTALLED_PAGES;
-  return ZAVOTEL_CONSOLE_PAGES;
+  const std::string where = program.parent_path().string() + "/";
+  if (error || where.rfind(ZAVOTEL_BUILD_DIR "/", 0) == 0) return ZAVOTEL_CONSOLE_PAGES;
+  return (program.parent_path() / ZAVOTEL_PAGES_FROM_BINDIR).lexically_normal();
+}
+
+// Without them every page answers 404 while the engine says where the
+// console is.
+std::string MissingPages(const std::filesystem::path& pages) {
+  std::error_code error;
+  if (std::filesystem::is_regular_file(pages / "index.html", error)) return "";
+  const std::filesystem::path prefix = pages.parent_path().parent_path().parent_path();
+  return "the console's pages are missing (no index.html in " + pages.string() +
+         "), so every page answers \"not found\"; install them with the program: cmake --install <build folder> "
+         "--prefix " + prefix.string();
 }
 
 ConsoleStart Start(ConsoleHost host, ConsoleConfig config) {
@@ -33,14 +47,20 @@ ConsoleStart Start(ConsoleHost host, ConsoleConfig config) {
 }
 
 ConsoleConfig ReadConfig(const ConsoleHost& host) {
-  return ConsoleConfig::Read(host.folders.SettingsFile(), host.folders.Root(), PagesFolder());
+  return ConsoleConfig::Read(host.folders.SettingsFile(), host.folders.Root(), PagesFolder().string());
 }
 
 }  // namespace
 
 ConsoleStart StartConsole(ConsoleHost host) {
   ConsoleConfig config = ReadConfig(host);
-  return Start(std::move(host), std::move(config));
+  std::vector<std::string> warnings;
+  if (std::string missing = MissingPages(config.staticFolder); !missing.empty()) warnings.push_back(missing);
+  if (!config.passwordHash.empty() && !console_password::IsStored(config.passwordHash))
+    warnings.emplace_back(console_password::kNotStored);
+  ConsoleStart start = Start(std::move(host), std::move(config));
+  start.warnings = std::move(warnings);
+  return start;
 }
 
 ConsoleStart MoveConsole(ConsoleHost host, std::unique_ptr<ConsoleServer> running) {

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ui/ConsoleServer.h"
 
@@ -10,6 +11,9 @@
 struct ConsoleStart {
   std::unique_ptr<ConsoleServer> server;  // null when it could not start
   std::string error;
+  // What the owner should put right though it started (the pages missing, a
+  // password typed into the file by hand).
+  std::vector<std::string> warnings;
 };
 ConsoleStart StartConsole(ConsoleHost host);
 // Moves the console to what [console] says now, on exactly its port:
