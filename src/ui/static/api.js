@@ -2,6 +2,10 @@
 // change, and errors as exceptions carrying the server's own text.
 let token = "";
 
+// What a request that reached no engine says (the browser's own words name
+// no cause), and the banner while the event stream is lost.
+export const NOT_ANSWERING = "The engine is not answering: the page shows what it last knew";
+
 export class ApiError extends Error {
   // `field`: the form field a refusal belongs beside, when the server names one.
   constructor(status, text, field = "") {
@@ -53,13 +57,21 @@ async function request(path, body) {
       options.body = JSON.stringify(body);
     }
   }
-  let response = await fetch(path, options);
+  let response = await send(path, options);
   if (response.status === 403 && body !== undefined && (await renewSession(response.clone()))) {
     options.headers["X-Console-Token"] = token;
-    response = await fetch(path, options);
+    response = await send(path, options);
   }
   if (!response.ok) throw await errorOf(response);
   return response;
+}
+
+async function send(path, options) {
+  try {
+    return await fetch(path, options);
+  } catch {
+    throw new ApiError(0, NOT_ANSWERING);
+  }
 }
 
 // A session the engine no longer knows (it restarted, or another console on
@@ -76,8 +88,8 @@ async function renewSession(refused) {
   return renewing;
 }
 
-async function openSession() {
-  const session = await fetch("/api/session", { credentials: "same-origin" });
+export async function openSession() {
+  const session = await send("/api/session", { credentials: "same-origin" });
   if (session.status === 401) location.reload();
   if (!session.ok) return false;
   token = (await session.json()).token;

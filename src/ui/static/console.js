@@ -1,6 +1,6 @@
 // The main console: logs in when asked, follows the engine's event stream
 // and wires the controls to the commands.
-import { api, ApiError, setToken } from "./api.js";
+import { api, ApiError, NOT_ANSWERING, openSession, setToken } from "./api.js";
 import * as commands from "./commands.js";
 import * as ivr from "./ivr.js";
 import { bindKeys } from "./keys.js";
@@ -173,14 +173,43 @@ function appendLog(entry) {
   if (followLog) view.scrollTop = view.scrollHeight;
 }
 
+// The event stream lost this long shows that the page may be out of date.
+// A stream the engine refused (its restart ended the session) is opened
+// again as often, with a new session or, where one is needed, the login.
+const LOST_MS = 4000;
+let lostTimer = 0;
+let streamOpened = false;
+
+function showLost(lost) {
+  const banner = $("engine-lost");
+  banner.textContent = NOT_ANSWERING;
+  banner.hidden = !lost;
+  $("console").classList.toggle("stale", lost);
+}
+
+async function listenAgain() {
+  try {
+    if (await openSession()) return listen();
+  } catch {
+    // still not answering
+  }
+  setTimeout(listenAgain, LOST_MS);
+}
+
 function listen() {
   const events = new EventSource("/api/events");
   // A console moving away ends the stream; this page is left behind.
   document.addEventListener("console-moved", () => events.close(), { once: true });
-  let opened = false;
   events.addEventListener("open", () => {
-    if (opened) guarded(reloadAll)(); // after a reconnect: what changed meanwhile
-    opened = true;
+    clearTimeout(lostTimer);
+    lostTimer = 0;
+    showLost(false);
+    if (streamOpened) guarded(reloadAll)(); // after a reconnect: what changed meanwhile
+    streamOpened = true;
+  });
+  events.addEventListener("error", () => {
+    lostTimer ||= setTimeout(() => showLost(true), LOST_MS);
+    if (events.readyState === EventSource.CLOSED) setTimeout(listenAgain, LOST_MS);
   });
   const on = (name, handle) =>
     events.addEventListener(name, (event) => {
