@@ -29,10 +29,11 @@ std::filesystem::path PagesFolder() {
 std::string MissingPages(const std::filesystem::path& pages) {
   std::error_code error;
   if (std::filesystem::is_regular_file(pages / "index.html", error)) return "";
+  const std::string missing = "the console's pages are missing (no index.html in " + pages.string() +
+                              "), so every page answers \"not found\"";
+  if (pages == ZAVOTEL_CONSOLE_PAGES) return missing;
   const std::filesystem::path prefix = pages.parent_path().parent_path().parent_path();
-  return "the console's pages are missing (no index.html in " + pages.string() +
-         "), so every page answers \"not found\"; install them with the program: cmake --install <build folder> "
-         "--prefix " + prefix.string();
+  return missing + "; install them with the program: cmake --install <build folder> --prefix " + prefix.string();
 }
 
 ConsoleStart Start(ConsoleHost host, ConsoleConfig config) {

@@ -32,24 +32,6 @@ TEST(ConsoleSessionsTest, AStrangersGuessesDoNotDelayAnotherAddress) {
   }
 }
 
-TEST(ConsoleSessionsTest, TheWaitDoublesUpToTheMostAndASuccessForgivesIt) {
-  ManualClock clock;
-  ConsoleSessions sessions(clock, "");
-  const std::string client = "192.0.2.7";
-  FailUntilWaiting(sessions, client);
-  uint64_t wait = ConsoleSessions::kFirstWaitMs;
-  for (int i = 0; i < 10; ++i) {
-    EXPECT_EQ(sessions.LoginWaitMs(client), wait) << i;
-    clock.Advance(wait);
-    sessions.LoginFailed(client);
-    wait = std::min(wait * 2, ConsoleSessions::kMaxWaitMs);
-  }
-  sessions.LoginSucceeded(client);
-  EXPECT_EQ(sessions.LoginWaitMs(client), 0u);
-  sessions.LoginFailed(client);
-  EXPECT_EQ(sessions.LoginWaitMs(client), 0u) << "the free failures start again";
-}
-
 TEST(ConsoleSessionsTest, ManyAddressesForgetTheOldestFirst) {
   ManualClock clock;
   ConsoleSessions sessions(clock, "");
