@@ -65,6 +65,11 @@ int RunControlCommand(const CommandLine& line) {
     std::fprintf(stderr, "zavotel ctl: %s (try zavotel help)\n", parsed.error.c_str());
     return 2;
   }
+  std::error_code ignored;
+  if (parsed.message.id == WM_LOADIVRFILE && !std::filesystem::is_regular_file(parsed.message.text, ignored)) {
+    std::fprintf(stderr, "zavotel ctl: no IVR program file %s\n", parsed.message.text.c_str());
+    return 1;
+  }
   const std::string root = DataRootChoice::FromEnvironment(line.dataOption, false).Root();
   const ControlOutcome outcome =
       SendControlRequest(ControlSocketPlacesHere(root).lookups, parsed.message, kReplyTimeoutMs);

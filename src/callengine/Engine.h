@@ -53,6 +53,10 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   static constexpr uint64_t kLineSetUpMs = 1000;
   // Lines are rebuilt this long after a program was loaded or a new one begun.
   static constexpr uint64_t kLineRebuildAfterLoadMs = 1750;
+  // After a load, calls in progress are waited for this long at most, looked
+  // at this often, before the lines are rebuilt.
+  static constexpr uint64_t kLoadCallsWaitMs = 10 * 60 * 1000;
+  static constexpr uint64_t kLoadCallsPollMs = 1000;
   // The loop runs on this long after a stop so BYE and unREGISTER go out.
   static constexpr uint64_t kFarewellMs = 500;
   static constexpr int kMaxLines = 64;
@@ -81,6 +85,7 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
     kDeviceStateTimer = 101,
     kWatchdogTimer = 102,
     kConsoleMoveTimer = 103,
+    kLoadLinesTimer = 104,
   };
   static constexpr uint64_t kBeepFirstMs = 2000;
   static constexpr uint64_t kBeepAgainMs = 15000;
@@ -110,10 +115,14 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   // through the loop; the result is what a sender waiting for it gets.
   int64_t HandleMessage(const LMessage &message);
   int64_t ControlCommand(int64_t command, const std::string &text);
-  void LoadFromSecondCopy(const std::string &text);
+  // False when a program file named could not be handed to the loader.
+  bool LoadFromSecondCopy(const std::string &text);
   // False when the load could not start.
   bool ReceiveProgramFile(const std::string &path, bool quiet);
   void ProgramLoaded(const IvrLoadOutcome &outcome);
+  // The line rebuild after a load, once no call is in progress.
+  void RebuildLinesAfterLoad();
+  int CallsInProgress() const;
   int64_t NewProgram();
   void ShowCallerId(const std::string &text);
   void NewMessage(bool beep);
@@ -124,6 +133,8 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   void WakeDelivery() { delivery_.Wake(); }
   // Runs on the control server's thread.
   control::Reply OnControlRequest(const LMessage &message);
+  // Why a control request cannot be carried out, or empty.
+  std::string ControlRefusal(const LMessage &message) const;
   std::string Describe() const;
   // Plays a file on the local sound card: `deviceKey` and `volumeKey` of
   // [settings] choose the device and the level (dB, lowered by `lowerDb`).
@@ -187,6 +198,8 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
                                              &services_, this}};
   std::unique_ptr<ConsoleServer> console_;
   uint64_t watchdogMs_ = 0;
+  // When the rebuild after a load stops waiting for calls in progress.
+  uint64_t loadLinesDeadline_ = 0;
   bool reopenDevices_ = false;  // the next line set-up opens the SIP devices again
   bool stopping_ = false;
 };

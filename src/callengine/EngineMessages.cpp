@@ -3,13 +3,32 @@
 #include <unistd.h>
 
 #include "callengine/Engine.h"
+#include "callengine/LOGMFiles.h"
+#include "ivrfile/IvrCheck.h"
 #include "telephony/OutboundList.h"
 #include "core/MainMessages.h"
 #include "core/Path.h"
 #include "core/Profile.h"
 #include "core/TextFormat.h"
+#include "telephony/sip/LSipLine.h"
 #include "telephony/sip/SipDevice.h"
 #include "telephony/sip/SipStack.h"
+
+namespace {
+
+// A second copy hands over its first argument, which names a program file
+// unless it is the log-on or service option.
+bool NamesProgramFile(const std::string &text) {
+  return !text.empty() && text.find("--logon") == std::string::npos &&
+         text.find("--service") == std::string::npos;
+}
+
+bool IsProgramHandOver(const LMessage &message) {
+  return message.id == WM_LOADIVRFILEQUIET ||
+         (message.id == WM_LOADIVRFILE && NamesProgramFile(message.text));
+}
+
+}  // namespace
 
 int64_t Engine::HandleMessage(const LMessage &message) {
   switch (message.id) {
@@ -54,11 +73,9 @@ int64_t Engine::HandleMessage(const LMessage &message) {
       Shutdown();
       break;
     case WM_LOADIVRFILE:
-      LoadFromSecondCopy(message.text);
-      break;
+      return LoadFromSecondCopy(message.text) ? 0 : 1;
     case WM_LOADIVRFILEQUIET:
-      ReceiveProgramFile(message.text, true);
-      break;
+      return ReceiveProgramFile(message.text, true) ? 0 : 1;
     case WM_CONSOLELOADIVRFILE:
       return ReceiveProgramFile(message.text, false) ? 0 : 1;
     case WM_NEWIVRPROGRAM:
@@ -106,11 +123,10 @@ int64_t Engine::ControlCommand(int64_t command, const std::string &text) {
 
 // A second copy started without an argument asks for the window; one
 // started at log-on or by the service manager only says it is there.
-void Engine::LoadFromSecondCopy(const std::string &text) {
-  if (text.find("--logon") != std::string::npos || text.find("--service") != std::string::npos)
-    return;
+bool Engine::LoadFromSecondCopy(const std::string &text) {
+  if (!text.empty() && !NamesProgramFile(text)) return true;
   status_.RequestShow();
-  if (!text.empty()) ReceiveProgramFile(text, false);
+  return text.empty() || ReceiveProgramFile(text, false);
 }
 
 // A program handed over by a second copy, the control socket or the
@@ -125,19 +141,49 @@ bool Engine::ReceiveProgramFile(const std::string &path, bool quiet) {
   return false;
 }
 
-// The messages go to the log and the status; the lines start again with the
-// new program. Notes the file asked to show wait, as [settings]
-// "notespopup", until the console has shown them.
+// The messages go to the log and the status. After a good load the lines
+// start again with the new program; a failed one leaves them alone (the
+// file was checked whole before anything was applied, so a failure is most
+// often a refusal that changed nothing). Notes the file asked to show wait,
+// as [settings] "notespopup", until the console has shown them.
 void Engine::ProgramLoaded(const IvrLoadOutcome &outcome) {
   if (outcome.showNotes) ProfileWriteBool(folders_.SettingsFile(), "settings", "notespopup", true);
-  std::string notice = outcome.result == kProcessDone ? "IVR program loaded" : "IVR program not loaded";
+  const bool loaded = outcome.result == kProcessDone;
+  std::string notice = loaded ? "IVR program loaded" : "IVR program not loaded";
   for (const std::string &message : outcome.messages) {
     log_.Log(message);
     notice += ". " + message;
   }
   log_.Log(notice);
   status_.SetLoadNotice(notice);
-  if (!stopping_) loop_.SetTimer(this, kLineSetUpTimer, kLineRebuildAfterLoadMs);
+  if (!loaded || stopping_) return;
+  loadLinesDeadline_ = clock_.TickCount() + kLoadCallsWaitMs;
+  loop_.SetTimer(this, kLoadLinesTimer, kLineRebuildAfterLoadMs);
+}
+
+// Calls in progress go on (they read the OGMs as the load left them, as
+// they did while it ran); the lines are rebuilt once they have ended, or
+// when waiting for them has lasted too long.
+void Engine::RebuildLinesAfterLoad() {
+  const int calls = CallsInProgress();
+  if (calls > 0 && clock_.TickCount() < loadLinesDeadline_) {
+    loop_.SetTimer(this, kLoadLinesTimer, kLoadCallsPollMs);
+    return;
+  }
+  if (calls > 0) {
+    log_.LogError(TextFormat("%d call(s) still in progress cut off to start the lines with the "
+                             "IVR program loaded %d minutes ago",
+                             calls, static_cast<int>(kLoadCallsWaitMs / 60000)));
+  }
+  SetUpLines();
+}
+
+int Engine::CallsInProgress() const {
+  int calls = 0;
+  for (const Line &entry : lines_) {
+    if (!entry.line->IsIdle()) ++calls;
+  }
+  return calls;
 }
 
 // No line answers from a program half deleted: the controllers go first and
@@ -193,9 +239,29 @@ void Engine::PublishDeviceStates() {
   status_.SetDeviceStates(std::move(states));
 }
 
+// The checks only read files, so they run here, on the control server's
+// thread: a big program file is read through without holding up the lines.
+std::string Engine::ControlRefusal(const LMessage &message) const {
+  if (IsProgramHandOver(message)) {
+    const std::string problem = IvrFileProblem(message.text);
+    return problem.empty() ? "" : "IVR program file " + message.text + " not loaded, nothing changed: " + problem;
+  }
+  if (message.id != WM_CONTROLCOMMAND || message.text.empty()) return "";
+  if (message.wParam == 3 && !LOGMFiles(folders_.Ogms()).Exists(message.text))
+    return "no OGM named \"" + message.text + "\" to answer with";
+  if (message.wParam == 4) return OutboundList::AddProblem(message.text);
+  return "";
+}
+
 control::Reply Engine::OnControlRequest(const LMessage &message) {
+  if (std::string refusal = ControlRefusal(message); !refusal.empty()) {
+    loop_.Post([this, refusal] { log_.Log("Control request refused: ", refusal); });
+    return {false, 0, refusal};
+  }
   const std::optional<int64_t> result = loop_.Send(message);
   if (!result) return {false, 0, "the engine is stopping or busy"};
+  if (*result != 0 && IsProgramHandOver(message))
+    return {false, *result, "IVR program file " + message.text + " not loaded: another load is running or the engine is stopping"};
   control::Reply reply{true, *result, ""};
   if (message.id == WM_LOADIVRFILE && message.text.empty()) reply.text = Describe();
   return reply;

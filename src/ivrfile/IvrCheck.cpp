@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include "audio/LProgress.h"
+#include "audio/LProgressSilent.h"
 #include "core/IniFile.h"
 #include "core/Trace.h"
 #include "ivrfile/IvrFormat.h"
@@ -144,6 +145,14 @@ IvrCheck CheckIvrFile(int fd, int64_t size, LProgress& progress) {
   IvrCheck check;
   Checker(fd, size, progress, check).Run();
   return check;
+}
+
+std::string IvrFileProblem(const std::string& path) {
+  int64_t size = 0;
+  const UniqueFd fd = OpenIvrFile(path, size);
+  if (!fd.Valid()) return std::string(ivrtext::kUnableToOpen);
+  LProgressSilent progress;
+  return CheckIvrFile(fd.Get(), size, progress).error;
 }
 
 UniqueFd OpenIvrFile(const std::string& path, int64_t& size) {

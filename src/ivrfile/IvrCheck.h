@@ -26,6 +26,11 @@ struct IvrCheck {
 // request between records and between blocks of content.
 IvrCheck CheckIvrFile(int fd, int64_t size, LProgress& progress);
 
+// Why the program file at `path` cannot be loaded (it cannot be opened or
+// CheckIvrFile refuses it), in the user's words; empty when it can. Lets a
+// hand-over be refused before the engine touches anything.
+std::string IvrFileProblem(const std::string& path);
+
 // Opens a regular file for reading without blocking on a FIFO of that
 // name; `size` receives its size. Invalid (errno set) when it cannot.
 UniqueFd OpenIvrFile(const std::string& path, int64_t& size);

@@ -32,13 +32,14 @@ bool IvrProgramModified(const DataFolders& folders) {
 IvrLoadOutcome LoadIvrProgram(const DataFolders& folders, const std::string& path, bool quiet,
                               LProgress& progress) {
   const std::string& settings = folders.SettingsFile();
-  Remember(folders, path);
   ProfileDeleteKey(settings, kSettings, "notespopup");
   LIVRLoad load(folders, path, quiet);
   IvrLoadOutcome outcome;
   outcome.result = load.Process(progress);
   outcome.messages = load.Report().Messages();
-  ProfileDeleteKey(settings, kSettings, "ivrmodified");
+  // A file that failed is not the program, and the OGMs it did not replace
+  // keep their changes.
+  if (outcome.result == kProcessDone) IvrProgramSaved(folders, path);
   outcome.showNotes = !quiet && ProfileReadBool(settings, kSettings, "notespopup", false);
   ProfileDeleteKey(settings, kSettings, "notespopup");
   return outcome;

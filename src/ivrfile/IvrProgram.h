@@ -29,8 +29,8 @@ struct IvrLoadOutcome {
   bool showNotes = false;
 };
 
-// Remembers the file as the current program, runs LIVRLoad and clears
-// "ivrmodified". What the engine runs on a worker for a program file handed
+// Runs LIVRLoad and, when it succeeded, remembers the file as the current
+// program and clears "ivrmodified". What the engine runs on a worker for a program file handed
 // over by a second copy (quiet off) or fetched by the delivery task (quiet
 // on); the lines are rebuilt afterwards.
 IvrLoadOutcome LoadIvrProgram(const DataFolders& folders, const std::string& path, bool quiet,

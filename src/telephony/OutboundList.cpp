@@ -132,3 +132,13 @@ OutboundList::Head OutboundList::TakeHead(std::time_t now) const {
 std::string OutboundList::Number(const std::string &entry) {
   return entry.substr(0, entry.find('&'));
 }
+
+std::string OutboundList::AddProblem(const std::string &text) {
+  for (std::size_t start = 0; start <= text.size();) {
+    const std::size_t end = std::min(text.find(';', start), text.size());
+    if (Number(WithoutBlanks(std::string_view(text).substr(start, end - start))).empty())
+      return "an outbound entry has no number to call (entries are separated by \";\", parameters begin with \"&\")";
+    start = end + 1;
+  }
+  return "";
+}

@@ -48,6 +48,9 @@ class OutboundList {
 
   // The number of an entry: the text before its first "&".
   static std::string Number(const std::string &entry);
+  // Why `text`, to be added, would give the scheduler nothing to call: an
+  // entry in it (they are separated by ";") has no number. Empty when fine.
+  static std::string AddProblem(const std::string &text);
 
  private:
   std::string Path() const;

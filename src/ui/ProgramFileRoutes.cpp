@@ -15,6 +15,7 @@
 #include "core/Path.h"
 #include "core/TempFile.h"
 #include "core/UniqueFd.h"
+#include "ivrfile/IvrCheck.h"
 #include "ivrfile/IvrProgram.h"
 #include "ivrfile/LIVRSave.h"
 #include "ui/ConsoleData.h"
@@ -74,6 +75,9 @@ void PostLoad(ConsoleServer::State& state, const Request& request, Response& res
     return true;
   });
   if (!whole) return Refuse(response, 400, "the file did not arrive whole");
+  // A file that cannot load is neither kept nor handed over: nothing changes.
+  if (written) problem = IvrFileProblem(upload.Path());
+  if (!problem.empty()) return Refuse(response, 400, "IVR program not loaded, nothing changed: " + problem);
   if (!written || !program_folder::Create(state.host.folders) || !upload.MoveOver(path))
     return Refuse(response, 500, "the file could not be stored");
   const std::optional<int64_t> result = state.host.send(LMessage{WM_CONSOLELOADIVRFILE, 0, 0, path});

@@ -1,8 +1,11 @@
 // Hostile and broken files are refused before anything is applied, and
 // nothing is written anywhere (data folder, its neighbours, the temporary
-// folder).
+// folder), not even the program file's name in the settings; the check
+// alone gives the same refusal.
 #include "IvrTestSupport.h"
+#include "ivrfile/IvrCheck.h"
 #include "ivrfile/IvrFormat.h"
+#include "ivrfile/IvrProgram.h"
 
 using namespace ivr_test;
 
@@ -42,20 +45,24 @@ TEST_F(IvrFixture, BrokenAndHostileFilesAreRefusedWithNothingWritten) {
                                  "a\x7f.ini", ".", ""})
     rows.push_back({"name " + testing::PrintToString(name), start + IvrBytes().File(0, name, "x").End().Bytes(), kChecksum, true});
   WriteFile(folders_.Ogms() + "/Old.ini", "[ivr]\n");
-  WriteFile(folders_.SettingsFile(), "[settings]\nogm=Old\n");
+  WriteFile(folders_.SettingsFile(), "[settings]\nogm=Old\nivrfile=/old.ivr\nivrmodified=true\n");
   for (const Refusal& row : rows) {
     SCOPED_TRACE(row.what);
     const std::string path = Outside("hostile.ivr", row.bytes);
     const auto before = Tree(dir_.Path());
+    EXPECT_EQ(IvrFileProblem(path), row.error);
     for (const bool quiet : {false, true}) {
-      const IvrLoadOutcome outcome = Load(path, quiet);
+      RecordingProgress progress;
+      const IvrLoadOutcome outcome = LoadIvrProgram(folders_, path, quiet, progress);
       EXPECT_EQ(outcome.result, kProcessFailed);
       EXPECT_EQ(Tree(dir_.Path()), before);
       EXPECT_EQ(outcome.messages, quiet && row.inFileRecord ? std::vector<std::string>{} : std::vector<std::string>{std::string(row.error)});
     }
   }
-  for (const std::string& path : {dir_ / "none.ivr", dir_.Path()})
+  for (const std::string& path : {dir_ / "none.ivr", dir_.Path()}) {
     EXPECT_EQ(Load(path).messages, std::vector<std::string>{std::string(kUnableToOpen)}) << path;
+    EXPECT_EQ(IvrFileProblem(path), kUnableToOpen);
+  }
 }
 
 }  // namespace
