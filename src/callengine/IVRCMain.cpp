@@ -81,10 +81,11 @@ bool IVRCMain::Answer(int ring) {
   const int ringsNeeded = RingsNeeded();
   if (ring < ringsNeeded) return false;
   bool enabled = SettingBool("state", "on", true);
-  const std::string ogm = AnswerOgm(ring, ringsNeeded, enabled);
-  const bool answered = enabled && IsOGMValid(ogm);
+  const AnswerChoice choice = AnswerOgm(ring, ringsNeeded, enabled);
+  const bool answered = enabled && IsOGMValid(choice.ogm);
   // A call that is not answered is logged once, where it would have been.
   if (answered || ring == ringsNeeded) {
+    if (enabled && !answered) LogMissingOgm(choice);
     logFile_.CallLog(TextFormat("%s %s [%s]", LineName().c_str(), call_.callerNumber.c_str(),
                             answered ? "Answered" : "Not Answered"));
   }
@@ -100,17 +101,25 @@ int IVRCMain::RingsNeeded() const {
   return ProfileReadInt(settings, "settings", "nrings", 3);
 }
 
-std::string IVRCMain::AnswerOgm(int ring, int ringsNeeded, bool &enabled) const {
+IVRCMain::AnswerChoice IVRCMain::AnswerOgm(int ring, int ringsNeeded, bool &enabled) const {
   const std::string &settings = folders_.SettingsFile();
-  std::string ogm = ProfileReadString(settings, "settings", "ogm", kDefaultOgm);
+  AnswerChoice choice{ProfileReadString(settings, "settings", "ogm", kDefaultOgm), "answering OGM"};
   LOfficeHours::Decision hours =
       LOfficeHours::Decide(settings, clock_, {ring, ringsNeeded, enabled});
   enabled = hours.answeringEnabled;
-  if (hours.ogm) ogm = *hours.ogm;
+  if (hours.ogm) choice = {*hours.ogm, "office-hours OGM"};
   if (SettingBool(lineSection_.c_str(), "ogmoverride", false)) {
-    ogm = ProfileReadString(settings, lineSection_, "ogm", kDefaultOgm);
+    choice = {ProfileReadString(settings, lineSection_, "ogm", kDefaultOgm), "line's own OGM"};
   }
-  return ogm;
+  return choice;
+}
+
+// A check of an existing OGM that refuses the call is the program's choice,
+// not a fault, so only a missing OGM is told.
+void IVRCMain::LogMissingOgm(const AnswerChoice &choice) const {
+  if (LOGMFiles(folders_.Ogms()).Exists(choice.ogm)) return;
+  logFile_.LogError(TextFormat("%s: call not answered: the %s \"%s\" does not exist",
+                               LineName().c_str(), choice.chosenBy, choice.ogm.c_str()));
 }
 
 void IVRCMain::FlashCallerId() {

@@ -215,7 +215,15 @@ class IVRCMain : public LLineNotify {
   LOGMDefinition Ogm() const { return LOGMDefinition(currentOgm_); }
 
   int RingsNeeded() const;
-  std::string AnswerOgm(int ring, int ringsNeeded, bool &enabled) const;
+  // The OGM a call is answered with, and which setting chose it.
+  struct AnswerChoice {
+    std::string ogm;
+    const char *chosenBy;
+  };
+  AnswerChoice AnswerOgm(int ring, int ringsNeeded, bool &enabled) const;
+  void LogPlaceFailure(const char *what, const std::string &number);
+  // Says in the system log why a call is left ringing when its OGM is missing.
+  void LogMissingOgm(const AnswerChoice &choice) const;
   void FlashCallerId();
   void SetCallParameters();
   int NextCallSequenceNo();

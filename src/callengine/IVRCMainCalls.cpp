@@ -236,6 +236,7 @@ std::string IVRCMain::OutboundOgm(bool machine) const {
 }
 
 void IVRCMain::OutBoundTimeout() {
+  LogPlaceFailure("Outbound call to ", outboundEntry_.substr(0, outboundEntry_.find('&')));
   logFile_.CallLog(TextFormat("Outbound call %s not answered", outboundEntry_.c_str()));
   std::string attempts = EntryParameter("attempts");
   if (attempts.empty()) {
@@ -273,7 +274,16 @@ std::string IVRCMain::EntryParameter(const std::string &name) const {
   return value;
 }
 
+// What the line knows of why a call we placed was not answered; it is told
+// once, at the disconnect that ends the attempt.
+void IVRCMain::LogPlaceFailure(const char *what, const std::string &number) {
+  if (line_.PlaceFailure().empty()) return;
+  logFile_.Log(TextFormat("%s%s failed: %s", what, number.c_str(),
+                          line_.PlaceFailure().c_str()));
+}
+
 void IVRCMain::ForwardFailed() {
+  LogPlaceFailure("Message forward call to ", line_.CallerNumber());
   callLog_.Log("Message forward attempt failed");
   state_ = CS_IDLE;
   line_.Drop();

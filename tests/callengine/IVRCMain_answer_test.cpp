@@ -50,19 +50,32 @@ TEST_F(Answering, OgmChoiceAndOneCallLogLinePerCall) {
                                                  "Front desk 5551234 [Answered]"}));
 }
 
+// The system log says once per call which missing OGM left it ringing; a
+// check refusing the caller is the program's choice and is not told.
 TEST_F(Answering, InvalidOrMissingOgmIsNotAnswered) {
+  clock_.SetNow(LocalTime(2024, 1, 8, 20, 0, 0));  // a Monday evening: office hours are over
   Ogm("Closed", "", "[cid]\nenabled=true\ncid=555\nmode=2\n");
   // A missing OGM, one refusing the caller, an override naming no OGM (it
-  // falls back to the default answering message, missing here).
+  // falls back to the default answering message, missing here), a missing
+  // office-hours OGM.
   for (auto [settings, number] : {std::pair{"ogm=Missing\n", "5551234"}, {"ogm=Closed\n", "5551234"},
-                                  {"ogm=Closed\n[line0]\nogmoverride=true\n", "777"}}) {
+                                  {"ogm=Closed\n[line0]\nogmoverride=true\n", "777"},
+                                  {"ogm=Closed\n[autohours]\nenabled=true\naftermode=1\nafterogm=Gone\n", "888"}}) {
     Settings(std::string("[settings]\n") + settings);
     EXPECT_EQ(Ring(5, number), 0) << settings;
   }
   EXPECT_TRUE(controller_.CurrentOGM().empty());
   EXPECT_EQ(CallLog(), (std::vector<std::string>{"line0 5551234 [Not Answered]",
                                                  "line0 5551234 [Not Answered]",
-                                                 "line0 777 [Not Answered]"}));
+                                                 "line0 777 [Not Answered]",
+                                                 "line0 888 [Not Answered]"}));
+  std::vector<std::string> missing;
+  for (const std::string &line : SystemLog())
+    if (line.find("does not exist") != std::string::npos) missing.push_back(line);
+  EXPECT_EQ(missing, (std::vector<std::string>{
+                         "line0: call not answered: the answering OGM \"Missing\" does not exist",
+                         "line0: call not answered: the line's own OGM \"Default Answering Message\" does not exist",
+                         "line0: call not answered: the office-hours OGM \"Gone\" does not exist"}));
   Settings("[settings]\nogm=Closed\n");
   EXPECT_EQ(Ring(5, "777"), 3);  // the number check lets other callers in
 }

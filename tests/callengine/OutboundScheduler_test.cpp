@@ -30,7 +30,10 @@ TEST_F(Scheduler, ListEntriesAreCalledInTurnWithoutBlanksOnceTheLineWasQuiet) {
   EXPECT_TRUE(Run());
   EXPECT_EQ(controller_.State(), IVRCMain::CS_OUTBOUND);
   EXPECT_EQ(controller_.OutboundEntry(), "5550101&name=Ann");
-  line_.Unanswered();
+  line_.Unanswered("the far end refused it (SIP 486 Busy Here)");  // the log tells why
+  const std::vector<std::string> log = SystemLog();
+  EXPECT_NE(std::find(log.begin(), log.end(), "Outbound call to 5550101 failed: the far end refused it (SIP 486 Busy Here)"),
+            log.end());
   clock_.Advance(OutboundScheduler::kQuietMs - 1);
   Run();  // the line has not been quiet long enough
   EXPECT_EQ(Called(), Texts{"5550101"});

@@ -142,9 +142,10 @@ class ScriptedLine final : public LLineBase {
     connected_ = false;
     DeliverDisconnect();
   }
-  // A placed call ends before anyone answered.
-  void Unanswered() {
+  // A placed call ends before anyone answered, for the reason given.
+  void Unanswered(std::string why = "") {
     running_ = Running::None;
+    SetPlaceFailure(std::move(why));
     DeliverUnansweredDisconnect();
   }
   void CompleteDial() { DeliverDialComplete(); }

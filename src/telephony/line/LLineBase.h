@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "audio/LSoundSinkBase.h"
 #include "audio/LSoundSourceBase.h"
@@ -53,6 +54,10 @@ class LLineBase {
   // false when it cannot be placed. lnntfStart follows on connection.
   virtual bool MakeCall(const std::string& number) = 0;
 
+  // Why the last call placed with MakeCall could not be placed or ended
+  // before it was answered, for the log; empty when the line cannot tell.
+  const std::string& PlaceFailure() const { return placeFailure_; }
+
   // Call data of the current call, filled by the line side.
   const std::string& CallerNumber() const { return callerNumber_; }
   const std::string& CallerName() const { return callerName_; }
@@ -73,6 +78,7 @@ class LLineBase {
   void SetCallerId(const std::string& number, const std::string& name,
                    const std::string& did);
   void SetDrn(int32_t drn, uint32_t drnTimeMs);
+  void SetPlaceFailure(std::string why) { placeFailure_ = std::move(why); }
 
   // Always asks the default handler; false when there is none.
   bool DeliverAnswer(int ring);
@@ -105,6 +111,7 @@ class LLineBase {
   std::string did_;
   int32_t drn_ = 0;
   uint32_t drnTimeMs_ = 0;
+  std::string placeFailure_;
   LLineNotify* default_ = nullptr;  // not owned
   LLineNotify* current_ = nullptr;  // default_ during a call, else null
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "core/MainLoop.h"
 #include "core/Trace.h"
@@ -26,6 +27,14 @@ LWaveInOpener NoInput() {
 }
 
 bool IsDtmfKey(char c) { return c != '\0' && std::strchr("0123456789*#ABCD", c) != nullptr; }
+
+// Why a call we placed ended unanswered, in the log's words.
+std::string UnansweredText(const SipCallEnd &end) {
+  if (end.reason == SipCallEnd::Reason::kRefused)
+    return "the far end refused it (SIP " + std::to_string(end.code) + " " + end.detail + ")";
+  if (end.code == 408) return "nothing answered the call request in time (SIP time-out)";
+  return "the call request failed: " + end.detail;
+}
 
 }  // namespace
 
@@ -105,6 +114,7 @@ void LSipLine::OnCallProgress(uint16_t code) { Trace("LSipLine call progress %u"
 
 void LSipLine::OnCallEnded(const SipCallEnd &end) {
   Trace("LSipLine call ended (%d, %u)", static_cast<int>(end.reason), end.code);
+  if (outgoing_ && !connected_) SetPlaceFailure(UnansweredText(end));
   EndCall();
 }
 
@@ -262,17 +272,21 @@ void LSipLine::Join() {
 }
 
 bool LSipLine::MakeCall(const std::string &number) {
+  SetPlaceFailure("");
   if (!device_) {
     Trace("LLine::MakeCall Called when hLine is NULL");
+    SetPlaceFailure("the line's SIP device is not available");
     return false;
   }
   if (bridge_) {
     Trace("LLine::MakeCall Called while the line joins two parties");
+    SetPlaceFailure("the line is busy");
     return false;
   }
   if (call_ || dropPending_) {
     if (!call_ || !number.empty() || connected_ || outgoing_ || answering_) {
       Trace("LLine::MakeCall Called when hCall open");
+      SetPlaceFailure("the line is busy");
       return false;
     }
     answering_ = true;  // a manual answer of the offered call
@@ -282,6 +296,9 @@ bool LSipLine::MakeCall(const std::string &number) {
   call_ = device_->PlaceCall(number, *this);
   if (!call_) {
     Trace("LLine::MakeCall FAILED");
+    SetPlaceFailure(SipDevice::IsUsableNumber(number)
+                        ? "the SIP device could not send the call"
+                        : "\"" + number + "\" cannot be dialled (it is empty or holds a blank, a quote or an angle bracket)");
     return false;
   }
   outgoing_ = true;

@@ -233,12 +233,14 @@ void SipCall::End(int err, const struct sip_msg* msg) {
   if (previous == State::kCalling && msg && msg->scode >= 300) {
     end.reason = SipCallEnd::Reason::kRefused;
     end.code = msg->scode;
+    end.detail = std::string(View(msg->reason));
   } else if (err == ECONNRESET && previous != State::kCalling) {
     end.reason = previous == State::kEstablished ? SipCallEnd::Reason::kHangUp
                                                  : SipCallEnd::Reason::kCancelled;
   } else {
     end.reason = SipCallEnd::Reason::kFailed;
     end.code = err == ETIMEDOUT ? 408 : 0;
+    end.detail = err ? std::strerror(err) : "no reason given";
   }
   if (listener_) listener_->OnCallEnded(end);
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 // How a call ended, as far as the signalling can tell.
 struct SipCallEnd {
@@ -14,6 +15,8 @@ struct SipCallEnd {
   Reason reason = Reason::kHangUp;
   // The final SIP status of a refused call, 408 for a time-out, else 0.
   uint16_t code = 0;
+  // The status's reason phrase, or what failed.
+  std::string detail;
 };
 
 // What a SIP call reports to the line that owns it. Every call arrives on
