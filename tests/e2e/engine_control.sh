@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # zavotel ctl drives the running engine: ping answers 1; on and off change
-# [state] "on"; select-ogm writes [settings] "ogm" even for an OGM that does
-# not exist; add-outbound appends to the list and the call goes out at once
-# (not after the scheduler's usual 4.5 s); bad arguments never reach the
-# engine; shutdown stops it in order.
+# [state] "on"; select-ogm writes [settings] "ogm", and refuses an OGM that
+# does not exist; add-outbound appends to the list and the call goes out at
+# once (not after the scheduler's usual 4.5 s), and refuses an entry without
+# a number; load refuses a missing or broken program file with the call in
+# progress untouched, and a good one waits for that call before the lines
+# start again; bad arguments never reach the engine; shutdown stops it in
+# order.
 source "$(dirname "$(realpath "$0")")/sip_support.sh"
 
 make_data
@@ -19,7 +22,34 @@ check "ping answers 1" test "$(ctl ping)" = 1
 written() { test "$1" = 0 && grep -q "$2" "$data/settings.ini"; }  # written REPLY PATTERN
 check "off answers 0 and is written" written "$(ctl off)" "^on=false"
 check "on answers 0 and is written" written "$(ctl on)" "^on=true"
-check "a missing OGM is still selected and written" written "$(ctl select-ogm "No Such Menu")" "^ogm=No Such Menu"
+check "an OGM is selected and written" written "$(ctl select-ogm "Outbound")" "^ogm=Outbound"
+check "a missing OGM is refused" fails_with 1 ctl select-ogm "No Such Menu"
+has <(ctl select-ogm "No Such Menu" 2>&1) 'no OGM named "No Such Menu"'
+check "an entry without a number is refused" fails_with 1 ctl add-outbound ";;;"
+check "so is one of several" fails_with 1 ctl add-outbound "201;&ogm=Outbound"
+check "the answering OGM stays" grep -q "^ogm=Outbound" "$data/settings.ini"
+ctl select-ogm "Default Answering Message" >/dev/null
+
+# Program files while a caller hears a 20 s greeting (SIPp's caller hangs up after 9 s).
+tone_ogm "Default Answering Message" 20 440 wait=1
+"$zavotel" --data "$data" ivr save shop.ivr >/dev/null
+printf 'garbage' >bad.ivr
+mkdir pcap && ln -s /usr/share/sip-tester/*.pcap pcap/
+timeout 60 sipp -sn uac_pcap "127.0.0.1:$port" -m 1 -p "$(free_port)" -mp "$(free_port)" -nostdin \
+  -timeout 50 >caller.txt 2>&1 &
+caller=$!
+stop_at_exit "$caller"
+check "the caller is answered" wait_for 100 seen "Line 1 .*\[Answered\]"
+check "a missing program file is refused" fails_with 1 ctl load nothing.ivr
+has <(ctl load nothing.ivr 2>&1) "no IVR program file $tmp/nothing.ivr"
+check "a broken one is refused" fails_with 1 ctl load bad.ivr
+has <(ctl load bad.ivr 2>&1) "File Type Error"
+check "also when a second copy hands it over" fails_with 1 "$zavotel" --data "$data" bad.ivr
+check "the program file name stays" grep -q "^ivrfile=$tmp/shop.ivr" "$data/settings.ini"
+check "a good one is taken" test "$(ctl load shop.ivr)" = 0
+check "and loaded" wait_for 100 seen "IVR program loaded"
+check "the caller was not cut off" wait "$caller"
+check "the lines start again after the call" wait_for 100 seen "line(s) ready" 2
 
 check "an empty argument is refused before sending" fails_with 2 ctl select-ogm ""
 check "an over-long argument too" fails_with 2 ctl add-outbound "$(printf '5%.0s' $(seq 260))"
@@ -38,11 +68,12 @@ check "add-outbound answers 0" test "$(ctl add-outbound "200&caller=ctl")" = 0
 check "the call goes out within 2 s" wait_for 20 seen "Making outbound call to 200"
 check "the called party was answered" wait "$sipp_pid"
 call_log >log.txt
-has log.txt "ZAVAPITurnOff" "ZAVAPITurnOn" "ZAVAPISelectAnswerOGM No Such Menu" "ZAVAPIAddOutboundNumber 200&caller=ctl"
-check "nothing logged for the refused requests" test "$(grep -c ZAVAPIAddOutboundNumber log.txt)" = 1
+has log.txt "ZAVAPITurnOff" "ZAVAPITurnOn" "ZAVAPISelectAnswerOGM Outbound" "ZAVAPIAddOutboundNumber 200&caller=ctl" \
+  "Control request refused: no OGM named"
+check "nothing done for the refused requests" test "$(grep -c "ZAVAPIAddOutboundNumber\|ZAVAPISelectAnswerOGM No" log.txt)" = 1
 
 check "shutdown answers 0" test "$(ctl shutdown)" = 0
 check "the engine exited with 0" wait "$pid"
 has "$data"/Logs/*Call\ Log.txt "Zavotel Exit"
 check "no engine afterwards" fails_with 1 ctl ping
-summary engine_control engine.txt engine-err.txt sipp.txt
+summary engine_control engine.txt engine-err.txt sipp.txt caller.txt
