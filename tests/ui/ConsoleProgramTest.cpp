@@ -37,6 +37,13 @@ TEST_F(ConsoleProgramTest, ASavedProgramDownloadsAndLoadsBackThroughTheEngine) {
   ASSERT_GT(file->body.size(), 100000u);
   EXPECT_EQ(file->body, FileText(stored));
 
+  // A file that would not load is neither kept nor handed to the engine.
+  auto broken = Post("/api/ivr/load?name=Copy.ivr", file->body.substr(0, 1000), "application/octet-stream");
+  ASSERT_EQ(broken->status, 400);
+  EXPECT_NE(broken->body.find("nothing changed: File checksum error"), std::string::npos) << broken->body;
+  EXPECT_TRUE(Sent().empty());
+  EXPECT_FALSE(std::filesystem::exists(folders_->Root() + "/IVR Programs/Copy.ivr"));
+
   auto loading = Post("/api/ivr/load?name=Copy.ivr", file->body, "application/octet-stream");
   ASSERT_EQ(loading->status, 200) << loading->body;
   EXPECT_EQ(loading->body, R"({"loading":true})");
