@@ -1,5 +1,7 @@
 #include "callengine/EngineOgms.h"
 
+#include <algorithm>
+
 #include "callengine/LOGMDefinition.h"
 #include "callengine/OGMListOrder.h"
 #include "callengine/OGMReport.h"
@@ -66,9 +68,12 @@ ConsoleOgms::Row EngineOgms::RowOf(const std::string& name) const {
   const LOGMDefinition ogm(files_.IniPath(name).value_or(""));
   Row row{name, ogm.IsSet(LOGMDefinition::Flag::kAnswer), ogm.IsNumberEntry(), ""};
   const std::string text = ResolveCaseInsensitive(PathReplaceExtension(ogm.IniPath(), ".txt"));
-  row.notes = ReadFileText(text, kNotesBytes).value_or("");
+  row.notes = ReadFileText(text, kNotesBytes + 1).value_or("");
+  const bool cut = row.notes.size() > kNotesBytes;
+  row.notes.resize(std::min(row.notes.size(), kNotesBytes));
   for (char& c : row.notes)
     if (static_cast<unsigned char>(c) < 32) c = ' ';
+  if (cut) row.notes += "\u2026";  // the list shows the start of a longer text
   return row;
 }
 

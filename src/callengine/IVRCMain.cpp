@@ -67,6 +67,8 @@ IVRCMain::IVRCMain(LLineBase &line, uint8_t lineIndex, const DataFolders &folder
   // controller counts as having been quiet for 2 s.
   const uint64_t now = clock_.TickCount();
   lastActivity_ = now > kActivityHeadStartMs ? now - kActivityHeadStartMs : 0;
+  // The call's log tells which way its checks sent it.
+  resolver_.SetNarrator([this](const std::string &text) { callLog_.Log(text); });
   line_.SetDefaultHandler(this);
 }
 

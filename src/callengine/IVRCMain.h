@@ -295,5 +295,5 @@ class IVRCMain : public LLineNotify {
   IVRCVoiceMail *voiceMail_ = nullptr;
   IVRCServices *services_ = nullptr;
   LCallIdentity call_;                // the line's call data, as expansion sees it
-  const LOGMResolver resolver_;
+  LOGMResolver resolver_;
 };

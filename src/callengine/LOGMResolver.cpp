@@ -45,16 +45,37 @@ std::optional<std::string> LOGMResolver::Resolve(std::string_view name) const {
   std::string current(name);
   for (int redirects = kMaxRedirects;; --redirects) {
     std::optional<std::string> path = files_.ExistingIniPath(current);
-    if (!path) return std::nullopt;
-    Check check = DateTime(*path, current);
-    if (check == Check::kValid) check = Number(*path, current);
+    if (!path) {
+      if (current != name) Tell("OGM \"" + current + "\", where a check leads, does not exist");
+      return std::nullopt;
+    }
+    const std::string from = current;
+    const char* why = "";
+    const Check check = Checks(*path, current, why);
     if (check == Check::kValid) return path;
-    if (check == Check::kRefused) return std::nullopt;
+    if (check == Check::kRefused) {
+      Tell("OGM \"" + from + "\" is refused by its " + why);
+      return std::nullopt;
+    }
+    Tell("OGM \"" + from + "\" goes to \"" + current + "\" by its " + why);
     if (redirects == 0) {
       Trace("LOGMResolver::Resolve too many redirects from \"%.64s\"", std::string(name).c_str());
       return std::nullopt;
     }
   }
+}
+
+LOGMResolver::Check LOGMResolver::Checks(const std::string& path, std::string& redirect,
+                                         const char*& why) const {
+  why = "date and time check";
+  const Check check = DateTime(path, redirect);
+  if (check != Check::kValid) return check;
+  why = "number check";
+  return Number(path, redirect);
+}
+
+void LOGMResolver::Tell(const std::string& text) const {
+  if (narrator_) narrator_(text);
 }
 
 bool LOGMResolver::IsOGMValid(std::string_view name, std::string& currentOgm) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,6 +29,10 @@ class LOGMResolver {
   // in the chain is missing, a check refuses it or the redirects run out.
   std::optional<std::string> Resolve(std::string_view name) const;
 
+  // Hears, in words, each redirect a check takes and why a resolution
+  // fails (a check refuses, a file a check leads to is missing).
+  void SetNarrator(std::function<void(const std::string&)> narrator) { narrator_ = std::move(narrator); }
+
   // Resolves `name`; on success flushes the cached copy of the previous
   // `currentOgm` file and makes the resolved path current. On failure
   // `currentOgm` is left as it was.
@@ -35,6 +40,9 @@ class LOGMResolver {
 
  private:
   enum class Check { kValid, kRefused, kRedirect };
+  // The outcome of both checks of one file; `why` names the one that acted.
+  Check Checks(const std::string& path, std::string& redirect, const char*& why) const;
+  void Tell(const std::string& text) const;
   Check DateTime(const std::string& path, std::string& redirect) const;
   Check Number(const std::string& path, std::string& redirect) const;
   std::string Expanded(const std::string& path, std::string_view section,
@@ -44,4 +52,5 @@ class LOGMResolver {
   const LClock& clock_;
   const LCallIdentity& call_;
   const LHashTable& parms_;
+  std::function<void(const std::string&)> narrator_;
 };

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "LocalTime.h"
 #include "core/ManualClock.h"
@@ -72,7 +74,14 @@ TEST_F(Resolver, FailedChecksRedirectRefuseOrIgnoreAndNumberCheckScanModes) {
   NightOnly("Skip", "failmode=1\nfailogm=%target%\n");
   NightOnly("Ignore", "failmode=0\n");
   NightOnly("Dangling", "failmode=1\nfailogm=Nowhere\n");
+  std::vector<std::string> told;
+  resolver_.SetNarrator([&told](const std::string& text) { told.push_back(text); });
   EXPECT_TRUE(ResolvesTo("Skip", "Closed") && ResolvesTo("Ignore", "Ignore") && !Resolve("Dangling"));
+  EXPECT_EQ(told, (std::vector<std::string>{
+                      "OGM \"Skip\" goes to \"Closed\" by its date and time check",
+                      "OGM \"Dangling\" goes to \"Nowhere\" by its date and time check",
+                      "OGM \"Nowhere\", where a check leads, does not exist"}));
+  resolver_.SetNarrator(nullptr);
   // The number check examines the chosen number: 1 the DID, 2 the DRN.
   Ogm("ByDid", "[cid]\nenabled=true\nidtype=1\ncid=800\nmode=1\nogm=Closed\n");
   Ogm("ByDrn", "[cid]\nenabled=true\nidtype=2\ncid=3\ncidscanmode=1\nmode=1\nogm=%target%\n");

@@ -29,8 +29,11 @@ await run("ogms_test", async () => {
   assert.equal(await row("Number Entry").locator("td").nth(1).textContent(), "Data");
   assert.equal(await row("Sales").locator("td").nth(1).textContent(), "Menu");
   assert.equal(await row("Alpha Unused").locator("td").nth(2).textContent(), "Script <b>{bold}</b> C:\\path  second line");
-  assert.equal(await row("Alpha Unused").locator(".answer-mark").getAttribute("aria-label"), "Not an answer OGM");
-  assert.equal(await row("Sales").locator(".answer-mark").getAttribute("aria-label"), "Answer OGM");
+  assert.equal(await row("Alpha Unused").locator(".answer-mark").getAttribute("aria-label"), "Not marked as an answering OGM");
+  assert.equal(await row("Sales").locator(".answer-mark").getAttribute("aria-label"), "Marked as an answering OGM");
+  // The one callers hear first says so.
+  await row("Default Answering Message").locator(".answering-now").waitFor();
+  assert.ok(!(await row("Sales").locator(".answering-now").isVisible()));
   await shot("ogms-01-alphabetical");
 
   say("the logical order, remembered across a reload");

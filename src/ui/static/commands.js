@@ -125,7 +125,7 @@ export async function deleteMessages() {
   const mailbox = messages.currentMailbox();
   if (ids.includes(messages.playingId())) messages.forgetPlayer();
   await api("/api/messages/delete", { mailbox, ids });
-  for (const id of ids) messages.applyRow(id, null);
+  messages.removeRows(ids);
 }
 
 export async function moveMessages() {
@@ -137,5 +137,5 @@ export async function moveMessages() {
   if (!answer) return;
   if (ids.includes(messages.playingId())) messages.forgetPlayer();
   await api("/api/messages/move", { mailbox, ids, to: answer.value });
-  for (const id of ids) messages.applyRow(id, null);
+  messages.removeRows(ids);
 }

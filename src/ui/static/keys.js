@@ -52,7 +52,8 @@ function commandFor(event, actions) {
       };
     }
     default:
-      return inRows(event.target) ? rowKey(event) : null;
+      // A button in a row (the delivery mark) takes its own Enter and Space.
+      return inRows(event.target) && !event.target.closest("button") ? rowKey(event) : null;
   }
 }
 

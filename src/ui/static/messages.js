@@ -126,6 +126,20 @@ export async function load(name) {
   empty.hidden = rows.size > 0;
 }
 
+// Rows deleted or moved away: the next one (else the one before) is chosen
+// and has the focus, so the keys go on where they were.
+export function removeRows(ids) {
+  const gone = new Set(ids);
+  const all = [...body.children];
+  const first = all.findIndex((tr) => gone.has(tr.dataset.id));
+  const kept = (tr) => !gone.has(tr.dataset.id);
+  const next = all.slice(Math.max(first, 0)).find(kept) || all.slice(0, Math.max(first, 0)).reverse().find(kept);
+  const hadFocus = body.contains(document.activeElement);
+  for (const id of ids) applyRow(id, null);
+  if (next) selectRow(next);
+  else if (hadFocus) document.getElementById("mailbox-list").focus();
+}
+
 export function selectedIds() {
   return [...body.querySelectorAll('tr[aria-selected="true"]')].map((tr) => tr.dataset.id);
 }

@@ -32,14 +32,14 @@ function showPage(id, focus) {
   showChosenTab();
 }
 
-// Tabs move with the arrow keys, as a tab list does.
+// Tabs move with the arrow keys, Home and End, as a tab list does.
 function tabKeys(event) {
   const tabs = [...dialog.querySelectorAll("[role=tab]")];
   const at = tabs.indexOf(document.activeElement);
-  const step = { ArrowRight: 1, ArrowDown: 1, ArrowLeft: -1, ArrowUp: -1 }[event.key];
-  if (at < 0 || !step) return;
+  const to = { ArrowRight: at + 1, ArrowDown: at + 1, ArrowLeft: at - 1, ArrowUp: at - 1, Home: 0, End: tabs.length - 1 }[event.key];
+  if (at < 0 || to === undefined) return;
   event.preventDefault();
-  showPage(tabs[(at + step + tabs.length) % tabs.length].dataset.page, true);
+  showPage(tabs[(to + tabs.length) % tabs.length].dataset.page, true);
 }
 
 function build(choices) {

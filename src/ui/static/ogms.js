@@ -54,7 +54,7 @@ function answerMark(answer) {
   const mark = document.createElement("span");
   mark.className = answer ? "answer-mark answers" : "answer-mark";
   mark.setAttribute("role", "img");
-  mark.title = answer ? "Answer OGM" : "Not an answer OGM";
+  mark.title = answer ? "Marked as an answering OGM" : "Not marked as an answering OGM";
   mark.setAttribute("aria-label", mark.title);
   mark.textContent = answer ? "\u260E" : "\u2192";
   return mark;
@@ -66,7 +66,10 @@ function rowOf(row) {
   tr.tabIndex = -1;
   tr.setAttribute("aria-selected", "false");
   const name = document.createElement("td");
-  name.append(answerMark(row.answer), " ", row.name);
+  const now = document.createElement("span");
+  now.className = "answering-now";
+  now.textContent = " (answering now)";
+  name.append(answerMark(row.answer), " ", row.name, now);
   const type = document.createElement("td");
   type.textContent = row.type;
   const notes = document.createElement("td");
@@ -86,11 +89,17 @@ function select(tr, how = "plain") {
   tr.focus();
 }
 
+// The OGM callers hear first, as the header's chooser or the engine says.
+function markAnswering(name = document.getElementById("ogm").value) {
+  for (const tr of rows()) tr.classList.toggle("is-answering", tr.dataset.name === name);
+}
+
 function show(listing, focus) {
   el.ogmOrder.value = String(listing.order);
   proposal = listing.proposal;
   el.ogmRows.replaceChildren(...listing.rows.map(rowOf));
   el.noOgms.hidden = listing.rows.length > 0;
+  markAnswering();
   const keep = rows().find((tr) => tr.dataset.name === current) || rows()[0];
   if (!keep) return;
   keep.setAttribute("aria-selected", "true");
@@ -211,6 +220,7 @@ function wire() {
   el.ogmRows.addEventListener("dblclick", (event) => edit(event.target.closest("tr")?.dataset.name));
   el.ogmRows.addEventListener("keydown", onKey);
   document.addEventListener("ogm-saved", guarded(() => !view.hidden && refresh()));
+  document.addEventListener("engine-status", (event) => markAnswering(event.detail.answerOgm));
 }
 
 document.addEventListener(
