@@ -281,7 +281,11 @@ void Engine::SetUpLines() {
     deviceCalls_.push_back(std::make_unique<DeviceCalls>(*this, device));
     sip->SetListener(deviceCalls_.back().get());
   }
-  log_.Log(TextFormat("%zu line(s) ready", lines_.size()));
+  const auto ready = static_cast<size_t>(std::ranges::count_if(
+      lines_, [this](const Line &entry) { return stack_->Device(entry.device) != nullptr; }));
+  log_.Log(ready == lines_.size()
+               ? TextFormat("%zu line(s) ready", ready)
+               : TextFormat("%zu line(s) ready, %zu without a SIP device", ready, lines_.size() - ready));
   for (const Line &entry : lines_) {
     if (const SipDevice *sip = stack_->Device(entry.device)) {
       std::printf("Answering on sip:%s (SIP device %d, \"%s\")\n", sip->ListenAddress().c_str(),

@@ -15,9 +15,12 @@ has "$data/settings.ini" '^nrings=3' '^\[line0\]'
 has "$data"/Logs/*Call\ Log.txt "Zavotel Run" "Zavotel Exit"
 
 sed -i 's/^nrings=3/nrings=6/' "$data/settings.ini"
+printf '[line1]\nuse=true\ndevice=7\n' >>"$data/settings.ini"  # a device that does not exist
 check "second run starts" start_engine --data "$data"
 check "second run exits cleanly" stop_engine
 check "owner's edit kept" grep -q '^nrings=6' "$data/settings.ini"
+check "a line without its device is told" seen "Line 2: its SIP device 7 is not available"
+check "and not counted as ready" seen "1 line(s) ready, 1 without a SIP device"
 
 # Settings damaged beyond reading are kept aside, not buried under the
 # factory settings, and the owner is told.
