@@ -257,6 +257,7 @@ void Engine::SetUpLines() {
     return;
   }
   status_.SetNoDevicesNotice("");
+  size_t withoutDevice = 0;
   for (int n = 0; n < kMaxLines; ++n) {
     const std::string section = LineSection(n);
     if (!ProfileReadBool(settings, section, "use", false)) continue;
@@ -271,6 +272,7 @@ void Engine::SetUpLines() {
     entry.controller->SetServices(&services_);
     if (!stack_->Device(device)) {
       log_.LogError(TextFormat("Line %d: its SIP device %d is not available", n + 1, device));
+      ++withoutDevice;
     }
     lines_.push_back(std::move(entry));
     status_.SetLineSetUp(n, true);
@@ -281,11 +283,10 @@ void Engine::SetUpLines() {
     deviceCalls_.push_back(std::make_unique<DeviceCalls>(*this, device));
     sip->SetListener(deviceCalls_.back().get());
   }
-  const auto ready = static_cast<size_t>(std::ranges::count_if(
-      lines_, [this](const Line &entry) { return stack_->Device(entry.device) != nullptr; }));
-  log_.Log(ready == lines_.size()
+  const size_t ready = lines_.size() - withoutDevice;
+  log_.Log(withoutDevice == 0
                ? TextFormat("%zu line(s) ready", ready)
-               : TextFormat("%zu line(s) ready, %zu without a SIP device", ready, lines_.size() - ready));
+               : TextFormat("%zu line(s) ready, %zu without a SIP device", ready, withoutDevice));
   for (const Line &entry : lines_) {
     if (const SipDevice *sip = stack_->Device(entry.device)) {
       std::printf("Answering on sip:%s (SIP device %d, \"%s\")\n", sip->ListenAddress().c_str(),

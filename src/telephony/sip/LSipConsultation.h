@@ -30,8 +30,8 @@ class LSipConsultation final : private SipCallListener {
   bool Place(SipDevice &device, const std::string &number);
   bool IsPlaced() const { return placed_; }
   // Placed and not over yet (it may still ring). A far end that hung up,
-  // refused or never answered leaves the leg silent until the line flashes
-  // back or drops.
+  // refused or never answered leaves the leg silent, and onEnded tells the
+  // line so, until it flashes back or drops.
   bool IsLive() const { return call_ != nullptr; }
 
   LRtpMedia &Media() { return *media_; }
