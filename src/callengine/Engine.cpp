@@ -102,7 +102,7 @@ void Engine::OnTimer(int id) {
     case kStopTimer: loop_.Stop(); break;
     case kDeviceStateTimer: PublishDeviceStates(); break;
     case kConsoleMoveTimer: MoveConsole(); break;
-    case kLoadLinesTimer: RebuildLinesAfterLoad(); break;
+    case kRebuildLinesTimer: RebuildLinesIfNoCalls(); break;
     case kWatchdogTimer:
       service::NotifyWatchdog();
       loop_.SetTimer(this, kWatchdogTimer, watchdogMs_);
@@ -240,7 +240,7 @@ void Engine::MoveConsole() {
 void Engine::SetUpLines() {
   const std::string &settings = folders_.SettingsFile();
   ProfileWriteBool(settings, "state", "restart", false);
-  loop_.KillTimer(this, kLoadLinesTimer);  // these lines serve a load's rebuild too
+  loop_.KillTimer(this, kRebuildLinesTimer);  // these lines serve a waiting rebuild too
   TearDownLines();
   if (reopenDevices_) {
     reopenDevices_ = false;

@@ -53,10 +53,11 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   static constexpr uint64_t kLineSetUpMs = 1000;
   // Lines are rebuilt this long after a program was loaded or a new one begun.
   static constexpr uint64_t kLineRebuildAfterLoadMs = 1750;
-  // After a load, calls in progress are waited for this long at most, looked
-  // at this often, before the lines are rebuilt.
-  static constexpr uint64_t kLoadCallsWaitMs = 10 * 60 * 1000;
-  static constexpr uint64_t kLoadCallsPollMs = 1000;
+  // After a load or a change of the line settings, calls in progress are
+  // waited for this long at most, looked at this often, before the lines are
+  // rebuilt.
+  static constexpr uint64_t kCallsWaitMs = 10 * 60 * 1000;
+  static constexpr uint64_t kCallsPollMs = 1000;
   // The loop runs on this long after a stop so BYE and unREGISTER go out.
   static constexpr uint64_t kFarewellMs = 500;
   static constexpr int kMaxLines = 64;
@@ -85,7 +86,7 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
     kDeviceStateTimer = 101,
     kWatchdogTimer = 102,
     kConsoleMoveTimer = 103,
-    kLoadLinesTimer = 104,
+    kRebuildLinesTimer = 104,
   };
   static constexpr uint64_t kBeepFirstMs = 2000;
   static constexpr uint64_t kBeepAgainMs = 15000;
@@ -120,8 +121,10 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   // False when the load could not start.
   bool ReceiveProgramFile(const std::string &path, bool quiet);
   void ProgramLoaded(const IvrLoadOutcome &outcome);
-  // The line rebuild after a load, once no call is in progress.
-  void RebuildLinesAfterLoad();
+  // Rebuilds the lines `afterMs` from now, once no call is in progress;
+  // `reason` ("the IVR program loaded") tells the log what waited.
+  void RebuildLinesWhenCallsEnd(uint64_t afterMs, const char *reason);
+  void RebuildLinesIfNoCalls();
   int CallsInProgress() const;
   int64_t NewProgram();
   void ShowCallerId(const std::string &text);
@@ -199,7 +202,8 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   std::unique_ptr<ConsoleServer> console_;
   uint64_t watchdogMs_ = 0;
   // When the rebuild after a load stops waiting for calls in progress.
-  uint64_t loadLinesDeadline_ = 0;
+  uint64_t rebuildDeadline_ = 0;
+  const char *rebuildReason_ = "";
   bool reopenDevices_ = false;  // the next line set-up opens the SIP devices again
   bool stopping_ = false;
 };

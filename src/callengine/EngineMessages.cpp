@@ -156,24 +156,31 @@ void Engine::ProgramLoaded(const IvrLoadOutcome &outcome) {
   }
   log_.Log(notice);
   status_.SetLoadNotice(notice);
-  if (!loaded || stopping_) return;
-  loadLinesDeadline_ = clock_.TickCount() + kLoadCallsWaitMs;
-  loop_.SetTimer(this, kLoadLinesTimer, kLineRebuildAfterLoadMs);
+  if (loaded && !stopping_) RebuildLinesWhenCallsEnd(kLineRebuildAfterLoadMs, "the IVR program loaded");
 }
 
-// Calls in progress go on (they read the OGMs as the load left them, as
-// they did while it ran); the lines are rebuilt once they have ended, or
-// when waiting for them has lasted too long.
-void Engine::RebuildLinesAfterLoad() {
+// Calls in progress go on (after a load they read the OGMs as the load left
+// them, as they did while it ran); the lines are rebuilt once they have
+// ended, or when waiting for them has lasted too long.
+void Engine::RebuildLinesWhenCallsEnd(uint64_t afterMs, const char *reason) {
+  rebuildDeadline_ = clock_.TickCount() + kCallsWaitMs;
+  rebuildReason_ = reason;
+  loop_.SetTimer(this, kRebuildLinesTimer, afterMs);
+  if (const int calls = CallsInProgress(); calls > 0)
+    log_.Log(TextFormat("The lines start again with %s once %d call(s) in progress have ended",
+                        reason, calls));
+}
+
+void Engine::RebuildLinesIfNoCalls() {
   const int calls = CallsInProgress();
-  if (calls > 0 && clock_.TickCount() < loadLinesDeadline_) {
-    loop_.SetTimer(this, kLoadLinesTimer, kLoadCallsPollMs);
+  if (calls > 0 && clock_.TickCount() < rebuildDeadline_) {
+    loop_.SetTimer(this, kRebuildLinesTimer, kCallsPollMs);
     return;
   }
   if (calls > 0) {
-    log_.LogError(TextFormat("%d call(s) still in progress cut off to start the lines with the "
-                             "IVR program loaded %d minutes ago",
-                             calls, static_cast<int>(kLoadCallsWaitMs / 60000)));
+    log_.LogError(TextFormat("%d call(s) still in progress cut off to start the lines with %s %d "
+                             "minutes ago",
+                             calls, rebuildReason_, static_cast<int>(kCallsWaitMs / 60000)));
   }
   SetUpLines();
 }
@@ -220,11 +227,11 @@ void Engine::MessagesSeen() {
 
 // The settings pages ask for new lines by setting [state] "restart"; it is
 // read when they are closed. The devices are opened again as well, since
-// their settings may have changed.
+// their settings may have changed; calls in progress are not cut for it.
 int64_t Engine::SettingsClosed() {
   if (stopping_ || !ProfileReadBool(folders_.SettingsFile(), "state", "restart", false)) return 0;
   reopenDevices_ = true;
-  loop_.SetTimer(this, kLineSetUpTimer, kRestartSetUpMs);
+  RebuildLinesWhenCallsEnd(kRestartSetUpMs, "the line settings changed");
   return 1;
 }
 

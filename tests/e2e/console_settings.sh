@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The settings view in headless Chromium: a SIP device and a line on it
 # added through the pages answer a SIP call once the settings are closed;
-# an office-hours change does not rebuild the lines; the Console access page
+# an office-hours change does not rebuild the lines; line changes wait for a
+# call in progress instead of cutting it; the Console access page
 # moves the console to the network. Screenshots of every tab go to
 # console-screenshots/ in the build folder.
 source "$(dirname "$(realpath "$0")")/console_support.sh"
@@ -16,8 +17,25 @@ check "the new device answers after the rebuild" grep -q "Answering on sip:127.0
 check "the restart request was cleared" test "$(grep -m1 "^restart=" "$data/settings.ini")" = restart=false
 check "a SIP call on the new device is answered" \
   sipp_run 60 leave_message "127.0.0.1:$new_port" -m 1 -p "$(free_port)" -mp "$(free_port)" >sipp.txt 2>&1
+
+# Settings closed with a line change while a caller leaves a message (SIPp's
+# caller hangs up after 9 s).
+answered="$(logged "Second line .*\[Answered\]")"
+mkdir pcap && ln -s /usr/share/sip-tester/*.pcap pcap/
+timeout 60 sipp -sn uac_pcap "127.0.0.1:$new_port" -m 1 -p "$(free_port)" -mp "$(free_port)" -nostdin \
+  -timeout 50 >caller.txt 2>&1 &
+caller=$!
+stop_at_exit "$caller"
+check "the caller is answered" wait_for 100 seen "Second line .*\[Answered\]" $((answered + 1))
+sed -i 's/^restart=.*/restart=true/' "$data/settings.ini"
+token="$(curl -sf -c cookies "${url%/}/api/session" | sed -n 's/.*"token":"\([^"]*\)".*/\1/p')"
+curl -sf -b cookies -H "X-Console-Token: $token" -H "Content-Type: application/json" --data "{}" \
+  "${url%/}/api/settings/close" >/dev/null
+check "the rebuild waits for the call" wait_for 50 seen "The lines start again with the line settings changed once 1 call(s)"
+check "the caller was not cut off" wait "$caller"
+check "the lines start again after the call" wait_for 100 seen "line(s) ready" 3
 # Last, as it moves the console to the network.
 browser_test access "the console moves to the network from its own page" "$(free_port tcp)"
 check "the engine says where the console went" grep -q "^Console moved to https://" engine.txt
 check "engine stopped cleanly" stop_engine
-summary console_settings engine-err.txt sipp.txt
+summary console_settings engine-err.txt sipp.txt caller.txt

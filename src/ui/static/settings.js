@@ -59,7 +59,7 @@ function onKey(event) {
 
 function build() {
   view.innerHTML = `<div class="settings-head"><h2 id="settings-heading">Settings</h2>
-    <p id="settings-restart" class="hint" hidden>Line changes are applied when the settings are closed.</p>
+    <p id="settings-restart" class="hint" hidden>Line changes are applied when the settings are closed, once no call is in progress.</p>
     <button id="settings-close" type="button">Close settings</button></div>
     <div class="tabs" role="tablist" aria-labelledby="settings-heading"></div>`;
   const list = view.querySelector(".tabs");
