@@ -5,6 +5,7 @@ import * as commands from "./commands.js";
 import * as ivr from "./ivr.js";
 import { bindKeys } from "./keys.js";
 import * as messages from "./messages.js";
+import "./message-touch.js";
 import "./settings.js";
 import "./ogm-editor.js";
 import "./phone.js";

@@ -158,11 +158,12 @@ function setSelected(tr, on) {
   tr.setAttribute("aria-selected", on ? "true" : "false");
 }
 
-// Selects one row (plain), toggles it (ctrl) or extends to it (shift).
+// Selects one row (plain), toggles it (ctrl), adds it (a long press) or
+// extends to it (shift); the list says how with a "row-select" event.
 export function selectRow(tr, how = "plain") {
   const all = [...body.children];
-  if (how === "toggle") {
-    setSelected(tr, tr.getAttribute("aria-selected") !== "true");
+  if (how === "toggle" || how === "add") {
+    setSelected(tr, how === "add" || tr.getAttribute("aria-selected") !== "true");
     anchor = tr;
   } else if (how === "extend" && anchor && all.includes(anchor)) {
     const [a, b] = [all.indexOf(anchor), all.indexOf(tr)].sort((x, y) => x - y);
@@ -172,6 +173,13 @@ export function selectRow(tr, how = "plain") {
     anchor = tr;
   }
   focusRow(tr);
+  body.dispatchEvent(new CustomEvent("row-select", { detail: how }));
+}
+
+// No row selected; the focus stays where it was.
+export function selectNone() {
+  for (const tr of body.children) setSelected(tr, false);
+  body.dispatchEvent(new CustomEvent("row-select", { detail: "none" }));
 }
 
 // Moves the selection one row up (-1) or down (+1).
