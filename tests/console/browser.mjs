@@ -52,22 +52,28 @@ export async function openBrowser(shots, args = []) {
   const browser = await chromium.launch({ executablePath: "/usr/bin/chromium", args: ["--no-sandbox", ...args] });
   // Off loopback the console serves its own self-signed certificate.
   const context = await browser.newContext({ viewport: DESKTOP, acceptDownloads: true, ignoreHTTPSErrors: true });
-  const page = await context.newPage();
-  page.setDefaultTimeout(20000);
   const problems = [];
-  page.on("pageerror", (error) => problems.push(`page error: ${error.message}`));
-  // The browser's own line for a refused request names no address.
-  page.on("response", (response) => {
-    if (response.status() >= 400) console.log(`(${response.request().method()} ${response.url()}: ${response.status()})`);
-  });
-  page.on("console", (message) => {
-    if (message.type() === "error") problems.push(`console error: ${message.text()}`);
-  });
+  const watched = async (where) => {
+    const page = await where.newPage();
+    page.setDefaultTimeout(20000);
+    page.on("pageerror", (error) => problems.push(`page error: ${error.message}`));
+    // The browser's own line for a refused request names no address.
+    page.on("response", (response) => {
+      if (response.status() >= 400) console.log(`(${response.request().method()} ${response.url()}: ${response.status()})`);
+    });
+    page.on("console", (message) => {
+      if (message.type() === "error") problems.push(`console error: ${message.text()}`);
+    });
+    return page;
+  };
+  const page = await watched(context);
   let step = 0;
   return {
     browser,
     page,
     problems,
+    // A page of its own on a touch screen at phone width, its errors collected too.
+    phonePage: async () => watched(await browser.newContext({ viewport: PHONE, hasTouch: true, isMobile: true, ignoreHTTPSErrors: true })),
     say(text) {
       console.log(`${++step}. ${text}`);
     },

@@ -7,7 +7,7 @@ import { join } from "node:path";
 import { openBrowser } from "./browser.mjs";
 
 const [url, data, shots, callCommand, smtpPort, mailFolder] = process.argv.slice(2);
-const { page, say, shot, answer, expectRefused, run } = await openBrowser(shots);
+const { page, say, shot, answer, expectRefused, run, phonePage } = await openBrowser(shots);
 
 const rows = page.locator("#message-rows tr");
 const dialog = page.locator("dialog#ask");
@@ -141,6 +141,59 @@ await run("console_test", async () => {
   assert.equal(await page.evaluate(() => document.activeElement.id), "mailbox-list");  // the keys go on from there
   assert.equal((await getJson(`/api/messages?mailbox=${encodeURIComponent(proposal)}`)).messages.length, 0);
   await shot("console-07-deleted");
+
+  say("on a phone, a long press starts choosing several and taps toggle rows; Delete takes the chosen ones");
+  const message = (id, ext) => join(data, "MailBoxes", `${proposal} ICM${id}.${ext}`);
+  const ids = ["900001", "900002", "900003"];
+  for (const id of ids) {
+    writeFileSync(message(id, "ini"), `[message]\r\ncid=${id}\r\nread=true\r\n`);
+    writeFileSync(message(id, "wav"), wave);
+  }
+  const phone = await phonePage();
+  await phone.goto(url);
+  const fingerRows = phone.locator("#message-rows tr");
+  await fingerRows.nth(2).waitFor();
+  // A finger held down 0.7 s, as the touch screen reports it.
+  const touch = await phone.context().newCDPSession(phone);
+  const longPress = async (row) => {
+    const box = await row.boundingBox();
+    await touch.send("Input.dispatchTouchEvent", { type: "touchStart", touchPoints: [{ x: box.x + 40, y: box.y + box.height / 2 }] });
+    await phone.waitForTimeout(700);
+    await touch.send("Input.dispatchTouchEvent", { type: "touchEnd", touchPoints: [] });
+  };
+  const picked = phone.locator("#msg-picked");
+  const chosen = () => fingerRows.evaluateAll((rows) => rows.map((row) => row.getAttribute("aria-selected")).join());
+  const pickedIs = (text) => phone.waitForFunction((t) => document.getElementById("msg-picked").textContent === t, text);
+  await longPress(fingerRows.nth(0));
+  await pickedIs("1 selected");
+  await fingerRows.nth(1).tap();
+  await fingerRows.nth(2).tap();
+  await pickedIs("3 selected");
+  await fingerRows.nth(2).tap(); // a second tap takes it out again, and plays nothing
+  await pickedIs("2 selected");
+  assert.equal(await chosen(), "true,true,false");
+  assert.equal(await phone.getAttribute("#message-table", "aria-multiselectable"), "true");
+  assert.equal(await picked.getAttribute("role"), "status");
+  assert.equal(await phone.getAttribute("#player", "src"), null);
+  await phone.screenshot({ path: join(shots, "console-07c-touch-chosen-phone.png") });
+  await phone.locator("#msg-delete").tap();
+  await fingerRows.nth(1).waitFor({ state: "detached" });
+  assert.deepEqual(ids.map((id) => existsSync(message(id, "ini")) || existsSync(message(id, "wav"))), [false, false, true]);
+  await pickedIs("");
+  assert.ok(await phone.locator("#msg-picking-leave").isHidden());
+  await phone.screenshot({ path: join(shots, "console-07d-touch-deleted-phone.png") });
+  say("the choosing ends when the last chosen row is tapped away, or at Clear selection");
+  await longPress(fingerRows.nth(0));
+  await pickedIs("1 selected");
+  await fingerRows.nth(0).tap();
+  await pickedIs("");
+  await longPress(fingerRows.nth(0));
+  await pickedIs("1 selected");
+  await phone.locator("#msg-picking-leave").tap();
+  await pickedIs("");
+  assert.equal(await chosen(), "false");
+  assert.equal(await phone.locator("#errors p").count(), 0);
+  await phone.context().close();
 
   say("the mailbox renamed after the window's warning, then deleted after its question");
   await page.click("#mbx-rename");
