@@ -62,7 +62,7 @@ export async function openBrowser(shots, args = []) {
       if (response.status() >= 400) console.log(`(${response.request().method()} ${response.url()}: ${response.status()})`);
     });
     page.on("console", (message) => {
-      if (message.type() === "error") problems.push(`console error: ${message.text()}`);
+      if (message.type() === "error") problems.push(`console error: ${message.text()} ${message.location().url}`);
     });
     return page;
   };

@@ -10,6 +10,9 @@ const body = document.getElementById("message-rows");
 const bar = document.getElementById("msg-picking");
 const count = document.getElementById("msg-picked");
 const leave = document.getElementById("msg-picking-leave");
+// The toolbar's Delete and Move, repeated in the bar, which stays in sight
+// while a long list scrolls.
+const actions = [...bar.querySelectorAll("button[data-does]")];
 
 let picking = false;
 let press = null; // {x, y, timer} while a finger rests on a row
@@ -21,7 +24,7 @@ function show() {
   const selected = body.querySelectorAll('tr[aria-selected="true"]').length;
   if (!selected) picking = false;
   bar.classList.toggle("on", picking);
-  leave.hidden = !picking;
+  for (const button of [leave, ...actions]) button.hidden = !picking;
   const text = picking ? `${selected} selected` : "";
   if (count.textContent !== text) count.textContent = text;
 }
@@ -80,3 +83,7 @@ leave.addEventListener("click", () => {
   messages.selectNone();
   body.querySelector('tr[tabindex="0"]')?.focus({ preventScroll: true });
 });
+
+for (const button of actions) {
+  button.addEventListener("click", () => document.getElementById(button.dataset.does).click());
+}
