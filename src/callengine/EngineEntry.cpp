@@ -115,6 +115,10 @@ int RunEngineCommand(const CommandLine& line) {
   if (found != Found::kNone) return Exit(found);
 
   if (!folders.CreateMissing()) return NotWritable(folders.Root(), "its folders cannot be made");
+  if (const std::string danger = DataFolderDanger(folders.Root()); !danger.empty()) {
+    std::fprintf(stderr, "zavotel: the data folder %s is not used: %s\n", folders.Root().c_str(), danger.c_str());
+    return 1;
+  }
   InstanceLock lock(folders.Root());
   InstanceLock::Result taken = lock.TryTake();
   // Another copy is starting on this folder: hand it the argument instead.

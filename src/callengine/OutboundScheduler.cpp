@@ -42,7 +42,7 @@ bool OutboundScheduler::OutboundCheck(const std::vector<Line> &lines) {
   if (lines.empty()) return true;
   IVRCMain *controller = FreeLine(lines);
   if (!controller) {
-    Trace("OutboundScheduler no lines are free so wait");
+    Waiting("no lines are free so wait");
     return true;
   }
   bool forwardPending = false;
@@ -51,12 +51,13 @@ bool OutboundScheduler::OutboundCheck(const std::vector<Line> &lines) {
     return forwardPending;
   }
   if (!InCallingWindow()) {
-    Trace("OutboundScheduler outbound day time scheduling not valid so wait");
+    Waiting("outbound day time scheduling not valid so wait");
     return true;
   }
   const OutboundList::Head head = list_.TakeHead(clock_.Now());
-  if (head.kind == OutboundList::Head::Kind::kWaiting) Trace("OutboundScheduler Waiting to call - delay");
+  if (head.kind == OutboundList::Head::Kind::kWaiting) Waiting("Waiting to call - delay");
   if (head.kind != OutboundList::Head::Kind::kTaken) return true;
+  waitingFor_ = nullptr;
   controller->SetState(IVRCMain::CS_OUTBOUND);
   controller->SetOutboundEntry(head.entry);
   controller->SetLastActivity(clock_.TickCount());
@@ -64,6 +65,11 @@ bool OutboundScheduler::OutboundCheck(const std::vector<Line> &lines) {
   log_.Log("Making outbound call to ", number);
   Place(*controller, number);
   return true;
+}
+
+void OutboundScheduler::Waiting(const char *why) {
+  if (waitingFor_ != why) Trace("OutboundScheduler %s", why);
+  waitingFor_ = why;
 }
 
 IVRCMain *OutboundScheduler::FreeLine(const std::vector<Line> &lines) const {

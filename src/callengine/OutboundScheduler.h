@@ -37,9 +37,13 @@ class OutboundScheduler {
   bool PlaceForwardCall(IVRCMain &controller, bool &pending);
   bool InCallingWindow() const;
   void Place(IVRCMain &controller, const std::string &number);
+  // Traces why a run waits, once until the reason changes: the scheduler
+  // runs every few seconds.
+  void Waiting(const char *why);
 
   const DataFolders &folders_;
   const LClock &clock_;
   LogFile &log_;
   const OutboundList list_;
+  const char *waitingFor_ = nullptr;
 };

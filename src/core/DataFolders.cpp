@@ -1,6 +1,8 @@
 #include "core/DataFolders.h"
 
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -16,6 +18,15 @@ namespace {
 std::string EnvOrEmpty(const char* name) {
   const char* value = std::getenv(name);
   return value ? value : "";
+}
+
+// $HOME, else the account's own home: never a shared folder such as /tmp,
+// where another user could make the data folder first.
+std::string HomeFolder() {
+  std::string home = EnvOrEmpty("HOME");
+  if (!home.empty()) return home;
+  const passwd* account = ::getpwuid(::geteuid());
+  return account && account->pw_dir ? account->pw_dir : "";
 }
 
 // A name in the root as it is spelled there: a data folder copied from a
@@ -52,7 +63,7 @@ bool MakeFolder(const std::string& path) {
 
 DataRootChoice DataRootChoice::FromEnvironment(std::string option, bool service) {
   return {std::move(option), EnvOrEmpty("ZAVOTEL_DATA"), EnvOrEmpty("XDG_DATA_HOME"),
-          EnvOrEmpty("HOME"), service};
+          HomeFolder(), service};
 }
 
 std::string DataRootChoice::Root() const {
@@ -60,7 +71,10 @@ std::string DataRootChoice::Root() const {
   if (!environment.empty()) return environment;
   if (service) return "/var/lib/zavotel";
   if (!xdgDataHome.empty()) return PathJoin(xdgDataHome, "zavotel");
-  return PathJoin(home.empty() ? "/tmp" : home, ".local/share/zavotel");
+  // Without any home, a folder of this user's own in /tmp; the start refuses
+  // it if someone else made it first (DataFolderDanger).
+  if (home.empty()) return "/tmp/zavotel-" + std::to_string(::geteuid());
+  return PathJoin(home, ".local/share/zavotel");
 }
 
 DataFolders DataFolders::Resolve(const std::string& root) {
@@ -84,4 +98,14 @@ bool DataFolders::CreateMissing() const {
     ok = MakeFolder(*folder) && ok;
   }
   return ok;
+}
+
+std::string DataFolderDanger(const std::string& root) {
+  struct stat st;
+  if (::stat(root.c_str(), &st) != 0) return "";
+  const uid_t self = ::geteuid();
+  if (st.st_uid != self && st.st_uid != 0 && self != 0)
+    return "it belongs to another user (uid " + std::to_string(st.st_uid) + ")";
+  if ((st.st_mode & S_IWOTH) != 0) return "every user of this machine may write to it";
+  return "";
 }

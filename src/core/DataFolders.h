@@ -4,7 +4,8 @@
 
 // Where the data root comes from, in order of precedence: the --data option,
 // $ZAVOTEL_DATA, then /var/lib/zavotel for a system service, else
-// $XDG_DATA_HOME/zavotel (~/.local/share/zavotel when unset).
+// $XDG_DATA_HOME/zavotel (~/.local/share/zavotel when unset; the account's
+// home when $HOME is unset, /tmp/zavotel-UID without any home).
 struct DataRootChoice {
   std::string option;
   std::string environment;
@@ -48,3 +49,7 @@ class DataFolders {
   std::string logs_;
   std::string sounds_;
 };
+
+// Why the data root must not be used, or empty: its settings name programs
+// the engine runs, so nobody else may have written them.
+std::string DataFolderDanger(const std::string& root);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 
@@ -21,6 +22,18 @@ TEST(DataRootChoice, PrecedenceOptionEnvironmentServiceXdgHome) {
                     +[](DataRootChoice& c) { c.service = false; }, +[](DataRootChoice& c) { c.xdgDataHome.clear(); }})
     drop(choice), roots += " " + choice.Root();
   EXPECT_EQ(roots, "/opt/d /env/d /var/lib/zavotel /xdg/zavotel /home/u/.local/share/zavotel");
+  choice.home.clear();  // no home at all: never a folder in /tmp another user could have made
+  EXPECT_EQ(choice.Root(), "/tmp/zavotel-" + std::to_string(::geteuid()));
+}
+
+TEST(DataFolders, AFolderEveryUserMayWriteIsRefused) {
+  TempDir tmp;
+  const std::string root = tmp / "data";
+  ASSERT_TRUE(DataFolders::Resolve(root).CreateMissing());
+  EXPECT_EQ(DataFolderDanger(root), "");
+  ::chmod(root.c_str(), 0777);
+  EXPECT_EQ(DataFolderDanger(root), "every user of this machine may write to it");
+  EXPECT_EQ(DataFolderDanger(tmp / "missing"), "");
 }
 
 TEST(DataFolders, DefaultLayoutIsCreatedPrivateUnlessAFileIsInTheWay) {
