@@ -104,7 +104,9 @@ bool OutboundScheduler::PlaceForwardCall(IVRCMain &controller, bool &pending) {
       ProfileWriteInt(mailbox, kMbx, "forwardattempts", attempts + 1);
       const std::string number =
           ForwardNumber(ProfileReadString(mailbox, kMbx, "forwardnumber", ""), attempts);
-      log_.Log("Making message forward call to ", number);
+      const bool last = attempts + 1 == maxAttempts;
+      log_.Log("Making message forward call to ",
+               last ? number + " (the last call until a new message arrives)" : number);
       if (!controller.Mailbox().empty()) ProfileFlush(controller.Mailbox());
       controller.SetState(IVRCMain::CS_FORWARD);
       controller.SetMailbox(mailbox);

@@ -86,6 +86,10 @@ TEST_F(Scheduler, ForwardingCallsTryEachNumberThenRepeatTheLast) {
   }
   EXPECT_EQ(Called(), (Texts{"100", "200", "300", "300", "300"}));
   EXPECT_EQ(ProfileReadInt(mailbox, "mbx", "forwardattempts", 0), 5);
+  const std::vector<std::string> log = SystemLog();  // the owner can tell the calls have stopped
+  EXPECT_NE(std::find(log.begin(), log.end(),
+                      "Making message forward call to 300 (the last call until a new message arrives)"),
+            log.end());
   // Still pending (unread), so the scheduler keeps running; once read, it stops.
   EXPECT_TRUE(Run());
   Write(folders_.MailBoxes() + "/Sales ICM000001.ini", "[message]\nread=true\n");

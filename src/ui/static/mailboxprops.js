@@ -109,8 +109,16 @@ function show(answer) {
   wraps.get("ftppassClear").hidden = !properties.ftppassSet;
   state = properties;
   document.getElementById("mbx-props-state").textContent =
-    `Undelivered messages: ${state.unsentmessages ? "yes" : "no"}; forwarding calls made: ${state.forwardattempts}.`;
+    `Undelivered messages: ${state.unsentmessages ? "yes" : "no"}; ${forwardingState(state)}.`;
   applyDependencies();
+}
+
+// The calls about new messages stop once all are made, until a new message.
+function forwardingState(properties) {
+  const made = Number(properties.forwardattempts) || 0;
+  const most = Number(properties.maxforwardattempts) || 0;
+  const text = `forwarding calls made: ${made}`;
+  return properties.forwardtel && most && made >= most ? `${text} of ${most}, no more until a new message arrives` : text;
 }
 
 function collect() {
