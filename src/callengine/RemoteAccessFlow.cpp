@@ -11,6 +11,7 @@
 #include "core/MainMessages.h"
 #include "core/Path.h"
 #include "core/Profile.h"
+#include "log/LogFile.h"
 #include "mail/LMailBox.h"
 #include "mail/LMailBoxMessage.h"
 #include "mail/LMailBoxMessageIterator.h"
@@ -129,6 +130,7 @@ void RemoteAccessFlow::Delete() {
   if (!c.Message().empty()) {
     c.Post(WM_DELMESSAGE, 0, 0, c.Message());
     LMailBoxMessage::Delete(c.Message());
+    c.SystemLog().Log("Mailbox message deleted by remote caller: ", PathFileName(c.Message()));
     c.SetMessage({});
   }
   PlayNext();

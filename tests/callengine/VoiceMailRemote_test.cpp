@@ -106,6 +106,9 @@ TEST_F(VoiceMailRemote, MenuKeysReplayMoveDeleteAndEndTheCall) {
   EXPECT_FALSE(std::filesystem::exists(Record("Sales", "000002")) ||
                std::filesystem::exists(Audio("Sales", "000002")));
   EXPECT_EQ(controller_.Message(), Record("Sales", "000001"));
+  const std::vector<std::string> log = SystemLog();
+  EXPECT_NE(std::find(log.begin(), log.end(), "Mailbox message deleted by remote caller: Sales ICM000002.ini"),
+            log.end());
   line_.Press("435678#");  // no action, then the move
   EXPECT_FALSE(std::filesystem::exists(Record("Sales", "000001")));
   const std::string moved = Record("Support", "000001");
