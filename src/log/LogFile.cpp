@@ -2,10 +2,13 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <utility>
 
 #include "core/FileIo.h"
@@ -81,25 +84,57 @@ std::string LogFile::DailyPath(const std::tm& local, Daily which) const {
 
 void LogFile::LogLine(const std::tm& local, std::string_view text) {
   std::string line = FormatLine(local, text);
-  AppendLine(DailyPath(local, Daily::kSystem), line);
+  const std::string path = DailyPath(local, Daily::kSystem);
+  ReportLostLines(local, path);
+  AppendLine(path, line);
   display_.Append(line);
 }
 
-void LogFile::AppendLine(const std::string& path, std::string_view line) {
-  std::lock_guard lock(writeMutex_);
-  UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY, 0600));
-  if (!fd.Valid()) {
-    Trace("Log unable to open %s: %s", path.c_str(), std::strerror(errno));
+void LogFile::ReportLostLines(const std::tm& local, const std::string& path) {
+  int lost, error;
+  {
+    std::lock_guard lock(writeMutex_);
+    lost = std::exchange(lostLines_, 0);
+    error = std::exchange(lostError_, 0);
+  }
+  if (lost == 0) return;
+  const bool full = error == ENOSPC || error == EDQUOT;
+  const std::string line = FormatLine(
+      local, std::to_string(lost) + " log line(s) could not be written (" +
+                 (full ? std::string("no space left on the device") : std::strerror(error)) + ")");
+  if (!AppendLine(path, line)) {
+    // Still failing: the report waits; it was counted as a lost line, which it is not.
+    std::lock_guard lock(writeMutex_);
+    lostLines_ += lost - 1;
     return;
   }
+  display_.Append(line);
+}
+
+bool LogFile::AppendLine(const std::string& path, std::string_view line) {
+  std::lock_guard lock(writeMutex_);
+  auto lost = [&](const char* what) {
+    if (lostLines_++ == 0) lostError_ = errno;
+    Trace("Log unable to %s %s: %s", what, path.c_str(), std::strerror(errno));
+    return false;
+  };
+  UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY, 0600));
+  if (!fd.Valid()) return lost("open");
   if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
     // Another program is writing the file: this line is lost, by design.
     if (errno != EWOULDBLOCK) {
       Trace("Log unable to lock %s: %s", path.c_str(), std::strerror(errno));
     }
-    return;
+    return false;
   }
-  if (!WriteFully(fd.Get(), line)) {
-    Trace("Log unable to write %s: %s", path.c_str(), std::strerror(errno));
-  }
+  // Under the lock the end cannot move: a line cut short by a full disk is
+  // taken back, so the next line does not continue it.
+  struct stat before {};
+  const bool sized = ::fstat(fd.Get(), &before) == 0;
+  if (WriteFully(fd.Get(), line)) return true;
+  const int error = errno;
+  if (!sized || ::ftruncate(fd.Get(), before.st_size) != 0)
+    Trace("Log unable to take back a cut line in %s", path.c_str());
+  errno = error;
+  return lost("write");
 }

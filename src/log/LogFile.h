@@ -38,7 +38,10 @@ class LogFile {
   static std::string FormatLine(const std::tm& local, std::string_view text);
   std::string DailyPath(const std::tm& local, Daily which) const;
   void LogLine(const std::tm& local, std::string_view text);
-  void AppendLine(const std::string& path, std::string_view line);
+  // Appends the whole line or nothing; a line that could not be written is counted.
+  bool AppendLine(const std::string& path, std::string_view line);
+  // Once the system log can be written again, one line there says how many were lost.
+  void ReportLostLines(const std::tm& local, const std::string& path);
 
   const std::string logsFolder_;
   const LClock& clock_;
@@ -46,4 +49,7 @@ class LogFile {
   // Our own threads take turns, so only a foreign holder of a day's file
   // lock can make a line get lost.
   std::mutex writeMutex_;
+  // Lines lost to a failed open or write since the last report, and why the first was.
+  int lostLines_ = 0;
+  int lostError_ = 0;
 };

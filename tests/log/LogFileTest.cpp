@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
 
+#include <atomic>
 #include <string>
 #include <thread>
 
 #include "LogTestSupport.h"
+#include "core/FileIo.h"
 #include "core/UniqueFd.h"
 #include "log/StatusDisplay.h"
 
@@ -89,6 +91,41 @@ TEST_F(StatusDisplayTest, ErrorStateEndsWithALineMoreThan60SecondsLater) {
   EXPECT_EQ(states, "GRRRGRRR");
   EXPECT_TRUE(display_.GetSnapshot().text.starts_with(
       "23:58:30 fine\r\n23:58:30 Unable to send\r\n23:59:29 still red\r\n23:59:31 green again\r\n"));
+}
+
+}  // namespace
+
+namespace {
+
+// A disk with room for `room` more bytes in all, then full.
+std::atomic<int64_t> room{0};
+ssize_t FillingWrite(int fd, const void* data, std::size_t size) {
+  const int64_t fits = std::min<int64_t>(static_cast<int64_t>(size), room.load());
+  if (fits == 0) {
+    errno = ENOSPC;
+    return -1;
+  }
+  room -= fits;
+  return ::write(fd, data, static_cast<std::size_t>(fits));
+}
+
+// A full disk leaves no line half written, and once lines can be written
+// again one line says how many were lost.
+TEST_F(LogFileTest, AFullDiskTearsNoLineAndTheLossIsReportedOnceWritingWorks) {
+  log_.Log("before");
+  room = 12;  // part of the next line fits
+  const WriteCall previous = ReplaceWriteCall(&FillingWrite);
+  log_.Log("Line 1 ringing");
+  log_.CallLog("Line 1 answered");  // system and call log: two lines lost
+  room = 0;
+  log_.Log("still full");  // the report fails too and is not counted
+  ReplaceWriteCall(previous);
+  clock_.Advance(2000);
+  log_.Log("after");
+  EXPECT_EQ(Read(kSystemLog), "23:58:30 before\r\n23:58:32 4 log line(s) could not be written "
+                              "(no space left on the device)\r\n23:58:32 after\r\n");
+  EXPECT_EQ(Read("2024-12-31 Call Log.txt"), "");
+  EXPECT_NE(display_.GetSnapshot().text.find("4 log line(s) could not be written"), std::string::npos);
 }
 
 }  // namespace
