@@ -101,7 +101,8 @@ void LSoundRecorder::Recording(int32_t frames, int8_t level) {
   } else if (level >= release_) {
     mark_ = now;
   }
-  if (maxMs_ != 0 && now > maxMs_ && !maxReached_) {
+  // A sink that can take no more (a full disk) ends the recording as the maximum time does.
+  if (((maxMs_ != 0 && now > maxMs_) || sink_->IsError()) && !maxReached_) {
     Trace("LSoundRecorder::ThreadFunction Stop because MaxTime reached");
     maxReached_ = true;
   }

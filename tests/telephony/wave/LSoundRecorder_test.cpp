@@ -106,6 +106,26 @@ TEST_F(LSoundRecorderTest, MaximumTimeStopsTheRecorderByItself) {
   EXPECT_EQ(std::tuple(recorder.GetState(), SinkFrames()), std::tuple(LSoundRecorder::kStopped, 300u * 8));
 }
 
+// A sink on a disk that is full after `room` frames.
+class FillingSink final : public LSoundSinkBase {
+ public:
+  explicit FillingSink(int32_t room) : LSoundSinkBase(8000, 1), room_(room) {}
+  void Write(const int32_t*, int32_t frames) override {
+    if (Position() + frames > room_) SetError(ENOSPC);
+    Advance(frames);
+  }
+
+ private:
+  const int32_t room_;
+};
+
+TEST_F(LSoundRecorderTest, ASinkThatCannotWriteStopsTheRecorderAtOnce) {
+  sink = LSoundSinkRef{new FillingSink(2 * kFrames)};
+  ASSERT_TRUE(Start(0, -127, 0));
+  EXPECT_TRUE(runner.Run({Feed({kLoud, kLoud, kLoud, kLoud, kLoud}), Heard("Stop")}));
+  EXPECT_EQ(recorder.GetState(), LSoundRecorder::kStopped);
+}
+
 TEST_F(LSoundRecorderTest, HeldStartRecordsOnlyAfterGo) {
   ASSERT_TRUE(Start(0, -127, 0, LSoundRecorder::kStartHeld | LSoundRecorder::kStartRecording));
   EXPECT_EQ(LSoundRecorder::kRecording, recorder.GetState());
