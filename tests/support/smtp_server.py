@@ -3,13 +3,15 @@
 # "PORT <n>" once it listens (on --port, else a free port), then serves until killed. The well-behaved modes
 # run aiosmtpd and store each message as <folder>/<n>.eml (as received, dots
 # unstuffed), its parts decoded by Python's mail parser as <n>.part<i>, and
-# <n>.json (envelope, login, TLS, parts); logins go to auth.log with whether
+# <n>.json (envelope, login, TLS, parts, the From and To headers and file
+# names as both parser policies read them); logins go to auth.log with whether
 # they came encrypted. The TLS modes make a fresh self-signed certificate for
 # mail.test in the folder. The misbehaving modes speak just enough SMTP by hand.
 import argparse
 import asyncio
 import email
 import email.header
+import email.policy
 import json
 import os
 import ssl
@@ -30,19 +32,22 @@ class Capture:
         with open(stem + ".eml", "wb") as out:
             out.write(envelope.content)
         message = email.message_from_bytes(envelope.content)
+        modern = email.message_from_bytes(envelope.content, policy=email.policy.default)
         parts = []
-        for part in message.walk():
+        for part, modern_part in zip(message.walk(), modern.walk()):
             if not part.is_multipart():
                 with open(f"{stem}.part{len(parts)}", "wb") as out:
                     out.write(part.get_payload(decode=True))
                 parts.append({"type": part.get_content_type(), "charset": part.get_content_charset(),
-                              "filename": part.get_filename()})
+                              "filename": part.get_filename(), "filename_default": modern_part.get_filename()})
         subject = str(email.header.make_header(email.header.decode_header(message.get("Subject", ""))))
         login = session.auth_data.login.decode() if session.auth_data else None
         tls = server.transport.get_extra_info("ssl_object") is not None
         with open(stem + ".json", "w", encoding="utf-8") as out:
             json.dump({"from": envelope.mail_from, "to": envelope.rcpt_tos, "subject": subject, "login": login,
-                       "tls": tls, "esmtp": session.extended_smtp, "parts": parts}, out, ensure_ascii=False)
+                       "tls": tls, "esmtp": session.extended_smtp, "smtputf8": envelope.smtp_utf8,
+                       "from_header": str(modern["From"]), "to_header": str(modern["To"]), "parts": parts},
+                      out, ensure_ascii=False)
         return "250 2.0.0 Message accepted"
 
 
@@ -89,7 +94,7 @@ async def main():
         server = await asyncio.start_server(hand_made, "127.0.0.1", args.port)
     else:
         options = {"hostname": "mail.test", "decode_data": False, "auth_require_tls": args.mode != "plain",
-                   "auth_exclude_mechanism": args.exclude or []}
+                   "auth_exclude_mechanism": args.exclude or [], "enable_SMTPUTF8": args.smtputf8}
         if args.mode == "starttls":
             options["tls_context"] = context
         if args.auth:
@@ -109,5 +114,6 @@ parser.add_argument("--port", type=int, default=0)
 parser.add_argument("--auth", help="USER:PASSWORD")
 parser.add_argument("--exclude", action="append", help="an AUTH mechanism not to offer")
 parser.add_argument("--reject-rcpt", action="store_true")
+parser.add_argument("--smtputf8", action="store_true", help="offer SMTPUTF8")
 args = parser.parse_args()
 asyncio.run(main())

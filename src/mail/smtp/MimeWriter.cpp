@@ -7,6 +7,7 @@
 #include "core/Trace.h"
 #include "core/Utf8Text.h"
 #include "mail/smtp/Base64Lines.h"
+#include "mail/smtp/MailAddress.h"
 #include "mail/smtp/MimeHeaderText.h"
 #include "mail/smtp/QuotedPrintable.h"
 
@@ -34,6 +35,15 @@ bool LinesFit(std::string_view text) {
     start = end + 1;
   }
   return true;
+}
+
+// Each address of the list as a header takes it, the others as they are.
+std::string AddressListHeader(std::string_view list) {
+  std::string header;
+  for (const std::string& piece : MailAddress::SplitList(list)) {
+    header += (header.empty() ? "" : ", ") + MailAddress::HeaderOf(piece);
+  }
+  return header;
 }
 
 struct FileCloser {
@@ -77,7 +87,8 @@ std::string MimeWriter::ChooseBoundary(std::string_view body) {
 }
 
 std::string MimeWriter::HeaderBlock(const EmailMessage& message, const std::string& date) {
-  return "MIME-Version: 1.0\r\nFrom: " + OneLine(message.from) + "\r\nTo: " + OneLine(message.to) +
+  return "MIME-Version: 1.0\r\nFrom: " + MailAddress::HeaderOf(message.from) +
+         "\r\nTo: " + AddressListHeader(message.to) +
          "\r\nSubject: " + MimeHeaderText::Encode(AsUtf8(OneLine(message.subject))) + "\r\nDate: " + date +
          "\r\nX-Mailer: Zavotel\r\n";
 }

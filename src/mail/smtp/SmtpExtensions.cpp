@@ -17,6 +17,7 @@ SmtpExtensions SmtpExtensions::FromEhloReply(const std::vector<std::string>& lin
     std::string word;
     words >> word;
     if (EqualIgnoringCase(word, "STARTTLS")) offers.startTls = true;
+    if (EqualIgnoringCase(word, "SMTPUTF8")) offers.smtpUtf8 = true;
     if (!EqualIgnoringCase(word, "AUTH")) continue;
     offers.authAdvertised = true;
     while (words >> word) {

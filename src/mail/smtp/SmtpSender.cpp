@@ -5,7 +5,11 @@
 #include <algorithm>
 #include <ctime>
 
+#include "core/Path.h"
+#include "core/TextTrim.h"
 #include "mail/smtp/Base64Lines.h"
+#include "mail/smtp/MailAddress.h"
+#include "mail/smtp/MimeHeaderText.h"
 #include "mail/smtp/MimeWriter.h"
 #include "mail/smtp/SigpipeBlock.h"
 #include "mail/smtp/SmtpDataSink.h"
@@ -34,15 +38,25 @@ SmtpSender::SmtpSender(const EmailSettings& settings, LProgress& progress)
       channel_(connection_, outcome_.transcript) {}
 
 std::vector<std::string> SmtpSender::Recipients(std::string_view to) {
-  std::vector<std::string> pieces;
-  size_t start = 0;
-  while (start <= to.size()) {
-    const size_t comma = std::min(to.find(',', start), to.size());
-    const std::string_view piece = to.substr(start, comma - start);
-    if (!piece.empty()) pieces.emplace_back(piece.substr(0, kMaxRecipient));
-    start = comma + 1;
-  }
+  std::vector<std::string> pieces = MailAddress::SplitList(to);
+  for (std::string& piece : pieces) piece = CutText(piece, kMaxRecipient);
   return pieces;
+}
+
+std::string SmtpSender::EnvelopeOf(std::string_view text) {
+  if (const std::optional<MailAddress> address = MailAddress::Parse(text)) return address->Envelope();
+  return WithoutLineBreaks(std::string(text));
+}
+
+std::string SmtpSender::Utf8Addresses() const {
+  std::string list;
+  auto add = [&list](const std::string& address) {
+    if (MimeHeaderText::IsAscii(EnvelopeOf(address))) return;
+    list += (list.empty() ? "" : ", ") + std::string(TrimText(address));
+  };
+  add(from_);
+  for (const std::string& to : recipients_) add(to);
+  return list;
 }
 
 bool SmtpSender::Fail(const std::string& error) {
@@ -68,6 +82,8 @@ EmailSendResult SmtpSender::Send(const EmailMessage& message) {
   progress_.SetText(1, "Sending Email");
   progress_.SetProgress(0.0);
   host_ = MailHost::Parse(settings_.mailHost);
+  from_ = message.from;
+  recipients_ = Recipients(message.to);
   if (host_.user.empty()) {
     host_.user = settings_.smtpUser;
     host_.password = settings_.smtpPassword;
@@ -112,8 +128,10 @@ bool SmtpSender::Greet() {
   progress_.SetProgress(0.1);
   progress_.SetText(1, "Logon to mail server");
   if (Refused(channel_.ReadReply(), {220}, "Mail server not responding")) return false;
-  // EHLO when the server's extensions matter: for AUTH or a required STARTTLS.
-  const bool extended = !host_.user.empty() || settings_.smtpSecurity == SmtpSecurity::kStartTls;
+  // EHLO when the server's extensions matter: for AUTH, a required STARTTLS
+  // or SMTPUTF8.
+  const bool extended = !host_.user.empty() || settings_.smtpSecurity == SmtpSecurity::kStartTls ||
+                        !Utf8Addresses().empty();
   const std::string name = WithoutLineBreaks(LocalHostName());
   const int code = channel_.Command((extended ? "EHLO " : "HELO ") + name);
   if (Refused(code, {250}, "Mail host server error (HELO not accepted)")) return false;
@@ -163,11 +181,15 @@ bool SmtpSender::Authenticate() {
 }
 
 bool SmtpSender::Deliver(const EmailMessage& message) {
-  const int code = channel_.Command("MAIL FROM:<" + WithoutLineBreaks(message.from) + ">");
+  const std::string utf8 = Utf8Addresses();
+  if (!utf8.empty() && !offers_.smtpUtf8) {
+    return Fail("The mail server does not take addresses with non-English letters: " + utf8);
+  }
+  const int code = channel_.Command("MAIL FROM:<" + EnvelopeOf(from_) + ">" + (utf8.empty() ? "" : " SMTPUTF8"));
   if (Refused(code, {250}, "Mail host server error (MAIL FROM not accepted)")) return false;
   bool accepted = false;
-  for (const std::string& to : Recipients(message.to)) {
-    const int reply = channel_.Command("RCPT TO:<" + WithoutLineBreaks(to) + ">");
+  for (const std::string& to : recipients_) {
+    const int reply = channel_.Command("RCPT TO:<" + EnvelopeOf(to) + ">");
     if (channel_.LastResult() == kProcessCancelled) return Stopped();
     accepted = accepted || reply == 250 || reply == 251;
   }

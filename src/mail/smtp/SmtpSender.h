@@ -16,7 +16,8 @@
 // Sends one message by speaking SMTP to the configured mail host: greeting,
 // HELO or EHLO, STARTTLS when offered or required, AUTH with a user name,
 // MAIL FROM, one RCPT TO per address, DATA, the MIME message, QUIT. Each
-// message has its own connection.
+// message has its own connection. Addresses whose local part is not ASCII
+// go out with SMTPUTF8, so they need EHLO and a server that offers it.
 class SmtpSender {
  public:
   static constexpr int kConnectTimeoutMs = 10000;
@@ -25,9 +26,13 @@ class SmtpSender {
   SmtpSender(const EmailSettings& settings, LProgress& progress);
   EmailSendResult Send(const EmailMessage& message);
 
-  // The "to" list cut at every ",": the non-empty pieces, untrimmed, each
-  // at most kMaxRecipient characters.
+  // The "to" list cut at every "," outside double quotes: the non-empty
+  // pieces, untrimmed, each at most kMaxRecipient characters.
   static std::vector<std::string> Recipients(std::string_view to);
+  // What MAIL FROM or RCPT TO carries for `text`: the address without its
+  // name and with its domain in ASCII; text that is no address as it is,
+  // without line breaks.
+  static std::string EnvelopeOf(std::string_view text);
 
  private:
   bool Open();
@@ -37,6 +42,8 @@ class SmtpSender {
   bool StartTls();
   bool Authenticate();
   bool Deliver(const EmailMessage& message);
+  // The addresses, as given, that need SMTPUTF8, separated by ", ".
+  std::string Utf8Addresses() const;
   // True (and the result set) when the last command was stopped or its
   // reply is none of `accepted`.
   bool Refused(int code, std::initializer_list<int> accepted, const std::string& error);
@@ -50,4 +57,6 @@ class SmtpSender {
   SmtpConnection connection_;
   SmtpChannel channel_;
   SmtpExtensions offers_;
+  std::string from_;
+  std::vector<std::string> recipients_;
 };

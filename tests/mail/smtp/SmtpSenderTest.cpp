@@ -8,6 +8,7 @@
 namespace {
 
 using Security = SmtpSecurity;
+using namespace std::string_literals;
 
 EmailSettings SmtpSettings(const std::string& host, Security security, bool verify = false) {
   EmailSettings settings;
@@ -104,6 +105,35 @@ TEST_F(SmtpSenderTest, DeliversTextAndAttachmentsIntact) {
   }
   EXPECT_NE(FileText(folder_ / "0.eml").find("boundary=gc0p4Jq0M2Yt08jU534c1\r\n"), std::string::npos);
   EXPECT_DOUBLE_EQ(progress.fraction, 0.95);
+}
+
+// Names and domains beyond ASCII arrive as written; a local part beyond
+// ASCII needs a server with SMTPUTF8.
+TEST_F(SmtpSenderTest, AddressesBeyondAsciiArriveAsWritten) {
+  const std::string refused = "The mail server does not take addresses with non-English letters: jörg@müller.de";
+  const struct { const char* server; const char* to; std::string outcome; } rows[] = {
+      {"--mode plain", "anna@bücher.example", R"("to": ["anna@xn--bcher-kva.example"], )"},
+      {"--mode plain --smtputf8", "Jörg <jörg@müller.de>", R"("to": ["jörg@xn--mller-kva.de"], )"},
+      {"--mode plain", "jörg@müller.de", refused},
+  };
+  for (const auto& row : rows) {
+    TempDir folder;
+    auto server = Start(row.server, folder);
+    const EmailMessage message{row.to, "Jörg Müller <buero@müller-söhne.de>", "Test", "Hello\r\n", {}};
+    TestProgress progress;
+    const EmailSendResult sent = SendMail(SmtpSettings(server->Address(), Security::kNone), message, progress);
+    if (row.outcome == refused) {
+      EXPECT_EQ(sent.error, refused);
+      continue;
+    }
+    ASSERT_EQ(sent.result, kProcessDone) << sent.error;
+    const std::string captured = FileText(folder / "0.json");
+    for (const std::string& expected :
+         {row.outcome, R"("from": "buero@xn--mller-shne-kcb9d.de")"s,
+          R"("from_header": "Jörg Müller <buero@xn--mller-shne-kcb9d.de>")"s}) {
+      EXPECT_NE(captured.find(expected), std::string::npos) << expected << "\n" << captured;
+    }
+  }
 }
 
 TEST_F(SmtpSenderTest, AStopEndsACrawlingServerWithinASlice) {

@@ -1,9 +1,10 @@
 // The pure text layers of sending: base64 lines, dot-stuffing, boundary
-// choice, recipients and the Date header.
+// choice, addresses, recipients and the Date header.
 
 #include "mail/MailTestFiles.h"
 #include "mail/smtp/Base64Lines.h"
 #include "mail/smtp/DotStuffing.h"
+#include "mail/smtp/MailAddress.h"
 #include "mail/smtp/MimeWriter.h"
 #include "mail/smtp/QuotedPrintable.h"
 #include "mail/smtp/SmtpDate.h"
@@ -108,8 +109,39 @@ TEST(SmtpSender, CutsTheRecipientListAtCommas) {
       {",a@x,,b@y,", {"a@x", "b@y"}},
       {"", {}},
       {longName, {longName.substr(0, SmtpSender::kMaxRecipient)}},
+      {"\"Smith, Anna\" <a@x>,b@y", {"\"Smith, Anna\" <a@x>", "b@y"}},  // a quoted name holds its comma
   };
   for (const auto& row : rows) EXPECT_EQ(SmtpSender::Recipients(row.to), row.pieces) << row.to;
+}
+
+// Envelope and header forms; domains in ASCII (the RFC 3492 sample among them).
+TEST(MailAddress, TakesAnAddressWithOrWithoutAName) {
+  const std::string joerg = "J\xC3\xB6rg M\xC3\xBCller";
+  const struct { std::string text, envelope, header; bool utf8; } rows[] = {
+      {"buero@mueller.de", "buero@mueller.de", "buero@mueller.de", false},
+      {" " + joerg + " <buero@mueller.de> ", "buero@mueller.de",
+       "=?utf-8?B?" + Base64Lines::Encode(joerg) + "?= <buero@mueller.de>", false},
+      {"Anna Smith <a@X.test>", "a@X.test", "Anna Smith <a@X.test>", false},
+      {"\"Smith, \\\"Ann\\\"\" <a@x.test>", "a@x.test", "\"Smith, \\\"Ann\\\"\" <a@x.test>", false},
+      {"buero@m\xC3\xBCller-s\xC3\xB6hne.de", "buero@xn--mller-shne-kcb9d.de", "buero@xn--mller-shne-kcb9d.de", false},
+      {"j\xC3\xB6rg@M\xC3\x9CLLER.de", "j\xC3\xB6rg@xn--mller-kva.de", "j\xC3\xB6rg@xn--mller-kva.de", true},
+      {"x@\xE4\xBB\x96\xE4\xBB\xAC\xE4\xB8\xBA\xE4\xBB\x80\xE4\xB9\x88\xE4\xB8\x8D\xE8\xAF\xB4"
+       "\xE4\xB8\xAD\xE6\x96\x87.cn",
+       "x@xn--ihqwcrb4cv8a8dqg056pqjye.cn", "x@xn--ihqwcrb4cv8a8dqg056pqjye.cn", false},
+      {"x@\xD0\x9F\xD1\x80\xD0\xB8\xD0\xBC\xD0\xB5\xD1\x80.\xD1\x80\xD1\x84", "x@xn--e1afmkfd.xn--p1ai",
+       "x@xn--e1afmkfd.xn--p1ai", false},
+  };
+  for (const auto& row : rows) {
+    const std::optional<MailAddress> address = MailAddress::Parse(row.text);
+    ASSERT_TRUE(address) << row.text;
+    EXPECT_EQ(std::tuple(address->Envelope(), address->Header(), address->NeedsUtf8()),
+              std::tuple(row.envelope, row.header, row.utf8));
+  }
+  const std::string refused[] = {"", "bob at example.com", "J\xC3\xB6rg <buero@mueller.de", "a@b@c.de",
+                                 "M\xC3\xBCller, J\xC3\xB6rg <a@b.de>", "a@b..de", "a@-b.de", ".a@b.de",
+                                 "a@b.de\r\nBcc: x@y.de", "a@b_c.de", "a@" + std::string(64, 'x') + ".de",
+                                 "a@b\xC3.de", "\"open <a@b.de>", "<a@b.de"};
+  for (const std::string& text : refused) EXPECT_FALSE(MailAddress::Parse(text)) << text;
 }
 
 TEST(SmtpDate, WritesTheFieldsInUtc) {
