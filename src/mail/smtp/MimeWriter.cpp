@@ -1,9 +1,11 @@
 #include "mail/smtp/MimeWriter.h"
 
+#include <cctype>
 #include <cstdio>
 #include <memory>
 
 #include "core/Path.h"
+#include "core/TextCompare.h"
 #include "core/Trace.h"
 #include "core/Utf8Text.h"
 #include "mail/smtp/Base64Lines.h"
@@ -44,6 +46,50 @@ std::string AddressListHeader(std::string_view list) {
     header += (header.empty() ? "" : ", ") + MailAddress::HeaderOf(piece);
   }
   return header;
+}
+
+std::string ContentType(const std::string& fileName) {
+  const std::string extension = PathFileName(fileName).substr(PathTitle(fileName).size());
+  if (EqualIgnoringCase(extension, ".wav")) return "audio/wav";
+  if (EqualIgnoringCase(extension, ".mp3")) return "audio/mpeg";
+  return "application/octet-stream";
+}
+
+// For readers that know no RFC 2231 parameters: Latin-1 letters without
+// their accents, dashes as "-", every other character beyond ASCII, '"' and
+// "\" as "_".
+std::string AsciiFallback(std::string_view name) {
+  constexpr std::string_view kLatin1 = "AAAAAAACEEEEIIIIDNOOOOO_OUUUUYTsaaaaaaaceeeeiiiidnooooo_ouuuuyty";
+  std::string fallback;
+  for (size_t i = 0; i < name.size();) {
+    const auto lead = static_cast<unsigned char>(name[i]);
+    const size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    const std::string_view character = name.substr(i, length);
+    i += length;
+    if (lead < 0x80) {
+      fallback += lead == '"' || lead == '\\' ? '_' : static_cast<char>(lead);
+    } else if (lead == 0xC3 && character.size() == 2) {  // U+00C0 to U+00FF
+      fallback += kLatin1[static_cast<unsigned char>(character[1]) & 0x3F];
+    } else {
+      fallback += character == "\xE2\x80\x93" || character == "\xE2\x80\x94" ? '-' : '_';
+    }
+  }
+  return fallback;
+}
+
+// RFC 2231: UTF-8 with every byte but letters, digits and "-._~" as "%XX".
+std::string ExtendedValue(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string value = "utf-8''";
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (std::isalnum(byte) || std::string_view("-._~").find(c) != std::string_view::npos) {
+      value += c;
+    } else {
+      value += {'%', kHex[byte >> 4], kHex[byte & 15]};
+    }
+  }
+  return value;
 }
 
 struct FileCloser {
@@ -103,10 +149,16 @@ MimeWriter::TextPart MimeWriter::TextPartOf(std::string_view body) {
 }
 
 std::string MimeWriter::AttachmentHeader(const std::string& boundary, const std::string& path) {
-  const std::string name = OneLine(PathFileName(path));
-  return "\r\n--" + boundary + "\r\nContent-Type: application/octet-stream; name=\"" + name +
-         "\"\r\nContent-Transfer-Encoding: base64\r\nContent-Disposition: attachment; filename=\"" +
-         name + "\"\r\n\r\n";
+  const std::string name = AsUtf8(OneLine(PathFileName(path)));
+  const std::string head = "\r\n--" + boundary + "\r\nContent-Type: " + ContentType(name);
+  const std::string disposition = "\r\nContent-Transfer-Encoding: base64\r\nContent-Disposition: attachment;";
+  if (MimeHeaderText::IsAscii(name)) {
+    return head + "; name=\"" + name + "\"" + disposition + " filename=\"" + name + "\"\r\n\r\n";
+  }
+  // No plain filename beside filename*: readers that know both may take the
+  // plain one; those that know only plain names take "name".
+  return head + "; name=\"" + AsciiFallback(name) + "\"" + disposition + "\r\n filename*=" +
+         ExtendedValue(name) + "\r\n\r\n";
 }
 
 ProcessResult MimeWriter::Write(const EmailMessage& message, const std::string& date,

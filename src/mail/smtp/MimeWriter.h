@@ -22,7 +22,7 @@ class MimeWriter {
   static std::string ChooseBoundary(std::string_view body);
   // MIME-Version, From, To, Subject, Date and X-Mailer lines; line breaks
   // inside the values become spaces so no value can add a header. A subject
-  // that is not ASCII goes as encoded words.
+  // and names that are not ASCII go as encoded words, domains in ASCII.
   static std::string HeaderBlock(const EmailMessage& message, const std::string& date);
   // The text part's header and the text as sent: as it is when it is ASCII
   // in lines SMTP carries, else (UTF-8, or lines too long) quoted-printable,
@@ -31,6 +31,9 @@ class MimeWriter {
     std::string header, text;
   };
   static TextPart TextPartOf(std::string_view body);
+  // A WAVE file goes as audio/wav, MP3 as audio/mpeg, others as
+  // application/octet-stream; a name beyond ASCII as an RFC 2231 filename*
+  // with an ASCII stand-in as the type's "name".
   static std::string AttachmentHeader(const std::string& boundary, const std::string& path);
 
   // Sends the whole message; ends early when the sink fails or the

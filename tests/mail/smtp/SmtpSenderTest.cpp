@@ -100,16 +100,18 @@ TEST_F(SmtpSenderTest, DeliversTextAndAttachmentsIntact) {
   EXPECT_EQ(FileText(folder_ / "0.part2"), std::string(58, '\x01'));
   const std::string captured = FileText(folder_ / "0.json");
   for (const char* expected : {"\"to\": [\"a@x.test\", \"b@y.test\"]", "\"filename\": \"message.wav\"",
-                               "\"esmtp\": false"}) {
+                               "\"esmtp\": false", "\"type\": \"audio/wav\"", "\"type\": \"application/octet-stream\""}) {
     EXPECT_NE(captured.find(expected), std::string::npos) << captured;
   }
   EXPECT_NE(FileText(folder_ / "0.eml").find("boundary=gc0p4Jq0M2Yt08jU534c1\r\n"), std::string::npos);
   EXPECT_DOUBLE_EQ(progress.fraction, 0.95);
 }
 
-// Names and domains beyond ASCII arrive as written; a local part beyond
-// ASCII needs a server with SMTPUTF8.
-TEST_F(SmtpSenderTest, AddressesBeyondAsciiArriveAsWritten) {
+// Names, domains and file names beyond ASCII arrive as written, for both
+// parser policies; a local part beyond ASCII needs a server with SMTPUTF8.
+TEST_F(SmtpSenderTest, AddressesAndFileNamesBeyondAsciiArriveAsWritten) {
+  const std::string file = "Müller & Söhne – Büro ICM000001.wav";
+  WriteTextFile(folder_ / file, "RIFF");
   const std::string refused = "The mail server does not take addresses with non-English letters: jörg@müller.de";
   const struct { const char* server; const char* to; std::string outcome; } rows[] = {
       {"--mode plain", "anna@bücher.example", R"("to": ["anna@xn--bcher-kva.example"], )"},
@@ -119,7 +121,7 @@ TEST_F(SmtpSenderTest, AddressesBeyondAsciiArriveAsWritten) {
   for (const auto& row : rows) {
     TempDir folder;
     auto server = Start(row.server, folder);
-    const EmailMessage message{row.to, "Jörg Müller <buero@müller-söhne.de>", "Test", "Hello\r\n", {}};
+    const EmailMessage message{row.to, "Jörg Müller <buero@müller-söhne.de>", "Test", "Hello\r\n", {folder_ / file}};
     TestProgress progress;
     const EmailSendResult sent = SendMail(SmtpSettings(server->Address(), Security::kNone), message, progress);
     if (row.outcome == refused) {
@@ -130,7 +132,8 @@ TEST_F(SmtpSenderTest, AddressesBeyondAsciiArriveAsWritten) {
     const std::string captured = FileText(folder / "0.json");
     for (const std::string& expected :
          {row.outcome, R"("from": "buero@xn--mller-shne-kcb9d.de")"s,
-          R"("from_header": "Jörg Müller <buero@xn--mller-shne-kcb9d.de>")"s}) {
+          R"("from_header": "Jörg Müller <buero@xn--mller-shne-kcb9d.de>")"s, R"("type": "audio/wav")"s,
+          R"("filename": ")" + file + "\"", R"("filename_default": ")" + file + "\""}) {
       EXPECT_NE(captured.find(expected), std::string::npos) << expected << "\n" << captured;
     }
   }

@@ -52,7 +52,7 @@ TEST(SystemMailer, HandsTheMessageOverWithUnixLineEnds) {
         "X-Mailer: Zavotel\nContent-Type: multipart/mixed; boundary=" + b + "\n\n--" + b +
             "\nContent-Type: text/plain\n\n.one\n.\ntwo\n\n--" + b,
         "filename=\"one.wav\"\n\nYWJj\n\n--" + b,
-        "filename=\"missing.wav\"\n\n\n--" + b + "\nContent-Type: application/octet-stream; name=\"two.wav\"\n",
+        "filename=\"missing.wav\"\n\n\n--" + b + "\nContent-Type: audio/wav; name=\"two.wav\"\n",
         "filename=\"two.wav\"\n\nYWFhYWFhYWFhYWFhYWFhYWFhYWFhYWFhYWFhYWFhYWFhYWFhYWFhYWFhYWFhYWFhYWFhYWFhYWFh\nYQ==\n\n--" + b + "--\n"}) {
     EXPECT_NE(input.find(expected), std::string::npos) << expected << "\nin\n" << input;
   }
