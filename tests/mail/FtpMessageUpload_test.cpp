@@ -54,17 +54,37 @@ TEST_F(FtpMessageUpload, UploadsAudioAndIndexThenPrunes) {
   EXPECT_EQ(FileText(root_ / "voice/sales_team_icm000001.wav"), "message audio");
   EXPECT_EQ(FileText(root_ / "voice/sales_team.html"), MailBoxIndexPage(mailBox));
   const StatusDisplay::Snapshot shown = display_.GetSnapshot();
-  EXPECT_NE(shown.text.find("Uploading to server: " + server_.Address()), std::string::npos) << shown.text;
+  for (const std::string& line : {"Uploading to server: " + server_.Address(),
+                                   "Uploaded sales_team_icm000001.wav to " + server_.Address() + "/voice"}) {
+    EXPECT_NE(shown.text.find(line), std::string::npos) << shown.text;
+  }
   EXPECT_FALSE(shown.error);
   EXPECT_EQ(FileText(boxes_ / "events"), "connect\nlogin alice\n");
 }
 
+// Missing folders are made, one level at a time, whatever their letters.
+TEST_F(FtpMessageUpload, MakesTheMissingFolders) {
+  const std::string folder = "Nachrichten/Büro Ü";
+  ASSERT_EQ(UploadMessageByFtp(ftp_, MailBox("ftpdir=" + folder + "\n"), boxes_ / "Sales Team ICM000001.ini", log_), "");
+  EXPECT_EQ(FileText(root_ / (folder + "/sales_team_icm000001.wav")), "message audio");
+  const StatusDisplay::Snapshot shown = display_.GetSnapshot();
+  for (const std::string& line : {"Made the folder " + folder + " on the server",
+                                  "Uploaded sales_team_icm000001.wav to " + server_.Address() + "/" + folder}) {
+    EXPECT_NE(shown.text.find(line), std::string::npos) << shown.text;
+  }
+}
+
 TEST_F(FtpMessageUpload, FailuresAreLoggedAsErrors) {
   struct Row { std::string keys; bool removeAudio; std::string logged; } rows[] = {
-      {"ftpuser=alice\nftppass=wrong\n", false, "Unable to log onto server: " + server_.Address()},
-      {"ftpdir=missing\n", false, "Unable to change server to directory: missing"},
+      {"ftpuser=alice\nftppass=wrong\n", false,
+       "Unable to log onto server: " + server_.Address() +
+           " (530 Authentication failed.). Check the server, user name and password in Mailbox Properties."},
+      {"ftpdir=blocked/sub\n", false,
+       "Unable to change server to directory: blocked/sub (550 Not a directory.); making it failed (550 File "
+       "exists.). Check the folder in Mailbox Properties and the FTP user's rights."},
       {"ftpdir=voice\n", true, "Upload failed: sales_team_icm000001.wav"},
   };
+  WriteTextFile(root_ / "blocked", "a file, not a folder");
   for (const Row& row : rows) {
     if (row.removeAudio) std::filesystem::remove(boxes_ / "Sales Team ICM000001.wav");
     StatusDisplay display(clock_);

@@ -57,30 +57,30 @@ TEST(TransferNames, NameListingKeepsMatchingPlainNames) {
 }
 
 // One mailbox with at most one message, so directory order cannot matter;
-// the page is its fixed head, the message rows and its fixed tail.
+// the page is its head with the mailbox's name, the message rows and its
+// fixed tail. Links are percent-encoded, text HTML-escaped.
 TEST(TransferNames, IndexPageRowsAreEscapedRecordValues) {
-  struct Row { const char* record; const char* row; } rows[] = {
+  const std::string link = "<td><a href=\"b%C3%BCro_%231_%26_co_icm000001.wav\">Click to Play</a></td></tr>";
+  struct Row { const char* record; std::string row; } rows[] = {
       {nullptr, ""},
       {"date=01/02/24\ntime=10:11:12\ncid=5551234\ncallername=Bob Smith\n",
-       "<tr><td>01/02/24</td><td>10:11:12</td><td>5551234</td><td>Bob Smith</td>"
-       "<td><a href=\"sales_box_icm000001.wav\">Click to Play</a></td></tr>"},
+       "<tr><td>01/02/24</td><td>10:11:12</td><td>5551234</td><td>Bob Smith</td>" + link},
       {"cid=<b>1</b>\ncallername=Tom & Jerry's \"Inc\"\n",
-       "<tr><td></td><td></td><td>&lt;b&gt;1&lt;/b&gt;</td><td>Tom &amp; Jerry&#39;s &quot;Inc&quot;</td>"
-       "<td><a href=\"sales_box_icm000001.wav\">Click to Play</a></td></tr>"},
+       "<tr><td></td><td></td><td>&lt;b&gt;1&lt;/b&gt;</td><td>Tom &amp; Jerry&#39;s &quot;Inc&quot;</td>" + link},
       {"callername=Jos\xE9 N\xC3\xBA\xC3\xB1" "ez\n",  // a code page name, a UTF-8 one
-       "<tr><td></td><td></td><td></td><td>José Núñez</td>"
-       "<td><a href=\"sales_box_icm000001.wav\">Click to Play</a></td></tr>"},
+       "<tr><td></td><td></td><td></td><td>José Núñez</td>" + link},
   };
   for (const Row& row : rows) {
     TempDir dir;
-    WriteTextFile(dir / "Sales Box.mbx", "[mbx]\n");
+    WriteTextFile(dir / "Büro #1 & Co.mbx", "[mbx]\n");
     WriteTextFile(dir / "Other.mbx", "[mbx]\n");
     WriteTextFile(dir / "Other ICM000002.ini", "[message]\ncid=999\n");
-    if (row.record) WriteTextFile(dir / "Sales Box ICM000001.ini", std::string("[message]\n") + row.record);
-    const std::string page = MailBoxIndexPage(dir / "Sales Box.mbx");
+    if (row.record) WriteTextFile(dir / "Büro #1 & Co ICM000001.ini", std::string("[message]\n") + row.record);
+    const std::string page = MailBoxIndexPage(dir / "Büro #1 & Co.mbx");
     const std::size_t rowAt = page.find("PLAY</td></tr>") + 14, tailAt = page.find("</table></tr>");
     EXPECT_EQ(page.substr(rowAt, tailAt - rowAt), row.row) << (row.record ? row.record : "no message");
-    EXPECT_TRUE(page.starts_with("<html><head><meta charset=\"utf-8\">") && page.ends_with("</html>")) << page;
+    const std::string head = "<html><head><meta charset=\"utf-8\"><title>ZAV Voice Mail Box: Büro #1 &amp; Co</title>";
+    EXPECT_TRUE(page.starts_with(head) && page.ends_with("</html>")) << page;
   }
 }
 

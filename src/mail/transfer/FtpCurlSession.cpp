@@ -1,6 +1,9 @@
 #include "mail/transfer/FtpCurlSession.h"
 
+#include <algorithm>
+
 #include "audio/LProgress.h"
+#include "core/Path.h"
 #include "core/Trace.h"
 
 namespace {
@@ -47,7 +50,10 @@ void FtpCurlSession::SetBaseOptions(const std::string& urlPath) {
   // A reset keeps the cached connection; only the options start afresh.
   curl_easy_reset(easy_);
   error_[0] = '\0';
+  refusal_.clear();
   curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, error_);
+  curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, KeepRefusal);
+  curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
   watch_.Attach(easy_);
   curl_easy_setopt(easy_, CURLOPT_URL, (server_.Url() + urlPath).c_str());
   curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "ftp");
@@ -63,6 +69,21 @@ void FtpCurlSession::SetBaseOptions(const std::string& urlPath) {
     curl_easy_setopt(easy_, CURLOPT_PASSWORD, password_.c_str());
   }
   if (server_.tls) curl_easy_setopt(easy_, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+}
+
+std::string FtpCurlSession::LastError() const { return refusal_.empty() ? std::string(error_) : refusal_; }
+
+// curl hands every reply line of the FTP server to the header function; the
+// last line of a 4xx or 5xx reply is kept, for the log.
+std::size_t FtpCurlSession::KeepRefusal(char* data, std::size_t size, std::size_t count, void* self) {
+  std::string line(data, size * count);
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+  const bool refusal = line.size() >= 4 && (line[0] == '4' || line[0] == '5') && line[3] == ' ';
+  if (refusal) {
+    std::replace_if(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, ' ');
+    static_cast<FtpCurlSession*>(self)->refusal_ = CutText(line, kMaxReply);
+  }
+  return size * count;
 }
 
 CURLcode FtpCurlSession::Perform() {

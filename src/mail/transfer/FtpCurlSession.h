@@ -21,6 +21,7 @@ class FtpCurlSession {
   // A transfer or a reply that stalls this long fails.
   static constexpr long kStallTimeoutS = 30;
   static constexpr int kPollMs = 100;
+  static constexpr std::size_t kMaxReply = 200;
 
   using Options = std::function<void(CURL* easy)>;
 
@@ -37,11 +38,15 @@ class FtpCurlSession {
   bool Run(const char* what, const std::string& urlPath, const Options& options);
   // The handle of the last operation, for its results (CURLINFO_...).
   CURL* Easy() const { return easy_; }
+  // Why the last operation failed: the server's last refusal ("550 No such
+  // file or directory."), else what curl saw ("Couldn't connect to server").
+  std::string LastError() const;
 
  private:
   void SetBaseOptions(const std::string& urlPath);
   CURLcode Perform();
   CURLcode DoneResult();
+  static std::size_t KeepRefusal(char* data, std::size_t size, std::size_t count, void* self);
 
   const FtpServerAddress server_;
   const std::string user_;
@@ -51,4 +56,5 @@ class FtpCurlSession {
   CURLM* multi_;
   CURL* easy_;
   char error_[CURL_ERROR_SIZE] = {};
+  std::string refusal_;
 };

@@ -25,6 +25,18 @@ void UploadIndexPage(LFileTransferProtocol& ftp, const std::string& mailBoxPath)
   }
 }
 
+// " (550 No such file or directory.)": why the last operation failed.
+std::string Because(const LFileTransferProtocol& ftp) {
+  const std::string why = ftp.LastError();
+  return why.empty() ? "" : " (" + why + ")";
+}
+
+// Where the upload goes, as the log names it: "ftp.example.com/voice".
+std::string Destination(const LMailBoxSettings& settings) {
+  const std::string& folder = settings.ftpDir;
+  return settings.ftpServer + (folder.empty() || folder.front() == '/' ? "" : "/") + folder;
+}
+
 }  // namespace
 
 std::string UploadMessageByFtp(LFileTransferProtocol& ftp, const std::string& mailBoxPath,
@@ -36,12 +48,19 @@ std::string UploadMessageByFtp(LFileTransferProtocol& ftp, const std::string& ma
     return error;
   };
   if (!ftp.LogOnServer(settings.ftpServer, settings.ftpUser, settings.ftpPass))
-    return failed("Unable to log onto server: " + settings.ftpServer);
-  if (!ftp.SetCurrentDirectory(settings.ftpDir))
-    return failed("Unable to change server to directory: " + settings.ftpDir);
+    return failed("Unable to log onto server: " + settings.ftpServer + Because(ftp) +
+                  ". Check the server, user name and password in Mailbox Properties.");
+  if (!ftp.SetCurrentDirectory(settings.ftpDir)) {
+    const std::string missing = Because(ftp);
+    if (!ftp.MakeDirectory(settings.ftpDir))
+      return failed("Unable to change server to directory: " + settings.ftpDir + missing + "; making it failed" +
+                    Because(ftp) + ". Check the folder in Mailbox Properties and the FTP user's rights.");
+    log.Log("Made the folder " + settings.ftpDir + " on the server");
+  }
   const std::string audio = LMailBox::AudioPath(recordPath);
   const std::string webName = WebName(audio);
-  if (!ftp.PutFile(audio, webName)) return failed("Upload failed: " + webName);
+  if (!ftp.PutFile(audio, webName)) return failed("Upload failed: " + webName + Because(ftp));
+  log.Log("Uploaded " + webName + " to " + Destination(settings));
   UploadIndexPage(ftp, mailBoxPath);
   PruneServerAudio(ftp, PathFolder(mailBoxPath));
   return "";

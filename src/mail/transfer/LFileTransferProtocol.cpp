@@ -10,6 +10,7 @@
 #include "core/Trace.h"
 #include "mail/transfer/FtpCurlSession.h"
 #include "mail/transfer/FtpNameList.h"
+#include "mail/transfer/WebName.h"
 
 namespace {
 
@@ -26,13 +27,6 @@ struct FreeList {
 };
 
 bool HasLineBreak(const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; }
-
-std::string Escape(std::string_view text) {
-  char* escaped = curl_easy_escape(nullptr, text.data(), static_cast<int>(text.size()));
-  std::string result = escaped ? escaped : "";
-  curl_free(escaped);
-  return result;
-}
 
 std::size_t AppendListing(char* data, std::size_t size, std::size_t count, void* user) {
   auto& listing = *static_cast<std::string*>(user);
@@ -70,6 +64,7 @@ bool LFileTransferProtocol::LogOnServer(const std::string& server) { return LogO
 bool LFileTransferProtocol::LogOnServer(const std::string& server, const std::string& user,
                                         const std::string& password) {
   LogOff();
+  logOnError_.clear();
   if (!open_ && !Connect()) return false;
   const std::optional<FtpServerAddress> address = FtpServerAddress::Parse(server);
   if (!address || HasLineBreak(user) || HasLineBreak(password)) {
@@ -78,7 +73,10 @@ bool LFileTransferProtocol::LogOnServer(const std::string& server, const std::st
   }
   auto session = std::make_unique<FtpCurlSession>(*address, user, password, progress_);
   // Logging on and asking for the working directory proves the password.
-  if (!session->Run("LogOnServer", "", NoBody)) return false;
+  if (!session->Run("LogOnServer", "", NoBody)) {
+    logOnError_ = session->LastError();
+    return false;
+  }
   session_ = std::move(session);
   return true;
 }
@@ -94,11 +92,25 @@ void LFileTransferProtocol::Disconnect() {
 }
 
 bool LFileTransferProtocol::SetCurrentDirectory(const std::string& directory) {
+  return ChangeDirectory(directory, false);
+}
+
+bool LFileTransferProtocol::MakeDirectory(const std::string& directory) { return ChangeDirectory(directory, true); }
+
+std::string LFileTransferProtocol::LastError() const { return session_ ? session_->LastError() : logOnError_; }
+
+bool LFileTransferProtocol::ChangeDirectory(const std::string& directory, bool make) {
   if (directory.empty()) return true;
   if (!session_ || HasLineBreak(directory)) return false;
   std::string next = directory;
   if (directory.front() != '/' && !directory_.empty()) next = directory_ + "/" + directory;
-  if (!session_->Run("SetCurrentDirectory", DirectoryUrl(next), NoBody)) return false;
+  const char* what = make ? "MakeDirectory" : "SetCurrentDirectory";
+  const bool changed = session_->Run(what, DirectoryUrl(next), [make](CURL* easy) {
+    NoBody(easy);
+    // A folder that cannot be made fails at once, with the server's reason.
+    if (make) curl_easy_setopt(easy, CURLOPT_FTP_CREATE_MISSING_DIRS, static_cast<long>(CURLFTP_CREATE_DIR));
+  });
+  if (!changed) return false;
   directory_ = std::move(next);
   return true;
 }
@@ -177,7 +189,7 @@ std::string LFileTransferProtocol::DirectoryUrl(const std::string& directory) co
   std::size_t start = 0;
   while (start < directory.size()) {
     const std::size_t end = std::min(directory.find('/', start), directory.size());
-    if (end > start) url += Escape(std::string_view(directory).substr(start, end - start)) + "/";
+    if (end > start) url += UrlPathPart(std::string_view(directory).substr(start, end - start)) + "/";
     start = end + 1;
   }
   return url;
@@ -185,5 +197,5 @@ std::string LFileTransferProtocol::DirectoryUrl(const std::string& directory) co
 
 std::string LFileTransferProtocol::FileUrl(const std::string& remoteName) const {
   if (remoteName.empty() || HasLineBreak(remoteName)) return {};
-  return DirectoryUrl(directory_) + Escape(remoteName);
+  return DirectoryUrl(directory_) + UrlPathPart(remoteName);
 }

@@ -40,6 +40,9 @@ class LFileTransferProtocol {
   // directory the server does not have fails and changes nothing. "" is
   // success, even when not connected.
   bool SetCurrentDirectory(const std::string& directory);
+  // The same, making each missing folder of `directory` first (MKD, one
+  // level at a time).
+  bool MakeDirectory(const std::string& directory);
   // Stores the local file under `remoteName`, replacing a file of that name.
   bool PutFile(const std::string& localPath, const std::string& remoteName);
   // Writes the server file to `localPath` (replaced); on failure nothing is
@@ -52,6 +55,9 @@ class LFileTransferProtocol {
   // Names in the current directory matching `pattern` ("*.wav"), from a
   // name listing; empty on failure.
   std::vector<std::string> ListFiles(const std::string& pattern);
+  // Why the last operation (or log-on) failed, as the server or the
+  // transfer library said it; for the log.
+  std::string LastError() const;
 
  private:
   // The escaped URL path of the current directory, "" or ending with "/".
@@ -59,10 +65,12 @@ class LFileTransferProtocol {
   // The escaped URL path of a file in the current directory; "" for a name
   // that is empty or holds a line break (it would end the FTP command).
   std::string FileUrl(const std::string& remoteName) const;
+  bool ChangeDirectory(const std::string& directory, bool make);
 
   LProgress& progress_;
   bool open_ = false;
   std::unique_ptr<FtpCurlSession> session_;
+  std::string logOnError_;
   // As given to the server: absolute with a leading "/", else relative to
   // the log-on directory; "" for the log-on directory itself.
   std::string directory_;

@@ -10,11 +10,8 @@
 
 namespace {
 
-// Caller names may hold any letter: the page says it is UTF-8, as its
-// cells are (a browser would read an undeclared page as a code page).
-constexpr std::string_view kHead =
-    "<html><head><meta charset=\"utf-8\"><title>ZAV Voice Mail Box</title></head><body><h3>ZAV Voice Mail Box</h3><hr>"
-    "<center><table border=0 cellspacing=0><tr><td><table border=0 cellspacing=0 width=550>"
+constexpr std::string_view kTable =
+    "<hr><center><table border=0 cellspacing=0><tr><td><table border=0 cellspacing=0 width=550>"
     "<tr bgcolor=#bbddbb><td>DATE</td><td>TIME</td><td>CID</td><td>NAME</td><td>PLAY</td></tr>";
 constexpr std::string_view kTail =
     "</table></tr></td><tr><td>&nbsp</td></tr><tr><td>&nbsp</td></tr></table></center><hr>"
@@ -27,11 +24,15 @@ std::string Cell(const std::string& recordPath, std::string_view key) {
 }  // namespace
 
 std::string MailBoxIndexPage(const std::string& mailBoxPath) {
-  std::string page(kHead);
+  // Names may hold any letter: the page says it is UTF-8, as its cells are
+  // (a browser would read an undeclared page as a code page).
+  const std::string title = "ZAV Voice Mail Box: " + HtmlEscape(AsUtf8(LMailBox::MailBoxName(mailBoxPath)));
+  std::string page = "<html><head><meta charset=\"utf-8\"><title>" + title + "</title></head><body><h3>" + title +
+                     "</h3>" + std::string(kTable);
   for (LMailBoxMessageIterator it(mailBoxPath); it.IsValid(); it.Next()) {
     const std::string record = it.GetMailBoxMessage();
     page += "<tr>" + Cell(record, "date") + Cell(record, "time") + Cell(record, "cid") +
-            Cell(record, "callername") + "<td><a href=\"" + HtmlEscape(WebName(LMailBox::AudioPath(record))) +
+            Cell(record, "callername") + "<td><a href=\"" + UrlPathPart(WebName(LMailBox::AudioPath(record))) +
             "\">Click to Play</a></td></tr>";
   }
   page += kTail;
