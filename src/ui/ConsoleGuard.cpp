@@ -1,7 +1,11 @@
+#include <pwd.h>
+#include <unistd.h>
+
 #include <memory>
 #include <nlohmann/json.hpp>
 
 #include "ui/ConsoleData.h"
+#include "ui/ConsolePeer.h"
 #include "ui/ConsoleRequest.h"
 #include "ui/ConsoleServerState.h"
 
@@ -13,12 +17,26 @@ bool OpensSession(const std::string& path) { return path == "/api/session" || pa
 
 bool ChangesState(const std::string& method) { return method != "GET" && method != "HEAD"; }
 
+// The name of user `uid`, else its number.
+std::string UserName(uid_t uid) {
+  const passwd* user = ::getpwuid(uid);
+  return user ? user->pw_name : "uid " + std::to_string(uid);
+}
+
 // The methods whose body httplib reads before a route sees the request.
 bool HasBody(const std::string& method) {
   return method == "POST" || method == "PUT" || method == "PATCH" || method == "DELETE" || method == "PRI";
 }
 
 }  // namespace
+
+httplib::Headers SafetyHeaders(bool tls) {
+  httplib::Headers headers{{"X-Frame-Options", "DENY"},
+                           {"Content-Security-Policy", "frame-ancestors 'none'"},
+                           {"X-Content-Type-Options", "nosniff"}};
+  if (tls) headers.emplace("Strict-Transport-Security", "max-age=31536000");
+  return headers;
+}
 
 void Answer(httplib::Response& response, const nlohmann::json& value) {
   response.set_content(console_data::Dump(value), kJsonType);
@@ -48,18 +66,30 @@ bool ChangeOnMain(ConsoleServer::State& state, std::function<bool()> change) {
 bool PasswordRight(ConsoleServer::State& state, const httplib::Request& request, httplib::Response& response,
                    const std::string& password, int wrongStatus, const std::string& field) {
   const std::string& client = request.remote_addr;
-  if (const uint64_t wait = state.sessions.LoginWaitMs(client); wait > 0) {
+  if (const uint64_t wait = state.sessions.BeginLogin(client); wait > 0) {
     response.set_header("Retry-After", std::to_string((wait + 999) / 1000));
     RefuseField(response, 429, field, "too many wrong passwords; try again later");
     return false;
   }
-  if (!state.sessions.PasswordMatches(password)) {
-    state.sessions.LoginFailed(client);
-    RefuseField(response, wrongStatus, field, "wrong password");
-    return false;
-  }
-  state.sessions.LoginSucceeded(client);
-  return true;
+  const bool right = state.sessions.PasswordMatches(password);
+  state.sessions.EndLogin(client, right);
+  if (!right) RefuseField(response, wrongStatus, field, "wrong password");
+  return right;
+}
+
+// Root may act as any user anyway, so it gains nothing by passing too.
+bool OwnerOnLoopback(const ConsoleServer::State& state, const httplib::Request& request) {
+  if (state.config.loginRequired) return false;
+  const std::optional<uid_t> uid = console_peer::SocketOwner({request.remote_addr, request.remote_port},
+                                                             {request.local_addr, request.local_port});
+  return uid && (*uid == ::geteuid() || *uid == 0);
+}
+
+void RefuseStranger(ConsoleServer::State& state, httplib::Response& response) {
+  if (state.config.loginRequired || state.sessions.PasswordUsable()) return Refuse(response, 401, "login required");
+  Refuse(response, 403,
+         "This console opens without a password only for the user the engine runs as (" + UserName(::geteuid()) +
+             "); set a password with \"zavotel console-password\" or on the Console access page");
 }
 
 std::string SessionOf(ConsoleServer::State& state, const httplib::Request& request) {
@@ -81,6 +111,13 @@ httplib::Server::HandlerResponse Guard(ConsoleServer::State& state, const httpli
     Refuse(response, 403, "foreign origin");
     return Result::Handled;
   }
+  // httplib takes the first of several lengths; a proxy before it may have
+  // taken another, and read the rest as a second request.
+  if (request.get_header_value_count("Content-Length") > 1) {
+    Refuse(response, 400, "more than one Content-Length");
+    response.set_header("Connection", "close");
+    return Result::Handled;
+  }
   // Before any body is read: one without a stated length could grow
   // without bound (httplib reads chunked bodies and bodies without a
   // Content-Length whole, whatever its own limit).
@@ -100,8 +137,8 @@ httplib::Server::HandlerResponse Guard(ConsoleServer::State& state, const httpli
   const std::string id =
       console_request::CookieValue(request.get_header_value("Cookie"), console_request::kSessionCookie);
   const std::optional<std::string> token = id.empty() ? std::nullopt : state.sessions.TokenOf(id);
-  if (state.config.loginRequired && !token) {
-    Refuse(response, 401, "login required");
+  if (!token && !OwnerOnLoopback(state, request)) {
+    RefuseStranger(state, response);
     return Result::Handled;
   }
   if (ChangesState(request.method) &&

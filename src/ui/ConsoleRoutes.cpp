@@ -35,17 +35,18 @@ void OpenSession(ConsoleServer::State& state, Response& response, bool login) {
   AnswerToken(response, session.token, login);
 }
 
-// A live session hands back its token; on loopback a new one is opened
-// without a login.
+// A live session hands back its token; on loopback the engine's own user
+// gets a new one without a login.
 void GetSession(ConsoleServer::State& state, const Request& request, Response& response) {
   const std::string id = SessionOf(state, request);
   if (!id.empty()) return AnswerToken(response, *state.sessions.TokenOf(id), state.config.loginRequired);
-  if (state.config.loginRequired) return Refuse(response, 401, "login required");
+  if (!OwnerOnLoopback(state, request)) return RefuseStranger(state, response);
   OpenSession(state, response, false);
 }
 
 void PostLogin(ConsoleServer::State& state, const Request& request, Response& response) {
-  if (!state.config.loginRequired) return Refuse(response, 400, "no login is needed here");
+  if (!state.config.loginRequired && !state.sessions.PasswordUsable())
+    return Refuse(response, 400, "no password is set");
   const std::optional<std::string> password = console_request::LoginPassword(request.body);
   if (!password) return Refuse(response, 400, "the login needs a password");
   if (PasswordRight(state, request, response, *password, 401, "")) OpenSession(state, response, true);

@@ -55,6 +55,11 @@ bool ConsoleServer::Start(std::string& error) {
   state.http.set_payload_max_length(State::kMaxUploadBytes);
   state.http.set_pre_routing_handler(
       [&state](const httplib::Request& q, httplib::Response& r) { return console_server::Guard(state, q, r); });
+  state.http.set_default_headers(console_server::SafetyHeaders(state.tls));
+  // Answers hold callers' numbers and names, and the session's token.
+  state.http.set_post_routing_handler([](const httplib::Request& q, httplib::Response& r) {
+    if (q.path.rfind("/api/", 0) == 0 && !r.has_header("Cache-Control")) r.set_header("Cache-Control", "no-store");
+  });
   console_server::AddRoutes(state);
   state.http.new_task_queue = [] { return new httplib::ThreadPool(State::kServerThreads); };
   state.thread = std::thread([&state] {

@@ -66,6 +66,10 @@ namespace console_server {
 // without the login it needs, a state change without its session's token.
 httplib::Server::HandlerResponse Guard(ConsoleServer::State& state, const httplib::Request& request,
                                        httplib::Response& response);
+// The headers every answer carries: no page of another site may frame the
+// console, no answer is taken for another type, and under TLS the browser
+// keeps to HTTPS.
+httplib::Headers SafetyHeaders(bool tls);
 // Every route; the rest register their share, one concern each.
 void AddRoutes(ConsoleServer::State& state);
 void AddEventRoutes(ConsoleServer::State& state);
@@ -120,6 +124,12 @@ bool RunOnMain(ConsoleServer::State& state, httplib::Response& response, std::fu
 // wait runs, else `wrongStatus`.
 bool PasswordRight(ConsoleServer::State& state, const httplib::Request& request, httplib::Response& response,
                    const std::string& password, int wrongStatus, const std::string& field);
+// Whether the client may use the console without a login: only on loopback,
+// and only from the engine's own user (or root) on this machine.
+bool OwnerOnLoopback(const ConsoleServer::State& state, const httplib::Request& request);
+// Answers a client that is not OwnerOnLoopback and has no session: 401 where
+// a password lets it log in, else 403 saying how to set one.
+void RefuseStranger(ConsoleServer::State& state, httplib::Response& response);
 // The live session's id from the request's cookie, "" when none.
 std::string SessionOf(ConsoleServer::State& state, const httplib::Request& request);
 

@@ -92,10 +92,30 @@ uint64_t ConsoleSessions::LoginWaitMs(const std::string& client) const {
   return found->second.nextAttempt > now ? found->second.nextAttempt - now : 0;
 }
 
-void ConsoleSessions::LoginFailed(const std::string& client) {
+uint64_t ConsoleSessions::BeginLogin(const std::string& client) {
   const uint64_t now = clock_.TickCount();
   std::lock_guard<std::mutex> hold(mutex_);
   const std::string key = ClientKey(client);
+  if (const auto found = failures_.find(key); found != failures_.end()) {
+    const Failures& failures = found->second;
+    if (failures.checking) return std::max(kBusyWaitMs, failures.nextAttempt > now ? failures.nextAttempt - now : 0);
+    if (failures.nextAttempt > now) return failures.nextAttempt - now;
+  }
+  CountFailure(key, now).checking = true;
+  return 0;
+}
+
+void ConsoleSessions::EndLogin(const std::string& client, bool right) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  const auto found = failures_.find(ClientKey(client));
+  if (found == failures_.end()) return;
+  if (right)
+    failures_.erase(found);
+  else
+    found->second.checking = false;
+}
+
+ConsoleSessions::Failures& ConsoleSessions::CountFailure(const std::string& key, uint64_t now) {
   if (!failures_.contains(key) && failures_.size() >= kMaxClients) {
     failures_.erase(std::min_element(failures_.begin(), failures_.end(), [](const auto& a, const auto& b) {
       return a.second.last < b.second.last;
@@ -103,12 +123,8 @@ void ConsoleSessions::LoginFailed(const std::string& client) {
   }
   Failures& failures = failures_[key];
   failures.last = now;
-  if (++failures.count < kFreeFailures) return;
+  if (++failures.count < kFreeFailures) return failures;
   const int doublings = std::min(failures.count - kFreeFailures, 6);
   failures.nextAttempt = now + std::min(kFirstWaitMs << doublings, kMaxWaitMs);
-}
-
-void ConsoleSessions::LoginSucceeded(const std::string& client) {
-  std::lock_guard<std::mutex> hold(mutex_);
-  failures_.erase(ClientKey(client));
+  return failures;
 }

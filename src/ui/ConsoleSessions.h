@@ -26,6 +26,8 @@ class ConsoleSessions {
   // Addresses with failures on record; beyond it the one that failed least
   // recently is forgotten.
   static constexpr size_t kMaxClients = 256;
+  // The wait told to an address whose previous password is still checked.
+  static constexpr uint64_t kBusyWaitMs = 1000;
 
   struct Session {
     std::string id;
@@ -54,8 +56,13 @@ class ConsoleSessions {
 
   // Milliseconds until `client` (its address) may try a password again; 0 now.
   uint64_t LoginWaitMs(const std::string& client) const;
-  void LoginFailed(const std::string& client);
-  void LoginSucceeded(const std::string& client);
+  // Before a password of `client` is checked: 0 when it may be, and the
+  // attempt is then counted as failed at once, so parallel guesses meet the
+  // wait too; else the milliseconds to wait (at least kBusyWaitMs while
+  // another check of the address runs). Each 0 must be followed by EndLogin.
+  uint64_t BeginLogin(const std::string& client);
+  // The check ended: a right password forgives the address its failures.
+  void EndLogin(const std::string& client, bool right);
 
  private:
   struct Entry {
@@ -69,7 +76,10 @@ class ConsoleSessions {
     int count = 0;
     uint64_t last = 0;
     uint64_t nextAttempt = 0;
+    bool checking = false;  // a password of the address is being checked
   };
+  // A failure of `key` (a ClientKey), with mutex_ held.
+  Failures& CountFailure(const std::string& key, uint64_t now);
   std::string passwordHash_;
   std::map<std::string, Failures> failures_;  // by ClientKey
 };

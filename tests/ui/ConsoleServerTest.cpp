@@ -1,3 +1,9 @@
+#include <arpa/inet.h>
+#include <pwd.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -16,6 +22,64 @@ using console_test::ConsoleServerTest;
 using console_test::kSecret;
 using console_test::OpenedConsoleTest;
 using nlohmann::json;
+
+sockaddr_in Loopback(int port) {
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  return address;
+}
+
+// Sends `request` as it is and reads the answer's status line
+// ("HTTP/1.1 200") into `status`; how much of it came. System calls only.
+size_t Exchange(const sockaddr_in& address, const std::string& request, char (&status)[12]) {
+  size_t got = 0;
+  const int client = ::socket(AF_INET, SOCK_STREAM, 0);
+  if (::connect(client, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+      ::write(client, request.data(), request.size()) == static_cast<ssize_t>(request.size())) {
+    for (ssize_t n = 1; got < sizeof status && n > 0; got += n > 0 ? n : 0)
+      n = ::read(client, status + got, sizeof status - got);
+  }
+  ::close(client);
+  return got;
+}
+
+int StatusCode(const char (&status)[12], size_t got) {
+  return got == 12 ? std::atoi(std::string(status + 9, 3).c_str()) : 0;
+}
+
+int RawStatus(int port, const std::string& request) {
+  char status[12];
+  const size_t got = Exchange(Loopback(port), request, status);
+  return StatusCode(status, got);
+}
+
+// RawStatus from a child process running as `nobody`.
+int StatusAsNobody(int port, const std::string& request) {
+  const passwd* nobody = ::getpwnam("nobody");
+  if (!nobody) return 0;
+  const uid_t uid = nobody->pw_uid;
+  const gid_t gid = nobody->pw_gid;
+  const sockaddr_in address = Loopback(port);
+  int answer[2];
+  if (::pipe(answer) != 0) return 0;
+  const pid_t child = ::fork();
+  if (child == 0) {
+    // System calls only: the parent's other threads may hold any lock.
+    char status[12];
+    const size_t got = ::setgid(gid) == 0 && ::setuid(uid) == 0 ? Exchange(address, request, status) : 0;
+    _exit(::write(answer[1], status, got) < 0 ? 1 : 0);
+  }
+  ::close(answer[1]);
+  char status[12];
+  size_t got = 0;
+  for (ssize_t n = 1; got < sizeof status && n > 0; got += n > 0 ? n : 0)
+    n = ::read(answer[0], status + got, sizeof status - got);
+  ::close(answer[0]);
+  ::waitpid(child, nullptr, 0);
+  return StatusCode(status, got);
+}
 
 TEST_F(ConsoleServerTest, StateChangesNeedTheirSessionsToken) {
   OpenConsole();
@@ -120,6 +184,41 @@ TEST_F(ConsoleServerTest, OversizedBodiesAreRefused) {
   EXPECT_TRUE(Sent().empty());
 }
 
+TEST_F(ConsoleServerTest, TwoContentLengthsAreRefused) {
+  OpenConsole();
+  const std::string head = "POST /api/answering HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(opened_->Port()) +
+                           "\r\nCookie: " + session_.cookie + "\r\nX-Console-Token: " + session_.token +
+                           "\r\nContent-Type: application/json\r\nConnection: close\r\n";
+  const std::string body = R"({"on":false})";
+  const std::string length = "Content-Length: " + std::to_string(body.size()) + "\r\n";
+  EXPECT_EQ(RawStatus(opened_->Port(), head + length + "Content-Length: 4\r\n\r\n" + body), 400);
+  EXPECT_EQ(RawStatus(opened_->Port(), head + "Content-Length: 4\r\n" + length + "\r\n" + body), 400);
+  EXPECT_TRUE(Sent().empty());
+  EXPECT_EQ(RawStatus(opened_->Port(), head + length + "\r\n" + body), 200);
+}
+
+// No other site may frame the console or have an answer taken for another
+// type; API answers (callers' numbers, the session's token) are not cached.
+TEST_F(ConsoleServerTest, AnswersCarryTheirSafetyHeaders) {
+  TempDir pages;
+  ProfileWriteString(pages / "index.html", "x", "y", "z");
+  ConsoleConfig config;
+  config.staticFolder = pages.Path();
+  OpenConsole(config);
+  struct Row { const char* path; bool api; };
+  for (const Row& row : {Row{"/", false}, Row{"/api/status", true}, Row{"/api/nothing", true},
+                         Row{"/missing.js", false}}) {
+    auto reply = client_->Get(row.path, headers_);
+    ASSERT_TRUE(reply) << row.path;
+    EXPECT_EQ(reply->get_header_value("X-Frame-Options"), "DENY") << row.path;
+    EXPECT_EQ(reply->get_header_value("Content-Security-Policy"), "frame-ancestors 'none'") << row.path;
+    EXPECT_EQ(reply->get_header_value("X-Content-Type-Options"), "nosniff") << row.path;
+    EXPECT_EQ(reply->get_header_value("Cache-Control"), row.api ? "no-store" : "") << row.path;
+    EXPECT_EQ(reply->get_header_value_count("Cache-Control"), row.api ? 1u : 0u) << row.path;
+    EXPECT_FALSE(reply->has_header("Strict-Transport-Security")) << row.path;  // plain HTTP
+  }
+}
+
 // A second engine's console does not share a port another one listens on.
 TEST_F(ConsoleServerTest, ATakenPortIsPassedOver) {
   OpenConsole();
@@ -174,6 +273,40 @@ TEST_F(ConsoleServerTest, WrongPasswordBurstsSlowTheLoginDown) {
   // A success forgives the earlier failures.
   EXPECT_EQ(login("wrong")->status, 401);
   EXPECT_EQ(login("right")->status, 200);
+}
+
+// On loopback only the engine's own user (and root) opens the console
+// without a password: another user of the machine logs in when one is set
+// and is turned away when none is.
+TEST_F(ConsoleServerTest, OtherLocalUsersNeedThePassword) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to run a client as another user";
+  for (const bool withPassword : {false, true}) {
+    ConsoleConfig config;
+    if (withPassword) config.passwordHash = console_password::Hash("right-password", console_password::kMinIterations);
+    auto server = Start(config);
+    const std::string host = "Host: 127.0.0.1:" + std::to_string(server->Port()) + "\r\n";
+    auto get = [&host](const std::string& path) {
+      return "GET " + path + " HTTP/1.1\r\n" + host + "Connection: close\r\n\r\n";
+    };
+    const std::string login = R"({"password":"right-password"})";
+    const struct {
+      std::string request;
+      int status;
+    } rows[] = {
+        {get("/api/session"), withPassword ? 401 : 403},
+        {get("/api/status"), withPassword ? 401 : 403},
+        {get("/api/logs"), withPassword ? 401 : 403},
+        {"POST /api/login HTTP/1.1\r\n" + host + "Content-Type: application/json\r\nContent-Length: " +
+             std::to_string(login.size()) + "\r\nConnection: close\r\n\r\n" + login,
+         withPassword ? 200 : 400},
+    };
+    for (const auto& row : rows)
+      EXPECT_EQ(StatusAsNobody(server->Port(), row.request), row.status) << withPassword << " " << row.request;
+    // The engine's own user still needs none.
+    httplib::Client own = ClientOf(*server);
+    EXPECT_EQ(own.Get("/api/session")->status, 200) << withPassword;
+    EXPECT_EQ(own.Get("/api/status")->status, 200) << withPassword;
+  }
 }
 
 // The stream opens with the state now and follows its changes (what each
@@ -271,6 +404,7 @@ TEST_F(ConsoleServerTest, OwnCertificateServesTlsOnly) {
   ASSERT_TRUE(login) << httplib::to_string(login.error());
   EXPECT_EQ(login->status, 200);
   EXPECT_NE(login->get_header_value("Set-Cookie").find("; Secure"), std::string::npos);
+  EXPECT_NE(login->get_header_value("Strict-Transport-Security").find("max-age="), std::string::npos);
   EXPECT_FALSE(ClientOf(*server).Get("/api/session")) << "plain HTTP answered";
 }
 

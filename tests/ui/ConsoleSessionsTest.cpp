@@ -6,8 +6,13 @@
 
 namespace {
 
+void Fail(ConsoleSessions& sessions, const std::string& client) {
+  ASSERT_EQ(sessions.BeginLogin(client), 0u) << client;
+  sessions.EndLogin(client, false);
+}
+
 void FailUntilWaiting(ConsoleSessions& sessions, const std::string& client) {
-  for (int i = 0; i < ConsoleSessions::kFreeFailures; ++i) sessions.LoginFailed(client);
+  for (int i = 0; i < ConsoleSessions::kFreeFailures; ++i) Fail(sessions, client);
 }
 
 TEST(ConsoleSessionsTest, AStrangersGuessesDoNotDelayAnotherAddress) {
@@ -38,11 +43,36 @@ TEST(ConsoleSessionsTest, ManyAddressesForgetTheOldestFirst) {
   FailUntilWaiting(sessions, "192.0.2.1");
   clock.Advance(1);
   FailUntilWaiting(sessions, "192.0.2.2");
-  for (size_t i = 0; i + 2 < ConsoleSessions::kMaxClients; ++i) sessions.LoginFailed("10.0.0." + std::to_string(i));
+  for (size_t i = 0; i + 2 < ConsoleSessions::kMaxClients; ++i) Fail(sessions, "10.0.0." + std::to_string(i));
   EXPECT_GT(sessions.LoginWaitMs("192.0.2.1"), 0u);
-  sessions.LoginFailed("198.51.100.1");
+  Fail(sessions, "198.51.100.1");
   EXPECT_EQ(sessions.LoginWaitMs("192.0.2.1"), 0u);
   EXPECT_GT(sessions.LoginWaitMs("192.0.2.2"), 0u);
+}
+
+// Guesses sent in parallel are counted before their slow check, one check
+// per address at a time, so they meet the wait as guesses in a row do.
+TEST(ConsoleSessionsTest, ParallelGuessesWaitForTheCheckInHand) {
+  ManualClock clock;
+  ConsoleSessions sessions(clock, "");
+  ASSERT_EQ(sessions.BeginLogin("192.0.2.7"), 0u);
+  EXPECT_EQ(sessions.BeginLogin("192.0.2.7"), ConsoleSessions::kBusyWaitMs);
+  EXPECT_EQ(sessions.BeginLogin("198.51.100.1"), 0u);  // another address is not held up
+  sessions.EndLogin("198.51.100.1", true);
+  sessions.EndLogin("192.0.2.7", false);
+  // The attempts that ran count, whether ended yet or not.
+  ASSERT_EQ(sessions.BeginLogin("192.0.2.7"), 0u);
+  EXPECT_GT(sessions.BeginLogin("192.0.2.7"), 0u);
+  sessions.EndLogin("192.0.2.7", false);
+  ASSERT_EQ(sessions.BeginLogin("192.0.2.7"), 0u);  // the third
+  EXPECT_EQ(sessions.BeginLogin("192.0.2.7"), ConsoleSessions::kFirstWaitMs);
+  sessions.EndLogin("192.0.2.7", false);
+  EXPECT_EQ(sessions.LoginWaitMs("192.0.2.7"), ConsoleSessions::kFirstWaitMs);
+  // A right password, once its turn comes, forgives them.
+  clock.Advance(ConsoleSessions::kFirstWaitMs);
+  ASSERT_EQ(sessions.BeginLogin("192.0.2.7"), 0u);
+  sessions.EndLogin("192.0.2.7", true);
+  EXPECT_EQ(sessions.LoginWaitMs("192.0.2.7"), 0u);
 }
 
 }  // namespace
