@@ -73,34 +73,54 @@ function fill(tr, row) {
   tr.classList.toggle("is-unread", !row.read);
 }
 
-function place(tr, id) {
-  // Rows stay in id order, as the mailbox walk gives them.
-  const after = [...body.children].find((other) => other.dataset.id > id);
-  body.insertBefore(tr, after || null);
+// The row a new row with `id` goes before (null: the end). Rows stay in id
+// order, as the mailbox walk gives them; the live list is searched by halves.
+function rowAfter(id) {
+  const all = body.children;
+  let [low, high] = [0, all.length];
+  while (low < high) {
+    const mid = (low + high) >> 1;
+    if (all[mid].dataset.id > id) high = mid;
+    else low = mid + 1;
+  }
+  return all[low] || null;
+}
+
+function newRow(id, row) {
+  const tr = document.createElement("tr");
+  tr.dataset.id = id;
+  tr.tabIndex = -1;
+  tr.setAttribute("aria-selected", "false");
+  fill(tr, row);
+  rows.set(id, { row, tr });
+  return tr;
+}
+
+function dropRow(id) {
+  const known = rows.get(id);
+  if (!known) return;
+  known.tr.remove();
+  rows.delete(id);
+}
+
+function refreshRow(known, row) {
+  known.row = row;
+  fill(known.tr, row);
+}
+
+// Once after each change: one row takes the Tab key, and an empty list says so.
+function settle() {
+  empty.hidden = rows.size > 0;
+  if (!body.querySelector('tr[tabindex="0"]') && body.firstElementChild) body.firstElementChild.tabIndex = 0;
 }
 
 // Adds or refreshes one row; null removes it.
 export function applyRow(id, row) {
   const known = rows.get(id);
-  if (!row) {
-    if (known) {
-      known.tr.remove();
-      rows.delete(id);
-    }
-  } else if (known) {
-    known.row = row;
-    fill(known.tr, row);
-  } else {
-    const tr = document.createElement("tr");
-    tr.dataset.id = id;
-    tr.tabIndex = -1;
-    tr.setAttribute("aria-selected", "false");
-    fill(tr, row);
-    rows.set(id, { row, tr });
-    place(tr, id);
-  }
-  empty.hidden = rows.size > 0;
-  if (!body.querySelector('tr[tabindex="0"]') && body.firstElementChild) body.firstElementChild.tabIndex = 0;
+  if (!row) dropRow(id);
+  else if (known) refreshRow(known, row);
+  else body.insertBefore(newRow(id, row), rowAfter(id));
+  settle();
 }
 
 // Reads the mailbox's rows; a new mailbox starts from an empty list, the
@@ -115,15 +135,23 @@ export async function load(name) {
     mailbox = name;
     anchor = null;
   }
-  const seen = new Set();
-  for (const row of answer.messages) {
-    const id = idOf(row);
-    seen.add(id);
+  const listed = new Map(answer.messages.map((row) => [idOf(row), row]));
+  for (const id of [...rows.keys()]) if (!listed.has(id)) dropRow(id);
+  // One pass in id order: the rows kept are in order already, and the new
+  // ones gathered before each of them go in together.
+  const before = document.createDocumentFragment();
+  for (const id of [...listed.keys()].sort()) {
+    const row = listed.get(id);
     const known = rows.get(id);
-    if (!known || JSON.stringify(known.row) !== JSON.stringify(row)) applyRow(id, row);
+    if (!known) {
+      before.append(newRow(id, row));
+      continue;
+    }
+    if (JSON.stringify(known.row) !== JSON.stringify(row)) refreshRow(known, row);
+    if (before.firstChild) body.insertBefore(before, known.tr);
   }
-  for (const id of [...rows.keys()]) if (!seen.has(id)) applyRow(id, null);
-  empty.hidden = rows.size > 0;
+  body.append(before);
+  settle();
 }
 
 // Rows deleted or moved away: the next one (else the one before) is chosen
@@ -135,7 +163,8 @@ export function removeRows(ids) {
   const kept = (tr) => !gone.has(tr.dataset.id);
   const next = all.slice(Math.max(first, 0)).find(kept) || all.slice(0, Math.max(first, 0)).reverse().find(kept);
   const hadFocus = body.contains(document.activeElement);
-  for (const id of ids) applyRow(id, null);
+  for (const id of ids) dropRow(id);
+  settle();
   if (next) selectRow(next);
   else if (hadFocus) document.getElementById("mailbox-list").focus();
 }
@@ -158,18 +187,24 @@ function setSelected(tr, on) {
   tr.setAttribute("aria-selected", on ? "true" : "false");
 }
 
+// Only the rows that change are touched: a long list is not restyled whole.
+function selectOnly(tr) {
+  for (const other of body.querySelectorAll('tr[aria-selected="true"]')) if (other !== tr) setSelected(other, false);
+  if (tr) setSelected(tr, true);
+}
+
 // Selects one row (plain), toggles it (ctrl), adds it (a long press) or
 // extends to it (shift); the list says how with a "row-select" event.
 export function selectRow(tr, how = "plain") {
-  const all = [...body.children];
   if (how === "toggle" || how === "add") {
     setSelected(tr, how === "add" || tr.getAttribute("aria-selected") !== "true");
     anchor = tr;
-  } else if (how === "extend" && anchor && all.includes(anchor)) {
+  } else if (how === "extend" && anchor?.parentNode === body) {
+    const all = [...body.children];
     const [a, b] = [all.indexOf(anchor), all.indexOf(tr)].sort((x, y) => x - y);
     all.forEach((other, i) => setSelected(other, i >= a && i <= b));
   } else {
-    all.forEach((other) => setSelected(other, other === tr));
+    selectOnly(tr);
     anchor = tr;
   }
   focusRow(tr);
@@ -178,7 +213,7 @@ export function selectRow(tr, how = "plain") {
 
 // No row selected; the focus stays where it was.
 export function selectNone() {
-  for (const tr of body.children) setSelected(tr, false);
+  selectOnly(null);
   body.dispatchEvent(new CustomEvent("row-select", { detail: "none" }));
 }
 
