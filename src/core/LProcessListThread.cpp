@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -13,6 +14,7 @@
 #include <mutex>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "core/FileIo.h"
 #include "core/FileLock.h"
@@ -80,6 +82,8 @@ struct LProcessListThread::Shared {
   std::atomic<uint32_t> processed{0};
   // Held by the body: a new run waits for a detached one on the same queue.
   std::mutex body;
+  // Paths the queue file could not take, under `lock`.
+  std::vector<std::string> unwritten;
 };
 
 bool LProcessListThread::Shared::Append(const std::string& path, bool& restart) {
@@ -94,6 +98,7 @@ bool LProcessListThread::Shared::Append(const std::string& path, bool& restart) 
   if (!fd.Valid() || !AppendRecord(fd.Get(), MakeRecord(path))) {
     fileLock.DiscardCreated();
     Trace("LProcessListThread::Add unable to write %s", file.c_str());
+    if (std::find(unwritten.begin(), unwritten.end(), path) == unwritten.end()) unwritten.push_back(path);
     return false;
   }
   restart = std::exchange(exhausted, false);
@@ -117,6 +122,9 @@ bool LProcessListThread::Shared::Contains(const std::string& path) {
 // RemoveHead takes as another worker having removed it.
 void LProcessListThread::Shared::Drop(const std::string& path) {
   std::lock_guard<std::mutex> guard(lock);
+  std::erase_if(unwritten, [&](const std::string& kept) {
+    return ::strcasecmp(kept.c_str(), path.c_str()) == 0;
+  });
   FileLock fileLock(file);
   if (file.empty() || !fileLock.Acquire()) return;
   fileLock.DiscardCreated();
@@ -229,6 +237,17 @@ bool LProcessListThread::Add(const std::string& path) {
   }
   Start(kPriorityLowest);
   return true;
+}
+
+int LProcessListThread::AddUnwritten() {
+  std::vector<std::string> paths;
+  {
+    std::lock_guard<std::mutex> guard(shared_->lock);
+    paths.swap(shared_->unwritten);
+  }
+  int added = 0;
+  for (const std::string& path : paths) added += Add(path) ? 1 : 0;
+  return added;
 }
 
 bool LProcessListThread::InList(const std::string& path) const {

@@ -33,8 +33,11 @@ class LProcessListThread final : public LThread {
   void SetListFilePath(const std::string& path);
   // Appends `path` to the queue and makes sure the worker runs. Paths longer
   // than kRecordSize - 1 bytes are refused (false): a cut path would name a
-  // different file.
+  // different file. A path the list file could not take (a full disk) is
+  // remembered, also false, until AddUnwritten gets it in.
   bool Add(const std::string& path);
+  // Adds the remembered paths again; returns how many are in the queue now.
+  int AddUnwritten();
   // Whether `path` is queued, compared without regard to (ASCII) letter case.
   bool InList(const std::string& path) const;
   // Takes every record of `path` (any letter case) out of the queue: the file

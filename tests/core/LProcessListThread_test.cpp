@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/FileIo.h"
 #include "support/TempDir.h"
 #include "support/WaitUntil.h"
 
@@ -136,6 +137,31 @@ TEST_F(LProcessListThreadTest, AddNeverWaitsAndADetachedWorkerFinishesItsItemAlo
   release_.Set();
   ASSERT_TRUE(WaitUntil([&] { return alive_.use_count() == 1; }));  // processor dropped
   EXPECT_TRUE(Seen() == Paths({"a", "b", "a"}) && Queue() == Paths{"c"});
+}
+
+}  // namespace
+
+namespace {
+
+ssize_t FullDiskWrite(int, const void*, std::size_t) {
+  errno = ENOSPC;
+  return -1;
+}
+
+// A recording the list could not take on a full disk is queued once there
+// is room, unless it was replaced meanwhile.
+TEST_F(LProcessListThreadTest, APathTheListFileCouldNotTakeIsAddedOnceThereIsRoom) {
+  LProcessListThread list(Recorder());
+  list.SetListFilePath(file_);
+  const WriteCall previous = ReplaceWriteCall(&FullDiskWrite);
+  for (const char* path : {"/m/a.wav", "/m/b.wav", "/m/a.wav"}) EXPECT_FALSE(list.Add(path)) << path;
+  list.Remove("/M/B.wav");
+  EXPECT_EQ(list.AddUnwritten(), 0);  // still full
+  ReplaceWriteCall(previous);
+  EXPECT_EQ(list.AddUnwritten(), 1);
+  EXPECT_TRUE(Drained(list));
+  EXPECT_EQ(Seen(), Paths{"/m/a.wav"});
+  EXPECT_EQ(list.AddUnwritten(), 0);
 }
 
 }  // namespace
