@@ -59,7 +59,11 @@ export async function openBrowser(shots, args = []) {
     page.on("pageerror", (error) => problems.push(`page error: ${error.message}`));
     // The browser's own line for a refused request names no address.
     page.on("response", (response) => {
-      if (response.status() >= 400) console.log(`(${response.request().method()} ${response.url()}: ${response.status()})`);
+      if (response.status() >= 400)
+        response.text().then(
+          (body) => console.log(`(${response.request().method()} ${response.url()}: ${response.status()} ${body.slice(0, 120)})`),
+          () => console.log(`(${response.request().method()} ${response.url()}: ${response.status()})`),
+        );
     });
     page.on("console", (message) => {
       if (message.type() === "error") problems.push(`console error: ${message.text()} ${message.location().url}`);
