@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@ struct EmailMessage {
   std::string subject;
   std::string body;                      // "\r\n" line ends
   std::vector<std::string> attachments;  // file paths, may be empty
+  std::time_t date = 0;                  // the Date header's instant; 0: when it is sent
 };
 
 struct EmailSendResult {

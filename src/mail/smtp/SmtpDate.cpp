@@ -1,6 +1,7 @@
 #include "mail/smtp/SmtpDate.h"
 
 #include <cstdio>
+#include <ctime>
 
 #include "core/Trace.h"
 
@@ -8,6 +9,7 @@ std::string SmtpDate::Format(std::time_t instant) {
   static constexpr const char* kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
   static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                             "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  if (instant == 0) instant = std::time(nullptr);
   std::tm fields{};
   if (!::gmtime_r(&instant, &fields)) {
     Trace("SmtpDate::Format the time cannot be converted");

@@ -7,6 +7,6 @@
 // taken in UTC so that they agree with the zone written.
 class SmtpDate {
  public:
-  // Empty when the instant cannot be converted.
+  // Empty when the instant cannot be converted; 0 stands for now.
   static std::string Format(std::time_t instant);
 };

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <ctime>
 
 #include "core/Path.h"
 #include "core/TextTrim.h"
@@ -204,7 +203,7 @@ bool SmtpSender::Deliver(const EmailMessage& message) {
   }
   SmtpDataSink sink(channel_);
   const ProcessResult sent =
-      MimeWriter::Write(message, SmtpDate::Format(std::time(nullptr)), sink, progress_);
+      MimeWriter::Write(message, SmtpDate::Format(message.date), sink, progress_);
   if (sent == kProcessCancelled) return Stopped();
   const std::string terminatorRefused = "Mail host server error (data terminator not accepted)";
   if (sent != kProcessDone) return Fail(terminatorRefused);

@@ -7,7 +7,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <ctime>
 #include <string>
 
 #include "core/UniqueFd.h"
@@ -85,7 +84,7 @@ EmailSendResult SystemMailer::Send(const EmailMessage& message) {
   input.Adopt(std::move(ours));
   MailerInputSink sink(input);
   const ProcessResult written =
-      MimeWriter::Write(message, SmtpDate::Format(std::time(nullptr)), sink, progress_);
+      MimeWriter::Write(message, SmtpDate::Format(message.date), sink, progress_);
   input.Adopt(UniqueFd());  // end of input
 
   SliceWaiter waiter(progress_, SmtpConnection::kSliceMs, kFinishTimeoutMs);

@@ -91,7 +91,7 @@ TEST_F(SmtpSenderTest, DeliversTextAndAttachmentsIntact) {
   WriteTextFile(folder_ / "short.bin", std::string(58, '\x01'));
   const std::string body = ".first\r\n.\r\n..two\r\nmentions gc0p4Jq0M2Yt08jU534c0\r\nend\r\n";
   const EmailMessage message{"a@x.test, b@y.test", "zav@x.test", "New message", body,
-                             {folder_ / "message.wav", folder_ / "short.bin"}};
+                             {folder_ / "message.wav", folder_ / "short.bin"}, 1709647389};
   TestProgress progress;
   const EmailSendResult sent = SendMail(SmtpSettings(server->Address(), Security::kNone), message, progress);
   ASSERT_EQ(sent.result, kProcessDone) << sent.error;
@@ -103,7 +103,9 @@ TEST_F(SmtpSenderTest, DeliversTextAndAttachmentsIntact) {
                                "\"esmtp\": false", "\"type\": \"audio/wav\"", "\"type\": \"application/octet-stream\""}) {
     EXPECT_NE(captured.find(expected), std::string::npos) << captured;
   }
-  EXPECT_NE(FileText(folder_ / "0.eml").find("boundary=gc0p4Jq0M2Yt08jU534c1\r\n"), std::string::npos);
+  const std::string eml = FileText(folder_ / "0.eml");
+  for (const char* expected : {"boundary=gc0p4Jq0M2Yt08jU534c1\r\n", "Date: Tue, 05 Mar 2024 14:03:09 +0000\r\n"})
+    EXPECT_NE(eml.find(expected), std::string::npos) << expected;
   EXPECT_DOUBLE_EQ(progress.fraction, 0.95);
 }
 
