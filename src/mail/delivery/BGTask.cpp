@@ -1,16 +1,20 @@
 #include "mail/delivery/BGTask.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 
 #include "audio/LProgressSilent.h"
+#include "core/LProcessListThread.h"
+#include "core/TextFormat.h"
+#include "log/LogFile.h"
 #include "mail/delivery/AutoLoadCheck.h"
 #include "mail/delivery/DeleteFilesCheck.h"
 #include "mail/delivery/DeliveryContext.h"
 #include "mail/delivery/SendCheck.h"
 #include "mail/transfer/LFileTransferProtocol.h"
 
-BGTask::BGTask(const DataFolders& folders, LogFile& log, const LProcessListThread* levelling,
+BGTask::BGTask(const DataFolders& folders, LogFile& log, LProcessListThread* levelling,
                std::function<void(LMessage)> notify)
     : folders_(folders), log_(log), levelling_(levelling), notify_(std::move(notify)) {}
 
@@ -36,7 +40,7 @@ bool BGTask::WaitForRound(int timeoutMs) {
 
 void BGTask::ThreadFunction() {
   while (true) {
-    work_.WaitSignalDual(StopSignal(), kIdleWakeMs);
+    work_.WaitSignalDual(StopSignal(), WaitMs());
     if (IsToStop()) return;
     uint64_t startedFor;
     {
@@ -51,14 +55,38 @@ void BGTask::ThreadFunction() {
   }
 }
 
+// Recordings that the levelling list could not take (a full disk) are
+// queued before delivery, which then waits for their levelling.
+void BGTask::QueueUnlevelled() {
+  if (!levelling_) return;
+  const int queued = levelling_->AddUnwritten();
+  if (queued > 0)
+    log_.Log(TextFormat("%d recording(s) queued for levelling now that the list can be written", queued));
+}
+
+// The wait counts from the round's start, when the records' next try was set.
+int BGTask::WaitMs() const {
+  const auto waited = std::chrono::steady_clock::now() - roundStart_;
+  const auto left = std::chrono::seconds(backoff_.Delay()) - waited;
+  return static_cast<int>(std::max<int64_t>(
+      0, std::chrono::duration_cast<std::chrono::milliseconds>(left).count()));
+}
+
 void BGTask::Round() {
+  roundStart_ = std::chrono::steady_clock::now();
+  QueueUnlevelled();
   LProgressSilent progress(&StopSignal());
   DeliveryContext context{folders_, log_, progress, levelling_, notify_};
   {
     LFileTransferProtocol ftp(progress);
-    SendCheck(context, ftp, std::time(nullptr)).Run();
+    const bool failed = SendCheck(context, ftp, std::time(nullptr), backoff_.DelayIfFailed()).Run();
+    backoff_.RoundEnded(failed);
+    if (failed)
+      log_.Log(TextFormat("Failed deliveries are tried again in %lld minute(s)",
+                          static_cast<long long>(backoff_.Delay() / 60)));
     AutoLoadCheck(context, ftp, std::time(nullptr));
     ftp.Disconnect();
   }
-  DeleteFilesCheck(context, std::time(nullptr));
+  const std::time_t now = std::time(nullptr);
+  if (deletionClock_.Trusted(now, ClockStepGuard::MonotonicNow(), log_)) DeleteFilesCheck(context, now);
 }

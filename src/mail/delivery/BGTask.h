@@ -1,27 +1,32 @@
 #pragma once
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <mutex>
 #include "core/LMessage.h"
 #include "core/LSignalObject.h"
 #include "core/LThread.h"
+#include "mail/delivery/ClockStepGuard.h"
+#include "mail/delivery/RetryBackoff.h"
 
 class DataFolders;
 class LogFile;
 class LProcessListThread;
 
 // The delivery task: one low-priority worker that, whenever it is woken and
-// at least hourly, delivers new messages by e-mail, FTP and folder copy,
-// checks for a new IVR program and deletes old messages. Wake-ups during a
-// round are merged into one more round.
+// at least hourly (sooner after a failed delivery, see RetryBackoff),
+// delivers new messages by e-mail, FTP and folder copy, checks for a new IVR
+// program and deletes old messages (once the clock can be trusted, see
+// ClockStepGuard). Each round first queues for levelling the recordings the
+// full list could not take. Wake-ups during a round are merged into one more
+// round.
 class BGTask final : public LThread {
  public:
-  static constexpr int kIdleWakeMs = 3600000;
-
   // `notify` reaches the main window (removed messages, programs to load);
   // it must not block for long (the engine gives it 3000 ms).
-  BGTask(const DataFolders& folders, LogFile& log, const LProcessListThread* levelling,
+  BGTask(const DataFolders& folders, LogFile& log, LProcessListThread* levelling,
          std::function<void(LMessage)> notify);
   ~BGTask() override;
 
@@ -39,14 +44,20 @@ class BGTask final : public LThread {
 
  private:
   void Round();
+  void QueueUnlevelled();
+  // Until the next round is due.
+  int WaitMs() const;
 
   const DataFolders& folders_;
   LogFile& log_;
-  const LProcessListThread* levelling_;
+  LProcessListThread* levelling_;
   const std::function<void(LMessage)> notify_;
   LSignalObject work_;
   std::mutex lock_;
   std::condition_variable roundEnded_;
   uint64_t wakes_ = 0;
   uint64_t doneWakes_ = 0;
+  RetryBackoff backoff_;
+  std::chrono::steady_clock::time_point roundStart_ = std::chrono::steady_clock::now();
+  ClockStepGuard deletionClock_{std::time(nullptr), ClockStepGuard::MonotonicNow()};
 };

@@ -10,9 +10,12 @@
 #include "core/MainMessages.h"
 #include "core/Path.h"
 #include "core/Profile.h"
+#include "core/TextFormat.h"
+#include "log/LogFile.h"
 #include "mail/LFileSearch.h"
 #include "mail/MailFiles.h"
 #include "mail/delivery/DeliveryContext.h"
+#include "mail/delivery/SendCheck.h"
 
 namespace {
 
@@ -38,13 +41,24 @@ void DeleteFilesCheck(DeliveryContext& context, std::time_t now) {
   const int days = ProfileReadInt(context.folders.SettingsFile(), "settings", "deletefiledays", 30);
   if (days == 0) return;
   const int64_t limit = HighTime(now) - days * kUnitsPerDay;
+  int undelivered = 0;
   LFileSearch records(context.folders.MailBoxes(),
                       [](std::string_view name) { return MatchesWildcard(name, "", ".ini"); });
   for (; records.IsValid(); records.Next()) {
     const std::string record = records.Path();
     const int64_t created = CreationTime(record);
-    if (created < 0 || HighTime(created) >= limit || ::unlink(record.c_str()) != 0) continue;
+    if (created < 0 || HighTime(created) >= limit) continue;
+    // Its owner has not had it yet: a delivery that keeps failing is reported every round.
+    if (SendCheck::Undelivered(record)) {
+      ++undelivered;
+      continue;
+    }
+    if (::unlink(record.c_str()) != 0) continue;
     context.notify({WM_DELMESSAGE, 0, 0, record});
     RemoveIgnoringCase(PathReplaceExtension(record, ".wav"));
+    context.log.Log(TextFormat("Deleted %s: older than %d days", PathFileName(record).c_str(), days));
   }
+  if (undelivered > 0)
+    context.log.Log(
+        TextFormat("%d message(s) older than %d days kept: not delivered yet", undelivered, days));
 }

@@ -9,6 +9,7 @@
 #include "mail/LMailBox.h"
 #include "mail/LMailBoxMessage.h"
 #include "mail/LMailBoxSettings.h"
+#include "mail/MessageCallTime.h"
 #include "mail/delivery/DeliveryContext.h"
 #include "mail/delivery/LevellingWait.h"
 #include "mail/delivery/MessageCompression.h"
@@ -44,7 +45,7 @@ EmailMessage MessageEmail(const DataFolders& folders, const EmailSettings& setti
   std::string body = MailLineEnds(FillMessageTemplate(templateText, recordPath)) + transcript;
   body += EmailFooter(body);
   return {std::move(to), settings.fromEmail, FillMessageTemplate(settings.subject, recordPath),
-          std::move(body), {}};
+          std::move(body), {}, MessageCallTime(recordPath, folders.SettingsFile())};
 }
 
 DeliveryResult SendEmail(DeliveryContext& context, const std::string& mailBoxPath,

@@ -8,7 +8,8 @@ struct DeliveryContext;
 
 // The e-mail of one message to `to`: the subject from the settings' template,
 // the body from "Email Template.txt" (both filled from the record) with
-// `transcript` and the footer after it, no attachment yet.
+// `transcript` and the footer after it, dated when the call came in, no
+// attachment yet.
 EmailMessage MessageEmail(const DataFolders& folders, const EmailSettings& settings,
                           const std::string& recordPath, std::string to,
                           const std::string& transcript);

@@ -6,20 +6,23 @@
 class LFileTransferProtocol;
 struct DeliveryContext;
 
-// One delivery round over every mailbox with unsent messages: each message
-// goes out by e-mail, FTP and to a folder as its mailbox asks, each method's
-// flag written once that method succeeded. A method that fails for one
+// One delivery round over every mailbox with unsent messages, each mailbox's
+// oldest message first: each message goes out by e-mail, FTP and to a folder
+// as its mailbox asks, each method's flag written once that method succeeded. A method that fails for one
 // message of a mailbox is not tried again for its other messages in this
 // round (a server that is down fails them all alike): the failure is logged
 // once, every message it held back records it, and the next round retries.
 class SendCheck {
  public:
-  SendCheck(DeliveryContext& context, LFileTransferProtocol& ftp, std::time_t now)
-      : context_(context), ftp_(ftp), now_(now) {}
-  void Run();
+  // A failed delivery is tried again `retrySeconds` after `now`, as its record tells.
+  SendCheck(DeliveryContext& context, LFileTransferProtocol& ftp, std::time_t now,
+            std::time_t retrySeconds)
+      : context_(context), ftp_(ftp), now_(now), retrySeconds_(retrySeconds) {}
+  // Whether a delivery failed.
+  bool Run();
 
-  // How long a failed delivery waits at most: the task's hourly round.
-  static constexpr std::time_t kRetrySeconds = 3600;
+  // Whether a method the message's mailbox delivers by has not yet succeeded for it.
+  static bool Undelivered(const std::string& recordPath);
 
  private:
   enum Method { kEmail, kFtp, kFolder, kMethods };
@@ -32,4 +35,6 @@ class SendCheck {
   DeliveryContext& context_;
   LFileTransferProtocol& ftp_;
   const std::time_t now_;
+  const std::time_t retrySeconds_;
+  bool failed_ = false;
 };

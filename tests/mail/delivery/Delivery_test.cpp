@@ -12,13 +12,18 @@
 #include "core/SystemClock.h"
 #include "log/LogFile.h"
 #include "mail/MailTestFiles.h"
+#include "mail/LMailBoxMessage.h"
 #include "mail/delivery/AutoLoadCheck.h"
+#include "mail/delivery/ClockStepGuard.h"
 #include "mail/delivery/DeleteFilesCheck.h"
 #include "mail/delivery/DeliveryContext.h"
 #include "mail/delivery/DeliveryState.h"
+#include "mail/delivery/EmailDelivery.h"
 #include "mail/delivery/MessageCompression.h"
 #include "mail/delivery/MessageTemplate.h"
+#include "mail/delivery/RetryBackoff.h"
 #include "mail/delivery/SendCheck.h"
+#include "mail/smtp/EmailSettings.h"
 #include "mail/transfer/LFileTransferProtocol.h"
 
 namespace {
@@ -50,9 +55,10 @@ class Delivery : public ::testing::Test {
     for (const LMessage& m : told_) lines += std::to_string(m.id) + " " + m.text + "\n";
     return lines;
   }
-  void SendRound() {
+  // Whether a delivery failed.
+  bool SendRound() {
     LFileTransferProtocol ftp(progress_);
-    SendCheck(context_, ftp, now_).Run();
+    return SendCheck(context_, ftp, now_, kRetrySeconds).Run();
   }
   // A levelling worker that holds `audio` until released and then writes the
   // "levelled" audio into it: deliveries must send that, never what came in.
@@ -79,6 +85,7 @@ class Delivery : public ::testing::Test {
   std::promise<void> held_;
   std::unique_ptr<LProcessListThread> levelling_;
   std::time_t now_ = std::time(nullptr);
+  static constexpr std::time_t kRetrySeconds = 120;
 };
 
 TEST(MessageTemplateText, PlaceholdersFooterAndLineEnds) {
@@ -103,12 +110,12 @@ TEST_F(Delivery, AFolderFailureIsLoggedOnceARoundAndRetriedUntilDelivered) {
   const std::string first = Message("Sales", "000001"), second = Message("Sales", "000002");
   const std::string idle = Box("Quiet", ""), untouched = Message("Quiet", "000001"), before = FileText(untouched);
 
-  SendRound();
+  EXPECT_TRUE(SendRound());
   EXPECT_EQ(SystemLogCount("Unable to copy message to folder"), 1);
   for (const std::string& record : {first, second}) {
     const DeliveryState state = DeliveryState::Read(record);
     EXPECT_TRUE(state.lastError.starts_with("Unable to copy message to folder " + target) &&
-                state.nextRetry == now_ + SendCheck::kRetrySeconds && Stored(record, "message", "senttofolder") == "<missing>")
+                state.nextRetry == now_ + kRetrySeconds && Stored(record, "message", "senttofolder") == "<missing>")
         << record << ": " << state.lastError;
   }
   // A mailbox that delivers nothing is marked done without its messages being touched.
@@ -116,12 +123,71 @@ TEST_F(Delivery, AFolderFailureIsLoggedOnceARoundAndRetriedUntilDelivered) {
   EXPECT_EQ(FileText(untouched), before);
 
   ASSERT_EQ(::mkdir(target.c_str(), 0700), 0);
-  SendRound();
+  EXPECT_FALSE(SendRound());
   for (const std::string& record : {first, second}) {
     EXPECT_EQ(Stored(record, "message", "senttofolder") + "|" + Stored(record, "delivery", "lasterror"), "true|<missing>");
     EXPECT_EQ(FileText(target + "/" + PathTitle(record) + ".wav"), FileText(PathReplaceExtension(record, ".wav")));
   }
   EXPECT_EQ(Stored(box, "mbx", {"unsentmessages"}), "false");
+}
+
+// A backlog goes out oldest first, also where the numbers wrapped.
+TEST_F(Delivery, ABacklogIsDeliveredOldestFirst) {
+  const std::string target = dir_ / "share";
+  ASSERT_EQ(::mkdir(target.c_str(), 0700), 0);
+  Box("Sales", "sendtofolder=true\nsendfolder=" + target + "\n");
+  struct Backlog { int lastNumber; std::vector<std::string> ids, delivered; } backlogs[] = {
+      {23, {"000012", "000019", "000023", "000009", "000021"}, {"000009", "000012", "000019", "000021", "000023"}},
+      {2, {"000001", "999999", "000002", "999998"}, {"999998", "999999", "000001", "000002"}},
+  };
+  for (const Backlog& backlog : backlogs) {
+    ProfileWriteInt(folders_.SettingsFile(), "settings", "msgno", backlog.lastNumber);
+    std::string expected;
+    for (const std::string& id : backlog.ids) Message("Sales", id);
+    for (const std::string& id : backlog.delivered)
+      expected += std::to_string(WM_UPDATEREADMARK) + " " + folders_.MailBoxes() + "/Sales ICM" + id + ".ini\n";
+    told_.clear();
+    SendRound();
+    EXPECT_EQ(Told(), expected);
+    for (const std::string& id : backlog.ids) LMailBoxMessage::Delete(folders_.MailBoxes() + "/Sales ICM" + id + ".ini");
+    ProfileWriteBool(folders_.MailBoxes() + "/Sales.mbx", "mbx", "unsentmessages", true);
+  }
+}
+
+// The e-mail is dated when the call came in, read in the owner's date order and local time.
+TEST_F(Delivery, AMessagesEmailIsDatedWhenTheCallCameIn) {
+  setenv("TZ", "Europe/Berlin", 1), tzset();
+  const std::string record = Message("Sales", "000001");
+  struct Row { const char* order; const char* date; const char* time; std::time_t expected; } rows[] = {
+      {"", "03/05/24", "15:03:09", 1709647389},   // month/day/year; UTC+1 in March
+      {"1", "05/03/24", "15:03:09", 1709647389},  // day/month/year
+      {"2", "24/03/05", "15:03:09", 1709647389},  // year/month/day
+      {"1", "01/07/24", "12:00:00", 1719828000},  // summer time: UTC+2
+      {"1", "31/02/24", "12:00:00", 0},           // no such day: the sending time
+      {"1", "", "12:00:00", 0},
+  };
+  for (const Row& row : rows) {
+    WriteTextFile(folders_.SettingsFile(), std::string("[settings]\ndateorder=") + row.order + "\n");
+    ProfileWriteString(record, "message", "date", row.date);
+    ProfileWriteString(record, "message", "time", row.time);
+    EXPECT_EQ(MessageEmail(folders_, EmailSettings::Read(folders_.SettingsFile()), record, "a@x.test", "").date,
+              row.expected) << row.order << " " << row.date;
+  }
+  unsetenv("TZ"), tzset();
+}
+
+// After failed rounds the task tries again after 1, 2, 5 and 10 minutes, then
+// hourly; a round without failure goes back to the hourly round.
+TEST(RetryBackoff, FailedRoundsAreRetriedSoonThenHourly) {
+  RetryBackoff backoff;
+  std::vector<int64_t> delays;
+  for (bool failed : {true, true, true, true, true, true, false, true}) {
+    const int64_t promised = backoff.DelayIfFailed();
+    backoff.RoundEnded(failed);
+    EXPECT_EQ(failed ? promised : RetryBackoff::kIdleSeconds, backoff.Delay());  // what the records were told
+    delays.push_back(backoff.Delay());
+  }
+  EXPECT_EQ(delays, (std::vector<int64_t>{60, 120, 300, 600, 3600, 3600, 3600, 60}));
 }
 
 TEST_F(Delivery, AFolderCopyWaitsForTheLevellingAndAStopMeanwhileLeavesTheMessageUnsent) {
@@ -159,8 +225,10 @@ TEST_F(Delivery, SpeechToTextWaitsForTheLevellingToo) {
   ReleaseLevelling();
 }
 
-TEST_F(Delivery, OldMessagesAreDeletedAfterTheirDaysAndTheWindowIsTold) {
+TEST_F(Delivery, OldMessagesAreDeletedAfterTheirDaysLoggedAndTheWindowIsToldButUndeliveredOnesStay) {
   const std::string record = Message("Sales", "000001");
+  Box("Support", "sendtofolder=true\nsendfolder=" + (dir_ / "absent") + "\n");
+  const std::string undelivered = Message("Support", "000002");
   const std::time_t day = 86400;
   WriteTextFile(folders_.SettingsFile(), "[settings]\ndeletefiledays=0\n");
   DeleteFilesCheck(context_, now_ + 400 * day);
@@ -171,6 +239,34 @@ TEST_F(Delivery, OldMessagesAreDeletedAfterTheirDaysAndTheWindowIsTold) {
   DeleteFilesCheck(context_, now_ + 31 * day);
   EXPECT_FALSE(FileExists(record) || FileExists(PathReplaceExtension(record, ".wav")));
   EXPECT_EQ(Told(), std::to_string(WM_DELMESSAGE) + " " + record + "\n");
+  EXPECT_EQ(SystemLogCount("Deleted Sales ICM000001.ini: older than 30 days"), 1);
+  EXPECT_TRUE(FileExists(undelivered));
+  EXPECT_EQ(SystemLogCount("1 message(s) older than 30 days kept: not delivered yet"), 1);
+  LMailBoxMessage::SetFlag(undelivered, "senttofolder", true);
+  DeleteFilesCheck(context_, now_ + 31 * day);
+  EXPECT_FALSE(FileExists(undelivered));
+}
+
+// Deletion by age waits an hour after start and after every step of the
+// wall clock against the monotonic one of more than an hour, either way.
+TEST_F(Delivery, AgeDeletionWaitsForTheClockToKeepSteadyForAnHour) {
+  const std::time_t wall = 1'800'000'000;
+  ClockStepGuard guard(wall, 100);
+  struct Round { int64_t wallSeconds, monotonicSeconds; bool trusted; } rounds[] = {
+      {5, 5, false},                    // just started
+      {3600, 3600, true},               // an hour steady
+      {40 * 86400, 3700, false},        // stepped 40 days forward
+      {40 * 86400 + 3000, 6700, false}, // steady again, but not for an hour yet
+      {40 * 86400 + 3700, 7400, true},
+      {40 * 86400 + 3700 - 7200 + 60, 7460, false},  // stepped two hours back
+      {40 * 86400 + 3700 - 7200 + 3700, 11100, true},
+      {40 * 86400 + 3700 - 7200 + 3700 + 3599, 11100, true},  // just under the limit is no step
+  };
+  for (const Round& round : rounds)
+    EXPECT_EQ(guard.Trusted(wall + round.wallSeconds, 100 + round.monotonicSeconds, log_), round.trusted)
+        << round.wallSeconds << " " << round.monotonicSeconds;
+  EXPECT_EQ(SystemLogCount("The clock jumped by 57538 minutes"), 1);
+  EXPECT_EQ(SystemLogCount("The clock jumped by -120 minutes"), 1);
 }
 
 TEST_F(Delivery, AnUpdateInTheFolderIsHandedOverOncePerChange) {
