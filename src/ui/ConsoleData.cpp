@@ -128,11 +128,19 @@ std::string MailBoxesJson(const DataFolders& folders) {
   });
 }
 
-std::string MessagesJson(const std::string& mailBoxPath) {
-  json rows = json::array();
-  for (LMailBoxMessageIterator walk(mailBoxPath); walk.IsValid(); walk.Next())
-    rows.push_back(MessageRow(walk.GetMailBoxMessage()));
-  return Dump({{"mailbox", LMailBox::MailBoxName(mailBoxPath)}, {"messages", rows}});
+bool WriteMessagesJson(const std::string& mailBoxPath, const std::function<bool(std::string_view)>& out) {
+  constexpr std::size_t kPieceBytes = 64 * 1024;
+  std::string piece = "{\"mailbox\":" + Dump(LMailBox::MailBoxName(mailBoxPath)) + ",\"messages\":[";
+  std::string_view comma;
+  for (LMailBoxMessageIterator walk(mailBoxPath); walk.IsValid(); walk.Next()) {
+    piece += comma;
+    piece += Dump(MessageRow(walk.GetMailBoxMessage()));
+    comma = ",";
+    if (piece.size() < kPieceBytes) continue;
+    if (!out(piece)) return false;
+    piece.clear();
+  }
+  return out(piece + "]}");
 }
 
 std::string MessageEventJson(const std::string& record) {

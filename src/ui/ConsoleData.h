@@ -2,7 +2,9 @@
 
 #include <nlohmann/json.hpp>
 #include <ctime>
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "core/DataFolders.h"
 #include "core/EngineStatus.h"
@@ -26,9 +28,11 @@ std::string ProgressJson(const EngineStatus::Snapshot& status);
 // count, for mailboxes with unread messages}, "proposal": the name a new
 // mailbox is offered}.
 std::string MailBoxesJson(const DataFolders& folders);
-// The message rows of the mailbox file `mailBoxPath` (already checked),
-// each with its delivery state.
-std::string MessagesJson(const std::string& mailBoxPath);
+// {"mailbox", "messages": [rows]} of the mailbox file `mailBoxPath` (already
+// checked), each row with its delivery state. The text goes to `out` in
+// pieces of about 64 KB as the records are read, so a mailbox of thousands
+// is never held whole; false from `out` ends the walk, and the result.
+bool WriteMessagesJson(const std::string& mailBoxPath, const std::function<bool(std::string_view)>& out);
 
 // {"mailbox", "id", "row"} for a message row event; "row" is null when the
 // record is gone.

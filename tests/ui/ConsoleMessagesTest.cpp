@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
+#include <set>
 
 #include "audio/LCodecG711.h"
 #include "audio/LSupportedFormats.h"
@@ -125,6 +127,31 @@ TEST_F(ConsoleMessagesTest, ListReadMarkAndDeleteTellTheEngine) {
   EXPECT_TRUE(std::filesystem::exists(Record("Default", "000002")));
   EXPECT_EQ(SentIds(), (std::vector<uint32_t>{WM_DELMESSAGE, WM_MESSAGESSEEN}));
   EXPECT_EQ(Sent()[0].text, record);
+}
+
+// A big mailbox streams out in pieces, uncompressed (the compressor was the
+// slow part), and every row arrives once.
+TEST_F(ConsoleMessagesTest, ABigListStreamsEveryRowUncompressed) {
+  std::set<std::string> written;
+  for (int n = 1; n <= 300; ++n) {
+    char id[7];
+    std::snprintf(id, sizeof id, "%06d", n);
+    std::ofstream(Record("Default", id)) << "[message]\r\ndate=10/12/26\r\ntime=12:00:00\r\ncid=+15550" << id
+                                         << "\r\ncallername=Caller " << id << "\r\n";
+    written.insert(id);
+  }
+  auto reply = client_->Get("/api/messages?mailbox=Default", {{"Accept-Encoding", "gzip, deflate, br"}});
+  ASSERT_TRUE(reply);
+  ASSERT_EQ(reply->status, 200);
+  EXPECT_FALSE(reply->has_header("Content-Encoding"));
+  EXPECT_EQ(reply->get_header_value("Transfer-Encoding"), "chunked");
+  const nlohmann::json list = nlohmann::json::parse(reply->body);
+  EXPECT_EQ(list["mailbox"], "Default");
+  std::set<std::string> listed;
+  for (const auto& row : list["messages"]) listed.insert(row["id"].get<std::string>());
+  EXPECT_EQ(list["messages"].size(), written.size());
+  EXPECT_EQ(listed, written);
+  EXPECT_EQ(list["messages"][0]["cid"].get<std::string>().rfind("+15550", 0), 0u);
 }
 
 TEST_F(ConsoleMessagesTest, MoveToItsOwnMailboxChangesNothing) {
