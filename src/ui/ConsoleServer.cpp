@@ -1,5 +1,7 @@
 #include "ui/ConsoleServer.h"
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 
 #include <chrono>
@@ -29,10 +31,15 @@ bool ConsoleServer::Start(std::string& error) {
   // Only SO_REUSEADDR (a restart reuses its port at once): the library's
   // SO_REUSEPORT would let a second engine share a taken port, each taking
   // some of the browser's connections, instead of moving on to the next one.
+  // A connection that sends nothing is handed over only once data comes, so
+  // connecting alone takes no server thread (for that long).
   state.http.set_socket_options([](socket_t socket) {
-    const int yes = 1;
+    const int yes = 1, deferSeconds = State::kIdleSeconds;
     setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    setsockopt(socket, IPPROTO_TCP, TCP_DEFER_ACCEPT, &deferSeconds, sizeof deferSeconds);
   });
+  state.http.set_keep_alive_timeout(State::kIdleSeconds);
+  state.http.set_read_timeout(State::kReadSeconds);
   if (config.firstPort <= 0) {
     state.port = state.http.bind_to_any_port(config.address);
   } else {

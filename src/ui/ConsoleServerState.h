@@ -25,8 +25,15 @@ struct ConsoleServer::State {
   static constexpr int kMaxEventStreams = 4;
   // The browser phones' audio and log streams, two a phone.
   static constexpr int kMaxPhoneStreams = 8;
-  // Enough for every stream and a few requests beside them.
-  static constexpr size_t kServerThreads = kMaxEventStreams + kMaxPhoneStreams + 4;
+  // Every stream, and enough requests beside them that connections left
+  // idle by a stranger (each holding a thread for kIdleSeconds) do not queue
+  // the owner's requests behind them.
+  static constexpr size_t kRequestThreads = 32;
+  static constexpr size_t kServerThreads = kMaxEventStreams + kMaxPhoneStreams + kRequestThreads;
+  // How long a connection may wait between requests, and how long one read
+  // (the TLS handshake's, the request line's) may wait, before it is closed.
+  static constexpr time_t kIdleSeconds = 2;
+  static constexpr time_t kReadSeconds = 3;
   // How long Start waits for the server to run.
   static constexpr int kStartWaitMs = 2000;
 

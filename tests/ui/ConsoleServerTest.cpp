@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -217,6 +218,29 @@ TEST_F(ConsoleServerTest, AnswersCarryTheirSafetyHeaders) {
     EXPECT_EQ(reply->get_header_value_count("Cache-Control"), row.api ? 1u : 0u) << row.path;
     EXPECT_FALSE(reply->has_header("Strict-Transport-Security")) << row.path;  // plain HTTP
   }
+}
+
+// Connections a stranger opens and leaves idle, or sends half a request on,
+// do not hold back the owner's requests.
+TEST_F(ConsoleServerTest, IdleConnectionsDoNotQueueTheOwner) {
+  OpenConsole();
+  const sockaddr_in address = Loopback(opened_->Port());
+  const std::string half = "GET /api/status HTTP/1.1\r\n";
+  std::vector<int> strangers;
+  for (int i = 0; i < 48; ++i) {
+    strangers.push_back(::socket(AF_INET, SOCK_STREAM, 0));
+    ASSERT_EQ(::connect(strangers.back(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    if (i % 4 == 0) {
+      ASSERT_EQ(::write(strangers.back(), half.data(), half.size()), static_cast<ssize_t>(half.size()));
+    }
+  }
+  const auto start = std::chrono::steady_clock::now();
+  auto reply = client_->Get("/api/status", headers_);
+  const auto took = std::chrono::steady_clock::now() - start;
+  ASSERT_TRUE(reply);
+  EXPECT_EQ(reply->status, 200);
+  EXPECT_LT(took, std::chrono::seconds(2));
+  for (int stranger : strangers) ::close(stranger);
 }
 
 // A second engine's console does not share a port another one listens on.
