@@ -26,12 +26,13 @@ char LRtpEventReceiver::Receive(uint32_t timestamp, std::span<const uint8_t> pay
   const uint32_t behind = timestamp_ - timestamp;
   if (known_ && behind <= kLateWindow) return 0;
   const bool continues = Continues(event.event, timestamp);
+  const bool tooSoon = known_ && timestamp - timestamp_ < uint32_t{duration_} + kMinGapSamples;
   known_ = true;
   timestamp_ = timestamp;
   event_ = event.event;
   ended_ = event.end;
   duration_ = event.duration;
-  return continues ? 0 : DtmfKeyOfEvent(event.event);
+  return continues || tooSoon ? 0 : DtmfKeyOfEvent(event.event);
 }
 
 bool LRtpEventReceiver::Continues(uint8_t event, uint32_t timestamp) const {

@@ -9,9 +9,13 @@
 // retransmissions and late packets of an earlier event add nothing, and an
 // event whose end packets were lost does not hide the next one. A long event
 // that the sender splits into segments of the longest duration goes on under
-// a new timestamp and still counts once.
+// a new timestamp and still counts once. A telephone leaves a gap of at
+// least 40 ms between keys: an event starting sooner after the previous
+// one's end is no key (a flood of events is cut here first).
 class LRtpEventReceiver {
  public:
+  static constexpr uint32_t kMinGapSamples = 320;
+
   // The key (0-9 * # A-D) that the packet starts, else 0 (also for events
   // that are no key, such as the hook flash, and for malformed payloads).
   char Receive(uint32_t timestamp, std::span<const uint8_t> payload);

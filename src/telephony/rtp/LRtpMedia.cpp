@@ -1,7 +1,6 @@
 #include "telephony/rtp/LRtpMedia.h"
 
 #include <algorithm>
-#include <random>
 
 #include "core/LClock.h"
 #include "core/MainLoop.h"
@@ -11,14 +10,6 @@
 #include "telephony/rtp/RtpG711.h"
 
 namespace {
-
-// SSRC, first sequence number and timestamp origin are random, so a new
-// stream is never taken for the continuation of an old one.
-uint32_t RandomWord() {
-  static_assert(sizeof(std::random_device::result_type) >= sizeof(uint32_t));
-  std::random_device device;
-  return static_cast<uint32_t>(device());
-}
 
 bool IsG711Type(int payloadType) {
   return payloadType >= 0 && payloadType <= 127 && IsRtpG711(static_cast<uint8_t>(payloadType));
@@ -36,9 +27,9 @@ LRtpMedia::LRtpMedia(MainLoop& loop, const LClock& clock, LRtpMediaThread* threa
       alive_(std::make_shared<char>()),
       pacer_(kPacketMs),
       events_(kPacketMs),
-      ssrc_(RandomWord()),
-      timestampOrigin_(RandomWord()),
-      sequence_(static_cast<uint16_t>(RandomWord())) {
+      ssrc_(LRtpPacket::RandomWord()),
+      timestampOrigin_(LRtpPacket::RandomWord()),
+      sequence_(static_cast<uint16_t>(LRtpPacket::RandomWord())) {
   SetDescription(description);
 }
 
@@ -67,6 +58,11 @@ void LRtpMedia::SetSender(Sender sender) {
 bool LRtpMedia::IsRunning() const {
   std::lock_guard<PiMutex> guard(lock_);
   return state_ == State::kRunning;
+}
+
+bool LRtpMedia::HearsKeysAsEvents() const {
+  std::lock_guard<PiMutex> guard(lock_);
+  return eventType_ >= 0;
 }
 
 LWaveOutOpener LRtpMedia::OutOpener() const { return LRtpDeviceHub::OutOpener(hub_); }

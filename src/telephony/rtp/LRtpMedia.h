@@ -76,6 +76,9 @@ class LRtpMedia final {
   // come back done, devices cannot be opened.
   void Stop();
   bool IsRunning() const;
+  // Keys come as telephone events (signalled, never our own tones heard
+  // back), not from the DTMF detector.
+  bool HearsKeysAsEvents() const;
 
   // A datagram from the far end's media address, on the loop thread.
   void OnRtpPacket(std::span<const uint8_t> datagram);

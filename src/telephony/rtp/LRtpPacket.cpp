@@ -1,5 +1,7 @@
 #include "telephony/rtp/LRtpPacket.h"
 
+#include <random>
+
 namespace {
 
 uint16_t Load16(const uint8_t* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
@@ -80,4 +82,10 @@ bool LRtpPacket::BuildInto(std::vector<uint8_t>& out) const {
     out.push_back(padding);
   }
   return true;
+}
+
+uint32_t LRtpPacket::RandomWord() {
+  static_assert(sizeof(std::random_device::result_type) >= sizeof(uint32_t));
+  std::random_device device;
+  return static_cast<uint32_t>(device());
 }

@@ -31,6 +31,9 @@ struct LRtpPacket {
   // that is zero or longer than what follows the header, or a payload type
   // of 72-76, which is RTCP sharing the port.
   static bool Parse(std::span<const uint8_t> data, LRtpPacket& packet);
+  // A random SSRC, first sequence number or timestamp origin, so a new
+  // stream is never taken for the continuation of an old one.
+  static uint32_t RandomWord();
   // The datagram; empty when a field cannot be sent (a payload type above
   // 127 or one Parse refuses, an extension not whole words or too long).
   std::vector<uint8_t> Build() const;

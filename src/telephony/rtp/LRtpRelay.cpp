@@ -1,23 +1,12 @@
 #include "telephony/rtp/LRtpRelay.h"
 
-#include <random>
-
 #include "telephony/rtp/LRtpPacket.h"
 #include "telephony/rtp/RtpG711.h"
 
-namespace {
-
-uint32_t RandomWord() {
-  std::random_device device;
-  return static_cast<uint32_t>(device());
-}
-
-}  // namespace
-
 LRtpRelay::LRtpRelay()
-    : ssrc_(RandomWord()),
-      sequence_(static_cast<uint16_t>(RandomWord())),
-      lastTimestamp_(RandomWord()) {}
+    : ssrc_(LRtpPacket::RandomWord()),
+      sequence_(static_cast<uint16_t>(LRtpPacket::RandomWord())),
+      lastTimestamp_(LRtpPacket::RandomWord()) {}
 
 std::vector<uint8_t> LRtpRelay::Relay(std::span<const uint8_t> datagram,
                                       const SipMediaDescription &from,

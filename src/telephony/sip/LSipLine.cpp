@@ -6,6 +6,7 @@
 
 #include "core/MainLoop.h"
 #include "core/Trace.h"
+#include "log/LogFile.h"
 #include "telephony/rtp/LRtpMedia.h"
 #include "telephony/sip/LSipBridge.h"
 #include "telephony/sip/LSipConsultation.h"
@@ -101,11 +102,15 @@ void LSipLine::OnCallEstablished() {
   connected_ = true;
   media_ = std::make_unique<LRtpMedia>(loop_, Clock(), &device_->MediaThread(),
                                        call_->RtpSender(), call_->Media());
-  media_->onKey = [this](char key) { CallerKey(key); };
+  media_->onKey = [this](char key) { CallerKey(key, media_->HearsKeysAsEvents()); };
   media_->onTonesDone = [this] { ToneDone(); };
   UseMedia(*media_);
   media_->Start();
-  IgnoreKeysFor(kIgnoreAfterConnectMs);
+  const uint64_t now = Clock().TickCount();
+  keyWindow_.IgnoreUntil(now);
+  inbandKeyWindow_.IgnoreUntil(now + kIgnoreAfterConnectMs);
+  keyPacer_ = LKeyPacer();
+  keyFloodLogged_ = false;
   SetEndOfCallReported(false);
   StartCall();
 }
@@ -118,14 +123,14 @@ void LSipLine::OnCallEnded(const SipCallEnd &end) {
   EndCall();
 }
 
-void LSipLine::OnInfoDigit(char key, uint32_t) { CallerKey(key); }
+void LSipLine::OnInfoDigit(char key, uint32_t) { CallerKey(key, true); }
 
-void LSipLine::CallerKey(char key) {
+void LSipLine::CallerKey(char key, bool signalled) {
   if (consult_) {
     Trace("LSipLine key from the held caller ignored");
     return;
   }
-  Key(key);
+  Key(key, signalled);
 }
 
 void LSipLine::OnRtpPacket(std::span<const uint8_t> packet) {
@@ -136,10 +141,18 @@ void LSipLine::OnMediaChanged() {
   if (media_ && call_) media_->SetDescription(call_->Media());
 }
 
-void LSipLine::Key(char key) {
+void LSipLine::Key(char key, bool signalled) {
   if (!connected_) return;
-  if (!keyWindow_.Accepts(Clock().TickCount())) {
+  const uint64_t now = Clock().TickCount();
+  if (!keyWindow_.Accepts(now) || (!signalled && !inbandKeyWindow_.Accepts(now))) {
     Trace("Ignore DTMF detect because within tone gen buffer");
+    return;
+  }
+  if (!keyPacer_.Accepts(now)) {
+    if (!keyFloodLogged_ && device_)
+      device_->Log().Log("SIP device " + device_->Settings().name,
+                         ": keys come faster than a telephone sends them; the excess is dropped");
+    keyFloodLogged_ = true;
     return;
   }
   DeliverPress(key);
@@ -202,7 +215,7 @@ void LSipLine::Flash() {
   }
   Trace("LSipLine flash: caller held, consultation opened");
   consult_ = std::make_unique<LSipConsultation>(loop_, Clock(), device_->MediaThread());
-  consult_->onKey = [this](char key) { Key(key); };
+  consult_->onKey = [this](char key) { Key(key, false); };
   // Told from the loop, not from inside the leg, which the handler may end.
   consult_->onEnded = [this] { loop_.SetTimer(this, kPartyGoneTimer, 0); };
   consult_->Media().onTonesDone = [this] { ToneDone(); };

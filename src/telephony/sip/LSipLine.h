@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/LTimerHandler.h"
+#include "telephony/line/LKeyPacer.h"
 #include "telephony/line/LLine.h"
 #include "telephony/line/LRingCounter.h"
 #include "telephony/sip/SipCallListener.h"
@@ -22,7 +23,9 @@ class SipDevice;
 // until the handler answers it or the caller gives up; connected calls
 // carry their audio as RTP behind the line's player and recorder; keys come
 // as RFC 4733 events, SIP INFO or in-band tones, each outside the
-// suppression windows that follow dialling and connection.
+// suppression windows that follow dialling and connection (signalled keys
+// cannot be our own tones heard back, so the connection's window is for
+// in-band tones only), and no faster than a telephone sends them.
 //
 // The line acts as a PBX extension for transfers. A "!" at the start of a
 // dialled group is a hook flash: the caller is held (sent silence, keys
@@ -39,8 +42,9 @@ class SipDevice;
 class LSipLine final : public LLine, private SipCallListener, private LTimerHandler {
  public:
   static constexpr uint64_t kRingIntervalMs = 4000;
-  // Keys are ignored this long after connection, after placing a call or
-  // starting to dial, and after dialling completes.
+  // In-band keys are ignored this long after connection; every key this
+  // long after placing a call or starting to dial, and after dialling
+  // completes.
   static constexpr uint64_t kIgnoreAfterConnectMs = 1000;
   static constexpr uint64_t kIgnoreWhileDialingMs = 3000;
   static constexpr uint64_t kIgnoreAfterDialMs = 850;
@@ -83,8 +87,8 @@ class LSipLine final : public LLine, private SipCallListener, private LTimerHand
 
   void Ring();
   void AnswerDecision(int ring);
-  void Key(char key);
-  void CallerKey(char key);
+  void Key(char key, bool signalled);
+  void CallerKey(char key, bool signalled);
   void EndCall();
   void IgnoreKeysFor(uint64_t ms);
   void ToneDone();
@@ -109,4 +113,7 @@ class LSipLine final : public LLine, private SipCallListener, private LTimerHand
   bool dropPending_ = false;
   LRingCounter rings_;
   LKeyWindow keyWindow_;
+  LKeyWindow inbandKeyWindow_;
+  LKeyPacer keyPacer_;
+  bool keyFloodLogged_ = false;
 };

@@ -1,3 +1,4 @@
+#include "telephony/line/LKeyPacer.h"
 #include "telephony/line/LRingCounter.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +27,22 @@ TEST(KeyWindow, KeysCountFromTheEndOfTheWindowOn) {
   EXPECT_TRUE(window.Accepts(1000));
   window.IgnoreUntil(500);  // a shorter window replaces the longer one
   EXPECT_TRUE(window.Accepts(600));
+}
+
+struct PaceRow { const char* what; double spacingMs; int keys; int taken; };
+
+TEST(KeyPacer, TakesWhatAPhoneSendsAndCutsFloods) {
+  const PaceRow rows[] = {
+      {"fastest dialler: 40 ms tone, 40 ms gap", 80, 40, 40},
+      {"keys 20 ms apart: every other one", 20, 10, 5},
+      {"50,000 events in 3 s: 14 a second", 0.06, 50000, 42},
+  };
+  for (const PaceRow& row : rows) {
+    LKeyPacer pacer;
+    int taken = 0;
+    for (int i = 0; i < row.keys; ++i) taken += pacer.Accepts(5000 + static_cast<uint64_t>(i * row.spacingMs));
+    EXPECT_EQ(taken, row.taken) << row.what;
+  }
 }
 
 }  // namespace

@@ -75,10 +75,16 @@ TEST(RtpEvent, ReceiverKeysOnTheTimestampAndFollowsSegmentedEvents) {
   EXPECT_EQ(receiver.Receive(5000, Payload(3, false, 160)), '3');
   for (uint16_t d = 320; d < 20000; d += 160) EXPECT_EQ(receiver.Receive(5000, Payload(3, false, d)), 0);
   // Its end packets are lost; the same key again under a new timestamp counts.
-  EXPECT_EQ(receiver.Receive(25000, Payload(3, false, 160)), '3');
-  EXPECT_EQ(receiver.Receive(25000, Payload(3, true, 800)), 0);
+  EXPECT_EQ(receiver.Receive(25200, Payload(3, false, 160)), '3');
+  EXPECT_EQ(receiver.Receive(25200, Payload(3, true, 800)), 0);
   // A late packet of the earlier event adds nothing.
   EXPECT_EQ(receiver.Receive(5000, Payload(3, true, 20000)), 0);
+  // Keys need a 40 ms gap after the previous end: one sooner is none (and
+  // the next is measured from it), a flood of events gives nothing.
+  EXPECT_EQ(receiver.Receive(25200 + 800 + 319, Payload(4, false, 160)), 0);
+  EXPECT_EQ(receiver.Receive(25200 + 800 + 319 + 160 + 320, Payload(4, false, 160)), '4');
+  EXPECT_EQ(receiver.Receive(28000, Payload(6, true, 160)), '6');
+  for (uint32_t t = 28010; t < 29000; t += 10) EXPECT_EQ(receiver.Receive(t, Payload(6, true, 160)), 0) << t;
   // An event seen only by its end packets still counts.
   EXPECT_EQ(receiver.Receive(30000, Payload(9, true, 800)), '9');
   // The hook flash and unknown events are no keys; short payloads are nothing.
