@@ -2,8 +2,10 @@
 
 #include <cctype>
 
+#include "core/Path.h"
 #include "core/TextCompare.h"
 #include "core/TextTrim.h"
+#include "core/Utf8Text.h"
 
 namespace {
 
@@ -15,6 +17,9 @@ struct NameAddr {
 };
 
 constexpr int kMaxRingPattern = 999;
+// Bytes read before cleaning: room for kMaxText bytes of UTF-8 after
+// format characters are dropped.
+constexpr size_t kMaxRawText = 4 * SipCallerId::kMaxText;
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -23,11 +28,40 @@ int HexValue(char c) {
   return -1;
 }
 
-// Decodes %hh (when `escapes`) and backslash pairs (quoted names), keeps
-// printable bytes only and stops at kMaxText.
+// The characters that change how the text around them shows or hide
+// themselves: C1 controls, the soft hyphen, zero-width and joiner
+// characters, bidirectional controls (such as U+202E, which shows what
+// follows reversed), invisible operators and the byte order mark.
+bool IsFormatCharacter(char32_t c) {
+  return (c >= 0x80 && c <= 0x9F) || c == 0xAD || c == 0x61C || c == 0x180E ||
+         (c >= 0x200B && c <= 0x200F) || (c >= 0x202A && c <= 0x202E) ||
+         (c >= 0x2060 && c <= 0x206F) || c == 0xFEFF || (c >= 0xFFF9 && c <= 0xFFFB);
+}
+
+// The code point of the well-formed sequence at `text[at]` and its length.
+char32_t DecodeAt(std::string_view text, size_t at, size_t& length) {
+  const auto lead = static_cast<unsigned char>(text[at]);
+  length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+  char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+  for (size_t i = 1; i < length; ++i) c = (c << 6) | (static_cast<unsigned char>(text[at + i]) & 0x3F);
+  return c;
+}
+
+// UTF-8 (bytes that are none read as code page 1252) without format
+// characters, cut at kMaxText bytes on a character boundary.
+std::string Shown(std::string_view bytes) {
+  const std::string utf8 = AsUtf8(bytes);
+  std::string out;
+  for (size_t at = 0, length = 0; at < utf8.size(); at += length)
+    if (!IsFormatCharacter(DecodeAt(utf8, at, length))) out.append(utf8, at, length);
+  return CutText(out, SipCallerId::kMaxText);
+}
+
+// Decodes %hh (when `escapes`) and backslash pairs (quoted names) and keeps
+// printable characters only, at most kMaxText bytes of them.
 std::string Clean(std::string_view text, bool escapes, bool quoted) {
   std::string out;
-  for (size_t i = 0; i < text.size() && out.size() < SipCallerId::kMaxText; ++i) {
+  for (size_t i = 0; i < text.size() && out.size() < kMaxRawText; ++i) {
     unsigned char c = static_cast<unsigned char>(text[i]);
     if (quoted && c == '\\' && i + 1 < text.size()) {
       c = static_cast<unsigned char>(text[++i]);
@@ -38,7 +72,7 @@ std::string Clean(std::string_view text, bool escapes, bool quoted) {
     }
     if (c >= 0x20 && c != 0x7f) out.push_back(static_cast<char>(c));
   }
-  return out;
+  return Shown(out);
 }
 
 // The first entry of a header value: '"name" <uri>', 'name <uri>' or 'uri;params'.

@@ -5,7 +5,9 @@
 
 // Caller data taken from the header values of an incoming INVITE. Everything
 // here is text from the network: it is parsed defensively, percent escapes
-// are decoded, control characters dropped and every result is bounded.
+// are decoded, control and format characters dropped, bytes that are not
+// UTF-8 read as code page 1252, and every result is bounded (never inside
+// a character).
 struct SipCallerId {
   static constexpr size_t kMaxText = 127;
   static constexpr const char* kBlocked = "Blocked";

@@ -37,6 +37,13 @@ TEST(SipCallerId, HostileTextIsDecodedCleanedAndBounded) {
   caller = SipCallerId::Parse("", "\"" + std::string(5000, 'n') + "\" <sip:" + std::string(5000, '1') + "@h>", "");
   EXPECT_EQ(std::tuple(caller.name.size(), caller.number.size()),
             std::tuple(SipCallerId::kMaxText, SipCallerId::kMaxText));
+  // Format characters go (right-to-left override, zero-width, BOM, C1),
+  // bytes that are not UTF-8 are read as code page 1252, and the bound
+  // never splits a character.
+  caller = SipCallerId::Parse("", "\"Po\xE2\x80\xAElice\xE2\x80\x8B\xEF\xBB\xBF\xC2\x85 Caf\xE9\" <sip:%E2%80%AE911@h>", "");
+  EXPECT_EQ(std::tuple(caller.name, caller.number), std::tuple("Police Caf\xC3\xA9", "911"));
+  caller = SipCallerId::Parse("", "\"" + std::string(126, 'n') + "\xC3\xA9\" <sip:1@h>", "");
+  EXPECT_EQ(caller.name, std::string(126, 'n'));
   // Unclosed quotes and brackets give nothing rather than garbage.
   for (const char* from : {"\"open <sip:1@h>", "Name <sip:1@h", "%zz"})
     EXPECT_EQ(SipCallerId::Parse("", from, "").number, "") << from;
