@@ -17,3 +17,8 @@ bool SipRtpLatch::Takes(const SipHostPort& source, uint64_t nowMs) {
   open_ = false;
   return true;
 }
+
+bool SipRtpLatch::HoldsMoveTo(const SipHostPort& next, const std::string& previousHost) const {
+  return mode_ == SipRtpLatchMode::kSignalling && !previousHost.empty() && next.IsSet() &&
+         next.host != signallingHost_ && next.host != previousHost;
+}

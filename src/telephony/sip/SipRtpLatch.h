@@ -13,6 +13,9 @@
 // stream from elsewhere may take the SDP address's place; a packet heard
 // from the current address closes that window, so a working stream is never
 // taken over.
+//
+// With the "signalling" mode a later SDP may not aim our audio at a third
+// host at once: it is sent there once a packet came from there.
 class SipRtpLatch {
  public:
   static constexpr uint64_t kWindowMs = 5000;
@@ -32,6 +35,11 @@ class SipRtpLatch {
   // Whether a packet from `source`, which is not the current address, takes
   // the stream over at `nowMs`; the window closes when it does.
   bool Takes(const SipHostPort& source, uint64_t nowMs);
+  // Whether a changed SDP aiming at `next`, away from `previousHost`, is
+  // sent to only once a packet came from there: with the "signalling" mode,
+  // when `next` is neither the signalling host nor the previous media host
+  // (a re-INVITE could aim our audio at a third party).
+  bool HoldsMoveTo(const SipHostPort& next, const std::string& previousHost) const;
 
  private:
   SipRtpLatchMode mode_ = SipRtpLatchMode::kOff;

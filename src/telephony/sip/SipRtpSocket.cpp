@@ -69,9 +69,13 @@ SipRtpSocket::~SipRtpSocket() {
 
 void SipRtpSocket::SetRemote(const SipHostPort& remote) {
   if (remote == described_) return;
+  const bool held = latch_.HoldsMoveTo(remote, describedHost_);
+  const SipHostPort previous = remote_;
   described_ = remote;
-  Aim(remote);
+  if (remote.IsSet()) describedHost_ = remote.host;
+  Aim(remote, !held);
   latch_.Restart(tmr_jiffies());
+  if (held && moveObserver_) moveObserver_(previous, remote);
 }
 
 void SipRtpSocket::SetLatch(const SipRtpLatch& latch, LatchObserver observer) {
@@ -81,17 +85,18 @@ void SipRtpSocket::SetLatch(const SipRtpLatch& latch, LatchObserver observer) {
 
 void SipRtpSocket::StartLatch() { latch_.Start(tmr_jiffies()); }
 
-void SipRtpSocket::Aim(const SipHostPort& remote) {
+void SipRtpSocket::Aim(const SipHostPort& remote, bool send) {
   remote_ = {};
   remoteAddress_.reset();
   sender_->Aim(nullptr);
+  sendHeld_ = !send;
   if (!remote.IsSet()) return;
   auto address = std::make_unique<struct sa>();
   if (sa_set_str(address.get(), remote.host.c_str(), remote.port) != 0 || sa_is_any(address.get()))
     return;
   remote_ = remote;
   remoteAddress_ = std::move(address);
-  sender_->Aim(remoteAddress_.get());
+  if (send) sender_->Aim(remoteAddress_.get());
 }
 
 // Nothing is taken over while on hold: a remote must be set.
@@ -99,6 +104,11 @@ bool SipRtpSocket::Admits(const struct sa& source) {
   if (!remoteAddress_) return false;
   if (sa_cmp(&source, remoteAddress_.get(), SA_ALL)) {
     latch_.Confirm();
+    if (sendHeld_) {
+      Trace("SipRtpSocket RTP heard from %s, sending there now", remote_.Text().c_str());
+      sender_->Aim(remoteAddress_.get());
+      sendHeld_ = false;
+    }
     return true;
   }
   const SipHostPort from = HostPortOf(source);
@@ -106,6 +116,7 @@ bool SipRtpSocket::Admits(const struct sa& source) {
   const SipHostPort previous = remote_;
   *remoteAddress_ = source;
   sender_->Aim(remoteAddress_.get());
+  sendHeld_ = false;
   remote_ = from;
   if (latchObserver_) latchObserver_(previous, from);
   return true;

@@ -44,6 +44,9 @@ class SipRtpSocket {
   const SipHostPort& Remote() const { return remote_; }
   // Off until set; `observer` hears of every take-over.
   void SetLatch(const SipRtpLatch& latch, LatchObserver observer);
+  // Hears of a changed SDP aiming at a third host, which is sent to once a
+  // packet came from there (see SipRtpLatch::HoldsMoveTo).
+  void SetMoveObserver(LatchObserver observer) { moveObserver_ = std::move(observer); }
   // The media starts now: the latch's window opens.
   void StartLatch();
   // Null stops delivery (the socket may still get packets until released).
@@ -57,7 +60,7 @@ class SipRtpSocket {
   bool Bind(const struct sa& local);
   static void OnReadable(int flags, void* arg);
   void Deliver(std::span<const uint8_t> packet, const struct sa& source);
-  void Aim(const SipHostPort& remote);
+  void Aim(const SipHostPort& remote, bool send);
   bool Admits(const struct sa& source);
 
   // One read per readable pass takes every datagram waiting (up to this
@@ -74,4 +77,9 @@ class SipRtpSocket {
   Receiver receiver_;
   SipRtpLatch latch_;
   LatchObserver latchObserver_;
+  LatchObserver moveObserver_;
+  // The host of the last SDP address; empty before the first.
+  std::string describedHost_;
+  // The remote is set but sent to only once it is heard.
+  bool sendHeld_ = false;
 };

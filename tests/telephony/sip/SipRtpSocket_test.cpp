@@ -43,6 +43,20 @@ TEST(SipRtpLatchTest, TakesOverOnlyEarlyFromTheAllowedHostsAndOncePerWindow) {
   }
 }
 
+TEST(SipRtpLatchTest, ALaterSdpAimingAtAThirdHostIsHeldInTheSignallingModeOnly) {
+  struct Row { const char* what; Mode mode; const char* previous; const char* next; bool held; };
+  const Row rows[] = {
+      {"third host", Mode::kSignalling, "192.0.2.1", "198.51.100.9", true},
+      {"first SDP", Mode::kSignalling, "", "198.51.100.9", false},
+      {"back to the signalling host", Mode::kSignalling, "203.0.113.5", "192.0.2.1", false},
+      {"same host, other port", Mode::kSignalling, "203.0.113.5", "203.0.113.5", false},
+      {"any", Mode::kAny, "192.0.2.1", "198.51.100.9", false},
+      {"off", Mode::kOff, "192.0.2.1", "198.51.100.9", false},
+  };
+  for (const Row& row : rows)
+    EXPECT_EQ(SipRtpLatch(row.mode, "192.0.2.1").HoldsMoveTo({row.next, 4000}, row.previous), row.held) << row.what;
+}
+
 class SipRtpSocketTest : public SipLoopFixture {};
 
 // An RTP-like datagram whose last byte tells it apart.
@@ -130,6 +144,33 @@ TEST_F(SipRtpSocketTest, AStreamFromTheSignallingHostTakesOverTheSdpAddressAndIs
   EXPECT_EQ(switches, (std::vector<std::string>{std::to_string(sdpPort) + ">" + std::to_string(natPort),
                                                 std::to_string(laterPort) + ">" + std::to_string(natPort)}));
   for (const int fd : {sdp, nat, later, stranger}) ::close(fd);
+}
+
+TEST_F(SipRtpSocketTest, ARemoteMovedToAThirdHostIsSentToOnlyOnceHeardFrom) {
+  std::unique_ptr<SipRtpSocket> rtp = SipRtpSocket::Open("127.0.0.1");
+  ASSERT_NE(rtp, nullptr);
+  uint16_t sdpPort = 0, thirdPort = 0;
+  const int sdp = BoundUdp(sdpPort, SOCK_DGRAM | SOCK_NONBLOCK);
+  const int third = BoundUdp(thirdPort, SOCK_DGRAM | SOCK_NONBLOCK, "127.0.0.9");
+  std::vector<std::string> moves;
+  rtp->SetLatch(SipRtpLatch(Mode::kSignalling, "127.0.0.1"), nullptr);
+  rtp->SetMoveObserver([&](const SipHostPort&, const SipHostPort& to) { moves.push_back(to.Text()); });
+  std::vector<uint8_t> markers;
+  rtp->SetReceiver([&](std::span<const uint8_t> packet) { markers.push_back(packet.back()); });
+  rtp->SetRemote({"127.0.0.1", sdpPort});
+  rtp->StartLatch();
+  EXPECT_TRUE(rtp->Send(std::vector<uint8_t>{1}));
+  rtp->SetRemote({"127.0.0.9", thirdPort});
+  EXPECT_FALSE(rtp->Send(std::vector<uint8_t>{2}));
+  EXPECT_EQ(moves, std::vector<std::string>{"127.0.0.9:" + std::to_string(thirdPort)});
+  SendMarked(third, rtp->LocalPort(), 3);
+  RunUntil([&] { return !markers.empty(); }, 3000);
+  EXPECT_EQ(markers, std::vector<uint8_t>{3});
+  EXPECT_TRUE(rtp->Send(std::vector<uint8_t>{4}));
+  uint8_t received[4] = {};
+  EXPECT_EQ(std::pair(::recv(third, received, sizeof received, 0), received[0]), std::pair(ssize_t{1}, uint8_t{4}));
+  ::close(sdp);
+  ::close(third);
 }
 
 }  // namespace
