@@ -143,6 +143,16 @@ def scenarios():
                             CALLER_DATA + ["Supported: 100rel"]),
                      *ringing(3), ack(SOMEONE), pause(200), info(SOMEONE, 2, 5), recv("200"), pause(200),
                      request("BYE", 3, SOMEONE), recv("200", crlf="true")],
+        # Calls in with caller data; the device hangs up and its BYE is challenged, which it must
+        # not answer with credentials: a second BYE fails the scenario.
+        "uac_challenge_bye": ["call in, challenge the BYE", invite(SOMEONE, sdp("0"), CALLER_DATA), *ringing(2),
+                              ack(SOMEONE), recv("BYE"), challenge("7f3c2a91b0"),
+                              recv("BYE", timeout="2000", ontimeout="done"),
+                              '  <nop hide="true">\n    <action><exec int_cmd="stop_now"/></action>\n  </nop>',
+                              label("done"), '  <timewait milliseconds="100"/>'],
+        # Calls a registering device from a host that is not its provider and expects 403 Forbidden.
+        "uac_forbidden": ["call in from a stranger", invite(SOMEONE, sdp("0"), CALLER_DATA), recv("100", optional="true"),
+                          recv("403"), ack(SOMEONE, uri=SERVICE, via="[last_Via:]")],
         # Calls a device whose line is busy and expects 486 Busy Here.
         "uac_busy": ["call in, busy", invite(busy, sdp("0")), *ringing(1, False), recv("486"),
                      ack(busy, uri=SERVICE, via="[last_Via:]")],

@@ -79,6 +79,7 @@ std::unique_ptr<SipCall> SipCall::Accept(SipDevice& device, const struct sip_msg
   std::unique_ptr<SipCall> call(new SipCall(device, true));
   struct sip* sip = device.Stack();
   if (!call->OpenMedia(device.MediaIp(&invite->src))) {
+    device.LogRefusal(invite->src, "refused (503): no RTP port could be opened (out of descriptors or ports)");
     (void)sip_treply(nullptr, sip, invite, 503, "Service Unavailable");
     return nullptr;
   }
@@ -89,7 +90,9 @@ std::unique_ptr<SipCall> SipCall::Accept(SipDevice& device, const struct sip_msg
     (void)sip_treply(nullptr, sip, invite, 488, ReasonFor(488));
     return nullptr;
   }
-  void* credentials = device.NewCredentials();
+  // A challenge to our requests in a call from elsewhere goes unanswered.
+  call->provider_ = device.IsProvider(invite->src);
+  void* credentials = device.NewCredentials(call->provider_);
   const int err = sipsess_accept(&call->session_->sess, device.Sessions(), invite, 180, "Ringing",
                                  device.ContactUser().c_str(), kSdp, nullptr,
                                  SipCredentials::Provide, credentials, true, OnOffer, OnAnswer,
@@ -101,7 +104,7 @@ std::unique_ptr<SipCall> SipCall::Accept(SipDevice& device, const struct sip_msg
     (void)sip_treply(nullptr, sip, invite, 500, "Server Internal Error");
     return nullptr;
   }
-  call->ReadCallerData(*invite);
+  call->ReadCallerData(*invite, device.TrustsIdentityFrom(invite->src));
   return call;
 }
 
@@ -115,7 +118,8 @@ std::unique_ptr<SipCall> SipCall::Connect(SipDevice& device, const std::string& 
   const std::string own = device.OwnUri();
   const std::string route = device.OutboundRoute();
   const char* routes[] = {route.c_str()};
-  void* credentials = device.NewCredentials();
+  call->provider_ = device.IsProviderTarget(uri);
+  void* credentials = device.NewCredentials(call->provider_);
   const int err = sipsess_connect(
       &call->session_->sess, device.Sessions(), uri.c_str(), nullptr, own.c_str(),
       device.ContactUser().c_str(), route.empty() ? nullptr : routes, route.empty() ? 0 : 1, kSdp,
@@ -145,6 +149,18 @@ void SipCall::ArmLatch(const struct sa& signalling) {
   if (sa_ntop(&signalling, host, sizeof host) != 0) host[0] = '\0';
   media_->Rtp().SetLatch(SipRtpLatch(device_.Settings().rtpLatch, host),
                          [this](const SipHostPort& from, const SipHostPort& to) { OnLatched(from, to); });
+  media_->Rtp().SetMoveObserver([this](const SipHostPort&, const SipHostPort& to) { OnMoveHeld(to); });
+}
+
+// A far end may move its audio (a re-INVITE), but not make us send it to a
+// third party unasked: the system log names the first such move of a call.
+void SipCall::OnMoveHeld(const SipHostPort& to) {
+  Trace("SipCall media moved to %s, held until heard", to.Text().c_str());
+  if (moveLogged_) return;
+  moveLogged_ = true;
+  device_.Log().Log("SIP device " + device_.Settings().name + ": the far end moved the call's audio to " +
+                        to.Text(),
+                    ", not where its SIP messages come from; sending there once audio comes from it");
 }
 
 // The system log names the first switch of a call; a switch after the far
@@ -157,8 +173,9 @@ void SipCall::OnLatched(const SipHostPort& from, const SipHostPort& to) {
                     ", not from " + from.Text() + " as the SDP says; sending there now");
 }
 
-void SipCall::ReadCallerData(const struct sip_msg& invite) {
-  caller_ = SipCallerId::Parse(Header(invite, SIP_HDR_P_ASSERTED_IDENTITY),
+// Anyone can write a P-Asserted-Identity: only a trusted sender's counts.
+void SipCall::ReadCallerData(const struct sip_msg& invite, bool trusted) {
+  caller_ = SipCallerId::Parse(trusted ? Header(invite, SIP_HDR_P_ASSERTED_IDENTITY) : std::string_view(),
                                Header(invite, SIP_HDR_FROM), Header(invite, SIP_HDR_PRIVACY));
   did_ = SipCallerId::UriUser(View(invite.ruri));
   ringPattern_ = SipCallerId::RingPatternNumber(Header(invite, SIP_HDR_ALERT_INFO));
@@ -199,7 +216,7 @@ bool SipCall::Refuse(uint16_t code) {
 
 bool SipCall::TransferBlind(const std::string& number) {
   if (state_ != State::kEstablished || transfer_ || !SipDevice::IsUsableNumber(number)) return false;
-  void* credentials = device_.NewCredentials();
+  void* credentials = device_.NewCredentials(provider_);
   transfer_ = SipTransfer::Start(device_.Events(), sipsess_dialog(session_->sess),
                                  device_.TargetUri(number), device_.ContactUser(), credentials,
                                  [this](bool success, uint16_t code) { OnTransferDone(success, code); });

@@ -72,7 +72,8 @@ class SipCall {
   bool OpenMedia(const std::string& localIp);
   void ArmLatch(const struct sa& signalling);
   void OnLatched(const SipHostPort& from, const SipHostPort& to);
-  void ReadCallerData(const struct sip_msg& invite);
+  void OnMoveHeld(const SipHostPort& to);
+  void ReadCallerData(const struct sip_msg& invite, bool trusted);
   void End(int err, const struct sip_msg* msg);
   void OnTransferDone(bool success, uint16_t code);
 
@@ -95,6 +96,9 @@ class SipCall {
   SipCallerId caller_;
   std::string did_;
   int ringPattern_ = 0;
+  // The far end is the provider: requests to it may carry our credentials.
+  bool provider_ = false;
   bool remoteOffered_ = false;
   bool latchLogged_ = false;
+  bool moveLogged_ = false;
 };

@@ -57,6 +57,10 @@ std::unique_ptr<SipDevice> SipDevice::Open(const SipDeviceSettings& settings, st
     log.LogError("SIP device " + settings.name + " cannot listen on ", settings.localAddress);
     return nullptr;
   }
+  for (const std::string& host : settings.ProviderHosts())
+    if (!device->providers_.Resolve(host) && settings.mode == SipDeviceMode::kRegister)
+      log.Log("SIP device " + settings.name + ": no address found for " + host,
+              "; calls are taken from the address the registrar answers from");
   if (settings.mode == SipDeviceMode::kRegister)
     device->registration_ = std::make_unique<SipRegistration>(*device, log);
   return device;
@@ -156,8 +160,16 @@ bool SipDevice::IsUsableNumber(const std::string& number) {
   return true;
 }
 
-void* SipDevice::NewCredentials() const {
-  return SipCredentials::Allocate(settings_.AuthName(), settings_.password);
+void* SipDevice::NewCredentials(bool toProvider) const {
+  return toProvider ? SipCredentials::Allocate(settings_.AuthName(), settings_.password) : nullptr;
+}
+
+bool SipDevice::IsProviderTarget(const std::string& uri) const {
+  return !settings_.outboundProxy.empty() || settings_.IsProviderHost(uri);
+}
+
+bool SipDevice::TrustsIdentityFrom(const struct sa& source) const {
+  return settings_.mode == SipDeviceMode::kDirect || IsProvider(source);
 }
 
 std::string SipDevice::ContactUser() const {
@@ -214,12 +226,31 @@ void SipDevice::OnInvite(const struct sip_msg* msg, void* arg) {
                       "Unsupported: %s\r\nContent-Length: 0\r\n\r\n", required.c_str());
     return;
   }
+  if (device->RefusesSource(*msg)) {
+    (void)sip_treply(nullptr, device->sip_, msg, 403, "Forbidden");
+    return;
+  }
   if (!device->listener_) {
     (void)sip_treply(nullptr, device->sip_, msg, 480, "Temporarily Unavailable");
     return;
   }
   std::unique_ptr<SipCall> call = SipCall::Accept(*device, msg);
   if (call) device->listener_->OnIncomingCall(std::move(call));
+}
+
+// A registering device's calls come through its provider; an INVITE from
+// elsewhere is someone calling the device's address directly.
+bool SipDevice::RefusesSource(const struct sip_msg& invite) {
+  if (settings_.mode != SipDeviceMode::kRegister || settings_.acceptAnyHost || IsProvider(invite.src))
+    return false;
+  LogRefusal(invite.src, "refused (403): neither the registrar nor the outbound proxy (setting \"anyhost\" takes them)");
+  return true;
+}
+
+void SipDevice::LogRefusal(const struct sa& source, const std::string& what) {
+  const std::string ip = IpText(source);
+  if (refusals_.ShouldLog(ip + " " + what, tmr_jiffies()))
+    log_.Log("SIP device " + settings_.name + ": calls from " + ip + " ", what);
 }
 
 bool SipDevice::OnRequest(const struct sip_msg* msg, void* arg) {

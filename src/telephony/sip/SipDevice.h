@@ -5,6 +5,8 @@
 #include <string>
 
 #include "telephony/sip/SipDeviceSettings.h"
+#include "telephony/sip/SipProviderHosts.h"
+#include "telephony/sip/SipRefusalLog.h"
 
 struct sip;
 struct sip_lsnr;
@@ -26,6 +28,8 @@ class SipRegistration;
 // instance listening on the local address (UDP, plus TCP or TLS), its
 // registration when it registers, the incoming calls it offers to its
 // listener and the outgoing calls it places. The device outlives its calls.
+// A registering device takes calls from its provider's hosts only (unless
+// set to take any host) and gives its password to nobody else.
 class SipDevice {
  public:
   // When the configured port is taken, the next ones are tried (logged).
@@ -65,8 +69,23 @@ class SipDevice {
   LRtpMediaThread& MediaThread() const { return media_; }
   LogFile& Log() const { return log_; }
   std::string ContactUser() const;
-  // A new reference to our digest credentials (SipCredentials).
-  void* NewCredentials() const;
+  // A new reference to our digest credentials (SipCredentials), only for
+  // requests to the provider (else null: a challenge then goes unanswered).
+  void* NewCredentials(bool toProvider) const;
+  // Whether requests from `source` come from the registrar or the outbound
+  // proxy.
+  bool IsProvider(const struct sa& source) const { return providers_.Contains(source); }
+  // Whether a request to `uri` goes to the provider (through the outbound
+  // proxy, or to the registrar's host or domain).
+  bool IsProviderTarget(const std::string& uri) const;
+  // Whether the caller's P-Asserted-Identity is to be believed: a direct
+  // device trusts whoever calls it, a registering one its provider only.
+  bool TrustsIdentityFrom(const struct sa& source) const;
+  // "SIP device <name>: calls from <source> <what>" in the system log, now
+  // and then per source and refusal, not for every request.
+  void LogRefusal(const struct sa& source, const std::string& what);
+  // The registrar answered from `source`.
+  void AddProvider(const struct sa& source) { providers_.Add(source); }
   // False for numbers that cannot go into a request line.
   static bool IsUsableNumber(const std::string& number);
   // "sip:…", "sips:…" or "user@host": called as it is, not as digits.
@@ -86,6 +105,7 @@ class SipDevice {
   int AddTransports(const struct sa& local);
   static bool OnRequest(const struct sip_msg* msg, void* arg);
   static void OnInvite(const struct sip_msg* msg, void* arg);
+  bool RefusesSource(const struct sip_msg& invite);
 
   const SipDeviceSettings settings_;
   SipReaper& reaper_;
@@ -97,6 +117,8 @@ class SipDevice {
   struct sipsess_sock* sessions_ = nullptr;
   struct sipevent_sock* events_ = nullptr;
   struct sip_lsnr* requests_ = nullptr;
+  SipProviderHosts providers_;
+  SipRefusalLog refusals_;
   std::unique_ptr<SipRegistration> registration_;
   std::string listenAddress_;
   uint16_t listenPort_ = 0;

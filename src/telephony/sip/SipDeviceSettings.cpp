@@ -20,11 +20,11 @@ constexpr DeviceKey kKeys[] = {
     {"authuser", ""},     {"password", ""},      {"registrar", ""},
     {"domain", ""},       {"outboundproxy", ""}, {"transport", "udp"},
     {"localaddress", ""}, {"expiry", "3600"},    {"dtmfmode", "rfc4733"},
-    {"rtplatch", "signalling"},
+    {"rtplatch", "signalling"}, {"anyhost", "false"},
 };
 enum KeyIndex {
   kName, kMode, kUser, kAuthUser, kPassword, kRegistrar, kDomain, kOutboundProxy,
-  kTransport, kLocalAddress, kExpiry, kDtmfMode, kRtpLatch, kKeyCount
+  kTransport, kLocalAddress, kExpiry, kDtmfMode, kRtpLatch, kAnyHost, kKeyCount
 };
 static_assert(std::size(kKeys) == kKeyCount);
 
@@ -98,6 +98,7 @@ bool SipDeviceSettings::Read(const std::string& settingsFile, int index, SipDevi
   device.expirySeconds = std::max(kMinExpirySeconds, ParseLeadingInt(values[kExpiry]));
   device.dtmfMode = DtmfModeFrom(values[kDtmfMode]);
   device.rtpLatch = RtpLatchFrom(values[kRtpLatch]);
+  device.acceptAnyHost = values[kAnyHost].starts_with('t');
   return true;
 }
 
@@ -130,4 +131,19 @@ std::string SipDeviceSettings::AddressDomain() const {
 std::string SipDeviceSettings::DialDomain() const {
   if (domain.empty() && !registrar.empty()) return std::string(HostPortOf(registrar));
   return AddressDomain();
+}
+
+std::vector<std::string> SipDeviceSettings::ProviderHosts() const {
+  std::vector<std::string> hosts;
+  for (const std::string* address : {&registrar, &outboundProxy})
+    if (std::string host = HostOf(*address); !host.empty()) hosts.push_back(std::move(host));
+  return hosts;
+}
+
+bool SipDeviceSettings::IsProviderHost(std::string_view address) const {
+  const std::string host = HostOf(address);
+  if (host.empty()) return false;
+  for (const std::string& provider : ProviderHosts())
+    if (EqualIgnoringCase(host, provider)) return true;
+  return !registrar.empty() && !domain.empty() && EqualIgnoringCase(host, HostOf(domain));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 enum class SipDeviceMode { kDirect, kRegister };
@@ -38,6 +39,9 @@ struct SipDeviceSettings {
   int expirySeconds = kDefaultExpirySeconds;
   SipDtmfMode dtmfMode = SipDtmfMode::kRfc4733;
   SipRtpLatchMode rtpLatch = SipRtpLatchMode::kSignalling;
+  // A registering device takes calls from its registrar and outbound proxy
+  // only, unless this is set ("anyhost").
+  bool acceptAnyHost = false;
 
   // The device in section "sipdevice<index>", or nothing when that section
   // has none of the device keys. Unknown words fall back to the defaults.
@@ -56,4 +60,10 @@ struct SipDeviceSettings {
   // Where a bare number is called: "domain", else the registrar's host and
   // port, else the host of the local address.
   std::string DialDomain() const;
+  // The hosts of the registrar and the outbound proxy, those that are set.
+  std::vector<std::string> ProviderHosts() const;
+  // Whether a request to `address` ("sip:user@host…", "host:port") goes to
+  // the provider: the host is the registrar's, the outbound proxy's or,
+  // with a registrar, the domain.
+  bool IsProviderHost(std::string_view address) const;
 };

@@ -75,7 +75,7 @@ void SipRegistration::Start() {
   const std::string contact = device_.ContactUser();
   const std::string route = device_.OutboundRoute();
   const char* routes[] = {route.c_str()};
-  void* credentials = device_.NewCredentials();
+  void* credentials = device_.NewCredentials(true);
   registration_ = static_cast<struct sipreg*>(mem_deref(registration_));
   const int err = sipreg_register(&registration_, device_.Stack(), registrar.c_str(), own.c_str(),
                                   nullptr, own.c_str(), static_cast<uint32_t>(settings.expirySeconds),
@@ -95,6 +95,8 @@ void SipRegistration::OnResponse(int err, const struct sip_msg* msg, void* arg) 
   auto* registration = static_cast<SipRegistration*>(arg);
   if (!err && msg && msg->scode < 200) return;
   if (!err && msg && msg->scode < 300) {
+    // Its calls may come from the address it answers from.
+    registration->device_.AddProvider(msg->src);
     registration->retryMs_ = kFirstRetryMs;
     registration->Report(true, "");
     return;

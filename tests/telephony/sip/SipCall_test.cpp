@@ -55,6 +55,7 @@ class SipCallTest : public SipLoopFixture {
     ASSERT_NE(port_, 0);
     WriteDevice(0, {{"name", "Test line"}, {"localaddress", "127.0.0.1:" + std::to_string(port_)},
                     {"user", "alice"}, {"password", "secret"}});
+    WriteDevice(0, keys_);
     stack_ = std::make_unique<SipStack>(settings_, log_, runner_.clock_);
     device_ = stack_->Device(0);
     ASSERT_NE(device_, nullptr);
@@ -79,6 +80,7 @@ class SipCallTest : public SipLoopFixture {
   }
 
   uint16_t port_ = FreeLoopbackPort();
+  std::vector<std::pair<std::string, std::string>> keys_;  // more device settings
   TestLine line_;
   std::unique_ptr<SipStack> stack_;
   SipDevice* device_ = nullptr;
@@ -104,6 +106,39 @@ TEST_P(SipCallIn, IsOfferedWithCallerDataAnsweredTakesAnInfoDigitAndEndsOnBye) {
 
 INSTANTIATE_TEST_SUITE_P(SipCallTest, SipCallIn, ::testing::Values("u1", "t1"));
 
+TEST_F(SipCallTest, ACallerChallengingOurByeGetsNoCredentials) {
+  line_.onEstablished = [&] { line_.call.reset(); };
+  CallIn("uac_challenge_bye");
+  EXPECT_EQ(line_.events, (Events{"offered", "established"}));
+}
+
+// A registering device whose registrar is 127.0.0.2: SIPp on 127.0.0.1 is
+// a stranger.
+class SipCallRegistering : public SipCallTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  SipCallRegistering() {
+    keys_ = {{"mode", "register"}, {"registrar", "127.0.0.2:" + std::to_string(FreeLoopbackPort())},
+             {"anyhost", GetParam() ? "true" : "false"}};
+  }
+};
+
+TEST_P(SipCallRegistering, TakesStrangersCallsOnlyWhenSetToAndNeverTheirAssertedIdentity) {
+  if (!GetParam()) {
+    CallIn("uac_forbidden");
+    EXPECT_TRUE(line_.events.empty());
+    EXPECT_TRUE(Logged("calls from 127.0.0.1 refused (403)", 1));
+    return;
+  }
+  std::string number;
+  line_.onEstablished = [&] { number = line_.call->Caller().number, line_.call.reset(); };
+  CallIn("uac_challenge_bye");
+  EXPECT_EQ(line_.events, (Events{"offered", "established"}));
+  EXPECT_EQ(number, "5551000");  // the From user, not the asserted +15551234
+  EXPECT_TRUE(Logged("calls from 127.0.0.1", 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(SipCallTest, SipCallRegistering, ::testing::Values(false, true));
+
 TEST_F(SipCallTest, CancelBeforeTheAnswerEndsTheCallAsCancelledAndASecondCallGets486) {
   line_.answer = false;
   // An anonymous caller cancels once it rings; then, the line still holding
@@ -121,13 +156,19 @@ TEST_F(SipCallTest, CancelBeforeTheAnswerEndsTheCallAsCancelledAndASecondCallGet
   EXPECT_FALSE(line_.call->Answer());
 }
 
-TEST_F(SipCallTest, OutgoingCallAnswersTheDigestChallengeAndIsAnsweredThenHangsUpWithBye) {
-  const uint16_t sippPort = FreeLoopbackPort();
+// Calls go out through SIPp as the outbound proxy, which may challenge them.
+class SipCallOut : public SipCallTest {
+ protected:
+  SipCallOut() { keys_ = {{"outboundproxy", "127.0.0.1:" + std::to_string(sippPort_)}}; }
+  const uint16_t sippPort_ = FreeLoopbackPort();
+};
+
+TEST_F(SipCallOut, OutgoingCallAnswersTheDigestChallengeAndIsAnsweredThenHangsUpWithBye) {
   EXPECT_EQ(device_->PlaceCall("bad number", line_), nullptr);  // cannot go into a request
   EXPECT_EQ(device_->PlaceCall("", line_), nullptr);
-  SippProcess sipp("uas_auth", {"-p", std::to_string(sippPort)}, dir_.Path());
+  SippProcess sipp("uas_auth", {"-p", std::to_string(sippPort_)}, dir_.Path());
   line_.onEstablished = [&] { line_.call.reset(); };
-  line_.call = device_->PlaceCall("service@127.0.0.1:" + std::to_string(sippPort), line_);
+  line_.call = device_->PlaceCall("service@127.0.0.1:" + std::to_string(sippPort_), line_);
   EXPECT_NE(line_.call, nullptr);
   RunUntil([&] { return !sipp.Running(); });
   EXPECT_EQ(sipp.ExitCode(), 0) << sipp.Output();

@@ -18,7 +18,7 @@ TEST_F(SipDeviceSettingsTest, ReadsEveryKeyAndFallsBackOnUnknownWords) {
                   {"authuser", "alice-auth"}, {"password", "pw"}, {"registrar", "sip:reg.example:5070"},
                   {"outboundproxy", "proxy.example"}, {"transport", "TLS"},
                   {"localaddress", "0.0.0.0:5080"}, {"expiry", "10"}, {"dtmfmode", "info"},
-                  {"rtplatch", "Any"}});
+                  {"rtplatch", "Any"}, {"anyhost", "true"}});
   WriteDevice(1, {{"transport", "carrier pigeon"}, {"dtmfmode", "?"}, {"rtplatch", "sometimes"}});
   WriteDevice(2, {{"rtplatch", "off"}});
   const std::vector<SipDeviceSettings> devices = SipDeviceSettings::ReadAll(settings_);
@@ -27,8 +27,8 @@ TEST_F(SipDeviceSettingsTest, ReadsEveryKeyAndFallsBackOnUnknownWords) {
   EXPECT_EQ(std::tuple(odd.name, odd.transport, odd.dtmfMode, odd.expirySeconds, odd.rtpLatch),
             std::tuple("SIP device 1", SipTransport::kUdp, SipDtmfMode::kRfc4733,
                        SipDeviceSettings::kDefaultExpirySeconds, SipRtpLatchMode::kSignalling));
-  EXPECT_EQ(std::tuple(unlatched.rtpLatch, provider.rtpLatch),
-            std::tuple(SipRtpLatchMode::kOff, SipRtpLatchMode::kAny));
+  EXPECT_EQ(std::tuple(unlatched.rtpLatch, provider.rtpLatch, odd.acceptAnyHost, provider.acceptAnyHost),
+            std::tuple(SipRtpLatchMode::kOff, SipRtpLatchMode::kAny, false, true));
   EXPECT_EQ(std::tuple(provider.name, provider.mode, provider.AuthName(), provider.transport,
                        provider.localAddress),
             std::tuple("Provider", SipDeviceMode::kRegister, "alice-auth", SipTransport::kTls,
@@ -40,6 +40,14 @@ TEST_F(SipDeviceSettingsTest, ReadsEveryKeyAndFallsBackOnUnknownWords) {
   SipDeviceSettings withDomain = provider;
   withDomain.domain = "example.org";
   EXPECT_EQ(withDomain.DialDomain(), "example.org");
+  // Credentials go to the registrar, the outbound proxy and, with a
+  // registrar, the domain; to nobody else.
+  EXPECT_EQ(provider.ProviderHosts(), (std::vector<std::string>{"reg.example", "proxy.example"}));
+  const std::pair<const char*, bool> targets[] = {
+      {"sip:123@reg.example:5070;transport=tls", true}, {"sip:desk@PROXY.example", true},
+      {"sip:x@example.org", true}, {"sip:x@evil.example", false}, {"reg.example.evil:5060", false}, {"", false}};
+  for (const auto& [target, ours] : targets) EXPECT_EQ(withDomain.IsProviderHost(target), ours) << target;
+  EXPECT_FALSE(odd.IsProviderHost("sip:1@127.0.0.1"));  // a direct device has no provider
 }
 
 TEST_F(SipDeviceSettingsTest, FirstStartWritesTheLoopbackDeviceAndEnumeratesIt) {
