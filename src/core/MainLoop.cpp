@@ -1,6 +1,7 @@
 #include "core/MainLoop.h"
 
 #include <re.h>
+#include <sys/resource.h>
 #include <sys/timerfd.h>
 #include <unistd.h>
 
@@ -29,6 +30,23 @@ constexpr auto kWakeBudget = std::chrono::milliseconds(2);
 // another round.
 constexpr uint64_t kMaxArmMs = 24ull * 3600 * 1000;
 
+// The process's soft descriptor limit raised to its hard limit; the limit
+// now in force.
+int RaiseOpenFileLimit() {
+  constexpr rlim_t kMost = 1 << 20;
+  rlimit files{};
+  if (::getrlimit(RLIMIT_NOFILE, &files) != 0) return 1024;
+  if (files.rlim_cur < files.rlim_max) {
+    rlimit raised = files;
+    raised.rlim_cur = raised.rlim_max;
+    if (::setrlimit(RLIMIT_NOFILE, &raised) == 0)
+      files = raised;
+    else
+      Trace("MainLoop raising the descriptor limit FAILED: %s", std::strerror(errno));
+  }
+  return static_cast<int>(std::min(files.rlim_cur, kMost));
+}
+
 uint64_t SaturatingAdd(uint64_t a, uint64_t b) { return b > UINT64_MAX - a ? UINT64_MAX : a + b; }
 
 }  // namespace
@@ -53,6 +71,9 @@ bool MainLoop::Setup() {
     return false;
   }
   libreOpen_ = true;
+  // As many descriptors as the process may open: libre's default of 1024
+  // lets a pile of idle connections take the sockets new calls need.
+  (void)fd_setsize(RaiseOpenFileLimit());
   // A timerfd on the monotonic clock, not a libre tmr: libre 1.1.0 measures
   // its timers with gettimeofday, so a wall-clock step would delay them.
   timerFd_.Reset(::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC));

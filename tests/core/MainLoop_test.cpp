@@ -1,6 +1,11 @@
 #include "core/MainLoop.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <re.h>
+#include <sys/eventfd.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <csignal>
@@ -53,6 +58,22 @@ class MainLoopTest : public ::testing::Test, public LTimerHandler {
   std::atomic<int> reached_{0};
 };
 
+
+// Many idle connections must not leave new calls without sockets to watch:
+// descriptors past libre's default of 1024 are watched too.
+TEST_F(MainLoopTest, WatchesDescriptorsUpToTheProcessLimit) {
+  rlimit files{};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &files), 0);
+  EXPECT_EQ(files.rlim_cur, files.rlim_max);
+  if (files.rlim_cur <= 1600) GTEST_SKIP() << "the hard descriptor limit is " << files.rlim_max;
+  const int low = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  const int high = ::fcntl(low, F_DUPFD_CLOEXEC, 1500);
+  ASSERT_GE(high, 1500);
+  EXPECT_EQ(fd_listen(high, FD_READ, [](int, void*) {}, nullptr), 0);
+  fd_close(high);
+  ::close(high);
+  ::close(low);
+}
 
 TEST_F(MainLoopTest, KeepEachThreadsOrderAndLoseNoneBeyondAFullPipe) {
   constexpr int kThreads = 3, kEach = 20000;
