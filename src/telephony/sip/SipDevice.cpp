@@ -14,6 +14,7 @@
 #include "telephony/sip/SipDeviceListener.h"
 #include "telephony/sip/SipRegistration.h"
 #include "telephony/sip/SipRequire.h"
+#include "telephony/sip/SipTcpGuard.h"
 
 namespace {
 
@@ -68,6 +69,7 @@ std::unique_ptr<SipDevice> SipDevice::Open(const SipDeviceSettings& settings, st
 
 SipDevice::~SipDevice() {
   registration_.reset();
+  tcpGuard_.reset();
   mem_deref(requests_);
   mem_deref(events_);
   mem_deref(sessions_);
@@ -108,6 +110,8 @@ bool SipDevice::Listen(struct dnsc* dns) {
     Trace("SipDevice::Listen %s FAILED: %s", address.c_str(), std::strerror(err));
     return false;
   }
+  sa_set_port(&local, listenPort_);
+  GuardTcp(local);
   if (any) log_.Log("SIP device " + settings_.name + " listens on ", listenAddress_);
   if (port && listenPort_ != port)
     log_.LogError("SIP device " + settings_.name + ": port " + std::to_string(port) +
@@ -118,6 +122,14 @@ bool SipDevice::Listen(struct dnsc* dns) {
   if (!err) err = sip_listen(&requests_, sip_, true, OnRequest, this);
   if (err) Trace("SipDevice::Listen listeners FAILED: %s", std::strerror(err));
   return err == 0;
+}
+
+void SipDevice::GuardTcp(const struct sa& local) {
+  tcpGuard_ = std::make_unique<SipTcpGuard>(local, [this](const std::string& source, size_t) {
+    LogRefusal("TCP connections", source,
+               "closed: more than " + std::to_string(SipTcpGuard::kMaxPerSource) + " from one address or " +
+                   std::to_string(SipTcpGuard::kMaxTotal) + " in all, the longest silent first");
+  });
 }
 
 int SipDevice::AddTransports(const struct sa& local) {
@@ -248,9 +260,13 @@ bool SipDevice::RefusesSource(const struct sip_msg& invite) {
 }
 
 void SipDevice::LogRefusal(const struct sa& source, const std::string& what) {
-  const std::string ip = IpText(source);
-  if (refusals_.ShouldLog(ip + " " + what, tmr_jiffies()))
-    log_.Log("SIP device " + settings_.name + ": calls from " + ip + " ", what);
+  LogRefusal("calls", IpText(source), what);
+}
+
+void SipDevice::LogRefusal(const std::string& subject, const std::string& source,
+                           const std::string& what) {
+  if (refusals_.ShouldLog(source + " " + what, tmr_jiffies()))
+    log_.Log("SIP device " + settings_.name + ": " + subject + " from " + source + " ", what);
 }
 
 bool SipDevice::OnRequest(const struct sip_msg* msg, void* arg) {

@@ -23,6 +23,7 @@ class SipDeviceListener;
 class LRtpMediaThread;
 class SipReaper;
 class SipRegistration;
+class SipTcpGuard;
 
 // One configured SIP endpoint on the loop thread: its own SIP stack
 // instance listening on the local address (UDP, plus TCP or TLS), its
@@ -103,9 +104,11 @@ class SipDevice {
             LogFile& log);
   bool Listen(struct dnsc* dns);
   int AddTransports(const struct sa& local);
+  void GuardTcp(const struct sa& local);
   static bool OnRequest(const struct sip_msg* msg, void* arg);
   static void OnInvite(const struct sip_msg* msg, void* arg);
   bool RefusesSource(const struct sip_msg& invite);
+  void LogRefusal(const std::string& subject, const std::string& source, const std::string& what);
 
   const SipDeviceSettings settings_;
   SipReaper& reaper_;
@@ -120,6 +123,7 @@ class SipDevice {
   SipProviderHosts providers_;
   SipRefusalLog refusals_;
   std::unique_ptr<SipRegistration> registration_;
+  std::unique_ptr<SipTcpGuard> tcpGuard_;
   std::string listenAddress_;
   uint16_t listenPort_ = 0;
 };
