@@ -2,7 +2,8 @@
 # Hostile and malformed SIP against the engine's port: random datagrams,
 # garbled and huge messages, an unknown method, a BYE outside any dialog and
 # a storm of 50 INVITEs. The engine answers what deserves an answer, and
-# afterwards a normal call from SIPp runs its whole course: a key by RFC 4733
+# afterwards a normal call from SIPp runs its whole course: a key by SIP INFO
+# at once is taken (no tone of ours can be mistaken for it), a key by RFC 4733
 # takes the caller to another OGM, a key by SIP INFO hangs up (the engine
 # sends BYE). SIGTERM stops the engine in order.
 source "$(dirname "$(realpath "$0")")/sip_support.sh"
@@ -74,6 +75,6 @@ sipp_run 60 engine_call "127.0.0.1:$port" -m 1 -p "$(free_port)" -mp "$(free_por
 check "a normal call runs as scripted" test $? -eq 0
 has "$call" 'cid \[+15551234\]' "Caller pressed key \[1\]" "Open OGM: Sales Menu" "Caller pressed key \[2\]" \
   "Command - Hangup" "Call disconnected"
-check "key within a second of connection ignored" lacks 'Caller pressed key \[9\]' "$call"
+check "a key by INFO within a second of connection taken" grep -q 'Caller pressed key \[9\]' "$call"
 check "engine stopped cleanly" stop_engine
 summary sip_hostile replies.txt storm.txt *_errors.log engine-err.txt

@@ -208,7 +208,8 @@ def scenarios():
                               label("again"), reply("200 OK", True, ["Contact: [$contact];expires=4"]),
                               register_contact(), nop(next="again"), label("refused")],
         # Offers wide-band codecs and events at three rates; the answer must take type 101. Presses 9
-        # by INFO at once (too early to be heard), 1 by RFC 4733 (a recording), 2 by INFO; the engine hangs up.
+        # by INFO at once (signalled, so taken at once), 1 by RFC 4733 (a recording), 2 by INFO; the
+        # engine hangs up.
         "engine_call": ["engine call: RFC 4733 key, INFO key, hang-up by the engine",
                         invite(SOMEONE, sdp("96 9 0 99 100 101", "rtpmap:96 opus/48000/2", "rtpmap:9 G722/8000",
                                             "rtpmap:0 PCMU/8000", "rtpmap:99 telephone-event/48000",
