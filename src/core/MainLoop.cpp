@@ -73,7 +73,8 @@ bool MainLoop::Setup() {
   libreOpen_ = true;
   // As many descriptors as the process may open: libre's default of 1024
   // lets a pile of idle connections take the sockets new calls need.
-  (void)fd_setsize(RaiseOpenFileLimit());
+  if (const int err = fd_setsize(RaiseOpenFileLimit()))
+    Trace("MainLoop fd_setsize FAILED: %s", std::strerror(err));
   // A timerfd on the monotonic clock, not a libre tmr: libre 1.1.0 measures
   // its timers with gettimeofday, so a wall-clock step would delay them.
   timerFd_.Reset(::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC));
