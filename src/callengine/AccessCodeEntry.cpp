@@ -1,9 +1,11 @@
 #include "callengine/AccessCodeEntry.h"
 
+#include "callengine/AccessCodeGuard.h"
 #include "callengine/IVRCMain.h"
 #include "callengine/RemoteAccessFlow.h"
 #include "core/MainMessages.h"
 #include "core/Profile.h"
+#include "core/TextFormat.h"
 #include "log/LogFile.h"
 #include "mail/LMailBox.h"
 #include "mail/LMailBoxIterator.h"
@@ -30,19 +32,46 @@ void AccessCodeEntry::Press(char key) {
   }
 }
 
-// A wrong code may be keyed again: the prompt's end starts a new wait.
+// A locked-out number is refused before its code is compared, so a right
+// guess tells it nothing.
 void AccessCodeEntry::OpenMailBox() {
   IVRCMain &c = controller_;
-  const std::string mailbox = MailBoxOfCode();
+  const std::string &number = c.CallIdentity().callerNumber;
+  const bool locked = guard_.IsLocked(number, c.Clock().TickCount());
+  const std::string mailbox = locked ? std::string() : MailBoxOfCode();
   if (mailbox.empty()) {
-    c.DigitEntry().Clear();
-    c.PlaySystemPrompt("InvalidAccessCode");
+    Refuse(locked);
     return;
   }
   if (!c.Mailbox().empty()) ProfileFlush(c.Mailbox());
   c.SetMailbox(mailbox);
   c.CallLog().Log("Caller opened mailbox: ", LMailBox::MailBoxName(mailbox));
   RemoteAccessFlow(c).PlayOpen();
+}
+
+// Below the call's limit a wrong code may be keyed again: the prompt's end
+// starts a new wait. At the limit the prompt's end hangs up.
+void AccessCodeEntry::Refuse(bool locked) {
+  IVRCMain &c = controller_;
+  const std::string &number = c.CallIdentity().callerNumber;
+  c.DigitEntry().Clear();
+  bool hangUp = locked;
+  if (locked) {
+    c.SystemLog().Log("Mailbox access refused: too many wrong access codes from ", number);
+  } else {
+    c.SystemLog().Log("Wrong mailbox access code from ", number);
+    if (guard_.Wrong(number, c.Clock().TickCount())) {
+      c.SystemLog().LogError(TextFormat(
+          "Mailbox access from %s locked for %d minutes after %d wrong access codes",
+          number.c_str(), static_cast<int>(AccessCodeGuard::kLockMs / 60000),
+          AccessCodeGuard::kWrongPerNumber));
+      hangUp = true;
+    }
+  }
+  if (c.CountWrongAccessCode() >= AccessCodeGuard::kWrongPerCall || hangUp) {
+    c.SetState(IVRCMain::CS_GOODBYE);
+  }
+  c.PlaySystemPrompt("InvalidAccessCode");
 }
 
 // Found or not, the next message follows.

@@ -140,6 +140,7 @@ void IVRCMain::lnntfStart() {
   RefreshCallIdentity();
   SetCallParameters();
   runner_.Reset();
+  wrongAccessCodes_ = 0;
   callLog_.CreateNewLog();
   if (state_ == CS_FORWARD) {
     StartForwardCall();

@@ -169,6 +169,8 @@ class IVRCMain : public LLineNotify {
   // The keys collected at a number-entry node or for an access code.
   const std::string &Digits() const { return numberEntry_.Digits(); }
   LNumberEntry &DigitEntry() { return numberEntry_; }
+  // Counts a wrong access code of this call; the count so far.
+  int CountWrongAccessCode() { return ++wrongAccessCodes_; }
   const std::string &CurrentOGM() const { return currentOgm_; }
   LHashTable &Parameters() { return parms_; }
   const LHashTable &Parameters() const { return parms_; }
@@ -270,6 +272,7 @@ class IVRCMain : public LLineNotify {
   CallState state_ = CS_IDLE;
   uint8_t repeatCounter_ = 0;
   LNumberEntry numberEntry_;  // the digits, at most 31
+  int wrongAccessCodes_ = 0;  // of the call in progress
   ChainedAction chained_;
   std::string mailbox_;
   std::string message_;

@@ -35,8 +35,11 @@ std::string PressKey(char key) { return TextFormat("press%c", key); }
 
 // --- keys ----------------------------------------------------------------------
 
+// The keys of an access code are logged as "*": the logs are shown in the
+// console and kept for long.
 void IVRCMain::lnntfPress(char key) {
-  callLog_.Log(TextFormat("Caller pressed key [%c]", key));
+  const bool secret = state_ == CS_ACCESSCODE || state_ == CS_MSGMOVECODE;
+  callLog_.Log(TextFormat("Caller pressed key [%c]", secret ? '*' : key));
   switch (state_) {
     case CS_OGM:
     case CS_INVALID:

@@ -15,7 +15,7 @@ void VoiceMailFlows::MailBoxRecordComplete(IVRCMain &controller) {
 }
 
 void VoiceMailFlows::CodeEntry(IVRCMain &controller, char key) {
-  AccessCodeEntry(controller).Press(key);
+  AccessCodeEntry(controller, accessCodeGuard_).Press(key);
 }
 
 void VoiceMailFlows::MessageMenu(IVRCMain &controller, char key) {

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "callengine/AccessCodeGuard.h"
 #include "callengine/IVRCVoiceMail.h"
 
-// The voice-mail dialogues of every line. It keeps nothing itself: each
-// operation works on the controller it is given, so one instance serves
-// all controllers.
+// The voice-mail dialogues of every line. Each operation works on the
+// controller it is given, so one instance serves all controllers; it keeps
+// only the wrong access codes, which count across lines.
 class VoiceMailFlows final : public IVRCVoiceMail {
  public:
   void StartNewMessage(IVRCMain &controller) override;
@@ -16,4 +17,7 @@ class VoiceMailFlows final : public IVRCVoiceMail {
   void MailBoxMessagePlay(IVRCMain &controller) override;
   void ForwardAccepted(IVRCMain &controller) override;
   void ForwardAutoAnswered(IVRCMain &controller) override;
+
+ private:
+  AccessCodeGuard accessCodeGuard_;
 };

@@ -2,6 +2,7 @@
 #include <tuple>
 
 #include "VoiceMailFixture.h"
+#include "callengine/AccessCodeGuard.h"
 #include "callengine/MessageTimeStamp.h"
 
 namespace {
@@ -147,6 +148,48 @@ TEST_F(VoiceMailRemote, SetupMenuPlaysAndRecordsTheGreeting) {
   line_.Press("29");  // "9" during the tone: nothing recorded
   EXPECT_EQ(services_.levelled.size(), 1u);
   EXPECT_EQ(controller_.State(), S::CS_GOODBYE);
+}
+
+// Code keys are logged hidden. Three wrong codes end a call; six from one
+// number within ten minutes lock it out for half an hour, the right code
+// included, while other numbers still get in.
+TEST_F(VoiceMailRemote, WrongCodesEndTheCallAndLockTheNumberOut) {
+  MailBox("Sales", "remoteaccess=true\naccesscode=1234\n");
+  const std::string wrong = "Wrong mailbox access code from 5551234";
+  const std::string locked = "Mailbox access from 5551234 locked for 30 minutes after 6 wrong access codes";
+  const std::string refused = "Mailbox access refused: too many wrong access codes from 5551234";
+  struct Row {
+    std::string keys;
+    Texts systemLog;  // the lines added by the call
+  };
+  const Row rows[] = {
+      {"1#2#", {wrong, wrong}},  // still waiting for a third try
+      {"3#4#5#", {wrong, wrong, wrong}},
+      {"7#", {wrong, locked}},
+      {"1234#", {refused}},
+  };
+  std::size_t seen = 0;
+  for (const Row &row : rows) {
+    AccessCall(), line_.Press(row.keys);
+    line_.Advance(0);
+    Texts logged = SystemLog();
+    std::erase_if(logged, [](const std::string &line) { return line.find("access code") == std::string::npos; });
+    EXPECT_EQ(Texts(logged.begin() + static_cast<std::ptrdiff_t>(seen), logged.end()), row.systemLog)
+        << row.keys;
+    seen = logged.size();
+    EXPECT_EQ(LastKind() == OK::Drop, row.keys != "1#2#") << row.keys;
+    EXPECT_FALSE(InLog("Caller opened mailbox")) << row.keys;
+    EXPECT_FALSE(InLog("Caller pressed key [#]")) << row.keys;
+  }
+  for (const char *number : {"5559999", "5551234"}) {
+    ASSERT_EQ(Ring(3, number), 3);
+    line_.Connect();
+    controller_.SetState(S::CS_ACCESSCODE), line_.Press("1234#");
+    EXPECT_TRUE(InLog("Caller opened mailbox: Sales")) << number;
+    EXPECT_TRUE(InLog("Caller pressed key [*]"));
+    EXPECT_FALSE(InLog("Caller pressed key [4]"));
+    clock_.Advance(AccessCodeGuard::kLockMs);
+  }
 }
 
 }  // namespace
