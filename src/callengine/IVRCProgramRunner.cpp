@@ -36,15 +36,15 @@ IVRCProgramRunner::Outcome IVRCProgramRunner::RunFrom(const LOGMDefinition& ogm,
                                                       const LCallIdentity& call) {
   const bool asPlugin = ogm.IsSet(LOGMDefinition::Flag::kRunAsPlugin);
   while (runIndex_ < ogm.ProgramCount()) {
-    const std::string command = ogm.Program(++runIndex_, parms, call);
+    const LOGMDefinition::CommandLine command = ogm.Program(++runIndex_, parms, call);
     if (asPlugin) {
-      callLog_.Log("Run plugin: ", command);
+      callLog_.Log("Run plugin: ", command.text);
       // A plug-in that cannot start never returns: the next one runs now.
-      if (plugin_.Run(command, true)) return Outcome::kPluginRunning;
+      if (plugin_.Run(command.arguments, true)) return Outcome::kPluginRunning;
       continue;
     }
-    callLog_.Log("Run file: ", command);
-    plugin_.Run(command, false);
+    callLog_.Log("Run file: ", command.text);
+    plugin_.Run(command.arguments, false);
   }
   plugin_.StopWatching();
   if (!ogm.IsSet(LOGMDefinition::Flag::kRunCompleteSkip)) return Outcome::kDone;

@@ -54,7 +54,7 @@ bool LNumberEntry::ListAccepts(const std::string& ogmFile, const LHashTable& par
   std::optional<std::string> list;
   if (ProfileReadBool(ogmFile, kSection, kListIsFile.key, kListIsFile.defaultValue)) {
     std::string name = ProfileReadString(ogmFile, kSection, kListFile.key, kListFile.defaultValue);
-    ExpandParameters(name, parms, call);
+    ExpandPathParameters(name, parms, call);
     list = ReadListFile(name, refused);
     if (!list) return true;  // an unreadable list accepts every number
   } else {

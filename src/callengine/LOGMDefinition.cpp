@@ -10,6 +10,7 @@
 #include "core/Path.h"
 #include "core/Profile.h"
 #include "core/Trace.h"
+#include "plugins/SplitCommandLine.h"
 
 namespace {
 
@@ -26,8 +27,10 @@ std::string Key(std::string_view prefix, std::string_view suffix) {
   return key;
 }
 
-std::string Expand(std::string text, const LHashTable& parms, const LCallIdentity& call) {
-  ExpandParameters(text, parms, call);
+std::string Expand(std::string text, const LHashTable& parms, const LCallIdentity& call,
+                   Expansion expansion = Expansion::kText) {
+  if (expansion == Expansion::kText) ExpandParameters(text, parms, call);
+  if (expansion == Expansion::kPath) ExpandPathParameters(text, parms, call);
   return text;
 }
 
@@ -79,7 +82,7 @@ std::string LOGMDefinition::Read(std::string_view prefix, ActionText text,
                                  const LHashTable& parms, const LCallIdentity& call) const {
   const SuffixKey& row = At(kActionTexts, text);
   std::string value = ProfileReadString(iniPath_, kIvr, Key(prefix, row.suffix), "");
-  return row.expanded ? Expand(std::move(value), parms, call) : value;
+  return Expand(std::move(value), parms, call, row.expansion);
 }
 
 bool LOGMDefinition::IsSet(std::string_view prefix, ActionFlag flag) const {
@@ -114,10 +117,17 @@ int LOGMDefinition::ProgramCount() const {
   return std::max(count, 0);
 }
 
-std::string LOGMDefinition::Program(int number, const LHashTable& parms,
-                                    const LCallIdentity& call) const {
-  return Expand(ProfileReadString(iniPath_, kIvr, std::string(kRunPrefix) + std::to_string(number), ""), parms,
-                call);
+// Split before expansion, so a value stays inside its argument whatever
+// quotes or spaces it holds.
+LOGMDefinition::CommandLine LOGMDefinition::Program(int number, const LHashTable& parms,
+                                                    const LCallIdentity& call) const {
+  const std::string line =
+      ProfileReadString(iniPath_, kIvr, std::string(kRunPrefix) + std::to_string(number), "");
+  CommandLine command{Expand(line, parms, call), {}};
+  for (std::string& argument : SplitCommandLine(line)) {
+    command.arguments.push_back(Expand(std::move(argument), parms, call));
+  }
+  return command;
 }
 
 LOGMDefinition::Audio LOGMDefinition::AudioFile(const LHashTable& parms,
@@ -125,7 +135,8 @@ LOGMDefinition::Audio LOGMDefinition::AudioFile(const LHashTable& parms,
   std::string ownWave = PathFileName(CompanionPath(".wav"));
   std::string file = ownWave;
   if (IsSet(Flag::kPlayEx)) {
-    file = Expand(ProfileReadString(iniPath_, kIvr, kPlayExFile, ownWave), parms, call);
+    file = Expand(ProfileReadString(iniPath_, kIvr, kPlayExFile, ownWave), parms, call,
+                  Expansion::kPath);
   }
   std::string path = ResolveCaseInsensitive(PathFrom(PathFolder(iniPath_), file));
   if (file.empty() || !IsRegularFile(path)) {

@@ -80,8 +80,13 @@ class LOGMDefinition {
   // "runcount", at most kMaxPrograms, whether or not "run" is set.
   int ProgramCount() const;
   // The command line "run<number>" (1-based), expanded as it stands now: a
-  // plug-in's results reach the programs after it.
-  std::string Program(int number, const LHashTable& parms, const LCallIdentity& call) const;
+  // plug-in's results reach the programs after it. Each value expanded into
+  // it is part of one argument.
+  struct CommandLine {
+    std::string text;  // as written, expanded: for the call log
+    std::vector<std::string> arguments;
+  };
+  CommandLine Program(int number, const LHashTable& parms, const LCallIdentity& call) const;
 
   // The file to play: "playexfile" when "playex" is set, else name + ".wav";
   // relative names are in the OGM's folder, looked up without regard to

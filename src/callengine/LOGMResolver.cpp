@@ -124,6 +124,6 @@ LOGMResolver::Check LOGMResolver::Number(const std::string& path, std::string& r
 std::string LOGMResolver::Expanded(const std::string& path, std::string_view section,
                                    std::string_view key) const {
   std::string text = ProfileReadString(path, section, key, "");
-  ExpandParameters(text, parms_, call_);
+  ExpandPathParameters(text, parms_, call_);
   return text;
 }

@@ -21,9 +21,11 @@ struct TextKey {
   std::string_view defaultValue;
 };
 // A per-action key, stored under the action's prefix followed by `suffix`.
+// Names of files, OGMs and mailboxes are expanded as paths (ExpandPathParameters).
+enum class Expansion { kNone, kText, kPath };
 struct SuffixKey {
   std::string_view suffix;
-  bool expanded;
+  Expansion expansion;
 };
 
 inline constexpr std::string_view kIvr = "ivr";
@@ -55,8 +57,8 @@ inline constexpr std::string_view kRunPrefix = "run";
 
 // Per-action rows, in the order of LOGMDefinition's enums.
 inline constexpr std::array<SuffixKey, 6> kActionTexts = {{
-    {"go", true}, {"transfer", false}, {"dial", true}, {"playfile", true}, {"mbx", true},
-    {"recfile", true},
+    {"go", Expansion::kPath}, {"transfer", Expansion::kNone}, {"dial", Expansion::kText},
+    {"playfile", Expansion::kPath}, {"mbx", Expansion::kPath}, {"recfile", Expansion::kPath},
 }};
 inline constexpr std::array<BoolKey, 3> kActionFlags = {{
     {"mbxmessage", true}, {"recalc", true}, {"reccat", false},

@@ -21,18 +21,14 @@ std::string ParameterValue(std::string_view name, const LHashTable& parms,
   return value.empty() ? BuiltIn(cut, call) : value;
 }
 
-std::string_view TrimItem(std::string_view item) {
-  while (!item.empty() && item.front() == ' ') item.remove_prefix(1);
-  if (!item.empty() && item.front() == '"') item.remove_prefix(1);
-  while (!item.empty() && item.back() == ' ') item.remove_suffix(1);
-  if (!item.empty() && item.back() == '"') item.remove_suffix(1);
-  return item;
+std::string PathValue(std::string value) {
+  std::erase_if(value, [](char c) { return c == '/' || c == '\\'; });
+  if (value.find_first_not_of('.') == std::string::npos) value.clear();
+  return value;
 }
 
-}  // namespace
-
-bool ExpandParameters(std::string_view text, std::string& output, std::size_t size,
-                      const LHashTable& parms, const LCallIdentity& call) {
+bool Expand(std::string_view text, std::string& output, std::size_t size, const LHashTable& parms,
+            const LCallIdentity& call, bool path) {
   output.clear();
   if (size == 0) return text.find('%') != std::string_view::npos;
   const std::size_t limit = size - 1;
@@ -47,7 +43,8 @@ bool ExpandParameters(std::string_view text, std::string& output, std::size_t si
     anyPercent = true;
     std::size_t close = text.find('%', percent + 1);
     std::string_view name = text.substr(percent + 1, close - percent - 1);
-    output += ParameterValue(name, parms, call);
+    std::string value = ParameterValue(name, parms, call);
+    output += path ? PathValue(std::move(value)) : value;
     at = close == std::string_view::npos ? text.size() : close + 1;
   }
   anyPercent = anyPercent || text.find('%', at) != std::string_view::npos;
@@ -55,11 +52,34 @@ bool ExpandParameters(std::string_view text, std::string& output, std::size_t si
   return anyPercent;
 }
 
-bool ExpandParameters(std::string& text, const LHashTable& parms, const LCallIdentity& call) {
+bool ExpandInPlace(std::string& text, const LHashTable& parms, const LCallIdentity& call, bool path) {
   std::string expanded;
-  if (!ExpandParameters(text, expanded, kExpandSize, parms, call)) return false;
+  if (!Expand(text, expanded, kExpandSize, parms, call, path)) return false;
   text = std::move(expanded);
   return true;
+}
+
+std::string_view TrimItem(std::string_view item) {
+  while (!item.empty() && item.front() == ' ') item.remove_prefix(1);
+  if (!item.empty() && item.front() == '"') item.remove_prefix(1);
+  while (!item.empty() && item.back() == ' ') item.remove_suffix(1);
+  if (!item.empty() && item.back() == '"') item.remove_suffix(1);
+  return item;
+}
+
+}  // namespace
+
+bool ExpandParameters(std::string_view text, std::string& output, std::size_t size,
+                      const LHashTable& parms, const LCallIdentity& call) {
+  return Expand(text, output, size, parms, call, false);
+}
+
+bool ExpandParameters(std::string& text, const LHashTable& parms, const LCallIdentity& call) {
+  return ExpandInPlace(text, parms, call, false);
+}
+
+bool ExpandPathParameters(std::string& text, const LHashTable& parms, const LCallIdentity& call) {
+  return ExpandInPlace(text, parms, call, true);
 }
 
 std::string StripPercent(std::string_view name) {

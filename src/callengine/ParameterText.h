@@ -24,6 +24,11 @@ bool ExpandParameters(std::string_view text, std::string& output, std::size_t si
 // Expands `text` within kExpandSize and replaces it only when a "%" occurred,
 // so text without parameters is left as it was.
 bool ExpandParameters(std::string& text, const LHashTable& parms, const LCallIdentity& call);
+// As above for a file name or path. Values come from callers and plug-ins,
+// so each loses its "/" and "\" characters and one of dots alone gives
+// nothing: a value can neither leave the folder the text names nor
+// start an absolute path.
+bool ExpandPathParameters(std::string& text, const LHashTable& parms, const LCallIdentity& call);
 
 // "%number%" names the same variable as "number".
 std::string StripPercent(std::string_view name);

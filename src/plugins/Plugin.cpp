@@ -13,7 +13,6 @@
 #include "core/UniqueFd.h"
 #include "plugins/ChildProcess.h"
 #include "plugins/PluginOutputBuffer.h"
-#include "plugins/SplitCommandLine.h"
 
 // Everything the watcher touches. The watcher reaches it only through the
 // thread state, so a watcher that outlives its Plugin stays safe.
@@ -50,11 +49,11 @@ Plugin::Plugin(int abandonGraceMs) : abandonGraceMs_(abandonGraceMs) {}
 
 Plugin::~Plugin() { StopWatcher(kStopTimeoutMs); }
 
-bool Plugin::Run(const std::string& commandLine, bool asPlugin) {
+bool Plugin::Run(const std::vector<std::string>& arguments, bool asPlugin) {
   StopWatcher(kRestartGraceMs);
   watch_.reset();
-  if (asPlugin) return StartPlugin(commandLine);
-  std::unique_ptr<ChildProcess> child = ChildProcess::Start(SplitCommandLine(commandLine), -1);
+  if (asPlugin) return StartPlugin(arguments);
+  std::unique_ptr<ChildProcess> child = ChildProcess::Start(arguments, -1);
   if (!child) {
     Trace("Plugin::Run unable to create process (non-pipe)");
     return false;
@@ -63,7 +62,7 @@ bool Plugin::Run(const std::string& commandLine, bool asPlugin) {
   return true;
 }
 
-bool Plugin::StartPlugin(const std::string& commandLine) {
+bool Plugin::StartPlugin(const std::vector<std::string>& arguments) {
   int ends[2];
   if (::pipe2(ends, O_CLOEXEC) != 0) {
     Trace("Plugin::Run unable to create pipe");
@@ -79,7 +78,7 @@ bool Plugin::StartPlugin(const std::string& commandLine) {
   ::fcntl(writeEnd.Get(), F_SETPIPE_SZ, kPipeSize);  // a smaller pipe still works
 
   auto watch = std::make_shared<Watch>();
-  watch->child = ChildProcess::Start(SplitCommandLine(commandLine), writeEnd.Get());
+  watch->child = ChildProcess::Start(arguments, writeEnd.Get());
   if (!watch->child) {
     Trace("Plugin::Run unable to create process (pipe)");
     return false;

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/LThread.h"
 
@@ -32,11 +33,11 @@ class Plugin final : public LThread {
   explicit Plugin(int abandonGraceMs = kStopTimeoutMs);
   ~Plugin() override;
 
-  // Starts `commandLine` (split into arguments as SplitCommandLine does,
-  // never through a shell). A plain program is started and forgotten; a
-  // plug-in is watched until it ends. A plug-in still watched from an
-  // earlier Run is given up on first. False when nothing could be started.
-  bool Run(const std::string& commandLine, bool asPlugin);
+  // Starts the program `arguments` name (the first is the program), never
+  // through a shell. A plain program is started and forgotten; a plug-in is
+  // watched until it ends. A plug-in still watched from an earlier Run is
+  // given up on first. False when nothing could be started.
+  bool Run(const std::vector<std::string>& arguments, bool asPlugin);
   // A plug-in was started and is still watched (until StopWatching or Run).
   bool IsPluginRunning() const { return running_.load(std::memory_order_acquire); }
   // The watched plug-in has ended and its output is complete.
@@ -53,7 +54,7 @@ class Plugin final : public LThread {
  private:
   struct Watch;
 
-  bool StartPlugin(const std::string& commandLine);
+  bool StartPlugin(const std::vector<std::string>& arguments);
   void StopWatcher(int timeoutMs);
 
   const int abandonGraceMs_;

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <tuple>
+#include <vector>
 
 #include "support/TempDir.h"
 
@@ -73,11 +75,21 @@ TEST_F(OGMDefinition, KeyActionsChainedPrefixesAndActionSettings) {
   EXPECT_EQ(ogm_.RecordMaxTime("press2", dir_ / "settings.ini"), 45000);
 }
 
+// Quotes and spaces in a caller's name cannot split or close an argument.
+TEST_F(OGMDefinition, EachExpandedValueStaysInsideItsArgument) {
+  const LCallIdentity caller{"1 -rf /", "a\" \"--evil=1\" \"b", "", 0};
+  Ivr("runcount=1\nrun1=\"/opt/p lug\" %cid% \"name=%callername%\" x\"%cid%\"y\n");
+  const Def::CommandLine command = ogm_.Program(1, parms_, caller);
+  EXPECT_EQ(command.arguments, (std::vector<std::string>{"/opt/p lug", "1 -rf /",
+                                                         "name=a\" \"--evil=1\" \"b", "x1 -rf /y"}));
+  EXPECT_EQ(command.text, "\"/opt/p lug\" 1 -rf / \"name=a\" \"--evil=1\" \"b\" x\"1 -rf /\"y");
+}
+
 TEST_F(OGMDefinition, ProgramsAreReadOneByOneUpToABoundedCount) {
   parms_.SetParm("file", "x.txt");
   Ivr("runcount=3\nrun1=first %file%\nrun2=\nrun3=third\nrun4=beyond\n");
   EXPECT_EQ(ogm_.ProgramCount(), 3);
-  EXPECT_EQ(ogm_.Program(1, parms_, call_) + ogm_.Program(2, parms_, call_), "first x.txt");
+  EXPECT_EQ(ogm_.Program(1, parms_, call_).text + ogm_.Program(2, parms_, call_).text, "first x.txt");
   for (auto [count, read] : {std::pair{"2147483647", Def::kMaxPrograms}, {"-4", 0}}) {
     Ivr("runcount=" + std::string(count) + "\n");
     EXPECT_EQ(ogm_.ProgramCount(), read) << count;
@@ -104,6 +116,11 @@ TEST_F(OGMDefinition, SpokenTextIsBoundedAndAudioIsTheOwnWaveOrTheExchangeFile) 
     Ivr("playex=true\nplayexfile=" + std::string(file) + "\n");
     EXPECT_EQ(Audio(), "") << file;
   }
+  // A caller's number does not lead out of the folder the name gives.
+  std::filesystem::create_directory(dir_ / "sub");
+  parms_.SetParm("cid", "../MAIN");
+  Ivr("playex=true\nplayexfile=sub/%cid%.wav\n");
+  EXPECT_EQ(Audio(), "");
 }
 
 }  // namespace

@@ -44,4 +44,21 @@ TEST_F(Expansion, InPlaceFormKeepsPlainText) {
   EXPECT_EQ(std::tuple(text, StripPercent("%%a%b%")), std::tuple("Calls/5551234.txt", "ab"));
 }
 
+// A caller's number or name cannot lead a path elsewhere: separators go,
+// dots alone give nothing, the text around the value stays.
+TEST_F(Expansion, PathValuesLoseSeparatorsAndBareDots) {
+  for (auto [value, out] : {std::pair{"..%2FMailBoxes%2FDefault ICM000006", "OGMs/..MailBoxesDefault ICM000006.wav"},
+                            {"%2Fetc%2Fpasswd", "OGMs/etcpasswd.wav"}, {"..", "OGMs/.wav"},
+                            {"a\\..\\b", "OGMs/a..b.wav"}, {"J. Smith", "OGMs/J. Smith.wav"}}) {
+    parms_.ParseQuery(std::string("cid=") + value);
+    std::string text = "OGMs/%cid%.wav";
+    EXPECT_TRUE(ExpandPathParameters(text, parms_, call_));
+    EXPECT_EQ(text, out) << value;
+  }
+  parms_.ParseQuery("a=.&b=.");
+  std::string joined = "x/%a%%b%/y";
+  ExpandPathParameters(joined, parms_, call_);
+  EXPECT_EQ(joined, "x//y");
+}
+
 }  // namespace

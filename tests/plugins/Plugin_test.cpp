@@ -1,4 +1,5 @@
 #include "plugins/Plugin.h"
+#include "plugins/SplitCommandLine.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -33,6 +34,7 @@ class PluginTest : public testing::Test {
     ::chmod(path.c_str(), 0700);
     return "\"" + path + "\"";
   }
+  bool Run(const std::string& line, bool asPlugin) { return plugin_.Run(SplitCommandLine(line), asPlugin); }
   std::string PidFile() const { return dir_ / "pid"; }
   bool Returned() { return WaitUntil([&] { return plugin_.HasReturned(); }); }
   pid_t ReadPid(const std::string& path) const {
@@ -50,14 +52,14 @@ class PluginTest : public testing::Test {
 };
 
 TEST_F(PluginTest, OutputBecomesTheReturnValueOnceTheProgramEnds) {
-  ASSERT_TRUE(plugin_.Run(Script("p", "printf 'a=1&b=two+words'"), true));
+  ASSERT_TRUE(Run(Script("p", "printf 'a=1&b=two+words'"), true));
   EXPECT_TRUE(plugin_.IsPluginRunning());
   ASSERT_TRUE(Returned());
   EXPECT_EQ(plugin_.GetReturnValue(), "a=1&b=two+words");
   plugin_.StopWatching();
   EXPECT_TRUE(!plugin_.IsPluginRunning() && plugin_.GetReturnValue() == "a=1&b=two+words");
   // A new run clears what the last one returned; empty output still returns.
-  ASSERT_TRUE(plugin_.Run(Script("e", "exit 3"), true));
+  ASSERT_TRUE(Run(Script("e", "exit 3"), true));
   EXPECT_EQ(plugin_.GetReturnValue(), "");
   EXPECT_TRUE(Returned() && plugin_.GetReturnValue().empty());
 }
@@ -66,7 +68,7 @@ TEST_F(PluginTest, ArgumentsArriveAsWrittenWithoutAShell) {
   std::string marker = dir_ / "pwned";
   std::string line = Script("args", "printf 'n=%s&1=%s&2=%s' \"$#\" \"$1\" \"$2\"") +
                      " \"two words\" 1;touch$IFS" + marker + "$(touch " + marker + ")";
-  ASSERT_TRUE(plugin_.Run(line, true) && Returned());
+  ASSERT_TRUE(Run(line, true) && Returned());
   EXPECT_EQ(plugin_.GetReturnValue(), "n=3&1=two words&2=1;touch$IFS" + marker + "$(touch");
   EXPECT_FALSE(std::filesystem::exists(marker));
 }
@@ -76,26 +78,26 @@ TEST_F(PluginTest, ArgumentsArriveAsWrittenWithoutAShell) {
 TEST_F(PluginTest, OutputIsCutAtTheLimitAndAtAZeroByte) {
   for (auto [body, expected] : {std::pair<std::string, std::string>{"head -c 1000000 /dev/zero | tr '\\0' x", std::string(32767, 'x')},
                                 {"printf 'a=1\\377\\000b=2'", "a=1\xff"}}) {
-    ASSERT_TRUE(plugin_.Run(Script("out", body), true) && Returned()) << body;
+    ASSERT_TRUE(Run(Script("out", body), true) && Returned()) << body;
     EXPECT_EQ(plugin_.GetReturnValue(), expected) << body;
   }
 }
 
 TEST_F(PluginTest, ReturnsWhenTheProgramEndsEvenIfADescendantHoldsTheOutput) {
   std::string child = dir_ / "child";
-  ASSERT_TRUE(plugin_.Run(Script("bg", "sleep 30 &\necho $! > \"" + child + "\"\nprintf 'a=1'"), true));
+  ASSERT_TRUE(Run(Script("bg", "sleep 30 &\necho $! > \"" + child + "\"\nprintf 'a=1'"), true));
   EXPECT_TRUE(Returned() && plugin_.GetReturnValue() == "a=1");
   ::kill(ReadPid(child), SIGKILL);
 }
 
 TEST_F(PluginTest, AbandonedPluginIsKilledAfterTheGraceAndCollected) {
-  ASSERT_TRUE(plugin_.Run(Sleeper(), true));
+  ASSERT_TRUE(Run(Sleeper(), true));
   pid_t first = ReadPid(PidFile());
   ASSERT_GT(first, 0);
   EXPECT_FALSE(plugin_.HasReturned());
   // A new plug-in replaces the one still running.
   std::filesystem::remove(PidFile());
-  ASSERT_TRUE(plugin_.Run(Sleeper(), true));
+  ASSERT_TRUE(Run(Sleeper(), true));
   pid_t second = ReadPid(PidFile());
   EXPECT_TRUE(WaitUntil([&] { return ProcessGone(first); }) && !ProcessGone(second));
   plugin_.StopWatching();
@@ -105,7 +107,7 @@ TEST_F(PluginTest, AbandonedPluginIsKilledAfterTheGraceAndCollected) {
 
 TEST_F(PluginTest, FloodThatNeverEndsDoesNotHoldUpDestruction) {
   auto plugin = std::make_unique<Plugin>(kShortGraceMs);
-  ASSERT_TRUE(plugin->Run(Script("yes", "echo $$ > \"" + PidFile() + "\"\nexec yes"), true));
+  ASSERT_TRUE(plugin->Run(SplitCommandLine(Script("yes", "echo $$ > \"" + PidFile() + "\"\nexec yes")), true));
   pid_t pid = ReadPid(PidFile());
   std::this_thread::sleep_for(20ms);
   const auto start = std::chrono::steady_clock::now();
@@ -117,7 +119,7 @@ TEST_F(PluginTest, FloodThatNeverEndsDoesNotHoldUpDestruction) {
 
 TEST_F(PluginTest, PlainProgramIsStartedForgottenAndCollected) {
   std::string done = dir_ / "done";
-  ASSERT_TRUE(plugin_.Run(Script("plain", "echo $$ > \"" + PidFile() + "\"\ntouch \"" + done + "\""), false));
+  ASSERT_TRUE(Run(Script("plain", "echo $$ > \"" + PidFile() + "\"\ntouch \"" + done + "\""), false));
   EXPECT_FALSE(plugin_.IsPluginRunning());
   pid_t pid = ReadPid(PidFile());
   EXPECT_TRUE(WaitUntil([&] { return std::filesystem::exists(done) && ProcessGone(pid); }));
@@ -127,9 +129,9 @@ TEST_F(PluginTest, PlainProgramIsStartedForgottenAndCollected) {
 TEST_F(PluginTest, MissingProgramFailsToStart) {
   const std::string missing = "\"" + (dir_ / "no such program") + "\"";
   std::ofstream(dir_ / "data.txt") << "a=1";
-  EXPECT_FALSE(plugin_.Run(missing, false));
+  EXPECT_FALSE(Run(missing, false));
   for (const std::string& line : {missing, std::string("zavotel-no-such-program-on-path"), std::string("   "), dir_ / "data.txt"})
-    EXPECT_FALSE(plugin_.Run(line, true) || plugin_.IsPluginRunning()) << line;
+    EXPECT_FALSE(Run(line, true) || plugin_.IsPluginRunning()) << line;
 }
 
 }  // namespace
