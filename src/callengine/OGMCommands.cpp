@@ -6,9 +6,11 @@
 #include "callengine/IVRCMain.h"
 #include "callengine/MailBoxGreeting.h"
 #include "callengine/ParameterText.h"
+#include "callengine/RecordingDisk.h"
 #include "core/Path.h"
 #include "core/Profile.h"
 #include "log/LogCall.h"
+#include "log/LogFile.h"
 #include "mail/LMailBox.h"
 
 namespace {
@@ -170,6 +172,13 @@ bool OGMCommands::ExCmdMailbox(const Action &action) {
     return true;
   }
   controller.SetMailbox(mailbox);
+  // Said before the greeting and tone invite the caller to speak.
+  const std::string cannot = recording_disk::CannotRecordInto(PathFolder(mailbox));
+  if (!cannot.empty()) {
+    controller.SystemLog().LogError("A message could not be taken for mailbox " + name + ": " + cannot);
+    controller.GoodBye();
+    return true;
+  }
   if (!action.ogm.IsSet(action.key, Def::ActionFlag::kMbxMessage)) {
     controller.SetState(IVRCMain::CS_MBXRECORDTONE);
     controller.PlaySystemPrompt("RecordTone");

@@ -1,5 +1,7 @@
 #include "callengine/RecordingDisk.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -12,6 +14,8 @@ namespace recording_disk {
 namespace {
 
 constexpr uint64_t kMb = 1024 * 1024;
+// About 15 s of line-format audio and the message record.
+constexpr uint64_t kLeastFreeBytes = 256 * 1024;
 
 }  // namespace
 
@@ -22,6 +26,15 @@ std::string LowSpaceWarning(const std::string& folder, int64_t lowSpaceMb) {
   return TextFormat("Low disk space: %llu MB free in %s (the warning starts below %lld MB)",
                     static_cast<unsigned long long>(*free / kMb), folder.c_str(),
                     static_cast<long long>(lowSpaceMb));
+}
+
+std::string CannotRecordInto(const std::string& folder) {
+  if (::access(folder.c_str(), W_OK) != 0) {
+    return TextFormat("%s cannot be written (%s)", folder.c_str(), std::strerror(errno));
+  }
+  const std::optional<uint64_t> free = FreeDiskBytes(folder);
+  if (free && *free < kLeastFreeBytes) return "no space left on the device in " + folder;
+  return {};
 }
 
 std::string FailureReason(int error) {

@@ -16,6 +16,11 @@ inline constexpr int kDefaultLowSpaceMb = 200;
 // check is off or the free space cannot be told.
 std::string LowSpaceWarning(const std::string& folder, int64_t lowSpaceMb);
 
+// Why a message cannot be recorded into `folder` now ("" when it can): the
+// folder cannot be written, or less is free than a short message needs.
+// Asked before the caller is invited to speak.
+std::string CannotRecordInto(const std::string& folder);
+
 // Why a recording stopped, from its sink's error number: "the disk is full"
 // for a full file system or quota.
 std::string FailureReason(int error);

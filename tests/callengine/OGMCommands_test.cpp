@@ -112,6 +112,17 @@ TEST_F(Commands, MailboxPlaysItsGreetingOrTheSystemPrompt) {
     EXPECT_EQ(controller_.Mailbox(), folders_.MailBoxes() + "/" + mailbox + ".mbx") << key;
     if (key == '1') { EXPECT_NEAR(line_.LastOp()->endSample, 3 * 8000, 20); }
   }
+  // A mailbox whose files cannot be written says goodbye before any tone.
+  std::filesystem::remove_all(folders_.MailBoxes());
+  controller_.SetState(S::CS_OGM);
+  line_.Press('3');
+  EXPECT_EQ(controller_.State(), S::CS_GOODBYE);
+  const Texts logged = SystemLog();
+  EXPECT_NE(std::find(logged.begin(), logged.end(),
+                      "A message could not be taken for mailbox Other: " + folders_.MailBoxes() +
+                          " cannot be written (No such file or directory)"),
+            logged.end());
+  EXPECT_EQ(Count(OK::Record), 0u);
 }
 
 TEST_F(Commands, RecordActionSetsUpItsFileLimitsAndChain) {
