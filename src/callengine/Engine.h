@@ -119,7 +119,8 @@ class Engine final : private LTimerHandler, private IVRCMainWindow {
   // False when a program file named could not be handed to the loader.
   bool LoadFromSecondCopy(const std::string &text);
   // False when the load could not start.
-  bool ReceiveProgramFile(const std::string &path, bool quiet);
+  bool ReceiveProgramFile(const std::string &path, bool quiet,
+                          IvrLoadOrigin origin = IvrLoadOrigin::kOwner);
   void ProgramLoaded(const IvrLoadOutcome &outcome);
   // Rebuilds the lines `afterMs` from now, once no call is in progress;
   // `reason` ("the IVR program loaded") tells the log what waited.

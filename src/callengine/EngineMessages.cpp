@@ -75,7 +75,13 @@ int64_t Engine::HandleMessage(const LMessage &message) {
     case WM_LOADIVRFILE:
       return LoadFromSecondCopy(message.text) ? 0 : 1;
     case WM_LOADIVRFILEQUIET:
-      return ReceiveProgramFile(message.text, true) ? 0 : 1;
+      // The update check's file may come from a stranger; the owner's
+      // quiet command says it is theirs.
+      return ReceiveProgramFile(message.text, true,
+                                message.wParam == kIvrQuietLoadByOwner ? IvrLoadOrigin::kOwner
+                                                                       : IvrLoadOrigin::kUpdate)
+                 ? 0
+                 : 1;
     case WM_CONSOLELOADIVRFILE:
       return ReceiveProgramFile(message.text, false) ? 0 : 1;
     case WM_NEWIVRPROGRAM:
@@ -132,10 +138,12 @@ bool Engine::LoadFromSecondCopy(const std::string &text) {
 // A program handed over by a second copy, the control socket or the
 // delivery task loads on a worker; the one asking has agreed to replace the
 // OGMs by asking.
-bool Engine::ReceiveProgramFile(const std::string &path, bool quiet) {
-  log_.Log("IVR program file received: ", path);
+bool Engine::ReceiveProgramFile(const std::string &path, bool quiet, IvrLoadOrigin origin) {
+  log_.Log(origin == IvrLoadOrigin::kUpdate ? "IVR program update received: "
+                                            : "IVR program file received: ",
+           path);
   status_.SetLoadNotice(path);
-  if (!stopping_ && loader_.Load(path, quiet)) return true;
+  if (!stopping_ && loader_.Load(path, quiet, origin)) return true;
   log_.LogError("IVR program file not loaded (another load is running or it cannot be read): ",
                 path);
   return false;
@@ -250,7 +258,8 @@ void Engine::PublishDeviceStates() {
 // thread: a big program file is read through without holding up the lines.
 std::string Engine::ControlRefusal(const LMessage &message) const {
   if (IsProgramHandOver(message)) {
-    const std::string problem = IvrFileProblem(message.text);
+    std::string problem = IvrFileProblem(message.text);
+    if (problem.empty()) problem = IvrSpaceProblem(folders_.Root(), message.text);
     return problem.empty() ? "" : "IVR program file " + message.text + " not loaded, nothing changed: " + problem;
   }
   if (message.id != WM_CONTROLCOMMAND || message.text.empty()) return "";

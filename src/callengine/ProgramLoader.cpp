@@ -30,9 +30,10 @@ ProgramLoader::ProgramLoader(const DataFolders& folders, EngineStatus& status, D
 
 ProgramLoader::~ProgramLoader() { StopThreadTimed(kStopTimeoutMs); }
 
-bool ProgramLoader::Load(const std::string& path, bool quiet) {
+bool ProgramLoader::Load(const std::string& path, bool quiet, IvrLoadOrigin origin) {
   if (IsRunning()) return false;
   quiet_ = quiet;
+  origin_ = origin;
   path_ = path;
   copy_.reset();
   if (quiet) {
@@ -49,7 +50,7 @@ bool ProgramLoader::Load(const std::string& path, bool quiet) {
 
 void ProgramLoader::ThreadFunction() {
   StatusProgress progress(status_, StopSignal());
-  const IvrLoadOutcome outcome = LoadIvrProgram(folders_, path_, quiet_, progress);
+  const IvrLoadOutcome outcome = LoadIvrProgram(folders_, path_, quiet_, progress, origin_);
   copy_.reset();
   status_.SetLoadProgress("", outcome.result == kProcessDone ? 1 : 0);
   done_(outcome);

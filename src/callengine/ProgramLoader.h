@@ -21,7 +21,7 @@ class ProgramLoader final : public LThread {
   ~ProgramLoader() override;
 
   // False (nothing started) while another load runs or the copy failed.
-  bool Load(const std::string& path, bool quiet);
+  bool Load(const std::string& path, bool quiet, IvrLoadOrigin origin);
 
  protected:
   void ThreadFunction() override;
@@ -32,6 +32,7 @@ class ProgramLoader final : public LThread {
   const Done done_;
   std::string path_;
   bool quiet_ = false;
+  IvrLoadOrigin origin_ = IvrLoadOrigin::kOwner;
   // The copy a quiet load reads, gone with the load.
   std::optional<TempFile> copy_;
 };

@@ -4,10 +4,14 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <filesystem>
+#include <optional>
 
 #include "audio/LProgress.h"
 #include "audio/LProgressSilent.h"
+#include "core/FileIo.h"
 #include "core/IniFile.h"
+#include "core/TextFormat.h"
 #include "core/Trace.h"
 #include "ivrfile/IvrFormat.h"
 #include "ivrfile/IvrReader.h"
@@ -153,6 +157,16 @@ std::string IvrFileProblem(const std::string& path) {
   if (!fd.Valid()) return std::string(ivrtext::kUnableToOpen);
   LProgressSilent progress;
   return CheckIvrFile(fd.Get(), size, progress).error;
+}
+
+std::string IvrSpaceProblem(const std::string& dataRoot, const std::string& path) {
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  const std::optional<uint64_t> free = FreeDiskBytes(dataRoot);
+  if (error || !free || *free >= size) return {};
+  return TextFormat("no space left on the device in %s (%llu KB free, the file alone holds %llu KB)",
+                    dataRoot.c_str(), static_cast<unsigned long long>(*free / 1024),
+                    static_cast<unsigned long long>(size / 1024));
 }
 
 UniqueFd OpenIvrFile(const std::string& path, int64_t& size) {

@@ -31,6 +31,11 @@ IvrCheck CheckIvrFile(int fd, int64_t size, LProgress& progress);
 // hand-over be refused before the engine touches anything.
 std::string IvrFileProblem(const std::string& path);
 
+// Why the data folder at `dataRoot` cannot take the program file at `path`
+// now: it has less free space than the file's size (its audio decodes to
+// more). Empty when there is room or it cannot be told.
+std::string IvrSpaceProblem(const std::string& dataRoot, const std::string& path);
+
 // Opens a regular file for reading without blocking on a FIFO of that
 // name; `size` receives its size. Invalid (errno set) when it cannot.
 UniqueFd OpenIvrFile(const std::string& path, int64_t& size);

@@ -91,7 +91,8 @@ constexpr int kHandOverTimeoutMs = 5000;
 // the program never changes under its lines. Nullopt when none runs.
 std::optional<int> HandToRunningEngine(const DataFolders& folders, const std::string& path,
                                        bool quiet) {
-  const LMessage load{quiet ? WM_LOADIVRFILEQUIET : WM_LOADIVRFILE, 0, 0, path};
+  const LMessage load{quiet ? WM_LOADIVRFILEQUIET : WM_LOADIVRFILE, quiet ? kIvrQuietLoadByOwner : 0,
+                      0, path};
   const ControlOutcome outcome =
       SendControlRequest(ControlSocketPlacesHere(folders.Root()).lookups, load, kHandOverTimeoutMs);
   if (outcome.failure == ControlFailure::kNoEngine) return std::nullopt;

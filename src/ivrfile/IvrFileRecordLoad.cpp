@@ -8,6 +8,7 @@
 #include <climits>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "audio/LPRSourceToSink.h"
@@ -19,11 +20,12 @@
 #include "core/CaseInsensitivePath.h"
 #include "core/FileIo.h"
 #include "core/Path.h"
+#include "core/TempFile.h"
 #include "core/Trace.h"
 #include "ivrfile/IvrFormat.h"
 #include "ivrfile/IvrLoadReport.h"
 #include "ivrfile/IvrRecord.h"
-#include "core/TempFile.h"
+#include "ivrfile/IvrStagedFiles.h"
 
 namespace {
 
@@ -49,10 +51,12 @@ class BoundedSource final : public LSRCFilterBase {
 };
 
 // The record's content into `out`, checked again against its checksum: the
-// file may have changed since it was checked. `failure` names the fault.
+// file may have changed since it was checked. `failure` names the fault;
+// `writeError` is the error number when `out` refused the data.
 ProcessResult CopyContent(int fd, const IvrRecord& record, int out, LProgress& progress,
-                          std::string_view& failure) {
+                          std::string_view& failure, int& writeError) {
   failure = ivrtext::kChecksum;
+  writeError = 0;
   std::vector<char> block(kCopyBlock);
   IvrChecksum sum;
   for (uint32_t done = 0; done < record.size;) {
@@ -62,13 +66,38 @@ ProcessResult CopyContent(int fd, const IvrRecord& record, int out, LProgress& p
     if (got != want) return kProcessFailed;
     sum.Add(block.data(), got);
     if (!WriteFully(out, std::string_view(block.data(), got))) {
-      Trace("IVRFileLoadFile unable to write a temporary file: %s", std::strerror(errno));
-      failure = ivrtext::kCreate;
+      writeError = errno;
       return kProcessFailed;
     }
     done += static_cast<uint32_t>(got);
   }
+  if (::fsync(out) != 0) {
+    writeError = errno;
+    return kProcessFailed;
+  }
   return sum.Value() == record.checksum ? kProcessDone : kProcessFailed;
+}
+
+// Said once, as the load's reason: a full disk by its name.
+ProcessResult WriteFailed(int error, const std::string& folder, IvrLoadReport& report) {
+  Trace("IVRFileLoadFile unable to write in %s: %s", folder.c_str(), std::strerror(error));
+  if (error == ENOSPC || error == EDQUOT) {
+    report.Show("No space left on the device in " + folder);
+  } else {
+    report.Show(std::string(ivrtext::kCreate) + " (" + folder + ": " + std::strerror(error) + ")");
+  }
+  return kProcessFailed;
+}
+
+// Copies the content into `out`; failures are shown.
+ProcessResult CopyInto(int fd, const IvrRecord& record, int out, const std::string& folder,
+                       LProgress& progress, IvrLoadReport& report) {
+  std::string_view failure;
+  int writeError = 0;
+  const ProcessResult copied = CopyContent(fd, record, out, progress, failure, writeError);
+  if (writeError != 0) return WriteFailed(writeError, folder, report);
+  if (copied == kProcessFailed) report.ShowForRecord(failure);
+  return copied;
 }
 
 // Another holder's lock on the file (a player, a recorder, a levelling job).
@@ -88,49 +117,59 @@ bool WaitWhileInUse(const std::string& path, const std::string& name, LProgress&
   return true;
 }
 
-// Decodes the content into a line-format WAVE file that replaces `dest`.
-ProcessResult DecodeAudio(TempFile& content, bool mp3, const std::string& dest,
-                          const IvrRecord& record, LProgress& progress, IvrLoadReport& report) {
+// Decodes the content, kept in a temporary file, into line-format WAVE data
+// at `place`.
+ProcessResult StageAudio(int fd, const IvrRecord& record, bool mp3, const std::string& place,
+                         const std::string& folder, LProgress& progress, IvrLoadReport& report) {
+  TempFile content;
+  if (!content.Valid()) return WriteFailed(errno, PathFolder(content.Path()), report);
+  const ProcessResult copied =
+      CopyInto(fd, record, content.Fd(), PathFolder(content.Path()), progress, report);
+  if (copied != kProcessDone) return copied;
   content.Close();
   LSoundSourceRef source =
       mp3 ? OpenMp3File(content.Path()) : LWaveFile::OpenSource(content.Path());
-  TempFile decoded;
-  if (source->IsError() || !decoded.Valid()) {
+  if (source->IsError()) {
     Trace("IVRFileLoadFile unable to decode %s", record.name.c_str());
     report.ShowForRecord(ivrtext::kAudio);
     return kProcessFailed;
   }
-  decoded.Close();
-  ProcessResult result =
-      LPRSourceToSink("Process Audio", new BoundedSource(std::move(source), record.size),
-                      LWaveFile::OpenSinkPCM(decoded.Path(), kLineRate, 0, 16, 1))
+  LSoundSinkRef sink = LWaveFile::OpenSinkPCM(place, kLineRate, 0, 16, 1);
+  if (!sink) return WriteFailed(errno, folder, report);
+  const LSoundSinkBase::Failure failure = sink->ShareFailure();
+  const ProcessResult result =
+      LPRSourceToSink("Process Audio", new BoundedSource(std::move(source), record.size), sink)
           .Process(progress);
+  sink = LSoundSinkRef();  // finishes the file
   progress.SetText(0, kIvrLoadTitle);
   progress.SetText(1, record.name);
+  if (failure->load() != 0) return WriteFailed(failure->load(), folder, report);
   if (result == kProcessFailed) report.ShowForRecord(ivrtext::kAudio);
-  if (result != kProcessDone) return result;
-  if (!decoded.MoveOver(dest)) {
-    Trace("IVRFileLoadFile unable to replace %s: %s", dest.c_str(), std::strerror(errno));
-    report.ShowForRecord(ivrtext::kReplace);
+  return result;
+}
+
+ProcessResult StageText(int fd, const IvrRecord& record, const std::string& place,
+                        const std::string& dest, const std::string& folder,
+                        const IvrTextFilter& filter, LProgress& progress, IvrLoadReport& report) {
+  {
+    UniqueFd out(::open(place.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+    if (!out.Valid()) return WriteFailed(errno, folder, report);
+    const ProcessResult copied = CopyInto(fd, record, out.Get(), folder, progress, report);
+    if (copied != kProcessDone) return copied;
   }
+  if (!filter) return kProcessDone;
+  const std::optional<std::string> text = ReadFileText(place, record.size);
+  if (!text) return WriteFailed(errno, folder, report);
+  if (!ReplaceFileText(place, filter(dest, *text))) return WriteFailed(errno, folder, report);
   return kProcessDone;
 }
 
 }  // namespace
 
 ProcessResult LoadIvrFileRecord(int fd, const IvrRecord& record, const std::string& folder,
+                                const IvrTextFilter& filter, IvrStagedFiles& staged,
                                 LProgress& progress, IvrLoadReport& report) {
   progress.SetText(1, record.name);
-  TempFile content;
-  if (!content.Valid()) {
-    report.Show(ivrtext::kCreate);
-    return kProcessFailed;
-  }
-  std::string_view failure;
-  const ProcessResult copied = CopyContent(fd, record, content.Fd(), progress, failure);
-  if (copied == kProcessFailed) report.ShowForRecord(failure);
-  if (copied != kProcessDone) return copied;
-
   const bool mp3 = IvrHasExtension(record.name, ".mp3");
   const bool audio = mp3 || IvrHasExtension(record.name, ".wav");
   const std::string fileName = mp3 ? PathTitle(record.name) + ".mp3" : record.name;
@@ -143,10 +182,8 @@ ProcessResult LoadIvrFileRecord(int fd, const IvrRecord& record, const std::stri
   }
   dest = ResolveCaseInsensitive(dest);
   if (!WaitWhileInUse(dest, record.name, progress)) return kProcessCancelled;
-  if (audio) return DecodeAudio(content, mp3, dest, record, progress, report);
-  if (!content.MoveOver(dest)) {
-    Trace("IVRFileLoadFile unable to replace %s: %s", dest.c_str(), std::strerror(errno));
-    report.ShowForRecord(ivrtext::kReplace);
-  }
-  return kProcessDone;
+  const std::string place = staged.Create(dest);
+  if (place.empty()) return WriteFailed(errno, folder, report);
+  if (audio) return StageAudio(fd, record, mp3, place, folder, progress, report);
+  return StageText(fd, record, place, dest, folder, filter, progress, report);
 }

@@ -7,7 +7,6 @@
 #include "core/Path.h"
 #include "core/Profile.h"
 #include "ivrfile/IvrFolderFiles.h"
-#include "ivrfile/LIVRLoad.h"
 #include "ivrfile/LIVRSave.h"
 
 namespace {
@@ -30,10 +29,10 @@ bool IvrProgramModified(const DataFolders& folders) {
 }
 
 IvrLoadOutcome LoadIvrProgram(const DataFolders& folders, const std::string& path, bool quiet,
-                              LProgress& progress) {
+                              LProgress& progress, IvrLoadOrigin origin) {
   const std::string& settings = folders.SettingsFile();
   ProfileDeleteKey(settings, kSettings, "notespopup");
-  LIVRLoad load(folders, path, quiet);
+  LIVRLoad load(folders, path, quiet, origin);
   IvrLoadOutcome outcome;
   outcome.result = load.Process(progress);
   outcome.messages = load.Report().Messages();

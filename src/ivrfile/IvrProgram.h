@@ -5,6 +5,7 @@
 
 #include "audio/LProgressProcess.h"
 #include "ivrfile/IvrSaveDescription.h"
+#include "ivrfile/LIVRLoad.h"
 
 class DataFolders;
 class LProgress;
@@ -29,12 +30,16 @@ struct IvrLoadOutcome {
   bool showNotes = false;
 };
 
+// WM_LOADIVRFILEQUIET's wParam when the owner's command sends it; the
+// update check sends 0.
+inline constexpr int64_t kIvrQuietLoadByOwner = 1;
+
 // Runs LIVRLoad and, when it succeeded, remembers the file as the current
 // program and clears "ivrmodified". What the engine runs on a worker for a program file handed
 // over by a second copy (quiet off) or fetched by the delivery task (quiet
-// on); the lines are rebuilt afterwards.
+// on, origin kUpdate); the lines are rebuilt afterwards.
 IvrLoadOutcome LoadIvrProgram(const DataFolders& folders, const std::string& path, bool quiet,
-                              LProgress& progress);
+                              LProgress& progress, IvrLoadOrigin origin = IvrLoadOrigin::kOwner);
 
 // Runs LIVRSave into `description.filename` and, on success, remembers that
 // file as the current program and clears "ivrmodified". `error` receives

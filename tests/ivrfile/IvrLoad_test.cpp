@@ -12,6 +12,7 @@
 #include "core/Profile.h"
 #include "core/UniqueFd.h"
 #include "ivrfile/IvrFormat.h"
+#include "support/FullDisk.h"
 
 using namespace ivr_test;
 
@@ -52,8 +53,8 @@ TEST_F(IvrFixture, EveryRecordKindLandsInItsPlace) {
   EXPECT_FALSE(LoadIvrProgram(folders_, path, true, progress).showNotes);  // a quiet load never shows them
 }
 
-// Faults found while applying: undecodable audio ends the load after the
-// records before it; a destination that cannot be replaced is only shown.
+// Faults found while applying: undecodable audio ends the load with the
+// program as it was; a destination that cannot be replaced is only shown.
 TEST_F(IvrFixture, FaultsWhileApplying) {
   std::filesystem::create_directory(folders_.Ogms() + "/Stuck.ini");
   WriteFile(folders_.Ogms() + "/main.ini", "old");
@@ -68,11 +69,73 @@ TEST_F(IvrFixture, FaultsWhileApplying) {
       EXPECT_EQ(outcome.result, row.result);
       EXPECT_EQ(outcome.messages, quiet ? std::vector<std::string>{} : std::vector<std::string>{std::string(row.message)});
       // The name matches the existing file without case and keeps its spelling.
-      EXPECT_EQ(FileText(folders_.Ogms() + "/main.ini"), "new");
+      EXPECT_EQ(FileText(folders_.Ogms() + "/main.ini"), row.result == kProcessDone ? "new" : "old");
       EXPECT_EQ(std::filesystem::exists(folders_.Ogms() + "/Last.ini"), row.result == kProcessDone);
     }
   }
   EXPECT_FALSE(std::filesystem::exists(folders_.Ogms() + "/Broken.wav") || std::filesystem::exists(folders_.Ogms() + "/Main.ini"));
+  EXPECT_EQ(Tree(folders_.Ogms()).size(), 2u);  // main.ini and Last.ini: nothing staged is left
+}
+
+// A disk that fills up fails the load, says so once, and leaves the
+// program and its settings as they were.
+TEST_F(IvrFixture, AFullDiskLeavesTheOldProgram) {
+  WriteFile(folders_.Ogms() + "/Main.ini", "old");
+  WriteFile(folders_.Ogms() + "/Main.wav", "old wave");
+  const std::string path = Outside("big.ivr", IvrBytes().Header().File(0, "Main.ini", "new").File(0, "Main.wav", ToneWave())
+      .File(0, "Other.ini", "new").Setting("settings", "ogm", "Other").End().Bytes());
+  RecordingProgress progress;
+  IvrLoadOutcome outcome;
+  {
+    FullDiskScope full(1000);
+    outcome = LoadIvrProgram(folders_, path, true, progress);
+  }
+  EXPECT_EQ(outcome.result, kProcessFailed);
+  EXPECT_EQ(outcome.messages, std::vector<std::string>{"No space left on the device in " + folders_.Ogms()});
+  EXPECT_EQ(Tree(folders_.Ogms()), (std::map<std::string, std::string>{{"Main.ini", "old"}, {"Main.wav", "old wave"}}));
+  EXPECT_EQ(FileText(folders_.SettingsFile()).find("ivrfile"), std::string::npos);
+  EXPECT_EQ(FileText(folders_.SettingsFile()).find("Other"), std::string::npos);
+}
+
+// An unattended update keeps the programs of the OGMs, the access codes and
+// delivery targets of the mailboxes and the settings as they are, and says
+// what it left out; the owner's load brings them and names the OGMs that
+// run programs.
+TEST_F(IvrFixture, AnUpdateBringsNoProgramsTargetsOrSettings) {
+  const std::string path = Outside("update.ivr", IvrBytes().Header()
+      .File(0, "Main.ini", "[ivr]\nwait=5\nrun=true\nruncount=1\nrun1=/bin/sh -c id\n")
+      .File(0, "New.ini", "[ivr]\nrun=true\nruncount=1\nrun1=evil\n").File(0, "Plain.ini", "[ivr]\nwait=1\n")
+      .File(2, "Sales.mbx", "[mbx]\naccesscode=999\nemailaddress=evil@example.com\nbeep=true\n")
+      .Setting("settings", "ogm", "New").End().Bytes());
+  const struct {
+    IvrLoadOrigin origin;
+    std::string main, fresh, sales, ogm;
+    std::vector<std::string> messages;
+  } rows[] = {
+      {IvrLoadOrigin::kUpdate, "[ivr]\nwait=5\nrun=true\nruncount=1\nrun1=/opt/own\n", "[ivr]\n",
+       "[mbx]\nbeep=true\naccesscode=1\nemailaddress=me@example.com\n", "",
+       {"Left out of the update (the files kept their own programs, delivery targets and access codes): "
+        "Main.ini, New.ini, Sales.mbx",
+        "Left out of the update: 1 settings"}},
+      {IvrLoadOrigin::kOwner, "[ivr]\nwait=5\nrun=true\nruncount=1\nrun1=/bin/sh -c id\n",
+       "[ivr]\nrun=true\nruncount=1\nrun1=evil\n", "[mbx]\naccesscode=999\nemailaddress=evil@example.com\nbeep=true\n",
+       "New", {"OGMs that run programs: Main, New"}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.origin == IvrLoadOrigin::kUpdate ? "update" : "owner");
+    WriteFile(folders_.SettingsFile(), "");
+    WriteFile(folders_.Ogms() + "/Main.ini", "[ivr]\nrun=true\nruncount=1\nrun1=/opt/own\n");
+    WriteFile(folders_.MailBoxes() + "/Sales.mbx", "[mbx]\naccesscode=1\nemailaddress=me@example.com\n");
+    std::filesystem::remove(folders_.Ogms() + "/New.ini");
+    RecordingProgress progress;
+    LIVRLoad load(folders_, path, true, row.origin);
+    EXPECT_EQ(load.Process(progress), kProcessDone);
+    EXPECT_EQ(load.Report().Messages(), row.messages);
+    EXPECT_EQ(FileText(folders_.Ogms() + "/Main.ini"), row.main);
+    EXPECT_EQ(FileText(folders_.Ogms() + "/New.ini"), row.fresh);
+    EXPECT_EQ(FileText(folders_.MailBoxes() + "/Sales.mbx"), row.sales);
+    EXPECT_EQ(ProfileReadString(folders_.SettingsFile(), "settings", "ogm", ""), row.ogm);
+  }
 }
 
 TEST_F(IvrFixture, AFileInUseIsWaitedForAndTheWaitCanBeCancelled) {
