@@ -14,8 +14,9 @@ namespace recording_disk {
 namespace {
 
 constexpr uint64_t kMb = 1024 * 1024;
-// About 15 s of line-format audio and the message record.
-constexpr uint64_t kLeastFreeBytes = 256 * 1024;
+// One block: without it not even the message record can be written. A disk
+// with a little more still keeps what fits of a message.
+constexpr uint64_t kLeastFreeBytes = 4096;
 
 }  // namespace
 

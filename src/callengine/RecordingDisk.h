@@ -17,7 +17,7 @@ inline constexpr int kDefaultLowSpaceMb = 200;
 std::string LowSpaceWarning(const std::string& folder, int64_t lowSpaceMb);
 
 // Why a message cannot be recorded into `folder` now ("" when it can): the
-// folder cannot be written, or less is free than a short message needs.
+// folder cannot be written, or not even the message record would fit.
 // Asked before the caller is invited to speak.
 std::string CannotRecordInto(const std::string& folder);
 
