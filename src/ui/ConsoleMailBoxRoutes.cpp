@@ -7,7 +7,6 @@
 #include "core/TextCompare.h"
 #include "mail/LMailBox.h"
 #include "mail/LMailBoxIterator.h"
-#include "mail/LMailBoxNames.h"
 #include "mail/LMailBoxSettings.h"
 #include "mail/MailFiles.h"
 #include "ui/ConsoleName.h"
@@ -22,21 +21,18 @@ using httplib::Response;
 
 constexpr const char* kNameTaken = "a mailbox of that name exists already";
 
-// A typed name for a new or renamed mailbox, cleaned as the window cleans
-// it; nothing after refusing.
-std::optional<std::string> TypedName(const std::string& body, const char* key, Response& response) {
+// A typed name for a new or renamed mailbox, as it is kept (TypedName);
+// nothing after refusing. A name is refused rather than changed, so the
+// mailbox is called what its owner typed.
+std::optional<std::string> TypedMailBoxName(const std::string& body, const char* key, Response& response) {
   const std::optional<std::string> typed = console_request::StringField(body, key);
   if (!typed) {
     Refuse(response, 400, std::string("expected the mailbox name as \"") + key + "\"");
     return std::nullopt;
   }
-  std::optional<std::string> name = LMailBoxNames::Clean(*typed);
-  if (!name) {
-    Refuse(response, 400, "the mailbox name is empty");
-    return std::nullopt;
-  }
-  if (std::string problem = RequestNameProblem(*name); !problem.empty()) {
-    Refuse(response, 400, "the mailbox name " + problem);
+  std::string name = TypedName(*typed);
+  if (std::string problem = MailBoxNameProblem(name); !problem.empty()) {
+    Refuse(response, 400, problem);
     return std::nullopt;
   }
   return name;
@@ -66,7 +62,7 @@ void PostSelect(ConsoleServer::State& state, const Request& request, Response& r
 // The mailbox file is made with every key at its default, as the properties
 // dialog writes it, and becomes the selected mailbox.
 void PostNew(ConsoleServer::State& state, const Request& request, Response& response) {
-  const std::optional<std::string> name = TypedName(request.body, "name", response);
+  const std::optional<std::string> name = TypedMailBoxName(request.body, "name", response);
   if (!name) return;
   const DataFolders& folders = state.host.folders;
   const std::string path = LMailBox::MailBoxPath(folders.MailBoxes(), *name);
@@ -85,7 +81,7 @@ void PostNew(ConsoleServer::State& state, const Request& request, Response& resp
 void PostRename(ConsoleServer::State& state, const Request& request, Response& response) {
   const std::string from = MailBoxOfBody(state, request, "from", response);
   if (from.empty()) return;
-  const std::optional<std::string> to = TypedName(request.body, "to", response);
+  const std::optional<std::string> to = TypedMailBoxName(request.body, "to", response);
   if (!to) return;
   const DataFolders& folders = state.host.folders;
   const std::string oldName = LMailBox::MailBoxName(from);

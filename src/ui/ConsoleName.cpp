@@ -1,10 +1,14 @@
 #include "ui/ConsoleName.h"
 
+#include "ui/NameComposition.h"
+
 namespace {
 
 constexpr size_t kMaxNameLength = 200;
 // A name decoded more often than this is refused as a whole.
 constexpr int kMaxDecodeRounds = 4;
+// Besides control characters.
+constexpr std::string_view kNotInMailBoxNames = "/\\:*?\"<>|";
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -16,7 +20,8 @@ int HexValue(char c) {
 std::string PlainNameProblem(std::string_view name) {
   if (name.empty()) return "is empty";
   if (name.size() > kMaxNameLength) return "is too long";
-  if (name == "." || name.find("..") != std::string_view::npos) return "holds \"..\"";
+  if (name.find_first_not_of('.') == std::string_view::npos) return "is only dots";
+  if (name.find("..") != std::string_view::npos) return "holds \"..\"";
   for (unsigned char c : name) {
     if (c == '/' || c == '\\') return "holds a path separator";
     if (c < 0x20 || c == 0x7f) return "holds a control character";
@@ -72,4 +77,22 @@ std::string RequestNameProblem(std::string_view name) {
     current = std::move(*decoded);
   }
   return "is encoded too often";
+}
+
+std::string TypedName(std::string_view typed) {
+  const size_t first = typed.find_first_not_of(' ');
+  if (first == std::string_view::npos) return "";
+  return ComposeLatinAccents(typed.substr(first, typed.find_last_not_of(' ') - first + 1));
+}
+
+std::string MailBoxNameProblem(std::string_view name) {
+  for (unsigned char c : name) {
+    const bool control = c < 0x20 || c == 0x7f;
+    if (!control && kNotInMailBoxNames.find(static_cast<char>(c)) == std::string_view::npos) continue;
+    const std::string held = control ? "a control character" : std::string("\"") + static_cast<char>(c) + "\"";
+    return "the mailbox name holds " + held +
+           ": a mailbox name cannot hold / \\ : * ? \" < > | or control characters";
+  }
+  if (std::string problem = RequestNameProblem(name); !problem.empty()) return "the mailbox name " + problem;
+  return "";
 }

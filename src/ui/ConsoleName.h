@@ -18,3 +18,13 @@ std::string PercentEncode(std::string_view text);
 // is checked as given and after each further round of percent-decoding, so a
 // name encoded twice cannot smuggle a separator past it.
 std::string RequestNameProblem(std::string_view name);
+
+// A name typed for a new or renamed mailbox or OGM as it is kept: without
+// the spaces at its ends, its accents composed (ComposeLatinAccents), so two
+// names that look the same are the same name.
+std::string TypedName(std::string_view typed);
+
+// Why `name` cannot name a mailbox, as a sentence for the user; "" when it
+// can. Beyond RequestNameProblem, the characters a file name cannot hold on
+// other systems are refused (a program file takes its mailboxes there).
+std::string MailBoxNameProblem(std::string_view name);

@@ -35,13 +35,15 @@ nlohmann::json ListingJson(const ConsoleOgms::Listing& listing) {
   return {{"order", listing.order}, {"rows", rows}, {"proposal", listing.proposal}};
 }
 
-// A name from the body's member `key`, checked; nothing after refusing.
-std::optional<std::string> NameOf(const Request& request, const char* key, Response& response) {
+// A name from the body's member `key`, checked; nothing after refusing. A
+// `typed` name (new or renamed) is taken as it is kept (TypedName).
+std::optional<std::string> NameOf(const Request& request, const char* key, Response& response, bool typed = false) {
   std::optional<std::string> name = console_request::StringField(request.body, key);
   if (!name) {
     Refuse(response, 400, std::string("expected the OGM name as \"") + key + "\"");
     return std::nullopt;
   }
+  if (typed) name = TypedName(*name);
   if (std::string problem = RequestNameProblem(*name); !problem.empty()) {
     Refuse(response, 400, "the OGM name " + problem);
     return std::nullopt;
@@ -82,7 +84,7 @@ void PostOrder(ConsoleServer::State& state, const Request& request, Response& re
 }
 
 void PostNew(ConsoleServer::State& state, const Request& request, Response& response) {
-  const std::optional<std::string> name = NameOf(request, "name", response);
+  const std::optional<std::string> name = NameOf(request, "name", response, true);
   if (!name) return;
   if (!ChangeOgms(state, [name = *name](ConsoleOgms& ogms) { return ogms.Create(name); }))
     return Refuse(response, 409, "an OGM of that name exists already, or the name cannot be a file");
@@ -92,7 +94,7 @@ void PostNew(ConsoleServer::State& state, const Request& request, Response& resp
 void PostRename(ConsoleServer::State& state, const Request& request, Response& response) {
   const std::optional<std::string> from = NameOf(request, "from", response);
   if (!from) return;
-  const std::optional<std::string> to = NameOf(request, "to", response);
+  const std::optional<std::string> to = NameOf(request, "to", response, true);
   if (!to) return;
   if (!ExistsIgnoringCase(PathJoinExt(state.host.folders.Ogms(), *from, ".ini")))
     return Refuse(response, 404, "no such OGM");

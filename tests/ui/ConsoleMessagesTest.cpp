@@ -179,7 +179,12 @@ TEST_F(ConsoleMessagesTest, MailboxCommandsKeepToTheMailboxFolder) {
   const std::string settings = folders_->SettingsFile();
   AddMessage("Default", "000001", "RIFF");
   const struct { const char* path; const char* body; int status; } rows[] = {
-      {"/api/mailboxes/new", R"({"name":"Mail/box. 1"})", 200},  // cleaned to "Mailbox 1"
+      {"/api/mailboxes/new", R"({"name":"Caf\u00e9"})", 200},
+      {"/api/mailboxes/new", R"({"name":"Cafe\u0301"})", 409},  // looks the same
+      {"/api/mailboxes/delete", R"({"name":"Caf\u00e9"})", 200},
+      {"/api/mailboxes/new", R"({"name":"Mail/box 1"})", 400},
+      {"/api/mailboxes/new", R"({"name":"Der \"Chef\""})", 400},
+      {"/api/mailboxes/new", R"({"name":" Mailbox 1 "})", 200},
       {"/api/mailboxes/new", R"({"name":"mailbox 1"})", 409},
       {"/api/mailboxes/new", R"({"name":"%2e%2e%2fsettings"})", 400},
       {"/api/mailboxes/new", R"({"name":"..."})", 400},

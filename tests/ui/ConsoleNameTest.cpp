@@ -2,6 +2,7 @@
 
 #include "ui/ConsoleName.h"
 #include "ui/ConsolePassword.h"
+#include "ui/NameComposition.h"
 #include "ui/ConsoleRequest.h"
 
 namespace {
@@ -20,6 +21,48 @@ TEST(ConsoleName, RefusesWhatCouldLeaveItsFolder) {
   EXPECT_EQ(PercentDecode("a%20b%2F"), "a b/");
   EXPECT_EQ(PercentDecode("a+b"), "a+b");
   for (const char* half : {"%", "%2", "%zz"}) EXPECT_FALSE(PercentDecode(half)) << half;
+}
+
+// A typed mailbox name is kept as typed but for the spaces at its ends and
+// the form of its accents, or refused with the reason.
+TEST(ConsoleName, ATypedMailBoxNameIsKeptOrRefusedWithItsReason) {
+  const std::string cannot = ": a mailbox name cannot hold / \\ : * ? \" < > | or control characters";
+  const struct { const char* typed; const char* kept; std::string problem; } rows[] = {
+      {" lead space", "lead space", ""},
+      {"trail. ", "trail.", ""},
+      {"50% off", "50% off", ""},
+      {"Cafe\u0301", "Caf\u00e9", ""},
+      {"Der \"Chef\"", "Der \"Chef\"", "the mailbox name holds \"\"\"" + cannot},
+      {"a/b", "a/b", "the mailbox name holds \"/\"" + cannot},
+      {"Who?", "Who?", "the mailbox name holds \"?\"" + cannot},
+      {"tab\there", "tab\there", "the mailbox name holds a control character" + cannot},
+      {"a%2fb", "a%2fb", "the mailbox name holds a path separator"},
+      {"..", "..", "the mailbox name is only dots"},
+      {" . ", ".", "the mailbox name is only dots"},
+      {"x..y", "x..y", "the mailbox name holds \"..\""},
+      {"   ", "", "the mailbox name is empty"},
+  };
+  for (const auto& row : rows) {
+    const std::string kept = TypedName(row.typed);
+    EXPECT_EQ(kept, row.kept) << row.typed;
+    EXPECT_EQ(MailBoxNameProblem(kept), row.problem) << row.typed;
+  }
+}
+
+// Accents typed after their letter become the one letter that looks the
+// same; what has no such letter, or is not UTF-8, stays as it is.
+TEST(ConsoleName, AccentsAreComposedWithTheirLetters) {
+  const std::pair<std::string, std::string> rows[] = {
+      {"Zoe\u0308 A\u030A \u00e9", "Zo\u00eb \u00c5 \u00e9"},
+      {"e\u0323\u0302", "\u1ec7"},  // two accents, one letter
+      {"u\u031b\u0300", "\u1eeb"},
+      {"q\u0301", "q\u0301"},
+      {"\u0301a", "\u0301a"},
+      {"\xff" "e\u0301", "\xff" "e\u0301"},
+      {"e\xcc", "e\xcc"},
+      {"", ""},
+  };
+  for (const auto& [text, composed] : rows) EXPECT_EQ(ComposeLatinAccents(text), composed) << text;
 }
 
 // Only the right password matches a well-formed stored text, and a fresh

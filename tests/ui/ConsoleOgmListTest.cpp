@@ -38,6 +38,7 @@ TEST_F(ConsoleOgmListTest, RefusedNamesAndTakenNamesChangeNothing) {
       {"/api/ogmlist/new", R"({"name": "a/b"})", 400},
       {"/api/ogmlist/new", R"({"name": ""})", 400},
       {"/api/ogmlist/new", R"({"name": "main"})", 409},
+      {"/api/ogmlist/new", R"({"name": " main "})", 409},
       {"/api/ogmlist/rename", R"({"from": "Main", "to": "%2e%2e"})", 400},
       {"/api/ogmlist/rename", R"({"from": "Main", "to": "SALES"})", 409},
       {"/api/ogmlist/rename", R"({"from": "Nobody", "to": "Other"})", 404},
