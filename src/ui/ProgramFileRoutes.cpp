@@ -92,7 +92,7 @@ void PostProgramSave(ConsoleServer::State& state, const Request& request, Respon
   const DataFolders& folders = state.host.folders;
   std::string problem;
   std::optional<console_request::SaveRequest> save =
-      console_request::ParseSaveRequest(request.body, IvrSaveDescription::WizardStart(folders), problem);
+      console_request::ParseSaveRequest(request.body, console_data::SaveStart(folders), problem);
   if (!save) return Refuse(response, 400, problem);
   const std::string path = program_folder::PathOf(folders, save->name);
   if (path.empty()) return Refuse(response, 400, "the file name is too long");

@@ -236,6 +236,16 @@ await run("console_test", async () => {
   await page.click("#ivr-save");
   await dialog.waitFor({ state: "visible" });
   await page.fill("#ask-fields input[type=text]", "console-test.ivr");
+  // Everything is ticked, as the command line saves; leaving out a mailbox
+  // the saved OGMs lead to is warned of while the box is open.
+  const mailboxes = dialog.locator("fieldset", { hasText: "Mailboxes" }).locator("input");
+  assert.ok((await mailboxes.count()) > 0 && (await mailboxes.evaluateAll((all) => all.every((box) => box.checked))));
+  const warning = dialog.locator("p.field-error");
+  await mailboxes.and(page.locator('[value="Default"]')).uncheck();
+  assert.match(await warning.textContent(), /^Not saved: the OGM "Default Answering Message" leads to the mailbox "Default"\./);
+  await shot("console-09-save-warning");
+  await mailboxes.and(page.locator('[value="Default"]')).check();
+  assert.equal(await warning.textContent(), "");
   const carried = page.locator("#ask-fields textarea");
   assert.equal(await carried.inputValue(), "settings:ogm:Default Answering Message");
   await carried.fill("settings:ogm:Default Answering Message\nsettings:nrings:4");

@@ -3,6 +3,7 @@
 // climb out are refused; notes, their size limit and their showing once
 // after a load.
 #include <filesystem>
+#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "ConsoleServerFixture.h"
@@ -54,6 +55,23 @@ TEST_F(ConsoleProgramTest, ASavedProgramDownloadsAndLoadsBackThroughTheEngine) {
   EXPECT_EQ(FileText(sent[0].text), file->body);
   EXPECT_EQ(std::filesystem::status(folders_->Root() + "/IVR Programs").permissions(),
             std::filesystem::perms::owner_all);
+}
+
+// The save box opens with everything ticked, as the command line saves,
+// and knows which mailboxes the actions in use leave messages in.
+TEST_F(ConsoleProgramTest, TheSaveBoxStartsWithEverythingAndTheMailboxesTheOgmsLeadTo) {
+  for (const char* mailbox : {"Default", "Sales"})
+    ProfileWriteString(folders_->MailBoxes() + "/" + mailbox + ".mbx", "mbx", "autoplay", "false");
+  std::ofstream(folders_->Ogms() + "/Main.ini")
+      << "[ivr]\npress1=mailbox\npress1mbx=sales\npress2=go\npress2mbx=Default\n"
+         "press3=transfer\npress3transferfail=mailbox\npress3transferfailmbx=Default\npress4=mailbox\npress4mbx=Gone\n";
+  std::ofstream(folders_->Ogms() + "/Caller.ini") << "[ivr]\nplaycomplete=mailbox\nplaycompletembx=%mailbox%\n";
+  const auto options = nlohmann::json::parse(client_->Get("/api/ivr/save-options")->body);
+  const nlohmann::json& choices = options["choices"];
+  EXPECT_EQ(choices["mailboxes"], nlohmann::json({"Default", "Sales"}));
+  EXPECT_EQ(choices["ogms"], nlohmann::json({"Caller", "Main"}));
+  EXPECT_TRUE(choices["mailboxGreetings"] && choices["ogmDelete"] && !choices["mailboxDelete"]) << choices;
+  EXPECT_EQ(options["leadsTo"], nlohmann::json({{"Main", {"Sales", "Default"}}}));
 }
 
 TEST_F(ConsoleProgramTest, NamesThatLeaveTheProgramFolderAreRefused) {

@@ -46,9 +46,11 @@ function group(spec) {
 
 // ask({caption, text, input: {label, value, type}, choices: {label, options, value},
 //      checks: [{name, label, checked}], groups: [{name, legend, options, chosen}],
-//      textarea: {label, value, rows}, okText, cancelText, safeFocus})
+//      textarea: {label, value, rows}, warn, okText, cancelText, safeFocus})
 // resolves to null when cancelled, else {value, text, checks, groups}; value
 // is the text field's or the choice's, else the textarea's, which text holds.
+// warn({checks, groups}) gives a warning shown below the groups while the
+// boxes are as they are ("" for none).
 export function ask(options) {
   if (pending) pending(null);
   title.textContent = options.caption || "Zavotel";
@@ -71,6 +73,12 @@ export function ask(options) {
     if (options.choices.value) valueControl.value = options.choices.value;
   }
   const groups = (options.groups || []).map((spec) => [spec.name, group(spec)]);
+  const warning = options.warn ? document.createElement("p") : null;
+  if (warning) {
+    warning.className = "field-error";
+    warning.setAttribute("role", "status");
+    fields.append(warning);
+  }
   let textControl = null;
   if (options.textarea) {
     textControl = field(options.textarea.label, document.createElement("textarea"));
@@ -85,6 +93,13 @@ export function ask(options) {
     box.dataset.name = check.name;
     return field(check.label, box);
   });
+  const chosen = () => ({
+    checks: Object.fromEntries(checks.map((box) => [box.dataset.name, box.checked])),
+    groups: Object.fromEntries(groups.map(([name, read]) => [name, read()])),
+  });
+  const warnNow = () => (warning.textContent = options.warn(chosen()));
+  fields.onchange = warning ? warnNow : null;
+  if (warning) warnNow();
   return new Promise((resolve) => {
     pending = (result) => {
       pending = null;
@@ -93,11 +108,7 @@ export function ask(options) {
     dialog.onclose = () => {
       if (!pending) return;
       if (dialog.returnValue !== "ok") return pending(null);
-      const chosen = {};
-      for (const box of checks) chosen[box.dataset.name] = box.checked;
-      const lists = Object.fromEntries(groups.map(([name, read]) => [name, read()]));
-      pending({ value: valueControl ? valueControl.value : "", text: textControl ? textControl.value : "", checks: chosen,
-        groups: lists });
+      pending({ value: valueControl ? valueControl.value : "", text: textControl ? textControl.value : "", ...chosen() });
     };
     dialog.returnValue = "";
     dialog.showModal();

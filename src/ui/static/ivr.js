@@ -95,6 +95,18 @@ function settingsOf(text) {
   });
 }
 
+// Names the saved OGMs' mailboxes left out: loaded elsewhere, a message
+// left there makes the mailbox anew, with none of its settings.
+function missingMailboxes(leadsTo, { groups }) {
+  const missing = [];
+  for (const ogm of groups.ogms) {
+    for (const mailbox of leadsTo[ogm] || [])
+      if (!groups.mailboxes.includes(mailbox)) missing.push(`the OGM "${ogm}" leads to the mailbox "${mailbox}"`);
+  }
+  if (!missing.length) return "";
+  return `Not saved: ${missing.join("; ")}. Where the file is loaded, the first message left there makes the mailbox anew, without its e-mail, FTP, forwarding or remote access.`;
+}
+
 export async function saveProgram() {
   const [ivr, options] = await Promise.all([api("/api/ivr"), api("/api/ivr/save-options")]);
   const { choices, available } = options;
@@ -104,6 +116,7 @@ export async function saveProgram() {
     groups: LISTS.map(([name, legend]) => ({ name, legend, options: available[name] || [], chosen: choices[name] || [] })),
     textarea: { label: SETTINGS_LABEL, value: settingsText(choices.settings || []), rows: 3 },
     checks: FLAGS.map(([name, label]) => ({ name, label, checked: choices[name] })),
+    warn: (chosen) => missingMailboxes(options.leadsTo || {}, chosen),
   });
   if (!answer) return;
   let name = answer.value.trim();
