@@ -51,6 +51,7 @@ await run("console_test", async () => {
   const mailboxLabel = (text) =>
     page.waitForFunction((want) => document.querySelector("#mailbox-list option").textContent === want, text);
   await mailboxLabel("Default (1 new)");
+  assert.equal(await page.getAttribute("#mailbox-list option", "title"), "Default (1 new)", "a name cut short is read whole");
   // Its delivery fails (no folder named): the log display turns to its error colours.
   await page.locator("#log.error").waitFor({ timeout: 30000 });
   assert.match(await page.textContent("#log"), /Check Mailbox Properties/);

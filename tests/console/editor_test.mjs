@@ -34,6 +34,8 @@ await run("editor_test", async () => {
   await editor.waitFor({ state: "visible" });
   assert.equal(await page.textContent("#ogm-editor-title"), `OGM Properties: ${NAME}`);
   assert.equal(await field("ivr.wait").inputValue(), "6");
+  const mailboxChoices = () => page.locator("#ogm-editor-mailboxes option").evaluateAll((all) => all.map((o) => o.value));
+  assert.deepEqual(await mailboxChoices(), ["alpha", "bravo", "Default", "Mike", "Zulu"], "in the mailbox list's order");
 
   say("spoken text and a voice, heard in a preview that changes nothing");
   await page.fill("#ogm-text", "Thank you for calling. Press 1 for sales.");

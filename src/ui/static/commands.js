@@ -2,6 +2,7 @@
 import { api, query } from "./api.js";
 import { ask, confirmBox } from "./dialogs.js";
 import * as messages from "./messages.js";
+import { sortedNames } from "./form-fields.js";
 import { showDone } from "./notices.js";
 
 const mailboxList = document.getElementById("mailbox-list");
@@ -17,8 +18,7 @@ export async function loadMailboxes(prefer) {
   const answer = await api("/api/mailboxes");
   if (answer.proposal) proposal = answer.proposal;
   const keep = prefer || mailboxList.value || answer.selected;
-  const names = [...answer.mailboxes].sort((a, b) => a.localeCompare(b, undefined, { sensitivity: "base" }));
-  mailboxList.replaceChildren(...names.map((name) => new Option(name, name)));
+  mailboxList.replaceChildren(...sortedNames(answer.mailboxes).map((name) => new Option(name, name)));
   showUnread(answer.unread);
   const chosen = answer.mailboxes.includes(keep) ? keep : answer.mailboxes.includes(answer.selected) ? answer.selected : answer.mailboxes[0];
   if (chosen === undefined) return;
@@ -27,11 +27,12 @@ export async function loadMailboxes(prefer) {
 }
 
 // Each mailbox with unread messages says how many, so a new message in a
-// mailbox not shown is seen too.
+// mailbox not shown is seen too; the title holds a name too long for the list.
 function showUnread(unread) {
   for (const option of mailboxList.options) {
     const count = unread[option.value] || 0;
     option.textContent = count ? `${option.value} (${count} new)` : option.value;
+    option.title = option.textContent;
   }
 }
 

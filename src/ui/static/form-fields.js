@@ -2,6 +2,12 @@
 // the server shows it: every form of the console is built from them.
 let serial = 0;
 
+// Mailbox names in the order every list shows them: alphabetical, letter
+// case and accents aside.
+export function sortedNames(names) {
+  return [...names].sort((a, b) => a.localeCompare(b, undefined, { sensitivity: "base" }));
+}
+
 export function el(tag, props = {}, ...children) {
   const node = Object.assign(document.createElement(tag), props);
   node.append(...children);

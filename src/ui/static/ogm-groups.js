@@ -2,7 +2,7 @@
 // how the node waits, what each key does, number entry, when the OGM is
 // valid, the programs it starts, and its log line and announcement.
 import { actionBlocks, MAILBOX_LIST, OGM_LIST, SOUND_LIST } from "./ogm-actions.js";
-import { el, field, group } from "./form-fields.js";
+import { el, field, group, sortedNames } from "./form-fields.js";
 
 const DAYS = ["Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"];
 const READ_TYPES = [
@@ -204,6 +204,6 @@ export function fillLists(choices) {
   const fill = (id, names) =>
     document.getElementById(id).replaceChildren(...names.map((name) => el("option", { value: name })));
   fill(OGM_LIST, choices.ogms);
-  fill(MAILBOX_LIST, choices.mailboxes);
+  fill(MAILBOX_LIST, sortedNames(choices.mailboxes));
   fill(SOUND_LIST, choices.sounds);
 }
