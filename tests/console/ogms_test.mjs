@@ -123,4 +123,20 @@ await run("ogms_test", async () => {
   const moved = () => /press1go=Info Desk/.test(readFileSync(ogmFile("Sales.ini"), "latin1"));
   for (let i = 0; i < 50 && !moved(); i++) await page.waitForTimeout(100);
   assert.ok(moved(), "Sales still goes to Zed Info");
+
+  say("a long OGM name answering: the chooser keeps to its width, beside the lamps, on a phone too");
+  const long = "Spring holidays: the office is closed, callers hear the opening hours and leave a message for the duty team now!";
+  assert.equal(long.length, 112);
+  await page.evaluate(async (name) => {
+    const { api } = await import("./api.js");
+    await api("/api/ogmlist/new", { name });
+    await api("/api/ogms/select", { name });
+  }, long);
+  await page.reload();
+  await page.waitForFunction((name) => document.getElementById("ogm").value === name, long);
+  assert.equal(await page.getAttribute("#ogm", "title"), long);
+  const [chooser, lamps] = await Promise.all(["#ogm", "#lines"].map((at) => page.locator(at).boundingBox()));
+  assert.ok(chooser.width <= 24 * 16 + 1, `the chooser is ${chooser.width} px wide`);
+  assert.ok(lamps.y < chooser.y + chooser.height, "the line lamps share the chooser's row");
+  await shot("ogms-06-long-name");  // on a phone the page may not scroll sideways
 });

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The OGM list in headless Chromium: both orders, New handing the OGM to the
 # editor, Rename (refused onto an existing OGM), Delete, Play and the report
-# with its download. Screenshots go to console-screenshots/ogms-* in the
+# with its download; a long OGM name answering keeps the header to the
+# screen's width. Screenshots go to console-screenshots/ogms-* in the
 # build folder.
 source "$(dirname "$(realpath "$0")")/console_support.sh"
 

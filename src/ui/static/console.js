@@ -134,7 +134,10 @@ function wireOgmChooser() {
     ogmKeyedAt = Date.now();
     if (event.key === "Enter" && ogmChoicePending) guarded(chooseOgmNow)();
   });
-  select.addEventListener("change", ogmChanged);
+  select.addEventListener("change", () => {
+    select.title = select.value;
+    ogmChanged();
+  });
   select.addEventListener("blur", () => ogmChoicePending && guarded(chooseOgmNow)());
 }
 
@@ -144,6 +147,7 @@ async function loadOgms() {
   select.replaceChildren(...answer.ogms.map((name) => new Option(name, name)));
   if (!answer.ogms.includes(answer.selected)) select.add(new Option(`${answer.selected} (missing)`, answer.selected));
   select.value = answer.selected;
+  select.title = answer.selected;  // the whole of a name cut short
 }
 
 // Everything the page shows, read again (first load, reconnects, program
