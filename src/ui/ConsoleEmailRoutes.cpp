@@ -13,6 +13,7 @@
 #include "mail/delivery/EmailDelivery.h"
 #include "mail/delivery/MessageCompression.h"
 #include "mail/smtp/EmailSender.h"
+#include "mail/smtp/MailAddress.h"
 #include "ui/ConsoleProgress.h"
 #include "ui/ConsoleRequest.h"
 #include "ui/ConsoleSelection.h"
@@ -37,6 +38,10 @@ std::string RecipientProblem(const std::string& to) {
   if (to.size() > kMaxRecipients) return "the recipient list is too long";
   for (unsigned char c : to) {
     if (c < 0x20 || c == 0x7f) return "the recipient holds a control character";
+  }
+  for (const std::string& piece : MailAddress::SplitList(to)) {
+    if (piece.find_first_not_of(' ') != std::string::npos && !MailAddress::Parse(piece))
+      return "this is not an e-mail address: " + piece;
   }
   return "";
 }

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <variant>
 
+#include "mail/smtp/MailAddress.h"
 #include "ui/SettingsFields.h"
 
 namespace mailbox_properties {
@@ -36,14 +37,6 @@ bool HasControl(std::string_view text) {
   });
 }
 
-// One mailbox, no display name: what the mailer needs as a recipient.
-bool LooksLikeAddress(std::string_view text) {
-  const std::size_t at = text.find('@');
-  return at != 0 && at != std::string_view::npos && at + 1 < text.size() &&
-         text.find('@', at + 1) == std::string_view::npos &&
-         text.find_first_of(" ,;<>\"()[]\\") == std::string_view::npos;
-}
-
 // Numbers separated by "\": none of them may be empty.
 bool EveryNumberGiven(std::string_view text) {
   for (std::size_t start = 0; start <= text.size();) {
@@ -62,7 +55,8 @@ std::string TextProblem(std::string_view key, const std::string& text) {
     return "The access code is keyed on the telephone: digits only.";
   if (key == "accesscode" && text.size() > kMaxAccessDigits) return "At most 31 digits.";
   if (text.empty()) return "";
-  if (key == "emailaddress" && !LooksLikeAddress(text)) return "This is not an e-mail address.";
+  if (key == "emailaddress" && !MailAddress::Parse(text))
+    return "The email address must be one address: name@example.com or Name <name@example.com>.";
   if (key == "ftpserver" && !HostName(text)) return "This is not a server host name.";
   if (key == "sendfolder" && text[0] != '/') return "The folder must be a full path (starting with /).";
   if (key == "forwardnumber" && !EveryNumberGiven(text))

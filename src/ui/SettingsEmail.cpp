@@ -4,6 +4,7 @@
 
 #include "core/Profile.h"
 #include "mail/smtp/EmailSettings.h"
+#include "mail/smtp/MailAddress.h"
 #include "mail/smtp/MailHost.h"
 
 namespace settings_email {
@@ -15,6 +16,10 @@ using nlohmann::json;
 bool Emptied(const json& values, const char* key) { return values.contains(key) && values[key] == ""; }
 
 std::optional<SettingsRefusal> CheckSender(const json& values) {
+  const std::string from = values.value("fromemail", "");
+  if (!from.empty() && !MailAddress::Parse(from))
+    return SettingsRefusal{"Your e-mail address must be one address: you@example.com or Your Name <you@example.com>.",
+                           "fromemail"};
   if (values.value("usemapi", true)) return std::nullopt;
   if (Emptied(values, "mailhost"))
     return SettingsRefusal{"You must enter a mail host name to use the simple SMTP option (mail.example.com).",

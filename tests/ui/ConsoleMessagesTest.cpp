@@ -260,6 +260,7 @@ TEST_F(ConsoleMessagesTest, ATestMessageThatCannotGoOutSaysWhy) {
   ProfileWriteString(settings, "email", "usemapi", "false");
   ProfileWriteString(settings, "email", "mailhost", "127.0.0.1:1");
   EXPECT_EQ(Post("/api/email/test", R"({"to":""})")->status, 400);
+  EXPECT_EQ(Post("/api/email/test", R"({"to":"ann@x.test, bob at x.test"})")->status, 400);
   auto failed = Post("/api/email/test", R"({"to":"ann@x.test"})");
   EXPECT_EQ(failed->status, 502);
   EXPECT_NE(failed->body.find("error"), std::string::npos) << failed->body;

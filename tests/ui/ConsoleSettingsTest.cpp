@@ -63,7 +63,7 @@ TEST_F(ConsoleSettingsTest, OnlyLineChangesAskForARebuildWhichClosingRequests) {
       {{{"page", "hours"}, {"values", {{"enabled", true}, {"satopen", "08:30"}}}}, false},
       {{{"page", "general"}, {"values", {{"nrings", 4}, {"dateorder", 1}}}}, false},
       {{{"page", "remote"}, {"values", {{"mode", 1}, {"folder", "/srv/updates"}, {"installid", 12}}}}, false},
-      {{{"page", "email"}, {"values", {{"usemapi", false}, {"mailhost", "mail.test:2525"}, {"fromemail", "me@x.test"}}}},
+      {{{"page", "email"}, {"values", {{"usemapi", false}, {"mailhost", "mail.test:2525"}, {"fromemail", "Jörg Müller <buero@müller.de>"}}}},
        false},
       {{{"page", "linesettings"}, {"values", {{"delaydtmf", 400}}}}, true},
   };
@@ -76,6 +76,7 @@ TEST_F(ConsoleSettingsTest, OnlyLineChangesAskForARebuildWhichClosingRequests) {
   EXPECT_EQ(ProfileReadTimeOfDay(File(), "autohours", "satopen", 0), 8 * 3600 + 30 * 60);
   EXPECT_EQ(ProfileReadDuration(File(), "settings", "maxrectime", 0), 60000);
   EXPECT_EQ(ProfileReadString(File(), "email", "mailhost", ""), "mail.test:2525");
+  EXPECT_EQ(ProfileReadString(File(), "email", "fromemail", ""), "Jörg Müller <buero@müller.de>");
   EXPECT_EQ(ProfileReadInt(File(), "settings", "dateorder", 0), 1);
   // The update source is looked at once it is saved, not an hour later.
   EXPECT_NEAR(ProfileReadDate(File(), "remote", "nextcheck", 0), std::time(nullptr), 5);
@@ -108,6 +109,7 @@ TEST_F(ConsoleSettingsTest, RefusedValuesNameTheirFieldAndChangeNothing) {
       {"/api/settings/page", {{"page", "email"}, {"values", {{"subject", "Hi\r\nBcc: x@y"}}}}, "subject"},
       {"/api/settings/page", {{"page", "email"}, {"values", {{"usemapi", false}, {"mailhost", ""}, {"fromemail", "a@b"}}}}, "mailhost"},
       {"/api/settings/page", {{"page", "email"}, {"values", {{"usemapi", false}, {"mailhost", "m"}, {"fromemail", ""}}}}, "fromemail"},
+      {"/api/settings/page", {{"page", "email"}, {"values", {{"fromemail", "Jörg Müller <buero@mueller.de"}}}}, "fromemail"},
       {"/api/settings/page", {{"page", "email"}, {"values", {{"mailhost", "mail:0"}}}}, "mailhost"},
       {"/api/settings/page", {{"page", "email"}, {"values", {{"mailhost", "mail:bob:pw"}}}}, "mailhost"},
       {"/api/settings/page", {{"page", "email"}, {"values", {{"smtpuser", ""}, {"smtppassword", "pw"}}}}, "smtpuser"},

@@ -33,6 +33,7 @@ TEST_F(MailBoxPropertiesTest, RefusalsNameTheirFieldAndWriteNothing) {
       {{{"accesscode", std::string(32, '1')}}, "accesscode"},
       {{{"sendemail", true}, {"emailaddress", ""}}, "emailaddress"},
       {{{"emailaddress", "bob at example.com"}}, "emailaddress"},
+      {{{"emailaddress", "Bob <bob@example.com"}}, "emailaddress"},
       {{{"emailaddress", "bob@example.com\r\nBcc: eve@example.com"}}, "emailaddress"},
       {{{"sendftp", true}, {"ftpserver", ""}}, "ftpserver"},
       {{{"ftpserver", "ftp.example.com/in"}}, "ftpserver"},
@@ -74,10 +75,10 @@ TEST_F(MailBoxPropertiesTest, ASaveWritesTheChoicesAndKeepsTheStateKeys) {
   ProfileWriteString(box_, "mbx", "unsentmessages", "true");
   ProfileWriteString(box_, "mbx", "forwardattempts", "2");
   auto saved = Save({{"remoteaccess", true}, {"accesscode", "4711"}, {"sendemail", true},
-                     {"emailaddress", "owner@example.com"}, {"unsentmessages", false}, {"forwardattempts", 0}});
+                     {"emailaddress", "Jörg <jörg@müller.de>"}, {"unsentmessages", false}, {"forwardattempts", 0}});
   ASSERT_EQ(saved->status, 200) << saved->body;
   EXPECT_EQ(Key("accesscode") + "|" + Key("emailaddress") + "|" + Key("sendemailaudio") + "|" + Key("forwardrepeat"),
-            "4711|owner@example.com|true|5");
+            "4711|Jörg <jörg@müller.de>|true|5");
   EXPECT_EQ(Key("unsentmessages") + "|" + Key("forwardattempts"), "true|2");
   ASSERT_FALSE(Sent().empty());  // delivery tries again with what was mended
   EXPECT_EQ(Sent().back().id, WM_WAKEBGTASK);
