@@ -18,7 +18,7 @@ message_ogm
 sed -i 's/^sendtofolder=false/sendtofolder=true/' "$data/MailBoxes/Default.mbx"
 direct_device
 mail_port="$(free_port tcp)"
-check "the mail server listens" serve_mail "$mail_port" --auth office:pa:ss
+check "the mail server listens" serve_mail "$mail_port" --auth office:pa:ss --smtputf8
 # The browser script places the call through this command when it is ready for it.
 export -f sipp_run && export support
 console_run console "the console works as a user expects" \
