@@ -26,7 +26,7 @@ const GROUPS = [
   ]],
   ["Email", [
     ["sendemail", "check", "E-mail each new message (Email Notification or Send)"],
-    ["emailaddress", "text", "Email address", "", { type: "email", autocomplete: "off" }],
+    ["emailaddress", "text", "Email address", "One address; a name may come first: Name <name@example.com>", { inputmode: "email", autocomplete: "off" }],
     ["sendemailaudio", "check", "Attach the message audio"],
     ["sendemaildelete", "check", "Delete the message once it is e-mailed"],
     ["speechtotext", "check", "Put the message as text into the e-mail (speech-to-text)"],
