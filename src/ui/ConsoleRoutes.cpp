@@ -38,8 +38,10 @@ void OpenSession(ConsoleServer::State& state, Response& response, bool login) {
 // A live session hands back its token; on loopback the engine's own user
 // gets a new one without a login.
 void GetSession(ConsoleServer::State& state, const Request& request, Response& response) {
+  // A session closed since SessionOf (a new password elsewhere) has no token.
   const std::string id = SessionOf(state, request);
-  if (!id.empty()) return AnswerToken(response, *state.sessions.TokenOf(id), state.config.loginRequired);
+  if (const std::optional<std::string> token = id.empty() ? std::nullopt : state.sessions.TokenOf(id))
+    return AnswerToken(response, *token, state.config.loginRequired);
   if (!OwnerOnLoopback(state, request)) return RefuseStranger(state, response);
   OpenSession(state, response, false);
 }

@@ -102,6 +102,14 @@ class ConsoleServerTest : public ::testing::Test {
     headers_ = {{"Cookie", session_.cookie}, {"X-Console-Token", session_.token}};
   }
 
+  // OpenConsole serving `pages`, a folder holding one page, index.html.
+  void OpenConsoleWithAPage(const TempDir& pages) {
+    ProfileWriteString(pages / "index.html", "x", "y", "z");
+    ConsoleConfig config;
+    config.staticFolder = pages.Path();
+    OpenConsole(config);
+  }
+
   // A state change from the open session.
   httplib::Result Post(const std::string& path, const std::string& body, const char* type = "application/json") {
     return client_->Post(path, headers_, body, type);

@@ -137,10 +137,7 @@ TEST_F(ConsoleServerTest, ForeignOriginsAndHostsAreRefused) {
 
 TEST_F(ConsoleServerTest, NamesCannotReachOutsideTheirFolders) {
   TempDir pages;
-  ProfileWriteString(pages / "index.html", "x", "y", "z");
-  ConsoleConfig config;
-  config.staticFolder = pages.Path();
-  OpenConsole(config);
+  OpenConsoleWithAPage(pages);
   const char* paths[] = {
       "/api/messages?mailbox=..%2Fsettings",
       "/api/messages?mailbox=%2e%2e",
@@ -202,10 +199,7 @@ TEST_F(ConsoleServerTest, TwoContentLengthsAreRefused) {
 // type; API answers (callers' numbers, the session's token) are not cached.
 TEST_F(ConsoleServerTest, AnswersCarryTheirSafetyHeaders) {
   TempDir pages;
-  ProfileWriteString(pages / "index.html", "x", "y", "z");
-  ConsoleConfig config;
-  config.staticFolder = pages.Path();
-  OpenConsole(config);
+  OpenConsoleWithAPage(pages);
   struct Row { const char* path; bool api; };
   for (const Row& row : {Row{"/", false}, Row{"/api/status", true}, Row{"/api/nothing", true},
                          Row{"/missing.js", false}}) {
