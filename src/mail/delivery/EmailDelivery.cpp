@@ -61,6 +61,8 @@ DeliveryResult SendEmail(DeliveryContext& context, const std::string& mailBoxPat
     CompressMessage(context, recordPath);
     message.attachments.push_back(LMailBox::AudioPath(recordPath));
   }
+  // The SMTP dialogue announces itself in the log; the system mailer is one step.
+  if (!settings.useSystemMailer) context.log.Log("Sending Email");
   const EmailSendResult sent = SendMail(settings, message, context.progress);
   if (sent.result == kProcessCancelled) return {};
   if (sent.result != kProcessDone) {

@@ -190,6 +190,28 @@ TEST(RetryBackoff, FailedRoundsAreRetriedSoonThenHourly) {
   EXPECT_EQ(delays, (std::vector<int64_t>{60, 120, 300, 600, 3600, 3600, 3600, 60}));
 }
 
+// An e-mail that cannot go is logged as the owner reads it: the address, the
+// SMTP dialogue starting (the system mailer has none), the error; the
+// message stays unsent with the error noted.
+TEST_F(Delivery, AnEmailThatCannotGoIsLoggedAndLeftUnsent) {
+  const struct { const char* email; int sendingLines; const char* error; } rows[] = {
+      {"usemapi=false\nmailhost=127.0.0.1:1\n", 2, "Unable to connect to the mail server 127.0.0.1 port 1"},
+      {"usemapi=true\nsendmail=/nonexistent/sendmail\n", 1, "The system mailer is not installed"},
+  };
+  Box("Sales", "sendemail=true\nemailaddress=ann@example.com\nsendemailaudio=false\n");
+  const std::string record = Message("Sales", "000001");
+  for (const auto& row : rows) {
+    WriteTextFile(folders_.SettingsFile(), std::string("[email]\n") + row.email);
+    for (const auto& entry : std::filesystem::directory_iterator(folders_.Logs())) std::filesystem::remove(entry);
+    EXPECT_TRUE(SendRound()) << row.email;
+    EXPECT_EQ(SystemLogCount("Sending Email to: ann@example.com"), 1) << row.email;
+    EXPECT_EQ(SystemLogCount("Sending Email"), row.sendingLines) << row.email;
+    EXPECT_EQ(SystemLogCount(row.error), 1) << row.email;
+    EXPECT_TRUE(Stored(record, "message", "sentemail") == "<missing>" &&
+                DeliveryState::Read(record).lastError.starts_with(row.error)) << row.email;
+  }
+}
+
 TEST_F(Delivery, AFolderCopyWaitsForTheLevellingAndAStopMeanwhileLeavesTheMessageUnsent) {
   const std::string target = dir_ / "share";
   ASSERT_EQ(::mkdir(target.c_str(), 0700), 0);
