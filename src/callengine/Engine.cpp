@@ -131,7 +131,7 @@ void Engine::RunScheduler() {
   std::vector<OutboundScheduler::Line> lines;
   for (Line &entry : lines_) {
     LSipLine *line = entry.line.get();
-    lines.push_back({entry.controller.get(), [line] { return line->IsIdle(); }});
+    lines.push_back({entry.controller.get(), [line] { return line->IsFree(); }});
   }
   if (scheduler_.OutboundCheck(lines)) loop_.SetTimer(this, kSchedulerTimer, kSchedulerAgainMs);
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The engine calls the numbers of its outbound list by itself: SIPp answers
-# and stays silent, answer detection hears a person, the answer OGM plays and
-# its end hangs up; the list is used up and the run ends.
+# The engine calls the numbers of its outbound list by itself, on the first
+# line that has its device: SIPp answers and stays silent, answer detection
+# hears a person, the answer OGM plays and its end hangs up; the list is used
+# up and the run ends.
 source "$(dirname "$(realpath "$0")")/sip_support.sh"
 
 make_data
@@ -9,6 +10,8 @@ target_port="$(free_port)"
 direct_device
 printf 'domain=127.0.0.1:%s\n\n[outbound]\nactive=true\nogmanswer=Outbound\n' "$target_port" \
   >>"$data/settings.ini"
+# Line 1's device does not exist: it can place no call, so line 2 calls.
+printf '[line0]\nuse=true\ndevice=7\n[line1]\nuse=true\ndevice=0\n' >>"$data/settings.ini"
 tone_ogm "Outbound" 0.5 660 "wait=0" "playcomplete=hangup"
 printf '200' >"$data/outboundlist.txt"
 

@@ -57,6 +57,9 @@ class LSipLine final : public LLine, private SipCallListener, private LTimerHand
   // An incoming call for this line: taken (true) when the line is free.
   bool Offer(std::unique_ptr<SipCall> &call);
   bool IsIdle() const { return call_ == nullptr && !bridge_; }
+  // Whether a call may be placed now: the line has its device, no call and
+  // no hang-up still to report.
+  bool IsFree() const { return device_ && IsIdle() && !dropPending_; }
   // Ends a call in progress at once, as a hang-up its handler hears of, so
   // a message being recorded is finished like any other before the engine
   // closes its lines.
