@@ -21,6 +21,22 @@ bool TakeModeOption(const std::string& arg, CommandLine& line) {
   return true;
 }
 
+// "--data DIR" or "--data=DIR" at args[i]; moves i past it. An empty or
+// missing folder is an error: an unset shell variable must not quietly mean
+// the default data folder.
+bool TakeDataOption(const std::vector<std::string>& args, size_t& i, CommandLine& line) {
+  const std::string& arg = args[i];
+  if (arg == "--data") {
+    if (i + 1 < args.size()) line.dataOption = args[++i];
+  } else if (arg.starts_with("--data=")) {
+    line.dataOption = arg.substr(7);
+  } else {
+    return false;
+  }
+  if (line.dataOption.empty()) line.error = "--data needs a folder";
+  return true;
+}
+
 }  // namespace
 
 CommandLine CommandLine::Parse(const std::vector<std::string>& args) {
@@ -28,14 +44,8 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& args) {
   size_t i = 0;
   for (; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (arg == "--data") {
-      if (i + 1 >= args.size() || args[i + 1].empty()) {
-        line.error = "--data needs a folder";
-        return line;
-      }
-      line.dataOption = args[++i];
-    } else if (arg.rfind("--data=", 0) == 0) {
-      line.dataOption = arg.substr(7);
+    if (TakeDataOption(args, i, line)) {
+      if (!line.error.empty()) return line;
     } else if (TakeModeOption(arg, line)) {
       if (line.command != "run") break;  // install and uninstall take the rest
     } else if (arg.rfind("--", 0) == 0) {
@@ -53,10 +63,8 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& args) {
   ++i;
   // "--data" may also follow the command ("zavotel simulate --data DIR ...").
   for (; i < args.size(); ++i) {
-    if (args[i] == "--data" && i + 1 < args.size() && !args[i + 1].empty()) {
-      line.dataOption = args[++i];
-    } else if (args[i].rfind("--data=", 0) == 0) {
-      line.dataOption = args[i].substr(7);
+    if (TakeDataOption(args, i, line)) {
+      if (!line.error.empty()) return line;
     } else {
       line.arguments.push_back(args[i]);
     }

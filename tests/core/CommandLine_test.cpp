@@ -23,9 +23,12 @@ TEST(CommandLine, DefaultsToRunTakesDataAroundTheCommandAndReportsBadOptions) {
     EXPECT_TRUE(line.command == command && line.dataOption == data && line.arguments == arguments && line.error.empty())
         << line.command << " " << line.dataOption;
   }
-  EXPECT_EQ(CommandLine::Parse({"--data"}).error + "|" + CommandLine::Parse({"--bogus"}).error + "|" +
-                CommandLine::Parse({"--service", "simulate"}).error,
-            "--data needs a folder|unknown option --bogus|--logon and --service only start the engine");
+  // An empty folder (an unset variable) is no folder, before or after the command.
+  for (const Args& args : {Args{"--data"}, Args{"--data", ""}, Args{"--data="}, Args{"simulate", "--data"},
+                           Args{"ivr", "info", "--data=", "a.ivr"}})
+    EXPECT_EQ(CommandLine::Parse(args).error, "--data needs a folder") << args.size();
+  EXPECT_EQ(CommandLine::Parse({"--bogus"}).error + "|" + CommandLine::Parse({"--service", "simulate"}).error,
+            "unknown option --bogus|--logon and --service only start the engine");
 }
 
 // What a second copy hands over: its start option, else its program file.
