@@ -128,8 +128,11 @@ int PrintHelp(const CommandLine&) {
       "            when [console] \"address\" is not a loopback address)\n"
       "  help      show this text\n"
       "\n"
-      "The data folder is DIR, else $ZAVOTEL_DATA, else $XDG_DATA_HOME/zavotel\n"
-      "(~/.local/share/zavotel).\n");
+      "The data folder is DIR, else $ZAVOTEL_DATA, else /var/lib/zavotel for the\n"
+      "system service (--service as root), else $XDG_DATA_HOME/zavotel\n"
+      "(~/.local/share/zavotel). Commands other than the engine's start never\n"
+      "take /var/lib/zavotel by themselves: give --data /var/lib/zavotel to reach\n"
+      "the system service (zavotel --data /var/lib/zavotel ctl ping).\n");
   return 0;
 }
 
