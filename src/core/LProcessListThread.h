@@ -36,7 +36,7 @@ class LProcessListThread final : public LThread {
   // different file. A path the list file could not take (a full disk) is
   // remembered, also false, until AddUnwritten gets it in.
   bool Add(const std::string& path);
-  // Adds the remembered paths again; returns how many are in the queue now.
+  // Adds the remembered paths again; returns how many of them it added.
   int AddUnwritten();
   // Whether `path` is queued, compared without regard to (ASCII) letter case.
   bool InList(const std::string& path) const;
