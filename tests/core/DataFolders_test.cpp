@@ -26,25 +26,20 @@ TEST(DataRootChoice, PrecedenceOptionEnvironmentServiceXdgHome) {
   EXPECT_EQ(choice.Root(), "/tmp/zavotel-" + std::to_string(::geteuid()));
 }
 
-TEST(DataFolders, AFolderEveryUserMayWriteIsRefused) {
-  TempDir tmp;
-  const std::string root = tmp / "data";
-  ASSERT_TRUE(DataFolders::Resolve(root).CreateMissing());
-  EXPECT_EQ(DataFolderDanger(root), "");
-  ::chmod(root.c_str(), 0777);
-  EXPECT_EQ(DataFolderDanger(root), "every user of this machine may write to it");
-  EXPECT_EQ(DataFolderDanger(tmp / "missing"), "");
-}
-
+// A folder every user may write to is refused: its settings name programs.
 TEST(DataFolders, DefaultLayoutIsCreatedPrivateUnlessAFileIsInTheWay) {
   TempDir tmp;
   std::string root = tmp / "a/b/data";
   const DataFolders folders = DataFolders::Resolve(root);
+  EXPECT_EQ(DataFolderDanger(root), "");
   ASSERT_TRUE(folders.CreateMissing());
   for (const std::string& f : {root, folders.Ogms(), folders.MailBoxes(), folders.SystemPrompts(),
                                folders.DefaultSystemPrompts(), folders.Logs()})
     EXPECT_EQ(ModeOf(f), 0700u) << f;
   EXPECT_TRUE(folders.CreateMissing()) << "a second start finds everything in place";
+  EXPECT_EQ(DataFolderDanger(root), "");
+  ::chmod(root.c_str(), 0777);
+  EXPECT_EQ(DataFolderDanger(root), "every user of this machine may write to it");
   std::ofstream(tmp / "file") << "not a folder";
   EXPECT_FALSE(DataFolders::Resolve(tmp / "file").CreateMissing()) << "a file in the way";
 }
