@@ -1,45 +1,15 @@
-// The pure text layers of sending: base64 lines, dot-stuffing, boundary
-// choice, addresses, recipients and the Date header.
+// The pure text layers of sending: boundary choice, declared text,
+// addresses and recipients. Base64 lines, dot-stuffing and the Date header
+// are checked where a server decodes them (SmtpSenderTest, SystemMailerTest).
 
 #include "mail/MailTestFiles.h"
 #include "mail/smtp/Base64Lines.h"
-#include "mail/smtp/DotStuffing.h"
 #include "mail/smtp/MailAddress.h"
 #include "mail/smtp/MimeWriter.h"
 #include "mail/smtp/QuotedPrintable.h"
-#include "mail/smtp/SmtpDate.h"
 #include "mail/smtp/SmtpSender.h"
 
 namespace {
-
-TEST(Base64Lines, Encodes76CharacterLinesFrom57ByteBlocks) {
-  const std::string a57(57, 'a');
-  std::string full;
-  for (int i = 0; i < 19; ++i) full += "YWFh";
-  const struct { std::string in, out; } rows[] = {
-      {"", "\r\n"},  // one empty line
-      {"fo", "Zm8=\r\n"},
-      {"\xff\xfe", "//4=\r\n"},
-      {"\xfb\xef\xbe", "++++\r\n"},
-      {a57, full + "\r\n"},
-      {a57 + "a", full + "\r\nYQ==\r\n"},  // 58 bytes: a full line and 4 characters
-      {a57 + a57, full + "\r\n" + full + "\r\n"},
-  };
-  for (const auto& row : rows) EXPECT_EQ(Base64Lines::EncodeLines(row.in), row.out) << row.in.size();
-}
-
-TEST(DotStuffing, DoublesTheDotOfEveryLineThatStartsWithOne) {
-  const struct { std::string body, sent; } rows[] = {
-      {"plain\r\nno dots\r\n", "plain\r\nno dots\r\n"}, {".first\r\n", ".first\r\n"},
-      {"a\r\n.b\r\n", "a\r\n..b\r\n"},                  {"a\r\n.\r\nb", "a\r\n..\r\nb"},
-      {"\r\n.\r\n.", "\r\n..\r\n.."},                   {"bare\n.lf", "bare\n.lf"},
-  };
-  for (const auto& row : rows) {
-    std::string sent;
-    for (std::string_view piece : DotStuffing::Pieces(row.body)) sent += piece;
-    EXPECT_EQ(sent, row.sent) << row.body;
-  }
-}
 
 TEST(MimeWriter, ChoosesTheFirstBoundaryNotInTheBody) {
   const std::string base = "gc0p4Jq0M2Yt08jU534c";
@@ -142,11 +112,6 @@ TEST(MailAddress, TakesAnAddressWithOrWithoutAName) {
                                  "a@b.de\r\nBcc: x@y.de", "a@b_c.de", "a@" + std::string(64, 'x') + ".de",
                                  "a@b\xC3.de", "\"open <a@b.de>", "<a@b.de"};
   for (const std::string& text : refused) EXPECT_FALSE(MailAddress::Parse(text)) << text;
-}
-
-TEST(SmtpDate, WritesTheFieldsInUtc) {
-  EXPECT_EQ(SmtpDate::Format(1709647389), "Tue, 05 Mar 2024 14:03:09 +0000");
-  EXPECT_EQ(SmtpDate::Format(951782400), "Tue, 29 Feb 2000 00:00:00 +0000");
 }
 
 }  // namespace
