@@ -11,6 +11,7 @@
 #include "mail/LMailBox.h"
 #include "mail/LMessageNumber.h"
 #include "mail/MailFiles.h"
+#include "mail/delivery/DeliveryState.h"
 
 namespace {
 
@@ -115,6 +116,8 @@ bool LMailBoxMessage::SetFlag(const std::string& recordPath, std::string_view ke
 bool LMailBoxMessage::ClearOwnerFlags(const std::string& recordPath) {
   return IniUpdateExisting(recordPath, [](IniFile& file) {
     for (std::string_view key : kOwnerFlags) file.DeleteKey(kSection, key);
+    // The old owner's failed deliveries and retry time are not the new one's.
+    file.DeleteSection(DeliveryState::kSection);
     return true;
   });
 }

@@ -20,10 +20,10 @@ class LMailBoxMessage {
   // Moves the message at `recordPath` from one mailbox to another and sets
   // `recordPath` to its new record. The message keeps its number unless the
   // other mailbox has a message of that number; then it takes the next free
-  // one. It becomes unread and undelivered, and the other mailbox is marked
-  // as having unsent messages. False, with nothing changed, when the two
-  // mailboxes are the same, the record does not belong to `fromMailBox`, or
-  // the files cannot be moved.
+  // one. It becomes unread and undelivered (its delivery state goes too), and
+  // the other mailbox is marked as having unsent messages. False, with
+  // nothing changed, when the two mailboxes are the same, the record does not
+  // belong to `fromMailBox`, or the files cannot be moved.
   static bool MoveMailBox(std::string& recordPath, const std::string& fromMailBox,
                           const std::string& toMailBox);
 

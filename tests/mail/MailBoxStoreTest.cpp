@@ -17,10 +17,12 @@ class MailBoxStore : public ::testing::Test {
     WriteTextFile(path, "[mbx]\n" + keys);
     return path;
   }
-  // A message with audio and the flags of a read and delivered message.
+  // A message with audio, the flags of a read and delivered message and a
+  // delivery failure noted.
   std::string Message(const std::string& box, const std::string& id, const std::string& audio = "audio") {
     std::string record = dir_ / (box + " ICM" + id + ".ini");
-    WriteTextFile(record, "[message]\ncid=555\nread=true\nsentemail=true\nsentftp=true\nsenttofolder=true\ncompressed=true\n");
+    WriteTextFile(record, "[message]\ncid=555\nread=true\nsentemail=true\nsentftp=true\nsenttofolder=true\ncompressed=true\n"
+                          "[delivery]\nlasterror=Upload failed\n");
     WriteTextFile(dir_ / (box + " ICM" + id + ".wav"), audio);
     return record;
   }
@@ -78,6 +80,7 @@ TEST_F(MailBoxStore, MoveMarksMessageNewForItsNewOwnerAndResetsForwarding) {
   EXPECT_FALSE(FileExists(dir_ / "A ICM000007.ini") || FileExists(dir_ / "A ICM000007.wav"));
   EXPECT_EQ(Stored(record, "message", {"read", "sentemail", "sentftp", "senttofolder", "compressed", "cid"}),
             "<missing>|<missing>|<missing>|<missing>|true|555");
+  EXPECT_EQ(Stored(record, "delivery", "lasterror"), "<missing>");  // the old owner's failure is not its
   EXPECT_EQ(Stored(b, "mbx", {"unsentmessages", "forwardattempts", "forwardattempttime"}), "true|0|0");
   // Without forwarding the attempts stay; a message without audio moves alone.
   std::string c = Box("C", "forwardattempts=2\n");
