@@ -19,16 +19,6 @@ TEST(RingCounter, CountsRingsAndRestartsAfterSevenSecondsOfQuiet) {
   EXPECT_EQ(rings.LongestIntervalMs(), 0u);
 }
 
-TEST(KeyWindow, KeysCountFromTheEndOfTheWindowOn) {
-  LKeyWindow window;
-  EXPECT_TRUE(window.Accepts(0));
-  window.IgnoreUntil(1000);  // connection at 0: a second of quiet
-  EXPECT_FALSE(window.Accepts(999));
-  EXPECT_TRUE(window.Accepts(1000));
-  window.IgnoreUntil(500);  // a shorter window replaces the longer one
-  EXPECT_TRUE(window.Accepts(600));
-}
-
 struct PaceRow { const char* what; double spacingMs; int keys; int taken; };
 
 TEST(KeyPacer, TakesWhatAPhoneSendsAndCutsFloods) {
