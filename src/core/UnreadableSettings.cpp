@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <optional>
 #include <sstream>
+#include <string_view>
 
 #include "core/FileIo.h"
 
@@ -10,11 +11,14 @@ namespace {
 
 // Enough to find a section in any settings file this system writes.
 constexpr std::size_t kLookedAtBytes = 1 << 20;
+// Written by some editors before the first header; the settings reader skips it.
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 bool HasSection(const std::string& text) {
   std::istringstream lines(text);
   std::string line;
   while (std::getline(lines, line)) {
+    if (line.starts_with(kUtf8Bom)) line.erase(0, kUtf8Bom.size());
     const std::size_t start = line.find_first_not_of(" \t");
     if (start != std::string::npos && line[start] == '[' && line.find(']', start) != std::string::npos)
       return true;

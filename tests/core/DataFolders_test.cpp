@@ -6,6 +6,7 @@
 
 #include <fstream>
 
+#include "core/UnreadableSettings.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -61,6 +62,22 @@ TEST(DataFolders, NamesInTheRootAreFoundWithoutCaseAndFoldersIniMovesSingleFolde
                                       root + "/OGMs", root + "/elsewhere/LOGS", tmp / "factory"}));
   EXPECT_TRUE(folders.CreateMissing() && std::filesystem::is_directory(tmp / "factory"));
   EXPECT_FALSE(std::filesystem::exists(root + "/MailBoxes")) << "a second, empty mailbox folder";
+}
+
+// Settings with text but no section are kept aside before the factory
+// settings are written; a byte order mark before the header still reads.
+TEST(UnreadableSettings, OnlyTextWithoutAnySectionIsSetAside) {
+  TempDir tmp;
+  const std::string file = tmp / "settings.ini";
+  for (auto [text, aside] : {std::pair<std::string, bool>{" \r\n", false}, {"\xEF\xBB\xBF[settings]\r\nnrings=6\r\n", false},
+                             {"; note\n  [state]\non=false\n", false}, {"nrings=6\r\non=false\r\n", true}}) {
+    std::filesystem::remove(tmp / "settings.ini.unreadable");
+    std::ofstream(file, std::ios::binary) << text;
+    EXPECT_EQ(SetAsideUnreadableSettings(file).empty(), !aside) << text;
+    EXPECT_EQ(std::filesystem::exists(file), !aside) << text;
+  }
+  std::filesystem::remove(file);
+  EXPECT_EQ(SetAsideUnreadableSettings(file), "");
 }
 
 }  // namespace
