@@ -39,10 +39,10 @@ const std::vector<SettingsPage>& Pages() {
        true,
        {{"linesettings", "eocdetectplay", Kind::kBool, 0, 1, 0},
         {"linesettings", "eocdetectsoftware", Kind::kBool, 0, 1, 1},
-        {"linesettings", "delayeoc", Kind::kInt, 0, 60000, 4500},
-        {"linesettings", "delaydtmf", Kind::kInt, 0, 10000, 350},
+        {"linesettings", "delayeoc", Kind::kMillis, 0, 60000, 4500},
+        {"linesettings", "delaydtmf", Kind::kMillis, 0, 10000, 350},
         {"linesettings", "drsoftware", Kind::kBool, 0, 1, 0},
-        {"linesettings", "drtime", Kind::kInt, 0, 10000, 2000}}},
+        {"linesettings", "drtime", Kind::kMillis, 0, 10000, 2000}}},
       {"transfer",
        false,
        {{"transfer", "blindprefix", Kind::kDial, 0, 0, 0, "!,"},
@@ -130,6 +130,7 @@ json ReadField(const std::string& file, const SettingsField& f) {
     case Kind::kInt: return ProfileReadInt(file, f.section, f.key, f.fallback);
     case Kind::kDb: return ProfileReadDb(file, f.section, f.key, static_cast<int8_t>(f.fallback));
     case Kind::kSeconds: return ProfileReadDuration(file, f.section, f.key, f.fallback * 1000) / 1000;
+    case Kind::kMillis: return ProfileReadDuration(file, f.section, f.key, f.fallback);
     case Kind::kTime: return ClockText(ProfileReadTimeOfDay(file, f.section, f.key, f.fallback));
     case Kind::kDial:
     case Kind::kOgm:
@@ -224,6 +225,7 @@ bool WriteSettingsPage(const std::string& file, const SettingsPage& page, std::v
       case Kind::kInt: ok = ProfileWriteInt(file, f.section, f.key, w.number) && ok; break;
       case Kind::kDb: ok = ProfileWriteDb(file, f.section, f.key, static_cast<int8_t>(w.number)) && ok; break;
       case Kind::kSeconds: ok = ProfileWriteDuration(file, f.section, f.key, w.number * 1000) && ok; break;
+      case Kind::kMillis: ok = ProfileWriteDuration(file, f.section, f.key, w.number) && ok; break;
       case Kind::kTime: ok = ProfileWriteTimeOfDay(file, f.section, f.key, w.number) && ok; break;
       case Kind::kDial:
       case Kind::kOgm:

@@ -20,6 +20,7 @@ struct SettingsField {
     kInt,
     kDb,       // stored as "%ddB"
     kSeconds,  // a duration, stored as "h:mm:ss.mmm"
+    kMillis,   // a duration in milliseconds on the page, stored as "h:mm:ss.mmm"
     kTime,     // a time of day, "hh:mm" on the page
     kDial,     // digits and the dialling marks
     kOgm,      // an OGM name; empty is allowed

@@ -75,6 +75,8 @@ TEST_F(ConsoleSettingsTest, OnlyLineChangesAskForARebuildWhichClosingRequests) {
   }
   EXPECT_EQ(ProfileReadTimeOfDay(File(), "autohours", "satopen", 0), 8 * 3600 + 30 * 60);
   EXPECT_EQ(ProfileReadDuration(File(), "settings", "maxrectime", 0), 60000);
+  // The line reads its delays as durations: 400 ms, not 400 s.
+  EXPECT_EQ(ProfileReadDuration(File(), "linesettings", "delaydtmf", 0), 400);
   EXPECT_EQ(ProfileReadString(File(), "email", "mailhost", ""), "mail.test:2525");
   EXPECT_EQ(ProfileReadString(File(), "email", "fromemail", ""), "Jörg Müller <buero@müller.de>");
   EXPECT_EQ(ProfileReadInt(File(), "settings", "dateorder", 0), 1);
