@@ -252,22 +252,19 @@ LSoundSourceRef IVRCMain::OpenSpeech() {
   return speech;
 }
 
-// The OGM's file, followed by the spoken number when "readnumber" is set.
-// Without a playable file the sequence is empty: it completes at once and
-// the node goes on to its wait.
+// The OGM's file (WAVE or MP3), followed by the spoken number when
+// "readnumber" is set. Without a playable file the sequence is empty: it
+// completes at once and the node goes on to its wait.
 LSoundSourceRef IVRCMain::OpenOgmAudio() {
   const LOGMDefinition ogm = Ogm();
   LRef<LSRCSequence> sequence = new LSRCSequence(kOgmRate, 1);
   const LOGMDefinition::Audio audio = ogm.AudioFile(parms_, call_);
   callLog_.Log("Play file: ", audio.path);
-  if (!ogm.IsSet(LOGMDefinition::Flag::kReadNumber)) {
-    if (audio.exists) sequence->Append(OpenSoundFile(audio.path));
-    return sequence;
-  }
+  if (audio.exists) sequence->Append(OpenSoundFile(audio.path));
+  if (!ogm.IsSet(LOGMDefinition::Flag::kReadNumber)) return sequence;
   const std::string name = ogm.ReadNumberVariable();
   callLog_.Log("followed by read number: ", name);
   LPromptList prompts(folders_.SystemPrompts());
-  if (audio.exists) prompts.AddFile(audio.path);
   ReadNumber(prompts, parms_.GetParm(name), ogm.Value(LOGMDefinition::Number::kReadNumberType));
   sequence->Append(prompts.OpenSource(kPromptRate, 1));
   return sequence;

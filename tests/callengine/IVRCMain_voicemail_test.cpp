@@ -89,14 +89,20 @@ TEST_F(VoiceMail, OgmTextIsSpokenOrANumberReadAfterTheFile) {
   std::filesystem::remove(folders_.Ogms() + "/Default Answering Message.txt");
   Connect("playtts=true\n", 700);
   EXPECT_NEAR(line_.LastOp()->endSample, 5600, 10);  // the ".wav" instead
-  // A number read after the file: the prompts of the value follow it.
+  // A number read after the file, WAVE or MP3: the prompts of the value follow it.
   for (const char *name : {"1", "100", "20", "3", "Dollars", "40", "5", "Cents"}) Prompt(name, 100);
+  std::string mp3;  // 28 silent mono frames of 36 ms at 32 kHz
+  for (int i = 0; i < 28; ++i) mp3 += std::string("\xFF\xFB\x18\xC0", 4) + std::string(140, '\0');
+  Write(folders_.Ogms() + "/Hours.mp3", mp3);
   commands_.effect = [](IVRCMain &c) { c.Parameters().SetParm("amount", "12345"); };
-  Answer("readnumber=true\nreadnumbervar=%amount%\nreadnumbertype=2\n");
-  line_.Press('1');  // sets the parameter
-  controller_.PlayOGM();
-  // One second of OGM, then eight prompts of 100 ms, at 8000 Hz.
-  EXPECT_NEAR(line_.LastOp()->endSample, 8000 * 18 / 10, 30);
+  // The MP3's length is known to a frame (288 samples here) before it is decoded.
+  for (auto [file, ms, slack] : {std::tuple{"", 1000, 30}, {"playex=true\nplayexfile=Hours.mp3\n", 1008, 300}}) {
+    Answer("readnumber=true\nreadnumbervar=%amount%\nreadnumbertype=2\n" + std::string(file));
+    line_.Press('1');  // sets the parameter
+    controller_.PlayOGM();
+    // The OGM's file, then eight prompts of 100 ms, at 8000 Hz.
+    EXPECT_NEAR(line_.LastOp()->endSample, 8 * (ms + 800), slack) << file;
+  }
 }
 
 // A shell script as plug-in: what it prints becomes parameters.
