@@ -11,7 +11,6 @@
 #include "callengine/IVRCCommands.h"
 #include "callengine/IVRCMain.h"
 #include "callengine/IVRCServices.h"
-#include "callengine/IVRCVoiceMail.h"
 
 // Commands that note every action asked for; `taken` says whether one was
 // taken, `effect` runs as the action.
@@ -27,29 +26,6 @@ class RecordingCommands final : public IVRCCommands {
   std::string lastFile, lastSection;
   bool taken = true;
   std::function<void(IVRCMain &)> effect;
-};
-
-// Voice mail that notes what the controller asked of it ("menu 5",
-// "record complete"); `effect` runs after each.
-class RecordingVoiceMail final : public IVRCVoiceMail {
- public:
-  void StartNewMessage(IVRCMain &c) override { Note(c, "new message"); }
-  void MailBoxRecordComplete(IVRCMain &c) override { Note(c, "record complete"); }
-  void CodeEntry(IVRCMain &c, char key) override { Note(c, std::string("code ") + key); }
-  void MessageMenu(IVRCMain &c, char key) override { Note(c, std::string("menu ") + key); }
-  void SetupMenu(IVRCMain &c, char key) override { Note(c, std::string("setup ") + key); }
-  void MailBoxMessagePlayNext(IVRCMain &c) override { Note(c, "next"); }
-  void MailBoxMessagePlay(IVRCMain &c) override { Note(c, "play"); }
-  void ForwardAccepted(IVRCMain &c) override { Note(c, "forward accepted"); }
-  void ForwardAutoAnswered(IVRCMain &c) override { Note(c, "forward answered"); }
-
-  std::vector<std::string> calls;
-  std::function<void(IVRCMain &, const std::string &)> effect;
-
- private:
-  void Note(IVRCMain &c, std::string what) {
-    if (calls.push_back(what); effect) effect(c, what);
-  }
 };
 
 // Services that note their use; speech plays `speech` (silence by default)

@@ -166,8 +166,6 @@ TEST_F(Outbound, AnsweredCallRunsTheOgmItsEntryNamesAndForwardCallsOfferMessages
   EXPECT_FALSE(ProfileReadBool(folders_.SettingsFile(), "outbound", "active", true));
   // A forwarding call offers messages until given up (accepting is left to the
   // voice-mail dialogue tests).
-  RecordingVoiceMail voiceMail;
-  controller_.SetVoiceMail(&voiceMail);
   if (line_.IsConnected()) line_.HangUp();
   line_.ClearOps();
   Write(folders_.MailBoxes() + "/Sales.mbx", "[mbx]\nforwardrepeat=1\n");

@@ -6,56 +6,7 @@
 
 namespace {
 
-class VoiceMail : public FakedTest {
- protected:
-  VoiceMail() {
-    controller_.SetVoiceMail(&voiceMail_);
-    // A new message records into "msg.wav" as the real dialogue would.
-    voiceMail_.effect = [this](IVRCMain &c, const std::string &what) {
-      if (what != "new message") return;
-      c.SetState(S::CS_MBXRECORD);
-      c.SetUpRecording({Msg(), 30000, 5000, true, false});
-      c.RecordStart();
-    };
-  }
-  // As the "mailbox" action leaves the caller: "RecordTone" is playing.
-  void LeaveMessage() {
-    Answer();
-    controller_.SetState(S::CS_MBXRECORDTONE);
-    controller_.PlaySystemPrompt("RecordTone");
-    line_.Advance(0);
-  }
-  std::string Msg() const { return folders_.MailBoxes() + "/Sales ICM000001.wav"; }
-
-  RecordingVoiceMail voiceMail_;
-};
-
-TEST_F(VoiceMail, LeavingAMessageTakesReviewRetakeMenuGoodbyeAndOtherKeys) {
-  LeaveMessage();
-  EXPECT_EQ(line_.LastOp()->thresholdDb, -22);
-  line_.Press('#');  // stop and hear the menu
-  EXPECT_EQ(controller_.State(), S::CS_MBXMENU);
-  line_.Press('1');  // record again into the same file
-  line_.Advance(0);
-  EXPECT_EQ(std::pair(LastKind(), voiceMail_.calls), std::pair(OK::Record, Texts{"new message"}));
-  line_.Press('2');  // review
-  EXPECT_EQ(controller_.State(), S::CS_MBXREVIEW);
-  line_.Advance(0);
-  line_.Advance(0);
-  EXPECT_EQ(line_.LastOp()->maxMs, 15000);  // the menu waits for a key
-  line_.Advance(15000);                     // silence saves and says goodbye
-  EXPECT_EQ(std::tuple(voiceMail_.calls, services_.levelled, controller_.State()),
-            std::tuple(Texts{"new message", "record complete"}, Texts{Msg()}, S::CS_GOODBYE));
-  // Other keys save and take the OGM's action; without voice mail the call ends.
-  LeaveMessage();
-  commands_.taken = false;
-  line_.Press('4');
-  EXPECT_EQ(std::tuple(voiceMail_.calls.back(), commands_.keys, LastKind()),
-            std::tuple("record complete", Texts{"press4"}, OK::Drop));
-  controller_.SetVoiceMail(nullptr);  // a dialogue without voice mail ends the call
-  LeaveMessage();
-  EXPECT_EQ(LastKind(), OK::Drop);
-}
+using VoiceMail = FakedTest;
 
 TEST_F(VoiceMail, RecordActionRecordsAfterTheToneAndChainsOnTimeOut) {
   Answer();
@@ -96,7 +47,8 @@ TEST_F(VoiceMail, OgmTextIsSpokenOrANumberReadAfterTheFile) {
   Write(folders_.Ogms() + "/Hours.mp3", mp3);
   commands_.effect = [](IVRCMain &c) { c.Parameters().SetParm("amount", "12345"); };
   // The MP3's length is known to a frame (288 samples here) before it is decoded.
-  for (auto [file, ms, slack] : {std::tuple{"", 1000, 30}, {"playex=true\nplayexfile=Hours.mp3\n", 1008, 300}}) {
+  for (auto [file, ms, slack] :
+       {std::tuple{"", 1000, 30}, {"playex=true\nplayexfile=Hours.mp3\n", 1008, 300}}) {
     Answer("readnumber=true\nreadnumbervar=%amount%\nreadnumbertype=2\n" + std::string(file));
     line_.Press('1');  // sets the parameter
     controller_.PlayOGM();

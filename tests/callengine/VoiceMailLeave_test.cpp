@@ -53,6 +53,27 @@ TEST_F(VoiceMailLeave, MessageOfTwoAndAHalfSecondsIsDiscardedLongerOnesKept) {
             std::tuple("true", "true", ""));
 }
 
+// "#" offers the menu, where "2" plays the message back and 15 s of silence
+// save it; a key outside the menu saves it and takes the OGM's action.
+TEST_F(VoiceMailLeave, MenuReviewsTheMessageAndOtherKeysSaveItForTheOgm) {
+  LeaveMessage("Sales");
+  EXPECT_EQ(line_.LastOp()->thresholdDb, -22);
+  Speak(3000);
+  line_.Press("#2");
+  EXPECT_EQ(std::pair(controller_.State(), PlayedMs()), std::pair(S::CS_MBXREVIEW, 3000));
+  line_.Advance(3000);  // then the menu ("MailboxMenu" is missing), which waits for a key
+  EXPECT_EQ(line_.LastOp()->maxMs, 15000);
+  line_.Advance(15000);
+  EXPECT_EQ(std::tuple(services_.levelled, controller_.State()),
+            std::tuple(Texts{Audio("Sales", "000001")}, S::CS_GOODBYE));
+  LeaveMessage("Sales");
+  Speak(3000);
+  commands_.taken = false;
+  line_.Press('4');
+  EXPECT_EQ(std::tuple(services_.levelled.size(), commands_.keys, LastKind()),
+            std::tuple(2u, Texts{"press4"}, OK::Drop));
+}
+
 TEST_F(VoiceMailLeave, MessageDeletedAfterEmailingIsNotAnnouncedButStillUnsent) {
   const std::string mbx = MailBox("Sales",
                                   "sendemail=true\nsendemailaudio=true\nsendemaildelete=true\n"
