@@ -4,23 +4,12 @@ namespace {
 
 using Press = FakedTest;
 
-TEST_F(Press, KeyWithoutActionLeavesTheOgmPlaying) {
-  Answer("wait=6\n");
-  commands_.taken = false;
-  line_.Advance(300);
-  line_.Press('5');
-  EXPECT_EQ(commands_.keys, Texts{"press5"});
-  EXPECT_TRUE(line_.IsPlaying());
-  controller_.SetCommands(nullptr);  // without commands the key is ignored as well
-  line_.Press('7');
-  line_.Advance(800);  // the OGM ends as usual
-  EXPECT_EQ(line_.Ops().size() + Count(OK::Wait), 2u);
-}
-
 TEST_F(Press, KeysReachTheCurrentOgmOnlyInTheStatesThatTakeThem) {
   Answer("");
+  commands_.taken = false;  // no action: the OGM goes on playing
   line_.Press("1#*A");
   EXPECT_EQ(commands_.keys, (Texts{"press1", "press#", "press*", "pressA"}));
+  EXPECT_TRUE(line_.IsPlaying());
   EXPECT_EQ(commands_.lastFile + commands_.lastSection, controller_.CurrentOGM() + "ivr");
   commands_.keys.clear();
   for (S::CallState state : {S::CS_INVALID, S::CS_PLAYFILE, S::CS_RECORDTONE, S::CS_ANSWERING,
