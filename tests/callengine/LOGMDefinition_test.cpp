@@ -1,4 +1,5 @@
 #include "callengine/LOGMDefinition.h"
+#include "callengine/LOGMFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -28,8 +29,12 @@ class OGMDefinition : public ::testing::Test {
     return audio.exists ? audio.path + (audio.mp3 ? " mp3" : "") : "";
   }
 
+  bool Has(const std::string& file) const { return std::filesystem::exists(dir_ / file); }
+  std::string Content(const std::string& file) const { return FileText(dir_ / file); }
+
   TempDir dir_;
   Def ogm_{dir_ / "Main.ini"};
+  LOGMFiles files_{dir_.Path()};
   LHashTable parms_;
   LCallIdentity call_{"5551234", "Ann", "200", 2};
 };
@@ -121,6 +126,30 @@ TEST_F(OGMDefinition, SpokenTextIsBoundedAndAudioIsTheOwnWaveOrTheExchangeFile) 
   parms_.SetParm("cid", "../MAIN");
   Ivr("playex=true\nplayexfile=sub/%cid%.wav\n");
   EXPECT_EQ(Audio(), "");
+}
+
+// LOGMFiles: an OGM exists by its definition; its files move together.
+TEST_F(OGMDefinition, FilesOfAnOgmExistByItsDefinitionAndMoveTogetherInsideTheFolder) {
+  Write("Sales.wav", "RIFF");
+  EXPECT_FALSE(files_.Exists("Sales"));
+  Write("Sales.ini", "[ivr]\n");
+  EXPECT_TRUE(files_.Exists("SALES"));
+  EXPECT_EQ(*files_.IniPath("sales"), dir_ / "Sales.ini");
+  for (const char* name : {"", "../Sales", "a/b", "a\\b", ".."}) {
+    EXPECT_FALSE(files_.IniPath(name) || files_.Rename("Sales", name) || files_.Remove(name))
+        << name;
+  }
+  EXPECT_FALSE(files_.IniPath(std::string(300, 'n')));
+  Write("Sales.txt", "Hello");
+  Write("Other.ini", "[ivr]\npress1go=Sales\n");
+  ASSERT_TRUE(files_.Rename("sales", "Shop"));
+  EXPECT_FALSE(Has("Sales.ini") || Has("Sales.wav") || Has("Sales.txt"));
+  EXPECT_EQ(Content("Shop.wav") + Content("Shop.txt"), "RIFFHello");
+  EXPECT_EQ(Content("Other.ini"), "[ivr]\npress1go=Sales\n");  // references stay
+  EXPECT_FALSE(files_.Rename("Missing", "C") || files_.Rename("Shop", "other"));
+  EXPECT_TRUE(files_.Rename("Shop", "shop"));  // a change of case only
+  EXPECT_TRUE(files_.Remove("SHOP"));
+  EXPECT_FALSE(Has("shop.ini") || Has("shop.wav") || Has("shop.txt") || Has("Shop.ini"));
 }
 
 }  // namespace
