@@ -61,7 +61,7 @@ int Engine::Run() {
   delivery_.Start();
   const std::string &settings = folders_.SettingsFile();
   status_.SetOn(ProfileReadBool(settings, "state", "on", true));
-  status_.SetAnswerOgm(ProfileReadString(settings, "settings", "ogm", IVRCMain::kDefaultOgm));
+  status_.SetAnswerOgm(ProfileReadString(settings, "settings", "ogm", LOGMFiles::kDefaultName));
   status_.SetNewMessages(ProfileReadBool(settings, "state", "newmessages", false));
   if (start_.control) {
     control_ = std::make_unique<ControlServer>(

@@ -105,13 +105,15 @@ int IVRCMain::RingsNeeded() const {
 
 IVRCMain::AnswerChoice IVRCMain::AnswerOgm(int ring, int ringsNeeded, bool &enabled) const {
   const std::string &settings = folders_.SettingsFile();
-  AnswerChoice choice{ProfileReadString(settings, "settings", "ogm", kDefaultOgm), "answering OGM"};
+  AnswerChoice choice{ProfileReadString(settings, "settings", "ogm", LOGMFiles::kDefaultName),
+                      "answering OGM"};
   LOfficeHours::Decision hours =
       LOfficeHours::Decide(settings, clock_, {ring, ringsNeeded, enabled});
   enabled = hours.answeringEnabled;
   if (hours.ogm) choice = {*hours.ogm, "office-hours OGM"};
   if (SettingBool(lineSection_.c_str(), "ogmoverride", false)) {
-    choice = {ProfileReadString(settings, lineSection_, "ogm", kDefaultOgm), "line's own OGM"};
+    choice = {ProfileReadString(settings, lineSection_, "ogm", LOGMFiles::kDefaultName),
+              "line's own OGM"};
   }
   return choice;
 }

@@ -68,9 +68,6 @@ class IVRCMain : public LLineNotify {
   };
   enum InputMode : int32_t { kInputNone = 0, kInputMenu = 1, kInputNumber = 2 };
 
-  // The default OGM when the settings name none.
-  static constexpr const char *kDefaultOgm = "Default Answering Message";
-
   // Installs itself as the default handler of `line`. `mainWindow` may be
   // null (no main window: nothing is posted). All references must outlive
   // the controller.

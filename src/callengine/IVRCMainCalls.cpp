@@ -227,7 +227,8 @@ void IVRCMain::OutBoundAnswered(bool machine) {
 // parameter and then by its parameter of the key's own name.
 std::string IVRCMain::OutboundOgm(bool machine) const {
   const char *key = machine ? "ogmmachine" : "ogmanswer";
-  std::string ogm = ProfileReadString(folders_.SettingsFile(), "outbound", key, kDefaultOgm);
+  std::string ogm =
+      ProfileReadString(folders_.SettingsFile(), "outbound", key, LOGMFiles::kDefaultName);
   for (const char *name : {"ogm", key}) {
     std::string value = parms_.GetParm(name);
     if (!value.empty()) ogm = std::move(value);
