@@ -154,7 +154,7 @@ class Outbound : public Transfer {
   }
 };
 
-TEST_F(Outbound, AnsweredCallRunsTheOgmItsEntryNamesAndForwardCallsOfferMessagesUntilGivenUp) {
+TEST_F(Outbound, AnsweredCallRunsTheOgmItsEntryNames) {
   for (const char *name : {"Sales", "Machine"}) Ogm(name);
   Place("5551000&ogm=Sales&ogmmachine=Machine&name=Bob+Smith", IVRCServices::kAnswerPerson);
   EXPECT_EQ(Parm("name") + controller_.CurrentOGM(), "Bob Smith" + folders_.Ogms() + "/Sales.ini");
@@ -164,19 +164,6 @@ TEST_F(Outbound, AnsweredCallRunsTheOgmItsEntryNamesAndForwardCallsOfferMessages
   Place("5551000&ogm=Nowhere", IVRCServices::kAnswerPerson);  // a missing OGM stops the run
   EXPECT_EQ(controller_.State(), S::CS_GOODBYE);
   EXPECT_FALSE(ProfileReadBool(folders_.SettingsFile(), "outbound", "active", true));
-  // A forwarding call offers messages until given up (accepting is left to the
-  // voice-mail dialogue tests).
-  if (line_.IsConnected()) line_.HangUp();
-  line_.ClearOps();
-  Write(folders_.MailBoxes() + "/Sales.mbx", "[mbx]\nforwardrepeat=1\n");
-  controller_.SetMailbox(folders_.MailBoxes() + "/Sales.mbx");
-  controller_.SetState(S::CS_FORWARD);
-  Prompt("ForwardMessage", 1000);
-  line_.MakeCall("200");
-  line_.Connect();
-  line_.Press('5');  // not an answer
-  line_.Advance(2000);
-  EXPECT_EQ(std::pair(Count(OK::Play), LastKind()), std::pair(std::size_t{2}, OK::Drop));
 }
 
 TEST_F(Outbound, UnansweredCallIsScheduledAgainWhileAttemptsRemain) {

@@ -16,7 +16,7 @@ class VoiceMailForward : public VoiceMailFlowsTest {
   }
 };
 
-TEST_F(VoiceMailForward, AnsweredCallPlaysTheFirstUnreadMessageThenTheMenuOrOneAccepts) {
+TEST_F(VoiceMailForward, AnsweredCallPlaysTheFirstUnreadMessageThenTheMenuOrOneAcceptsOrItIsGivenUp) {
   Message("Sales", "000001", "07/01/24", "11:00:00", 1000, true);
   ForwardCall("autoplay=true\n");
   Answered();  // nothing unread: dropped
@@ -38,6 +38,13 @@ TEST_F(VoiceMailForward, AnsweredCallPlaysTheFirstUnreadMessageThenTheMenuOrOneA
   line_.Press('1');
   EXPECT_EQ(controller_.Message(), Record("Sales", "000002"));
   EXPECT_EQ(Key(folders_.SettingsFile(), "state", "newmessages"), "false");
+  // Other keys are no answer: the offer is repeated "forwardrepeat" times, then given up.
+  line_.HangUp(), line_.ClearOps();
+  Prompt("ForwardMessage", 1000);
+  ForwardCall("forwardrepeat=1\n");
+  line_.Press('5');
+  line_.Advance(2000);
+  EXPECT_EQ(std::pair(Count(OK::Play), LastKind()), std::pair(std::size_t{2}, OK::Drop));
 }
 
 }  // namespace
