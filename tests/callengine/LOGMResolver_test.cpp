@@ -36,13 +36,10 @@ class Resolver : public ::testing::Test {
 TEST_F(Resolver, ResolvesByNameWithoutRegardToCaseAndStaysInsideTheFolder) {
   Ogm("Main", "[ivr]\nwait=6\n");
   EXPECT_TRUE(ResolvesTo("MAIN", "Main"));
+  // Which names are refused is LOGMFiles' test; the resolver asks it.
   std::filesystem::create_directory(dir_ / "sub");
   LOGMResolver inner{dir_ / "sub", clock_, call_, parms_};
-  EXPECT_FALSE(inner.Resolve("../Main"));
-  Ogm("sub/Inner", "");
-  for (const char* name : {"Missing", "sub/Inner", "sub\\Inner", "..", ""})
-    EXPECT_FALSE(Resolve(name)) << name;
-  EXPECT_FALSE(Resolve(std::string(300, 'M')));
+  EXPECT_FALSE(inner.Resolve("../Main") || Resolve("Missing"));
   std::string current = "previous";  // replaced only on success
   EXPECT_FALSE(resolver_.IsOGMValid("Missing", current) || current != "previous");
   EXPECT_TRUE(resolver_.IsOGMValid("main", current) && current == dir_ / "Main.ini");
