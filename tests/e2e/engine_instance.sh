@@ -23,7 +23,6 @@ has second.txt "Zavotel is running (process $first) on the data folder $data"
 check "a second copy with a program file exits" second shop.ivr
 has second.txt "$tmp/shop.ivr handed to the running Zavotel"
 check "a log-on copy finds the engine and exits" timeout 5 bash -c "'$zavotel' --data '$data' --logon >/dev/null 2>&1"
-wait_for 100 seen "IVR program file received"
 check "the engine loads it on a worker" wait_for 100 seen "IVR program loaded"
 check "the file received is named" seen "IVR program file received: $tmp/shop.ivr"
 check "the log-on copy loaded nothing" test "$(logged "IVR program file received")" = 1
