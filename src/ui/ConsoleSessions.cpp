@@ -11,6 +11,10 @@
 namespace {
 constexpr size_t kSecretBytes = 32;
 
+// A request that read the clock before another stored a later use is not
+// idle: the unsigned difference would wrap and end a session in use.
+bool Idle(uint64_t lastUse, uint64_t now) { return now > lastUse && now - lastUse > ConsoleSessions::kIdleMs; }
+
 // One machine's IPv6 addresses share their first 64 bits, so a guesser
 // cannot pass over its wait by moving inside its own network.
 std::string ClientKey(const std::string& address) {
@@ -31,7 +35,7 @@ ConsoleSessions::Session ConsoleSessions::Open() {
   if (session.id.empty() || session.token.empty()) return {};
   const uint64_t now = clock_.TickCount();
   std::lock_guard<std::mutex> hold(mutex_);
-  std::erase_if(sessions_, [now](const auto& entry) { return now - entry.second.lastUse > kIdleMs; });
+  std::erase_if(sessions_, [now](const auto& entry) { return Idle(entry.second.lastUse, now); });
   if (sessions_.size() >= kMaxSessions) {
     auto oldest = std::min_element(sessions_.begin(), sessions_.end(), [](const auto& a, const auto& b) {
       return a.second.lastUse < b.second.lastUse;
@@ -47,11 +51,11 @@ std::optional<std::string> ConsoleSessions::TokenOf(const std::string& id) {
   std::lock_guard<std::mutex> hold(mutex_);
   auto found = sessions_.find(id);
   if (found == sessions_.end()) return std::nullopt;
-  if (now - found->second.lastUse > kIdleMs) {
+  if (Idle(found->second.lastUse, now)) {
     sessions_.erase(found);
     return std::nullopt;
   }
-  found->second.lastUse = now;
+  found->second.lastUse = std::max(found->second.lastUse, now);
   return found->second.token;
 }
 

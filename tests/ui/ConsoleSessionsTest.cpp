@@ -1,10 +1,45 @@
-// The slow-down of password guesses, counted per client address.
+// The sessions' lifetime and the slow-down of password guesses, counted per
+// client address.
 #include <gtest/gtest.h>
+
+#include <deque>
 
 #include "core/ManualClock.h"
 #include "ui/ConsoleSessions.h"
 
 namespace {
+
+// Readings handed out in the order given: what request threads see when one
+// reads the clock, is held up, and takes the lock after another.
+class ScriptedClock final : public LClock {
+ public:
+  explicit ScriptedClock(std::deque<uint64_t> readings) : readings_(std::move(readings)) {}
+  uint64_t TickCount() const override {
+    const uint64_t now = readings_.front();
+    if (readings_.size() > 1) readings_.pop_front();
+    return now;
+  }
+  std::time_t Now() const override { return 0; }
+  void SetJumpListener(std::function<void()>) override {}
+
+ private:
+  mutable std::deque<uint64_t> readings_;
+};
+
+// A session in use lives on when parallel requests stamp their uses out of
+// order (a later reading stored first ended it, and its token was refused);
+// one left idle longer than kIdleMs ends.
+TEST(ConsoleSessionsTest, ASessionInUseOutlivesRequestsStampedOutOfOrder) {
+  constexpr uint64_t kIdle = ConsoleSessions::kIdleMs;
+  ScriptedClock clock({1000, 1002, 1001, 1001, 999, 1003 + kIdle});
+  ConsoleSessions sessions(clock, "");
+  const ConsoleSessions::Session session = sessions.Open();  // 1000
+  EXPECT_EQ(sessions.TokenOf(session.id), session.token);    // 1002
+  EXPECT_EQ(sessions.TokenOf(session.id), session.token);    // 1001, read before the one above
+  EXPECT_FALSE(sessions.Open().id.empty());                  // 1001: purges the idle only
+  EXPECT_EQ(sessions.TokenOf(session.id), session.token);    // 999
+  EXPECT_EQ(sessions.TokenOf(session.id), std::nullopt);     // idle since 1002
+}
 
 void Fail(ConsoleSessions& sessions, const std::string& client) {
   ASSERT_EQ(sessions.BeginLogin(client), 0u) << client;
