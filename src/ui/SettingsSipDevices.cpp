@@ -65,6 +65,7 @@ struct Key {
   Check check;
   const char* error;
   const char* fallback = "";  // taken for an empty value
+  bool flag = false;          // a tick: true or false
 };
 
 const std::vector<Key>& Keys() {
@@ -82,6 +83,8 @@ const std::vector<Key>& Keys() {
       {"expiry", Expiry, "Enter a number of seconds from 60 to 86400.", "3600"},
       {"dtmfmode", [](const std::string& v) { return OneOf(v, {"rfc4733", "info", "inband"}); }, "Choose how keys are sent.", "rfc4733"},
       {"rtplatch", [](const std::string& v) { return OneOf(v, {"signalling", "any", "off"}); }, "Choose whose media may take over.", "signalling"},
+      {"anyhost", [](const std::string& v) { return OneOf(v, {"true", "false"}); }, "expected true or false", "false",
+       true},
   };
   return keys;
 }
@@ -90,6 +93,7 @@ std::string Text(const json& body, const char* key) {
   const auto found = body.find(key);
   if (found == body.end() || found->is_null()) return "";
   if (found->is_number_unsigned()) return std::to_string(found->get<uint64_t>());
+  if (found->is_boolean()) return found->get<bool>() ? "true" : "false";
   return found->is_string() ? found->get<std::string>() : std::string("\x01");  // fails every check
 }
 
@@ -107,7 +111,10 @@ json DevicesJson(const std::string& file, const std::vector<std::string>& states
     // A key left out or empty shows what a save would write for it.
     for (const Key& key : Keys()) {
       const std::string value = ProfileReadString(file, section, key.key, "");
-      row[key.key] = value.empty() ? key.fallback : value;
+      if (key.flag)
+        row[key.key] = ProfileReadBool(file, section, key.key, false);
+      else
+        row[key.key] = value.empty() ? key.fallback : value;
     }
     row["name"] = all[position].name;
     devices.push_back(std::move(row));

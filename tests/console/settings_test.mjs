@@ -53,6 +53,9 @@ await run("settings_test", async () => {
   const address = dialog.getByLabel("Local address (ip:port)");
   await kind.selectOption("register");  // an account must reach its provider
   if (await address.inputValue() !== "0.0.0.0:5062") throw new Error("an account's new address stays on loopback");
+  // Calls from the provider only, unless the owner ticks it.
+  assert.equal(await dialog.getByLabel("Take calls from any host").isChecked(), false);
+  await shot("settings-03a-sip-account", { within: dialog });
   await kind.selectOption("direct");
   await fill("Name", "Second desk");
   await fill("Local address (ip:port)", "127.0.0.1:99999");

@@ -128,6 +128,7 @@ TEST_F(ConsoleSettingsTest, RefusedValuesNameTheirFieldAndChangeNothing) {
       {"/api/settings/sip/save", {{"name", "X"}, {"mode", "sideways"}, {"localaddress", "1.2.3.4:5080"}}, "mode"},
       {"/api/settings/sip/save", {{"name", "X"}, {"mode", "register"}, {"user", "a b"}, {"registrar", "pbx"}, {"localaddress", "1.2.3.4:5080"}}, "user"},
       {"/api/settings/sip/save", {{"name", "X"}, {"localaddress", "1.2.3.4:5080"}, {"mode", "direct"}, {"expiry", 10}}, "expiry"},
+      {"/api/settings/sip/save", {{"name", "X"}, {"localaddress", "1.2.3.4:5080"}, {"mode", "direct"}, {"anyhost", "yes"}}, "anyhost"},
       {"/api/settings/format", {{"format", 100000}}, "format"},
   };
   const std::string before = FileText(File());
@@ -135,9 +136,10 @@ TEST_F(ConsoleSettingsTest, RefusedValuesNameTheirFieldAndChangeNothing) {
   EXPECT_EQ(FileText(File()), before);
 }
 
+// The account's ticks round-trip as ticks ("anyhost").
 TEST_F(ConsoleSettingsTest, PasswordsAreNeverSentBackAndAnEmptyOneKeepsTheOld) {
   const json account = {{"name", "Office"}, {"mode", "register"}, {"user", "200"}, {"registrar", "pbx.example:5060"},
-                        {"localaddress", "0.0.0.0:5080"}, {"password", "sesame-secret"}};
+                        {"localaddress", "0.0.0.0:5080"}, {"password", "sesame-secret"}, {"anyhost", true}};
   ASSERT_EQ(PostJson("/api/settings/sip/save", account)->status, 200);
   json edited = account;
   edited["password"] = "";
@@ -147,8 +149,10 @@ TEST_F(ConsoleSettingsTest, PasswordsAreNeverSentBackAndAnEmptyOneKeepsTheOld) {
   for (const std::string& body : {reply->body, client_->Get("/api/settings/sip")->body}) {
     EXPECT_EQ(body.find("sesame"), std::string::npos) << body;
     EXPECT_TRUE(json::parse(body)["devices"][1]["passwordSet"]) << body;
+    EXPECT_EQ(json::parse(body)["devices"][1]["anyhost"], true) << body;
   }
   EXPECT_EQ(ProfileReadString(File(), "sipdevice1", "password", ""), "sesame-secret");
+  EXPECT_EQ(ProfileReadString(File(), "sipdevice1", "anyhost", ""), "true");
 }
 
 // A login written into the mail host shows in the login fields, and saving
@@ -212,6 +216,7 @@ TEST_F(ConsoleSettingsTest, ADeviceListsTheDefaultsOfTheKeysItLeavesOut) {
   const json desk = json::parse(client_->Get("/api/settings/sip")->body)["devices"][0];
   for (const auto& [key, shown] : {std::pair{"transport", "udp"}, {"expiry", "3600"}, {"dtmfmode", "rfc4733"}, {"rtplatch", "signalling"}})
     EXPECT_EQ(desk[key], shown) << key;
+  EXPECT_EQ(desk["anyhost"], false);
 }
 
 // The delivery format beside the settings, the program files' own in the data folder.

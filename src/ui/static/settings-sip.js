@@ -17,6 +17,8 @@ const FIELDS = [
   { key: "domain", label: "Domain: where plain numbers are called (if not the registrar)", kind: "text",
     hint: "host[:port]; a direct endpoint needs it to transfer or call out by number" },
   { key: "outboundproxy", label: "Outbound proxy", kind: "text" },
+  { key: "anyhost", label: "Take calls from any host", kind: "check",
+    hint: "Off: calls come only from the registrar and the outbound proxy; others are refused" },
   { key: "transport", label: "Transport", kind: "select", options: [["udp", "UDP"], ["tcp", "TCP"], ["tls", "TLS"]] },
   { key: "expiry", label: "Registration expiry (seconds)", kind: "number", min: 60, max: 86400 },
   { key: "dtmfmode", label: "Send keys as", kind: "select",
@@ -24,7 +26,7 @@ const FIELDS = [
   { key: "rtplatch", label: "Media from another address may take over", kind: "select",
     options: [["signalling", "From the caller's host"], ["any", "From any host"], ["off", "Never"]] },
 ];
-const ACCOUNT_ONLY = ["user", "authuser", "password", "registrar", "outboundproxy", "expiry"];
+const ACCOUNT_ONLY = ["user", "authuser", "password", "registrar", "outboundproxy", "anyhost", "expiry"];
 // A new direct endpoint stays on this machine; an account must reach its provider.
 const NEW_ADDRESS = { direct: "127.0.0.1:5062", register: "0.0.0.0:5062" };
 
@@ -77,7 +79,7 @@ function follow(form) {
 
 async function edit(device) {
   const values = device ? { ...device, password: "" } : { name: "", mode: "direct", transport: "udp", expiry: 3600,
-    dtmfmode: "rfc4733", rtplatch: "signalling", localaddress: NEW_ADDRESS.direct };
+    dtmfmode: "rfc4733", rtplatch: "signalling", anyhost: false, localaddress: NEW_ADDRESS.direct };
   const answer = await openDialog({
     caption: device ? `SIP device ${device.name}` : "Add a SIP device",
     note: device?.passwordSet ? "A password is set; leave the field empty to keep it." : "",
