@@ -88,8 +88,9 @@ bool OwnerOnLoopback(const ConsoleServer::State& state, const httplib::Request& 
 void RefuseStranger(ConsoleServer::State& state, httplib::Response& response) {
   if (state.config.loginRequired || state.sessions.PasswordUsable()) return Refuse(response, 401, "login required");
   Refuse(response, 403,
-         "This console opens without a password only for the user the engine runs as (" + UserName(::geteuid()) +
-             "); set a password with \"zavotel console-password\" or on the Console access page");
+         "Without a password this console opens only for the user the engine runs as (" + UserName(::geteuid()) +
+             "). To log in as another user, the owner first sets a password with \"zavotel console-password\" "
+             "or in Settings, Console access; then reload this page.");
 }
 
 std::string SessionOf(ConsoleServer::State& state, const httplib::Request& request) {

@@ -257,7 +257,7 @@ function wire() {
   click("ivr-load", ivr.chooseProgram);
   $("ivr-file-input").addEventListener("change", guarded(ivr.sendProgram));
   click("ivr-save", ivr.saveProgram);
-  click("ivr-notes", ivr.showNotes);
+  click("ivr-notes", () => ivr.showNotes());
   click("logout", async () => {
     await api("/api/logout", {});
     location.reload();
@@ -287,8 +287,15 @@ async function start(session) {
   startViews();
 }
 
-function askLogin() {
+const LOG_IN = "Log in with the console's password.";
+
+// `why`: what the box says; without `canLogIn` (no password is set) it
+// says only how the owner sets one.
+function askLogin(why, canLogIn) {
   $("login").hidden = false;
+  $("login-why").textContent = why;
+  $("login-form").hidden = !canLogIn;
+  if (!canLogIn) return;
   $("login-password").focus();
   $("login-form").addEventListener("submit", async (event) => {
     event.preventDefault();
@@ -308,7 +315,9 @@ async function boot() {
   try {
     await start(await api("/api/session"));
   } catch (error) {
-    if (error instanceof ApiError && error.status === 401) askLogin();
+    // 403: this user may not open the console without a password, and none is set.
+    if (error instanceof ApiError && (error.status === 401 || error.status === 403))
+      askLogin(error.status === 401 ? LOG_IN : error.message, error.status === 401);
     else {
       $("console").hidden = false;
       showError(error);
