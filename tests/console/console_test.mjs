@@ -13,6 +13,14 @@ const rows = page.locator("#message-rows tr");
 const dialog = page.locator("dialog#ask");
 const getJson = (path) => page.evaluate((p) => fetch(p).then((r) => r.json()), path);
 
+// The notes a loaded program asks to show, under the program's caption.
+async function closeNotes() {
+  await page.locator("#ask-title", { hasText: "IVR Program Notes" }).waitFor({ timeout: 60000 });
+  assert.equal(await page.inputValue("#ask-fields textarea"), "Call Bob first.");
+  await page.click("#ask-cancel");
+  await dialog.waitFor({ state: "hidden" });
+}
+
 async function chooseMailbox(name) {
   await page.selectOption("#mailbox-list", name);
   await page.waitForFunction((n) => document.getElementById("mailbox-name").textContent === `in ${n}`, name);
@@ -234,7 +242,16 @@ await run("console_test", async () => {
   for (let waited = 0; answerOgm() !== "Default Answering Message" && waited < 5000; waited += 100) await page.waitForTimeout(100);
   assert.equal(answerOgm(), "Default Answering Message");
 
-  say("the IVR program saved with a setting of its own, and loaded again");
+  say("the notes edited and read back");
+  await page.click("#ivr-notes");
+  await answer("notes.txt", { fill: () => page.fill("#ask-fields textarea", "Call Bob first.") });
+  await page.click("#ivr-notes");
+  await dialog.waitFor({ state: "visible" });
+  assert.equal(await page.inputValue("#ask-fields textarea"), "Call Bob first.");
+  await page.click("#ask-cancel");
+  assert.equal(readFileSync(join(data, "notes.txt"), "utf8"), "Call Bob first.");
+
+  say("the IVR program saved with a setting and its notes, and loaded again: the notes show");
   await page.click("#ivr-save");
   await dialog.waitFor({ state: "visible" });
   await page.fill("#ask-fields input[type=text]", "console-test.ivr");
@@ -251,6 +268,7 @@ await run("console_test", async () => {
   const carried = page.locator("#ask-fields textarea");
   assert.equal(await carried.inputValue(), "settings:ogm:Default Answering Message");
   await carried.fill("settings:ogm:Default Answering Message\nsettings:nrings:4");
+  await dialog.getByLabel("Show the notes after loading").check();
   await shot("console-09-save-program");
   const [saved] = await Promise.all([page.waitForEvent("download"), answer("Save IVR Program")]);
   const program = await saved.path();
@@ -264,6 +282,9 @@ await run("console_test", async () => {
   await page.waitForFunction(() => document.getElementById("progress").hidden, null, { timeout: 60000 });
   await page.locator("#notices p", { hasText: "IVR program loaded" }).waitFor({ timeout: 60000 });
   assert.match(readFileSync(join(data, "settings.ini"), "utf8"), /^nrings=4$/m);
+  await page.locator("#ask-title", { hasText: "IVR Program Notes" }).waitFor({ timeout: 60000 });
+  await shot("console-10-program-notes", { within: dialog });
+  await closeNotes();
   await shot("console-10-program-loaded");
   const loadedNotice = page.locator("#notices p", { hasText: "IVR program loaded" });
   await loadedNotice.getByRole("button", { name: "Dismiss" }).click();
@@ -280,15 +301,7 @@ await run("console_test", async () => {
   await (await againChosen).setFiles({ name: "console-test.ivr", mimeType: "application/octet-stream", buffer: readFileSync(program) });
   await page.waitForFunction(() => !document.querySelector('#ogm option[value="Leftover"]'), null, { timeout: 60000 });
   await loadedNotice.waitFor();
-
-  say("the notes edited and read back");
-  await page.click("#ivr-notes");
-  await answer("notes.txt", { fill: () => page.fill("#ask-fields textarea", "Call Bob first.") });
-  await page.click("#ivr-notes");
-  await dialog.waitFor({ state: "visible" });
-  assert.equal(await page.inputValue("#ask-fields textarea"), "Call Bob first.");
-  await page.click("#ask-cancel");
-  assert.equal(readFileSync(join(data, "notes.txt"), "utf8"), "Call Bob first.");
+  await closeNotes();
 
   say("a broken program file is refused before anything changes, and says why");
   const brokenChooser = page.waitForEvent("filechooser");

@@ -15,7 +15,7 @@ export async function loadIvr() {
   fileLine.textContent = `${ivr.file ? `Program file: ${ivr.file}` : "No program file"}${ivr.modified ? " (modified)" : ""}`;
   if (ivr.showNotes) {
     await api("/api/ivr/notes-shown", {});
-    await showNotes();
+    await showNotes("IVR Program Notes");
   }
   return ivr;
 }
@@ -137,9 +137,10 @@ export async function saveProgram() {
   await loadIvr();
 }
 
-export async function showNotes() {
+// `caption`: the Notes command shows the file; a load that asks for its notes, the program's.
+export async function showNotes(caption = "notes.txt") {
   const notes = await api("/api/ivr/notes");
-  const answer = await ask({ caption: "notes.txt", textarea: { label: "Notes", value: notes.text }, okText: "Save" });
+  const answer = await ask({ caption, textarea: { label: "Notes", value: notes.text }, okText: "Save" });
   if (!answer || answer.value === notes.text) return;
   await api("/api/ivr/notes", { text: answer.value });
 }
