@@ -226,6 +226,10 @@ await run("console_test", async () => {
   await page.keyboard.press("Control+o");
   await page.waitForFunction(() => document.getElementById("onoff")?.textContent === "Answering On");
   assert.equal((await getJson("/api/status")).on, true);
+  // Ctrl+F9 plays the answering OGM, as callers hear it.
+  const answerAudio = page.waitForResponse((r) => r.url().includes("/api/ogm/audio?name=Default+Answering+Message"));
+  await page.keyboard.press("Control+F9");
+  assert.equal((await answerAudio).ok(), true);
 
   say("the answer OGM chooser follows a choice made elsewhere; arrow keys choose once they rest");
   const answerOgm = () => readFileSync(join(data, "settings.ini"), "latin1").match(/^ogm=(.*)$/m)?.[1];
@@ -335,8 +339,9 @@ await run("console_test", async () => {
   assert.equal(logFile.suggestedFilename(), systemLog);
   assert.match(readFileSync(await logFile.path(), "utf8"), /New IVR program/);
 
-  say("Help: a topic's link keeps the Help view and brings the topic into sight");
-  await page.click("nav.views a[data-view=help]");
+  say("Help: F1 opens it; a topic's link keeps the Help view and brings the topic into sight");
+  await page.keyboard.press("F1");
+  await page.locator("#view-help").waitFor();
   await page.click('.help-contents a[href="#help-remote"]');
   await page.waitForFunction(() => location.hash === "#help-remote");
   assert.ok(await page.isVisible("#help-remote"));

@@ -10,7 +10,7 @@ import "./settings.js";
 import "./ogm-editor.js";
 import "./phone.js";
 import { guarded, setNotice, setProgress, showError } from "./notices.js";
-import "./ogms.js";
+import { playOgm } from "./ogms.js";
 import { startViews } from "./views.js";
 import "./mailboxprops.js";
 import "./outbound.js";
@@ -269,7 +269,7 @@ function wire() {
   // A narrower view wraps more lines: the newest stay in sight.
   new ResizeObserver(() => followLog && (view.scrollTop = view.scrollHeight)).observe(view);
   messages.watchPlayer(showError);
-  bindKeys({ setAnswering: guarded(setAnswering) });
+  bindKeys({ setAnswering: guarded(setAnswering), playAnswerOgm: () => playOgm($("ogm").value) });
 }
 
 async function setAnswering(on) {

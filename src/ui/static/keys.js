@@ -1,6 +1,6 @@
 // The keys of the message list and the window. Ctrl+W and Ctrl+T belong to
 // the browser (close and new tab) and cannot be taken: Save as is Alt+W and
-// Move is Alt+T.
+// Move is Alt+T. F1 opens Help; Ctrl+F9 plays the answering OGM.
 import * as commands from "./commands.js";
 import { dialogOpen } from "./dialogs.js";
 import * as messages from "./messages.js";
@@ -26,6 +26,7 @@ function commandFor(event, actions) {
     if (key === "f" || key === "F") return () => actions.setAnswering(false);
     if (key === "s" || key === "S") return guarded(commands.emailMessages);
     if (key === "Delete" && !typing(event.target)) return guarded(commands.deleteMessages);
+    if (key === "F9") return () => actions.playAnswerOgm();
     return null;
   }
   if (event.altKey && !ctrl) {
@@ -35,6 +36,8 @@ function commandFor(event, actions) {
   }
   if (event.shiftKey && !inRows(event.target)) return null;
   switch (key) {
+    case "F1":
+      return () => (location.hash = "help");
     case "F9":
       return () => messages.play();
     case "Escape":

@@ -13,6 +13,9 @@ const RENAME_WARNING =
   "If you rename the OGM, you will also need to change any references to the OGM from any other Out Going Messages.";
 
 const view = document.getElementById("view-ogms");
+// Plays an OGM while the list is not open (Ctrl+F9, the answering OGM).
+const loosePlayer = new Audio();
+loosePlayer.addEventListener("error", () => loosePlayer.getAttribute("src") && tell("Play Fail", PLAY_FAIL));
 let built = false;
 let current = ""; // the row the list keeps selected across refreshes
 let proposal = "OGM 1";
@@ -174,6 +177,11 @@ function play() {
   if (!name) return;
   el.ogmPlayer.src = query("/api/ogm/audio", { name });
   el.ogmPlayer.play().catch(() => {}); // a failed start shows through the "error" event
+}
+
+export function playOgm(name) {
+  loosePlayer.src = query("/api/ogm/audio", { name });
+  loosePlayer.play().catch(() => {}); // a failed start shows through the "error" event
 }
 
 async function report() {
