@@ -47,6 +47,7 @@ direct_device() {
 start_engine() { launch_engine "$@" && wait_for 1200 grep -q "Answering on sip:" engine.txt; }
 launch_engine() {  # launch_engine [ARGS...]: start_engine without the wait
   [ "$#" -gt 0 ] || [ -n "${ZAVOTEL_DATA:-}" ] || set -- --data "$data"
+  : >engine.txt  # emptied first: a restart's wait could read the last run's lines before the start emptied it
   "$zavotel" "$@" >engine.txt 2>engine-err.txt &
   pid=$!
   stop_at_exit "$pid"
