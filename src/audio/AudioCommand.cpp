@@ -216,6 +216,7 @@ int Convert(const std::vector<std::string>& args) {
   const std::string part = CreatePartFile(out);
   if (part.empty()) return Fail(out, std::strerror(errno));
   ProcessResult result = Pump(std::move(source), part, format, "Converting " + in);
+  if (result == kProcessDone && !LWaveFile::IsFinished(part)) result = kProcessFailed;
   if (result == kProcessDone && ::rename(part.c_str(), out.c_str()) == 0) return 0;
   int error = errno;
   ::unlink(part.c_str());

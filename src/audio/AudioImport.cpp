@@ -21,7 +21,7 @@ bool LoadAudioFile(const std::string& in, const std::string& out, LProgress& pro
       LPRSourceToSink("Process Audio", std::move(source),
                       LWaveFile::OpenSinkPCM(out, kLineRate, 0, 16, 1))
           .Process(progress);
-  if (result != kProcessDone) return false;
+  if (result != kProcessDone || !LWaveFile::IsFinished(out)) return false;
   if (levelling) levelling->Add(out);
   return true;
 }
@@ -35,6 +35,8 @@ ProcessResult LPRCompressWav::Process(LProgress& progress) {
   ProcessResult result = LPRSourceToSink("Convert Wav File Format", LWaveFile::OpenSource(path_),
                                          LWaveFile::OpenSink(temp, format_))
                              .Process(progress);
+  // Only a finished copy may replace the original.
+  if (result == kProcessDone && !LWaveFile::IsFinished(temp)) result = kProcessFailed;
   if (result == kProcessDone && !MoveFileOver(temp, path_)) {
     Trace("LPRCompressWav unable to replace %s: %s", path_.c_str(), std::strerror(errno));
     result = kProcessFailed;

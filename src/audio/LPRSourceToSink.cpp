@@ -41,9 +41,12 @@ ProcessResult LPRSourceToSink::Process(LProgress& progress) {
     if (position >= end) {
       int64_t last = int64_t{kBlockFrames} - (int64_t{position} - end);
       if (last > 0 && last <= kBlockFrames) sink->Write(buffer.data(), static_cast<int32_t>(last));
-      return kProcessDone;
+      return sink->IsError() ? kProcessFailed : kProcessDone;
     }
     sink->Write(buffer.data(), kBlockFrames);
+    // A sink that failed part way (a full disk) holds a cut-off copy, which
+    // must never pass for the whole source.
+    if (sink->IsError()) return kProcessFailed;
     progress.SetProgress(position / total);
   }
 }

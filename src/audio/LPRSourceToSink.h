@@ -19,8 +19,8 @@ class LPRSourceToSink : public LProgressProcess {
   LPRSourceToSink(std::string title, LSoundSourceRef source, LSoundSinkRef sink);
 
   // kProcessDone when the whole source was written, kProcessCancelled when
-  // the progress asked to stop, kProcessFailed (nothing written) when the
-  // source or the sink is in error.
+  // the progress asked to stop, kProcessFailed when the source or the sink
+  // is in error (nothing written) or the sink failed while it was written.
   ProcessResult Process(LProgress& progress);
   bool Run(LProgress& progress) override { return Process(progress) == kProcessDone; }
 

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "TestSources.h"
 #include "audio/LProgressConsole.h"
@@ -43,6 +44,14 @@ TEST(LPRSourceToSink, ErrorsAndCancelStopBeforeTheNextBlock) {
   }
   LPRSourceToSink noSink("t", new TestSource(8000, 1, 100), LSoundSinkRef());
   EXPECT_FALSE(noSink.Process(progress) != kProcessFailed || noSink.Run(progress));
+  // A sink that fails part way (a full disk) is no copy of the whole source.
+  for (auto [failAt, stop] : {std::pair{kBlock + 1, 2 * kBlock}, {2 * kBlock + 50, 2 * kBlock + 100}}) {
+    LRef<CollectSink> full = new CollectSink(8000, 1);
+    full->failAt = failAt;
+    EXPECT_EQ(LPRSourceToSink("t", new TestSource(8000, 1, 2 * kBlock + 100), full).Process(progress),
+              kProcessFailed) << failAt;
+    EXPECT_EQ(full->Position(), stop) << "no block after the failure";
+  }
   RecordingProgress atThird(3), atOnce(1);
   LRef<CollectSink> sink;
   EXPECT_EQ(Pump(new TestSource(8000, 1, 10 * kBlock), sink, 1, atThird), kProcessCancelled);

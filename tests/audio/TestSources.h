@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -71,11 +72,13 @@ inline int32_t PeakOf(const std::vector<int32_t>& samples, size_t from = 0, size
 }
 
 // Keeps every frame written (none when in error, as with zero channels);
-// Truncate cuts back like a file sink.
+// Truncate cuts back like a file sink. With `failAt` set it fails like a full
+// disk once a write would pass that frame.
 class CollectSink final : public LSoundSinkBase {
  public:
   using LSoundSinkBase::LSoundSinkBase;
   void Write(const int32_t* buffer, int32_t frames) override {
+    if (failAt >= 0 && Position() + frames > failAt) SetError(ENOSPC);
     if (!IsError()) samples.insert(samples.end(), buffer, buffer + frames * Channels());
     Advance(frames);
   }
@@ -86,6 +89,7 @@ class CollectSink final : public LSoundSinkBase {
     SetPosition(frame);
   }
   std::vector<int32_t> samples, truncations;
+  int32_t failAt = -1;
 };
 
 // Records what a process reports; cancels from the given IsCancelled call on.
