@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
@@ -30,7 +31,10 @@ class LSoundSinkBase : public LRefCounted {
   Failure ShareFailure() const { return failure_; }
 
  protected:
-  void Advance(int32_t frames) { position_ += frames; }
+  // Saturates rather than wraps: a sink in error keeps counting.
+  void Advance(int32_t frames) {
+    position_ = static_cast<int32_t>(std::clamp<int64_t>(int64_t{position_} + frames, INT32_MIN, INT32_MAX));
+  }
   void SetPosition(int32_t frame) { position_ = frame; }
   // The first failure's error number stays; 0 counts as EIO.
   void SetError(int error = EIO);

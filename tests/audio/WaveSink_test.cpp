@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -59,6 +60,8 @@ TEST_F(WaveSink, WritesAStreamingHeaderAndPatchesItAtTheEndOrFailsCounting) {
   LSoundSinkRef sink = LWaveFile::OpenSinkPCM(dir_ / "no/such/dir.wav", 8000, 0, 16, 1);
   sink->Write(Ramp16(0, 10, 1).data(), 10);
   EXPECT_TRUE(sink->IsError() && sink->Position() == 10);
+  for (int i = 0; i < 2; ++i) sink->Write(Ramp16(0, 10, 1).data(), INT32_MAX);
+  EXPECT_EQ(sink->Position(), INT32_MAX) << "the count saturates";
 }
 
 // A disk that fills keeps the whole frames that fitted behind a final
