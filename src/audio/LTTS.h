@@ -8,6 +8,11 @@
 class LProgress;
 class LSignalObject;
 
+// What a user who asks for speech is told when no engine is installed.
+inline constexpr const char* kNoSpeechEngineMessage =
+    "No Speech Engine Installed.\r\n\r\nIn order to use the Speech Synthesizer you must install a "
+    "speech engine. Install Flite (Debian package flite) or eSpeak NG (espeak-ng) and start again.";
+
 // One synthesis job: `text` spoken by the voice at position `voice` into the
 // WAVE file `path` (created, or emptied when it exists).
 struct LTTS {

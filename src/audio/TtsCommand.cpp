@@ -25,7 +25,7 @@ int Usage() {
 }
 
 int NoVoices() {
-  std::fprintf(stderr, "zavotel: no speech voice is installed (Flite or eSpeak NG)\n");
+  std::fprintf(stderr, "zavotel: %s\n", kNoSpeechEngineMessage);
   return kExitFailed;
 }
 
