@@ -183,10 +183,8 @@ std::string CreatePartFile(const std::string& path) {
 // complete when this returns.
 ProcessResult Pump(LSoundSourceRef source, const std::string& part, const LWaveFileFormat& format,
                    const std::string& title) {
-  LSoundSinkRef sink = LWaveFile::OpenSink(part, format);
   LProgressConsole progress(stderr, true);
-  // The sink finishes its file when the pump, its last holder, goes.
-  return LPRSourceToSink(title, std::move(source), std::move(sink)).Process(progress);
+  return PumpAndFinish(title, std::move(source), LWaveFile::OpenSink(part, format), progress);
 }
 
 int Convert(const std::vector<std::string>& args) {
@@ -216,7 +214,6 @@ int Convert(const std::vector<std::string>& args) {
   const std::string part = CreatePartFile(out);
   if (part.empty()) return Fail(out, std::strerror(errno));
   ProcessResult result = Pump(std::move(source), part, format, "Converting " + in);
-  if (result == kProcessDone && !LWaveFile::IsFinished(part)) result = kProcessFailed;
   if (result == kProcessDone && ::rename(part.c_str(), out.c_str()) == 0) return 0;
   int error = errno;
   ::unlink(part.c_str());

@@ -17,11 +17,9 @@ bool LoadAudioFile(const std::string& in, const std::string& out, LProgress& pro
                    LProcessListThread* levelling) {
   LSoundSourceRef source = OpenSoundFile(in);
   if (source->IsError()) return false;
-  const ProcessResult result =
-      LPRSourceToSink("Process Audio", std::move(source),
-                      LWaveFile::OpenSinkPCM(out, kLineRate, 0, 16, 1))
-          .Process(progress);
-  if (result != kProcessDone || !LWaveFile::IsFinished(out)) return false;
+  const ProcessResult result = PumpAndFinish(
+      "Process Audio", std::move(source), LWaveFile::OpenSinkPCM(out, kLineRate, 0, 16, 1), progress);
+  if (result != kProcessDone) return false;
   if (levelling) levelling->Add(out);
   return true;
 }
@@ -32,11 +30,8 @@ ProcessResult LPRCompressWav::Process(LProgress& progress) {
     Trace("LPRCompressWav unable to create a temporary file: %s", std::strerror(errno));
     return kProcessFailed;
   }
-  ProcessResult result = LPRSourceToSink("Convert Wav File Format", LWaveFile::OpenSource(path_),
-                                         LWaveFile::OpenSink(temp, format_))
-                             .Process(progress);
-  // Only a finished copy may replace the original.
-  if (result == kProcessDone && !LWaveFile::IsFinished(temp)) result = kProcessFailed;
+  ProcessResult result = PumpAndFinish("Convert Wav File Format", LWaveFile::OpenSource(path_),
+                                       LWaveFile::OpenSink(temp, format_), progress);
   if (result == kProcessDone && !MoveFileOver(temp, path_)) {
     Trace("LPRCompressWav unable to replace %s: %s", path_.c_str(), std::strerror(errno));
     result = kProcessFailed;

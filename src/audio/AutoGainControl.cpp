@@ -43,6 +43,12 @@ Pass Level(LSoundSourceRef source, const std::string& temp, LProgress& progress)
   return run.Failed() || !sink || sink->IsError() ? Pass::kFailed : Pass::kDone;
 }
 
+// The finished copy's header was patched (a full disk may refuse even that).
+bool Finished(const std::string& temp) {
+  LSoundSourceRef copy = LWaveFile::OpenSource(temp);
+  return !copy->IsError() && !copy->IsStreaming();
+}
+
 AutoGainControl::Result LeftAsItIs(const std::string& path) {
   Trace("AutoGainControl: %s changed while it was levelled; left as it is", path.c_str());
   return AutoGainControl::kDone;
@@ -97,7 +103,7 @@ AutoGainControl::Result AutoGainControl::Process(const std::string& path, LProgr
     return kNotLevelled;
   }
   Pass pass = Level(std::move(source), temp, progress);
-  if (pass == Pass::kDone && !LWaveFile::IsFinished(temp)) pass = Pass::kFailed;
+  if (pass == Pass::kDone && !Finished(temp)) pass = Pass::kFailed;
   Result result = kNotLevelled;
   if (pass == Pass::kFailed) Report(log, path, "the levelled copy could not be written");
   if (pass == Pass::kDone) result = Replace(path, read, temp, progress, log);

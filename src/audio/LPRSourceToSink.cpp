@@ -10,6 +10,14 @@
 LPRSourceToSink::LPRSourceToSink(std::string title, LSoundSourceRef source, LSoundSinkRef sink)
     : LProgressProcess(std::move(title)), source_(std::move(source)), sink_(std::move(sink)) {}
 
+ProcessResult PumpAndFinish(std::string title, LSoundSourceRef source, LSoundSinkRef sink,
+                            LProgress& progress) {
+  const LSoundSinkBase::Failure failure = sink ? sink->ShareFailure() : nullptr;
+  const ProcessResult result =
+      LPRSourceToSink(std::move(title), std::move(source), std::move(sink)).Process(progress);
+  return result == kProcessDone && failure->load() != 0 ? kProcessFailed : result;
+}
+
 ProcessResult LPRSourceToSink::Process(LProgress& progress) {
   progress.SetText(0, Title());
   progress.SetText(1, "Please wait...");

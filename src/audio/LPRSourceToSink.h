@@ -28,3 +28,9 @@ class LPRSourceToSink : public LProgressProcess {
   LSoundSourceRef source_;
   LSoundSinkRef sink_;
 };
+
+// Pumps `source` into `sink`, the caller's only handle to it, and releases
+// the sink, which finishes its file: kProcessFailed also when finishing
+// failed (a codec's last block or the final header could not be written).
+ProcessResult PumpAndFinish(std::string title, LSoundSourceRef source, LSoundSinkRef sink,
+                            LProgress& progress);

@@ -35,9 +35,7 @@ LSNKACMFile::~LSNKACMFile() {
   if (!fd_.Valid()) return;
   uint32_t consumed = 0;
   if (codec_ && !IsError()) Encode(LCodecStream::Mode::kEnd, consumed);
-  if (!WriteWaveHeader(fd_.Get(), format_, compressed_)) {
-    Trace("LSNKACMFile Unable to finish the header: %s", std::strerror(errno));
-  }
+  if (!WriteWaveHeader(fd_.Get(), format_, compressed_)) Fail("final header");
 }
 
 void LSNKACMFile::Open(const std::string& path) {

@@ -26,7 +26,7 @@ LSNKPCMFileBase::LSNKPCMFileBase(const std::string& path, uint32_t sampleRate,
 
 LSNKPCMFileBase::~LSNKPCMFileBase() {
   if (fd_.Valid() && !WriteWaveHeader(fd_.Get(), format_, static_cast<uint32_t>(dataBytes_))) {
-    Trace("LSNKPCMFileBase Unable to finish the header: %s", std::strerror(errno));
+    Fail("final header");
   }
 }
 

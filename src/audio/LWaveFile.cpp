@@ -61,11 +61,6 @@ bool LWaveFile::ReadFormat(const std::string& path, LWaveFileFormat& format) {
   return fd.Valid() && FindWaveForm(fd.Get()) && ReadWaveFmtChunk(fd.Get(), format);
 }
 
-bool LWaveFile::IsFinished(const std::string& path) {
-  LSoundSourceRef source = OpenSource(path);
-  return !source->IsError() && !source->IsStreaming();
-}
-
 LSoundSourceRef LWaveFile::OpenSource(const std::string& path) {
   UniqueFd fd = OpenRegularFile(path);
   if (!fd.Valid()) return new LSRCNull;

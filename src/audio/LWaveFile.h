@@ -25,7 +25,4 @@ class LWaveFile {
   static LSoundSinkRef OpenSink(const std::string& path, const LWaveFileFormat& format);
   // The descriptor of a WAVE file's "fmt " chunk, as OpenSource reads it.
   static bool ReadFormat(const std::string& path, LWaveFileFormat& format);
-  // A WAVE file that can be read and whose writer stored its final sizes (a
-  // full disk may refuse even that last header write).
-  static bool IsFinished(const std::string& path);
 };

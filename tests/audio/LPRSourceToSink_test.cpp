@@ -10,6 +10,12 @@
 
 #include "TestSources.h"
 #include "audio/LProgressConsole.h"
+#include "audio/LSupportedFormats.h"
+#include "audio/LWaveFile.h"
+#include "audio/LWaveFileFormat.h"
+#include "audio/WaveFileIo.h"
+#include "support/FullDisk.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -58,6 +64,22 @@ TEST(LPRSourceToSink, ErrorsAndCancelStopBeforeTheNextBlock) {
   EXPECT_EQ(sink->Position(), 2 * kBlock);
   LPRSourceToSink pump("t", new TestSource(8000, 1, 0), new CollectSink(8000, 1));
   EXPECT_FALSE(pump.Run(atOnce)) << "even an empty source is cancelled before its first read";
+}
+
+// Finishing is part of the copy: a codec whose last block (GSM 6.10, 65
+// bytes) no longer fits on the disk fails it, as a failed header would.
+TEST(LPRSourceToSink, PumpAndFinishFailsWhenTheSinkCannotFinishItsFile) {
+  TempDir dir;
+  LWaveFileFormat gsm;
+  ASSERT_TRUE(LSupportedFormats::Fill(*LSupportedFormats::FindByName("GSM 6.10"), gsm));
+  const int64_t header = static_cast<int64_t>(WaveHeader(gsm, 0).size());
+  RecordingProgress progress;
+  for (auto [room, result] : {std::pair{header + 130, kProcessDone}, {header + 65, kProcessFailed}}) {
+    const std::string path = dir / (std::to_string(room) + ".wav");
+    FullDiskScope disk(room);
+    EXPECT_EQ(PumpAndFinish("t", new TestSource(8000, 1, 400), LWaveFile::OpenSink(path, gsm), progress), result)
+        << room;
+  }
 }
 
 // A growing source is pumped to its final end; a loud one at another rate
