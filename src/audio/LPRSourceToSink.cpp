@@ -15,7 +15,7 @@ ProcessResult PumpAndFinish(std::string title, LSoundSourceRef source, LSoundSin
   const LSoundSinkBase::Failure failure = sink ? sink->ShareFailure() : nullptr;
   const ProcessResult result =
       LPRSourceToSink(std::move(title), std::move(source), std::move(sink)).Process(progress);
-  return result == kProcessDone && failure->load() != 0 ? kProcessFailed : result;
+  return result == kProcessDone && failure && failure->load() != 0 ? kProcessFailed : result;
 }
 
 ProcessResult LPRSourceToSink::Process(LProgress& progress) {
