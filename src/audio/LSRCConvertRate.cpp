@@ -201,11 +201,14 @@ void LSRCConvertRate::Read(int32_t* buffer, int32_t frames) {
   if (silent_) std::fill_n(buffer, static_cast<size_t>(std::max(frames, 0)) * Channels(), 0);
 }
 
-// Output frames map to input frames by Phases / Step; the converter is ahead
-// of its upstream by the frames still in its buffer.
+// The input frame under tap 0 in phases, plus the phase already stepped, is
+// exactly Step times the frames given out: a position that rounded the phase
+// away would lag by a frame or two, and a sequence seeks when a part's
+// position is not what it expects (with a block codec upstream, an audible
+// skip at every read).
 int32_t LSRCConvertRate::GetPosition() {
   const int64_t input = int64_t{Upstream().GetPosition()} - (kStartIndex - index_);
-  return static_cast<int32_t>(input * phases_ / step_);
+  return static_cast<int32_t>(FloorDiv(input * phases_ + accumulator_, step_));
 }
 
 int32_t LSRCConvertRate::GetEndSample() {
