@@ -127,7 +127,7 @@ void LSRCACMWave::Seek(int32_t frame) {
   const auto rate = static_cast<uint64_t>(SampleRate());
   uint64_t offset = 0;
   if (frame > 0) {
-    offset = MulDiv(static_cast<uint64_t>(frame), avgBytes_, rate);
+    offset = OffsetOfFrame(static_cast<uint64_t>(frame));
     const uint64_t length = DataLength();
     if (offset < length) {
       offset -= offset % blockAlign_;
@@ -148,14 +148,24 @@ void LSRCACMWave::Seek(int32_t frame) {
   position_ = frame;
 }
 
-// Where a block holds several bytes, a rounded average byte rate would put
-// the block's first frame off by one; whole blocks of a whole number of
-// frames are counted instead, so decode-and-discard lands exactly.
+// Where a block holds several bytes, the average byte rate is rounded: whole
+// blocks of a whole number of frames are counted instead, so that
+// decode-and-discard lands exactly (a floored 504.99 frames per block would
+// put every seek a frame further off per block).
+uint64_t LSRCACMWave::FramesPerBlock() const {
+  const auto rate = static_cast<uint64_t>(SampleRate());
+  return std::max<uint64_t>(1, (blockAlign_ * rate + avgBytes_ / 2) / avgBytes_);
+}
+
+uint64_t LSRCACMWave::OffsetOfFrame(uint64_t frame) const {
+  if (blockAlign_ == 1) return MulDiv(frame, avgBytes_, static_cast<uint64_t>(SampleRate()));
+  return frame / FramesPerBlock() * blockAlign_;
+}
+
 int32_t LSRCACMWave::FrameOfBlock(uint64_t offset) const {
   const auto rate = static_cast<uint64_t>(SampleRate());
   if (blockAlign_ == 1) return ClampFrames(static_cast<int64_t>(MulDiv(offset, rate, avgBytes_)));
-  const uint64_t framesPerBlock = MulDiv(blockAlign_, rate, avgBytes_);
-  return ClampFrames(static_cast<int64_t>(offset / blockAlign_ * framesPerBlock));
+  return ClampFrames(static_cast<int64_t>(offset / blockAlign_ * FramesPerBlock()));
 }
 
 void LSRCACMWave::Discard(int32_t frames) {

@@ -37,6 +37,9 @@ class LSRCACMWave final : public LSoundSourceBase {
   // Converts the source buffer into the free tail of the destination buffer;
   // adds what was consumed and produced.
   bool Decode(LCodecStream::Mode mode, uint32_t& consumed, uint32_t& produced);
+  uint64_t FramesPerBlock() const;
+  // The data byte where the codec block holding `frame` starts.
+  uint64_t OffsetOfFrame(uint64_t frame) const;
   // The first frame of the codec block that starts at data byte `offset`.
   int32_t FrameOfBlock(uint64_t offset) const;
   void Discard(int32_t frames);
