@@ -60,19 +60,26 @@ LSRCConvertRate::LSRCConvertRate(LSoundSourceRef upstream, int32_t outputRate)
   input_.assign(static_cast<size_t>(kBufferFrames) * Channels(), 0);
 }
 
-// The smallest denominator up to 255 that brings Step / Phases within 0.001
-// of the ratio, else the best one.
+// The smallest denominator up to 255 that gives the ratio exactly (44100 to
+// 8000 is 441 / 80), so that a file converts to exactly its length at the new
+// rate; else the smallest that comes within 0.001 of it, else the best one.
 void LSRCConvertRate::ChoosePhases(double ratio) {
   double best = ratio;
+  int32_t close = 0;
   for (int32_t d = 1; d <= kMaxPhases; ++d) {
-    const double n = std::trunc(ratio * d + 0.5);
-    const double error = std::fabs(ratio - n / d);
+    const double error = std::fabs(ratio - std::trunc(ratio * d + 0.5) / d);
+    if (error < 1e-12) {
+      phases_ = d;
+      close = 0;
+      break;
+    }
+    if (error < 0.001 && close == 0) close = d;
     if (error < best) {
       best = error;
       phases_ = d;
     }
-    if (error < 0.001) break;
   }
+  if (close != 0) phases_ = close;
   step_ = static_cast<int32_t>(std::trunc(phases_ * ratio + 0.5));  // at least 1 within 256:1
   wholeSteps_ = step_ / phases_;
 }

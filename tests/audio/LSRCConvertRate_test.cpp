@@ -130,6 +130,16 @@ TEST(LSRCConvertRate, PositionCountsTheFramesGivenOut) {
   }
 }
 
+// Where a ratio fits 255 phases exactly, a file converts to exactly its
+// length at the new rate (2 s of 44.1 kHz is 16000 frames at 8 kHz, not 15998).
+TEST(LSRCConvertRate, ConvertsToTheExactLengthWhereTheRatioAllows) {
+  for (auto [from, to] : {std::pair{44100, 8000}, std::pair{22050, 8000}, std::pair{48000, 8000},
+                          std::pair{16000, 8000}, std::pair{11025, 22050}}) {
+    LSRCConvertRate converter(new TestSource(from, 1, from * 2), to);
+    EXPECT_EQ(converter.GetEndSample(), to * 2) << from << " -> " << to;
+  }
+}
+
 // Rate 0, or 8000 -> 4 MHz where no phase table can follow: silence with the
 // error flag, in step with the upstream.
 TEST(LSRCConvertRate, RefusesWhatItCannotConvert) {
