@@ -41,7 +41,7 @@ bool Accepted(uint32_t id) {
 }  // namespace
 
 std::string TextProblem(std::string_view text) {
-  if (text.size() > kMaxText) return "longer than 259 characters";
+  if (text.size() > kMaxText) return "is longer than 259 characters";
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte < 0x20 || byte == 0x7f) return "holds a control character";

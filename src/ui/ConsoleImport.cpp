@@ -46,7 +46,7 @@ void ImportAudio(ConsoleServer::State& state, const std::string& input, const st
   RemovedAtEnd named{error ? "" : input + ".mp3"};
   auto converted = std::make_shared<TempFile>();
   if (error || !converted->Valid()) return Refuse(response, 500, "the file could not be stored");
-  ConsoleProgress progress(state.host, "Import Audio", state.stopping);
+  ConsoleProgress progress(state.host, "Process Audio File", state.stopping);
   if (!LoadAudioFile(named.path, converted->Path(), progress, nullptr))
     return Refuse(response, 422, "the file is no WAVE or MP3 audio that can be read");
   auto moved = std::make_shared<bool>(false);

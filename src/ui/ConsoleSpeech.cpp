@@ -33,7 +33,7 @@ std::optional<SpeechRequest> SpeechRequest::Of(const std::string& text, httplib:
   }
   const int voice = body["voice"].get<int>();
   if (TTSGetNumSpeakers() == 0) {
-    Refuse(response, 422, "no voice is installed");
+    Refuse(response, 422, kNoSpeechEngineMessage);
     return std::nullopt;
   }
   if (voice < 0 || voice >= TTSGetNumSpeakers()) {

@@ -15,7 +15,7 @@ TEST(ControlCommand, BadArgumentsNeverTravel) {
                              {{"select-ogm", ""}, "select-ogm needs an OGM name"},
                              {{"add-outbound", "1", "2"}, "add-outbound needs an outbound list entry"},
                              {{"add-outbound", std::string(260, '5')},
-                              "the argument of add-outbound longer than 259 characters"},
+                              "the argument of add-outbound is longer than 259 characters"},
                              {{"select-ogm", "a\nb"}, "the argument of select-ogm holds a control character"}}) {
     EXPECT_EQ(ParseControlArguments(args).error, error);
   }

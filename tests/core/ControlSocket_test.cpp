@@ -65,7 +65,7 @@ TEST(ControlSocket, TheServerAnswersWellFormedRequestsAndRefusesTheRest) {
               outcome.reply.text == "Sales")
       << outcome.detail;
   EXPECT_EQ(RawExchange(path, "32767 3 " + std::string(260, 'x') + "\n"),
-            "error argument longer than 259 characters\n");
+            "error argument is longer than 259 characters\n");
   EXPECT_EQ(RawExchange(path, std::string(400, '1')), "error no request line of at most 320 bytes\n");
 }
 
