@@ -133,6 +133,15 @@ void LIVRSave::WriteNotes(IvrWriter& out) {
   if (description_.notesPopup) out.Byte(kIvrTagShowNotes);
 }
 
+bool LIVRSave::WriteFailed(int error, const std::string& path) {
+  const std::string folder = path.empty() ? "the temporary folder" : PathFolder(path);
+  Trace("IVRFileSave unable to write in %s: %s", folder.c_str(), std::strerror(error));
+  error_ = error == ENOSPC || error == EDQUOT
+               ? "No space left on the device in " + folder
+               : std::string(ivrtext::kCreate) + " (" + folder + ": " + std::strerror(error) + ")";
+  return false;
+}
+
 bool LIVRSave::WriteFileRecord(IvrWriter& out, uint8_t tag, const std::string& path,
                                LProgress& progress) {
   const std::string name = PathFileName(path);
@@ -149,15 +158,18 @@ bool LIVRSave::WriteFileRecord(IvrWriter& out, uint8_t tag, const std::string& p
   std::string content = path;
   TempFile converted;
   if (IvrHasExtension(name, ".wav")) {
-    if (!converted.Valid()) return false;
+    if (!converted.Valid()) return WriteFailed(errno, converted.Path());
     converted.Close();
+    LSoundSinkRef sink = LWaveFile::OpenSink(converted.Path(), format_);
+    if (!sink) return WriteFailed(EINVAL, converted.Path());  // a PCM depth no sink writes
+    const LSoundSinkBase::Failure failure = sink->ShareFailure();
     const ProcessResult result =
-        LPRSourceToSink("Process Audio", LWaveFile::OpenSource(path),
-                        LWaveFile::OpenSink(converted.Path(), format_))
-            .Process(progress);
+        PumpAndFinish("Process Audio", LWaveFile::OpenSource(path), std::move(sink), progress);
     progress.SetText(0, kIvrSaveTitle);
     progress.SetText(1, name);
     if (result == kProcessCancelled) return false;
+    // A copy cut short by a full disk would leave the audio out unseen.
+    if (failure->load() != 0) return WriteFailed(failure->load(), converted.Path());
     // Audio no load could decode would make the whole file fail to load.
     if (result != kProcessDone) {
       Trace("IVRFileSaveFile %s left out: it cannot be read as WAVE", name.c_str());

@@ -40,6 +40,8 @@ class LIVRSave {
   bool WriteRecords(IvrWriter& out, LProgress& progress);
   // False when the save must stop (cancel, a write failure).
   bool WriteFileRecord(IvrWriter& out, uint8_t tag, const std::string& path, LProgress& progress);
+  // Keeps the user's text for a failed write in the folder of `path`; false.
+  bool WriteFailed(int error, const std::string& path);
   bool WriteContent(IvrWriter& out, int fd, uint32_t size, LProgress& progress);
   void WriteNotes(IvrWriter& out);
 

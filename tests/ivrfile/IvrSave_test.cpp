@@ -8,6 +8,7 @@
 #include "audio/LWaveFile.h"
 #include "audio/LWaveFileFormat.h"
 #include "audio/SoundFile.h"
+#include "core/FileIo.h"
 #include "core/Profile.h"
 #include "core/UniqueFd.h"
 #include "ivrfile/IvrCheck.h"
@@ -71,6 +72,44 @@ std::map<std::string, std::string> Heard(const std::string& folder) {
               std::to_string(Sum(std::string(reinterpret_cast<char*>(samples.data()), samples.size() * 4)));
   }
   return files;
+}
+
+// Plays a full folder: every write to a file in it fails with ENOSPC.
+class FullFolderScope {
+ public:
+  explicit FullFolderScope(const std::string& folder) : previous_(ReplaceWriteCall(&Write)) { folder_ = folder + "/"; }
+  ~FullFolderScope() { ReplaceWriteCall(previous_); }
+  FullFolderScope(const FullFolderScope&) = delete;
+  FullFolderScope& operator=(const FullFolderScope&) = delete;
+
+ private:
+  static ssize_t Write(int fd, const void* data, std::size_t size) {
+    char path[4096];
+    const ssize_t n = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), path, sizeof path);
+    if (n > 0 && std::string_view(path, static_cast<std::size_t>(n)).starts_with(folder_)) {
+      errno = ENOSPC;
+      return -1;
+    }
+    return ::write(fd, data, size);
+  }
+
+  static inline std::string folder_;
+  WriteCall previous_;
+};
+
+// Audio that cannot be read is left out; audio a full temporary folder
+// cannot convert fails the save and says why.
+TEST_F(IvrSave, UnreadableAudioIsLeftOutButAFullTemporaryFolderFailsTheSave) {
+  WriteFile(folders_.Ogms() + "/Broken.wav", "no wave");
+  const IvrCheck check = Save("ogmcount=1\nogm0=Broken\n");
+  ASSERT_EQ(check.result, kProcessDone) << check.error;
+  EXPECT_TRUE(std::none_of(check.records.begin(), check.records.end(), [](const IvrRecord& r) { return r.name == "Broken.wav"; }));
+  std::filesystem::remove(dir_ / "out.ivr");
+  {
+    FullFolderScope full(temp_);
+    EXPECT_EQ(SaveEverything(folders_, dir_ / "out.ivr"), "failed No space left on the device in " + temp_);
+  }
+  EXPECT_TRUE(!std::filesystem::exists(dir_ / "out.ivr") && Tree(temp_).empty());
 }
 
 TEST_F(IvrSave, TheDescriptionChoosesTheRecordsAndTheirOrder) {
