@@ -47,7 +47,7 @@ int RunSimulate(const CommandLine& line) {
     std::fprintf(stderr, "zavotel simulate: levelling goes on at the next start\n");
   }
   // One delivery round for the message left, as the engine would make.
-  BGTask delivery(*opened, log, levelling.get(), [](LMessage) {});
+  BGTask delivery(*opened, log, levelling.get(), [](LMessage) { return std::optional<int64_t>(); });
   delivery.Start();
   if (!delivery.WaitForRound(kDeliveryGraceMs)) {
     std::fprintf(stderr, "zavotel simulate: delivery goes on at the next start\n");

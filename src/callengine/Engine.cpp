@@ -33,7 +33,7 @@ Engine::Engine(const DataFolders &folders, EngineStart start)
       log_(folders.Logs(), clock_, display_),
       levelling_(MakeAutoGainWorkList(log_)),
       delivery_(folders_, log_, levelling_.get(),
-                [this](LMessage message) { loop_.Send(std::move(message)); }),
+                [this](LMessage message) { return loop_.Send(std::move(message)); }),
       loader_(folders_, status_,
               [this](const IvrLoadOutcome &outcome) {
                 loop_.Post([this, outcome] { ProgramLoaded(outcome); });

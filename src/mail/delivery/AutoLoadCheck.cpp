@@ -30,14 +30,19 @@ struct UpdateCheck {
   void StoreStamp(std::time_t stamp) const {
     ProfileWriteString(settings, kSection, "filedate", std::to_string(stamp));
   }
-  void Load(const std::string& path) const { context.notify({WM_LOADIVRFILEQUIET, 0, 0, path}); }
+  // The engine answers 0 once it holds its own copy. Anything else (busy,
+  // another load running, no answer in time) leaves the stamp as it was, so
+  // the next check tries again.
+  void Load(const std::string& path, std::time_t stamp) const {
+    if (context.notify({WM_LOADIVRFILEQUIET, 0, 0, path}) == 0) return StoreStamp(stamp);
+    context.log.LogError("IVR program update not handed over to load, tried again at the next check: ", name);
+  }
 
   void FromFolder() const {
     const std::string path = PathJoin(ProfileReadString(settings, kSection, "folder", ""), name);
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || st.st_mtime == LoadedStamp()) return;
-    Load(path);
-    StoreStamp(st.st_mtime);
+    Load(path, st.st_mtime);
   }
 
   void FromServer(LFileTransferProtocol& ftp) const {
@@ -49,8 +54,9 @@ struct UpdateCheck {
     const std::time_t stamp = ftp.GetFileTime(name);
     if (context.progress.IsCancelled() || stamp == LoadedStamp()) return;
     TempFile download;
-    if (download.Valid() && ftp.GetFile(name, download.Path())) Load(download.Path());
-    StoreStamp(stamp);
+    if (!download.Valid() || !ftp.GetFile(name, download.Path()))
+      return context.log.LogError("Unable to download the IVR program update: ", name);
+    Load(download.Path(), stamp);
   }
 };
 

@@ -15,7 +15,7 @@
 #include "mail/transfer/LFileTransferProtocol.h"
 
 BGTask::BGTask(const DataFolders& folders, LogFile& log, LProcessListThread* levelling,
-               std::function<void(LMessage)> notify)
+               DeliveryContext::Notify notify)
     : folders_(folders), log_(log), levelling_(levelling), notify_(std::move(notify)) {}
 
 BGTask::~BGTask() { StopThreadTimed(kStopTimeoutMs); }

@@ -9,6 +9,7 @@
 #include "core/LSignalObject.h"
 #include "core/LThread.h"
 #include "mail/delivery/ClockStepGuard.h"
+#include "mail/delivery/DeliveryContext.h"
 #include "mail/delivery/RetryBackoff.h"
 
 class DataFolders;
@@ -25,9 +26,10 @@ class LProcessListThread;
 class BGTask final : public LThread {
  public:
   // `notify` reaches the main window (removed messages, programs to load);
-  // it must not block for long (the engine gives it 3000 ms).
+  // it must not block for long (the engine gives it 3000 ms) and returns the
+  // answer (a program to load counts as handed over when it is 0).
   BGTask(const DataFolders& folders, LogFile& log, LProcessListThread* levelling,
-         std::function<void(LMessage)> notify);
+         DeliveryContext::Notify notify);
   ~BGTask() override;
 
   // Starts the worker at the lowest priority; the first round runs at once.
@@ -51,7 +53,7 @@ class BGTask final : public LThread {
   const DataFolders& folders_;
   LogFile& log_;
   LProcessListThread* levelling_;
-  const std::function<void(LMessage)> notify_;
+  const DeliveryContext::Notify notify_;
   LSignalObject work_;
   std::mutex lock_;
   std::condition_variable roundEnded_;

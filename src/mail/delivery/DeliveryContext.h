@@ -1,5 +1,7 @@
 #pragma once
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include "core/LMessage.h"
 
 class DataFolders;
@@ -12,9 +14,12 @@ class LProcessListThread;
 // levelling work list (a message is converted only once it is levelled) and
 // the main window, told of removed messages and downloaded programs.
 struct DeliveryContext {
+  // Returns the main window's answer, nothing when it gave none in time.
+  using Notify = std::function<std::optional<int64_t>(LMessage)>;
+
   const DataFolders& folders;
   LogFile& log;
   LProgress& progress;
   const LProcessListThread* levelling = nullptr;
-  std::function<void(LMessage)> notify;
+  Notify notify;
 };

@@ -81,7 +81,11 @@ class Delivery : public ::testing::Test {
   LogFile log_{folders_.Logs(), clock_, display_};
   TestProgress progress_;
   std::vector<LMessage> told_;
-  DeliveryContext context_{folders_, log_, progress_, nullptr, [this](LMessage m) { told_.push_back(m); }};
+  std::optional<int64_t> answer_ = 0;  // what the engine answers
+  DeliveryContext context_{folders_, log_, progress_, nullptr, [this](LMessage m) {
+                             told_.push_back(m);
+                             return answer_;
+                           }};
   std::promise<void> held_;
   std::unique_ptr<LProcessListThread> levelling_;
   std::time_t now_ = std::time(nullptr);
@@ -291,6 +295,8 @@ TEST_F(Delivery, AgeDeletionWaitsForTheClockToKeepSteadyForAnHour) {
   EXPECT_EQ(SystemLogCount("The clock jumped by -120 minutes"), 1);
 }
 
+// An update the engine did not take (busy, or no answer in time) is handed
+// over again at the next check.
 TEST_F(Delivery, AnUpdateInTheFolderIsHandedOverOncePerChange) {
   const std::string update = dir_ / "zav7.ivr";
   WriteTextFile(update, "program");
@@ -300,14 +306,21 @@ TEST_F(Delivery, AnUpdateInTheFolderIsHandedOverOncePerChange) {
   };
   WriteTextFile(folders_.SettingsFile(), "[remote]\nmode=1\nfolder=" + dir_.Path() + "\ninstallid=7\n");
   LFileTransferProtocol ftp(progress_);
-  schedule(false);
-  AutoLoadCheck(context_, ftp, now_);
   const std::string once = std::to_string(WM_LOADIVRFILEQUIET) + " " + update + "\n";
-  EXPECT_EQ(Told(), once);
+  const struct { std::optional<int64_t> answer; int handedOver; } rounds[] = {
+      {std::nullopt, 1}, {1, 2}, {0, 3}, {0, 3}};  // the same file again: nothing to load
+  for (const auto& round : rounds) {
+    answer_ = round.answer;
+    schedule(false);
+    AutoLoadCheck(context_, ftp, now_);
+    EXPECT_EQ(told_.size(), static_cast<std::size_t>(round.handedOver));
+  }
+  EXPECT_EQ(Told(), once + once + once);
+  EXPECT_EQ(SystemLogCount("IVR program update not handed over to load, tried again at the next check: zav7.ivr"), 2);
   EXPECT_EQ(Stored(folders_.SettingsFile(), "remote", "nextcheck"), "");
-  schedule(true);  // the same file again: nothing to load; the next check is scheduled
+  schedule(true);  // the next check is scheduled
   AutoLoadCheck(context_, ftp, now_);
-  EXPECT_EQ(Told(), once);
+  EXPECT_EQ(told_.size(), 3u);
   EXPECT_EQ(ProfileReadDate(folders_.SettingsFile(), "remote", "nextcheck", 0), now_ + 3600);
 }
 
