@@ -96,4 +96,21 @@ TEST_F(Scheduler, ForwardingCallsTryEachNumberThenRepeatTheLast) {
   EXPECT_FALSE(Run());
 }
 
+// The time of the last attempt is kept in full past 2038; an older file's
+// value reads as before.
+TEST_F(Scheduler, ForwardingCallsWaitBetweenAttemptsBeyond2038) {
+  const std::string mailbox = folders_.MailBoxes() + "/Sales.mbx";
+  Write(mailbox, "[mbx]\nforwardtel=true\nforwardnumber=100\nmaxforwardattempts=9\nforwardfailwaitmins=20\n"
+                 "forwardattempttime=1700000000\n");
+  Write(folders_.MailBoxes() + "/Sales ICM000001.ini", "[message]\ndate=08/01/24\n");
+  const struct { std::time_t now; std::size_t calls; } rounds[] = {
+      {1'700'000'060, 0}, {1'700'001'201, 1}, {2'200'000'000, 2}, {2'200'000'060, 2}, {2'200'001'201, 3}};
+  for (const auto& round : rounds) {
+    clock_.SetNow(round.now);
+    RunAndHangUp();
+    EXPECT_EQ(Called().size(), round.calls) << round.now;
+  }
+  EXPECT_EQ(ProfileReadString(mailbox, "mbx", "forwardattempttime", ""), "2200001201");
+}
+
 }  // namespace
