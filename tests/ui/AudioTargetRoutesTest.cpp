@@ -115,6 +115,7 @@ TEST_F(AudioTargetTest, AnImportReplacesTheStoredFileInTheLineFormatAndQueuesItF
     EXPECT_LE(Files().size(), files + 1) << "no second spelling of the file";
   }
   EXPECT_EQ(Levelled().size(), 4u);
+  EXPECT_EQ(ProgressTitles(), std::set<std::string>{"Process Audio File"});
 }
 
 TEST_F(AudioTargetTest, AGreetingPlaysTheLeaveMessagePromptUntilItHasOneAndRestoreDeletesIt) {

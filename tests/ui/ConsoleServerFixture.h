@@ -8,6 +8,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,10 @@ class ConsoleServerTest : public ::testing::Test {
                        },
                        display_,
                        [this](std::string title, std::string step, double fraction) {
+                         if (!title.empty()) {
+                           std::lock_guard<std::mutex> hold(mutex_);
+                           titles_.insert(title);
+                         }
                          status_.SetProgress(std::move(title), std::move(step), fraction);
                        },
                        nullptr,
@@ -129,6 +134,11 @@ class ConsoleServerTest : public ::testing::Test {
     return levelled_;
   }
 
+  std::set<std::string> ProgressTitles() {
+    std::lock_guard<std::mutex> hold(mutex_);
+    return titles_;
+  }
+
   std::vector<LMessage> Sent() {
     std::lock_guard<std::mutex> hold(mutex_);
     return sent_;
@@ -142,6 +152,7 @@ class ConsoleServerTest : public ::testing::Test {
   std::mutex mutex_;
   std::vector<LMessage> sent_;
   std::vector<std::string> levelled_;  // the files queued for levelling
+  std::set<std::string> titles_;       // the progress titles shown
   std::atomic<int> moves_{0};          // the console's moves asked for
   // The engine's OGM files, when a test serves the OGM list.
   ConsoleOgms* ogms_ = nullptr;
