@@ -1,8 +1,5 @@
 #include "callengine/OutboundScheduler.h"
 
-#include <cstdlib>
-#include <string>
-
 #include "callengine/IVRCMain.h"
 #include "core/LocalDayTime.h"
 #include "core/DataFolders.h"
@@ -17,12 +14,6 @@
 namespace {
 
 constexpr const char *kMbx = "mbx";
-
-// Wall-clock seconds, kept in full so that they go on past 2038; files from
-// before read the same.
-int64_t ReadSeconds(const std::string &file, const char *key) {
-  return std::strtoll(ProfileReadString(file, kMbx, key, "0").c_str(), nullptr, 10);
-}
 
 // The forwarding number for attempt `attempt` (from 0): the entries of
 // "forwardnumber" split at "\", the last one once they run out.
@@ -105,11 +96,11 @@ bool OutboundScheduler::PlaceForwardCall(IVRCMain &controller, bool &pending) {
       pending = true;
       const int attempts = ProfileReadInt(mailbox, kMbx, "forwardattempts", 0);
       const int maxAttempts = ProfileReadInt(mailbox, kMbx, "maxforwardattempts", 2);
-      const int64_t lastTry = ReadSeconds(mailbox, "forwardattempttime");
+      const int64_t lastTry = ProfileReadSeconds(mailbox, kMbx, "forwardattempttime");
       const int64_t waitSeconds =
           int64_t{ProfileReadInt(mailbox, kMbx, "forwardfailwaitmins", 20)} * 60;
       if (attempts >= maxAttempts || lastTry >= static_cast<int64_t>(now) - waitSeconds) continue;
-      ProfileWriteString(mailbox, kMbx, "forwardattempttime", std::to_string(int64_t{now}));
+      ProfileWriteSeconds(mailbox, kMbx, "forwardattempttime", now);
       ProfileWriteInt(mailbox, kMbx, "forwardattempts", attempts + 1);
       const std::string number =
           ForwardNumber(ProfileReadString(mailbox, kMbx, "forwardnumber", ""), attempts);

@@ -1,5 +1,6 @@
 #include "core/Profile.h"
 
+#include <cstdlib>
 #include <optional>
 
 #include "core/IniStore.h"
@@ -29,6 +30,16 @@ std::string ProfileReadString(const std::string& file, std::string_view section,
 bool ProfileWriteString(const std::string& file, std::string_view section, std::string_view key,
                         std::string_view value) {
   return IniWrite(file, section, key, value);
+}
+
+std::time_t ProfileReadSeconds(const std::string& file, std::string_view section,
+                               std::string_view key) {
+  return std::strtoll(ReadText(file, section, key).c_str(), nullptr, 10);
+}
+
+bool ProfileWriteSeconds(const std::string& file, std::string_view section, std::string_view key,
+                         std::time_t seconds) {
+  return IniWrite(file, section, key, std::to_string(int64_t{seconds}));
 }
 
 bool ProfileDeleteKey(const std::string& file, std::string_view section, std::string_view key) {

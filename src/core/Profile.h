@@ -36,6 +36,13 @@ int ProfileReadInt(const std::string& file, std::string_view section, std::strin
 bool ProfileWriteInt(const std::string& file, std::string_view section, std::string_view key,
                      int value);
 
+// Wall-clock seconds (time_t) as a whole decimal number, in full so that
+// they go on past 2038.
+std::time_t ProfileReadSeconds(const std::string& file, std::string_view section,
+                               std::string_view key);
+bool ProfileWriteSeconds(const std::string& file, std::string_view section, std::string_view key,
+                         std::time_t seconds);
+
 // Milliseconds, stored as "h:mm:ss.mmm".
 int ProfileReadDuration(const std::string& file, std::string_view section, std::string_view key,
                         int defaultMs);

@@ -25,10 +25,10 @@ struct UpdateCheck {
   std::string name;
 
   std::time_t LoadedStamp() const {
-    return std::strtoll(ProfileReadString(settings, kSection, "filedate", "0").c_str(), nullptr, 10);
+    return ProfileReadSeconds(settings, kSection, "filedate");
   }
   void StoreStamp(std::time_t stamp) const {
-    ProfileWriteString(settings, kSection, "filedate", std::to_string(stamp));
+    ProfileWriteSeconds(settings, kSection, "filedate", stamp);
   }
   // The engine answers 0 once it holds its own copy. Anything else (busy,
   // another load running, no answer in time) leaves the stamp as it was, so
