@@ -28,6 +28,10 @@ bool IsProgramHandOver(const LMessage &message) {
          (message.id == WM_LOADIVRFILE && NamesProgramFile(message.text));
 }
 
+bool IsOutboundAdd(const LMessage &message) {
+  return message.id == WM_CONTROLCOMMAND && message.wParam == 4;
+}
+
 }  // namespace
 
 int64_t Engine::HandleMessage(const LMessage &message) {
@@ -118,7 +122,8 @@ int64_t Engine::ControlCommand(int64_t command, const std::string &text) {
     case 4:
       if (text.empty()) break;
       log_.Log("ZAVAPIAddOutboundNumber ", text);
-      OutboundList(folders_.Root(), settings).Add(text);
+      // The caller hears of an entry not added (the result is 0 otherwise).
+      if (!OutboundList(folders_.Root(), settings).Add(text)) return 1;
       if (!stopping_) loop_.SetTimer(this, kSchedulerTimer, kSchedulerAfterAddMs);
       break;
     default:
@@ -265,7 +270,7 @@ std::string Engine::ControlRefusal(const LMessage &message) const {
   if (message.id != WM_CONTROLCOMMAND || message.text.empty()) return "";
   if (message.wParam == 3 && !LOGMFiles(folders_.Ogms()).Exists(message.text))
     return "no OGM named \"" + message.text + "\" to answer with";
-  if (message.wParam == 4) return OutboundList::AddProblem(message.text);
+  if (IsOutboundAdd(message)) return OutboundList::AddProblem(message.text);
   return "";
 }
 
@@ -278,6 +283,8 @@ control::Reply Engine::OnControlRequest(const LMessage &message) {
   if (!result) return {false, 0, "the engine is stopping or busy"};
   if (*result != 0 && IsProgramHandOver(message))
     return {false, *result, "IVR program file " + message.text + " not loaded: another load is running or the engine is stopping"};
+  if (*result != 0 && IsOutboundAdd(message))
+    return {false, *result, "the entry was not added: the outbound list could not be read whole (it may hold over 16 MB) or written"};
   control::Reply reply{true, *result, ""};
   if (message.id == WM_LOADIVRFILE && message.text.empty()) reply.text = Describe();
   return reply;

@@ -44,9 +44,23 @@ bool OutboundList::Add(const std::string &entry) const {
   return true;
 }
 
+std::optional<std::string> OutboundList::Load() const {
+  const std::string path = Path();
+  std::optional<std::string> text = ReadFileText(path, kMaxListBytes + 1);
+  if (!text) {
+    if (::access(path.c_str(), F_OK) != 0 && errno == ENOENT) return "";
+    Trace("OutboundList cannot read %s; it is left as it is", path.c_str());
+  } else if (text->size() > kMaxListBytes) {
+    Trace("OutboundList %s holds more than %zu bytes; it is left as it is", path.c_str(), kMaxListBytes);
+    text.reset();
+  }
+  return text;
+}
+
 bool OutboundList::Append(const std::string &entry) const {
-  const std::string old = Text();
-  const std::string text = old.empty() ? entry : old + ";" + entry;
+  const std::optional<std::string> old = Load();
+  if (!old) return false;
+  const std::string text = old->empty() ? entry : *old + ";" + entry;
   if (!ReplaceFileText(Path(), text)) {
     Trace("OutboundList::Append cannot write %s", Path().c_str());
     return false;
@@ -77,7 +91,9 @@ std::vector<std::string> OutboundList::Entries() const {
 
 OutboundList::Edit OutboundList::Change(const std::string &was,
                                         const std::optional<std::string> &now) const {
-  const std::string text = Text();
+  const std::optional<std::string> loaded = Load();
+  if (!loaded) return Edit::kFailed;
+  const std::string &text = *loaded;
   for (std::size_t start = 0; start <= text.size();) {
     const std::size_t end = std::min(text.find(';', start), text.size());
     if (WithoutBlanks(std::string_view(text).substr(start, end - start)) != was) {
@@ -104,7 +120,9 @@ OutboundList::Edit OutboundList::Change(const std::string &was,
 }
 
 OutboundList::Head OutboundList::TakeHead(std::time_t now) const {
-  const std::string text = Text();
+  const std::optional<std::string> loaded = Load();
+  if (!loaded) return {Head::Kind::kWaiting, {}};  // nothing taken, nothing lost
+  const std::string &text = *loaded;
   if (text.empty()) {
     SetActive(false);
     return {};

@@ -17,10 +17,13 @@ class OutboundList {
 
   // Appends `entry` and makes the run active ([outbound] "active").
   bool Add(const std::string &entry) const;
-  // Appends `entry`; the run stays as it is.
+  // Appends `entry`; the run stays as it is. Like every change below, false
+  // (nothing written) when the list cannot be read whole: it cannot be
+  // opened, or holds more than 16 MB.
   bool Append(const std::string &entry) const;
 
-  // The list's text as it stands ("" when there is none), and its
+  // The list's text as it stands ("" when there is none; only its first
+  // 16 MB when larger), and its
   // replacement by `text` in one atomic rewrite; a text of blanks only
   // removes the list. The run stays as it is.
   std::string Text() const;
@@ -42,7 +45,8 @@ class OutboundList {
     Kind kind = Kind::kEmpty;
     std::string entry;  // kTaken: cut to 259 characters, blanks removed
   };
-  // Takes the head entry unless it waits for its "intervalnext" after `now`.
+  // Takes the head entry unless it waits for its "intervalnext" after `now`
+  // or the list cannot be read whole (kWaiting).
   // An empty or missing list, or taking the last entry, ends the run.
   Head TakeHead(std::time_t now) const;
 
@@ -54,6 +58,9 @@ class OutboundList {
 
  private:
   std::string Path() const;
+  // The whole list, "" when there is none; nullopt when it cannot be read
+  // whole, so a rewrite from it would lose entries.
+  std::optional<std::string> Load() const;
   void SetActive(bool active) const;
 
   const std::string dataRoot_;

@@ -68,6 +68,22 @@ TEST_F(OutboundRoutesTest, AnEditAfterTheSchedulerMovedOnLosesNothing) {
   EXPECT_EQ(List().Entries(), (std::vector<std::string>{"5550102", "5550104", "5550101&name=Ann&attempts=1&intervalnext=99"}));
 }
 
+// A change rewrites the whole list, so one that cannot be read whole (over
+// 16 MB, or not a file) is refused rather than cut short.
+TEST_F(OutboundRoutesTest, AListThatCannotBeReadWholeIsLeftAsItIs) {
+  const std::string big = std::string(16 << 20, ' ') + ";5550101;5550102";
+  WriteList(big);
+  EXPECT_EQ(PostJson("/api/outbound/add", {{"number", "100"}})->status, 500);
+  EXPECT_EQ(PostJson("/api/outbound/remove", {{"was", "5550102"}})->status, 500);
+  EXPECT_EQ(List().TakeHead(0).kind, OutboundList::Head::Kind::kWaiting);
+  EXPECT_TRUE(FileText(ListPath()) == big);
+  std::filesystem::remove(ListPath());
+  std::filesystem::create_directory(ListPath());
+  EXPECT_FALSE(List().Append("100"));
+  std::filesystem::remove(ListPath());
+  EXPECT_TRUE(List().Append("100"));  // a missing list is an empty one
+}
+
 TEST_F(OutboundRoutesTest, LoadSaveAndClearTheWholeList) {
   const auto saved = [this] { return ProfileReadString(folders_->SettingsFile(), "outbound", "savedfile", "-"); };
   auto loaded = PostJson("/api/outbound/load", {{"file", "Evening.txt"}, {"text", "100;\n200&attempts=2"}});
