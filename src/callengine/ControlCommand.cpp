@@ -73,6 +73,12 @@ int RunControlCommand(const CommandLine& line) {
   const std::string root = DataRootChoice::FromEnvironment(line.dataOption, false).Root();
   const ControlOutcome outcome =
       SendControlRequest(ControlSocketPlacesHere(root).lookups, parsed.message, kReplyTimeoutMs);
+  if (outcome.failure == ControlFailure::kNoEngine) {
+    // Said with the folder looked at, as a wrong --data or $ZAVOTEL_DATA is the usual cause.
+    std::fprintf(stderr, "zavotel ctl: %s on the data folder %s\n", outcome.detail.c_str(),
+                 CanonicalDataRoot(root).c_str());
+    return 1;
+  }
   if (outcome.failure != ControlFailure::kNone) {
     std::fprintf(stderr, "zavotel ctl: %s\n", outcome.detail.c_str());
     return 1;

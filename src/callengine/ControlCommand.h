@@ -15,6 +15,6 @@ struct ControlArguments {
 ControlArguments ParseControlArguments(const std::vector<std::string>& arguments);
 
 // Prints the engine's result (ping answers 1, the others 0) and returns 0;
-// 1 with "no running engine", the engine's refusal or a program file that
+// 1 with "no running engine on the data folder DIR", the engine's refusal or a program file that
 // is not there, 2 for bad arguments.
 int RunControlCommand(const CommandLine& line);

@@ -16,7 +16,7 @@ printf 'domain=127.0.0.1:%s\n\n[outbound]\nogmanswer=Outbound\n' "$target_port" 
 tone_ogm "Outbound" 0.5 660 "wait=0" "playcomplete=hangup"
 # said STATUS TEXT COMMAND...: one run of COMMAND ends with STATUS and says TEXT
 said() { local want="$1" text="$2"; shift 2; "$@" >said.txt 2>&1; test $? -eq "$want" && grep -q -- "$text" said.txt; }
-check "ctl without an engine fails" said 1 "no running engine" ctl ping
+check "ctl without an engine fails, naming the folder" said 1 "no running engine on the data folder $(realpath "$data")" ctl ping
 check "engine starts" start_engine
 
 check "ping answers 1" test "$(ctl ping)" = 1
@@ -27,6 +27,9 @@ check "an OGM is selected and written" written "$(ctl select-ogm "Outbound")" "^
 check "a missing OGM is refused" said 1 'no OGM named "No Such Menu"' ctl select-ogm "No Such Menu"
 check "an entry without a number is refused" fails_with 1 ctl add-outbound ";;;"
 check "so is one of several" fails_with 1 ctl add-outbound "201;&ogm=Outbound"
+mkdir "$data/outboundlist.txt"
+check "an entry the list cannot take is refused" said 1 "the entry was not added" ctl add-outbound 202
+rmdir "$data/outboundlist.txt"
 check "the answering OGM stays" grep -q "^ogm=Outbound" "$data/settings.ini"
 ctl select-ogm "Default Answering Message" >/dev/null
 
@@ -68,7 +71,8 @@ check "the called party was answered" wait "$sipp_pid"
 call_log >log.txt
 has log.txt "ZAVAPITurnOff" "ZAVAPITurnOn" "ZAVAPISelectAnswerOGM Outbound" "ZAVAPIAddOutboundNumber 200&caller=ctl" \
   "Control request refused: no OGM named"
-check "nothing done for the refused requests" test "$(grep -c "ZAVAPIAddOutboundNumber\|ZAVAPISelectAnswerOGM No" log.txt)" = 1
+# 202 reached the list, which could not take it.
+check "nothing done for the refused requests" test "$(grep -c "ZAVAPIAddOutboundNumber\|ZAVAPISelectAnswerOGM No" log.txt)" = 2
 
 check "shutdown answers 0" test "$(ctl shutdown)" = 0
 check "the engine exited with 0" wait "$pid"
