@@ -46,6 +46,7 @@ std::string StoredText(const S& settings, const LMailBoxKey::Member& member) {
     const S& s;
     std::string operator()(bool S::*m) const { return s.*m ? "true" : "false"; }
     std::string operator()(int S::*m) const { return FormatInt(s.*m); }
+    std::string operator()(std::time_t S::*m) const { return std::to_string(int64_t{s.*m}); }
     std::string operator()(std::string S::*m) const { return s.*m; }
   };
   return std::visit(Visitor{settings}, member);
@@ -64,6 +65,8 @@ LMailBoxSettings LMailBoxSettings::Read(const std::string& mailBoxPath) {
       s.*m = ProfileReadBool(file, LMailBox::kSection, key, s.*m);
     }
     void operator()(int S::*m) const { s.*m = ProfileReadInt(file, LMailBox::kSection, key, s.*m); }
+    // Missing reads as 0, the default of every such member.
+    void operator()(std::time_t S::*m) const { s.*m = ProfileReadSeconds(file, LMailBox::kSection, key); }
     void operator()(std::string S::*m) const {
       s.*m = ProfileReadString(file, LMailBox::kSection, key, s.*m);
     }

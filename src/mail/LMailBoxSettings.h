@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ctime>
 #include <span>
 #include <string>
 #include <string_view>
@@ -38,7 +39,7 @@ struct LMailBoxSettings {
   // State kept by the store and the delivery task.
   bool unsentMessages = false;
   int forwardAttempts = 0;
-  int forwardAttemptTime = 0;
+  std::time_t forwardAttemptTime = 0;  // wall-clock seconds of the last forwarding call
 
   // Every key as stored, missing ones at their defaults.
   static LMailBoxSettings Read(const std::string& mailBoxPath);
@@ -58,7 +59,7 @@ struct LMailBoxSettings {
 
 struct LMailBoxKey {
   using Member = std::variant<bool LMailBoxSettings::*, int LMailBoxSettings::*,
-                              std::string LMailBoxSettings::*>;
+                              std::time_t LMailBoxSettings::*, std::string LMailBoxSettings::*>;
   std::string_view name;
   // The type is the member's; the default is its value in LMailBoxSettings{}.
   Member member;

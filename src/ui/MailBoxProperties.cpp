@@ -92,6 +92,8 @@ std::string Take(const LMailBoxKey& key, const json& value, S& settings) {
       s.*member = clamped;
       return "";
     }
+    // Only state keys are times, and those are never taken from the page.
+    std::string operator()(std::time_t S::*) const { return "Kept by the engine."; }
     std::string operator()(std::string S::*member) const {
       if (!value.is_string()) return "Expected text.";
       std::string text = value.get<std::string>();

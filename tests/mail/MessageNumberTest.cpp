@@ -73,9 +73,10 @@ TEST_F(MessageStore, StartWritesTheCallAndArrivalAnnouncesUnlessDeletedByEmail) 
 // Values read as stored with their defaults where missing or empty, and a
 // write stores every key.
 TEST_F(MessageStore, SettingsReadAsStoredAndWriteEveryKey) {
-  WriteTextFile(box_, "[mbx]\nbeep=True\nremoteaccess=t\nmaxforwardattempts=5x\nforwardfailwaitmins=\naccesscode=1234\n");
+  WriteTextFile(box_, "[mbx]\nbeep=True\nremoteaccess=t\nmaxforwardattempts=5x\nforwardfailwaitmins=\naccesscode=1234\n"
+                      "forwardattempttime=2200001201\n");
   LMailBoxSettings read = LMailBoxSettings::Read(box_);
-  EXPECT_TRUE(!read.beep && read.remoteAccess && read.sendEmailAudio);
+  EXPECT_TRUE(!read.beep && read.remoteAccess && read.sendEmailAudio && read.forwardAttemptTime == 2200001201);
   EXPECT_TRUE(read.maxForwardAttempts == 5 && read.forwardFailWaitMins == 20 && read.accessCode == "1234");
 
   read.ftpServer = "ftp.example.org";
@@ -83,7 +84,7 @@ TEST_F(MessageStore, SettingsReadAsStoredAndWriteEveryKey) {
   ASSERT_TRUE(read.Write(box_));
   for (const LMailBoxKey& key : MailBoxKeys())
     EXPECT_NE(Stored(box_, "mbx", std::string(key.name).c_str()), "<missing>") << key.name;
-  EXPECT_EQ(Stored(box_, "mbx", {"remoteaccess", "beep"}), "true|false");
+  EXPECT_EQ(Stored(box_, "mbx", {"remoteaccess", "beep", "forwardattempttime"}), "true|false|2200001201");
   LMailBoxSettings again = LMailBoxSettings::Read(box_);
   EXPECT_TRUE(again.ftpServer == "ftp.example.org" && again.speechToTextEngine == 3);
 }
