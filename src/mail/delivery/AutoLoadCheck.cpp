@@ -52,7 +52,10 @@ struct UpdateCheck {
     if (!ftp.LogOnServer(server)) return context.log.LogError("Unable to connect to server: ", server);
     if (context.progress.IsCancelled()) return;
     const std::time_t stamp = ftp.GetFileTime(name);
-    if (context.progress.IsCancelled() || stamp == LoadedStamp()) return;
+    if (context.progress.IsCancelled()) return;
+    // Without its time a file cannot be told from the one loaded last.
+    if (stamp == 0) return context.log.Log("No IVR program update on the server, or its time cannot be read: ", name);
+    if (stamp == LoadedStamp()) return;
     TempFile download;
     if (!download.Valid() || !ftp.GetFile(name, download.Path()))
       return context.log.LogError("Unable to download the IVR program update: ", name);

@@ -1,4 +1,5 @@
 #include <sys/stat.h>
+#include <utime.h>
 
 #include <future>
 #include <thread>
@@ -322,6 +323,32 @@ TEST_F(Delivery, AnUpdateInTheFolderIsHandedOverOncePerChange) {
   AutoLoadCheck(context_, ftp, now_);
   EXPECT_EQ(told_.size(), 3u);
   EXPECT_EQ(ProfileReadDate(folders_.SettingsFile(), "remote", "nextcheck", 0), now_ + 3600);
+}
+
+// Without its time a server file cannot be told from the one loaded last:
+// it is neither loaded nor remembered.
+TEST_F(Delivery, AnUpdateOnTheServerIsLoadedOnlyWhenItsTimeIsKnown) {
+  TempDir served;
+  const TestServer server("ftp_server.py", served.Path() + " --events " + (dir_ / "events"));
+  ASSERT_TRUE(server.Running());
+  const std::string& settings = folders_.SettingsFile();
+  WriteTextFile(settings, "[remote]\nserver=" + server.Address() + "\ninstallid=7\nfiledate=1700000000\n");
+  const std::string update = served / "zav7.ivr";
+  LFileTransferProtocol ftp(progress_);
+  const struct { std::optional<std::time_t> time; std::size_t handedOver; std::time_t stored; } rounds[] = {
+      {std::nullopt, 0, 1700000000}, {0, 0, 1700000000}, {1800000000, 1, 1800000000}};
+  for (const auto& round : rounds) {
+    if (round.time) {
+      WriteTextFile(update, "program");
+      const utimbuf times{*round.time, *round.time};
+      ASSERT_EQ(::utime(update.c_str(), &times), 0);
+    }
+    ProfileWriteDate(settings, "remote", "nextcheck", now_ - 60);
+    AutoLoadCheck(context_, ftp, now_);
+    EXPECT_EQ(told_.size(), round.handedOver);
+    EXPECT_EQ(ProfileReadSeconds(settings, "remote", "filedate"), round.stored);
+  }
+  EXPECT_EQ(SystemLogCount("No IVR program update on the server, or its time cannot be read: zav7.ivr"), 2);
 }
 
 TEST_F(Delivery, MessagesAreConvertedOnceToTheDeliveryFormat) {
