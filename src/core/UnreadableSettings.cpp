@@ -19,9 +19,9 @@ bool HasSection(const std::string& text) {
   std::string line;
   while (std::getline(lines, line)) {
     if (line.starts_with(kUtf8Bom)) line.erase(0, kUtf8Bom.size());
+    // As the settings reader: a "[" opens a section, with or without its "]".
     const std::size_t start = line.find_first_not_of(" \t");
-    if (start != std::string::npos && line[start] == '[' && line.find(']', start) != std::string::npos)
-      return true;
+    if (start != std::string::npos && line[start] == '[') return true;
   }
   return false;
 }

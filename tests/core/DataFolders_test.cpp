@@ -70,7 +70,8 @@ TEST(UnreadableSettings, OnlyTextWithoutAnySectionIsSetAside) {
   TempDir tmp;
   const std::string file = tmp / "settings.ini";
   for (auto [text, aside] : {std::pair<std::string, bool>{" \r\n", false}, {"\xEF\xBB\xBF[settings]\r\nnrings=6\r\n", false},
-                             {"; note\n  [state]\non=false\n", false}, {"nrings=6\r\non=false\r\n", true}}) {
+                             {"; note\n  [state]\non=false\n", false},
+                             {"[settings\nnrings=6\n", false}, {"nrings=6\r\non=false\r\n", true}}) {
     std::filesystem::remove(tmp / "settings.ini.unreadable");
     std::ofstream(file, std::ios::binary) << text;
     EXPECT_EQ(SetAsideUnreadableSettings(file).empty(), !aside) << text;
