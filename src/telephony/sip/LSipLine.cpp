@@ -302,9 +302,12 @@ bool LSipLine::MakeCall(const std::string &number) {
       SetPlaceFailure("the line is busy");
       return false;
     }
-    answering_ = true;  // a manual answer of the offered call
+    // A manual answer of the offered call; one that fails leaves it offered
+    // and ringing, to be answered or to ring out as before.
+    if (!call_->Answer()) return false;
+    answering_ = true;
     loop_.KillTimer(this, kRingTimer);
-    return call_->Answer();
+    return true;
   }
   call_ = device_->PlaceCall(number, *this);
   if (!call_) {
