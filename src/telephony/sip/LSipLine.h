@@ -8,6 +8,7 @@
 #include "core/LTimerHandler.h"
 #include "telephony/line/LKeyPacer.h"
 #include "telephony/line/LLine.h"
+#include "telephony/line/LKeyWindow.h"
 #include "telephony/line/LRingCounter.h"
 #include "telephony/sip/SipCallListener.h"
 
