@@ -228,8 +228,13 @@ void IVRCMain::Start() {
 }
 
 void IVRCMain::PlayOGM() {
-  if (Ogm().IsSet(LOGMDefinition::Flag::kPlayTts)) {
+  const LOGMDefinition ogm = Ogm();
+  numberAfterSpeech_ = false;
+  if (ogm.IsSet(LOGMDefinition::Flag::kPlayTts)) {
     if (LSoundSourceRef speech = OpenSpeech()) {
+      // Speech grows while it plays, so nothing can be queued behind it: the
+      // number follows once it ended (lnntfPlayComplete).
+      numberAfterSpeech_ = ogm.IsSet(LOGMDefinition::Flag::kReadNumber);
       PlaySource(std::move(speech));
       return;
     }
@@ -263,13 +268,18 @@ LSoundSourceRef IVRCMain::OpenOgmAudio() {
   const LOGMDefinition::Audio audio = ogm.AudioFile(parms_, call_);
   callLog_.Log("Play file: ", audio.path);
   if (audio.exists) sequence->Append(OpenSoundFile(audio.path));
-  if (!ogm.IsSet(LOGMDefinition::Flag::kReadNumber)) return sequence;
+  if (ogm.IsSet(LOGMDefinition::Flag::kReadNumber)) sequence->Append(OpenReadNumber());
+  return sequence;
+}
+
+// The prompts that speak the value of "readnumbervar".
+LSoundSourceRef IVRCMain::OpenReadNumber() {
+  const LOGMDefinition ogm = Ogm();
   const std::string name = ogm.ReadNumberVariable();
   callLog_.Log("followed by read number: ", name);
   LPromptList prompts(folders_.SystemPrompts());
   ReadNumber(prompts, parms_.GetParm(name), ogm.Value(LOGMDefinition::Number::kReadNumberType));
-  sequence->Append(prompts.OpenSource(kPromptRate, 1));
-  return sequence;
+  return prompts.OpenSource(kPromptRate, 1);
 }
 
 void IVRCMain::PlaySource(LSoundSourceRef source) {

@@ -234,6 +234,7 @@ class IVRCMain : public LLineNotify {
   void StartOutboundCall();
   LSoundSourceRef OpenSpeech();
   LSoundSourceRef OpenOgmAudio();
+  LSoundSourceRef OpenReadNumber();
 
   // Notification rows, one per state group.
   void PressNumberEntry(char key);
@@ -268,6 +269,7 @@ class IVRCMain : public LLineNotify {
   int32_t inputMode_ = kInputNone;
   CallState state_ = CS_IDLE;
   uint8_t repeatCounter_ = 0;
+  bool numberAfterSpeech_ = false;  // "readnumber" waits for the OGM's speech to end
   LNumberEntry numberEntry_;  // the digits, at most 31
   int wrongAccessCodes_ = 0;  // of the call in progress
   ChainedAction chained_;

@@ -213,6 +213,10 @@ void IVRCMain::StayOnTransferredCall(const char *stayText, const char *dropText)
 // --- plays and waits -------------------------------------------------------------
 
 void IVRCMain::lnntfPlayComplete() {
+  if (state_ == CS_OGM && numberAfterSpeech_) {
+    numberAfterSpeech_ = false;
+    return PlaySource(OpenReadNumber());  // still the OGM's audio: a plug-in keeps running
+  }
   runner_.Abandon();
   switch (state_) {
     case CS_OGM: {

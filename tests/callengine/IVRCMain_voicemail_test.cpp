@@ -32,7 +32,7 @@ TEST_F(VoiceMail, RecordActionRecordsAfterTheToneAndChainsOnTimeOut) {
   EXPECT_EQ(std::tuple(services_.levelled, controller_.State()), std::tuple(Texts{file}, S::CS_GOODBYE));
 }
 
-TEST_F(VoiceMail, OgmTextIsSpokenOrANumberReadAfterTheFile) {
+TEST_F(VoiceMail, OgmTextIsSpokenAndANumberReadAfterTheFileOrTheSpeech) {
   Write(folders_.Ogms() + "/Default Answering Message.txt", "Hello %cid%, welcome.");
   Connect("playtts=true\nplayttsvoice=2\n");
   EXPECT_EQ(std::pair(services_.spoken, services_.voices),
@@ -55,6 +55,13 @@ TEST_F(VoiceMail, OgmTextIsSpokenOrANumberReadAfterTheFile) {
     // The OGM's file, then eight prompts of 100 ms, at 8000 Hz.
     EXPECT_NEAR(line_.LastOp()->endSample, 8 * (ms + 800), slack) << file;
   }
+  // After spoken text the prompts follow once the speech ended.
+  Write(folders_.Ogms() + "/Default Answering Message.txt", "Your balance is");
+  Answer("playtts=true\nreadnumber=true\nreadnumbervar=amount\nreadnumbertype=2\n");
+  line_.Press('1');
+  controller_.PlayOGM();
+  line_.Advance(0);
+  EXPECT_NEAR(line_.OpsOf(OK::Play).back().endSample, 8 * 800, 30);
 }
 
 // A shell script as plug-in: what it prints becomes parameters.
