@@ -7,7 +7,6 @@
 #include <fstream>
 #include <initializer_list>
 #include <numbers>
-#include <random>
 #include <span>
 #include <string>
 #include <vector>
@@ -20,7 +19,7 @@
 inline constexpr char kAllKeys[] = "123A456B789C*0#D";
 
 // A key's tone pair as it may reach the detector: off its nominal
-// frequencies, with twist, at a level, with white noise.
+// frequencies, with twist, at a level.
 struct DtmfTone {
   char key = '5';
   double ms = 100;
@@ -28,26 +27,21 @@ struct DtmfTone {
   double columnFactor = 1;
   double twistDb = 0;       // column over row
   double rowAmplitude = 6000;
-  double snrDb = 1000;      // of the tone pair over the noise
 };
 
-// Appends `tone` then `silenceMs` (noise only, when the tone has noise).
+// Appends `tone` then `silenceMs` of silence; `seed` shifts the tones' phases.
 inline void AppendTone(std::vector<int16_t>& out, const DtmfTone& tone, double silenceMs, uint32_t seed = 1) {
   int row = 0;
   int column = 0;
   DtmfPosition(tone.key, row, column);
   const double a = tone.rowAmplitude;
   const double b = a * std::pow(10, tone.twistDb / 20);
-  const double noise = std::sqrt((a * a + b * b) / 2 / std::pow(10, tone.snrDb / 10));
-  std::mt19937 random(seed);
-  std::normal_distribution<double> gauss;
   const double w1 = 2 * std::numbers::pi * kDtmfRowHz[row] * tone.rowFactor / 8000;
   const double w2 = 2 * std::numbers::pi * kDtmfColumnHz[column] * tone.columnFactor / 8000;
   const long on = std::lround(tone.ms * 8);
   const long total = on + std::lround(silenceMs * 8);
   for (long n = 0; n < total; ++n) {
-    double x = noise * gauss(random);
-    if (n < on) x += a * std::sin(w1 * n + seed) + b * std::sin(w2 * n + 2.0 * seed);
+    const double x = n < on ? a * std::sin(w1 * n + seed) + b * std::sin(w2 * n + 2.0 * seed) : 0;
     out.push_back(static_cast<int16_t>(std::lround(std::clamp(x, -32768.0, 32767.0))));
   }
 }
