@@ -64,10 +64,19 @@ void LWaveQueue::MarkDone(LWaveHeader& header) {
   done_.Set();
 }
 
-void LWaveQueue::ReturnPartial() {
-  std::unique_lock<PiMutex> guard(lock_);
+// Waits until the device thread lets go of its chunk. The thread would take
+// the next chunk as soon as it released one, so it is held off meanwhile.
+void LWaveQueue::AwaitIdle(std::unique_lock<PiMutex>& guard) {
+  ++returning_;
   Changed();
   idle_.wait(guard, [this] { return !busy_; });
+  --returning_;
+  wake_.notify_all();
+}
+
+void LWaveQueue::ReturnPartial() {
+  std::unique_lock<PiMutex> guard(lock_);
+  AwaitIdle(guard);
   if (pending_.Empty() || offset_ == 0) return;
   LWaveHeader& header = *pending_.Pop().header;
   header.bytesRecorded = offset_;
@@ -78,8 +87,7 @@ void LWaveQueue::ReturnPartial() {
 
 void LWaveQueue::ReturnAll() {
   std::unique_lock<PiMutex> guard(lock_);
-  Changed();
-  idle_.wait(guard, [this] { return !busy_; });
+  AwaitIdle(guard);
   while (!sounding_.Empty()) MarkDone(*sounding_.Pop().header);
   bool front = true;
   while (!pending_.Empty()) {
@@ -107,11 +115,11 @@ uint32_t LWaveQueue::QueuedBytes() const {
 
 LWaveQueue::Chunk LWaveQueue::Acquire(uint32_t maxBytes, int waitMs) {
   std::unique_lock<PiMutex> guard(lock_);
-  auto ready = [this] { return shutdown_ || (running_ && !pending_.Empty()); };
+  auto ready = [this] { return shutdown_ || (running_ && returning_ == 0 && !pending_.Empty()); };
   // A wait of 0 ms would still sleep in the kernel; the media thread asks
   // every call's queues for audio in each 20 ms slot and must not.
   if (waitMs > 0) wake_.wait_for(guard, std::chrono::milliseconds(waitMs), ready);
-  if (shutdown_ || !running_ || pending_.Empty()) return {};
+  if (shutdown_ || !ready()) return {};
   LWaveHeader& header = *pending_.Front().header;
   const uint32_t left = header.bufferLength - offset_;
   busy_ = true;
@@ -178,7 +186,8 @@ uint64_t LWaveQueue::ReleasedBytes() const {
 bool LWaveQueue::SleepUntil(TimePoint due) {
   std::unique_lock<PiMutex> guard(lock_);
   const uint64_t seen = generation_;
-  return !wake_.wait_until(guard, due, [&] { return shutdown_ || generation_ != seen; });
+  return !wake_.wait_until(guard, due,
+                           [&] { return shutdown_ || returning_ > 0 || generation_ != seen; });
 }
 
 bool LWaveQueue::IsShutdown() const {

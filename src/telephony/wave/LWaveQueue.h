@@ -17,6 +17,8 @@
 //
 // While the device thread holds a chunk (Acquire .. Release) the queue is
 // busy; ReturnAll waits for that, so after it returns no buffer is touched.
+// Meanwhile the device thread gets no further chunk and its sleep ends, so
+// a reset never waits for the queued audio to play out.
 // Waits of the device thread are cut short by every change of state, so
 // Pause and Reset take effect within one chunk. The rings grow only when
 // more buffers are queued than ever before: no allocation per buffer.
@@ -92,6 +94,7 @@ class LWaveQueue {
   void CompleteUpTo(uint64_t playedBytes);
   void MarkDone(LWaveHeader& header);
   void Changed();
+  void AwaitIdle(std::unique_lock<PiMutex>& guard);
 
   const Direction direction_;
   LSignalObject& done_;
@@ -107,6 +110,7 @@ class LWaveQueue {
   uint64_t generation_ = 0;
   bool running_;
   bool busy_ = false;
+  uint32_t returning_ = 0;  // owners waiting in AwaitIdle
   bool breakLoop_ = false;
   bool shutdown_ = false;
 };

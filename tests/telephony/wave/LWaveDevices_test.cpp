@@ -1,9 +1,12 @@
 #include "telephony/wave/LWaveDevices.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "audio/LWaveFile.h"
@@ -83,8 +86,9 @@ TEST(LWaveDevicesTest, FileInputIsHeardFromTheTimelineThenSilence) {
   ExpectRampThenSilence(memory->samples, 0, joined, 4000);
 }
 
-// A null device sounds in timeline time; paused, it holds its buffers until a reset returns them.
-TEST(LWaveDevicesTest, NullOutputSoundsInTimelineTimeAndHoldsBuffersWhilePaused) {
+// A null device sounds in timeline time; paused, it holds its buffers until
+// a reset returns them, and a reset while it sounds takes effect at once.
+TEST(LWaveDevicesTest, NullOutputSoundsInTimelineTimeHoldsBuffersWhilePausedAndResetsAtOnce) {
   LSignalObject done;
   auto timeline = std::make_shared<LWaveTimeline>(kFast);
   auto device = LWaveDevices::OutOpener({LWaveDeviceSpec::Kind::kNull, -1, timeline, {}, {}, {}})(kLine, done, false);
@@ -107,6 +111,25 @@ TEST(LWaveDevicesTest, NullOutputSoundsInTimelineTimeAndHoldsBuffersWhilePaused)
   EXPECT_FALSE(header.Unprepare());  // still held
   device->Reset();
   EXPECT_TRUE(header.IsDone() && header.Unprepare());
+  // Even from a thread of low priority (the player's), the queued audio
+  // does not play out first.
+  device = LWaveDevices::OutOpener({LWaveDeviceSpec::Kind::kNull, -1, std::make_shared<LWaveTimeline>(1), {}, {}, {}})(
+      kLine, done, false);
+  std::vector<LWaveHeader> queued(8);  // 4 s in real time
+  for (int round = 0; round < 5; ++round) {
+    for (LWaveHeader& each : queued) {
+      each.Prepare(pcm.data(), 8000);
+      ASSERT_TRUE(device->Write(each));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    const auto reset = std::chrono::steady_clock::now();
+    std::thread([&] {
+      ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
+      device->Reset();
+    }).join();
+    EXPECT_LT(std::chrono::steady_clock::now() - reset, std::chrono::milliseconds(500)) << round;
+    for (LWaveHeader& each : queued) EXPECT_TRUE(each.IsDone() && each.Unprepare());
+  }
 }
 
 TEST(LWaveDevicesTest, MissingSoundCardsAndFilesAndFormatsAFileCannotCarryFailCleanly) {
