@@ -11,7 +11,7 @@ tone_ogm "Default Answering Message" 4 440 wait=5 press1=go "press1go=Sales Menu
   press2=mailbox press2mbx=Sales press2mbxmessage=false press3=mailboxaccess
 tone_ogm "Sales Menu" 3 660 wait=5
 printf '[mbx]\nremoteaccess=true\naccesscode=1234\n' >"$data/MailBoxes/Sales.mbx"
-printf '\n[settings]\nmaxrectime=0:00:04.000\n' >>"$data/settings.ini"
+sed -i 's/^maxrectime=.*/maxrectime=0:00:04.000/' "$data/settings.ini"
 
 # pitched HZ WAVE START SECONDS: that stretch of WAVE is a tone of about HZ.
 pitched() {
@@ -35,6 +35,7 @@ simulate --keys 2@0.6 --caller-audio voice.wav --hangup-after 20 >message.txt
 has message.txt "Recording File:"
 take_message Sales
 check "message is kept" above "$(duration "$message")" 2.5
+check "message ends at the time limit" above 4.5 "$(duration "$message")"
 check "message holds the voice" above "$(rms "$message")" 0.05
 has "${message%.wav}.ini" "cid=5555555555"
 
