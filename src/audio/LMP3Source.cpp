@@ -47,9 +47,10 @@ bool LMP3Source::DecodeInitialHeader() {
   samplesPerFrame_ = first_.SamplesPerFrame();
   const double averageBitRate = static_cast<double>(sum) / count;
   averageFrameBytes_ = first_.SlotFactor() * averageBitRate / first_.SampleRate();
-  end_ = static_cast<int32_t>(std::min<double>(std::trunc(file_.AudioBytes() / averageFrameBytes_),
-                                               INT32_MAX / samplesPerFrame_)) *
-         samplesPerFrame_;
+  // Padding keeps whole frames up to a byte short of their average length,
+  // so that byte still counts: a constant bit rate comes out exact.
+  const double frames = std::trunc(static_cast<double>(file_.AudioBytes() + 1) / averageFrameBytes_);
+  end_ = static_cast<int32_t>(std::min<double>(frames, INT32_MAX / samplesPerFrame_)) * samplesPerFrame_;
   return true;
 }
 

@@ -13,8 +13,9 @@
 // An MPEG audio Layer III file decoded on demand (MPEG-1, MPEG-2 and
 // MPEG-2.5 rates). The format comes from the first frame header; later
 // frames of another version, rate or channel mode are skipped. The length is
-// estimated from the average bit rate of the first 8 frames, refined while
-// decoding and exact once the last frame is decoded. Samples are in the
+// estimated from the average bit rate of the first 8 frames (exact for a
+// constant bit rate), refined while decoding and exact once the last frame
+// is decoded. Samples are in the
 // chain scale and may exceed 16-bit full scale (MaxLevel is 4 times that).
 class LMP3Source final : public LSoundSourceBase {
  public:
