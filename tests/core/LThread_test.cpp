@@ -51,8 +51,9 @@ class Waiter final : public LThread {
  protected:
   void ThreadFunction() override {
     ++runs;
-    while (!endByItself && !IsToStop()) {
+    for (;;) {
       nice = ::getpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()));
+      if (endByItself || IsToStop()) return;
       work.WaitSignalDual(StopSignal(), LSignalObject::kInfinite);
       work.Reset();
     }
@@ -76,6 +77,7 @@ TEST(LThread, StartsStopsAndSetsPriorities) {
   // scheduling needs privileges: granted or not, the worker runs.
   worker.endByItself = true;
   ASSERT_TRUE(worker.Start(LThread::kPriorityNormal) && WaitUntil([&] { return !worker.IsRunning(); }));
+  EXPECT_EQ(worker.nice, ::getpriority(PRIO_PROCESS, static_cast<id_t>(::getpid())));  // the main thread's
   worker.endByItself = false;
   ASSERT_TRUE(worker.Start(LThread::kPriorityTimeCritical) && WaitUntil([&] { return worker.runs == 3; }) &&
               worker.IsRunning());
