@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "audio/LWaveFile.h"
+#include "audio/LWaveFileFormat.h"
 #include "core/DataFolders.h"
 #include "core/FileIo.h"
 #include "core/LProcessListThread.h"
@@ -361,6 +362,11 @@ TEST_F(Delivery, MessagesAreConvertedOnceToTheDeliveryFormat) {
   LWaveFile::OpenSinkPCM(audio, 8000, 0, 16, 1)->Write(std::vector<int32_t>(80, 0).data(), 80);
   ASSERT_TRUE(CompressMessage(context_, record));  // already done: left alone
   EXPECT_EQ(std::filesystem::file_size(audio), 46u + 160u);
+  // The delivery format the user chose is the one written.
+  const std::string chosen = Message("Sales", "000002");
+  ASSERT_TRUE(LWaveFileFormat::Pcm(8000, 1, 16).WriteWff(PathReplaceExtension(folders_.SettingsFile(), ".wff")));
+  ASSERT_TRUE(CompressMessage(context_, chosen));
+  EXPECT_EQ(std::filesystem::file_size(PathReplaceExtension(chosen, ".wav")), 46u + 1600u);
 }
 
 }  // namespace
