@@ -51,6 +51,11 @@ class Capture:
         return "250 2.0.0 Message accepted"
 
 
+class RefusingTls(SMTP):
+    async def smtp_STARTTLS(self, arg):
+        await self.push("454 4.7.0 TLS not available now")
+
+
 def check_login(server, session, envelope, mechanism, auth_data):
     user, password = args.auth.split(":", 1)
     ok = auth_data.login.decode() == user and auth_data.password.decode() == password
@@ -101,7 +106,7 @@ async def main():
             options["authenticator"] = check_login
         implicit = context if args.mode == "tls" else None
         server = await asyncio.get_running_loop().create_server(
-            lambda: SMTP(Capture(), **options), "127.0.0.1", args.port, ssl=implicit)
+            lambda: (RefusingTls if args.refuse_tls else SMTP)(Capture(), **options), "127.0.0.1", args.port, ssl=implicit)
     print("PORT", server.sockets[0].getsockname()[1], flush=True)
     async with server:
         await server.serve_forever()
@@ -114,6 +119,7 @@ parser.add_argument("--port", type=int, default=0)
 parser.add_argument("--auth", help="USER:PASSWORD")
 parser.add_argument("--exclude", action="append", help="an AUTH mechanism not to offer")
 parser.add_argument("--reject-rcpt", action="store_true")
+parser.add_argument("--refuse-tls", action="store_true", help="offer STARTTLS, then refuse it")
 parser.add_argument("--smtputf8", action="store_true", help="offer SMTPUTF8")
 args = parser.parse_args()
 asyncio.run(main())

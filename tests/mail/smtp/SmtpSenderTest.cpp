@@ -46,6 +46,8 @@ TEST_F(SmtpSenderTest, EachDialogueEndsAsTheServerAllows) {
       {kAuth, ":bob:s3cret:x", Security::kNone, false, "true \"bob\""},  // never in clear
       {"--mode starttls --auth bob:s3cret:x --exclude PLAIN", ":bob:s3cret:x",
        Security::kStartTlsIfOffered, false, "true \"bob\""},  // AUTH LOGIN
+      {"--mode starttls --auth bob:s3cret:x --refuse-tls", ":bob:s3cret:x", Security::kNone, false,
+       "Mail host server error (STARTTLS not accepted)"},  // the login stays unsent
       {kAuth, ":bob:wrong", Security::kStartTlsIfOffered, false,
        "Email authentication username or password not accepted"},
       {"--mode tls", "", Security::kTls, false, "true null"},
