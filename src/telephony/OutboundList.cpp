@@ -44,7 +44,7 @@ bool OutboundList::Add(const std::string &entry) const {
   return true;
 }
 
-std::optional<std::string> OutboundList::Load() const {
+std::optional<std::string> OutboundList::WholeText() const {
   const std::string path = Path();
   std::optional<std::string> text = ReadFileText(path, kMaxListBytes + 1);
   if (!text) {
@@ -58,7 +58,7 @@ std::optional<std::string> OutboundList::Load() const {
 }
 
 bool OutboundList::Append(const std::string &entry) const {
-  const std::optional<std::string> old = Load();
+  const std::optional<std::string> old = WholeText();
   if (!old) return false;
   const std::string text = old->empty() ? entry : *old + ";" + entry;
   if (!ReplaceFileText(Path(), text)) {
@@ -91,7 +91,7 @@ std::vector<std::string> OutboundList::Entries() const {
 
 OutboundList::Edit OutboundList::Change(const std::string &was,
                                         const std::optional<std::string> &now) const {
-  const std::optional<std::string> loaded = Load();
+  const std::optional<std::string> loaded = WholeText();
   if (!loaded) return Edit::kFailed;
   const std::string &text = *loaded;
   for (std::size_t start = 0; start <= text.size();) {
@@ -120,7 +120,7 @@ OutboundList::Edit OutboundList::Change(const std::string &was,
 }
 
 OutboundList::Head OutboundList::TakeHead(std::time_t now) const {
-  const std::optional<std::string> loaded = Load();
+  const std::optional<std::string> loaded = WholeText();
   if (!loaded) return {Head::Kind::kWaiting, {}};  // nothing taken, nothing lost
   const std::string &text = *loaded;
   if (text.empty()) {

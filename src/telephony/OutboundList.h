@@ -28,6 +28,9 @@ class OutboundList {
   // removes the list. The run stays as it is.
   std::string Text() const;
   bool Replace(const std::string &text) const;
+  // The whole list, "" when there is none; nullopt when it cannot be read
+  // whole, so a rewrite or copy of it would lose entries.
+  std::optional<std::string> WholeText() const;
 
   // The entries as the scheduler reads them (blanks removed), in list order;
   // empty ones are left out.
@@ -58,9 +61,6 @@ class OutboundList {
 
  private:
   std::string Path() const;
-  // The whole list, "" when there is none; nullopt when it cannot be read
-  // whole, so a rewrite from it would lose entries.
-  std::optional<std::string> Load() const;
   void SetActive(bool active) const;
 
   const std::string dataRoot_;

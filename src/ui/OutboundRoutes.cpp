@@ -76,7 +76,8 @@ void Change(ConsoleServer::State& state, Response& response, std::optional<std::
     return;
   if (*edit == OutboundList::Edit::kGone)
     return Refuse(response, 409, "That entry is no longer in the list (it may have been called meanwhile).");
-  if (*edit == OutboundList::Edit::kFailed) return Refuse(response, 500, "the number list could not be written");
+  if (*edit == OutboundList::Edit::kFailed)
+    return Refuse(response, 500, "the number list could not be read whole (it may hold over 16 MB) or written");
   state.host.send(LMessage{WM_RUNSCHEDULER, 0, 0, ""});
   Answer(response, {{"entry", now ? json(*now) : json()}});
 }
@@ -142,17 +143,19 @@ void PostLoad(ConsoleServer::State& state, const Request& request, Response& res
   Get(state, request, response);
 }
 
-// Save List: the list's text under the chosen name, which is remembered.
+// Save List: the list's text under the chosen name, which is remembered. A
+// list too large to read whole is refused rather than saved cut short.
 void PostOutboundSave(ConsoleServer::State& state, const Request& request, Response& response) {
   const std::optional<std::string> name = ListFileName(BodyOf(request), response);
   if (!name) return;
-  auto text = std::make_shared<std::string>();
+  auto text = std::make_shared<std::optional<std::string>>();
   if (!RunOnMain(state, response, [folders = state.host.folders, name, text] {
-        ProfileWriteString(folders.SettingsFile(), "outbound", "savedfile", *name);
-        *text = ListOf(folders).Text();
+        *text = ListOf(folders).WholeText();
+        if (*text) ProfileWriteString(folders.SettingsFile(), "outbound", "savedfile", *name);
       }))
     return;
-  Answer(response, {{"file", *name}, {"text", *text}});
+  if (!*text) return Refuse(response, 500, "the number list could not be read whole (it may hold over 16 MB)");
+  Answer(response, {{"file", *name}, {"text", **text}});
 }
 
 }  // namespace

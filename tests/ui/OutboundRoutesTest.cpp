@@ -75,6 +75,7 @@ TEST_F(OutboundRoutesTest, AListThatCannotBeReadWholeIsLeftAsItIs) {
   WriteList(big);
   EXPECT_EQ(PostJson("/api/outbound/add", {{"number", "100"}})->status, 500);
   EXPECT_EQ(PostJson("/api/outbound/remove", {{"was", "5550102"}})->status, 500);
+  EXPECT_EQ(PostJson("/api/outbound/save", {{"file", "calls.txt"}})->status, 500);  // not a cut copy
   EXPECT_EQ(List().TakeHead(0).kind, OutboundList::Head::Kind::kWaiting);
   EXPECT_TRUE(FileText(ListPath()) == big);
   std::filesystem::remove(ListPath());
