@@ -284,7 +284,7 @@ control::Reply Engine::OnControlRequest(const LMessage &message) {
   if (*result != 0 && IsProgramHandOver(message))
     return {false, *result, "IVR program file " + message.text + " not loaded: another load is running or the engine is stopping"};
   if (*result != 0 && IsOutboundAdd(message))
-    return {false, *result, "the entry was not added: the outbound list could not be read whole (it may hold over 16 MB) or written"};
+    return {false, *result, std::string("the entry was not added: ") + OutboundList::kNotReadWhole + " or written"};
   control::Reply reply{true, *result, ""};
   if (message.id == WM_LOADIVRFILE && message.text.empty()) reply.text = Describe();
   return reply;

@@ -29,6 +29,7 @@ class IniFile {
   // The value as read (trimmed, unquoted); valid until the next edit.
   std::optional<std::string_view> Find(std::string_view section, std::string_view key) const;
   bool HasSection(std::string_view section) const;
+  bool HasAnySection() const { return !sections_.empty(); }
 
   // False (and no change) for names that cannot be stored: empty, a line
   // break, "]" in a section name, "=" in a key, or a key starting with "[",

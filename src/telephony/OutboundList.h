@@ -12,6 +12,9 @@
 class OutboundList {
  public:
   static constexpr const char *kFileName = "outboundlist.txt";
+  // Why a change or a copy of the list was refused (nothing written).
+  static constexpr const char *kNotReadWhole =
+      "the outbound list could not be read whole (it may hold over 16 MB)";
 
   OutboundList(std::string dataRoot, std::string settingsFile);
 

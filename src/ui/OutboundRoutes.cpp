@@ -77,7 +77,7 @@ void Change(ConsoleServer::State& state, Response& response, std::optional<std::
   if (*edit == OutboundList::Edit::kGone)
     return Refuse(response, 409, "That entry is no longer in the list (it may have been called meanwhile).");
   if (*edit == OutboundList::Edit::kFailed)
-    return Refuse(response, 500, "the number list could not be read whole (it may hold over 16 MB) or written");
+    return Refuse(response, 500, std::string(OutboundList::kNotReadWhole) + " or written");
   state.host.send(LMessage{WM_RUNSCHEDULER, 0, 0, ""});
   Answer(response, {{"entry", now ? json(*now) : json()}});
 }
@@ -154,7 +154,7 @@ void PostOutboundSave(ConsoleServer::State& state, const Request& request, Respo
         if (*text) ProfileWriteString(folders.SettingsFile(), "outbound", "savedfile", *name);
       }))
     return;
-  if (!*text) return Refuse(response, 500, "the number list could not be read whole (it may hold over 16 MB)");
+  if (!*text) return Refuse(response, 500, OutboundList::kNotReadWhole);
   Answer(response, {{"file", *name}, {"text", **text}});
 }
 
