@@ -39,6 +39,16 @@ free_port() {  # free_port [tcp]: a UDP (or TCP) port on the loopback address th
   python3 -c 'import socket, sys; s=socket.socket(socket.AF_INET, socket.SOCK_STREAM if sys.argv[1:] else socket.SOCK_DGRAM)
 s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])' "$@"
 }
+free_media_port() {  # a UDP port P for SIPp's -mp: it binds P and P+2 too (audio and video, with RTCP beside)
+  python3 -c 'import socket
+while True:
+    first = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); first.bind(("127.0.0.1", 0)); port = first.getsockname()[1]
+    try:
+        for step in range(1, 4): socket.socket(socket.AF_INET, socket.SOCK_DGRAM).bind(("127.0.0.1", port + step))
+    except (OSError, OverflowError):
+        continue
+    print(port); break'
+}
 summary() {  # summary NAME [FILE...]: prints the counts (and on failure the files' ends)
   local name="$1"; shift
   [ ! -e engine-err.txt ] || check "no sanitizer report" lacks Sanitizer engine-err.txt

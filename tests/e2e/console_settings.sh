@@ -29,7 +29,7 @@ api settings/page '{"page":"linesettings","values":{"delaydtmf":400}}' >change.t
 check "a line setting is changed" grep -q '"delaydtmf":400' change.txt
 answered="$(logged "Second line .*\[Answered\]")"
 mkdir pcap && ln -s /usr/share/sip-tester/*.pcap pcap/
-timeout 60 sipp -sn uac_pcap "127.0.0.1:$new_port" -m 1 -p "$(free_port)" -mp "$(free_port)" -nostdin \
+timeout 60 sipp -sn uac_pcap "127.0.0.1:$new_port" -m 1 -p "$(free_port)" -mp "$(free_media_port)" -nostdin \
   -timeout 50 >caller.txt 2>&1 &
 caller=$!
 stop_at_exit "$caller"

@@ -38,7 +38,7 @@ tone_ogm "Default Answering Message" 20 440 wait=1
 "$zavotel" --data "$data" ivr save shop.ivr >/dev/null
 printf 'garbage' >bad.ivr
 mkdir pcap && ln -s /usr/share/sip-tester/*.pcap pcap/
-timeout 60 sipp -sn uac_pcap "127.0.0.1:$port" -m 1 -p "$(free_port)" -mp "$(free_port)" -nostdin \
+timeout 60 sipp -sn uac_pcap "127.0.0.1:$port" -m 1 -p "$(free_port)" -mp "$(free_media_port)" -nostdin \
   -timeout 50 >caller.txt 2>&1 &
 caller=$!
 stop_at_exit "$caller"

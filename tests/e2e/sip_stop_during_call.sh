@@ -12,7 +12,7 @@ direct_device
 check "engine starts" start_engine
 # SIPp's own caller speaks (a recording of about 8 s) and hangs up after 9 s.
 mkdir pcap && ln -s /usr/share/sip-tester/*.pcap pcap/
-timeout 60 sipp -sn uac_pcap "127.0.0.1:$port" -m 1 -p "$(free_port)" -mp "$(free_port)" -nostdin \
+timeout 60 sipp -sn uac_pcap "127.0.0.1:$port" -m 1 -p "$(free_port)" -mp "$(free_media_port)" -nostdin \
   -timeout 50 >sipp.txt 2>&1 &
 stop_at_exit $!
 check "the caller is recording" wait_for 150 grep -q "Recording File:" "$call"
